@@ -1,0 +1,22 @@
+#include "core/UserInterface.h"
+
+#include "core/StringTable.h"
+
+MessageAnswer UserInterface::ShowMessage(int id, MessageButtons buttons, MessageIcon icon) {
+    Message message;
+    message.id = id;
+    message.text = MessageText(id);
+    message.buttons = buttons;
+    message.icon = icon;
+    return Show(message);
+}
+
+MessageAnswer UserInterface::ShowText(const std::string& text, const std::string& caption,
+                                      MessageButtons buttons, MessageIcon icon) {
+    Message message;
+    message.text = text;
+    message.caption = caption;
+    message.buttons = buttons;
+    message.icon = icon;
+    return Show(message);
+}

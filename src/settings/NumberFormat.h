@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Number text exactly as the original platform's C library writes it, on every platform:
+// exponents have at least three digits ("%g" of 1e6 is "1e+006"). `format` is one printf
+// conversion for a double ("%g", "%5.4g", "%.17g", "%10.3f", ...).
+std::string CrtFormat(const char* format, double value);
+// The same as "%.<precision>g", appended; fast enough for millions of values.
+void AppendCrtGeneral(std::string& out, double value, int precision = 6);
+
+// Reads a number at the start of text as the C library's strtod does in the "C" locale:
+// leading white space, optional sign, digits, fraction, exponent. Returns the number of
+// characters consumed (0 when there is no number; value is then 0).
+std::size_t ParseLeadingDouble(const char* text, std::size_t length, double& value);
+// Whole text: leading number, then only white space.
+bool ParseWholeDouble(const std::string& text, double& value);

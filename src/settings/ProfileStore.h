@@ -1,0 +1,54 @@
+#pragma once
+
+#include "settings/IniFile.h"
+
+#include <string>
+#include <string_view>
+
+struct AppState;
+class UserInterface;
+
+// The number that reads of numbers pass as default to mean "no value".
+inline constexpr double kMissingNumber = -1.1e61;
+
+// The one layer through which the program reads and writes the context file, the family
+// file and the host's registry values. Nothing is cached: the host writes the context
+// file while the tool runs.
+class ProfileStore {
+public:
+    ProfileStore(const AppState& state, UserInterface& ui);
+
+    // Reads a key with default "noo" into dest (at most size - 1 characters). Reports a
+    // missing key ("Record not found", unless quiet) or a value that does not fit ("Too few
+    // room in destination"); cuts a "//" comment and the blanks before it.
+    bool ReadProfileText(std::string_view section, std::string_view key, std::string& dest,
+                         int size, const std::string& file, bool quiet);
+    // Reads the index-th blank-separated number of a context-file key.
+    double ReadProfileNumber(std::string_view key, int index, std::string_view section,
+                             double defaultValue);
+
+    std::string ReadHostValue(std::string_view subkey, std::string_view name);
+    void WriteHostValue(std::string_view name, std::string_view value, std::string_view subkey);
+
+    // Plain private-profile writes. A write that fails leaves the file as it was and is
+    // reported once per file and run.
+    bool WriteProfileText(std::string_view section, std::string_view key, std::string_view value,
+                          const std::string& file);
+    bool DeleteProfileKey(std::string_view section, std::string_view key, const std::string& file);
+    bool DeleteProfileSection(std::string_view section, const std::string& file);
+    IniEntries ReadProfileSection(std::string_view section, const std::string& file);
+    bool WriteProfileSection(std::string_view section, const IniEntries& entries,
+                             const std::string& file);
+
+    const std::string& ContextFile() const;
+    const std::string& FamilyFile() const;
+    const AppState& State() const { return state_; }
+    UserInterface& Ui() { return ui_; }
+
+private:
+    void ReportWriteFailure(const IniFile& file);
+
+    const AppState& state_;
+    UserInterface& ui_;
+    std::string reportedFailures_;
+};
