@@ -1,5 +1,6 @@
 #include "document/SampleBuffer.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -12,6 +13,11 @@ std::int32_t TruncateLikeX86(double v) {
         return INT32_MIN;
     }
     return static_cast<std::int32_t>(v);
+}
+
+// (short)(int)v: the low 16 bits of the 32-bit conversion.
+std::int16_t LowWord(double v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(TruncateLikeX86(v)));
 }
 
 } // namespace
@@ -27,50 +33,46 @@ int ElementWidth(SampleKind kind) {
     }
 }
 
-std::size_t SampleBuffer::Size() const {
+void SampleBuffer::Free() {
+    codes16_.reset();
+    codes32_.reset();
+    values64_.reset();
+    size_ = 0;
+}
+
+void SampleBuffer::AllocateUninitialized(std::size_t n) {
+    Free();
     switch (kind_) {
     case SampleKind::Code32:
-        return codes32_.size();
+        codes32_.reset(new std::int32_t[n]);
+        break;
     case SampleKind::Hz64:
-        return values64_.size();
+        values64_.reset(new double[n]);
+        break;
     default:
-        return codes16_.size();
+        codes16_.reset(new std::int16_t[n]);
+        break;
     }
+    size_ = n;
 }
 
 void SampleBuffer::Assign(std::size_t n, double neutral) {
-    // Freeing first keeps the peak at one array, as the rules require of a replacement.
-    codes16_ = {};
-    codes32_ = {};
-    values64_ = {};
+    AllocateUninitialized(n);
     switch (kind_) {
     case SampleKind::Code32:
-        codes32_.assign(n, TruncateLikeX86(neutral));
+        std::fill_n(codes32_.get(), n, TruncateLikeX86(neutral));
         break;
     case SampleKind::Hz64:
-        values64_.assign(n, neutral);
+        std::fill_n(values64_.get(), n, neutral);
         break;
     default:
-        codes16_.assign(n, static_cast<std::int16_t>(static_cast<std::uint16_t>(TruncateLikeX86(neutral))));
+        std::fill_n(codes16_.get(), n, LowWord(neutral));
         break;
     }
 }
 
 void SampleBuffer::AssignBytes(std::size_t n, const void* bytes) {
-    codes16_ = {};
-    codes32_ = {};
-    values64_ = {};
-    switch (kind_) {
-    case SampleKind::Code32:
-        codes32_.resize(n);
-        break;
-    case SampleKind::Hz64:
-        values64_.resize(n);
-        break;
-    default:
-        codes16_.resize(n);
-        break;
-    }
+    AllocateUninitialized(n);
     if (n > 0) {
         std::memcpy(Bytes(), bytes, ByteSize());
     }
@@ -96,8 +98,7 @@ void SampleBuffer::Store(std::size_t i, double v) {
         values64_[i] = v;
         break;
     default:
-        // (short)(int)v: the low 16 bits of the 32-bit conversion.
-        codes16_[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(TruncateLikeX86(v)));
+        codes16_[i] = LowWord(v);
         break;
     }
 }
@@ -105,11 +106,11 @@ void SampleBuffer::Store(std::size_t i, double v) {
 const void* SampleBuffer::Bytes() const {
     switch (kind_) {
     case SampleKind::Code32:
-        return codes32_.data();
+        return codes32_.get();
     case SampleKind::Hz64:
-        return values64_.data();
+        return values64_.get();
     default:
-        return codes16_.data();
+        return codes16_.get();
     }
 }
 

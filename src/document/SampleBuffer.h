@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // The element type of a waveform, fixed by the operating mode.
 enum class SampleKind {
@@ -22,7 +22,7 @@ public:
 
     SampleKind Kind() const { return kind_; }
     int ElementWidth() const { return ::ElementWidth(kind_); }
-    std::size_t Size() const;
+    std::size_t Size() const { return size_; }
     // The length in points as the rules keep it: a double that carries a whole number.
     double Length() const { return static_cast<double>(Size()); }
 
@@ -30,17 +30,16 @@ public:
     void Assign(std::size_t n, double neutral);
     // Replaces the array by n elements taken from raw little-endian bytes of the kind.
     void AssignBytes(std::size_t n, const void* bytes);
+    // Frees the array, then allocates n elements left uninitialised (to be filled at once,
+    // e.g. straight from a file), so that at most one array of the waveform exists.
+    void AllocateUninitialized(std::size_t n);
 
-    std::int16_t* Codes16() { return kind_ == SampleKind::Code16 ? codes16_.data() : nullptr; }
-    std::int32_t* Codes32() { return kind_ == SampleKind::Code32 ? codes32_.data() : nullptr; }
-    double* Values64() { return kind_ == SampleKind::Hz64 ? values64_.data() : nullptr; }
-    const std::int16_t* Codes16() const {
-        return kind_ == SampleKind::Code16 ? codes16_.data() : nullptr;
-    }
-    const std::int32_t* Codes32() const {
-        return kind_ == SampleKind::Code32 ? codes32_.data() : nullptr;
-    }
-    const double* Values64() const { return kind_ == SampleKind::Hz64 ? values64_.data() : nullptr; }
+    std::int16_t* Codes16() { return codes16_.get(); }
+    std::int32_t* Codes32() { return codes32_.get(); }
+    double* Values64() { return values64_.get(); }
+    const std::int16_t* Codes16() const { return codes16_.get(); }
+    const std::int32_t* Codes32() const { return codes32_.get(); }
+    const double* Values64() const { return values64_.get(); }
 
     // Point i as a double, whatever the kind.
     double At(std::size_t i) const;
@@ -54,8 +53,12 @@ public:
     std::size_t ByteSize() const { return Size() * static_cast<std::size_t>(ElementWidth()); }
 
 private:
+    void Free();
+
     SampleKind kind_;
-    std::vector<std::int16_t> codes16_;
-    std::vector<std::int32_t> codes32_;
-    std::vector<double> values64_;
+    std::size_t size_ = 0;
+    // Exactly one of the three is allocated, the one of the kind.
+    std::unique_ptr<std::int16_t[]> codes16_;
+    std::unique_ptr<std::int32_t[]> codes32_;
+    std::unique_ptr<double[]> values64_;
 };

@@ -1,0 +1,80 @@
+#include "app/ComposerApp.h"
+
+#include "core/ProcessFacts.h"
+#include "core/UserInterface.h"
+#include "settings/TextFormat.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kPathBufferSize = 180;
+constexpr const char* kWideFamilyPrefix = "G4270";
+constexpr const char* kWideHostKey = "Software\\Quellwerk\\Glyptor3.2";
+
+} // namespace
+
+ComposerApp::ComposerApp(const ProcessFacts& facts, UserInterface& ui)
+    : facts_(facts), ui_(ui), store_(state_, ui) {}
+
+OperatingMode ComposerApp::ModeFromCommandLine(const std::string& upperCommandLine) {
+    OperatingMode mode = OperatingMode::Standard;
+    if (upperCommandLine.find("FMS") != std::string::npos) {
+        mode = OperatingMode::Fm;
+    }
+    if (upperCommandLine.find("PLS") != std::string::npos) {
+        mode = OperatingMode::Pulse;
+    }
+    return mode;
+}
+
+std::string ComposerApp::MakeUserTag(const std::optional<std::string>& userName) {
+    const std::string name = userName.value_or("Temp");
+    return ("$" + name).substr(0, 4);
+}
+
+bool ComposerApp::IsWideFamily(const std::string& familyName) {
+    return familyName.size() >= 5 && StartsWithNoCase(familyName, kWideFamilyPrefix);
+}
+
+void ComposerApp::BuildPaths() {
+    state_.userTag = MakeUserTag(facts_.LogonUserName());
+    state_.startupFolder = facts_.CurrentFolder();
+    if (state_.startupFolder.empty() || state_.startupFolder.back() != kPathSeparator) {
+        state_.startupFolder += kPathSeparator;
+    }
+    state_.userFolder = state_.startupFolder + state_.userTag;
+    state_.contextFile = state_.userFolder + kPathSeparator + "TempGlyp.cad";
+    state_.logFile = state_.startupFolder + "Glyp.log";
+}
+
+void ComposerApp::AppendLogLine() const {
+    // A log that cannot be opened loses the line; start-up goes on.
+    if (std::FILE* log = std::fopen(state_.logFile.c_str(), "a")) {
+        std::fprintf(log, "Tolmi cmdLine=%s\n", state_.commandLine.c_str());
+        std::fclose(log);
+    }
+}
+
+bool ComposerApp::InitInstance() {
+    BuildPaths();
+
+    std::string family;
+    if (!store_.ReadProfileText("Instrument", "Family", family, kPathBufferSize, state_.contextFile,
+                                true)) {
+        ui_.ShowText("Invalid application path =" + state_.contextFile, "", MessageButtons::Ok,
+                     MessageIcon::Error);
+        return false;
+    }
+    state_.familyName = family;
+    state_.familyFile = state_.startupFolder + family + ".fam";
+    if (IsWideFamily(family)) {
+        state_.hostKey = kWideHostKey;
+    }
+
+    state_.commandLine = ToUpperAscii(facts_.FullCommandLine());
+    state_.mode = ModeFromCommandLine(state_.commandLine);
+    state_.wideFmSamples = IsWideFamily(family) && state_.mode == OperatingMode::Fm;
+    AppendLogLine();
+    return true;
+}

@@ -1,0 +1,146 @@
+#include "document/SegmentCommands.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/DocumentView.h"
+#include "document/WaveDoc.h"
+#include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::size_t kDefaultLength = 1024;
+
+} // namespace
+
+SegmentCommands::SegmentCommands(WaveDoc& document) : document_(document) {}
+
+void SegmentCommands::SwitchSegment() {
+    AppServices& services = document_.Services();
+    AppState& state = services.state;
+    ProfileStore& store = services.store;
+    SegmentTable& table = document_.Segments();
+    DocumentView* view = document_.View();
+
+    store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
+    int segment = document_.FmPseudoSegment();
+    int channel = 0;
+    if (!document_.IsFmDocument()) {
+        state.activeSegment = table.ReadActiveSegment(state.activeChannel);
+        segment = state.activeSegment;
+        channel = state.activeChannel;
+    }
+    std::string file;
+    if (!table.SegmentEntry(segment, channel, file)) {
+        file = table.SegmentFilePath(segment, channel);
+    }
+    document_.SetCurrentPath(file);
+    if (FileExists(file)) {
+        document_.LoadWaveform(file, true);
+    } else {
+        document_.CreateDefault(kDefaultLength);
+        document_.WriteWaveform(file);
+        if (view != nullptr) {
+            view->ShowLengthText(std::to_string(kDefaultLength));
+        }
+    }
+    std::string entry = file;
+    table.SegmentEntry(segment, channel, entry);
+
+    if (view != nullptr) {
+        if (!document_.IsFmDocument()) {
+            view->ShowSegmentText(std::to_string(state.activeSegment));
+        } else if (!state.wideFmSamples) {
+            view->ShowSegmentText(document_.Fm().DeviationFieldText());
+        }
+    }
+    document_.SetVisibleFileName(document_.IsInWorkingFolder(file) ? std::string() : file);
+    document_.ResetAnchors();
+    document_.Undo().Discard();
+    if (view != nullptr) {
+        view->UpdateAllViews();
+    }
+}
+
+void SegmentCommands::OnSegmentField(const std::string& fieldText) {
+    AppState& state = document_.Services().state;
+    const std::string text = fieldText.substr(0, 80);
+    double parsed = 0.0;
+    ParseLeadingDouble(text.c_str(), text.size(), parsed);
+    const double n = std::trunc(parsed);
+    const bool valid = document_.IsValidSegment(n);
+    if (valid && n == state.activeSegment) {
+        return;
+    }
+    if (!valid) {
+        if (DocumentView* view = document_.View()) {
+            view->ShowSegmentText(std::to_string(state.activeSegment));
+        }
+        document_.Services().ui.ShowMessage(MsgValueOutOfRange);
+        return;
+    }
+    state.activeSegment = static_cast<int>(n);
+    document_.Segments().SetActiveSegment(state.activeSegment);
+    if (sendSegmentCommand) {
+        sendSegmentCommand(state.activeSegment);
+    }
+    SwitchSegment();
+}
+
+void SegmentCommands::OnChannelCommand(int commandId) {
+    AppServices& services = document_.Services();
+    const int channel = commandId - kChannel1Command;
+    if (channel == services.state.activeChannel) {
+        return;
+    }
+    services.store.WriteProfileText("Settings", "ActiveCh", std::to_string(channel),
+                                    services.store.ContextFile());
+    services.state.activeChannel = channel;
+    if (sendChannelCommand) {
+        sendChannelCommand(channel);
+    }
+    SwitchSegment();
+}
+
+bool SegmentCommands::ChannelCommandEnabled() const {
+    return document_.ChannelCount() > 1;
+}
+
+bool SegmentCommands::ChannelCommandChecked(int commandId) const {
+    return document_.ChannelCount() >= 2 &&
+           commandId - kChannel1Command == document_.Services().state.activeChannel;
+}
+
+void SegmentCommands::ReloadSharedState() {
+    AppState& state = document_.Services().state;
+    ProfileStore& store = document_.Services().store;
+    if (document_.IsFmDocument()) {
+        FmSettings& fm = document_.Fm();
+        const double deviation = fm.deviation;
+        const double fmax = fm.fmax;
+        const double fmin = fm.fmin;
+        const int functionMode = fm.functionMode;
+        fm.LoadFmSettings();
+        const bool changed = deviation != fm.deviation || fmax != fm.fmax || fmin != fm.fmin ||
+                             functionMode != fm.functionMode;
+        if (changed && fm.onMarkersChanged) {
+            fm.onMarkersChanged();
+        }
+        return;
+    }
+    const double channel = store.ReadProfileNumber("ActiveCh", 0, "Settings", kMissingNumber);
+    if (channel != kMissingNumber) {
+        state.activeChannel = static_cast<int>(channel);
+    }
+    state.activeSegment = document_.Segments().ReadActiveSegment(state.activeChannel);
+}
+
+void SegmentCommands::Resync() {
+    ReloadSharedState();
+    SwitchSegment();
+}

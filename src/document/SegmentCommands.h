@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class WaveDoc;
+
+// Switching the active segment and channel: the segment field (control 2001 in standard
+// mode), the channel commands 32810 and 32811, and the re-synchronisation with the host
+// each time the main window becomes active.
+class SegmentCommands {
+public:
+    static constexpr int kChannel1Command = 32810;
+    static constexpr int kChannel2Command = 32811;
+
+    explicit SegmentCommands(WaveDoc& document);
+
+    // Loads the waveform of the now active segment into the document.
+    void SwitchSegment();
+    void OnSegmentField(const std::string& fieldText);
+    void OnChannelCommand(int commandId);
+    bool ChannelCommandEnabled() const;
+    bool ChannelCommandChecked(int commandId) const;
+    // Activation of the main window: read channel and segment again, then switch.
+    void Resync();
+    // Host request 4: read channel and segment again, without loading.
+    void ReloadSharedState();
+
+    // Instrument commands handed to the host (segment and channel selection).
+    std::function<void(int segment)> sendSegmentCommand;
+    std::function<void(int channel)> sendChannelCommand;
+
+private:
+    WaveDoc& document_;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// One step of undo: a copy of the document's current file taken just before a change.
+// The file's existence is the whole undo state, so it survives the program.
+class UndoStore {
+public:
+    UndoStore() = default;
+    explicit UndoStore(std::string undoPath) : path_(std::move(undoPath)) {}
+
+    const std::string& Path() const { return path_; }
+    bool CanUndo() const;
+    // Copies currentFile to target (the undo file when target is empty). A current file
+    // that does not exist yet takes no snapshot and leaves an older one in place.
+    void SnapshotForUndo(const std::string& currentFile, const std::string& target = {}) const;
+    void Discard() const;
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,447 @@
+#include "document/WaveDoc.h"
+
+#include "core/AppState.h"
+#include "core/HostBus.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/DocumentView.h"
+#include "document/WaveFileWriter.h"
+#include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr int kNumberText = 80;
+constexpr double kFmNeutralCode = 500000000.0;
+constexpr std::size_t kDefaultLength = 1024;
+// A file this many times longer than the family's highest length is refused instead of
+// allocated: it cannot be a waveform of this instrument.
+constexpr double kOversizeFactor = 4.0;
+
+// The numbers of a family value, after `skipWords` leading words.
+std::vector<double> NumbersOf(const std::string& text, int skipWords) {
+    std::istringstream words(text);
+    std::string word;
+    std::vector<double> numbers;
+    for (int i = 0; words >> word; ++i) {
+        double value = 0.0;
+        if (i >= skipWords && ParseWholeDouble(word, value)) {
+            numbers.push_back(value);
+        }
+    }
+    return numbers;
+}
+
+SampleKind KindOf(const AppState& state) {
+    if (!state.IsFm()) {
+        return SampleKind::Code16;
+    }
+    return state.wideFmSamples ? SampleKind::Hz64 : SampleKind::Code32;
+}
+
+bool HasBinaryMark(const std::string& path) {
+    return path.find(".w") != std::string::npos || path.find(".W") != std::string::npos;
+}
+
+} // namespace
+
+WaveDoc::WaveDoc(AppServices& services)
+    : services_(services), segments_(services), fm_(services), samples_(KindOf(services.state)) {
+    AppState& state = services_.state;
+    fmDocument_ = state.IsFm();
+    state.activeChannel = segments_.ReadActiveChannel();
+    state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
+    if (!state.IsPulse()) {
+        if (fmDocument_) {
+            ReadFmLimits();
+        } else {
+            ReadStandardLimits();
+        }
+    }
+    undo_ =
+        UndoStore(state.userFolder + kPathSeparator + "Undo" + (fmDocument_ ? "FS.wvf" : "SM.wav"));
+    workingFolder_ = state.userFolder + kPathSeparator;
+    ReadResolutionFactor();
+}
+
+WaveDoc::~WaveDoc() {
+    samples_ = SampleBuffer(samples_.Kind());
+    DeleteFileIfExists(workingFolder_ + "^^Dwn.wav");
+    services_.bus.PostToolNotify(fmDocument_ ? NotifyClosingFm : NotifyClosing);
+}
+
+void WaveDoc::ReadStandardLimits() {
+    AppState& state = services_.state;
+    ProfileStore& store = services_.store;
+    std::string text;
+    if (store.ReadProfileText("Axis", "HRange", text, kNumberText, store.FamilyFile(), false)) {
+        const auto numbers = NumbersOf(text, 0);
+        if (numbers.size() >= 3) {
+            length_ = std::trunc(numbers[0]);
+            lengthLow_ = numbers[1];
+            lengthHigh_ = numbers[2];
+        }
+    }
+    if (store.ReadProfileText("ParmLst", "ActiveSeg", text, kNumberText, store.FamilyFile(),
+                              false)) {
+        const auto numbers = NumbersOf(text, 2);
+        if (numbers.size() >= 2) {
+            secondLow_ = numbers[0];
+            secondHigh_ = numbers[1];
+        }
+    }
+    // Read again when the view is first activated.
+    state.activeSegment = 0;
+    channelCount_ =
+        static_cast<int>(store.ReadProfileNumber("Channels", 0, "Instrument", kMissingNumber));
+    if (channelCount_ < 1) {
+        channelCount_ = 1;
+    }
+    std::string format;
+    const bool hasFormat =
+        store.ReadProfileText("Settings", "Wfmt", format, kNumberText, store.ContextFile(), true);
+    const std::string key = hasFormat ? "Vpts" + format : "Vpts";
+    if (store.ReadProfileText("Axis", key, text, kNumberText, store.FamilyFile(), false)) {
+        const auto numbers = NumbersOf(text, 0);
+        if (numbers.size() >= 2) {
+            verticalLow_ = numbers[0];
+            verticalHigh_ = numbers[1];
+        }
+    }
+    state.verticalSpan = static_cast<int>(verticalHigh_ - verticalLow_);
+}
+
+void WaveDoc::ReadFmLimits() {
+    fm_.onCloseRequest = [this] {
+        if (view_ != nullptr) {
+            view_->RequestClose();
+        }
+    };
+    fm_.LoadLimits();
+    lengthLow_ = fm_.minLength;
+    lengthHigh_ = fm_.maxLength;
+    secondLow_ = fm_.lowerLimit;
+    secondHigh_ = fm_.upperLimit;
+    if (fm_.length > 0) {
+        length_ = fm_.length;
+    }
+    verticalLow_ = fm_.fmin;
+    verticalHigh_ = fm_.fmax;
+}
+
+void WaveDoc::ReadResolutionFactor() {
+    ProfileStore& store = services_.store;
+    std::string clock;
+    const bool hasClock =
+        store.ReadProfileText("Settings", "Rsclk", clock, kNumberText, store.ContextFile(), true);
+    const std::string key = hasClock ? "resFactor" + clock : "resFactor";
+    std::string text;
+    double value = 0.0;
+    if (store.ReadProfileText("Axis", key, text, kNumberText, store.FamilyFile(), true) &&
+        ParseLeadingDouble(text.c_str(), text.size(), value) > 0) {
+        resolutionFactor_ = static_cast<int>(value);
+    } else {
+        resolutionFactor_ = 2;
+    }
+}
+
+int WaveDoc::FmPseudoSegment() const {
+    return services_.state.wideFmSamples ? -2 : -1;
+}
+
+std::string WaveDoc::ActiveWorkingFile() const {
+    const AppState& state = services_.state;
+    if (fmDocument_) {
+        return segments_.SegmentFilePath(FmPseudoSegment(), 0);
+    }
+    return segments_.SegmentFilePath(state.activeSegment, state.activeChannel);
+}
+
+bool WaveDoc::IsInWorkingFolder(const std::string& path) const {
+    return StartsWithNoCase(path, workingFolder_);
+}
+
+double WaveDoc::NeutralValue() const {
+    switch (samples_.Kind()) {
+    case SampleKind::Code32:
+        return kFmNeutralCode;
+    case SampleKind::Hz64:
+        return fm_.base;
+    default:
+        return 0.0;
+    }
+}
+
+void WaveDoc::ShowLength() {
+    if (view_ != nullptr) {
+        view_->ShowLengthText(std::to_string(static_cast<long long>(length_)));
+    }
+}
+
+void WaveDoc::HideMap() {
+    if (view_ != nullptr) {
+        view_->HideWaveformMap();
+    }
+}
+
+void WaveDoc::ResetAnchors() {
+    if (view_ != nullptr) {
+        view_->SetAnchors(0, length_ - 1);
+        view_->UpdateAllViews();
+    }
+}
+
+void WaveDoc::ApplyTitle() {
+    if (view_ == nullptr) {
+        return;
+    }
+    const AppState& state = services_.state;
+    if (state.IsPulse()) {
+        view_->SetMainTitle(ModeTitle(state.mode));
+    } else {
+        view_->SetMainTitle(std::string(ModeTitle(state.mode)) + ShortenPath(currentPath_));
+    }
+}
+
+std::string WaveDoc::ConvertIfText(const std::string& path) {
+    if (HasBinaryMark(path)) {
+        return path;
+    }
+    return convertByExtension ? convertByExtension(path) : std::string();
+}
+
+void WaveDoc::LoadActiveSegment() {
+    AppState& state = services_.state;
+    int segment = FmPseudoSegment();
+    int channel = 0;
+    if (!fmDocument_) {
+        state.activeChannel = segments_.ReadActiveChannel();
+        state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
+        segment = state.activeSegment;
+        channel = state.activeChannel;
+    }
+    std::string path;
+    if (!segments_.SegmentEntry(segment, channel, path)) {
+        path = segments_.SegmentFilePath(segment, channel);
+    }
+    if (!FileExists(path)) {
+        CreateDefault(kDefaultLength);
+        WriteWaveform(path);
+        std::string entry = path;
+        segments_.SegmentEntry(segment, channel, entry);
+        currentPath_ = path;
+        ShowLength();
+    } else {
+        const std::string binary = ConvertIfText(path);
+        if (!binary.empty()) {
+            LoadWaveform(binary, true);
+        }
+        if (services_.state.wideFmSamples) {
+            fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(length_));
+        }
+    }
+    visibleFileName_ = IsInWorkingFolder(path) ? std::string() : path;
+}
+
+std::optional<double> WaveDoc::CheckLength(double n) {
+    const double r = resolutionFactor_;
+    if (std::fmod(n, r) == 0.0) {
+        return n;
+    }
+    if (services_.ui.ShowMessage(MsgWavelengthResolution, MessageButtons::OkCancel) !=
+        MessageAnswer::Ok) {
+        return std::nullopt;
+    }
+    const double corrected = std::trunc(n / r + 0.5) * r;
+    if (corrected == 0.0) {
+        return std::nullopt;
+    }
+    return corrected;
+}
+
+bool WaveDoc::ResizeFile(const std::string& path, unsigned long long bytes) {
+    std::vector<char> data(bytes, 0);
+    if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+        const std::size_t got = std::fread(data.data(), 1, data.size(), in);
+        (void)got;
+        std::fclose(in);
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    const bool ok = std::fwrite(data.data(), 1, data.size(), out) == data.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+bool WaveDoc::RefuseOversize(const std::string& path, long long points) {
+    const double limit = std::max(lengthHigh_, 16000000.0) * kOversizeFactor;
+    if (static_cast<double>(points) <= limit) {
+        return false;
+    }
+    services_.ui.ShowText("The file\n" + path + "\nholds " + std::to_string(points) +
+                              " points, far more than this instrument's highest length of " +
+                              std::to_string(static_cast<long long>(lengthHigh_)) +
+                              " points.\nThe file was not loaded.",
+                          "", MessageButtons::Ok, MessageIcon::Exclamation);
+    return true;
+}
+
+bool WaveDoc::ReadSamplesFrom(const std::string& path, std::size_t count) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        return false;
+    }
+    samples_.AllocateUninitialized(count);
+    const std::size_t got = std::fread(samples_.Bytes(), 1, samples_.ByteSize(), in);
+    std::fclose(in);
+    // A file that shrank since it was measured: the missing tail reads as zero.
+    if (got < samples_.ByteSize()) {
+        std::memset(static_cast<char*>(samples_.Bytes()) + got, 0, samples_.ByteSize() - got);
+    }
+    return true;
+}
+
+bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
+    if (loadingGuard_) {
+        return false;
+    }
+    const std::string path = ConvertIfText(requestedPath);
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        services_.ui.ShowText("Cannot read the waveform file\n" + path, "", MessageButtons::Ok,
+                              MessageIcon::Exclamation);
+        return false;
+    }
+    const int width = samples_.ElementWidth();
+    double points = static_cast<double>(RecordCount(path, width));
+    if (RefuseOversize(path, static_cast<long long>(points))) {
+        return false;
+    }
+    if (adopt) {
+        if (services_.state.mode == OperatingMode::Standard && resolutionFactor_ > 1) {
+            loadingGuard_ = true;
+            const auto checked = CheckLength(points);
+            loadingGuard_ = false;
+            if (!checked) {
+                return false;
+            }
+            if (*checked != points) {
+                ResizeFile(path, static_cast<unsigned long long>(*checked) * width);
+                points = *checked;
+            }
+        }
+        length_ = points;
+        ShowLength();
+    }
+    HideMap();
+    ReadSamplesFrom(path, static_cast<std::size_t>(points));
+    length_ = points;
+    if (fmDocument_ && onFmWaveformLoaded) {
+        onFmWaveformLoaded();
+    }
+    if (adopt) {
+        currentPath_ = path;
+    }
+    return true;
+}
+
+bool WaveDoc::WriteWaveform(const std::string& requestedPath) {
+    const std::string& path = requestedPath.empty() ? currentPath_ : requestedPath;
+    return WaveFileWriter::WriteWaveform(samples_, path);
+}
+
+void WaveDoc::CreateDefault(std::size_t n) {
+    length_ = static_cast<double>(n);
+    if (services_.state.wideFmSamples) {
+        const double carrier =
+            services_.store.ReadProfileNumber("FmCarFrq", 0, "Settings", kMissingNumber);
+        samples_.Assign(n, carrier);
+        fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(n));
+        return;
+    }
+    samples_.Assign(n, NeutralValue());
+}
+
+bool WaveDoc::IsValidSegment(double n) const {
+    return n >= 1 && n <= secondHigh_;
+}
+
+void WaveDoc::SnapshotForUndo(const std::string& target) {
+    undo_.SnapshotForUndo(currentPath_, target);
+}
+
+void WaveDoc::CommitToWorkingFile() {
+    const AppState& state = services_.state;
+    currentPath_ = ActiveWorkingFile();
+    WriteWaveform(currentPath_);
+    std::string entry = currentPath_;
+    if (fmDocument_) {
+        segments_.SegmentEntry(FmPseudoSegment(), 0, entry);
+    } else {
+        segments_.SegmentEntry(state.activeSegment, state.activeChannel, entry);
+    }
+}
+
+void WaveDoc::SetLength(const std::string& fieldText) {
+    const std::string text = fieldText.substr(0, 20);
+    double parsed = 0.0;
+    ParseLeadingDouble(text.c_str(), text.size(), parsed);
+    double n = std::trunc(parsed);
+    if (n == length_) {
+        ShowLength();
+        return;
+    }
+    if (!(n >= lengthLow_ && n <= lengthHigh_)) {
+        services_.ui.ShowMessage(MsgValueOutOfRange);
+        ShowLength();
+        return;
+    }
+    if (services_.state.mode == OperatingMode::Standard && resolutionFactor_ > 1) {
+        const auto checked = CheckLength(n);
+        if (!checked) {
+            ShowLength();
+            return;
+        }
+        n = *checked;
+        if (view_ != nullptr) {
+            view_->ShowLengthText(std::to_string(static_cast<long long>(n)));
+        }
+    }
+    // The file and the memory hold the same samples; making sure the file exists lets the
+    // resize read the old samples back from the snapshot instead of keeping a second array.
+    if (!FileExists(currentPath_)) {
+        WriteWaveform(currentPath_);
+    }
+    SnapshotForUndo();
+    HideMap();
+
+    const std::size_t newCount = static_cast<std::size_t>(n);
+    const std::size_t kept = std::min(newCount, samples_.Size());
+    const double neutral = NeutralValue();
+    samples_.Assign(newCount, neutral);
+    if (std::FILE* in = std::fopen(undo_.Path().c_str(), "rb")) {
+        const std::size_t bytes = kept * samples_.ElementWidth();
+        const std::size_t got = std::fread(samples_.Bytes(), 1, bytes, in);
+        (void)got;
+        std::fclose(in);
+    }
+    length_ = n;
+    CommitToWorkingFile();
+    ResetAnchors();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "document/SampleBuffer.h"
+#include "document/SegmentTable.h"
+#include "document/UndoStore.h"
+#include "fm/FmSettings.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+struct AppServices;
+class DocumentView;
+
+// The single document: the waveform of the active segment of the active channel, in the
+// mode's sample type, with the limits the instrument family imposes. The waveform always
+// lives in a file as well as in memory: every change writes the whole waveform back to
+// the current file so that the host can pick it up by path.
+class WaveDoc {
+public:
+    explicit WaveDoc(AppServices& services);
+    // Frees the samples, deletes the download file "^^Dwn.wav" and tells the host that
+    // the tool is closing (code 5, or 12 in FM mode).
+    ~WaveDoc();
+    WaveDoc(const WaveDoc&) = delete;
+    WaveDoc& operator=(const WaveDoc&) = delete;
+
+    void SetView(DocumentView* view) { view_ = view; }
+    DocumentView* View() const { return view_; }
+
+    // Loads (or creates with 1024 neutral points) the waveform of the active segment.
+    void LoadActiveSegment();
+    // Reads a binary waveform file; text types are converted first. With adopt, the file
+    // becomes the current path after the resolution check.
+    bool LoadWaveform(const std::string& path, bool adopt);
+    // Writes the whole waveform; an empty path means the current file.
+    bool WriteWaveform(const std::string& path = {});
+    // Replaces the waveform by n points of the neutral value.
+    void CreateDefault(std::size_t n);
+    // The length field's text (control 2000).
+    void SetLength(const std::string& fieldText);
+    // The resolution rule: the length to use, or nullopt when the user cancelled.
+    std::optional<double> CheckLength(double n);
+    bool IsValidSegment(double n) const;
+    void ResetAnchors();
+    void SnapshotForUndo(const std::string& target = {});
+
+    // The active segment's working file becomes the current path; the waveform is
+    // written there and entered in the segment table.
+    void CommitToWorkingFile();
+    // Sets the main window's text to the title rule: ModeTitle + shortened path.
+    void ApplyTitle();
+
+    static bool ResizeFile(const std::string& path, unsigned long long bytes);
+    // The neutral value of a new point: 0, 500000000, or the FM base in Hz.
+    double NeutralValue() const;
+    // The pseudo-segment of the FM waveform: -1, or -2 for the wide variant.
+    int FmPseudoSegment() const;
+    // The working file of the active segment (the FM working file in FM mode).
+    std::string ActiveWorkingFile() const;
+    // Path after converting a file whose name has no ".w": empty when not convertible.
+    std::string ConvertIfText(const std::string& path);
+    bool IsInWorkingFolder(const std::string& path) const;
+
+    AppServices& Services() { return services_; }
+    SampleBuffer& Samples() { return samples_; }
+    const SampleBuffer& Samples() const { return samples_; }
+    double Length() const { return length_; }
+    double LengthLow() const { return lengthLow_; }
+    double LengthHigh() const { return lengthHigh_; }
+    double SecondLow() const { return secondLow_; }
+    double SecondHigh() const { return secondHigh_; }
+    double VerticalLow() const { return verticalLow_; }
+    double VerticalHigh() const { return verticalHigh_; }
+    int ResolutionFactor() const { return resolutionFactor_; }
+    int ChannelCount() const { return channelCount_; }
+    bool IsFmDocument() const { return fmDocument_; }
+    const std::string& CurrentPath() const { return currentPath_; }
+    void SetCurrentPath(const std::string& path) { currentPath_ = path; }
+    const std::string& VisibleFileName() const { return visibleFileName_; }
+    void SetVisibleFileName(const std::string& name) { visibleFileName_ = name; }
+    const std::string& WorkingFolder() const { return workingFolder_; }
+    const UndoStore& Undo() const { return undo_; }
+    SegmentTable& Segments() { return segments_; }
+    FmSettings& Fm() { return fm_; }
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+
+    // Called after every load of an FM waveform (the marker list is rebuilt there).
+    std::function<void()> onFmWaveformLoaded;
+    // Converts a non-binary file by its extension (set by the file formats); returns the
+    // binary path, or empty when the file cannot be converted.
+    std::function<std::string(const std::string&)> convertByExtension;
+
+private:
+    void ReadStandardLimits();
+    void ReadFmLimits();
+    void ReadResolutionFactor();
+    bool ReadSamplesFrom(const std::string& path, std::size_t count);
+    bool RefuseOversize(const std::string& path, long long points);
+    void ShowLength();
+    void HideMap();
+
+    AppServices& services_;
+    DocumentView* view_ = nullptr;
+    SegmentTable segments_;
+    FmSettings fm_;
+    UndoStore undo_;
+    SampleBuffer samples_;
+
+    int resolutionFactor_ = 2;
+    bool loadingGuard_ = false;
+    bool fmDocument_ = false;
+    double lengthLow_ = 16;
+    double lengthHigh_ = 16000000;
+    double secondLow_ = 1;
+    double secondHigh_ = 1;
+    int channelCount_ = 1;
+    std::string visibleFileName_;
+    std::string workingFolder_;
+    double length_ = 1024;
+    double verticalLow_ = -8192;
+    double verticalHigh_ = 8191;
+    bool modified_ = false;
+    std::string currentPath_;
+};

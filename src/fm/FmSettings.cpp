@@ -1,0 +1,202 @@
+#include "fm/FmSettings.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "settings/AppServices.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+// Fields 3 and 4 of a family parameter line: "word word low high".
+bool ReadParameterLine(ProfileStore& store, const char* section, const char* key, double& low,
+                       double& high, double* second = nullptr) {
+    std::string text;
+    if (!store.ReadProfileText(section, key, text, 80, store.FamilyFile(), false)) {
+        return false;
+    }
+    std::istringstream words(text);
+    words.imbue(std::locale::classic());
+    std::string first;
+    std::string secondWord;
+    words >> first >> secondWord;
+    if (second != nullptr) {
+        ParseWholeDouble(secondWord, *second);
+    }
+    std::string third;
+    std::string fourth;
+    words >> third >> fourth;
+    double parsed = 0.0;
+    if (ParseWholeDouble(third, parsed)) {
+        low = parsed;
+    }
+    if (ParseWholeDouble(fourth, parsed)) {
+        high = parsed;
+    }
+    return true;
+}
+
+std::string TrimmedFixed(double value) {
+    std::string text = CrtFormat("%10.3f", value);
+    TrimZeros(text);
+    return text;
+}
+
+} // namespace
+
+FmSettings::FmSettings(AppServices& services) : services_(services) {}
+
+bool FmSettings::IsExactG4270() const {
+    return services_.state.familyName == "G4270";
+}
+
+std::string FmSettings::DeviationKey() const {
+    return "FmDev" + std::to_string(functionMode);
+}
+
+bool FmSettings::LoadLimits() {
+    ProfileStore& store = services_.store;
+    functionMode = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
+    ReadParameterLine(store, "FmSmith", "FmLen", minLength, maxLength);
+    ReadParameterLine(store, "ParmLst", IsExactG4270() ? "FmCarFrq" : "Sclk", lowerLimit,
+                      upperLimit);
+    const int loaded = LoadFmSettings();
+    length = static_cast<int>(store.ReadProfileNumber("FmLen", 0, "FmSmith", kMissingNumber));
+    return loaded == 1;
+}
+
+std::string FmSettings::TidyDeviation(const char* format, double value) {
+    std::string text = CrtFormat(format, value);
+    StripExponentZeros(text);
+    return text;
+}
+
+void FmSettings::WriteDeviationKey() {
+    services_.store.WriteProfileText("Settings", DeviationKey(), TidyDeviation("%5.4g", deviation),
+                                     services_.store.ContextFile());
+}
+
+int FmSettings::LoadFmSettings() {
+    ProfileStore& store = services_.store;
+    functionMode = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
+    if (!IsExactG4270()) {
+        const int wformMode =
+            static_cast<int>(store.ReadProfileNumber("WformMode", 0, "Settings", 0));
+        base = wformMode != 0 ? store.ReadProfileNumber("Sclk", 0, "Settings", kMissingNumber)
+                              : store.ReadProfileNumber("StdFmbase", 0, "FmSmith", kMissingNumber);
+        if (std::FILE* log = std::fopen(services_.state.logFile.c_str(), "a")) {
+            std::fprintf(log, " isStdWmode= %d\nfmbase=%s\n", wformMode,
+                         CrtFormat("%g", base).c_str());
+            std::fclose(log);
+        }
+        if (!(base > lowerLimit && base < upperLimit)) {
+            services_.ui.ShowMessage(MsgFmClockOutOfLimit);
+            if (onCloseRequest) {
+                onCloseRequest();
+            }
+            return 0;
+        }
+    } else {
+        base = store.ReadProfileNumber("FmCarFrq", 0, "Settings", kMissingNumber);
+    }
+
+    std::string deviationText;
+    double parsed = 0.0;
+    if (store.ReadProfileText("Settings", DeviationKey(), deviationText, 80, store.ContextFile(),
+                              true) &&
+        ParseLeadingDouble(deviationText.c_str(), deviationText.size(), parsed) > 0) {
+        deviation = parsed;
+    } else {
+        deviation = base * 0.1;
+    }
+    deviation = std::min({deviation, upperLimit - base, base - lowerLimit});
+
+    std::string conflict;
+    if (deviation == 0.0) {
+        conflict = "Settings conflict\nBase frequency=" + CrtFormat("%g", base) +
+                   " and deviation.\nValues cann't be corrected automatically and will be set "
+                   "to default";
+        double low = 0.0;
+        double high = 0.0;
+        double defaultBase = base;
+        ReadParameterLine(store, "ParmLst", "FmCarFrq", low, high, &defaultBase);
+        base = defaultBase;
+        deviation = base * 0.1;
+        store.WriteProfileText("Settings", "FmCarFrq", CrtFormat("%g", base), store.ContextFile());
+    }
+    WriteDeviationKey();
+    fmax = base + deviation;
+    fmin = base - deviation;
+    if (!conflict.empty()) {
+        services_.ui.ShowText(conflict, "", MessageButtons::Ok, MessageIcon::None);
+    }
+    return 1;
+}
+
+std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
+    const std::string text = fieldText.substr(0, 19);
+    double d = 0.0;
+    ParseLeadingDouble(text.c_str(), text.size(), d);
+    if (!(base - d >= lowerLimit && base + d <= upperLimit)) {
+        services_.ui.ShowMessage(MsgDeviationLimit);
+        return TidyDeviation("%g", deviation);
+    }
+    fmax = base + d;
+    fmin = base - d;
+    deviation = d;
+    ProfileStore& store = services_.store;
+    store.WriteProfileText("Settings", DeviationKey(), text, store.ContextFile());
+    if (functionMode == 0) {
+        store.WriteProfileText("Settings", "FmSt0", text, store.ContextFile());
+        if (!services_.state.wideFmSamples && sendCommand) {
+            sendCommand(":FM:DEV " + text);
+        }
+    }
+    store.WriteProfileText("FmSmith", "FMax", CrtFormat("%g", fmax), store.ContextFile());
+    store.WriteProfileText("FmSmith", "FMin", CrtFormat("%g", fmin), store.ContextFile());
+    store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
+    if (onMarkersChanged) {
+        onMarkersChanged();
+    }
+    return text;
+}
+
+std::string FmSettings::RecomputeFmWindow(const double* samples, long long count) {
+    double lo = 1e20;
+    double hi = -1e20;
+    for (long long i = 0; i < count; ++i) {
+        lo = std::min(lo, samples[i]);
+        hi = std::max(hi, samples[i]);
+    }
+    lo = std::max(lo, lowerLimit);
+    hi = std::min(hi, upperLimit);
+    if (lo == hi) {
+        deviation = lo * 0.1;
+        fmin = lo * 0.9;
+        fmax = lo * 1.1;
+    } else {
+        fmin = lo;
+        fmax = hi;
+        deviation = (hi - lo) * 0.5;
+    }
+    const std::string field = DeviationFieldText();
+    ProfileStore& store = services_.store;
+    store.WriteProfileText("Settings", "FmDev0", field, store.ContextFile());
+    store.WriteProfileText("Settings", "FmCarFrq", TrimmedFixed((fmin + fmax) * 0.5),
+                           store.ContextFile());
+    return field;
+}
+
+std::string FmSettings::DeviationFieldText() const {
+    return TrimmedFixed(deviation);
+}
+
+double FmSettings::FrequencyOfCode(double code) const {
+    return fmin + code * (fmax - fmin) / 1e9;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct AppServices;
+
+// The FM parameters of the document: base (carrier) frequency, peak deviation, the
+// frequency window fmin..fmax they span, and the instrument's allowed ranges. Rebuilt
+// from the family and context files at creation and at every reload.
+class FmSettings {
+public:
+    using CommandSender = std::function<void(const std::string& command)>;
+    using Notifier = std::function<void()>;
+
+    explicit FmSettings(AppServices& services);
+
+    // Creation in FM mode: function mode, length and frequency limits from the family
+    // file, then LoadFmSettings. False when the base lies outside the limits.
+    bool LoadLimits();
+    // 1 on success, 0 when the base frequency is outside the instrument's limits (message
+    // 3000 shown and a close request posted through onCloseRequest).
+    int LoadFmSettings();
+    // Applies the deviation field's text. Returns the text the field shows afterwards.
+    std::string SetDeviationFromField(const std::string& fieldText);
+    // Wide-sample variant: the window from the samples in Hz. Returns the field text.
+    std::string RecomputeFmWindow(const double* samples, long long length);
+
+    // The deviation as the field shows it: "%10.3f" without trailing zeros.
+    std::string DeviationFieldText() const;
+    // The code of a frequency and back, over the window (normal variant).
+    double FrequencyOfCode(double code) const;
+
+    double base = 0.0;
+    double deviation = 0.0;
+    double fmin = 0.0;
+    double fmax = 0.0;
+    double lowerLimit = 0.0;
+    double upperLimit = 0.0;
+    double minLength = 0.0;
+    double maxLength = 0.0;
+    double length = 0.0;
+    int functionMode = 0;
+
+    CommandSender sendCommand; // instrument command through the host (":FM:DEV ...")
+    Notifier onCloseRequest;   // a close request to the main frame
+    Notifier onMarkersChanged; // rebuild the marker lists and update the views
+
+private:
+    bool IsExactG4270() const;
+    std::string DeviationKey() const;
+    void WriteDeviationKey();
+    static std::string TidyDeviation(const char* format, double value);
+
+    AppServices& services_;
+};
