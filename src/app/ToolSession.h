@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/ComposerApp.h"
+#include "settings/AppServices.h"
+
+#include <memory>
+
+class HostBus;
+class HostLink;
+class FileChooser;
+class FileCommands;
+class SegmentCommands;
+class WaveDoc;
+
+// One run of the tool, as the GUI and the command-line tool share it: the start-up
+// sequence, then the document with its commands and its link to the host.
+class ToolSession {
+public:
+    ToolSession(const ProcessFacts& facts, UserInterface& ui, HostBus& bus);
+    ~ToolSession();
+
+    // Runs the start-up sequence and creates the document. False: the program ends.
+    bool Start();
+
+    AppState& State() { return app_.State(); }
+    ProfileStore& Store() { return app_.Store(); }
+    AppServices& Services() { return services_; }
+    WaveDoc& Document() { return *document_; }
+    HostLink& Link() { return *link_; }
+    FileChooser& Chooser() { return *chooser_; }
+    FileCommands& Files() { return *files_; }
+    SegmentCommands& Segments() { return *segments_; }
+
+    // The Download command of the mode.
+    void DownloadWaveform();
+
+private:
+    ComposerApp app_;
+    AppServices services_;
+    std::unique_ptr<HostLink> link_;
+    std::unique_ptr<FileChooser> chooser_;
+    std::unique_ptr<WaveDoc> document_;
+    std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<SegmentCommands> segments_;
+};

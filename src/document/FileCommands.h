@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+class WaveDoc;
+class FileChooser;
+
+// The File menu's waveform commands and Undo: New (32771), Open (32772), Save (32773),
+// Save As (32774) and Undo (32799), with the file dialog rules of the formats.
+class FileCommands {
+public:
+    static constexpr int kNewCommand = 32771;
+    static constexpr int kOpenCommand = 32772;
+    static constexpr int kSaveCommand = 32773;
+    static constexpr int kSaveAsCommand = 32774;
+    static constexpr int kUndoCommand = 32799;
+
+    FileCommands(WaveDoc& document, FileChooser& chooser);
+
+    void OnNew();
+    // Asks for a file (the open dialog) and loads it. False when nothing was opened.
+    bool OnOpen();
+    void OnSave();
+    // Asks for a file (the save dialog) and writes the chosen format.
+    bool OnSaveAs();
+    void OnUndo();
+    bool CanUndo() const;
+
+    // Writes the waveform to path in the format of its extension (binary or text export),
+    // without touching the document's paths: the command-line "export".
+    bool ExportTo(const std::string& path);
+
+private:
+    bool OpenChosen(const std::string& path, int filterIndex);
+    void AfterSave(const std::string& path);
+
+    WaveDoc& document_;
+    FileChooser& chooser_;
+};

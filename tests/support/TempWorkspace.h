@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "platform/recording/RecordingHostBus.h"
+#include "platform/recording/RecordingUserInterface.h"
+#include "settings/AppServices.h"
+#include "settings/ProfileStore.h"
+
+#include <string>
+
+// A throw-away workspace as the host prepares it: a start-up folder holding a copy of a
+// shipped family file, the per-user folder "$tst" with a context file, and a private
+// registry folder. The state, the store and the recording fakes are ready to use.
+class TempWorkspace {
+public:
+    explicit TempWorkspace(const std::string& family = "QW2182",
+                           OperatingMode mode = OperatingMode::Standard);
+    ~TempWorkspace();
+    TempWorkspace(const TempWorkspace&) = delete;
+    TempWorkspace& operator=(const TempWorkspace&) = delete;
+
+    const std::string& Folder() const { return state.startupFolder; }
+    void SetContext(const std::string& section, const std::string& key, const std::string& value);
+    std::string Context(const std::string& section, const std::string& key) const;
+    // Writes a file of raw bytes (a waveform) and returns its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes) const;
+    static std::string ReadFile(const std::string& path);
+    // The shipped family files.
+    static std::string FamiliesFolder();
+
+    AppState state;
+    RecordingUserInterface ui;
+    RecordingHostBus bus;
+    ProfileStore store;
+    AppServices services;
+
+private:
+    std::string root_;
+    std::string previousRegistryDir_;
+};
