@@ -1,0 +1,172 @@
+#include "link/HostLink.h"
+
+#include "core/AppState.h"
+#include "core/HostBus.h"
+#include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+// The command buffer of a download holds 260 bytes, the last one always zero.
+constexpr std::size_t kCommandLimit = 259;
+constexpr int kPathBufferSize = 260;
+constexpr int kSegmentTemplateSize = 40;
+constexpr int kChannelTemplateSize = 60;
+constexpr std::size_t kDeviationTextLimit = 19;
+
+std::string SegmentKey(int segment, int channel) {
+    return "Segm" + std::to_string(segment) + "-" + std::to_string(channel);
+}
+
+std::string WholePoints(double lengthPoints) {
+    return std::to_string(static_cast<long long>(std::trunc(lengthPoints)));
+}
+
+} // namespace
+
+HostLink::HostLink(AppServices& services) : services_(services) {}
+
+void HostLink::SendHostCommand(const std::string& text) {
+    services_.store.WriteHostValue("Cmd", text, kLinkKey);
+    services_.bus.PostToolNotify(NotifyCommand);
+}
+
+void HostLink::SendSegmentCommand(int segment) {
+    const std::string commandTemplate =
+        ReadInterfaceTemplate("ActiveSeg", kSegmentTemplateSize, ":TRAC:SEL ");
+    SendHostCommand(ApplyTemplate(commandTemplate, std::to_string(segment)));
+}
+
+void HostLink::SendChannelCommand(int channel) {
+    const std::string commandTemplate =
+        ReadInterfaceTemplate("ActiveCh", kChannelTemplateSize, ":INST ");
+    SendHostCommand(ApplyTemplate(commandTemplate, std::to_string(channel + 1)));
+}
+
+void HostLink::SendFmDeviationCommand(const std::string& typedText, int fmFunctionMode) {
+    if (fmFunctionMode != 0 || services_.state.wideFmSamples) {
+        return;
+    }
+    SendHostCommand(":FM:DEV " + typedText.substr(0, kDeviationTextLimit));
+}
+
+bool HostLink::DownloadWaveform(const DownloadRequest& request) {
+    const AppState& state = services_.state;
+    if (state.IsFm()) {
+        DownloadFm(request);
+        return true;
+    }
+    if (!state.IsPulse()) {
+        DownloadSegment(request.segment, request.channel, request.lengthPoints, 0.0);
+        return true;
+    }
+    if (!request.renderPulse) {
+        return false;
+    }
+    const PulseRendering rendering = request.renderPulse();
+    if (!rendering.succeeded) {
+        return false;
+    }
+    if (rendering.asSequence) {
+        services_.bus.PostToolNotify(NotifyDownloadSequence);
+        return true;
+    }
+    DownloadSegment(request.segment, request.channel, rendering.lengthPoints,
+                    rendering.sampleClock);
+    return true;
+}
+
+void HostLink::NotifyDeactivated() {
+    services_.bus.PostToolNotify(::NotifyDeactivated);
+}
+
+void HostLink::NotifyDocumentClosed() {
+    DeleteFileIfExists(UserFile(kDownloadFileName));
+    services_.bus.PostToolNotify(services_.state.IsFm() ? NotifyClosingFm : NotifyClosing);
+}
+
+std::string HostLink::ApplyTemplate(const std::string& commandTemplate,
+                                    const std::string& argument) {
+    std::string command = commandTemplate;
+    const std::size_t blank = command.find(' ');
+    if (blank != std::string::npos && blank > 0) {
+        command.resize(blank + 1);
+    }
+    return command + argument;
+}
+
+std::string HostLink::ComposeDownloadCommand(const std::string& familyName, OperatingMode mode,
+                                             int segment, double lengthPoints, double sampleClock) {
+    const std::string seg = std::to_string(segment);
+    const std::string len = WholePoints(lengthPoints);
+    std::string command;
+    if (familyName == "G4270") {
+        command = seg + " " + len;
+    } else {
+        if (mode == OperatingMode::Pulse) {
+            command = ":FREQ:RAST " + CrtFormat("%g", sampleClock) + "; ";
+        }
+        command += ":TRAC:DEF " + seg + "," + len + ";:TRAC:SEL " + seg;
+    }
+    if (command.size() > kCommandLimit) {
+        command.resize(kCommandLimit);
+    }
+    return command;
+}
+
+std::string HostLink::ReadInterfaceTemplate(const char* key, int size, const char* fallback) {
+    std::string value;
+    ProfileStore& store = services_.store;
+    if (!store.ReadProfileText("Interface", key, value, size, store.FamilyFile(), true)) {
+        return fallback;
+    }
+    return value;
+}
+
+void HostLink::DownloadFm(const DownloadRequest& request) {
+    if (!services_.state.wideFmSamples) {
+        WriteMarkerFile(request.fmMarkers);
+    }
+    services_.bus.PostToolNotify(NotifyDownloadFm);
+}
+
+void HostLink::DownloadSegment(int segment, int channel, double lengthPoints, double sampleClock) {
+    const AppState& state = services_.state;
+    ProfileStore& store = services_.store;
+    store.WriteHostValue(
+        "Cmd",
+        ComposeDownloadCommand(state.familyName, state.mode, segment, lengthPoints, sampleClock),
+        kLinkKey);
+
+    // Not quiet: a segment without a file is reported, and the host is still told, with
+    // the store's "noo" in place of the path.
+    const std::string key = SegmentKey(segment, channel);
+    std::string waveFile;
+    store.ReadProfileText("SegmTbl", key, waveFile, kPathBufferSize, store.ContextFile(), false);
+    store.WriteHostValue("wFile", waveFile, kLinkKey);
+
+    services_.bus.PostToolNotify(NotifyDownloadSegment);
+    store.WriteProfileText("SegmStt", key, "Loaded", store.ContextFile());
+}
+
+void HostLink::WriteMarkerFile(const std::vector<std::int32_t>& markers) const {
+    std::string bytes;
+    bytes.reserve(markers.size() * 4);
+    for (std::int32_t marker : markers) {
+        const auto value = static_cast<std::uint32_t>(marker);
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    }
+    std::ofstream file(UserFile(kMarkerFileName), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string HostLink::UserFile(const char* name) const {
+    return services_.state.userFolder + kPathSeparator + name;
+}

@@ -1,0 +1,86 @@
+#include "link/HostRequest.h"
+
+#include "core/HostBus.h"
+#include "link/HostLink.h"
+#include "settings/ProfileStore.h"
+
+#include <charconv>
+
+namespace {
+
+bool ReadWholeNumber(const char*& cursor, const char* end, int& value) {
+    while (cursor < end && (*cursor == ' ' || *cursor == '\t')) {
+        ++cursor;
+    }
+    if (cursor < end && *cursor == '+') {
+        ++cursor;
+    }
+    const auto result = std::from_chars(cursor, end, value);
+    if (result.ec != std::errc()) {
+        return false;
+    }
+    cursor = result.ptr;
+    return true;
+}
+
+HostRequest Action(HostAction action) {
+    HostRequest request;
+    request.action = action;
+    return request;
+}
+
+} // namespace
+
+HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+                                ProfileStore& store) {
+    std::string tileRect;
+    if (code == HostTile) {
+        tileRect = store.ReadHostValue(HostLink::kLinkKey, "tileRct");
+    }
+    return Decode(code, data, mode, tileRect);
+}
+
+HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+                                const std::string& tileRect) {
+    const bool fm = mode == OperatingMode::Fm;
+    switch (code) {
+    case HostCloseStandard:
+        return Action(mode == OperatingMode::Standard ? HostAction::Close : HostAction::None);
+    case HostCloseFm:
+        return Action(fm ? HostAction::Close : HostAction::None);
+    case HostReload:
+        return Action(HostAction::Reload);
+    case HostPlaceStandard:
+        return fm ? HostRequest() : PlaceAt(data);
+    case HostPlaceFm:
+        return fm ? PlaceAt(data) : HostRequest();
+    case HostTile:
+        return TileTo(tileRect);
+    default:
+        return HostRequest();
+    }
+}
+
+HostRequest HostRequest::TileTo(const std::string& tileRect) {
+    int edges[4] = {};
+    const char* cursor = tileRect.data();
+    const char* end = cursor + tileRect.size();
+    for (int& edge : edges) {
+        if (!ReadWholeNumber(cursor, end, edge)) {
+            return HostRequest();
+        }
+    }
+    HostRequest request = Action(HostAction::Tile);
+    request.x = edges[0];
+    request.y = edges[1];
+    request.width = edges[2] - edges[0];
+    request.height = edges[3] - edges[1];
+    return request;
+}
+
+HostRequest HostRequest::PlaceAt(std::int64_t data) {
+    HostRequest request = Action(HostAction::Place);
+    request.x = static_cast<std::int16_t>(static_cast<std::uint16_t>(data & 0xFFFF));
+    request.y = static_cast<std::int16_t>(static_cast<std::uint16_t>((data >> 16) & 0xFFFF));
+    return request;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/OperatingMode.h"
+
+#include <cstdint>
+#include <string>
+
+class ProfileStore;
+
+enum class HostAction { None, Close, Reload, Place, Tile };
+
+// A request of the host (HostCommandMessage) turned into what the main frame must do.
+// Which codes act depends on the mode: closing and placing have one code for the FM
+// editor and another for the other modes, and a code meant for the other kind is ignored.
+struct HostRequest {
+    HostAction action = HostAction::None;
+    // Place: the new top-left corner. Tile: the corner and the new size.
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    // Reads "tileRct" from the link key only for a tile request.
+    static HostRequest Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+                              ProfileStore& store);
+    // The same with the link key's "tileRct" text already read.
+    static HostRequest Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+                              const std::string& tileRect);
+    // "left top right bottom"; a text without four whole numbers gives no action, as
+    // moving the window to a rectangle nobody described helps no one.
+    static HostRequest TileTo(const std::string& tileRect);
+    // x in the low 16 bits and y in the next 16, each signed.
+    static HostRequest PlaceAt(std::int64_t data);
+};
