@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@ public:
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     IniEntries ReadSection(std::string_view section) const;
     std::vector<std::string> SectionNames() const;
+    bool HasSection(std::string_view section) const;
 
     // A missing value deletes the key. False when the file could not be written; the
     // file on disk is then unchanged and LastError() says why.
@@ -35,7 +37,18 @@ public:
 
     const std::string& LastError() const { return lastError_; }
 
+    // Files this object creates are then readable and writable by their owner only.
+    // An existing file always keeps its permission bits.
+    void SetOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
+
 private:
+    // Applies an edit of the whole text under the lock; the edit returns false when it
+    // changed nothing, and the file is then not rewritten.
+    bool Change(const std::function<bool(std::string&)>& edit);
+    bool ReplaceContent(const std::string& text, bool existed);
+    bool Fail(std::string reason);
+
     std::string path_;
     std::string lastError_;
+    bool ownerOnly_ = false;
 };

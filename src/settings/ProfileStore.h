@@ -2,6 +2,7 @@
 
 #include "settings/IniFile.h"
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -50,5 +51,5 @@ private:
 
     const AppState& state_;
     UserInterface& ui_;
-    std::string reportedFailures_;
+    std::set<std::string> reportedFailures_;
 };
