@@ -1,0 +1,248 @@
+#include "LinkKeyValue.h"
+#include "support/TempWorkspace.h"
+
+#include "link/HostLink.h"
+#include "settings/RegistryKey.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+const std::string kStandardFamily = "[ParmLst]\nActiveSeg=Segment int 1 256\n";
+
+} // namespace
+
+TEST(HostLinkCommands, SegmentTemplateWithoutBlankIsUsedWhole) {
+    TempWorkspace workspace;
+    ReplaceFamilyFile(workspace.state, kStandardFamily + "[Interface]\nActiveSeg=:TRAC:SEL\n");
+    HostLink(workspace.services).SendSegmentCommand(7);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL7");
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
+}
+
+TEST(HostLinkCommands, SegmentTemplateIsCutAfterItsFirstBlank) {
+    TempWorkspace workspace;
+    ReplaceFamilyFile(workspace.state,
+                      kStandardFamily + "[Interface]\nActiveSeg=:TRAC:SEL 1 // seg\n");
+    HostLink(workspace.services).SendSegmentCommand(12);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL 12");
+}
+
+TEST(HostLinkCommands, MissingTemplatesFallBackToDefaultsWithoutAMessage) {
+    TempWorkspace workspace;
+    ReplaceFamilyFile(workspace.state, kStandardFamily);
+    HostLink link(workspace.services);
+    link.SendChannelCommand(0);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INST 1");
+    link.SendChannelCommand(1);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INST 2");
+    link.SendSegmentCommand(3);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL 3");
+    EXPECT_TRUE(workspace.ui.messages.empty());
+    EXPECT_EQ(workspace.bus.posted, (std::vector<int>{1, 1, 1}));
+}
+
+TEST(HostLinkCommands, ChannelTemplateFromTheFamilyFileIsUsed) {
+    TempWorkspace workspace;
+    ReplaceFamilyFile(workspace.state,
+                      kStandardFamily + "[Interface]\nActiveCh=:INSTrument:SELect 1\n");
+    HostLink(workspace.services).SendChannelCommand(1);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INSTrument:SELect 2");
+}
+
+TEST(HostLinkCommands, TemplateStartingWithABlankIsUsedWhole) {
+    EXPECT_EQ(HostLink::ApplyTemplate(" SEL", "4"), " SEL4");
+    EXPECT_EQ(HostLink::ApplyTemplate(":A :B :C", "4"), ":A 4");
+    EXPECT_EQ(HostLink::ApplyTemplate("", "4"), "4");
+}
+
+TEST(HostLinkCommands, FmDeviationIsSentOnlyInFunctionModeZeroOfTheNormalVariant) {
+    TempWorkspace workspace("QW2182", OperatingMode::Fm);
+    HostLink link(workspace.services);
+    link.SendFmDeviationCommand("123456789012345678901234", 0);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":FM:DEV 1234567890123456789");
+    link.SendFmDeviationCommand("5e6", 1);
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
+
+    TempWorkspace wide("G4270", OperatingMode::Fm);
+    HostLink(wide.services).SendFmDeviationCommand("5e6", 0);
+    EXPECT_FALSE(LinkKeyValue(wide.state, "Cmd"));
+    EXPECT_TRUE(wide.bus.posted.empty());
+}
+
+TEST(HostLinkDownload, StandardDownloadLeavesCommandAndFileThenMarksTheSegmentLoaded) {
+    TempWorkspace workspace;
+    workspace.SetContext("SegmTbl", "Segm3-1", "/data/TemS3.wa1");
+    DownloadRequest request;
+    request.segment = 3;
+    request.channel = 1;
+    request.lengthPoints = 4096.9;
+    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
+
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:DEF 3,4096;:TRAC:SEL 3");
+    EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), "/data/TemS3.wa1");
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-1"), "Loaded");
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-0"), "");
+    EXPECT_TRUE(workspace.ui.messages.empty());
+}
+
+TEST(HostLinkDownload, OnlyTheExactFamilyG4270GetsTheShortForm) {
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", OperatingMode::Standard, 3, 4096, 0),
+              "3 4096");
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", OperatingMode::Pulse, 3, 4096, 1e8),
+              "3 4096");
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("g4270", OperatingMode::Standard, 3, 4096, 0),
+              ":TRAC:DEF 3,4096;:TRAC:SEL 3");
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270B", OperatingMode::Standard, 3, 4096, 0),
+              ":TRAC:DEF 3,4096;:TRAC:SEL 3");
+}
+
+TEST(HostLinkDownload, G4270DownloadWritesTheShortFormUnderItsOwnHostKey) {
+    TempWorkspace workspace("G4270");
+    workspace.SetContext("SegmTbl", "Segm2-0", "/w/TemS2.wa0");
+    DownloadRequest request;
+    request.segment = 2;
+    request.lengthPoints = 1024;
+    HostLink(workspace.services).DownloadWaveform(request);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), "2 1024");
+    EXPECT_FALSE(
+        RegistryKey(RegistryRoot::CurrentUser, "Software\\Quellwerk\\Consolux\\3.1\\DwnStr")
+            .ReadValue("Cmd"));
+}
+
+TEST(HostLinkDownload, MissingSegmentRecordIsReportedAndTheHostStillTold) {
+    TempWorkspace workspace;
+    DownloadRequest request;
+    request.segment = 5;
+    request.lengthPoints = 64;
+    HostLink(workspace.services).DownloadWaveform(request);
+
+    EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), "noo");
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_EQ(workspace.ui.messages[0].caption, "Record not found");
+    EXPECT_NE(workspace.ui.messages[0].text.find("Key=Segm5-0"), std::string::npos);
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm5-0"), "Loaded");
+}
+
+// Watches what the host could read at the moment each notification arrives.
+class SnoopingHostBus : public HostBus {
+public:
+    explicit SnoopingHostBus(TempWorkspace& workspace) : workspace_(workspace) {}
+    void PostToolNotify(int) override {
+        cmdAtPost = LinkKeyValue(workspace_.state, "Cmd");
+        fileAtPost = LinkKeyValue(workspace_.state, "wFile");
+        loadedAtPost = workspace_.Context("SegmStt", "Segm1-0");
+    }
+    void SetRequestHandler(RequestHandler) override {}
+
+    std::optional<std::string> cmdAtPost, fileAtPost;
+    std::string loadedAtPost;
+
+private:
+    TempWorkspace& workspace_;
+};
+
+TEST(HostLinkDownload, DataIsInPlaceBeforeTheNotificationAndLoadedComesAfter) {
+    TempWorkspace workspace;
+    workspace.SetContext("SegmTbl", "Segm1-0", "/w/TemS1.wa0");
+    SnoopingHostBus snoop(workspace);
+    AppServices services{workspace.state, workspace.store, workspace.ui, snoop};
+    DownloadRequest request;
+    request.lengthPoints = 100;
+    HostLink(services).DownloadWaveform(request);
+    EXPECT_EQ(snoop.cmdAtPost, ":TRAC:DEF 1,100;:TRAC:SEL 1");
+    EXPECT_EQ(snoop.fileAtPost, "/w/TemS1.wa0");
+    EXPECT_EQ(snoop.loadedAtPost, "");
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm1-0"), "Loaded");
+}
+
+TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
+    TempWorkspace workspace("QW2182", OperatingMode::Fm);
+    DownloadRequest request;
+    request.fmMarkers = {0, 258, -2};
+    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
+
+    const std::string expected("\x00\x00\x00\x00\x02\x01\x00\x00\xfe\xff\xff\xff", 12);
+    EXPECT_EQ(FileBytes(workspace.state.userFolder + "/$xMark"), expected);
+    EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
+    EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
+}
+
+TEST(HostLinkDownload, FmMarkerFileIsRewrittenWholeOnEachDownload) {
+    TempWorkspace workspace("QW2182", OperatingMode::Fm);
+    HostLink link(workspace.services);
+    DownloadRequest request;
+    request.fmMarkers = {1, 2, 3, 4};
+    link.DownloadWaveform(request);
+    request.fmMarkers = {0};
+    link.DownloadWaveform(request);
+    EXPECT_EQ(FileBytes(workspace.state.userFolder + "/$xMark"), std::string(4, '\0'));
+}
+
+TEST(HostLinkDownload, WideFmDownloadWritesNoMarkerFile) {
+    TempWorkspace workspace("G4270", OperatingMode::Fm);
+    DownloadRequest request;
+    request.fmMarkers = {7};
+    HostLink(workspace.services).DownloadWaveform(request);
+    EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/$xMark"));
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
+}
+
+TEST(HostLinkDownload, PulseSequencePostsEighteenAndWritesNoCommand) {
+    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+    DownloadRequest request;
+    request.renderPulse = [] { return PulseRendering{true, true, 1e8, 500}; };
+    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSequence});
+    EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
+    EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
+}
+
+TEST(HostLinkDownload, PulseSingleSegmentSetsTheClockFirstAndUsesTheRenderedLength) {
+    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+    workspace.SetContext("SegmTbl", "Segm2-0", "/w/TemS2.wa0");
+    DownloadRequest request;
+    request.segment = 2;
+    request.lengthPoints = 1024;
+    request.renderPulse = [] { return PulseRendering{true, false, 1e8, 500}; };
+    HostLink(workspace.services).DownloadWaveform(request);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"),
+              ":FREQ:RAST 1e+008; :TRAC:DEF 2,500;:TRAC:SEL 2");
+    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
+}
+
+TEST(HostLinkDownload, FailedPulseRenderingSendsNothing) {
+    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+    DownloadRequest request;
+    request.renderPulse = [] { return PulseRendering{}; };
+    EXPECT_FALSE(HostLink(workspace.services).DownloadWaveform(request));
+    EXPECT_TRUE(workspace.bus.posted.empty());
+    EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
+}
+
+TEST(HostLinkLifecycle, ClosingDeletesTheDownloadFileAndPostsTheModesCode) {
+    TempWorkspace workspace;
+    const std::string downloadFile = workspace.state.userFolder + "/^^Dwn.wav";
+    std::ofstream(downloadFile) << "x";
+    HostLink link(workspace.services);
+    link.NotifyDeactivated();
+    link.NotifyDocumentClosed();
+    EXPECT_FALSE(std::filesystem::exists(downloadFile));
+    EXPECT_EQ(workspace.bus.posted, (std::vector<int>{NotifyDeactivated, NotifyClosing}));
+
+    TempWorkspace fm("QW2182", OperatingMode::Fm);
+    HostLink(fm.services).NotifyDocumentClosed();
+    EXPECT_EQ(fm.bus.posted, std::vector<int>{NotifyClosingFm});
+}

@@ -1,0 +1,103 @@
+#include "support/TempWorkspace.h"
+
+#include "core/HostBus.h"
+#include "link/HostRequest.h"
+#include "settings/RegistryKey.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr OperatingMode kAllModes[] = {OperatingMode::Standard, OperatingMode::Fm,
+                                       OperatingMode::Pulse};
+
+HostAction ActionOf(std::uint32_t code, OperatingMode mode) {
+    return HostRequest::Decode(code, 0, mode, std::string("1 2 3 4")).action;
+}
+
+std::int64_t PackCorner(int x, int y) {
+    return static_cast<std::int64_t>((static_cast<std::uint32_t>(y) & 0xFFFF) << 16 |
+                                     (static_cast<std::uint32_t>(x) & 0xFFFF));
+}
+
+} // namespace
+
+TEST(HostRequestDecoding, CodesOutsideTheRequestSetAreIgnoredInEveryMode) {
+    for (OperatingMode mode : kAllModes) {
+        for (std::uint32_t code : {0u, 1u, 2u, 5u, 8u, 9u, 11u, 12u, 14u, 18u, 0xFFFFFFFFu}) {
+            EXPECT_EQ(ActionOf(code, mode), HostAction::None) << code;
+        }
+    }
+}
+
+TEST(HostRequestDecoding, CloseAndPlaceEachHaveOneCodeForFmAndOneForTheOthers) {
+    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Standard), HostAction::Close);
+    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Fm), HostAction::None);
+    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Pulse), HostAction::None);
+    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Fm), HostAction::Close);
+    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Standard), HostAction::None);
+    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Pulse), HostAction::None);
+
+    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Standard), HostAction::Place);
+    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Pulse), HostAction::Place);
+    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Fm), HostAction::None);
+    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Fm), HostAction::Place);
+    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Standard), HostAction::None);
+    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Pulse), HostAction::None);
+}
+
+TEST(HostRequestDecoding, ReloadAndTileActInEveryMode) {
+    for (OperatingMode mode : kAllModes) {
+        EXPECT_EQ(ActionOf(HostReload, mode), HostAction::Reload);
+        EXPECT_EQ(ActionOf(HostTile, mode), HostAction::Tile);
+    }
+}
+
+TEST(HostRequestDecoding, PlacementCarriesSignedSixteenBitCoordinates) {
+    const HostRequest right = HostRequest::Decode(HostPlaceStandard, PackCorner(1200, 35),
+                                                  OperatingMode::Standard, std::string());
+    EXPECT_EQ(right.x, 1200);
+    EXPECT_EQ(right.y, 35);
+
+    const HostRequest left =
+        HostRequest::Decode(HostPlaceFm, PackCorner(-1280, -5), OperatingMode::Fm, std::string());
+    EXPECT_EQ(left.action, HostAction::Place);
+    EXPECT_EQ(left.x, -1280);
+    EXPECT_EQ(left.y, -5);
+
+    // Bits above the low 32 carry nothing.
+    const HostRequest high =
+        HostRequest::Decode(HostPlaceStandard, (std::int64_t{0x7F} << 32) | PackCorner(-1, 32767),
+                            OperatingMode::Pulse, std::string());
+    EXPECT_EQ(high.x, -1);
+    EXPECT_EQ(high.y, 32767);
+}
+
+TEST(HostRequestDecoding, TileReadsTheRectangleTheHostLeftInTheLinkKey) {
+    TempWorkspace workspace;
+    RegistryKey(RegistryRoot::CurrentUser, workspace.state.hostKey + "\\DwnStr")
+        .WriteValue("tileRct", "10 20 810 620");
+    const HostRequest request =
+        HostRequest::Decode(HostTile, 0, OperatingMode::Standard, workspace.store);
+    EXPECT_EQ(request.action, HostAction::Tile);
+    EXPECT_EQ(request.x, 10);
+    EXPECT_EQ(request.y, 20);
+    EXPECT_EQ(request.width, 800);
+    EXPECT_EQ(request.height, 600);
+}
+
+TEST(HostRequestDecoding, TileAcceptsNegativeEdgesAndExtraBlanks) {
+    const HostRequest request = HostRequest::TileTo("  -1920\t0  -960 1080 ");
+    EXPECT_EQ(request.action, HostAction::Tile);
+    EXPECT_EQ(request.x, -1920);
+    EXPECT_EQ(request.width, 960);
+    EXPECT_EQ(request.height, 1080);
+}
+
+TEST(HostRequestDecoding, TileWithoutFourNumbersDoesNothing) {
+    TempWorkspace workspace;
+    EXPECT_EQ(HostRequest::Decode(HostTile, 0, OperatingMode::Fm, workspace.store).action,
+              HostAction::None);
+    EXPECT_EQ(HostRequest::TileTo("10 20 810").action, HostAction::None);
+    EXPECT_EQ(HostRequest::TileTo("10 20 x 620").action, HostAction::None);
+}
