@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the formatting check, each fuzzer briefly, the
+# test suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite
+# in the default build. CTest's summary of the default build closes the run.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+bash scripts/setup-deps.sh
+
+jobs="$(nproc)"
+fuzz_seconds="${WAVESMITH_FUZZ_SECONDS:-20}"
+
+echo "== formatting"
+bash scripts/check-format.sh
+
+echo "== fuzzers (${fuzz_seconds} s each)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+for fuzzer in build-fuzz/fuzz/fuzz_*; do
+    [ -x "$fuzzer" ] || continue
+    name="$(basename "$fuzzer")"
+    corpus="build-fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/corpus/${name#fuzz_}"
+    [ -d "$seeds" ] || seeds=""
+    echo "-- $name"
+    "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -max_len=65536 \
+        -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+done
+
+echo "== tests under sanitizers"
+cmake --preset sanitize -DWAVESMITH_WERROR=ON >/dev/null
+cmake --build --preset sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    dbus-run-session -- ctest --preset sanitize -j "$jobs" --timeout 600
+
+echo "== tests"
+cmake --preset default -DWAVESMITH_WERROR=ON >/dev/null
+cmake --build --preset default -j "$jobs"
+dbus-run-session -- ctest --preset default -j "$jobs" --timeout 600
