@@ -1,0 +1,165 @@
+#include "ChannelState.h"
+
+#include "ScpiError.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Number(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.12g", value);
+    return buffer;
+}
+
+void CheckSegmentNumber(int segment) {
+    if (segment < 1 || segment > ChannelState::kMaxSegmentNumber) {
+        throw ScpiError(scpi_errors::kDataOutOfRange,
+                        "segment " + std::to_string(segment) + " not in 1.." +
+                            std::to_string(ChannelState::kMaxSegmentNumber));
+    }
+}
+
+void CheckRange(double value, double min, double max, const char* what) {
+    if (!(value >= min && value <= max)) {
+        throw ScpiError(scpi_errors::kDataOutOfRange, std::string(what) + " " + Number(value) +
+                                                          " not in " + Number(min) + ".." +
+                                                          Number(max));
+    }
+}
+
+std::shared_ptr<const std::string> Copy(std::string_view bytes) {
+    return std::make_shared<const std::string>(bytes);
+}
+
+} // namespace
+
+ChannelState::ChannelState(std::uint64_t memoryPoints) : memoryPoints_(memoryPoints) {}
+
+void ChannelState::Reset() {
+    segments_.clear();
+    usedPoints_ = 0;
+    selectedSegment_ = 1;
+    sequence_.clear();
+    raster_ = kDefaultRaster;
+    fmDeviation_ = kDefaultFmDeviation;
+    fmData_.reset();
+}
+
+void ChannelState::DefineSegment(int segment, std::int64_t points) {
+    CheckSegmentNumber(segment);
+    if (points < static_cast<std::int64_t>(kMinSegmentPoints) ||
+        static_cast<std::uint64_t>(points) > memoryPoints_) {
+        throw ScpiError(scpi_errors::kDataOutOfRange, "segment length " + std::to_string(points) +
+                                                          " not in " +
+                                                          std::to_string(kMinSegmentPoints) + ".." +
+                                                          std::to_string(memoryPoints_));
+    }
+    const auto existing = segments_.find(segment);
+    const std::uint64_t released = existing == segments_.end() ? 0 : existing->second.points;
+    const std::uint64_t wanted = static_cast<std::uint64_t>(points);
+    if (usedPoints_ - released + wanted > memoryPoints_) {
+        throw ScpiError(scpi_errors::kOutOfMemory,
+                        std::to_string(wanted) + " points requested, " +
+                            std::to_string(memoryPoints_ - usedPoints_ + released) + " free");
+    }
+    Segment defined;
+    defined.points = static_cast<std::uint32_t>(points);
+    defined.bytes = std::make_shared<const std::string>(wanted * kBytesPerPoint, '\0');
+    segments_[segment] = std::move(defined);
+    usedPoints_ = usedPoints_ - released + wanted;
+}
+
+void ChannelState::DeleteSegment(int segment) {
+    CheckSegmentNumber(segment);
+    const auto found = segments_.find(segment);
+    if (found == segments_.end()) {
+        throw ScpiError(scpi_errors::kSettingsConflict,
+                        "segment " + std::to_string(segment) + " not defined");
+    }
+    usedPoints_ -= found->second.points;
+    segments_.erase(found);
+}
+
+void ChannelState::DeleteAllSegments() {
+    segments_.clear();
+    usedPoints_ = 0;
+}
+
+void ChannelState::SelectSegment(int segment) {
+    CheckSegmentNumber(segment);
+    selectedSegment_ = segment;
+}
+
+const ChannelState::Segment& ChannelState::SelectedSegmentOrThrow() const {
+    const auto found = segments_.find(selectedSegment_);
+    if (found == segments_.end()) {
+        throw ScpiError(scpi_errors::kSettingsConflict,
+                        "selected segment " + std::to_string(selectedSegment_) + " not defined");
+    }
+    return found->second;
+}
+
+void ChannelState::WriteSelectedData(std::string_view bytes) {
+    const Segment& segment = SelectedSegmentOrThrow();
+    const std::uint64_t expected = std::uint64_t{segment.points} * kBytesPerPoint;
+    if (bytes.size() > expected) {
+        throw ScpiError(scpi_errors::kTooMuchData, std::to_string(bytes.size()) +
+                                                       " bytes for a segment of " +
+                                                       std::to_string(expected));
+    }
+    if (bytes.size() < expected) {
+        throw ScpiError(scpi_errors::kDataOutOfRange, std::to_string(bytes.size()) +
+                                                          " bytes for a segment of " +
+                                                          std::to_string(expected));
+    }
+    segments_[selectedSegment_].bytes = Copy(bytes);
+}
+
+std::shared_ptr<const std::string> ChannelState::SelectedData() const {
+    return SelectedSegmentOrThrow().bytes;
+}
+
+void ChannelState::DefineStep(int step, int segment, std::int64_t loops) {
+    CheckRange(step, 1, kMaxSequenceStep, "step");
+    CheckSegmentNumber(segment);
+    CheckRange(static_cast<double>(loops), 1, kMaxLoops, "loops");
+    sequence_[step] = SequenceStep{segment, static_cast<std::uint32_t>(loops)};
+}
+
+void ChannelState::DeleteStep(int step) {
+    if (sequence_.erase(step) == 0) {
+        throw ScpiError(scpi_errors::kSettingsConflict,
+                        "step " + std::to_string(step) + " not defined");
+    }
+}
+
+void ChannelState::SetRaster(double samplesPerSecond) {
+    CheckRange(samplesPerSecond, kMinRaster, kMaxRaster, "sample clock");
+    raster_ = samplesPerSecond;
+}
+
+void ChannelState::SetFmDeviation(double hertz) {
+    CheckRange(hertz, kMinFmDeviation, kMaxFmDeviation, "FM deviation");
+    fmDeviation_ = hertz;
+}
+
+std::uint64_t ChannelState::MaxFmPoints() const {
+    // The FM table has its own memory, half the size of the waveform memory in points
+    // (each FM code is twice as wide), so an FM block is never larger than a segment's.
+    return memoryPoints_ / 2;
+}
+
+void ChannelState::SetFmData(std::string_view bytes) {
+    const std::uint64_t points = bytes.size() / kBytesPerFmPoint;
+    if (points > MaxFmPoints()) {
+        throw ScpiError(scpi_errors::kTooMuchData, std::to_string(points) + " FM points, at most " +
+                                                       std::to_string(MaxFmPoints()));
+    }
+    if (bytes.size() % kBytesPerFmPoint != 0 || points < kMinSegmentPoints) {
+        throw ScpiError(scpi_errors::kDataOutOfRange,
+                        std::to_string(bytes.size()) + " bytes is not a whole number of at least " +
+                            std::to_string(kMinSegmentPoints) + " 32-bit FM codes");
+    }
+    fmData_ = Copy(bytes);
+}

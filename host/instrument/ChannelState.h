@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The waveform memory and settings of one output channel. Segment data are kept as the
+// exact bytes the client sent (little-endian 16-bit samples), shared read-only with any
+// response still being sent, so a query never copies a segment and a later write never
+// changes a response in flight. All points of all segments together stay within the
+// channel's memory; operations that would break a limit throw ScpiError and change nothing.
+class ChannelState {
+public:
+    struct Segment {
+        std::uint32_t points = 0;
+        std::shared_ptr<const std::string> bytes; // 2 x points bytes, zero until written
+    };
+    struct SequenceStep {
+        int segment = 0;
+        std::uint32_t loops = 0;
+    };
+
+    static constexpr int kMaxSegmentNumber = 32768;
+    static constexpr std::uint32_t kMinSegmentPoints = 16;
+    static constexpr std::size_t kBytesPerPoint = 2;
+    static constexpr std::size_t kBytesPerFmPoint = 4;
+    static constexpr int kMaxSequenceStep = 32768;
+    static constexpr std::uint32_t kMaxLoops = 16'777'215;
+    static constexpr double kMinRaster = 1.0;
+    static constexpr double kMaxRaster = 10e9;
+    static constexpr double kDefaultRaster = 100e6;
+    static constexpr double kMinFmDeviation = 0.0;
+    static constexpr double kMaxFmDeviation = 1e9;
+    static constexpr double kDefaultFmDeviation = 1e6;
+
+    explicit ChannelState(std::uint64_t memoryPoints);
+
+    // Power-on state: no segments, no sequence, no FM data, default settings.
+    void Reset();
+
+    void DefineSegment(int segment, std::int64_t points);
+    void DeleteSegment(int segment);
+    void DeleteAllSegments();
+    void SelectSegment(int segment);
+    int SelectedSegment() const { return selectedSegment_; }
+    // Replaces the selected segment's samples; the byte count must be 2 x its points.
+    void WriteSelectedData(std::string_view bytes);
+    std::shared_ptr<const std::string> SelectedData() const;
+    const std::map<int, Segment>& Segments() const { return segments_; }
+    std::uint64_t MemoryPoints() const { return memoryPoints_; }
+    std::uint64_t UsedPoints() const { return usedPoints_; }
+    std::uint64_t FreePoints() const { return memoryPoints_ - usedPoints_; }
+
+    void DefineStep(int step, int segment, std::int64_t loops);
+    void DeleteStep(int step);
+    void DeleteAllSteps() { sequence_.clear(); }
+    const std::map<int, SequenceStep>& Sequence() const { return sequence_; }
+
+    double Raster() const { return raster_; }
+    void SetRaster(double samplesPerSecond);
+    double FmDeviation() const { return fmDeviation_; }
+    void SetFmDeviation(double hertz);
+    // The FM modulation table: 32-bit little-endian codes, kept byte for byte.
+    void SetFmData(std::string_view bytes);
+    std::shared_ptr<const std::string> FmData() const { return fmData_; }
+    std::uint64_t MaxFmPoints() const;
+
+private:
+    const Segment& SelectedSegmentOrThrow() const;
+
+    std::uint64_t memoryPoints_;
+    std::uint64_t usedPoints_ = 0;
+    std::map<int, Segment> segments_;
+    int selectedSegment_ = 1;
+    std::map<int, SequenceStep> sequence_;
+    double raster_ = kDefaultRaster;
+    double fmDeviation_ = kDefaultFmDeviation;
+    std::shared_ptr<const std::string> fmData_;
+};

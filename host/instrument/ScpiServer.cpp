@@ -1,0 +1,221 @@
+#include "ScpiServer.h"
+
+#include "InstrumentCommands.h"
+#include "ResponseBuffer.h"
+#include "ScpiSession.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kReceiveBufferSize = 256 * 1024;
+constexpr int kListenBacklog = 128;
+constexpr int kReapIntervalMs = 500;
+// A client that has not taken a single byte of its answer for this long is gone.
+constexpr int kSendTimeoutSeconds = 60;
+
+std::string SystemError(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+void CloseIfOpen(int& descriptor) {
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        descriptor = -1;
+    }
+}
+
+void ConfigureClientSocket(int socket) {
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    timeval timeout{};
+    timeout.tv_sec = kSendTimeoutSeconds;
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+}
+
+} // namespace
+
+ScpiServer::ScpiServer(Options options)
+    : options_(std::move(options)), instrument_(options_.memoryPoints),
+      commands_(InstrumentCommands::Build()) {}
+
+ScpiServer::~ScpiServer() {
+    Stop();
+}
+
+bool ScpiServer::Start(std::string& error) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(options_.port);
+    if (::inet_pton(AF_INET, options_.bindAddress.c_str(), &address.sin_addr) != 1) {
+        error = "not an IPv4 address: " + options_.bindAddress;
+        return false;
+    }
+    listenSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenSocket_ < 0) {
+        error = SystemError("socket");
+        return false;
+    }
+    const int on = 1;
+    ::setsockopt(listenSocket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(listenSocket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenSocket_, kListenBacklog) != 0) {
+        error = SystemError("cannot listen on the port");
+        CloseIfOpen(listenSocket_);
+        return false;
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(listenSocket_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    int wake[2];
+    if (::pipe2(wake, O_CLOEXEC) != 0) {
+        error = SystemError("pipe");
+        CloseIfOpen(listenSocket_);
+        return false;
+    }
+    wakeRead_ = wake[0];
+    wakeWrite_ = wake[1];
+    acceptThread_ = std::thread([this] { AcceptLoop(); });
+    return true;
+}
+
+void ScpiServer::Stop() {
+    if (stopping_.exchange(true)) {
+        return;
+    }
+    if (wakeWrite_ >= 0) {
+        const char byte = 's';
+        [[maybe_unused]] const ssize_t written = ::write(wakeWrite_, &byte, 1);
+    }
+    if (acceptThread_.joinable()) {
+        acceptThread_.join();
+    }
+    CloseIfOpen(listenSocket_);
+    CloseIfOpen(wakeRead_);
+    CloseIfOpen(wakeWrite_);
+    std::scoped_lock lock(clientsMutex_);
+    // Shutting the sockets down wakes threads blocked in recv or send.
+    for (const auto& client : clients_) {
+        ::shutdown(client->socket, SHUT_RDWR);
+    }
+    for (const auto& client : clients_) {
+        client->thread.join();
+        ::close(client->socket);
+    }
+    clients_.clear();
+}
+
+std::size_t ScpiServer::ClientCount() const {
+    std::scoped_lock lock(clientsMutex_);
+    return clients_.size();
+}
+
+void ScpiServer::AcceptLoop() {
+    while (!stopping_) {
+        pollfd watched[2] = {{listenSocket_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+        const int ready = ::poll(watched, 2, kReapIntervalMs);
+        ReapFinishedClients();
+        if (stopping_) {
+            break;
+        }
+        if (ready > 0 && (watched[0].revents & POLLIN) != 0) {
+            AcceptOne();
+        }
+    }
+}
+
+void ScpiServer::AcceptOne() {
+    const int socket = ::accept4(listenSocket_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (socket < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // Out of descriptors: let connections wait in the backlog for a while.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return;
+    }
+    std::scoped_lock lock(clientsMutex_);
+    if (clients_.size() >= options_.maxClients) {
+        ::close(socket);
+        return;
+    }
+    ConfigureClientSocket(socket);
+    auto client = std::make_unique<Client>();
+    client->socket = socket;
+    Client& started = *client;
+    try {
+        client->thread = std::thread([this, &started] { Serve(started); });
+    } catch (const std::system_error&) {
+        ::close(socket);
+        return;
+    }
+    clients_.push_back(std::move(client));
+}
+
+void ScpiServer::ReapFinishedClients() {
+    std::scoped_lock lock(clientsMutex_);
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if ((*it)->finished) {
+            (*it)->thread.join();
+            ::close((*it)->socket);
+            it = clients_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ScpiServer::Serve(Client& client) {
+    ScpiSession session(instrument_, commands_);
+    std::vector<char> buffer(kReceiveBufferSize);
+    ResponseBuffer response;
+    while (!stopping_) {
+        const ssize_t received = ::recv(client.socket, buffer.data(), buffer.size(), 0);
+        if (received < 0 && errno == EINTR) {
+            continue;
+        }
+        if (received <= 0) {
+            break;
+        }
+        session.Receive(std::string_view(buffer.data(), static_cast<std::size_t>(received)),
+                        response);
+        if (!response.Empty()) {
+            const bool sent = SendAll(client.socket, response);
+            response.Clear();
+            if (!sent) {
+                break;
+            }
+        }
+    }
+    client.finished = true;
+}
+
+bool ScpiServer::SendAll(int socket, const ResponseBuffer& response) {
+    const auto& pieces = response.Pieces();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        std::string_view rest = pieces[i].View();
+        const int flags = MSG_NOSIGNAL | (i + 1 < pieces.size() ? MSG_MORE : 0);
+        while (!rest.empty()) {
+            const ssize_t sent = ::send(socket, rest.data(), rest.size(), flags);
+            if (sent < 0 && errno == EINTR) {
+                continue;
+            }
+            if (sent <= 0) {
+                return false;
+            }
+            rest.remove_prefix(static_cast<std::size_t>(sent));
+        }
+    }
+    return true;
+}

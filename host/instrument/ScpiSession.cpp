@@ -1,0 +1,64 @@
+#include "ScpiSession.h"
+
+#include "InstrumentState.h"
+#include "ScpiParser.h"
+
+#include <mutex>
+#include <new>
+
+namespace {
+
+ProgramMessageReader::Limits LimitsFor(const InstrumentState& instrument) {
+    ProgramMessageReader::Limits limits;
+    limits.maxBlockBytes = instrument.MaxBlockBytes();
+    return limits;
+}
+
+} // namespace
+
+ScpiSession::ScpiSession(InstrumentState& instrument, const CommandTable& commands)
+    : instrument_(instrument), commands_(commands), reader_(LimitsFor(instrument)) {}
+
+void ScpiSession::Receive(std::string_view bytes, ResponseBuffer& response) {
+    response_ = &response;
+    reader_.Feed(bytes, *this);
+    response_ = nullptr;
+}
+
+void ScpiSession::OnInputError(ScpiError error) {
+    status_.Report(std::move(error));
+}
+
+void ScpiSession::OnMessage(std::string_view message) {
+    std::scoped_lock lock(instrument_.Mutex());
+    ExecuteMessage(message, *response_);
+}
+
+void ScpiSession::ExecuteMessage(std::string_view message, ResponseBuffer& response) {
+    ScpiParser parser(message);
+    CommandUnit unit;
+    CommandContext context{instrument_, status_, response};
+    while (true) {
+        const ResponseBuffer::Mark mark = response.Save();
+        try {
+            if (!parser.Next(unit)) {
+                break;
+            }
+            const CommandTable::Handler* handler = commands_.Find(unit);
+            if (handler == nullptr) {
+                throw ScpiError(scpi_errors::kUndefinedHeader, unit.HeaderText());
+            }
+            (*handler)(context, ArgumentList(unit.arguments));
+        } catch (const ScpiError& error) {
+            response.Restore(mark);
+            status_.Report(error);
+            if (error.IsCommandError()) {
+                break;
+            }
+        } catch (const std::bad_alloc&) {
+            response.Restore(mark);
+            status_.Report(ScpiError(scpi_errors::kOutOfMemory));
+        }
+    }
+    response.EndMessage();
+}
