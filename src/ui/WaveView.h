@@ -1,0 +1,208 @@
+#pragma once
+
+#include "document/DocumentView.h"
+#include "synthesis/EditCommands.h"
+#include "ui/WaveOverlay.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class AnchorEditor;
+class AnchorHandle;
+class QPrinter;
+class ToolSession;
+class ViewGeometry;
+class WaveDoc;
+class WaveViewState;
+class WaveformEnvelope;
+class WaveformMap;
+
+// The single view of the document: the waveform in a plot with labelled axes, the two
+// anchors that bound every edit (handles, read-outs, shading), the drawing tools, the
+// zoom and the floating waveform map.
+//
+// The frame routes the Edit and View menu commands here by id (EditCommands::k...,
+// including Trim Left 32807 and Trim right 32808, which run the document's trim) and
+// asks IsCommandEnabled / IsCommandChecked / CommandPrompt for its menus, tool bar and
+// status bar. The document's requests for the frame (length and segment field texts,
+// main title, close) come out as signals.
+//
+// Drawing: the plot (background, grid, labels, waveform, overlays) is rendered into a
+// cached image only when the data, the range or the size changed; every paint copies
+// the cache and then draws the anchor shading, the Autoline rubber band and markers and
+// the anchor guide line in XOR on top, so that dragging never re-reads the samples.
+class WaveView : public QWidget, public DocumentView {
+    Q_OBJECT
+public:
+    // The GUI's view: the session's document, and the host link for the activation
+    // notices (re-synchronisation when the application becomes active, code 0 when it
+    // becomes inactive).
+    WaveView(ToolSession& session, QWidget* parent = nullptr);
+    // A view of a document without a host link (tests, previews).
+    explicit WaveView(WaveDoc& document, QWidget* parent = nullptr);
+    ~WaveView() override;
+
+    // The first update: loads (or creates) the waveform of the active segment, resets
+    // the anchors and applies the title. Call once after the frame has connected.
+    void InitialUpdate();
+
+    // --- commands -----------------------------------------------------------------
+    static bool HandlesCommand(int id) { return EditCommands::IsEditCommand(id); }
+    bool IsCommandEnabled(int id) const;
+    bool IsCommandChecked(int id) const;
+    // The whole prompt ("status text\ntool-tip"), and its two parts.
+    static QString CommandPrompt(int id);
+    static QString CommandStatusText(int id);
+    static QString CommandToolTip(int id);
+
+    // Paints one page of the waveform on a printer (or a PDF writer) already set up.
+    void Print(QPrinter* printer);
+
+    // --- state --------------------------------------------------------------------
+    WaveDoc& Document() { return document_; }
+    EditState CommandState() const;
+    DrawMode Mode() const { return mode_; }
+    double VisibleMin() const { return xmin_; }
+    double VisibleMax() const { return xmax_; }
+    // Pulse mode sets the ranges itself (time and volts); other modes take the vertical
+    // range from the document before each render.
+    void SetVisibleRange(double xmin, double xmax);
+    void SetVerticalRange(double vmin, double vmax);
+    // Pulse mode: the horizontal unit caption by the pulse editor's time unit (0 sec,
+    // 1 msec, 2 usec).
+    void SetTimeUnitIndex(int index);
+    // The plot rectangle and the mappings of the last layout (logical pixels).
+    const ViewGeometry& Geometry() const;
+    WaveformMap* Map() const { return map_; }
+    AnchorEditor* Editor() const { return editor_; }
+    AnchorHandle* Handle(int index) const { return handles_[index]; }
+
+    // Layers painted into the plot; the view does not own them.
+    void AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage);
+    void RemoveOverlay(WaveOverlay* overlay);
+
+    // Renders the plot as a screen paint does (without the anchor decorations) into an
+    // image of the given size; used by the map, the benchmarks and the tests.
+    QImage RenderPlot(const QSize& size, qreal devicePixelRatio = 1.0);
+
+    // --- DocumentView -------------------------------------------------------------
+    void SetAnchors(double left, double right) override;
+    double LeftAnchor() const override { return static_cast<double>(left_); }
+    double RightAnchor() const override { return static_cast<double>(right_); }
+    void HideWaveformMap() override;
+    void ShowLengthText(const std::string& text) override;
+    void ShowSegmentText(const std::string& text) override;
+    void SetMainTitle(const std::string& title) override;
+    void UpdateAllViews() override;
+    void RequestClose() override;
+
+public slots:
+    // Runs a command by id; false when the id is not the view's or it is disabled.
+    bool OnCommand(int id);
+    // The anchor editor's result: index 0 left, 1 right.
+    void SetAnchorFromEditor(int index, long long position);
+    // The map's drag ended on the range first..last.
+    void ShowRangeFromMap(double first, double last);
+
+signals:
+    // Status bar text: the prompt of a drawing mode, or the cursor's point and value.
+    void StatusTextChanged(const QString& text);
+    void AnchorsChanged(long long left, long long right);
+    // Enabling or check marks of the commands may have changed.
+    void CommandStateChanged();
+    // The frame's parts of the document's requests.
+    void LengthTextRequested(const QString& text);
+    void SegmentTextRequested(const QString& text);
+    void MainTitleRequested(const QString& title);
+    void CloseRequested();
+    // A right click with no drawing mode, outside the handles: the frame's context menu.
+    void ContextMenuRequested(const QPoint& globalPos);
+    // The samples were changed by the view and written (the FM markers follow this).
+    void WaveformCommitted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Build();
+    void OnApplicationStateChanged(Qt::ApplicationState state);
+
+    // Commands.
+    void StartDrawing(DrawMode mode);
+    void EndDrawing();
+    void Unmark();
+    void ZoomIn();
+    void ZoomOut();
+    void RunOperation(int id);
+    void RunTrim(int id);
+    void PrintWithDialog();
+    void CommitChange();
+
+    // Mouse tools.
+    void AutolineClick(QPoint point);
+    void SketchMove(QPoint point);
+    bool DrawSegmentBetween(QPoint from, QPoint to);
+    QPoint ConfineToPlot(QPoint point);
+    int HandleAt(QPoint point) const;
+    void StartAnchorDrag(int index, QPoint point);
+    void DragAnchor(QPoint point);
+    void EndAnchorDrag();
+    void ShowEditorAt(int index);
+    void WriteAnchorParameters();
+    void SetAnchorValues(long long left, long long right);
+
+    // Layout and painting.
+    void Relayout();
+    void EnsurePlotCache();
+    void InvalidatePlot();
+    void InvalidateSamples();
+    void PlaceHandles();
+    void PaintDecorations(QImage& frame, const QRect& dirty);
+    void UpdateStrip(int x0, int x1);
+    void EmitPosition(QPoint point);
+
+    WaveDoc& document_;
+    ToolSession* session_ = nullptr;
+
+    std::unique_ptr<ViewGeometry> geometry_;
+    std::unique_ptr<WaveformEnvelope> envelope_;
+    std::vector<std::pair<WaveOverlay*, WaveOverlay::Stage>> overlays_;
+
+    double xmin_ = 0.0;
+    double xmax_ = 0.0;
+    double vmin_ = 0.0;
+    double vmax_ = 0.0;
+    bool ownVerticalRange_ = false;
+    int timeUnitIndex_ = 0;
+    long long left_ = 0;
+    long long right_ = 0;
+
+    DrawMode mode_ = DrawMode::None;
+    QPoint lastPoint_; // P; a null point means none
+    bool hasLastPoint_ = false;
+    bool stroke_ = false; // Sketch: left button down
+    QPoint rubberEnd_;    // Autoline: the cursor end of the rubber band
+    bool hasRubber_ = false;
+    int dragHandle_ = -1; // the handle being dragged, -1 none
+    int dragStartY_ = 0;
+    int guideX_ = -1; // XOR guide line of an anchor drag, -1 none
+
+    QImage plotCache_;
+    QImage frame_;
+    bool plotValid_ = false;
+
+    AnchorHandle* handles_[2] = {nullptr, nullptr};
+    AnchorEditor* editor_ = nullptr;
+    WaveformMap* map_ = nullptr;
+};
