@@ -73,7 +73,7 @@ bool ComposerApp::InitInstance() {
     }
 
     state_.commandLine = ToUpperAscii(facts_.FullCommandLine());
-    state_.mode = ModeFromCommandLine(state_.commandLine);
+    state_.mode = forcedMode_.value_or(ModeFromCommandLine(state_.commandLine));
     state_.wideFmSamples = IsWideFamily(family) && state_.mode == OperatingMode::Fm;
     AppendLogLine();
     return true;

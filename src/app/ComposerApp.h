@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "settings/ProfileStore.h"
 
+#include <optional>
+
 class ProcessFacts;
 class UserInterface;
 
@@ -16,6 +18,9 @@ public:
     // False when the context file or its "Instrument"/"Family" key is missing: the
     // message "Invalid application path =" + path has been shown and the program ends.
     bool InitInstance();
+
+    // The command-line tool takes its mode from --mode instead of the command-line search.
+    void ForceMode(OperatingMode mode) { forcedMode_ = mode; }
 
     AppState& State() { return state_; }
     ProfileStore& Store() { return store_; }
@@ -34,4 +39,5 @@ private:
     UserInterface& ui_;
     AppState state_;
     ProfileStore store_;
+    std::optional<OperatingMode> forcedMode_;
 };

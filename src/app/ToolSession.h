@@ -19,6 +19,8 @@ public:
     ToolSession(const ProcessFacts& facts, UserInterface& ui, HostBus& bus);
     ~ToolSession();
 
+    // The command-line tool takes its mode from --mode.
+    void ForceMode(OperatingMode mode) { app_.ForceMode(mode); }
     // Runs the start-up sequence and creates the document. False: the program ends.
     bool Start();
 

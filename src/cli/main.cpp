@@ -1,6 +1,13 @@
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
+
 #include <cstdio>
 
-int main() {
-    std::fprintf(stderr, "wavesmith-cli: no commands yet\n");
-    return 2;
+int main(int argc, char** argv) {
+    CliOptions options;
+    if (const auto error = CliOptions::Parse(argc, argv, options)) {
+        std::fprintf(stderr, "wavesmith-cli: %s\n%s", error->c_str(), CliOptions::Usage());
+        return CliApp::UsageError;
+    }
+    return CliApp(options).Run();
 }

@@ -123,10 +123,20 @@ void WaveDoc::ReadStandardLimits() {
     state.verticalSpan = static_cast<int>(verticalHigh_ - verticalLow_);
 }
 
+void WaveDoc::SetView(DocumentView* view) {
+    view_ = view;
+    if (view_ != nullptr && pendingClose_) {
+        pendingClose_ = false;
+        view_->RequestClose();
+    }
+}
+
 void WaveDoc::ReadFmLimits() {
     fm_.onCloseRequest = [this] {
         if (view_ != nullptr) {
             view_->RequestClose();
+        } else {
+            pendingClose_ = true;
         }
     };
     fm_.LoadLimits();
@@ -386,16 +396,26 @@ void WaveDoc::SnapshotForUndo(const std::string& target) {
     undo_.SnapshotForUndo(currentPath_, target);
 }
 
-void WaveDoc::CommitToWorkingFile() {
+void WaveDoc::EnterInSegmentTable(const std::string& path) {
     const AppState& state = services_.state;
-    currentPath_ = ActiveWorkingFile();
-    WriteWaveform(currentPath_);
-    std::string entry = currentPath_;
+    std::string entry = path;
     if (fmDocument_) {
         segments_.SegmentEntry(FmPseudoSegment(), 0, entry);
     } else {
         segments_.SegmentEntry(state.activeSegment, state.activeChannel, entry);
     }
+}
+
+void WaveDoc::ClearActiveModified() {
+    const AppState& state = services_.state;
+    segments_.ClearModified(fmDocument_ ? FmPseudoSegment() : state.activeSegment,
+                            fmDocument_ ? 0 : state.activeChannel);
+}
+
+void WaveDoc::CommitToWorkingFile() {
+    currentPath_ = ActiveWorkingFile();
+    WriteWaveform(currentPath_);
+    EnterInSegmentTable(currentPath_);
 }
 
 void WaveDoc::SetLength(const std::string& fieldText) {

@@ -25,7 +25,8 @@ public:
     WaveDoc(const WaveDoc&) = delete;
     WaveDoc& operator=(const WaveDoc&) = delete;
 
-    void SetView(DocumentView* view) { view_ = view; }
+    // A close request raised before the view existed is handed to it now.
+    void SetView(DocumentView* view);
     DocumentView* View() const { return view_; }
 
     // Loads (or creates with 1024 neutral points) the waveform of the active segment.
@@ -48,6 +49,10 @@ public:
     // The active segment's working file becomes the current path; the waveform is
     // written there and entered in the segment table.
     void CommitToWorkingFile();
+    // Enters a file for the active segment (the FM pseudo-segment in FM mode), which marks
+    // it modified; ClearActiveModified removes that mark.
+    void EnterInSegmentTable(const std::string& path);
+    void ClearActiveModified();
     // Sets the main window's text to the title rule: ModeTitle + shortened path.
     void ApplyTitle();
 
@@ -66,6 +71,8 @@ public:
     SampleBuffer& Samples() { return samples_; }
     const SampleBuffer& Samples() const { return samples_; }
     double Length() const { return length_; }
+    // Sets the length member alone (the New command then builds the waveform).
+    void SetLengthValue(double length) { length_ = length; }
     double LengthLow() const { return lengthLow_; }
     double LengthHigh() const { return lengthHigh_; }
     double SecondLow() const { return secondLow_; }
@@ -122,5 +129,6 @@ private:
     double verticalLow_ = -8192;
     double verticalHigh_ = 8191;
     bool modified_ = false;
+    bool pendingClose_ = false;
     std::string currentPath_;
 };

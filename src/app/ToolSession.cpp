@@ -1,0 +1,69 @@
+#include "app/ToolSession.h"
+
+#include "core/AppState.h"
+#include "document/FileChooser.h"
+#include "document/FileCommands.h"
+#include "document/FormatConverter.h"
+#include "document/SegmentCommands.h"
+#include "document/WaveDoc.h"
+#include "link/HostLink.h"
+
+namespace {
+
+// A file named by the segment table that the extension rules cannot read makes the
+// document start anew with this many points.
+constexpr double kLengthAfterFailedConversion = 1000;
+
+} // namespace
+
+ToolSession::ToolSession(const ProcessFacts& facts, UserInterface& ui, HostBus& bus)
+    : app_(facts, ui), services_{app_.State(), app_.Store(), ui, bus} {}
+
+ToolSession::~ToolSession() {
+    // The document goes first: its destruction still tells the host through the bus.
+    segments_.reset();
+    files_.reset();
+    document_.reset();
+}
+
+bool ToolSession::Start() {
+    if (!app_.InitInstance()) {
+        return false;
+    }
+    link_ = std::make_unique<HostLink>(services_);
+    chooser_ = std::make_unique<FileChooser>(services_.state, services_.ui);
+    document_ = std::make_unique<WaveDoc>(services_);
+    files_ = std::make_unique<FileCommands>(*document_, *chooser_);
+    segments_ = std::make_unique<SegmentCommands>(*document_);
+
+    segments_->sendSegmentCommand = [this](int segment) { link_->SendSegmentCommand(segment); };
+    segments_->sendChannelCommand = [this](int channel) { link_->SendChannelCommand(channel); };
+    document_->Fm().sendCommand = [this](const std::string& command) {
+        link_->SendHostCommand(command);
+    };
+    document_->convertByExtension = [this](const std::string& path) {
+        std::string converted = path;
+        FormatConverter converter(services_.state, services_.store);
+        const auto result = converter.ConvertToBinary(
+            converted, -1, {document_->VerticalLow(), document_->VerticalHigh()});
+        if (result == ConversionResult::NotConvertible) {
+            document_->SetLengthValue(kLengthAfterFailedConversion);
+            files_->OnNew();
+            return std::string();
+        }
+        return converted;
+    };
+    return true;
+}
+
+void ToolSession::DownloadWaveform() {
+    const AppState& state = services_.state;
+    DownloadRequest request;
+    request.segment = state.activeSegment;
+    request.channel = state.activeChannel;
+    request.lengthPoints = document_->Length();
+    // Until markers are placed, the marker list holds the single entry 0: no marker in
+    // the current frequency range.
+    request.fmMarkers = {0};
+    link_->DownloadWaveform(request);
+}

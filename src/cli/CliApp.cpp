@@ -1,0 +1,242 @@
+#include "cli/CliApp.h"
+
+#include "app/ToolSession.h"
+#include "core/AppState.h"
+#include "document/FileCommands.h"
+#include "document/HeadlessView.h"
+#include "document/SegmentCommands.h"
+#include "document/WaveDoc.h"
+#include "platform/console/ConsoleHostBus.h"
+#include "platform/console/ConsoleUserInterface.h"
+#include "platform/posix/PosixProcessFacts.h"
+#include "settings/NumberFormat.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char* ModeName(OperatingMode mode) {
+    switch (mode) {
+    case OperatingMode::Fm:
+        return "fm";
+    case OperatingMode::Pulse:
+        return "pulse";
+    default:
+        return "std";
+    }
+}
+
+void PrintSample(const SampleBuffer& samples, std::size_t i, bool asText) {
+    const double value = samples.At(i);
+    if (asText) {
+        std::printf("%s\n", CrtFormat("%g", value).c_str());
+    } else if (samples.Kind() == SampleKind::Hz64) {
+        std::printf("%s\n", CrtFormat("%.17g", value).c_str());
+    } else {
+        std::printf("%lld\n", static_cast<long long>(value));
+    }
+}
+
+bool ReadWholeNumber(const std::string& text, double& value) {
+    return ParseWholeDouble(text, value) && std::isfinite(value);
+}
+
+} // namespace
+
+int CliApp::Run() {
+    ConsoleUserInterface ui(options_.policy);
+    ConsoleHostBus bus;
+    PosixProcessFacts facts;
+    ToolSession session(facts, ui, bus);
+    session.ForceMode(options_.mode);
+    if (!session.Start()) {
+        return Refused;
+    }
+    HeadlessView view;
+    WaveDoc& document = session.Document();
+    document.SetView(&view);
+    if (view.closeRequested) {
+        return Refused;
+    }
+    if (!session.State().IsPulse()) {
+        document.LoadActiveSegment();
+        document.ResetAnchors();
+    }
+    const int result = RunCommand(session, ui);
+    document.SetView(nullptr);
+    return result;
+}
+
+bool CliApp::NeedWords(std::size_t count) const {
+    if (options_.words.size() == count) {
+        return true;
+    }
+    std::fprintf(stderr, "wavesmith-cli: %s takes %zu argument(s)\n%s", options_.command.c_str(),
+                 count, CliOptions::Usage());
+    return false;
+}
+
+int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
+    const std::string& command = options_.command;
+    if (command == "paths") {
+        return NeedWords(0) ? Paths(session) : UsageError;
+    }
+    if (command == "info") {
+        return NeedWords(0) ? Info(session) : UsageError;
+    }
+    if (command == "dump") {
+        return NeedWords(0) ? Dump(session) : UsageError;
+    }
+    if (command == "new") {
+        if (!NeedWords(0)) {
+            return UsageError;
+        }
+        session.Files().OnNew();
+        return Success;
+    }
+    if (command == "length") {
+        return NeedWords(1) ? Length(session) : UsageError;
+    }
+    if (command == "segment") {
+        return NeedWords(1) ? Segment(session) : UsageError;
+    }
+    if (command == "channel") {
+        return NeedWords(1) ? Channel(session) : UsageError;
+    }
+    if (command == "open") {
+        return NeedWords(1) ? Open(session, ui) : UsageError;
+    }
+    if (command == "save") {
+        return NeedWords(0) ? Save(session, ui) : UsageError;
+    }
+    if (command == "save-as") {
+        return NeedWords(1) ? SaveAs(session, ui) : UsageError;
+    }
+    if (command == "undo") {
+        return NeedWords(0) ? Undo(session) : UsageError;
+    }
+    if (command == "export") {
+        return NeedWords(1) ? Export(session) : UsageError;
+    }
+    if (command == "download") {
+        return NeedWords(0) ? Download(session) : UsageError;
+    }
+    std::fprintf(stderr, "wavesmith-cli: unknown command %s\n%s", command.c_str(),
+                 CliOptions::Usage());
+    return UsageError;
+}
+
+int CliApp::Paths(ToolSession& session) {
+    const AppState& state = session.State();
+    std::printf("StartupFolder=%s\n", state.startupFolder.c_str());
+    std::printf("UserFolder=%s\n", state.userFolder.c_str());
+    std::printf("ContextFile=%s\n", state.contextFile.c_str());
+    std::printf("FamilyFile=%s\n", state.familyFile.c_str());
+    std::printf("LogFile=%s\n", state.logFile.c_str());
+    std::printf("HostKey=%s\n", state.hostKey.c_str());
+    return Success;
+}
+
+int CliApp::Info(ToolSession& session) {
+    const AppState& state = session.State();
+    WaveDoc& document = session.Document();
+    std::printf("length=%lld\n", static_cast<long long>(document.Length()));
+    std::printf("mode=%s\n", ModeName(state.mode));
+    std::printf("family=%s\n", state.familyName.c_str());
+    std::printf("channel=%d\n", state.activeChannel + 1);
+    std::printf("segment=%d\n", state.activeSegment);
+    std::printf("path=%s\n", document.CurrentPath().c_str());
+    std::printf("file=%s\n", document.VisibleFileName().c_str());
+    std::printf("range=%s %s\n", CrtFormat("%.17g", document.VerticalLow()).c_str(),
+                CrtFormat("%.17g", document.VerticalHigh()).c_str());
+    std::printf("lengths=%lld %lld\n", static_cast<long long>(document.LengthLow()),
+                static_cast<long long>(document.LengthHigh()));
+    std::printf("resolution=%d\n", document.ResolutionFactor());
+    std::printf("undo=%s\n", session.Files().CanUndo() ? "yes" : "no");
+    return Success;
+}
+
+int CliApp::Dump(ToolSession& session) {
+    const SampleBuffer& samples = session.Document().Samples();
+    for (std::size_t i = 0; i < samples.Size(); ++i) {
+        PrintSample(samples, i, options_.textDump);
+    }
+    return Success;
+}
+
+int CliApp::Length(ToolSession& session) {
+    WaveDoc& document = session.Document();
+    double requested = 0;
+    if (!ReadWholeNumber(options_.words[0], requested)) {
+        std::fprintf(stderr, "wavesmith-cli: length takes a number, not %s\n",
+                     options_.words[0].c_str());
+        return UsageError;
+    }
+    const double before = document.Length();
+    document.SetLength(options_.words[0]);
+    const bool applied = document.Length() != before || std::trunc(requested) == before;
+    return applied ? Success : Refused;
+}
+
+int CliApp::Segment(ToolSession& session) {
+    session.Segments().OnSegmentField(options_.words[0]);
+    double requested = 0;
+    ParseWholeDouble(options_.words[0], requested);
+    return session.State().activeSegment == static_cast<int>(requested) ? Success : Refused;
+}
+
+int CliApp::Channel(ToolSession& session) {
+    const std::string& word = options_.words[0];
+    if (word != "1" && word != "2") {
+        std::fprintf(stderr, "wavesmith-cli: channel takes 1 or 2\n");
+        return UsageError;
+    }
+    if (!session.Segments().ChannelCommandEnabled()) {
+        std::fprintf(stderr, "wavesmith-cli: the instrument has one channel\n");
+        return Refused;
+    }
+    const int command = SegmentCommands::kChannel1Command + (word == "2" ? 1 : 0);
+    session.Segments().OnChannelCommand(command);
+    return Success;
+}
+
+int CliApp::Open(ToolSession& session, ConsoleUserInterface& ui) {
+    ui.SetFileAnswer(options_.words[0]);
+    return session.Files().OnOpen() ? Success : Refused;
+}
+
+int CliApp::Save(ToolSession& session, ConsoleUserInterface& ui) {
+    (void)ui;
+    if (session.Document().VisibleFileName().empty()) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: the waveform has no file name yet; use save-as FILE\n");
+        return Refused;
+    }
+    session.Files().OnSave();
+    return Success;
+}
+
+int CliApp::SaveAs(ToolSession& session, ConsoleUserInterface& ui) {
+    ui.SetFileAnswer(options_.words[0]);
+    return session.Files().OnSaveAs() ? Success : Refused;
+}
+
+int CliApp::Undo(ToolSession& session) {
+    if (!session.Files().CanUndo()) {
+        std::fprintf(stderr, "wavesmith-cli: nothing to undo\n");
+        return Refused;
+    }
+    session.Files().OnUndo();
+    return Success;
+}
+
+int CliApp::Export(ToolSession& session) {
+    return session.Files().ExportTo(options_.words[0]) ? Success : Refused;
+}
+
+int CliApp::Download(ToolSession& session) {
+    session.DownloadWaveform();
+    return Success;
+}

@@ -1,0 +1,90 @@
+#include "platform/console/ConsoleUserInterface.h"
+
+#include <cstdio>
+
+namespace {
+
+bool HasButton(MessageButtons buttons, MessageAnswer answer) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return answer == MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return answer == MessageAnswer::Ok || answer == MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return answer != MessageAnswer::Ok;
+    }
+    return false;
+}
+
+MessageAnswer FirstButton(MessageButtons buttons) {
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+               ? MessageAnswer::Yes
+               : MessageAnswer::Ok;
+}
+
+// --yes means "the affirmative button" of any box, --no the negative one.
+MessageAnswer Choose(ConsoleUserInterface::Policy policy, MessageButtons buttons) {
+    switch (policy) {
+    case ConsoleUserInterface::Policy::Yes:
+        return HasButton(buttons, MessageAnswer::Yes) ? MessageAnswer::Yes : MessageAnswer::Ok;
+    case ConsoleUserInterface::Policy::No:
+        if (HasButton(buttons, MessageAnswer::No)) {
+            return MessageAnswer::No;
+        }
+        return HasButton(buttons, MessageAnswer::Cancel) ? MessageAnswer::Cancel
+                                                         : FirstButton(buttons);
+    case ConsoleUserInterface::Policy::Cancel:
+        if (HasButton(buttons, MessageAnswer::Cancel)) {
+            return MessageAnswer::Cancel;
+        }
+        return HasButton(buttons, MessageAnswer::No) ? MessageAnswer::No : FirstButton(buttons);
+    default:
+        return FirstButton(buttons);
+    }
+}
+
+const char* AnswerName(MessageAnswer answer) {
+    switch (answer) {
+    case MessageAnswer::Cancel:
+        return "Cancel";
+    case MessageAnswer::Yes:
+        return "Yes";
+    case MessageAnswer::No:
+        return "No";
+    default:
+        return "OK";
+    }
+}
+
+} // namespace
+
+MessageAnswer ConsoleUserInterface::Show(const Message& message) {
+    ++messagesShown_;
+    const MessageAnswer answer = Choose(policy_, message.buttons);
+    std::string text =
+        message.caption.empty() ? message.text : message.caption + ": " + message.text;
+    std::fprintf(stderr, "message %d: %s\n", message.id, text.c_str());
+    if (message.buttons != MessageButtons::Ok) {
+        std::fprintf(stderr, "answer: %s\n", AnswerName(answer));
+    }
+    return answer;
+}
+
+std::optional<FileChoice> ConsoleUserInterface::AnswerFile(const FileQuestion& question) {
+    if (!fileAnswer_) {
+        return std::nullopt;
+    }
+    FileChoice choice{*fileAnswer_, question.filterIndex};
+    fileAnswer_.reset();
+    return choice;
+}
+
+std::optional<FileChoice> ConsoleUserInterface::AskOpenFile(const FileQuestion& question) {
+    return AnswerFile(question);
+}
+
+std::optional<FileChoice> ConsoleUserInterface::AskSaveFile(const FileQuestion& question) {
+    return AnswerFile(question);
+}

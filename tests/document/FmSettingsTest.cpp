@@ -1,0 +1,111 @@
+#include "fm/FmSettings.h"
+#include "support/TempWorkspace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FmFixture {
+    explicit FmFixture(const std::string& family = "QW2182")
+        : workspace(family, OperatingMode::Fm), fm(workspace.services) {
+        fm.onCloseRequest = [this] { closeRequested = true; };
+        fm.sendCommand = [this](const std::string& command) { commands.push_back(command); };
+    }
+
+    TempWorkspace workspace;
+    FmSettings fm;
+    bool closeRequested = false;
+    std::vector<std::string> commands;
+};
+
+} // namespace
+
+TEST(FmSettings, StoredDeviationBeyondTheRoomIsClampedAndWrittenBack) {
+    FmFixture f;
+    // Base 1 GHz from the sample clock, limits 1 MHz .. 1.25 GHz: 250 MHz of room above.
+    f.workspace.SetContext("Settings", "FmDev0", "400e6");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    EXPECT_EQ(f.fm.deviation, 250e6);
+    EXPECT_EQ(f.fm.fmax, 1.25e9);
+    EXPECT_EQ(f.workspace.Context("Settings", "FmDev0"), "2.5e8");
+    EXPECT_TRUE(f.workspace.ui.messages.empty());
+}
+
+TEST(FmSettings, MissingDeviationIsTenPercentOfTheBase) {
+    FmFixture f;
+    f.workspace.SetContext("Settings", "FmFuncMode", "1");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    EXPECT_EQ(f.fm.functionMode, 1);
+    EXPECT_EQ(f.fm.deviation, 100e6);
+    EXPECT_EQ(f.workspace.Context("Settings", "FmDev1"), "1e8");
+}
+
+TEST(FmSettings, BaseEqualToALimitFailsWithMessage3000AndAClose) {
+    FmFixture f;
+    f.workspace.SetContext("Settings", "Sclk", "1.25e9");
+    EXPECT_FALSE(f.fm.LoadLimits());
+    EXPECT_TRUE(f.closeRequested);
+    EXPECT_EQ(f.workspace.ui.MessageIds(), std::vector<int>{3000});
+}
+
+TEST(FmSettings, StandardBaseSourceWhenWaveformModeIsZero) {
+    FmFixture f;
+    f.workspace.SetContext("Settings", "WformMode", "0");
+    f.workspace.SetContext("FmSmith", "StdFmbase", "200e6");
+    f.workspace.SetContext("Settings", "FmDev0", "1e6");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    EXPECT_EQ(f.fm.base, 200e6);
+    EXPECT_EQ(f.fm.fmin, 199e6);
+    const std::string log = TempWorkspace::ReadFile(f.workspace.state.logFile);
+    EXPECT_NE(log.find(" isStdWmode= 0\nfmbase=2e+008\n"), std::string::npos);
+}
+
+TEST(FmSettings, ZeroDeviationAfterTheClampFallsBackToTheFamilyCarrier) {
+    FmFixture f("G4270");
+    // The exact G4270 family takes its base from FmCarFrq, limits 1 kHz .. 100 MHz.
+    f.workspace.SetContext("Settings", "FmCarFrq", "100e6");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    EXPECT_EQ(f.fm.base, 10e6);
+    EXPECT_EQ(f.fm.deviation, 1e6);
+    EXPECT_EQ(f.workspace.Context("Settings", "FmCarFrq"), "1e+007");
+    ASSERT_EQ(f.workspace.ui.messages.size(), 1u);
+    EXPECT_EQ(f.workspace.ui.messages[0].text,
+              "Settings conflict\nBase frequency=1e+008 and deviation.\nValues cann't be "
+              "corrected automatically and will be set to default");
+}
+
+TEST(FmSettings, DeviationFieldAcceptsATouchingLimitAndSendsTheCommand) {
+    FmFixture f;
+    ASSERT_TRUE(f.fm.LoadLimits());
+    EXPECT_EQ(f.fm.SetDeviationFromField("250e6"), "250e6");
+    EXPECT_EQ(f.fm.fmax, 1.25e9);
+    EXPECT_EQ(f.commands, std::vector<std::string>{":FM:DEV 250e6"});
+    EXPECT_EQ(f.workspace.Context("Settings", "FmSt0"), "250e6");
+    EXPECT_EQ(f.workspace.Context("FmSmith", "FMax"), "1.25e+009");
+    EXPECT_EQ(f.workspace.Context("Modif", "Common"), "Yes");
+
+    EXPECT_EQ(f.fm.SetDeviationFromField("300e6"), "2.5e8");
+    EXPECT_EQ(f.workspace.ui.MessageIds(), std::vector<int>{3011});
+    EXPECT_EQ(f.fm.deviation, 250e6);
+}
+
+TEST(FmSettings, FunctionModeOneWritesItsKeyButNoCommand) {
+    FmFixture f;
+    f.workspace.SetContext("Settings", "FmFuncMode", "1");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    f.fm.SetDeviationFromField("5e6");
+    EXPECT_EQ(f.workspace.Context("Settings", "FmDev1"), "5e6");
+    EXPECT_EQ(f.workspace.Context("Settings", "FmSt0"), "");
+    EXPECT_TRUE(f.commands.empty());
+}
+
+TEST(FmSettings, WideWindowOfAFlatWaveformSpansTenPercent) {
+    FmFixture f("G4270");
+    ASSERT_TRUE(f.fm.LoadLimits());
+    const std::vector<double> flat(100, 1e6);
+    EXPECT_EQ(f.fm.RecomputeFmWindow(flat.data(), 100), "100000");
+    EXPECT_DOUBLE_EQ(f.fm.fmin, 0.9e6);
+    EXPECT_DOUBLE_EQ(f.fm.fmax, 1.1e6);
+    EXPECT_EQ(f.workspace.Context("Settings", "FmDev0"), "100000");
+    EXPECT_EQ(f.workspace.Context("Settings", "FmCarFrq"), "1000000");
+}

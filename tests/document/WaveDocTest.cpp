@@ -1,0 +1,160 @@
+#include "document/WaveDoc.h"
+#include "document/HeadlessView.h"
+#include "support/TempWorkspace.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+std::string Codes(const std::vector<std::int16_t>& codes) {
+    return std::string(reinterpret_cast<const char*>(codes.data()), codes.size() * 2);
+}
+
+std::vector<std::int16_t> Samples16(const WaveDoc& document) {
+    const SampleBuffer& samples = document.Samples();
+    return std::vector<std::int16_t>(samples.Codes16(), samples.Codes16() + samples.Size());
+}
+
+class WaveDocTest : public ::testing::Test {
+protected:
+    WaveDocTest() : document(workspace.services) {
+        workspace.state.activeChannel = 0;
+        document.SetView(&view);
+        document.LoadActiveSegment();
+    }
+    ~WaveDocTest() override { document.SetView(nullptr); }
+
+    TempWorkspace workspace;
+    HeadlessView view;
+    WaveDoc document;
+};
+
+} // namespace
+
+TEST_F(WaveDocTest, ReadsTheFamilyLimits) {
+    EXPECT_EQ(document.LengthLow(), 16);
+    EXPECT_EQ(document.LengthHigh(), 16000000);
+    EXPECT_EQ(document.SecondHigh(), 256);
+    EXPECT_EQ(document.VerticalLow(), -8192);
+    EXPECT_EQ(document.VerticalHigh(), 8191);
+    EXPECT_EQ(workspace.state.verticalSpan, 16383);
+    EXPECT_EQ(document.ResolutionFactor(), 4);
+    EXPECT_EQ(document.ChannelCount(), 2);
+    EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoSM.wav");
+}
+
+TEST_F(WaveDocTest, ResolutionRoundsHalvesUpAndCancelLeavesTheWaveform) {
+    const std::string odd = workspace.WriteFile("odd.wav", std::string(2002, '\0'));
+    workspace.ui.Clear();
+    ASSERT_TRUE(document.LoadWaveform(odd, true));
+    EXPECT_EQ(document.Length(), 1000);
+    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3001});
+    EXPECT_EQ(std::filesystem::file_size(odd), 2000u);
+
+    const std::string up = workspace.WriteFile("up.wav", std::string(2004, '\0'));
+    ASSERT_TRUE(document.LoadWaveform(up, true));
+    EXPECT_EQ(document.Length(), 1004);
+    EXPECT_EQ(std::filesystem::file_size(up), 2008u);
+
+    const std::string cancelled = workspace.WriteFile("c.wav", std::string(2002, '\0'));
+    workspace.ui.answers.push_back(MessageAnswer::Cancel);
+    EXPECT_FALSE(document.LoadWaveform(cancelled, true));
+    EXPECT_EQ(document.Length(), 1004);
+    EXPECT_EQ(std::filesystem::file_size(cancelled), 2002u);
+}
+
+TEST_F(WaveDocTest, ExtendingKeepsTheSamplesAndPadsWithZeros) {
+    document.SetLength("1000");
+    auto samples = Samples16(document);
+    ASSERT_EQ(samples.size(), 1000u);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        document.Samples().Codes16()[i] = static_cast<std::int16_t>(i + 1);
+    }
+    document.WriteWaveform();
+    document.SetLength("1200");
+    samples = Samples16(document);
+    ASSERT_EQ(samples.size(), 1200u);
+    EXPECT_EQ(samples[0], 1);
+    EXPECT_EQ(samples[999], 1000);
+    EXPECT_EQ(samples[1000], 0);
+    EXPECT_EQ(samples[1199], 0);
+    EXPECT_EQ(view.RightAnchor(), 1199);
+    EXPECT_EQ(std::filesystem::file_size(document.CurrentPath()), 2400u);
+
+    document.SetLength("400");
+    samples = Samples16(document);
+    ASSERT_EQ(samples.size(), 400u);
+    EXPECT_EQ(samples[399], 400);
+}
+
+TEST_F(WaveDocTest, LengthOutsideTheRangeIsRefusedAndTheFieldRestored) {
+    workspace.ui.Clear();
+    document.SetLength("8");
+    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3002});
+    EXPECT_EQ(view.lengthText, "1024");
+    document.SetLength("not a number");
+    EXPECT_EQ(document.Length(), 1024);
+    document.SetLength("16000004");
+    EXPECT_EQ(document.Length(), 1024);
+}
+
+TEST_F(WaveDocTest, LengthFourThousandLeavesAnEightKilobyteWorkingFileAndTableEntries) {
+    document.SetLength("4096");
+    const std::string working = workspace.state.userFolder + "/TemS1.wa0";
+    EXPECT_EQ(document.CurrentPath(), working);
+    EXPECT_EQ(std::filesystem::file_size(working), 8192u);
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), working);
+    EXPECT_EQ(workspace.Context("SegmTbl", "LastSegm#0"), "1");
+    EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "Yes");
+}
+
+TEST_F(WaveDocTest, BadFilesAreRefusedWithAMessage) {
+    const std::string empty = workspace.WriteFile("empty.wav", "");
+    EXPECT_TRUE(document.LoadWaveform(empty, true));
+    EXPECT_EQ(document.Length(), 0);
+
+    workspace.ui.Clear();
+    std::filesystem::create_directory(workspace.Folder() + "folder.wav");
+    EXPECT_FALSE(document.LoadWaveform(workspace.Folder() + "folder.wav", true));
+    EXPECT_EQ(workspace.ui.messages.size(), 1u);
+
+    // 70 M points is far beyond a 16 M-point instrument: refused without allocating.
+    const std::string huge = workspace.Folder() + "huge.wav";
+    { std::ofstream(huge, std::ios::binary).put('\0'); }
+    std::filesystem::resize_file(huge, 140000000ull);
+    workspace.ui.Clear();
+    EXPECT_FALSE(document.LoadWaveform(huge, true));
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_NE(workspace.ui.messages[0].text.find("70000000 points"), std::string::npos);
+}
+
+TEST_F(WaveDocTest, PathsWithBlanksAndNonAsciiLettersLoad) {
+    const std::string path = workspace.WriteFile("Mess kurve ÄÖü.wav", Codes({1, -2, 3, -4}));
+    ASSERT_TRUE(document.LoadWaveform(path, true));
+    EXPECT_EQ(Samples16(document), (std::vector<std::int16_t>{1, -2, 3, -4}));
+    EXPECT_EQ(document.CurrentPath(), path);
+}
+
+TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
+    TempWorkspace workspace("QW2182", OperatingMode::Fm);
+    WaveDoc document(workspace.services);
+    HeadlessView view;
+    document.SetView(&view);
+    // The FM length comes from the context file; a first start still creates the
+    // default waveform of 1024 points.
+    EXPECT_EQ(document.Length(), 1000);
+    document.LoadActiveSegment();
+    EXPECT_EQ(document.Samples().Kind(), SampleKind::Code32);
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_EQ(document.Samples().Codes32()[0], 500000000);
+    EXPECT_EQ(document.CurrentPath(), workspace.state.userFolder + "/FmDef.wvf");
+    EXPECT_EQ(workspace.Context("SegmTbl", "FmWave"), document.CurrentPath());
+    EXPECT_EQ(document.Fm().fmin, 1e9 - 10e6);
+    EXPECT_EQ(document.Fm().fmax, 1e9 + 10e6);
+    EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoFS.wvf");
+    document.SetView(nullptr);
+}

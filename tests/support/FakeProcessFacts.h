@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/ProcessFacts.h"
+
+// Process facts chosen by a test.
+class FakeProcessFacts : public ProcessFacts {
+public:
+    std::optional<std::string> userName = std::string("tester");
+    std::string folder = "/tmp";
+    std::string commandLine = "wavesmith";
+
+    std::optional<std::string> LogonUserName() const override { return userName; }
+    std::string CurrentFolder() const override { return folder; }
+    std::string FullCommandLine() const override { return commandLine; }
+};
