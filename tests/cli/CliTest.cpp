@@ -1,0 +1,129 @@
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
+#include "support/TempWorkspace.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Runs wavesmith-cli in-process inside a prepared workspace, as the user "tst".
+class CliTest : public ::testing::Test {
+protected:
+    CliTest() {
+        previous_ = std::filesystem::current_path();
+        ::setenv("USER", "tst", 1);
+        std::filesystem::current_path(workspace.Folder());
+    }
+    ~CliTest() override { std::filesystem::current_path(previous_); }
+
+    int Run(std::vector<std::string> words) {
+        words.insert(words.begin(), "wavesmith-cli");
+        std::vector<const char*> argv;
+        for (const auto& word : words) {
+            argv.push_back(word.c_str());
+        }
+        CliOptions options;
+        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
+            return CliApp::UsageError;
+        }
+        return CliApp(options).Run();
+    }
+
+    std::string RunForOutput(std::vector<std::string> words) {
+        ::testing::internal::CaptureStdout();
+        lastCode = Run(std::move(words));
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+    std::string Working(int segment, int channel) const {
+        return workspace.state.userFolder + "/TemS" + std::to_string(segment) + ".wa" +
+               std::to_string(channel);
+    }
+
+    TempWorkspace workspace;
+    int lastCode = -1;
+
+private:
+    std::filesystem::path previous_;
+};
+
+} // namespace
+
+TEST_F(CliTest, PathsNameTheWorkspace) {
+    const std::string out = RunForOutput({"paths"});
+    EXPECT_EQ(lastCode, 0);
+    const std::string folder = workspace.Folder();
+    EXPECT_EQ(out, "StartupFolder=" + folder + "\nUserFolder=" + folder +
+                       "$tst\nContextFile=" + folder + "$tst/TempGlyp.cad\nFamilyFile=" + folder +
+                       "QW2182.fam\nLogFile=" + folder +
+                       "Glyp.log\nHostKey=Software\\Quellwerk\\Consolux\\3.1\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(Run({"frobnicate"}), 2);
+    EXPECT_EQ(Run({"length"}), 2);
+    EXPECT_EQ(Run({"--mode", "xyz", "info"}), 2);
+    EXPECT_EQ(Run({"channel", "3"}), 2);
+    EXPECT_EQ(Run({"length", "12a"}), 2);
+}
+
+TEST_F(CliTest, WithoutAContextFileTheRunEndsWithOne) {
+    std::filesystem::remove(workspace.state.contextFile);
+    EXPECT_EQ(Run({"info"}), 1);
+}
+
+TEST_F(CliTest, LengthThenUndoRestoresTheOldWaveform) {
+    EXPECT_EQ(Run({"length", "4096"}), 0);
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 8192u);
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), Working(1, 0));
+    EXPECT_EQ(Run({"undo"}), 0);
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 2048u);
+    // The undo file is gone: a second undo has nothing to do.
+    EXPECT_EQ(Run({"undo"}), 1);
+}
+
+TEST_F(CliTest, LengthOutOfRangeOrCancelledIsRefused) {
+    EXPECT_EQ(Run({"length", "5"}), 1);
+    EXPECT_EQ(Run({"--cancel", "length", "1001"}), 1);
+    EXPECT_EQ(Run({"length", "1001"}), 0);
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 2000u);
+}
+
+TEST_F(CliTest, SegmentFourOnChannelTwoUpdatesTheActiveList) {
+    EXPECT_EQ(Run({"channel", "2"}), 0);
+    EXPECT_EQ(workspace.Context("Settings", "ActiveCh"), "1");
+    EXPECT_EQ(Run({"segment", "4"}), 0);
+    EXPECT_EQ(workspace.Context("Settings", "ActiveSeg"), "1 4");
+    EXPECT_EQ(workspace.Context("SegmTbl", "LastSegm#1"), "4");
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm4-1"), Working(4, 1));
+    EXPECT_EQ(workspace.Context("Modif", "Common"), "Yes");
+    EXPECT_EQ(std::filesystem::file_size(Working(4, 1)), 2048u);
+    EXPECT_EQ(Run({"segment", "0"}), 1);
+    EXPECT_EQ(Run({"segment", "257"}), 1);
+}
+
+TEST_F(CliTest, ExportedTextOpensBackToTheSameSamples) {
+    ASSERT_EQ(Run({"length", "16"}), 0);
+    const std::string values = workspace.WriteFile("ramp.asc", "0 -5 1000 7 8 9 10 11 12 13 14 "
+                                                               "15 16 17 18 -8192");
+    ASSERT_EQ(Run({"open", values}), 0);
+    const std::string first = RunForOutput({"dump"});
+    ASSERT_EQ(Run({"export", workspace.Folder() + "copy.asc"}), 0);
+    ASSERT_EQ(Run({"export", workspace.Folder() + "copy.csv"}), 0);
+    ASSERT_EQ(Run({"open", workspace.Folder() + "copy.asc"}), 0);
+    EXPECT_EQ(RunForOutput({"dump"}), first);
+
+    // The two-column import scales the values onto the code range: the smallest value
+    // lands on the lowest code and the largest on the highest.
+    ASSERT_EQ(Run({"open", workspace.Folder() + "copy.csv"}), 0);
+    const std::string scaled = RunForOutput({"dump"});
+    EXPECT_EQ(scaled.substr(0, scaled.find('\n')), "6408");
+    EXPECT_NE(scaled.find("\n8191\n"), std::string::npos);
+    EXPECT_EQ(scaled.substr(scaled.size() - 7), "\n-8192\n");
+    EXPECT_EQ(Run({"export", workspace.Folder() + "copy.xyz"}), 1);
+}
