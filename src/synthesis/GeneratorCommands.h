@@ -1,0 +1,59 @@
+#pragma once
+
+#include "synthesis/WaveGenerator.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class WaveDoc;
+class WaveGeneratorForm;
+class WaveParamDialog;
+
+// The Wave menu, as the GUI and the command-line tool both reach it: which form each
+// command builds, and the scripted run of a form (field texts by settings key, then OK).
+class GeneratorCommands {
+public:
+    static constexpr int kSineCommand = 32790;
+    static constexpr int kTriangleCommand = 32791;
+    static constexpr int kSquareCommand = 32792;
+    static constexpr int kSincCommand = 32793;
+    static constexpr int kGaussianCommand = 32794;
+    static constexpr int kExponentCommand = 32795;
+    static constexpr int kPulseCommand = 32796;
+    static constexpr int kNoiseCommand = 32797;
+    static constexpr int kEquationCommand = 32798;
+
+    enum class Outcome {
+        Done,           // OK closed the form: the waveform is generated and committed
+        Refused,        // a rule refused the input (its message was shown) or it was cancelled
+        UnknownKey,     // a --set key names no field of the form
+        UnknownCommand, // not a Wave command, or the pulse designer (which has no Wave menu)
+    };
+    struct RunResult {
+        Outcome outcome = Outcome::Done;
+        std::string unknownKey;
+    };
+    using FieldTexts = std::vector<std::pair<std::string, std::string>>;
+
+    static bool IsWaveCommand(int commandId);
+    // "sine", "triangle", "square", "sinc", "gaussian", "exponent", "pulse", "noise",
+    // "equation" (case ignored) -> the command id.
+    static std::optional<int> CommandOfName(std::string_view name);
+    // The family-file section of a parameter dialog ("ArbSine" ...); empty otherwise.
+    static std::string SectionOfCommand(int commandId);
+
+    // The form of a parameter dialog command (32790-32797), constructed on the document
+    // (snapshot taken) but not yet initialised; nullptr for any other id.
+    static std::unique_ptr<WaveParamDialog> CreateParamForm(WaveDoc& document, int commandId);
+    // Any Wave command, the equation editor included.
+    static std::unique_ptr<WaveGeneratorForm> CreateForm(WaveDoc& document, int commandId);
+
+    // The command without a window: the form on the active segment, initialised, the given
+    // field texts set by their settings keys, then OK.
+    static RunResult Run(WaveDoc& document, int commandId, const FieldTexts& texts,
+                         const ProgressCallback& progress = {});
+};

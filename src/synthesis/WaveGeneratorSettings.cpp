@@ -1,0 +1,105 @@
+#include "synthesis/WaveGeneratorSettings.h"
+
+#include "core/AppState.h"
+#include "document/WaveDoc.h"
+#include "settings/AppServices.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <cctype>
+#include <sstream>
+
+namespace {
+
+constexpr int kDefaultEntryText = 80;
+constexpr const char* kPositionSubkey = "DrawRect";
+
+std::string FirstWord(const std::string& text) {
+    std::istringstream words(text);
+    std::string word;
+    words >> word;
+    return word;
+}
+
+} // namespace
+
+WaveGeneratorSettings::WaveGeneratorSettings(WaveDoc& document, std::string defaultSection,
+                                             std::string parameterSection)
+    : document_(document), defaultSection_(std::move(defaultSection)),
+      parameterSection_(std::move(parameterSection)) {}
+
+std::string WaveGeneratorSettings::NumberText(double value) {
+    std::string text = CrtFormat("%g", value);
+    StripExponentZeros(text);
+    return text;
+}
+
+double WaveGeneratorSettings::LevelLow(WaveDoc& document) {
+    return document.IsFmDocument() ? document.Fm().fmin : document.VerticalLow();
+}
+
+double WaveGeneratorSettings::LevelHigh(WaveDoc& document) {
+    return document.IsFmDocument() ? document.Fm().fmax : document.VerticalHigh();
+}
+
+std::size_t WaveGeneratorSettings::ParameterKeyCount() const {
+    ProfileStore& store = document_.Services().store;
+    return store.ReadProfileSection(parameterSection_, store.ContextFile()).size();
+}
+
+void WaveGeneratorSettings::LoadParamDefaults() {
+    ProfileStore& store = document_.Services().store;
+    const IniEntries defaults = store.ReadProfileSection(defaultSection_, store.FamilyFile());
+    for (const auto& entry : defaults) {
+        const std::string& key = entry.first;
+        std::string value;
+        if (!store.ReadProfileText(defaultSection_, key, value, kDefaultEntryText,
+                                   store.FamilyFile(), false)) {
+            continue;
+        }
+        if (EqualsNoCase(key, "Equ")) {
+            store.WriteProfileText(parameterSection_, key, value, store.ContextFile());
+            continue;
+        }
+        const std::string word = FirstWord(value);
+        if (word.empty()) {
+            continue;
+        }
+        std::string text;
+        if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-') {
+            text = word;
+        } else if (EqualsNoCase(word, "WavLen")) {
+            text = NumberText(document_.Length() - 1);
+        } else if (EqualsNoCase(word, "Wavmin")) {
+            text = NumberText(LevelLow(document_));
+        } else if (EqualsNoCase(word, "Wavmax")) {
+            text = NumberText(LevelHigh(document_));
+        } else {
+            // Any other word has no value: the key keeps what it holds.
+            continue;
+        }
+        store.WriteProfileText(parameterSection_, key, text, store.ContextFile());
+    }
+}
+
+std::string WaveGeneratorSettings::PositionValueName() const {
+    return document_.IsFmDocument() ? "FmsOrg" : "SmOrg";
+}
+
+std::optional<DialogPosition> WaveGeneratorSettings::ReadPosition() const {
+    const std::string text =
+        document_.Services().store.ReadHostValue(kPositionSubkey, PositionValueName());
+    std::istringstream numbers(text);
+    DialogPosition position;
+    if (!(numbers >> position.left >> position.top)) {
+        return std::nullopt;
+    }
+    return position;
+}
+
+void WaveGeneratorSettings::WritePosition(const DialogPosition& position) {
+    document_.Services().store.WriteHostValue(
+        PositionValueName(), std::to_string(position.left) + " " + std::to_string(position.top),
+        kPositionSubkey);
+}

@@ -1,0 +1,441 @@
+#include "synthesis/WaveParamDialog.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/DocumentView.h"
+#include "document/WaveDoc.h"
+#include "settings/AppServices.h"
+#include "settings/CrtRandom.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+constexpr int kStoredText = 30;
+constexpr int kFamilyEntryText = 80;
+constexpr std::size_t kFieldReadLength = 159;
+constexpr std::size_t kStoredFieldLength = 29;
+constexpr const char* kNoiseSection = "ArbNoise";
+constexpr const char* kCommonKeys[4] = {"Prv_bgn", "Prv_end", "Wavmin", "Wavmax"};
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream stream(text);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string BlanksForUnderscores(std::string text) {
+    std::replace(text.begin(), text.end(), '_', ' ');
+    return text;
+}
+
+double LeadingNumber(const std::string& text) {
+    double value = 0.0;
+    ParseLeadingDouble(text.c_str(), text.size(), value);
+    return value;
+}
+
+std::string IntegerText(double value) {
+    return std::to_string(static_cast<long long>(std::trunc(value)));
+}
+
+// A key that is "Inv" or a leading part of it is shown as a check box.
+bool IsCheckBoxKey(const std::string& key) {
+    return !key.empty() && key.size() <= 3 && StartsWithNoCase("Inv", key);
+}
+
+// The integer a check box text stands for ("1", "0"), read as the C library's atoi would.
+bool CheckedText(const std::string& text) {
+    return static_cast<long long>(std::trunc(LeadingNumber(text))) != 0;
+}
+
+} // namespace
+
+WaveParamDialog::WaveParamDialog(WaveDoc& document, int templateId, std::string sectionName)
+    : document_(document), templateId_(templateId), sectionName_(std::move(sectionName)),
+      fm_(document.IsFmDocument()),
+      settings_(document, fm_ ? "FmsWav_Defpar" : "SmWav_Defpar", fm_ ? "FmsWav_Par" : "SmWav_Par"),
+      snapshot_(document.Services().state.userFolder + kPathSeparator + "orgWave.tmp"),
+      title_(sectionName_), random_(&CrtRandom::Process()) {
+    if (settings_.ParameterKeyCount() < 3) {
+        settings_.LoadParamDefaults();
+        if (DocumentView* view = document_.View()) {
+            ProfileStore& store = document_.Services().store;
+            const std::string& section = settings_.ParameterSection();
+            store.WriteProfileText(section, "Prv_bgn", IntegerText(view->LeftAnchor()),
+                                   store.ContextFile());
+            store.WriteProfileText(section, "Prv_end", IntegerText(view->RightAnchor()),
+                                   store.ContextFile());
+        }
+    }
+    snapshot_.Save(document_.Samples());
+}
+
+WaveParamDialog::~WaveParamDialog() = default;
+
+std::string WaveParamDialog::LevelGroupTitle() const {
+    return fm_ ? "Peak Deviation" : "Waveform Amplitude";
+}
+
+void WaveParamDialog::Initialize() {
+    const bool first = fields_.empty();
+    fields_.clear();
+    std::fill(std::begin(values_), std::end(values_), 0.0);
+    InitCommonFields();
+    ComputeCodeMapping();
+    ProfileStore& store = document_.Services().store;
+    std::string title;
+    if (store.ReadProfileText(sectionName_, "Title", title, kStoredText, store.FamilyFile(),
+                              false)) {
+        title_ = BlanksForUnderscores(title);
+    }
+    if (!EqualsNoCase(sectionName_, kNoiseSection)) {
+        InitParameterFields();
+    }
+    const double left = std::trunc(values_[0]);
+    const double right = std::trunc(values_[1]);
+    // Cancel returns the anchors to where the dialog put them when it opened; Default
+    // moves them again but does not change that.
+    if (first) {
+        initialLeft_ = left;
+        initialRight_ = right;
+    }
+    SetViewAnchors(left, right);
+    position_ = settings_.ReadPosition();
+}
+
+void WaveParamDialog::InitCommonFields() {
+    const double length = document_.Length();
+    const double low = WaveGeneratorSettings::LevelLow(document_);
+    const double high = WaveGeneratorSettings::LevelHigh(document_);
+    const std::string levelUnit = fm_ ? "Hz" : "codes";
+    const WaveField common[4] = {
+        {kFirstControl, kCommonKeys[0], "Start", "pts", "", false, false, 0, length - 1},
+        {kFirstControl + 1, kCommonKeys[1], "End", "pts", "", false, false, 1, length - 1},
+        {kFirstControl + 2, kCommonKeys[2], "Min", levelUnit, "", false, false, low, high - 1},
+        {kFirstControl + 3, kCommonKeys[3], "Max", levelUnit, "", false, false, low + 1, high},
+    };
+    const double fallback[4] = {0, length - 1, low, high};
+    ProfileStore& store = document_.Services().store;
+    for (int i = 0; i < 4; ++i) {
+        WaveField field = common[i];
+        if (!store.ReadProfileText(settings_.ParameterSection(), field.key, field.text, kStoredText,
+                                   store.ContextFile(), true)) {
+            field.text = IntegerText(fallback[i]);
+        }
+        const double value = LeadingNumber(field.text);
+        values_[i] = i < 2 ? std::trunc(value) : value;
+        fields_.push_back(field);
+    }
+}
+
+void WaveParamDialog::InitParameterFields() {
+    ProfileStore& store = document_.Services().store;
+    std::string keys;
+    if (!store.ReadProfileText(sectionName_, "Keys", keys, kStoredText, store.FamilyFile(),
+                               false)) {
+        return;
+    }
+    const std::vector<std::string> keyList = Words(keys);
+    for (std::size_t k = 0; k < keyList.size() && fields_.size() < kMaxValues; ++k) {
+        WaveField field;
+        field.controlId = kFirstControl + static_cast<int>(fields_.size());
+        field.key = keyList[k];
+        field.label = field.key;
+        // A key without its default entry is taken without limits.
+        field.low = -DBL_MAX;
+        field.high = DBL_MAX;
+        std::string entry;
+        std::string defaultText;
+        if (store.ReadProfileText(settings_.DefaultSection(), field.key, entry, kFamilyEntryText,
+                                  store.FamilyFile(), false)) {
+            const std::vector<std::string> words = Words(entry);
+            if (!words.empty()) {
+                defaultText = words[0];
+            }
+            if (words.size() > 1) {
+                field.label = BlanksForUnderscores(words[1]);
+            }
+            if (words.size() > 2) {
+                field.low = LeadingNumber(words[2]);
+            }
+            if (words.size() > 3) {
+                field.high = LeadingNumber(words[3]);
+            }
+        }
+        if (EqualsNoCase(field.key, "Cycl")) {
+            field.high = document_.Length() / 2;
+        }
+        std::string text;
+        if (!store.ReadProfileText(settings_.ParameterSection(), field.key, text, kStoredText,
+                                   store.ContextFile(), false)) {
+            text = defaultText;
+        }
+        const int index = static_cast<int>(fields_.size());
+        if (IsCheckBoxKey(field.key)) {
+            field.isCheckBox = true;
+            field.checked = CheckedText(text);
+            field.text = field.checked ? "1" : "0";
+        } else {
+            field.text = text;
+            values_[index] = LeadingNumber(text);
+        }
+        fields_.push_back(field);
+    }
+}
+
+void WaveParamDialog::ComputeCodeMapping() {
+    const double low = WaveGeneratorSettings::LevelLow(document_);
+    const double high = WaveGeneratorSettings::LevelHigh(document_);
+    const AppState& state = document_.Services().state;
+    if (!fm_) {
+        const int span = state.verticalSpan;
+        codeFactor_ = span / (high - low + 1);
+        codeOffset_ = -(span / 2) - codeFactor_ * low;
+    } else if (state.wideFmSamples) {
+        codeFactor_ = 1.0;
+        codeOffset_ = 0.0;
+    } else {
+        codeFactor_ = 1000000000.0 / (high - low + 1);
+        codeOffset_ = -codeFactor_ * low;
+    }
+}
+
+void WaveParamDialog::SetFieldText(int index, const std::string& text) {
+    if (index >= 0 && index < FieldCount()) {
+        fields_[index].text = text;
+        if (fields_[index].isCheckBox) {
+            fields_[index].checked = CheckedText(text);
+        }
+    }
+}
+
+void WaveParamDialog::SetChecked(int index, bool checked) {
+    if (index >= 0 && index < FieldCount() && fields_[index].isCheckBox) {
+        fields_[index].checked = checked;
+        fields_[index].text = checked ? "1" : "0";
+    }
+}
+
+bool WaveParamDialog::SetFieldByKey(const std::string& key, const std::string& text) {
+    std::string wanted = key;
+    if (EqualsNoCase(wanted, "Fmin")) {
+        wanted = "Wavmin";
+    } else if (EqualsNoCase(wanted, "Fmax")) {
+        wanted = "Wavmax";
+    }
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (EqualsNoCase(fields_[i].key, wanted)) {
+            SetFieldText(i, text);
+            return true;
+        }
+    }
+    return false;
+}
+
+void WaveParamDialog::SetScreenPosition(int left, int top) {
+    position_ = DialogPosition{left, top};
+}
+
+bool WaveParamDialog::RejectField(int index, double typed) {
+    const WaveField& field = fields_[index];
+    const std::string text =
+        "Parameter " + std::to_string(index + 1) + CrtFormat(" value = %.2f \n", typed) +
+        CrtFormat("Range: min= %.2f", field.low) + CrtFormat("  max=%.2f", field.high);
+    document_.Services().ui.ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+    fields_[index].text = CrtFormat("%.2f", values_[index]);
+    return false;
+}
+
+// A text that is not a number as a whole (empty, "abc", "12abc") is refused like a number
+// out of range; the message shows what the C library's atof would have read.
+bool WaveParamDialog::ValidateField(int index) {
+    WaveField& field = fields_[index];
+    if (field.isCheckBox) {
+        values_[index] = field.checked ? 1.0 : 0.0;
+        return true;
+    }
+    const std::string text = field.text.substr(0, kFieldReadLength);
+    double typed = 0.0;
+    if (!ParseWholeDouble(text, typed)) {
+        return RejectField(index, LeadingNumber(text));
+    }
+    if (!(typed >= field.low && typed <= field.high)) {
+        return RejectField(index, typed);
+    }
+    values_[index] = typed;
+    return true;
+}
+
+bool WaveParamDialog::CheckOrder() {
+    std::string text;
+    if (!(values_[0] < values_[1])) {
+        text = "min=" + CrtFormat("%g", values_[0]) + "  max=" + CrtFormat("%g", values_[1]);
+    } else if (!(values_[2] <= values_[3])) {
+        text = "min=" + CrtFormat("%g", values_[2]) + "  max=" + CrtFormat("%g", values_[3]);
+    } else {
+        return true;
+    }
+    document_.Services().ui.ShowText(text, MessageText(MsgInvalidMinMax), MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+    return false;
+}
+
+bool WaveParamDialog::ValidateParams() {
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (!ValidateField(i)) {
+            return false;
+        }
+    }
+    if (!CheckOrder()) {
+        return false;
+    }
+    SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));
+    return true;
+}
+
+void WaveParamDialog::SetViewAnchors(double left, double right) {
+    DocumentView* view = document_.View();
+    if (view == nullptr) {
+        return;
+    }
+    // The view draws its anchors inside the waveform whatever the fields say.
+    const double last = std::max(0.0, document_.Length() - 1);
+    view->SetAnchors(std::clamp(left, 0.0, last), std::clamp(right, 0.0, last));
+}
+
+void WaveParamDialog::Redraw() {
+    if (DocumentView* view = document_.View()) {
+        view->UpdateAllViews();
+    }
+}
+
+void WaveParamDialog::RestoreAndRedraw() {
+    snapshot_.Restore(document_.Samples());
+    Redraw();
+}
+
+bool WaveParamDialog::Preview(const ProgressCallback& progress) {
+    if (!ValidateParams()) {
+        return false;
+    }
+    snapshot_.Restore(document_.Samples());
+    if (!Generate(progress)) {
+        RestoreAndRedraw();
+        return false;
+    }
+    Redraw();
+    return true;
+}
+
+void WaveParamDialog::MoveRangeOn() {
+    const double length = document_.Length();
+    if (values_[1] < length - 3) {
+        values_[0] = values_[1] + 1;
+        values_[1] = length - 1;
+    }
+}
+
+void WaveParamDialog::WriteStoredTexts() {
+    ProfileStore& store = document_.Services().store;
+    const std::string& section = settings_.ParameterSection();
+    for (int i = 0; i < 4; ++i) {
+        store.WriteProfileText(section, kCommonKeys[i],
+                               WaveGeneratorSettings::NumberText(values_[i]), store.ContextFile());
+    }
+    if (EqualsNoCase(sectionName_, kNoiseSection)) {
+        return;
+    }
+    std::string keys;
+    if (!store.ReadProfileText(sectionName_, "Keys", keys, kFamilyEntryText, store.FamilyFile(),
+                               false)) {
+        return;
+    }
+    const std::vector<std::string> keyList = Words(keys);
+    for (std::size_t k = 0; k < keyList.size() && 4 + k < fields_.size(); ++k) {
+        const WaveField& field = fields_[4 + k];
+        const std::string text = IsCheckBoxKey(keyList[k])
+                                     ? (field.checked ? "1" : "0")
+                                     : field.text.substr(0, kStoredFieldLength);
+        store.WriteProfileText(section, keyList[k], text, store.ContextFile());
+    }
+}
+
+bool WaveParamDialog::Ok(const ProgressCallback& progress) {
+    if (!ValidateParams()) {
+        return false;
+    }
+    snapshot_.Restore(document_.Samples());
+    if (!Generate(progress)) {
+        RestoreAndRedraw();
+        return false;
+    }
+    MoveRangeOn();
+    WriteStoredTexts();
+    if (position_) {
+        settings_.WritePosition(*position_);
+    }
+    document_.CommitToWorkingFile();
+    Redraw();
+    snapshot_.CopyTo(document_.Undo().Path());
+    if (fm_ && document_.onFmWaveformLoaded) {
+        document_.onFmWaveformLoaded();
+    }
+    return true;
+}
+
+void WaveParamDialog::Cancel() {
+    RestoreAndRedraw();
+    SetViewAnchors(initialLeft_, initialRight_);
+}
+
+void WaveParamDialog::Default() {
+    settings_.LoadParamDefaults();
+    Initialize();
+}
+
+long long WaveParamDialog::FirstPoint() const {
+    return static_cast<long long>(values_[0]);
+}
+
+long long WaveParamDialog::PointCount() const {
+    return static_cast<long long>(values_[1] - values_[0] + 1);
+}
+
+double WaveParamDialog::PointsPerCycle() const {
+    return static_cast<double>(PointCount()) / Param(0);
+}
+
+double WaveParamDialog::HalfAmplitude() const {
+    return (MaxLevel() - MinLevel()) * codeFactor_ / 2;
+}
+
+double WaveParamDialog::Centre() const {
+    return (MaxLevel() + MinLevel()) * codeFactor_ / 2 + codeOffset_;
+}
+
+// Noise: the C library's generator, never reseeded, so a run repeats the same sequence.
+// The centre term stays in level units, unconverted.
+bool WaveParamDialog::Generate(const ProgressCallback& progress) {
+    const double offCentre = fm_ ? 0.0 : 0.5;
+    const double span = MaxLevel() - MinLevel();
+    const double centre = (MaxLevel() + MinLevel()) / 2;
+    const double k = codeFactor_;
+    CrtRandom& random = *random_;
+    return WaveGenerator::Fill(
+        document_.Samples(), FirstPoint(), PointCount(), progress, [&](auto& out, long long) {
+            const double r = random.Next();
+            WaveGenerator::StoreS5(out, (r / CrtRandom::kMax - offCentre) * span * k + centre);
+        });
+}

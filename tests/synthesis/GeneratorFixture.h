@@ -1,0 +1,55 @@
+#pragma once
+
+#include "document/HeadlessView.h"
+#include "document/WaveDoc.h"
+#include "settings/IniFile.h"
+#include "support/TempWorkspace.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// A document of a chosen length in a throw-away workspace, with a headless view and a
+// recognisable waveform (a ramp of codes), as a generator dialog finds it when it opens.
+class GeneratorFixture {
+public:
+    explicit GeneratorFixture(const std::string& family = "QW2182",
+                              OperatingMode mode = OperatingMode::Standard,
+                              std::size_t length = 1000)
+        : workspace(family, mode), document(workspace.services) {
+        document.SetView(&view);
+        document.LoadActiveSegment();
+        document.CreateDefault(length);
+        for (std::size_t i = 0; i < length; ++i) {
+            document.Samples().Store(i, document.NeutralValue() + static_cast<double>(i % 97));
+        }
+        document.CommitToWorkingFile();
+        view.SetAnchors(0, static_cast<double>(length) - 1);
+        workspace.ui.Clear();
+    }
+
+    std::vector<double> Samples() const {
+        std::vector<double> values(document.Samples().Size());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            values[i] = document.Samples().At(i);
+        }
+        return values;
+    }
+
+    std::string ParameterSection() const {
+        return document.IsFmDocument() ? "FmsWav_Par" : "SmWav_Par";
+    }
+    std::string Stored(const std::string& key) const {
+        return workspace.Context(ParameterSection(), key);
+    }
+    void Store(const std::string& key, const std::string& value) {
+        workspace.SetContext(ParameterSection(), key, value);
+    }
+    void SetFamily(const std::string& section, const std::string& key, const std::string& value) {
+        IniFile(workspace.state.familyFile).Write(section, key, value);
+    }
+
+    TempWorkspace workspace;
+    WaveDoc document;
+    HeadlessView view;
+};

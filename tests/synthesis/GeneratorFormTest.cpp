@@ -1,0 +1,374 @@
+#include "GeneratorFixture.h"
+
+#include "core/StringTable.h"
+#include "settings/FileHelpers.h"
+#include "settings/RegistryKey.h"
+#include "synthesis/ExponentDialog.h"
+#include "synthesis/GeneratorCommands.h"
+#include "synthesis/SineDialog.h"
+#include "synthesis/SquareDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+int FieldIndex(const WaveParamDialog& form, const std::string& key) {
+    for (int i = 0; i < form.FieldCount(); ++i) {
+        if (form.Field(i).key == key) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::string Text(const WaveParamDialog& form, const std::string& key) {
+    const int index = FieldIndex(form, key);
+    return index < 0 ? std::string("<missing>") : form.Field(index).text;
+}
+
+std::string ReadWhole(const std::string& path) {
+    return TempWorkspace::ReadFile(path);
+}
+
+} // namespace
+
+TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsAndViewAnchors) {
+    GeneratorFixture fixture;
+    fixture.view.SetAnchors(10, 500);
+    SineDialog form(fixture.document);
+    form.Initialize();
+
+    EXPECT_EQ(fixture.Stored("Prv_bgn"), "10");
+    EXPECT_EQ(fixture.Stored("Prv_end"), "500");
+    EXPECT_EQ(fixture.Stored("Wavmin"), "-8192");
+    EXPECT_EQ(fixture.Stored("Phase"), "0");
+    EXPECT_EQ(fixture.Stored("Equ"), "amp*sin(1.5*omg*(p+500))");
+
+    ASSERT_EQ(form.FieldCount(), 7);
+    EXPECT_EQ(form.Title(), "Sine Wave");
+    EXPECT_EQ(form.LevelGroupTitle(), "Waveform Amplitude");
+    EXPECT_EQ(Text(form, "Prv_bgn"), "10");
+    EXPECT_EQ(Text(form, "Prv_end"), "500");
+    EXPECT_EQ(Text(form, "Wavmax"), "8191");
+    EXPECT_EQ(form.Field(5).label, "Phase (deg)");
+    EXPECT_EQ(form.Field(5).controlId, 1201);
+    EXPECT_EQ(form.Field(4).high, 500.0) << "cycles are limited to half the length";
+    EXPECT_EQ(form.Field(6).low, 1.0);
+    EXPECT_EQ(form.Field(6).high, 16.0);
+    EXPECT_EQ(fixture.view.LeftAnchor(), 10.0);
+    EXPECT_EQ(fixture.view.RightAnchor(), 500.0);
+    EXPECT_FALSE(form.Position().has_value());
+    EXPECT_TRUE(fixture.workspace.ui.messages.empty());
+}
+
+TEST(GeneratorForm, CodeMappingFollowsTheVerticalSpanInTheStandardEditor) {
+    GeneratorFixture fixture;
+    SineDialog form(fixture.document);
+    form.Initialize();
+    const double k = 16383.0 / 16384.0;
+    EXPECT_DOUBLE_EQ(form.CodeFactor(), k);
+    EXPECT_DOUBLE_EQ(form.CodeOffset(), -8191 + k * 8192);
+}
+
+TEST(GeneratorForm, InvertKeyIsACheckBoxThatStoresOneOrZero) {
+    GeneratorFixture fixture;
+    { ExponentDialog firstUse(fixture.document); }
+    fixture.Store("Inv", "1");
+    {
+        ExponentDialog form(fixture.document);
+        form.Initialize();
+        const int inv = FieldIndex(form, "Inv");
+        ASSERT_GE(inv, 0);
+        EXPECT_TRUE(form.Field(inv).isCheckBox);
+        EXPECT_TRUE(form.Field(inv).checked);
+        form.SetChecked(inv, false);
+        ASSERT_TRUE(form.Ok());
+    }
+    EXPECT_EQ(fixture.Stored("Inv"), "0");
+    EXPECT_EQ(fixture.Stored("Tau"), "100");
+}
+
+TEST(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
+    GeneratorFixture fixture;
+    IniFile(fixture.workspace.state.familyFile).DeleteSection("ArbSqu");
+    SquareDialog form(fixture.document);
+    form.Initialize();
+    EXPECT_EQ(form.FieldCount(), 4);
+    std::vector<std::string> captions;
+    for (const Message& message : fixture.workspace.ui.messages) {
+        captions.push_back(message.caption);
+    }
+    ASSERT_EQ(captions.size(), 2u);
+    EXPECT_EQ(captions[0], "Record not found");
+    EXPECT_NE(fixture.workspace.ui.messages[0].text.find("Key=Title"), std::string::npos);
+    EXPECT_NE(fixture.workspace.ui.messages[1].text.find("Key=Keys"), std::string::npos);
+    EXPECT_TRUE(form.Preview());
+}
+
+TEST(GeneratorForm, ValueOutOfRangeShowsTheBuiltTextAndRestoresThePreviousValue) {
+    GeneratorFixture fixture;
+    SineDialog form(fixture.document);
+    form.Initialize();
+    ASSERT_TRUE(form.SetFieldByKey("Phase", "400"));
+    const auto before = fixture.Samples();
+    EXPECT_FALSE(form.Preview());
+
+    ASSERT_EQ(fixture.workspace.ui.messages.size(), 1u);
+    const Message& message = fixture.workspace.ui.messages[0];
+    EXPECT_EQ(message.caption, "Value out of range. Previous value will be restored.");
+    EXPECT_EQ(message.text, "Parameter 6 value = 400.00 \nRange: min= -360.00  max=360.00");
+    EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(Text(form, "Phase"), "0.00");
+    EXPECT_EQ(fixture.Samples(), before);
+}
+
+TEST(GeneratorForm, TextThatIsNotANumberIsRefusedLikeAValueOutOfRange) {
+    GeneratorFixture fixture;
+    SineDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Cycl", "3x");
+    EXPECT_FALSE(form.ValidateParams());
+    form.SetFieldByKey("Cycl", "");
+    EXPECT_FALSE(form.ValidateParams());
+    ASSERT_EQ(fixture.workspace.ui.MessageIds().size(), 2u);
+    EXPECT_EQ(fixture.workspace.ui.messages[0].text,
+              "Parameter 5 value = 3.00 \nRange: min= 1.00  max=500.00");
+    EXPECT_EQ(fixture.workspace.ui.messages[1].text,
+              "Parameter 5 value = 0.00 \nRange: min= 1.00  max=500.00");
+    EXPECT_EQ(Text(form, "Cycl"), "1.00");
+}
+
+TEST(GeneratorForm, StartNotBelowEndOrMinAboveMaxIsInvalid) {
+    GeneratorFixture fixture;
+    SineDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Prv_bgn", "200");
+    form.SetFieldByKey("Prv_end", "200");
+    EXPECT_FALSE(form.ValidateParams());
+    form.SetFieldByKey("Prv_end", "300");
+    form.SetFieldByKey("Wavmin", "5");
+    form.SetFieldByKey("Wavmax", "4.5");
+    EXPECT_FALSE(form.ValidateParams());
+
+    const auto& messages = fixture.workspace.ui.messages;
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].caption, "Invalid Min/Max values.");
+    EXPECT_EQ(messages[0].text, "min=200  max=200");
+    EXPECT_EQ(messages[1].text, "min=5  max=4.5");
+}
+
+TEST(GeneratorForm, ValidParamsMoveTheViewAnchors) {
+    GeneratorFixture fixture;
+    SineDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Prv_bgn", "20.7");
+    form.SetFieldByKey("Prv_end", "80.2");
+    ASSERT_TRUE(form.ValidateParams());
+    EXPECT_EQ(fixture.view.LeftAnchor(), 20.0);
+    EXPECT_EQ(fixture.view.RightAnchor(), 80.0);
+}
+
+TEST(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
+    GeneratorFixture fixture;
+    {
+        SquareDialog form(fixture.document);
+        form.Initialize();
+        form.SetFieldByKey("Prv_bgn", "0");
+        form.SetFieldByKey("Prv_end", "99");
+        ASSERT_TRUE(form.Ok());
+    }
+    SquareDialog next(fixture.document);
+    next.Initialize();
+    EXPECT_EQ(Text(next, "Prv_bgn"), "100");
+    EXPECT_EQ(Text(next, "Prv_end"), "999");
+    EXPECT_EQ(fixture.view.LeftAnchor(), 100.0);
+    EXPECT_EQ(fixture.view.RightAnchor(), 999.0);
+}
+
+TEST(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
+    GeneratorFixture fixture;
+    for (const char* end : {"999", "997"}) {
+        SquareDialog form(fixture.document);
+        form.Initialize();
+        form.SetFieldByKey("Prv_bgn", "0");
+        form.SetFieldByKey("Prv_end", end);
+        ASSERT_TRUE(form.Ok());
+        EXPECT_EQ(fixture.Stored("Prv_bgn"), "0");
+        EXPECT_EQ(fixture.Stored("Prv_end"), end);
+    }
+}
+
+TEST(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
+    GeneratorFixture fixture;
+    const std::string before = ReadWhole(fixture.document.CurrentPath());
+    fixture.document.SetCurrentPath(fixture.workspace.state.startupFolder + "elsewhere.wav");
+    {
+        SquareDialog form(fixture.document);
+        form.Initialize();
+        form.SetScreenPosition(120, 45);
+        ASSERT_TRUE(form.Ok());
+        EXPECT_TRUE(FileExists(form.SnapshotPath()));
+    }
+    EXPECT_EQ(fixture.document.CurrentPath(), fixture.document.ActiveWorkingFile());
+    const std::string written = ReadWhole(fixture.document.CurrentPath());
+    ASSERT_EQ(written.size(), 2000u);
+    EXPECT_EQ(0, std::memcmp(written.data(), fixture.document.Samples().Bytes(), 2000));
+    EXPECT_EQ(ReadWhole(fixture.document.Undo().Path()), before);
+    EXPECT_FALSE(FileExists(fixture.workspace.state.userFolder + "/orgWave.tmp"));
+    EXPECT_EQ(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"), "120 45");
+    EXPECT_GT(fixture.view.updates, 0);
+}
+
+TEST(GeneratorForm, StoredPositionIsOfferedToTheFace) {
+    GeneratorFixture fixture;
+    fixture.workspace.store.WriteHostValue("SmOrg", "300 200", "DrawRect");
+    SineDialog form(fixture.document);
+    form.Initialize();
+    ASSERT_TRUE(form.Position().has_value());
+    EXPECT_EQ(form.Position()->left, 300);
+    EXPECT_EQ(form.Position()->top, 200);
+}
+
+TEST(GeneratorForm, OkStoresTheTextsOfAllFieldsWithSixDigits) {
+    GeneratorFixture fixture("QW2182", OperatingMode::Standard, 2000000);
+    SineDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Prv_bgn", "1000000");
+    form.SetFieldByKey("Prv_end", "1999999");
+    form.SetFieldByKey("Wavmin", "-123.4567");
+    form.SetFieldByKey("Phase", "12.50");
+    ASSERT_TRUE(form.Ok());
+    EXPECT_EQ(fixture.Stored("Prv_bgn"), "1e6");
+    EXPECT_EQ(fixture.Stored("Prv_end"), "2e6");
+    EXPECT_EQ(fixture.Stored("Wavmin"), "-123.457");
+    EXPECT_EQ(fixture.Stored("Phase"), "12.50");
+}
+
+TEST(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
+    GeneratorFixture fixture;
+    const auto before = fixture.Samples();
+    const std::string fileBefore = ReadWhole(fixture.document.CurrentPath());
+    fixture.Store("Prv_bgn", "100");
+    fixture.Store("Prv_end", "400");
+    fixture.Store("Cycl", "2");
+    SineDialog form(fixture.document);
+    form.Initialize();
+    ASSERT_TRUE(form.Preview());
+    EXPECT_NE(fixture.Samples(), before);
+    form.SetFieldByKey("Prv_bgn", "0");
+    form.SetFieldByKey("Prv_end", "999");
+    ASSERT_TRUE(form.Preview());
+    EXPECT_EQ(fixture.view.LeftAnchor(), 0.0);
+    form.Cancel();
+    EXPECT_EQ(fixture.Samples(), before);
+    EXPECT_EQ(fixture.view.LeftAnchor(), 100.0);
+    EXPECT_EQ(fixture.view.RightAnchor(), 400.0);
+    EXPECT_EQ(ReadWhole(fixture.document.CurrentPath()), fileBefore);
+    EXPECT_FALSE(fixture.document.Undo().CanUndo());
+}
+
+TEST(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
+    GeneratorFixture fixture;
+    const auto ramp = fixture.Samples();
+    SquareDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Prv_bgn", "0");
+    form.SetFieldByKey("Prv_end", "499");
+    ASSERT_TRUE(form.Preview());
+    form.SetFieldByKey("Prv_bgn", "500");
+    form.SetFieldByKey("Prv_end", "999");
+    ASSERT_TRUE(form.Preview());
+    const auto after = fixture.Samples();
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(after[i], ramp[i]) << "point " << i;
+    }
+}
+
+TEST(GeneratorForm, CancelledGenerationLeavesTheSamplesAsBefore) {
+    GeneratorFixture fixture("QW2182", OperatingMode::Standard, 200000);
+    const auto before = fixture.Samples();
+    SineDialog form(fixture.document);
+    form.Initialize();
+    int questions = 0;
+    const ProgressCallback cancelSecond = [&](double) { return ++questions < 2; };
+    EXPECT_FALSE(form.Preview(cancelSecond));
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(fixture.Samples(), before);
+    EXPECT_FALSE(form.Ok(cancelSecond));
+    EXPECT_EQ(fixture.Samples(), before);
+}
+
+TEST(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
+    GeneratorFixture fixture;
+    fixture.Store("Prv_bgn", "5");
+    fixture.Store("Power", "3");
+    fixture.Store("Wavmin", "7");
+    SineDialog form(fixture.document);
+    form.Initialize();
+    EXPECT_EQ(Text(form, "Power"), "3");
+    form.Default();
+    EXPECT_EQ(Text(form, "Power"), "1");
+    EXPECT_EQ(Text(form, "Prv_bgn"), "0");
+    EXPECT_EQ(Text(form, "Prv_end"), "999");
+    EXPECT_EQ(Text(form, "Wavmin"), "-8192");
+}
+
+TEST(GeneratorForm, MinEqualToMaxGivesOneConstantSquareLevel) {
+    GeneratorFixture fixture;
+    SquareDialog form(fixture.document);
+    form.Initialize();
+    form.SetFieldByKey("Wavmin", "300");
+    form.SetFieldByKey("Wavmax", "300");
+    form.SetFieldByKey("Cycl", "7");
+    ASSERT_TRUE(form.Ok());
+    const double code = std::trunc(300 * form.CodeFactor() + form.CodeOffset());
+    for (double v : fixture.Samples()) {
+        ASSERT_EQ(v, code);
+    }
+}
+
+TEST(GeneratorCommandsTest, RunSetsFieldsByKeyThenCommits) {
+    GeneratorFixture fixture;
+    const auto result = GeneratorCommands::Run(
+        fixture.document, GeneratorCommands::kSquareCommand,
+        {{"prv_bgn", "0"}, {"Prv_end", "99"}, {"Fmin", "-10"}, {"Wavmax", "10"}, {"Duty", "25"}});
+    ASSERT_EQ(result.outcome, GeneratorCommands::Outcome::Done);
+    EXPECT_EQ(fixture.Stored("Duty"), "25");
+    EXPECT_EQ(fixture.Stored("Prv_bgn"), "100");
+    EXPECT_TRUE(fixture.document.Undo().CanUndo());
+}
+
+TEST(GeneratorCommandsTest, UnknownKeyOrRefusedInputLeavesTheWaveformAlone) {
+    GeneratorFixture fixture;
+    const auto before = fixture.Samples();
+    auto result = GeneratorCommands::Run(fixture.document, GeneratorCommands::kSineCommand,
+                                         {{"Cycl", "2"}, {"Duty", "3"}});
+    EXPECT_EQ(result.outcome, GeneratorCommands::Outcome::UnknownKey);
+    EXPECT_EQ(result.unknownKey, "Duty");
+    result = GeneratorCommands::Run(fixture.document, GeneratorCommands::kSineCommand,
+                                    {{"Cycl", "2000"}});
+    EXPECT_EQ(result.outcome, GeneratorCommands::Outcome::Refused);
+    EXPECT_EQ(fixture.workspace.ui.MessageIds(), std::vector<int>{0});
+    EXPECT_EQ(fixture.Samples(), before);
+    EXPECT_FALSE(fixture.document.Undo().CanUndo());
+}
+
+TEST(GeneratorCommandsTest, NamesAndSectionsOfTheWaveMenu) {
+    EXPECT_EQ(GeneratorCommands::CommandOfName("Gaussian"), 32794);
+    EXPECT_EQ(GeneratorCommands::CommandOfName("equation"), 32798);
+    EXPECT_FALSE(GeneratorCommands::CommandOfName("saw").has_value());
+    EXPECT_EQ(GeneratorCommands::SectionOfCommand(32797), "ArbNoise");
+    EXPECT_EQ(GeneratorCommands::SectionOfCommand(32791), "ArbTri");
+    GeneratorFixture fixture;
+    EXPECT_EQ(GeneratorCommands::CreateParamForm(fixture.document, 32798), nullptr);
+    auto noise = GeneratorCommands::CreateParamForm(fixture.document, 32797);
+    ASSERT_NE(noise, nullptr);
+    noise->Initialize();
+    EXPECT_EQ(noise->FieldCount(), 4);
+    EXPECT_EQ(noise->Title(), "Noise");
+    EXPECT_EQ(noise->TemplateId(), 171);
+}
