@@ -1,0 +1,156 @@
+// Loading and writing long waveforms through the document, beside a plain fread/fwrite of
+// the same bytes, and the length change from 16 M to 8 M points and back.
+#include "core/AppState.h"
+#include "document/HeadlessView.h"
+#include "document/WaveDoc.h"
+#include "document/WaveFileWriter.h"
+#include "platform/recording/RecordingHostBus.h"
+#include "platform/recording/RecordingUserInterface.h"
+#include "settings/AppServices.h"
+#include "settings/IniFile.h"
+#include "settings/ProfileStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kPoints = 16000000;
+
+// A workspace in the temporary folder with the shipped families and a context file.
+struct BenchWorkspace {
+    explicit BenchWorkspace(const std::string& family, OperatingMode mode)
+        : store(state, ui), services{state, store, ui, bus} {
+        root = fs::temp_directory_path() / ("wavesmith-bench-" + family);
+        fs::remove_all(root);
+        fs::create_directories(root / "$bch");
+        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
+        state.mode = mode;
+        state.familyName = family;
+        state.wideFmSamples = mode == OperatingMode::Fm && family == "G4270";
+        state.startupFolder = root.string() + "/";
+        state.userFolder = state.startupFolder + "$bch";
+        state.contextFile = state.userFolder + "/TempGlyp.cad";
+        state.familyFile = state.startupFolder + family + ".fam";
+        state.logFile = state.startupFolder + "Glyp.log";
+        fs::copy_file(fs::path(WAVESMITH_FAMILIES) / (family + ".fam"), state.familyFile);
+        IniFile context(state.contextFile);
+        context.Write("Instrument", "Family", family);
+        context.Write("Settings", "ActiveSeg", "1 1");
+        context.Write("Settings", "FmCarFrq", "10e6");
+        context.Write("Settings", "FmDev0", "1e6");
+        context.Write("FmSmith", "FmLen", "1000");
+        // The wide family's FM length allows the long waveform of the benchmark.
+        context.Write("Settings", "Rsclk", "0");
+    }
+    ~BenchWorkspace() { fs::remove_all(root); }
+
+    fs::path root;
+    AppState state;
+    RecordingUserInterface ui;
+    RecordingHostBus bus;
+    ProfileStore store;
+    AppServices services;
+};
+
+std::string MakeFile(const fs::path& path, std::size_t bytes) {
+    std::vector<char> data(bytes);
+    for (std::size_t i = 0; i < bytes; ++i) {
+        data[i] = static_cast<char>(i * 7);
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(data.data(), 1, data.size(), out);
+    std::fclose(out);
+    return path.string();
+}
+
+void PlainRead(benchmark::State& state, std::size_t width) {
+    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    const std::string path = MakeFile(workspace.root / "plain.bin", kPoints * width);
+    for (auto _ : state) {
+        std::unique_ptr<char[]> buffer(new char[kPoints * width]);
+        std::FILE* in = std::fopen(path.c_str(), "rb");
+        benchmark::DoNotOptimize(std::fread(buffer.get(), 1, kPoints * width, in));
+        std::fclose(in);
+    }
+    state.SetBytesProcessed(state.iterations() * kPoints * width);
+}
+
+void PlainWrite(benchmark::State& state, std::size_t width) {
+    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    std::vector<char> data(kPoints * width, 1);
+    const std::string path = (workspace.root / "plain-out.bin").string();
+    for (auto _ : state) {
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        benchmark::DoNotOptimize(std::fwrite(data.data(), 1, data.size(), out));
+        std::fclose(out);
+    }
+    state.SetBytesProcessed(state.iterations() * kPoints * width);
+}
+
+void DocumentLoad(benchmark::State& state, const char* family, OperatingMode mode, const char* name,
+                  std::size_t width) {
+    BenchWorkspace workspace(family, mode);
+    const std::string path = MakeFile(workspace.root / name, kPoints * width);
+    WaveDoc document(workspace.services);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(document.LoadWaveform(path, false));
+    }
+    state.SetBytesProcessed(state.iterations() * kPoints * width);
+}
+
+void DocumentWrite(benchmark::State& state, const char* family, OperatingMode mode,
+                   const char* name, std::size_t width) {
+    BenchWorkspace workspace(family, mode);
+    const std::string path = MakeFile(workspace.root / name, kPoints * width);
+    WaveDoc document(workspace.services);
+    document.LoadWaveform(path, false);
+    const std::string out = (workspace.root / (std::string("out-") + name)).string();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(document.WriteWaveform(out));
+    }
+    state.SetBytesProcessed(state.iterations() * kPoints * width);
+}
+
+void SetLengthHalfAndBack(benchmark::State& state) {
+    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    WaveDoc document(workspace.services);
+    HeadlessView view;
+    document.SetView(&view);
+    document.LoadActiveSegment();
+    document.SetLength("16000000");
+    for (auto _ : state) {
+        document.SetLength("8000000");
+        document.SetLength("16000000");
+    }
+    document.SetView(nullptr);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(PlainRead, wav_16M, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(DocumentLoad, wav_16M, "QW2182", OperatingMode::Standard, "w.wav", 2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PlainRead, wfm_16M, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(DocumentLoad, wfm_16M, "G4270", OperatingMode::Fm, "w.wfm", 8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wav_16M, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(DocumentWrite, wav_16M, "QW2182", OperatingMode::Standard, "w.wav", 2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wfm_16M, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(DocumentWrite, wfm_16M, "G4270", OperatingMode::Fm, "w.wfm", 8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(SetLengthHalfAndBack)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
