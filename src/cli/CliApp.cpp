@@ -2,13 +2,17 @@
 
 #include "app/ToolSession.h"
 #include "core/AppState.h"
+#include "core/StringTable.h"
 #include "document/FileCommands.h"
+#include "document/FormatConverter.h"
 #include "document/HeadlessView.h"
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "platform/console/ConsoleHostBus.h"
 #include "platform/console/ConsoleUserInterface.h"
 #include "platform/posix/PosixProcessFacts.h"
+#include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 
 #include <cmath>
@@ -119,6 +123,9 @@ int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
     }
     if (command == "export") {
         return NeedWords(1) ? Export(session) : UsageError;
+    }
+    if (command == "convert") {
+        return NeedWords(2) ? Convert(session) : UsageError;
     }
     if (command == "download") {
         return NeedWords(0) ? Download(session) : UsageError;
@@ -234,6 +241,34 @@ int CliApp::Undo(ToolSession& session) {
 
 int CliApp::Export(ToolSession& session) {
     return session.Files().ExportTo(options_.words[0]) ? Success : Refused;
+}
+
+int CliApp::Convert(ToolSession& session) {
+    AppServices& services = session.Services();
+    WaveDoc& document = session.Document();
+    std::string path = options_.words[0];
+    FormatConverter converter(services.state, services.store);
+    const auto result =
+        converter.ConvertToBinary(path, -1, {document.VerticalLow(), document.VerticalHigh()});
+    if (result == ConversionResult::NotConvertible || path.empty()) {
+        services.ui.ShowMessage(MsgCannotConvert);
+        return Refused;
+    }
+    SampleBuffer samples(document.Samples().Kind());
+    const long long points = RecordCount(path, samples.ElementWidth());
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        services.ui.ShowMessage(MsgCannotConvert);
+        return Refused;
+    }
+    samples.AllocateUninitialized(static_cast<std::size_t>(points));
+    const std::size_t got = std::fread(samples.Bytes(), 1, samples.ByteSize(), in);
+    std::fclose(in);
+    if (got != samples.ByteSize()) {
+        services.ui.ShowMessage(MsgCannotConvert);
+        return Refused;
+    }
+    return FileCommands::ExportSamples(samples, options_.words[1], services.ui) ? Success : Refused;
 }
 
 int CliApp::Download(ToolSession& session) {

@@ -31,6 +31,7 @@ private:
     int Eval(ToolSession& session);
     int Generate(ToolSession& session);
     int Edit(ToolSession& session);
+    int Convert(ToolSession& session);
     int Download(ToolSession& session);
 
     bool NeedWords(std::size_t count) const;

@@ -167,16 +167,25 @@ void FileCommands::OnUndo() {
 }
 
 bool FileCommands::ExportTo(const std::string& path) {
+    return ExportSamples(document_.Samples(), path, document_.Services().ui);
+}
+
+bool FileCommands::ExportSamples(const SampleBuffer& samples, const std::string& path,
+                                 UserInterface& ui) {
     const std::string extension = ExtensionOf(path);
+    bool written = false;
     if (extension == "WAV" || extension == "WVF" || extension == "WFM") {
-        return WaveFileWriter::WriteWaveform(document_.Samples(), path);
+        written = WaveFileWriter::WriteWaveform(samples, path);
+    } else if (extension == "ASC" || extension == "ASF" || extension == "AFM") {
+        written = TextExport::ExportSpaced(samples, path);
+    } else if (extension == "CSV") {
+        written = TextExport::ExportCsv(samples, path);
+    } else {
+        ui.ShowMessage(MsgIllegalExtension);
+        return false;
     }
-    if (extension == "ASC" || extension == "ASF" || extension == "AFM") {
-        return TextExport::ExportSpaced(document_.Samples(), path);
+    if (!written) {
+        ui.ShowText("Cannot write the file\n" + path, "", MessageButtons::Ok, MessageIcon::Error);
     }
-    if (extension == "CSV") {
-        return TextExport::ExportCsv(document_.Samples(), path);
-    }
-    document_.Services().ui.ShowMessage(MsgIllegalExtension);
-    return false;
+    return written;
 }

@@ -4,6 +4,8 @@
 
 class WaveDoc;
 class FileChooser;
+class SampleBuffer;
+class UserInterface;
 
 // The File menu's waveform commands and Undo: New (32771), Open (32772), Save (32773),
 // Save As (32774) and Undo (32799), with the file dialog rules of the formats.
@@ -29,6 +31,9 @@ public:
     // Writes the waveform to path in the format of its extension (binary or text export),
     // without touching the document's paths: the command-line "export".
     bool ExportTo(const std::string& path);
+    // The same for any samples: by extension, message 3009 for one that is not exportable.
+    static bool ExportSamples(const SampleBuffer& samples, const std::string& path,
+                              UserInterface& ui);
 
 private:
     bool OpenChosen(const std::string& path, int filterIndex);

@@ -127,3 +127,15 @@ TEST_F(CliTest, ExportedTextOpensBackToTheSameSamples) {
     EXPECT_EQ(scaled.substr(scaled.size() - 7), "\n-8192\n");
     EXPECT_EQ(Run({"export", workspace.Folder() + "copy.xyz"}), 1);
 }
+
+TEST_F(CliTest, ConvertLeavesTheWorkspaceAlone) {
+    const std::string before = workspace.Context("SegmTbl", "Segm1-0");
+    workspace.WriteFile("in.asc", "1 2 3 -4 5.9");
+    EXPECT_EQ(Run({"convert", workspace.Folder() + "in.asc", workspace.Folder() + "out.csv"}), 0);
+    EXPECT_EQ(TempWorkspace::ReadFile(workspace.Folder() + "out.csv"),
+              "0, 1\r\n1, 2\r\n2, 3\r\n3, -4\r\n4, 5");
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 2048u);
+    EXPECT_EQ(Run({"convert", workspace.Folder() + "missing.asc", workspace.Folder() + "x.csv"}),
+              1);
+    EXPECT_EQ(Run({"convert", workspace.Folder() + "in.asc", workspace.Folder() + "x.doc"}), 1);
+}
