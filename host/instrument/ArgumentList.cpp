@@ -2,8 +2,8 @@
 
 #include "ScpiError.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -37,8 +37,9 @@ double FrequencyMultiplier(const std::string& suffix) {
 
 std::string Number(double value) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.12g", value);
-    return buffer;
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
+    return std::string(buffer, result.ptr);
 }
 
 } // namespace

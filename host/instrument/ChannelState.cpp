@@ -2,14 +2,15 @@
 
 #include "ScpiError.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
 std::string Number(double value) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.12g", value);
-    return buffer;
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
+    return std::string(buffer, result.ptr);
 }
 
 void CheckSegmentNumber(int segment) {

@@ -20,10 +20,11 @@ constexpr ArgumentList::RealRange kFmDeviationRange{ChannelState::kMinFmDeviatio
                                                     ChannelState::kMaxFmDeviation,
                                                     ChannelState::kDefaultFmDeviation, true};
 
-// Shortest text that reads back as the same double: 1e+08, 2500000, 0.5.
+// Like "%.15g" in the C locale: 100000000, 2500000, 0.5, 1e-06.
 std::string FormatReal(double value) {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
 }
 

@@ -1,0 +1,99 @@
+#include "ProgramMessageReader.h"
+#include "ScpiError.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class CollectingSink : public ProgramMessageReader::Sink {
+public:
+    void OnMessage(std::string_view message) override { messages.emplace_back(message); }
+    void OnInputError(ScpiError error) override { errors.push_back(error.code); }
+
+    std::vector<std::string> messages;
+    std::vector<int> errors;
+};
+
+ProgramMessageReader::Limits SmallLimits() {
+    ProgramMessageReader::Limits limits;
+    limits.maxTextBytes = 64;
+    limits.maxBlockBytes = 100;
+    return limits;
+}
+
+} // namespace
+
+TEST(ProgramMessageReader, SplitsMessagesAtNewlinesOutsideBlocks) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    const std::string block = "#16a\nb\nc\n";
+    reader.Feed("*IDN?\n:TRAC:DATA " + block + ";:TRAC:SEL?\r\n*OPC?", sink);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0], "*IDN?");
+    EXPECT_EQ(sink.messages[1], ":TRAC:DATA " + block + ";:TRAC:SEL?\r");
+    EXPECT_TRUE(reader.HasPartialMessage());
+    reader.Feed("\n", sink);
+    EXPECT_EQ(sink.messages.back(), "*OPC?");
+    EXPECT_FALSE(reader.HasPartialMessage());
+}
+
+TEST(ProgramMessageReader, GivesTheSameMessagesWhenFedOneByteAtATime) {
+    const std::string stream =
+        "A 1\n:TRAC:DATA #210\n\n\n\n\n\n\n\n\n\n\nX \"#1\";B #H1F\nC '#9'\n";
+    ProgramMessageReader whole(SmallLimits());
+    CollectingSink wholeSink;
+    whole.Feed(stream, wholeSink);
+
+    ProgramMessageReader trickle(SmallLimits());
+    CollectingSink trickleSink;
+    for (const char c : stream) {
+        trickle.Feed(std::string_view(&c, 1), trickleSink);
+    }
+    ASSERT_EQ(wholeSink.messages.size(), 4u);
+    EXPECT_EQ(wholeSink.messages[1], ":TRAC:DATA #210\n\n\n\n\n\n\n\n\n\n");
+    EXPECT_EQ(wholeSink.messages[2], "X \"#1\";B #H1F");
+    EXPECT_EQ(trickleSink.messages, wholeSink.messages);
+    EXPECT_TRUE(wholeSink.errors.empty());
+}
+
+TEST(ProgramMessageReader, SkipsAnOversizeBlockByCountWithoutStoringItAndStaysInStep) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    reader.Feed(":TRAC:DATA #3200", sink);
+    EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
+    reader.Feed(std::string(150, '\n'), sink);
+    EXPECT_LT(reader.BufferedBytes(), 64u);
+    reader.Feed(std::string(50, '\n') + "\n*IDN?\n", sink);
+    // The rejected message is dropped as a whole; the next one is read normally.
+    EXPECT_EQ(sink.messages, std::vector<std::string>{"*IDN?"});
+}
+
+TEST(ProgramMessageReader, AHugeAnnouncedBlockCostsNoMemory) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    reader.Feed(":TRAC:DATA #9999999999abc", sink);
+    EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
+    EXPECT_LT(reader.BufferedBytes(), 64u);
+}
+
+TEST(ProgramMessageReader, DropsALineLongerThanTheLimitAndReadsTheNextOne) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    reader.Feed(std::string(1000, 'x'), sink);
+    EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kInputBufferOverrun});
+    EXPECT_LE(reader.BufferedBytes(), 64u);
+    reader.Feed(std::string(1000, 'y') + "\n*OPC?\n", sink);
+    EXPECT_EQ(sink.messages, std::vector<std::string>{"*OPC?"});
+    EXPECT_EQ(sink.errors.size(), 1u);
+}
+
+TEST(ProgramMessageReader, LeavesMalformedBlockHeadersToTheParserAsText) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    reader.Feed("A #0xyz\nB #3a\nC #\nD #5\n", sink);
+    EXPECT_EQ(sink.messages, (std::vector<std::string>{"A #0xyz", "B #3a", "C #", "D #5"}));
+    EXPECT_TRUE(sink.errors.empty());
+}

@@ -1,0 +1,163 @@
+#include "ScpiParser.h"
+#include "CommandUnit.h"
+#include "HeaderPattern.h"
+#include "ScpiError.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<CommandUnit> ParseAll(std::string_view message) {
+    ScpiParser parser(message);
+    std::vector<CommandUnit> units;
+    CommandUnit unit;
+    while (parser.Next(unit)) {
+        units.push_back(unit);
+    }
+    return units;
+}
+
+int ErrorCodeOf(std::string_view message) {
+    try {
+        ParseAll(message);
+    } catch (const ScpiError& error) {
+        return error.code;
+    }
+    return 0;
+}
+
+using Path = std::vector<std::string>;
+
+} // namespace
+
+TEST(HeaderPattern, AcceptsShortAndLongFormsInAnyCaseButNothingInBetween) {
+    const HeaderPattern pattern(":TRACe:DEFine");
+    EXPECT_TRUE(pattern.Matches(Path{"TRAC", "DEF"}));
+    EXPECT_TRUE(pattern.Matches(Path{"TRACE", "DEFINE"}));
+    EXPECT_TRUE(pattern.Matches(Path{"TRACE", "DEF"}));
+    EXPECT_FALSE(pattern.Matches(Path{"TRA", "DEF"}));
+    EXPECT_FALSE(pattern.Matches(Path{"TRACEX", "DEF"}));
+    EXPECT_FALSE(pattern.Matches(Path{"TRAC"}));
+    EXPECT_FALSE(pattern.Matches(Path{"TRAC", "DEF", "ALL"}));
+}
+
+TEST(HeaderPattern, OptionalNodesMayBeLeftOutAnywhere) {
+    const HeaderPattern source("[:SOURce]:FREQuency:RASTer");
+    EXPECT_TRUE(source.Matches(Path{"FREQ", "RAST"}));
+    EXPECT_TRUE(source.Matches(Path{"SOUR", "FREQUENCY", "RASTER"}));
+    EXPECT_FALSE(source.Matches(Path{"SOUR", "RAST"}));
+
+    const HeaderPattern error(":SYSTem:ERRor[:NEXT]");
+    EXPECT_TRUE(error.Matches(Path{"SYST", "ERR"}));
+    EXPECT_TRUE(error.Matches(Path{"SYSTEM", "ERROR", "NEXT"}));
+    EXPECT_FALSE(error.Matches(Path{"SYST", "NEXT"}));
+}
+
+TEST(ScpiParser, CompoundUnitsWithoutColonStayInTheSubsystemOfThePreviousHeader) {
+    const auto units = ParseAll(":TRAC:DEF 1,4096;SEL 1;:INST 2;TRAC:SEL 3");
+    ASSERT_EQ(units.size(), 4u);
+    EXPECT_EQ(units[0].path, (Path{"TRAC", "DEF"}));
+    EXPECT_EQ(units[1].path, (Path{"TRAC", "SEL"}));
+    EXPECT_EQ(units[2].path, (Path{"INST"}));
+    EXPECT_EQ(units[3].path, (Path{"TRAC", "SEL"}));
+}
+
+TEST(ScpiParser, CommonCommandsLeaveTheCompoundPathAlone) {
+    const auto units = ParseAll(":syst:err?;*OPC?;err?");
+    ASSERT_EQ(units.size(), 3u);
+    EXPECT_TRUE(units[1].common);
+    EXPECT_EQ(units[1].path, (Path{"OPC"}));
+    EXPECT_TRUE(units[1].query);
+    EXPECT_EQ(units[2].path, (Path{"SYST", "ERR"}));
+    EXPECT_TRUE(units[2].query);
+}
+
+TEST(ScpiParser, ToleratesWhiteSpaceCarriageReturnAndEmptyUnits) {
+    const auto units = ParseAll("  :FREQ:RAST\t1e+08 ; :TRAC:DEF  2 , 500 ;;:TRAC:SEL 2;\r");
+    ASSERT_EQ(units.size(), 3u);
+    ASSERT_EQ(units[1].arguments.size(), 2u);
+    EXPECT_EQ(units[1].arguments[0].number, 2.0);
+    EXPECT_EQ(units[1].arguments[1].number, 500.0);
+    EXPECT_EQ(units[2].HeaderText(), "TRAC:SEL");
+}
+
+TEST(ScpiParser, ReadsEveryFormOfDecimalNumberAndItsSuffix) {
+    const auto units = ParseAll("X 1e8,100E+6,-.5,+7.,2.5e-3,1e+008,100 MHZ,3khz,#HFF,#Q17,#B101");
+    ASSERT_EQ(units.size(), 1u);
+    const auto& a = units[0].arguments;
+    ASSERT_EQ(a.size(), 11u);
+    EXPECT_EQ(a[0].number, 1e8);
+    EXPECT_EQ(a[1].number, 100e6);
+    EXPECT_EQ(a[2].number, -0.5);
+    EXPECT_EQ(a[3].number, 7.0);
+    EXPECT_DOUBLE_EQ(a[4].number, 2.5e-3);
+    EXPECT_EQ(a[5].number, 1e8);
+    EXPECT_EQ(a[6].number, 100.0);
+    EXPECT_EQ(a[6].suffix, "MHZ");
+    EXPECT_EQ(a[7].suffix, "KHZ");
+    EXPECT_EQ(a[8].number, 255.0);
+    EXPECT_EQ(a[9].number, 15.0);
+    EXPECT_EQ(a[10].number, 5.0);
+}
+
+TEST(ScpiParser, ReadsCharacterDataAndStringsWithDoubledQuotes) {
+    const auto units = ParseAll("X max,ch2,\"say \"\"hi\"\"\",'a;b'");
+    const auto& a = units.at(0).arguments;
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a[0].kind, ScpiArgument::Kind::Word);
+    EXPECT_EQ(a[0].text, "MAX");
+    EXPECT_EQ(a[1].text, "CH2");
+    EXPECT_EQ(a[2].kind, ScpiArgument::Kind::String);
+    EXPECT_EQ(a[2].text, "say \"hi\"");
+    EXPECT_EQ(a[3].text, "a;b");
+}
+
+TEST(ScpiParser, BlockBytesMayHoldSeparatorsAndAreViewedExactly) {
+    const std::string data("a;b\n\0#9\"", 8);
+    const std::string message = ":TRAC:DATA #18" + data + ";:TRAC:SEL?";
+    const auto units = ParseAll(message);
+    ASSERT_EQ(units.size(), 2u);
+    ASSERT_EQ(units[0].arguments.size(), 1u);
+    EXPECT_EQ(units[0].arguments[0].kind, ScpiArgument::Kind::Block);
+    EXPECT_EQ(units[0].arguments[0].block, data);
+    EXPECT_EQ(units[1].HeaderText(), "TRAC:SEL?");
+}
+
+TEST(ScpiParser, AcceptsAnEmptyDefiniteBlock) {
+    const auto units = ParseAll("TRAC:DATA #10");
+    ASSERT_EQ(units.at(0).arguments.size(), 1u);
+    EXPECT_TRUE(units[0].arguments[0].block.empty());
+}
+
+TEST(ScpiParser, ReportsBrokenSyntaxWithItsScpiErrorNumber) {
+    EXPECT_EQ(ErrorCodeOf("TRAC:DATA #0abc"), scpi_errors::kInvalidBlockData);
+    EXPECT_EQ(ErrorCodeOf("TRAC:DATA #5123"), scpi_errors::kInvalidBlockData);
+    EXPECT_EQ(ErrorCodeOf("TRAC:DATA #3999ab"), scpi_errors::kInvalidBlockData);
+    EXPECT_EQ(ErrorCodeOf("TRAC:DEF 1 2"), scpi_errors::kInvalidSeparator);
+    EXPECT_EQ(ErrorCodeOf("TRAC:DEF 1.2.3"), scpi_errors::kInvalidCharacterInNumber);
+    EXPECT_EQ(ErrorCodeOf("X 1e999"), scpi_errors::kExponentTooLarge);
+    EXPECT_EQ(ErrorCodeOf("X \"open"), scpi_errors::kInvalidStringData);
+    EXPECT_EQ(ErrorCodeOf("X 1,,2"), scpi_errors::kSyntaxError);
+    EXPECT_EQ(ErrorCodeOf("TRAC::DEF 1"), scpi_errors::kSyntaxError);
+    EXPECT_EQ(ErrorCodeOf("*IDN?x"), scpi_errors::kSyntaxError);
+    EXPECT_EQ(ErrorCodeOf("ABCDEFGHIJKLMN 1"), scpi_errors::kMnemonicTooLong);
+    EXPECT_EQ(ErrorCodeOf("\x81\x92garbage"), scpi_errors::kInvalidCharacter);
+}
+
+TEST(ScpiParser, UnitsBeforeABrokenOneAreStillDelivered) {
+    ScpiParser parser("*CLS;TRAC:DEF 1 2;*RST");
+    CommandUnit unit;
+    ASSERT_TRUE(parser.Next(unit));
+    EXPECT_EQ(unit.HeaderText(), "*CLS");
+    EXPECT_THROW(parser.Next(unit), ScpiError);
+}
+
+TEST(ScpiError, FormatsQueueEntriesAsCodeAndQuotedText) {
+    EXPECT_EQ(ScpiError(0).Format(), "0,\"No error\"");
+    EXPECT_EQ(ScpiError(-113, "FOO:BAR").Format(), "-113,\"Undefined header;FOO:BAR\"");
+    // A detail echoing client bytes can never break the quoting of the response.
+    EXPECT_EQ(ScpiError(-102, "a\"b\n\x90").Format(), "-102,\"Syntax error;a?b??\"");
+}

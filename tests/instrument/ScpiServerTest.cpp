@@ -1,0 +1,262 @@
+#include "ScpiServer.h"
+#include "instrument/ScpiTestClient.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    return bytes;
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    void StartServer(std::uint64_t memoryPoints, std::size_t maxClients = 256) {
+        ScpiServer::Options options;
+        options.port = 0;
+        options.memoryPoints = memoryPoints;
+        options.maxClients = maxClients;
+        server_ = std::make_unique<ScpiServer>(options);
+        std::string error;
+        ASSERT_TRUE(server_->Start(error)) << error;
+        ASSERT_NE(server_->Port(), 0);
+    }
+    std::unique_ptr<ScpiTestClient> Connect() {
+        auto client = std::make_unique<ScpiTestClient>(server_->Port());
+        EXPECT_TRUE(client->Connected());
+        return client;
+    }
+    static int NextErrorCode(ScpiTestClient& client) {
+        const auto line = client.Query(":SYST:ERR?");
+        return line ? std::stoi(*line) : 1;
+    }
+
+    std::unique_ptr<ScpiServer> server_;
+};
+
+} // namespace
+
+TEST_F(ServerTest, AnswersIdentityWithFourFields) {
+    StartServer(1000);
+    auto client = Connect();
+    const auto identity = client->Query("*IDN?");
+    ASSERT_TRUE(identity.has_value());
+    EXPECT_EQ(*identity, "Quellwerk,AWG-SIM-2CH,0,1.0");
+}
+
+TEST_F(ServerTest, AFullMemorySegmentReadsBackByteForByte) {
+    StartServer(16'000'000);
+    auto client = Connect();
+    const std::string samples = Pattern(2 * 16'000'000, 7);
+    ASSERT_TRUE(client->Send(":TRAC:DEF 1,16000000;:TRAC:SEL 1\n:TRAC:DATA " +
+                             ScpiTestClient::Block(samples) + "\n"));
+    EXPECT_EQ(NextErrorCode(*client), 0);
+    ASSERT_TRUE(client->Send(":TRAC:DATA?\n"));
+    const auto readBack = client->ReadBlock(30s);
+    ASSERT_TRUE(readBack.has_value());
+    EXPECT_TRUE(*readBack == samples) << "segment differs from the bytes sent";
+}
+
+TEST_F(ServerTest, ErrorsStayInTheQueueOfTheConnectionThatCausedThem) {
+    StartServer(1000);
+    auto first = Connect();
+    auto second = Connect();
+    ASSERT_TRUE(first->Send("FOO:BAR\n:TRAC:DEF 1,2\n"));
+    EXPECT_EQ(first->Query(":SYST:ERR?"), "-113,\"Undefined header;FOO:BAR\"");
+    EXPECT_EQ(second->Query(":SYST:ERR?"), "0,\"No error\"");
+    EXPECT_EQ(first->Query(":SYST:ERR?").value_or("").substr(0, 5), "-222,");
+    EXPECT_EQ(first->Query(":SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST_F(ServerTest, ABlockCutOffByADisconnectLeavesTheSegmentAsItWas) {
+    StartServer(1000);
+    auto owner = Connect();
+    const std::string original = Pattern(2 * 500, 1);
+    ASSERT_TRUE(owner->Send(":TRAC:DEF 1,500;:TRAC:SEL 1;:TRAC:DATA " +
+                            ScpiTestClient::Block(original) + "\n"));
+    EXPECT_EQ(NextErrorCode(*owner), 0);
+    {
+        auto quitter = Connect();
+        ASSERT_TRUE(quitter->Send(":TRAC:DEL:ALL;:TRAC:DATA #41000" + Pattern(300, 2)));
+    }
+    // Wait until the server has seen the disconnect and ended that session.
+    for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_EQ(server_->ClientCount(), 1u);
+    EXPECT_EQ(owner->Query(":TRAC:CAT?"), "1,500");
+    ASSERT_TRUE(owner->Send(":TRAC:DATA?\n"));
+    EXPECT_TRUE(owner->ReadBlock() == original);
+}
+
+TEST_F(ServerTest, AStalledOrTricklingClientDoesNotHoldUpAnother) {
+    StartServer(1000);
+    auto stalled = Connect();
+    ASSERT_TRUE(stalled->Send(":TRAC:DATA #9000100000" + Pattern(10, 3)));
+
+    auto trickler = Connect();
+    const std::string samples = Pattern(2 * 32, 4);
+    const std::string message =
+        ":TRAC:DEF 9,32;:TRAC:SEL 9;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
+    std::atomic<bool> trickleDone{false};
+    std::thread trickle([&] {
+        for (const char c : message) {
+            trickler->Send(std::string_view(&c, 1));
+            std::this_thread::sleep_for(5ms);
+        }
+        trickleDone = true;
+    });
+
+    auto other = Connect();
+    int answered = 0;
+    const auto start = std::chrono::steady_clock::now();
+    while (!trickleDone) {
+        const auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(other->Query("*OPC?"), "1");
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+        ++answered;
+    }
+    trickle.join();
+    EXPECT_GT(answered, 10);
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 500ms);
+
+    ASSERT_TRUE(other->Send(":TRAC:SEL 9;:TRAC:DATA?\n"));
+    EXPECT_EQ(other->ReadBlock(), samples);
+    EXPECT_EQ(NextErrorCode(*trickler), 0);
+}
+
+TEST_F(ServerTest, ServesAHundredClientsAtOnce) {
+    StartServer(1'000'000);
+    constexpr int kClients = 100;
+    std::vector<std::unique_ptr<ScpiTestClient>> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.push_back(Connect());
+        ASSERT_TRUE(clients.back()->Connected());
+    }
+    // Each thread owns one connection; all of them are open before any of them talks.
+    std::vector<std::string> expected(kClients);
+    std::vector<std::string> readBack(kClients);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kClients; ++i) {
+        expected[i] = Pattern(2 * (64 + i), 100 + i);
+        threads.emplace_back([&, i] {
+            const int segment = i + 1;
+            // One message runs as a whole, so another client's :TRAC:SEL cannot slip in.
+            const std::string message = ":TRAC:DEF " + std::to_string(segment) + "," +
+                                        std::to_string(64 + i) + ";SEL " + std::to_string(segment) +
+                                        ";DATA " + ScpiTestClient::Block(expected[i]) +
+                                        ";:TRAC:DATA?\n";
+            if (clients[i]->Send(message)) {
+                readBack[i] = clients[i]->ReadBlock(20s).value_or("no answer");
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(server_->ClientCount(), static_cast<std::size_t>(kClients));
+    for (int i = 0; i < kClients; ++i) {
+        EXPECT_TRUE(readBack[i] == expected[i]) << "client " << i;
+        EXPECT_EQ(NextErrorCode(*clients[i]), 0) << "client " << i;
+    }
+    const auto catalog = clients[0]->Query(":TRAC:CAT?");
+    ASSERT_TRUE(catalog.has_value());
+    EXPECT_EQ(std::count(catalog->begin(), catalog->end(), ','), 2 * kClients - 1);
+}
+
+TEST_F(ServerTest, ABlockLargerThanTheMemoryIsRefusedAndTheStreamStaysInStep) {
+    StartServer(1000);
+    auto client = Connect();
+    ASSERT_TRUE(client->Send(":TRAC:DEF 1,16;SEL 1\n:TRAC:DATA #43000" + Pattern(3000, 5) + "\n"));
+    const auto error = client->Query(":SYST:ERR?");
+    EXPECT_EQ(error.value_or("").substr(0, 5), "-223,");
+    const std::string samples = Pattern(32, 6);
+    ASSERT_TRUE(client->Send(":TRAC:DATA " + ScpiTestClient::Block(samples) + "\n:TRAC:DATA?\n"));
+    EXPECT_EQ(client->ReadBlock(), samples);
+}
+
+TEST_F(ServerTest, AnAbsurdBlockAnnouncementCostsNothingAndOthersCarryOn) {
+    StartServer(1000);
+    auto liar = Connect();
+    ASSERT_TRUE(liar->Send(":TRAC:DATA #9999999999" + Pattern(100000, 8)));
+    auto other = Connect();
+    EXPECT_EQ(other->Query("*IDN?").value_or("").substr(0, 9), "Quellwerk");
+    // The announced gigabyte is skipped by count: nothing answers until it has gone by.
+    ASSERT_TRUE(liar->Send("\n*OPC?\n"));
+    EXPECT_TRUE(liar->NothingArrives(200ms));
+}
+
+TEST_F(ServerTest, ALineLongerThanTheLimitIsDroppedWithAnError) {
+    StartServer(1000);
+    auto client = Connect();
+    ASSERT_TRUE(client->Send(std::string(3 << 20, 'A')));
+    EXPECT_EQ(client->Query("\n*OPC?"), "1");
+    EXPECT_EQ(client->Query(":SYST:ERR?").value_or("").substr(0, 5), "-363,");
+    EXPECT_EQ(NextErrorCode(*client), 0);
+}
+
+TEST_F(ServerTest, BinaryGarbageFillsTheErrorQueueButBreaksNothing) {
+    StartServer(1000);
+    auto bystander = Connect();
+    auto client = Connect();
+    ASSERT_TRUE(client->Send(Pattern(1 << 20, 9)));
+    // More newlines than the largest block the garbage can announce brings any stray
+    // block to its end and the stream back to a message boundary.
+    ASSERT_TRUE(client->Send(std::string(4100, '\n') + "*OPC?\n"));
+    EXPECT_EQ(client->ReadLine(10s), "1");
+    EXPECT_EQ(client->Query(":SYST:ERR:COUN?"), "32");
+    EXPECT_EQ(bystander->Query(":SYST:ERR?"), "0,\"No error\"");
+    EXPECT_EQ(bystander->Query("*IDN?").value_or("").substr(0, 9), "Quellwerk");
+    ASSERT_TRUE(client->Send("*CLS\n:SYST:ERR?\n"));
+    EXPECT_EQ(client->ReadLine(), "0,\"No error\"");
+}
+
+TEST_F(ServerTest, ConnectionsBeyondTheLimitAreClosed) {
+    StartServer(1000, 2);
+    auto first = Connect();
+    auto second = Connect();
+    EXPECT_EQ(first->Query("*OPC?"), "1");
+    EXPECT_EQ(second->Query("*OPC?"), "1");
+    auto third = Connect();
+    EXPECT_TRUE(third->ClosedByPeer(5s));
+    second.reset();
+    // A slot frees once the server notices the closed connection.
+    bool served = false;
+    for (int attempt = 0; attempt < 50 && !served; ++attempt) {
+        ScpiTestClient late(server_->Port());
+        served = late.Query("*OPC?") == "1";
+        if (!served) {
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+    EXPECT_TRUE(served);
+}
+
+TEST_F(ServerTest, StopEndsIdleAndHalfFinishedConnectionsPromptly) {
+    StartServer(1000);
+    auto idle = Connect();
+    auto halfway = Connect();
+    ASSERT_TRUE(halfway->Send(":TRAC:DATA #41000abc"));
+    EXPECT_EQ(idle->Query("*OPC?"), "1");
+    const auto start = std::chrono::steady_clock::now();
+    server_->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_TRUE(idle->ClosedByPeer(1s));
+    EXPECT_EQ(server_->ClientCount(), 0u);
+}
