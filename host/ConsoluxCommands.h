@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ConsoluxOptions.h"
+#include "InstallLayout.h"
+
+// The four commands of consolux, each run to its exit status (0 done, 1 failed).
+// Prepare and Request return at once; Serve and Demo run the Qt event loop of the
+// application object that main created for them.
+class ConsoluxCommands {
+public:
+    ConsoluxCommands(ConsoluxOptions options, InstallLayout layout);
+
+    int Prepare();
+    int Serve();
+    int Request();
+    int Demo();
+
+private:
+    ConsoluxOptions options_;
+    InstallLayout layout_;
+};

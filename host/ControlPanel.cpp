@@ -1,0 +1,310 @@
+#include "ControlPanel.h"
+
+#include "ContextDefaults.h"
+#include "DemoSession.h"
+#include "SegmentCatalog.h"
+#include "SegmentPlot.h"
+#include "settings/IniFile.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTime>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kChannels = 2;
+constexpr int kMaxLogLines = 2000;
+
+QString ModeTitle(const std::string& mode) {
+    if (mode == "fm") {
+        return QStringLiteral("FM");
+    }
+    return mode == "pulse" ? QStringLiteral("pulse") : QStringLiteral("standard");
+}
+
+QPushButton* Button(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session) {
+    const Workspace& workspace = session_.CurrentWorkspace();
+    setWindowTitle(
+        QStringLiteral("Consolux — %1, %2 mode")
+            .arg(QString::fromStdString(workspace.Family()), ModeTitle(session_.Mode())));
+
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->addWidget(BuildContextGroup());
+    leftLayout->addWidget(BuildRequestGroup());
+    leftLayout->addStretch();
+
+    auto* right = new QSplitter(Qt::Vertical, this);
+    right->addWidget(BuildNotificationGroup());
+    right->addWidget(BuildMemoryGroup());
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    identity_ = new QLabel(this);
+    statusBar()->addWidget(identity_, 1);
+    statusBar()->addPermanentWidget(
+        new QLabel(QString::fromStdString(session_.Service().Agent().Address().ToString()), this));
+
+    connect(&session_, &DemoSession::Logged, this, &ControlPanel::AppendLog);
+    connect(&session_, &DemoSession::ToolStateChanged, this, &ControlPanel::OnToolStateChanged);
+    connect(&session_.Service(), &HostService::Handled, this, &ControlPanel::OnHandled);
+    resize(980, 640);
+    ShowInstrumentIdentity();
+    RefreshMemory();
+}
+
+QWidget* ControlPanel::BuildContextGroup() {
+    const Workspace& workspace = session_.CurrentWorkspace();
+    const std::string segments =
+        IniFile(workspace.FamilyFile()).Read("ParmLst", "ActiveSeg").value_or("");
+    auto* group = new QGroupBox(tr("Tool context"), this);
+    auto* form = new QFormLayout(group);
+
+    channel_ = new QComboBox(group);
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        channel_->addItem(tr("Channel %1").arg(channel));
+    }
+    segment_ = new QSpinBox(group);
+    segment_->setRange(static_cast<int>(ContextDefaults::ParameterField(segments, 2, 1)),
+                       static_cast<int>(ContextDefaults::ParameterField(segments, 3, 1)));
+    {
+        const QSignalBlocker blockChannel(channel_);
+        const QSignalBlocker blockSegment(segment_);
+        channel_->setCurrentIndex(workspace.ActiveChannel());
+        segment_->setValue(workspace.ActiveSegment(workspace.ActiveChannel()));
+    }
+    connect(channel_, &QComboBox::currentIndexChanged, this, &ControlPanel::OnChannelChosen);
+    connect(segment_, &QSpinBox::valueChanged, this, &ControlPanel::OnSegmentChosen);
+
+    auto* folder = new QLabel(QString::fromStdString(workspace.Folder()), group);
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folder->setWordWrap(true);
+    toolState_ = new QLabel(tr("not started"), group);
+
+    form->addRow(tr("Active channel"), channel_);
+    form->addRow(tr("Active segment"), segment_);
+    form->addRow(tr("Family"), new QLabel(QString::fromStdString(workspace.Family()), group));
+    form->addRow(tr("Workspace"), folder);
+    form->addRow(tr("Tool"), toolState_);
+    return group;
+}
+
+QWidget* ControlPanel::BuildRequestGroup() {
+    auto* group = new QGroupBox(tr("Host requests"), this);
+    auto* layout = new QFormLayout(group);
+
+    auto* close = Button(tr("Close"), group);
+    auto* reload = Button(tr("Reload"), group);
+    auto* simple = new QHBoxLayout;
+    simple->addWidget(close);
+    simple->addWidget(reload);
+    layout->addRow(simple);
+
+    placeX_ = new QSpinBox(group);
+    placeY_ = new QSpinBox(group);
+    for (QSpinBox* box : {placeX_, placeY_}) {
+        box->setRange(-32768, 32767);
+        box->setValue(100);
+    }
+    auto* place = Button(tr("Place"), group);
+    auto* placeRow = new QHBoxLayout;
+    placeRow->addWidget(placeX_);
+    placeRow->addWidget(placeY_);
+    placeRow->addWidget(place);
+    layout->addRow(tr("x, y"), placeRow);
+
+    tileRect_ = new QLineEdit(QStringLiteral("10 20 810 620"), group);
+    tileRect_->setToolTip(tr("left top right bottom, in screen pixels"));
+    auto* tile = Button(tr("Tile"), group);
+    auto* tileRow = new QHBoxLayout;
+    tileRow->addWidget(tileRect_);
+    tileRow->addWidget(tile);
+    layout->addRow(tr("Rectangle"), tileRow);
+
+    connect(close, &QPushButton::clicked, &session_, &DemoSession::RequestClose);
+    connect(reload, &QPushButton::clicked, &session_, &DemoSession::RequestReload);
+    connect(place, &QPushButton::clicked, this,
+            [this] { session_.RequestPlace(placeX_->value(), placeY_->value()); });
+    connect(tile, &QPushButton::clicked, this, [this] { session_.RequestTile(tileRect_->text()); });
+    return group;
+}
+
+QWidget* ControlPanel::BuildNotificationGroup() {
+    auto* group = new QGroupBox(tr("Notifications"), this);
+    auto* layout = new QVBoxLayout(group);
+    notifications_ = new QListWidget(group);
+    notifications_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    notifications_->setUniformItemSizes(true);
+    layout->addWidget(notifications_);
+    return group;
+}
+
+QWidget* ControlPanel::BuildMemoryGroup() {
+    auto* group = new QGroupBox(tr("Instrument memory"), this);
+    auto* layout = new QHBoxLayout(group);
+
+    auto* listColumn = new QVBoxLayout;
+    memory_ = new QTreeWidget(group);
+    memory_->setHeaderLabels({tr("Channel"), tr("Segment"), tr("Points")});
+    memory_->setRootIsDecorated(false);
+    memory_->setUniformRowHeights(true);
+    memory_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    auto* refresh = Button(tr("Refresh"), group);
+    listColumn->addWidget(memory_);
+    listColumn->addWidget(refresh);
+
+    plot_ = new SegmentPlot(group);
+    const Workspace& workspace = session_.CurrentWorkspace();
+    const IniFile context(workspace.ContextFile());
+    const std::string codes =
+        IniFile(workspace.FamilyFile())
+            .Read("Axis", "Vpts" + context.Read("Settings", "Wfmt").value_or(""))
+            .value_or("");
+    plot_->SetCodeRange(static_cast<int>(ContextDefaults::ParameterField(codes, 0, -32768)),
+                        static_cast<int>(ContextDefaults::ParameterField(codes, 1, 32767)));
+    plot_->Clear(tr("choose a segment"));
+
+    layout->addLayout(listColumn, 2);
+    layout->addWidget(plot_, 3);
+    connect(refresh, &QPushButton::clicked, this, &ControlPanel::RefreshMemory);
+    connect(memory_, &QTreeWidget::itemSelectionChanged, this, &ControlPanel::ShowSelectedSegment);
+    return group;
+}
+
+void ControlPanel::AppendLog(const QString& line) {
+    notifications_->addItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
+    while (notifications_->count() > kMaxLogLines) {
+        delete notifications_->takeItem(0);
+    }
+    notifications_->scrollToBottom();
+}
+
+void ControlPanel::closeEvent(QCloseEvent* event) {
+    statusBar()->showMessage(tr("closing the tool and the instrument..."));
+    session_.ShutDown();
+    event->accept();
+}
+
+void ControlPanel::OnChannelChosen(int index) {
+    const Workspace& workspace = session_.CurrentWorkspace();
+    workspace.SetActiveChannel(index);
+    const QSignalBlocker block(segment_);
+    segment_->setValue(workspace.ActiveSegment(index));
+    AppendLog(tr("context: ActiveCh=%1").arg(index));
+}
+
+void ControlPanel::OnSegmentChosen(int segment) {
+    const Workspace& workspace = session_.CurrentWorkspace();
+    workspace.SetActiveSegment(channel_->currentIndex(), segment);
+    AppendLog(
+        tr("context: ActiveSeg=%1")
+            .arg(QString::fromStdString(
+                IniFile(workspace.ContextFile()).Read("Settings", "ActiveSeg").value_or(""))));
+}
+
+void ControlPanel::OnToolStateChanged(bool running) {
+    toolState_->setText(running ? tr("running") : tr("not running"));
+}
+
+void ControlPanel::OnHandled(uint code) {
+    if (code == 1 || code == 2) {
+        RefreshMemory();
+    }
+}
+
+void ControlPanel::ShowInstrumentIdentity() {
+    DownloadAgent& agent = session_.Service().Agent();
+    const auto identity =
+        agent.EnsureConnected() ? agent.Instrument().Query("*IDN?") : std::nullopt;
+    identity_->setText(
+        identity
+            ? QString::fromStdString(*identity)
+            : tr("instrument: %1").arg(QString::fromStdString(agent.Instrument().LastError())));
+}
+
+void ControlPanel::RefreshMemory() {
+    DownloadAgent& agent = session_.Service().Agent();
+    memory_->clear();
+    if (!agent.EnsureConnected()) {
+        statusBar()->showMessage(QString::fromStdString(agent.Instrument().LastError()));
+        return;
+    }
+    ScpiConnection& instrument = agent.Instrument();
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        const auto reply = instrument.Send(":INST " + std::to_string(channel))
+                               ? instrument.Query(":TRAC:CAT?")
+                               : std::nullopt;
+        const auto catalog = reply ? SegmentCatalog::Parse(*reply) : std::nullopt;
+        if (!catalog) {
+            statusBar()->showMessage(tr("unreadable catalogue of channel %1").arg(channel));
+            continue;
+        }
+        for (const auto& entry : catalog->entries) {
+            auto* item = new QTreeWidgetItem(memory_, {QString::number(channel),
+                                                       QString::number(entry.segment),
+                                                       QString::number(entry.points)});
+            item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    RestoreActiveChannel();
+}
+
+void ControlPanel::ShowSelectedSegment() {
+    const auto selected = memory_->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const QString channel = selected.front()->text(0);
+    const QString segment = selected.front()->text(1);
+    DownloadAgent& agent = session_.Service().Agent();
+    ScpiConnection& instrument = agent.Instrument();
+    const bool selectedOk = agent.EnsureConnected() &&
+                            instrument.Send(":INST " + channel.toStdString()) &&
+                            instrument.Send(":TRAC:SEL " + segment.toStdString());
+    const auto data = selectedOk ? instrument.QueryBlock(":TRAC:DATA?") : std::nullopt;
+    if (!data) {
+        plot_->Clear(tr("channel %1 segment %2: %3")
+                         .arg(channel, segment, QString::fromStdString(instrument.LastError())));
+        return;
+    }
+    auto samples = SampleEnvelope::DecodeSamples(*data);
+    const QString caption =
+        tr("channel %1, segment %2, %3 points").arg(channel, segment).arg(samples.size());
+    plot_->ShowSamples(std::move(samples), caption);
+    RestoreActiveChannel();
+}
+
+void ControlPanel::RestoreActiveChannel() {
+    ScpiConnection& instrument = session_.Service().Agent().Instrument();
+    if (instrument.IsOpen()) {
+        instrument.Send(":INST " + std::to_string(session_.CurrentWorkspace().ActiveChannel() + 1));
+    }
+}
