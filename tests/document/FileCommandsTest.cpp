@@ -1,0 +1,152 @@
+#include "document/FileCommands.h"
+#include "document/FileChooser.h"
+#include "document/HeadlessView.h"
+#include "document/SegmentCommands.h"
+#include "document/WaveDoc.h"
+#include "support/TempWorkspace.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+class FileCommandsTest : public ::testing::Test {
+protected:
+    FileCommandsTest()
+        : document(workspace.services), chooser(workspace.state, workspace.ui),
+          files(document, chooser), segments(document) {
+        document.SetView(&view);
+        document.LoadActiveSegment();
+        workspace.ui.Clear();
+    }
+    ~FileCommandsTest() override { document.SetView(nullptr); }
+
+    void AnswerFile(const std::string& path, int filter = 0) {
+        workspace.ui.fileAnswers.push_back(FileChoice{path, filter});
+    }
+    std::string Working() const { return workspace.state.userFolder + "/TemS1.wa0"; }
+
+    TempWorkspace workspace;
+    HeadlessView view;
+    WaveDoc document;
+    FileChooser chooser;
+    FileCommands files;
+    SegmentCommands segments;
+};
+
+} // namespace
+
+TEST_F(FileCommandsTest, SaveWithoutAFileNameActsAsSaveAs) {
+    const std::string target = workspace.Folder() + "saved.wav";
+    AnswerFile(target);
+    files.OnSave();
+    EXPECT_EQ(workspace.ui.fileQuestions.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(target), 2048u);
+    EXPECT_EQ(document.VisibleFileName(), target);
+    EXPECT_EQ(view.title, "Wavesmith -> " + target);
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), target);
+    // Save As clears the modification mark before it enters the file in the table, and
+    // the entry marks the segment again; only Save leaves it cleared.
+    EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "Yes");
+    files.OnSave();
+    EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "");
+}
+
+TEST_F(FileCommandsTest, SaveOfATextNameClearsItAndAsksAgain) {
+    const std::string text = workspace.Folder() + "values.asc";
+    AnswerFile(text, 1);
+    ASSERT_TRUE(files.OnSaveAs());
+    EXPECT_EQ(document.VisibleFileName(), text);
+    EXPECT_EQ(TempWorkspace::ReadFile(text).substr(0, 6), "0 0 0 ");
+
+    // The dialog is cancelled: the name stays cleared, nothing else is written.
+    files.OnSave();
+    EXPECT_EQ(workspace.ui.fileQuestions.size(), 2u);
+    EXPECT_EQ(document.VisibleFileName(), "");
+}
+
+TEST_F(FileCommandsTest, SavingIntoTheWorkingFolderNeedsAYes) {
+    const std::string inside = workspace.state.userFolder + "/mine.wav";
+    AnswerFile(inside);
+    workspace.ui.answers.push_back(MessageAnswer::No);
+    EXPECT_FALSE(files.OnSaveAs());
+    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3010});
+    EXPECT_FALSE(std::filesystem::exists(inside));
+}
+
+TEST_F(FileCommandsTest, UnwritableTargetIsReportedAndTheOldFileStays) {
+    const std::string folder = workspace.Folder() + "locked";
+    std::filesystem::create_directory(folder);
+    const std::string target = folder + "/old.wav";
+    workspace.WriteFile("locked/old.wav", std::string(4, 'x'));
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    // Root may write into a read-only folder; a path below a plain file fails for anyone.
+    const std::string unwritable =
+        ::geteuid() == 0 ? workspace.WriteFile("plain", "") + "/old.wav" : target;
+    document.SetVisibleFileName(unwritable);
+    files.OnSave();
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    EXPECT_EQ(TempWorkspace::ReadFile(target), "xxxx");
+    EXPECT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_EQ(document.VisibleFileName(), unwritable);
+}
+
+TEST_F(FileCommandsTest, TwoEditsThenUndoRestoreTheFirstEditAndUndoIsThenDisabled) {
+    EXPECT_FALSE(files.CanUndo());
+    document.SetLength("2000");
+    document.SetLength("3000");
+    ASSERT_TRUE(files.CanUndo());
+    files.OnUndo();
+    EXPECT_EQ(document.Length(), 2000);
+    EXPECT_EQ(std::filesystem::file_size(Working()), 4000u);
+    EXPECT_FALSE(files.CanUndo());
+    // After Undo the waveform lives in the working file only.
+    EXPECT_EQ(document.VisibleFileName(), "");
+}
+
+TEST_F(FileCommandsTest, OpenConvertsTextAndKeepsTheWorkingFileInStep) {
+    const std::string text = workspace.WriteFile("in.asc", "1.9 -1.9 3 4");
+    AnswerFile(text, 1);
+    ASSERT_TRUE(files.OnOpen());
+    ASSERT_EQ(document.Length(), 4);
+    EXPECT_EQ(document.Samples().Codes16()[0], 1);
+    EXPECT_EQ(document.Samples().Codes16()[1], -1);
+    EXPECT_EQ(std::filesystem::file_size(Working()), 8u);
+    EXPECT_TRUE(files.CanUndo());
+    files.OnUndo();
+    EXPECT_EQ(document.Length(), 1024);
+}
+
+TEST_F(FileCommandsTest, OpenOfAnUnreadableTraceShowsMessage3014) {
+    const std::string trace = workspace.WriteFile("scope.trc", "not a trace at all");
+    AnswerFile(trace, 4);
+    EXPECT_FALSE(files.OnOpen());
+    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3014});
+    EXPECT_EQ(document.Length(), 1024);
+}
+
+TEST_F(FileCommandsTest, SegmentAndChannelSwitchesKeepEachWaveformAndDropTheUndo) {
+    document.SetLength("2000");
+    ASSERT_TRUE(files.CanUndo());
+    segments.OnSegmentField("2");
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_FALSE(files.CanUndo());
+    segments.OnSegmentField("1");
+    EXPECT_EQ(document.Length(), 2000);
+    segments.OnChannelCommand(SegmentCommands::kChannel2Command);
+    EXPECT_EQ(workspace.state.activeChannel, 1);
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_TRUE(segments.ChannelCommandChecked(SegmentCommands::kChannel2Command));
+    EXPECT_EQ(workspace.Context("Settings", "ActiveSeg"), "1 1");
+}
+
+TEST_F(FileCommandsTest, ResyncFollowsTheHostsChoiceOfSegment) {
+    workspace.SetContext("Settings", "ActiveSeg", "7 1");
+    segments.Resync();
+    EXPECT_EQ(workspace.state.activeSegment, 7);
+    EXPECT_EQ(document.CurrentPath(), workspace.state.userFolder + "/TemS7.wa0");
+    EXPECT_EQ(view.segmentText, "7");
+}
