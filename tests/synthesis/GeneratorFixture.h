@@ -6,6 +6,7 @@
 #include "support/TempWorkspace.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,14 @@
 // recognisable waveform (a ramp of codes), as a generator dialog finds it when it opens.
 class GeneratorFixture {
 public:
+    using Preparation = std::function<void(TempWorkspace&)>;
+
+    // `prepare` may change the workspace's files before the document reads them.
     explicit GeneratorFixture(const std::string& family = "QW2182",
                               OperatingMode mode = OperatingMode::Standard,
-                              std::size_t length = 1000)
-        : workspace(family, mode), document(workspace.services) {
+                              std::size_t length = 1000, const Preparation& prepare = {})
+        : workspace(family, mode), prepared_(Prepare(workspace, prepare)),
+          document(workspace.services) {
         document.SetView(&view);
         document.LoadActiveSegment();
         document.CreateDefault(length);
@@ -50,6 +55,17 @@ public:
     }
 
     TempWorkspace workspace;
+
+private:
+    static bool Prepare(TempWorkspace& workspace, const Preparation& prepare) {
+        if (prepare) {
+            prepare(workspace);
+        }
+        return true;
+    }
+    [[maybe_unused]] bool prepared_;
+
+public:
     WaveDoc document;
     HeadlessView view;
 };

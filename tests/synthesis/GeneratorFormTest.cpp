@@ -372,3 +372,20 @@ TEST(GeneratorCommandsTest, NamesAndSectionsOfTheWaveMenu) {
     EXPECT_EQ(noise->Title(), "Noise");
     EXPECT_EQ(noise->TemplateId(), 171);
 }
+
+TEST(GeneratorForm, FmEditorTypesFrequenciesOfTheWindowInItsOwnSection) {
+    GeneratorFixture fixture("QW2182", OperatingMode::Fm);
+    SineDialog form(fixture.document);
+    form.Initialize();
+    EXPECT_EQ(form.LevelGroupTitle(), "Peak Deviation");
+    EXPECT_EQ(form.Field(2).unit, "Hz");
+    const double fmin = fixture.document.Fm().fmin;
+    const double fmax = fixture.document.Fm().fmax;
+    ASSERT_LT(fmin, fmax);
+    EXPECT_EQ(fixture.workspace.Context("FmsWav_Par", "Wavmin"),
+              WaveGeneratorSettings::NumberText(fmin));
+    EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Wavmin"), "");
+    EXPECT_EQ(form.Field(2).low, fmin);
+    EXPECT_EQ(form.Field(3).high, fmax);
+    EXPECT_DOUBLE_EQ(form.CodeFactor(), 1e9 / (fmax - fmin + 1));
+}
