@@ -1,0 +1,113 @@
+#include "document/FormatConverter.h"
+
+#include "core/AppState.h"
+#include "document/FileChooser.h"
+#include "document/PathText.h"
+#include "document/TraceImport.h"
+#include "settings/FileHelpers.h"
+#include "settings/TextFormat.h"
+
+#include <cctype>
+
+namespace {
+
+enum TypePosition {
+    kBinary = 0,
+    kSpaced = 1,
+    kComma = 2,
+    kTraceNumbered = 3,
+    kTrace = 4,
+    kPrn = 5,
+    kTxt = 6
+};
+
+// ".wa" + one digit: the working files of the segment table, binary already.
+bool IsWorkingFileExtension(const std::string& extension) {
+    return extension.size() == 3 && std::tolower(static_cast<unsigned char>(extension[0])) == 'w' &&
+           std::tolower(static_cast<unsigned char>(extension[1])) == 'a' &&
+           std::isdigit(static_cast<unsigned char>(extension[2]));
+}
+
+} // namespace
+
+FormatConverter::FormatConverter(const AppState& state, ProfileStore& store)
+    : state_(state), store_(store) {}
+
+SampleKind FormatConverter::ModeKind(const AppState& state) {
+    if (state.IsFm()) {
+        return state.wideFmSamples ? SampleKind::Hz64 : SampleKind::Code32;
+    }
+    return SampleKind::Code16;
+}
+
+std::string FormatConverter::ScratchPath() const {
+    return state_.startupFolder + "$$.asc";
+}
+
+ConversionResult FormatConverter::ConvertToBinary(std::string& path, int index, CodeRange range) {
+    if (index < 0) {
+        bool binary = false;
+        if (!ExtensionIndex(path, index, binary)) {
+            return ConversionResult::NotConvertible;
+        }
+        if (binary) {
+            return ConversionResult::Converted;
+        }
+    }
+    path = ConvertByIndex(path, index, range);
+    return ConversionResult::Converted;
+}
+
+bool FormatConverter::ExtensionIndex(const std::string& path, int& index, bool& binary) const {
+    const std::size_t dot = ExtensionDot(path);
+    if (dot == std::string::npos || !FileExists(path)) {
+        return false;
+    }
+    const std::string extension = path.substr(dot + 1);
+    if (extension.size() != 3) {
+        return false;
+    }
+    if (IsWorkingFileExtension(extension)) {
+        binary = true;
+        return true;
+    }
+    const std::vector<std::string> extensions = FileChooser::Extensions(state_);
+    for (std::size_t i = 0; i < extensions.size(); ++i) {
+        if (EqualsNoCase(extension, extensions[i])) {
+            index = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string FormatConverter::ConvertByIndex(const std::string& path, int index, CodeRange range) {
+    const bool columnsAndTraces = !state_.IsFm();
+    switch (index) {
+    case kBinary:
+        return path;
+    case kSpaced:
+        return ConvertSpaced(path);
+    case kComma:
+    case kPrn:
+    case kTxt:
+        return columnsAndTraces ? ConvertColumns(path, range) : std::string();
+    case kTraceNumbered:
+    case kTrace:
+        return columnsAndTraces ? ImportTrace(path) : std::string();
+    default:
+        return {};
+    }
+}
+
+std::string FormatConverter::ConvertSpaced(const std::string& path) const {
+    return TextImport::ConvertSpaced(path, ModeKind(state_));
+}
+
+std::string FormatConverter::ConvertColumns(const std::string& path, CodeRange range) const {
+    return TextImport::ConvertColumns(path, ScratchPath(), range);
+}
+
+std::string FormatConverter::ImportTrace(const std::string& path) {
+    return TraceImport(store_).ImportTrace(path);
+}

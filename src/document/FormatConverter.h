@@ -1,0 +1,46 @@
+#pragma once
+
+#include "document/SampleBuffer.h"
+#include "document/TextImport.h"
+
+#include <string>
+
+struct AppState;
+class ProfileStore;
+
+enum class ConversionResult {
+    Converted,      // the path now names the binary file, or is empty when none resulted
+    NotConvertible, // the path failed the extension rules: the document starts anew
+};
+
+// Turns any file the program can read into a binary waveform file of the mode.
+class FormatConverter {
+public:
+    FormatConverter(const AppState& state, ProfileStore& store);
+
+    // index is the file's position in FileChooser::Extensions(), or below 0 to decide it
+    // by the extension, in which case the path must name an existing file with a
+    // three-character extension of the mode (".wa" + digit is binary already); a path
+    // that fails these tests gives NotConvertible and is left unchanged. Otherwise the
+    // path is replaced by the binary file's (empty when the conversion produced none).
+    // `range` is the document's vertical code range, onto which column text is scaled.
+    ConversionResult ConvertToBinary(std::string& path, int index, CodeRange range);
+
+    // The conversions of the mode, by type.
+    std::string ConvertSpaced(const std::string& path) const;
+    std::string ConvertColumns(const std::string& path, CodeRange range) const;
+    std::string ImportTrace(const std::string& path);
+
+    // The element type of the mode's waveform: wide FM values are kept as 64-bit numbers,
+    // so that values in Hz come back from ".afm" text exactly.
+    static SampleKind ModeKind(const AppState& state);
+    // The scratch file of the column conversion: StartupFolder + "$$.asc".
+    std::string ScratchPath() const;
+
+private:
+    std::string ConvertByIndex(const std::string& path, int index, CodeRange range);
+    bool ExtensionIndex(const std::string& path, int& index, bool& binary) const;
+
+    const AppState& state_;
+    ProfileStore& store_;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "document/SampleBuffer.h"
+
+#include <string>
+
+// The document's vertical code range: the lowest and the highest sample code.
+struct CodeRange {
+    double lowest = 0;
+    double highest = 0;
+};
+
+// Converts text files into binary waveform files beside them. A conversion returns the
+// path of the binary file, or an empty path when the source cannot be read or the
+// result cannot be written (an existing binary file of that name is then left as it was).
+class TextImport {
+public:
+    // Numbers separated by white space, read until the text ends or holds something that
+    // is not a number; each truncated toward zero to a 16-bit (Code16, ".wav") or 32-bit
+    // (Code32, ".wvf") code, or kept as a 64-bit value (Hz64, ".wfm"). No scaling.
+    static std::string ConvertSpaced(const std::string& path, SampleKind kind);
+
+    // Byte offset just after the first line that begins with "time" or "\"time" (case
+    // ignored), 0 when there is none. Lines longer than 180 characters are looked at in
+    // pieces of 180, as a reader with a 180-character line buffer sees them.
+    static unsigned long long HeaderOffset(const std::string& path);
+
+    // Records of two numbers (time or index, value) after the header, separated by
+    // anything but digits, "+" and "-"; the values are scaled linearly from their own
+    // range onto `range` (slope 1e20 when they are all equal) and truncated to 16-bit
+    // codes (".wav"). The values pass through `scratchPath` as "%g" text (six significant
+    // digits), which is deleted afterwards.
+    static std::string ConvertColumns(const std::string& path, const std::string& scratchPath,
+                                      CodeRange range);
+};

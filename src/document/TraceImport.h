@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+class ProfileStore;
+
+// Imports a LeCroy oscilloscope trace (".trc", ".0*"): the valid points of the first data
+// array, scaled onto the full range of the instrument's converter, written as a 16-bit
+// binary waveform beside the trace (".wav").
+class TraceImport {
+public:
+    explicit TraceImport(ProfileStore& store) : store_(store) {}
+
+    // The path of the written file, or empty when the trace cannot be read, holds no
+    // descriptor, fewer than two valid points or fewer bytes than it announces. A failed
+    // import leaves no target file behind.
+    std::string ImportTrace(const std::string& path);
+
+    // The same with the target range given: 14-bit (-8192..8191) or 12-bit (-2048..2047).
+    static std::string ImportTrace(const std::string& path, bool fourteenBit);
+
+    // The family's "WaveDown"/"ConvertMode" begins with "CONV_DMA14" (read quietly).
+    bool FourteenBitTarget();
+
+private:
+    ProfileStore& store_;
+};

@@ -1,0 +1,130 @@
+#include "FormatsTestFiles.h"
+
+#include "document/AtomicFileWriter.h"
+#include "document/WaveFileWriter.h"
+#include "settings/FileHelpers.h"
+#include "support/TempWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+class FormatsBinary : public ::testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
+    TempWorkspace workspace_;
+};
+
+TEST_F(FormatsBinary, WritesHeaderlessLittleEndianArraysOfEachKind) {
+    const std::string wav = PathOf("a.wav");
+    ASSERT_TRUE(
+        WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {1, -2, 0x1234}), wav));
+    EXPECT_EQ(ReadBytes(wav), std::string("\x01\x00\xfe\xff\x34\x12", 6));
+
+    const std::string wvf = PathOf("a.wvf");
+    ASSERT_TRUE(
+        WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code32, {500000000, -1}), wvf));
+    EXPECT_EQ(ReadBytes(wvf), std::string("\x00\x65\xcd\x1d\xff\xff\xff\xff", 8));
+
+    const std::string wfm = PathOf("a.wfm");
+    ASSERT_TRUE(
+        WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Hz64, {1.0, 10e6 + 0.25}), wfm));
+    EXPECT_EQ(ReadElements<double>(wfm), (std::vector<double>{1.0, 10e6 + 0.25}));
+    EXPECT_EQ(ReadBytes(wfm).substr(0, 8), std::string("\x00\x00\x00\x00\x00\x00\xf0\x3f", 8));
+}
+
+TEST_F(FormatsBinary, EmptyWaveformWritesAnEmptyFile) {
+    const std::string path = PathOf("empty.wav");
+    WriteBytes(path, "old content");
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(SampleBuffer(SampleKind::Code16), path));
+    EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST_F(FormatsBinary, SnapPathShiftsWrittenCodesByFiveHundredTwelveButNotTheBuffer) {
+    const SampleBuffer buffer = MakeBuffer(SampleKind::Code16, {0, -512, 32767});
+    const std::string path = PathOf("xSnap.wav");
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(buffer, path));
+    // 32767 + 512 wraps to the 16-bit code -32257, as a 16-bit store of the sum does.
+    EXPECT_EQ(ReadCodes16(path), (std::vector<std::int16_t>{512, 0, -32257}));
+    EXPECT_EQ(buffer.Codes16()[0], 0);
+    EXPECT_EQ(buffer.Codes16()[2], 32767);
+
+    const std::string plain = PathOf("xsnap.wav"); // the test is case-sensitive
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(buffer, plain));
+    EXPECT_EQ(ReadCodes16(plain), (std::vector<std::int16_t>{0, -512, 32767}));
+}
+
+TEST_F(FormatsBinary, SnapRuleLooksPastTheFirstCharacterAndOnlyAtSixteenBitCodes) {
+    EXPECT_FALSE(WaveFileWriter::IsSnapPath("Snap.wav"));
+    EXPECT_TRUE(WaveFileWriter::IsSnapPath("xSnap.wav"));
+    EXPECT_TRUE(WaveFileWriter::IsSnapPath("/Snapshots/a.wav"));
+    EXPECT_FALSE(WaveFileWriter::IsSnapPath("/snapshots/a.wav"));
+
+    const std::string path = PathOf("Snap32.wvf");
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code32, {7}), path));
+    EXPECT_EQ(ReadElements<std::int32_t>(path), std::vector<std::int32_t>{7});
+}
+
+TEST_F(FormatsBinary, OddTrailingByteIsIgnoredWhenCountingPoints) {
+    const std::string path = PathOf("n.wav");
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(
+        MakeBuffer(SampleKind::Code16, std::vector<double>(1001, 3.0)), path));
+    EXPECT_EQ(std::filesystem::file_size(path), 2002u);
+    EXPECT_EQ(RecordCount(path, 2), 1001);
+    WriteBytes(path, ReadBytes(path) + "x");
+    EXPECT_EQ(RecordCount(path, 2), 1001);
+}
+
+TEST_F(FormatsBinary, FailedWriteReturnsFalseAndLeavesNoFileBehind) {
+    const SampleBuffer buffer = MakeBuffer(SampleKind::Code16, {1, 2});
+    std::filesystem::create_directory(PathOf("taken.wav"));
+    const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("missing/folder/a.wav")));
+    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, ""));
+    // A folder in the way of the file is not replaced.
+    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("taken.wav")));
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken.wav")));
+    EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+}
+
+TEST_F(FormatsBinary, WriterAbandonedBeforeCommitKeepsTheOldFileAndRemovesItsTemporary) {
+    const std::string path = PathOf("keep.wav");
+    WriteBytes(path, "old");
+    const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+    {
+        AtomicFileWriter writer(path);
+        ASSERT_TRUE(writer.Open());
+        writer.Write("new, half written");
+        EXPECT_TRUE(std::filesystem::exists(writer.TemporaryPath()));
+        EXPECT_EQ(writer.TemporaryPath().find(".w"), std::string::npos);
+        EXPECT_EQ(ReadBytes(path), "old");
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+}
+
+TEST_F(FormatsBinary, ReadOnlyTargetIsNotReplaced) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write read-only files";
+    }
+    const std::string path = PathOf("locked.wav");
+    WriteBytes(path, "old");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {1}), path));
+    EXPECT_EQ(ReadBytes(path), "old");
+}
+
+TEST_F(FormatsBinary, WriteThroughSymbolicLinkChangesTheLinkedFile) {
+    const std::string target = PathOf("real.wav");
+    const std::string link = PathOf("link.wav");
+    WriteBytes(target, "old");
+    std::filesystem::create_symlink(target, link);
+    ASSERT_TRUE(WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {5}), link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadCodes16(target), std::vector<std::int16_t>{5});
+}
+
+} // namespace

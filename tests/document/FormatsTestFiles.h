@@ -1,0 +1,65 @@
+#pragma once
+
+#include "document/SampleBuffer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// File helpers shared by the format tests.
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The little-endian elements of a binary waveform file.
+template <typename T> std::vector<T> ReadElements(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    std::vector<T> values(bytes.size() / sizeof(T));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        unsigned char raw[sizeof(T)];
+        for (std::size_t b = 0; b < sizeof(T); ++b) {
+            raw[b] = static_cast<unsigned char>(bytes[i * sizeof(T) + b]);
+        }
+        std::uint64_t bits = 0;
+        for (std::size_t b = sizeof(T); b-- > 0;) {
+            bits = (bits << 8) | raw[b];
+        }
+        std::memcpy(&values[i], &bits, sizeof(T)); // little-endian hosts only
+    }
+    return values;
+}
+
+inline std::vector<std::int16_t> ReadCodes16(const std::string& path) {
+    return ReadElements<std::int16_t>(path);
+}
+
+inline SampleBuffer MakeBuffer(SampleKind kind, const std::vector<double>& values) {
+    SampleBuffer buffer(kind);
+    buffer.Assign(values.size(), 0);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        buffer.Store(i, values[i]);
+    }
+    return buffer;
+}
+
+// The names of the files in a folder, sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

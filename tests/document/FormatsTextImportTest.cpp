@@ -1,0 +1,286 @@
+#include "FormatsTestFiles.h"
+
+#include "document/DecimalReader.h"
+#include "document/TextImport.h"
+#include "support/TempWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace {
+
+class FormatsTextImport : public ::testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
+    std::string Write(const std::string& name, const std::string& text) const {
+        WriteBytes(PathOf(name), text);
+        return PathOf(name);
+    }
+    std::vector<std::int16_t> Spaced16(const std::string& text) {
+        const std::string binary =
+            TextImport::ConvertSpaced(Write("in.asc", text), SampleKind::Code16);
+        EXPECT_EQ(binary, PathOf("in.wav"));
+        return ReadCodes16(binary);
+    }
+    std::vector<std::int16_t> Columns(const std::string& text, CodeRange range) {
+        const std::string binary =
+            TextImport::ConvertColumns(Write("in.csv", text), Scratch(), range);
+        EXPECT_EQ(binary, PathOf("in.wav"));
+        return ReadCodes16(binary);
+    }
+    std::string Scratch() const { return PathOf("$$.asc"); }
+    TempWorkspace workspace_;
+};
+
+using Codes = std::vector<std::int16_t>;
+
+TEST_F(FormatsTextImport, SpacedNumbersAreTruncatedTowardZero) {
+    EXPECT_EQ(Spaced16("1.9 -1.9 3"), (Codes{1, -1, 3}));
+    EXPECT_EQ(Spaced16("  \t7\r\n\r\n  -0.5\v8\f+9 .5 5. 1e2 -2E-1"),
+              (Codes{7, 0, 8, 9, 0, 5, 100, 0}));
+}
+
+TEST_F(FormatsTextImport, SpacedNumbersBeyondSixteenBitsKeepTheLowBitsOfTheIntegerCast) {
+    // (short)(int)v: 40000 -> -25536; 1e10 and infinity become INT32_MIN, whose low 16
+    // bits are 0.
+    EXPECT_EQ(Spaced16("40000 -40000 65536.9 1e10 -1e10 1e999 32768"),
+              (Codes{-25536, 25536, 0, 0, 0, 0, -32768}));
+}
+
+TEST_F(FormatsTextImport, SpacedFmNumbersAreThirtyTwoBitCodesAndWideOnesExactDoubles) {
+    const std::string text = "500000000 1e9 -3.7 3e9 1e999 10000000.25";
+    const std::string fm = TextImport::ConvertSpaced(Write("in.asf", text), SampleKind::Code32);
+    ASSERT_EQ(fm, PathOf("in.wvf"));
+    EXPECT_EQ(
+        ReadElements<std::int32_t>(fm),
+        (std::vector<std::int32_t>{500000000, 1000000000, -3, INT32_MIN, INT32_MIN, 10000000}));
+    const std::string wide = TextImport::ConvertSpaced(Write("in.afm", text), SampleKind::Hz64);
+    ASSERT_EQ(wide, PathOf("in.wfm"));
+    EXPECT_EQ(ReadElements<double>(wide),
+              (std::vector<double>{500000000, 1e9, -3.7, 3e9, HUGE_VAL, 10000000.25}));
+}
+
+TEST_F(FormatsTextImport, SpacedReadingStopsAtTheFirstTextThatIsNoNumber) {
+    EXPECT_EQ(Spaced16("1 2 inf 3"), (Codes{1, 2}));
+    EXPECT_EQ(Spaced16("nan 1"), Codes{});
+    EXPECT_EQ(Spaced16("1.5abc 2"), Codes{1});
+    EXPECT_EQ(Spaced16("0x10 5"), Codes{0}); // no hexadecimal numbers
+    EXPECT_EQ(Spaced16("4 - 5"), Codes{4});
+    EXPECT_EQ(Spaced16("6,7"), Codes{6});
+}
+
+TEST_F(FormatsTextImport, TextWithoutNumbersGivesAnEmptyWaveform) {
+    EXPECT_EQ(Spaced16(""), Codes{});
+    EXPECT_EQ(Spaced16("hello world"), Codes{});
+    EXPECT_TRUE(std::filesystem::exists(PathOf("in.wav")));
+    EXPECT_EQ(Columns("no numbers here", {0, 4095}), Codes{});
+}
+
+TEST_F(FormatsTextImport, TargetTakesTheExtensionOfTheLastDotOfTheFileName) {
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("a.b.asc", "1"), SampleKind::Code16),
+              PathOf("a.b.wav"));
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("noext", "1"), SampleKind::Code16),
+              PathOf("noext.wav"));
+    std::filesystem::create_directory(PathOf("dir.v2"));
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("dir.v2/data", "1"), SampleKind::Code16),
+              PathOf("dir.v2/data.wav"));
+}
+
+TEST_F(FormatsTextImport, UnreadableSourceOrUnwritableTargetGivesNoPath) {
+    EXPECT_EQ(TextImport::ConvertSpaced(PathOf("missing.asc"), SampleKind::Code16), "");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("missing.wav")));
+    std::filesystem::create_directory(PathOf("folder.asc"));
+    EXPECT_EQ(TextImport::ConvertSpaced(PathOf("folder.asc"), SampleKind::Code16), "");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("folder.wav")));
+    EXPECT_EQ(TextImport::ConvertColumns(PathOf("folder.asc"), Scratch(), {0, 1}), "");
+    EXPECT_EQ(TextImport::ConvertColumns(PathOf("missing.csv"), Scratch(), {0, 1}), "");
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+
+    std::filesystem::create_directory(PathOf("busy.wav"));
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("busy.asc", "1 2"), SampleKind::Code16), "");
+    EXPECT_EQ(TextImport::ConvertColumns(Write("busy.csv", "0,1"), Scratch(), {0, 1}), "");
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+}
+
+TEST_F(FormatsTextImport, FiftyMegabyteSingleLineIsReadCompletely) {
+    std::string line;
+    line.reserve(50u << 20);
+    std::size_t count = 0;
+    while (line.size() < (50u << 20)) {
+        line += std::to_string(static_cast<int>(count % 60000) - 30000);
+        line += ' ';
+        ++count;
+    }
+    const Codes codes = Spaced16(line);
+    ASSERT_EQ(codes.size(), count);
+    for (std::size_t i = 0; i < count; i += 99991) {
+        ASSERT_EQ(codes[i], static_cast<int>(i % 60000) - 30000) << i;
+    }
+    EXPECT_EQ(codes.back(), static_cast<int>((count - 1) % 60000) - 30000);
+}
+
+TEST_F(FormatsTextImport, NumberLongerThanTheReadBufferIsOneNumber) {
+    std::string digits = "5 " + std::string(3u << 20, '0') + "42.75 " + std::string(3u << 20, '9');
+    digits += " 1";
+    EXPECT_EQ(Spaced16(digits), (Codes{5, 42, 0, 1})); // the 3-million-digit number overflows
+}
+
+// Reads the same text the simple way: the whole text at once, number by number.
+std::vector<double> ReferenceSpaced(const std::string& text) {
+    std::vector<double> values;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (;;) {
+        while (p != end && std::strchr(" \t\n\v\f\r", *p) != nullptr) {
+            ++p;
+        }
+        double v = 0;
+        const char* next = p == end ? nullptr : DecimalReader::Read(p, end, v);
+        if (next == nullptr) {
+            return values;
+        }
+        values.push_back(v);
+        p = next;
+    }
+}
+
+TEST_F(FormatsTextImport, NumbersCrossingReadBufferBoundariesAreReadWhole) {
+    std::mt19937 random(7);
+    std::string text;
+    const char* separators[] = {" ", "\r\n", "\t", "   "};
+    while (text.size() < (5u << 20)) {
+        text += std::to_string(static_cast<int>(random() % 2000001) - 1000000);
+        if (random() % 3 == 0) {
+            text += "." + std::to_string(random() % 100000) + "e-" + std::to_string(random() % 4);
+        }
+        text += separators[random() % 4];
+    }
+    const std::string binary = TextImport::ConvertSpaced(Write("big.afm", text), SampleKind::Hz64);
+    EXPECT_EQ(ReadElements<double>(binary), ReferenceSpaced(text));
+}
+
+TEST(FormatsDecimalReader, ReadsWhatStrtodReadsInTheCLocale) {
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    std::mt19937 random(11);
+    const char alphabet[] = "0123456789000.....eeE++--x ";
+    for (int i = 0; i < 300000; ++i) {
+        std::string token;
+        const int length = 1 + static_cast<int>(random() % 12);
+        for (int c = 0; c < length; ++c) {
+            token += alphabet[random() % (sizeof alphabet - 1)];
+        }
+        if (random() % 4 == 0) {
+            token = std::to_string(random()) + "e" +
+                    std::to_string(static_cast<int>(random() % 700) - 350);
+        }
+        char* strtodEnd = nullptr;
+        const double expected = std::strtod(token.c_str(), &strtodEnd);
+        const bool hasNumber = strtodEnd != token.c_str() && token[0] != ' ';
+        if (token.find('x') != std::string::npos && hasNumber &&
+            strtodEnd - token.c_str() > static_cast<std::ptrdiff_t>(token.find('x'))) {
+            continue; // strtod's hexadecimal form, which is not read
+        }
+        double value = -99;
+        const char* end =
+            token[0] == ' ' ? nullptr
+                            : DecimalReader::Read(token.data(), token.data() + token.size(), value);
+        ASSERT_EQ(end != nullptr, hasNumber) << token;
+        if (hasNumber) {
+            ASSERT_EQ(end - token.data(), strtodEnd - token.c_str()) << token;
+            ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << token;
+        }
+    }
+}
+
+TEST(FormatsDecimalReader, WordsInfAndNanAreNoNumbers) {
+    for (const std::string text :
+         {"inf", "-inf", "+INF", "infinity", "nan", "NaN(1)", "-", "+.", ".e1"}) {
+        double value = 0;
+        EXPECT_EQ(DecimalReader::Read(text.data(), text.data() + text.size(), value), nullptr)
+            << text;
+    }
+}
+
+TEST_F(FormatsTextImport, HeaderEndsAfterTheFirstLineBeginningWithTime) {
+    EXPECT_EQ(TextImport::HeaderOffset(Write("a.csv", "Time,Ampl\r\n0,1\r\n")), 11u);
+    EXPECT_EQ(TextImport::HeaderOffset(Write("b.csv", "# scope\r\n\"TIME\",\"V\"\n1,2\n")), 20u);
+    EXPECT_EQ(TextImport::HeaderOffset(Write("c.csv", "x\ntimestamp;v\ntime again\n")), 14u);
+    EXPECT_EQ(TextImport::HeaderOffset(Write("d.csv", "0,1\n1,2\n")), 0u);
+    EXPECT_EQ(TextImport::HeaderOffset(Write("e.csv", " time\n\"x\"time\n")), 0u);
+    EXPECT_EQ(TextImport::HeaderOffset(Write("f.csv", "Time")), 4u);
+    EXPECT_EQ(TextImport::HeaderOffset(PathOf("missing.csv")), 0u);
+}
+
+TEST_F(FormatsTextImport, HeaderSearchSeesLongLinesInPiecesOf180Characters) {
+    const std::string longLine = std::string(180, 'x') + "time" + std::string(20, 'y') + "\n";
+    EXPECT_EQ(TextImport::HeaderOffset(Write("a.csv", longLine + "1,2\n")), 205u);
+    const std::string shifted = std::string(181, 'x') + "time\n";
+    EXPECT_EQ(TextImport::HeaderOffset(Write("b.csv", shifted)), 0u);
+    // Far into a big file, past the first read buffer.
+    std::string big;
+    while (big.size() < (3u << 20)) {
+        big += "12345,67890\r\n";
+    }
+    const std::string withHeader = big + "TIME,x\r\n1,2\r\n";
+    EXPECT_EQ(TextImport::HeaderOffset(Write("c.csv", withHeader)), big.size() + 8);
+}
+
+TEST_F(FormatsTextImport, ColumnsAfterTimeHeaderAreScaledOntoTheCodeRange) {
+    EXPECT_EQ(Columns("Time,Ampl\r\n0,1\r\n1,3\r\n2,2", {0, 4095}), (Codes{0, 4095, 2047}));
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+}
+
+TEST_F(FormatsTextImport, ColumnsWithoutTimeHeaderAreAllData) {
+    EXPECT_EQ(Columns("0,1\n1,3\n2,2\n", {0, 4095}), (Codes{0, 4095, 2047}));
+    // Letters are separators: the digit of a header such as this one is a number,
+    // which shifts the records by one.
+    EXPECT_EQ(Columns("Sample;V1\n0;1\n1;3\n", {-2048, 2047}), (Codes{-2048, 2047}));
+}
+
+TEST_F(FormatsTextImport, ColumnSeparatorsAreAnythingButDigitsAndSigns) {
+    EXPECT_EQ(Columns("1e-6\t-25e-1 ; 2e-6 :: +75e-1 | 3e-6 x 2.5", {-100, 100}),
+              (Codes{-100, 100, 0}));
+    // A "." before the first digit is a separator, so ".5" reads as 5.
+    EXPECT_EQ(Columns("0,.5\n1,1\n2,3", {0, 4}), (Codes{4, 0, 2}));
+}
+
+TEST_F(FormatsTextImport, ColumnWordsSuchAsInfAreSkippedAndShiftTheRecords) {
+    // "inf" is three separators: the index 1 becomes the value of the first record.
+    EXPECT_EQ(Columns("0,inf\n1,5\n2,7", {0, 4095}), (Codes{0, 4095}));
+    EXPECT_EQ(Columns("0,-\n1,+\n2,-5\n3,3\n", {0, 8}), (Codes{6, 0, 8}));
+}
+
+TEST_F(FormatsTextImport, IncompleteLastRecordIsDropped) {
+    EXPECT_EQ(Columns("0,1\n1,3\n2", {0, 4095}), (Codes{0, 4095}));
+}
+
+TEST_F(FormatsTextImport, ColumnValuesPassThroughSixDigitScratchText) {
+    // 4094.9999 is written "4095" to the scratch file and comes back as 4095.
+    EXPECT_EQ(Columns("0,0\n1,4095\n2,4094.9999\n3,4094.99", {0, 4095}),
+              (Codes{0, 4095, 4095, 4094}));
+}
+
+TEST_F(FormatsTextImport, EqualColumnValuesAllBecomeTheLowestCode) {
+    EXPECT_EQ(Columns("0,5\n1,5\n2,5", {-2048, 2047}), (Codes{-2048, -2048, -2048}));
+    // Seven digits come back from the scratch text as six: the tiny difference times the
+    // slope of 1e20 is beyond every code, and the integer cast gives 0.
+    EXPECT_EQ(Columns("0,0.1234567\n1,0.1234567", {-2048, 2047}), (Codes{0, 0}));
+}
+
+TEST_F(FormatsTextImport, SmallestAndLargestValuesLandExactlyOnTheRangeEnds) {
+    EXPECT_EQ(Columns("0,100\n1,300\n2,200", {-2048, 2047}), (Codes{-2048, 2047, 0}));
+    EXPECT_EQ(Columns("0,-0.3\n1,0.7\n2,0.1", {-8192, 8191}), (Codes{-8192, 8191, -1638}));
+}
+
+TEST_F(FormatsTextImport, ExistingScratchFileIsReplacedAndRemoved) {
+    WriteBytes(Scratch(), "999 999 999 999");
+    EXPECT_EQ(Columns("0,1\n1,3\n", {0, 10}), (Codes{0, 10}));
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+}
+
+} // namespace
