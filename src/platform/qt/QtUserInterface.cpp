@@ -1,0 +1,155 @@
+#include "platform/qt/QtUserInterface.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+// Closing the box by its title bar or Escape answers like its cancelling button.
+MessageAnswer AnswerOf(int button, MessageButtons buttons) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    default:
+        return MessageAnswer::Cancel;
+    }
+}
+
+QString Patterns(const FileFilter& filter) {
+    QStringList patterns;
+    for (const std::string& extension : filter.extensions) {
+        patterns << QStringLiteral("*") + QString::fromStdString(extension);
+    }
+    return patterns.join(QLatin1Char(' '));
+}
+
+// The one plain extension of a filter ("asc" of "*.asc"); none for a wildcard type.
+QString SuffixOf(const FileFilter& filter) {
+    if (filter.extensions.size() != 1) {
+        return {};
+    }
+    const QString extension = QString::fromStdString(filter.extensions.front());
+    if (!extension.startsWith(QLatin1Char('.')) || extension.contains(QLatin1Char('*'))) {
+        return {};
+    }
+    return extension.mid(1);
+}
+
+} // namespace
+
+MessageAnswer QtUserInterface::Show(const Message& message) {
+    QMessageBox box(IconOf(message.icon),
+                    message.caption.empty() ? caption_ : QString::fromStdString(message.caption),
+                    QString::fromStdString(message.text), ButtonsOf(message.buttons), Parent());
+    box.setTextFormat(Qt::PlainText);
+    return AnswerOf(box.exec(), message.buttons);
+}
+
+QStringList QtUserInterface::NameFilters(const FileQuestion& question) {
+    QStringList filters;
+    for (const FileFilter& filter : question.filters) {
+        filters << QString::fromStdString(filter.description) + QStringLiteral(" (") +
+                       Patterns(filter) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<FileChoice> QtUserInterface::AskOpenFile(const FileQuestion& question) {
+    if (!pendingOpen_.isEmpty()) {
+        const QString path = pendingOpen_;
+        pendingOpen_.clear();
+        return FileChoice{path.toStdString(), question.filterIndex};
+    }
+    return AskFile(question, true);
+}
+
+std::optional<FileChoice> QtUserInterface::AskSaveFile(const FileQuestion& question) {
+    return AskFile(question, false);
+}
+
+std::optional<FileChoice> QtUserInterface::AskFile(const FileQuestion& question, bool open) {
+    const QStringList filters = NameFilters(question);
+    QFileDialog dialog(Parent(), QString::fromStdString(question.title));
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The descriptions carry their own pattern text; the patterns appended for the
+    // dialog's matching stay hidden so the texts read as the system writes them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(filters);
+    dialog.setDirectory(QString::fromStdString(question.folder));
+    if (!question.fileName.empty()) {
+        dialog.selectFile(QString::fromStdString(question.fileName));
+    }
+    // A name typed without extension gets the selected filter's, before the dialog looks
+    // for the file: so the overwrite question is asked about the file really written.
+    const auto followFilter = [&dialog, &filters, &question](const QString& filter) {
+        const qsizetype index = filters.indexOf(filter);
+        const QString suffix =
+            index < 0 ? QString() : SuffixOf(question.filters[static_cast<std::size_t>(index)]);
+        dialog.setDefaultSuffix(suffix);
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    const int preselected = question.filterIndex;
+    if (preselected >= 0 && preselected < filters.size()) {
+        dialog.selectNameFilter(filters.at(preselected));
+        followFilter(filters.at(preselected));
+    } else {
+        dialog.setDefaultSuffix(QString::fromStdString(question.defaultExtension));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const int selected = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return FileChoice{QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString(),
+                      selected < 0 ? 0 : selected};
+}
+
+QWidget* QtUserInterface::Parent() const {
+    return !parent_.isNull() ? parent_.data() : QApplication::activeWindow();
+}

@@ -1,0 +1,72 @@
+#include "ui/FramePlacement.h"
+
+#include "settings/RegistryKey.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+RegistryKey ProfileKey() {
+    return RegistryKey(RegistryRoot::CurrentUser, FramePlacement::kProfileKey);
+}
+
+} // namespace
+
+FramePlacement::FramePlacement(bool fmEditor) : fmEditor_(fmEditor) {}
+
+std::string FramePlacement::Read(const char* name) const {
+    return ProfileKey().ReadValue(name).value_or(std::string());
+}
+
+WindowRect FramePlacement::ReadRect() const {
+    return ParseRect(Read(fmEditor_ ? "FmRect" : "Rect")).value_or(DefaultRect(fmEditor_));
+}
+
+bool FramePlacement::ReadMaximized() const {
+    return std::atoi(Read("max").c_str()) != 0;
+}
+
+bool FramePlacement::ReadMinimized() const {
+    return std::atoi(Read("icon").c_str()) != 0;
+}
+
+std::string FramePlacement::ReadBarState() const {
+    return Read("BarState");
+}
+
+void FramePlacement::Write(const WindowRect& normal, bool maximized) const {
+    const RegistryKey key = ProfileKey();
+    key.WriteValue(fmEditor_ ? "FmRect" : "Rect", FormatRect(normal));
+    key.WriteValue("icon", "0");
+    key.WriteValue("max", maximized ? "1" : "0");
+}
+
+void FramePlacement::WriteBarState(const std::string& state) const {
+    ProfileKey().WriteValue("BarState", state);
+}
+
+std::optional<WindowRect> FramePlacement::ParseRect(const std::string& text) {
+    if (text.size() < 16) {
+        return std::nullopt;
+    }
+    const char* start = text.c_str();
+    const WindowRect rect{std::atoi(start), std::atoi(start + 5), std::atoi(start + 10),
+                          std::atoi(start + 15)};
+    if (rect.Width() <= 0 || rect.Height() <= 0) {
+        return std::nullopt;
+    }
+    return rect;
+}
+
+std::string FramePlacement::FormatRect(const WindowRect& rect) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d %04d %04d %04d", rect.left, rect.top, rect.right,
+                  rect.bottom);
+    return text;
+}
+
+WindowRect FramePlacement::DefaultRect(bool fmEditor) {
+    const int shift = fmEditor ? 100 : 0;
+    return {100 + shift, 50, 800 + shift, 600};
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// A window rectangle in screen pixels, as the profile stores it (right and bottom are
+// exclusive: width = right - left).
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const WindowRect&) const = default;
+};
+
+// Where the main window was last left, kept in the program's own profile (not the host's
+// key): "Rect" ("FmRect" for the FM editor, which opens beside the standard one), "max"
+// and "icon", plus the arrangement of the tool bars.
+class FramePlacement {
+public:
+    explicit FramePlacement(bool fmEditor);
+
+    // The stored normal rectangle, or the default one when none is stored.
+    WindowRect ReadRect() const;
+    bool ReadMaximized() const;
+    bool ReadMinimized() const;
+    std::string ReadBarState() const;
+    void Write(const WindowRect& normal, bool maximized) const;
+    void WriteBarState(const std::string& state) const;
+
+    // "%04d %04d %04d %04d" read back from the character positions 0, 5, 10 and 15. No
+    // rectangle for a text too short for four fields or one with no area.
+    static std::optional<WindowRect> ParseRect(const std::string& text);
+    static std::string FormatRect(const WindowRect& rect);
+    static WindowRect DefaultRect(bool fmEditor);
+
+    static constexpr const char* kProfileKey = "Software\\Quellwerk\\Wavesmith\\Settings";
+
+private:
+    std::string Read(const char* name) const;
+
+    bool fmEditor_;
+};

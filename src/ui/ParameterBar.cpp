@@ -1,0 +1,174 @@
+#include "ui/ParameterBar.h"
+
+#include "app/ToolSession.h"
+#include "core/AppState.h"
+#include "document/DocumentView.h"
+#include "document/SegmentCommands.h"
+#include "document/WaveDoc.h"
+#include "ui/BarIcons.h"
+#include "ui/CommandIds.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+// Typed but unconfirmed text is shown in red until the field is confirmed.
+const QColor kModifiedText(0xE4, 0, 0);
+
+QString SecondCaption(const AppState& state) {
+    if (state.IsFm()) {
+        return QObject::tr("Deviation");
+    }
+    return state.IsPulse() ? QObject::tr("Amplitude") : QObject::tr("Segment");
+}
+
+BarIcons::Picture SecondPicture(const AppState& state) {
+    if (state.IsFm()) {
+        return BarIcons::Picture::Deviation;
+    }
+    return state.IsPulse() ? BarIcons::Picture::Amplitude : BarIcons::Picture::Segment;
+}
+
+QString SecondToolTip(const AppState& state) {
+    if (state.IsFm()) {
+        return QObject::tr("Peak frequency deviation of the FM waveform");
+    }
+    if (state.IsPulse()) {
+        return QObject::tr("Amplitude of the pulse design");
+    }
+    return QObject::tr("Memory segment being edited");
+}
+
+} // namespace
+
+ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
+    : QWidget(parent), session_(session) {
+    const AppState& state = session_.State();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(6);
+
+    layout->addWidget(MakePicture(static_cast<int>(BarIcons::Picture::Length), tr("Length"),
+                                  tr("Waveform length in points")));
+    lengthField_ = MakeField(ControlId::kLengthField);
+    lengthField_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    lengthField_->setToolTip(tr("Waveform length in points (Enter applies)"));
+    lengthField_->setEnabled(!state.IsPulse());
+    layout->addWidget(lengthField_);
+    layout->addSpacing(18);
+
+    layout->addWidget(MakePicture(static_cast<int>(SecondPicture(state)), SecondCaption(state),
+                                  SecondToolTip(state)));
+    secondField_ = MakeField(ControlId::kSecondField);
+    const QString pattern =
+        state.IsFm() || state.IsPulse() ? QStringLiteral("[0-9.eE+-]*") : QStringLiteral("[0-9]*");
+    secondField_->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), this));
+    secondField_->setToolTip(SecondToolTip(state) + tr(" (Enter applies)"));
+    // The pulse design's amplitude change is not wired yet; the field stays read-only.
+    secondField_->setEnabled(!state.IsPulse());
+    layout->addWidget(secondField_);
+    layout->addStretch(1);
+}
+
+QWidget* ParameterBar::MakePicture(int picture, const QString& caption, const QString& toolTip) {
+    auto* box = new QWidget(this);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    auto* image = new QLabel(box);
+    const int side = fontMetrics().height() + 2;
+    image->setPixmap(BarIcons::ForPicture(static_cast<BarIcons::Picture>(picture))
+                         .pixmap(QSize(side, side), devicePixelRatioF()));
+    layout->addWidget(image);
+    layout->addWidget(new QLabel(caption, box));
+    box->setToolTip(toolTip);
+    return box;
+}
+
+QLineEdit* ParameterBar::MakeField(int controlId) {
+    auto* field = new QLineEdit(this);
+    field->setObjectName(controlId == ControlId::kLengthField ? QStringLiteral("lengthField")
+                                                              : QStringLiteral("secondField"));
+    field->setProperty("controlId", controlId);
+    field->setAlignment(Qt::AlignCenter);
+    field->setMaxLength(controlId == ControlId::kLengthField ? 19 : 80);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    field->installEventFilter(this);
+    connect(field, &QLineEdit::returnPressed, this, &ParameterBar::Confirm);
+    connect(field, &QLineEdit::textEdited, field, [field] {
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Text, kModifiedText);
+        field->setPalette(palette);
+    });
+    return field;
+}
+
+QLineEdit* ParameterBar::Control(int controlId) const {
+    if (controlId == ControlId::kLengthField) {
+        return lengthField_;
+    }
+    return controlId == ControlId::kSecondField ? secondField_ : nullptr;
+}
+
+void ParameterBar::ShowText(QLineEdit* field, const QString& text) {
+    const QSignalBlocker blocker(field);
+    field->setText(text);
+    field->setModified(false);
+    field->setPalette(QPalette());
+}
+
+void ParameterBar::ShowLengthText(const QString& text) {
+    ShowText(lengthField_, text);
+}
+
+void ParameterBar::ShowSecondText(const QString& text) {
+    ShowText(secondField_, text);
+}
+
+bool ParameterBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        if (field != nullptr && field->isModified()) {
+            Confirm();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The modified marks are cleared before the text is applied: applying may show a
+// message box, and the focus it takes must not confirm the same text a second time.
+void ParameterBar::Confirm() {
+    if (session_.State().IsPulse()) {
+        return;
+    }
+    if (lengthField_->isModified()) {
+        const std::string text = lengthField_->text().toStdString();
+        ShowText(lengthField_, lengthField_->text());
+        session_.Document().SetLength(text);
+    }
+    if (secondField_->isModified()) {
+        ConfirmSecondField();
+    }
+}
+
+void ParameterBar::ConfirmSecondField() {
+    const std::string text = secondField_->text().toStdString();
+    ShowText(secondField_, secondField_->text());
+    WaveDoc& document = session_.Document();
+    if (session_.State().IsFm()) {
+        const std::string shown = document.Fm().SetDeviationFromField(text);
+        ShowText(secondField_, QString::fromStdString(shown));
+        if (DocumentView* view = document.View()) {
+            view->UpdateAllViews();
+        }
+    } else {
+        session_.Segments().OnSegmentField(text);
+    }
+    update();
+    secondField_->setFocus();
+}

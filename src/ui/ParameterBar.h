@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class ToolSession;
+
+// The wave parameter bar: the length field (control 2000) and the second field (2001),
+// which selects the segment in the standard editor, sets the deviation in the FM editor
+// and the amplitude in the pulse designer. A field is confirmed by Enter, or when it
+// loses the focus with text typed but not yet confirmed.
+class ParameterBar : public QWidget {
+    Q_OBJECT
+public:
+    ParameterBar(ToolSession& session, QWidget* parent = nullptr);
+
+    // The field with control id 2000 or 2001; nullptr for any other id.
+    QLineEdit* Control(int controlId) const;
+
+    // Texts the document shows; they replace what was typed and clear the modified mark.
+    void ShowLengthText(const QString& text);
+    void ShowSecondText(const QString& text);
+
+    // Applies what was typed: the length first, then the second field.
+    void Confirm();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* MakeField(int controlId);
+    QWidget* MakePicture(int picture, const QString& caption, const QString& toolTip);
+    void ConfirmSecondField();
+    static void ShowText(QLineEdit* field, const QString& text);
+
+    ToolSession& session_;
+    QLineEdit* lengthField_ = nullptr;
+    QLineEdit* secondField_ = nullptr;
+};
