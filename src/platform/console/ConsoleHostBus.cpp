@@ -6,12 +6,34 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
-ConsoleHostBus::ConsoleHostBus() {
+namespace {
+
+// The session bus named by the environment as it is now (libdbus's own look-up keeps the
+// first address it saw for the life of the process); without one, libdbus's defaults.
+DBusConnection* OpenSessionBus() {
     DBusError error;
     dbus_error_init(&error);
-    connection_ = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
+    DBusConnection* connection = nullptr;
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') {
+        connection = dbus_connection_open_private(address, &error);
+        if (connection != nullptr && !dbus_bus_register(connection, &error)) {
+            dbus_connection_close(connection);
+            dbus_connection_unref(connection);
+            connection = nullptr;
+        }
+    } else {
+        connection = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
+    }
     dbus_error_free(&error);
+    return connection;
+}
+
+} // namespace
+
+ConsoleHostBus::ConsoleHostBus() : connection_(OpenSessionBus()) {
     if (connection_ != nullptr) {
         // A command-line run must not be ended by the bus going away under it.
         dbus_connection_set_exit_on_disconnect(connection_, FALSE);
