@@ -59,6 +59,11 @@ bool CheckedText(const std::string& text) {
     return static_cast<long long>(std::trunc(LeadingNumber(text))) != 0;
 }
 
+// "1" or "0", as a check box is stored.
+std::string CheckBoxText(bool checked) {
+    return std::string(1, checked ? '1' : '0');
+}
+
 } // namespace
 
 WaveParamDialog::WaveParamDialog(WaveDoc& document, int templateId, std::string sectionName)
@@ -185,7 +190,7 @@ void WaveParamDialog::InitParameterFields() {
         if (IsCheckBoxKey(field.key)) {
             field.isCheckBox = true;
             field.checked = CheckedText(text);
-            field.text = field.checked ? "1" : "0";
+            field.text = CheckBoxText(field.checked);
         } else {
             field.text = text;
             values_[index] = LeadingNumber(text);
@@ -223,7 +228,7 @@ void WaveParamDialog::SetFieldText(int index, const std::string& text) {
 void WaveParamDialog::SetChecked(int index, bool checked) {
     if (index >= 0 && index < FieldCount() && fields_[index].isCheckBox) {
         fields_[index].checked = checked;
-        fields_[index].text = checked ? "1" : "0";
+        fields_[index].text = CheckBoxText(checked);
     }
 }
 
@@ -366,7 +371,7 @@ void WaveParamDialog::WriteStoredTexts() {
     for (std::size_t k = 0; k < keyList.size() && 4 + k < fields_.size(); ++k) {
         const WaveField& field = fields_[4 + k];
         const std::string text = IsCheckBoxKey(keyList[k])
-                                     ? (field.checked ? "1" : "0")
+                                     ? CheckBoxText(field.checked)
                                      : field.text.substr(0, kStoredFieldLength);
         store.WriteProfileText(section, keyList[k], text, store.ContextFile());
     }
