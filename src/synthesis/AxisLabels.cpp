@@ -1,0 +1,104 @@
+#include "synthesis/AxisLabels.h"
+
+#include "settings/NumberFormat.h"
+#include "settings/TextFormat.h"
+#include "synthesis/ViewGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::size_t kLabelLength = 39;
+
+std::string Limited(std::string text) {
+    if (text.size() > kLabelLength) {
+        text.resize(kLabelLength);
+    }
+    return text;
+}
+
+std::string Tidied(const char* format, double value) {
+    std::string text = CrtFormat(format, value);
+    StripExponentZeros(text);
+    return Limited(text);
+}
+
+const char* TimeUnitCaption(int index) {
+    switch (index) {
+    case 1:
+        return "msec";
+    case 2:
+        return "usec";
+    default:
+        return "sec";
+    }
+}
+
+} // namespace
+
+std::string AxisLabels::FrequencyText(double value) {
+    int n = 8;
+    for (int power = 1; power <= 7; ++power) {
+        const double scaled = value / std::pow(10.0, power);
+        if (std::fabs(scaled - std::trunc(scaled)) > 0.1) {
+            n = power;
+            break;
+        }
+    }
+    const int decimals = std::max(8 - n, 1);
+    const std::string format = "%." + std::to_string(decimals) + "e";
+    return Tidied(format.c_str(), value);
+}
+
+std::string AxisLabels::WholeText(double value) {
+    // A whole number has no sign of its own at zero: -0.5 is written "0".
+    return Tidied("%g", std::trunc(value) + 0.0);
+}
+
+std::string AxisLabels::CompactText(double value) {
+    return Limited(FormatCompact(value));
+}
+
+AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style, int timeUnitIndex) {
+    AxisLabels labels;
+    switch (style) {
+    case AxisStyle::Fm:
+        labels.horizontalUnit = "Points";
+        labels.verticalUnit = "Hz";
+        break;
+    case AxisStyle::Pulse:
+        labels.horizontalUnit = TimeUnitCaption(timeUnitIndex);
+        labels.verticalUnit = "Volt";
+        break;
+    case AxisStyle::Standard:
+        labels.horizontalUnit = "Points";
+        labels.verticalUnit = "Points";
+        break;
+    }
+    const double xStep = (geometry.Xmax() - geometry.Xmin()) / 4.0;
+    const double vStep = (geometry.Vmax() - geometry.Vmin()) / 4.0;
+    for (int k = 0; k < 5; ++k) {
+        AxisLabel& across = labels.horizontal[k];
+        across.value = geometry.Xmin() + k * xStep;
+        across.pixel = geometry.XToPixel(across.value);
+        AxisLabel& up = labels.vertical[k];
+        up.value = geometry.Vmin() + k * vStep;
+        up.pixel = geometry.YToPixel(up.value);
+        switch (style) {
+        case AxisStyle::Pulse:
+            across.text = CompactText(across.value);
+            up.text = CompactText(up.value);
+            break;
+        case AxisStyle::Fm:
+            across.text = WholeText(across.value + 0.5);
+            up.text = FrequencyText(up.value);
+            break;
+        case AxisStyle::Standard:
+            across.text = WholeText(across.value);
+            up.text = WholeText(up.value);
+            break;
+        }
+    }
+    return labels;
+}

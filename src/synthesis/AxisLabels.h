@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+class ViewGeometry;
+
+// The number styles of the axes, by operating mode.
+enum class AxisStyle { Standard, Fm, Pulse };
+
+struct AxisLabel {
+    double value = 0.0;
+    int pixel = 0; // x of a horizontal label, y of a vertical one
+    std::string text;
+};
+
+// The four equal divisions of each axis over its visible range (labels at 0, 1/4, 1/2,
+// 3/4 and 1 of the range) with their texts and the two unit captions.
+struct AxisLabels {
+    std::array<AxisLabel, 5> horizontal;
+    std::array<AxisLabel, 5> vertical;
+    std::string horizontalUnit;
+    std::string verticalUnit;
+
+    // timeUnitIndex: the pulse editor's unit, 0 sec, 1 msec, 2 usec.
+    static AxisLabels Compute(const ViewGeometry& geometry, AxisStyle style, int timeUnitIndex = 0);
+
+    // A frequency of the FM vertical axis: scientific notation with max(8 - n, 1)
+    // decimals, n being the first power 1..7 at which value / 10^n has a fractional part
+    // above 0.1 (8 when none has).
+    static std::string FrequencyText(double value);
+    // Other labels outside pulse mode: the value truncated toward zero, "%g".
+    static std::string WholeText(double value);
+    // Pulse mode: the compact number format.
+    static std::string CompactText(double value);
+};

@@ -1,0 +1,314 @@
+#include "synthesis/EditOperations.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/DocumentView.h"
+#include "document/WaveDoc.h"
+#include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
+#include "synthesis/EditCommands.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+namespace {
+
+constexpr double kFmCodeTop = 1e9;
+
+// The original platform's casts from double: truncation toward zero, the lowest integer
+// for NaN and numbers out of range, the low 16 bits for 16-bit codes.
+std::int32_t ToInt32(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) {
+        return INT32_MIN;
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+template <typename T> T Convert(double v);
+template <> std::int16_t Convert<std::int16_t>(double v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(ToInt32(v)));
+}
+template <> std::int32_t Convert<std::int32_t>(double v) {
+    return ToInt32(v);
+}
+template <> double Convert<double>(double v) {
+    return std::trunc(v);
+}
+
+// Runs f with the typed array of the buffer's kind.
+template <typename F> void WithTypedData(SampleBuffer& samples, F&& f) {
+    switch (samples.Kind()) {
+    case SampleKind::Code16:
+        f(samples.Codes16());
+        break;
+    case SampleKind::Code32:
+        f(samples.Codes32());
+        break;
+    case SampleKind::Hz64:
+        f(samples.Values64());
+        break;
+    }
+}
+
+// The integer forms step by (x - y) / W in integers, toward zero; values in Hz exactly.
+template <typename T> double FilterStep(T x, T y, long long w) {
+    return static_cast<double>((static_cast<long long>(x) - static_cast<long long>(y)) / w);
+}
+template <> double FilterStep<double>(double x, double y, long long w) {
+    return (x - y) / static_cast<double>(w);
+}
+
+template <typename T>
+void FilterTyped(T* s, long long a, long long b, long long w, long long wrap, long long last) {
+    double sum = 0.0;
+    for (long long j = a - w / 2; j <= a + w / 2; ++j) {
+        const long long k = std::clamp(j < 0 ? j + wrap : j, 0LL, last);
+        sum += static_cast<double>(s[k]);
+    }
+    double m = sum / static_cast<double>(w);
+    s[a] = Convert<T>(m);
+    for (long long i = a + 1; i < b; ++i) {
+        m += FilterStep<T>(s[i], s[i - 1], w);
+        s[i] = Convert<T>(m);
+    }
+}
+
+double Det3(const double m[3][3]) {
+    return m[0][0] * m[1][1] * m[2][2] + m[0][1] * m[1][2] * m[2][0] + m[0][2] * m[1][0] * m[2][1] -
+           m[0][2] * m[1][1] * m[2][0] - m[0][0] * m[1][2] * m[2][1] - m[0][1] * m[1][0] * m[2][2];
+}
+
+// c3 t^3 + c2 t^2 + c1 t = rhs at three values of t, by Cramer's rule.
+bool SolveCubic(const double t[3], const double rhs[3], double c[3]) {
+    double system[3][3];
+    for (int row = 0; row < 3; ++row) {
+        system[row][0] = t[row] * t[row] * t[row];
+        system[row][1] = t[row] * t[row];
+        system[row][2] = t[row];
+    }
+    const double det = Det3(system);
+    if (det == 0.0 || !std::isfinite(det)) {
+        return false;
+    }
+    for (int column = 0; column < 3; ++column) {
+        double replaced[3][3];
+        std::memcpy(replaced, system, sizeof(system));
+        for (int row = 0; row < 3; ++row) {
+            replaced[row][column] = rhs[row];
+        }
+        c[column] = Det3(replaced) / det;
+    }
+    return true;
+}
+
+std::string WholeText(double n) {
+    return std::to_string(static_cast<long long>(n));
+}
+
+// The length a trim leaves, after the resolution rule and the length range; nothing when
+// the user cancelled or the length is out of range (message 3002 shown).
+std::optional<double> CheckedTrimLength(WaveDoc& document, double n) {
+    AppServices& services = document.Services();
+    if (services.state.mode == OperatingMode::Standard && document.ResolutionFactor() > 1) {
+        const auto corrected = document.CheckLength(n);
+        if (!corrected) {
+            return std::nullopt;
+        }
+        n = *corrected;
+    }
+    if (!(n >= document.LengthLow() && n <= document.LengthHigh())) {
+        services.ui.ShowMessage(MsgValueOutOfRange);
+        return std::nullopt;
+    }
+    return n;
+}
+
+void ApplyLength(WaveDoc& document, double n) {
+    const std::string text = WholeText(n);
+    document.View()->ShowLengthText(text);
+    document.SetLength(text);
+}
+
+} // namespace
+
+bool EditOperations::Filter(SampleBuffer& samples, long long a, long long b, double xmax) {
+    const long long w = (b - a) / 15;
+    const long long last = static_cast<long long>(samples.Size()) - 1;
+    if (w <= 0 || a < 0 || b > last) {
+        return false;
+    }
+    const long long wrap = static_cast<long long>(xmax);
+    WithTypedData(samples, [&](auto* data) { FilterTyped(data, a, b, w, wrap, last); });
+    return true;
+}
+
+bool EditOperations::Smooth(SampleBuffer& samples, long long a, long long b, ValueLimits limits) {
+    const long long last = static_cast<long long>(samples.Size()) - 1;
+    if (a < 0 || b <= a || b > last) {
+        return false;
+    }
+    const long long n = b - a + 1;
+    // The last point has no successor: fit the cubic to the end from inside instead.
+    const bool hasSuccessor = b < last;
+    const long long end = hasSuccessor ? n : n - 1;
+    const double t[3] = {1.0, static_cast<double>(end - 1), static_cast<double>(end)};
+    const double s0 = samples.At(static_cast<std::size_t>(a));
+    double rhs[3];
+    for (int row = 0; row < 3; ++row) {
+        rhs[row] = samples.At(static_cast<std::size_t>(a + static_cast<long long>(t[row]))) - s0;
+    }
+    double c[3];
+    if (!SolveCubic(t, rhs, c)) {
+        return false;
+    }
+    WithTypedData(samples, [&](auto* data) {
+        using T = std::remove_pointer_t<decltype(data)>;
+        for (long long k = 0; k <= end; ++k) {
+            const double x = static_cast<double>(k);
+            const double y = ((c[0] * x + c[1]) * x + c[2]) * x + s0;
+            data[a + k] = Convert<T>(std::clamp(y, limits.low, limits.high));
+        }
+    });
+    return true;
+}
+
+bool EditOperations::Invert(SampleBuffer& samples, long long a, long long b, MirrorRule rule) {
+    const long long last = static_cast<long long>(samples.Size()) - 1;
+    if (b - a + 1 < 2 || a < 0 || b > last) {
+        return false;
+    }
+    WithTypedData(samples, [&](auto* data) {
+        using T = std::remove_pointer_t<decltype(data)>;
+        for (long long i = a; i <= b; ++i) {
+            const double v = rule.mirror - static_cast<double>(data[i]);
+            data[i] = Convert<T>(std::clamp(v, rule.low, rule.high));
+        }
+    });
+    return true;
+}
+
+bool EditOperations::DrawSegment(SampleBuffer& samples, long long i0, double v0, long long i1,
+                                 double v1) {
+    if (i1 < i0) {
+        std::swap(i0, i1);
+        std::swap(v0, v1);
+    }
+    if (i1 - i0 + 1 < 2) {
+        return false;
+    }
+    const double k = (v1 - v0) / static_cast<double>(i1 - i0);
+    const double intercept = v0 - static_cast<double>(i0) * k;
+    const long long first = std::max(i0, 0LL);
+    const long long last = std::min(i1, static_cast<long long>(samples.Size()) - 1);
+    WithTypedData(samples, [&](auto* data) {
+        using T = std::remove_pointer_t<decltype(data)>;
+        for (long long i = first; i <= last; ++i) {
+            data[i] = Convert<T>(std::trunc(static_cast<double>(i) * k + intercept));
+        }
+    });
+    return true;
+}
+
+ValueLimits EditOperations::SmoothLimits(WaveDoc& document) {
+    switch (document.Samples().Kind()) {
+    case SampleKind::Code32:
+        return {0.0, kFmCodeTop};
+    case SampleKind::Hz64:
+        return {0.0, document.Fm().upperLimit};
+    case SampleKind::Code16:
+        break;
+    }
+    return {document.VerticalLow(), document.VerticalHigh()};
+}
+
+MirrorRule EditOperations::InvertRule(WaveDoc& document) {
+    switch (document.Samples().Kind()) {
+    case SampleKind::Code32:
+        return {kFmCodeTop, 0.0, kFmCodeTop};
+    case SampleKind::Hz64: {
+        const double top = std::trunc(document.Fm().fmax);
+        const double bottom = document.Fm().fmin;
+        return {top + bottom, bottom, top};
+    }
+    case SampleKind::Code16:
+        break;
+    }
+    return {0.0, std::trunc(document.VerticalLow()), std::trunc(document.VerticalHigh())};
+}
+
+bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long long b,
+                           double xmax) {
+    SampleBuffer& samples = document.Samples();
+    bool changed = false;
+    switch (commandId) {
+    case EditCommands::kFilter:
+        if ((b - a) / 15 <= 0) {
+            return false;
+        }
+        document.SnapshotForUndo();
+        changed = Filter(samples, a, b, xmax);
+        break;
+    case EditCommands::kSmooth:
+        document.SnapshotForUndo();
+        changed = Smooth(samples, a, b, SmoothLimits(document));
+        break;
+    case EditCommands::kInvert:
+        document.SnapshotForUndo();
+        changed = Invert(samples, a, b, InvertRule(document));
+        break;
+    default:
+        return false;
+    }
+    if (changed) {
+        document.CommitToWorkingFile();
+    }
+    return changed;
+}
+
+bool EditOperations::TrimRight(WaveDoc& document) {
+    DocumentView* view = document.View();
+    if (view == nullptr || view->RightAnchor() >= document.Length() - 1) {
+        return false;
+    }
+    const auto n = CheckedTrimLength(document, std::trunc(view->RightAnchor()) + 1);
+    if (!n) {
+        return false;
+    }
+    ApplyLength(document, *n);
+    return true;
+}
+
+bool EditOperations::TrimLeft(WaveDoc& document) {
+    DocumentView* view = document.View();
+    const double length = document.Length();
+    const long long a = static_cast<long long>(view == nullptr ? 0.0 : view->LeftAnchor());
+    if (a <= 0 || a >= static_cast<long long>(length)) {
+        return false;
+    }
+    const auto n = CheckedTrimLength(document, length - static_cast<double>(a));
+    if (!n) {
+        return false;
+    }
+    const std::string saved = document.Services().state.startupFolder + "AA.tmp";
+    document.SnapshotForUndo(saved);
+    SampleBuffer& samples = document.Samples();
+    const std::size_t kept = static_cast<std::size_t>(*n);
+    const std::size_t shift = samples.Size() - kept;
+    const std::size_t width = static_cast<std::size_t>(samples.ElementWidth());
+    char* bytes = static_cast<char*>(samples.Bytes());
+    std::memmove(bytes, bytes + shift * width, kept * width);
+    // The shifted waveform goes to the segment's working file, never over a file the
+    // user opened: the length change reads it back from there.
+    document.CommitToWorkingFile();
+    ApplyLength(document, *n);
+    CopyFileOver(saved, document.Undo().Path());
+    DeleteFileIfExists(saved);
+    return true;
+}

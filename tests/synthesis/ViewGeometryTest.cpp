@@ -1,0 +1,139 @@
+#include "synthesis/ViewGeometry.h"
+#include "synthesis/AxisLabels.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const PixelRect kPlot{40, 45, 758, 570};
+
+ViewGeometry Standard(double xmin, double xmax) {
+    ViewGeometry geometry;
+    geometry.SetEncoding(CodeEncoding::Standard, 16384);
+    geometry.SetRanges(xmin, xmax, -8192, 8191);
+    geometry.ComputeMappings(kPlot);
+    return geometry;
+}
+
+} // namespace
+
+TEST(ViewMappings, StandardCodeZeroLiesOnTheMiddleLineAndHalfSpansOnTheEdges) {
+    const ViewGeometry geometry = Standard(0, 999);
+    EXPECT_EQ(geometry.CodeToPixel(0), (kPlot.top + kPlot.bottom) / 2);
+    EXPECT_EQ(geometry.CodeToPixel(8192), kPlot.top);
+    EXPECT_EQ(geometry.CodeToPixel(-8192), kPlot.bottom);
+    EXPECT_EQ(geometry.YToPixel(-8192), kPlot.bottom);
+    EXPECT_EQ(geometry.YToPixel(8191), kPlot.top);
+}
+
+TEST(ViewMappings, FmCodeOfTheBaseFrequencyLiesExactlyOnTheMiddleLine) {
+    ViewGeometry geometry;
+    geometry.SetEncoding(CodeEncoding::FmCodes);
+    geometry.SetRanges(0, 999, 90e6, 110e6);
+    geometry.ComputeMappings({0, 100, 500, 500});
+    EXPECT_EQ(geometry.CodeToPixel(500000000), 300);
+    EXPECT_EQ(geometry.CodeToPixel(0), 500);
+    EXPECT_EQ(geometry.CodeToPixel(1000000000), 100);
+}
+
+TEST(ViewMappings, WideFmValuesSpanTheVerticalRangeInHertz) {
+    ViewGeometry geometry;
+    geometry.SetEncoding(CodeEncoding::FmHz);
+    geometry.SetRanges(0, 999, 0.9e6, 1.1e6);
+    geometry.ComputeMappings({0, 100, 500, 500});
+    EXPECT_EQ(geometry.CodeToPixel(0.9e6), 500);
+    EXPECT_EQ(geometry.CodeToPixel(1.0e6), 300);
+    EXPECT_EQ(geometry.CodeToPixel(1.1e6), 100);
+}
+
+TEST(ViewMappings, ZeroVerticalRangeLeavesThePreviousMappingsInPlace) {
+    ViewGeometry geometry = Standard(0, 999);
+    const AxisMap before = geometry.XMap();
+    const int middle = geometry.CodeToPixel(0);
+    geometry.SetRanges(0, 10, 5, 5);
+    geometry.ComputeMappings({0, 0, 100, 100});
+    EXPECT_EQ(geometry.XMap().slope, before.slope);
+    EXPECT_EQ(geometry.CodeToPixel(0), middle);
+}
+
+TEST(ViewMappings, PixelsAreTruncatedTowardZeroAndPixelToXInvertsXToPixel) {
+    ViewGeometry geometry;
+    geometry.SetRanges(0, 4, -1, 1);
+    geometry.ComputeMappings({-10, 0, 0, 10}); // 2.5 pixels per point
+    EXPECT_EQ(geometry.XToPixel(1), -7);       // -7.5
+    EXPECT_EQ(geometry.XToPixel(3), -2);       // -2.5
+    EXPECT_DOUBLE_EQ(geometry.PixelToX(-5), 2.0);
+    const ViewGeometry standard = Standard(100, 1100);
+    EXPECT_EQ(standard.XToPixel(100), kPlot.left);
+    EXPECT_EQ(standard.XToPixel(1100), kPlot.right);
+    EXPECT_NEAR(standard.PixelToX(kPlot.right), 1100, 1e-9);
+    EXPECT_NEAR(standard.PixelToCode(standard.CodeToPixel(4096)), 4096, 16384.0 / 525);
+}
+
+TEST(ViewLayout, PlotLeavesTheLabelWidthsAndOneTwentiethOfTheHeight) {
+    EXPECT_EQ(ViewGeometry::LayoutPlot(800, 600, 40, 50, false), (PixelRect{40, 45, 758, 570}));
+    EXPECT_EQ(ViewGeometry::LayoutPlot(800, 600, 40, 50, true), (PixelRect{40, 34, 758, 559}));
+    // A short window moves the pulse plot up by half its margin only.
+    EXPECT_EQ(ViewGeometry::LayoutPlot(800, 200, 40, 50, true), (PixelRect{40, 10, 758, 185}));
+}
+
+TEST(ViewLayout, PrintedPageIsATwoToOneBandWithTheLabelExtentsAround) {
+    const PixelRect background = ViewGeometry::PrintBackground({0, 0, 4800, 6800}, 4800);
+    EXPECT_EQ(background, (PixelRect{480, 0, 4800, 2160}));
+    EXPECT_EQ(ViewGeometry::PrintPlot(background, 200, 60), (PixelRect{680, 60, 4700, 2070}));
+}
+
+TEST(ViewLayout, LabelFontFollowsThePlotHeightWithinItsLimits) {
+    EXPECT_DOUBLE_EQ(ViewGeometry::LabelFontHeight(150, false), 11.0);
+    EXPECT_DOUBLE_EQ(ViewGeometry::LabelFontHeight(360, false), 13.2);
+    EXPECT_DOUBLE_EQ(ViewGeometry::LabelFontHeight(900, false), 15.4);
+    EXPECT_DOUBLE_EQ(ViewGeometry::LabelFontHeight(3000, true), 44.0);
+    EXPECT_DOUBLE_EQ(ViewGeometry::ReadoutFontHeight(360, false), 10.0);
+    EXPECT_DOUBLE_EQ(ViewGeometry::ReadoutFontHeight(900, false), 12.0);
+}
+
+TEST(AxisLabelTexts, StandardAxesShowTruncatedWholeNumbersInFourDivisions) {
+    const AxisLabels labels = AxisLabels::Compute(Standard(0, 16000000), AxisStyle::Standard);
+    EXPECT_EQ(labels.horizontal[0].text, "0");
+    EXPECT_EQ(labels.horizontal[1].text, "4e6");
+    EXPECT_EQ(labels.horizontal[4].text, "1.6e7");
+    EXPECT_EQ(labels.horizontal[0].pixel, kPlot.left);
+    EXPECT_EQ(labels.horizontal[4].pixel, kPlot.right);
+    // -8192 .. 8191 in steps of 4095.75; the middle -0.5 truncates to 0.
+    EXPECT_EQ(labels.vertical[0].text, "-8192");
+    EXPECT_EQ(labels.vertical[1].text, "-4096");
+    EXPECT_EQ(labels.vertical[2].text, "0");
+    EXPECT_EQ(labels.vertical[3].text, "4095");
+    EXPECT_EQ(labels.vertical[4].text, "8191");
+    EXPECT_EQ(labels.vertical[4].pixel, kPlot.top);
+    EXPECT_EQ(labels.horizontalUnit, "Points");
+    EXPECT_EQ(labels.verticalUnit, "Points");
+}
+
+TEST(AxisLabelTexts, FmFrequenciesKeepTheDigitsThatDifferAndPointsRoundUp) {
+    EXPECT_EQ(AxisLabels::FrequencyText(100e6), "1.0e8");
+    EXPECT_EQ(AxisLabels::FrequencyText(99.5e6), "9.95e7");
+    EXPECT_EQ(AxisLabels::FrequencyText(100.3e6), "1.00e8");
+    EXPECT_EQ(AxisLabels::FrequencyText(123456789), "1.2345679e8");
+    ViewGeometry geometry;
+    geometry.SetEncoding(CodeEncoding::FmCodes);
+    geometry.SetRanges(0, 999, 90e6, 110e6);
+    geometry.ComputeMappings(kPlot);
+    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Fm);
+    EXPECT_EQ(labels.horizontal[1].text, "250"); // 249.75 + 0.5
+    EXPECT_EQ(labels.vertical[1].text, "9.5e7");
+    EXPECT_EQ(labels.verticalUnit, "Hz");
+}
+
+TEST(AxisLabelTexts, PulseAxesUseTheCompactFormatAndTheEditorsTimeUnit) {
+    ViewGeometry geometry;
+    geometry.SetRanges(0, 4000, -1, 1);
+    geometry.ComputeMappings(kPlot);
+    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Pulse, 1);
+    EXPECT_EQ(labels.horizontal[1].text, "1e3");
+    EXPECT_EQ(labels.vertical[1].text, "-0.5");
+    EXPECT_EQ(labels.horizontalUnit, "msec");
+    EXPECT_EQ(labels.verticalUnit, "Volt");
+    EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 2).horizontalUnit, "usec");
+    EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 0).horizontalUnit, "sec");
+}
