@@ -44,5 +44,8 @@ BlockHeader BlockHeader::Parse(std::string_view text) {
 
 std::string BlockHeader::Format(std::uint64_t dataLength) {
     const std::string count = std::to_string(dataLength);
-    return "#" + std::to_string(count.size()) + count;
+    std::string header(1, '#');
+    header += static_cast<char>('0' + count.size());
+    header += count;
+    return header;
 }

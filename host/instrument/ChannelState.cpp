@@ -3,6 +3,7 @@
 #include "ScpiError.h"
 
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -29,10 +30,6 @@ void CheckRange(double value, double min, double max, const char* what) {
     }
 }
 
-std::shared_ptr<const std::string> Copy(std::string_view bytes) {
-    return std::make_shared<const std::string>(bytes);
-}
-
 } // namespace
 
 ChannelState::ChannelState(std::uint64_t memoryPoints) : memoryPoints_(memoryPoints) {}
@@ -44,7 +41,7 @@ void ChannelState::Reset() {
     sequence_.clear();
     raster_ = kDefaultRaster;
     fmDeviation_ = kDefaultFmDeviation;
-    fmData_.reset();
+    fmData_ = SharedBytes();
 }
 
 void ChannelState::DefineSegment(int segment, std::int64_t points) {
@@ -66,7 +63,7 @@ void ChannelState::DefineSegment(int segment, std::int64_t points) {
     }
     Segment defined;
     defined.points = static_cast<std::uint32_t>(points);
-    defined.bytes = std::make_shared<const std::string>(wanted * kBytesPerPoint, '\0');
+    defined.bytes = SharedBytes::Zeros(wanted * kBytesPerPoint);
     segments_[segment] = std::move(defined);
     usedPoints_ = usedPoints_ - released + wanted;
 }
@@ -101,23 +98,23 @@ const ChannelState::Segment& ChannelState::SelectedSegmentOrThrow() const {
     return found->second;
 }
 
-void ChannelState::WriteSelectedData(std::string_view bytes) {
+void ChannelState::WriteSelectedData(SharedBytes bytes) {
     const Segment& segment = SelectedSegmentOrThrow();
     const std::uint64_t expected = std::uint64_t{segment.points} * kBytesPerPoint;
-    if (bytes.size() > expected) {
-        throw ScpiError(scpi_errors::kTooMuchData, std::to_string(bytes.size()) +
+    if (bytes.Size() > expected) {
+        throw ScpiError(scpi_errors::kTooMuchData, std::to_string(bytes.Size()) +
                                                        " bytes for a segment of " +
                                                        std::to_string(expected));
     }
-    if (bytes.size() < expected) {
-        throw ScpiError(scpi_errors::kDataOutOfRange, std::to_string(bytes.size()) +
+    if (bytes.Size() < expected) {
+        throw ScpiError(scpi_errors::kDataOutOfRange, std::to_string(bytes.Size()) +
                                                           " bytes for a segment of " +
                                                           std::to_string(expected));
     }
-    segments_[selectedSegment_].bytes = Copy(bytes);
+    segments_[selectedSegment_].bytes = std::move(bytes);
 }
 
-std::shared_ptr<const std::string> ChannelState::SelectedData() const {
+SharedBytes ChannelState::SelectedData() const {
     return SelectedSegmentOrThrow().bytes;
 }
 
@@ -151,16 +148,16 @@ std::uint64_t ChannelState::MaxFmPoints() const {
     return memoryPoints_ / 2;
 }
 
-void ChannelState::SetFmData(std::string_view bytes) {
-    const std::uint64_t points = bytes.size() / kBytesPerFmPoint;
+void ChannelState::SetFmData(SharedBytes bytes) {
+    const std::uint64_t points = bytes.Size() / kBytesPerFmPoint;
     if (points > MaxFmPoints()) {
         throw ScpiError(scpi_errors::kTooMuchData, std::to_string(points) + " FM points, at most " +
                                                        std::to_string(MaxFmPoints()));
     }
-    if (bytes.size() % kBytesPerFmPoint != 0 || points < kMinSegmentPoints) {
+    if (bytes.Size() % kBytesPerFmPoint != 0 || points < kMinSegmentPoints) {
         throw ScpiError(scpi_errors::kDataOutOfRange,
-                        std::to_string(bytes.size()) + " bytes is not a whole number of at least " +
+                        std::to_string(bytes.Size()) + " bytes is not a whole number of at least " +
                             std::to_string(kMinSegmentPoints) + " 32-bit FM codes");
     }
-    fmData_ = Copy(bytes);
+    fmData_ = std::move(bytes);
 }

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "SharedBytes.h"
+
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <string>
-#include <string_view>
 
 // The waveform memory and settings of one output channel. Segment data are kept as the
 // exact bytes the client sent (little-endian 16-bit samples), shared read-only with any
@@ -15,7 +14,7 @@ class ChannelState {
 public:
     struct Segment {
         std::uint32_t points = 0;
-        std::shared_ptr<const std::string> bytes; // 2 x points bytes, zero until written
+        SharedBytes bytes; // 2 x points bytes, zero until written
     };
     struct SequenceStep {
         int segment = 0;
@@ -46,8 +45,8 @@ public:
     void SelectSegment(int segment);
     int SelectedSegment() const { return selectedSegment_; }
     // Replaces the selected segment's samples; the byte count must be 2 x its points.
-    void WriteSelectedData(std::string_view bytes);
-    std::shared_ptr<const std::string> SelectedData() const;
+    void WriteSelectedData(SharedBytes bytes);
+    SharedBytes SelectedData() const;
     const std::map<int, Segment>& Segments() const { return segments_; }
     std::uint64_t MemoryPoints() const { return memoryPoints_; }
     std::uint64_t UsedPoints() const { return usedPoints_; }
@@ -63,8 +62,8 @@ public:
     double FmDeviation() const { return fmDeviation_; }
     void SetFmDeviation(double hertz);
     // The FM modulation table: 32-bit little-endian codes, kept byte for byte.
-    void SetFmData(std::string_view bytes);
-    std::shared_ptr<const std::string> FmData() const { return fmData_; }
+    void SetFmData(SharedBytes bytes);
+    const SharedBytes& FmData() const { return fmData_; }
     std::uint64_t MaxFmPoints() const;
 
 private:
@@ -77,5 +76,5 @@ private:
     std::map<int, SequenceStep> sequence_;
     double raster_ = kDefaultRaster;
     double fmDeviation_ = kDefaultFmDeviation;
-    std::shared_ptr<const std::string> fmData_;
+    SharedBytes fmData_;
 };

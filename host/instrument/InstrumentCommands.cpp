@@ -28,14 +28,22 @@ std::string FormatReal(double value) {
     return std::string(buffer, result.ptr);
 }
 
+// Catalog answers are flat comma-separated lists: "1,4096,2,500".
+void AppendListItem(std::string& list, std::uint64_t value) {
+    if (!list.empty()) {
+        list += ',';
+    }
+    list += std::to_string(value);
+}
+
 void Answer(Context& context, std::string_view text) {
     context.response.BeginQuery();
     context.response.Append(text);
 }
 
-void AnswerBlock(Context& context, std::shared_ptr<const std::string> bytes) {
+void AnswerBlock(Context& context, SharedBytes bytes) {
     context.response.BeginQuery();
-    context.response.Append(BlockHeader::Format(bytes ? bytes->size() : 0));
+    context.response.Append(BlockHeader::Format(bytes.Size()));
     context.response.AppendShared(std::move(bytes));
 }
 
@@ -139,10 +147,11 @@ void AddSystemCommands(CommandTable& table) {
     });
     table.Add(":SYSTem:ERRor:ALL", nullptr, [](Context& c, const Args& a) {
         a.ExpectCount(0, 0);
-        std::string all;
-        do {
-            all += (all.empty() ? "" : ",") + c.status.Errors().Pop().Format();
-        } while (!c.status.Errors().Empty());
+        std::string all = c.status.Errors().Pop().Format();
+        while (!c.status.Errors().Empty()) {
+            all += ',';
+            all += c.status.Errors().Pop().Format();
+        }
         Answer(c, all);
     });
     table.Add(":SYSTem:VERSion", nullptr, [](Context& c, const Args& a) {
@@ -176,8 +185,8 @@ void AnswerCatalog(Context& c, const Args& a) {
     a.ExpectCount(0, 0);
     std::string catalog;
     for (const auto& [number, segment] : c.instrument.SelectedChannel().Segments()) {
-        catalog += (catalog.empty() ? "" : ",") + std::to_string(number) + "," +
-                   std::to_string(segment.points);
+        AppendListItem(catalog, number);
+        AppendListItem(catalog, segment.points);
     }
     Answer(c, catalog);
 }
@@ -231,7 +240,8 @@ void AddTraceCommands(CommandTable& table) {
         ":TRACe[:DATA]",
         [](Context& c, const Args& a) {
             a.ExpectCount(1, 1);
-            c.instrument.SelectedChannel().WriteSelectedData(a.Block(0));
+            c.instrument.SelectedChannel().WriteSelectedData(
+                SharedBytes::ShareOrCopy(c.message, a.Block(0)));
         },
         [](Context& c, const Args& a) {
             a.ExpectCount(0, 0);
@@ -262,7 +272,8 @@ void AddSourceCommands(CommandTable& table) {
         "[:SOURce]:FM:DATA",
         [](Context& c, const Args& a) {
             a.ExpectCount(1, 1);
-            c.instrument.SelectedChannel().SetFmData(a.Block(0));
+            c.instrument.SelectedChannel().SetFmData(
+                SharedBytes::ShareOrCopy(c.message, a.Block(0)));
         },
         [](Context& c, const Args& a) {
             a.ExpectCount(0, 0);
@@ -274,8 +285,9 @@ void AnswerSequence(Context& c, const Args& a) {
     a.ExpectCount(0, 0);
     std::string table;
     for (const auto& [step, entry] : c.instrument.SelectedChannel().Sequence()) {
-        table += (table.empty() ? "" : ",") + std::to_string(step) + "," +
-                 std::to_string(entry.segment) + "," + std::to_string(entry.loops);
+        AppendListItem(table, step);
+        AppendListItem(table, entry.segment);
+        AppendListItem(table, entry.loops);
     }
     Answer(c, table);
 }

@@ -35,6 +35,8 @@ public:
     std::uint64_t MemoryPoints() const { return memoryPoints_; }
     // The largest block any command accepts: a full-memory segment or FM table.
     std::uint64_t MaxBlockBytes() const { return memoryPoints_ * ChannelState::kBytesPerPoint; }
+    // All blocks of one program message: enough to fill both channels in one message.
+    std::uint64_t MaxMessageBlockBytes() const { return kChannelCount * MaxBlockBytes(); }
 
 private:
     mutable std::mutex mutex_;

@@ -7,18 +7,19 @@
 
 namespace {
 
-// A block's buffer grows as its bytes arrive rather than by the announced size, so
-// a client that announces a big block and sends nothing costs nothing.
-constexpr std::size_t kInitialBlockReserve = 1 << 20;
+// Room for the rest of the message after a block (";*OPC?"), so that a large block is
+// not moved again when its message goes on.
+constexpr std::size_t kTextAfterBlock = 256;
 // After a large message, give the memory back instead of keeping it per idle client.
 constexpr std::size_t kKeptCapacity = 1 << 20;
 
 } // namespace
 
-ProgramMessageReader::ProgramMessageReader(Limits limits) : limits_(limits) {}
+ProgramMessageReader::ProgramMessageReader(Limits limits)
+    : limits_(limits), message_(std::make_shared<std::string>()) {}
 
 bool ProgramMessageReader::HasPartialMessage() const {
-    return !message_.empty() || state_ != State::Text || rejected_;
+    return !message_->empty() || state_ != State::Text || rejected_;
 }
 
 void ProgramMessageReader::Feed(std::string_view bytes, Sink& sink) {
@@ -60,7 +61,7 @@ std::size_t ProgramMessageReader::FeedText(std::string_view bytes, Sink& sink) {
         } else if (c == '"' || c == '\'') {
             quote_ = c;
         } else if (c == '#') {
-            headerStart_ = message_.size();
+            headerStart_ = message_->size();
             state_ = State::BlockHeader;
         }
         AppendText(c, sink);
@@ -75,9 +76,9 @@ std::size_t ProgramMessageReader::FeedBlockHeader(std::string_view bytes, Sink& 
         state_ = State::Text;
         return 0;
     }
-    message_.push_back(c);
-    const BlockHeader header = BlockHeader::Parse(std::string_view(message_).substr(headerStart_));
-    message_.pop_back();
+    message_->push_back(c);
+    const BlockHeader header = BlockHeader::Parse(std::string_view(*message_).substr(headerStart_));
+    message_->pop_back();
     if (header.status != BlockHeader::Status::Complete &&
         header.status != BlockHeader::Status::Incomplete) {
         // Not a definite block after all: the byte is ordinary text (it may open a quote
@@ -94,29 +95,35 @@ std::size_t ProgramMessageReader::FeedBlockHeader(std::string_view bytes, Sink& 
 
 void ProgramMessageReader::StartBlock(std::uint64_t dataLength, Sink& sink) {
     blockRemaining_ = dataLength;
-    if (dataLength > limits_.maxBlockBytes) {
-        if (!rejected_) {
-            sink.OnInputError(
-                ScpiError(scpi_errors::kTooMuchData, "block of " + std::to_string(dataLength) +
-                                                         " bytes exceeds the input limit of " +
-                                                         std::to_string(limits_.maxBlockBytes)));
-        }
+    const bool fits = dataLength <= limits_.maxBlockBytes &&
+                      messageBlockBytes_ + dataLength <= limits_.maxMessageBlockBytes;
+    if (!fits && !rejected_) {
+        sink.OnInputError(ScpiError(
+            scpi_errors::kTooMuchData,
+            "block of " + std::to_string(dataLength) + " bytes exceeds the input limit of " +
+                std::to_string(std::min(limits_.maxBlockBytes,
+                                        limits_.maxMessageBlockBytes - messageBlockBytes_))));
         rejected_ = true;
-        state_ = dataLength == 0 ? State::Text : State::SkipBlock;
-        return;
     }
     if (!rejected_) {
-        message_.reserve(message_.size() + static_cast<std::size_t>(std::min<std::uint64_t>(
-                                               dataLength, kInitialBlockReserve)));
+        messageBlockBytes_ += dataLength;
+        // Address space only: pages are touched as the bytes arrive, so a client that
+        // announces a block and stalls holds no memory.
+        message_->reserve(message_->size() + static_cast<std::size_t>(dataLength) +
+                          kTextAfterBlock);
     }
-    state_ = dataLength == 0 ? State::Text : State::BlockData;
+    if (dataLength == 0) {
+        state_ = State::Text;
+    } else {
+        state_ = rejected_ ? State::SkipBlock : State::BlockData;
+    }
 }
 
 std::size_t ProgramMessageReader::FeedBlockData(std::string_view bytes) {
     const std::size_t count =
         static_cast<std::size_t>(std::min<std::uint64_t>(blockRemaining_, bytes.size()));
     if (!rejected_) {
-        message_.append(bytes.data(), count);
+        message_->append(bytes.data(), count);
     }
     blockRemaining_ -= count;
     if (blockRemaining_ == 0) {
@@ -147,7 +154,7 @@ std::size_t ProgramMessageReader::FeedSkipLine(std::string_view bytes) {
 void ProgramMessageReader::AppendText(char c, Sink& sink) {
     ++textBytes_;
     if (textBytes_ <= limits_.maxTextBytes) {
-        message_.push_back(c);
+        message_->push_back(c);
         return;
     }
     if (!rejected_) {
@@ -155,7 +162,7 @@ void ProgramMessageReader::AppendText(char c, Sink& sink) {
                                     "line longer than " + std::to_string(limits_.maxTextBytes) +
                                         " bytes discarded"));
     }
-    message_.clear();
+    message_->clear();
     state_ = State::SkipLine;
 }
 
@@ -167,12 +174,14 @@ void ProgramMessageReader::FinishMessage(Sink& sink) {
 }
 
 void ProgramMessageReader::StartNextMessage() {
-    if (message_.capacity() > kKeptCapacity) {
-        std::string().swap(message_);
+    // A message the sink kept (a segment holds its block) is left alone for good.
+    if (message_.use_count() > 1 || message_->capacity() > kKeptCapacity) {
+        message_ = std::make_shared<std::string>();
     } else {
-        message_.clear();
+        message_->clear();
     }
     textBytes_ = 0;
+    messageBlockBytes_ = 0;
     quote_ = 0;
     rejected_ = false;
     state_ = State::Text;

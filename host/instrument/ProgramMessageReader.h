@@ -4,27 +4,30 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 // Cuts the byte stream of one connection into IEEE 488.2 program messages. A message ends
 // at "\n" outside a definite-length block; the bytes of a block are taken by count, so a
 // block may carry any byte values, newlines included. Nothing the client sends can make
-// the reader hold more than the text limit plus one block of at most the block limit:
-// a longer line is dropped with -363, and a block announced larger than the limit is
-// skipped by count without being stored, and its message rejected with -223.
+// the reader hold more than the text limit plus the block limit of one message: a longer
+// line is dropped with -363, and a block announced beyond the limits is skipped by count
+// without being stored, and its message rejected with -223.
 class ProgramMessageReader {
 public:
     struct Limits {
         std::size_t maxTextBytes = 1 << 20;
-        std::uint64_t maxBlockBytes = 32'000'000;
+        std::uint64_t maxBlockBytes = 32'000'000;        // one block
+        std::uint64_t maxMessageBlockBytes = 64'000'000; // all blocks of one message
     };
 
     class Sink {
     public:
         virtual ~Sink() = default;
-        // `message` is the whole message without its terminator; valid during the call.
-        virtual void OnMessage(std::string_view message) = 0;
+        // `message` is the whole message without its terminator. The reader never changes
+        // a message it handed over, so the sink may keep it (and views into it).
+        virtual void OnMessage(const std::shared_ptr<const std::string>& message) = 0;
         virtual void OnInputError(ScpiError error) = 0;
     };
 
@@ -33,7 +36,7 @@ public:
     void Feed(std::string_view bytes, Sink& sink);
     // True while part of a message has arrived and its end has not.
     bool HasPartialMessage() const;
-    std::size_t BufferedBytes() const { return message_.size(); }
+    std::size_t BufferedBytes() const { return message_->size(); }
 
 private:
     enum class State { Text, BlockHeader, BlockData, SkipBlock, SkipLine };
@@ -50,10 +53,11 @@ private:
 
     Limits limits_;
     State state_ = State::Text;
-    std::string message_;
+    std::shared_ptr<std::string> message_;
     std::size_t textBytes_ = 0;
     std::size_t headerStart_ = 0;
     std::uint64_t blockRemaining_ = 0;
+    std::uint64_t messageBlockBytes_ = 0;
     char quote_ = 0;
     bool rejected_ = false;
 };

@@ -13,20 +13,21 @@ void ResponseBuffer::Append(std::string_view text) {
     if (text.empty()) {
         return;
     }
-    if (pieces_.empty() || pieces_.back().shared) {
+    if (pieces_.empty() || pieces_.back().isShared) {
         pieces_.emplace_back();
     }
     pieces_.back().text.append(text);
     size_ += text.size();
 }
 
-void ResponseBuffer::AppendShared(std::shared_ptr<const std::string> bytes) {
-    if (!bytes || bytes->empty()) {
+void ResponseBuffer::AppendShared(SharedBytes bytes) {
+    if (bytes.Empty()) {
         return;
     }
-    size_ += bytes->size();
+    size_ += bytes.Size();
     Piece piece;
     piece.shared = std::move(bytes);
+    piece.isShared = true;
     pieces_.push_back(std::move(piece));
 }
 
@@ -48,7 +49,7 @@ ResponseBuffer::Mark ResponseBuffer::Save() const {
 
 void ResponseBuffer::Restore(const Mark& mark) {
     pieces_.resize(mark.pieces);
-    if (!pieces_.empty() && !pieces_.back().shared) {
+    if (!pieces_.empty() && !pieces_.back().isShared) {
         pieces_.back().text.resize(mark.lastTextSize);
     }
     size_ = mark.size;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "SharedBytes.h"
+
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +15,9 @@ class ResponseBuffer {
 public:
     struct Piece {
         std::string text;
-        std::shared_ptr<const std::string> shared;
-        std::string_view View() const { return shared ? std::string_view(*shared) : text; }
+        SharedBytes shared;
+        bool isShared = false;
+        std::string_view View() const { return isShared ? shared.View() : text; }
     };
     // Where the buffer stood before a query ran, to take back a half-written answer.
     struct Mark {
@@ -28,7 +30,7 @@ public:
     // Starts the answer of one query unit (adds the ";" between two answers).
     void BeginQuery();
     void Append(std::string_view text);
-    void AppendShared(std::shared_ptr<const std::string> bytes);
+    void AppendShared(SharedBytes bytes);
     // Ends the program message: "\n" if any of its queries answered.
     void EndMessage();
 

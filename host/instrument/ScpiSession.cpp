@@ -11,6 +11,7 @@ namespace {
 ProgramMessageReader::Limits LimitsFor(const InstrumentState& instrument) {
     ProgramMessageReader::Limits limits;
     limits.maxBlockBytes = instrument.MaxBlockBytes();
+    limits.maxMessageBlockBytes = instrument.MaxMessageBlockBytes();
     return limits;
 }
 
@@ -29,15 +30,16 @@ void ScpiSession::OnInputError(ScpiError error) {
     status_.Report(std::move(error));
 }
 
-void ScpiSession::OnMessage(std::string_view message) {
+void ScpiSession::OnMessage(const std::shared_ptr<const std::string>& message) {
     std::scoped_lock lock(instrument_.Mutex());
     ExecuteMessage(message, *response_);
 }
 
-void ScpiSession::ExecuteMessage(std::string_view message, ResponseBuffer& response) {
-    ScpiParser parser(message);
+void ScpiSession::ExecuteMessage(const std::shared_ptr<const std::string>& message,
+                                 ResponseBuffer& response) {
+    ScpiParser parser(*message);
     CommandUnit unit;
-    CommandContext context{instrument_, status_, response};
+    CommandContext context{instrument_, status_, response, message};
     while (true) {
         const ResponseBuffer::Mark mark = response.Save();
         try {

@@ -24,9 +24,10 @@ public:
     std::size_t BufferedBytes() const { return reader_.BufferedBytes(); }
 
 private:
-    void OnMessage(std::string_view message) override;
+    void OnMessage(const std::shared_ptr<const std::string>& message) override;
     void OnInputError(ScpiError error) override;
-    void ExecuteMessage(std::string_view message, ResponseBuffer& response);
+    void ExecuteMessage(const std::shared_ptr<const std::string>& message,
+                        ResponseBuffer& response);
 
     InstrumentState& instrument_;
     const CommandTable& commands_;

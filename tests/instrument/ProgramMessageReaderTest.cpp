@@ -10,7 +10,9 @@ namespace {
 
 class CollectingSink : public ProgramMessageReader::Sink {
 public:
-    void OnMessage(std::string_view message) override { messages.emplace_back(message); }
+    void OnMessage(const std::shared_ptr<const std::string>& message) override {
+        messages.push_back(*message);
+    }
     void OnInputError(ScpiError error) override { errors.push_back(error.code); }
 
     std::vector<std::string> messages;
@@ -96,4 +98,18 @@ TEST(ProgramMessageReader, LeavesMalformedBlockHeadersToTheParserAsText) {
     reader.Feed("A #0xyz\nB #3a\nC #\nD #5\n", sink);
     EXPECT_EQ(sink.messages, (std::vector<std::string>{"A #0xyz", "B #3a", "C #", "D #5"}));
     EXPECT_TRUE(sink.errors.empty());
+}
+
+TEST(ProgramMessageReader, BoundsTheBlocksOfOneMessageTogether) {
+    ProgramMessageReader::Limits limits = SmallLimits();
+    limits.maxMessageBlockBytes = 150;
+    ProgramMessageReader reader(limits);
+    CollectingSink sink;
+    const std::string block = "#260" + std::string(60, 'b');
+    reader.Feed("A " + block + "," + block + "\nB " + block + "," + block + "," + block + "\n",
+                sink);
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
+    reader.Feed("C " + block + "," + block + "\n", sink);
+    EXPECT_EQ(sink.messages.size(), 2u);
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// Read-only bytes that share ownership of the buffer they live in. A segment written with
+// :TRAC:DATA keeps the very buffer its block arrived in rather than a copy, and a response
+// being sent keeps the segment's bytes alive even if the segment is replaced meanwhile.
+class SharedBytes {
+public:
+    SharedBytes() = default;
+    // Views `bytes`, which must lie inside `*owner`.
+    SharedBytes(std::shared_ptr<const std::string> owner, std::string_view bytes);
+
+    static SharedBytes Copy(std::string_view bytes);
+    static SharedBytes Zeros(std::size_t count);
+    // Shares `owner` when the bytes are most of it, so that a small block never pins a
+    // large message in memory; copies them otherwise.
+    static SharedBytes ShareOrCopy(const std::shared_ptr<const std::string>& owner,
+                                   std::string_view bytes);
+
+    std::string_view View() const { return view_; }
+    std::size_t Size() const { return view_.size(); }
+    bool Empty() const { return view_.empty(); }
+
+private:
+    std::shared_ptr<const std::string> owner_;
+    std::string_view view_;
+};
