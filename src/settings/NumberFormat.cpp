@@ -5,10 +5,12 @@
 #include <cstring>
 #include <limits>
 
-// The original C library converted at most 17 significant digits and wrote zeros for any
-// digit beyond them ("%.20f" of 0.1 is "0.10000000000000001000"); exponents have at least
-// three digits. Everything here goes through std::to_chars/from_chars, which ignore the
-// process locale, so the decimal point is "." whatever the user's settings are.
+// Number text as the original platform's C library wrote it. That library converted a
+// double to 17 significant decimal digits, then rounded this digit string to what the
+// conversion shows, a 5 rounding up: "%.0f" of 2.5 is "3", "%.2f" of 0.125 is "0.13", and
+// digits past the 17th are zeros ("%.20f" of 0.1 is "0.10000000000000001000").
+// Exponents have at least three digits. The 17 digits come from std::to_chars, which
+// ignores the process locale, so the decimal point is "." whatever the user's settings.
 // Infinities and NaNs are written "inf" and "nan".
 
 namespace {
@@ -44,99 +46,106 @@ void AppendExponent(std::string& out, int exponent) {
     out += digits;
 }
 
-// Appends to_chars output, widening a two-digit exponent ("e+06") to three ("e+006").
-void AppendWidened(std::string& out, const char* begin, const char* end) {
-    const char* e = static_cast<const char*>(std::memchr(begin, 'e', end - begin));
-    if (e == nullptr || end - (e + 2) >= 3) {
-        out.append(begin, end);
-        return;
-    }
-    out.append(begin, e + 2);
-    out += '0';
-    out.append(e + 2, end);
-}
-
-// The 17 significant digits of a non-negative finite value and the decimal exponent of
-// the first one.
-struct LibraryDigits {
-    char digits[kLibraryDigits];
-    int exponent = 0;
+// The value is 0.d1d2d3... times 10 to the power `point`.
+struct DecimalDigits {
+    std::string digits;
+    int point = 0;
 };
 
-LibraryDigits SignificantDigits(double magnitude) {
+// The library's 17 significant digits of a finite non-negative value, before rounding to
+// the conversion; zero is "0000..." with its point after the first digit.
+DecimalDigits LibraryDigits(double magnitude) {
     char buffer[40];
     const char* end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
                                     std::chars_format::scientific, kLibraryDigits - 1)
                           .ptr;
-    LibraryDigits result;
-    result.digits[0] = buffer[0];
-    std::memcpy(result.digits + 1, buffer + 2, kLibraryDigits - 1);
+    DecimalDigits result;
+    result.digits.reserve(kLibraryDigits + 1);
+    result.digits += buffer[0];
+    result.digits.append(buffer + 2, kLibraryDigits - 1);
     const char* exponentSign = buffer + kLibraryDigits + 2;
     int exponent = 0;
     std::from_chars(exponentSign + 1, end, exponent);
-    result.exponent = *exponentSign == '-' ? -exponent : exponent;
+    result.point = (*exponentSign == '-' ? -exponent : exponent) + 1;
     return result;
 }
 
-char DigitAt(const LibraryDigits& digits, int index) {
-    return index >= 0 && index < kLibraryDigits ? digits.digits[index] : '0';
-}
-
-void AppendFixed(std::string& out, double magnitude, int precision) {
-    const LibraryDigits digits = SignificantDigits(magnitude);
-    if (digits.exponent + 1 + precision <= kLibraryDigits) {
-        // At most 17 digits before the point here, but tiny values may ask for many after it.
-        const std::size_t start = out.size();
-        out.resize(start + kLibraryDigits + 2 + static_cast<std::size_t>(precision));
-        const auto result = std::to_chars(out.data() + start, out.data() + out.size(), magnitude,
-                                          std::chars_format::fixed, precision);
-        out.resize(static_cast<std::size_t>(result.ptr - out.data()));
-        return;
+// The first `count` digits, zeros past the 17th, rounded up when the next digit is 5 or
+// more; a carry out of the first digit adds a leading "1" and moves the point. A negative
+// count shows no digit and rounds nothing.
+DecimalDigits RoundTo(const DecimalDigits& exact, int count) {
+    DecimalDigits rounded;
+    rounded.point = exact.point;
+    if (count < 0) {
+        return rounded;
     }
-    if (digits.exponent < 0) {
-        out += '0';
-    }
-    for (int index = 0; index <= digits.exponent; ++index) {
-        out += DigitAt(digits, index);
-    }
-    if (precision > 0) {
-        out += '.';
-        for (int place = 1; place <= precision; ++place) {
-            out += DigitAt(digits, digits.exponent + place);
+    const std::size_t shown = static_cast<std::size_t>(count);
+    rounded.digits = exact.digits.substr(0, shown);
+    rounded.digits.resize(shown, '0');
+    if (shown < exact.digits.size() && exact.digits[shown] >= '5') {
+        std::size_t i = shown;
+        while (i > 0 && rounded.digits[i - 1] == '9') {
+            rounded.digits[--i] = '0';
+        }
+        if (i > 0) {
+            ++rounded.digits[i - 1];
+        } else {
+            rounded.digits.insert(rounded.digits.begin(), '1');
+            ++rounded.point;
         }
     }
+    return rounded;
 }
 
-void AppendScientific(std::string& out, double magnitude, int precision) {
-    if (precision < kLibraryDigits) {
-        char buffer[40];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                          std::chars_format::scientific, precision);
-        AppendWidened(out, buffer, result.ptr);
-        return;
-    }
-    const LibraryDigits digits = SignificantDigits(magnitude);
-    out += digits.digits[0];
-    out += '.';
-    for (int index = 1; index <= precision; ++index) {
-        out += DigitAt(digits, index);
-    }
-    AppendExponent(out, digits.exponent);
+// The digit for 10 to the power `power`.
+char DigitAt(const DecimalDigits& number, int power) {
+    const int index = number.point - 1 - power;
+    return index >= 0 && index < static_cast<int>(number.digits.size()) ? number.digits[index]
+                                                                        : '0';
 }
 
-int ScientificExponent(double magnitude, int precision) {
-    if (precision >= kLibraryDigits) {
-        return SignificantDigits(magnitude).exponent;
+void LayOutFixed(std::string& out, const DecimalDigits& number, int precision, bool point) {
+    if (number.point <= 0) {
+        out += '0';
     }
-    std::string text;
-    AppendScientific(text, magnitude, precision);
-    const std::size_t e = text.find('e');
-    int exponent = 0;
-    std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);
-    return text[e + 1] == '-' ? -exponent : exponent;
+    for (int power = number.point - 1; power >= 0; --power) {
+        out += DigitAt(number, power);
+    }
+    if (precision > 0 || point) {
+        out += '.';
+    }
+    for (int place = 1; place <= precision; ++place) {
+        out += DigitAt(number, -place);
+    }
 }
 
-void StripFractionZeros(std::string& text, std::size_t from) {
+void LayOutScientific(std::string& out, const DecimalDigits& number, int precision, bool point) {
+    out += number.digits[0];
+    if (precision > 0 || point) {
+        out += '.';
+    }
+    out.append(number.digits, 1, static_cast<std::size_t>(precision));
+    AppendExponent(out, number.point - 1);
+}
+
+DecimalDigits RoundToSignificant(const DecimalDigits& exact, int count) {
+    DecimalDigits rounded = RoundTo(exact, count);
+    rounded.digits.resize(static_cast<std::size_t>(count)); // a carry leaves "100...0"
+    return rounded;
+}
+
+void AppendFixed(std::string& out, double magnitude, int precision, bool point) {
+    const DecimalDigits exact = LibraryDigits(magnitude);
+    LayOutFixed(out, RoundTo(exact, exact.point + precision), precision, point);
+}
+
+void AppendScientific(std::string& out, double magnitude, int precision, bool point) {
+    LayOutScientific(out, RoundToSignificant(LibraryDigits(magnitude), precision + 1), precision,
+                     point);
+}
+
+// Removes the zeros at the end of the fraction, and the point when nothing is left after it.
+void CropZeros(std::string& text, std::size_t from) {
     const std::size_t point = text.find('.', from);
     if (point == std::string::npos) {
         return;
@@ -155,64 +164,52 @@ void StripFractionZeros(std::string& text, std::size_t from) {
     text.erase(keep, end - keep);
 }
 
-// "%g" by the C rule: style e when the exponent X is below -4 or not below the precision P,
-// else style f with P - 1 - X decimals; trailing zeros go unless "#" keeps them.
+// "%g": style e when the exponent X of the value rounded to P digits is below -4 or not
+// below P, else style f with P - 1 - X decimals; trailing zeros go unless "#" keeps them.
 void AppendGeneral(std::string& out, double magnitude, int precision, bool alternate) {
-    if (precision == 0) {
-        precision = 1;
-    }
-    if (!alternate && precision <= kLibraryDigits) {
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                          std::chars_format::general, precision);
-        AppendWidened(out, buffer, result.ptr);
-        return;
-    }
+    const int significant = precision == 0 ? 1 : precision;
+    const DecimalDigits rounded = RoundToSignificant(LibraryDigits(magnitude), significant);
+    const int exponent = rounded.point - 1;
     const std::size_t start = out.size();
-    const int exponent = ScientificExponent(magnitude, precision - 1);
-    if (precision > exponent && exponent >= -4) {
-        AppendFixed(out, magnitude, precision - 1 - exponent);
+    if (exponent < -4 || exponent >= significant) {
+        LayOutScientific(out, rounded, significant - 1, alternate);
     } else {
-        AppendScientific(out, magnitude, precision - 1);
+        LayOutFixed(out, rounded, significant - 1 - exponent, alternate);
     }
     if (!alternate) {
-        StripFractionZeros(out, start);
+        CropZeros(out, start);
     }
 }
 
-std::string ConvertMagnitude(const ConversionSpec& spec, double magnitude) {
-    std::string body;
+void AppendMagnitude(std::string& out, const ConversionSpec& spec, double magnitude) {
+    const std::size_t start = out.size();
     if (std::isnan(magnitude)) {
-        body = "nan";
+        out += "nan";
     } else if (std::isinf(magnitude)) {
-        body = "inf";
+        out += "inf";
     } else {
         const int precision = spec.precision < 0 ? 6 : spec.precision;
         const char style = static_cast<char>(spec.conversion | 0x20);
         if (style == 'f') {
-            AppendFixed(body, magnitude, precision);
+            AppendFixed(out, magnitude, precision, spec.alternate);
         } else if (style == 'e') {
-            AppendScientific(body, magnitude, precision);
+            AppendScientific(out, magnitude, precision, spec.alternate);
         } else {
-            AppendGeneral(body, magnitude, precision, spec.alternate);
-        }
-        if (spec.alternate && body.find('.') == std::string::npos) {
-            const std::size_t e = body.find('e');
-            body.insert(e == std::string::npos ? body.size() : e, 1, '.');
+            AppendGeneral(out, magnitude, precision, spec.alternate);
         }
     }
     if (spec.conversion >= 'A' && spec.conversion <= 'Z') {
-        for (char& c : body) {
-            if (c >= 'a' && c <= 'z') {
-                c = static_cast<char>(c - 'a' + 'A');
+        for (std::size_t i = start; i < out.size(); ++i) {
+            if (out[i] >= 'a' && out[i] <= 'z') {
+                out[i] = static_cast<char>(out[i] - 'a' + 'A');
             }
         }
     }
-    return body;
 }
 
 void AppendConversion(std::string& out, const ConversionSpec& spec, double value) {
-    const std::string body = ConvertMagnitude(spec, std::fabs(value));
+    std::string body;
+    AppendMagnitude(body, spec, std::fabs(value));
     std::string sign;
     if (std::signbit(value)) {
         sign = "-";
@@ -351,21 +348,15 @@ std::string CrtFormat(const char* format, double value) {
 }
 
 void AppendCrtGeneral(std::string& out, double value, int precision) {
-    if (precision < 0) {
-        precision = 6;
+    if (std::signbit(value)) {
+        out += '-';
     }
-    if (precision <= kLibraryDigits) {
-        char buffer[64];
-        const auto result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                          precision == 0 ? 1 : precision);
-        AppendWidened(out, buffer, result.ptr);
+    const double magnitude = std::fabs(value);
+    if (!std::isfinite(magnitude)) {
+        out += std::isnan(magnitude) ? "nan" : "inf";
         return;
     }
-    ConversionSpec spec;
-    spec.conversion = 'g';
-    spec.precision = precision;
-    AppendConversion(out, spec, value);
+    AppendGeneral(out, magnitude, precision < 0 ? 6 : precision, false);
 }
 
 std::size_t ParseLeadingDouble(const char* text, std::size_t length, double& value) {

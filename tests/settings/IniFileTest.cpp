@@ -1,0 +1,166 @@
+#include "settings/IniFile.h"
+
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::perms PermissionsOf(const std::string& path) {
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+std::vector<std::string> FolderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(IniFile, MissingFileReadsAsEmpty) {
+    ScratchFolder folder;
+    const IniFile ini(folder.File("none.ini"));
+    EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
+    EXPECT_TRUE(ini.ReadSection("A").empty());
+    EXPECT_TRUE(ini.SectionNames().empty());
+    EXPECT_FALSE(ini.HasSection("A"));
+}
+
+TEST(IniFile, WriteCreatesTheFileWithLfLines) {
+    ScratchFolder folder;
+    IniFile ini(folder.File("new.ini"));
+    ASSERT_TRUE(ini.Write("Settings", "ActiveCh", "1"));
+    ASSERT_TRUE(ini.Write("Settings", "ActiveSeg", "3 4"));
+    EXPECT_EQ(ScratchFolder::Read(ini.Path()), "[Settings]\nActiveCh=1\nActiveSeg=3 4\n");
+    EXPECT_EQ(ini.Read("SETTINGS", "activeseg"), "3 4");
+}
+
+TEST(IniFile, UntouchedBytesOfAForeignFileSurviveWrites) {
+    ScratchFolder folder;
+    const std::string original = "; written by the host\r\n[Instrument]\r\nFamily= QW2182 \r\n"
+                                 "\tstray text\r\n\r\n[SegmTbl]\r\nSegm1-0=a.wav\r\n";
+    const std::string path = folder.Write("TempGlyp.cad", original);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.Write("SegmTbl", "Segm1-0", "b.wav"));
+    ASSERT_TRUE(ini.Write("Modif", "Segm1-0", "1"));
+    EXPECT_EQ(ScratchFolder::Read(path),
+              "; written by the host\r\n[Instrument]\r\nFamily= QW2182 \r\n"
+              "\tstray text\r\n\r\n[SegmTbl]\r\nSegm1-0=b.wav\r\n[Modif]\r\nSegm1-0=1\r\n");
+    ASSERT_TRUE(ini.Write("Modif", "Segm1-0", std::nullopt));
+    ASSERT_TRUE(ini.DeleteSection("Modif"));
+    ASSERT_TRUE(ini.Write("SegmTbl", "Segm1-0", "a.wav"));
+    EXPECT_EQ(ScratchFolder::Read(path), original);
+}
+
+TEST(IniFile, EveryReadSeesAnInPlaceChangeOfTheSameSize) {
+    ScratchFolder folder;
+    const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
+    const IniFile ini(path);
+    for (char digit = '2'; digit <= '9'; ++digit) {
+        std::FILE* file = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        std::fseek(file, 6, SEEK_SET);
+        std::fputc(digit, file);
+        std::fclose(file);
+        EXPECT_EQ(ini.Read("A", "k"), std::string(1, digit));
+    }
+}
+
+TEST(IniFile, WriteKeepsPermissionBitsAndLeavesNoTemporaryFile) {
+    ScratchFolder folder;
+    const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.Write("A", "k", "2"));
+    EXPECT_EQ(PermissionsOf(path),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FolderListing(folder.Path()), (std::vector<std::string>{"ctx.ini", "ctx.ini.lock"}));
+}
+
+TEST(IniFile, OwnerOnlyFilesAreCreatedPrivate) {
+    ScratchFolder folder;
+    IniFile ini(folder.File("private.ini"));
+    ini.SetOwnerOnly(true);
+    ASSERT_TRUE(ini.Write("A", "k", "v"));
+    EXPECT_EQ(PermissionsOf(ini.Path()), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(IniFile, WriteIntoAMissingFolderFailsAndSaysWhy) {
+    ScratchFolder folder;
+    IniFile ini(folder.File("no/such/folder/ctx.ini"));
+    EXPECT_FALSE(ini.Write("A", "k", "v"));
+    EXPECT_NE(ini.LastError().find("No such file or directory"), std::string::npos)
+        << ini.LastError();
+    EXPECT_TRUE(ini.Write("A", "k", std::nullopt)) << "deleting from a missing file is done";
+}
+
+TEST(IniFile, WriteInAReadOnlyFolderLeavesTheFileIntact) {
+    ScratchFolder folder;
+    const std::string original = "[A]\nk=1\n";
+    const std::string path = folder.Write("ctx.ini", original);
+    IniFile ini(path);
+    {
+        const UnwritableFolder guard(folder.Path());
+        if (!guard.Effective()) {
+            GTEST_SKIP() << "this process can write into any folder";
+        }
+        EXPECT_FALSE(ini.Write("A", "k", "2"));
+        EXPECT_FALSE(ini.Write("A", "new", "2"));
+        EXPECT_FALSE(ini.LastError().empty());
+        EXPECT_EQ(ini.Read("A", "k"), "1");
+        EXPECT_TRUE(ini.Write("A", "k", "1")) << "an unchanged value needs no write";
+    }
+    EXPECT_EQ(ScratchFolder::Read(path), original);
+    EXPECT_EQ(FolderListing(folder.Path()), std::vector<std::string>{"ctx.ini"});
+}
+
+TEST(IniFile, ReadOnlyFileIsNotReplaced) {
+    ScratchFolder folder;
+    const std::string path = folder.Write("family.fam", "[Axis]\nHRange=1024 16 65536\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    IniFile ini(path);
+    EXPECT_FALSE(ini.Write("Axis", "HRange", "1"));
+    EXPECT_NE(ini.LastError().find("read-only"), std::string::npos) << ini.LastError();
+    EXPECT_EQ(ini.Read("Axis", "HRange"), "1024 16 65536");
+}
+
+TEST(IniFile, FolderInPlaceOfTheFileIsNotOverwritten) {
+    ScratchFolder folder;
+    fs::create_directory(folder.File("ctx.ini"));
+    IniFile ini(folder.File("ctx.ini"));
+    EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
+    EXPECT_FALSE(ini.Write("A", "k", "v"));
+    EXPECT_TRUE(fs::is_directory(folder.File("ctx.ini")));
+}
+
+TEST(IniFile, BinaryFileAndHugeLineGiveDefinedResults) {
+    ScratchFolder folder;
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage += static_cast<char>((i * 7919) % 256);
+    }
+    const std::string path =
+        folder.Write("bin.ini", garbage + "\n[A]\nk=" + std::string(100000, 'z') + "\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.Read("A", "k"), std::string(100000, 'z'));
+    ASSERT_TRUE(ini.Write("A", "k", "short"));
+    EXPECT_EQ(ScratchFolder::Read(path), garbage + "\n[A]\nk=short\n");
+}
+
+TEST(IniFile, InvalidNamesAreRefusedWithoutTouchingTheFile) {
+    ScratchFolder folder;
+    const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
+    IniFile ini(path);
+    EXPECT_FALSE(ini.Write("A", "k", "line\nbreak"));
+    EXPECT_FALSE(ini.LastError().empty());
+    EXPECT_FALSE(ini.WriteSection("A", {{"ok", "1"}, {"bad=key", "2"}}));
+    EXPECT_EQ(ScratchFolder::Read(path), "[A]\nk=1\n");
+}

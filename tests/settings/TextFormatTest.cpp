@@ -1,0 +1,147 @@
+#include "settings/TextFormat.h"
+#include "settings/AxisMap.h"
+#include "settings/CrtRandom.h"
+#include "settings/FileHelpers.h"
+
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+
+TEST(FormatCompact, WholeNumbersGetThousandsSuffixesOthersNineDecimalsTrimmed) {
+    EXPECT_EQ(FormatCompact(3.0), "3");
+    EXPECT_EQ(FormatCompact(-3.0), "-3");
+    EXPECT_EQ(FormatCompact(-3000.0), "-3e3");
+    EXPECT_EQ(FormatCompact(1.5), "1.5");
+    EXPECT_EQ(FormatCompact(0.25), "0.25");
+    EXPECT_EQ(FormatCompact(5000.0), "5e3");
+    EXPECT_EQ(FormatCompact(2000000.0), "2e6");
+    EXPECT_EQ(FormatCompact(1500000.0), "1500e3");
+    EXPECT_EQ(FormatCompact(1000000000.0), "1000e6");
+    EXPECT_EQ(FormatCompact(0.0), "0");
+    EXPECT_EQ(FormatCompact(1e-12), "0") << "closer than 1e-9 to a whole number";
+    EXPECT_EQ(FormatCompact(2.0000000001), "2");
+    EXPECT_EQ(FormatCompact(1e-6), "0.000001");
+    EXPECT_EQ(FormatCompact(1e19), "10000000000000e6");
+}
+
+TEST(TrimZeros, RemovesTrailingZerosOnlyAfterAPoint) {
+    std::string text = "12.500000";
+    TrimZeros(text);
+    EXPECT_EQ(text, "12.5");
+    text = "3.000";
+    TrimZeros(text);
+    EXPECT_EQ(text, "3");
+    text = "1500";
+    TrimZeros(text);
+    EXPECT_EQ(text, "1500");
+}
+
+TEST(StripExponentZeros, ShortensThreeDigitExponents) {
+    std::string text = "1e+003";
+    StripExponentZeros(text);
+    EXPECT_EQ(text, "1e3");
+    text = "2e-006";
+    StripExponentZeros(text);
+    EXPECT_EQ(text, "2e-6");
+    text = "1.5e+100";
+    StripExponentZeros(text);
+    EXPECT_EQ(text, "1.5e+100");
+    text = "-4e-010";
+    StripExponentZeros(text);
+    EXPECT_EQ(text, "-4e-010") << "only \"-00\" is shortened";
+}
+
+TEST(ShortenPath, KeepsTheFirstFolderAndTheName) {
+    EXPECT_EQ(ShortenPath("name.wav"), "name.wav");
+    EXPECT_EQ(ShortenPath("C:\\name.wav"), "C:\\...\\name.wav");
+    EXPECT_EQ(ShortenPath("C:\\a\\b\\name.wav"), "C:\\...\\name.wav");
+    EXPECT_EQ(ShortenPath("/home/u/$usr/Segm1-0.wav"), "/.../Segm1-0.wav");
+    EXPECT_EQ(ShortenPath("work\\sub/name.wav"), "work\\.../name.wav");
+}
+
+TEST(CaseHelpers, CompareAsciiLettersWithoutCase) {
+    EXPECT_TRUE(EqualsNoCase("G4270b", "g4270B"));
+    EXPECT_FALSE(EqualsNoCase("G4270", "G4270b"));
+    EXPECT_TRUE(StartsWithNoCase("g4270-2", "G4270"));
+    EXPECT_FALSE(StartsWithNoCase("G42", "G4270"));
+    EXPECT_EQ(ToUpperAscii("fms /pls\xe9"), "FMS /PLS\xe9");
+}
+
+TEST(CrtRandom, GivesTheLibrarySequenceFromSeedOne) {
+    CrtRandom random;
+    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
+    for (int value : expected) {
+        EXPECT_EQ(random.Next(), value);
+    }
+    for (int i = 0; i < 100000; ++i) {
+        const int value = random.Next();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, CrtRandom::kMax);
+    }
+    EXPECT_EQ(&CrtRandom::Process(), &CrtRandom::Process());
+}
+
+TEST(AxisMap, MapsThroughTwoPointsAndTruncatesTowardZero) {
+    const AxisMap map = AxisMap::FromPoints(0.0, 10.0, 100.0, 0.0);
+    EXPECT_DOUBLE_EQ(map.slope, -10.0);
+    EXPECT_DOUBLE_EQ(map.intercept, 100.0);
+    EXPECT_EQ(map.Apply(2.55), 74);
+    EXPECT_EQ(map.Apply(10.05), 0) << "-0.5 truncates to 0";
+    EXPECT_EQ(map.Apply(10.15), -1);
+}
+
+TEST(AxisMap, DegenerateAndFarOffPointsStayDefined) {
+    const AxisMap flat = AxisMap::FromPoints(5.0, 5.0, 0.0, 1.0);
+    EXPECT_EQ(flat.slope, 1e20);
+    EXPECT_EQ(flat.Apply(6.0), INT_MAX);
+    EXPECT_EQ(flat.Apply(4.0), INT_MIN);
+    EXPECT_EQ(flat.Apply(5.0), 0);
+    EXPECT_EQ(AxisMap{}.Apply(NAN), 0);
+}
+
+TEST(FileHelpers, ExistenceRecordsAndCopies) {
+    ScratchFolder folder;
+    const std::string wave = folder.Write("a.wav", std::string(2049, '\x01'));
+    EXPECT_TRUE(FileExists(wave));
+    EXPECT_TRUE(FileExists(folder.Path()));
+    EXPECT_FALSE(FileExists(folder.File("none")));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_EQ(RecordCount(wave, 2), 1024);
+    EXPECT_EQ(RecordCount(wave, 8), 256);
+    EXPECT_EQ(RecordCount(wave, 0), 0);
+    EXPECT_EQ(RecordCount(folder.File("none"), 2), 0);
+
+    const std::string copy = folder.File("b.wav");
+    folder.Write("b.wav", "old");
+    EXPECT_TRUE(CopyFileOver(wave, copy));
+    EXPECT_EQ(ScratchFolder::Read(copy), ScratchFolder::Read(wave));
+    EXPECT_FALSE(CopyFileOver(folder.File("none"), copy));
+    EXPECT_FALSE(CopyFileOver(wave, wave));
+    EXPECT_TRUE(DeleteFileIfExists(copy));
+    EXPECT_FALSE(FileExists(copy));
+    EXPECT_TRUE(DeleteFileIfExists(copy));
+}
+
+TEST(FileHelpers, ReverseBytesTurnsBigEndianFieldsAroundAtMostSixtyFourBytes) {
+    const unsigned char source[4] = {0x12, 0x34, 0x56, 0x78};
+    unsigned char destination[4] = {};
+    ReverseBytes(source, destination, 4);
+    EXPECT_EQ(destination[0], 0x78);
+    EXPECT_EQ(destination[3], 0x12);
+    unsigned char inPlace[3] = {1, 2, 3};
+    ReverseBytes(inPlace, inPlace, 3);
+    EXPECT_EQ(inPlace[0], 3);
+    EXPECT_EQ(inPlace[2], 1);
+    unsigned char big[80];
+    unsigned char out[80] = {};
+    for (int i = 0; i < 80; ++i) {
+        big[i] = static_cast<unsigned char>(i);
+    }
+    ReverseBytes(big, out, 80);
+    EXPECT_EQ(out[0], 63);
+    EXPECT_EQ(out[63], 0);
+    EXPECT_EQ(out[64], 0) << "nothing past 64 bytes is written";
+}
