@@ -1,0 +1,237 @@
+#include "ExpressionTestSupport.h"
+
+#include "core/StringTable.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// What a caller of `Evaluate` sees over a range: the values it got and where it stopped.
+struct PointByPoint {
+    std::vector<double> values;
+    int errorId = 0;
+    long long errorPoint = 0;
+};
+
+class ExpressionRangeTest : public ExpressionFolder {
+protected:
+    void SetUp() override {
+        WriteSamples("w.wav", {0, 100, -1, 32767, -32768, 5, 6, 7, 8, 9, 10, -11}, 2);
+        WriteSamples("w.wvf", {0, 1000000000, -1, 2147483647, -2147483647 - 1, 5, 6}, 4);
+        std::filesystem::create_directories(folder_ / "dir.wav");
+    }
+
+    PointByPoint EvaluateEachPoint(const std::string& formula, long long from, long long to,
+                                   int period, bool fm) {
+        Expression expression(fm, Folder(), ui_);
+        expression.SetAmplitude(amplitude_);
+        PointByPoint result;
+        for (long long point = from; point <= to; ++point) {
+            std::string text = formula;
+            const double value = expression.Evaluate(text, static_cast<double>(point), period);
+            if (text.compare(0, 3, "Err") == 0) {
+                result.errorId = ui_.messages.back().id;
+                result.errorPoint = point;
+                break;
+            }
+            result.values.push_back(value);
+        }
+        return result;
+    }
+
+    // Evaluates the formula both ways and compares bits, error and messages.
+    void ExpectSameAsEachPoint(const std::string& formula, long long from, long long to,
+                               int period = 97, bool fm = false) {
+        SCOPED_TRACE("formula \"" + formula + "\" over " + std::to_string(from) + ".." +
+                     std::to_string(to) + (fm ? " (FM)" : ""));
+        ui_.Clear();
+        const PointByPoint expected = EvaluateEachPoint(formula, from, to, period, fm);
+        const std::vector<int> expectedMessages = ui_.MessageIds();
+        ui_.Clear();
+
+        Expression expression(fm, Folder(), ui_);
+        expression.SetAmplitude(amplitude_);
+        std::string text = formula;
+        const ExpressionRange range = expression.EvaluateRange(text, from, to, period);
+        EXPECT_EQ(range.errorId, expected.errorId);
+        EXPECT_EQ(range.errorPoint, expected.errorPoint);
+        EXPECT_EQ(ui_.MessageIds(), expectedMessages);
+        EXPECT_EQ(text, expected.errorId != 0 ? std::string("Error") : formula);
+        ASSERT_EQ(range.values.size(), expected.values.size());
+        for (std::size_t i = 0; i < range.values.size(); ++i) {
+            if (std::memcmp(&range.values[i], &expected.values[i], sizeof(double)) != 0) {
+                ADD_FAILURE() << "point " << from + static_cast<long long>(i) << ": "
+                              << range.values[i] << " instead of " << expected.values[i];
+                return;
+            }
+        }
+    }
+
+    int amplitude_ = 1000;
+};
+
+// Every operator, function, named value and quirk of the language, valid and invalid.
+const char* const kCorpus[] = {
+    "amp*sin(1.5*omg*(p+500))",
+    "amp*sin(omg*p)+amp/2*sin(3*omg*p)",
+    "(p%100)<50",
+    "abs(p%40-20)*50-500",
+    "p",
+    "-p",
+    "--p*2",
+    "-p^2",
+    "2^-p",
+    "p^0.5",
+    "(p-50)^0.5",
+    "2^3^2+p",
+    "p^p^0.1",
+    "8/2/2*p",
+    "p/(p-50)",
+    "1/(p-50)",
+    "1/(p-50)+x",
+    "1/p+x",
+    "p+1x",
+    "p-1-2-3",
+    "p*3/7",
+    "p%7",
+    "p%-7",
+    "-p%7",
+    "(p-50)%7.9",
+    "p%(p-60)",
+    "p%0.5",
+    "1e17+p%3",
+    "p*4.3e7%(p*0.37-3)",
+    "(p-50)*1e8%(p%7-3)",
+    "p*1e300*1e10%3",
+    "p<50",
+    "p>50",
+    "p=50",
+    "1<2<p",
+    "p>30>0",
+    "p<30|p>70",
+    "p<30|p>70|p=50",
+    "p>30&p<70",
+    "p>30&p<70&0",
+    "(p>30)&(p<70)|(p=5)",
+    "sin(p)",
+    "cos(p*f)",
+    "tan(p)",
+    "cotan(p)",
+    "cotan(p-50)",
+    "ln(p)",
+    "ln(p+1)",
+    "log(p-10)",
+    "abs(p-50)",
+    "SIN(P)+Cos(p)",
+    "pi*e*p",
+    "amp*per*f*omg",
+    "p*omg/f",
+    "(p)",
+    "(p))",
+    "((p+1)*(p-1))",
+    "2)",
+    "2p",
+    "psin(p)",
+    "()",
+    "())",
+    "p*)",
+    "sin()",
+    "sin(p",
+    "+p",
+    "*p)",
+    "p*",
+    "p*#",
+    "",
+    "#",
+    "ctn(p)",
+    "x",
+    "p1",
+    "p +1",
+    "1e999*p",
+    "1e-999+p",
+    "(-8)^(p/3)",
+    "10^p",
+    "p*10^306",
+    "exp(p)",
+    "w.wav",
+    "w.wav*p",
+    "w.wav+w.wav/2",
+    "-w.wav",
+    "w.wvf",
+    "w.wvf-p)",
+    "dir.wav+p",
+    "none.wav+p",
+    "p+none.wav",
+    "sin(p)+none.txt",
+    "0*ln(p-20)+none.txt",
+    "1/0*x",
+    "1/0+x",
+    "p*(1/0)",
+    "0*(1/0)",
+    "(p<50)*1/0",
+    "ln(0)x",
+};
+
+TEST_F(ExpressionRangeTest, CorpusGivesTheSameBitsAndErrorsAsEachPoint) {
+    ASSERT_GE(std::size(kCorpus), 60u);
+    for (const char* formula : kCorpus) {
+        ExpectSameAsEachPoint(formula, -3, 100);
+        ExpectSameAsEachPoint(formula, 40, 60, 1000, true);
+    }
+}
+
+TEST_F(ExpressionRangeTest, NamedValuesFollowAmplitudeAndPeriod) {
+    amplitude_ = -32768;
+    for (int period : {1, 3, 1000, 65536, -7, 0}) {
+        ExpectSameAsEachPoint("amp*sin(omg*p)+f+per", 0, 20, period);
+    }
+}
+
+TEST_F(ExpressionRangeTest, LargeRangesOnTwoCoresMatchEachPoint) {
+    ExpectSameAsEachPoint("amp*sin(1.5*omg*(p+500))-(p%1000<300)", 0, 200000, 200001);
+}
+
+TEST_F(ExpressionRangeTest, LargeRangesStopAtTheFirstFailingPoint) {
+    ExpectSameAsEachPoint("1/((p-150000)*(p-190000))", 0, 200000);
+    ExpectSameAsEachPoint("1/((p-190000)*(p-40000))", 0, 200000);
+    ExpectSameAsEachPoint("ln(p-1)", 0, 200000);
+    ExpectSameAsEachPoint("p*(1/(p-199999))", 0, 200000);
+}
+
+TEST_F(ExpressionRangeTest, FileOperandsShorterThanTheRangeGiveZeroBeyondTheirEnd) {
+    ExpectSameAsEachPoint("w.wav+p", 0, 40);
+    ExpectSameAsEachPoint("w.wvf*2", 0, 40, 97, true);
+}
+
+TEST_F(ExpressionRangeTest, LongFormulasMatchEachPoint) {
+    std::string text = "p";
+    for (int i = 0; text.size() < 10000; ++i) {
+        text += i % 3 == 0 ? "+sin(p*" + std::to_string(i) + ")" : "-p/" + std::to_string(i + 1);
+    }
+    ExpectSameAsEachPoint(text, 0, 50);
+}
+
+TEST_F(ExpressionRangeTest, DeepNestingIsRefusedOnceForTheRange) {
+    const std::string text = std::string(100000, '(') + "p" + std::string(100000, ')');
+    Expression expression(false, Folder(), ui_);
+    std::string buffer = text;
+    const ExpressionRange range = expression.EvaluateRange(buffer, 0, 1000, 1000);
+    EXPECT_EQ(range.errorId, MsgUnbalanced);
+    EXPECT_EQ(range.errorPoint, 0);
+    EXPECT_TRUE(range.values.empty());
+    EXPECT_EQ(ui_.MessageIds(), std::vector<int>{MsgUnbalanced});
+    EXPECT_EQ(buffer, "Error");
+}
+
+TEST_F(ExpressionRangeTest, AnEmptyRangeReadsNothing) {
+    Expression expression(false, Folder(), ui_);
+    std::string text = "x";
+    const ExpressionRange range = expression.EvaluateRange(text, 5, 4, 1000);
+    EXPECT_TRUE(range.values.empty());
+    EXPECT_EQ(range.errorId, 0);
+    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_EQ(text, "x");
+}
+
+} // namespace
