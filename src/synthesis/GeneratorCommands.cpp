@@ -4,6 +4,7 @@
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
 #include "settings/TextFormat.h"
+#include "synthesis/EquationDialog.h"
 #include "synthesis/ExponentDialog.h"
 #include "synthesis/GaussianDialog.h"
 #include "synthesis/PulseDialog.h"
@@ -85,6 +86,9 @@ std::unique_ptr<WaveParamDialog> GeneratorCommands::CreateParamForm(WaveDoc& doc
 }
 
 std::unique_ptr<WaveGeneratorForm> GeneratorCommands::CreateForm(WaveDoc& document, int commandId) {
+    if (commandId == kEquationCommand) {
+        return std::make_unique<EquationDialog>(document);
+    }
     return CreateParamForm(document, commandId);
 }
 

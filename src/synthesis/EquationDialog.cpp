@@ -1,0 +1,456 @@
+#include "synthesis/EquationDialog.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/DocumentView.h"
+#include "document/WaveDoc.h"
+#include "settings/AppServices.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+#include "synthesis/Expression.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+constexpr int kFieldText = 256;
+constexpr std::size_t kFieldReadLength = 229;
+constexpr std::size_t kEquationReadLength = 259;
+constexpr const char* kKeys[EquationDialog::kFieldCount] = {"Prv_bgn", "Prv_end", "Fmin", "Fmax",
+                                                            "Cycl"};
+constexpr const char* kBrowseFolder = "KR4810";
+
+double LeadingNumber(const std::string& text) {
+    double value = 0.0;
+    ParseLeadingDouble(text.c_str(), text.size(), value);
+    return value;
+}
+
+// The formula's own values: 16-bit codes keep the low 16 bits of the truncated value, FM
+// codes the truncated value, values in Hz the value itself.
+void StoreRaw(std::int16_t& out, double v) {
+    out = WaveGenerator::Low16(WaveGenerator::Int32(v));
+}
+void StoreRaw(std::int32_t& out, double v) {
+    out = WaveGenerator::Int32(v);
+}
+void StoreRaw(double& out, double v) {
+    out = v;
+}
+
+void StoreRawBlock(SampleBuffer& samples, long long first, const std::vector<double>& values) {
+    WaveGenerator::Fill(samples, first, static_cast<long long>(values.size()), {},
+                        [&](auto& out, long long i) { StoreRaw(out, values[i]); });
+}
+
+// The settings texts of the range: six significant digits, a "+00" of the exponent removed.
+std::string RangeText(double value) {
+    std::string text = CrtFormat("%g", value);
+    const std::size_t plus = text.find("+00");
+    if (plus != std::string::npos) {
+        text.erase(plus, 3);
+    }
+    return text;
+}
+
+// The names and functions of the formula language are matched without regard to case, so
+// only blanks are taken out; lower-casing would only change file names, whose case matters
+// on this platform.
+std::string FormulaText(const std::string& typed) {
+    std::string text = typed.substr(0, kEquationReadLength);
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    return text;
+}
+
+} // namespace
+
+EquationDialog::EquationDialog(WaveDoc& document)
+    : document_(document), fm_(document.IsFmDocument()),
+      settings_(document, "SmWav_Defpar", "SmWav_Par"),
+      snapshot_(document.Services().state.userFolder + kPathSeparator + "orgWave.tmp"),
+      stored_(document.Services().store, document.Services().state.startupFolder + "Sm.Equ") {
+    if (settings_.ParameterKeyCount() == 0) {
+        settings_.LoadParamDefaults();
+    }
+    snapshot_.Save(document_.Samples());
+}
+
+EquationDialog::~EquationDialog() = default;
+
+std::string EquationDialog::LevelGroupTitle() const {
+    return fm_ ? "Peak Deviation" : "Waveform Amplitude";
+}
+
+std::string EquationDialog::EquationLabel() const {
+    return fm_ ? "Frequency deviation (p) = " : "Amplitude(p) =";
+}
+
+void EquationDialog::Initialize() {
+    const double length = document_.Length();
+    const double low = WaveGeneratorSettings::LevelLow(document_);
+    const double high = WaveGeneratorSettings::LevelHigh(document_);
+    const std::string levelUnit = fm_ ? "Hz" : "codes";
+    const int first = WaveParamDialog::kFirstControl;
+    fields_ = {
+        {first, kKeys[0], "Start", "pts", "", false, false, 0, length - 2},
+        {first + 1, kKeys[1], "End", "pts", "", false, false, 2, length - 1},
+        {first + 2, kKeys[2], "Min", levelUnit, "", false, false, low, high - 1},
+        {first + 3, kKeys[3], "Max", levelUnit, "", false, false, low + 1, high},
+        {first + 4, kKeys[4], "Cycles", "", "", false, false, 1, 10000},
+    };
+    const AppState& state = document_.Services().state;
+    if (!fm_) {
+        codeFactor_ = state.verticalSpan / (high - low);
+    } else {
+        codeFactor_ = state.wideFmSamples ? 1.0 : 1000000000.0 / (high - low);
+    }
+    position_ = settings_.ReadPosition();
+    helpShown_ = false;
+    helpButtonText_ = "Operands";
+    SetAutoMode(true);
+    LoadFields();
+    stored_.Load();
+    equationText_ = stored_.SelectedText();
+}
+
+void EquationDialog::LoadFields() {
+    ProfileStore& store = document_.Services().store;
+    const std::string& section = settings_.ParameterSection();
+    std::string text;
+    for (const char* key : kKeys) {
+        if (!store.ReadProfileText(section, key, text, kFieldText, store.ContextFile(), true)) {
+            settings_.LoadParamDefaults();
+            break;
+        }
+    }
+    for (int i = 0; i < kFieldCount; ++i) {
+        text.clear();
+        store.ReadProfileText(section, kKeys[i], text, kFieldText, store.ContextFile(), false);
+        fields_[i].text = text;
+        values_[i] = LeadingNumber(text);
+    }
+}
+
+void EquationDialog::SetFieldText(int index, const std::string& text) {
+    if (index >= 0 && index < kFieldCount) {
+        fields_[index].text = text;
+    }
+}
+
+bool EquationDialog::SetFieldByKey(const std::string& key, const std::string& text) {
+    if (EqualsNoCase(key, "Equ")) {
+        equationText_ = text;
+        return true;
+    }
+    std::string wanted = key;
+    if (EqualsNoCase(wanted, "Wavmin")) {
+        wanted = "Fmin";
+    } else if (EqualsNoCase(wanted, "Wavmax")) {
+        wanted = "Fmax";
+    }
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (EqualsNoCase(wanted, kKeys[i])) {
+            fields_[i].text = text;
+            return true;
+        }
+    }
+    return false;
+}
+
+void EquationDialog::SetScreenPosition(int left, int top) {
+    position_ = DialogPosition{left, top};
+}
+
+bool EquationDialog::RejectField(int index, double typed) {
+    const WaveField& field = fields_[index];
+    const std::string text =
+        "Parameter " + std::to_string(index + 1) + " Value = " + CrtFormat("%g", typed) +
+        "\nParameter range:" + CrtFormat("%g", field.low) + " -> " + CrtFormat("%g", field.high);
+    document_.Services().ui.ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+    fields_[index].text = WaveGeneratorSettings::NumberText(values_[index]);
+    return false;
+}
+
+bool EquationDialog::CheckOrder() {
+    std::string text;
+    if (!(values_[0] < values_[1])) {
+        text = "min=" + CrtFormat("%g", values_[0]) + "  max=" + CrtFormat("%g", values_[1]);
+    } else if (!(values_[2] <= values_[3])) {
+        text = "min=" + CrtFormat("%g", values_[2]) + "  max=" + CrtFormat("%g", values_[3]);
+    } else {
+        return true;
+    }
+    document_.Services().ui.ShowText(text, MessageText(MsgInvalidMinMax), MessageButtons::Ok,
+                                     MessageIcon::Exclamation);
+    return false;
+}
+
+// A text that is not a number as a whole is refused like a number out of range.
+bool EquationDialog::Validate() {
+    for (int i = 0; i < kFieldCount; ++i) {
+        const std::string text = fields_[i].text.substr(0, kFieldReadLength);
+        double typed = 0.0;
+        if (!ParseWholeDouble(text, typed)) {
+            return RejectField(i, LeadingNumber(text));
+        }
+        if (!(typed >= fields_[i].low && typed <= fields_[i].high)) {
+            return RejectField(i, typed);
+        }
+        values_[i] = typed;
+    }
+    if (!CheckOrder()) {
+        return false;
+    }
+    SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));
+    return true;
+}
+
+void EquationDialog::SetViewAnchors(double left, double right) {
+    if (DocumentView* view = document_.View()) {
+        view->SetAnchors(left, right);
+    }
+}
+
+void EquationDialog::Redraw() {
+    if (DocumentView* view = document_.View()) {
+        view->UpdateAllViews();
+    }
+}
+
+// First pass: the raw values over the whole range, which also give the lowest and highest
+// value. Only the values of the first cycle are kept for the second pass.
+bool EquationDialog::RunFirstPass(const std::string& formula, long long first, long long last,
+                                  int period, const ProgressCallback& progress, std::size_t keep,
+                                  std::vector<double>& prefix, double& lowest, double& highest,
+                                  bool& failed) {
+    const AppState& state = document_.Services().state;
+    Expression expression(state.IsFm(), state.startupFolder, document_.Services().ui);
+    const double range = (values_[3] - values_[2]) * codeFactor_;
+    expression.SetAmplitude(WaveGenerator::Int32(range) / 2);
+    std::string text = formula;
+    const double share = scale_ ? 0.5 : 1.0;
+    for (long long from = first; from <= last; from += kEvaluationBlock) {
+        const long long to = std::min(last, from + kEvaluationBlock - 1);
+        const ExpressionRange block = expression.EvaluateRange(text, from, to, period);
+        for (double v : block.values) {
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        const std::size_t wanted = keep - std::min(keep, prefix.size());
+        prefix.insert(prefix.end(), block.values.begin(),
+                      block.values.begin() +
+                          static_cast<long>(std::min(wanted, block.values.size())));
+        StoreRawBlock(document_.Samples(), from, block.values);
+        if (block.errorId != 0) {
+            failed = true;
+            return true;
+        }
+        if (progress && !progress(share * static_cast<double>(to - first + 1) /
+                                  static_cast<double>(last - first + 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Second pass: the first `step` points' values repeated `cycles` times over the range,
+// mapped with the scale of the whole first pass.
+bool EquationDialog::RunSecondPass(const std::vector<double>& prefix, long long first,
+                                   long long last, double scale, double offset,
+                                   const ProgressCallback& progress) {
+    const double step = static_cast<double>(last - first) / values_[4];
+    const double start = static_cast<double>(first);
+    const long long lastKept = static_cast<long long>(prefix.size()) - 1;
+    const ProgressCallback secondHalf = [&](double done) {
+        return !progress || progress(0.5 + done / 2);
+    };
+    return WaveGenerator::Fill(
+        document_.Samples(), first, last - first + 1, secondHalf, [&](auto& out, long long i) {
+            const long long q = static_cast<long long>(std::fmod(double(i), step) + start);
+            const double v = prefix[static_cast<std::size_t>(std::min(q - first, lastKept))];
+            StoreRaw(out, v * scale + offset);
+        });
+}
+
+EquationDialog::GenerationResult EquationDialog::Generate(const ProgressCallback& progress) {
+    const long long first = static_cast<long long>(values_[0]);
+    const long long last = static_cast<long long>(values_[1]);
+    const int period = WaveGenerator::Int32(static_cast<double>(last - first + 1));
+    const double range = (values_[3] - values_[2]) * codeFactor_;
+    const double step = static_cast<double>(last - first) / values_[4];
+    // q - first stays below step + 1, and one more for the rounding of fmod + first.
+    const long long kept = std::min(last - first + 1, static_cast<long long>(step) + 2);
+    const std::size_t keep = static_cast<std::size_t>(std::max(1LL, kept));
+    std::vector<double> prefix;
+    prefix.reserve(keep);
+    double lowest = 1e30;
+    double highest = -1e30;
+    bool failed = false;
+    if (!RunFirstPass(FormulaText(equationText_), first, last, period, progress, keep, prefix,
+                      lowest, highest, failed)) {
+        return GenerationResult::Cancelled;
+    }
+    if (failed) {
+        return GenerationResult::EvaluationError;
+    }
+    if (!scale_) {
+        return GenerationResult::Completed;
+    }
+    const double scale = highest == lowest ? 1.0 : range / (highest - lowest);
+    const bool codesOverWindow = fm_ && !document_.Services().state.wideFmSamples;
+    const double base = codesOverWindow ? 0.0 : values_[2];
+    const double offset = base - scale * lowest;
+    if (!RunSecondPass(prefix, first, last, scale, offset, progress)) {
+        return GenerationResult::Cancelled;
+    }
+    return GenerationResult::Completed;
+}
+
+bool EquationDialog::Preview(const ProgressCallback& progress) {
+    if (!Validate()) {
+        return false;
+    }
+    snapshot_.Restore(document_.Samples());
+    const GenerationResult result = Generate(progress);
+    if (result == GenerationResult::Cancelled) {
+        snapshot_.Restore(document_.Samples());
+    }
+    Redraw();
+    return result == GenerationResult::Completed;
+}
+
+void EquationDialog::WriteStoredRange() {
+    const double length = document_.Length();
+    const double last = std::trunc(values_[1]);
+    if (last < length - 3) {
+        values_[0] = last + 1;
+        values_[1] = length - 1;
+    }
+    ProfileStore& store = document_.Services().store;
+    for (int i = 0; i < 4; ++i) {
+        store.WriteProfileText(settings_.ParameterSection(), kKeys[i], RangeText(values_[i]),
+                               store.ContextFile());
+    }
+}
+
+// An evaluation error does not stop OK: the points before it keep their raw values.
+bool EquationDialog::Ok(const ProgressCallback& progress) {
+    if (!Validate()) {
+        return false;
+    }
+    snapshot_.Restore(document_.Samples());
+    if (Generate(progress) == GenerationResult::Cancelled) {
+        snapshot_.Restore(document_.Samples());
+        Redraw();
+        return false;
+    }
+    if (!equationText_.empty()) {
+        stored_.Store(equationText_);
+    }
+    WriteStoredRange();
+    if (position_) {
+        settings_.WritePosition(*position_);
+    }
+    snapshot_.CopyTo(document_.Undo().Path());
+    document_.CommitToWorkingFile();
+    if (fm_ && document_.onFmWaveformLoaded) {
+        document_.onFmWaveformLoaded();
+    }
+    Redraw();
+    return true;
+}
+
+void EquationDialog::Cancel() {
+    snapshot_.Restore(document_.Samples());
+    Redraw();
+}
+
+void EquationDialog::Default() {
+    settings_.LoadParamDefaults();
+    LoadFields();
+}
+
+void EquationDialog::SelectStored(int index) {
+    stored_.Select(index);
+    equationText_ = stored_.SelectedText();
+}
+
+void EquationDialog::StoreEquation() {
+    stored_.Store(equationText_);
+}
+
+void EquationDialog::RemoveEquation() {
+    stored_.Remove();
+    equationText_ = stored_.SelectedText();
+}
+
+// Auto always scales, and the disabled button then says so.
+void EquationDialog::SetAutoMode(bool autoMode) {
+    autoMode_ = autoMode;
+    if (autoMode_) {
+        scale_ = true;
+        scaleButtonText_ = "&Scale";
+    }
+}
+
+void EquationDialog::ToggleScale() {
+    if (autoMode_) {
+        return;
+    }
+    if (StartsWithNoCase(scaleButtonText_, "&Sca")) {
+        scaleButtonText_ = "&Original";
+        scale_ = false;
+    } else {
+        scaleButtonText_ = "&Scale";
+        scale_ = true;
+    }
+}
+
+void EquationDialog::ToggleHelpPanel() {
+    if (StartsWithNoCase(helpButtonText_, "Oper")) {
+        helpShown_ = true;
+        helpButtonText_ = "Reduce <<";
+    } else {
+        helpShown_ = false;
+        helpButtonText_ = "Operands>>";
+    }
+}
+
+// The chosen file becomes a name relative to the start-up folder, the folder the formula's
+// file operands are read from, written with "\" (which the formula language reads as a
+// path separator, while "/" divides). The FM editors offer the files the language reads
+// there: 32-bit ".wvf" files, also in the wide variant.
+bool EquationDialog::Browse() {
+    const AppState& state = document_.Services().state;
+    const std::string extension = fm_ ? "wvf" : "wav";
+    FileQuestion question;
+    question.title = "Waveform File Operand";
+    question.filters = {{"Binary   (*." + extension + ")", {"." + extension}}};
+    question.filterIndex = browseFilterIndex_;
+    question.folder = state.startupFolder + kBrowseFolder;
+    question.defaultExtension = extension;
+    const std::optional<FileChoice> choice = document_.Services().ui.AskOpenFile(question);
+    if (!choice) {
+        return false;
+    }
+    browseFilterIndex_ = choice->filterIndex;
+    namespace fs = std::filesystem;
+    fs::path path(choice->path);
+    std::string name;
+    if (!path.has_extension()) {
+        path += "." + extension;
+    }
+    if (path.extension().string() == "." + extension) {
+        const fs::path folder = fs::path(state.startupFolder).parent_path();
+        const fs::path relative = path.lexically_relative(folder);
+        name = relative.empty() ? path.string() : relative.string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+    }
+    equationText_ += name;
+    return true;
+}

@@ -1,0 +1,98 @@
+#include "synthesis/StoredEquations.h"
+
+#include "settings/FileHelpers.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kEquationText = 256;
+constexpr std::size_t kStoredLength = 255;
+constexpr const char* kListSection = "Expr";
+constexpr const char* kIndexSection = "ExprInd";
+
+std::string EntryKey(std::size_t index) {
+    return kListSection + std::to_string(index);
+}
+
+} // namespace
+
+StoredEquations::StoredEquations(ProfileStore& store, std::string path)
+    : store_(store), path_(std::move(path)) {}
+
+void StoredEquations::Load() {
+    entries_.clear();
+    std::string text;
+    double index = 0;
+    if (store_.ReadProfileText(kIndexSection, kIndexSection, text, kEquationText, path_, true)) {
+        ParseLeadingDouble(text.c_str(), text.size(), index);
+    }
+    for (std::size_t i = 0;
+         store_.ReadProfileText(kListSection, EntryKey(i), text, kEquationText, path_, true); ++i) {
+        entries_.push_back(text);
+    }
+    if (entries_.empty()) {
+        entries_.push_back(kDefaultEquation);
+    }
+    Select(static_cast<int>(std::trunc(index)));
+}
+
+void StoredEquations::Select(int index) {
+    selected_ = index >= 0 && index < static_cast<int>(entries_.size()) ? index : 0;
+}
+
+std::string StoredEquations::SelectedText() const {
+    return entries_.empty() ? std::string() : entries_[static_cast<std::size_t>(selected_)];
+}
+
+int StoredEquations::IndexOf(const std::string& text) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i] == text) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// A text already in the list is only selected. When the file does not exist yet, the list
+// (which then holds the default equation) is written too, so that it is not kept twice.
+void StoredEquations::Store(const std::string& fullText) {
+    const std::string text = fullText.substr(0, kStoredLength);
+    const bool fileExisted = FileExists(path_);
+    const int existing = IndexOf(text);
+    if (existing >= 0) {
+        selected_ = existing;
+        WriteSelection();
+        if (!fileExisted) {
+            RewriteList();
+        }
+        return;
+    }
+    entries_.push_back(text);
+    selected_ = static_cast<int>(entries_.size()) - 1;
+    WriteSelection();
+    RewriteList();
+}
+
+void StoredEquations::Remove() {
+    if (entries_.empty()) {
+        return;
+    }
+    entries_.erase(entries_.begin() + selected_);
+    selected_ = selected_ > 0 ? selected_ - 1 : 0;
+    WriteSelection();
+    RewriteList();
+}
+
+void StoredEquations::WriteSelection() {
+    store_.WriteProfileText(kIndexSection, kIndexSection, std::to_string(selected_), path_);
+}
+
+void StoredEquations::RewriteList() {
+    store_.DeleteProfileSection(kListSection, path_);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        store_.WriteProfileText(kListSection, EntryKey(i), entries_[i], path_);
+    }
+}
