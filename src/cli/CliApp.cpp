@@ -14,9 +14,14 @@
 #include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
+#include "synthesis/EditCommands.h"
+#include "synthesis/EditOperations.h"
+#include "synthesis/Expression.h"
+#include "synthesis/GeneratorCommands.h"
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 
 namespace {
@@ -123,6 +128,15 @@ int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
     }
     if (command == "export") {
         return NeedWords(1) ? Export(session) : UsageError;
+    }
+    if (command == "eval") {
+        return NeedWords(1) ? Eval(session) : UsageError;
+    }
+    if (command == "generate") {
+        return NeedWords(1) ? Generate(session) : UsageError;
+    }
+    if (command == "edit") {
+        return NeedWords(1) ? Edit(session) : UsageError;
     }
     if (command == "convert") {
         return NeedWords(2) ? Convert(session) : UsageError;
@@ -241,6 +255,98 @@ int CliApp::Undo(ToolSession& session) {
 
 int CliApp::Export(ToolSession& session) {
     return session.Files().ExportTo(options_.words[0]) ? Success : Refused;
+}
+
+int CliApp::Eval(ToolSession& session) {
+    const AppState& state = session.State();
+    auto number = [this](const char* name, double fallback) {
+        const auto found = options_.options.find(name);
+        double value = fallback;
+        if (found != options_.options.end()) {
+            ParseWholeDouble(found->second, value);
+        }
+        return value;
+    };
+    const double from = number("from", 0);
+    const double to = number("to", from);
+    if (to < from || to - from > 100000000.0) {
+        std::fprintf(stderr, "wavesmith-cli: eval needs --from S --to E with S <= E\n");
+        return UsageError;
+    }
+    Expression expression(state.IsFm(), state.startupFolder, session.Services().ui);
+    expression.SetAmplitude(static_cast<int>(number("amp", 1)));
+    std::string text = options_.words[0];
+    const auto period = static_cast<int>(number("period", session.Document().Length()));
+    const ExpressionRange range = expression.EvaluateRange(text, static_cast<long long>(from),
+                                                           static_cast<long long>(to), period);
+    for (double value : range.values) {
+        std::printf("%s\n", CrtFormat("%.17g", value).c_str());
+    }
+    return range.errorId == 0 ? Success : Refused;
+}
+
+int CliApp::Generate(ToolSession& session) {
+    const auto command = GeneratorCommands::CommandOfName(options_.words[0]);
+    if (!command) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: no waveform named %s (sine, triangle, square, sinc, "
+                     "gaussian, exponent, pulse, noise, equation)\n",
+                     options_.words[0].c_str());
+        return UsageError;
+    }
+    const auto result = GeneratorCommands::Run(session.Document(), *command, options_.settings);
+    switch (result.outcome) {
+    case GeneratorCommands::Outcome::Done:
+        return Success;
+    case GeneratorCommands::Outcome::UnknownKey:
+        std::fprintf(stderr, "wavesmith-cli: the %s form has no field %s\n",
+                     options_.words[0].c_str(), result.unknownKey.c_str());
+        return UsageError;
+    case GeneratorCommands::Outcome::UnknownCommand:
+        std::fprintf(stderr, "wavesmith-cli: the %s mode has no Wave menu\n",
+                     ModeName(session.State().mode));
+        return UsageError;
+    default:
+        return Refused;
+    }
+}
+
+int CliApp::Edit(ToolSession& session) {
+    static const std::map<std::string, int> kOperations = {
+        {"filter", EditCommands::kFilter},        {"smooth", EditCommands::kSmooth},
+        {"invert", EditCommands::kInvert},        {"trim-left", EditCommands::kTrimLeft},
+        {"trim-right", EditCommands::kTrimRight},
+    };
+    const auto operation = kOperations.find(options_.words[0]);
+    if (operation == kOperations.end()) {
+        std::fprintf(stderr, "wavesmith-cli: edit takes filter, smooth, invert, trim-left or "
+                             "trim-right\n");
+        return UsageError;
+    }
+    WaveDoc& document = session.Document();
+    const double last = document.Length() - 1;
+    const auto [a, b] = options_.anchors.value_or(std::make_pair(0.0, last));
+    if (!(a >= 0 && a < b && b <= last) || a != std::trunc(a) || b != std::trunc(b)) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: the anchors must be whole points with 0 <= A < B "
+                     "<= %lld\n",
+                     static_cast<long long>(last));
+        return UsageError;
+    }
+    document.View()->SetAnchors(a, b);
+    if (operation->second == EditCommands::kTrimLeft) {
+        return EditOperations::TrimLeft(document) ? Success : Refused;
+    }
+    if (operation->second == EditCommands::kTrimRight) {
+        return EditOperations::TrimRight(document) ? Success : Refused;
+    }
+    // A filter over too few points, or a smooth of a straight line, changes nothing; the
+    // command still ran.
+    if (!EditOperations::Apply(document, operation->second, static_cast<long long>(a),
+                               static_cast<long long>(b), last)) {
+        std::fprintf(stderr, "wavesmith-cli: the waveform did not change\n");
+    }
+    return Success;
 }
 
 int CliApp::Convert(ToolSession& session) {

@@ -139,3 +139,42 @@ TEST_F(CliTest, ConvertLeavesTheWorkspaceAlone) {
               1);
     EXPECT_EQ(Run({"convert", workspace.Folder() + "in.asc", workspace.Folder() + "x.doc"}), 1);
 }
+
+TEST_F(CliTest, EvalPrintsEachPointAndStopsAtTheFirstError) {
+    std::string out = RunForOutput({"eval", "amp*p+1", "--from", "0", "--to", "2", "--amp", "3"});
+    EXPECT_EQ(lastCode, 0);
+    EXPECT_EQ(out, "1\n4\n7\n");
+    out = RunForOutput({"eval", "1/(p-2)", "--from", "0", "--to", "4"});
+    EXPECT_EQ(lastCode, 1);
+    EXPECT_EQ(out, "-0.5\n-1\n");
+    EXPECT_EQ(Run({"eval", "p", "--from", "5", "--to", "1"}), 2);
+}
+
+TEST_F(CliTest, GenerateSetsFieldsByKeyAndRefusesBadOnes) {
+    ASSERT_EQ(Run({"generate", "square", "--set", "Wavmin=-100", "--set", "Wavmax=100", "--set",
+                   "Cycl=2"}),
+              0);
+    const std::string out = RunForOutput({"dump"});
+    // Levels become codes through k = 16383/16384 and c = 0.5, truncated: 100 -> 100,
+    // -100 -> -99.
+    EXPECT_NE(out.find("\n100\n"), std::string::npos);
+    EXPECT_NE(out.find("\n-99\n"), std::string::npos);
+    // Generating takes no undo snapshot of its own; the dialog's snapshot becomes the undo.
+    EXPECT_EQ(Run({"undo"}), 0);
+    EXPECT_EQ(RunForOutput({"dump"}).substr(0, 6), "0\n0\n0\n");
+    EXPECT_EQ(Run({"generate", "sine", "--set", "Wavmax=999999"}), 1);
+    EXPECT_EQ(Run({"generate", "sine", "--set", "Nope=1"}), 2);
+    EXPECT_EQ(Run({"generate", "sawtooth"}), 2);
+}
+
+TEST_F(CliTest, EditTrimsAndChecksTheAnchors) {
+    ASSERT_EQ(Run({"length", "1000"}), 0);
+    EXPECT_EQ(Run({"edit", "trim-right", "--anchors", "0", "99"}), 0);
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 200u);
+    EXPECT_EQ(Run({"undo"}), 0);
+    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 2000u);
+    EXPECT_EQ(Run({"edit", "invert", "--anchors", "10", "5"}), 2);
+    EXPECT_EQ(Run({"edit", "invert", "--anchors", "0", "1000"}), 2);
+    EXPECT_EQ(Run({"edit", "blur"}), 2);
+    EXPECT_EQ(Run({"edit", "smooth", "--anchors", "100", "400"}), 0);
+}
