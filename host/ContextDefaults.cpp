@@ -95,7 +95,10 @@ ContextDefaults::ForFamily(const std::string& family, const std::string& familyF
 
     std::string activeSegments;
     for (int channel = 0; channel < channels; ++channel) {
-        activeSegments += (channel ? " " : "") + FormatNumber(segments.lowest);
+        if (channel > 0) {
+            activeSegments += ' ';
+        }
+        activeSegments += FormatNumber(segments.lowest);
     }
     return {
         {"Instrument", {{"Family", family}, {"Channels", std::to_string(channels)}}},

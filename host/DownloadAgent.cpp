@@ -72,7 +72,9 @@ std::string DownloadAgent::Download() {
     if (!file.IsOpen()) {
         return line + " failed: cannot read the waveform file (" + file.Error() + ")";
     }
-    line += " " + std::to_string(file.Size()) + " bytes";
+    line += ' ';
+    line += std::to_string(file.Size());
+    line += " bytes";
     if (!EnsureConnected()) {
         return line + " failed: " + instrument_.LastError();
     }
@@ -111,7 +113,8 @@ std::string DownloadAgent::Acknowledge() {
         if (IsNoError(*reply)) {
             return errors.empty() ? *reply : errors;
         }
-        errors += (errors.empty() ? "" : "; ") + *reply;
+        errors += errors.empty() ? "" : "; ";
+        errors += *reply;
     }
     return errors;
 }

@@ -145,7 +145,10 @@ std::optional<std::string> ScpiConnection::QueryBlock(std::string_view message) 
 
 std::string ScpiConnection::BlockHeader(std::size_t size) {
     const std::string count = std::to_string(size);
-    return "#" + std::to_string(count.size()) + count;
+    std::string header = "#";
+    header += std::to_string(count.size());
+    header += count;
+    return header;
 }
 
 bool ScpiConnection::WriteVector(iovec* parts, int count) {
