@@ -3,6 +3,7 @@
 #include "ControlPanel.h"
 #include "DemoSession.h"
 #include "HostService.h"
+#include "TerminationWatcher.h"
 #include "WorkspacePreparer.h"
 #include "core/HostBus.h"
 #include "platform/posix/PosixProcessFacts.h"
@@ -57,6 +58,7 @@ int ConsoluxCommands::Serve() {
     }
     QObject::connect(&service, &HostService::Logged,
                      [](const QString& line) { PrintLine(line.toStdString()); });
+    TerminationWatcher termination;
     PrintLine("listening " + service.Bus().UniqueName().toStdString() +
               " family=" + workspace->Family() + " mode=" + options_.mode +
               " instrument=" + service.Agent().Address().ToString());
@@ -84,8 +86,11 @@ int ConsoluxCommands::Demo() {
         QMessageBox::critical(nullptr, QStringLiteral("Consolux"), session.LastError());
         return 1;
     }
+    TerminationWatcher termination;
     ControlPanel panel(session);
     panel.show();
     session.StartTool();
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    session.ShutDown();
+    return status;
 }

@@ -4,6 +4,7 @@
 #include "DemoSession.h"
 #include "SegmentCatalog.h"
 #include "SegmentPlot.h"
+#include "core/HostBus.h"
 #include "settings/IniFile.h"
 
 #include <QCloseEvent>
@@ -95,12 +96,7 @@ QWidget* ControlPanel::BuildContextGroup() {
     segment_ = new QSpinBox(group);
     segment_->setRange(static_cast<int>(ContextDefaults::ParameterField(segments, 2, 1)),
                        static_cast<int>(ContextDefaults::ParameterField(segments, 3, 1)));
-    {
-        const QSignalBlocker blockChannel(channel_);
-        const QSignalBlocker blockSegment(segment_);
-        channel_->setCurrentIndex(workspace.ActiveChannel());
-        segment_->setValue(workspace.ActiveSegment(workspace.ActiveChannel()));
-    }
+    SyncContextFields();
     connect(channel_, &QComboBox::currentIndexChanged, this, &ControlPanel::OnChannelChosen);
     connect(segment_, &QSpinBox::valueChanged, this, &ControlPanel::OnSegmentChosen);
 
@@ -201,6 +197,7 @@ QWidget* ControlPanel::BuildMemoryGroup() {
 
 void ControlPanel::AppendLog(const QString& line) {
     notifications_->addItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
+    notifications_->item(notifications_->count() - 1)->setToolTip(line);
     while (notifications_->count() > kMaxLogLines) {
         delete notifications_->takeItem(0);
     }
@@ -235,8 +232,32 @@ void ControlPanel::OnToolStateChanged(bool running) {
 }
 
 void ControlPanel::OnHandled(uint code) {
-    if (code == 1 || code == 2) {
+    SyncContextFields();
+    if (code == NotifyCommand || code == NotifyDownloadSegment) {
         RefreshMemory();
+    }
+    if (code == NotifyDownloadSegment) {
+        const int channel = session_.CurrentWorkspace().ActiveChannel();
+        SelectMemoryRow(channel + 1, session_.CurrentWorkspace().ActiveSegment(channel));
+    }
+}
+
+void ControlPanel::SyncContextFields() {
+    const Workspace& workspace = session_.CurrentWorkspace();
+    const QSignalBlocker blockChannel(channel_);
+    const QSignalBlocker blockSegment(segment_);
+    const int channel = workspace.ActiveChannel();
+    channel_->setCurrentIndex(channel);
+    segment_->setValue(workspace.ActiveSegment(channel));
+}
+
+void ControlPanel::SelectMemoryRow(int channel, int segment) {
+    for (int row = 0; row < memory_->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = memory_->topLevelItem(row);
+        if (item->text(0).toInt() == channel && item->text(1).toInt() == segment) {
+            memory_->setCurrentItem(item);
+            return;
+        }
     }
 }
 

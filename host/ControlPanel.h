@@ -39,6 +39,9 @@ private:
     QWidget* BuildNotificationGroup();
     QWidget* BuildMemoryGroup();
     void ShowInstrumentIdentity();
+    // Shows the context's active channel and segment, which the tool may have changed.
+    void SyncContextFields();
+    void SelectMemoryRow(int channel, int segment);
     // Puts the instrument back on the tool's active channel after a look elsewhere.
     void RestoreActiveChannel();
 

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -31,6 +33,10 @@ DemoSession::DemoSession(ConsoluxOptions options, InstallLayout layout, QObject*
       folder_(QDir::tempPath() + QStringLiteral("/consolux-demo-XXXXXX")) {
     simulator_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool_.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Should the demo die without closing them, the children follow it.
+    for (QProcess* child : {&simulator_, &tool_}) {
+        child->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    }
     connect(&tool_, &QProcess::started, this, [this] { emit ToolStateChanged(true); });
     connect(&tool_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus) {
         emit Logged(QStringLiteral("tool exited with status %1").arg(exitCode));
