@@ -61,9 +61,6 @@ void Map(double* target, const double* left, const double* right, int count, F f
     }
 }
 
-// fmod of the truncated operands, computed in the vector unit where both are small
-// integers: then the quotient's truncation is exact and so is the remainder. The target
-// must not share storage with the operands.
 // Both operands below 2^31 in magnitude and the right one at least 1: then the truncated
 // quotient is exact, and so is the remainder computed from it.
 bool SmallIntegers(double x, double y) {
@@ -352,12 +349,15 @@ ExpressionOutcome ExpressionProgram::Run(double* values, int workers) const {
     std::atomic<long long> firstError{LLONG_MAX};
     const long long total = to_ - from_ + 1;
     // File operands keep to one thread, whatever their snapshot allows.
-    if (workers > 1 && code_.files.empty() && total >= kParallelMinimum) {
-        std::thread helper([&] { Work(nextChunk, firstError, values); });
-        Work(nextChunk, firstError, values);
+    std::vector<std::thread> helpers;
+    if (code_.files.empty() && total >= kParallelMinimum) {
+        for (int i = 1; i < workers; ++i) {
+            helpers.emplace_back([&] { Work(nextChunk, firstError, values); });
+        }
+    }
+    Work(nextChunk, firstError, values);
+    for (std::thread& helper : helpers) {
         helper.join();
-    } else {
-        Work(nextChunk, firstError, values);
     }
     if (firstError.load() == LLONG_MAX) {
         return {};

@@ -23,7 +23,8 @@ public:
                       long long to);
 
     // Writes the values of points from..to to values[0..]. Stops at the first failing
-    // point; the values before it are written, those from it on are unspecified.
+    // point; the values before it are written, those from it on are unspecified. A large
+    // range without file operands is shared among `workers` threads (the caller's included).
     ExpressionOutcome Run(double* values, int workers = 2) const;
 
     bool UsesFiles() const { return !code_.files.empty(); }
