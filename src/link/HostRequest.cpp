@@ -5,6 +5,7 @@
 #include "settings/ProfileStore.h"
 
 #include <charconv>
+#include <climits>
 
 namespace {
 
@@ -70,11 +71,16 @@ HostRequest HostRequest::TileTo(const std::string& tileRect) {
             return HostRequest();
         }
     }
+    const long long width = static_cast<long long>(edges[2]) - edges[0];
+    const long long height = static_cast<long long>(edges[3]) - edges[1];
+    if (width < INT_MIN || width > INT_MAX || height < INT_MIN || height > INT_MAX) {
+        return HostRequest();
+    }
     HostRequest request = Action(HostAction::Tile);
     request.x = edges[0];
     request.y = edges[1];
-    request.width = edges[2] - edges[0];
-    request.height = edges[3] - edges[1];
+    request.width = static_cast<int>(width);
+    request.height = static_cast<int>(height);
     return request;
 }
 

@@ -26,8 +26,9 @@ struct HostRequest {
     // The same with the link key's "tileRct" text already read.
     static HostRequest Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
                               const std::string& tileRect);
-    // "left top right bottom"; a text without four whole numbers gives no action, as
-    // moving the window to a rectangle nobody described helps no one.
+    // "left top right bottom"; a text without four whole numbers (or with a size beyond
+    // an int) gives no action, as moving the window to a rectangle nobody described
+    // helps no one.
     static HostRequest TileTo(const std::string& tileRect);
     // x in the low 16 bits and y in the next 16, each signed.
     static HostRequest PlaceAt(std::int64_t data);

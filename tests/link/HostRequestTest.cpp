@@ -100,4 +100,6 @@ TEST(HostRequestDecoding, TileWithoutFourNumbersDoesNothing) {
               HostAction::None);
     EXPECT_EQ(HostRequest::TileTo("10 20 810").action, HostAction::None);
     EXPECT_EQ(HostRequest::TileTo("10 20 x 620").action, HostAction::None);
+    EXPECT_EQ(HostRequest::TileTo("-2147483648 0 2147483647 10").action, HostAction::None);
+    EXPECT_EQ(HostRequest::TileTo("10 20 810 99999999999").action, HostAction::None);
 }
