@@ -193,15 +193,17 @@ void DrawSmooth(QPainter& p, const Ink& ink) {
 
 void DrawInvert(QPainter& p, const Ink& ink) {
     QColor faint = ink.line;
-    faint.setAlphaF(0.5);
+    faint.setAlphaF(0.45);
     QPen axis = Stroke(faint, 1);
     axis.setDashPattern({2, 2});
     p.setPen(axis);
     p.drawLine(QPointF(2, 12), QPointF(22, 12));
-    p.setPen(Stroke(faint, 1.6));
-    p.drawPath(SinePath(3, 21, 12, 7, 0.5));
+    QPen before = Stroke(faint, 1.4);
+    before.setDashPattern({2, 1.5});
+    p.setPen(before);
+    p.drawPath(SinePath(2.5, 21.5, 12, 7));
     p.setPen(Stroke(ink.signal, 2));
-    p.drawPath(SinePath(3, 21, 12, -7, 0.5));
+    p.drawPath(SinePath(2.5, 21.5, 12, -7));
 }
 
 void DrawBracket(QPainter& p, double x, double direction) {

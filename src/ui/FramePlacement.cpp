@@ -11,6 +11,17 @@ RegistryKey ProfileKey() {
     return RegistryKey(RegistryRoot::CurrentUser, FramePlacement::kProfileKey);
 }
 
+const char* BarStateName(OperatingMode mode) {
+    switch (mode) {
+    case OperatingMode::Fm:
+        return "FmBars";
+    case OperatingMode::Pulse:
+        return "PulseBars";
+    default:
+        return "Bars";
+    }
+}
+
 } // namespace
 
 FramePlacement::FramePlacement(bool fmEditor) : fmEditor_(fmEditor) {}
@@ -31,8 +42,8 @@ bool FramePlacement::ReadMinimized() const {
     return std::atoi(Read("icon").c_str()) != 0;
 }
 
-std::string FramePlacement::ReadBarState() const {
-    return Read("BarState");
+std::string FramePlacement::ReadBarState(OperatingMode mode) const {
+    return Read(BarStateName(mode));
 }
 
 void FramePlacement::Write(const WindowRect& normal, bool maximized) const {
@@ -42,8 +53,8 @@ void FramePlacement::Write(const WindowRect& normal, bool maximized) const {
     key.WriteValue("max", maximized ? "1" : "0");
 }
 
-void FramePlacement::WriteBarState(const std::string& state) const {
-    ProfileKey().WriteValue("BarState", state);
+void FramePlacement::WriteBarState(OperatingMode mode, const std::string& state) const {
+    ProfileKey().WriteValue(BarStateName(mode), state);
 }
 
 std::optional<WindowRect> FramePlacement::ParseRect(const std::string& text) {

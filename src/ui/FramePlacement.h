@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/OperatingMode.h"
+
 #include <optional>
 #include <string>
 
@@ -27,9 +29,10 @@ public:
     WindowRect ReadRect() const;
     bool ReadMaximized() const;
     bool ReadMinimized() const;
-    std::string ReadBarState() const;
     void Write(const WindowRect& normal, bool maximized) const;
-    void WriteBarState(const std::string& state) const;
+    // The arrangement of the tool bars, one per mode: the modes have different bars.
+    std::string ReadBarState(OperatingMode mode) const;
+    void WriteBarState(OperatingMode mode, const std::string& state) const;
 
     // "%04d %04d %04d %04d" read back from the character positions 0, 5, 10 and 15. No
     // rectangle for a text too short for four fields or one with no area.
