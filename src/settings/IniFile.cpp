@@ -27,10 +27,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text) {
     }
     // Unbuffered: fread then reads straight into the text.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    if (text.capacity() < 16384) {
-        text.reserve(16384);
-    }
-    text.resize(text.capacity());
+    // A first chunk that holds a whole context file; larger files take a few more reads.
+    constexpr std::size_t kFirstChunk = 16384;
+    text.resize(kFirstChunk);
     std::size_t used = 0;
     for (;;) {
         used += std::fread(text.data() + used, 1, text.size() - used, file);
@@ -178,6 +177,7 @@ bool IniFile::ReplaceContent(const std::string& text, bool existed) {
     if (setPermissions) {
         fs::permissions(temporary, permissions, fs::perm_options::replace, error);
     }
+    std::setvbuf(file, nullptr, _IONBF, 0); // one write call for the whole text
     bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     written = std::fflush(file) == 0 && written;
     const int writeError = errno;

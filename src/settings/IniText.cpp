@@ -84,6 +84,35 @@ public:
         return true;
     }
 
+    // Moves to the next line whose first non-blank character is "[", jumping over the
+    // lines before it in bulk: outside the wanted section nothing else matters.
+    bool NextMaybeHeader(Line& line) {
+        const char* base = text_.data();
+        while (position_ < text_.size()) {
+            const void* found = std::memchr(base + position_, '[', text_.size() - position_);
+            if (found == nullptr) {
+                break;
+            }
+            const std::size_t bracket = static_cast<const char*>(found) - base;
+            std::size_t start = bracket;
+            while (start > position_ && IsBlank(base[start - 1])) {
+                --start;
+            }
+            if (start == position_ || base[start - 1] == '\n') {
+                position_ = start;
+                return Next(line);
+            }
+            const void* newline = std::memchr(base + bracket, '\n', text_.size() - bracket);
+            position_ =
+                newline == nullptr ? text_.size() : static_cast<const char*>(newline) - base + 1;
+        }
+        position_ = text_.size();
+        return false;
+    }
+
+    // The next line, or outside a wanted section the next line that may be a header.
+    bool Advance(Line& line, bool inside) { return inside ? Next(line) : NextMaybeHeader(line); }
+
     std::string_view Content(const Line& line) const {
         return text_.substr(line.begin, line.contentEnd - line.begin);
     }
@@ -114,17 +143,6 @@ LineMeaning Classify(std::string_view content) {
         meaning.value = Trim(line.substr(equals + 1));
     }
     return meaning;
-}
-
-// Only the first character decides whether a line can be a header; most lines of a
-// large file are skipped on that alone while a read looks for its section.
-bool MayBeHeader(std::string_view content) {
-    for (char c : content) {
-        if (!IsBlank(c)) {
-            return c == '[';
-        }
-    }
-    return false;
 }
 
 std::string_view LineEndOf(std::string_view text) {
@@ -167,11 +185,8 @@ std::vector<SectionSpan> FindSections(std::string_view text, std::string_view se
     LineReader reader(text);
     Line line;
     bool inside = false;
-    while (reader.Next(line)) {
+    while (reader.Advance(line, inside)) {
         const std::string_view content = reader.Content(line);
-        if (!MayBeHeader(content) && !inside) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section) {
             if (inside) {
@@ -212,11 +227,8 @@ std::optional<std::string_view> FindIniValue(std::string_view text, std::string_
     LineReader reader(text);
     Line line;
     bool inside = false;
-    while (reader.Next(line)) {
+    while (reader.Advance(line, inside)) {
         const std::string_view content = reader.Content(line);
-        if (!inside && !MayBeHeader(content)) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section) {
             inside = SameName(meaning.name, wantedSection);
@@ -234,11 +246,8 @@ IniEntries ReadIniSection(std::string_view text, std::string_view section) {
     LineReader reader(text);
     Line line;
     bool inside = false;
-    while (reader.Next(line)) {
+    while (reader.Advance(line, inside)) {
         const std::string_view content = reader.Content(line);
-        if (!inside && !MayBeHeader(content)) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section) {
             inside = SameName(meaning.name, wanted);
@@ -255,11 +264,8 @@ std::vector<std::string> IniSectionNames(std::string_view text) {
     std::unordered_set<std::string> seen;
     LineReader reader(text);
     Line line;
-    while (reader.Next(line)) {
+    while (reader.NextMaybeHeader(line)) {
         const std::string_view content = reader.Content(line);
-        if (!MayBeHeader(content)) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section && seen.insert(LowerName(meaning.name)).second) {
             names.emplace_back(meaning.name);
@@ -271,11 +277,8 @@ std::vector<std::string> IniSectionNames(std::string_view text) {
 bool HasIniSection(std::string_view text, std::string_view section) {
     LineReader reader(text);
     Line line;
-    while (reader.Next(line)) {
+    while (reader.NextMaybeHeader(line)) {
         const std::string_view content = reader.Content(line);
-        if (!MayBeHeader(content)) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section && SameName(meaning.name, Trim(section))) {
             return true;
@@ -294,11 +297,8 @@ bool SetIniValue(std::string& text, std::string_view section, std::string_view k
     bool inside = false;
     int sectionsSeen = 0;
     std::size_t insertAt = 0;
-    while (reader.Next(line)) {
+    while (reader.Advance(line, inside)) {
         const std::string_view content = reader.Content(line);
-        if (!inside && !MayBeHeader(content)) {
-            continue;
-        }
         const LineMeaning meaning = Classify(content);
         if (meaning.kind == LineKind::Section) {
             inside = SameName(meaning.name, wantedSection);
