@@ -25,13 +25,15 @@ std::vector<std::string> FolderListing(const std::string& folder) {
 
 } // namespace
 
-TEST(IniFile, MissingFileReadsAsEmpty) {
+TEST(IniFile, MissingAndEmptyFilesReadAsEmpty) {
     ScratchFolder folder;
-    const IniFile ini(folder.File("none.ini"));
-    EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
-    EXPECT_TRUE(ini.ReadSection("A").empty());
-    EXPECT_TRUE(ini.SectionNames().empty());
-    EXPECT_FALSE(ini.HasSection("A"));
+    for (const std::string& path : {folder.File("none.ini"), folder.Write("empty.ini", "")}) {
+        const IniFile ini(path);
+        EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
+        EXPECT_TRUE(ini.ReadSection("A").empty());
+        EXPECT_TRUE(ini.SectionNames().empty());
+        EXPECT_FALSE(ini.HasSection("A"));
+    }
 }
 
 TEST(IniFile, WriteCreatesTheFileWithLfLines) {
@@ -141,25 +143,33 @@ TEST(IniFile, FolderInPlaceOfTheFileIsNotOverwritten) {
     EXPECT_TRUE(fs::is_directory(folder.File("ctx.ini")));
 }
 
-TEST(IniFile, BinaryFileAndHugeLineGiveDefinedResults) {
+TEST(IniFile, BinaryGarbageAndHugeLinesGiveDefinedResults) {
     ScratchFolder folder;
     std::string garbage;
     for (int i = 0; i < 4096; ++i) {
         garbage += static_cast<char>((i * 7919) % 256);
     }
+    const std::string huge(100000, 'z');
+    const std::string withNul("a\0b", 3);
+    const std::string tail = "\n" + huge + "\nnul=" + withNul + "\n";
     const std::string path =
-        folder.Write("bin.ini", garbage + "\n[A]\nk=" + std::string(100000, 'z') + "\n");
+        folder.Write("bin.ini", "\xEF\xBB\xBF" + garbage + "\n[A]\nk=" + huge + tail);
     IniFile ini(path);
-    EXPECT_EQ(ini.Read("A", "k"), std::string(100000, 'z'));
+    EXPECT_EQ(ini.Read("A", "k"), huge);
+    EXPECT_EQ(ini.Read("A", "nul"), withNul);
     ASSERT_TRUE(ini.Write("A", "k", "short"));
-    EXPECT_EQ(ScratchFolder::Read(path), garbage + "\n[A]\nk=short\n");
+    EXPECT_EQ(ScratchFolder::Read(path), "\xEF\xBB\xBF" + garbage + "\n[A]\nk=short" + tail);
 }
 
 TEST(IniFile, InvalidNamesAreRefusedWithoutTouchingTheFile) {
     ScratchFolder folder;
     const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
     IniFile ini(path);
+    for (const char* key : {"", "k=x", "[k", ";k", "two\nlines"}) {
+        EXPECT_FALSE(ini.Write("A", key, "v")) << key;
+    }
     EXPECT_FALSE(ini.Write("A", "k", "line\nbreak"));
+    EXPECT_FALSE(ini.Write("A\r", "k", "v"));
     EXPECT_FALSE(ini.LastError().empty());
     EXPECT_FALSE(ini.WriteSection("A", {{"ok", "1"}, {"bad=key", "2"}}));
     EXPECT_EQ(ScratchFolder::Read(path), "[A]\nk=1\n");

@@ -28,6 +28,8 @@ TEST(RegistryKey, ValuesLiveInAPrivateFilePerRootWithOneSectionPerKeyPath) {
     const RegistryKey user(RegistryRoot::CurrentUser, "Software\\Q\\3.1\\DwnStr");
     const RegistryKey machine(RegistryRoot::LocalMachine, "Software\\Q\\3.1\\DwnStr");
 
+    EXPECT_EQ(user.ReadValue("Cmd"), std::nullopt);
+    EXPECT_FALSE(fs::exists(registryFolder)) << "reads create nothing";
     ASSERT_TRUE(user.WriteValue("Cmd", ":TRAC:DEF 1,1024;:TRAC:SEL 1"));
     ASSERT_TRUE(machine.WriteValue("Cmd", "other"));
     EXPECT_EQ(user.ReadValue("cmd"), ":TRAC:DEF 1,1024;:TRAC:SEL 1");
@@ -71,16 +73,4 @@ TEST(RegistryKey, ValueIsReadIntoTwoHundredFiftyFiveBytes) {
     EXPECT_EQ(key.ReadValue("wFile"), path.substr(0, 255));
     ASSERT_TRUE(key.WriteValue("exact", path.substr(0, 255)));
     EXPECT_EQ(key.ReadValue("exact"), path.substr(0, 255));
-}
-
-TEST(RegistryKey, MissingFolderIsCreatedOnFirstWriteOnly) {
-    ScratchFolder folder;
-    const std::string registryFolder = folder.Path() + "/reg";
-    ScopedEnvironment registry("WAVESMITH_REGISTRY_DIR", registryFolder.c_str());
-    const RegistryKey key(RegistryRoot::CurrentUser, "Software\\Q");
-    EXPECT_EQ(key.ReadValue("x"), std::nullopt);
-    EXPECT_FALSE(key.Exists());
-    EXPECT_FALSE(fs::exists(registryFolder));
-    EXPECT_TRUE(key.WriteValue("x", "1"));
-    EXPECT_EQ(key.ReadValue("x"), "1");
 }

@@ -27,31 +27,27 @@ TEST(FormatCompact, WholeNumbersGetThousandsSuffixesOthersNineDecimalsTrimmed) {
     EXPECT_EQ(FormatCompact(1e19), "10000000000000e6");
 }
 
+std::string Trimmed(std::string text) {
+    TrimZeros(text);
+    return text;
+}
+
+std::string Stripped(std::string text) {
+    StripExponentZeros(text);
+    return text;
+}
+
 TEST(TrimZeros, RemovesTrailingZerosOnlyAfterAPoint) {
-    std::string text = "12.500000";
-    TrimZeros(text);
-    EXPECT_EQ(text, "12.5");
-    text = "3.000";
-    TrimZeros(text);
-    EXPECT_EQ(text, "3");
-    text = "1500";
-    TrimZeros(text);
-    EXPECT_EQ(text, "1500");
+    EXPECT_EQ(Trimmed("12.500000"), "12.5");
+    EXPECT_EQ(Trimmed("3.000"), "3");
+    EXPECT_EQ(Trimmed("1500"), "1500");
 }
 
 TEST(StripExponentZeros, ShortensThreeDigitExponents) {
-    std::string text = "1e+003";
-    StripExponentZeros(text);
-    EXPECT_EQ(text, "1e3");
-    text = "2e-006";
-    StripExponentZeros(text);
-    EXPECT_EQ(text, "2e-6");
-    text = "1.5e+100";
-    StripExponentZeros(text);
-    EXPECT_EQ(text, "1.5e+100");
-    text = "-4e-010";
-    StripExponentZeros(text);
-    EXPECT_EQ(text, "-4e-010") << "only \"-00\" is shortened";
+    EXPECT_EQ(Stripped("1e+003"), "1e3");
+    EXPECT_EQ(Stripped("2e-006"), "2e-6");
+    EXPECT_EQ(Stripped("1.5e+100"), "1.5e+100");
+    EXPECT_EQ(Stripped("-4e-010"), "-4e-010") << "only \"-00\" is shortened";
 }
 
 TEST(ShortenPath, KeepsTheFirstFolderAndTheName) {
