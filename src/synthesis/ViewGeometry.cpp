@@ -32,25 +32,53 @@ void ViewGeometry::ComputeMappings(const PixelRect& rect) {
     const double b = rect.bottom;
     xMap_.slope = (r - l) / (xmax_ - xmin_);
     xMap_.intercept = l - xMap_.slope * xmin_;
+    mappedLeft_ = l;
+    mappedWidth_ = r - l;
+    mappedXmin_ = xmin_;
+    mappedXspan_ = xmax_ - xmin_;
     yMap_.slope = (b - t) / (vmin_ - vmax_);
     yMap_.intercept = b - yMap_.slope * vmin_;
     switch (encoding_) {
     case CodeEncoding::FmCodes:
         codeMap_.slope = (t - b) / kFmCodeSpan;
         codeMap_.intercept = b;
+        SetCodeEdges(b, b - t, 0.0, kFmCodeSpan);
         break;
     case CodeEncoding::FmHz:
         codeMap_.slope = (t - b) / (vmax_ - vmin_);
         codeMap_.intercept = b - vmin_ * codeMap_.slope;
+        SetCodeEdges(b, b - t, vmin_, vmax_ - vmin_);
         break;
     case CodeEncoding::Standard:
         // A family without a code span keeps the previous code map.
         if (span_ != 0.0) {
             codeMap_.slope = (t - b) / span_;
             codeMap_.intercept = b + 0.5 * span_ * codeMap_.slope;
+            SetCodeEdges(b, b - t, -0.5 * span_, span_);
         }
         break;
     }
+}
+
+void ViewGeometry::SetCodeEdges(double bottom, double height, double codeBottom, double codeSpan) {
+    mappedBottom_ = bottom;
+    mappedHeight_ = height;
+    mappedCodeBottom_ = codeBottom;
+    mappedCodeSpan_ = codeSpan;
+}
+
+double ViewGeometry::PixelToX(double px) const {
+    if (mappedWidth_ == 0.0) {
+        return (px - xMap_.intercept) / xMap_.slope;
+    }
+    return mappedXmin_ + (px - mappedLeft_) * mappedXspan_ / mappedWidth_;
+}
+
+double ViewGeometry::PixelToCode(double py) const {
+    if (mappedHeight_ == 0.0) {
+        return (py - codeMap_.intercept) / codeMap_.slope;
+    }
+    return mappedCodeBottom_ + (mappedBottom_ - py) * mappedCodeSpan_ / mappedHeight_;
 }
 
 PixelRect ViewGeometry::LayoutPlot(int width, int height, int sampleLabelWidth, int unitWidth,

@@ -37,9 +37,11 @@ public:
     int XToPixel(double x) const { return xMap_.Apply(x); }
     int YToPixel(double v) const { return yMap_.Apply(v); }
     int CodeToPixel(double code) const { return codeMap_.Apply(code); }
-    double PixelToX(double px) const { return (px - xMap_.intercept) / xMap_.slope; }
-    // The sample code under a pixel row: the inverse of CodeToPixel.
-    double PixelToCode(double py) const { return (py - codeMap_.intercept) / codeMap_.slope; }
+    // (px - ox) / sx, computed from the plot's edges so that the edges give the ends of
+    // the range exactly (a truncation then never loses the last point).
+    double PixelToX(double px) const;
+    // The sample code under a pixel row: the inverse of CodeToPixel, exact on the edges.
+    double PixelToCode(double py) const;
 
     const PixelRect& Plot() const { return plot_; }
     double Xmin() const { return xmin_; }
@@ -67,6 +69,7 @@ public:
 
 private:
     static double BaseFontHeight(int plotHeight, bool printing);
+    void SetCodeEdges(double bottom, double height, double codeBottom, double codeSpan);
 
     PixelRect plot_;
     double xmin_ = 0.0;
@@ -78,4 +81,13 @@ private:
     AxisMap xMap_;
     AxisMap yMap_;
     AxisMap codeMap_;
+    // The edges the maps were computed from, for the exact inverse maps.
+    double mappedLeft_ = 0.0;
+    double mappedWidth_ = 0.0;
+    double mappedXmin_ = 0.0;
+    double mappedXspan_ = 0.0;
+    double mappedBottom_ = 0.0;
+    double mappedHeight_ = 0.0;
+    double mappedCodeBottom_ = 0.0;
+    double mappedCodeSpan_ = 0.0;
 };

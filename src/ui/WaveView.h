@@ -2,10 +2,14 @@
 
 #include "document/DocumentView.h"
 #include "synthesis/EditCommands.h"
+#include "synthesis/ViewGeometry.h"
+#include "synthesis/WaveformEnvelope.h"
 #include "ui/WaveOverlay.h"
 
+#include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QSizeF>
 #include <QString>
 #include <QWidget>
 
@@ -14,12 +18,10 @@
 
 class AnchorEditor;
 class AnchorHandle;
+class QPainter;
 class QPrinter;
 class ToolSession;
-class ViewGeometry;
 class WaveDoc;
-class WaveViewState;
-class WaveformEnvelope;
 class WaveformMap;
 
 // The single view of the document: the waveform in a plot with labelled axes, the two
@@ -40,8 +42,8 @@ class WaveView : public QWidget, public DocumentView {
     Q_OBJECT
 public:
     // The GUI's view: the session's document, and the host link for the activation
-    // notices (re-synchronisation when the application becomes active, code 0 when it
-    // becomes inactive).
+    // notices (the segment is re-read when the application becomes active; code 0 is
+    // posted when it becomes inactive).
     WaveView(ToolSession& session, QWidget* parent = nullptr);
     // A view of a document without a host link (tests, previews).
     explicit WaveView(WaveDoc& document, QWidget* parent = nullptr);
@@ -62,6 +64,9 @@ public:
 
     // Paints one page of the waveform on a printer (or a PDF writer) already set up.
     void Print(QPrinter* printer);
+    // The page itself: the plot laid out on a page of the given size (in the painter's
+    // units) at the given resolution in dots per inch.
+    void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
 
     // --- state --------------------------------------------------------------------
     WaveDoc& Document() { return document_; }
@@ -69,8 +74,8 @@ public:
     DrawMode Mode() const { return mode_; }
     double VisibleMin() const { return xmin_; }
     double VisibleMax() const { return xmax_; }
-    // Pulse mode sets the ranges itself (time and volts); other modes take the vertical
-    // range from the document before each render.
+    // Pulse mode sets the ranges itself (time and volts); the other modes take the
+    // vertical range from the document before each render.
     void SetVisibleRange(double xmin, double xmax);
     void SetVerticalRange(double vmin, double vmax);
     // Pulse mode: the horizontal unit caption by the pulse editor's time unit (0 sec,
@@ -85,10 +90,12 @@ public:
     // Layers painted into the plot; the view does not own them.
     void AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage);
     void RemoveOverlay(WaveOverlay* overlay);
+    // Renders the plot again (an overlay's content changed).
+    void InvalidatePlot();
 
-    // Renders the plot as a screen paint does (without the anchor decorations) into an
-    // image of the given size; used by the map, the benchmarks and the tests.
-    QImage RenderPlot(const QSize& size, qreal devicePixelRatio = 1.0);
+    // What the waveform map draws: the whole waveform over a client area, its columns.
+    ViewGeometry WholeWaveformGeometry(int width, int height) const;
+    std::vector<PlotColumn> Columns(const ViewGeometry& geometry);
 
     // --- DocumentView -------------------------------------------------------------
     void SetAnchors(double left, double right) override;
@@ -110,7 +117,8 @@ public slots:
     void ShowRangeFromMap(double first, double last);
 
 signals:
-    // Status bar text: the prompt of a drawing mode, or the cursor's point and value.
+    // Status bar text: the prompt of a drawing mode, or the point and value under the
+    // cursor.
     void StatusTextChanged(const QString& text);
     void AnchorsChanged(long long left, long long right);
     // Enabling or check marks of the commands may have changed.
@@ -132,11 +140,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void Build();
     void OnApplicationStateChanged(Qt::ApplicationState state);
+    bool IsPulse() const;
 
     // Commands.
     void StartDrawing(DrawMode mode);
@@ -146,31 +154,36 @@ private:
     void ZoomOut();
     void RunOperation(int id);
     void RunTrim(int id);
-    void PrintWithDialog();
-    void CommitChange();
+    void AfterViewChange();
 
     // Mouse tools.
     void AutolineClick(QPoint point);
-    void SketchMove(QPoint point);
     bool DrawSegmentBetween(QPoint from, QPoint to);
     QPoint ConfineToPlot(QPoint point);
-    int HandleAt(QPoint point) const;
+    PixelRect HandleRect(int index) const;
+    int AnchorPixel(int index) const;
+    bool AnchorVisible(int index) const;
+    int HandleAt(QPoint point, bool withLines) const;
     void StartAnchorDrag(int index, QPoint point);
     void DragAnchor(QPoint point);
     void EndAnchorDrag();
     void ShowEditorAt(int index);
+    void PlaceEditor(int index);
     void WriteAnchorParameters();
-    void SetAnchorValues(long long left, long long right);
+    void SetHighlightedHandle(int index);
+    void EmitPosition(QPoint point);
 
     // Layout and painting.
     void Relayout();
+    void UpdateGeometry();
     void EnsurePlotCache();
-    void InvalidatePlot();
     void InvalidateSamples();
     void PlaceHandles();
-    void PaintDecorations(QImage& frame, const QRect& dirty);
+    void RenderScene(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
+                     const QFont& font, bool printing);
+    void PaintDecorations(QPainter& painter);
     void UpdateStrip(int x0, int x1);
-    void EmitPosition(QPoint point);
+    void UpdateCaption();
 
     WaveDoc& document_;
     ToolSession* session_ = nullptr;
@@ -178,25 +191,34 @@ private:
     std::unique_ptr<ViewGeometry> geometry_;
     std::unique_ptr<WaveformEnvelope> envelope_;
     std::vector<std::pair<WaveOverlay*, WaveOverlay::Stage>> overlays_;
+    bool samplesDirty_ = true;
+
+    PixelRect plotRect_;
+    QFont labelFont_;
+    QFont readoutFont_;
+    int handleHeight_ = 12;
 
     double xmin_ = 0.0;
-    double xmax_ = 0.0;
+    double xmax_ = 1.0;
     double vmin_ = 0.0;
-    double vmax_ = 0.0;
+    double vmax_ = 1.0;
     bool ownVerticalRange_ = false;
     int timeUnitIndex_ = 0;
     long long left_ = 0;
     long long right_ = 0;
 
     DrawMode mode_ = DrawMode::None;
-    QPoint lastPoint_; // P; a null point means none
+    QPoint lastPoint_; // P
     bool hasLastPoint_ = false;
     bool stroke_ = false; // Sketch: left button down
     QPoint rubberEnd_;    // Autoline: the cursor end of the rubber band
     bool hasRubber_ = false;
     int dragHandle_ = -1; // the handle being dragged, -1 none
     int dragStartY_ = 0;
-    int guideX_ = -1; // XOR guide line of an anchor drag, -1 none
+    int guideX_ = -1; // XOR guide line of an anchor drag
+    int highlighted_ = -1;
+    Qt::ApplicationState applicationState_ = Qt::ApplicationInactive;
+    QString caption_;
 
     QImage plotCache_;
     QImage frame_;

@@ -137,3 +137,18 @@ TEST(AxisLabelTexts, PulseAxesUseTheCompactFormatAndTheEditorsTimeUnit) {
     EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 2).horizontalUnit, "usec");
     EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 0).horizontalUnit, "sec");
 }
+
+TEST(ViewMappings, PlotEdgesMapBackToTheEndsOfTheRangesExactly) {
+    for (int width : {97, 640, 733, 1181, 1919}) {
+        for (double xmax : {1023.0, 999.0, 15999999.0}) {
+            ViewGeometry geometry;
+            geometry.SetEncoding(CodeEncoding::FmCodes);
+            geometry.SetRanges(17, xmax, 90e6, 110e6);
+            geometry.ComputeMappings({31, 45, 31 + width, 45 + width / 2});
+            EXPECT_EQ(geometry.PixelToX(31 + width), xmax) << width;
+            EXPECT_EQ(geometry.PixelToX(31), 17) << width;
+            EXPECT_EQ(geometry.PixelToCode(45), 1e9) << width;
+            EXPECT_EQ(geometry.PixelToCode(45 + width / 2), 0) << width;
+        }
+    }
+}

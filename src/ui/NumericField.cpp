@@ -1,0 +1,97 @@
+#include "ui/NumericField.h"
+
+#include "ui/ViewPalette.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+NumericField::NumericField(QWidget* parent) : QLineEdit(parent) {
+    setAlignment(Qt::AlignCenter);
+    connect(this, &QLineEdit::textEdited, this, [this] { ApplyTextColour(); });
+}
+
+void NumericField::SetFieldFont(int pixelHeight, int weight, const QString& face) {
+    QFont font(face);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelHeight);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    setFont(font);
+}
+
+void NumericField::SetValidator(CharacterFilter filter) {
+    filter_ = std::move(filter);
+}
+
+void NumericField::SetPopupMenu(QMenu* menu) {
+    menu_ = menu;
+}
+
+void NumericField::ClearModifiedMark() {
+    setModified(false);
+    ApplyTextColour();
+}
+
+void NumericField::ShowValue(const QString& text) {
+    setText(text);
+    ClearModifiedMark();
+}
+
+bool NumericField::IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool NumericField::IsNumberCharacter(QChar c) {
+    return IsDigit(c) || c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('+') ||
+           c == QLatin1Char('e') || c == QLatin1Char('E');
+}
+
+void NumericField::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit Confirmed();
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QString typed = event->text();
+    const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
+    if (filter_ && printable && !(event->modifiers() & Qt::ControlModifier)) {
+        for (QChar c : typed) {
+            if (!filter_(c)) {
+                QApplication::beep();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void NumericField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (isModified()) {
+        emit Confirmed();
+    }
+}
+
+void NumericField::contextMenuEvent(QContextMenuEvent* event) {
+    if (menu_ == nullptr) {
+        QLineEdit::contextMenuEvent(event);
+        return;
+    }
+    menu_->exec(event->globalPos());
+}
+
+void NumericField::paintEvent(QPaintEvent* event) {
+    ApplyTextColour();
+    QLineEdit::paintEvent(event);
+}
+
+void NumericField::ApplyTextColour() {
+    const QColor wanted = isModified() ? QColor(ViewPalette::kModifiedText) : QColor(Qt::black);
+    QPalette colours = palette();
+    if (colours.color(QPalette::Text) != wanted) {
+        colours.setColor(QPalette::Text, wanted);
+        setPalette(colours);
+    }
+}

@@ -1,0 +1,124 @@
+#include "ui/PlotPainter.h"
+
+#include "synthesis/ViewGeometry.h"
+#include "ui/ViewPalette.h"
+
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QPoint>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kTickLength = 4;
+constexpr int kLabelGap = 3;
+
+void PaintUnitTag(QPainter& painter, const QString& text, const QPoint& corner, bool atRight,
+                  const QFontMetrics& metrics) {
+    const int pad = std::max(2, metrics.height() / 6);
+    QRect tag(0, 0, metrics.horizontalAdvance(text) + 2 * pad, metrics.height());
+    if (atRight) {
+        tag.moveBottomRight(corner);
+    } else {
+        tag.moveTopLeft(corner);
+    }
+    painter.setPen(QPen(QColor(ViewPalette::kBrushDark), 1));
+    painter.setBrush(QColor(ViewPalette::kBrushLight));
+    painter.drawRect(tag);
+    painter.setPen(QColor(ViewPalette::kAxis));
+    painter.drawText(tag, Qt::AlignCenter, text);
+}
+
+} // namespace
+
+QFont PlotPainter::LabelFont(double pixelHeight) {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    font.setWeight(QFont::Normal);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelHeight))));
+    return font;
+}
+
+void PlotPainter::PaintBackground(QPainter& painter, const QRect& rect) {
+    painter.fillRect(rect, QColor(ViewPalette::kBackground));
+}
+
+void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
+                            const AxisLabels& labels, const QFont& font) {
+    const PixelRect& plot = geometry.Plot();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(ViewPalette::kGrid), 1));
+    for (int k = 1; k < 4; ++k) {
+        const int x = labels.horizontal[k].pixel;
+        const int y = labels.vertical[k].pixel;
+        painter.drawLine(x, plot.top, x, plot.bottom);
+        painter.drawLine(plot.left, y, plot.right, y);
+    }
+    painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
+    for (int k = 0; k < 5; ++k) {
+        const int x = labels.horizontal[k].pixel;
+        const int y = labels.vertical[k].pixel;
+        painter.drawLine(x, plot.bottom, x, plot.bottom + kTickLength);
+        painter.drawLine(plot.left - kTickLength, y, plot.left, y);
+    }
+    painter.setPen(
+        QPen(QColor(ViewPalette::kAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom)));
+
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int height = metrics.height();
+    painter.setPen(QColor(ViewPalette::kAxis));
+    for (const AxisLabel& label : labels.vertical) {
+        const QRect box(0, label.pixel - height / 2, plot.left - kTickLength - kLabelGap, height);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
+                         QString::fromStdString(label.text));
+    }
+    for (const AxisLabel& label : labels.horizontal) {
+        const QString text = QString::fromStdString(label.text);
+        const int width = metrics.horizontalAdvance(text);
+        const QRect box(label.pixel - width / 2, plot.bottom + kTickLength + 1, width + 1, height);
+        painter.drawText(box, Qt::AlignCenter, text);
+    }
+    const int inset = 4;
+    PaintUnitTag(painter, QString::fromStdString(labels.verticalUnit),
+                 QPoint(plot.left + inset, plot.top + inset), false, metrics);
+    PaintUnitTag(painter, QString::fromStdString(labels.horizontalUnit),
+                 QPoint(plot.right - inset, plot.bottom - inset), true, metrics);
+    painter.restore();
+}
+
+void PlotPainter::PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,
+                                qreal penWidth) {
+    if (columns.empty()) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(ViewPalette::kAxis), penWidth));
+    QVarLengthArray<QLine, 4096> strokes;
+    QVarLengthArray<QPoint, 4096> vertices;
+    vertices.reserve(static_cast<qsizetype>(columns.size()));
+    for (const PlotColumn& column : columns) {
+        if (column.top != column.bottom) {
+            strokes.append(QLine(column.x, column.top, column.x, column.bottom));
+        }
+        vertices.append(QPoint(column.x, column.y));
+    }
+    if (!strokes.isEmpty()) {
+        painter.drawLines(strokes.constData(), static_cast<int>(strokes.size()));
+    }
+    if (vertices.size() == 1) {
+        painter.drawPoint(vertices.front());
+    } else {
+        painter.drawPolyline(vertices.constData(), static_cast<int>(vertices.size()));
+    }
+    painter.restore();
+}

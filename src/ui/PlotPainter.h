@@ -1,0 +1,27 @@
+#pragma once
+
+#include "synthesis/AxisLabels.h"
+#include "synthesis/WaveformEnvelope.h"
+
+#include <QFont>
+#include <QRect>
+
+#include <vector>
+
+class QPainter;
+class ViewGeometry;
+
+// Draws what the plot math computed: the background, the division grid, the frame, the
+// labels and unit tags, and the waveform columns. No mapping is done here.
+class PlotPainter {
+public:
+    // The label font: "Arial" (or the platform's sans serif), weight 400, pixel height.
+    static QFont LabelFont(double pixelHeight);
+
+    static void PaintBackground(QPainter& painter, const QRect& rect);
+    static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
+                          const QFont& font);
+    // Each column's extent as a vertical stroke, then the polyline through the vertices.
+    static void PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,
+                              qreal penWidth = 1.0);
+};

@@ -1,0 +1,155 @@
+#include "ui/WaveformMap.h"
+
+#include "document/WaveDoc.h"
+#include "synthesis/MapGeometry.h"
+#include "ui/AnchorEditor.h"
+#include "ui/PlotPainter.h"
+#include "ui/ViewPalette.h"
+#include "ui/WaveView.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cstdlib>
+
+WaveformMap::WaveformMap(WaveView& view)
+    : QWidget(&view, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), view_(view) {
+    setWindowTitle(QStringLiteral("--- Waveform Map ---"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setGeometry(0, 10, 220, 140);
+    setMinimumSize(60, 30);
+}
+
+void WaveformMap::InvalidateWaveform() {
+    pictureValid_ = false;
+    update();
+}
+
+void WaveformMap::ShowBeside(QWidget* view) {
+    const QPoint corner = view->mapToGlobal(QPoint(view->width() - width() - 24, 24));
+    move(corner);
+    show();
+    raise();
+    update();
+}
+
+void WaveformMap::UpdateGeometry() {
+    geometry_ = view_.WholeWaveformGeometry(width(), height());
+}
+
+PixelRect WaveformMap::MarkRect() const {
+    if (dragging_) {
+        return dragRect_;
+    }
+    return MapGeometry::VisibleRect(geometry_, view_.VisibleMin(), view_.VisibleMax());
+}
+
+bool WaveformMap::MarkContains(QPoint point) const {
+    const PixelRect mark = MarkRect();
+    if (MapGeometry::DrawnAsMarker(mark)) {
+        const int centre = (mark.left + mark.right) / 2;
+        return std::abs(point.x() - centre) <= MapGeometry::kMarkerRadius;
+    }
+    return point.x() >= mark.left && point.x() <= mark.right && point.y() >= mark.top &&
+           point.y() <= mark.bottom;
+}
+
+void WaveformMap::RenderPicture() {
+    UpdateGeometry();
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (picture_.size() != pixels) {
+        picture_ = QImage(pixels, QImage::Format_RGB32);
+        picture_.setDevicePixelRatio(ratio);
+    }
+    QPainter painter(&picture_);
+    PlotPainter::PaintBackground(painter, rect());
+    PlotPainter::PaintWaveform(painter, view_.Columns(geometry_));
+    pictureValid_ = true;
+}
+
+void WaveformMap::paintEvent(QPaintEvent* event) {
+    if (!pictureValid_ || picture_.size() != size() * devicePixelRatioF()) {
+        RenderPicture();
+    }
+    if (frame_.size() != picture_.size()) {
+        frame_ = QImage(picture_.size(), QImage::Format_RGB32);
+        frame_.setDevicePixelRatio(picture_.devicePixelRatio());
+    }
+    {
+        QPainter compose(&frame_);
+        compose.setCompositionMode(QPainter::CompositionMode_Source);
+        compose.drawImage(0, 0, picture_);
+        compose.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const QColor xorColour(ViewPalette::kShadeXor);
+        const PixelRect mark = MarkRect();
+        if (MapGeometry::DrawnAsMarker(mark)) {
+            const int r = MapGeometry::kMarkerRadius;
+            const QPoint centre((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
+            compose.setPen(QPen(xorColour, 1));
+            compose.setBrush(Qt::NoBrush);
+            compose.drawEllipse(centre, r, r);
+            compose.drawLine(centre.x(), mark.top, centre.x(), mark.bottom);
+        } else {
+            compose.fillRect(QRect(QPoint(mark.left, mark.top), QPoint(mark.right, mark.bottom)),
+                             xorColour);
+        }
+    }
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    const qreal ratio = frame_.devicePixelRatio();
+    painter.drawImage(dirty, frame_,
+                      QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio,
+                             dirty.height() * ratio));
+}
+
+void WaveformMap::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    pictureValid_ = false;
+    UpdateGeometry();
+}
+
+void WaveformMap::mousePressEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    UpdateGeometry();
+    if (event->button() != Qt::LeftButton || !MarkContains(point)) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (AnchorEditor* editor = view_.Editor()) {
+        editor->Close();
+    }
+    dragStart_ = MarkRect();
+    dragRect_ = dragStart_;
+    pressPoint_ = point;
+    dragging_ = true;
+}
+
+void WaveformMap::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const QPoint travel = point - pressPoint_;
+    const PixelRect client{0, 0, width(), height()};
+    dragRect_ = MapGeometry::Dragged(dragStart_, travel.x(), travel.y(), client);
+    const QPoint kept(pressPoint_.x() + dragRect_.left - dragStart_.left,
+                      pressPoint_.y() + dragRect_.top - dragStart_.top);
+    // The rectangle stopped at an edge: the cursor stays on the rectangle with it.
+    if (kept.x() != point.x()) {
+        QCursor::setPos(mapToGlobal(QPoint(kept.x(), point.y())));
+    }
+    update();
+}
+
+void WaveformMap::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragging_ || event->button() != Qt::LeftButton) {
+        return;
+    }
+    dragging_ = false;
+    const auto [first, last] =
+        MapGeometry::RangeOf(dragRect_, geometry_, view_.Document().Length());
+    view_.ShowRangeFromMap(first, last);
+    update();
+}

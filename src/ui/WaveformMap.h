@@ -1,0 +1,51 @@
+#pragma once
+
+#include "synthesis/ViewGeometry.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+class WaveView;
+
+// The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
+// visible range marked in XOR. Dragging the mark chooses what the view shows; the
+// miniature is rendered once per change of the waveform or of the window's size, so a
+// drag only moves the mark over the cached picture.
+class WaveformMap : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kId = 2300;
+
+    explicit WaveformMap(WaveView& view);
+
+    // The waveform changed: the miniature is rendered again at the next paint.
+    void InvalidateWaveform();
+    // Places the map near the view's top right corner and shows it.
+    void ShowBeside(QWidget* view);
+    // The mark as it is drawn now (during a drag, where the mouse has moved it).
+    PixelRect MarkRect() const;
+    bool Dragging() const { return dragging_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void UpdateGeometry();
+    void RenderPicture();
+    bool MarkContains(QPoint point) const;
+
+    WaveView& view_;
+    ViewGeometry geometry_;
+    QImage picture_;
+    QImage frame_;
+    bool pictureValid_ = false;
+    bool dragging_ = false;
+    QPoint pressPoint_;
+    PixelRect dragStart_;
+    PixelRect dragRect_;
+};

@@ -1,0 +1,378 @@
+#include "support/TempWorkspace.h"
+
+#include "document/WaveDoc.h"
+#include "synthesis/AnchorRules.h"
+#include "synthesis/EditCommands.h"
+#include "ui/AnchorEditor.h"
+#include "ui/AnchorHandle.h"
+#include "ui/ViewPalette.h"
+#include "ui/WaveView.h"
+#include "ui/WaveformMap.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// A standard-mode document of the QW2182 family (codes -8192..8191, 1024 points) shown
+// in an 800 x 600 view.
+struct ViewRig {
+    ViewRig() {
+        view.resize(800, 600);
+        view.show();
+        view.InitialUpdate();
+    }
+
+    const ViewGeometry& Geometry() const { return view.Geometry(); }
+    double Sample(long long i) { return document.Samples().At(static_cast<std::size_t>(i)); }
+    long long IndexAt(int x) const {
+        return static_cast<long long>(std::trunc(Geometry().PixelToX(x)));
+    }
+    double CodeAt(int y) const { return std::trunc(Geometry().PixelToCode(y)); }
+    QPoint HandleCentre(int index) const {
+        const int x = Geometry().XToPixel(index == 0 ? view.LeftAnchor() : view.RightAnchor());
+        const QRect handle = view.Handle(index)->geometry();
+        return QPoint(index == 0 ? x + 3 : x - 3, handle.center().y());
+    }
+    // A mouse move with no button held, delivered straight to the view.
+    void Hover(QPoint point) {
+        QMouseEvent move(QEvent::MouseMove, point, view.mapToGlobal(point), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+    }
+    void DragAnchor(int index, int toX) {
+        const QPoint from = HandleCentre(index);
+        QTest::mousePress(&view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&view, QPoint((from.x() + toX) / 2, from.y()));
+        QTest::mouseMove(&view, QPoint(toX, from.y()));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(toX, from.y()));
+    }
+
+    TempWorkspace workspace;
+    WaveDoc document{workspace.services};
+    WaveView view{document};
+};
+
+} // namespace
+
+class WaveViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void TwoAutolineClicksWriteTheLineBetweenThem();
+    void AutolineClicksAtTheSameXDrawNothing();
+    void RightClickEndsDrawingAndCommitsOneUndoableChange();
+    void SketchStrokeFollowsTheMouseAndStaysInsideThePlot();
+    void AnchorDragMovesTheAnchorAndWritesTheParameterSection();
+    void AnchorDragStopsFifteenPixelsBeforeTheOtherHandle();
+    void AnchorEditorShowsBadTextAndLeavesTheAnchor();
+    void AnchorEditorTakesDigitsAndEscapeCloses();
+    void EnablingFollowsAnchorsRangeAndDrawingMode();
+    void ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform();
+    void DraggingTheMapMarkChoosesTheVisibleRange();
+    void ShadingIsXoredOutsideTheAnchorsOnly();
+    void FilterAndTrimRunFromTheirCommands();
+    void RightClickWithoutDrawingAsksForTheContextMenu();
+    void FmViewPutsTheBaseFrequencyOnTheMiddleLine();
+};
+
+void WaveViewTest::TwoAutolineClicksWriteTheLineBetweenThem() {
+    ViewRig rig;
+    QVERIFY(rig.view.OnCommand(EditCommands::kAutoline));
+    const PixelRect& plot = rig.Geometry().Plot();
+    const QPoint first(plot.left + 100, plot.top + 100);
+    const QPoint second(plot.left + 400, plot.top + 350);
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, first);
+    QCOMPARE(rig.Sample(rig.IndexAt(first.x())), 0.0); // one click draws nothing yet
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, second);
+    const long long i0 = rig.IndexAt(first.x());
+    const long long i1 = rig.IndexAt(second.x());
+    const double v0 = rig.CodeAt(first.y());
+    const double v1 = rig.CodeAt(second.y());
+    QVERIFY(v0 > 3000 && v1 < 0);
+    QCOMPARE(rig.Sample(i0), v0);
+    QVERIFY(std::abs(rig.Sample(i1) - v1) <= 1.0);
+    const long long middle = (i0 + i1) / 2;
+    const double expected = v0 + (v1 - v0) * static_cast<double>(middle - i0) / (i1 - i0);
+    QVERIFY(std::abs(rig.Sample(middle) - expected) <= 1.0);
+    QCOMPARE(rig.Sample(i0 - 1), 0.0);
+    QCOMPARE(rig.Sample(i1 + 1), 0.0);
+}
+
+void WaveViewTest::AutolineClicksAtTheSameXDrawNothing() {
+    ViewRig rig;
+    rig.view.OnCommand(EditCommands::kAutoline);
+    const PixelRect& plot = rig.Geometry().Plot();
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.top + 50));
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.bottom - 50));
+    for (long long i = 0; i < 1024; ++i) {
+        QCOMPARE(rig.Sample(i), 0.0);
+    }
+}
+
+void WaveViewTest::RightClickEndsDrawingAndCommitsOneUndoableChange() {
+    ViewRig rig;
+    QSignalSpy committed(&rig.view, &WaveView::WaveformCommitted);
+    rig.view.OnCommand(EditCommands::kAutoline);
+    QVERIFY(rig.document.Undo().CanUndo());
+    const PixelRect& plot = rig.Geometry().Plot();
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top + 10));
+    rig.Hover(QPoint(plot.left + 300, plot.top + 200));
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 300, plot.top + 200));
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 500, plot.top + 200));
+    QCOMPARE(rig.view.Mode(), DrawMode::None);
+    QCOMPARE(committed.count(), 1);
+    const std::string file = TempWorkspace::ReadFile(rig.document.ActiveWorkingFile());
+    QCOMPARE(file.size(), rig.document.Samples().ByteSize());
+    QVERIFY(std::memcmp(file.data(), rig.document.Samples().Bytes(), file.size()) == 0);
+    QCOMPARE(QString::fromStdString(rig.workspace.Context("Modif", "Segm1-0")), QString("Yes"));
+    // The undo file holds the waveform from before the drawing mode.
+    const std::string undo = TempWorkspace::ReadFile(rig.document.Undo().Path());
+    QCOMPARE(undo, std::string(2048, '\0'));
+}
+
+void WaveViewTest::SketchStrokeFollowsTheMouseAndStaysInsideThePlot() {
+    ViewRig rig;
+    rig.view.OnCommand(EditCommands::kSketch);
+    const PixelRect& plot = rig.Geometry().Plot();
+    const QPoint start(plot.left + 100, plot.top + 100);
+    const QPoint bend(plot.left + 300, plot.bottom - 100);
+    QTest::mousePress(&rig.view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(&rig.view, bend);
+    // Far outside the plot: the stroke ends on the plot's right edge.
+    QTest::mouseMove(&rig.view, QPoint(plot.right + 200, plot.top + 100));
+    QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(plot.right + 200, plot.top + 100));
+    QVERIFY(std::abs(rig.Sample(rig.IndexAt(start.x())) - rig.CodeAt(start.y())) <= 1.0);
+    QVERIFY(std::abs(rig.Sample(rig.IndexAt(bend.x())) - rig.CodeAt(bend.y())) <= 1.0);
+    QVERIFY(std::abs(rig.Sample(1023) - rig.CodeAt(plot.top + 100)) <= 1.0);
+    QCOMPARE(rig.Sample(rig.IndexAt(start.x()) - 1), 0.0);
+    QCOMPARE(rig.view.Mode(), DrawMode::Sketch);
+}
+
+void WaveViewTest::AnchorDragMovesTheAnchorAndWritesTheParameterSection() {
+    ViewRig rig;
+    const PixelRect& plot = rig.Geometry().Plot();
+    const int target = plot.left + 250;
+    rig.DragAnchor(0, target);
+    const long long expected = rig.IndexAt(target);
+    QCOMPARE(static_cast<long long>(rig.view.LeftAnchor()), expected);
+    QCOMPARE(rig.view.RightAnchor(), 1023.0);
+    QCOMPARE(QString::fromStdString(rig.workspace.Context("SmWav_Par", "Prv_bgn")),
+             QString::number(expected));
+    QCOMPARE(QString::fromStdString(rig.workspace.Context("SmWav_Par", "Prv_end")),
+             QString("1023"));
+    QVERIFY(!rig.view.Editor()->isVisible());
+    QCOMPARE(rig.view.Handle(0)->geometry().left(), rig.Geometry().XToPixel(expected));
+}
+
+void WaveViewTest::AnchorDragStopsFifteenPixelsBeforeTheOtherHandle() {
+    ViewRig rig;
+    const PixelRect& plot = rig.Geometry().Plot();
+    rig.DragAnchor(1, plot.left + 300);
+    const long long right = static_cast<long long>(rig.view.RightAnchor());
+    const int rightPixel = rig.Geometry().XToPixel(static_cast<double>(right));
+    const QPoint from = rig.HandleCentre(0);
+    QTest::mousePress(&rig.view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&rig.view, QPoint(rightPixel - 40, from.y()));
+    QTest::mouseMove(&rig.view, QPoint(rightPixel - 5, from.y()));
+    QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(rightPixel - 5, from.y()));
+    QCOMPARE(static_cast<long long>(rig.view.LeftAnchor()), rig.IndexAt(rightPixel - 40));
+    QVERIFY(rig.view.LeftAnchor() < rig.view.RightAnchor());
+}
+
+void WaveViewTest::AnchorEditorShowsBadTextAndLeavesTheAnchor() {
+    ViewRig rig;
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, rig.HandleCentre(1));
+    AnchorEditor* editor = rig.view.Editor();
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), QString("1023"));
+    editor->clear();
+    QTest::keyClicks(editor, "12a");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(editor->text(), QString("Bad:12a"));
+    QCOMPARE(rig.view.RightAnchor(), 1023.0);
+    QTest::qWait(AnchorEditor::kBadTextMilliseconds - 500);
+    QCOMPARE(editor->text(), QString("Bad:12a"));
+    QTRY_COMPARE_WITH_TIMEOUT(editor->text(), QString("12a"), 2000);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(rig.view.RightAnchor(), 1023.0);
+}
+
+void WaveViewTest::AnchorEditorTakesDigitsAndEscapeCloses() {
+    ViewRig rig;
+    QSignalSpy anchors(&rig.view, &WaveView::AnchorsChanged);
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, rig.HandleCentre(0));
+    AnchorEditor* editor = rig.view.Editor();
+    editor->clear();
+    QTest::keyClicks(editor, "250");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(rig.view.LeftAnchor(), 250.0);
+    QCOMPARE(anchors.last().at(0).toLongLong(), 250LL);
+    // Onto the right anchor is refused; Escape then leaves without a change.
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, rig.HandleCentre(0));
+    editor->clear();
+    QTest::keyClicks(editor, "1023");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(editor->text(), QString("Bad:1023"));
+    QTRY_COMPARE_WITH_TIMEOUT(editor->text(), QString("1023"), 4000);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(rig.view.LeftAnchor(), 250.0);
+}
+
+void WaveViewTest::EnablingFollowsAnchorsRangeAndDrawingMode() {
+    ViewRig rig;
+    WaveView& view = rig.view;
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kZoomIn));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kZoomOut));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kTrimLeft));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kTrimRight));
+    QVERIFY(view.IsCommandEnabled(EditCommands::kFilter));
+    view.SetAnchorFromEditor(0, 100);
+    QVERIFY(view.IsCommandEnabled(EditCommands::kZoomIn));
+    QVERIFY(view.IsCommandEnabled(EditCommands::kTrimLeft));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kTrimRight));
+    QSignalSpy state(&view, &WaveView::CommandStateChanged);
+    QVERIFY(view.OnCommand(EditCommands::kSketch));
+    QVERIFY(state.count() > 0);
+    QVERIFY(view.IsCommandChecked(EditCommands::kSketch));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kAutoline));
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kSmooth));
+    QVERIFY(!view.OnCommand(EditCommands::kInvert));
+    QCOMPARE(view.LeftAnchor(), 0.0); // Sketch started with Unmark
+    QCOMPARE(WaveView::CommandStatusText(EditCommands::kSketch),
+             QString("Draw freehand waveform. Press and hold left button to draw, right to stop."));
+    QCOMPARE(WaveView::CommandToolTip(EditCommands::kUnmark), QString("Unmark"));
+}
+
+void WaveViewTest::ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform() {
+    ViewRig rig;
+    WaveView& view = rig.view;
+    view.SetAnchorFromEditor(0, 200);
+    view.SetAnchorFromEditor(1, 500);
+    QVERIFY(view.OnCommand(EditCommands::kZoomIn));
+    QCOMPARE(view.VisibleMin(), 200.0);
+    QCOMPARE(view.VisibleMax(), 500.0);
+    QVERIFY(view.Map()->isVisible());
+    QCOMPARE(rig.Geometry().XToPixel(200), rig.Geometry().Plot().left);
+    QVERIFY(view.OnCommand(EditCommands::kZoomOut));
+    QCOMPARE(view.VisibleMin(), 0.0);
+    QCOMPARE(view.VisibleMax(), 1023.0);
+    QVERIFY(!view.Map()->isVisible());
+    QCOMPARE(view.LeftAnchor(), 200.0);
+    QCOMPARE(view.RightAnchor(), 500.0);
+}
+
+void WaveViewTest::DraggingTheMapMarkChoosesTheVisibleRange() {
+    ViewRig rig;
+    WaveView& view = rig.view;
+    view.SetAnchorFromEditor(0, 0);
+    view.SetAnchorFromEditor(1, 255);
+    view.OnCommand(EditCommands::kZoomIn);
+    WaveformMap* map = view.Map();
+    map->resize(205, 100); // 5 points per pixel
+    QApplication::processEvents();
+    const PixelRect mark = map->MarkRect();
+    QCOMPARE(mark.left, 0);
+    const QPoint press((mark.left + mark.right) / 2, 50);
+    QTest::mousePress(map, Qt::LeftButton, {}, press);
+    QTest::mouseMove(map, press + QPoint(40, 0));
+    QCOMPARE(map->MarkRect().left, 40);
+    QTest::mouseRelease(map, Qt::LeftButton, {}, press + QPoint(40, 0));
+    QVERIFY(std::abs(view.VisibleMin() - 200.0) <= 5.0);
+    QVERIFY(std::abs(view.VisibleMax() - view.VisibleMin() - 255.0) <= 10.0);
+    QCOMPARE(view.LeftAnchor(), view.VisibleMin());
+    QCOMPARE(view.RightAnchor(), view.VisibleMax());
+    // Dragged far beyond the end, the mark stops at the map's right edge.
+    const PixelRect moved = map->MarkRect();
+    const QPoint again((moved.left + moved.right) / 2, 50);
+    QTest::mousePress(map, Qt::LeftButton, {}, again);
+    QTest::mouseMove(map, again + QPoint(500, 0));
+    QCOMPARE(map->MarkRect().right, 205);
+    QTest::mouseRelease(map, Qt::LeftButton, {}, again + QPoint(500, 0));
+    QCOMPARE(view.VisibleMax(), 1023.0);
+}
+
+void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {
+    ViewRig rig;
+    rig.view.SetAnchorFromEditor(0, 300);
+    rig.view.SetAnchorFromEditor(1, 700);
+    const QImage image = rig.view.grab().toImage();
+    const PixelRect& plot = rig.Geometry().Plot();
+    // A row away from the grid lines and the waveform on the middle line.
+    const int y = plot.top + (plot.bottom - plot.top) / 8;
+    const int outside = (plot.left + rig.Geometry().XToPixel(300)) / 2 + 3;
+    const int inside = rig.Geometry().XToPixel(420);
+    const QRgb background = ViewPalette::kBackground & 0xFFFFFF;
+    const QRgb shaded = background ^ (ViewPalette::kShadeXor & 0xFFFFFF);
+    const qreal ratio = image.devicePixelRatio();
+    auto rgbAt = [&](int x) {
+        return image.pixel(static_cast<int>(x * ratio), static_cast<int>(y * ratio)) & 0xFFFFFF;
+    };
+    QCOMPARE(rgbAt(inside), background);
+    QCOMPARE(rgbAt(outside), shaded);
+    QCOMPARE(rgbAt(rig.Geometry().XToPixel(800)), shaded);
+}
+
+void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
+    ViewRig rig;
+    WaveView& view = rig.view;
+    SampleBuffer& samples = rig.document.Samples();
+    for (std::size_t i = 0; i < samples.Size(); ++i) {
+        samples.Store(i, 1000);
+    }
+    rig.document.CommitToWorkingFile();
+    view.SetAnchorFromEditor(0, 100);
+    view.SetAnchorFromEditor(1, 400);
+    QVERIFY(view.OnCommand(EditCommands::kFilter));
+    QCOMPARE(rig.Sample(100), 1050.0);
+    QCOMPARE(rig.Sample(101), 1048.0);
+    QSignalSpy length(&view, &WaveView::LengthTextRequested);
+    QVERIFY(view.OnCommand(EditCommands::kTrimRight));
+    // 401 points, corrected to the resolution of 4 (message 3001 answered OK).
+    QCOMPARE(rig.document.Length(), 400.0);
+    QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{3001});
+    QCOMPARE(length.last().at(0).toString(), QString("400"));
+    QCOMPARE(view.RightAnchor(), 399.0);
+    QCOMPARE(view.VisibleMax(), 399.0);
+}
+
+void WaveViewTest::RightClickWithoutDrawingAsksForTheContextMenu() {
+    ViewRig rig;
+    QSignalSpy menu(&rig.view, &WaveView::ContextMenuRequested);
+    const PixelRect& plot = rig.Geometry().Plot();
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
+    QCOMPARE(menu.count(), 1);
+    QVERIFY(!rig.view.Editor()->isVisible());
+}
+
+void WaveViewTest::FmViewPutsTheBaseFrequencyOnTheMiddleLine() {
+    TempWorkspace workspace("QW2182", OperatingMode::Fm);
+    WaveDoc document(workspace.services);
+    WaveView view(document);
+    view.resize(640, 480);
+    view.show();
+    view.InitialUpdate();
+    const PixelRect& plot = view.Geometry().Plot();
+    QCOMPARE(view.Geometry().CodeToPixel(500000000), (plot.top + plot.bottom) / 2);
+    QCOMPARE(document.Samples().At(0), 500000000.0);
+    // The drawing writes FM codes: the top edge is 1000000000.
+    view.OnCommand(EditCommands::kAutoline);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top));
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.top));
+    const long long index =
+        static_cast<long long>(std::trunc(view.Geometry().PixelToX(plot.left + 100)));
+    QVERIFY(std::abs(document.Samples().At(index) - 1e9) <= 1.0);
+    QTest::mouseClick(&view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
+    QCOMPARE(QString::fromStdString(workspace.Context("Modif", "FmWave")), QString("Yes"));
+}
+
+QTEST_MAIN(WaveViewTest)
+#include "WaveViewTest.moc"
