@@ -60,7 +60,12 @@ bool HostBusClient::FromWatchedProcess(const QString& sender) {
         return *known;
     }
     const QDBusReply<uint> process = connection_.interface()->servicePid(sender);
-    const bool watched = process.isValid() && process.value() == onlyProcess_;
+    if (!process.isValid()) {
+        // The sender left the bus before its signal was handled: a tool that posted its
+        // closing notice and ended. Which process it was can no longer be told.
+        return true;
+    }
+    const bool watched = process.value() == onlyProcess_;
     senderVerdicts_.insert(sender, watched);
     return watched;
 }
