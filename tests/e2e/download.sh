@@ -75,6 +75,8 @@ download() {
     local file
     file=$(ini_value SegmTbl "Segm$segment-$((channel - 1))" "$context")
     [ -f "$file" ] || fail "no working file for segment $segment of channel $channel"
+    [ "$(tr -d '\000' <"$file" | head -c 1 | wc -c)" -eq 1 ] ||
+        fail "the $wave of segment $segment is all zero: nothing was generated"
     local catalogue
     catalogue=$(python3 "$here/scpi_block.py" 127.0.0.1 "$port" "$channel" "$segment" "$work/got")
     cmp "$file" "$work/got" || fail "instrument copy of segment $segment differs from $file"
