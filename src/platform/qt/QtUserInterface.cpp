@@ -81,6 +81,21 @@ QString SuffixOf(const FileFilter& filter) {
     return extension.mid(1);
 }
 
+// The dialog gives a filter back as it shows it: runs of blanks collapsed, and without the
+// appended patterns while their details are hidden.
+qsizetype IndexOfFilter(const FileQuestion& question, const QStringList& filters,
+                        const QString& shown) {
+    const QString wanted = shown.simplified();
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString description =
+            QString::fromStdString(question.filters[static_cast<std::size_t>(i)].description);
+        if (filters.at(i).simplified() == wanted || description.simplified() == wanted) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 MessageAnswer QtUserInterface::Show(const Message& message) {
@@ -129,7 +144,7 @@ std::optional<FileChoice> QtUserInterface::AskFile(const FileQuestion& question,
     // A name typed without extension gets the selected filter's, before the dialog looks
     // for the file: so the overwrite question is asked about the file really written.
     const auto followFilter = [&dialog, &filters, &question](const QString& filter) {
-        const qsizetype index = filters.indexOf(filter);
+        const qsizetype index = IndexOfFilter(question, filters, filter);
         const QString suffix =
             index < 0 ? QString() : SuffixOf(question.filters[static_cast<std::size_t>(index)]);
         dialog.setDefaultSuffix(suffix);
@@ -145,7 +160,8 @@ std::optional<FileChoice> QtUserInterface::AskFile(const FileQuestion& question,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    const int selected = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    const int selected =
+        static_cast<int>(IndexOfFilter(question, filters, dialog.selectedNameFilter()));
     return FileChoice{QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString(),
                       selected < 0 ? 0 : selected};
 }

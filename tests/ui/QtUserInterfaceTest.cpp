@@ -1,0 +1,126 @@
+#include "platform/qt/QtUserInterface.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs `answer` on the dialog that the next call opens, once it is up.
+void OnNextDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer = std::move(answer)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog != nullptr);
+        answer(dialog);
+    });
+}
+
+FileQuestion StandardSaveQuestion(const QString& folder) {
+    FileQuestion question;
+    question.filters = {{"Binary   (*.wav)", {".wav"}},
+                        {"ASCII -space delimited (*.asc)", {".asc"}},
+                        {"Comma delimited(*csv)", {".csv"}}};
+    question.filterIndex = 1;
+    question.folder = folder.toStdString() + "/";
+    question.fileName = "ramp";
+    question.defaultExtension = "wav";
+    return question;
+}
+
+} // namespace
+
+// The Qt faces of the core's questions: what the user sees and what the core gets back.
+class QtUserInterfaceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void MessageBoxShowsTextUnderProgramCaptionWithItsButtons();
+    void ClosingAYesNoBoxAnswersNo();
+    void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension();
+    void OpenDialogWithDroppedPathAsksNothing();
+};
+
+void QtUserInterfaceTest::MessageBoxShowsTextUnderProgramCaptionWithItsButtons() {
+    QtUserInterface ui;
+    ui.SetCaption("FM Wavesmith");
+    QString caption;
+    QString text;
+    int buttonCount = 0;
+    OnNextDialog([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box != nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        buttonCount = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Yes)->click();
+    });
+
+    const MessageAnswer answer =
+        ui.ShowText("Storing in Temporary folder is not recommended.\nSave ?", "",
+                    MessageButtons::YesNo, MessageIcon::Question);
+
+    QCOMPARE(answer, MessageAnswer::Yes);
+    QCOMPARE(caption, QString("FM Wavesmith"));
+    QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
+    QCOMPARE(buttonCount, 2);
+}
+
+void QtUserInterfaceTest::ClosingAYesNoBoxAnswersNo() {
+    QtUserInterface ui;
+    OnNextDialog([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+
+    QCOMPARE(ui.ShowText("Replace?", "Question", MessageButtons::YesNo), MessageAnswer::No);
+}
+
+void QtUserInterfaceTest::SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {
+    QTemporaryDir folder;
+    QtUserInterface ui;
+    QStringList filters;
+    QString selectedFilter;
+    QString startFolder;
+    OnNextDialog([&](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files != nullptr);
+        filters = files->nameFilters();
+        selectedFilter = files->selectedNameFilter();
+        startFolder = files->directory().absolutePath();
+        files->selectFile("ramp");
+        QMetaObject::invokeMethod(files, "accept");
+    });
+
+    const std::optional<FileChoice> choice = ui.AskSaveFile(StandardSaveQuestion(folder.path()));
+
+    // The dialog shows each description with its runs of blanks collapsed.
+    QCOMPARE(filters,
+             QStringList({"Binary (*.wav) (*.wav)", "ASCII -space delimited (*.asc) (*.asc)",
+                          "Comma delimited(*csv) (*.csv)"}));
+    QCOMPARE(selectedFilter, QString("ASCII -space delimited (*.asc)"));
+    QCOMPARE(startFolder, QDir(folder.path()).absolutePath());
+    QVERIFY(choice.has_value());
+    QCOMPARE(choice->filterIndex, 1);
+    QCOMPARE(QString::fromStdString(choice->path), folder.filePath("ramp.asc"));
+}
+
+void QtUserInterfaceTest::OpenDialogWithDroppedPathAsksNothing() {
+    QtUserInterface ui;
+    ui.AnswerNextOpenWith("/data/scope.001");
+    FileQuestion question;
+    question.filterIndex = 2;
+
+    const std::optional<FileChoice> dropped = ui.AskOpenFile(question);
+
+    QVERIFY(dropped.has_value());
+    QCOMPARE(QString::fromStdString(dropped->path), QString("/data/scope.001"));
+    QCOMPARE(dropped->filterIndex, 2);
+    // Only the next question is answered: the one after it opens the dialog again.
+    OnNextDialog([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+    QVERIFY(!ui.AskOpenFile(question).has_value());
+}
+
+QTEST_MAIN(QtUserInterfaceTest)
+#include "QtUserInterfaceTest.moc"
