@@ -7,17 +7,18 @@
 #include "document/WaveDoc.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
+#include "ui/NumericField.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace {
 
-// Typed but unconfirmed text is shown in red until the field is confirmed.
-const QColor kModifiedText(0xE4, 0, 0);
+// The fields' font as the bar has always used it; a system without the face takes its
+// own sans-serif font of the same size.
+constexpr int kFieldFontHeight = 14;
+constexpr int kFieldFontWeight = 500;
+const char* const kFieldFontFace = "MS Sans Serif";
 
 QString SecondCaption(const AppState& state) {
     if (state.IsFm()) {
@@ -55,8 +56,7 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
     layout->addWidget(MakePicture(static_cast<int>(BarIcons::Picture::Length), tr("Length"),
                                   tr("Waveform length in points")));
     lengthField_ = MakeField(ControlId::kLengthField);
-    lengthField_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    lengthField_->SetValidator(NumericField::IsDigit);
     lengthField_->setToolTip(tr("Waveform length in points (Enter applies)"));
     lengthField_->setEnabled(!state.IsPulse());
     layout->addWidget(lengthField_);
@@ -65,11 +65,13 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
     layout->addWidget(MakePicture(static_cast<int>(SecondPicture(state)), SecondCaption(state),
                                   SecondToolTip(state)));
     secondField_ = MakeField(ControlId::kSecondField);
-    const QString pattern =
-        state.IsFm() || state.IsPulse() ? QStringLiteral("[0-9.eE+-]*") : QStringLiteral("[0-9]*");
-    secondField_->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), this));
+    if (state.IsFm() || state.IsPulse()) {
+        secondField_->SetValidator(NumericField::IsNumberCharacter);
+    } else {
+        secondField_->SetValidator(NumericField::IsDigit);
+    }
     secondField_->setToolTip(SecondToolTip(state) + tr(" (Enter applies)"));
-    // The pulse design's amplitude change is not wired yet; the field stays read-only.
+    // The pulse design's amplitude change is not part of this build yet.
     secondField_->setEnabled(!state.IsPulse());
     layout->addWidget(secondField_);
     layout->addStretch(1);
@@ -90,21 +92,15 @@ QWidget* ParameterBar::MakePicture(int picture, const QString& caption, const QS
     return box;
 }
 
-QLineEdit* ParameterBar::MakeField(int controlId) {
-    auto* field = new QLineEdit(this);
+NumericField* ParameterBar::MakeField(int controlId) {
+    auto* field = new NumericField(this);
     field->setObjectName(controlId == ControlId::kLengthField ? QStringLiteral("lengthField")
                                                               : QStringLiteral("secondField"));
     field->setProperty("controlId", controlId);
-    field->setAlignment(Qt::AlignCenter);
+    field->SetFieldFont(kFieldFontHeight, kFieldFontWeight, QString::fromLatin1(kFieldFontFace));
     field->setMaxLength(controlId == ControlId::kLengthField ? 19 : 80);
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
-    field->installEventFilter(this);
-    connect(field, &QLineEdit::returnPressed, this, &ParameterBar::Confirm);
-    connect(field, &QLineEdit::textEdited, field, [field] {
-        QPalette palette = field->palette();
-        palette.setColor(QPalette::Text, kModifiedText);
-        field->setPalette(palette);
-    });
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    connect(field, &NumericField::Confirmed, this, &ParameterBar::Confirm);
     return field;
 }
 
@@ -115,11 +111,9 @@ QLineEdit* ParameterBar::Control(int controlId) const {
     return controlId == ControlId::kSecondField ? secondField_ : nullptr;
 }
 
-void ParameterBar::ShowText(QLineEdit* field, const QString& text) {
+void ParameterBar::ShowText(NumericField* field, const QString& text) {
     const QSignalBlocker blocker(field);
-    field->setText(text);
-    field->setModified(false);
-    field->setPalette(QPalette());
+    field->ShowValue(text);
 }
 
 void ParameterBar::ShowLengthText(const QString& text) {
@@ -130,16 +124,6 @@ void ParameterBar::ShowSecondText(const QString& text) {
     ShowText(secondField_, text);
 }
 
-bool ParameterBar::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        auto* field = qobject_cast<QLineEdit*>(watched);
-        if (field != nullptr && field->isModified()) {
-            Confirm();
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 // The modified marks are cleared before the text is applied: applying may show a
 // message box, and the focus it takes must not confirm the same text a second time.
 void ParameterBar::Confirm() {
@@ -148,21 +132,21 @@ void ParameterBar::Confirm() {
     }
     if (lengthField_->isModified()) {
         const std::string text = lengthField_->text().toStdString();
-        ShowText(lengthField_, lengthField_->text());
+        lengthField_->ClearModifiedMark();
         session_.Document().SetLength(text);
     }
     if (secondField_->isModified()) {
         ConfirmSecondField();
     }
+    emit Confirmed();
 }
 
 void ParameterBar::ConfirmSecondField() {
     const std::string text = secondField_->text().toStdString();
-    ShowText(secondField_, secondField_->text());
+    secondField_->ClearModifiedMark();
     WaveDoc& document = session_.Document();
     if (session_.State().IsFm()) {
-        const std::string shown = document.Fm().SetDeviationFromField(text);
-        ShowText(secondField_, QString::fromStdString(shown));
+        ShowText(secondField_, QString::fromStdString(document.Fm().SetDeviationFromField(text)));
         if (DocumentView* view = document.View()) {
             view->UpdateAllViews();
         }

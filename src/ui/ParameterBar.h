@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class NumericField;
 class QLineEdit;
 class ToolSession;
 
@@ -24,16 +25,18 @@ public:
     // Applies what was typed: the length first, then the second field.
     void Confirm();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+signals:
+    // A field's text was applied: the document, and so the commands' enabling, may have
+    // changed.
+    void Confirmed();
 
 private:
-    QLineEdit* MakeField(int controlId);
+    NumericField* MakeField(int controlId);
     QWidget* MakePicture(int picture, const QString& caption, const QString& toolTip);
     void ConfirmSecondField();
-    static void ShowText(QLineEdit* field, const QString& text);
+    static void ShowText(NumericField* field, const QString& text);
 
     ToolSession& session_;
-    QLineEdit* lengthField_ = nullptr;
-    QLineEdit* secondField_ = nullptr;
+    NumericField* lengthField_ = nullptr;
+    NumericField* secondField_ = nullptr;
 };

@@ -1,0 +1,111 @@
+#include "app/ToolSession.h"
+#include "document/WaveDoc.h"
+#include "support/TempWorkspace.h"
+#include "ui/MainFrame.h"
+#include "ui/support/WorkspaceFacts.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTest>
+
+#include <filesystem>
+
+namespace {
+
+QStringList MenuTitles(const MainFrame& frame) {
+    QStringList titles;
+    for (QAction* action : frame.menuBar()->actions()) {
+        titles << action->text();
+    }
+    return titles;
+}
+
+} // namespace
+
+// The program as the host starts it: in a prepared workspace, in the mode its command line
+// names; and as a user who starts it by hand, with no context file at all.
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void StartsInEachModeWithItsTitleAndMenuBar_data();
+    void StartsInEachModeWithItsTitleAndMenuBar();
+    void MissingContextFileEndsWithMessageAndNoWindow();
+    void FirstStartCreatesDefaultWaveformOfActiveSegment();
+};
+
+void StartupTest::StartsInEachModeWithItsTitleAndMenuBar_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("menus");
+    QTest::addColumn<QString>("file"); // the active segment's file, named in the title
+    const QStringList editorMenus = {"&File", "&Edit", "&View", "Wave", "&Download", "&About ..."};
+    QTest::newRow("standard") << "/opt/wavesmith/wavesmith"
+                              << "Wavesmith" << editorMenus << "TemS1.wa0";
+    QTest::newRow("fm") << "/opt/wavesmith/wavesmith fms"
+                        << "FM Wavesmith" << editorMenus << "FmDef.wvf";
+    QTest::newRow("pulse, which wins over fm")
+        << "/opt/wavesmith/wavesmith FMS PLS"
+        << "Pulsesmith" << QStringList{"&File", "&View", "&Download", "&About ..."} << QString();
+}
+
+void StartupTest::StartsInEachModeWithItsTitleAndMenuBar() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, title);
+    QFETCH(QStringList, menus);
+    QFETCH(QString, file);
+    TempWorkspace workspace;
+    WorkspaceFacts facts(workspace, commandLine.toStdString());
+    ToolSession session(facts, workspace.ui, workspace.bus);
+
+    const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
+
+    QVERIFY(frame != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+    QVERIFY2(frame->windowTitle().startsWith(title), qPrintable(frame->windowTitle()));
+    if (file.isEmpty()) {
+        QCOMPARE(frame->windowTitle(), title);
+    } else {
+        QVERIFY2(frame->windowTitle().contains(file), qPrintable(frame->windowTitle()));
+    }
+    QCOMPARE(MenuTitles(*frame), menus);
+    QVERIFY(workspace.ui.messages.empty());
+}
+
+void StartupTest::MissingContextFileEndsWithMessageAndNoWindow() {
+    TempWorkspace workspace;
+    const std::string handStarted = workspace.Folder() + "elsewhere";
+    std::filesystem::create_directories(handStarted);
+    WorkspaceFacts facts(handStarted, "/opt/wavesmith/wavesmith");
+    ToolSession session(facts, workspace.ui, workspace.bus);
+
+    const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
+
+    QVERIFY(frame == nullptr);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        QVERIFY(!widget->isVisible());
+    }
+    QCOMPARE(workspace.ui.messages.size(), std::size_t{1});
+    QCOMPARE(
+        QString::fromStdString(workspace.ui.messages[0].text),
+        QString::fromStdString("Invalid application path =" + handStarted + "/$tst/TempGlyp.cad"));
+}
+
+void StartupTest::FirstStartCreatesDefaultWaveformOfActiveSegment() {
+    TempWorkspace workspace;
+    workspace.SetContext("Settings", "ActiveSeg", "3 1");
+    WorkspaceFacts facts(workspace, "wavesmith");
+    ToolSession session(facts, workspace.ui, workspace.bus);
+
+    const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
+
+    QVERIFY(frame != nullptr);
+    QCOMPARE(session.Document().Length(), 1024.0);
+    const std::string segmentFile = workspace.state.userFolder + "/TemS3.wa0";
+    QVERIFY(std::filesystem::exists(segmentFile));
+    QCOMPARE(std::filesystem::file_size(segmentFile), std::uintmax_t{2048});
+    QCOMPARE(QString::fromStdString(workspace.Context("SegmTbl", "Segm3-0")),
+             QString::fromStdString(segmentFile));
+}
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
