@@ -218,73 +218,83 @@ bool ChangeKeyLine(std::string& text, const Line& line, std::string_view name,
     return true;
 }
 
+// Calls visit(meaning) for every key line of the sections named `section`, in file order,
+// until it returns false. Lines outside those sections are skipped in bulk.
+template <typename Visit>
+void ForEachKeyIn(std::string_view text, std::string_view section, Visit visit) {
+    const std::string_view wanted = Trim(section);
+    LineReader reader(text);
+    Line line;
+    bool inside = false;
+    while (reader.Advance(line, inside)) {
+        const LineMeaning meaning = Classify(reader.Content(line));
+        if (meaning.kind == LineKind::Section) {
+            inside = SameName(meaning.name, wanted);
+        } else if (inside && meaning.kind == LineKind::Key && !visit(meaning)) {
+            return;
+        }
+    }
+}
+
+// Calls visit(name) for every section header until it returns false.
+template <typename Visit> void ForEachHeader(std::string_view text, Visit visit) {
+    LineReader reader(text);
+    Line line;
+    while (reader.NextMaybeHeader(line)) {
+        const LineMeaning meaning = Classify(reader.Content(line));
+        if (meaning.kind == LineKind::Section && !visit(meaning.name)) {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 std::optional<std::string_view> FindIniValue(std::string_view text, std::string_view section,
                                              std::string_view key) {
-    const std::string_view wantedSection = Trim(section);
-    const std::string_view wantedKey = Trim(key);
-    LineReader reader(text);
-    Line line;
-    bool inside = false;
-    while (reader.Advance(line, inside)) {
-        const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section) {
-            inside = SameName(meaning.name, wantedSection);
-        } else if (inside && meaning.kind == LineKind::Key && SameName(meaning.name, wantedKey)) {
-            return meaning.value;
+    const std::string_view wanted = Trim(key);
+    std::optional<std::string_view> value;
+    ForEachKeyIn(text, section, [&](const LineMeaning& meaning) {
+        if (SameName(meaning.name, wanted)) {
+            value = meaning.value;
         }
-    }
-    return std::nullopt;
+        return !value;
+    });
+    return value;
 }
 
 IniEntries ReadIniSection(std::string_view text, std::string_view section) {
-    const std::string_view wanted = Trim(section);
     IniEntries entries;
     std::unordered_set<std::string> seen;
-    LineReader reader(text);
-    Line line;
-    bool inside = false;
-    while (reader.Advance(line, inside)) {
-        const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section) {
-            inside = SameName(meaning.name, wanted);
-        } else if (inside && meaning.kind == LineKind::Key &&
-                   seen.insert(LowerName(meaning.name)).second) {
+    ForEachKeyIn(text, section, [&](const LineMeaning& meaning) {
+        if (seen.insert(LowerName(meaning.name)).second) {
             entries.emplace_back(meaning.name, meaning.value);
         }
-    }
+        return true;
+    });
     return entries;
 }
 
 std::vector<std::string> IniSectionNames(std::string_view text) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    LineReader reader(text);
-    Line line;
-    while (reader.NextMaybeHeader(line)) {
-        const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section && seen.insert(LowerName(meaning.name)).second) {
-            names.emplace_back(meaning.name);
+    ForEachHeader(text, [&](std::string_view name) {
+        if (seen.insert(LowerName(name)).second) {
+            names.emplace_back(name);
         }
-    }
+        return true;
+    });
     return names;
 }
 
 bool HasIniSection(std::string_view text, std::string_view section) {
-    LineReader reader(text);
-    Line line;
-    while (reader.NextMaybeHeader(line)) {
-        const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section && SameName(meaning.name, Trim(section))) {
-            return true;
-        }
-    }
-    return false;
+    const std::string_view wanted = Trim(section);
+    bool found = false;
+    ForEachHeader(text, [&](std::string_view name) {
+        found = SameName(name, wanted);
+        return !found;
+    });
+    return found;
 }
 
 bool SetIniValue(std::string& text, std::string_view section, std::string_view key,
