@@ -48,6 +48,9 @@ void PrintSample(const SampleBuffer& samples, std::size_t i, bool asText) {
     }
 }
 
+// The longest waveform an instrument holds; longer ranges are a typing error.
+constexpr double kMostEvalPoints = 16000000;
+
 bool ReadWholeNumber(const std::string& text, double& value) {
     return ParseWholeDouble(text, value) && std::isfinite(value);
 }
@@ -269,8 +272,11 @@ int CliApp::Eval(ToolSession& session) {
     };
     const double from = number("from", 0);
     const double to = number("to", from);
-    if (to < from || to - from > 100000000.0) {
-        std::fprintf(stderr, "wavesmith-cli: eval needs --from S --to E with S <= E\n");
+    if (to < from || to - from >= kMostEvalPoints) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: eval needs --from S --to E with S <= E and at most "
+                     "%.0f points\n",
+                     kMostEvalPoints);
         return UsageError;
     }
     Expression expression(state.IsFm(), state.startupFolder, session.Services().ui);
