@@ -13,6 +13,12 @@ HostBusClient::HostBusClient(const QDBusConnection& connection, QObject* parent)
     : QObject(parent), connection_(connection) {}
 
 bool HostBusClient::Listen() {
+    // A tool's connection is looked up when it joins, so that its closing notice still
+    // counts after it has left the bus.
+    connection_.connect(QStringLiteral("org.freedesktop.DBus"),
+                        QStringLiteral("/org/freedesktop/DBus"),
+                        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"),
+                        this, SLOT(OnNameOwnerChanged(QString, QString, QString)));
     return connection_.connect(QString(), HostBusAddress::kObjectPath, HostBusAddress::kInterface,
                                HostBusAddress::kToolNotifyMember, this,
                                SLOT(OnToolNotify(QString, uint, qlonglong, QDBusMessage)));
@@ -20,7 +26,6 @@ bool HostBusClient::Listen() {
 
 void HostBusClient::WatchProcess(qint64 processId) {
     onlyProcess_ = processId;
-    senderVerdicts_.clear();
 }
 
 bool HostBusClient::SendRequest(uint code, qint64 data, const QString& destination) {
@@ -51,21 +56,31 @@ void HostBusClient::OnToolNotify(const QString& name, uint code, qlonglong data,
     emit ToolNotified(code, data, message.service());
 }
 
-bool HostBusClient::FromWatchedProcess(const QString& sender) {
-    if (onlyProcess_ == 0) {
-        return true;
+void HostBusClient::OnNameOwnerChanged(const QString& name, const QString&,
+                                       const QString& newOwner) {
+    if (!name.startsWith(QLatin1Char(':'))) {
+        return;
     }
-    const auto known = senderVerdicts_.constFind(sender);
-    if (known != senderVerdicts_.constEnd()) {
+    if (newOwner.isEmpty()) {
+        // The bus tells of a departure after every message of the departed, so none of
+        // its notices is still waiting.
+        processes_.remove(name);
+        return;
+    }
+    ProcessOf(name);
+}
+
+bool HostBusClient::FromWatchedProcess(const QString& sender) {
+    return onlyProcess_ == 0 || ProcessOf(sender) == onlyProcess_;
+}
+
+qint64 HostBusClient::ProcessOf(const QString& connectionName) {
+    const auto known = processes_.constFind(connectionName);
+    if (known != processes_.constEnd()) {
         return *known;
     }
-    const QDBusReply<uint> process = connection_.interface()->servicePid(sender);
-    if (!process.isValid()) {
-        // The sender left the bus before its signal was handled: a tool that posted its
-        // closing notice and ended. Which process it was can no longer be told.
-        return true;
-    }
-    const bool watched = process.value() == onlyProcess_;
-    senderVerdicts_.insert(sender, watched);
-    return watched;
+    const QDBusReply<uint> process = connection_.interface()->servicePid(connectionName);
+    const qint64 id = process.isValid() ? process.value() : 0;
+    processes_.insert(connectionName, id);
+    return id;
 }

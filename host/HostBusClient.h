@@ -31,11 +31,14 @@ signals:
 
 private slots:
     void OnToolNotify(const QString& name, uint code, qlonglong data, const QDBusMessage& message);
+    void OnNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 
 private:
     bool FromWatchedProcess(const QString& sender);
+    qint64 ProcessOf(const QString& connectionName);
 
     QDBusConnection connection_;
     qint64 onlyProcess_ = 0;
-    QHash<QString, bool> senderVerdicts_;
+    // Process ids of the connections on the bus, learnt while they are there to ask.
+    QHash<QString, qint64> processes_;
 };

@@ -128,6 +128,26 @@ TEST(HostBus, WatchingOneProcessIgnoresTheOthers) {
     EXPECT_EQ(codes, std::vector<uint>{1});
 }
 
+TEST(HostBus, ClosingNoticeOfAWatchedToolCountsAfterTheToolLeftTheBus) {
+    if (!SessionBusAvailable()) {
+        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
+    }
+    HostBusClient host(OtherConnection(QStringLiteral("host-leaving")), nullptr);
+    ASSERT_TRUE(host.Listen());
+    host.WatchProcess(QCoreApplication::applicationPid());
+    std::vector<uint> codes;
+    QObject::connect(&host, &HostBusClient::ToolNotified,
+                     [&](uint code, qlonglong, const QString&) { codes.push_back(code); });
+    {
+        DbusHostBus tool(OtherConnection(QStringLiteral("tool-leaving")));
+        SpinEventLoopUntil([] { return false; }, 100); // the host sees the tool arrive
+        tool.PostToolNotify(5);
+        QDBusConnection::disconnectFromBus(QStringLiteral("tool-leaving"));
+    }
+    ASSERT_TRUE(SpinEventLoopUntil([&] { return !codes.empty(); }));
+    EXPECT_EQ(codes, std::vector<uint>{5});
+}
+
 TEST(HostBus, WithoutASessionBusTheCommandLineToolPrintsTheCode) {
     const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     const std::string previous = saved != nullptr ? saved : "";
