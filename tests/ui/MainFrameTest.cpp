@@ -1,8 +1,10 @@
 #include "ui/MainFrame.h"
 #include "app/ToolSession.h"
 #include "core/AppState.h"
+#include "core/HostBus.h"
 #include "core/StringTable.h"
 #include "document/WaveDoc.h"
+#include "link/LinkKeyValue.h"
 #include "settings/RegistryKey.h"
 #include "support/TempWorkspace.h"
 #include "ui/CommandIds.h"
@@ -108,6 +110,7 @@ private slots:
     void LengthOutsideRangeIsRefusedAndFieldRestored();
     void LengthFieldConfirmsWhenFocusLeavesAfterTyping();
     void SegmentFieldSwitchesSegmentAndRefusesZero();
+    void FmSecondFieldSetsDeviationAndTellsTheHost();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
     void BarPopupListsBandCaptionsInOrder();
     void StoredRectRestoresPlacementAndIsWrittenBack();
@@ -246,6 +249,20 @@ void MainFrameTest::SegmentFieldSwitchesSegmentAndRefusesZero() {
     QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgValueOutOfRange});
     QCOMPARE(run.session.State().activeSegment, 4);
     QCOMPARE(segment->text(), QString("4"));
+}
+
+void MainFrameTest::FmSecondFieldSetsDeviationAndTellsTheHost() {
+    RunningFrame run("wavesmith FMS");
+    QLineEdit* deviation = run.Field(ControlId::kSecondField);
+    run.workspace.bus.posted.clear();
+
+    TypeAndEnter(deviation, "5e6");
+
+    QCOMPARE(run.session.Document().Fm().deviation, 5e6);
+    QCOMPARE(deviation->text(), QString("5e6"));
+    QCOMPARE(run.workspace.bus.posted, std::vector<int>{NotifyCommand});
+    QCOMPARE(LinkKeyValue(run.session.State(), "Cmd").value_or(""), std::string(":FM:DEV 5e6"));
+    QCOMPARE(run.session.Document().Length(), 1024.0); // the length field was not touched
 }
 
 void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
