@@ -63,6 +63,13 @@ WaveDoc::WaveDoc(AppServices& services)
     fmDocument_ = state.IsFm();
     state.activeChannel = segments_.ReadActiveChannel();
     state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
+    // The channel commands of every mode (the FM and pulse Download menus have them too)
+    // are enabled by the instrument's channel count.
+    channelCount_ = static_cast<int>(
+        services_.store.ReadProfileNumber("Channels", 0, "Instrument", kMissingNumber));
+    if (channelCount_ < 1) {
+        channelCount_ = 1;
+    }
     if (!state.IsPulse()) {
         if (fmDocument_) {
             ReadFmLimits();
@@ -104,11 +111,6 @@ void WaveDoc::ReadStandardLimits() {
     }
     // Read again when the view is first activated.
     state.activeSegment = 0;
-    channelCount_ =
-        static_cast<int>(store.ReadProfileNumber("Channels", 0, "Instrument", kMissingNumber));
-    if (channelCount_ < 1) {
-        channelCount_ = 1;
-    }
     std::string format;
     const bool hasFormat =
         store.ReadProfileText("Settings", "Wfmt", format, kNumberText, store.ContextFile(), true);
