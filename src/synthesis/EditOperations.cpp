@@ -58,12 +58,28 @@ template <typename F> void WithTypedData(SampleBuffer& samples, F&& f) {
 }
 
 // The integer forms step by (x - y) / W in integers, toward zero; values in Hz exactly.
-template <typename T> double FilterStep(T x, T y, long long w) {
-    return static_cast<double>((static_cast<long long>(x) - static_cast<long long>(y)) / w);
-}
-template <> double FilterStep<double>(double x, double y, long long w) {
-    return (x - y) / static_cast<double>(w);
-}
+// 16-bit differences and any W of a real waveform fit a 32-bit division, which is the
+// cost of the whole loop.
+template <typename T> struct FilterStep {
+    explicit FilterStep(long long w) : w_(w) {}
+    double operator()(T x, T y) const {
+        return static_cast<double>((static_cast<long long>(x) - static_cast<long long>(y)) / w_);
+    }
+    long long w_;
+};
+template <> struct FilterStep<std::int16_t> {
+    explicit FilterStep(long long w)
+        : w_(static_cast<std::int32_t>(std::min<long long>(w, INT32_MAX))) {}
+    double operator()(std::int16_t x, std::int16_t y) const {
+        return static_cast<double>((static_cast<std::int32_t>(x) - y) / w_);
+    }
+    std::int32_t w_;
+};
+template <> struct FilterStep<double> {
+    explicit FilterStep(long long w) : w_(static_cast<double>(w)) {}
+    double operator()(double x, double y) const { return (x - y) / w_; }
+    double w_;
+};
 
 template <typename T>
 void FilterTyped(T* s, long long a, long long b, long long w, long long wrap, long long last) {
@@ -74,10 +90,28 @@ void FilterTyped(T* s, long long a, long long b, long long w, long long wrap, lo
     }
     double m = sum / static_cast<double>(w);
     s[a] = Convert<T>(m);
+    const FilterStep<T> step(w);
     for (long long i = a + 1; i < b; ++i) {
-        m += FilterStep<T>(s[i], s[i - 1], w);
+        m += step(s[i], s[i - 1]);
         s[i] = Convert<T>(m);
     }
+}
+
+// Limits inside the 32-bit range make the range check of the conversion unnecessary.
+template <typename T> T ConvertClamped(double v, double low, double high, bool plainCast) {
+    const double kept = std::clamp(v, low, high);
+    if constexpr (std::is_same_v<T, double>) {
+        return std::trunc(kept);
+    } else {
+        if (plainCast) {
+            return static_cast<T>(static_cast<std::int32_t>(kept));
+        }
+        return Convert<T>(kept);
+    }
+}
+
+bool FitsInt32(double low, double high) {
+    return low > -2147483649.0 && high < 2147483648.0 && low <= high;
 }
 
 double Det3(const double m[3][3]) {
@@ -168,12 +202,14 @@ bool EditOperations::Smooth(SampleBuffer& samples, long long a, long long b, Val
     if (!SolveCubic(t, rhs, c)) {
         return false;
     }
+    const bool plainCast = FitsInt32(limits.low, limits.high);
     WithTypedData(samples, [&](auto* data) {
         using T = std::remove_pointer_t<decltype(data)>;
+        T* out = data + a;
         for (long long k = 0; k <= end; ++k) {
             const double x = static_cast<double>(k);
             const double y = ((c[0] * x + c[1]) * x + c[2]) * x + s0;
-            data[a + k] = Convert<T>(std::clamp(y, limits.low, limits.high));
+            out[k] = ConvertClamped<T>(y, limits.low, limits.high, plainCast);
         }
     });
     return true;
@@ -184,11 +220,12 @@ bool EditOperations::Invert(SampleBuffer& samples, long long a, long long b, Mir
     if (b - a + 1 < 2 || a < 0 || b > last) {
         return false;
     }
+    const bool plainCast = FitsInt32(rule.low, rule.high);
     WithTypedData(samples, [&](auto* data) {
         using T = std::remove_pointer_t<decltype(data)>;
         for (long long i = a; i <= b; ++i) {
             const double v = rule.mirror - static_cast<double>(data[i]);
-            data[i] = Convert<T>(std::clamp(v, rule.low, rule.high));
+            data[i] = ConvertClamped<T>(v, rule.low, rule.high, plainCast);
         }
     });
     return true;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -242,4 +243,24 @@ std::vector<PlotColumn> WaveformEnvelope::Columns(const SampleBuffer& samples,
         columns.push_back(column);
     }
     return columns;
+}
+
+std::vector<PixelRun> WaveformEnvelope::Runs(const std::vector<PlotColumn>& columns) {
+    std::vector<PixelRun> runs(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const PlotColumn& column = columns[i];
+        int top = std::min(column.top, column.y);
+        int bottom = std::max(column.bottom, column.y);
+        for (std::size_t neighbour : {i - 1, i + 1}) {
+            // Only a vertex in the adjacent pixel column is joined by a segment here.
+            if (neighbour >= columns.size() || std::abs(columns[neighbour].x - column.x) != 1) {
+                continue;
+            }
+            const int half = (column.y + columns[neighbour].y) / 2;
+            top = std::min(top, half);
+            bottom = std::max(bottom, half);
+        }
+        runs[i] = {column.x, top, bottom};
+    }
+    return runs;
 }

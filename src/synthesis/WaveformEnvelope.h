@@ -17,6 +17,13 @@ struct PlotColumn {
     int bottom = 0; // the lowest one
 };
 
+// One vertical run of pixels: what a column of the plotted waveform lights on screen.
+struct PixelRun {
+    int x = 0;
+    int top = 0;
+    int bottom = 0; // inclusive
+};
+
 // A summary of the waveform that answers "lowest and highest value of points i..j" in
 // time logarithmic in the range, so that a plot of any zoom is sampled column by column
 // without reading every point: min/max of blocks of 16 points, of 16 such blocks, and
@@ -49,6 +56,11 @@ public:
     // many points per pixel keeps its peaks. Pixels are clamped to the plot.
     std::vector<PlotColumn> Columns(const SampleBuffer& samples,
                                     const ViewGeometry& geometry) const;
+    // The columns as the screen shows them: each column's extent, widened to reach half
+    // way to the neighbouring vertices, so that one vertical run per column draws the
+    // extents and the polyline between the vertices (whose segments join adjacent
+    // columns) at once.
+    static std::vector<PixelRun> Runs(const std::vector<PlotColumn>& columns);
 
 private:
     template <typename T> struct Levels {

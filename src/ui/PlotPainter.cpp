@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QLine>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPoint>
 #include <QVarLengthArray>
@@ -102,23 +103,76 @@ void PlotPainter::PaintWaveform(QPainter& painter, const std::vector<PlotColumn>
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(ViewPalette::kAxis), penWidth));
-    QVarLengthArray<QLine, 4096> strokes;
+    const QColor colour(ViewPalette::kAxis);
+    // On screen a hairline of whole device pixels: the raster engine's fast path for
+    // thousands of segments. On paper the width scales with the page.
+    const bool screen = penWidth <= 1.0;
+    QPen pen(colour,
+             screen ? std::max(1.0, std::round(painter.device()->devicePixelRatioF())) : penWidth);
+    pen.setCosmetic(screen);
+    if (screen) {
+        for (const PlotColumn& column : columns) {
+            if (column.top != column.bottom) {
+                painter.fillRect(column.x, column.top, 1, column.bottom - column.top + 1, colour);
+            }
+        }
+    } else {
+        QVarLengthArray<QLine, 4096> strokes;
+        for (const PlotColumn& column : columns) {
+            if (column.top != column.bottom) {
+                strokes.append(QLine(column.x, column.top, column.x, column.bottom));
+            }
+        }
+        painter.setPen(pen);
+        painter.drawLines(strokes.constData(), static_cast<int>(strokes.size()));
+    }
     QVarLengthArray<QPoint, 4096> vertices;
     vertices.reserve(static_cast<qsizetype>(columns.size()));
     for (const PlotColumn& column : columns) {
-        if (column.top != column.bottom) {
-            strokes.append(QLine(column.x, column.top, column.x, column.bottom));
-        }
         vertices.append(QPoint(column.x, column.y));
     }
-    if (!strokes.isEmpty()) {
-        painter.drawLines(strokes.constData(), static_cast<int>(strokes.size()));
-    }
+    painter.setPen(pen);
     if (vertices.size() == 1) {
         painter.drawPoint(vertices.front());
     } else {
         painter.drawPolyline(vertices.constData(), static_cast<int>(vertices.size()));
     }
     painter.restore();
+}
+
+void PlotPainter::PaintRuns(QImage& image, const std::vector<PixelRun>& runs, const QRect& clip,
+                            QRgb colour) {
+    if (image.depth() != 32 || runs.empty()) {
+        QPainter painter(&image);
+        for (const PixelRun& run : runs) {
+            painter.fillRect(QRect(run.x, run.top, 1, run.bottom - run.top + 1).intersected(clip),
+                             QColor(colour));
+        }
+        return;
+    }
+    const qreal ratio = image.devicePixelRatio();
+    const QRect area = QRect(static_cast<int>(std::floor(clip.left() * ratio)),
+                             static_cast<int>(std::floor(clip.top() * ratio)),
+                             static_cast<int>(std::ceil(clip.width() * ratio)),
+                             static_cast<int>(std::ceil(clip.height() * ratio)))
+                           .intersected(image.rect());
+    if (area.isEmpty()) {
+        return;
+    }
+    const qsizetype stride = image.bytesPerLine() / 4;
+    quint32* bits = reinterpret_cast<quint32*>(image.bits());
+    for (const PixelRun& run : runs) {
+        const int x0 = std::max(area.left(), static_cast<int>(std::floor(run.x * ratio)));
+        const int x1 =
+            std::min(area.right(), static_cast<int>(std::floor((run.x + 1) * ratio)) - 1);
+        const int y0 = std::max(area.top(), static_cast<int>(std::floor(run.top * ratio)));
+        const int y1 =
+            std::min(area.bottom(), static_cast<int>(std::floor((run.bottom + 1) * ratio)) - 1);
+        for (int x = x0; x <= x1; ++x) {
+            quint32* pixel = bits + static_cast<qsizetype>(y0) * stride + x;
+            for (int y = y0; y <= y1; ++y, pixel += stride) {
+                *pixel = colour;
+            }
+        }
+    }
 }

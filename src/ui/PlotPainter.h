@@ -4,6 +4,7 @@
 #include "synthesis/WaveformEnvelope.h"
 
 #include <QFont>
+#include <QImage>
 #include <QRect>
 
 #include <vector>
@@ -21,7 +22,14 @@ public:
     static void PaintBackground(QPainter& painter, const QRect& rect);
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
                           const QFont& font);
-    // Each column's extent as a vertical stroke, then the polyline through the vertices.
+    // Each column's extent as a vertical stroke, then the polyline through the vertices
+    // (the vector form, for paper).
     static void PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,
                               qreal penWidth = 1.0);
+    // The screen form: one vertical run of pixels per column written straight into a
+    // 32-bit image (logical coordinates scaled by its device pixel ratio), clipped to
+    // `clip`. A painter draws long vertical runs one span per pixel row, which for a
+    // dense waveform costs several times more than the whole rest of the plot.
+    static void PaintRuns(QImage& image, const std::vector<PixelRun>& runs, const QRect& clip,
+                          QRgb colour);
 };

@@ -22,6 +22,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -772,27 +773,45 @@ void WaveView::UpdateCaption() {
     }
 }
 
-void WaveView::RenderScene(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
-                           const QFont& font, bool printing) {
+bool WaveView::DrawsSamples() const {
+    const bool replaced = std::any_of(overlays_.begin(), overlays_.end(), [](const auto& entry) {
+        return entry.second == WaveOverlay::Stage::InsteadOfWaveform;
+    });
+    return !replaced && !IsPulse();
+}
+
+void WaveView::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
+                              const QRect& background, const QFont& font) {
     PlotPainter::PaintBackground(painter, background);
     const AppState& state = document_.Services().state;
     const AxisStyle style =
         state.IsPulse() ? AxisStyle::Pulse : (state.IsFm() ? AxisStyle::Fm : AxisStyle::Standard);
     PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, style, timeUnitIndex_),
                            font);
-    const bool replaced = std::any_of(overlays_.begin(), overlays_.end(), [](const auto& entry) {
-        return entry.second == WaveOverlay::Stage::InsteadOfWaveform;
-    });
-    const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
-    painter.save();
-    painter.setClipRect(plot);
-    if (!replaced && !state.IsPulse()) {
-        PlotPainter::PaintWaveform(painter, Columns(geometry), printing ? 2.0 : 1.0);
+}
+
+void WaveView::PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing) {
+    if (overlays_.empty()) {
+        return;
     }
+    painter.save();
+    painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
     for (const auto& [overlay, stage] : overlays_) {
         overlay->Paint(painter, geometry, printing);
     }
     painter.restore();
+}
+
+void WaveView::RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
+                          const QFont& font) {
+    PaintAxesLayer(painter, geometry, background, font);
+    if (DrawsSamples()) {
+        painter.save();
+        painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
+        PlotPainter::PaintWaveform(painter, Columns(geometry), 2.0);
+        painter.restore();
+    }
+    PaintOverlays(painter, geometry, true);
 }
 
 void WaveView::EnsurePlotCache() {
@@ -806,9 +825,20 @@ void WaveView::EnsurePlotCache() {
         plotCache_ = QImage(pixels, QImage::Format_RGB32);
     }
     plotCache_.setDevicePixelRatio(ratio);
-    QPainter painter(&plotCache_);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    RenderScene(painter, *geometry_, rect(), labelFont_, false);
+    {
+        QPainter painter(&plotCache_);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        PaintAxesLayer(painter, *geometry_, rect(), labelFont_);
+    }
+    if (DrawsSamples()) {
+        const QRect plot = ToQRect(geometry_->Plot()).adjusted(0, 0, 1, 1);
+        PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(Columns(*geometry_)), plot,
+                               ViewPalette::kAxis);
+    }
+    if (!overlays_.empty()) {
+        QPainter painter(&plotCache_);
+        PaintOverlays(painter, *geometry_, false);
+    }
     plotValid_ = true;
 }
 
@@ -859,11 +889,23 @@ void WaveView::PaintDecorations(QPainter& painter) {
 void WaveView::paintEvent(QPaintEvent* event) {
     UpdateCaption();
     EnsurePlotCache();
+    const QRect dirty = event->rect();
+    QPainter painter(this);
+    // The raster engine (every QImage and most backing stores) draws XOR itself; other
+    // engines get the decorations composed on an image first.
+    if (painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+        painter.setClipRect(dirty);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPoint(0, 0), plotCache_);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        PaintDecorations(painter);
+        return;
+    }
     if (frame_.size() != plotCache_.size()) {
         frame_ = QImage(plotCache_.size(), QImage::Format_RGB32);
     }
     frame_.setDevicePixelRatio(plotCache_.devicePixelRatio());
-    const QRect dirty = event->rect();
     {
         QPainter compose(&frame_);
         compose.setClipRect(dirty);
@@ -873,7 +915,6 @@ void WaveView::paintEvent(QPaintEvent* event) {
         compose.setRenderHint(QPainter::TextAntialiasing, true);
         PaintDecorations(compose);
     }
-    QPainter painter(this);
     const qreal ratio = frame_.devicePixelRatio();
     painter.drawImage(dirty, frame_,
                       QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio,
@@ -910,6 +951,6 @@ void WaveView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution
     geometry.ComputeMappings(plot);
     const QFont font = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), true));
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    RenderScene(painter, geometry, ToQRect(background), font, true);
+    RenderPage(painter, geometry, ToQRect(background), font);
     painter.restore();
 }

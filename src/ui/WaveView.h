@@ -179,8 +179,12 @@ private:
     void EnsurePlotCache();
     void InvalidateSamples();
     void PlaceHandles();
-    void RenderScene(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
-                     const QFont& font, bool printing);
+    bool DrawsSamples() const;
+    void PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
+                        const QFont& font);
+    void PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing);
+    void RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
+                    const QFont& font);
     void PaintDecorations(QPainter& painter);
     void UpdateStrip(int x0, int x1);
     void UpdateCaption();

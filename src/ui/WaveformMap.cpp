@@ -9,6 +9,8 @@
 
 #include <QCursor>
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cstdlib>
@@ -63,9 +65,12 @@ void WaveformMap::RenderPicture() {
         picture_ = QImage(pixels, QImage::Format_RGB32);
         picture_.setDevicePixelRatio(ratio);
     }
-    QPainter painter(&picture_);
-    PlotPainter::PaintBackground(painter, rect());
-    PlotPainter::PaintWaveform(painter, view_.Columns(geometry_));
+    {
+        QPainter painter(&picture_);
+        PlotPainter::PaintBackground(painter, rect());
+    }
+    PlotPainter::PaintRuns(picture_, WaveformEnvelope::Runs(view_.Columns(geometry_)), rect(),
+                           ViewPalette::kAxis);
     pictureValid_ = true;
 }
 
@@ -73,35 +78,49 @@ void WaveformMap::paintEvent(QPaintEvent* event) {
     if (!pictureValid_ || picture_.size() != size() * devicePixelRatioF()) {
         RenderPicture();
     }
+    const QRect dirty = event->rect();
+    QPainter painter(this);
+    if (painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+        painter.setClipRect(dirty);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, picture_);
+        PaintMark(painter);
+        return;
+    }
+    // Engines without XOR get the mark composed on an image first.
     if (frame_.size() != picture_.size()) {
         frame_ = QImage(picture_.size(), QImage::Format_RGB32);
-        frame_.setDevicePixelRatio(picture_.devicePixelRatio());
     }
+    frame_.setDevicePixelRatio(picture_.devicePixelRatio());
     {
         QPainter compose(&frame_);
         compose.setCompositionMode(QPainter::CompositionMode_Source);
         compose.drawImage(0, 0, picture_);
-        compose.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        const QColor xorColour(ViewPalette::kShadeXor);
-        const PixelRect mark = MarkRect();
-        if (MapGeometry::DrawnAsMarker(mark)) {
-            const int r = MapGeometry::kMarkerRadius;
-            const QPoint centre((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
-            compose.setPen(QPen(xorColour, 1));
-            compose.setBrush(Qt::NoBrush);
-            compose.drawEllipse(centre, r, r);
-            compose.drawLine(centre.x(), mark.top, centre.x(), mark.bottom);
-        } else {
-            compose.fillRect(QRect(QPoint(mark.left, mark.top), QPoint(mark.right, mark.bottom)),
-                             xorColour);
-        }
+        PaintMark(compose);
     }
-    QPainter painter(this);
-    const QRect dirty = event->rect();
     const qreal ratio = frame_.devicePixelRatio();
     painter.drawImage(dirty, frame_,
                       QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio,
                              dirty.height() * ratio));
+}
+
+void WaveformMap::PaintMark(QPainter& painter) const {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const QColor xorColour(ViewPalette::kShadeXor);
+    const PixelRect mark = MarkRect();
+    if (MapGeometry::DrawnAsMarker(mark)) {
+        const int r = MapGeometry::kMarkerRadius;
+        const QPoint centre((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
+        painter.setPen(QPen(xorColour, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, r, r);
+        painter.drawLine(centre.x(), mark.top, centre.x(), mark.bottom);
+    } else {
+        painter.fillRect(QRect(QPoint(mark.left, mark.top), QPoint(mark.right, mark.bottom)),
+                         xorColour);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void WaveformMap::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QWidget>
 
+class QPainter;
 class WaveView;
 
 // The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
@@ -36,6 +37,7 @@ protected:
 
 private:
     void UpdateGeometry();
+    void PaintMark(QPainter& painter) const;
     void RenderPicture();
     bool MarkContains(QPoint point) const;
 

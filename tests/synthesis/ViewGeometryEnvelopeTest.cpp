@@ -168,3 +168,19 @@ TEST(PlotColumns, NoSamplesNoColumns) {
     envelope.Rebuild(samples);
     EXPECT_TRUE(envelope.Columns(samples, Plot(0, 99)).empty());
 }
+
+TEST(PlotRuns, EachColumnReachesHalfWayToItsNeighboursVertices) {
+    const std::vector<PlotColumn> columns = {
+        {10, 100, 100, 100}, {11, 140, 130, 150}, {12, 60, 60, 60}, {14, 0, 0, 0}};
+    const std::vector<PixelRun> runs = WaveformEnvelope::Runs(columns);
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(runs[0].top, 100);
+    EXPECT_EQ(runs[0].bottom, 120); // half way down to 140
+    EXPECT_EQ(runs[1].top, 100);    // half way up to 60
+    EXPECT_EQ(runs[1].bottom, 150); // its own extent
+    EXPECT_EQ(runs[2].top, 60);
+    EXPECT_EQ(runs[2].bottom, 100);
+    // Column 14 is not adjacent to 12: no segment is drawn between them.
+    EXPECT_EQ(runs[3].top, 0);
+    EXPECT_EQ(runs[3].bottom, 0);
+}
