@@ -151,6 +151,27 @@ void BM_SimulatorTraceDataWrite(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBytes));
 }
 
+// A whole download as the host sends it: channel, segment definition and selection, the
+// block, then *OPC?. Each one redefines the segment, so the old one is released every time.
+void BM_SimulatorDownload(benchmark::State& state) {
+    Simulator simulator;
+    const std::string block = ":TRAC:DATA " + BlockHeader::Format(kBytes) + Samples() + "\n";
+    for (auto _ : state) {
+        SendAll(simulator.Socket(), ":INST 1\n");
+        SendAll(simulator.Socket(), ":TRAC:DEF 1,16000000;:TRAC:SEL 1\n");
+        SendAll(simulator.Socket(), block);
+        SendAll(simulator.Socket(), "*OPC?\n");
+        if (ReceiveLine(simulator.Socket()) != "1\n") {
+            std::abort();
+        }
+    }
+    SendAll(simulator.Socket(), ":SYST:ERR?\n");
+    if (ReceiveLine(simulator.Socket()) != "0,\"No error\"\n") {
+        state.SkipWithError("the instrument reported an error");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBytes));
+}
+
 // :TRAC:DATA? of the 32 MB segment, read completely by the client.
 void BM_SimulatorTraceDataRead(benchmark::State& state) {
     Simulator simulator;
@@ -168,6 +189,7 @@ void BM_SimulatorTraceDataRead(benchmark::State& state) {
 
 BENCHMARK(BM_LoopbackSocketCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SimulatorTraceDataWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SimulatorDownload)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SimulatorTraceDataRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

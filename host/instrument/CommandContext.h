@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 class InstrumentState;
+class MessageBuffer;
 class ResponseBuffer;
 class SessionStatus;
 
@@ -14,5 +14,5 @@ struct CommandContext {
     InstrumentState& instrument;
     SessionStatus& status;
     ResponseBuffer& response;
-    const std::shared_ptr<const std::string>& message;
+    const std::shared_ptr<const MessageBuffer>& message;
 };

@@ -16,10 +16,10 @@ constexpr std::size_t kKeptCapacity = 1 << 20;
 } // namespace
 
 ProgramMessageReader::ProgramMessageReader(Limits limits)
-    : limits_(limits), message_(std::make_shared<std::string>()) {}
+    : limits_(limits), message_(std::make_shared<MessageBuffer>()) {}
 
 bool ProgramMessageReader::HasPartialMessage() const {
-    return !message_->empty() || state_ != State::Text || rejected_;
+    return !message_->Empty() || state_ != State::Text || rejected_;
 }
 
 void ProgramMessageReader::Feed(std::string_view bytes, Sink& sink) {
@@ -61,7 +61,7 @@ std::size_t ProgramMessageReader::FeedText(std::string_view bytes, Sink& sink) {
         } else if (c == '"' || c == '\'') {
             quote_ = c;
         } else if (c == '#') {
-            headerStart_ = message_->size();
+            headerStart_ = message_->Size();
             state_ = State::BlockHeader;
         }
         AppendText(c, sink);
@@ -76,9 +76,9 @@ std::size_t ProgramMessageReader::FeedBlockHeader(std::string_view bytes, Sink& 
         state_ = State::Text;
         return 0;
     }
-    message_->push_back(c);
-    const BlockHeader header = BlockHeader::Parse(std::string_view(*message_).substr(headerStart_));
-    message_->pop_back();
+    message_->PushBack(c);
+    const BlockHeader header = BlockHeader::Parse(message_->View().substr(headerStart_));
+    message_->PopBack();
     if (header.status != BlockHeader::Status::Complete &&
         header.status != BlockHeader::Status::Incomplete) {
         // Not a definite block after all: the byte is ordinary text (it may open a quote
@@ -109,7 +109,7 @@ void ProgramMessageReader::StartBlock(std::uint64_t dataLength, Sink& sink) {
         messageBlockBytes_ += dataLength;
         // Address space only: pages are touched as the bytes arrive, so a client that
         // announces a block and stalls holds no memory.
-        message_->reserve(message_->size() + static_cast<std::size_t>(dataLength) +
+        message_->Reserve(message_->Size() + static_cast<std::size_t>(dataLength) +
                           kTextAfterBlock);
     }
     if (dataLength == 0) {
@@ -122,14 +122,30 @@ void ProgramMessageReader::StartBlock(std::uint64_t dataLength, Sink& sink) {
 std::size_t ProgramMessageReader::FeedBlockData(std::string_view bytes) {
     const std::size_t count =
         static_cast<std::size_t>(std::min<std::uint64_t>(blockRemaining_, bytes.size()));
-    if (!rejected_) {
-        message_->append(bytes.data(), count);
+    message_->Append(bytes.substr(0, count));
+    TakePayload(count);
+    return count;
+}
+
+std::span<char> ProgramMessageReader::PayloadSpace() {
+    if (state_ != State::BlockData) {
+        return {};
     }
+    const std::span<char> spare = message_->Spare();
+    return spare.first(
+        static_cast<std::size_t>(std::min<std::uint64_t>(blockRemaining_, spare.size())));
+}
+
+void ProgramMessageReader::CommitPayload(std::size_t count) {
+    message_->Commit(count);
+    TakePayload(count);
+}
+
+void ProgramMessageReader::TakePayload(std::size_t count) {
     blockRemaining_ -= count;
     if (blockRemaining_ == 0) {
         state_ = State::Text;
     }
-    return count;
 }
 
 std::size_t ProgramMessageReader::FeedSkipBlock(std::string_view bytes) {
@@ -154,7 +170,7 @@ std::size_t ProgramMessageReader::FeedSkipLine(std::string_view bytes) {
 void ProgramMessageReader::AppendText(char c, Sink& sink) {
     ++textBytes_;
     if (textBytes_ <= limits_.maxTextBytes) {
-        message_->push_back(c);
+        message_->PushBack(c);
         return;
     }
     if (!rejected_) {
@@ -162,7 +178,7 @@ void ProgramMessageReader::AppendText(char c, Sink& sink) {
                                     "line longer than " + std::to_string(limits_.maxTextBytes) +
                                         " bytes discarded"));
     }
-    message_->clear();
+    message_->Clear();
     state_ = State::SkipLine;
 }
 
@@ -175,10 +191,10 @@ void ProgramMessageReader::FinishMessage(Sink& sink) {
 
 void ProgramMessageReader::StartNextMessage() {
     // A message the sink kept (a segment holds its block) is left alone for good.
-    if (message_.use_count() > 1 || message_->capacity() > kKeptCapacity) {
-        message_ = std::make_shared<std::string>();
+    if (message_.use_count() > 1 || message_->Capacity() > kKeptCapacity) {
+        message_ = std::make_shared<MessageBuffer>();
     } else {
-        message_->clear();
+        message_->Clear();
     }
     textBytes_ = 0;
     messageBlockBytes_ = 0;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "MessageBuffer.h"
 #include "ScpiError.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
+#include <span>
 #include <string_view>
 
 // Cuts the byte stream of one connection into IEEE 488.2 program messages. A message ends
@@ -27,16 +28,22 @@ public:
         virtual ~Sink() = default;
         // `message` is the whole message without its terminator. The reader never changes
         // a message it handed over, so the sink may keep it (and views into it).
-        virtual void OnMessage(const std::shared_ptr<const std::string>& message) = 0;
+        virtual void OnMessage(const std::shared_ptr<const MessageBuffer>& message) = 0;
         virtual void OnInputError(ScpiError error) = 0;
     };
 
     explicit ProgramMessageReader(Limits limits);
 
     void Feed(std::string_view bytes, Sink& sink);
+    // While the payload of an accepted block is arriving: the room in the message where
+    // its next bytes go, at most what the block still lacks, so that the connection can
+    // receive straight into it. Empty when the next bytes must go through Feed.
+    std::span<char> PayloadSpace();
+    // `count` bytes were written at the start of PayloadSpace().
+    void CommitPayload(std::size_t count);
     // True while part of a message has arrived and its end has not.
     bool HasPartialMessage() const;
-    std::size_t BufferedBytes() const { return message_->size(); }
+    std::size_t BufferedBytes() const { return message_->Size(); }
 
 private:
     enum class State { Text, BlockHeader, BlockData, SkipBlock, SkipLine };
@@ -44,6 +51,7 @@ private:
     std::size_t FeedText(std::string_view bytes, Sink& sink);
     std::size_t FeedBlockHeader(std::string_view bytes, Sink& sink);
     std::size_t FeedBlockData(std::string_view bytes);
+    void TakePayload(std::size_t count);
     std::size_t FeedSkipBlock(std::string_view bytes);
     std::size_t FeedSkipLine(std::string_view bytes);
     void AppendText(char c, Sink& sink);
@@ -53,7 +61,7 @@ private:
 
     Limits limits_;
     State state_ = State::Text;
-    std::shared_ptr<std::string> message_;
+    std::shared_ptr<MessageBuffer> message_;
     std::size_t textBytes_ = 0;
     std::size_t headerStart_ = 0;
     std::uint64_t blockRemaining_ = 0;

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -181,15 +182,24 @@ void ScpiServer::Serve(Client& client) {
     std::vector<char> buffer(kReceiveBufferSize);
     ResponseBuffer response;
     while (!stopping_) {
-        const ssize_t received = ::recv(client.socket, buffer.data(), buffer.size(), 0);
+        // A block's payload is received straight into the message that becomes the
+        // segment, in as large pieces as the socket has; everything else goes through the
+        // session's reader from the small buffer.
+        const std::span<char> payload = session.PayloadSpace();
+        const std::span<char> into = payload.empty() ? std::span<char>(buffer) : payload;
+        const ssize_t received = ::recv(client.socket, into.data(), into.size(), 0);
         if (received < 0 && errno == EINTR) {
             continue;
         }
         if (received <= 0) {
             break;
         }
-        session.Receive(std::string_view(buffer.data(), static_cast<std::size_t>(received)),
-                        response);
+        const auto count = static_cast<std::size_t>(received);
+        if (!payload.empty()) {
+            session.ReceivePayload(count);
+            continue;
+        }
+        session.Receive(std::string_view(buffer.data(), count), response);
         if (!response.Empty()) {
             const bool sent = SendAll(client.socket, response);
             response.Clear();

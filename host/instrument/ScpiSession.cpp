@@ -30,14 +30,14 @@ void ScpiSession::OnInputError(ScpiError error) {
     status_.Report(std::move(error));
 }
 
-void ScpiSession::OnMessage(const std::shared_ptr<const std::string>& message) {
+void ScpiSession::OnMessage(const std::shared_ptr<const MessageBuffer>& message) {
     std::scoped_lock lock(instrument_.Mutex());
     ExecuteMessage(message, *response_);
 }
 
-void ScpiSession::ExecuteMessage(const std::shared_ptr<const std::string>& message,
+void ScpiSession::ExecuteMessage(const std::shared_ptr<const MessageBuffer>& message,
                                  ResponseBuffer& response) {
-    ScpiParser parser(*message);
+    ScpiParser parser(message->View());
     CommandUnit unit;
     CommandContext context{instrument_, status_, response, message};
     while (true) {

@@ -5,6 +5,7 @@
 #include "ResponseBuffer.h"
 #include "SessionStatus.h"
 
+#include <span>
 #include <string_view>
 
 class InstrumentState;
@@ -19,14 +20,20 @@ public:
 
     // Consumes what the client sent; responses of the messages it completed are appended.
     void Receive(std::string_view bytes, ResponseBuffer& response);
+    // Room for the payload of the block now arriving, for the connection to receive into
+    // directly (no copy, no per-byte work); empty when the next bytes go through Receive.
+    std::span<char> PayloadSpace() { return reader_.PayloadSpace(); }
+    // `count` bytes were received into PayloadSpace(). A payload completes no message on
+    // its own, so there is never a response.
+    void ReceivePayload(std::size_t count) { reader_.CommitPayload(count); }
     SessionStatus& Status() { return status_; }
     bool HasPartialMessage() const { return reader_.HasPartialMessage(); }
     std::size_t BufferedBytes() const { return reader_.BufferedBytes(); }
 
 private:
-    void OnMessage(const std::shared_ptr<const std::string>& message) override;
+    void OnMessage(const std::shared_ptr<const MessageBuffer>& message) override;
     void OnInputError(ScpiError error) override;
-    void ExecuteMessage(const std::shared_ptr<const std::string>& message,
+    void ExecuteMessage(const std::shared_ptr<const MessageBuffer>& message,
                         ResponseBuffer& response);
 
     InstrumentState& instrument_;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "MessageBuffer.h"
+
 #include <cstddef>
 #include <memory>
-#include <string>
 #include <string_view>
 
 // Read-only bytes that share ownership of the buffer they live in. A segment written with
@@ -12,13 +13,13 @@ class SharedBytes {
 public:
     SharedBytes() = default;
     // Views `bytes`, which must lie inside `*owner`.
-    SharedBytes(std::shared_ptr<const std::string> owner, std::string_view bytes);
+    SharedBytes(std::shared_ptr<const MessageBuffer> owner, std::string_view bytes);
 
     static SharedBytes Copy(std::string_view bytes);
     static SharedBytes Zeros(std::size_t count);
     // Shares `owner` when the bytes are most of it, so that a small block never pins a
     // large message in memory; copies them otherwise.
-    static SharedBytes ShareOrCopy(const std::shared_ptr<const std::string>& owner,
+    static SharedBytes ShareOrCopy(const std::shared_ptr<const MessageBuffer>& owner,
                                    std::string_view bytes);
 
     std::string_view View() const { return view_; }
@@ -26,6 +27,6 @@ public:
     bool Empty() const { return view_.empty(); }
 
 private:
-    std::shared_ptr<const std::string> owner_;
+    std::shared_ptr<const MessageBuffer> owner_;
     std::string_view view_;
 };

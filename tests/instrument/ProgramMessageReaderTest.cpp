@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,8 +12,8 @@ namespace {
 
 class CollectingSink : public ProgramMessageReader::Sink {
 public:
-    void OnMessage(const std::shared_ptr<const std::string>& message) override {
-        messages.push_back(*message);
+    void OnMessage(const std::shared_ptr<const MessageBuffer>& message) override {
+        messages.emplace_back(message->View());
     }
     void OnInputError(ScpiError error) override { errors.push_back(error.code); }
 
@@ -112,4 +114,47 @@ TEST(ProgramMessageReader, BoundsTheBlocksOfOneMessageTogether) {
     EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
     reader.Feed("C " + block + "," + block + "\n", sink);
     EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+TEST(ProgramMessageReader, APayloadReceivedInPlaceInPiecesGivesTheSameMessagesAsOneFeed) {
+    std::string payload(90, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<char>(i * 89 + 7); // newlines, "#" and quotes among them
+    }
+    const std::string head = "*OPC?\n:TRAC:DATA #290";
+    const std::string tail = ";:TRAC:SEL?\n*IDN?\n";
+    ProgramMessageReader whole(SmallLimits());
+    CollectingSink wholeSink;
+    whole.Feed(head + payload + tail, wholeSink);
+
+    ProgramMessageReader inPlace(SmallLimits());
+    CollectingSink inPlaceSink;
+    EXPECT_TRUE(inPlace.PayloadSpace().empty());
+    inPlace.Feed(head + payload.substr(0, 5), inPlaceSink);
+    std::size_t offered = 5;
+    for (std::size_t piece = 1; !inPlace.PayloadSpace().empty(); ++piece) {
+        const std::span<char> space = inPlace.PayloadSpace();
+        // Never more room than the block lacks, so the text after it is not swallowed.
+        ASSERT_EQ(space.size(), payload.size() - offered);
+        const std::size_t count = std::min(piece, space.size());
+        std::copy_n(payload.data() + offered, count, space.data());
+        inPlace.CommitPayload(count);
+        offered += count;
+    }
+    EXPECT_EQ(offered, payload.size());
+    inPlace.Feed(tail, inPlaceSink);
+
+    ASSERT_EQ(wholeSink.messages.size(), 3u);
+    EXPECT_EQ(wholeSink.messages[1], ":TRAC:DATA #290" + payload + ";:TRAC:SEL?");
+    EXPECT_EQ(inPlaceSink.messages, wholeSink.messages);
+    EXPECT_TRUE(inPlaceSink.errors.empty());
+}
+
+TEST(ProgramMessageReader, OffersNoPayloadSpaceForABlockItSkips) {
+    ProgramMessageReader reader(SmallLimits());
+    CollectingSink sink;
+    reader.Feed(":TRAC:DATA #3200", sink);
+    EXPECT_TRUE(reader.PayloadSpace().empty());
+    reader.Feed(std::string(200, 'z') + "\n*OPC?\n", sink);
+    EXPECT_EQ(sink.messages, std::vector<std::string>{"*OPC?"});
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -102,6 +103,69 @@ TEST_F(ServerTest, ABlockCutOffByADisconnectLeavesTheSegmentAsItWas) {
     EXPECT_EQ(owner->Query(":TRAC:CAT?"), "1,500");
     ASSERT_TRUE(owner->Send(":TRAC:DATA?\n"));
     EXPECT_TRUE(owner->ReadBlock() == original);
+}
+
+TEST_F(ServerTest, ALargeBlockCutOffMidPayloadChangesNothingAndTheNextOneIsStoredExactly) {
+    constexpr std::size_t kPoints = 1'500'000;
+    StartServer(2 * kPoints);
+    auto owner = Connect();
+    const std::string original = Pattern(2 * kPoints, 11);
+    const std::string define = ":TRAC:DEF 1," + std::to_string(kPoints) + ";:TRAC:SEL 1\n";
+    ASSERT_TRUE(owner->Send(define + ":TRAC:DATA " + ScpiTestClient::Block(original) + "\n"));
+    EXPECT_EQ(NextErrorCode(*owner), 0);
+    {
+        auto quitter = Connect();
+        const std::string replacement = Pattern(2 * kPoints, 12);
+        const std::string message = ":TRAC:DATA " + ScpiTestClient::Block(replacement);
+        ASSERT_TRUE(quitter->Send(message.substr(0, message.size() - 1000)));
+        EXPECT_EQ(owner->Query("*OPC?"), "1");
+    }
+    for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_EQ(server_->ClientCount(), 1u);
+    ASSERT_TRUE(owner->Send(":TRAC:DATA?\n"));
+    EXPECT_TRUE(owner->ReadBlock(30s) == original) << "a cut-off block changed the segment";
+
+    // The abandoned block's buffer may be received into again: only the new bytes show.
+    const std::string next = Pattern(2 * kPoints, 13);
+    ASSERT_TRUE(owner->Send(":TRAC:DATA " + ScpiTestClient::Block(next) + "\n:TRAC:DATA?\n"));
+    EXPECT_TRUE(owner->ReadBlock(30s) == next) << "segment differs from the bytes sent";
+    EXPECT_EQ(NextErrorCode(*owner), 0);
+}
+
+TEST_F(ServerTest, ABlockSentInManySmallPiecesAndOneSentWholeStoreTheSameBytes) {
+    constexpr std::size_t kPoints = 700'000;
+    StartServer(2 * kPoints);
+    auto whole = Connect();
+    auto pieces = Connect();
+    const std::string samples = Pattern(2 * kPoints, 21);
+    const std::string points = std::to_string(kPoints);
+    ASSERT_TRUE(whole->Send(":TRAC:DEF 1," + points + ";:TRAC:DEF 2," + points + "\n"));
+    EXPECT_EQ(NextErrorCode(*whole), 0);
+
+    ASSERT_TRUE(whole->Send(":TRAC:SEL 1;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n"));
+    EXPECT_EQ(NextErrorCode(*whole), 0);
+    // Uneven pieces with pauses, so that the server receives the payload in many parts.
+    const std::string message = ":TRAC:SEL 2;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
+    std::mt19937 random(5);
+    for (std::size_t sent = 0, piece = 0; sent < message.size(); ++piece) {
+        const std::size_t count = std::min<std::size_t>(1 + random() % 9000, message.size() - sent);
+        ASSERT_TRUE(pieces->Send(std::string_view(message).substr(sent, count)));
+        sent += count;
+        if (piece % 16 == 0) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    EXPECT_EQ(NextErrorCode(*pieces), 0);
+
+    ASSERT_TRUE(whole->Send(":TRAC:SEL 1;:TRAC:DATA?\n"));
+    const auto first = whole->ReadBlock(30s);
+    ASSERT_TRUE(whole->Send(":TRAC:SEL 2;:TRAC:DATA?\n"));
+    const auto second = whole->ReadBlock(30s);
+    ASSERT_TRUE(first.has_value() && second.has_value());
+    EXPECT_TRUE(*first == samples) << "segment sent whole differs";
+    EXPECT_TRUE(*second == samples) << "segment sent in pieces differs";
 }
 
 TEST_F(ServerTest, AStalledOrTricklingClientDoesNotHoldUpAnother) {
