@@ -76,9 +76,30 @@ int CliApp::Run() {
         document.LoadActiveSegment();
         document.ResetAnchors();
     }
-    const int result = RunCommand(session, ui);
+    int result = RunCommand(session, ui);
+    if (result == Success && !WaveformOnDisk(document)) {
+        // The working file could not be written (a read-only folder, a full disk): the
+        // change lives only in this run, which is about to end.
+        std::fprintf(stderr, "wavesmith-cli: the waveform could not be written to %s\n",
+                     document.CurrentPath().c_str());
+        result = Refused;
+    }
     document.SetView(nullptr);
     return result;
+}
+
+bool CliApp::WaveformOnDisk(WaveDoc& document) const {
+    static const char* const kChangingCommands[] = {"new",      "length", "segment", "channel",
+                                                    "generate", "edit",   "open",    "undo"};
+    bool changes = false;
+    for (const char* command : kChangingCommands) {
+        changes = changes || options_.command == command;
+    }
+    if (!changes || document.Services().state.IsPulse()) {
+        return true;
+    }
+    return RecordCount(document.CurrentPath(), document.Samples().ElementWidth()) ==
+           static_cast<long long>(document.Length());
 }
 
 bool CliApp::NeedWords(std::size_t count) const {
@@ -205,10 +226,17 @@ int CliApp::Length(ToolSession& session) {
 }
 
 int CliApp::Segment(ToolSession& session) {
-    session.Segments().OnSegmentField(options_.words[0]);
     double requested = 0;
-    ParseWholeDouble(options_.words[0], requested);
-    return session.State().activeSegment == static_cast<int>(requested) ? Success : Refused;
+    if (!ReadWholeNumber(options_.words[0], requested)) {
+        std::fprintf(stderr, "wavesmith-cli: segment takes a number, not %s\n",
+                     options_.words[0].c_str());
+        return UsageError;
+    }
+    session.Segments().OnSegmentField(options_.words[0]);
+    // A context file whose active-segment list is too short cannot record the choice.
+    const bool selected = session.Document().IsValidSegment(std::trunc(requested)) &&
+                          session.State().activeSegment == static_cast<int>(requested);
+    return selected ? Success : Refused;
 }
 
 int CliApp::Channel(ToolSession& session) {

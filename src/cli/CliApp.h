@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 class ToolSession;
+class WaveDoc;
 class ConsoleUserInterface;
 
 // One run of wavesmith-cli: start-up, the document, the first view update, one command,
@@ -35,6 +36,8 @@ private:
     int Download(ToolSession& session);
 
     bool NeedWords(std::size_t count) const;
+    // After a command that changes the waveform: the current file holds it.
+    bool WaveformOnDisk(WaveDoc& document) const;
 
     const CliOptions& options_;
 };
