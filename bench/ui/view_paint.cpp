@@ -3,7 +3,7 @@
 // paint samples the plot's columns from the waveform's min/max summary; a drag (anchor
 // or map mark) repaints from the cached plot. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_view_paint [--snapshot=prefix] [benchmark flags]
-// --snapshot writes prefix-view.png and prefix-map.png and exits.
+// --snapshot writes prefix-view.png, prefix-map.png and prefix-zoom.png and exits.
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
@@ -187,8 +187,14 @@ bool SaveSnapshots(const std::string& prefix) {
     scene.view.SetAnchorFromEditor(0, 2000000);
     scene.view.SetAnchorFromEditor(1, 12000000);
     scene.view.Map()->resize(220, 140);
-    return scene.view.grab().save(QString::fromStdString(prefix + "-view.png")) &&
-           scene.view.Map()->grab().save(QString::fromStdString(prefix + "-map.png"));
+    const bool saved = scene.view.grab().save(QString::fromStdString(prefix + "-view.png")) &&
+                       scene.view.Map()->grab().save(QString::fromStdString(prefix + "-map.png"));
+    // Zoomed to 60 points: the column rule's steps, the anchors at the edges.
+    scene.view.SetAnchorFromEditor(0, 8000000);
+    scene.view.SetAnchorFromEditor(1, 8000060);
+    scene.view.OnCommand(EditCommands::kZoomIn);
+    scene.view.SetAnchorFromEditor(0, 8000010);
+    return saved && scene.view.grab().save(QString::fromStdString(prefix + "-zoom.png"));
 }
 
 } // namespace

@@ -33,7 +33,7 @@
 
 namespace {
 
-constexpr int kHandleWidth = 9;
+constexpr int kHandleWidth = 11;
 constexpr int kEditorGap = 2;
 constexpr int kMarkerRadius = 3;
 // The space between the vertical labels' tick marks and the plot.
@@ -722,7 +722,7 @@ void WaveView::Relayout() {
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
     plotRect_ = ViewGeometry::LayoutPlot(w, h, sampleWidth, unitWidth, IsPulse());
     const int readoutHeight = QFontMetrics(readoutFont_).height();
-    handleHeight_ = std::clamp(plotRect_.top - readoutHeight - 2, 6, 16);
+    handleHeight_ = std::clamp(plotRect_.top - readoutHeight - 2, 6, 18);
     InvalidatePlot();
     UpdateGeometry();
     PlaceHandles();
