@@ -1,12 +1,169 @@
 #pragma once
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+// A number as its text wrote it: digits x 10^exponent, the digits without leading zeros.
+// Known only for numbers of up to 15 digits; `digits` is 0 otherwise (and for zero).
+struct DecimalText {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+};
+
 // Reads decimal numbers out of imported text as the C library's strtod does in the "C"
 // locale (ParseLeadingDouble), without the hexadecimal forms and the words "inf" and
-// "nan", which are not numbers in an imported waveform; whole numbers take a faster road
-// to the same result.
+// "nan", which are not numbers in an imported waveform.
+//
+// Numbers of up to 15 digits with a decimal exponent within 22 of their digits (nearly
+// all that is imported) are converted here: their digits and the power of ten are both
+// exact doubles, so one multiplication or division rounds the result correctly, which is
+// the result strtod gives. Everything else goes to the general reader.
 class DecimalReader {
 public:
     // Reads the number at first, which must not be white space. Returns the end of the
-    // number, or nullptr when the text there does not start a number.
-    static const char* Read(const char* first, const char* last, double& value);
+    // number, or nullptr when the text there does not start a number. `text`, when given,
+    // receives the digits and exponent of a number converted here.
+    static const char* Read(const char* first, const char* last, double& value,
+                            DecimalText* text = nullptr) {
+        if (first == last) {
+            return nullptr;
+        }
+        // Without a branch: the signs of imported values follow no pattern to predict.
+        const bool negative = *first == '-';
+        const char* p = first + static_cast<int>(negative || *first == '+');
+        Digits digits;
+        const char* start = p;
+        p = TakeDigits(p, last, digits);
+        bool any = p != start;
+        if (p != last && *p == '.') {
+            const char* fraction = p + 1;
+            const char* end = TakeDigits(fraction, last, digits);
+            digits.exponent -= static_cast<int>(end - fraction);
+            any = any || end != fraction;
+            p = any ? end : p;
+        }
+        if (!any || digits.significant > 15) {
+            return ReadGeneral(first, last, value, text);
+        }
+        p = ReadExponent(p, last, digits.exponent);
+        if (digits.exponent < -22 || digits.exponent > 22) {
+            return ReadGeneral(first, last, value, text);
+        }
+        const double mantissa = static_cast<double>(static_cast<std::int64_t>(digits.value));
+        const double power = kPowers[digits.exponent < 0 ? -digits.exponent : digits.exponent];
+        const double magnitude = digits.exponent < 0 ? mantissa / power : mantissa * power;
+        value = std::copysign(magnitude, negative ? -1.0 : 1.0);
+        if (text != nullptr) {
+            text->digits = digits.value;
+            text->exponent = digits.exponent;
+        }
+        return p;
+    }
+
+private:
+    struct Digits {
+        std::uint64_t value = 0;
+        int significant = 0; // digits taken since the first non-zero one
+        int exponent = 0;
+    };
+
+    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+    // Takes digits while they come, eight at a time where the text allows; beyond 19
+    // significant ones the value is no longer kept (the count tells the number is too
+    // long for the fast road).
+    static const char* TakeDigits(const char* p, const char* last, Digits& digits) {
+        if constexpr (std::endian::native == std::endian::little) {
+            while (last - p >= 8) {
+                const int count = LeadingEightDigits(p, digits);
+                p += count;
+                if (count < 8) {
+                    return p;
+                }
+            }
+        }
+        for (; p != last && IsDigit(*p); ++p) {
+            const unsigned digit = static_cast<unsigned>(*p - '0');
+            if (digits.significant > 0 || digit != 0) {
+                ++digits.significant;
+                if (digits.significant <= 19) {
+                    digits.value = digits.value * 10 + digit;
+                }
+            }
+        }
+        return p;
+    }
+
+    // An exponent is taken only when a digit follows "e", "e+" or "e-", as strtod does.
+    static const char* ReadExponent(const char* p, const char* last, int& exponent) {
+        if (p == last || (*p != 'e' && *p != 'E')) {
+            return p;
+        }
+        const char* q = p + 1;
+        const bool negative = q != last && *q == '-';
+        if (q != last && (*q == '-' || *q == '+')) {
+            ++q;
+        }
+        if (q == last || !IsDigit(*q)) {
+            return p;
+        }
+        int value = 0;
+        for (; q != last && IsDigit(*q); ++q) {
+            value = value < 100000 ? value * 10 + (*q - '0') : value;
+        }
+        exponent += negative ? -value : value;
+        return q;
+    }
+
+    // Takes the digits that begin the eight characters at p (a little-endian load),
+    // without a branch per digit; returns how many there were.
+    static int LeadingEightDigits(const char* p, Digits& digits) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, p, 8);
+        constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+        // A byte is a digit when its high nibble is 3 and adding 6 keeps it so. A carry
+        // out of a byte only disturbs the bytes after a non-digit, which are not looked at.
+        const std::uint64_t misfit =
+            ((chunk & kHigh) ^ 0x3030303030303030ull) |
+            (((chunk + 0x0606060606060606ull) & kHigh) ^ 0x3030303030303030ull);
+        const std::uint64_t nonDigit = (((misfit & kLow7) + kLow7) | misfit) & ~kLow7;
+        const int count = nonDigit == 0 ? 8 : std::countr_zero(nonDigit) / 8;
+        if (count == 0) {
+            return 0;
+        }
+        // The digits moved to the top, zeros (leading zero digits) below them.
+        std::uint64_t v = (chunk - 0x3030303030303030ull) << (8 * (8 - count));
+        v = (v * 10) + (v >> 8);
+        v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+             (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
+            32;
+        const std::uint32_t value = static_cast<std::uint32_t>(v);
+        if (digits.significant > 0) {
+            digits.significant += count;
+            if (digits.significant <= 19) {
+                digits.value = digits.value * kScale[count] + value;
+            }
+            return count;
+        }
+        // Leading "0" characters are not significant digits.
+        const std::uint64_t zeros = chunk ^ 0x3030303030303030ull;
+        const std::uint64_t nonZero = (((zeros & kLow7) + kLow7) | zeros) & ~kLow7;
+        const int leadingZeros = nonZero == 0 ? 8 : std::countr_zero(nonZero) / 8;
+        digits.significant = count - (leadingZeros < count ? leadingZeros : count);
+        digits.value = value;
+        return count;
+    }
+
+    static constexpr std::uint64_t kScale[9] = {1,      10,      100,      1000,     10000,
+                                                100000, 1000000, 10000000, 100000000};
+
+    static const char* ReadGeneral(const char* first, const char* last, double& value,
+                                   DecimalText* text);
 };

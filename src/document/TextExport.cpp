@@ -2,6 +2,7 @@
 
 #include "document/AtomicFileWriter.h"
 #include "document/CrtConversions.h"
+#include "document/DecimalReader.h"
 #include "document/SampleBuffer.h"
 #include "settings/NumberFormat.h"
 
@@ -9,58 +10,79 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 20;
+constexpr std::size_t kLongestRecord = 64; // "index, value\r\n" or one "%g" and a blank
 constexpr double kExactIntegerLimit = 9007199254740992.0; // 2^53
 
-void AppendInteger(std::string& out, long long v) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, v);
-    out.append(digits, result.ptr);
+char* WriteInteger(char* out, long long v) {
+    return std::to_chars(out, out + 24, v).ptr;
 }
 
-void AppendExponent(std::string& out, int exponent) {
-    out.push_back('e');
-    out.push_back(exponent < 0 ? '-' : '+');
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    if (magnitude >= 100) {
-        out.push_back(static_cast<char>('0' + magnitude / 100));
-    } else {
-        out.push_back('0');
+// A whole number below 1e6, written without a library call.
+char* WriteSmallInteger(char* out, std::uint32_t value) {
+    const int length = value >= 100000  ? 6
+                       : value >= 10000 ? 5
+                       : value >= 1000  ? 4
+                       : value >= 100   ? 3
+                       : value >= 10    ? 2
+                                        : 1;
+    for (int i = length - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
     }
-    out.push_back(static_cast<char>('0' + magnitude / 10 % 10));
-    out.push_back(static_cast<char>('0' + magnitude % 10));
+    return out + length;
+}
+
+char* WriteExponent(char* out, int exponent) {
+    *out++ = 'e';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    *out++ = static_cast<char>('0' + magnitude / 100);
+    *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
+
+char* Copy(char* out, const char* first, const char* last) {
+    while (first != last) {
+        *out++ = *first++;
+    }
+    return out;
 }
 
 // Six significant digits and the decimal exponent of the first, as "%g" lays them out:
 // exponent form below 1e-4 and from 1e6 on, trailing zeros of the fraction removed.
-void LayOutSixDigits(std::string& out, const char (&digits)[6], int exponent) {
+char* LayOutSixDigits(char* out, const char (&digits)[6], int exponent) {
     int last = 5;
     while (last > 0 && digits[last] == '0') {
         --last;
     }
     if (exponent < -4 || exponent >= 6) {
-        out.push_back(digits[0]);
+        *out++ = digits[0];
         if (last > 0) {
-            out.push_back('.');
-            out.append(digits + 1, digits + last + 1);
+            *out++ = '.';
+            out = Copy(out, digits + 1, digits + last + 1);
         }
-        AppendExponent(out, exponent);
-        return;
+        return WriteExponent(out, exponent);
     }
     if (exponent < 0) {
-        out.append("0.");
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
-        out.append(digits, digits + last + 1);
-        return;
+        *out++ = '0';
+        *out++ = '.';
+        for (int zero = 1; zero < -exponent; ++zero) {
+            *out++ = '0';
+        }
+        return Copy(out, digits, digits + last + 1);
     }
-    out.append(digits, digits + exponent + 1);
+    out = Copy(out, digits, digits + exponent + 1);
     if (last > exponent) {
-        out.push_back('.');
-        out.append(digits + exponent + 1, digits + last + 1);
+        *out++ = '.';
+        out = Copy(out, digits + exponent + 1, digits + last + 1);
     }
+    return out;
 }
 
 // The original library rounds the 17 significant digits it converts, not the exact value,
@@ -82,9 +104,67 @@ void RoundSeventeenToSix(const char* first17, char (&digits)[6], int& exponent) 
     }
 }
 
+constexpr std::uint64_t kPowersOfTen[18] = {1ull,
+                                            10ull,
+                                            100ull,
+                                            1000ull,
+                                            10000ull,
+                                            100000ull,
+                                            1000000ull,
+                                            10000000ull,
+                                            100000000ull,
+                                            1000000000ull,
+                                            10000000000ull,
+                                            100000000000ull,
+                                            1000000000000ull,
+                                            10000000000000ull,
+                                            100000000000000ull,
+                                            1000000000000000ull,
+                                            10000000000000000ull,
+                                            100000000000000000ull};
+
+// value / 10^power for a power from 1 to 11, by constants the compiler turns into
+// multiplications rather than a division instruction.
+std::uint64_t DivideByPowerOfTen(std::uint64_t value, int power) {
+    switch (power) {
+    case 1:
+        return value / 10ull;
+    case 2:
+        return value / 100ull;
+    case 3:
+        return value / 1000ull;
+    case 4:
+        return value / 10000ull;
+    case 5:
+        return value / 100000ull;
+    case 6:
+        return value / 1000000ull;
+    case 7:
+        return value / 10000000ull;
+    case 8:
+        return value / 100000000ull;
+    case 9:
+        return value / 1000000000ull;
+    case 10:
+        return value / 10000000000ull;
+    default:
+        return value / 100000000000ull;
+    }
+}
+
+// Six significant digits given as a whole number from 100000 to 999999.
+char* WriteSixDigits(char* out, std::uint64_t mantissa, int exponent) {
+    char digits[6];
+    for (int i = 5; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + mantissa % 10);
+        mantissa /= 10;
+    }
+    return LayOutSixDigits(out, digits, exponent);
+}
+
 // A whole number from 1e6 up to 2^53: its 17 digits are exact, so the rounding works on
 // the integer itself.
-void AppendLargeInteger(std::string& out, std::uint64_t magnitude) {
+char* WriteLargeInteger(char* out, std::uint64_t magnitude) {
     int exponent = 5;
     std::uint64_t divisor = 1;
     for (std::uint64_t m = magnitude; m >= 1000000; m /= 10) {
@@ -99,15 +179,10 @@ void AppendLargeInteger(std::string& out, std::uint64_t magnitude) {
             ++exponent;
         }
     }
-    char digits[6];
-    for (int i = 5; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + mantissa % 10);
-        mantissa /= 10;
-    }
-    LayOutSixDigits(out, digits, exponent);
+    return WriteSixDigits(out, mantissa, exponent);
 }
 
-void AppendAnyMagnitude(std::string& out, double magnitude) {
+char* WriteAnyMagnitude(char* out, double magnitude) {
     char text[40];
     const char* end =
         std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16).ptr;
@@ -119,58 +194,122 @@ void AppendAnyMagnitude(std::string& out, double magnitude) {
     exponent = text[19] == '-' ? -exponent : exponent;
     char digits[6];
     RoundSeventeenToSix(first17, digits, exponent);
-    LayOutSixDigits(out, digits, exponent);
+    return LayOutSixDigits(out, digits, exponent);
 }
 
-// Collects text in memory and hands it to the file in large pieces.
-class ChunkedOutput {
+// Text gathered in a buffer and handed to the file in large pieces. Writers get a cursor
+// with room for at least one record.
+class TextBuffer {
 public:
-    explicit ChunkedOutput(AtomicFileWriter& file) : file_(file) { text_.reserve(kFlushSize + 64); }
-    std::string& Text() { return text_; }
-    void FlushIfFull() {
-        if (text_.size() >= kFlushSize) {
+    explicit TextBuffer(AtomicFileWriter& file) : file_(file), text_(kFlushSize + kLongestRecord) {}
+    char* Cursor() { return text_.data() + used_; }
+    void Advance(char* end) {
+        used_ = static_cast<std::size_t>(end - text_.data());
+        if (used_ >= kFlushSize) {
             Flush();
         }
     }
     void Flush() {
-        file_.Write(text_);
-        text_.clear();
+        file_.Write(text_.data(), used_);
+        used_ = 0;
     }
 
 private:
     AtomicFileWriter& file_;
-    std::string text_;
+    std::vector<char> text_;
+    std::size_t used_ = 0;
 };
 
-long long IntegerValue(const SampleBuffer& samples, std::size_t i) {
-    switch (samples.Kind()) {
-    case SampleKind::Code16:
-        return samples.Codes16()[i];
-    case SampleKind::Code32:
-        return samples.Codes32()[i];
-    default:
-        return TruncateToInt64(samples.Values64()[i]);
+template <typename T, typename WriteValue>
+void WriteSpaced(TextBuffer& text, const T* values, std::size_t count, WriteValue write) {
+    for (std::size_t i = 0; i < count; ++i) {
+        char* out = text.Cursor();
+        if (i > 0) {
+            *out++ = ' ';
+        }
+        text.Advance(write(out, values[i]));
+    }
+}
+
+template <typename T, typename ToInteger>
+void WriteCsv(TextBuffer& text, const T* values, std::size_t count, ToInteger toInteger) {
+    for (std::size_t i = 0; i < count; ++i) {
+        char* out = WriteInteger(text.Cursor(), static_cast<long long>(i));
+        *out++ = ',';
+        *out++ = ' ';
+        out = WriteInteger(out, toInteger(values[i]));
+        if (i + 1 < count) {
+            *out++ = '\r';
+            *out++ = '\n';
+        }
+        text.Advance(out);
     }
 }
 
 } // namespace
 
-void TextExport::AppendGeneral(std::string& out, double v) {
+char* TextExport::WriteGeneral(char* out, double v) {
     if (!std::isfinite(v)) {
-        out.append(CrtFormat("%g", v));
-        return;
+        const std::string text = CrtFormat("%g", v);
+        return Copy(out, text.data(), text.data() + text.size());
     }
     if (std::signbit(v)) {
-        out.push_back('-');
+        *out++ = '-';
     }
     const double magnitude = std::fabs(v);
     if (magnitude != std::trunc(magnitude) || magnitude >= kExactIntegerLimit) {
-        AppendAnyMagnitude(out, magnitude);
-    } else if (magnitude < 1000000.0) {
-        AppendInteger(out, static_cast<long long>(magnitude));
-    } else {
-        AppendLargeInteger(out, static_cast<std::uint64_t>(magnitude));
+        return WriteAnyMagnitude(out, magnitude);
     }
+    if (magnitude < 1000000.0) {
+        return WriteInteger(out, static_cast<long long>(magnitude));
+    }
+    return WriteLargeInteger(out, static_cast<std::uint64_t>(magnitude));
+}
+
+// The original library rounds the 17 digits it converts to, not the number's own text; but
+// those 17 digits lie within 12 units of the 17th digit of any text that reads as the
+// same double. The text's digits therefore round the same way unless they are that close
+// to a tie at the 7th digit, which is left to the exact conversion.
+char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
+    if (text.digits == 0 || !std::isnormal(v)) {
+        return WriteGeneral(out, v);
+    }
+    if (text.exponent == 0 && text.digits < 1000000) {
+        if (v < 0) {
+            *out++ = '-';
+        }
+        return WriteSmallInteger(out, static_cast<std::uint32_t>(text.digits));
+    }
+    int count = 1;
+    while (count < 17 && text.digits >= kPowersOfTen[count]) {
+        ++count;
+    }
+    int exponent = count - 1 + text.exponent;
+    std::uint64_t mantissa = text.digits * kPowersOfTen[count > 6 ? 0 : 6 - count];
+    if (count > 6) {
+        const std::uint64_t divisor = kPowersOfTen[count - 6];
+        const std::uint64_t quotient = DivideByPowerOfTen(text.digits, count - 6);
+        const std::uint64_t rest = text.digits - quotient * divisor;
+        const std::uint64_t half = divisor / 2;
+        const std::uint64_t distance = rest > half ? rest - half : half - rest;
+        if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
+            return WriteGeneral(out, v);
+        }
+        mantissa = quotient + (rest >= half ? 1 : 0);
+        if (mantissa == 1000000) {
+            mantissa = 100000;
+            ++exponent;
+        }
+    }
+    if (v < 0) {
+        *out++ = '-';
+    }
+    return WriteSixDigits(out, mantissa, exponent);
+}
+
+void TextExport::AppendGeneral(std::string& out, double v) {
+    char text[kLongestGeneral];
+    out.append(text, WriteGeneral(text, v));
 }
 
 bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& path) {
@@ -178,24 +317,25 @@ bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& pa
     if (!file.Open()) {
         return false;
     }
-    ChunkedOutput output(file);
-    std::string& text = output.Text();
+    TextBuffer text(file);
     const std::size_t count = samples.Size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) {
-            text.push_back(' ');
-        }
-        switch (samples.Kind()) {
-        case SampleKind::Code16:
-            AppendInteger(text, samples.Codes16()[i]);
-            break;
-        default:
-            AppendGeneral(text, samples.At(i));
-            break;
-        }
-        output.FlushIfFull();
+    switch (samples.Kind()) {
+    case SampleKind::Code16:
+        // Every 16-bit code is a whole number below 1e6: "%g" writes its plain digits.
+        WriteSpaced(text, samples.Codes16(), count,
+                    [](char* out, std::int16_t v) { return WriteInteger(out, v); });
+        break;
+    case SampleKind::Code32:
+        WriteSpaced(text, samples.Codes32(), count, [](char* out, std::int32_t v) {
+            return v > -1000000 && v < 1000000 ? WriteInteger(out, v) : WriteGeneral(out, v);
+        });
+        break;
+    default:
+        WriteSpaced(text, samples.Values64(), count,
+                    [](char* out, double v) { return WriteGeneral(out, v); });
+        break;
     }
-    output.Flush();
+    text.Flush();
     return file.Commit();
 }
 
@@ -204,18 +344,20 @@ bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path)
     if (!file.Open()) {
         return false;
     }
-    ChunkedOutput output(file);
-    std::string& text = output.Text();
+    TextBuffer text(file);
     const std::size_t count = samples.Size();
-    for (std::size_t i = 0; i < count; ++i) {
-        AppendInteger(text, static_cast<long long>(i));
-        text.append(", ");
-        AppendInteger(text, IntegerValue(samples, i));
-        if (i + 1 < count) {
-            text.append("\r\n");
-        }
-        output.FlushIfFull();
+    const auto same = [](auto v) { return static_cast<long long>(v); };
+    switch (samples.Kind()) {
+    case SampleKind::Code16:
+        WriteCsv(text, samples.Codes16(), count, same);
+        break;
+    case SampleKind::Code32:
+        WriteCsv(text, samples.Codes32(), count, same);
+        break;
+    default:
+        WriteCsv(text, samples.Values64(), count, &TruncateToInt64);
+        break;
     }
-    output.Flush();
+    text.Flush();
     return file.Commit();
 }

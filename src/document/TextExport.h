@@ -3,6 +3,7 @@
 #include <string>
 
 class SampleBuffer;
+struct DecimalText;
 
 // The text exports of a waveform. Both are written in binary mode with "\r\n" line ends,
 // as the original platform's text streams write them, and replace the file only once
@@ -16,7 +17,11 @@ public:
     // line ends, none after the last line.
     static bool ExportCsv(const SampleBuffer& samples, const std::string& path);
 
-    // Appends "%g" of v exactly as CrtFormat("%g", v) writes it, but fast enough for
-    // millions of values.
+    // Writes "%g" of v exactly as CrtFormat("%g", v) does, but fast enough for millions
+    // of values: at most kLongestGeneral characters from out; returns their end.
+    static char* WriteGeneral(char* out, double v);
+    // The same for a number read from text: its digits, when known, save the conversion.
+    static char* WriteGeneral(char* out, double v, const DecimalText& text);
     static void AppendGeneral(std::string& out, double v);
+    static constexpr int kLongestGeneral = 32;
 };

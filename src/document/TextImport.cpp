@@ -1,26 +1,23 @@
 #include "document/TextImport.h"
 
 #include "document/AtomicFileWriter.h"
+#include "document/ColumnTextReader.h"
 #include "document/CrtConversions.h"
 #include "document/DecimalReader.h"
 #include "document/PathText.h"
 #include "document/TextChunkReader.h"
-#include "document/TextExport.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace {
 
-constexpr std::size_t kHeaderPieceLength = 180;
 constexpr std::size_t kSinkPoints = 1 << 16;
-constexpr std::size_t kScratchFlushSize = 1 << 20;
 
 using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -34,32 +31,6 @@ bool IsSpace(char c) {
 bool IsLineEnd(char c) {
     return c == '\n';
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool StartsColumnNumber(char c) {
-    return IsDigit(c) || c == '+' || c == '-';
-}
-// A character that can never be part of a number: safe to cut the text after it.
-bool IsColumnBoundary(char c) {
-    return !(IsDigit(c) || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E');
-}
-
-bool BeginsWithNoCase(const char* first, const char* last, const char* prefix) {
-    const std::size_t length = std::strlen(prefix);
-    if (static_cast<std::size_t>(last - first) < length) {
-        return false;
-    }
-    for (std::size_t i = 0; i < length; ++i) {
-        const char c =
-            first[i] >= 'A' && first[i] <= 'Z' ? static_cast<char>(first[i] + 32) : first[i];
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Binary samples gathered in a chunk and written little-endian as it fills.
 template <typename T> class SampleSink {
 public:
@@ -118,96 +89,19 @@ bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert) {
     return !reader.ReadError();
 }
 
-// The values of the two-column records, with their extremes, written to the scratch file
-// as "%g" text followed by a blank.
-struct ColumnValues {
-    std::size_t count = 0;
-    double smallest = 1e9;
-    double largest = -1e9;
-};
-
-class ColumnReader {
-public:
-    explicit ColumnReader(std::FILE* scratch) : scratch_(scratch) {
-        text_.reserve(kScratchFlushSize + 64);
-    }
-
-    // Every record of the window; a record may continue in the next window.
-    void ReadWindow(const char* p, const char* end) {
-        for (;;) {
-            while (p != end && !StartsColumnNumber(*p)) {
-                ++p;
-            }
-            if (p == end) {
-                return;
-            }
-            double number = 0;
-            const char* next = DecimalReader::Read(p, end, number);
-            if (next == nullptr) {
-                ++p; // a lone sign is just another separator
-                continue;
-            }
-            p = next;
-            haveFirst_ = !haveFirst_;
-            if (!haveFirst_) {
-                Keep(number);
-            }
-        }
-    }
-
-    bool Finish() {
-        Flush();
-        return !failed_;
-    }
-    const ColumnValues& Values() const { return values_; }
-
-private:
-    void Keep(double value) {
-        values_.smallest = value < values_.smallest ? value : values_.smallest;
-        values_.largest = value > values_.largest ? value : values_.largest;
-        ++values_.count;
-        TextExport::AppendGeneral(text_, value);
-        text_.push_back(' ');
-        if (text_.size() >= kScratchFlushSize) {
-            Flush();
-        }
-    }
-    void Flush() {
-        if (std::fwrite(text_.data(), 1, text_.size(), scratch_) != text_.size()) {
-            failed_ = true;
-        }
-        text_.clear();
-    }
-
-    std::FILE* scratch_;
-    std::string text_;
-    ColumnValues values_;
-    bool haveFirst_ = false;
-    bool failed_ = false;
-};
-
 // First pass of the column conversion: the records after the header into the scratch file.
-bool WriteScratch(const std::string& path, const std::string& scratchPath, ColumnValues& values) {
-    const unsigned long long offset = TextImport::HeaderOffset(path);
+bool WriteScratch(const std::string& path, ColumnTextReader& reader) {
     FileHandle in = OpenFile(path, "rb");
-    if (!in || offset > static_cast<unsigned long long>(LONG_MAX) ||
-        std::fseek(in.get(), static_cast<long>(offset), SEEK_SET) != 0) {
+    if (!in || !reader.Open()) {
         return false;
     }
-    std::FILE* scratch = std::fopen(scratchPath.c_str(), "wb");
-    if (scratch == nullptr) {
-        return false;
-    }
-    ColumnReader reader(scratch);
-    TextChunkReader chunks(in.get(), &IsColumnBoundary);
+    TextChunkReader chunks(in.get(), &IsLineEnd);
     std::string_view window;
     while (chunks.Next(window)) {
         reader.ReadWindow(window.data(), window.data() + window.size());
     }
-    const bool written = reader.Finish() && !chunks.ReadError();
-    const bool closed = std::fclose(scratch) == 0;
-    values = reader.Values();
-    return written && closed;
+    const bool read = !chunks.ReadError();
+    return reader.Finish() && read;
 }
 
 } // namespace
@@ -252,13 +146,8 @@ unsigned long long TextImport::HeaderOffset(const std::string& path) {
         const char* begin = window.data();
         const char* end = begin + window.size();
         for (const char* piece = begin; piece != end;) {
-            const std::size_t limit =
-                std::min(kHeaderPieceLength, static_cast<std::size_t>(end - piece));
-            const void* lineEnd = std::memchr(piece, '\n', limit);
-            const char* pieceEnd =
-                lineEnd != nullptr ? static_cast<const char*>(lineEnd) + 1 : piece + limit;
-            if (BeginsWithNoCase(piece, pieceEnd, "time") ||
-                BeginsWithNoCase(piece, pieceEnd, "\"time")) {
+            const char* pieceEnd = ColumnTextReader::PieceEnd(piece, end);
+            if (ColumnTextReader::BeginsHeader(piece, pieceEnd)) {
                 return windowStart + static_cast<unsigned long long>(pieceEnd - begin);
             }
             piece = pieceEnd;
@@ -274,14 +163,15 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
         ~ScratchRemover() { std::remove(path.c_str()); }
     } remover{scratchPath};
 
-    ColumnValues values;
-    if (!WriteScratch(path, scratchPath, values)) {
+    ColumnTextReader reader(scratchPath);
+    if (!WriteScratch(path, reader)) {
         return {};
     }
-    const double slope = values.largest == values.smallest
-                             ? 1e20
-                             : (range.highest - range.lowest) / (values.largest - values.smallest);
-    const double smallest = values.smallest;
+    const double slope =
+        reader.Largest() == reader.Smallest()
+            ? 1e20
+            : (range.highest - range.lowest) / (reader.Largest() - reader.Smallest());
+    const double smallest = reader.Smallest();
     const double lowest = range.lowest;
 
     FileHandle scratch = OpenFile(scratchPath, "rb");

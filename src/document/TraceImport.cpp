@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -20,7 +21,6 @@ namespace {
 constexpr std::size_t kSearchLength = 400; // bytes searched for the descriptor
 constexpr std::size_t kFieldsLength = 132; // the descriptor fields read lie below this
 constexpr long long kTemplateLength = 346; // the bare descriptor of the usual template
-constexpr std::size_t kChunkPoints = 1 << 16;
 
 // Offsets of the descriptor fields read, from the start of the text "WAVEDESC".
 enum Field : std::size_t {
@@ -140,72 +140,108 @@ std::optional<Trace> ReadDescriptor(std::FILE* in, long long fileSize) {
     return trace;
 }
 
-// The raw points as 16-bit values: words in the announced byte order, bytes as the high
-// byte of their word.
-bool ReadPoints(std::FILE* in, const Trace& trace, std::vector<std::int16_t>& values) {
+// Maps [smallest, largest] linearly onto [lowest, highest] and truncates toward zero,
+// exactly: lowest + (value - smallest) x (highest - lowest) / (largest - smallest). In
+// doubles, value x slope + intercept can land a hair above the lowest code for the
+// smallest point (100 x 20.475 - 4095.5 is -2047.9999999999998) and truncate to the next
+// code. Here the numerator is a whole number below 2^31 (|lowest| x span + span x
+// (highest - lowest)) and the quotient of two doubles is correctly rounded, which cannot
+// carry a quotient of a denominator below 2^16 across a whole number: its truncation is
+// the exact one. Equal points all become the lowest code.
+class CodeMap {
+public:
+    CodeMap(int smallest, int largest, int lowest, int highest)
+        : smallest_(smallest), largest_(largest), lowest_(lowest), step_(highest - lowest),
+          span_(largest - smallest) {}
+
+    std::int16_t Code(int value) const {
+        if (span_ <= 0 || value < smallest_ || value > largest_) {
+            return static_cast<std::int16_t>(lowest_);
+        }
+        const double numerator = lowest_ * span_ + (value - smallest_) * step_;
+        return static_cast<std::int16_t>(static_cast<std::int32_t>(numerator / span_));
+    }
+
+private:
+    int smallest_, largest_, lowest_, step_, span_;
+};
+
+// Scales points kept as they lie in the file (`Raw`: a byte or a word, `decode` gives its
+// value) into codes. A trace holds millions of points but at most 65536 different raw
+// patterns, so the codes are worked out once per pattern and the points only looked up;
+// the byte order is undone inside the look-up, never on the points themselves.
+template <typename Raw, typename Decode>
+void ScalePoints(const Raw* raw, std::int16_t* codes, std::size_t count, Decode decode, int lowest,
+                 int highest) {
+    int smallest = 1000000000;
+    int largest = -1000000000;
+    std::int16_t low = INT16_MAX;
+    std::int16_t high = INT16_MIN;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int16_t value = decode(raw[i]);
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    if (count > 0) {
+        smallest = low;
+        largest = high;
+    }
+    const CodeMap map(smallest, largest, lowest, highest);
+    constexpr std::size_t kPatterns = std::size_t{1} << (8 * sizeof(Raw));
+    std::vector<std::int16_t> table(kPatterns);
+    for (std::size_t pattern = 0; pattern < kPatterns; ++pattern) {
+        table[pattern] = map.Code(decode(static_cast<Raw>(pattern)));
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        codes[i] = table[raw[i]];
+    }
+}
+
+std::uint16_t SwapBytes(std::uint16_t bits) {
+    return static_cast<std::uint16_t>((bits >> 8) | (bits << 8));
+}
+
+// Reads the valid points and scales them into `codes`: words in the announced byte order,
+// bytes as the high byte of their word.
+bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> codes, int lowest,
+                  int highest) {
     if (trace.dataPosition > static_cast<long long>(LONG_MAX) ||
         std::fseek(in, static_cast<long>(trace.dataPosition), SEEK_SET) != 0) {
         return false;
     }
-    values.resize(static_cast<std::size_t>(trace.points));
-    std::vector<unsigned char> chunk(kChunkPoints * static_cast<std::size_t>(trace.width));
-    for (std::size_t done = 0; done < values.size();) {
-        const std::size_t n = std::min(kChunkPoints, values.size() - done);
-        const std::size_t bytes = n * static_cast<std::size_t>(trace.width);
-        if (std::fread(chunk.data(), 1, bytes, in) != bytes) {
+    const std::size_t count = codes.size();
+    if (trace.width == 1) {
+        const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+        if (std::fread(bytes.get(), 1, count, in) != count) {
             return false;
         }
-        std::int16_t* out = values.data() + done;
-        if (trace.width == 1) {
-            for (std::size_t i = 0; i < n; ++i) {
-                out[i] = static_cast<std::int16_t>(static_cast<std::int8_t>(chunk[i]) * 256);
-            }
-        } else {
-            const int high = trace.bigEndian ? 0 : 1;
-            for (std::size_t i = 0; i < n; ++i) {
-                const unsigned word =
-                    (unsigned{chunk[2 * i + high]} << 8) | chunk[2 * i + 1 - high];
-                out[i] = static_cast<std::int16_t>(word);
-            }
-        }
-        done += n;
+        const auto decode = [](std::uint8_t raw) {
+            return static_cast<std::int16_t>(static_cast<std::int8_t>(raw) * 256);
+        };
+        ScalePoints(bytes.get(), codes.data(), count, decode, lowest, highest);
+        return true;
+    }
+    // The words are read into the codes' own storage and replaced in place.
+    auto* words = reinterpret_cast<std::uint16_t*>(codes.data());
+    if (std::fread(words, 2, count, in) != count) {
+        return false;
+    }
+    if (trace.bigEndian != (std::endian::native == std::endian::big)) {
+        const auto decode = [](std::uint16_t raw) {
+            return static_cast<std::int16_t>(SwapBytes(raw));
+        };
+        ScalePoints(words, codes.data(), count, decode, lowest, highest);
+    } else {
+        const auto decode = [](std::uint16_t raw) { return static_cast<std::int16_t>(raw); };
+        ScalePoints(words, codes.data(), count, decode, lowest, highest);
     }
     return true;
 }
 
-// Maps [smallest, largest] linearly onto [lowest, highest] and truncates toward zero,
-// computed exactly in integers: lowest + (value - smallest) x (highest - lowest) /
-// (largest - smallest). In doubles, slope x value + intercept can land a hair above the
-// lowest code for the smallest point (20.475 x 100 - 4095.5 is -2047.9999999999998) and
-// truncate to the next code. Equal points all become the lowest code.
-void ScaleOntoRange(std::vector<std::int16_t>& values, int lowest, int highest) {
-    int smallest = 1000000000;
-    int largest = -1000000000;
-    for (const std::int16_t value : values) {
-        smallest = std::min<int>(smallest, value);
-        largest = std::max<int>(largest, value);
-    }
-    const std::int32_t span = largest - smallest;
-    if (span <= 0) {
-        std::fill(values.begin(), values.end(), static_cast<std::int16_t>(lowest));
-        return;
-    }
-    // One code per possible point value: at most 65536 divisions whatever the length.
-    // |lowest x span| + span x (highest - lowest) stays below 2^31.
-    std::vector<std::int16_t> codes(static_cast<std::size_t>(span) + 1);
-    for (std::int32_t offset = 0; offset <= span; ++offset) {
-        const std::int32_t numerator = lowest * span + offset * (highest - lowest);
-        codes[static_cast<std::size_t>(offset)] = static_cast<std::int16_t>(numerator / span);
-    }
-    for (std::int16_t& value : values) {
-        value = codes[static_cast<std::size_t>(value - smallest)];
-    }
-}
-
-bool WriteCodes(const std::string& target, std::vector<std::int16_t>& codes) {
+bool WriteCodes(const std::string& target, std::span<std::int16_t> codes) {
     if constexpr (std::endian::native == std::endian::big) {
         for (std::int16_t& code : codes) {
-            code = static_cast<std::int16_t>(std::rotl(static_cast<std::uint16_t>(code), 8));
+            code = static_cast<std::int16_t>(SwapBytes(static_cast<std::uint16_t>(code)));
         }
     }
     AtomicFileWriter out(target);
@@ -227,13 +263,19 @@ std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit) 
         return {};
     }
     const std::optional<Trace> trace = ReadDescriptor(in.get(), static_cast<long long>(fileSize));
-    std::vector<std::int16_t> values;
-    if (!trace || !ReadPoints(in.get(), *trace, values)) {
+    if (!trace) {
         return {};
     }
-    ScaleOntoRange(values, fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047);
+    // Not zeroed: every element is written before it is used.
+    const auto storage =
+        std::make_unique_for_overwrite<std::int16_t[]>(static_cast<std::size_t>(trace->points));
+    const std::span<std::int16_t> codes(storage.get(), static_cast<std::size_t>(trace->points));
+    if (!ReadAndScale(in.get(), *trace, codes, fourteenBit ? -8192 : -2048,
+                      fourteenBit ? 8191 : 2047)) {
+        return {};
+    }
     const std::string target = ReplaceExtension(path, ".wav");
-    return WriteCodes(target, values) ? target : std::string();
+    return WriteCodes(target, codes) ? target : std::string();
 }
 
 std::string TraceImport::ImportTrace(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "FormatsTestFiles.h"
 
+#include "document/DecimalReader.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/NumberFormat.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -146,6 +148,37 @@ TEST(FormatsGeneralNumber, MatchesCrtFormatOnRandomIntegersAndDoubles) {
         if (std::isfinite(any)) {
             ExpectSameAsCrtFormat(any);
         }
+    }
+}
+
+// Formatting from the digits of the text read must equal formatting the value.
+void ExpectTextFormattedAsValue(const std::string& token) {
+    double value = 0;
+    DecimalText text;
+    ASSERT_NE(DecimalReader::Read(token.data(), token.data() + token.size(), value, &text), nullptr)
+        << token;
+    char out[TextExport::kLongestGeneral];
+    const std::string fast(out, TextExport::WriteGeneral(out, value, text));
+    ASSERT_EQ(fast, CrtFormat("%g", value)) << token;
+}
+
+TEST(FormatsGeneralNumber, DigitsOfTheTextRoundLikeTheValue) {
+    for (const char* token :
+         {"1.234565", "1.2345650000000001", "1.2345649999999999", "9999995", "999999.5", "0.1",
+          "123456.5", "1.0000005e-5", "-2.5e-3", "0.000123456789", "99999950", "7", "-0", "0.0",
+          "1e22", "1e-22", "123456789012345", "4.9999995", "5.0000005e300"}) {
+        ExpectTextFormattedAsValue(token);
+    }
+    std::mt19937 random(17);
+    char token[64];
+    for (int i = 0; i < 300000; ++i) {
+        const long long digits = static_cast<long long>(random() % 100000000) * 10 + 5;
+        const int exponent = static_cast<int>(random() % 60) - 30;
+        std::snprintf(token, sizeof token, "%lld.%llde%d", digits / 1000, digits % 1000, exponent);
+        ExpectTextFormattedAsValue(token);
+        std::snprintf(token, sizeof token, "%.*e", static_cast<int>(random() % 15),
+                      (static_cast<double>(random()) - 2147483648.0) * std::pow(10.0, exponent));
+        ExpectTextFormattedAsValue(token);
     }
 }
 

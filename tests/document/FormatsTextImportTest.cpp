@@ -197,6 +197,51 @@ TEST(FormatsDecimalReader, ReadsWhatStrtodReadsInTheCLocale) {
     }
 }
 
+// Number-like text of every shape the fast road has to get right: long and short digit
+// runs, leading zeros, fractions, exponents near and beyond 22, and what follows them.
+std::string RandomNumberText(std::mt19937& random) {
+    std::string text;
+    const int sign = static_cast<int>(random() % 4);
+    text += sign == 0 ? "-" : sign == 1 ? "+" : "";
+    const auto digits = [&](int most) {
+        std::string run;
+        const int length = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+        for (int i = 0; i < length; ++i) {
+            run += static_cast<char>(random() % 5 == 0 ? '0' : '0' + random() % 10);
+        }
+        return run;
+    };
+    text += digits(random() % 2 == 0 ? 9 : 20);
+    if (random() % 2 == 0) {
+        text += "." + digits(random() % 2 == 0 ? 8 : 20);
+    }
+    if (random() % 2 == 0) {
+        text += random() % 2 == 0 ? "e" : "E";
+        text += random() % 3 == 0 ? "-" : random() % 2 == 0 ? "+" : "";
+        text += std::to_string(random() % (random() % 2 == 0 ? 30 : 400));
+    }
+    const char* tails[] = {"", " ", ",", "e", "e+", ".", "x", "\xfa\xff", "9", ";1234567890"};
+    return text + tails[random() % 10];
+}
+
+TEST(FormatsDecimalReader, FastRoadReadsWhatStrtodReads) {
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    std::mt19937 random(13);
+    for (int i = 0; i < 400000; ++i) {
+        const std::string text = RandomNumberText(random);
+        char* strtodEnd = nullptr;
+        const double expected = std::strtod(text.c_str(), &strtodEnd);
+        const bool hasNumber = strtodEnd != text.c_str();
+        double value = -99;
+        const char* end = DecimalReader::Read(text.data(), text.data() + text.size(), value);
+        ASSERT_EQ(end != nullptr, hasNumber) << text;
+        if (hasNumber) {
+            ASSERT_EQ(end - text.data(), strtodEnd - text.c_str()) << text;
+            ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
+        }
+    }
+}
+
 TEST(FormatsDecimalReader, WordsInfAndNanAreNoNumbers) {
     for (const std::string text :
          {"inf", "-inf", "+INF", "infinity", "nan", "NaN(1)", "-", "+.", ".e1"}) {
@@ -228,6 +273,47 @@ TEST_F(FormatsTextImport, HeaderSearchSeesLongLinesInPiecesOf180Characters) {
     }
     const std::string withHeader = big + "TIME,x\r\n1,2\r\n";
     EXPECT_EQ(TextImport::HeaderOffset(Write("c.csv", withHeader)), big.size() + 8);
+}
+
+// Random records of two numbers with assorted separators and line ends.
+std::string RandomRecords(std::mt19937& random, int lines) {
+    const char* separators[] = {",", ", ", "\t", ";", " : "};
+    std::string text;
+    for (int i = 0; i < lines; ++i) {
+        text += std::to_string(random() % 1000) + separators[random() % 5];
+        text += std::to_string(static_cast<int>(random() % 20001) - 10000);
+        if (random() % 3 == 0) {
+            text += "." + std::to_string(random() % 1000);
+        }
+        text += random() % 2 == 0 ? "\r\n" : "\n";
+    }
+    return text;
+}
+
+TEST_F(FormatsTextImport, ColumnsAreReadAsIfTheFileBeganAfterTheHeader) {
+    std::mt19937 random(5);
+    const std::string decoys[] = {"tame,1\n", "\"tim\"\n", " time\n", "Tim,3\n", "x\"time\n"};
+    const std::string headers[] = {"Time,Ampl\r\n", "\"TIME\",\"V\"\n",
+                                   std::string(360, 'x') + "time;7\n",
+                                   "time" + std::string(190, 'y') + "5,6\n", "TiMe"};
+    for (int round = 0; round < 30; ++round) {
+        std::string before = RandomRecords(random, static_cast<int>(random() % 20));
+        before += decoys[random() % 5] + "42\n"; // an odd number of numbers before the header
+        if (round == 7) {
+            before += RandomRecords(random, 120000); // the header beyond the first read buffer
+        }
+        const std::string text = before + headers[round % 5] +
+                                 RandomRecords(random, 1 + static_cast<int>(random() % 30));
+        const std::string path = Write("whole.csv", text);
+        const unsigned long long offset = TextImport::HeaderOffset(path);
+        ASSERT_GT(offset, before.size()) << round;
+        const std::string tail = Write("tail.csv", text.substr(offset));
+        ASSERT_EQ(TextImport::HeaderOffset(tail), 0u) << round;
+        const std::string whole = TextImport::ConvertColumns(path, Scratch(), {-2048, 2047});
+        const Codes expected =
+            ReadCodes16(TextImport::ConvertColumns(tail, Scratch(), {-2048, 2047}));
+        EXPECT_EQ(ReadCodes16(whole), expected) << round;
+    }
 }
 
 TEST_F(FormatsTextImport, ColumnsAfterTimeHeaderAreScaledOntoTheCodeRange) {

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct DecimalText;
+
+// The first pass over two-column text (time or index, value): finds the header, reads the
+// records of two numbers after it and writes each record's value to the scratch file as
+// "%g" text followed by a blank, keeping count of the values and their extremes.
+//
+// The text is handed over in windows that each begin at the start of a line. The header
+// ends with the first line whose start, or the start of one of its 180-character pieces,
+// reads "time" or "\"time" (case ignored); everything up to the end of that piece is
+// dropped, so the records read are those after the header, as if reading had begun there.
+class ColumnTextReader {
+public:
+    static constexpr std::size_t kHeaderPieceLength = 180;
+    // The text at first (up to last) begins with "time" or "\"time", case ignored.
+    static bool BeginsHeader(const char* first, const char* last);
+    // The end of the piece that begins at first: just after its line end, or after 180
+    // characters, whichever comes first.
+    static const char* PieceEnd(const char* first, const char* last);
+
+    explicit ColumnTextReader(std::string scratchPath);
+    ~ColumnTextReader();
+    ColumnTextReader(const ColumnTextReader&) = delete;
+    ColumnTextReader& operator=(const ColumnTextReader&) = delete;
+
+    // Creates the scratch file; false when it cannot be written.
+    bool Open();
+    // Every record of the window; a record may continue in the next window.
+    void ReadWindow(const char* first, const char* last);
+    // Writes out and closes the scratch file; false when a write failed.
+    bool Finish();
+
+    std::size_t Count() const { return count_; }
+    double Smallest() const { return smallest_; }
+    double Largest() const { return largest_; }
+
+private:
+    bool EndsHeader(const char*& p, const char* end, const char*& lineStart);
+    void Restart();
+    void Keep(double value, const DecimalText& text);
+    void Flush();
+
+    std::string scratchPath_;
+    std::FILE* scratch_ = nullptr;
+    std::vector<char> text_;
+    std::size_t used_ = 0;
+    std::size_t count_ = 0;
+    double smallest_ = 1e9;
+    double largest_ = -1e9;
+    bool haveFirst_ = false;
+    bool searchingHeader_ = true;
+    bool failed_ = false;
+};
