@@ -16,10 +16,10 @@ using Codes = std::vector<std::int16_t>;
 class TraceImportTest : public ::testing::Test {
 protected:
     std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
-    // Imports spec as "scope.trc" onto the 12-bit range and returns the codes written.
-    Codes Import12(const TraceSpec& spec) {
+    // Imports layout as "scope.trc" onto the 12-bit range and returns the codes written.
+    Codes Import12(const TraceLayout& layout) {
         const std::string path = PathOf("scope.trc");
-        WriteBytes(path, BuildTrace(spec));
+        WriteBytes(path, BuildTrace(layout));
         const std::string target = TraceImport::ImportTrace(path, false);
         EXPECT_EQ(target, PathOf("scope.wav"));
         return ReadCodes16(target);
@@ -80,8 +80,8 @@ TEST_F(TraceImportTest, DataAfterUserTextIsFoundThroughTheDescriptorLengths) {
 TEST_F(TraceImportTest, ZeroOrImpossibleLengthsFallBackToTheTemplateLength) {
     EXPECT_EQ(Import12({.points = {100, 300, 200}, .writeLengths = false}),
               (Codes{-2048, 2047, 0}));
-    TraceSpec spec{.points = {100, 300, 200}};
-    std::string bytes = BuildTrace(spec);
+    TraceLayout layout{.points = {100, 300, 200}};
+    std::string bytes = BuildTrace(layout);
     PutInteger(bytes, 40, 0x7FFFFFF0u, 4, false); // user text far longer than the file
     WriteBytes(PathOf("scope.trc"), bytes);
     EXPECT_EQ(ReadCodes16(TraceImport::ImportTrace(PathOf("scope.trc"), false)),
