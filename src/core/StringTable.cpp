@@ -21,8 +21,7 @@ constexpr std::array<std::pair<int, const char*>, 27> kTable{{
     {MsgTemporaryFolder, "Storing in Temporary folder is not recommended.\nSave ?"},
     {MsgDeviationLimit, "Deviation range exceeds the limit.\nPrevious value will be restored."},
     {MsgCannotConvert, "Cannot convert the format to binary format \nor invalid file path"},
-    {MsgMarkerOutOfRange,
-     "The FM marker value will be added but note it is out of current range."},
+    {MsgMarkerOutOfRange, "The FM marker value will be added but note it is out of current range."},
     {MsgVppOutOfRange, "Vpp value %s  out of range[%g, %g].\nPrevious value will be restored."},
     {MsgVppCutsWave, "Vpp value = %.3f cuts current wave.\nPrevious value will be restored."},
     {MsgTrainModeChange, "Train mode may be changed for the empty section only.\nClick\n\tYes - to "

@@ -15,9 +15,9 @@ namespace {
 
 std::string UniqueFolder() {
     static std::atomic<int> counter{0};
-    const fs::path path = fs::temp_directory_path() /
-                          ("wavesmith-test-" + std::to_string(::getpid()) + "-" +
-                           std::to_string(counter++));
+    const fs::path path =
+        fs::temp_directory_path() /
+        ("wavesmith-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::remove_all(path);
     fs::create_directories(path);
     return path.string();
@@ -25,7 +25,9 @@ std::string UniqueFolder() {
 
 } // namespace
 
-std::string TempWorkspace::FamiliesFolder() { return WAVESMITH_SOURCE_DIR "/host/families"; }
+std::string TempWorkspace::FamiliesFolder() {
+    return WAVESMITH_SOURCE_DIR "/host/families";
+}
 
 TempWorkspace::TempWorkspace(const std::string& family, OperatingMode mode)
     : store(state, ui), services{state, store, ui, bus} {
