@@ -176,20 +176,6 @@ bool EquationDialog::RejectField(int index, double typed) {
     return false;
 }
 
-bool EquationDialog::CheckOrder() {
-    std::string text;
-    if (!(values_[0] < values_[1])) {
-        text = "min=" + CrtFormat("%g", values_[0]) + "  max=" + CrtFormat("%g", values_[1]);
-    } else if (!(values_[2] <= values_[3])) {
-        text = "min=" + CrtFormat("%g", values_[2]) + "  max=" + CrtFormat("%g", values_[3]);
-    } else {
-        return true;
-    }
-    document_.Services().ui.ShowText(text, MessageText(MsgInvalidMinMax), MessageButtons::Ok,
-                                     MessageIcon::Exclamation);
-    return false;
-}
-
 // A text that is not a number as a whole is refused like a number out of range.
 bool EquationDialog::Validate() {
     for (int i = 0; i < kFieldCount; ++i) {
@@ -203,7 +189,7 @@ bool EquationDialog::Validate() {
         }
         values_[i] = typed;
     }
-    if (!CheckOrder()) {
+    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Services().ui)) {
         return false;
     }
     SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));

@@ -86,7 +86,6 @@ public:
 private:
     void LoadFields();
     bool RejectField(int index, double typed);
-    bool CheckOrder();
     void SetViewAnchors(double left, double right);
     void Redraw();
     bool RunFirstPass(const std::string& text, long long first, long long last, int period,

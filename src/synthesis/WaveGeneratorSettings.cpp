@@ -1,6 +1,8 @@
 #include "synthesis/WaveGeneratorSettings.h"
 
 #include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
@@ -102,4 +104,17 @@ void WaveGeneratorSettings::WritePosition(const DialogPosition& position) {
     document_.Services().store.WriteHostValue(
         PositionValueName(), std::to_string(position.left) + " " + std::to_string(position.top),
         kPositionSubkey);
+}
+
+bool WaveGeneratorSettings::CheckOrder(const double* values, UserInterface& ui) {
+    std::string text;
+    if (!(values[0] < values[1])) {
+        text = "min=" + CrtFormat("%g", values[0]) + "  max=" + CrtFormat("%g", values[1]);
+    } else if (!(values[2] <= values[3])) {
+        text = "min=" + CrtFormat("%g", values[2]) + "  max=" + CrtFormat("%g", values[3]);
+    } else {
+        return true;
+    }
+    ui.ShowText(text, MessageText(MsgInvalidMinMax), MessageButtons::Ok, MessageIcon::Exclamation);
+    return false;
 }

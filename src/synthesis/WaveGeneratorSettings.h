@@ -4,6 +4,7 @@
 #include <string>
 
 class WaveDoc;
+class UserInterface;
 
 // The screen position of a generator dialog, as kept in the registry.
 struct DialogPosition {
@@ -38,6 +39,9 @@ public:
     // Vlo..Vhi: the vertical code range, or the current FM window in the FM editor.
     static double LevelLow(WaveDoc& document);
     static double LevelHigh(WaveDoc& document);
+    // start < end and Min <= Max, else message 3003 naming the pair that is wrong. The
+    // four values are start, end, Min, Max.
+    static bool CheckOrder(const double* values, UserInterface& ui);
 
 private:
     std::string PositionValueName() const;

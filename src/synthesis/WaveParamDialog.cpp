@@ -283,27 +283,13 @@ bool WaveParamDialog::ValidateField(int index) {
     return true;
 }
 
-bool WaveParamDialog::CheckOrder() {
-    std::string text;
-    if (!(values_[0] < values_[1])) {
-        text = "min=" + CrtFormat("%g", values_[0]) + "  max=" + CrtFormat("%g", values_[1]);
-    } else if (!(values_[2] <= values_[3])) {
-        text = "min=" + CrtFormat("%g", values_[2]) + "  max=" + CrtFormat("%g", values_[3]);
-    } else {
-        return true;
-    }
-    document_.Services().ui.ShowText(text, MessageText(MsgInvalidMinMax), MessageButtons::Ok,
-                                     MessageIcon::Exclamation);
-    return false;
-}
-
 bool WaveParamDialog::ValidateParams() {
     for (int i = 0; i < FieldCount(); ++i) {
         if (!ValidateField(i)) {
             return false;
         }
     }
-    if (!CheckOrder()) {
+    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Services().ui)) {
         return false;
     }
     SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));

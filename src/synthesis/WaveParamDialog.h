@@ -105,7 +105,6 @@ private:
     void RestoreAndRedraw();
     bool ValidateField(int index);
     bool RejectField(int index, double typed);
-    bool CheckOrder();
     void MoveRangeOn();
     void WriteStoredTexts();
     void SetViewAnchors(double left, double right);
