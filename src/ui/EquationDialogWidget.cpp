@@ -24,6 +24,7 @@ QString ToQ(const std::string& text) {
 
 constexpr int kEditWidth = 120;
 constexpr int kEquationWidth = 460;
+constexpr int kHelpColumns = 3;
 
 struct HelpGroup {
     const char* title;
@@ -105,6 +106,7 @@ QWidget* EquationDialogWidget::BuildEquationRow() {
     });
     grid->addWidget(label, 0, 0);
     grid->addWidget(equation_, 0, 1, 1, 4);
+    grid->setColumnStretch(1, 1);
 
     auto* store = AddButton(QStringLiteral("&Store"), QStringLiteral("store"));
     auto* remove = AddButton(QStringLiteral("&Remove"), QStringLiteral("remove"));
@@ -199,7 +201,8 @@ QWidget* EquationDialogWidget::BuildHelpPanel() {
     helpPanel_->setObjectName(QStringLiteral("helpPanel"));
     auto* grid = new QGridLayout(helpPanel_);
     grid->setContentsMargins(0, 0, 0, 0);
-    int column = 0;
+    // Three groups a row, so that opening the panel makes the dialog taller, not wider.
+    int index = 0;
     for (const HelpGroup& help : kHelp) {
         auto* group = new QGroupBox(QString::fromLatin1(help.title), helpPanel_);
         auto* box = new QVBoxLayout(group);
@@ -207,7 +210,8 @@ QWidget* EquationDialogWidget::BuildHelpPanel() {
         lines->setTextInteractionFlags(Qt::TextSelectableByMouse);
         box->addWidget(lines);
         box->addStretch(1);
-        grid->addWidget(group, 0, column++);
+        grid->addWidget(group, index / kHelpColumns, index % kHelpColumns);
+        ++index;
     }
     return helpPanel_;
 }

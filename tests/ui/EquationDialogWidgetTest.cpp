@@ -3,6 +3,7 @@
 #include "synthesis/GeneratorFixture.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,9 +122,15 @@ void EquationDialogWidgetTest::OperandsButtonShowsAndHidesTheHelpPanel() {
     QPushButton* operands = Button(dialog, "operands");
     QVERIFY(!dialog.HelpPanel()->isVisible());
     QCOMPARE(operands->text(), QStringLiteral("Operands"));
+    const QSize reduced = dialog.size();
     QTest::mouseClick(operands, Qt::LeftButton);
     QVERIFY(dialog.HelpPanel()->isVisible());
     QCOMPARE(operands->text(), QStringLiteral("Reduce <<"));
+    // The panel opens below the fields: the dialog grows downwards, the fields keep
+    // their places.
+    dialog.layout()->activate();
+    QCOMPARE(dialog.width(), reduced.width());
+    QVERIFY(dialog.height() > reduced.height());
     QTest::mouseClick(operands, Qt::LeftButton);
     QVERIFY(!dialog.HelpPanel()->isVisible());
     QCOMPARE(operands->text(), QStringLiteral("Operands>>"));
