@@ -285,6 +285,13 @@ void MainFrame::BuildStatusBar() {
     statusText_ = new QLabel(tr("Ready"), this);
     statusText_->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(statusText_, 1);
+    // The cursor's point and value have their own place, so that a drawing mode's prompt
+    // stays readable while the mouse draws.
+    positionText_ = new QLabel(this);
+    positionText_->setObjectName(QStringLiteral("positionText"));
+    positionText_->setMinimumWidth(positionText_->fontMetrics().horizontalAdvance(
+        QStringLiteral("Point 16000000   Value -8192")));
+    statusBar()->addPermanentWidget(positionText_);
     contextText_ = new QLabel(this);
     contextText_->setObjectName(QStringLiteral("contextText"));
     contextText_->setToolTip(tr("Instrument family, active channel and segment"));
@@ -320,6 +327,7 @@ void MainFrame::ConnectView() {
     connect(view_, &WaveView::StatusTextChanged, this, [this](const QString& text) {
         statusText_->setText(text.isEmpty() ? tr("Ready") : text);
     });
+    connect(view_, &WaveView::PositionChanged, positionText_, &QLabel::setText);
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {
             UpdateCommandStates();
@@ -352,6 +360,9 @@ void MainFrame::ShowPlaced() {
     ApplyBandVisibility();
     view_->InitialUpdate();
     UpdateCommandStates();
+    // The view, not the length field, has the focus at start: the window's shortcuts
+    // (Undo above all) then reach their commands.
+    view_->setFocus(Qt::OtherFocusReason);
 
     if (placement.ReadMinimized()) {
         setWindowState(placement.ReadMaximized() ? Qt::WindowMinimized | Qt::WindowMaximized
@@ -472,6 +483,14 @@ bool MainFrame::IsEnabled(int commandId) const {
     case kFmMarkers:
     case kPulseEditor:
         return false; // the FM markers table and the pulse editor are not part of it yet
+    case kOpen:
+    case kSave:
+    case kSaveAs:
+    case kDownload:
+        // In the pulse designer these act on the rendered pulse design, and the rendering
+        // is not part of this build: an empty waveform would be written and entered in
+        // the segment table.
+        return mode_ != OperatingMode::Pulse;
     default:
         return true;
     }

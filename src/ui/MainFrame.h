@@ -104,6 +104,7 @@ private:
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QLabel* statusText_ = nullptr;
+    QLabel* positionText_ = nullptr;
     QLabel* contextText_ = nullptr;
     std::map<int, QAction*> actions_;
     std::array<QToolBar*, kBandCount> bands_{};

@@ -47,6 +47,17 @@ bool NumericField::IsNumberCharacter(QChar c) {
            c == QLatin1Char('e') || c == QLatin1Char('E');
 }
 
+// Undo belongs to the field only while it holds typed text; otherwise the key reaches
+// the window's Undo, as it does wherever else the focus is.
+bool NumericField::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !isModified() &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
 void NumericField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit Confirmed();
@@ -87,11 +98,19 @@ void NumericField::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
 }
 
+// Only the text role is set while the mark is on; otherwise the field takes every colour
+// from its parent, so that a dark palette (or a change of it) shows unconfirmed and
+// confirmed text alike readable.
 void NumericField::ApplyTextColour() {
-    const QColor wanted = isModified() ? QColor(ViewPalette::kModifiedText) : QColor(Qt::black);
-    QPalette colours = palette();
-    if (colours.color(QPalette::Text) != wanted) {
-        colours.setColor(QPalette::Text, wanted);
+    const bool red = isModified();
+    if (red == testAttribute(Qt::WA_SetPalette)) {
+        return;
+    }
+    if (red) {
+        QPalette colours;
+        colours.setColor(QPalette::Text, QColor(ViewPalette::kModifiedText));
         setPalette(colours);
+    } else {
+        setPalette(QPalette());
     }
 }

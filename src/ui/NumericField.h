@@ -25,9 +25,10 @@ public:
     // The menu shown on the right button; nullptr for the standard edit menu.
     void SetPopupMenu(QMenu* menu);
 
-    // Clears the modified mark after the bar took the text (the text turns black).
+    // Clears the modified mark after the bar took the text (the text takes the
+    // palette's colour again).
     void ClearModifiedMark();
-    // Sets the text as the program's own (not modified, black).
+    // Sets the text as the program's own (not modified, in the palette's colour).
     void ShowValue(const QString& text);
 
     // Ready-made filters: digits only; a decimal number (digits, sign, point, exponent).
@@ -39,6 +40,7 @@ signals:
     void Confirmed();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -49,7 +49,7 @@ void PlotPainter::PaintBackground(QPainter& painter, const QRect& rect) {
 }
 
 void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
-                            const AxisLabels& labels, const QFont& font) {
+                            const AxisLabels& labels, const QFont& font, const QRect& bounds) {
     const PixelRect& plot = geometry.Plot();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -78,14 +78,17 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
     const int height = metrics.height();
     painter.setPen(QColor(ViewPalette::kAxis));
     for (const AxisLabel& label : labels.vertical) {
-        const QRect box(0, label.pixel - height / 2, plot.left - kTickLength - kLabelGap, height);
+        const QRect box(bounds.left(), label.pixel - height / 2,
+                        plot.left - kTickLength - kLabelGap - bounds.left(), height);
         painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
                          QString::fromStdString(label.text));
     }
     for (const AxisLabel& label : labels.horizontal) {
         const QString text = QString::fromStdString(label.text);
-        const int width = metrics.horizontalAdvance(text);
-        const QRect box(label.pixel - width / 2, plot.bottom + kTickLength + 1, width + 1, height);
+        const int width = metrics.horizontalAdvance(text) + 1;
+        const int left =
+            std::max(bounds.left(), std::min(label.pixel - width / 2, bounds.right() + 1 - width));
+        const QRect box(left, plot.bottom + kTickLength + 1, width, height);
         painter.drawText(box, Qt::AlignCenter, text);
     }
     const int inset = 4;

@@ -20,8 +20,10 @@ public:
     static QFont LabelFont(double pixelHeight);
 
     static void PaintBackground(QPainter& painter, const QRect& rect);
+    // `bounds` is the area the labels may use: a label at either end of the horizontal
+    // axis is moved inwards rather than cut off at the edge of the view or page.
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
-                          const QFont& font);
+                          const QFont& font, const QRect& bounds);
     // Each column's extent as a vertical stroke, then the polyline through the vertices
     // (the vector form, for paper).
     static void PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,

@@ -75,6 +75,9 @@ bool WaveView::IsPulse() const {
 void WaveView::Build() {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click on the plot takes the focus from the parameter bar's fields, which confirms
+    // what was typed there and lets the window's shortcuts reach their commands.
+    setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(200, 120);
     document_.SetView(this);
     const AppState& state = document_.Services().state;
@@ -131,7 +134,7 @@ bool WaveView::IsCommandEnabled(int id) const {
         return false;
     }
     if (id == EditCommands::kPrint) {
-        return true;
+        return !IsPulse(); // the pulse design is not drawn by this build
     }
     if (IsPulse() || document_.Samples().Size() == 0) {
         return false;
@@ -359,8 +362,9 @@ void WaveView::SetAnchors(double left, double right) {
         xmax_ = last;
         InvalidatePlot();
     }
-    left_ = static_cast<long long>(left);
-    right_ = static_cast<long long>(right);
+    // An empty document puts its anchors at -1: they read 0 until it holds samples.
+    left_ = std::max(static_cast<long long>(left), 0LL);
+    right_ = std::max(static_cast<long long>(right), 0LL);
     AfterViewChange();
 }
 
@@ -389,8 +393,8 @@ void WaveView::UpdateAllViews() {
         xmin_ = 0.0;
         xmax_ = last;
     }
-    right_ = std::min(right_, static_cast<long long>(last));
-    left_ = std::min(left_, right_ - 1);
+    right_ = std::max(std::min(right_, static_cast<long long>(last)), 0LL);
+    left_ = std::max(std::min(left_, right_ - 1), 0LL);
     InvalidateSamples();
     AfterViewChange();
 }
@@ -538,6 +542,7 @@ void WaveView::mouseReleaseEvent(QMouseEvent* event) {
 
 void WaveView::leaveEvent(QEvent* event) {
     SetHighlightedHandle(-1);
+    emit PositionChanged(QString());
     QWidget::leaveEvent(event);
 }
 
@@ -562,14 +567,21 @@ void WaveView::SetHighlightedHandle(int index) {
 
 void WaveView::EmitPosition(QPoint point) {
     if (!plotRect_.Contains(point.x(), point.y()) || IsPulse()) {
+        emit PositionChanged(QString());
         return;
     }
     const double x = std::trunc(geometry_->PixelToX(point.x()));
-    const AxisMap& y = geometry_->YMap();
-    const double value = (point.y() - y.intercept) / y.slope;
-    emit StatusTextChanged(QStringLiteral("Point %1   Value %2")
-                               .arg(static_cast<long long>(x))
-                               .arg(QString::number(value, 'g', 7)));
+    // The code a click there would draw; in the FM editor the frequency in Hz.
+    QString valueText;
+    if (document_.Services().state.IsFm()) {
+        const AxisMap& y = geometry_->YMap();
+        valueText = QString::number((point.y() - y.intercept) / y.slope, 'g', 9);
+    } else {
+        valueText =
+            QString::number(static_cast<long long>(std::trunc(geometry_->PixelToCode(point.y()))));
+    }
+    emit PositionChanged(
+        QStringLiteral("Point %1   Value %2").arg(static_cast<long long>(x)).arg(valueText));
 }
 
 void WaveView::AutolineClick(QPoint point) {
@@ -787,7 +799,7 @@ void WaveView::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
     const AxisStyle style =
         state.IsPulse() ? AxisStyle::Pulse : (state.IsFm() ? AxisStyle::Fm : AxisStyle::Standard);
     PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, style, timeUnitIndex_),
-                           font);
+                           font, background);
 }
 
 void WaveView::PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing) {

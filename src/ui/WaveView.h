@@ -117,9 +117,10 @@ public slots:
     void ShowRangeFromMap(double first, double last);
 
 signals:
-    // Status bar text: the prompt of a drawing mode, or the point and value under the
-    // cursor.
+    // Status bar text: the prompt of a drawing mode (empty when none is active).
     void StatusTextChanged(const QString& text);
+    // The point and value under the cursor; empty when the cursor is off the plot.
+    void PositionChanged(const QString& text);
     void AnchorsChanged(long long left, long long right);
     // Enabling or check marks of the commands may have changed.
     void CommandStateChanged();

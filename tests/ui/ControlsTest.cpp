@@ -25,23 +25,32 @@ private slots:
 };
 
 void ControlsTest::TypedTextIsRedUntilEnterConfirmsIt() {
+    // A dark palette: confirmed text must take its light text colour, not black.
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
     NumericField field;
     field.ShowValue("1024");
     field.show();
     QSignalSpy confirmed(&field, &NumericField::Confirmed);
     field.grab(); // paints
-    QCOMPARE(field.palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(field.palette().color(QPalette::Text), QColor(230, 230, 230));
+    QCOMPARE(field.palette().color(QPalette::Base), QColor(30, 30, 32));
     QTest::keyClicks(&field, "8");
     QVERIFY(field.isModified());
     field.grab();
     QCOMPARE(field.palette().color(QPalette::Text), QColor(ViewPalette::kModifiedText));
+    QCOMPARE(field.palette().color(QPalette::Base), QColor(30, 30, 32));
     QCOMPARE(confirmed.count(), 0);
     QTest::keyClick(&field, Qt::Key_Return);
     QCOMPARE(confirmed.count(), 1);
     // The bar takes the text and clears the mark.
     field.ClearModifiedMark();
     field.grab();
-    QCOMPARE(field.palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(field.palette().color(QPalette::Text), QColor(230, 230, 230));
+    QApplication::setPalette(light);
 }
 
 void ControlsTest::LeavingAModifiedFieldConfirmsItButAnUntouchedOneDoesNot() {

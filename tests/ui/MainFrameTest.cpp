@@ -9,6 +9,7 @@
 #include "support/TempWorkspace.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
+#include "ui/WaveView.h"
 #include "ui/support/WorkspaceFacts.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -124,6 +126,9 @@ private slots:
     void HostPlaceOfTheOtherEditorIsIgnored();
     void HostCloseRequestClosesTheWindow();
     void DroppedFileOpensUnderTheOpenDialogRules();
+    void UndoShortcutReachesTheWaveformFromAnUntouchedField();
+    void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
+    void DrawingPromptStaysWhileTheCursorPositionChanges();
 };
 
 void MainFrameTest::StandardMenusHoldTheEditorItems() {
@@ -441,6 +446,72 @@ void MainFrameTest::DroppedFileOpensUnderTheOpenDialogRules() {
     run.frame->OpenDroppedFile(QString::fromStdString(notes));
     QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
     QCOMPARE(run.session.Document().Length(), 1000.0);
+}
+
+void MainFrameTest::UndoShortcutReachesTheWaveformFromAnUntouchedField() {
+    RunningFrame run;
+    QCOMPARE(QApplication::focusWidget(), run.frame->View());
+    QLineEdit* length = run.Field(ControlId::kLengthField);
+    length->setFocus();
+    TypeAndEnter(length, "2000");
+    QCOMPARE(run.session.Document().Length(), 2000.0);
+    QCOMPARE(QApplication::focusWidget(), length);
+
+    // Typed but not confirmed: the key takes the typing back, the waveform stays.
+    QTest::keyClicks(length, "4");
+    QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(length->text(), QString("2000"));
+    QCOMPARE(run.session.Document().Length(), 2000.0);
+
+    QTest::keyClick(length, Qt::Key_Return); // the same length again: nothing to apply
+    QVERIFY(!length->isModified());
+    QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QCOMPARE(length->text(), QString("1024"));
+}
+
+void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
+    RunningFrame run("wavesmith PLS");
+    const std::string segments = run.workspace.Context("SegmTbl", "Segm1-0");
+    run.frame->UpdateCommandStates();
+    for (int id : {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPrint,
+                   CommandId::kDownload, CommandId::kPulseEditor}) {
+        QVERIFY2(!run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+    }
+    for (int id : {CommandId::kNew, CommandId::kExit, CommandId::kAbout, CommandId::kChannel1,
+                   CommandId::kChannel2}) {
+        QVERIFY2(run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+    }
+    run.workspace.bus.posted.clear();
+
+    run.frame->OnCommand(CommandId::kSaveAs);
+    run.frame->OnCommand(CommandId::kDownload);
+    QTest::keyClick(run.frame.get(), Qt::Key_S, Qt::ControlModifier);
+
+    QVERIFY(run.workspace.ui.fileQuestions.empty());
+    QVERIFY(run.workspace.bus.posted.empty());
+    QCOMPARE(run.workspace.Context("SegmTbl", "Segm1-0"), segments);
+}
+
+void MainFrameTest::DrawingPromptStaysWhileTheCursorPositionChanges() {
+    RunningFrame run;
+    auto* status = run.frame->findChild<QLabel*>("statusText");
+    auto* position = run.frame->findChild<QLabel*>("positionText");
+    QVERIFY(status != nullptr && position != nullptr);
+    WaveView* view = run.frame->View();
+    const PixelRect& plot = view->Geometry().Plot();
+    const QPoint middle((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2);
+
+    run.Action(CommandId::kAutoline)->trigger();
+    QTest::mouseMove(view, middle);
+    QTest::mouseMove(view, middle + QPoint(10, 10));
+
+    QCOMPARE(status->text(), QString("Draw stright line sections. Press right button to stop."));
+    QVERIFY2(QRegularExpression("^Point \\d+   Value -?\\d+$").match(position->text()).hasMatch(),
+             qPrintable(position->text()));
+
+    QTest::mouseClick(view, Qt::RightButton, {}, middle);
+    QCOMPARE(status->text(), QString("Ready"));
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -5,12 +5,14 @@
 #include "synthesis/EditCommands.h"
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"
+#include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveView.h"
 #include "ui/WaveformMap.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -80,6 +82,9 @@ private slots:
     void FilterAndTrimRunFromTheirCommands();
     void RightClickWithoutDrawingAsksForTheContextMenu();
     void FmViewPutsTheBaseFrequencyOnTheMiddleLine();
+    void CursorPositionIsReportedApartFromTheDrawingPrompt();
+    void EmptyDocumentShowsItsAnchorsAtZero();
+    void LabelsAtTheAxisEndsStayInsideTheView();
 };
 
 void WaveViewTest::TwoAutolineClicksWriteTheLineBetweenThem() {
@@ -372,6 +377,70 @@ void WaveViewTest::FmViewPutsTheBaseFrequencyOnTheMiddleLine() {
     QVERIFY(std::abs(document.Samples().At(index) - 1e9) <= 1.0);
     QTest::mouseClick(&view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
     QCOMPARE(QString::fromStdString(workspace.Context("Modif", "FmWave")), QString("Yes"));
+}
+
+void WaveViewTest::CursorPositionIsReportedApartFromTheDrawingPrompt() {
+    ViewRig rig;
+    QSignalSpy prompts(&rig.view, &WaveView::StatusTextChanged);
+    QSignalSpy positions(&rig.view, &WaveView::PositionChanged);
+    QVERIFY(rig.view.OnCommand(EditCommands::kAutoline));
+    const PixelRect& plot = rig.Geometry().Plot();
+    const QPoint inside(plot.left + 200, plot.top + 50);
+
+    rig.Hover(inside);
+
+    QCOMPARE(prompts.count(), 1); // the prompt alone, not overwritten by the position
+    QVERIFY(prompts.at(0).at(0).toString().startsWith("Draw stright line sections."));
+    QCOMPARE(positions.last().at(0).toString(),
+             QString("Point %1   Value %2")
+                 .arg(rig.IndexAt(inside.x()))
+                 .arg(static_cast<long long>(rig.CodeAt(inside.y()))));
+
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, inside); // ends Autoline
+    QCOMPARE(prompts.last().at(0).toString(), QString());
+    rig.Hover(QPoint(plot.left - 5, plot.top + 50)); // off the plot: no position
+    QCOMPARE(positions.last().at(0).toString(), QString());
+}
+
+void WaveViewTest::EmptyDocumentShowsItsAnchorsAtZero() {
+    TempWorkspace workspace;
+    const std::string empty = workspace.WriteFile("empty.wav", "");
+    workspace.SetContext("SegmTbl", "Segm1-0", empty);
+    WaveDoc document{workspace.services};
+    WaveView view{document};
+    view.resize(400, 300);
+    view.show();
+    view.InitialUpdate();
+    QCOMPARE(document.Samples().Size(), std::size_t{0});
+    QCOMPARE(view.LeftAnchor(), 0.0);
+    QCOMPARE(view.RightAnchor(), 0.0);
+    QVERIFY(!view.IsCommandEnabled(EditCommands::kInvert));
+    view.grab(); // paints without a sample
+}
+
+void WaveViewTest::LabelsAtTheAxisEndsStayInsideTheView() {
+    // A zoomed 16 M-point waveform: the end labels are wider than the margins.
+    ViewGeometry geometry;
+    geometry.SetEncoding(CodeEncoding::Standard, 16384);
+    geometry.SetRanges(3843137, 12218181, -8192, 8191);
+    const QRect bounds(0, 0, 400, 300);
+    geometry.ComputeMappings({22, 20, 385, 270});
+    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Standard);
+    QCOMPARE(QString::fromStdString(labels.horizontal[4].text), QString("1.22182e7"));
+    QImage image(bounds.width() + 80, bounds.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.translate(40, 0);
+        PlotPainter::PaintAxes(painter, geometry, labels, PlotPainter::LabelFont(14), bounds);
+    }
+    const QRgb white = QColor(Qt::white).rgb();
+    for (int y = 271; y < image.height(); ++y) {
+        for (int x = 0; x < 40; ++x) {
+            QCOMPARE(image.pixel(x, y), white);                     // left of the view
+            QCOMPARE(image.pixel(image.width() - 1 - x, y), white); // right of the view
+        }
+    }
 }
 
 QTEST_MAIN(WaveViewTest)
