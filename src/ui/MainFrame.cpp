@@ -289,8 +289,7 @@ void MainFrame::BuildStatusBar() {
     // stays readable while the mouse draws.
     positionText_ = new QLabel(this);
     positionText_->setObjectName(QStringLiteral("positionText"));
-    positionText_->setMinimumWidth(positionText_->fontMetrics().horizontalAdvance(
-        QStringLiteral("Point 16000000   Value -8192")));
+    positionText_->setContentsMargins(0, 0, positionText_->fontMetrics().averageCharWidth() * 2, 0);
     statusBar()->addPermanentWidget(positionText_);
     contextText_ = new QLabel(this);
     contextText_->setObjectName(QStringLiteral("contextText"));
@@ -327,7 +326,15 @@ void MainFrame::ConnectView() {
     connect(view_, &WaveView::StatusTextChanged, this, [this](const QString& text) {
         statusText_->setText(text.isEmpty() ? tr("Ready") : text);
     });
-    connect(view_, &WaveView::PositionChanged, positionText_, &QLabel::setText);
+    // While the cursor is on the plot the position keeps a steady width; off the plot
+    // it takes no room from the prompts of the menus and buttons.
+    connect(view_, &WaveView::PositionChanged, this, [this](const QString& text) {
+        const int steady = positionText_->fontMetrics().horizontalAdvance(
+                               QStringLiteral("Point 16000000   Value -8192")) +
+                           positionText_->contentsMargins().right();
+        positionText_->setMinimumWidth(text.isEmpty() ? 0 : steady);
+        positionText_->setText(text);
+    });
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {
             UpdateCommandStates();
