@@ -1,0 +1,452 @@
+// End to end: the GUI tool as consolux runs it. The main frame lives in this process with
+// the real D-Bus host bus; the host stand-in (`consolux serve`), the simulated instrument
+// and the host's requests (`consolux request`) are separate programs on the same private
+// session bus, and the last case starts the real program. Run under dbus-run-session with
+// QT_QPA_PLATFORM=offscreen.
+#include "app/ToolSession.h"
+#include "core/AppState.h"
+#include "platform/posix/PosixProcessFacts.h"
+#include "platform/qt/DbusHostBus.h"
+#include "platform/recording/RecordingUserInterface.h"
+#include "settings/IniFile.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+#include "ui/WaveParamDialogWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <sys/prctl.h>
+
+namespace {
+
+// Every wait of the test is bounded by this; a healthy run needs a fraction of it.
+constexpr int kWaitMs = 10000;
+
+QByteArray ReadWhole(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A tool that the host started in its workspace: the workspace is the current folder and
+// the command line names no other mode. The user is the logged-on one, as for consolux.
+class HostStartedFacts : public PosixProcessFacts {
+public:
+    explicit HostStartedFacts(std::string folder) : folder_(std::move(folder)) {}
+    std::string CurrentFolder() const override { return folder_; }
+    std::string FullCommandLine() const override { return "wavesmith"; }
+
+private:
+    std::string folder_;
+};
+
+// A program started by the test ends with the test, even when the test itself crashes.
+void EndWithTheTest(QProcess& process) {
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
+// A program of the bench whose output (both channels) is kept line by line; it is ended
+// when this object goes, whatever the test's outcome.
+class BenchProgram {
+public:
+    BenchProgram() {
+        EndWithTheTest(process_);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
+            while (process_.canReadLine()) {
+                lines_ << QString::fromLocal8Bit(process_.readLine()).chopped(1);
+            }
+        });
+    }
+    ~BenchProgram() { Stop(); }
+
+    bool Start(const QString& program, const QStringList& arguments) {
+        process_.start(program, arguments);
+        return process_.waitForStarted(kWaitMs);
+    }
+    void Stop() {
+        if (process_.state() == QProcess::NotRunning) {
+            return;
+        }
+        process_.terminate();
+        if (!process_.waitForFinished(kWaitMs)) {
+            process_.kill();
+            process_.waitForFinished(kWaitMs);
+        }
+    }
+    qsizetype Mark() const { return lines_.size(); }
+    // The first line from `from` on that starts with `head`; empty when none came in time.
+    QString WaitForLine(qsizetype from, const QString& head) const {
+        QString found;
+        const bool came = QTest::qWaitFor(
+            [&] {
+                for (qsizetype i = from; i < lines_.size(); ++i) {
+                    if (lines_[i].startsWith(head)) {
+                        found = lines_[i];
+                        return true;
+                    }
+                }
+                return false;
+            },
+            kWaitMs);
+        return came ? found : QString();
+    }
+    QString Said() const { return lines_.join(QLatin1Char('\n')); }
+
+private:
+    QProcess process_;
+    QStringList lines_;
+};
+
+// The test's own connection to the instrument, to see what reached it.
+class InstrumentProbe {
+public:
+    explicit InstrumentProbe(quint16 port) {
+        socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
+        socket_.waitForConnected(kWaitMs);
+    }
+
+    QByteArray Ask(const QByteArray& query) {
+        socket_.write(query + '\n');
+        QByteArray line;
+        while (!line.endsWith('\n') && Wait()) {
+            line += socket_.readLine();
+        }
+        return line.trimmed();
+    }
+
+    // The bytes of a definite-length block answer (#<n><count><bytes>).
+    std::optional<QByteArray> AskBlock(const QByteArray& query) {
+        socket_.write(query + '\n');
+        const QByteArray head = Read(2);
+        if (head.size() != 2 || head[0] != '#' || head[1] < '1' || head[1] > '9') {
+            return std::nullopt;
+        }
+        const qint64 count = Read(head[1] - '0').toLongLong();
+        QByteArray data = Read(count);
+        if (data.size() != count || Read(1) != "\n") {
+            return std::nullopt;
+        }
+        return data;
+    }
+
+private:
+    bool Wait() { return socket_.bytesAvailable() > 0 || socket_.waitForReadyRead(kWaitMs); }
+    QByteArray Read(qint64 count) {
+        QByteArray data;
+        while (data.size() < count && Wait()) {
+            data += socket_.read(count - data.size());
+        }
+        return data;
+    }
+
+    QTcpSocket socket_;
+};
+
+// Answers the next parameter dialog of the Wave menu as a user would: types the number of
+// cycles and presses OK. A dialog that OK did not close is cancelled later, so that a
+// refusal fails the test instead of hanging it.
+void AnswerWaveDialog(const QString& cycles) {
+    auto* poll = new QTimer;
+    const QDeadlineTimer deadline(kWaitMs);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, cycles] {
+        auto* dialog = qobject_cast<WaveParamDialogWidget*>(QApplication::activeModalWidget());
+        if (dialog == nullptr && !deadline.hasExpired()) {
+            return;
+        }
+        poll->deleteLater();
+        poll->stop();
+        if (dialog == nullptr) {
+            return;
+        }
+        QLineEdit* cycleField = dialog->Edit(4); // after the two anchors and the two levels
+        cycleField->selectAll();
+        QTest::keyClicks(cycleField, cycles);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        QTimer::singleShot(kWaitMs, dialog, &QDialog::reject);
+    });
+    poll->start(20);
+}
+
+void TypeAndEnter(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+} // namespace
+
+class GuiUnderHostTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte();
+    void SegmentAndChannelChoicesReachTheInstrument();
+    void TileAndPlaceRequestsMoveTheWindow();
+    void CloseRequestClosesTheWindowAndDeletesTheDownloadFile();
+    void ProgramStartedInTheWorkspaceClosesOnRequest();
+    void cleanupTestCase();
+
+private:
+    bool Request(const QStringList& arguments);
+    // The working file of a segment on a channel (0-based), from the context file.
+    QString WorkingFile(int segment, int channel) const;
+    QString ContextValue(const char* section, const std::string& key) const;
+    // Generates a wave through its dialog, downloads it and checks that the instrument
+    // holds exactly the working file.
+    void MakeAndDownload(int waveCommand, const QString& cycles);
+
+    QTemporaryDir temp_;
+    QString workspace_;
+    QString contextFile_;
+    QString downloadFile_;
+    quint16 port_ = 0;
+    BenchProgram instrument_;
+    BenchProgram host_;
+
+    std::unique_ptr<HostStartedFacts> facts_;
+    RecordingUserInterface ui_;
+    std::unique_ptr<DbusHostBus> bus_;
+    std::unique_ptr<ToolSession> session_;
+    std::unique_ptr<MainFrame> frame_;
+};
+
+void GuiUnderHostTest::initTestCase() {
+    QVERIFY(temp_.isValid());
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run me under dbus-run-session");
+    qputenv("WAVESMITH_REGISTRY_DIR", temp_.filePath(QStringLiteral("registry")).toLocal8Bit());
+    workspace_ = temp_.filePath(QStringLiteral("ws"));
+
+    QProcess prepare;
+    prepare.start(QStringLiteral(CONSOLUX_PROGRAM), {QStringLiteral("prepare"), workspace_});
+    QVERIFY(prepare.waitForFinished(kWaitMs));
+    QCOMPARE(prepare.exitCode(), 0);
+    for (const QString& line :
+         QString::fromLocal8Bit(prepare.readAllStandardOutput()).split('\n')) {
+        if (line.startsWith(QStringLiteral("context="))) {
+            contextFile_ = line.mid(8);
+        }
+    }
+    QVERIFY(QFile::exists(contextFile_));
+    downloadFile_ = QFileInfo(contextFile_).path() + QStringLiteral("/^^Dwn.wav");
+    QVERIFY(WriteWhole(downloadFile_, "left by the host"));
+
+    const QString portFile = temp_.filePath(QStringLiteral("port"));
+    QVERIFY(instrument_.Start(QStringLiteral(AWG_SIM_PROGRAM),
+                              {"--port", "0", "--port-file", portFile}));
+    QVERIFY(QTest::qWaitFor([&] { return !ReadWhole(portFile).trimmed().isEmpty(); }, kWaitMs));
+    port_ = ReadWhole(portFile).trimmed().toUShort();
+    QVERIFY(port_ != 0);
+
+    QVERIFY(
+        host_.Start(QStringLiteral(CONSOLUX_PROGRAM), {"serve", workspace_, "--instrument",
+                                                       QStringLiteral("127.0.0.1:%1").arg(port_)}));
+    QVERIFY2(!host_.WaitForLine(0, QStringLiteral("listening")).isEmpty(),
+             qPrintable(host_.Said()));
+
+    facts_ = std::make_unique<HostStartedFacts>(workspace_.toStdString());
+    bus_ = std::make_unique<DbusHostBus>();
+    session_ = std::make_unique<ToolSession>(*facts_, ui_, *bus_);
+    frame_ = MainFrame::Launch(*session_);
+    QVERIFY(frame_ != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    QCOMPARE(session_->State().activeChannel, 0);
+    QCOMPARE(session_->State().activeSegment, 1);
+}
+
+void GuiUnderHostTest::cleanupTestCase() {
+    frame_.reset();
+    session_.reset();
+    bus_.reset();
+    host_.Stop();
+    instrument_.Stop();
+    QStringList shown;
+    for (const auto& message : ui_.messages) {
+        shown << QString::fromStdString(message.text);
+    }
+    QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QLatin1Char('\n'))));
+}
+
+bool GuiUnderHostTest::Request(const QStringList& arguments) {
+    QProcess request;
+    request.start(QStringLiteral(CONSOLUX_PROGRAM), QStringList{"request"} + arguments);
+    return request.waitForFinished(kWaitMs) && request.exitStatus() == QProcess::NormalExit &&
+           request.exitCode() == 0;
+}
+
+QString GuiUnderHostTest::ContextValue(const char* section, const std::string& key) const {
+    return QString::fromStdString(
+        IniFile(contextFile_.toStdString()).Read(section, key).value_or(""));
+}
+
+QString GuiUnderHostTest::WorkingFile(int segment, int channel) const {
+    return ContextValue("SegmTbl",
+                        "Segm" + std::to_string(segment) + "-" + std::to_string(channel));
+}
+
+void GuiUnderHostTest::MakeAndDownload(int waveCommand, const QString& cycles) {
+    const int segment = session_->State().activeSegment;
+    const int channel = session_->State().activeChannel;
+    const QString file = WorkingFile(segment, channel);
+    const QByteArray before = ReadWhole(file);
+    QCOMPARE(before.size(), 2048); // the default 1024-point waveform of a new segment
+
+    AnswerWaveDialog(cycles);
+    frame_->Action(waveCommand)->trigger(); // returns once the modal dialog has closed
+    const QByteArray made = ReadWhole(file);
+    QCOMPARE(made.size(), before.size());
+    QVERIFY2(made != before, "OK in the dialog did not change the working file");
+
+    const qsizetype mark = host_.Mark();
+    frame_->Action(CommandId::kDownload)->trigger();
+    const QString notice = host_.WaitForLine(mark, QStringLiteral("notify 2 "));
+    QCOMPARE(notice, QStringLiteral("notify 2 download ch=%1 \":TRAC:DEF %2,1024;:TRAC:SEL %2\" "
+                                    "%3 2048 bytes -> 0,\"No error\"")
+                         .arg(channel + 1)
+                         .arg(segment)
+                         .arg(file));
+    QCOMPARE(
+        ContextValue("SegmStt", "Segm" + std::to_string(segment) + "-" + std::to_string(channel)),
+        QStringLiteral("Loaded"));
+
+    InstrumentProbe probe(port_);
+    QCOMPARE(probe.Ask(QStringLiteral(":INST %1;:TRAC:SEL %2;:TRAC:CAT?")
+                           .arg(channel + 1)
+                           .arg(segment)
+                           .toLatin1()),
+             QStringLiteral("%1,1024").arg(segment).toLatin1());
+    const std::optional<QByteArray> arrived = probe.AskBlock(":TRAC:DATA?");
+    QVERIFY(arrived.has_value());
+    QVERIFY2(*arrived == made, "the instrument's copy differs from the working file");
+}
+
+void GuiUnderHostTest::WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte() {
+    MakeAndDownload(CommandId::kSine, QStringLiteral("3"));
+}
+
+void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
+    QLineEdit* segmentField = frame_->GetBarControl(ControlId::kSecondField);
+    InstrumentProbe probe(port_);
+
+    qsizetype mark = host_.Mark();
+    TypeAndEnter(segmentField, QStringLiteral("3"));
+    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+             QStringLiteral("notify 1 command \":TRAC:SEL 3\" -> 0,\"No error\""));
+    QCOMPARE(probe.Ask(":INST?;:TRAC:SEL?"), QByteArray("1;3"));
+
+    mark = host_.Mark();
+    frame_->Action(CommandId::kChannel2)->trigger();
+    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+             QStringLiteral("notify 1 command \":INST 2\" -> 0,\"No error\""));
+    QCOMPARE(probe.Ask(":INST?"), QByteArray("2"));
+
+    // Choosing the active channel again tells the host nothing: the next command it
+    // forwards is the segment's.
+    mark = host_.Mark();
+    frame_->Action(CommandId::kChannel2)->trigger();
+    TypeAndEnter(segmentField, QStringLiteral("5"));
+    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+             QStringLiteral("notify 1 command \":TRAC:SEL 5\" -> 0,\"No error\""));
+    QCOMPARE(probe.Ask(":INST?;:TRAC:SEL?"), QByteArray("2;5"));
+
+    // A download now goes where the window points: channel 2, segment 5.
+    QCOMPARE(session_->State().activeChannel, 1);
+    QCOMPARE(session_->State().activeSegment, 5);
+    MakeAndDownload(CommandId::kSquare, QStringLiteral("7"));
+}
+
+void GuiUnderHostTest::TileAndPlaceRequestsMoveTheWindow() {
+    frame_->showMaximized();
+    QTRY_VERIFY(frame_->isMaximized());
+
+    QVERIFY(Request({"7", "--rect", "10 20 810 620"}));
+    QTRY_COMPARE_WITH_TIMEOUT(QRect(frame_->pos(), frame_->size()), QRect(10, 20, 800, 600),
+                              kWaitMs);
+    QVERIFY(!frame_->isMaximized());
+
+    // Where this platform puts a window asked to go to (200, -16): the offscreen one keeps
+    // a frame margin on the screen. The other window also takes the activation.
+    QWidget other;
+    other.resize(800, 600);
+    other.show();
+    other.move(200, -16);
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    const QPoint placed = other.pos();
+    QVERIFY(placed.y() < 0);
+
+    // A host addresses one tool by the sender of its notices; y is signed.
+    const QString tool = QDBusConnection::sessionBus().baseService();
+    QVERIFY(Request({"6", "200,-16", "--to", tool}));
+    QTRY_COMPARE_WITH_TIMEOUT(QRect(frame_->pos(), frame_->size()), QRect(placed, QSize(800, 600)),
+                              kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(frame_->isActiveWindow(), kWaitMs);
+}
+
+void GuiUnderHostTest::CloseRequestClosesTheWindowAndDeletesTheDownloadFile() {
+    QVERIFY(QFile::exists(downloadFile_));
+    QVERIFY(Request({"3"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!frame_->isVisible(), kWaitMs);
+    QVERIFY(QFile::exists(downloadFile_)); // the document goes with the program, not the window
+
+    // What the program does once its event loop has ended: the window, then the session.
+    const qsizetype mark = host_.Mark();
+    frame_.reset();
+    session_.reset();
+    QVERIFY(!QFile::exists(downloadFile_));
+    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 5 ")),
+             QStringLiteral("notify 5 closing"));
+}
+
+void GuiUnderHostTest::ProgramStartedInTheWorkspaceClosesOnRequest() {
+    QVERIFY(WriteWhole(downloadFile_, "left by the host"));
+    QProcess tool;
+    EndWithTheTest(tool);
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.setWorkingDirectory(workspace_);
+    const qsizetype mark = host_.Mark();
+    tool.start(QStringLiteral(WAVESMITH_PROGRAM), {});
+    QVERIFY(tool.waitForStarted(kWaitMs));
+
+    // A request sent before the program has joined the bus is heard by nobody, so it is
+    // repeated until the program ends.
+    const QDeadlineTimer deadline(kWaitMs);
+    const auto ended = [&tool] { return tool.state() == QProcess::NotRunning; };
+    while (!ended() && !deadline.hasExpired()) {
+        QVERIFY(Request({"3"}));
+        if (QTest::qWaitFor(ended, 250)) {
+            break;
+        }
+    }
+    const QString said = QString::fromLocal8Bit(tool.readAll());
+    QVERIFY2(ended(), qPrintable(said));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 5 ")),
+             QStringLiteral("notify 5 closing"));
+    QVERIFY(!QFile::exists(downloadFile_));
+}
+
+QTEST_MAIN(GuiUnderHostTest)
+#include "GuiUnderHostTest.moc"
