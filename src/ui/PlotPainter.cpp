@@ -78,9 +78,11 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
     const int height = metrics.height();
     painter.setPen(QColor(ViewPalette::kAxis));
     for (const AxisLabel& label : labels.vertical) {
-        const QRect box(bounds.left(), label.pixel - height / 2,
-                        plot.left - kTickLength - kLabelGap - bounds.left(), height);
-        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
+        // Right-aligned at the tick; a label wider than the margin ("-8192" on paper) runs
+        // on to the left rather than being broken at its minus sign.
+        const QRect box(0, label.pixel - height / 2, plot.left - kTickLength - kLabelGap, height);
+        painter.drawText(box,
+                         Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                          QString::fromStdString(label.text));
     }
     for (const AxisLabel& label : labels.horizontal) {
@@ -89,7 +91,7 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         const int left =
             std::max(bounds.left(), std::min(label.pixel - width / 2, bounds.right() + 1 - width));
         const QRect box(left, plot.bottom + kTickLength + 1, width, height);
-        painter.drawText(box, Qt::AlignCenter, text);
+        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
     }
     const int inset = 4;
     PaintUnitTag(painter, QString::fromStdString(labels.verticalUnit),

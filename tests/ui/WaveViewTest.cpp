@@ -419,28 +419,48 @@ void WaveViewTest::EmptyDocumentShowsItsAnchorsAtZero() {
 }
 
 void WaveViewTest::LabelsAtTheAxisEndsStayInsideTheView() {
-    // A zoomed 16 M-point waveform: the end labels are wider than the margins.
+    // A zoomed 16 M-point waveform: the end labels are wider than the margins, and the
+    // margin left of the plot is narrower than "-8192" (as on paper).
     ViewGeometry geometry;
     geometry.SetEncoding(CodeEncoding::Standard, 16384);
     geometry.SetRanges(3843137, 12218181, -8192, 8191);
-    const QRect bounds(0, 0, 400, 300);
-    geometry.ComputeMappings({22, 20, 385, 270});
+    const QRect bounds(20, 0, 380, 300);
+    geometry.ComputeMappings({50, 20, 385, 270});
     const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Standard);
     QCOMPARE(QString::fromStdString(labels.horizontal[4].text), QString("1.22182e7"));
-    QImage image(bounds.width() + 80, bounds.height(), QImage::Format_RGB32);
+    QCOMPARE(QString::fromStdString(labels.vertical[0].text), QString("-8192"));
+    const QFont font = PlotPainter::LabelFont(14);
+    const QFontMetrics metrics(font);
+    const int shift = 40; // room around the view to see what is drawn outside it
+    QImage image(bounds.right() + 1 + 2 * shift, bounds.height(), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        painter.translate(40, 0);
-        PlotPainter::PaintAxes(painter, geometry, labels, PlotPainter::LabelFont(14), bounds);
+        painter.translate(shift, 0);
+        PlotPainter::PaintAxes(painter, geometry, labels, font, bounds);
     }
     const QRgb white = QColor(Qt::white).rgb();
-    for (int y = 271; y < image.height(); ++y) {
-        for (int x = 0; x < 40; ++x) {
-            QCOMPARE(image.pixel(x, y), white);                     // left of the view
-            QCOMPARE(image.pixel(image.width() - 1 - x, y), white); // right of the view
+    // Horizontal labels: nothing left or right of the view.
+    for (int y = 270 + metrics.height() / 2 + 2; y < image.height(); ++y) {
+        for (int x = 0; x < shift + bounds.left(); ++x) {
+            QCOMPARE(image.pixel(x, y), white);
+        }
+        for (int x = shift + bounds.right() + 1; x < image.width(); ++x) {
+            QCOMPARE(image.pixel(x, y), white);
         }
     }
+    // The bottom vertical label keeps its minus sign, running on to the left.
+    int leftmost = image.width();
+    for (int y = 270 - metrics.height() / 2; y <= 270 + metrics.height() / 2; ++y) {
+        for (int x = 0; x < shift + 50 - 4; ++x) {
+            if (image.pixel(x, y) != white) {
+                leftmost = std::min(leftmost, x - shift);
+                break;
+            }
+        }
+    }
+    QVERIFY2(leftmost <= 50 - 7 - metrics.horizontalAdvance("-8192") + 2,
+             qPrintable(QString::number(leftmost)));
 }
 
 QTEST_MAIN(WaveViewTest)
