@@ -16,14 +16,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -126,6 +129,7 @@ private slots:
     void HostPlaceOfTheOtherEditorIsIgnored();
     void HostCloseRequestClosesTheWindow();
     void DroppedFileOpensUnderTheOpenDialogRules();
+    void FileDroppedOnTheWindowIsOpenedAfterTheDrop();
     void UndoShortcutReachesTheWaveformFromAnUntouchedField();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
     void DrawingPromptStaysWhileTheCursorPositionChanges();
@@ -446,6 +450,29 @@ void MainFrameTest::DroppedFileOpensUnderTheOpenDialogRules() {
     run.frame->OpenDroppedFile(QString::fromStdString(notes));
     QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
     QCOMPARE(run.session.Document().Length(), 1000.0);
+}
+
+void MainFrameTest::FileDroppedOnTheWindowIsOpenedAfterTheDrop() {
+    RunningFrame run;
+    RecordingUserInterface& ui = run.workspace.ui;
+    run.frame->SetDroppedFileAnswer([&ui](const std::string& path) {
+        ui.fileAnswers.push_back(FileChoice{path, 0});
+    });
+    const std::string wave = run.workspace.WriteFile("dropped.wav", std::string(4000, '\0'));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(wave))});
+    const QPointF where(200, 200);
+
+    QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(run.frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(run.frame.get(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(run.session.Document().Length(), 1024.0); // opened once the drop is over
+
+    QTRY_COMPARE(run.session.Document().Length(), 2000.0);
+    QCOMPARE(run.Field(ControlId::kLengthField)->text(), QString("2000"));
 }
 
 void MainFrameTest::UndoShortcutReachesTheWaveformFromAnUntouchedField() {
