@@ -616,7 +616,8 @@ void MainFrame::OpenDroppedFile(const QString& path) {
 
 void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (droppedFileAnswer_ && !urls.isEmpty() && urls.constFirst().isLocalFile()) {
+    if (droppedFileAnswer_ && IsEnabled(kOpen) && !urls.isEmpty() &&
+        urls.constFirst().isLocalFile()) {
         event->acceptProposedAction();
     }
 }

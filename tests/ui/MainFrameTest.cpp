@@ -515,6 +515,13 @@ void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
     run.frame->OnCommand(CommandId::kDownload);
     QTest::keyClick(run.frame.get(), Qt::Key_S, Qt::ControlModifier);
 
+    run.frame->SetDroppedFileAnswer([](const std::string&) {});
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(run.workspace.Folder()))});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(run.frame.get(), &enter);
+    QVERIFY(!enter.isAccepted()); // nothing can be opened here
+
     QVERIFY(run.workspace.ui.fileQuestions.empty());
     QVERIFY(run.workspace.bus.posted.empty());
     QCOMPARE(run.workspace.Context("SegmTbl", "Segm1-0"), segments);
