@@ -34,9 +34,17 @@ std::string ReadWhole(const std::string& path) {
     return TempWorkspace::ReadFile(path);
 }
 
+// A standard workspace with the Sine form opened on it.
+class SineForm : public ::testing::Test {
+protected:
+    void SetUp() override { form.Initialize(); }
+    GeneratorFixture fixture;
+    SineDialog form{fixture.document};
+};
+
 } // namespace
 
-TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsAndViewAnchors) {
+TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMapping) {
     GeneratorFixture fixture;
     fixture.view.SetAnchors(10, 500);
     SineDialog form(fixture.document);
@@ -59,19 +67,13 @@ TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsAndViewAnchors) {
     EXPECT_EQ(form.Field(4).high, 500.0) << "cycles are limited to half the length";
     EXPECT_EQ(form.Field(6).low, 1.0);
     EXPECT_EQ(form.Field(6).high, 16.0);
+    const double k = 16383.0 / 16384.0; // codes follow the vertical span
+    EXPECT_DOUBLE_EQ(form.CodeFactor(), k);
+    EXPECT_DOUBLE_EQ(form.CodeOffset(), -8191 + k * 8192);
     EXPECT_EQ(fixture.view.LeftAnchor(), 10.0);
     EXPECT_EQ(fixture.view.RightAnchor(), 500.0);
     EXPECT_FALSE(form.Position().has_value());
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
-}
-
-TEST(GeneratorForm, CodeMappingFollowsTheVerticalSpanInTheStandardEditor) {
-    GeneratorFixture fixture;
-    SineDialog form(fixture.document);
-    form.Initialize();
-    const double k = 16383.0 / 16384.0;
-    EXPECT_DOUBLE_EQ(form.CodeFactor(), k);
-    EXPECT_DOUBLE_EQ(form.CodeOffset(), -8191 + k * 8192);
 }
 
 TEST(GeneratorForm, InvertKeyIsACheckBoxThatStoresOneOrZero) {
@@ -109,10 +111,7 @@ TEST(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
     EXPECT_TRUE(form.Preview());
 }
 
-TEST(GeneratorForm, ValueOutOfRangeShowsTheBuiltTextAndRestoresThePreviousValue) {
-    GeneratorFixture fixture;
-    SineDialog form(fixture.document);
-    form.Initialize();
+TEST_F(SineForm, ValueOutOfRangeShowsTheBuiltTextAndRestoresThePreviousValue) {
     ASSERT_TRUE(form.SetFieldByKey("Phase", "400"));
     const auto before = fixture.Samples();
     EXPECT_FALSE(form.Preview());
@@ -126,10 +125,7 @@ TEST(GeneratorForm, ValueOutOfRangeShowsTheBuiltTextAndRestoresThePreviousValue)
     EXPECT_EQ(fixture.Samples(), before);
 }
 
-TEST(GeneratorForm, TextThatIsNotANumberIsRefusedLikeAValueOutOfRange) {
-    GeneratorFixture fixture;
-    SineDialog form(fixture.document);
-    form.Initialize();
+TEST_F(SineForm, TextThatIsNotANumberIsRefusedLikeAValueOutOfRange) {
     form.SetFieldByKey("Cycl", "3x");
     EXPECT_FALSE(form.ValidateParams());
     form.SetFieldByKey("Cycl", "");
@@ -142,10 +138,7 @@ TEST(GeneratorForm, TextThatIsNotANumberIsRefusedLikeAValueOutOfRange) {
     EXPECT_EQ(Text(form, "Cycl"), "1.00");
 }
 
-TEST(GeneratorForm, StartNotBelowEndOrMinAboveMaxIsInvalid) {
-    GeneratorFixture fixture;
-    SineDialog form(fixture.document);
-    form.Initialize();
+TEST_F(SineForm, StartNotBelowEndOrMinAboveMaxIsInvalid) {
     form.SetFieldByKey("Prv_bgn", "200");
     form.SetFieldByKey("Prv_end", "200");
     EXPECT_FALSE(form.ValidateParams());
@@ -161,10 +154,7 @@ TEST(GeneratorForm, StartNotBelowEndOrMinAboveMaxIsInvalid) {
     EXPECT_EQ(messages[1].text, "min=5  max=4.5");
 }
 
-TEST(GeneratorForm, ValidParamsMoveTheViewAnchors) {
-    GeneratorFixture fixture;
-    SineDialog form(fixture.document);
-    form.Initialize();
+TEST_F(SineForm, ValidParamsMoveTheViewAnchors) {
     form.SetFieldByKey("Prv_bgn", "20.7");
     form.SetFieldByKey("Prv_end", "80.2");
     ASSERT_TRUE(form.ValidateParams());
