@@ -41,6 +41,7 @@ protected:
     }
 
     GeneratorFixture fixture;
+    EquationDialog form{fixture.document};
 };
 
 class EquationDialogLong : public EquationDialogTest {
@@ -51,7 +52,6 @@ protected:
 } // namespace
 
 TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
-    EquationDialog form(fixture.document);
     form.Initialize();
     EXPECT_EQ(form.StoredList(), std::vector<std::string>{"amp*sin(1.5*omg*(p+500))"});
     EXPECT_EQ(form.SelectedIndex(), 0);
@@ -75,18 +75,18 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
 
 TEST_F(EquationDialogTest, StoreSelectsAnExistingTextAndAppendsANewOne) {
     {
-        EquationDialog form(fixture.document);
-        form.Initialize();
-        form.StoreEquation();
-        EXPECT_EQ(form.StoredList().size(), 1u) << "the default is written once, not twice";
-        form.SetEquationText("p*2");
-        form.StoreEquation();
-        form.SetEquationText("P*2");
-        form.StoreEquation();
-        EXPECT_EQ(form.SelectedIndex(), 2);
-        form.SetEquationText("p*2");
-        form.StoreEquation();
-        EXPECT_EQ(form.SelectedIndex(), 1);
+        EquationDialog editor(fixture.document);
+        editor.Initialize();
+        editor.StoreEquation();
+        EXPECT_EQ(editor.StoredList().size(), 1u) << "the default is written once, not twice";
+        editor.SetEquationText("p*2");
+        editor.StoreEquation();
+        editor.SetEquationText("P*2");
+        editor.StoreEquation();
+        EXPECT_EQ(editor.SelectedIndex(), 2);
+        editor.SetEquationText("p*2");
+        editor.StoreEquation();
+        EXPECT_EQ(editor.SelectedIndex(), 1);
     }
     EXPECT_EQ(Equations("Expr", "Expr0"), "amp*sin(1.5*omg*(p+500))");
     EXPECT_EQ(Equations("Expr", "Expr1"), "p*2");
@@ -106,24 +106,23 @@ TEST_F(EquationDialogTest, RemovingTheFirstEntrySelectsTheFormerSecond) {
     file.Write("Expr", "Expr1", "p*p");
     file.Write("Expr", "Expr2", "-p");
     file.Write("ExprInd", "ExprInd", "0");
-    EquationDialog form(fixture.document);
-    form.Initialize();
-    form.RemoveEquation();
-    EXPECT_EQ(form.SelectedIndex(), 0);
-    EXPECT_EQ(form.EquationText(), "p*p");
+    EquationDialog editor(fixture.document);
+    editor.Initialize();
+    editor.RemoveEquation();
+    EXPECT_EQ(editor.SelectedIndex(), 0);
+    EXPECT_EQ(editor.EquationText(), "p*p");
     EXPECT_EQ(Equations("Expr", "Expr0"), "p*p");
     EXPECT_EQ(Equations("Expr", "Expr1"), "-p");
     EXPECT_EQ(Equations("Expr", "Expr2"), "<none>");
 
-    form.SelectStored(1);
-    form.RemoveEquation();
-    EXPECT_EQ(form.SelectedIndex(), 0);
+    editor.SelectStored(1);
+    editor.RemoveEquation();
+    EXPECT_EQ(editor.SelectedIndex(), 0);
     EXPECT_EQ(Equations("ExprInd", "ExprInd"), "0");
-    EXPECT_EQ(form.StoredList(), std::vector<std::string>{"p*p"});
+    EXPECT_EQ(editor.StoredList(), std::vector<std::string>{"p*p"});
 }
 
 TEST_F(EquationDialogLong, AutoRepeatsTheFirstStepOfTheFormulaFittedToTheRange) {
-    EquationDialog form(fixture.document);
     Open(form, "0", "1000", "p", "2");
     ASSERT_TRUE(form.Preview());
     const auto samples = fixture.Samples();
@@ -135,7 +134,6 @@ TEST_F(EquationDialogLong, AutoRepeatsTheFirstStepOfTheFormulaFittedToTheRange) 
 }
 
 TEST_F(EquationDialogTest, ManualOriginalWritesTheRawValuesAndIgnoresCycles) {
-    EquationDialog form(fixture.document);
     Open(form, "0", "999", "amp*sin(omg*p)", "3");
     form.SetAutoMode(false);
     EXPECT_TRUE(form.ScaleButtonEnabled());
@@ -161,7 +159,6 @@ TEST_F(EquationDialogTest, ManualOriginalWritesTheRawValuesAndIgnoresCycles) {
 }
 
 TEST_F(EquationDialogTest, AConstantFormulaInAutoGivesTheBaseEverywhere) {
-    EquationDialog form(fixture.document);
     Open(form, "100", "899", "5", "4");
     form.SetFieldByKey("Fmin", "-250.5");
     ASSERT_TRUE(form.Preview());
@@ -172,7 +169,6 @@ TEST_F(EquationDialogTest, AConstantFormulaInAutoGivesTheBaseEverywhere) {
 }
 
 TEST_F(EquationDialogTest, ScaleButtonSwitchesOnlyInManual) {
-    EquationDialog form(fixture.document);
     form.Initialize();
     form.ToggleScale();
     EXPECT_TRUE(form.ScaleFlag()) << "the button is disabled in Auto";
@@ -189,7 +185,6 @@ TEST_F(EquationDialogTest, ScaleButtonSwitchesOnlyInManual) {
 }
 
 TEST_F(EquationDialogTest, HelpPanelToggles) {
-    EquationDialog form(fixture.document);
     form.Initialize();
     EXPECT_EQ(form.HelpButtonText(), "Operands");
     form.ToggleHelpPanel();
@@ -201,7 +196,6 @@ TEST_F(EquationDialogTest, HelpPanelToggles) {
 }
 
 TEST_F(EquationDialogTest, FieldOutOfRangeShowsItsRangeAndRestoresThePreviousText) {
-    EquationDialog form(fixture.document);
     form.Initialize();
     form.SetFieldByKey("Cycl", "20000");
     EXPECT_FALSE(form.Preview());
@@ -224,7 +218,6 @@ TEST_F(EquationDialogTest, FieldOutOfRangeShowsItsRangeAndRestoresThePreviousTex
 
 TEST_F(EquationDialogTest, AnEvaluationErrorIsShownOnceAndKeepsTheRawValuesBeforeIt) {
     const auto before = fixture.Samples();
-    EquationDialog form(fixture.document);
     Open(form, "0", "999", "100/(p-5)");
     EXPECT_FALSE(form.Preview());
     EXPECT_EQ(fixture.workspace.ui.MessageIds(), std::vector<int>{MsgDomainError});
@@ -243,10 +236,10 @@ TEST_F(EquationDialogTest, AnEvaluationErrorIsShownOnceAndKeepsTheRawValuesBefor
 TEST_F(EquationDialogTest, OkMovesTheRangeOnStoresTheEquationAndKeepsTheUndoFile) {
     const std::string before = TempWorkspace::ReadFile(fixture.document.CurrentPath());
     {
-        EquationDialog form(fixture.document);
-        Open(form, "0", "99", "p*3");
-        form.SetScreenPosition(40, 60);
-        ASSERT_TRUE(form.Ok());
+        EquationDialog editor(fixture.document);
+        Open(editor, "0", "99", "p*3");
+        editor.SetScreenPosition(40, 60);
+        ASSERT_TRUE(editor.Ok());
     }
     EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Prv_bgn"), "100");
     EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Prv_end"), "999");
@@ -266,7 +259,6 @@ TEST_F(EquationDialogTest, OkMovesTheRangeOnStoresTheEquationAndKeepsTheUndoFile
 
 TEST_F(EquationDialogTest, CancelRestoresTheSamplesAndLeavesTheAnchors) {
     const auto before = fixture.Samples();
-    EquationDialog form(fixture.document);
     Open(form, "10", "500", "p*p");
     ASSERT_TRUE(form.Preview());
     EXPECT_NE(fixture.Samples(), before);
@@ -278,7 +270,6 @@ TEST_F(EquationDialogTest, CancelRestoresTheSamplesAndLeavesTheAnchors) {
 
 TEST_F(EquationDialogTest, CancelledGenerationRestoresTheSamples) {
     const auto before = fixture.Samples();
-    EquationDialog form(fixture.document);
     Open(form, "0", "999", "p");
     EXPECT_FALSE(form.Preview([](double) { return false; }));
     EXPECT_EQ(fixture.Samples(), before);
@@ -293,28 +284,28 @@ TEST_F(EquationDialogTest, BrowseAppendsANameTheFormulaCanRead) {
     fixture.workspace.ui.fileAnswers.push_back(FileChoice{folder + "/shape", 0});
     fixture.workspace.ui.fileAnswers.push_back(FileChoice{folder + "/other.WAV", 0});
 
-    EquationDialog form(fixture.document);
-    Open(form, "0", "9", "2*");
-    ASSERT_TRUE(form.Browse());
-    EXPECT_EQ(form.EquationText(), "2*KR4810\\shape.wav");
+    EquationDialog editor(fixture.document);
+    Open(editor, "0", "9", "2*");
+    ASSERT_TRUE(editor.Browse());
+    EXPECT_EQ(editor.EquationText(), "2*KR4810\\shape.wav");
     ASSERT_EQ(fixture.workspace.ui.fileQuestions.size(), 1u);
     const FileQuestion& question = fixture.workspace.ui.fileQuestions[0];
     EXPECT_EQ(question.folder, folder);
     EXPECT_EQ(question.defaultExtension, "wav");
     EXPECT_EQ(question.filters.at(0).description, "Binary   (*.wav)");
 
-    form.SetAutoMode(false);
-    form.ToggleScale();
-    ASSERT_TRUE(form.Preview());
+    editor.SetAutoMode(false);
+    editor.ToggleScale();
+    ASSERT_TRUE(editor.Preview());
     const auto samples = fixture.Samples();
     EXPECT_EQ(samples[0], 10);
     EXPECT_EQ(samples[1], -2);
     EXPECT_EQ(samples[2], 32);
     EXPECT_EQ(samples[3], 0) << "past the end of the file";
 
-    ASSERT_TRUE(form.Browse());
-    EXPECT_EQ(form.EquationText(), "2*KR4810\\shape.wav") << "another extension adds nothing";
-    EXPECT_FALSE(form.Browse());
+    ASSERT_TRUE(editor.Browse());
+    EXPECT_EQ(editor.EquationText(), "2*KR4810\\shape.wav") << "another extension adds nothing";
+    EXPECT_FALSE(editor.Browse());
 }
 
 TEST(EquationDialogFm, FmCodesAreFittedOverTheWholeWindowFromZero) {
