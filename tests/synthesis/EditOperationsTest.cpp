@@ -97,24 +97,40 @@ TEST(Filter, FmCodesStepInIntegersWithoutOverflow) {
 }
 
 TEST(Smooth, KeepsItsFourFittingPointsAndReplacesTheInsideByTheCubic) {
-    // A cubic with whole values on the four fitting points t = 0, 1, 100, 101.
-    auto cubic = [](double t) { return 40 + 2 * t + t * (t - 1) * (t - 100) / 100; };
-    SampleBuffer samples = Codes16(400, 0);
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        samples.Store(i, static_cast<double>((i * 7919) % 300));
+    struct Case {
+        const char* rule;
+        std::size_t length;
+        long long left, right;
+        long long farT; // fitting points at t = 0, 1, farT and farT + 1 from the left anchor
+    };
+    const Case cases[] = {
+        {"anchors inside the waveform", 400, 100, 200, 100},
+        {"right anchor on the last point fits the end from inside", 300, 200, 299, 98}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        // A cubic with whole values on the four fitting points.
+        const double m = static_cast<double>(c.farT);
+        auto cubic = [m](double t) { return 40 + 2 * t + t * (t - 1) * (t - m) / m; };
+        SampleBuffer samples = Codes16(c.length, 0);
+        for (std::size_t i = 0; i < samples.Size(); ++i) {
+            samples.Store(i, static_cast<double>((i * 7919) % 300));
+        }
+        for (long long t : {0LL, 1LL, c.farT, c.farT + 1}) {
+            samples.Store(c.left + t, cubic(t));
+        }
+        const auto before = Values(samples);
+        ASSERT_TRUE(EditOperations::Smooth(samples, c.left, c.right, {-8192, 8191}));
+        for (long long t : {0LL, 1LL, c.farT, c.farT + 1}) {
+            EXPECT_NEAR(samples.At(c.left + t), before[c.left + t], 1.0) << "fitting t " << t;
+        }
+        EXPECT_NEAR(samples.At(c.left + 50), cubic(50), 1.0);
+        EXPECT_NEAR(samples.At(c.left + 75), cubic(75), 1.0);
+        EXPECT_EQ(samples.At(c.left - 1), before[c.left - 1]);
+        const std::size_t after = c.left + c.farT + 2;
+        if (after < c.length) {
+            EXPECT_EQ(samples.At(after), before[after]);
+        }
     }
-    for (long long t : {0, 1, 100, 101}) {
-        samples.Store(100 + t, cubic(t));
-    }
-    const auto before = Values(samples);
-    ASSERT_TRUE(EditOperations::Smooth(samples, 100, 200, {-8192, 8191}));
-    for (long long i : {100, 101, 200, 201}) {
-        EXPECT_NEAR(samples.At(i), before[i], 1.0) << "fitting point " << i;
-    }
-    EXPECT_NEAR(samples.At(150), cubic(50), 1.0);
-    EXPECT_NEAR(samples.At(175), cubic(75), 1.0);
-    EXPECT_EQ(samples.At(99), before[99]);
-    EXPECT_EQ(samples.At(202), before[202]);
 }
 
 TEST(Smooth, ResultIsLimitedToTheVerticalRange) {
@@ -129,25 +145,6 @@ TEST(Smooth, ResultIsLimitedToTheVerticalRange) {
         highest = std::max(highest, samples.At(i));
     }
     EXPECT_EQ(highest, 8191);
-}
-
-TEST(Smooth, RightAnchorOnTheLastPointFitsTheEndFromInside) {
-    // Whole values on t = 0, 1, 98, 99: points 200, 201, 298 and 299.
-    auto cubic = [](double t) { return 40 + 2 * t + t * (t - 1) * (t - 98) / 98; };
-    SampleBuffer samples = Codes16(300, 0);
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        samples.Store(i, static_cast<double>((i * 31) % 170));
-    }
-    for (long long t : {0, 1, 98, 99}) {
-        samples.Store(200 + t, cubic(t));
-    }
-    const auto before = Values(samples);
-    ASSERT_TRUE(EditOperations::Smooth(samples, 200, 299, {-8192, 8191}));
-    for (long long i : {200, 201, 298, 299}) {
-        EXPECT_NEAR(samples.At(i), before[i], 1.0) << "fitting point " << i;
-    }
-    EXPECT_NEAR(samples.At(250), cubic(50), 1.0);
-    EXPECT_EQ(samples.At(199), before[199]);
 }
 
 TEST(Smooth, TwoPointsBetweenAnchorsCannotDetermineACubicAndChangeNothing) {
