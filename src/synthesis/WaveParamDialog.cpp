@@ -119,6 +119,12 @@ void WaveParamDialog::Initialize() {
     position_ = settings_.ReadPosition();
 }
 
+bool WaveParamDialog::RoundedPastTheEnd(const std::string& text, double value, double last) {
+    const bool exponentForm = text.find_first_of("eE") != std::string::npos;
+    // Six significant digits are off by at most half a unit in the sixth digit.
+    return exponentForm && value > last && value - last <= value * 5e-6;
+}
+
 void WaveParamDialog::InitCommonFields() {
     const double length = document_.Length();
     const double low = WaveGeneratorSettings::LevelLow(document_);
@@ -138,7 +144,13 @@ void WaveParamDialog::InitCommonFields() {
                                    store.ContextFile(), true)) {
             field.text = IntegerText(fallback[i]);
         }
-        const double value = LeadingNumber(field.text);
+        double value = LeadingNumber(field.text);
+        if (i < 2 && RoundedPastTheEnd(field.text, value, length - 1)) {
+            // A range stored with six significant digits ("1.6e7") may name a point just
+            // past the end of a long waveform; it meant the last point.
+            value = length - 1;
+            field.text = IntegerText(value);
+        }
         values_[i] = i < 2 ? std::trunc(value) : value;
         fields_.push_back(field);
     }

@@ -99,6 +99,9 @@ protected:
     WaveDoc& Document() { return document_; }
 
 private:
+    // A stored start or end in exponent form that lies past the last point only by the
+    // rounding of its six significant digits.
+    static bool RoundedPastTheEnd(const std::string& text, double value, double last);
     void InitCommonFields();
     void InitParameterFields();
     void ComputeCodeMapping();
