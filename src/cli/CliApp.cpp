@@ -113,6 +113,15 @@ bool CliApp::NeedWords(std::size_t count) const {
 
 int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
     const std::string& command = options_.command;
+    // The pulse designer's waveform exists only once its design is rendered; the file,
+    // edit and download commands wait for that.
+    if (session.State().IsPulse() && command != "paths" && command != "info" && command != "eval") {
+        std::fprintf(stderr,
+                     "wavesmith-cli: %s is not available with --mode pulse: the pulse "
+                     "designer has no waveform until its design is rendered\n",
+                     command.c_str());
+        return UsageError;
+    }
     if (command == "paths") {
         return NeedWords(0) ? Paths(session) : UsageError;
     }

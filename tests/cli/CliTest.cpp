@@ -178,3 +178,11 @@ TEST_F(CliTest, EditTrimsAndChecksTheAnchors) {
     EXPECT_EQ(Run({"edit", "blur"}), 2);
     EXPECT_EQ(Run({"edit", "smooth", "--anchors", "100", "400"}), 0);
 }
+
+TEST_F(CliTest, PulseModeOffersOnlyWhatNeedsNoRenderedDesign) {
+    EXPECT_EQ(Run({"--mode", "pulse", "paths"}), 0);
+    EXPECT_EQ(Run({"--mode", "pulse", "save-as", workspace.Folder() + "p.wav"}), 2);
+    EXPECT_FALSE(std::filesystem::exists(workspace.Folder() + "p.wav"));
+    EXPECT_EQ(Run({"--mode", "pulse", "download"}), 2);
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), "");
+}
