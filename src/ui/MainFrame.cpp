@@ -10,8 +10,8 @@
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
-#include "ui/CommandTable.h"
 #include "ui/FramePlacement.h"
+#include "ui/MainMenuBuilder.h"
 #include "ui/ParameterBar.h"
 #include "ui/WaveParamDialogWidget.h"
 #include "ui/WaveView.h"
@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
@@ -36,9 +35,8 @@ namespace {
 
 using namespace CommandId;
 
-constexpr int kSeparator = 0;
+constexpr int kSeparator = MainMenuBuilder::kSeparator;
 constexpr int kBandTimerMs = 100;
-constexpr int kBarIconSize = 24;
 constexpr int kBarStateVersion = 1;
 
 struct BandDescription {
@@ -53,53 +51,6 @@ constexpr BandDescription kBands[MainFrame::kBandCount] = {
     {kMarkerBar, "visMarker", "markerBar"},
 };
 
-constexpr int kWaveCommands[] = {kSine,     kTriangle, kSquare, kSinc,    kGaussian,
-                                 kExponent, kPulse,    kNoise,  kEquation};
-
-bool IsWaveCommand(int commandId) {
-    for (int id : kWaveCommands) {
-        if (id == commandId) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsCheckable(int commandId) {
-    switch (commandId) {
-    case kFileBar:
-    case kEditBar:
-    case kParameterBar:
-    case kInstrumentBar:
-    case kMarkerBar:
-    case kChannel1:
-    case kChannel2:
-    case kAutoline:
-    case kSketch:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The accelerators of the standard editor and the pulse designer; the FM editor has none.
-QKeySequence ShortcutOf(int commandId) {
-    switch (commandId) {
-    case kNew:
-        return QKeySequence::New;
-    case kOpen:
-        return QKeySequence::Open;
-    case kSave:
-        return QKeySequence::Save;
-    case kPrint:
-        return QKeySequence::Print;
-    case kUndo:
-        return QKeySequence::Undo;
-    default:
-        return {};
-    }
-}
-
 } // namespace
 
 MainFrame::MainFrame(ToolSession& session, QWidget* parent)
@@ -112,8 +63,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     view_ = new WaveView(session_, this);
     setCentralWidget(view_);
     ReadBandFlags();
-    BuildActions();
-    BuildMenus();
+    BuildCommands();
     BuildBands();
     BuildStatusBar();
     ConnectView();
@@ -144,105 +94,17 @@ std::unique_ptr<MainFrame> MainFrame::Launch(ToolSession& session,
 
 // --- construction ---------------------------------------------------------------------
 
-void MainFrame::BuildActions() {
-    for (int id : {kNew, kOpen, kSave, kSaveAs, kPrint, kExit, kDownload, kAbout, kFileBar,
-                   kParameterBar, kInstrumentBar, kChannel1, kChannel2}) {
-        MakeAction(id);
-    }
-    if (mode_ == OperatingMode::Pulse) {
-        MakeAction(kPulseEditor);
-        return;
-    }
-    for (int id : {kAutoline, kSketch, kSmooth, kFilter, kInvert, kTrimLeft, kTrimRight, kUnmark,
-                   kUndo, kZoomIn, kZoomOut, kEditBar}) {
-        MakeAction(id);
-    }
-    for (int id : kWaveCommands) {
-        MakeAction(id);
-    }
-    if (mode_ == OperatingMode::Fm) {
-        MakeAction(kFmMarkers);
-        MakeAction(kMarkerBar);
-    }
-}
-
-QAction* MainFrame::MakeAction(int commandId) {
-    auto* action = new QAction(CommandTable::MenuText(commandId, mode_), this);
-    action->setObjectName(QStringLiteral("command%1").arg(commandId));
-    action->setData(commandId);
-    action->setStatusTip(CommandTable::StatusText(commandId, mode_));
-    const QString toolTip = CommandTable::ToolTip(commandId, mode_);
-    if (!toolTip.isEmpty()) {
-        action->setToolTip(toolTip);
-    }
-    action->setIcon(BarIcons::ForCommand(commandId));
-    action->setIconVisibleInMenu(false);
-    action->setCheckable(IsCheckable(commandId));
-    if (mode_ != OperatingMode::Fm) {
-        action->setShortcut(ShortcutOf(commandId));
-    }
-    connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
-    actions_[commandId] = action;
-    return action;
-}
-
-QMenu* MainFrame::AddMenu(const QString& title, std::initializer_list<int> commandIds) {
-    QMenu* menu = menuBar()->addMenu(title);
-    for (int id : commandIds) {
-        if (id == kSeparator) {
-            menu->addSeparator();
-        } else {
-            menu->addAction(Action(id));
-        }
-    }
-    connect(menu, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandStates);
-    return menu;
-}
-
-void MainFrame::BuildMenus() {
-    AddMenu(tr("&File"), {kNew, kOpen, kSave, kSaveAs, kSeparator, kPrint, kSeparator, kExit});
-    if (mode_ == OperatingMode::Pulse) {
-        AddMenu(tr("&View"), {kPulseEditor});
-        AddMenu(tr("&Download"), {kDownload, kSeparator, kChannel1, kChannel2});
-    } else {
-        editMenu_ = AddMenu(tr("&Edit"), {kAutoline, kSketch, kSmooth, kFilter, kInvert, kSeparator,
-                                          kTrimLeft, kTrimRight, kUnmark, kSeparator, kUndo});
-        QMenu* viewMenu = AddMenu(tr("&View"), {kZoomIn, kZoomOut, kSeparator, kFileBar, kEditBar,
-                                                kParameterBar, kInstrumentBar});
-        AddMenu(QStringLiteral("Wave"), {kSine, kTriangle, kSquare, kSinc, kGaussian, kExponent,
-                                         kPulse, kNoise, kSeparator, kEquation});
-        if (mode_ == OperatingMode::Fm) {
-            editMenu_->addSeparator();
-            editMenu_->addAction(Action(kFmMarkers));
-            viewMenu->addAction(Action(kMarkerBar));
-            AddMenu(tr("&Download"), {kDownload, kSeparator, kChannel1, kChannel2});
-        } else {
-            viewMenu->addSeparator();
-            viewMenu->addAction(Action(kChannel1));
-            viewMenu->addAction(Action(kChannel2));
-            AddMenu(tr("&Download"), {kDownload});
-        }
-    }
-    menuBar()->addAction(Action(kAbout));
+void MainFrame::BuildCommands() {
+    MainMenuBuilder builder(*this, mode_, actions_);
+    builder.BuildActions([this](int commandId) { OnCommand(commandId); });
+    editMenu_ = builder.BuildMenus([this] { UpdateCommandStates(); });
 }
 
 QToolBar* MainFrame::AddBand(int band, std::initializer_list<int> commandIds) {
     const BandDescription& description = kBands[band];
-    QString caption = CommandTable::MenuText(description.toggleId, mode_);
-    caption.remove(QLatin1Char('&'));
-    auto* bar = new QToolBar(caption, this);
-    bar->setObjectName(QString::fromLatin1(description.objectName));
-    bar->setIconSize(QSize(kBarIconSize, kBarIconSize));
-    for (int id : commandIds) {
-        if (id == kSeparator) {
-            bar->addSeparator();
-        } else {
-            bar->addAction(Action(id));
-        }
-    }
-    addToolBar(Qt::TopToolBarArea, bar);
-    bands_[band] = bar;
-    return bar;
+    bands_[band] = MainMenuBuilder(*this, mode_, actions_)
+                       .AddBand(description.toggleId, description.objectName, commandIds);
+    return bands_[band];
 }
 
 void MainFrame::BuildBands() {
@@ -534,7 +396,7 @@ void MainFrame::OnCommand(int commandId) {
         ToggleBand(band);
     } else if (WaveView::HandlesCommand(commandId)) {
         view_->OnCommand(commandId);
-    } else if (IsWaveCommand(commandId)) {
+    } else if (MainMenuBuilder::IsWaveCommand(commandId)) {
         WaveParamDialogWidget::RunWaveCommand(this, session_.Document(), commandId);
     } else {
         switch (commandId) {

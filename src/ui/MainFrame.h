@@ -75,10 +75,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void BuildActions();
-    QAction* MakeAction(int commandId);
-    void BuildMenus();
-    QMenu* AddMenu(const QString& title, std::initializer_list<int> commandIds);
+    void BuildCommands();
     void BuildBands();
     QToolBar* AddBand(int band, std::initializer_list<int> commandIds);
     void BuildMarkerBand();

@@ -6,48 +6,24 @@
 #include "document/WaveDoc.h"
 #include "link/HostLink.h"
 #include "settings/AppServices.h"
-#include "settings/ProfileStore.h"
-#include "synthesis/AnchorRules.h"
-#include "synthesis/AxisLabels.h"
 #include "synthesis/EditOperations.h"
 #include "synthesis/MapGeometry.h"
-#include "ui/AnchorEditor.h"
-#include "ui/AnchorHandle.h"
+#include "ui/AnchorDragController.h"
 #include "ui/PlotPainter.h"
-#include "ui/ViewPalette.h"
 #include "ui/ViewPrinter.h"
+#include "ui/WaveDrawingTool.h"
+#include "ui/WavePlotRenderer.h"
 #include "ui/WaveformMap.h"
 
-#include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-
-namespace {
-
-constexpr int kHandleWidth = 11;
-constexpr int kEditorGap = 2;
-constexpr int kMarkerRadius = 3;
-// The space between the vertical labels' tick marks and the plot.
-constexpr int kLabelMargin = 8;
-
-const char* SampleLabel(bool fm) {
-    return fm ? "2.2345678" : "23456";
-}
-
-QRect ToQRect(const PixelRect& rect) {
-    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
-}
-
-} // namespace
 
 WaveView::WaveView(ToolSession& session, QWidget* parent) : WaveView(session.Document(), parent) {
     session_ = &session;
@@ -58,7 +34,10 @@ WaveView::WaveView(ToolSession& session, QWidget* parent) : WaveView(session.Doc
 
 WaveView::WaveView(WaveDoc& document, QWidget* parent)
     : QWidget(parent), document_(document), geometry_(std::make_unique<ViewGeometry>()),
-      envelope_(std::make_unique<WaveformEnvelope>()) {
+      envelope_(std::make_unique<WaveformEnvelope>()),
+      anchors_(std::make_unique<AnchorDragController>(*this)),
+      tool_(std::make_unique<WaveDrawingTool>(*this)),
+      renderer_(std::make_unique<WavePlotRenderer>(*this)) {
     Build();
 }
 
@@ -94,13 +73,7 @@ void WaveView::Build() {
     if (IsPulse()) {
         return;
     }
-    handles_[0] = new AnchorHandle(AnchorHandle::Side::Left, this);
-    handles_[1] = new AnchorHandle(AnchorHandle::Side::Right, this);
-    handles_[0]->setObjectName(QStringLiteral("anchorHandle2202"));
-    handles_[1]->setObjectName(QStringLiteral("anchorHandle2203"));
-    editor_ = new AnchorEditor(this);
-    editor_->setObjectName(QStringLiteral("anchorEditor2204"));
-    connect(editor_, &AnchorEditor::PositionAccepted, this, &WaveView::SetAnchorFromEditor);
+    anchors_->Build();
     map_ = new WaveformMap(*this);
 }
 
@@ -125,7 +98,7 @@ EditState WaveView::CommandState() const {
     state.xmin = xmin_;
     state.xmax = xmax_;
     state.length = document_.Length();
-    state.mode = mode_;
+    state.mode = Mode();
     return state;
 }
 
@@ -164,10 +137,10 @@ bool WaveView::OnCommand(int id) {
     }
     switch (id) {
     case EditCommands::kAutoline:
-        StartDrawing(DrawMode::Autoline);
+        tool_->Start(DrawMode::Autoline);
         break;
     case EditCommands::kSketch:
-        StartDrawing(DrawMode::Sketch);
+        tool_->Start(DrawMode::Sketch);
         break;
     case EditCommands::kFilter:
     case EditCommands::kSmooth:
@@ -195,37 +168,6 @@ bool WaveView::OnCommand(int id) {
     }
     emit CommandStateChanged();
     return true;
-}
-
-void WaveView::StartDrawing(DrawMode mode) {
-    mode_ = mode;
-    stroke_ = false;
-    hasLastPoint_ = false;
-    hasRubber_ = false;
-    Unmark();
-    if (isVisible()) {
-        grabMouse(Qt::CrossCursor);
-    }
-    setCursor(Qt::CrossCursor);
-    document_.SnapshotForUndo();
-    emit StatusTextChanged(CommandStatusText(mode == DrawMode::Autoline ? EditCommands::kAutoline
-                                                                        : EditCommands::kSketch));
-}
-
-void WaveView::EndDrawing() {
-    if (QWidget::mouseGrabber() == this) {
-        releaseMouse();
-    }
-    unsetCursor();
-    hasLastPoint_ = false;
-    hasRubber_ = false;
-    stroke_ = false;
-    mode_ = DrawMode::None;
-    document_.CommitToWorkingFile();
-    emit WaveformCommitted();
-    emit StatusTextChanged(QString());
-    emit CommandStateChanged();
-    update();
 }
 
 void WaveView::Unmark() {
@@ -274,7 +216,7 @@ void WaveView::RunTrim(int id) {
 
 void WaveView::AfterViewChange() {
     UpdateGeometry();
-    PlaceHandles();
+    anchors_->PlaceHandles();
     update();
     if (map_ != nullptr && map_->isVisible()) {
         map_->update();
@@ -309,6 +251,18 @@ void WaveView::SetTimeUnitIndex(int index) {
 
 const ViewGeometry& WaveView::Geometry() const {
     return *geometry_;
+}
+
+DrawMode WaveView::Mode() const {
+    return tool_->Mode();
+}
+
+AnchorEditor* WaveView::Editor() const {
+    return anchors_->Editor();
+}
+
+AnchorHandle* WaveView::Handle(int index) const {
+    return anchors_->Handle(index);
 }
 
 void WaveView::AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage) {
@@ -415,8 +369,8 @@ void WaveView::OnApplicationStateChanged(Qt::ApplicationState state) {
             session_->Segments().Resync();
         }
     } else if (wasActive) {
-        if (mode_ != DrawMode::None) {
-            EndDrawing();
+        if (Mode() != DrawMode::None) {
+            tool_->End();
         }
         session_->Link().NotifyDeactivated();
     }
@@ -424,60 +378,14 @@ void WaveView::OnApplicationStateChanged(Qt::ApplicationState state) {
 
 // --- mouse -------------------------------------------------------------------------
 
-int WaveView::AnchorPixel(int index) const {
-    return geometry_->XToPixel(static_cast<double>(index == 0 ? left_ : right_));
-}
-
-bool WaveView::AnchorVisible(int index) const {
-    const double position = static_cast<double>(index == 0 ? left_ : right_);
-    return position >= xmin_ && position <= xmax_;
-}
-
-PixelRect WaveView::HandleRect(int index) const {
-    const int x = dragHandle_ == index ? guideX_ : AnchorPixel(index);
-    return AnchorRules::HandleRect(index, x, plotRect_.top, kHandleWidth, handleHeight_);
-}
-
-int WaveView::HandleAt(QPoint point, bool withLines) const {
-    if (IsPulse()) {
-        return -1;
-    }
-    PixelRect rects[2];
-    int pixels[2] = {INT_MIN / 2, INT_MIN / 2};
-    for (int index = 0; index < 2; ++index) {
-        if (AnchorVisible(index)) {
-            rects[index] = HandleRect(index);
-            pixels[index] = AnchorPixel(index);
-        }
-    }
-    if (!withLines) {
-        for (int index = 0; index < 2; ++index) {
-            if (rects[index].Contains(point.x(), point.y())) {
-                return index;
-            }
-        }
-        return -1;
-    }
-    return AnchorRules::HitTest(point.x(), point.y(), rects, pixels, plotRect_);
-}
-
-QPoint WaveView::ConfineToPlot(QPoint point) {
-    const QPoint inside(std::clamp(point.x(), plotRect_.left, plotRect_.right),
-                        std::clamp(point.y(), plotRect_.top, plotRect_.bottom));
-    if (inside != point) {
-        QCursor::setPos(mapToGlobal(inside));
-    }
-    return inside;
-}
-
 void WaveView::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
-        const int handle = HandleAt(point, false);
+        const int handle = anchors_->HandleAt(point, false);
         if (handle >= 0) {
-            ShowEditorAt(handle);
-        } else if (mode_ != DrawMode::None) {
-            EndDrawing();
+            anchors_->ShowEditorAt(handle);
+        } else if (Mode() != DrawMode::None) {
+            tool_->End();
         } else {
             emit ContextMenuRequested(event->globalPosition().toPoint());
         }
@@ -486,44 +394,26 @@ void WaveView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    switch (mode_) {
-    case DrawMode::None: {
-        const int handle = HandleAt(point, true);
-        if (handle >= 0) {
-            StartAnchorDrag(handle, point);
-        }
-        break;
+    if (Mode() != DrawMode::None) {
+        tool_->Press(point);
+        return;
     }
-    case DrawMode::Autoline:
-        AutolineClick(ConfineToPlot(point));
-        break;
-    case DrawMode::Sketch:
-        lastPoint_ = ConfineToPlot(point);
-        hasLastPoint_ = true;
-        stroke_ = true;
-        break;
+    const int handle = anchors_->HandleAt(point, true);
+    if (handle >= 0) {
+        anchors_->StartDrag(handle, point);
     }
 }
 
 void WaveView::mouseMoveEvent(QMouseEvent* event) {
     QPoint point = event->position().toPoint();
-    if (dragHandle_ >= 0) {
-        DragAnchor(point);
+    if (anchors_->Dragging()) {
+        anchors_->Drag(point);
         return;
     }
-    if (mode_ != DrawMode::None) {
-        point = ConfineToPlot(point);
-        if (mode_ == DrawMode::Autoline && hasLastPoint_) {
-            const QPoint previous = rubberEnd_;
-            rubberEnd_ = point;
-            hasRubber_ = true;
-            update(QRect(lastPoint_, previous).normalized().adjusted(-2, -2, 2, 2));
-            update(QRect(lastPoint_, point).normalized().adjusted(-2, -2, 2, 2));
-        } else if (mode_ == DrawMode::Sketch && stroke_ && DrawSegmentBetween(lastPoint_, point)) {
-            lastPoint_ = point;
-        }
+    if (Mode() != DrawMode::None) {
+        point = tool_->Move(point);
     } else {
-        SetHighlightedHandle(HandleAt(point, true));
+        anchors_->SetHighlighted(anchors_->HandleAt(point, true));
     }
     EmitPosition(point);
 }
@@ -532,37 +422,17 @@ void WaveView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    if (dragHandle_ >= 0) {
-        EndAnchorDrag();
-    } else if (mode_ == DrawMode::Sketch && stroke_) {
-        stroke_ = false;
-        update();
+    if (anchors_->Dragging()) {
+        anchors_->EndDrag();
+    } else {
+        tool_->Release();
     }
 }
 
 void WaveView::leaveEvent(QEvent* event) {
-    SetHighlightedHandle(-1);
+    anchors_->SetHighlighted(-1);
     emit PositionChanged(QString());
     QWidget::leaveEvent(event);
-}
-
-void WaveView::SetHighlightedHandle(int index) {
-    if (index == highlighted_) {
-        return;
-    }
-    highlighted_ = index;
-    for (int i = 0; i < 2; ++i) {
-        if (handles_[i] != nullptr) {
-            handles_[i]->SetHighlighted(i == index);
-        }
-    }
-    if (mode_ == DrawMode::None) {
-        if (index >= 0) {
-            setCursor(Qt::SizeHorCursor);
-        } else {
-            unsetCursor();
-        }
-    }
 }
 
 void WaveView::EmitPosition(QPoint point) {
@@ -584,123 +454,9 @@ void WaveView::EmitPosition(QPoint point) {
         QStringLiteral("Point %1   Value %2").arg(static_cast<long long>(x)).arg(valueText));
 }
 
-void WaveView::AutolineClick(QPoint point) {
-    if (hasLastPoint_ && point.x() != lastPoint_.x()) {
-        DrawSegmentBetween(lastPoint_, point);
-    }
-    const QRect oldMarker(lastPoint_.x() - kMarkerRadius - 1, lastPoint_.y() - kMarkerRadius - 1,
-                          2 * kMarkerRadius + 3, 2 * kMarkerRadius + 3);
-    update(oldMarker);
-    if (hasRubber_) {
-        update(QRect(lastPoint_, rubberEnd_).normalized().adjusted(-2, -2, 2, 2));
-    }
-    lastPoint_ = point;
-    hasLastPoint_ = true;
-    hasRubber_ = false;
-    update(oldMarker.translated(point - oldMarker.center()));
-}
-
-bool WaveView::DrawSegmentBetween(QPoint from, QPoint to) {
-    const QPoint left = from.x() <= to.x() ? from : to;
-    const QPoint right = from.x() <= to.x() ? to : from;
-    const long long i0 = static_cast<long long>(std::trunc(geometry_->PixelToX(left.x())));
-    const long long i1 = static_cast<long long>(std::trunc(geometry_->PixelToX(right.x())));
-    const double v0 = std::trunc(geometry_->PixelToCode(left.y()));
-    const double v1 = std::trunc(geometry_->PixelToCode(right.y()));
-    SampleBuffer& samples = document_.Samples();
-    if (!EditOperations::DrawSegment(samples, i0, v0, i1, v1)) {
-        return false;
-    }
-    if (!samplesDirty_ && envelope_->Matches(samples)) {
-        const long long last = static_cast<long long>(samples.Size()) - 1;
-        envelope_->Update(samples, static_cast<std::size_t>(std::clamp(i0, 0LL, last)),
-                          static_cast<std::size_t>(std::clamp(i1, 0LL, last)));
-    } else {
-        samplesDirty_ = true;
-    }
-    plotValid_ = false;
-    if (map_ != nullptr) {
-        map_->InvalidateWaveform();
-    }
-    UpdateStrip(left.x(), right.x());
-    return true;
-}
-
-void WaveView::StartAnchorDrag(int index, QPoint point) {
-    dragHandle_ = index;
-    dragStartY_ = point.y();
-    guideX_ = AnchorPixel(index);
-    UpdateStrip(guideX_, guideX_);
-    PlaceEditor(index);
-    editor_->Follow(index, QString::number(index == 0 ? left_ : right_));
-}
-
-void WaveView::DragAnchor(QPoint point) {
-    const int index = dragHandle_;
-    const int other = AnchorPixel(1 - index);
-    const AnchorRange range = AnchorRules::AllowedRange(index, left_, right_, xmin_, xmax_);
-    const AnchorRules::DragStep step =
-        AnchorRules::Drag(index, point.x(), point.y(), dragStartY_, other, *geometry_, range);
-    if (step.moveCursor) {
-        QCursor::setPos(mapToGlobal(QPoint(step.cursorX, step.cursorY)));
-    }
-    if (!step.follow) {
-        return;
-    }
-    const int previous = guideX_;
-    guideX_ = step.handleX;
-    (index == 0 ? left_ : right_) = step.position;
-    const PixelRect handle = HandleRect(index);
-    handles_[index]->setGeometry(ToQRect(handle));
-    PlaceEditor(index);
-    editor_->Follow(index, QString::number(step.position));
-    UpdateStrip(std::min(previous, guideX_), std::max(previous, guideX_));
-    update(0, 0, width(), plotRect_.top);
-    emit AnchorsChanged(left_, right_);
-}
-
-void WaveView::EndAnchorDrag() {
-    dragHandle_ = -1;
-    guideX_ = -1;
-    editor_->Close();
-    WriteAnchorParameters();
-    PlaceHandles();
-    update();
-    emit CommandStateChanged();
-}
-
-void WaveView::WriteAnchorParameters() {
-    AppServices& services = document_.Services();
-    const char* section = services.state.IsFm() ? "FmsWav_Par" : "SmWav_Par";
-    ProfileStore& store = services.store;
-    store.WriteProfileText(section, "Prv_bgn", std::to_string(left_), store.ContextFile());
-    store.WriteProfileText(section, "Prv_end", std::to_string(right_), store.ContextFile());
-}
-
-void WaveView::PlaceEditor(int index) {
-    const QFontMetrics metrics(editor_->font());
-    const int width = metrics.horizontalAdvance(QStringLiteral("2345678")) + 12;
-    const int height = metrics.height() + 6;
-    PixelRect rect = AnchorRules::EditorRect(index, HandleRect(index), width, height);
-    // Kept inside the view so that an anchor at the edge still has its editor.
-    const int shift =
-        std::max(0, -rect.left) - std::max(0, rect.right + kEditorGap - this->width());
-    rect.left += shift;
-    rect.right += shift;
-    rect.top = std::max(rect.top, 0);
-    rect.bottom = rect.top + height;
-    editor_->setGeometry(ToQRect(rect));
-}
-
-void WaveView::ShowEditorAt(int index) {
-    PlaceEditor(index);
-    const AnchorRange range = AnchorRules::AllowedRange(index, left_, right_, xmin_, xmax_);
-    editor_->Open(index, QString::number(index == 0 ? left_ : right_), range);
-}
-
 void WaveView::SetAnchorFromEditor(int index, long long position) {
     (index == 0 ? left_ : right_) = position;
-    WriteAnchorParameters();
+    anchors_->WriteParameters();
     AfterViewChange();
 }
 
@@ -729,15 +485,14 @@ void WaveView::Relayout() {
     readoutFont_ = PlotPainter::LabelFont(ViewGeometry::ReadoutFontHeight(plotHeight, false));
     const QFontMetrics metrics(labelFont_);
     const bool fm = document_.Services().state.IsFm();
-    const int sampleWidth =
-        metrics.horizontalAdvance(QString::fromLatin1(SampleLabel(fm))) + kLabelMargin;
+    const int sampleWidth = WavePlotRenderer::SampleLabelWidth(metrics, fm);
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
     plotRect_ = ViewGeometry::LayoutPlot(w, h, sampleWidth, unitWidth, IsPulse());
     const int readoutHeight = QFontMetrics(readoutFont_).height();
     handleHeight_ = std::clamp(plotRect_.top - readoutHeight - 2, 6, 18);
     InvalidatePlot();
     UpdateGeometry();
-    PlaceHandles();
+    anchors_->PlaceHandles();
 }
 
 void WaveView::UpdateGeometry() {
@@ -752,21 +507,6 @@ void WaveView::UpdateGeometry() {
     }
     geometry_->SetRanges(xmin_, xmax_, vmin_, vmax_);
     geometry_->ComputeMappings(plotRect_);
-}
-
-void WaveView::PlaceHandles() {
-    for (int index = 0; index < 2; ++index) {
-        AnchorHandle* handle = handles_[index];
-        if (handle == nullptr) {
-            continue;
-        }
-        if (!AnchorVisible(index) && dragHandle_ != index) {
-            handle->hide();
-            continue;
-        }
-        handle->setGeometry(ToQRect(HandleRect(index)));
-        handle->show();
-    }
 }
 
 void WaveView::UpdateStrip(int x0, int x1) {
@@ -785,152 +525,9 @@ void WaveView::UpdateCaption() {
     }
 }
 
-bool WaveView::DrawsSamples() const {
-    const bool replaced = std::any_of(overlays_.begin(), overlays_.end(), [](const auto& entry) {
-        return entry.second == WaveOverlay::Stage::InsteadOfWaveform;
-    });
-    return !replaced && !IsPulse();
-}
-
-void WaveView::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
-                              const QRect& background, const QFont& font) {
-    PlotPainter::PaintBackground(painter, background);
-    const AppState& state = document_.Services().state;
-    const AxisStyle style =
-        state.IsPulse() ? AxisStyle::Pulse : (state.IsFm() ? AxisStyle::Fm : AxisStyle::Standard);
-    PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, style, timeUnitIndex_),
-                           font, background);
-}
-
-void WaveView::PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing) {
-    if (overlays_.empty()) {
-        return;
-    }
-    painter.save();
-    painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
-    for (const auto& [overlay, stage] : overlays_) {
-        overlay->Paint(painter, geometry, printing);
-    }
-    painter.restore();
-}
-
-void WaveView::RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
-                          const QFont& font) {
-    PaintAxesLayer(painter, geometry, background, font);
-    if (DrawsSamples()) {
-        painter.save();
-        painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
-        PlotPainter::PaintWaveform(painter, Columns(geometry), 2.0);
-        painter.restore();
-    }
-    PaintOverlays(painter, geometry, true);
-}
-
-void WaveView::EnsurePlotCache() {
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = size() * ratio;
-    if (plotValid_ && plotCache_.size() == pixels) {
-        return;
-    }
-    UpdateGeometry();
-    if (plotCache_.size() != pixels) {
-        plotCache_ = QImage(pixels, QImage::Format_RGB32);
-    }
-    plotCache_.setDevicePixelRatio(ratio);
-    {
-        QPainter painter(&plotCache_);
-        painter.setRenderHint(QPainter::TextAntialiasing, true);
-        PaintAxesLayer(painter, *geometry_, rect(), labelFont_);
-    }
-    if (DrawsSamples()) {
-        const QRect plot = ToQRect(geometry_->Plot()).adjusted(0, 0, 1, 1);
-        PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(Columns(*geometry_)), plot,
-                               ViewPalette::kAxis);
-    }
-    if (!overlays_.empty()) {
-        QPainter painter(&plotCache_);
-        PaintOverlays(painter, *geometry_, false);
-    }
-    plotValid_ = true;
-}
-
-void WaveView::PaintDecorations(QPainter& painter) {
-    if (IsPulse()) {
-        return;
-    }
-    const PixelRect& plot = plotRect_;
-    // Read-outs above the plot.
-    painter.setFont(readoutFont_);
-    painter.setPen(QColor(ViewPalette::kAxis));
-    const QFontMetrics metrics(readoutFont_);
-    const QRect band(plot.left, 1, plot.Width(), metrics.height());
-    painter.fillRect(band, QColor(ViewPalette::kBackground));
-    painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("L. Anchor = ") + QString::number(left_));
-    painter.drawText(band, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("R. Anchor = ") + QString::number(right_));
-
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    // The range outside the anchors, each side only when its anchor is visible.
-    const QColor shade(ViewPalette::kShadeXor);
-    if (AnchorVisible(0)) {
-        const int x = dragHandle_ == 0 ? guideX_ : AnchorPixel(0);
-        painter.fillRect(QRect(QPoint(plot.left, plot.top), QPoint(x - 1, plot.bottom)), shade);
-    }
-    if (AnchorVisible(1)) {
-        const int x = dragHandle_ == 1 ? guideX_ : AnchorPixel(1);
-        painter.fillRect(QRect(QPoint(x + 1, plot.top), QPoint(plot.right, plot.bottom)), shade);
-    }
-    if (dragHandle_ >= 0) {
-        painter.setPen(QPen(QColor(ViewPalette::kGuide), 1));
-        painter.drawLine(guideX_, plot.top + 3, guideX_, plot.bottom);
-    }
-    if (mode_ == DrawMode::Autoline && hasLastPoint_) {
-        painter.setPen(QPen(QColor(ViewPalette::kMarker), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(lastPoint_, kMarkerRadius, kMarkerRadius);
-        if (hasRubber_) {
-            painter.setPen(QPen(QColor(ViewPalette::kRubberBand), 1));
-            painter.drawLine(lastPoint_, rubberEnd_);
-        }
-    }
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-}
-
 void WaveView::paintEvent(QPaintEvent* event) {
     UpdateCaption();
-    EnsurePlotCache();
-    const QRect dirty = event->rect();
-    QPainter painter(this);
-    // The raster engine (every QImage and most backing stores) draws XOR itself; other
-    // engines get the decorations composed on an image first.
-    if (painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
-        painter.setClipRect(dirty);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(QPoint(0, 0), plotCache_);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.setRenderHint(QPainter::TextAntialiasing, true);
-        PaintDecorations(painter);
-        return;
-    }
-    if (frame_.size() != plotCache_.size()) {
-        frame_ = QImage(plotCache_.size(), QImage::Format_RGB32);
-    }
-    frame_.setDevicePixelRatio(plotCache_.devicePixelRatio());
-    {
-        QPainter compose(&frame_);
-        compose.setClipRect(dirty);
-        compose.setCompositionMode(QPainter::CompositionMode_Source);
-        compose.drawImage(0, 0, plotCache_);
-        compose.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        compose.setRenderHint(QPainter::TextAntialiasing, true);
-        PaintDecorations(compose);
-    }
-    const qreal ratio = frame_.devicePixelRatio();
-    painter.drawImage(dirty, frame_,
-                      QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio,
-                             dirty.height() * ratio));
+    renderer_->PaintWidget(event->rect());
 }
 
 void WaveView::Print(QPrinter* printer) {
@@ -943,26 +540,5 @@ void WaveView::Print(QPrinter* printer) {
 }
 
 void WaveView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {
-    // Laid out in 1/96 inch so that the page reads like the screen at any resolution.
-    const qreal scale = resolution / 96.0;
-    painter.save();
-    painter.scale(scale, scale);
-    const int pageWidth = static_cast<int>(page.width() / scale);
-    const int pageHeight = static_cast<int>(page.height() / scale);
-    const PixelRect background =
-        ViewGeometry::PrintBackground({0, 0, pageWidth, pageHeight}, pageWidth);
-    const bool fm = document_.Services().state.IsFm();
-    const QFontMetrics pageMetrics(PlotPainter::LabelFont(13));
-    const int cx =
-        pageMetrics.horizontalAdvance(QString::fromLatin1(SampleLabel(fm))) + kLabelMargin;
-    const int cy = pageMetrics.height();
-    const PixelRect plot = ViewGeometry::PrintPlot(background, cx, cy);
-
-    UpdateGeometry();
-    ViewGeometry geometry = *geometry_;
-    geometry.ComputeMappings(plot);
-    const QFont font = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), true));
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    RenderPage(painter, geometry, ToQRect(background), font);
-    painter.restore();
+    renderer_->PaintPage(painter, page, resolution);
 }

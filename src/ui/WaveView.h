@@ -7,7 +7,6 @@
 #include "ui/WaveOverlay.h"
 
 #include <QFont>
-#include <QImage>
 #include <QPoint>
 #include <QSizeF>
 #include <QString>
@@ -16,11 +15,14 @@
 #include <memory>
 #include <vector>
 
+class AnchorDragController;
 class AnchorEditor;
 class AnchorHandle;
 class QPainter;
 class QPrinter;
 class ToolSession;
+class WaveDrawingTool;
+class WavePlotRenderer;
 class WaveDoc;
 class WaveformMap;
 
@@ -34,10 +36,10 @@ class WaveformMap;
 // status bar. The document's requests for the frame (length and segment field texts,
 // main title, close) come out as signals.
 //
-// Drawing: the plot (background, grid, labels, waveform, overlays) is rendered into a
-// cached image only when the data, the range or the size changed; every paint copies
-// the cache and then draws the anchor shading, the Autoline rubber band and markers and
-// the anchor guide line in XOR on top, so that dragging never re-reads the samples.
+// Drawing (WavePlotRenderer): the plot (background, grid, labels, waveform, overlays) is rendered
+// into a cached image only when the data, the range or the size changed; every paint copies the
+// cache and then draws the anchor shading, the Autoline rubber band and markers and the anchor
+// guide line in XOR on top, so that dragging never re-reads the samples.
 class WaveView : public QWidget, public DocumentView {
     Q_OBJECT
 public:
@@ -71,7 +73,7 @@ public:
     // --- state --------------------------------------------------------------------
     WaveDoc& Document() { return document_; }
     EditState CommandState() const;
-    DrawMode Mode() const { return mode_; }
+    DrawMode Mode() const;
     double VisibleMin() const { return xmin_; }
     double VisibleMax() const { return xmax_; }
     // Pulse mode sets the ranges itself (time and volts); the other modes take the
@@ -84,8 +86,8 @@ public:
     // The plot rectangle and the mappings of the last layout (logical pixels).
     const ViewGeometry& Geometry() const;
     WaveformMap* Map() const { return map_; }
-    AnchorEditor* Editor() const { return editor_; }
-    AnchorHandle* Handle(int index) const { return handles_[index]; }
+    AnchorEditor* Editor() const;
+    AnchorHandle* Handle(int index) const;
 
     // Layers painted into the plot; the view does not own them.
     void AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage);
@@ -147,9 +149,12 @@ private:
     void OnApplicationStateChanged(Qt::ApplicationState state);
     bool IsPulse() const;
 
+    // The mouse tools and the renderer reach into the view's anchors, range and plot.
+    friend class AnchorDragController;
+    friend class WaveDrawingTool;
+    friend class WavePlotRenderer;
+
     // Commands.
-    void StartDrawing(DrawMode mode);
-    void EndDrawing();
     void Unmark();
     void ZoomIn();
     void ZoomOut();
@@ -157,36 +162,13 @@ private:
     void RunTrim(int id);
     void AfterViewChange();
 
-    // Mouse tools.
-    void AutolineClick(QPoint point);
-    bool DrawSegmentBetween(QPoint from, QPoint to);
-    QPoint ConfineToPlot(QPoint point);
-    PixelRect HandleRect(int index) const;
-    int AnchorPixel(int index) const;
-    bool AnchorVisible(int index) const;
-    int HandleAt(QPoint point, bool withLines) const;
-    void StartAnchorDrag(int index, QPoint point);
-    void DragAnchor(QPoint point);
-    void EndAnchorDrag();
-    void ShowEditorAt(int index);
-    void PlaceEditor(int index);
-    void WriteAnchorParameters();
-    void SetHighlightedHandle(int index);
+    // Mouse.
     void EmitPosition(QPoint point);
 
     // Layout and painting.
     void Relayout();
     void UpdateGeometry();
-    void EnsurePlotCache();
     void InvalidateSamples();
-    void PlaceHandles();
-    bool DrawsSamples() const;
-    void PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
-                        const QFont& font);
-    void PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing);
-    void RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
-                    const QFont& font);
-    void PaintDecorations(QPainter& painter);
     void UpdateStrip(int x0, int x1);
     void UpdateCaption();
 
@@ -212,24 +194,13 @@ private:
     long long left_ = 0;
     long long right_ = 0;
 
-    DrawMode mode_ = DrawMode::None;
-    QPoint lastPoint_; // P
-    bool hasLastPoint_ = false;
-    bool stroke_ = false; // Sketch: left button down
-    QPoint rubberEnd_;    // Autoline: the cursor end of the rubber band
-    bool hasRubber_ = false;
-    int dragHandle_ = -1; // the handle being dragged, -1 none
-    int dragStartY_ = 0;
-    int guideX_ = -1; // XOR guide line of an anchor drag
-    int highlighted_ = -1;
     Qt::ApplicationState applicationState_ = Qt::ApplicationInactive;
     QString caption_;
 
-    QImage plotCache_;
-    QImage frame_;
     bool plotValid_ = false;
 
-    AnchorHandle* handles_[2] = {nullptr, nullptr};
-    AnchorEditor* editor_ = nullptr;
+    std::unique_ptr<AnchorDragController> anchors_;
+    std::unique_ptr<WaveDrawingTool> tool_;
+    std::unique_ptr<WavePlotRenderer> renderer_;
     WaveformMap* map_ = nullptr;
 };
