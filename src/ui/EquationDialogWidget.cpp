@@ -47,7 +47,7 @@ constexpr HelpGroup kHelp[] = {
 } // namespace
 
 EquationDialogWidget::EquationDialogWidget(EquationDialog& form, QWidget* parent)
-    : QDialog(parent), form_(form) {
+    : GeneratorDialogWidget(form, parent), form_(form) {
     setWindowTitle(QStringLiteral("Equation Editor"));
     setObjectName(QStringLiteral("EquationEditor"));
 
@@ -241,30 +241,4 @@ void EquationDialogWidget::Refresh() {
     scale_->setEnabled(form_.ScaleButtonEnabled());
     help_->setText(ToQ(form_.HelpButtonText()));
     helpPanel_->setVisible(form_.HelpPanelShown());
-}
-
-void EquationDialogWidget::Preview() {
-    GenerationProgress progress(this);
-    form_.Preview(progress.Callback());
-    Refresh();
-}
-
-void EquationDialogWidget::RestoreDefaults() {
-    form_.Default();
-    Refresh();
-}
-
-void EquationDialogWidget::accept() {
-    form_.SetScreenPosition(x(), y());
-    GenerationProgress progress(this);
-    if (form_.Ok(progress.Callback())) {
-        QDialog::accept();
-    } else {
-        Refresh();
-    }
-}
-
-void EquationDialogWidget::reject() {
-    form_.Cancel();
-    QDialog::reject();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/GeneratorDialogWidget.h"
 
 #include <array>
 
@@ -14,7 +14,7 @@ class QRadioButton;
 // The face of the Equation Editor: the range and level fields, the equation with its list
 // of stored equations, the level adjuster and the help panel on the language. Every
 // action goes to the form; the widgets only show its state.
-class EquationDialogWidget : public QDialog {
+class EquationDialogWidget : public GeneratorDialogWidget {
     Q_OBJECT
 public:
     EquationDialogWidget(EquationDialog& form, QWidget* parent = nullptr);
@@ -23,19 +23,13 @@ public:
     QComboBox* Equation() const { return equation_; }
     QWidget* HelpPanel() const { return helpPanel_; }
 
-public slots:
-    void Preview();
-    void RestoreDefaults();
-    void accept() override;
-    void reject() override;
-
 private:
     QWidget* BuildFieldGroup(const QString& title, std::initializer_list<int> fields);
     QWidget* BuildAdjuster();
     QWidget* BuildEquationRow();
     QWidget* BuildHelpPanel();
     QPushButton* AddButton(const QString& text, const QString& name);
-    void Refresh();
+    void Refresh() override;
 
     EquationDialog& form_;
     std::array<QLineEdit*, 5> edits_{};

@@ -31,7 +31,7 @@ constexpr int kEditWidth = 120;
 } // namespace
 
 WaveParamDialogWidget::WaveParamDialogWidget(WaveParamDialog& form, QWidget* parent)
-    : QDialog(parent), form_(form) {
+    : GeneratorDialogWidget(form, parent), form_(form) {
     setWindowTitle(ToQ(form_.Title()));
     setObjectName(ToQ(form_.SectionName()));
     BuildLayout();
@@ -124,32 +124,6 @@ void WaveParamDialogWidget::PlaceDialog() {
     if (const auto& position = form_.Position()) {
         move(position->left, position->top);
     }
-}
-
-void WaveParamDialogWidget::Preview() {
-    GenerationProgress progress(this);
-    form_.Preview(progress.Callback());
-    Refresh();
-}
-
-void WaveParamDialogWidget::RestoreDefaults() {
-    form_.Default();
-    Refresh();
-}
-
-void WaveParamDialogWidget::accept() {
-    form_.SetScreenPosition(x(), y());
-    GenerationProgress progress(this);
-    if (form_.Ok(progress.Callback())) {
-        QDialog::accept();
-    } else {
-        Refresh();
-    }
-}
-
-void WaveParamDialogWidget::reject() {
-    form_.Cancel();
-    QDialog::reject();
 }
 
 bool WaveParamDialogWidget::RunWaveCommand(QWidget* parent, WaveDoc& document, int commandId) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/GeneratorDialogWidget.h"
 
 #include <vector>
 
@@ -13,7 +13,7 @@ class WaveParamDialog;
 // The face of a generator's parameter dialog: it builds its fields from the form (anchor
 // group, level group, the waveform's parameters), mirrors the form's texts and forwards
 // Preview, Default, OK and Cancel to it. Long generations show a progress dialog.
-class WaveParamDialogWidget : public QDialog {
+class WaveParamDialogWidget : public GeneratorDialogWidget {
     Q_OBJECT
 public:
     WaveParamDialogWidget(WaveParamDialog& form, QWidget* parent = nullptr);
@@ -28,17 +28,10 @@ public:
     QLineEdit* Edit(int index) const { return edits_[index]; }
     QCheckBox* CheckBox(int index) const { return checks_[index]; }
 
-public slots:
-    void Preview();
-    void RestoreDefaults();
-    void accept() override;
-    void reject() override;
-
 private:
     void BuildLayout();
     QWidget* BuildGroup(const QString& title, const std::vector<int>& fields);
-    // Shows the form's texts in the widgets (signals blocked while doing so).
-    void Refresh();
+    void Refresh() override;
     void PlaceDialog();
 
     WaveParamDialog& form_;
