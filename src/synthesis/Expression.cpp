@@ -9,22 +9,6 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-
-constexpr ExpressionOp kBinaryOps[5][3] = {
-    {ExpressionOp::Or},
-    {ExpressionOp::And},
-    {ExpressionOp::Less, ExpressionOp::Greater, ExpressionOp::Equal},
-    {ExpressionOp::Add, ExpressionOp::Sub},
-    {ExpressionOp::Mul, ExpressionOp::Div, ExpressionOp::Rem},
-};
-
-constexpr ExpressionOp kFunctions[7] = {ExpressionOp::Sin,   ExpressionOp::Cos, ExpressionOp::Tan,
-                                        ExpressionOp::Cotan, ExpressionOp::Ln,  ExpressionOp::Log,
-                                        ExpressionOp::Abs};
-
-} // namespace
-
 Expression::Expression(bool fm, std::string startupFolder, UserInterface& ui)
     : fm_(fm), folder_(std::move(startupFolder)), ui_(ui), tokenizer_(Settings(1)) {}
 
@@ -102,7 +86,7 @@ void Expression::ParseLevel(int level, double& result) {
             NextToken();
             double right = 0;
             ParseLevel(level + 1, right);
-            result = ApplyExpressionBinary(kBinaryOps[level][column], result, right);
+            result = ApplyExpressionBinary(kExpressionBinaryOps[level][column], result, right);
             if (level <= 1) {
                 break; // "|" and "&" combine once; the rest of the text is left over
             }
@@ -169,7 +153,7 @@ void Expression::ParseOperand(double& result) {
         throw static_cast<int>(MsgUnbalanced);
     }
     if (column >= 0 && column < kOpenColumn) {
-        result = ApplyExpressionUnary(kFunctions[column], result);
+        result = ApplyExpressionUnary(kExpressionFunctions[column], result);
     }
     NextToken();
 }

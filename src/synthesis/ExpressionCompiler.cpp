@@ -1,24 +1,9 @@
 #include "synthesis/ExpressionCompiler.h"
 
 #include "core/StringTable.h"
+#include "synthesis/ExpressionMath.h"
 
 #include <cmath>
-
-namespace {
-
-constexpr ExpressionOp kBinaryOps[5][3] = {
-    {ExpressionOp::Or},
-    {ExpressionOp::And},
-    {ExpressionOp::Less, ExpressionOp::Greater, ExpressionOp::Equal},
-    {ExpressionOp::Add, ExpressionOp::Sub},
-    {ExpressionOp::Mul, ExpressionOp::Div, ExpressionOp::Rem},
-};
-
-constexpr ExpressionOp kFunctions[7] = {ExpressionOp::Sin,   ExpressionOp::Cos, ExpressionOp::Tan,
-                                        ExpressionOp::Cotan, ExpressionOp::Ln,  ExpressionOp::Log,
-                                        ExpressionOp::Abs};
-
-} // namespace
 
 ExpressionCompiler::ExpressionCompiler(const ExpressionSettings& settings, long long from,
                                        long long to)
@@ -62,7 +47,7 @@ int ExpressionCompiler::ParseLevel(int level) {
              column = ExpressionTokenizer::FindOperator(token_, level)) {
             NextToken();
             const int right = ParseLevel(level + 1);
-            result = Binary(kBinaryOps[level][column], result, right);
+            result = Binary(kExpressionBinaryOps[level][column], result, right);
             if (level <= 1) {
                 break;
             }
@@ -121,7 +106,7 @@ int ExpressionCompiler::ParseOperand() {
         throw static_cast<int>(MsgUnbalanced);
     }
     if (column >= 0 && column < kOpenColumn) {
-        result = Unary(kFunctions[column], result);
+        result = Unary(kExpressionFunctions[column], result);
     }
     NextToken();
     return result;

@@ -29,6 +29,21 @@ enum class ExpressionOp : unsigned char {
     Pow,
 };
 
+// The operations of the operator table's rows 0 to 4 (by row and column) and of its
+// function row, shared by the interpreter and the compiler so that both read the same
+// operators.
+inline constexpr ExpressionOp kExpressionBinaryOps[5][3] = {
+    {ExpressionOp::Or},
+    {ExpressionOp::And},
+    {ExpressionOp::Less, ExpressionOp::Greater, ExpressionOp::Equal},
+    {ExpressionOp::Add, ExpressionOp::Sub},
+    {ExpressionOp::Mul, ExpressionOp::Div, ExpressionOp::Rem},
+};
+
+inline constexpr ExpressionOp kExpressionFunctions[7] = {
+    ExpressionOp::Sin, ExpressionOp::Cos, ExpressionOp::Tan, ExpressionOp::Cotan,
+    ExpressionOp::Ln,  ExpressionOp::Log, ExpressionOp::Abs};
+
 // Groups, function calls, unary minus and the right operand of "^" each nest one level
 // deeper; a formula nested deeper than this is refused as unbalanced rather than being
 // allowed to exhaust the stack.
