@@ -2,6 +2,8 @@
 
 #include "core/ProcessFacts.h"
 #include "core/UserInterface.h"
+#include "settings/AtomicFileWriter.h"
+#include "settings/RegistryKey.h"
 #include "settings/TextFormat.h"
 
 #include <cstdio>
@@ -56,6 +58,15 @@ void ComposerApp::AppendLogLine() const {
     }
 }
 
+void ComposerApp::RemoveStaleTemporaries() const {
+    // Half-written files of runs that were killed: ours by their name, theirs by nobody's
+    // process. Files of a run that is still going on are left alone.
+    for (const std::string& folder :
+         {state_.startupFolder, state_.userFolder, RegistryKey::RegistryFolder()}) {
+        AtomicFileWriter::RemoveStaleTemporaries(folder);
+    }
+}
+
 bool ComposerApp::InitInstance() {
     BuildPaths();
 
@@ -72,6 +83,7 @@ bool ComposerApp::InitInstance() {
         state_.hostKey = kWideHostKey;
     }
 
+    RemoveStaleTemporaries();
     state_.commandLine = ToUpperAscii(facts_.FullCommandLine());
     state_.mode = forcedMode_.value_or(ModeFromCommandLine(state_.commandLine));
     state_.wideFmSamples = IsWideFamily(family) && state_.mode == OperatingMode::Fm;

@@ -34,6 +34,7 @@ public:
 private:
     void BuildPaths();
     void AppendLogLine() const;
+    void RemoveStaleTemporaries() const;
 
     const ProcessFacts& facts_;
     UserInterface& ui_;

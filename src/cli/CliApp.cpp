@@ -19,6 +19,7 @@
 #include "synthesis/Expression.h"
 #include "synthesis/GeneratorCommands.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -55,6 +56,10 @@ bool ReadWholeNumber(const std::string& text, double& value) {
     return ParseWholeDouble(text, value) && std::isfinite(value);
 }
 
+bool FitsInt(double value) {
+    return value >= INT_MIN && value <= INT_MAX;
+}
+
 } // namespace
 
 int CliApp::Run() {
@@ -77,29 +82,13 @@ int CliApp::Run() {
         document.ResetAnchors();
     }
     int result = RunCommand(session, ui);
-    if (result == Success && !WaveformOnDisk(document)) {
-        // The working file could not be written (a read-only folder, a full disk): the
-        // change lives only in this run, which is about to end.
-        std::fprintf(stderr, "wavesmith-cli: the waveform could not be written to %s\n",
-                     document.CurrentPath().c_str());
+    // A file that could not be written was reported where it happened; the run failed
+    // even where the command itself went on (the start-up's default waveform).
+    if (result == Success && document.WriteFailed()) {
         result = Refused;
     }
     document.SetView(nullptr);
     return result;
-}
-
-bool CliApp::WaveformOnDisk(WaveDoc& document) const {
-    static const char* const kChangingCommands[] = {"new",      "length", "segment", "channel",
-                                                    "generate", "edit",   "open",    "undo"};
-    bool changes = false;
-    for (const char* command : kChangingCommands) {
-        changes = changes || options_.command == command;
-    }
-    if (!changes || document.Services().state.IsPulse()) {
-        return true;
-    }
-    return RecordCount(document.CurrentPath(), document.Samples().ElementWidth()) ==
-           static_cast<long long>(document.Length());
 }
 
 bool CliApp::NeedWords(std::size_t count) const {
@@ -135,8 +124,7 @@ int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
         if (!NeedWords(0)) {
             return UsageError;
         }
-        session.Files().OnNew();
-        return Success;
+        return session.Files().OnNew() ? Success : Refused;
     }
     if (command == "length") {
         return NeedWords(1) ? Length(session) : UsageError;
@@ -235,6 +223,11 @@ int CliApp::Length(ToolSession& session) {
 }
 
 int CliApp::Segment(ToolSession& session) {
+    if (session.State().IsFm()) {
+        std::fprintf(stderr, "wavesmith-cli: segment is not available with --mode fm: the FM "
+                             "waveform is a single pseudo-segment\n");
+        return UsageError;
+    }
     double requested = 0;
     if (!ReadWholeNumber(options_.words[0], requested)) {
         std::fprintf(stderr, "wavesmith-cli: segment takes a number, not %s\n",
@@ -275,8 +268,7 @@ int CliApp::Save(ToolSession& session, ConsoleUserInterface& ui) {
                      "wavesmith-cli: the waveform has no file name yet; use save-as FILE\n");
         return Refused;
     }
-    session.Files().OnSave();
-    return Success;
+    return session.Files().OnSave() ? Success : Refused;
 }
 
 int CliApp::SaveAs(ToolSession& session, ConsoleUserInterface& ui) {
@@ -289,8 +281,7 @@ int CliApp::Undo(ToolSession& session) {
         std::fprintf(stderr, "wavesmith-cli: nothing to undo\n");
         return Refused;
     }
-    session.Files().OnUndo();
-    return Success;
+    return session.Files().OnUndo() ? Success : Refused;
 }
 
 int CliApp::Export(ToolSession& session) {
@@ -316,14 +307,22 @@ int CliApp::Eval(ToolSession& session) {
                      kMostEvalPoints);
         return UsageError;
     }
+    const double amplitude = number("amp", 1);
+    const double periodValue = number("period", session.Document().Length());
+    if (!FitsInt(amplitude) || !FitsInt(periodValue)) {
+        std::fprintf(stderr, "wavesmith-cli: --amp and --period take whole numbers from %d to %d\n",
+                     INT_MIN, INT_MAX);
+        return UsageError;
+    }
     Expression expression(state.IsFm(), state.startupFolder, session.Services().ui);
-    expression.SetAmplitude(static_cast<int>(number("amp", 1)));
+    expression.SetAmplitude(static_cast<int>(amplitude));
     std::string text = options_.words[0];
-    const auto period = static_cast<int>(number("period", session.Document().Length()));
+    const auto period = static_cast<int>(periodValue);
     const ExpressionRange range = expression.EvaluateRange(text, static_cast<long long>(from),
                                                            static_cast<long long>(to), period);
     for (double value : range.values) {
-        std::printf("%s\n", CrtFormat("%.17g", value).c_str());
+        // A negative zero is zero to the instrument; "-0" would only puzzle a script.
+        std::printf("%s\n", CrtFormat("%.17g", value == 0.0 ? 0.0 : value).c_str());
     }
     return range.errorId == 0 ? Success : Refused;
 }
@@ -417,7 +416,7 @@ int CliApp::Convert(ToolSession& session) {
         services.ui.ShowMessage(MsgCannotConvert);
         return Refused;
     }
-    return FileCommands::ExportSamples(samples, options_.words[1], services.ui) ? Success : Refused;
+    return FileCommands::ExportSamples(samples, options_.words[1], services) ? Success : Refused;
 }
 
 int CliApp::Download(ToolSession& session) {

@@ -37,7 +37,6 @@ private:
 
     bool NeedWords(std::size_t count) const;
     // After a command that changes the waveform: the current file holds it.
-    bool WaveformOnDisk(WaveDoc& document) const;
 
     const CliOptions& options_;
 };

@@ -20,3 +20,8 @@ MessageAnswer UserInterface::ShowText(const std::string& text, const std::string
     message.icon = icon;
     return Show(message);
 }
+
+bool UserInterface::ConfirmReplace(const std::string& path) {
+    return ShowText(path + " already exists.\nDo you want to replace it?", "",
+                    MessageButtons::YesNo, MessageIcon::Exclamation) == MessageAnswer::Yes;
+}

@@ -55,4 +55,7 @@ public:
     MessageAnswer ShowText(const std::string& text, const std::string& caption,
                            MessageButtons buttons = MessageButtons::Ok,
                            MessageIcon icon = MessageIcon::Exclamation);
+    // "<path> already exists. Do you want to replace it?", as a save dialog asks before it
+    // replaces a file; true on Yes.
+    bool ConfirmReplace(const std::string& path);
 };

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "document/PathText.h"
+#include "settings/FileHelpers.h"
 
 #include <cctype>
 
@@ -112,9 +113,11 @@ std::string FileChooser::ChooseFile(bool open, int& index, const std::string& vi
     if (!choice || choice->path.empty()) {
         return {};
     }
-    folder_ = choice->path.substr(0, FileNameStart(choice->path));
+    // Every path the document keeps is absolute: the host reads them from its own folder.
+    const std::string chosen = AbsoluteNormalPath(choice->path);
+    folder_ = chosen.substr(0, FileNameStart(chosen));
     filterIndex_ = choice->filterIndex;
-    std::string path = CheckExtension(choice->path, choice->filterIndex, index);
+    std::string path = CheckExtension(chosen, choice->filterIndex, index);
     if (path.empty()) {
         ui_.ShowMessage(MsgIllegalExtension);
     }

@@ -6,6 +6,7 @@
 #include "document/DocumentView.h"
 #include "document/FileChooser.h"
 #include "document/FormatConverter.h"
+#include "document/PathText.h"
 #include "document/TextExport.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
@@ -25,13 +26,22 @@ bool HasBinaryExtension(const std::string& name) {
     return EqualsNoCase(tail, ".wav") || EqualsNoCase(tail, ".wvf") || EqualsNoCase(tail, ".wfm");
 }
 
-std::string ExtensionOf(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
+// The position of the path's extension in the mode's save list (binary, space
+// delimited, comma delimited), or -1 when the mode does not write that type.
+int SaveFormatOf(const AppState& state, const std::string& path) {
+    const std::size_t dot = ExtensionDot(path);
+    if (dot == std::string::npos) {
+        return -1;
     }
-    return ToUpperAscii(path.substr(dot + 1));
+    const std::string extension = path.substr(dot + 1);
+    const std::vector<std::string> types = FileChooser::Extensions(state);
+    for (int format : {Binary, SpaceDelimited, CommaDelimited}) {
+        if (format < static_cast<int>(types.size()) &&
+            EqualsNoCase(extension, types[static_cast<std::size_t>(format)])) {
+            return format;
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -39,18 +49,23 @@ std::string ExtensionOf(const std::string& path) {
 FileCommands::FileCommands(WaveDoc& document, FileChooser& chooser)
     : document_(document), chooser_(chooser) {}
 
-void FileCommands::OnNew() {
+bool FileCommands::OnNew() {
     DocumentView* view = document_.View();
     if (document_.Services().state.IsPulse()) {
         if (view != nullptr) {
             view->UpdateAllViews();
         }
-        return;
+        return true;
     }
-    document_.SnapshotForUndo();
+    if (!document_.SnapshotForUndo()) {
+        return false;
+    }
     document_.CreateDefault(static_cast<std::size_t>(document_.Length()));
-    document_.CommitToWorkingFile();
+    if (!document_.CommitToWorkingFile()) {
+        return false;
+    }
     document_.ResetAnchors();
+    return true;
 }
 
 bool FileCommands::OnOpen() {
@@ -64,7 +79,9 @@ bool FileCommands::OnOpen() {
 
 bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     AppServices& services = document_.Services();
-    document_.SnapshotForUndo();
+    if (!document_.SnapshotForUndo()) {
+        return false;
+    }
     std::string path = chosen;
     FormatConverter converter(services.state, services.store);
     converter.ConvertToBinary(path, index, {document_.VerticalLow(), document_.VerticalHigh()});
@@ -76,8 +93,13 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     if (!document_.LoadWaveform(path, true)) {
         return false;
     }
+    if (!document_.WriteWaveform(document_.ActiveWorkingFile())) {
+        // The working file keeps the waveform the host knows; so does the view.
+        document_.SetCurrentPath(document_.ActiveWorkingFile());
+        document_.ReloadCurrentFile();
+        return false;
+    }
     document_.SetVisibleFileName(document_.IsInWorkingFolder(path) ? std::string() : path);
-    document_.WriteWaveform(document_.ActiveWorkingFile());
     document_.EnterInSegmentTable(path);
     if (services.state.wideFmSamples) {
         document_.Fm().RecomputeFmWindow(document_.Samples().Values64(),
@@ -96,21 +118,18 @@ void FileCommands::AfterSave(const std::string& path) {
     }
 }
 
-void FileCommands::OnSave() {
+bool FileCommands::OnSave() {
     const std::string name = document_.VisibleFileName();
     if (name.empty() || !HasBinaryExtension(name)) {
         document_.SetVisibleFileName({});
-        OnSaveAs();
-        return;
+        return OnSaveAs();
     }
     if (!document_.WriteWaveform(name)) {
-        document_.Services().ui.ShowText("Cannot write the file\n" + name +
-                                             "\nThe waveform was not saved.",
-                                         "", MessageButtons::Ok, MessageIcon::Error);
-        return;
+        return false;
     }
     AfterSave(name);
     document_.ClearActiveModified();
+    return true;
 }
 
 bool FileCommands::OnSaveAs() {
@@ -124,27 +143,27 @@ bool FileCommands::OnSaveAs() {
         services.ui.ShowMessage(MsgTemporaryFolder, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
-    document_.SetVisibleFileName(path);
+    std::string error;
     bool written = false;
     switch (index) {
     case SpaceDelimited:
-        written = TextExport::ExportSpaced(document_.Samples(), path);
+        written = TextExport::ExportSpaced(document_.Samples(), path, &error);
         break;
     case CommaDelimited:
-        written = TextExport::ExportCsv(document_.Samples(), path);
+        written = TextExport::ExportCsv(document_.Samples(), path, &error);
         break;
     default:
-        written = document_.WriteWaveform(path);
-        if (written) {
-            document_.ClearActiveModified();
-        }
+        written = WaveFileWriter::WriteWaveform(document_.Samples(), path, &error);
         break;
     }
     if (!written) {
-        services.ui.ShowText("Cannot write the file\n" + path + "\nThe waveform was not saved.", "",
-                             MessageButtons::Ok, MessageIcon::Error);
+        document_.ReportWriteFailure(error);
         return false;
     }
+    if (index != SpaceDelimited && index != CommaDelimited) {
+        document_.ClearActiveModified();
+    }
+    document_.SetVisibleFileName(path);
     AfterSave(path);
     return true;
 }
@@ -153,39 +172,51 @@ bool FileCommands::CanUndo() const {
     return document_.Undo().CanUndo();
 }
 
-void FileCommands::OnUndo() {
+bool FileCommands::OnUndo() {
     if (!CanUndo()) {
-        return;
+        return false;
     }
     const std::string target = document_.ActiveWorkingFile();
+    const CopyResult restored = document_.Undo().RestoreInto(target);
+    if (!restored.copied) {
+        document_.ReportWriteFailure(restored.error);
+        return false;
+    }
     document_.Services().state.lastFilePath = target;
-    CopyFileOver(document_.Undo().Path(), target);
-    document_.Undo().Discard();
     document_.LoadWaveform(target, true);
     document_.SetVisibleFileName({});
     document_.ResetAnchors();
+    return true;
 }
 
 bool FileCommands::ExportTo(const std::string& path) {
-    return ExportSamples(document_.Samples(), path, document_.Services().ui);
+    return ExportSamples(document_.Samples(), path, document_.Services());
 }
 
 bool FileCommands::ExportSamples(const SampleBuffer& samples, const std::string& path,
-                                 UserInterface& ui) {
-    const std::string extension = ExtensionOf(path);
-    bool written = false;
-    if (extension == "WAV" || extension == "WVF" || extension == "WFM") {
-        written = WaveFileWriter::WriteWaveform(samples, path);
-    } else if (extension == "ASC" || extension == "ASF" || extension == "AFM") {
-        written = TextExport::ExportSpaced(samples, path);
-    } else if (extension == "CSV") {
-        written = TextExport::ExportCsv(samples, path);
-    } else {
+                                 AppServices& services) {
+    UserInterface& ui = services.ui;
+    const int format = SaveFormatOf(services.state, path);
+    if (format < 0) {
         ui.ShowMessage(MsgIllegalExtension);
         return false;
     }
+    if (FileExists(path) && !ui.ConfirmReplace(path)) {
+        return false;
+    }
+    std::string error;
+    bool written = false;
+    if (format == SpaceDelimited) {
+        written = TextExport::ExportSpaced(samples, path, &error);
+    } else if (format == CommaDelimited) {
+        written = TextExport::ExportCsv(samples, path, &error);
+    } else {
+        written = WaveFileWriter::WriteWaveform(samples, path, &error);
+    }
     if (!written) {
-        ui.ShowText("Cannot write the file\n" + path, "", MessageButtons::Ok, MessageIcon::Error);
+        ui.ShowText("The waveform could not be written:\n" + error +
+                        "\nThe file keeps its previous content.",
+                    "", MessageButtons::Ok, MessageIcon::Error);
     }
     return written;
 }

@@ -6,6 +6,7 @@ class WaveDoc;
 class FileChooser;
 class SampleBuffer;
 class UserInterface;
+struct AppServices;
 
 // The File menu's waveform commands and Undo: New (32771), Open (32772), Save (32773),
 // Save As (32774) and Undo (32799), with the file dialog rules of the formats.
@@ -19,21 +20,24 @@ public:
 
     FileCommands(WaveDoc& document, FileChooser& chooser);
 
-    void OnNew();
+    // Each command is false when it was refused or a file could not be written (the user
+    // was told); the files on disk then hold what they held before.
+    bool OnNew();
     // Asks for a file (the open dialog) and loads it. False when nothing was opened.
     bool OnOpen();
-    void OnSave();
+    bool OnSave();
     // Asks for a file (the save dialog) and writes the chosen format.
     bool OnSaveAs();
-    void OnUndo();
+    bool OnUndo();
     bool CanUndo() const;
 
     // Writes the waveform to path in the format of its extension (binary or text export),
     // without touching the document's paths: the command-line "export".
     bool ExportTo(const std::string& path);
-    // The same for any samples: by extension, message 3009 for one that is not exportable.
+    // The same for any samples: by extension among the mode's save types, message 3009 for
+    // one the mode does not write; an existing file is replaced only after a Yes.
     static bool ExportSamples(const SampleBuffer& samples, const std::string& path,
-                              UserInterface& ui);
+                              AppServices& services);
 
 private:
     bool OpenChosen(const std::string& path, int filterIndex);

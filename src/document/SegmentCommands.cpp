@@ -40,17 +40,21 @@ void SegmentCommands::SwitchSegment() {
         file = table.SegmentFilePath(segment, channel);
     }
     document_.SetCurrentPath(file);
+    bool onDisk = true;
     if (FileExists(file)) {
         document_.LoadWaveform(file, true);
     } else {
         document_.CreateDefault(kDefaultLength);
-        document_.WriteWaveform(file);
+        onDisk = document_.WriteWaveform(file);
         if (view != nullptr) {
             view->ShowLengthText(std::to_string(kDefaultLength));
         }
     }
-    std::string entry = file;
-    table.SegmentEntry(segment, channel, entry);
+    // A file that could not be written is not entered: the host would find nothing there.
+    if (onDisk) {
+        std::string entry = file;
+        table.SegmentEntry(segment, channel, entry);
+    }
 
     if (view != nullptr) {
         if (!document_.IsFmDocument()) {
@@ -68,6 +72,10 @@ void SegmentCommands::SwitchSegment() {
 }
 
 void SegmentCommands::OnSegmentField(const std::string& fieldText) {
+    // The FM editor has its one pseudo-segment; there the field holds the deviation.
+    if (document_.IsFmDocument()) {
+        return;
+    }
     AppState& state = document_.Services().state;
     const std::string text = fieldText.substr(0, 80);
     double parsed = 0.0;

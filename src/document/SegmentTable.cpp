@@ -2,7 +2,9 @@
 
 #include "core/AppState.h"
 #include "settings/AppServices.h"
+#include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileEdit.h"
 #include "settings/ProfileStore.h"
 
 #include <sstream>
@@ -13,6 +15,7 @@ namespace {
 constexpr const char* kTable = "SegmTbl";
 constexpr const char* kModified = "Modif";
 constexpr int kPathBuffer = 260;
+constexpr int kListBuffer = 40;
 
 } // namespace
 
@@ -25,12 +28,11 @@ std::string SegmentTable::SegmentKey(int segment, int channel) {
     return "Segm" + std::to_string(segment) + "-" + std::to_string(channel);
 }
 
-void SegmentTable::RaiseLastSegment(int segment, int channel) {
-    ProfileStore& store = services_.store;
+void SegmentTable::RaiseLastSegment(ProfileEdit& edit, int segment, int channel) {
     const std::string key = "LastSegm#" + std::to_string(channel);
-    const double last = store.ReadProfileNumber(key, 0, kTable, kMissingNumber);
+    const double last = edit.ReadNumber(kTable, key, 0, kMissingNumber);
     if (last == kMissingNumber || last < segment) {
-        store.WriteProfileText(kTable, key, std::to_string(segment), store.ContextFile());
+        edit.Write(kTable, key, std::to_string(segment));
     }
 }
 
@@ -40,9 +42,13 @@ bool SegmentTable::SegmentEntry(int segment, int channel, std::string& file) {
     if (file.empty()) {
         return store.ReadProfileText(kTable, key, file, kPathBuffer, store.ContextFile(), true);
     }
-    RaiseLastSegment(segment, channel);
-    store.WriteProfileText(kTable, key, file, store.ContextFile());
-    store.WriteProfileText(kModified, key, "Yes", store.ContextFile());
+    // The host reads the entry from its own folder: the path it finds must stand alone.
+    file = AbsoluteNormalPath(file);
+    store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
+        RaiseLastSegment(edit, segment, channel);
+        edit.Write(kTable, key, file);
+        edit.Write(kModified, key, "Yes");
+    });
     return true;
 }
 
@@ -56,24 +62,37 @@ std::string SegmentTable::SegmentFilePath(int segment, int channel) const {
 
 void SegmentTable::SetActiveSegment(int n) {
     ProfileStore& store = services_.store;
-    const int channel = ReadActiveChannel();
-    std::string list;
-    store.ReadProfileText("Settings", "ActiveSeg", list, 40, store.ContextFile(), false);
-    // Every integer of the old list is kept but the one at the active channel's position;
-    // a list that is too short is not extended.
+    bool found = false;
+    store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
+        const int channel = static_cast<int>(edit.ReadNumber("Settings", "ActiveCh", 0, 0));
+        const std::optional<std::string> list = edit.Read("Settings", "ActiveSeg", kListBuffer);
+        found = list.has_value();
+        edit.Write("Settings", "ActiveSeg", ReplaceListEntry(list.value_or(""), channel, n));
+        RaiseLastSegment(edit, n, channel);
+    });
+    if (!found) {
+        // Told only now: a message box must never hold the settings lock.
+        std::string list;
+        store.ReadProfileText("Settings", "ActiveSeg", list, kListBuffer, store.ContextFile(),
+                              false);
+    }
+}
+
+std::string SegmentTable::ReplaceListEntry(const std::string& list, int position, int n) {
+    // Every integer of the old list is kept but the one at the position; a list that is
+    // too short is not extended.
     std::istringstream in(list);
     std::string word;
     std::string rebuilt;
-    for (int position = 0; in >> word; ++position) {
+    for (int i = 0; in >> word; ++i) {
         double value = 0.0;
         if (ParseLeadingDouble(word.c_str(), word.size(), value) == 0) {
             break;
         }
         const long long old = static_cast<long long>(value);
-        rebuilt += std::to_string(position == channel ? n : old) + " ";
+        rebuilt += std::to_string(i == position ? n : old) + " ";
     }
-    store.WriteProfileText("Settings", "ActiveSeg", rebuilt, store.ContextFile());
-    RaiseLastSegment(n, channel);
+    return rebuilt;
 }
 
 void SegmentTable::ClearModified(int segment, int channel) {

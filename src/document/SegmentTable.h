@@ -3,6 +3,7 @@
 #include <string>
 
 struct AppServices;
+class ProfileEdit;
 
 // The instrument's memory segments as the context file records them: which file holds
 // each segment of each channel ("SegmTbl"), which were changed ("Modif"), and the active
@@ -11,12 +12,14 @@ class SegmentTable {
 public:
     explicit SegmentTable(AppServices& services);
 
-    // With an empty file: looks the segment up. With a file: enters it and marks the
-    // segment modified.
+    // With an empty file: looks the segment up. With a file: enters it (as an absolute
+    // path, which the host can read from any folder) and marks the segment modified, all
+    // under one hold of the settings lock.
     bool SegmentEntry(int segment, int channel, std::string& file);
     // The working file of a segment in the per-user folder.
     std::string SegmentFilePath(int segment, int channel) const;
-    // Stores n as the active segment of the active channel.
+    // Stores n as the active segment of the active channel (read, changed and written
+    // under one hold of the settings lock).
     void SetActiveSegment(int n);
     void ClearModified(int segment, int channel);
 
@@ -25,9 +28,11 @@ public:
     int ReadActiveSegment(int channel);
 
     static std::string SegmentKey(int segment, int channel);
+    // "1 1 " with n at position: the other integers kept, a short list not extended.
+    static std::string ReplaceListEntry(const std::string& list, int position, int n);
 
 private:
-    void RaiseLastSegment(int segment, int channel);
+    static void RaiseLastSegment(ProfileEdit& edit, int segment, int channel);
 
     AppServices& services_;
 };

@@ -1,9 +1,9 @@
 #include "document/TextExport.h"
 
-#include "document/AtomicFileWriter.h"
 #include "document/CrtConversions.h"
 #include "document/DecimalReader.h"
 #include "document/SampleBuffer.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/NumberFormat.h"
 
 #include <charconv>
@@ -312,10 +312,11 @@ void TextExport::AppendGeneral(std::string& out, double v) {
     out.append(text, WriteGeneral(text, v));
 }
 
-bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& path) {
+bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& path,
+                              std::string* error) {
     AtomicFileWriter file(path);
     if (!file.Open()) {
-        return false;
+        return file.ErrorTo(error);
     }
     TextBuffer text(file);
     const std::size_t count = samples.Size();
@@ -336,13 +337,14 @@ bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& pa
         break;
     }
     text.Flush();
-    return file.Commit();
+    return file.Commit() || file.ErrorTo(error);
 }
 
-bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path) {
+bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path,
+                           std::string* error) {
     AtomicFileWriter file(path);
     if (!file.Open()) {
-        return false;
+        return file.ErrorTo(error);
     }
     TextBuffer text(file);
     const std::size_t count = samples.Size();
@@ -359,5 +361,5 @@ bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path)
         break;
     }
     text.Flush();
-    return file.Commit();
+    return file.Commit() || file.ErrorTo(error);
 }

@@ -1,6 +1,6 @@
 #include "document/TextImport.h"
 
-#include "document/AtomicFileWriter.h"
+#include "settings/AtomicFileWriter.h"
 #include "document/ColumnTextReader.h"
 #include "document/CrtConversions.h"
 #include "document/DecimalReader.h"

@@ -1,6 +1,6 @@
 #include "document/TraceImport.h"
 
-#include "document/AtomicFileWriter.h"
+#include "settings/AtomicFileWriter.h"
 #include "document/PathText.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

@@ -6,8 +6,17 @@ bool UndoStore::CanUndo() const {
     return !path_.empty() && FileExists(path_);
 }
 
-void UndoStore::SnapshotForUndo(const std::string& currentFile, const std::string& target) const {
-    CopyFileOver(currentFile, target.empty() ? path_ : target);
+CopyResult UndoStore::SnapshotForUndo(const std::string& currentFile,
+                                      const std::string& target) const {
+    return CopyFileSafely(currentFile, target.empty() ? path_ : target, CopyTarget::OwnFile);
+}
+
+CopyResult UndoStore::RestoreInto(const std::string& target) const {
+    CopyResult result = CopyFileSafely(path_, target, CopyTarget::OwnFile);
+    if (result.copied) {
+        Discard();
+    }
+    return result;
 }
 
 void UndoStore::Discard() const {

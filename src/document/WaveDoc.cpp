@@ -7,6 +7,7 @@
 #include "document/DocumentView.h"
 #include "document/WaveFileWriter.h"
 #include "settings/AppServices.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
@@ -250,7 +251,13 @@ void WaveDoc::LoadActiveSegment() {
     }
     if (!FileExists(path)) {
         CreateDefault(kDefaultLength);
-        WriteWaveform(path);
+        if (!WriteWaveform(path)) {
+            // Nothing on disk to enter in the table; the waveform lives in this run only.
+            currentPath_ = path;
+            ShowLength();
+            visibleFileName_.clear();
+            return;
+        }
         std::string entry = path;
         segments_.SegmentEntry(segment, channel, entry);
         currentPath_ = path;
@@ -283,19 +290,34 @@ std::optional<double> WaveDoc::CheckLength(double n) {
     return corrected;
 }
 
-bool WaveDoc::ResizeFile(const std::string& path, unsigned long long bytes) {
-    std::vector<char> data(bytes, 0);
+bool WaveDoc::ResizeFile(const std::string& path, unsigned long long bytes, std::string* error) {
+    AtomicFileWriter out(path);
+    if (!out.Open()) {
+        return out.ErrorTo(error);
+    }
+    std::vector<char> chunk(static_cast<std::size_t>(std::min(bytes, 1ull << 20)));
+    unsigned long long written = 0;
     if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
-        const std::size_t got = std::fread(data.data(), 1, data.size(), in);
-        (void)got;
+        std::size_t got = 0;
+        while (written < bytes &&
+               (got = std::fread(chunk.data(), 1,
+                                 static_cast<std::size_t>(
+                                     std::min<unsigned long long>(chunk.size(), bytes - written)),
+                                 in)) > 0) {
+            out.Write(chunk.data(), got);
+            written += got;
+        }
         std::fclose(in);
     }
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        return false;
+    // A longer file gets zero points at its end.
+    std::fill(chunk.begin(), chunk.end(), 0);
+    while (written < bytes) {
+        const auto n =
+            static_cast<std::size_t>(std::min<unsigned long long>(chunk.size(), bytes - written));
+        out.Write(chunk.data(), n);
+        written += n;
     }
-    const bool ok = std::fwrite(data.data(), 1, data.size(), out) == data.size();
-    return std::fclose(out) == 0 && ok;
+    return out.Commit() || out.ErrorTo(error);
 }
 
 bool WaveDoc::RefuseOversize(const std::string& path, long long points) {
@@ -354,7 +376,11 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
                 return false;
             }
             if (*checked != points) {
-                ResizeFile(path, static_cast<unsigned long long>(*checked) * width);
+                std::string error;
+                if (!ResizeFile(path, static_cast<unsigned long long>(*checked) * width, &error)) {
+                    ReportWriteFailure(error);
+                    return false;
+                }
                 points = *checked;
             }
         }
@@ -375,7 +401,29 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
 
 bool WaveDoc::WriteWaveform(const std::string& requestedPath) {
     const std::string& path = requestedPath.empty() ? currentPath_ : requestedPath;
-    return WaveFileWriter::WriteWaveform(samples_, path);
+    std::string error;
+    if (WaveFileWriter::WriteWaveform(samples_, path, &error)) {
+        return true;
+    }
+    ReportWriteFailure(error);
+    return false;
+}
+
+void WaveDoc::ReportWriteFailure(const std::string& reason) {
+    writeFailed_ = true;
+    services_.ui.ShowText("The waveform could not be saved:\n" + reason +
+                              "\nThe files keep their previous content.",
+                          "", MessageButtons::Ok, MessageIcon::Error);
+}
+
+void WaveDoc::ReloadCurrentFile() {
+    if (FileExists(currentPath_)) {
+        LoadWaveform(currentPath_, false);
+    }
+    ShowLength();
+    if (view_ != nullptr) {
+        view_->UpdateAllViews();
+    }
 }
 
 void WaveDoc::CreateDefault(std::size_t n) {
@@ -394,8 +442,16 @@ bool WaveDoc::IsValidSegment(double n) const {
     return n >= 1 && n <= secondHigh_;
 }
 
-void WaveDoc::SnapshotForUndo(const std::string& target) {
-    undo_.SnapshotForUndo(currentPath_, target);
+bool WaveDoc::SnapshotForUndo(const std::string& target) {
+    const CopyResult result = undo_.SnapshotForUndo(currentPath_, target);
+    if (result.copied || result.sourceMissing) {
+        return true;
+    }
+    writeFailed_ = true;
+    services_.ui.ShowText("The undo copy could not be written:\n" + result.error +
+                              "\nThe waveform was not changed.",
+                          "", MessageButtons::Ok, MessageIcon::Error);
+    return false;
 }
 
 void WaveDoc::EnterInSegmentTable(const std::string& path) {
@@ -414,10 +470,15 @@ void WaveDoc::ClearActiveModified() {
                             fmDocument_ ? 0 : state.activeChannel);
 }
 
-void WaveDoc::CommitToWorkingFile() {
-    currentPath_ = ActiveWorkingFile();
-    WriteWaveform(currentPath_);
+bool WaveDoc::CommitToWorkingFile() {
+    const std::string working = ActiveWorkingFile();
+    if (!WriteWaveform(working)) {
+        ReloadCurrentFile();
+        return false;
+    }
+    currentPath_ = working;
     EnterInSegmentTable(currentPath_);
+    return true;
 }
 
 void WaveDoc::SetLength(const std::string& fieldText) {
@@ -447,23 +508,30 @@ void WaveDoc::SetLength(const std::string& fieldText) {
     }
     // The file and the memory hold the same samples; making sure the file exists lets the
     // resize read the old samples back from the snapshot instead of keeping a second array.
-    if (!FileExists(currentPath_)) {
-        WriteWaveform(currentPath_);
+    if ((!FileExists(currentPath_) && !WriteWaveform(currentPath_)) || !SnapshotForUndo()) {
+        ShowLength();
+        return;
     }
-    SnapshotForUndo();
     HideMap();
 
     const std::size_t newCount = static_cast<std::size_t>(n);
     const std::size_t kept = std::min(newCount, samples_.Size());
     const double neutral = NeutralValue();
     samples_.Assign(newCount, neutral);
+    const std::size_t bytes = kept * samples_.ElementWidth();
+    std::size_t got = 0;
     if (std::FILE* in = std::fopen(undo_.Path().c_str(), "rb")) {
-        const std::size_t bytes = kept * samples_.ElementWidth();
-        const std::size_t got = std::fread(samples_.Bytes(), 1, bytes, in);
-        (void)got;
+        got = std::fread(samples_.Bytes(), 1, bytes, in);
         std::fclose(in);
     }
+    if (got != bytes) {
+        // The copy just written is gone or short: never build a waveform from it.
+        ReportWriteFailure("cannot read " + undo_.Path() + " back");
+        ReloadCurrentFile();
+        return;
+    }
     length_ = n;
-    CommitToWorkingFile();
-    ResetAnchors();
+    if (CommitToWorkingFile()) {
+        ResetAnchors();
+    }
 }

@@ -34,7 +34,8 @@ public:
     // Reads a binary waveform file; text types are converted first. With adopt, the file
     // becomes the current path after the resolution check.
     bool LoadWaveform(const std::string& path, bool adopt);
-    // Writes the whole waveform; an empty path means the current file.
+    // Writes the whole waveform; an empty path means the current file. A failure is told
+    // to the user and leaves the file as it was.
     bool WriteWaveform(const std::string& path = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
@@ -44,11 +45,15 @@ public:
     std::optional<double> CheckLength(double n);
     bool IsValidSegment(double n) const;
     void ResetAnchors();
-    void SnapshotForUndo(const std::string& target = {});
+    // Copies the current file whole to the undo file (or target). False, told to the user,
+    // when the copy could not be written: the change that asked for it must not go on. A
+    // current file that does not exist yet takes no snapshot and counts as done.
+    bool SnapshotForUndo(const std::string& target = {});
 
     // The active segment's working file becomes the current path; the waveform is
-    // written there and entered in the segment table.
-    void CommitToWorkingFile();
+    // written there and entered in the segment table. When the write fails (told to the
+    // user) the samples are read back from the unchanged current file and false returned.
+    bool CommitToWorkingFile();
     // Enters a file for the active segment (the FM pseudo-segment in FM mode), which marks
     // it modified; ClearActiveModified removes that mark.
     void EnterInSegmentTable(const std::string& path);
@@ -56,7 +61,15 @@ public:
     // Sets the main window's text to the title rule: ModeTitle + shortened path.
     void ApplyTitle();
 
-    static bool ResizeFile(const std::string& path, unsigned long long bytes);
+    // Cuts or zero-extends a file to `bytes` through AtomicFileWriter, never in place.
+    static bool ResizeFile(const std::string& path, unsigned long long bytes,
+                           std::string* error = nullptr);
+    // Tells the user that a waveform file could not be written, and why.
+    void ReportWriteFailure(const std::string& reason);
+    // After a change that could not be written: the samples are those of the file again.
+    void ReloadCurrentFile();
+    // True once a write of this run failed (and was told): scripts end with a failure.
+    bool WriteFailed() const { return writeFailed_; }
     // The neutral value of a new point: 0, 500000000, or the FM base in Hz.
     double NeutralValue() const;
     // The pseudo-segment of the FM waveform: -1, or -2 for the wide variant.
@@ -130,5 +143,6 @@ private:
     double verticalHigh_ = 8191;
     bool modified_ = false;
     bool pendingClose_ = false;
+    bool writeFailed_ = false;
     std::string currentPath_;
 };

@@ -1,7 +1,7 @@
 #include "document/WaveFileWriter.h"
 
-#include "document/AtomicFileWriter.h"
 #include "document/SampleBuffer.h"
+#include "settings/AtomicFileWriter.h"
 
 #include <algorithm>
 #include <bit>
@@ -50,10 +50,11 @@ bool WaveFileWriter::IsSnapPath(const std::string& path) {
     return path.size() > 1 && path.find("Snap", 1) != std::string::npos;
 }
 
-bool WaveFileWriter::WriteWaveform(const SampleBuffer& samples, const std::string& path) {
+bool WaveFileWriter::WriteWaveform(const SampleBuffer& samples, const std::string& path,
+                                   std::string* error) {
     AtomicFileWriter out(path);
     if (!out.Open()) {
-        return false;
+        return out.ErrorTo(error);
     }
     const std::size_t count = samples.Size();
     switch (samples.Kind()) {
@@ -69,5 +70,5 @@ bool WaveFileWriter::WriteWaveform(const SampleBuffer& samples, const std::strin
         break;
     }
     }
-    return out.Commit();
+    return out.Commit() || out.ErrorTo(error);
 }

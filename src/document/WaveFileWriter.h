@@ -10,8 +10,10 @@ class WaveFileWriter {
 public:
     // Writes every point of the buffer to path. A path that holds "Snap" after its first
     // character gets 16-bit samples written 512 higher (the buffer is not changed). The
-    // file is replaced only once fully written; false (old file intact) on any failure.
-    static bool WriteWaveform(const SampleBuffer& samples, const std::string& path);
+    // file is replaced only once fully written; false (old file intact, `error` saying why)
+    // on any failure.
+    static bool WriteWaveform(const SampleBuffer& samples, const std::string& path,
+                              std::string* error = nullptr);
 
     // True when 16-bit samples written to path get the +512 offset.
     static bool IsSnapPath(const std::string& path);

@@ -2,13 +2,14 @@
 
 #include "core/AppState.h"
 #include "core/HostBus.h"
+#include "core/UserInterface.h"
 #include "settings/AppServices.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 
 #include <cmath>
-#include <fstream>
 
 namespace {
 
@@ -129,8 +130,9 @@ std::string HostLink::ReadInterfaceTemplate(const char* key, int size, const cha
 }
 
 void HostLink::DownloadFm(const DownloadRequest& request) {
-    if (!services_.state.wideFmSamples) {
-        WriteMarkerFile(request.fmMarkers);
+    // Without its marker file the host would download the markers of an earlier run.
+    if (!services_.state.wideFmSamples && !WriteMarkerFile(request.fmMarkers)) {
+        return;
     }
     services_.bus.PostToolNotify(NotifyDownloadFm);
 }
@@ -154,7 +156,7 @@ void HostLink::DownloadSegment(int segment, int channel, double lengthPoints, do
     store.WriteProfileText("SegmStt", key, "Loaded", store.ContextFile());
 }
 
-void HostLink::WriteMarkerFile(const std::vector<std::int32_t>& markers) const {
+bool HostLink::WriteMarkerFile(const std::vector<std::int32_t>& markers) const {
     std::string bytes;
     bytes.reserve(markers.size() * 4);
     for (std::int32_t marker : markers) {
@@ -163,8 +165,14 @@ void HostLink::WriteMarkerFile(const std::vector<std::int32_t>& markers) const {
             bytes.push_back(static_cast<char>((value >> shift) & 0xFF));
         }
     }
-    std::ofstream file(UserFile(kMarkerFileName), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::string error;
+    if (AtomicFileWriter::WriteWhole(UserFile(kMarkerFileName), bytes, &error)) {
+        return true;
+    }
+    services_.ui.ShowText("The FM markers could not be handed to the host:\n" + error +
+                              "\nNothing was downloaded.",
+                          "", MessageButtons::Ok, MessageIcon::Error);
+    return false;
 }
 
 std::string HostLink::UserFile(const char* name) const {

@@ -72,7 +72,8 @@ private:
     std::string ReadInterfaceTemplate(const char* key, int size, const char* fallback);
     void DownloadFm(const DownloadRequest& request);
     void DownloadSegment(int segment, int channel, double lengthPoints, double sampleClock);
-    void WriteMarkerFile(const std::vector<std::int32_t>& markers) const;
+    // False, told to the user, when the file could not be written.
+    bool WriteMarkerFile(const std::vector<std::int32_t>& markers) const;
     std::string UserFile(const char* name) const;
 
     AppServices& services_;

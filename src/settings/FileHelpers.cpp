@@ -1,8 +1,13 @@
 #include "settings/FileHelpers.h"
 
+#include "settings/AtomicFileWriter.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -45,20 +50,62 @@ void ReverseBytes(const void* source, void* destination, std::size_t count) {
     }
 }
 
-bool CopyFileOver(const std::string& source, const std::string& destination) {
+CopyResult CopyFileSafely(const std::string& source, const std::string& destination,
+                          CopyTarget target) {
+    CopyResult result;
     std::error_code error;
     if (!fs::is_regular_file(source, error)) {
-        return false;
+        result.sourceMissing = true;
+        result.error = "cannot read " + source;
+        return result;
     }
     if (fs::exists(destination, error) && fs::equivalent(source, destination, error)) {
-        return false;
+        result.error = "cannot copy " + source + " over itself";
+        return result;
     }
-    return fs::copy_file(source, destination, fs::copy_options::overwrite_existing, error) &&
-           !error;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(source.c_str(), "rb"),
+                                                       &std::fclose);
+    const auto expected = fs::file_size(source, error);
+    if (!in || error) {
+        result.error = "cannot read " + source;
+        return result;
+    }
+    AtomicFileWriter out(destination);
+    out.SetOwnFile(target == CopyTarget::OwnFile);
+    if (!out.Open()) {
+        result.error = out.Error();
+        return result;
+    }
+    std::vector<char> chunk(std::min<std::uintmax_t>(expected + 1, 1u << 20));
+    std::uintmax_t copied = 0;
+    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), in.get())) > 0;) {
+        out.Write(chunk.data(), got);
+        copied += got;
+    }
+    // A source that changed its length while it was copied is no copy to trust.
+    if (std::ferror(in.get()) != 0 || copied != expected) {
+        result.error = "cannot read " + source + " whole";
+        return result;
+    }
+    if (!out.Commit()) {
+        result.error = out.Error();
+        return result;
+    }
+    result.copied = true;
+    return result;
 }
 
 bool DeleteFileIfExists(const std::string& path) {
     std::error_code error;
     fs::remove(path, error);
     return !error;
+}
+
+std::string AbsoluteNormalPath(const std::string& path) {
+    if (path.empty()) {
+        return path;
+    }
+    std::error_code error;
+    const fs::path absolute = fs::absolute(fs::path(path), error);
+    return (error ? fs::path(path) : absolute).lexically_normal().string();
 }

@@ -9,6 +9,22 @@ bool FileExists(const std::string& path);
 long long RecordCount(const std::string& path, int recordSize);
 // Writes the source bytes to the destination in reverse order; at most 64 bytes.
 void ReverseBytes(const void* source, void* destination, std::size_t count);
-// Copies a file over another; false when the source is missing or the copy fails.
-bool CopyFileOver(const std::string& source, const std::string& destination);
+enum class CopyTarget {
+    UserFile, // a read-only destination is refused and keeps its permission bits
+    OwnFile,  // a file of the program's own: replaced whatever its bits, owner-only after
+};
+
+struct CopyResult {
+    bool copied = false;
+    bool sourceMissing = false;
+    std::string error; // names the file and the reason when not copied
+};
+
+// Copies a file over another through AtomicFileWriter: the destination is either the old
+// file, untouched, or a whole copy of the source, never anything in between.
+CopyResult CopyFileSafely(const std::string& source, const std::string& destination,
+                          CopyTarget target = CopyTarget::UserFile);
 bool DeleteFileIfExists(const std::string& path);
+// The path made absolute (against the current folder) with "." and ".." steps and
+// doubled separators removed; an empty path stays empty.
+std::string AbsoluteNormalPath(const std::string& path);

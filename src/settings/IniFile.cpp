@@ -1,12 +1,12 @@
 #include "settings/IniFile.h"
 
 #include "core/FileLock.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/IniText.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -55,17 +55,6 @@ const std::string* ReadForQuery(const std::string& path) {
     return ReadWholeFile(path, text) == ReadResult::Read ? &text : nullptr;
 }
 
-std::string TemporaryPath(const std::string& path) {
-    static const char kHex[] = "0123456789abcdef";
-    std::random_device random;
-    unsigned int bits = random();
-    std::string suffix = ".";
-    for (int i = 0; i < 8; ++i, bits >>= 4) {
-        suffix += kHex[bits & 15u];
-    }
-    return path + suffix + ".tmp";
-}
-
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
@@ -100,11 +89,11 @@ bool IniFile::Write(std::string_view section, std::string_view key,
     if (!problem.empty()) {
         return Fail(problem);
     }
-    return Change([&](std::string& text) { return SetIniValue(text, section, key, value); });
+    return Update([&](std::string& text) { return SetIniValue(text, section, key, value); });
 }
 
 bool IniFile::DeleteSection(std::string_view section) {
-    return Change([&](std::string& text) { return RemoveIniSection(text, section); });
+    return Update([&](std::string& text) { return RemoveIniSection(text, section); });
 }
 
 bool IniFile::WriteSection(std::string_view section, const IniEntries& entries) {
@@ -117,10 +106,10 @@ bool IniFile::WriteSection(std::string_view section, const IniEntries& entries) 
     if (!problem.empty()) {
         return Fail(problem);
     }
-    return Change([&](std::string& text) { return ReplaceIniSection(text, section, entries); });
+    return Update([&](std::string& text) { return ReplaceIniSection(text, section, entries); });
 }
 
-bool IniFile::Change(const std::function<bool(std::string&)>& edit) {
+bool IniFile::Update(const std::function<bool(std::string&)>& edit) {
     lastError_.clear();
     std::string text;
     // A write that would change nothing is a read: no lock and no new file.
@@ -142,55 +131,17 @@ bool IniFile::Change(const std::function<bool(std::string&)>& edit) {
     if (!edit(text)) {
         return true;
     }
-    return ReplaceContent(text, result == ReadResult::Read);
+    return ReplaceContent(text);
 }
 
-bool IniFile::ReplaceContent(const std::string& text, bool existed) {
-    std::error_code error;
-    fs::perms permissions = fs::perms::owner_read | fs::perms::owner_write;
-    bool setPermissions = ownerOnly_;
-    if (existed) {
-        const fs::file_status status = fs::status(path_, error);
-        if (!error) {
-            permissions = status.permissions();
-            setPermissions = true;
-        }
-        if (!error && (permissions & fs::perms::owner_write) == fs::perms::none) {
-            return Fail(path_ + " is read-only");
-        }
+bool IniFile::ReplaceContent(const std::string& text) {
+    AtomicFileWriter writer(path_);
+    if (!writer.Open()) {
+        return Fail(writer.Error());
     }
-    std::string temporary;
-    std::FILE* file = nullptr;
-    int createError = 0;
-    for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-        temporary = TemporaryPath(path_);
-        file = std::fopen(temporary.c_str(), "wbx");
-        createError = errno;
-        if (file == nullptr && createError != EEXIST) {
-            break;
-        }
-    }
-    if (file == nullptr) {
-        return Fail("cannot create " + temporary + ": " + ErrorText(createError));
-    }
-    // Permissions first, so the content is never readable by more people than before.
-    if (setPermissions) {
-        fs::permissions(temporary, permissions, fs::perm_options::replace, error);
-    }
-    std::setvbuf(file, nullptr, _IONBF, 0); // one write call for the whole text
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    const int writeError = errno;
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        fs::remove(temporary, error);
-        return Fail("cannot write " + temporary + ": " + ErrorText(writeError));
-    }
-    fs::rename(temporary, path_, error);
-    if (error) {
-        const std::string reason = error.message();
-        fs::remove(temporary, error);
-        return Fail("cannot replace " + path_ + ": " + reason);
+    writer.Write(text);
+    if (!writer.Commit()) {
+        return Fail(writer.Error());
     }
     return true;
 }

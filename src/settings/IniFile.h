@@ -36,19 +36,19 @@ public:
     bool WriteSection(std::string_view section, const IniEntries& entries);
 
     const std::string& LastError() const { return lastError_; }
+    // Files are written through AtomicFileWriter: a new file is readable and writable by
+    // its owner only, an existing one keeps its permission bits.
 
-    // Files this object creates are then readable and writable by their owner only.
-    // An existing file always keeps its permission bits.
-    void SetOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
+    // Applies an edit of the whole text under one hold of the lock, to the text as it is on
+    // disk then; the edit returns false when it changed nothing, and the file is then not
+    // rewritten. The edit may run twice (once without the lock, to find out whether
+    // anything changes at all), so it must only depend on the text it is given.
+    bool Update(const std::function<bool(std::string&)>& edit);
 
 private:
-    // Applies an edit of the whole text under the lock; the edit returns false when it
-    // changed nothing, and the file is then not rewritten.
-    bool Change(const std::function<bool(std::string&)>& edit);
-    bool ReplaceContent(const std::string& text, bool existed);
+    bool ReplaceContent(const std::string& text);
     bool Fail(std::string reason);
 
     std::string path_;
     std::string lastError_;
-    bool ownerOnly_ = false;
 };

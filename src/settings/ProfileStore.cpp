@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/UserInterface.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileEdit.h"
 #include "settings/RegistryKey.h"
 #include "settings/TextFormat.h"
 
@@ -14,9 +15,8 @@ namespace {
 constexpr const char* kMissingText = "noo";
 constexpr int kNumberRoom = 80;
 
-// The platform's private-profile read with default "noo". As there, a value enclosed in
-// matching quotes loses them, and an empty key asks for the key names of the section,
-// each followed by a NUL character.
+// The platform's private-profile read with default "noo". An empty key asks for the key
+// names of the section, each followed by a NUL character.
 std::string PlatformRead(std::string_view section, std::string_view key, const std::string& file) {
     const IniFile ini(file);
     if (key.empty()) {
@@ -27,28 +27,9 @@ std::string PlatformRead(std::string_view section, std::string_view key, const s
         }
         return names.empty() ? kMissingText : names;
     }
-    std::optional<std::string> value = ini.Read(section, key);
-    if (!value) {
-        return kMissingText;
-    }
-    const char first = value->empty() ? '\0' : value->front();
-    if (value->size() >= 2 && (first == '"' || first == '\'') && value->back() == first) {
-        return value->substr(1, value->size() - 2);
-    }
-    return *value;
-}
-
-// "1 // channel" -> "1"; tabs become blanks only in a value that had a comment.
-void CutComment(std::string& text) {
-    std::size_t cut = text.find("//");
-    if (cut == std::string::npos) {
-        return;
-    }
-    while (cut > 0 && text[cut - 1] == ' ') {
-        --cut;
-    }
-    text.erase(cut);
-    std::replace(text.begin(), text.end(), '\t', ' ');
+    const std::optional<std::string> value = ini.Read(section, key);
+    return ProfileEdit::PlatformValue(value ? std::optional<std::string_view>(*value)
+                                            : std::nullopt);
 }
 
 bool IsMachineSubkey(std::string_view subkey) {
@@ -68,7 +49,7 @@ bool ProfileStore::ReadProfileText(std::string_view section, std::string_view ke
     // to the last two places may have been cut, so it does not count as fitting.
     const std::size_t room = size > 1 ? static_cast<std::size_t>(size - 1) : 0;
     dest.assign(value, 0, std::min(value.size(), room));
-    const bool fits = static_cast<long long>(dest.size()) < static_cast<long long>(size) - 2;
+    const bool fits = ProfileEdit::Fits(dest.size(), size);
     const bool found = fits && !EqualsNoCase(dest, kMissingText);
     if (!fits || (!found && !quiet)) {
         const std::string keyText = key.empty() ? std::string("NULL") : std::string(key);
@@ -76,7 +57,7 @@ bool ProfileStore::ReadProfileText(std::string_view section, std::string_view ke
                      fits ? "Record not found" : "Too few room in destination", MessageButtons::Ok,
                      MessageIcon::None);
     }
-    CutComment(dest);
+    ProfileEdit::CutComment(dest);
     return found;
 }
 
@@ -86,19 +67,7 @@ double ProfileStore::ReadProfileNumber(std::string_view key, int index, std::str
     if (!ReadProfileText(section, key, text, kNumberRoom, ContextFile(), true)) {
         return defaultValue;
     }
-    double result = defaultValue;
-    std::size_t position = 0;
-    for (int count = 0; count <= index; ++count) {
-        double number = 0.0;
-        const std::size_t used =
-            ParseLeadingDouble(text.data() + position, text.size() - position, number);
-        if (used == 0) {
-            break;
-        }
-        result = number;
-        position += used;
-    }
-    return result;
+    return ProfileEdit::NthNumber(text, index, defaultValue);
 }
 
 std::string ProfileStore::ReadHostValue(std::string_view subkey, std::string_view name) {
@@ -149,6 +118,20 @@ bool ProfileStore::DeleteProfileSection(std::string_view section, const std::str
     }
     ReportWriteFailure(ini);
     return false;
+}
+
+bool ProfileStore::UpdateProfile(const std::string& file,
+                                 const std::function<void(ProfileEdit&)>& update) {
+    IniFile ini(file);
+    const bool written = ini.Update([&](std::string& text) {
+        ProfileEdit edit(text);
+        update(edit);
+        return edit.Changed();
+    });
+    if (!written) {
+        ReportWriteFailure(ini);
+    }
+    return written;
 }
 
 IniEntries ProfileStore::ReadProfileSection(std::string_view section, const std::string& file) {

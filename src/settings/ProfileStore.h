@@ -2,11 +2,13 @@
 
 #include "settings/IniFile.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
 
 struct AppState;
+class ProfileEdit;
 class UserInterface;
 
 // The number that reads of numbers pass as default to mean "no value".
@@ -37,6 +39,10 @@ public:
                           const std::string& file);
     bool DeleteProfileKey(std::string_view section, std::string_view key, const std::string& file);
     bool DeleteProfileSection(std::string_view section, const std::string& file);
+    // Reads and rewrites keys of one file under one hold of its lock (see ProfileEdit); the
+    // file is rewritten once, and only when the update changed something. A failure is
+    // reported as for the plain writes.
+    bool UpdateProfile(const std::string& file, const std::function<void(ProfileEdit&)>& update);
     IniEntries ReadProfileSection(std::string_view section, const std::string& file);
     bool WriteProfileSection(std::string_view section, const IniEntries& entries,
                              const std::string& file);

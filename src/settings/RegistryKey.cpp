@@ -48,12 +48,6 @@ bool EnsurePrivateFolder(const std::string& folder) {
     return true;
 }
 
-IniFile OpenStore(const std::string& filePath) {
-    IniFile file(filePath);
-    file.SetOwnerOnly(true);
-    return file;
-}
-
 } // namespace
 
 RegistryKey::RegistryKey(RegistryRoot root, std::string path)
@@ -80,7 +74,7 @@ bool RegistryKey::Create() const {
     if (!EnsurePrivateFolder(RegistryFolder())) {
         return false;
     }
-    return OpenStore(FilePath()).WriteSection(path_, {});
+    return IniFile(FilePath()).WriteSection(path_, {});
 }
 
 std::optional<std::string> RegistryKey::ReadValue(const std::string& name) const {
@@ -95,7 +89,7 @@ bool RegistryKey::WriteValue(const std::string& name, const std::string& value) 
     if (!EnsurePrivateFolder(RegistryFolder())) {
         return false;
     }
-    return OpenStore(FilePath()).Write(path_, name, value);
+    return IniFile(FilePath()).Write(path_, name, value);
 }
 
 std::string RegistryKey::RegistryFolder() {

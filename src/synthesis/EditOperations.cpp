@@ -164,10 +164,12 @@ std::optional<double> CheckedTrimLength(WaveDoc& document, double n) {
     return n;
 }
 
-void ApplyLength(WaveDoc& document, double n) {
+// False when the new length could not be written (the document keeps the old one).
+bool ApplyLength(WaveDoc& document, double n) {
     const std::string text = WholeText(n);
     document.View()->ShowLengthText(text);
     document.SetLength(text);
+    return document.Length() == n;
 }
 
 } // namespace
@@ -289,24 +291,27 @@ bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long l
         if ((b - a) / 15 <= 0) {
             return false;
         }
-        document.SnapshotForUndo();
+        if (!document.SnapshotForUndo()) {
+            return false;
+        }
         changed = Filter(samples, a, b, xmax);
         break;
     case EditCommands::kSmooth:
-        document.SnapshotForUndo();
+        if (!document.SnapshotForUndo()) {
+            return false;
+        }
         changed = Smooth(samples, a, b, SmoothLimits(document));
         break;
     case EditCommands::kInvert:
-        document.SnapshotForUndo();
+        if (!document.SnapshotForUndo()) {
+            return false;
+        }
         changed = Invert(samples, a, b, InvertRule(document));
         break;
     default:
         return false;
     }
-    if (changed) {
-        document.CommitToWorkingFile();
-    }
-    return changed;
+    return changed && document.CommitToWorkingFile();
 }
 
 bool EditOperations::TrimRight(WaveDoc& document) {
@@ -318,8 +323,7 @@ bool EditOperations::TrimRight(WaveDoc& document) {
     if (!n) {
         return false;
     }
-    ApplyLength(document, *n);
-    return true;
+    return ApplyLength(document, *n);
 }
 
 bool EditOperations::TrimLeft(WaveDoc& document) {
@@ -334,7 +338,9 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
         return false;
     }
     const std::string saved = document.Services().state.startupFolder + "AA.tmp";
-    document.SnapshotForUndo(saved);
+    if (!document.SnapshotForUndo(saved)) {
+        return false;
+    }
     SampleBuffer& samples = document.Samples();
     const std::size_t kept = static_cast<std::size_t>(*n);
     const std::size_t shift = samples.Size() - kept;
@@ -343,9 +349,17 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     std::memmove(bytes, bytes + shift * width, kept * width);
     // The shifted waveform goes to the segment's working file, never over a file the
     // user opened: the length change reads it back from there.
-    document.CommitToWorkingFile();
-    ApplyLength(document, *n);
-    CopyFileOver(saved, document.Undo().Path());
+    if (!document.CommitToWorkingFile()) {
+        DeleteFileIfExists(saved);
+        return false;
+    }
+    const bool trimmed = ApplyLength(document, *n);
+    // Undo goes back to the waveform before the shift, whether or not the cut was written.
+    const CopyResult undo = CopyFileSafely(saved, document.Undo().Path(), CopyTarget::OwnFile);
     DeleteFileIfExists(saved);
-    return true;
+    if (!undo.copied) {
+        document.ReportWriteFailure(undo.error);
+        return false;
+    }
+    return trimmed;
 }

@@ -1,6 +1,7 @@
 #include "synthesis/WaveGeneratorSnapshot.h"
 
 #include "document/SampleBuffer.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 
 #include <cstdio>
@@ -20,16 +21,14 @@ WaveGeneratorSnapshot::~WaveGeneratorSnapshot() {
 }
 
 bool WaveGeneratorSnapshot::Save(const SampleBuffer& samples) {
-    FileHandle out(std::fopen(path_.c_str(), "wb"));
-    if (!out) {
-        return false;
-    }
-    const std::size_t bytes = samples.ByteSize();
-    return bytes == 0 || std::fwrite(samples.Bytes(), 1, bytes, out.get()) == bytes;
+    AtomicFileWriter out(path_);
+    out.SetOwnFile(true);
+    saved_ = out.Open() && (out.Write(samples.Bytes(), samples.ByteSize()), out.Commit());
+    return saved_;
 }
 
 bool WaveGeneratorSnapshot::Restore(SampleBuffer& samples) const {
-    FileHandle in(std::fopen(path_.c_str(), "rb"));
+    FileHandle in(saved_ ? std::fopen(path_.c_str(), "rb") : nullptr);
     if (!in) {
         return false;
     }
@@ -49,6 +48,9 @@ bool WaveGeneratorSnapshot::Restore(SampleBuffer& samples) const {
     return bytes == 0 || std::fread(samples.Bytes(), 1, bytes, in.get()) == bytes;
 }
 
-bool WaveGeneratorSnapshot::CopyTo(const std::string& undoPath) const {
-    return CopyFileOver(path_, undoPath);
+CopyResult WaveGeneratorSnapshot::CopyTo(const std::string& undoPath) const {
+    if (!saved_) {
+        return {false, false, "cannot read the waveform as it was when the dialog opened"};
+    }
+    return CopyFileSafely(path_, undoPath, CopyTarget::OwnFile);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/FileHelpers.h"
+
 #include <string>
 
 class SampleBuffer;
@@ -17,13 +19,15 @@ public:
 
     const std::string& Path() const { return path_; }
 
-    // SaveSamples: the whole array to the file.
+    // SaveSamples: the whole array to the file. False when it could not be written; the
+    // dialog then cannot restore or commit and says so.
     bool Save(const SampleBuffer& samples);
     // RestoreSamples: the array read back from the file (same length as when saved).
     bool Restore(SampleBuffer& samples) const;
-    // Copies the snapshot over the document's undo file.
-    bool CopyTo(const std::string& undoPath) const;
+    // Copies the snapshot whole over the document's undo file.
+    CopyResult CopyTo(const std::string& undoPath) const;
 
 private:
     std::string path_;
+    bool saved_ = false;
 };

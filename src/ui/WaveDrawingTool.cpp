@@ -21,6 +21,10 @@ constexpr int kMarkerRadius = 3;
 WaveDrawingTool::WaveDrawingTool(WaveView& view) : view_(view) {}
 
 void WaveDrawingTool::Start(DrawMode mode) {
+    // Without an undo copy the drawing does not start (the user was told why).
+    if (!view_.document_.SnapshotForUndo()) {
+        return;
+    }
     mode_ = mode;
     stroke_ = false;
     hasLastPoint_ = false;
@@ -30,7 +34,6 @@ void WaveDrawingTool::Start(DrawMode mode) {
         view_.grabMouse(Qt::CrossCursor);
     }
     view_.setCursor(Qt::CrossCursor);
-    view_.document_.SnapshotForUndo();
     emit view_.StatusTextChanged(WaveView::CommandStatusText(
         mode == DrawMode::Autoline ? EditCommands::kAutoline : EditCommands::kSketch));
 }

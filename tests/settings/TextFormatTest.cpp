@@ -112,10 +112,13 @@ TEST(FileHelpers, ExistenceRecordsAndCopies) {
 
     const std::string copy = folder.File("b.wav");
     folder.Write("b.wav", "old");
-    EXPECT_TRUE(CopyFileOver(wave, copy));
+    EXPECT_TRUE(CopyFileSafely(wave, copy).copied);
     EXPECT_EQ(ScratchFolder::Read(copy), ScratchFolder::Read(wave));
-    EXPECT_FALSE(CopyFileOver(folder.File("none"), copy));
-    EXPECT_FALSE(CopyFileOver(wave, wave));
+    const CopyResult missing = CopyFileSafely(folder.File("none"), copy);
+    EXPECT_TRUE(missing.sourceMissing);
+    EXPECT_FALSE(missing.copied);
+    EXPECT_FALSE(CopyFileSafely(wave, wave).copied);
+    EXPECT_EQ(ScratchFolder::Read(wave), std::string(2049, '\x01'));
     EXPECT_TRUE(DeleteFileIfExists(copy));
     EXPECT_FALSE(FileExists(copy));
     EXPECT_TRUE(DeleteFileIfExists(copy));

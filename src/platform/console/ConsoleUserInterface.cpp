@@ -1,6 +1,8 @@
 #include "platform/console/ConsoleUserInterface.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -86,5 +88,11 @@ std::optional<FileChoice> ConsoleUserInterface::AskOpenFile(const FileQuestion& 
 }
 
 std::optional<FileChoice> ConsoleUserInterface::AskSaveFile(const FileQuestion& question) {
-    return AnswerFile(question);
+    std::optional<FileChoice> choice = AnswerFile(question);
+    // The save dialog asks before it replaces a file, as the desktop's dialog does.
+    std::error_code error;
+    if (choice && std::filesystem::exists(choice->path, error) && !ConfirmReplace(choice->path)) {
+        return std::nullopt;
+    }
+    return choice;
 }

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The one way the programs write a file, so that a name never refers to a half-written
+// file: the bytes go to a temporary file in the same folder, which is flushed to the disk
+// and renamed over the target only when everything has been written; the folder is then
+// synced so that the rename survives a crash. Until Commit() succeeds the old file (if
+// any) stays as it was; a writer destroyed without a successful Commit() removes its
+// temporary file. A symbolic link in place of the target stays a link: its target is
+// replaced.
+//
+// The temporary file gets the permission bits of the file it replaces; a new file is
+// readable and writable by its owner only. Its name ("~$ws" + process id + "-" + a
+// number + ".part") holds no ".w", so that a left-over from a crash is never taken for a
+// binary waveform, and the process id lets a later start remove left-overs of processes
+// that are gone (RemoveStaleTemporaries).
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // For the program's own files (the undo snapshot): a read-only file in the way is
+    // replaced as well, and the new file is the owner's alone whatever the old one was.
+    void SetOwnFile(bool ownFile) { ownFile_ = ownFile; }
+
+    // False when the target cannot be written (an existing file that is not writable, a
+    // folder, a missing folder) or the temporary file cannot be created.
+    bool Open();
+    // Appends bytes; a failed write is remembered and makes Commit() fail.
+    void Write(const void* bytes, std::size_t count);
+    void Write(std::string_view text) { Write(text.data(), text.size()); }
+    // Flushes the temporary file to the disk and moves it over the target.
+    bool Commit();
+
+    bool Failed() const { return failed_; }
+    // Why the write failed, naming the file: "cannot write /x/a.wav: No space left on device".
+    const std::string& Error() const { return error_; }
+    // Stores Error() in `error` when one is given; always false, for
+    // `return writer.Commit() || writer.ErrorTo(error);`.
+    bool ErrorTo(std::string* error) const {
+        if (error != nullptr) {
+            *error = error_;
+        }
+        return false;
+    }
+    // The file that is replaced: the target of a symbolic link rather than the link.
+    const std::string& TargetPath() const { return path_; }
+    const std::string& TemporaryPath() const { return temporaryPath_; }
+
+    // Opens, writes and commits the bytes in one go.
+    static bool WriteWhole(const std::string& path, std::string_view bytes,
+                           std::string* error = nullptr);
+    // Removes, from one folder, the temporary files of this writer whose process is no
+    // longer running; never touches any other file. Returns how many were removed.
+    static int RemoveStaleTemporaries(const std::string& folder);
+    // The process id in a temporary name of this writer, or -1 for any other name.
+    static long TemporaryOwner(std::string_view fileName);
+
+private:
+    bool Fail(const std::string& what, const std::string& file, int error);
+    bool CreateTemporary();
+    void Discard();
+
+    std::string path_;
+    std::string temporaryPath_;
+    std::string error_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+    bool ownFile_ = false;
+};
