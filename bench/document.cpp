@@ -1,5 +1,7 @@
 // Loading and writing long waveforms through the document, beside a plain fread/fwrite of
-// the same bytes, and the length change from 16 M to 8 M points and back.
+// the same bytes, and the length change from 16 M to 8 M points and back. The document's
+// write goes through the safe writer (temporary file, fsync, rename, folder sync): compare
+// it with the plain write that includes fsync.
 #include "core/AppState.h"
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -83,13 +86,19 @@ void PlainRead(benchmark::State& state, std::size_t width) {
     state.SetBytesProcessed(state.iterations() * kPoints * width);
 }
 
-void PlainWrite(benchmark::State& state, std::size_t width) {
+// The peer of the document's write: fwrite over the old file, and, as the document's
+// writer always does, fsync before the file counts as written (synced = true).
+void PlainWrite(benchmark::State& state, std::size_t width, bool synced) {
     BenchWorkspace workspace("QW2182", OperatingMode::Standard);
     std::vector<char> data(kPoints * width, 1);
     const std::string path = (workspace.root / "plain-out.bin").string();
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "wb");
         benchmark::DoNotOptimize(std::fwrite(data.data(), 1, data.size(), out));
+        std::fflush(out);
+        if (synced) {
+            ::fsync(::fileno(out));
+        }
         std::fclose(out);
     }
     state.SetBytesProcessed(state.iterations() * kPoints * width);
@@ -143,11 +152,13 @@ BENCHMARK_CAPTURE(PlainRead, wfm_16M, 8)->Unit(benchmark::kMillisecond)->UseReal
 BENCHMARK_CAPTURE(DocumentLoad, wfm_16M, "G4270", OperatingMode::Fm, "w.wfm", 8)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWrite, wav_16M, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wav_16M, 2, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wav_16M_fsync, 2, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(DocumentWrite, wav_16M, "QW2182", OperatingMode::Standard, "w.wav", 2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWrite, wfm_16M, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wfm_16M, 8, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PlainWrite, wfm_16M_fsync, 8, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(DocumentWrite, wfm_16M, "G4270", OperatingMode::Fm, "w.wfm", 8)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -150,3 +150,64 @@ TEST_F(FileCommandsTest, ResyncFollowsTheHostsChoiceOfSegment) {
     EXPECT_EQ(document.CurrentPath(), workspace.state.userFolder + "/TemS7.wa0");
     EXPECT_EQ(view.segmentText, "7");
 }
+
+TEST_F(FileCommandsTest, ChangeWithoutAWritableUndoCopyIsRefusedAndNothingChanges) {
+    // A folder in the way of the undo file makes its copy fail, even for the superuser.
+    std::filesystem::create_directory(document.Undo().Path());
+    const std::string before = TempWorkspace::ReadFile(Working());
+    document.SetLength("2000");
+    EXPECT_FALSE(files.OnNew());
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_EQ(TempWorkspace::ReadFile(Working()), before);
+    ASSERT_EQ(workspace.ui.messages.size(), 2u);
+    EXPECT_NE(workspace.ui.messages[0].text.find("undo copy could not be written"),
+              std::string::npos);
+    EXPECT_TRUE(document.WriteFailed());
+}
+
+TEST_F(FileCommandsTest, ChangeThatCannotBeWrittenKeepsFileAndSamplesInStep) {
+    document.Samples().Codes16()[5] = 77;
+    ASSERT_TRUE(document.WriteWaveform());
+    // A working file without its owner's write bit is refused, even to the superuser.
+    std::filesystem::permissions(Working(), std::filesystem::perms::owner_read);
+    document.SetLength("2000");
+    EXPECT_EQ(document.Length(), 1024);
+    EXPECT_EQ(document.Samples().Codes16()[5], 77);
+    EXPECT_EQ(std::filesystem::file_size(Working()), 2048u);
+    ASSERT_FALSE(workspace.ui.messages.empty());
+    EXPECT_NE(workspace.ui.messages.back().text.find("TemS1.wa0: Permission denied"),
+              std::string::npos)
+        << workspace.ui.messages.back().text;
+    // The undo copy taken before the failed write still holds the file as it is.
+    files.OnUndo();
+    EXPECT_EQ(document.Samples().Codes16()[5], 77);
+}
+
+TEST_F(FileCommandsTest, TableEntriesAreAbsoluteWhateverPathTheUserTyped) {
+    workspace.WriteFile("in.asc", "1 2 3 4");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(workspace.Folder());
+    AnswerFile(".//sub/../in.asc", 1);
+    const bool opened = files.OnOpen();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(opened);
+    const std::string binary =
+        std::filesystem::path(workspace.Folder() + "in.wav").lexically_normal().string();
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), binary);
+    EXPECT_EQ(document.CurrentPath(), binary);
+}
+
+TEST_F(FileCommandsTest, ExportKeepsToTheModesTypesAndAsksBeforeReplacing) {
+    const std::string existing = workspace.WriteFile("old.asc", "keep");
+    workspace.ui.answers.push_back(MessageAnswer::No);
+    EXPECT_FALSE(files.ExportTo(existing));
+    EXPECT_EQ(TempWorkspace::ReadFile(existing), "keep");
+    workspace.ui.answers.push_back(MessageAnswer::Yes);
+    EXPECT_TRUE(files.ExportTo(existing));
+    EXPECT_EQ(TempWorkspace::ReadFile(existing).substr(0, 4), "0 0 ");
+
+    workspace.ui.Clear();
+    EXPECT_FALSE(files.ExportTo(workspace.Folder() + "codes.wvf"));
+    EXPECT_FALSE(std::filesystem::exists(workspace.Folder() + "codes.wvf"));
+    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3009});
+}
