@@ -1,6 +1,6 @@
 // A 16,000,000-point segment from the tool's download notification to the instrument's
 // acknowledgement: the tool leaves the command and the file name in the link key, the
-// host reads them, maps the 32 MB working file and sends :INST, :TRAC:DEF, :TRAC:DATA
+// host reads them, reads the 32 MB working file and sends :INST, :TRAC:DEF, :TRAC:DATA
 // with the block, then waits for *OPC? and the error queue of awg-sim. Beside it, in the
 // same run, a plain loopback socket copy of the same bytes into a receiver's memory with
 // a one-byte acknowledgement: the floor any socket download has.

@@ -56,12 +56,13 @@ int ConsoluxCommands::Serve() {
         std::cerr << "consolux: " << service.LastError().toStdString() << "\n";
         return 1;
     }
-    QObject::connect(&service, &HostService::Logged,
-                     [](const QString& line) { PrintLine(line.toStdString()); });
+    const auto print = [](const QString& line) { PrintLine(line.toStdString()); };
+    QObject::connect(&service, &HostService::Logged, print);
+    QObject::connect(&service, &HostService::Ignored, print);
     TerminationWatcher termination;
     PrintLine("listening " + service.Bus().UniqueName().toStdString() +
               " family=" + workspace->Family() + " mode=" + options_.mode +
-              " instrument=" + service.Agent().Address().ToString());
+              " instrument=" + service.Address().ToString() + " workspace=" + workspace->Folder());
     return QCoreApplication::exec();
 }
 

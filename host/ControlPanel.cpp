@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -30,6 +31,7 @@ namespace {
 
 constexpr int kChannels = 2;
 constexpr int kMaxLogLines = 2000;
+constexpr int kProgressSteps = 1000;
 
 QString ModeTitle(const std::string& mode) {
     if (mode == "fm") {
@@ -72,14 +74,26 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     identity_ = new QLabel(this);
     statusBar()->addWidget(identity_, 1);
     statusBar()->addPermanentWidget(
-        new QLabel(QString::fromStdString(session_.Service().Agent().Address().ToString()), this));
+        new QLabel(QString::fromStdString(session_.Service().Address().ToString()), this));
 
     connect(&session_, &DemoSession::Logged, this, &ControlPanel::AppendLog);
     connect(&session_, &DemoSession::ToolStateChanged, this, &ControlPanel::OnToolStateChanged);
-    connect(&session_.Service(), &HostService::Handled, this, &ControlPanel::OnHandled);
+    ConnectInstrument();
     resize(980, 640);
-    ShowInstrumentIdentity();
+    session_.Service().Instrument().ReadIdentity();
     RefreshMemory();
+}
+
+void ControlPanel::ConnectInstrument() {
+    HostService& service = session_.Service();
+    InstrumentWorker& instrument = service.Instrument();
+    connect(&service, &HostService::Ignored, this, &ControlPanel::OnIgnored);
+    connect(&service, &HostService::Handled, this, &ControlPanel::OnHandled);
+    connect(&instrument, &InstrumentWorker::Started, this, &ControlPanel::OnStarted);
+    connect(&instrument, &InstrumentWorker::Progress, this, &ControlPanel::OnProgress);
+    connect(&instrument, &InstrumentWorker::IdentityRead, this, &ControlPanel::OnIdentityRead);
+    connect(&instrument, &InstrumentWorker::MemoryRead, this, &ControlPanel::OnMemoryRead);
+    connect(&instrument, &InstrumentWorker::SegmentRead, this, &ControlPanel::OnSegmentRead);
 }
 
 QWidget* ControlPanel::BuildContextGroup() {
@@ -160,6 +174,19 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     notifications_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     notifications_->setUniformItemSizes(true);
     layout->addWidget(notifications_);
+
+    auto* downloadRow = new QHBoxLayout;
+    downloadRow->addWidget(new QLabel(tr("Last download:"), group));
+    downloadResult_ = new QLabel(tr("none yet"), group);
+    downloadResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    downloadResult_->setWordWrap(true);
+    downloadRow->addWidget(downloadResult_, 1);
+    progress_ = new QProgressBar(group);
+    progress_->setRange(0, kProgressSteps);
+    progress_->setFixedWidth(180);
+    progress_->hide();
+    downloadRow->addWidget(progress_);
+    layout->addLayout(downloadRow);
     return group;
 }
 
@@ -231,15 +258,48 @@ void ControlPanel::OnToolStateChanged(bool running) {
     toolState_->setText(running ? tr("running") : tr("not running"));
 }
 
-void ControlPanel::OnHandled(uint code) {
+void ControlPanel::OnIgnored(const QString& line) {
+    AppendLog(line);
+    notifications_->item(notifications_->count() - 1)
+        ->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+}
+
+void ControlPanel::OnStarted(uint code) {
+    if (code != NotifyDownloadSegment) {
+        return;
+    }
+    progress_->setValue(0);
+    progress_->setFormat(tr("sending %p%"));
+    progress_->show();
+    downloadResult_->setStyleSheet(QString());
+    downloadResult_->setText(tr("downloading..."));
+}
+
+void ControlPanel::OnProgress(qint64 sent, qint64 total) {
+    if (total > 0) {
+        progress_->setValue(static_cast<int>(sent * kProgressSteps / total));
+    }
+}
+
+void ControlPanel::OnHandled(uint code, bool succeeded, const QString& result) {
     SyncContextFields();
+    if (code == NotifyDownloadSegment) {
+        progress_->hide();
+        ShowDownloadResult(succeeded, result);
+        const int channel = session_.CurrentWorkspace().ActiveChannel();
+        rowToSelect_ = {channel + 1, session_.CurrentWorkspace().ActiveSegment(channel)};
+    }
     if (code == NotifyCommand || code == NotifyDownloadSegment) {
         RefreshMemory();
     }
-    if (code == NotifyDownloadSegment) {
-        const int channel = session_.CurrentWorkspace().ActiveChannel();
-        SelectMemoryRow(channel + 1, session_.CurrentWorkspace().ActiveSegment(channel));
-    }
+}
+
+void ControlPanel::ShowDownloadResult(bool succeeded, const QString& text) {
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    downloadResult_->setText(succeeded ? tr("%1  done: %2").arg(time, text)
+                                       : tr("%1  FAILED: %2").arg(time, text));
+    downloadResult_->setStyleSheet(succeeded ? QString()
+                                             : QStringLiteral("QLabel { color: #d32f2f; }"));
 }
 
 void ControlPanel::SyncContextFields() {
@@ -261,41 +321,40 @@ void ControlPanel::SelectMemoryRow(int channel, int segment) {
     }
 }
 
-void ControlPanel::ShowInstrumentIdentity() {
-    DownloadAgent& agent = session_.Service().Agent();
-    const auto identity =
-        agent.EnsureConnected() ? agent.Instrument().Query("*IDN?") : std::nullopt;
-    identity_->setText(
-        identity
-            ? QString::fromStdString(*identity)
-            : tr("instrument: %1").arg(QString::fromStdString(agent.Instrument().LastError())));
+int ControlPanel::ActiveInstrumentChannel() const {
+    return session_.CurrentWorkspace().ActiveChannel() + 1;
+}
+
+void ControlPanel::OnIdentityRead(const QString& identity, bool known) {
+    identity_->setText(known ? identity : tr("instrument: %1").arg(identity));
 }
 
 void ControlPanel::RefreshMemory() {
-    DownloadAgent& agent = session_.Service().Agent();
+    session_.Service().Instrument().ReadMemory(kChannels, ActiveInstrumentChannel());
+}
+
+void ControlPanel::OnMemoryRead(const QStringList& catalogues, const QString& error) {
     memory_->clear();
-    if (!agent.EnsureConnected()) {
-        statusBar()->showMessage(QString::fromStdString(agent.Instrument().LastError()));
-        return;
-    }
-    ScpiConnection& instrument = agent.Instrument();
-    for (int channel = 1; channel <= kChannels; ++channel) {
-        const auto reply = instrument.Send(":INST " + std::to_string(channel))
-                               ? instrument.Query(":TRAC:CAT?")
-                               : std::nullopt;
-        const auto catalog = reply ? SegmentCatalog::Parse(*reply) : std::nullopt;
+    for (int index = 0; index < catalogues.size(); ++index) {
+        const auto catalog = SegmentCatalog::Parse(catalogues[index].toStdString());
         if (!catalog) {
-            statusBar()->showMessage(tr("unreadable catalogue of channel %1").arg(channel));
+            statusBar()->showMessage(tr("unreadable catalogue of channel %1").arg(index + 1));
             continue;
         }
         for (const auto& entry : catalog->entries) {
-            auto* item = new QTreeWidgetItem(memory_, {QString::number(channel),
+            auto* item = new QTreeWidgetItem(memory_, {QString::number(index + 1),
                                                        QString::number(entry.segment),
                                                        QString::number(entry.points)});
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         }
     }
-    RestoreActiveChannel();
+    if (!error.isEmpty()) {
+        statusBar()->showMessage(tr("instrument memory: %1").arg(error));
+    }
+    if (rowToSelect_) {
+        SelectMemoryRow(rowToSelect_->first, rowToSelect_->second);
+        rowToSelect_.reset();
+    }
 }
 
 void ControlPanel::ShowSelectedSegment() {
@@ -303,29 +362,20 @@ void ControlPanel::ShowSelectedSegment() {
     if (selected.isEmpty()) {
         return;
     }
-    const QString channel = selected.front()->text(0);
-    const QString segment = selected.front()->text(1);
-    DownloadAgent& agent = session_.Service().Agent();
-    ScpiConnection& instrument = agent.Instrument();
-    const bool selectedOk = agent.EnsureConnected() &&
-                            instrument.Send(":INST " + channel.toStdString()) &&
-                            instrument.Send(":TRAC:SEL " + segment.toStdString());
-    const auto data = selectedOk ? instrument.QueryBlock(":TRAC:DATA?") : std::nullopt;
-    if (!data) {
-        plot_->Clear(tr("channel %1 segment %2: %3")
-                         .arg(channel, segment, QString::fromStdString(instrument.LastError())));
-        return;
-    }
-    auto samples = SampleEnvelope::DecodeSamples(*data);
-    const QString caption =
-        tr("channel %1, segment %2, %3 points").arg(channel, segment).arg(samples.size());
-    plot_->ShowSamples(std::move(samples), caption);
-    RestoreActiveChannel();
+    const int channel = selected.front()->text(0).toInt();
+    const int segment = selected.front()->text(1).toInt();
+    plot_->Clear(tr("reading channel %1 segment %2...").arg(channel).arg(segment));
+    session_.Service().Instrument().ReadSegment(channel, segment, ActiveInstrumentChannel());
 }
 
-void ControlPanel::RestoreActiveChannel() {
-    ScpiConnection& instrument = session_.Service().Agent().Instrument();
-    if (instrument.IsOpen()) {
-        instrument.Send(":INST " + std::to_string(session_.CurrentWorkspace().ActiveChannel() + 1));
+void ControlPanel::OnSegmentRead(int channel, int segment, const QByteArray& data,
+                                 const QString& error) {
+    if (!error.isEmpty()) {
+        plot_->Clear(tr("channel %1 segment %2: %3").arg(channel).arg(segment).arg(error));
+        return;
     }
+    auto samples = SampleEnvelope::DecodeSamples(data.toStdString());
+    const QString caption =
+        tr("channel %1, segment %2, %3 points").arg(channel).arg(segment).arg(samples.size());
+    plot_->ShowSamples(std::move(samples), caption);
 }

@@ -2,19 +2,25 @@
 
 #include <QMainWindow>
 
+#include <optional>
+#include <utility>
+
 class DemoSession;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QSpinBox;
 class QTreeWidget;
 class SegmentPlot;
 
 // The host's control panel of `consolux demo`: the context it keeps for the tool
-// (active channel and segment), the tool's notifications as they arrive, the
-// instrument's segment memory with a picture of the chosen segment, and one button per
-// host request. Closing it closes the tool and the simulator.
+// (active channel and segment), the tool's notifications as they arrive (other tools'
+// listed as ignored), the progress and result of the latest download, the instrument's
+// segment memory with a picture of the chosen segment, and one button per host request.
+// The instrument is only ever asked through the session's worker, so a stalled one
+// leaves the window responsive. Closing it closes the tool and the simulator.
 class ControlPanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -29,7 +35,13 @@ private slots:
     void OnChannelChosen(int index);
     void OnSegmentChosen(int segment);
     void OnToolStateChanged(bool running);
-    void OnHandled(uint code);
+    void OnIgnored(const QString& line);
+    void OnStarted(uint code);
+    void OnProgress(qint64 sent, qint64 total);
+    void OnHandled(uint code, bool succeeded, const QString& result);
+    void OnIdentityRead(const QString& identity, bool known);
+    void OnMemoryRead(const QStringList& catalogues, const QString& error);
+    void OnSegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
     void RefreshMemory();
     void ShowSelectedSegment();
 
@@ -38,12 +50,12 @@ private:
     QWidget* BuildRequestGroup();
     QWidget* BuildNotificationGroup();
     QWidget* BuildMemoryGroup();
-    void ShowInstrumentIdentity();
+    void ConnectInstrument();
     // Shows the context's active channel and segment, which the tool may have changed.
     void SyncContextFields();
     void SelectMemoryRow(int channel, int segment);
-    // Puts the instrument back on the tool's active channel after a look elsewhere.
-    void RestoreActiveChannel();
+    void ShowDownloadResult(bool succeeded, const QString& text);
+    int ActiveInstrumentChannel() const;
 
     DemoSession& session_;
     QComboBox* channel_ = nullptr;
@@ -53,7 +65,11 @@ private:
     QSpinBox* placeY_ = nullptr;
     QLineEdit* tileRect_ = nullptr;
     QListWidget* notifications_ = nullptr;
+    QLabel* downloadResult_ = nullptr;
+    QProgressBar* progress_ = nullptr;
     QTreeWidget* memory_ = nullptr;
     SegmentPlot* plot_ = nullptr;
     QLabel* identity_ = nullptr;
+    // The row to select once the memory list has been read again (channel, segment).
+    std::optional<std::pair<int, int>> rowToSelect_;
 };

@@ -130,7 +130,7 @@ bool DemoSession::StartTool() {
         emit Logged(QStringLiteral("tool did not start: %1").arg(tool_.errorString()));
         return false;
     }
-    service_->Bus().WatchProcess(tool_.processId());
+    service_->SetStartedTool(tool_.processId());
     emit Logged(QStringLiteral("tool started: %1 %2").arg(QString::fromStdString(program), word));
     return true;
 }
@@ -177,8 +177,13 @@ void DemoSession::RequestTile(const QString& rect) {
 }
 
 void DemoSession::SendRequest(uint code, qint64 data, const QString& description) {
-    const bool sent = service_->Bus().SendRequest(code, data, service_->ToolConnection());
-    emit Logged(QStringLiteral("request %1 %2%3")
-                    .arg(code)
-                    .arg(description, sent ? QString() : QStringLiteral(" (not sent)")));
+    // Addressed to this demo's tool only: without a destination the request would reach
+    // every tool on the bus, other hosts' tools included.
+    const QString tool = service_->ToolConnection();
+    const bool sent = !tool.isEmpty() && service_->Bus().SendRequest(code, data, tool);
+    const QString failure = tool.isEmpty()
+                                ? QStringLiteral(" (not sent: the tool is not on the bus)")
+                                : QStringLiteral(" (not sent)");
+    emit Logged(
+        QStringLiteral("request %1 %2%3").arg(code).arg(description, sent ? QString() : failure));
 }

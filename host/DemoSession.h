@@ -32,7 +32,7 @@ public:
     bool ToolRunning() const { return tool_.state() != QProcess::NotRunning; }
     QString LastError() const { return lastError_; }
 
-    // Host requests to the tool, addressed to its connection once it has spoken.
+    // Host requests to the tool, addressed to its connection once it has joined the bus.
     void RequestClose();
     void RequestReload();
     void RequestPlace(int x, int y);

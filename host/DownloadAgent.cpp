@@ -1,18 +1,51 @@
 #include "DownloadAgent.h"
 
-#include "MappedFile.h"
+#include "DownloadCommand.h"
+#include "WaveformFile.h"
 #include "core/HostBus.h"
-#include "settings/RegistryKey.h"
 
 #include <cstdio>
-#include <sstream>
 
 namespace {
 
 constexpr int kMaxQueuedErrors = 32;
+constexpr std::size_t kBytesPerPoint = 2;
+
+// Control characters would end the log line (and, sent, the program message) early.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
 
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + Printable(text) + "\"";
+}
+
+bool HasControlCharacters(const std::string& text) {
+    return Printable(text) != text;
+}
+
+DownloadAgent::Outcome Done(std::string line, std::string result = {}) {
+    DownloadAgent::Outcome outcome;
+    outcome.line = std::move(line);
+    outcome.result = std::move(result);
+    return outcome;
+}
+
+DownloadAgent::Outcome Failed(std::string line, std::string result = {}) {
+    DownloadAgent::Outcome outcome = Done(std::move(line), std::move(result));
+    outcome.succeeded = false;
+    return outcome;
 }
 
 bool IsNoError(const std::string& reply) {
@@ -25,102 +58,158 @@ DownloadAgent::DownloadAgent(Workspace workspace, InstrumentAddress address)
     : workspace_(std::move(workspace)), address_(std::move(address)) {}
 
 std::string DownloadAgent::Handle(int code) {
-    const std::string head = "notify " + std::to_string(code) + " ";
-    switch (code) {
+    return Perform(ToolNotice::Read(workspace_, code)).line;
+}
+
+DownloadAgent::Outcome DownloadAgent::Perform(const ToolNotice& notice,
+                                              const ScpiConnection::Progress& progress) {
+    const std::string head = "notify " + std::to_string(notice.code) + " ";
+    Outcome outcome;
+    switch (notice.code) {
     case NotifyDeactivated:
-        return head + "deactivated";
+        return Done(head + "deactivated");
     case NotifyCommand:
-        return head + Forward();
+        outcome = Forward(notice);
+        break;
     case NotifyDownloadSegment:
-        return head + Download();
+        outcome = Download(notice, progress);
+        break;
     case NotifyClosing:
-        return head + "closing";
+        return Done(head + "closing");
     case NotifyClosingFm:
-        return head + "closing (FM)";
+        return Done(head + "closing (FM)");
     case NotifyDownloadFm:
-        return head + "FM download: not performed by this host";
+        return Failed(head + "FM download: not performed by this host",
+                      "FM downloads are not performed by this host");
     case NotifyDownloadSequence:
-        return head + "sequence download: not performed by this host";
+        return Failed(head + "sequence download: not performed by this host",
+                      "sequence downloads are not performed by this host");
     default:
-        return head + "unknown";
+        return Done(head + "unknown");
     }
+    outcome.line.insert(0, head);
+    return outcome;
 }
 
 bool DownloadAgent::EnsureConnected() {
+    instrument_.CloseIfHungUp();
     return instrument_.IsOpen() || instrument_.Open(address_);
 }
 
-std::string DownloadAgent::ToScpiCommand(const std::string& linkCommand) {
-    std::istringstream words(linkCommand);
-    long long segment = 0;
-    long long length = 0;
-    std::string rest;
-    if (words >> segment >> length && !(words >> rest)) {
-        const std::string seg = std::to_string(segment);
-        return ":TRAC:DEF " + seg + "," + std::to_string(length) + ";:TRAC:SEL " + seg;
-    }
-    return linkCommand;
-}
-
-std::string DownloadAgent::Download() {
-    const std::string command = LinkValue("Cmd");
-    const std::string path = LinkValue("wFile");
-    const int channel = workspace_.ActiveChannel();
-    std::string line =
-        "download ch=" + std::to_string(channel + 1) + " " + Quoted(command) + " " + path;
-    MappedFile file(path);
-    if (!file.IsOpen()) {
-        return line + " failed: cannot read the waveform file (" + file.Error() + ")";
-    }
-    line += ' ';
-    line += std::to_string(file.Size());
-    line += " bytes";
+bool DownloadAgent::Exchange(const std::function<bool()>& exchange, std::string& error) {
     if (!EnsureConnected()) {
-        return line + " failed: " + instrument_.LastError();
+        error = instrument_.LastError();
+        return false;
     }
-    const bool sent = instrument_.Send(":INST " + std::to_string(channel + 1)) &&
-                      instrument_.Send(ToScpiCommand(command)) &&
-                      instrument_.SendBlock(":TRAC:DATA ", file.Data(), file.Size());
-    if (!sent) {
-        return line + " failed: " + instrument_.LastError();
+    if (exchange()) {
+        return true;
     }
-    return line + " -> " + Acknowledge();
+    error = instrument_.LastError();
+    if (!instrument_.ConnectionLost()) {
+        return false;
+    }
+    if (!instrument_.Open(address_)) {
+        error += "; reconnecting: " + instrument_.LastError();
+        return false;
+    }
+    if (exchange()) {
+        return true;
+    }
+    error = "after reconnecting: " + instrument_.LastError();
+    return false;
 }
 
-std::string DownloadAgent::Forward() {
-    const std::string command = LinkValue("Cmd");
-    std::string line = "command " + Quoted(command);
+DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
+                                               const ScpiConnection::Progress& progress) {
+    const int channel = notice.channel + 1;
+    std::string line = "download ch=" + std::to_string(channel) + " " + Quoted(notice.command) +
+                       " " + Printable(notice.waveFile);
+    const auto failed = [&line](const std::string& reason) {
+        return Failed(line + " failed: " + reason, reason);
+    };
+    const auto definition = DownloadCommand::Parse(notice.command);
+    if (!definition) {
+        return failed("the link command is not a segment definition");
+    }
+    std::string error;
+    const auto file = WaveformFile::Read(notice.waveFile, error);
+    if (!file) {
+        return failed(error);
+    }
+    const std::string& bytes = file->Bytes();
+    const std::size_t points = bytes.size() / kBytesPerPoint;
+    line += " " + std::to_string(bytes.size()) + " bytes";
+    if (points != static_cast<std::size_t>(definition->points)) {
+        return failed("the file holds " + std::to_string(points) + " points, the command defines " +
+                      std::to_string(definition->points));
+    }
+    const std::string where =
+        "segment " + std::to_string(definition->segment) + " of channel " + std::to_string(channel);
+    // Definition, selection and data go as one program message, which an instrument that
+    // acts on whole messages leaves untouched when the transfer breaks off. One that acts
+    // unit by unit may have emptied the segment by then: every failure after the first
+    // byte says so.
+    const std::string emptied = "; " + where + " may be left without its waveform";
+    bool began = false;
+    std::string summary;
+    const auto transfer = [&] {
+        return instrument_.SendBlock(definition->MessagePrefix(channel), bytes.data(),
+                                     points * kBytesPerPoint,
+                                     [&](std::size_t sent, std::size_t total) {
+                                         began = true;
+                                         if (progress) {
+                                             progress(sent, total);
+                                         }
+                                     }) &&
+               ReadCompletion(summary);
+    };
+    if (!Exchange(transfer, error)) {
+        return failed(error + (began ? emptied : ""));
+    }
+    if (!IsNoError(summary)) {
+        return failed(summary + emptied);
+    }
+    return Done(line + " -> " + summary, where + ": " + std::to_string(points) + " points, " +
+                                             std::to_string(bytes.size()) + " bytes");
+}
+
+DownloadAgent::Outcome DownloadAgent::Forward(const ToolNotice& notice) {
+    const std::string& command = notice.command;
+    const std::string line = "command " + Quoted(command);
     if (command.empty()) {
-        return line + " ignored: empty";
+        return Done(line + " ignored: empty");
     }
-    if (!EnsureConnected() || !instrument_.Send(command)) {
-        return line + " failed: " + instrument_.LastError();
+    if (HasControlCharacters(command)) {
+        return Failed(line + " failed: control characters have no place in a command");
     }
-    return line + " -> " + Acknowledge();
+    std::string error;
+    std::string summary;
+    if (!Exchange([&] { return instrument_.Send(command) && ReadCompletion(summary); }, error)) {
+        return Failed(line + " failed: " + error);
+    }
+    if (!IsNoError(summary)) {
+        return Failed(line + " failed: " + summary);
+    }
+    return Done(line + " -> " + summary);
 }
 
-std::string DownloadAgent::Acknowledge() {
-    const auto complete = instrument_.Query("*OPC?");
-    if (!complete) {
-        return "no acknowledgement: " + instrument_.LastError();
+bool DownloadAgent::ReadCompletion(std::string& summary) {
+    if (!instrument_.Query("*OPC?")) {
+        return false;
     }
     std::string errors;
     for (int i = 0; i < kMaxQueuedErrors; ++i) {
         const auto reply = instrument_.Query(":SYST:ERR?");
         if (!reply) {
-            return "error queue unreadable: " + instrument_.LastError();
+            return false;
         }
         if (IsNoError(*reply)) {
-            return errors.empty() ? *reply : errors;
+            summary = errors.empty() ? *reply : errors;
+            return true;
         }
         errors += errors.empty() ? "" : "; ";
         errors += *reply;
     }
-    return errors;
-}
-
-std::string DownloadAgent::LinkValue(const std::string& name) const {
-    return RegistryKey(RegistryRoot::CurrentUser, workspace_.LinkKeyPath())
-        .ReadValue(name)
-        .value_or("");
+    summary = errors;
+    return true;
 }

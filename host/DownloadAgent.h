@@ -2,36 +2,48 @@
 
 #include "InstrumentAddress.h"
 #include "ScpiConnection.h"
+#include "ToolNotice.h"
 #include "Workspace.h"
 
+#include <functional>
 #include <string>
 
-// The host's answer to the tool's notifications: it reads what the tool left in the link
-// key and the workspace and tells the instrument. Each notification is handled to the
-// end (the instrument's acknowledgement and error queue included) and described in one
-// line starting "notify <code>", which is what `consolux serve` prints.
+// The host's answer to its tool's notifications: it takes what the tool left in the link
+// key and the workspace to the instrument. Each notification is performed to the end (the
+// instrument's completion and error queue included) and described in one line starting
+// "notify <code>", which is what `consolux serve` prints; a line that reports anything
+// short of a clean acknowledgement says "failed:".
 class DownloadAgent {
 public:
+    struct Outcome {
+        std::string line;
+        bool succeeded = true;
+        // A download's result in few words: where it went and how much, or why it failed.
+        std::string result;
+    };
+
     DownloadAgent(Workspace workspace, InstrumentAddress address);
 
+    // Reads what the tool left for `code` now and performs it.
     std::string Handle(int code);
+    Outcome Perform(const ToolNotice& notice, const ScpiConnection::Progress& progress = {});
 
-    // The connection, opened on first use and again after a failure.
+    // The connection, opened on first use and again after a failure or a hang-up.
     bool EnsureConnected();
+    // Runs `exchange` on the connection. When the instrument turns out to have gone away
+    // under an open connection (it restarted), a fresh connection gets one more try; a
+    // stall is not retried, as that would only double the wait. False with `error` set.
+    bool Exchange(const std::function<bool()>& exchange, std::string& error);
     ScpiConnection& Instrument() { return instrument_; }
     const InstrumentAddress& Address() const { return address_; }
     const Workspace& CurrentWorkspace() const { return workspace_; }
 
-    // The definition the tool's command asks for in SCPI: the short form "seg len" of the
-    // G4270 family becomes ":TRAC:DEF seg,len;:TRAC:SEL seg"; SCPI text stays as it is.
-    static std::string ToScpiCommand(const std::string& linkCommand);
-
 private:
-    std::string Download();
-    std::string Forward();
-    // "*OPC?" then the error queue until it is empty: "0,"No error"" or the errors.
-    std::string Acknowledge();
-    std::string LinkValue(const std::string& name) const;
+    Outcome Download(const ToolNotice& notice, const ScpiConnection::Progress& progress);
+    Outcome Forward(const ToolNotice& notice);
+    // "*OPC?", then the error queue until it is empty: `summary` is "0,"No error"" or
+    // the errors. False when the connection failed on the way.
+    bool ReadCompletion(std::string& summary);
 
     Workspace workspace_;
     InstrumentAddress address_;

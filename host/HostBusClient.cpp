@@ -5,6 +5,18 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
+#include <QFileInfo>
+
+namespace {
+
+std::string WorkingFolderOf(qint64 processId) {
+    if (processId == 0) {
+        return {};
+    }
+    return QFileInfo(QStringLiteral("/proc/%1/cwd").arg(processId)).symLinkTarget().toStdString();
+}
+
+} // namespace
 
 HostBusClient::HostBusClient(QObject* parent)
     : HostBusClient(QDBusConnection::sessionBus(), parent) {}
@@ -13,8 +25,8 @@ HostBusClient::HostBusClient(const QDBusConnection& connection, QObject* parent)
     : QObject(parent), connection_(connection) {}
 
 bool HostBusClient::Listen() {
-    // A tool's connection is looked up when it joins, so that its closing notice still
-    // counts after it has left the bus.
+    // A tool is looked at when it joins, so that a short command-line run that posts and
+    // leaves at once is still known by the time its notices are handled.
     connection_.connect(QStringLiteral("org.freedesktop.DBus"),
                         QStringLiteral("/org/freedesktop/DBus"),
                         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"),
@@ -24,8 +36,18 @@ bool HostBusClient::Listen() {
                                SLOT(OnToolNotify(QString, uint, qlonglong, QDBusMessage)));
 }
 
-void HostBusClient::WatchProcess(qint64 processId) {
-    onlyProcess_ = processId;
+ToolProcess HostBusClient::ProcessOf(const QString& connectionName) {
+    const auto known = processes_.constFind(connectionName);
+    if (known == processes_.constEnd()) {
+        return Learn(connectionName);
+    }
+    // A process may change its folder after it joined; while it runs, now counts.
+    ToolProcess process = *known;
+    const std::string folder = WorkingFolderOf(process.id);
+    if (!folder.empty()) {
+        process.folder = folder;
+    }
+    return process;
 }
 
 bool HostBusClient::SendRequest(uint code, qint64 data, const QString& destination) {
@@ -50,7 +72,7 @@ bool HostBusClient::SendRequest(uint code, qint64 data, const QString& destinati
 
 void HostBusClient::OnToolNotify(const QString& name, uint code, qlonglong data,
                                  const QDBusMessage& message) {
-    if (name != QLatin1String(kToolNotifyMessageName) || !FromWatchedProcess(message.service())) {
+    if (name != QLatin1String(kToolNotifyMessageName)) {
         return;
     }
     emit ToolNotified(code, data, message.service());
@@ -67,20 +89,17 @@ void HostBusClient::OnNameOwnerChanged(const QString& name, const QString&,
         processes_.remove(name);
         return;
     }
-    ProcessOf(name);
+    Learn(name);
+    emit ToolJoined(name);
 }
 
-bool HostBusClient::FromWatchedProcess(const QString& sender) {
-    return onlyProcess_ == 0 || ProcessOf(sender) == onlyProcess_;
-}
-
-qint64 HostBusClient::ProcessOf(const QString& connectionName) {
-    const auto known = processes_.constFind(connectionName);
-    if (known != processes_.constEnd()) {
-        return *known;
-    }
+ToolProcess HostBusClient::Learn(const QString& connectionName) {
     const QDBusReply<uint> process = connection_.interface()->servicePid(connectionName);
-    const qint64 id = process.isValid() ? process.value() : 0;
-    processes_.insert(connectionName, id);
-    return id;
+    ToolProcess learnt;
+    learnt.id = process.isValid() ? process.value() : 0;
+    learnt.folder = WorkingFolderOf(learnt.id);
+    if (learnt.id != 0) {
+        processes_.insert(connectionName, learnt);
+    }
+    return learnt;
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "ToolProcess.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QHash>
 #include <QObject>
 #include <QString>
 
-// The host's end of the session-bus link: hears the tools' ToolNotify signals and sends
-// HostCommand requests, either to every tool or to one tool's connection.
+// The host's end of the session-bus link: hears every tool's ToolNotify signals, knows
+// which process (and working folder) is behind each sender, and sends HostCommand
+// requests, either to every tool or to one tool's connection.
 class HostBusClient : public QObject {
     Q_OBJECT
 public:
@@ -18,15 +21,18 @@ public:
     QString UniqueName() const { return connection_.baseService(); }
     QString LastError() const { return connection_.lastError().message(); }
 
-    // Starts delivering ToolNotified, from every tool until WatchProcess narrows it.
+    // Starts delivering ToolJoined and ToolNotified.
     bool Listen();
-    // From now on only the signals of this process count (0: every process again).
-    void WatchProcess(qint64 processId);
+    // The process behind a connection and its working folder as they are now; as they
+    // were when it joined once it has left the bus; unknown when it left before it could
+    // be asked.
+    ToolProcess ProcessOf(const QString& connectionName);
     // An empty destination reaches every tool on the bus. Returns once the bus has the
     // request, so a short-lived caller may exit right after.
     bool SendRequest(uint code, qint64 data, const QString& destination = QString());
 
 signals:
+    void ToolJoined(const QString& connectionName);
     void ToolNotified(uint code, qlonglong data, const QString& sender);
 
 private slots:
@@ -34,11 +40,9 @@ private slots:
     void OnNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 
 private:
-    bool FromWatchedProcess(const QString& sender);
-    qint64 ProcessOf(const QString& connectionName);
+    ToolProcess Learn(const QString& connectionName);
 
     QDBusConnection connection_;
-    qint64 onlyProcess_ = 0;
-    // Process ids of the connections on the bus, learnt while they are there to ask.
-    QHash<QString, qint64> processes_;
+    // What is known of the connections on the bus, learnt while they are there to ask.
+    QHash<QString, ToolProcess> processes_;
 };

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -102,50 +103,31 @@ TEST(HostBus, CommandLineToolNotificationIsTheSameSignal) {
     EXPECT_EQ(codes, std::vector<uint>{18});
 }
 
-TEST(HostBus, WatchingOneProcessIgnoresTheOthers) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
-    HostBusClient host(OtherConnection(QStringLiteral("host-watch")), nullptr);
-    ASSERT_TRUE(host.Listen());
-    host.WatchProcess(QCoreApplication::applicationPid());
-    std::vector<uint> codes;
-    QObject::connect(&host, &HostBusClient::ToolNotified,
-                     [&](uint code, qlonglong, const QString&) { codes.push_back(code); });
-    // Another process posts the same notification.
-    const int status =
-        QProcess::execute(QStringLiteral("dbus-send"),
-                          {QStringLiteral("--session"), QStringLiteral("--type=signal"),
-                           QStringLiteral("/com/quellwerk/Wavesmith"),
-                           QStringLiteral("com.quellwerk.Wavesmith.Link.ToolNotify"),
-                           QStringLiteral("string:") + QLatin1String(kToolNotifyMessageName),
-                           QStringLiteral("uint32:2"), QStringLiteral("int64:0")});
-    ASSERT_EQ(status, 0);
-    DbusHostBus tool;
-    tool.PostToolNotify(1);
-    ASSERT_TRUE(SpinEventLoopUntil([&] { return !codes.empty(); }));
-    SpinEventLoopUntil([] { return false; }, 200);
-    EXPECT_EQ(codes, std::vector<uint>{1});
-}
-
-TEST(HostBus, ClosingNoticeOfAWatchedToolCountsAfterTheToolLeftTheBus) {
+TEST(HostBus, SenderIsKnownByItsProcessAndWorkingFolderEvenAfterItLeft) {
     if (!SessionBusAvailable()) {
         GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
     }
     HostBusClient host(OtherConnection(QStringLiteral("host-leaving")), nullptr);
     ASSERT_TRUE(host.Listen());
-    host.WatchProcess(QCoreApplication::applicationPid());
-    std::vector<uint> codes;
-    QObject::connect(&host, &HostBusClient::ToolNotified,
-                     [&](uint code, qlonglong, const QString&) { codes.push_back(code); });
+    QStringList joined;
+    QObject::connect(&host, &HostBusClient::ToolJoined,
+                     [&](const QString& name) { joined << name; });
+    std::vector<ToolProcess> senders;
+    QObject::connect(
+        &host, &HostBusClient::ToolNotified,
+        [&](uint, qlonglong, const QString& sender) { senders.push_back(host.ProcessOf(sender)); });
     {
-        DbusHostBus tool(OtherConnection(QStringLiteral("tool-leaving")));
-        SpinEventLoopUntil([] { return false; }, 100); // the host sees the tool arrive
+        QDBusConnection connection = OtherConnection(QStringLiteral("tool-leaving"));
+        const QString name = connection.baseService();
+        DbusHostBus tool(connection);
+        ASSERT_TRUE(SpinEventLoopUntil([&] { return joined.contains(name); }));
         tool.PostToolNotify(5);
         QDBusConnection::disconnectFromBus(QStringLiteral("tool-leaving"));
     }
-    ASSERT_TRUE(SpinEventLoopUntil([&] { return !codes.empty(); }));
-    EXPECT_EQ(codes, std::vector<uint>{5});
+    ASSERT_TRUE(SpinEventLoopUntil([&] { return !senders.empty(); }));
+    EXPECT_EQ(senders[0].id, QCoreApplication::applicationPid());
+    EXPECT_EQ(senders[0].folder, QDir::current().canonicalPath().toStdString());
+    EXPECT_EQ(host.ProcessOf(QStringLiteral(":1.99999")).id, 0);
 }
 
 TEST(HostBus, WithoutASessionBusTheCommandLineToolPrintsTheCode) {

@@ -6,7 +6,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <arpa/inet.h>
 #include <cstdlib>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 void EnsureQtApplication() {
     static int argc = 1;
@@ -43,27 +47,8 @@ std::vector<std::int16_t> AwkwardSamples(int count) {
 
 SimulatorProcess::SimulatorProcess() {
     EnsureQtApplication();
-    static QTemporaryDir folder;
-    static int serial = 0;
-    const QString portFile = folder.filePath(QStringLiteral("port-%1").arg(++serial));
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(
-        QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
-        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--port-file"), portFile});
-    if (!process_.waitForStarted(5000)) {
-        return;
-    }
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 5000 && port_ == 0) {
-        QFile file(portFile);
-        if (file.open(QIODevice::ReadOnly)) {
-            port_ = file.readAll().trimmed().toInt();
-        }
-        if (port_ == 0) {
-            QThread::msleep(10);
-        }
-    }
+    Launch(0);
 }
 
 SimulatorProcess::~SimulatorProcess() {
@@ -72,6 +57,59 @@ SimulatorProcess::~SimulatorProcess() {
         process_.kill();
         process_.waitForFinished();
     }
+}
+
+void SimulatorProcess::Kill() {
+    process_.kill();
+    process_.waitForFinished();
+}
+
+bool SimulatorProcess::Restart() {
+    Kill();
+    return Launch(port_);
+}
+
+bool SimulatorProcess::Launch(int port) {
+    static QTemporaryDir folder;
+    static int serial = 0;
+    const QString portFile = folder.filePath(QStringLiteral("port-%1").arg(++serial));
+    process_.start(
+        QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
+        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"), portFile});
+    if (!process_.waitForStarted(5000)) {
+        return false;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    int reported = 0;
+    while (waited.elapsed() < 5000 && reported == 0 && process_.state() == QProcess::Running) {
+        QFile file(portFile);
+        if (file.open(QIODevice::ReadOnly)) {
+            reported = file.readAll().trimmed().toInt();
+        }
+        if (reported == 0) {
+            QThread::msleep(10);
+        }
+    }
+    port_ = reported;
+    return reported != 0;
+}
+
+StalledInstrument::StalledInstrument() {
+    socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        ::listen(socket_, 4) == 0 &&
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port_ = ntohs(address.sin_port);
+    }
+}
+
+StalledInstrument::~StalledInstrument() {
+    ::close(socket_);
 }
 
 bool SpinEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -24,11 +24,33 @@ public:
     SimulatorProcess();
     ~SimulatorProcess();
 
-    bool Running() const { return port_ > 0; }
+    bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
+    InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
+    // Ends it as a crash or a power cut would: no goodbye on its connections.
+    void Kill();
+    // Starts it again on the same port, as a restarted instrument comes back.
+    bool Restart();
+
+private:
+    bool Launch(int port);
+
+    QProcess process_;
+    int port_ = 0;
+};
+
+// An instrument that accepts a connection and then takes no more bytes and answers
+// nothing: the socket listens but never accepts, so only the kernel's buffers fill.
+class StalledInstrument {
+public:
+    StalledInstrument();
+    ~StalledInstrument();
+    StalledInstrument(const StalledInstrument&) = delete;
+    StalledInstrument& operator=(const StalledInstrument&) = delete;
+
     InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
 
 private:
-    QProcess process_;
+    int socket_ = -1;
     int port_ = 0;
 };
 

@@ -1,30 +1,39 @@
 #include "HostTestSupport.h"
 #include "ScpiConnection.h"
-#include "link/HostLink.h"
 #include "link/HostRequest.h"
-#include "platform/console/ConsoleHostBus.h"
 #include "platform/qt/DbusHostBus.h"
+#include "settings/IniFile.h"
 #include "support/TempWorkspace.h"
 
 #include <QDBusConnection>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+constexpr int kWaitMs = 10000;
+
 QString Consolux() {
     return QString::fromStdString(BuildTreeProgram("host/consolux"));
 }
 
-// `consolux serve` on a tool workspace, read line by line.
+bool SessionBusAvailable() {
+    EnsureQtApplication();
+    return QDBusConnection::sessionBus().isConnected();
+}
+
+// `consolux serve` on a workspace, its output kept line by line.
 class ServeProcess {
 public:
-    ServeProcess(const TempWorkspace& tool, const InstrumentAddress& instrument) {
+    ServeProcess(const QString& folder, const InstrumentAddress& instrument,
+                 const QProcessEnvironment& environment) {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(Consolux(), {QStringLiteral("serve"), QString::fromStdString(tool.Folder()),
-                                    QStringLiteral("--user"), QStringLiteral("tst"),
-                                    QStringLiteral("--instrument"),
+        process_.setProcessEnvironment(environment);
+        process_.start(Consolux(), {QStringLiteral("serve"), folder, QStringLiteral("--user"),
+                                    QStringLiteral("tst"), QStringLiteral("--instrument"),
                                     QString::fromStdString(instrument.ToString())});
     }
     ~ServeProcess() {
@@ -32,13 +41,15 @@ public:
         process_.waitForFinished(3000);
     }
 
-    // The next line that starts with `prefix`; empty after the timeout.
-    std::string LineStartingWith(const std::string& prefix, int timeoutMs = 5000) {
+    // The first line that starts with `prefix`; empty when none came in time.
+    std::string WaitForLine(const std::string& prefix) {
         std::string found;
         SpinEventLoopUntil(
             [&] {
                 while (process_.canReadLine()) {
-                    const std::string line = process_.readLine().trimmed().toStdString();
+                    lines_.push_back(process_.readLine().trimmed().toStdString());
+                }
+                for (const std::string& line : lines_) {
                     if (line.rfind(prefix, 0) == 0) {
                         found = line;
                         return true;
@@ -47,50 +58,154 @@ public:
                 process_.waitForReadyRead(10);
                 return false;
             },
-            timeoutMs);
+            kWaitMs);
         return found;
     }
+    const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
     QProcess process_;
+    std::vector<std::string> lines_;
 };
 
-bool SessionBusAvailable() {
-    EnsureQtApplication();
-    return QDBusConnection::sessionBus().isConnected();
+// Workspaces of one user, sharing the user's registry (and so the link key), on one bus.
+class UserSetup {
+public:
+    UserSetup() {
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert(QStringLiteral("WAVESMITH_REGISTRY_DIR"), root_.filePath("registry"));
+        environment_.insert(QStringLiteral("USER"), QStringLiteral("tst"));
+    }
+
+    // A workspace as `consolux prepare` leaves it; empty when that failed.
+    QString Prepare(const QString& name) {
+        const QString folder = root_.filePath(name);
+        return Run(Consolux(), {QStringLiteral("prepare"), folder}, root_.path()) ? folder
+                                                                                  : QString();
+    }
+    // wavesmith-cli run in the workspace, as the tool runs there.
+    bool Tool(const QString& folder, const QString& command, const QString& argument = {}) {
+        QStringList arguments{command};
+        if (!argument.isEmpty()) {
+            arguments << argument;
+        }
+        return Run(QString::fromStdString(BuildTreeProgram("src/cli/wavesmith-cli")), arguments,
+                   folder);
+    }
+    const QProcessEnvironment& Environment() const { return environment_; }
+
+private:
+    bool Run(const QString& program, const QStringList& arguments, const QString& folder) {
+        QProcess process;
+        process.setProcessEnvironment(environment_);
+        process.setWorkingDirectory(folder);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        return process.waitForFinished(kWaitMs) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+    QTemporaryDir root_;
+    QProcessEnvironment environment_;
+};
+
+std::string WorkingFile(const QString& workspace, int segment, int channel) {
+    return IniFile(workspace.toStdString() + "/$tst/TempGlyp.cad")
+        .Read("SegmTbl", "Segm" + std::to_string(segment) + "-" + std::to_string(channel))
+        .value_or("");
+}
+
+// What the instrument holds: the catalogue of both channels and one segment's data.
+struct Memory {
+    explicit Memory(const InstrumentAddress& address) { instrument.Open(address); }
+    std::string Catalog(int channel) {
+        return instrument.Query(":INST " + std::to_string(channel) + ";:TRAC:CAT?").value_or("?");
+    }
+    std::string Data(int channel, int segment) {
+        return instrument
+            .QueryBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
+                        std::to_string(segment) + ";:TRAC:DATA?")
+            .value_or("?");
+    }
+    ScpiConnection instrument;
+};
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The lines of a host that performed something for the other workspace.
+std::vector<std::string> PerformedFor(const std::vector<std::string>& lines,
+                                      const std::string& otherFolder,
+                                      const std::string& otherCommand) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        const bool ignored = line.find(" ignored: ") != std::string::npos;
+        const bool other = line.find(otherFolder) != std::string::npos ||
+                           line.find(otherCommand) != std::string::npos;
+        if (other && !ignored) {
+            found.push_back(line);
+        }
+    }
+    return found;
 }
 
 } // namespace
 
-TEST(ConsoluxServe, DownloadPostedOnTheBusReachesTheInstrument) {
+TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument) {
     if (!SessionBusAvailable()) {
         GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
     }
-    TempWorkspace tool;
-    SimulatorProcess simulator;
-    ServeProcess serve(tool, simulator.Address());
-    ASSERT_NE(serve.LineStartingWith("listening"), "");
+    UserSetup user;
+    const QString first = user.Prepare(QStringLiteral("first"));
+    const QString second = user.Prepare(QStringLiteral("second"));
+    ASSERT_FALSE(first.isEmpty() || second.isEmpty());
+    SimulatorProcess firstInstrument;
+    SimulatorProcess secondInstrument;
+    ServeProcess firstHost(first, firstInstrument.Address(), user.Environment());
+    ServeProcess secondHost(second, secondInstrument.Address(), user.Environment());
+    ASSERT_NE(firstHost.WaitForLine("listening"), "");
+    ASSERT_NE(secondHost.WaitForLine("listening"), "");
 
-    const std::string bytes = SampleBytes(AwkwardSamples(2000));
-    const std::string path = tool.WriteFile("$tst/TemS7.wa0", bytes);
-    tool.SetContext("SegmTbl", "Segm7-0", path);
-    ConsoleHostBus bus;
-    AppServices services{tool.state, tool.store, tool.ui, bus};
-    DownloadRequest request;
-    request.segment = 7;
-    request.lengthPoints = 2000;
-    HostLink(services).DownloadWaveform(request);
+    ASSERT_TRUE(user.Tool(first, "segment", "3"));
+    ASSERT_TRUE(user.Tool(first, "generate", "sine"));
+    ASSERT_TRUE(user.Tool(first, "download"));
+    const std::string firstFile = WorkingFile(first, 3, 0);
+    EXPECT_EQ(firstHost.WaitForLine("notify 2 "),
+              "notify 2 download ch=1 \":TRAC:DEF 3,1024;:TRAC:SEL 3\" " + firstFile +
+                  " 2048 bytes -> 0,\"No error\"");
+    EXPECT_NE(secondHost.WaitForLine("notify 2 ignored: "), "");
 
-    EXPECT_EQ(serve.LineStartingWith("notify 2"),
-              "notify 2 download ch=1 \":TRAC:DEF 7,2000;:TRAC:SEL 7\" " + path +
-                  " 4000 bytes -> 0,\"No error\"");
-    ScpiConnection instrument;
-    ASSERT_TRUE(instrument.Open(simulator.Address()));
-    instrument.Send(":INST 1;:TRAC:SEL 7");
-    EXPECT_EQ(instrument.QueryBlock(":TRAC:DATA?"), bytes);
+    ASSERT_TRUE(user.Tool(second, "channel", "2"));
+    ASSERT_TRUE(user.Tool(second, "segment", "5"));
+    ASSERT_TRUE(user.Tool(second, "generate", "square"));
+    ASSERT_TRUE(user.Tool(second, "download"));
+    const std::string secondFile = WorkingFile(second, 5, 1);
+    EXPECT_EQ(secondHost.WaitForLine("notify 2 download"),
+              "notify 2 download ch=2 \":TRAC:DEF 5,1024;:TRAC:SEL 5\" " + secondFile +
+                  " 2048 bytes -> 0,\"No error\"");
+    EXPECT_NE(firstHost.WaitForLine("notify 2 ignored: "), "");
 
-    HostLink(services).NotifyDocumentClosed();
-    EXPECT_EQ(serve.LineStartingWith("notify 5"), "notify 5 closing");
+    Memory firstMemory(firstInstrument.Address());
+    EXPECT_EQ(firstMemory.Catalog(1), "3,1024");
+    EXPECT_EQ(firstMemory.Catalog(2), "");
+    EXPECT_EQ(firstMemory.Data(1, 3), TempWorkspace::ReadFile(firstFile));
+    Memory secondMemory(secondInstrument.Address());
+    EXPECT_EQ(secondMemory.Catalog(1), "");
+    EXPECT_EQ(secondMemory.Catalog(2), "5,1024");
+    EXPECT_EQ(secondMemory.Data(2, 5), TempWorkspace::ReadFile(secondFile));
+
+    EXPECT_EQ(PerformedFor(firstHost.Lines(), second.toStdString(), ":TRAC:SEL 5"),
+              std::vector<std::string>{});
+    EXPECT_EQ(PerformedFor(secondHost.Lines(), first.toStdString(), ":TRAC:SEL 3"),
+              std::vector<std::string>{});
+    for (const auto* host : {&firstHost, &secondHost}) {
+        for (const std::string& line : host->Lines()) {
+            EXPECT_TRUE(line.find("failed") == std::string::npos) << line;
+        }
+    }
+    EXPECT_TRUE(EndsWith(firstHost.WaitForLine("listening"), "workspace=" + first.toStdString()));
 }
 
 TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
