@@ -24,6 +24,7 @@ bool WaveGeneratorSnapshot::Save(const SampleBuffer& samples) {
     AtomicFileWriter out(path_);
     out.SetOwnFile(true);
     saved_ = out.Open() && (out.Write(samples.Bytes(), samples.ByteSize()), out.Commit());
+    problem_ = saved_ ? "cannot read " + path_ + " back" : out.Error();
     return saved_;
 }
 
@@ -50,7 +51,7 @@ bool WaveGeneratorSnapshot::Restore(SampleBuffer& samples) const {
 
 CopyResult WaveGeneratorSnapshot::CopyTo(const std::string& undoPath) const {
     if (!saved_) {
-        return {false, false, "cannot read the waveform as it was when the dialog opened"};
+        return {false, false, problem_};
     }
     return CopyFileSafely(path_, undoPath, CopyTarget::OwnFile);
 }

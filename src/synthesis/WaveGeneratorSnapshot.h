@@ -26,8 +26,11 @@ public:
     bool Restore(SampleBuffer& samples) const;
     // Copies the snapshot whole over the document's undo file.
     CopyResult CopyTo(const std::string& undoPath) const;
+    // Why Restore or CopyTo failed: the write error of Save, or the file gone since.
+    const std::string& Problem() const { return problem_; }
 
 private:
     std::string path_;
     bool saved_ = false;
+    std::string problem_;
 };
