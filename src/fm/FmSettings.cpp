@@ -190,6 +190,9 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
     store.WriteProfileText("Settings", "FmDev0", field, store.ContextFile());
     store.WriteProfileText("Settings", "FmCarFrq", TrimmedFixed((fmin + fmax) * 0.5),
                            store.ContextFile());
+    if (onDeviationText) {
+        onDeviationText(field);
+    }
     return field;
 }
 

@@ -12,6 +12,7 @@ class FmSettings {
 public:
     using CommandSender = std::function<void(const std::string& command)>;
     using Notifier = std::function<void()>;
+    using TextShower = std::function<void(const std::string& text)>;
 
     explicit FmSettings(AppServices& services);
 
@@ -23,7 +24,9 @@ public:
     int LoadFmSettings();
     // Applies the deviation field's text. Returns the text the field shows afterwards.
     std::string SetDeviationFromField(const std::string& fieldText);
-    // Wide-sample variant: the window from the samples in Hz. Returns the field text.
+    // Wide-sample variant: the window from the samples in Hz. Returns the deviation
+    // field's text and hands it to onDeviationText: in this variant the field shows what
+    // the samples span, and a segment switch leaves it alone.
     std::string RecomputeFmWindow(const double* samples, long long length);
 
     // The deviation as the field shows it: "%10.3f" without trailing zeros.
@@ -42,9 +45,10 @@ public:
     double length = 0.0;
     int functionMode = 0;
 
-    CommandSender sendCommand; // instrument command through the host (":FM:DEV ...")
-    Notifier onCloseRequest;   // a close request to the main frame
-    Notifier onMarkersChanged; // rebuild the marker lists and update the views
+    CommandSender sendCommand;  // instrument command through the host (":FM:DEV ...")
+    Notifier onCloseRequest;    // a close request to the main frame
+    Notifier onMarkersChanged;  // rebuild the marker lists and update the views
+    TextShower onDeviationText; // the deviation field (control 2001) shows a new text
 
 private:
     bool IsExactG4270() const;

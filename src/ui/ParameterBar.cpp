@@ -5,6 +5,7 @@
 #include "document/DocumentView.h"
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
+#include "fm/FmSettings.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/NumericField.h"
@@ -75,6 +76,18 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
     secondField_->setEnabled(!state.IsPulse());
     layout->addWidget(secondField_);
     layout->addStretch(1);
+    if (state.IsFm() && state.wideFmSamples) {
+        session_.Document().Fm().onDeviationText = [this](const std::string& text) {
+            ShowSecondText(QString::fromStdString(text));
+        };
+    }
+}
+
+// The document outlives the bar; a later window recomputation must not reach a gone field.
+ParameterBar::~ParameterBar() {
+    if (session_.State().IsFm()) {
+        session_.Document().Fm().onDeviationText = nullptr;
+    }
 }
 
 QWidget* ParameterBar::MakePicture(int picture, const QString& caption, const QString& toolTip) {

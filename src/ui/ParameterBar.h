@@ -9,11 +9,13 @@ class ToolSession;
 // The wave parameter bar: the length field (control 2000) and the second field (2001),
 // which selects the segment in the standard editor, sets the deviation in the FM editor
 // and the amplitude in the pulse designer. A field is confirmed by Enter, or when it
-// loses the focus with text typed but not yet confirmed.
+// loses the focus with text typed but not yet confirmed. With samples in Hz the deviation
+// field shows the span of the samples each time the FM window is recomputed from them.
 class ParameterBar : public QWidget {
     Q_OBJECT
 public:
     ParameterBar(ToolSession& session, QWidget* parent = nullptr);
+    ~ParameterBar() override;
 
     // The field with control id 2000 or 2001; nullptr for any other id.
     QLineEdit* Control(int controlId) const;

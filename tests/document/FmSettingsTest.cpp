@@ -102,8 +102,11 @@ TEST(FmSettings, FunctionModeOneWritesItsKeyButNoCommand) {
 TEST(FmSettings, WideWindowOfAFlatWaveformSpansTenPercent) {
     FmFixture f("G4270");
     ASSERT_TRUE(f.fm.LoadLimits());
+    std::vector<std::string> shown;
+    f.fm.onDeviationText = [&shown](const std::string& text) { shown.push_back(text); };
     const std::vector<double> flat(100, 1e6);
     EXPECT_EQ(f.fm.RecomputeFmWindow(flat.data(), 100), "100000");
+    EXPECT_EQ(shown, std::vector<std::string>{"100000"});
     EXPECT_DOUBLE_EQ(f.fm.fmin, 0.9e6);
     EXPECT_DOUBLE_EQ(f.fm.fmax, 1.1e6);
     EXPECT_EQ(f.workspace.Context("Settings", "FmDev0"), "100000");
