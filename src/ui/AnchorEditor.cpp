@@ -32,6 +32,11 @@ void AnchorEditor::Follow(int index, const QString& text) {
 void AnchorEditor::Close() {
     badTimer_.stop();
     setReadOnly(false);
+    // Hidden with the focus, the editor would pass it along the tab chain to the length
+    // field of the parameter bar, where the next keys would resize the waveform.
+    if (hasFocus() && parentWidget() != nullptr) {
+        parentWidget()->setFocus(Qt::OtherFocusReason);
+    }
     hide();
 }
 

@@ -8,7 +8,8 @@
 // The anchor position editor: a small field shown beside an anchor handle. Enter takes
 // the typed position when it is digits within the anchor's allowed range; anything else
 // shows "Bad:" and the text for 2.5 seconds and then the text again, with the editor
-// still open. Escape or the loss of the focus closes it without a change.
+// still open. Escape or the loss of the focus closes it without a change. Closed while it
+// has the focus, it gives the focus back to the widget it lies on (the view).
 class AnchorEditor : public QLineEdit {
     Q_OBJECT
 public:

@@ -7,6 +7,8 @@
 #include "link/LinkKeyValue.h"
 #include "settings/RegistryKey.h"
 #include "support/TempWorkspace.h"
+#include "ui/AnchorEditor.h"
+#include "ui/AnchorHandle.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
 #include "ui/WaveView.h"
@@ -28,8 +30,11 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,8 +42,10 @@ namespace {
 // when the workspace's context file and registry can still be arranged.
 struct RunningFrame {
     explicit RunningFrame(const std::string& commandLine = "wavesmith",
-                          const std::function<void(TempWorkspace&)>& setup = {})
-        : facts(workspace, commandLine), session(facts, workspace.ui, workspace.bus) {
+                          const std::function<void(TempWorkspace&)>& setup = {},
+                          const std::string& family = "QW2182")
+        : workspace(family), facts(workspace, commandLine),
+          session(facts, workspace.ui, workspace.bus) {
         if (setup) {
             setup(workspace);
         }
@@ -85,6 +92,13 @@ bool BarHolds(const QToolBar* bar, const QAction* action) {
     return bar->actions().contains(const_cast<QAction*>(action));
 }
 
+// A waveform file of the wide FM variant: frequencies in Hz as 64-bit doubles.
+std::string HzSamples(const std::vector<double>& values) {
+    std::string bytes(values.size() * sizeof(double), '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size());
+    return bytes;
+}
+
 void TypeAndEnter(QLineEdit* field, const QString& text) {
     field->selectAll();
     QTest::keyClicks(field, text);
@@ -116,6 +130,7 @@ private slots:
     void LengthFieldConfirmsWhenFocusLeavesAfterTyping();
     void SegmentFieldSwitchesSegmentAndRefusesZero();
     void FmSecondFieldSetsDeviationAndTellsTheHost();
+    void WideFmDeviationFieldShowsWhatTheSamplesSpan();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
     void BarPopupListsBandCaptionsInOrder();
     void StoredRectRestoresPlacementAndIsWrittenBack();
@@ -131,6 +146,7 @@ private slots:
     void DroppedFileOpensUnderTheOpenDialogRules();
     void FileDroppedOnTheWindowIsOpenedAfterTheDrop();
     void UndoShortcutReachesTheWaveformFromAnUntouchedField();
+    void ClosedAnchorEditorGivesTheKeyboardBackToTheView();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
     void DrawingPromptStaysWhileTheCursorPositionChanges();
 };
@@ -272,6 +288,30 @@ void MainFrameTest::FmSecondFieldSetsDeviationAndTellsTheHost() {
     QCOMPARE(run.workspace.bus.posted, std::vector<int>{NotifyCommand});
     QCOMPARE(LinkKeyValue(run.session.State(), "Cmd").value_or(""), std::string(":FM:DEV 5e6"));
     QCOMPARE(run.session.Document().Length(), 1024.0); // the length field was not touched
+}
+
+// With samples in Hz the window, and so the deviation shown, comes from the samples: at
+// start from the working file, then from each opened file and each new waveform.
+void MainFrameTest::WideFmDeviationFieldShowsWhatTheSamplesSpan() {
+    RunningFrame run(
+        "wavesmith FMS",
+        [](TempWorkspace& workspace) {
+            workspace.WriteFile("$tst/FmDef.wfm", HzSamples({9e6, 9.6e6, 9.3e6}));
+        },
+        "G4270");
+    QLineEdit* deviation = run.Field(ControlId::kSecondField);
+    QCOMPARE(deviation->text(), QString("300000"));
+
+    const std::string opened = run.workspace.WriteFile("opened.wfm", HzSamples({9e6, 10e6}));
+    run.workspace.ui.fileAnswers.push_back(FileChoice{opened, 0});
+    run.frame->OnCommand(CommandId::kOpen);
+    QCOMPARE(run.session.Document().Length(), 2.0);
+    QCOMPARE(deviation->text(), QString("500000"));
+
+    // A new waveform is flat at the carrier the opened file left (9.5 MHz): 10 % of it.
+    run.frame->OnCommand(CommandId::kNew);
+    QCOMPARE(deviation->text(), QString("950000"));
+    QCOMPARE(run.workspace.Context("Settings", "FmDev0"), std::string("950000"));
 }
 
 void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
@@ -495,6 +535,36 @@ void MainFrameTest::UndoShortcutReachesTheWaveformFromAnUntouchedField() {
     QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(run.session.Document().Length(), 1024.0);
     QCOMPARE(length->text(), QString("1024"));
+}
+
+// Keys typed after the anchor editor closes must not reach the length field, where they
+// would resize the waveform.
+void MainFrameTest::ClosedAnchorEditorGivesTheKeyboardBackToTheView() {
+    RunningFrame run;
+    WaveView* view = run.frame->View();
+    AnchorEditor* editor = view->Editor();
+    const auto openEditor = [&] {
+        const int x = view->Geometry().XToPixel(view->LeftAnchor());
+        QTest::mouseClick(view, Qt::RightButton, {},
+                          QPoint(x + 3, view->Handle(0)->geometry().center().y()));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(QApplication::focusWidget(), editor);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> closings = {
+        {"Enter", [&] { TypeAndEnter(editor, "250"); }},
+        {"Escape", [&] { QTest::keyClick(editor, Qt::Key_Escape); }},
+    };
+    for (const auto& [name, close] : closings) {
+        openEditor();
+        close();
+        QVERIFY2(!editor->isVisible(), name);
+        QVERIFY2(QApplication::focusWidget() == view, name);
+    }
+    QCOMPARE(view->LeftAnchor(), 250.0);
+    QTest::keyClicks(QApplication::focusWidget(), "4");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QCOMPARE(run.Field(ControlId::kLengthField)->text(), QString("1024"));
 }
 
 void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
