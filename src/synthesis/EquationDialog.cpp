@@ -127,11 +127,12 @@ void EquationDialog::LoadFields() {
             break;
         }
     }
+    const double last = document_.Length() - 1;
     for (int i = 0; i < kFieldCount; ++i) {
         text.clear();
         store.ReadProfileText(section, kKeys[i], text, kFieldText, store.ContextFile(), false);
+        values_[i] = i < 2 ? WaveParamDialog::StoredRangePoint(text, last) : LeadingNumber(text);
         fields_[i].text = text;
-        values_[i] = LeadingNumber(text);
     }
 }
 

@@ -119,10 +119,15 @@ void WaveParamDialog::Initialize() {
     position_ = settings_.ReadPosition();
 }
 
-bool WaveParamDialog::RoundedPastTheEnd(const std::string& text, double value, double last) {
+double WaveParamDialog::StoredRangePoint(std::string& text, double last) {
+    const double value = LeadingNumber(text);
     const bool exponentForm = text.find_first_of("eE") != std::string::npos;
     // Six significant digits are off by at most half a unit in the sixth digit.
-    return exponentForm && value > last && value - last <= value * 5e-6;
+    if (exponentForm && value > last && value - last <= value * 5e-6) {
+        text = IntegerText(last);
+        return last;
+    }
+    return value;
 }
 
 void WaveParamDialog::InitCommonFields() {
@@ -144,14 +149,8 @@ void WaveParamDialog::InitCommonFields() {
                                    store.ContextFile(), true)) {
             field.text = IntegerText(fallback[i]);
         }
-        double value = LeadingNumber(field.text);
-        if (i < 2 && RoundedPastTheEnd(field.text, value, length - 1)) {
-            // A range stored with six significant digits ("1.6e7") may name a point just
-            // past the end of a long waveform; it meant the last point.
-            value = length - 1;
-            field.text = IntegerText(value);
-        }
-        values_[i] = i < 2 ? std::trunc(value) : value;
+        values_[i] = i < 2 ? std::trunc(StoredRangePoint(field.text, length - 1))
+                           : LeadingNumber(field.text);
         fields_.push_back(field);
     }
 }

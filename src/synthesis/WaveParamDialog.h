@@ -60,6 +60,12 @@ public:
     virtual bool Generate(const ProgressCallback& progress);
     void LoadParamDefaults() { settings_.LoadParamDefaults(); }
 
+    // The point a stored start or end text names on a waveform whose last point is
+    // `last`. A text in exponent form that lies past the last point only by the rounding
+    // of its six significant digits ("1.6e7" for 15999999) meant the last point: the text
+    // is then rewritten as that point. The equation editor follows the same rule.
+    static double StoredRangePoint(std::string& text, double last);
+
     // The face's view of the form.
     int TemplateId() const { return templateId_; }
     const std::string& SectionName() const { return sectionName_; }
@@ -99,9 +105,6 @@ protected:
     WaveDoc& Document() { return document_; }
 
 private:
-    // A stored start or end in exponent form that lies past the last point only by the
-    // rounding of its six significant digits.
-    static bool RoundedPastTheEnd(const std::string& text, double value, double last);
     void InitCommonFields();
     void InitParameterFields();
     void ComputeCodeMapping();

@@ -1,36 +1,89 @@
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
 #include "support/TempWorkspace.h"
+#include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorCommands.h"
+#include "synthesis/WaveGeneratorSettings.h"
 #include "synthesis/WaveParamDialog.h"
 
 #include <gtest/gtest.h>
 
-// On a 16 M-point waveform the stored range "0 .. 1.6e7" (six significant digits of
-// 15999999) must open as the whole waveform, not as a range past its end.
-TEST(GeneratorLongRange, RoundedEndOfALongWaveformOpensAsTheLastPoint) {
-    TempWorkspace workspace;
-    WaveDoc document(workspace.services);
-    HeadlessView view;
-    document.SetView(&view);
-    document.LoadActiveSegment();
-    document.SetLength("16000000");
-    ASSERT_EQ(document.Length(), 16000000);
-    workspace.SetContext("SmWav_Par", "Prv_bgn", "0");
-    workspace.SetContext("SmWav_Par", "Prv_end", "1.6e7");
-    workspace.ui.Clear();
+#include <string>
+#include <vector>
 
+namespace {
+
+// What a form shows when it opens on the stored range: its end field, and whether that
+// range then passes the form's validation.
+struct OpenedRange {
+    std::string endText;
+    bool valid = false;
+};
+
+OpenedRange OpenSquareDialog(WaveDoc& document) {
     auto form = GeneratorCommands::CreateParamForm(document, GeneratorCommands::kSquareCommand);
-    ASSERT_NE(form, nullptr);
     form->Initialize();
-    EXPECT_EQ(form->Field(1).text, "15999999");
-    EXPECT_TRUE(form->ValidateParams());
-    EXPECT_TRUE(workspace.ui.messages.empty());
-
-    // A stored end past the last point by more than the rounding is still refused.
-    workspace.SetContext("SmWav_Par", "Prv_end", "1.7e7");
-    auto again = GeneratorCommands::CreateParamForm(document, GeneratorCommands::kSquareCommand);
-    again->Initialize();
-    EXPECT_FALSE(again->ValidateParams());
-    document.SetView(nullptr);
+    return {form->Field(1).text, form->ValidateParams()};
 }
+
+OpenedRange OpenEquationEditor(WaveDoc& document) {
+    EquationDialog form(document);
+    form.Initialize();
+    return {form.Field(1).text, form.Validate()};
+}
+
+using FormOpener = OpenedRange (*)(WaveDoc&);
+
+class GeneratorLongRange : public ::testing::TestWithParam<FormOpener> {
+protected:
+    void SetUp() override {
+        document.SetView(&view);
+        document.LoadActiveSegment();
+        document.SetLength("16000000");
+        ASSERT_EQ(document.Length(), 16000000);
+        // The family's defaults: the generator and equation keys are all present, so no
+        // form replaces the stored range with its own defaults.
+        WaveGeneratorSettings(document, "SmWav_Defpar", "SmWav_Par").LoadParamDefaults();
+        workspace.SetContext("SmWav_Par", "Prv_bgn", "0");
+    }
+    void TearDown() override { document.SetView(nullptr); }
+
+    TempWorkspace workspace;
+    WaveDoc document{workspace.services};
+    HeadlessView view;
+};
+
+} // namespace
+
+// "1.6e7" is what six significant digits make of 15999999, the last point of a 16 M-point
+// waveform: both the generator dialogs and the equation editor open it as that point.
+// Anything further past the end, or past it without an exponent, is still refused.
+TEST_P(GeneratorLongRange, RoundedEndOfALongWaveformOpensAsTheLastPoint) {
+    struct Case {
+        const char* stored;
+        const char* shown;
+        bool valid;
+    };
+    const std::vector<Case> cases = {
+        {"1.6e7", "15999999", true},
+        {"1.6E+007", "15999999", true},
+        {"1.7e7", "1.7e7", false},
+        {"16000000", "16000000", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        workspace.SetContext("SmWav_Par", "Prv_end", c.stored);
+        workspace.ui.Clear();
+        const OpenedRange opened = GetParam()(document);
+        EXPECT_EQ(opened.endText, c.shown);
+        EXPECT_EQ(opened.valid, c.valid);
+        EXPECT_EQ(workspace.ui.messages.empty(), c.valid);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, GeneratorLongRange,
+                         ::testing::Values(&OpenSquareDialog, &OpenEquationEditor),
+                         [](const ::testing::TestParamInfo<FormOpener>& info) {
+                             return std::string(info.index == 0 ? "SquareDialog"
+                                                                : "EquationEditor");
+                         });
