@@ -17,9 +17,6 @@ constexpr std::size_t kMapThreshold = 1 << 20;
 // boundaries and back them with huge pages.
 constexpr std::size_t kHugePageSize = 2 << 20;
 constexpr std::size_t kMinCapacity = 64;
-// Enough for the segment of one download while the previous one is being replaced, and
-// for two clients downloading at once.
-constexpr std::size_t kMaxKeptMappings = 2;
 
 struct Mapping {
     char* address = nullptr;
@@ -73,7 +70,7 @@ public:
         ::madvise(mapping.address, mapping.length, MADV_FREE);
 #endif
         std::scoped_lock lock(mutex_);
-        if (kept_.size() >= kMaxKeptMappings) {
+        if (kept_.size() >= MessageBuffer::kMaxKeptBuffers) {
             return false;
         }
         kept_.push_back(mapping);
@@ -91,9 +88,18 @@ KeptMappings& Kept() {
     return *kept;
 }
 
+// A kept mapping longer than asked for is cut to length: its pages may still be resident,
+// and a buffer must never hold more memory than its capacity says.
 Mapping MapForWriting(std::size_t length) {
-    const Mapping kept = Kept().Take(length);
-    return kept.address != nullptr ? kept : MapFresh(length, true);
+    Mapping kept = Kept().Take(length);
+    if (kept.address == nullptr) {
+        return MapFresh(length, true);
+    }
+    if (kept.length > length) {
+        ::munmap(kept.address + length, kept.length - length);
+        kept.length = length;
+    }
+    return kept;
 }
 
 } // namespace
@@ -125,6 +131,10 @@ std::shared_ptr<const MessageBuffer> MessageBuffer::Zeros(std::size_t count) {
     return zeros;
 }
 
+std::size_t MessageBuffer::StorageFor(std::size_t capacity) {
+    return capacity < kMapThreshold ? capacity : RoundUp(capacity, kHugePageSize);
+}
+
 void MessageBuffer::Reserve(std::size_t capacity) {
     if (capacity <= capacity_) {
         return;
@@ -138,9 +148,7 @@ void MessageBuffer::Reserve(std::size_t capacity) {
         capacity_ = capacity;
         return;
     }
-    // A kept mapping may be longer than asked for; its pages past the capacity were
-    // given up to the kernel when it was kept.
-    const std::size_t rounded = RoundUp(capacity, kHugePageSize);
+    const std::size_t rounded = StorageFor(capacity);
     const Mapping mapping = MapForWriting(rounded);
     if (size_ > 0) {
         std::memcpy(mapping.address, data_, size_);

@@ -17,6 +17,10 @@
 // full-memory segment is more than the transfer itself.
 class MessageBuffer {
 public:
+    // Released large buffers kept for reuse: enough for the segment of one download while
+    // the previous one is being replaced, and for two clients downloading at once.
+    static constexpr std::size_t kMaxKeptBuffers = 2;
+
     MessageBuffer() = default;
     explicit MessageBuffer(std::string_view bytes);
     ~MessageBuffer();
@@ -30,6 +34,9 @@ public:
     std::size_t Size() const { return size_; }
     std::size_t Capacity() const { return capacity_; }
     bool Empty() const { return size_ == 0; }
+
+    // The memory that reserving `capacity` takes: large buffers are whole huge pages.
+    static std::size_t StorageFor(std::size_t capacity);
 
     // Keeps the contents; the room added is not initialised.
     void Reserve(std::size_t capacity);

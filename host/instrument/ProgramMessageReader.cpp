@@ -5,45 +5,48 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+ProgramMessageReader::ProgramMessageReader(Limits limits, ByteBudget* blockBudget)
+    : limits_(limits), blockBudget_(blockBudget), message_(std::make_shared<MessageBuffer>()) {}
 
-// Room for the rest of the message after a block (";*OPC?"), so that a large block is
-// not moved again when its message goes on.
-constexpr std::size_t kTextAfterBlock = 256;
-// After a large message, give the memory back instead of keeping it per idle client.
-constexpr std::size_t kKeptCapacity = 1 << 20;
-
-} // namespace
-
-ProgramMessageReader::ProgramMessageReader(Limits limits)
-    : limits_(limits), message_(std::make_shared<MessageBuffer>()) {}
+ProgramMessageReader::~ProgramMessageReader() {
+    if (blockBudget_ != nullptr) {
+        blockBudget_->Give(charged_);
+    }
+}
 
 bool ProgramMessageReader::HasPartialMessage() const {
     return !message_->Empty() || state_ != State::Text || rejected_;
 }
 
-void ProgramMessageReader::Feed(std::string_view bytes, Sink& sink) {
-    while (!bytes.empty()) {
-        std::size_t used = 0;
+std::size_t ProgramMessageReader::Feed(std::string_view bytes, Sink& sink) {
+    std::size_t taken = 0;
+    while (taken < bytes.size()) {
+        const std::string_view rest = bytes.substr(taken);
         switch (state_) {
         case State::Text:
-            used = FeedText(bytes, sink);
+            taken += FeedText(rest, sink);
             break;
         case State::BlockHeader:
-            used = FeedBlockHeader(bytes, sink);
+            taken += FeedBlockHeader(rest, sink);
             break;
         case State::BlockData:
-            used = FeedBlockData(bytes);
+            taken += FeedBlockData(rest);
             break;
         case State::SkipBlock:
-            used = FeedSkipBlock(bytes);
+            taken += FeedSkipBlock(rest);
             break;
         case State::SkipLine:
-            used = FeedSkipLine(bytes);
+            taken += FeedSkipLine(rest);
             break;
         }
-        bytes.remove_prefix(used);
+        if (messageEnded_) {
+            messageEnded_ = false;
+            if (!sink.ReadyForNextMessage()) {
+                break;
+            }
+        }
     }
+    return taken;
 }
 
 std::size_t ProgramMessageReader::FeedText(std::string_view bytes, Sink& sink) {
@@ -52,7 +55,7 @@ std::size_t ProgramMessageReader::FeedText(std::string_view bytes, Sink& sink) {
         const char c = bytes[i++];
         if (c == '\n') {
             FinishMessage(sink);
-            continue;
+            return i;
         }
         if (quote_ != 0) {
             if (c == quote_) {
@@ -97,26 +100,54 @@ void ProgramMessageReader::StartBlock(std::uint64_t dataLength, Sink& sink) {
     blockRemaining_ = dataLength;
     const bool fits = dataLength <= limits_.maxBlockBytes &&
                       messageBlockBytes_ + dataLength <= limits_.maxMessageBlockBytes;
-    if (!fits && !rejected_) {
-        sink.OnInputError(ScpiError(
-            scpi_errors::kTooMuchData,
-            "block of " + std::to_string(dataLength) + " bytes exceeds the input limit of " +
-                std::to_string(std::min(limits_.maxBlockBytes,
-                                        limits_.maxMessageBlockBytes - messageBlockBytes_))));
-        rejected_ = true;
+    // Room for the block and for all the text the message may still bring, so that
+    // neither a large block nor the text after it is ever moved again.
+    const std::uint64_t capacity =
+        message_->Size() + dataLength +
+        (limits_.maxTextBytes - std::min(textBytes_, limits_.maxTextBytes));
+    if (!rejected_ && !fits) {
+        RejectBlock(dataLength,
+                    "exceeds the input limit of " +
+                        std::to_string(std::min(limits_.maxBlockBytes,
+                                                limits_.maxMessageBlockBytes - messageBlockBytes_)),
+                    sink);
+    } else if (!rejected_ && !ChargeFor(capacity)) {
+        RejectBlock(dataLength, "does not fit in the input memory left by other connections", sink);
     }
     if (!rejected_) {
         messageBlockBytes_ += dataLength;
         // Address space only: pages are touched as the bytes arrive, so a client that
         // announces a block and stalls holds no memory.
-        message_->Reserve(message_->Size() + static_cast<std::size_t>(dataLength) +
-                          kTextAfterBlock);
+        message_->Reserve(static_cast<std::size_t>(capacity));
     }
     if (dataLength == 0) {
         state_ = State::Text;
     } else {
         state_ = rejected_ ? State::SkipBlock : State::BlockData;
     }
+}
+
+void ProgramMessageReader::RejectBlock(std::uint64_t dataLength, const std::string& reason,
+                                       Sink& sink) {
+    sink.OnInputError(ScpiError(scpi_errors::kTooMuchData,
+                                "block of " + std::to_string(dataLength) + " bytes " + reason));
+    rejected_ = true;
+}
+
+// The buffer's storage, huge-page rounding included, is charged to the budget as far as
+// it exceeds the text limit: that much every connection holds on its own anyway.
+bool ProgramMessageReader::ChargeFor(std::uint64_t capacity) {
+    const std::uint64_t storage = MessageBuffer::StorageFor(static_cast<std::size_t>(capacity));
+    const std::uint64_t beyondOwn =
+        storage - std::min<std::uint64_t>(storage, limits_.maxTextBytes);
+    if (blockBudget_ == nullptr || beyondOwn <= charged_) {
+        return true;
+    }
+    if (!blockBudget_->TryTake(beyondOwn - charged_)) {
+        return false;
+    }
+    charged_ = beyondOwn;
+    return true;
 }
 
 std::size_t ProgramMessageReader::FeedBlockData(std::string_view bytes) {
@@ -187,15 +218,21 @@ void ProgramMessageReader::FinishMessage(Sink& sink) {
         sink.OnMessage(message_);
     }
     StartNextMessage();
+    messageEnded_ = true;
 }
 
 void ProgramMessageReader::StartNextMessage() {
-    // A message the sink kept (a segment holds its block) is left alone for good.
-    if (message_.use_count() > 1 || message_->Capacity() > kKeptCapacity) {
+    // A message the sink kept (a segment holds its block) is left alone for good; one
+    // grown past the text limit gives its memory back rather than keep it per idle client.
+    if (message_.use_count() > 1 || message_->Capacity() > limits_.maxTextBytes) {
         message_ = std::make_shared<MessageBuffer>();
     } else {
         message_->Clear();
     }
+    if (blockBudget_ != nullptr) {
+        blockBudget_->Give(charged_);
+    }
+    charged_ = 0;
     textBytes_ = 0;
     messageBlockBytes_ = 0;
     quote_ = 0;

@@ -31,17 +31,23 @@ constexpr ErrorText kTexts[] = {
     {-223, "Too much data"},
     {-224, "Illegal parameter value"},
     {-225, "Out of memory"},
+    {-310, "System error"},
     {-350, "Queue overflow"},
     {-363, "Input buffer overrun"},
+    {-430, "Query DEADLOCKED"},
 };
-
-// Error strings are limited to 255 characters; the detail gets what the text leaves.
-constexpr std::size_t kMaxDetail = 200;
 
 } // namespace
 
+// Cut here rather than when formatted, so that a queue full of errors quoting a long
+// header holds a few kilobytes, not the headers.
 ScpiError::ScpiError(int errorCode, std::string errorDetail)
-    : code(errorCode), detail(std::move(errorDetail)) {}
+    : code(errorCode), detail(std::move(errorDetail)) {
+    if (detail.size() > kMaxDetailLength) {
+        detail.resize(kMaxDetailLength);
+        detail.shrink_to_fit();
+    }
+}
 
 std::string_view ScpiError::Text(int code) {
     for (const ErrorText& entry : kTexts) {
@@ -56,8 +62,8 @@ std::string ScpiError::Format() const {
     std::string line = std::to_string(code) + ",\"" + std::string(Text(code));
     if (!detail.empty()) {
         line += ';';
-        for (std::size_t i = 0; i < detail.size() && i < kMaxDetail; ++i) {
-            const unsigned char c = static_cast<unsigned char>(detail[i]);
+        for (const char byte : detail) {
+            const unsigned char c = static_cast<unsigned char>(byte);
             // Details may quote what a client sent; keep the response printable ASCII.
             line += (c == '"' || c < 0x20 || c > 0x7E) ? '?' : static_cast<char>(c);
         }

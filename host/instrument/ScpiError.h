@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -8,10 +9,14 @@
 // Inside the simulator, command handlers throw it; the session catches it in one place
 // and queues it, so a failing command never leaves half-applied state behind.
 struct ScpiError {
+    // Error strings are limited to 255 characters; the detail gets what the text leaves.
+    static constexpr std::size_t kMaxDetailLength = 200;
+
     int code = 0;
     std::string detail;
 
     ScpiError() = default;
+    // A longer detail is cut to kMaxDetailLength characters.
     ScpiError(int errorCode, std::string errorDetail = {});
 
     // The standard text of a code ("Undefined header"), "Unknown error" for codes not listed.
@@ -44,6 +49,8 @@ constexpr int kDataOutOfRange = -222;
 constexpr int kTooMuchData = -223;
 constexpr int kIllegalParameterValue = -224;
 constexpr int kOutOfMemory = -225;
+constexpr int kSystemError = -310;
 constexpr int kQueueOverflow = -350;
 constexpr int kInputBufferOverrun = -363;
+constexpr int kQueryDeadlocked = -430;
 } // namespace scpi_errors

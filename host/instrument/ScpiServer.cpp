@@ -2,6 +2,7 @@
 
 #include "InstrumentCommands.h"
 #include "ResponseBuffer.h"
+#include "ScpiError.h"
 #include "ScpiSession.h"
 
 #include <arpa/inet.h>
@@ -12,6 +13,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,11 +23,12 @@
 
 namespace {
 
-constexpr std::size_t kReceiveBufferSize = 256 * 1024;
-constexpr int kListenBacklog = 128;
+// Large enough that a burst of clients waits for the accept loop instead of being dropped.
+constexpr int kListenBacklog = 1024;
 constexpr int kReapIntervalMs = 500;
-// A client that has not taken a single byte of its answer for this long is gone.
-constexpr int kSendTimeoutSeconds = 60;
+// Beyond two messages' worth of blocks, each budget has room for the largest text answers
+// (a full sequence table is about 700 kB) and the huge-page rounding of block buffers.
+constexpr std::uint64_t kBudgetHeadroom = 8 << 20;
 
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -38,19 +41,16 @@ void CloseIfOpen(int& descriptor) {
     }
 }
 
-void ConfigureClientSocket(int socket) {
-    const int on = 1;
-    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    timeval timeout{};
-    timeout.tv_sec = kSendTimeoutSeconds;
-    ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-}
-
 } // namespace
+
+std::uint64_t ScpiServer::BlockBudgetBytes(std::uint64_t memoryPoints) {
+    return 2 * InstrumentState(memoryPoints).MaxMessageBlockBytes() + kBudgetHeadroom;
+}
 
 ScpiServer::ScpiServer(Options options)
     : options_(std::move(options)), instrument_(options_.memoryPoints),
-      commands_(InstrumentCommands::Build()) {}
+      commands_(InstrumentCommands::Build()), inputBlocks_(BlockBudgetBytes(options_.memoryPoints)),
+      outputBlocks_(BlockBudgetBytes(options_.memoryPoints)) {}
 
 ScpiServer::~ScpiServer() {
     Stop();
@@ -64,7 +64,7 @@ bool ScpiServer::Start(std::string& error) {
         error = "not an IPv4 address: " + options_.bindAddress;
         return false;
     }
-    listenSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    listenSocket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listenSocket_ < 0) {
         error = SystemError("socket");
         return false;
@@ -132,23 +132,39 @@ void ScpiServer::AcceptLoop() {
             break;
         }
         if (ready > 0 && (watched[0].revents & POLLIN) != 0) {
-            AcceptOne();
+            AcceptPending();
         }
     }
 }
 
-void ScpiServer::AcceptOne() {
-    const int socket = ::accept4(listenSocket_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (socket < 0) {
+// Takes every connection waiting, so that a burst of clients never overflows the backlog
+// (a connection dropped there is retried by the client only after a second or more).
+void ScpiServer::AcceptPending() {
+    while (!stopping_) {
+        const int socket = ::accept4(listenSocket_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (socket >= 0) {
+            Admit(socket);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED) {
+            continue;
+        }
         if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
             // Out of descriptors: let connections wait in the backlog for a while.
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return;
     }
+}
+
+void ScpiServer::Admit(int socket) {
+    if (ClientCount() >= options_.maxClients) {
+        ReapFinishedClients();
+    }
     std::scoped_lock lock(clientsMutex_);
     if (clients_.size() >= options_.maxClients) {
-        ::close(socket);
+        Refuse(socket, "connection limit of " + std::to_string(options_.maxClients) +
+                           " reached, try again later");
         return;
     }
     ConfigureClientSocket(socket);
@@ -158,10 +174,41 @@ void ScpiServer::AcceptOne() {
     try {
         client->thread = std::thread([this, &started] { Serve(started); });
     } catch (const std::system_error&) {
-        ::close(socket);
+        Refuse(socket, "no thread for another connection, try again later");
         return;
     }
     clients_.push_back(std::move(client));
+}
+
+// One line the client can read instead of a reset. The socket is new, so the line fits
+// in its send buffer at once.
+void ScpiServer::Refuse(int socket, const std::string& reason) {
+    const std::string line = ScpiError(scpi_errors::kSystemError, reason).Format() + "\n";
+    [[maybe_unused]] const ssize_t sent =
+        ::send(socket, line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::shutdown(socket, SHUT_WR);
+    // Closing a socket with unread input resets the connection, and the client might lose
+    // the line with it: what it has sent already is read and dropped.
+    char discarded[512];
+    while (::recv(socket, discarded, sizeof discarded, MSG_DONTWAIT) > 0) {
+    }
+    ::close(socket);
+}
+
+void ScpiServer::ConfigureClientSocket(int socket) const {
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (options_.idleTimeout.count() <= 0) {
+        return;
+    }
+    // Both directions: a client that neither sends nor takes any of its answer for the
+    // idle timeout is gone.
+    const auto milliseconds = options_.idleTimeout.count();
+    timeval timeout{};
+    timeout.tv_sec = static_cast<time_t>(milliseconds / 1000);
+    timeout.tv_usec = static_cast<suseconds_t>(milliseconds % 1000 * 1000);
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
 void ScpiServer::ReapFinishedClients() {
@@ -178,9 +225,9 @@ void ScpiServer::ReapFinishedClients() {
 }
 
 void ScpiServer::Serve(Client& client) {
-    ScpiSession session(instrument_, commands_);
-    std::vector<char> buffer(kReceiveBufferSize);
-    ResponseBuffer response;
+    ScpiSession session(instrument_, commands_, &inputBlocks_);
+    std::vector<char> buffer(kReceiveBufferBytes);
+    ResponseBuffer response(&outputBlocks_);
     while (!stopping_) {
         // A block's payload is received straight into the message that becomes the
         // segment, in as large pieces as the socket has; everything else goes through the
@@ -191,6 +238,7 @@ void ScpiServer::Serve(Client& client) {
         if (received < 0 && errno == EINTR) {
             continue;
         }
+        // Also the idle timeout (EAGAIN) and Stop (the socket was shut down).
         if (received <= 0) {
             break;
         }
@@ -199,16 +247,31 @@ void ScpiServer::Serve(Client& client) {
             session.ReceivePayload(count);
             continue;
         }
-        session.Receive(std::string_view(buffer.data(), count), response);
+        if (!Answer(client.socket, session, std::string_view(buffer.data(), count), response)) {
+            break;
+        }
+    }
+    // The client sees the end of the stream at once, not when the connection is reaped.
+    ::shutdown(client.socket, SHUT_WR);
+    client.finished = true;
+}
+
+// The session stops after a message once the answers fill the connection's share; they
+// are sent before the rest of the input runs, as an instrument stops parsing while its
+// output queue is full.
+bool ScpiServer::Answer(int socket, ScpiSession& session, std::string_view input,
+                        ResponseBuffer& response) {
+    while (!input.empty()) {
+        input.remove_prefix(session.Receive(input, response));
         if (!response.Empty()) {
-            const bool sent = SendAll(client.socket, response);
+            const bool sent = SendAll(socket, response);
             response.Clear();
             if (!sent) {
-                break;
+                return false;
             }
         }
     }
-    client.finished = true;
+    return true;
 }
 
 bool ScpiServer::SendAll(int socket, const ResponseBuffer& response) {

@@ -1,31 +1,51 @@
 #pragma once
 
+#include "ByteBudget.h"
 #include "CommandTable.h"
 #include "InstrumentState.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 class ResponseBuffer;
+class ScpiSession;
 
 // Serves the simulated instrument on a TCP port (raw SCPI socket). Every connection gets
 // its own thread and its own ScpiSession, so a client that stalls mid-block, trickles one
-// byte a second or never reads its answers holds up nobody but itself. Connections beyond
-// the client limit are closed at once.
+// byte a second or never reads its answers holds up nobody but itself. A connection on
+// which nothing moves for the idle timeout is closed; one beyond the connection limit is
+// told so in one line and closed.
+//
+// What the connections may hold is bounded in total (see MemoryBound): a fixed share per
+// connection, and two budgets shared by all of them, one for the blocks of messages still
+// arriving and one for answers not yet taken by their clients.
 class ScpiServer {
 public:
+    static constexpr std::size_t kReceiveBufferBytes = 16 * 1024;
+    // The stack awg-sim gives every thread; it has no deep recursion anywhere.
+    static constexpr std::size_t kThreadStackBytes = 128 * 1024;
+
     struct Options {
         std::string bindAddress = "127.0.0.1";
         std::uint16_t port = 5025; // 0 picks a free port
         std::uint64_t memoryPoints = InstrumentState::kDefaultMemoryPoints;
         std::size_t maxClients = 256;
+        // Zero: never.
+        std::chrono::milliseconds idleTimeout{60'000};
     };
+
+    // Each of the two shared budgets: two messages' worth of blocks (a client writing both
+    // channels in one message while another does the same), plus room for the largest
+    // text answers.
+    static std::uint64_t BlockBudgetBytes(std::uint64_t memoryPoints);
 
     explicit ScpiServer(Options options);
     ~ScpiServer();
@@ -41,6 +61,8 @@ public:
     // For in-process tests; hold its Mutex() while looking.
     InstrumentState& Instrument() { return instrument_; }
     std::size_t ClientCount() const;
+    const ByteBudget& InputBlocks() const { return inputBlocks_; }
+    const ByteBudget& OutputBlocks() const { return outputBlocks_; }
 
 private:
     struct Client {
@@ -50,14 +72,20 @@ private:
     };
 
     void AcceptLoop();
-    void AcceptOne();
+    void AcceptPending();
+    void Admit(int socket);
+    static void Refuse(int socket, const std::string& reason);
     void Serve(Client& client);
+    bool Answer(int socket, ScpiSession& session, std::string_view input, ResponseBuffer& response);
     void ReapFinishedClients();
+    void ConfigureClientSocket(int socket) const;
     static bool SendAll(int socket, const ResponseBuffer& response);
 
     Options options_;
     InstrumentState instrument_;
     CommandTable commands_;
+    ByteBudget inputBlocks_;
+    ByteBudget outputBlocks_;
     int listenSocket_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

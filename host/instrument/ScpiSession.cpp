@@ -17,13 +17,19 @@ ProgramMessageReader::Limits LimitsFor(const InstrumentState& instrument) {
 
 } // namespace
 
-ScpiSession::ScpiSession(InstrumentState& instrument, const CommandTable& commands)
-    : instrument_(instrument), commands_(commands), reader_(LimitsFor(instrument)) {}
+ScpiSession::ScpiSession(InstrumentState& instrument, const CommandTable& commands,
+                         ByteBudget* blockBudget)
+    : instrument_(instrument), commands_(commands), reader_(LimitsFor(instrument), blockBudget) {}
 
-void ScpiSession::Receive(std::string_view bytes, ResponseBuffer& response) {
+std::size_t ScpiSession::Receive(std::string_view bytes, ResponseBuffer& response) {
     response_ = &response;
-    reader_.Feed(bytes, *this);
+    const std::size_t taken = reader_.Feed(bytes, *this);
     response_ = nullptr;
+    return taken;
+}
+
+bool ScpiSession::ReadyForNextMessage() const {
+    return response_ == nullptr || !response_->Full();
 }
 
 void ScpiSession::OnInputError(ScpiError error) {
@@ -51,6 +57,11 @@ void ScpiSession::ExecuteMessage(const std::shared_ptr<const MessageBuffer>& mes
                 throw ScpiError(scpi_errors::kUndefinedHeader, unit.HeaderText());
             }
             (*handler)(context, ArgumentList(unit.arguments));
+            if (response.Overflowed()) {
+                response.Restore(mark);
+                status_.Report(ScpiError(scpi_errors::kQueryDeadlocked,
+                                         unit.HeaderText() + " answer exceeds the output memory"));
+            }
         } catch (const ScpiError& error) {
             response.Restore(mark);
             status_.Report(error);

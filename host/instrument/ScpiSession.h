@@ -5,6 +5,7 @@
 #include "ResponseBuffer.h"
 #include "SessionStatus.h"
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -16,10 +17,16 @@ class InstrumentState;
 // instrument keeps the state it had.
 class ScpiSession : private ProgramMessageReader::Sink {
 public:
-    ScpiSession(InstrumentState& instrument, const CommandTable& commands);
+    // The blocks of incoming messages draw on `blockBudget` (none: only the instrument's
+    // limits apply).
+    ScpiSession(InstrumentState& instrument, const CommandTable& commands,
+                ByteBudget* blockBudget = nullptr);
 
     // Consumes what the client sent; responses of the messages it completed are appended.
-    void Receive(std::string_view bytes, ResponseBuffer& response);
+    // Stops after a message when `response` is Full, so that it can be sent first, and
+    // returns how many bytes it took. A query whose answer does not fit in `response`
+    // answers nothing and queues -430.
+    std::size_t Receive(std::string_view bytes, ResponseBuffer& response);
     // Room for the payload of the block now arriving, for the connection to receive into
     // directly (no copy, no per-byte work); empty when the next bytes go through Receive.
     std::span<char> PayloadSpace() { return reader_.PayloadSpace(); }
@@ -33,6 +40,7 @@ public:
 private:
     void OnMessage(const std::shared_ptr<const MessageBuffer>& message) override;
     void OnInputError(ScpiError error) override;
+    bool ReadyForNextMessage() const override;
     void ExecuteMessage(const std::shared_ptr<const MessageBuffer>& message,
                         ResponseBuffer& response);
 

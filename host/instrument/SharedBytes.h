@@ -25,6 +25,8 @@ public:
     std::string_view View() const { return view_; }
     std::size_t Size() const { return view_.size(); }
     bool Empty() const { return view_.empty(); }
+    // The memory these bytes keep alive: all of the buffer they live in.
+    std::size_t Footprint() const { return owner_ ? owner_->Capacity() : 0; }
 
 private:
     std::shared_ptr<const MessageBuffer> owner_;

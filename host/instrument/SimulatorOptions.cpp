@@ -1,9 +1,13 @@
 #include "SimulatorOptions.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 
 namespace {
+
+constexpr std::uint64_t kMaxConnections = 4096;
+constexpr std::uint64_t kMaxIdleSeconds = 86400;
 
 bool ParseWhole(const std::string& text, std::uint64_t min, std::uint64_t max,
                 std::uint64_t& value) {
@@ -16,13 +20,16 @@ bool ParseWhole(const std::string& text, std::uint64_t min, std::uint64_t max,
 } // namespace
 
 const char* SimulatorOptions::Usage() {
-    return "usage: awg-sim [--port N] [--bind ADDRESS] [--memory POINTS] [--port-file FILE]"
-           " [--max-clients N]\n"
-           "  --port N          TCP port, 5025 by default; 0 picks a free port\n"
-           "  --bind ADDRESS    IPv4 address to listen on, 127.0.0.1 by default\n"
-           "  --memory POINTS   waveform memory per channel, 16000000 points by default\n"
-           "  --port-file FILE  write the port number to FILE once listening\n"
-           "  --max-clients N   connections served at once, 256 by default\n";
+    return "usage: awg-sim [--port N] [--bind ADDRESS] [--memory POINTS] [--port-file FILE]\n"
+           "               [--max-connections N] [--idle-timeout SECONDS]\n"
+           "  --port N                TCP port, 5025 by default; 0 picks a free port\n"
+           "  --bind ADDRESS          IPv4 address to listen on, 127.0.0.1 by default\n"
+           "  --memory POINTS         waveform memory per channel, 16000000 points by default\n"
+           "  --port-file FILE        write the port number to FILE once listening\n"
+           "  --max-connections N     connections served at once (1 to 4096), 256 by default;\n"
+           "                          more are refused with a -310 line (also --max-clients)\n"
+           "  --idle-timeout SECONDS  close a connection on which nothing moves for this long,\n"
+           "                          60 by default; 0 never\n";
 }
 
 bool SimulatorOptions::Parse(const std::vector<std::string>& arguments, SimulatorOptions& options,
@@ -58,12 +65,19 @@ bool SimulatorOptions::Parse(const std::vector<std::string>& arguments, Simulato
             options.server.memoryPoints = number;
         } else if (name == "--port-file") {
             options.portFile = value;
-        } else if (name == "--max-clients") {
-            if (!ParseWhole(value, 1, 4096, number)) {
-                error = "--max-clients needs a number from 1 to 4096";
+        } else if (name == "--max-connections" || name == "--max-clients") {
+            if (!ParseWhole(value, 1, kMaxConnections, number)) {
+                error = name + " needs a number from 1 to " + std::to_string(kMaxConnections);
                 return false;
             }
             options.server.maxClients = static_cast<std::size_t>(number);
+        } else if (name == "--idle-timeout") {
+            if (!ParseWhole(value, 0, kMaxIdleSeconds, number)) {
+                error = "--idle-timeout needs a number of seconds from 0 to " +
+                        std::to_string(kMaxIdleSeconds);
+                return false;
+            }
+            options.server.idleTimeout = std::chrono::seconds(number);
         } else {
             error = "unknown option: " + name;
             return false;

@@ -6,7 +6,8 @@
 #include <vector>
 
 // The command line of awg-sim:
-//   awg-sim [--port N] [--bind ADDRESS] [--memory POINTS] [--port-file FILE] [--max-clients N]
+//   awg-sim [--port N] [--bind ADDRESS] [--memory POINTS] [--port-file FILE]
+//           [--max-connections N] [--idle-timeout SECONDS]
 struct SimulatorOptions {
     ScpiServer::Options server;
     std::string portFile;

@@ -1,7 +1,11 @@
 // awg-sim: a simulated two-channel arbitrary waveform generator on a raw SCPI socket.
+#include "MemoryBound.h"
 #include "ScpiServer.h"
 #include "SimulatorOptions.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -26,6 +30,41 @@ bool WritePortFile(const std::string& path, unsigned port) {
     return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
+// Connection threads run with a small stack, so that hundreds of them stay cheap even
+// where every stack would otherwise be backed by huge pages.
+void UseSmallThreadStacks() {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
+        return;
+    }
+    if (pthread_attr_setstacksize(&attributes, ScpiServer::kThreadStackBytes) == 0) {
+        pthread_setattr_default_np(&attributes);
+    }
+    pthread_attr_destroy(&attributes);
+}
+
+// Every connection is a descriptor: without enough of them, clients beyond the soft limit
+// would wait unanswered instead of being served or refused.
+void AllowDescriptorsFor(std::size_t connections) {
+    constexpr rlim_t kSpare = 64;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    const rlim_t wanted = std::min<rlim_t>(connections + kSpare, limit.rlim_max);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+std::string MemoryBoundText(const ScpiServer::Options& options) {
+    constexpr std::uint64_t kMiB = 1 << 20;
+    const MemoryBound bound = MemoryBound::For(options);
+    return "memory bound with these options: " + std::to_string(bound.Total() / kMiB + 1) +
+           " MiB for " + std::to_string(options.maxClients) + " connections\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,9 +75,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::cout << SimulatorOptions::Usage();
+        std::cout << SimulatorOptions::Usage() << MemoryBoundText(options.server);
         return 0;
     }
+    UseSmallThreadStacks();
+    AllowDescriptorsFor(options.server.maxClients);
 
     // Every thread inherits this mask, so SIGINT and SIGTERM reach only sigwait below.
     sigset_t stopSignals;

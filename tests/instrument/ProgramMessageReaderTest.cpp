@@ -1,9 +1,11 @@
 #include "ProgramMessageReader.h"
+#include "ByteBudget.h"
 #include "ScpiError.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -157,4 +159,31 @@ TEST(ProgramMessageReader, OffersNoPayloadSpaceForABlockItSkips) {
     EXPECT_TRUE(reader.PayloadSpace().empty());
     reader.Feed(std::string(200, 'z') + "\n*OPC?\n", sink);
     EXPECT_EQ(sink.messages, std::vector<std::string>{"*OPC?"});
+}
+
+// Block memory comes from the budget all connections share, from the block's header until
+// its message has run, been dropped, or its connection is gone.
+TEST(ProgramMessageReader, ABlockHoldsItsShareOfTheBudgetUntilItsMessageEndsOrTheReaderGoes) {
+    ByteBudget budget(150);
+    CollectingSink sink;
+    auto holder = std::make_unique<ProgramMessageReader>(SmallLimits(), &budget);
+    holder->Feed("A #3100abc", sink);
+    const std::uint64_t held = budget.Taken();
+    EXPECT_GE(held, 100u);
+
+    auto other = std::make_unique<ProgramMessageReader>(SmallLimits(), &budget);
+    other->Feed("B #3100", sink);
+    EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
+    EXPECT_EQ(budget.Taken(), held);
+    other->Feed(std::string(100, 'x') + "\n", sink);
+    holder->Feed(std::string(97, 'y') + "\n", sink);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], "A #3100abc" + std::string(97, 'y'));
+    EXPECT_EQ(budget.Taken(), 0u);
+
+    other->Feed("C #3100abc", sink);
+    EXPECT_EQ(budget.Taken(), held);
+    other.reset();
+    EXPECT_EQ(budget.Taken(), 0u);
+    EXPECT_EQ(sink.errors.size(), 1u);
 }

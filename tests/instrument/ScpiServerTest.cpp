@@ -27,11 +27,13 @@ std::string Pattern(std::size_t size, unsigned seed) {
 
 class ServerTest : public ::testing::Test {
 protected:
-    void StartServer(std::uint64_t memoryPoints, std::size_t maxClients = 256) {
+    void StartServer(std::uint64_t memoryPoints, std::size_t maxClients = 256,
+                     std::chrono::milliseconds idleTimeout = 60s) {
         ScpiServer::Options options;
         options.port = 0;
         options.memoryPoints = memoryPoints;
         options.maxClients = maxClients;
+        options.idleTimeout = idleTimeout;
         server_ = std::make_unique<ScpiServer>(options);
         std::string error;
         ASSERT_TRUE(server_->Start(error)) << error;
@@ -41,6 +43,11 @@ protected:
         auto client = std::make_unique<ScpiTestClient>(server_->Port());
         EXPECT_TRUE(client->Connected());
         return client;
+    }
+    void WaitForClientCount(std::size_t count) {
+        for (int i = 0; i < 100 && server_->ClientCount() != count; ++i) {
+            std::this_thread::sleep_for(50ms);
+        }
     }
     static int NextErrorCode(ScpiTestClient& client) {
         const auto line = client.Query(":SYST:ERR?");
@@ -276,13 +283,16 @@ TEST_F(ServerTest, BinaryGarbageFillsTheErrorQueueButBreaksNothing) {
     EXPECT_EQ(client->ReadLine(), "0,\"No error\"");
 }
 
-TEST_F(ServerTest, ConnectionsBeyondTheLimitAreClosed) {
+TEST_F(ServerTest, AConnectionBeyondTheLimitIsToldSoInOneLineAndClosed) {
     StartServer(1000, 2);
     auto first = Connect();
     auto second = Connect();
     EXPECT_EQ(first->Query("*OPC?"), "1");
     EXPECT_EQ(second->Query("*OPC?"), "1");
+    // Its query is already on the way when it is refused: the line still arrives.
     auto third = Connect();
+    const auto refusal = third->Query("*IDN?");
+    EXPECT_EQ(refusal.value_or("").substr(0, 5), "-310,") << refusal.value_or("nothing");
     EXPECT_TRUE(third->ClosedByPeer(5s));
     second.reset();
     // A slot frees once the server notices the closed connection.
@@ -295,6 +305,83 @@ TEST_F(ServerTest, ConnectionsBeyondTheLimitAreClosed) {
         }
     }
     EXPECT_TRUE(served);
+}
+
+// Idle, stopped mid-block, or not reading its answers: after the idle timeout the client
+// sees the end of the stream (a clean close it can reconnect after), and everything the
+// connection drew from the shared budgets is back.
+TEST_F(ServerTest, AConnectionOnWhichNothingMovesIsClosedCleanlyAndGivesItsMemoryBack) {
+    constexpr std::size_t kPoints = 1'000'000;
+    // Long against the 100 ms between the active client's queries, so that a busy machine
+    // does not make it look idle.
+    StartServer(kPoints, 256, 1500ms);
+    auto active = Connect();
+    ASSERT_TRUE(active->Send(":TRAC:DEF 1," + std::to_string(kPoints) + ";:TRAC:SEL 1\n"));
+    EXPECT_EQ(NextErrorCode(*active), 0);
+
+    auto idle = Connect();
+    auto stalled = Connect();
+    ASSERT_TRUE(stalled->Send(":TRAC:DATA #71000000" + Pattern(5000, 31)));
+    auto deaf = Connect();
+    std::string queries;
+    for (int i = 0; i < 40; ++i) {
+        queries += ":TRAC:DATA?\n"; // 80 MB of answers: more than any socket buffer takes
+    }
+    ASSERT_TRUE(deaf->Send(queries));
+    WaitForClientCount(4);
+    ASSERT_EQ(server_->ClientCount(), 4u);
+    // An active client is not idle however long it stays.
+    for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
+        EXPECT_EQ(active->Query("*OPC?"), "1");
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(server_->ClientCount(), 1u);
+    EXPECT_TRUE(idle->ClosedByPeer(0ms));
+    EXPECT_TRUE(stalled->ClosedByPeer(0ms));
+    EXPECT_EQ(server_->InputBlocks().Taken(), 0u);
+    EXPECT_EQ(server_->OutputBlocks().Taken(), 0u);
+    EXPECT_EQ(active->Query("*IDN?").value_or("").substr(0, 9), "Quellwerk");
+}
+
+TEST_F(ServerTest, ABlockBeyondTheSharedInputMemoryIsRefusedUntilAnotherConnectionLetsGo) {
+    constexpr std::uint64_t kPoints = 4'000'000;
+    StartServer(kPoints);
+    const std::string payload(2 * kPoints, 'y');
+    const std::string announce = ":TRAC:DATA " + ScpiTestClient::Block(payload).substr(0, 9);
+    const ByteBudget& budget = server_->InputBlocks();
+    auto waitForTaken = [&](std::uint64_t bytes) {
+        for (int i = 0; i < 100 && budget.Taken() != bytes; ++i) {
+            std::this_thread::sleep_for(20ms);
+        }
+        return budget.Taken();
+    };
+    // Announced blocks that never arrive hold their buffers' reservations.
+    std::vector<std::unique_ptr<ScpiTestClient>> holders;
+    holders.push_back(Connect());
+    ASSERT_TRUE(holders.back()->Send(announce + "abc"));
+    for (int i = 0; i < 100 && budget.Taken() == 0; ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+    const std::uint64_t perBlock = budget.Taken();
+    ASSERT_GT(perBlock, payload.size());
+    const std::uint64_t fitting = budget.Capacity() / perBlock;
+    ASSERT_GE(fitting, 2u);
+    while (holders.size() < fitting) {
+        holders.push_back(Connect());
+        ASSERT_TRUE(holders.back()->Send(announce + "abc"));
+        ASSERT_EQ(waitForTaken(holders.size() * perBlock), holders.size() * perBlock);
+    }
+
+    auto refused = Connect();
+    ASSERT_TRUE(refused->Send(":TRAC:DEF 1," + std::to_string(kPoints) + ";:TRAC:SEL 1\n" +
+                              announce + payload + "\n"));
+    EXPECT_EQ(refused->Query(":SYST:ERR?").value_or("").substr(0, 5), "-223,");
+    EXPECT_EQ(NextErrorCode(*refused), 0);
+
+    holders.front().reset();
+    ASSERT_EQ(waitForTaken((fitting - 1) * perBlock), (fitting - 1) * perBlock);
+    ASSERT_TRUE(refused->Send(announce + payload + "\n"));
+    EXPECT_EQ(NextErrorCode(*refused), 0);
 }
 
 TEST_F(ServerTest, StopEndsIdleAndHalfFinishedConnections) {

@@ -1,4 +1,5 @@
 #include "ScpiSession.h"
+#include "ByteBudget.h"
 #include "InstrumentCommands.h"
 #include "InstrumentState.h"
 #include "ResponseBuffer.h"
@@ -207,4 +208,71 @@ TEST_F(SessionTest, AMessageCutOffMidBlockNeverRuns) {
     // The connection is dropped here: the instrument still has its segment.
     ScpiSession next(instrument_, commands_);
     EXPECT_EQ(Send(":TRAC:CAT?\n", &next), "1,16\n");
+}
+
+TEST_F(SessionTest, AnErrorQuotesAtMostTheDetailLimitOfWhatTheClientSent) {
+    std::string header;
+    for (int i = 0; i < 5000; ++i) {
+        header += ":ABC";
+    }
+    Send(header + "\n");
+    const std::string error = NextError();
+    EXPECT_EQ(error.substr(0, 5), "-113,");
+    EXPECT_LE(error.size(), 255u) << error.size();
+}
+
+// With a budget, a connection holds its own share of answers and what the budget grants;
+// a query that does not fit answers nothing and queues -430, the rest of the message runs.
+TEST_F(SessionTest, AnswersBeyondTheOutputMemoryAreRefusedWithMinus430) {
+    const std::string samples = Pattern(2 * 1000);
+    Send(":TRAC:DEF 1,1000;SEL 1;DATA " + Block(samples) + "\n");
+    std::string queries;
+    for (int i = 0; i < 60; ++i) {
+        queries += ":TRAC:DATA?;";
+    }
+    ByteBudget none(0);
+    ResponseBuffer response(&none);
+    session_.Receive(queries + ":TRAC:SEL 7\n", response);
+    const std::string answers = response.Joined();
+    EXPECT_LT(answers.size(), ResponseBuffer::kOwnBytes);
+    EXPECT_EQ(answers.substr(0, Block(samples).size() + 1), Block(samples) + ";");
+    EXPECT_EQ(answers.back(), '\n');
+    EXPECT_EQ(NextErrorCode(), -430);
+    EXPECT_EQ(Send("*CLS;:TRAC:SEL?;SEL 1\n"), "7\n");
+
+    response.Clear();
+    ByteBudget enough(1 << 20);
+    ResponseBuffer granted(&enough);
+    session_.Receive(queries + "*OPC?\n", granted);
+    EXPECT_EQ(granted.Size(), 60 * (Block(samples).size() + 1) + 2);
+    EXPECT_GT(enough.Taken(), 0u);
+    granted.Clear();
+    EXPECT_EQ(enough.Taken(), 0u);
+    EXPECT_EQ(NextErrorCode(), 0);
+}
+
+// Input that asks more than the connection's share of answers stops after the message
+// that filled it, so the caller can send before going on; nothing is lost.
+TEST_F(SessionTest, ReceiveStopsWhenTheAnswersFillTheConnectionsShareAndGoesOnWhereItStopped) {
+    ByteBudget none(0);
+    ResponseBuffer response(&none);
+    constexpr int kQueries = 5000;
+    std::string input;
+    for (int i = 0; i < kQueries; ++i) {
+        input += "*IDN?\n";
+    }
+    std::string_view rest = input;
+    std::string answers;
+    int rounds = 0;
+    while (!rest.empty()) {
+        const std::size_t taken = session_.Receive(rest, response);
+        ASSERT_GT(taken, 0u);
+        rest.remove_prefix(taken);
+        answers += response.Joined();
+        response.Clear();
+        ++rounds;
+    }
+    EXPECT_GT(rounds, 1);
+    EXPECT_EQ(answers.size(), kQueries * std::string("Quellwerk,AWG-SIM-2CH,0,1.0\n").size());
+    EXPECT_EQ(NextErrorCode(), 0);
 }
