@@ -8,9 +8,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -105,15 +107,36 @@ BENCHMARK_F(ContextFixture, WriteProfileText)(benchmark::State& state) {
     }
 }
 
-// Peer of the write: the same bytes written to a new file that replaces the old one.
+// Peers of the write: the same bytes written to a new file that replaces the old one,
+// without and with the two fsyncs (file, folder) that make a replace survive a crash.
+void FwriteRename(const std::string& text, const std::string& path, bool synced) {
+    const std::string temporary = path + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fflush(file);
+    if (synced) {
+        ::fsync(::fileno(file));
+    }
+    std::fclose(file);
+    std::rename(temporary.c_str(), path.c_str());
+    if (synced) {
+        const int folder = ::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY);
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
 BENCHMARK_F(ContextFixture, PeerFwriteRename)(benchmark::State& state) {
     const std::string text = ContextText();
-    const std::string temporary = state_.contextFile + ".tmp";
     for (auto _ : state) {
-        std::FILE* file = std::fopen(temporary.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-        std::rename(temporary.c_str(), state_.contextFile.c_str());
+        FwriteRename(text, state_.contextFile, false);
+    }
+}
+
+BENCHMARK_F(ContextFixture, PeerFwriteFsyncRename)(benchmark::State& state) {
+    const std::string text = ContextText();
+    for (auto _ : state) {
+        FwriteRename(text, state_.contextFile, true);
     }
 }
 

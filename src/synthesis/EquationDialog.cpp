@@ -330,10 +330,13 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
     if (!Validate()) {
         return false;
     }
-    snapshot_.Restore(document_.Samples());
+    if (!snapshot_.Restore(document_.Samples())) {
+        document_.ReportWriteFailure(snapshot_.Problem());
+        Cancel();
+        return false;
+    }
     if (Generate(progress) == GenerationResult::Cancelled) {
-        snapshot_.Restore(document_.Samples());
-        Redraw();
+        Cancel();
         return false;
     }
     if (!equationText_.empty()) {
@@ -343,8 +346,16 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
     if (position_) {
         settings_.WritePosition(*position_);
     }
-    snapshot_.CopyTo(document_.Undo().Path());
-    document_.CommitToWorkingFile();
+    const CopyResult undo = snapshot_.CopyTo(document_.Undo().Path());
+    if (!undo.copied) {
+        document_.ReportWriteFailure(undo.error);
+        Cancel();
+        return false;
+    }
+    if (!document_.CommitToWorkingFile()) {
+        Redraw();
+        return false;
+    }
     if (fm_ && document_.onFmWaveformLoaded) {
         document_.onFmWaveformLoaded();
     }
@@ -353,7 +364,9 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
 }
 
 void EquationDialog::Cancel() {
-    snapshot_.Restore(document_.Samples());
+    if (!snapshot_.Restore(document_.Samples())) {
+        document_.ReloadCurrentFile();
+    }
     Redraw();
 }
 

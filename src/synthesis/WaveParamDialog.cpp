@@ -324,7 +324,9 @@ void WaveParamDialog::Redraw() {
 }
 
 void WaveParamDialog::RestoreAndRedraw() {
-    snapshot_.Restore(document_.Samples());
+    if (!snapshot_.Restore(document_.Samples())) {
+        document_.ReloadCurrentFile();
+    }
     Redraw();
 }
 
@@ -378,7 +380,11 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (!ValidateParams()) {
         return false;
     }
-    snapshot_.Restore(document_.Samples());
+    if (!snapshot_.Restore(document_.Samples())) {
+        document_.ReportWriteFailure(snapshot_.Problem());
+        RestoreAndRedraw();
+        return false;
+    }
     if (!Generate(progress)) {
         RestoreAndRedraw();
         return false;
@@ -388,9 +394,19 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (position_) {
         settings_.WritePosition(*position_);
     }
-    document_.CommitToWorkingFile();
+    // The undo copy before the change: a run that stops in between leaves the old
+    // waveform, never a new one whose undo copy is stale.
+    const CopyResult undo = snapshot_.CopyTo(document_.Undo().Path());
+    if (!undo.copied) {
+        document_.ReportWriteFailure(undo.error);
+        RestoreAndRedraw();
+        return false;
+    }
+    const bool committed = document_.CommitToWorkingFile();
     Redraw();
-    snapshot_.CopyTo(document_.Undo().Path());
+    if (!committed) {
+        return false;
+    }
     if (fm_ && document_.onFmWaveformLoaded) {
         document_.onFmWaveformLoaded();
     }
