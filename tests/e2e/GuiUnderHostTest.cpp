@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -250,6 +251,9 @@ void GuiUnderHostTest::initTestCase() {
         }
     }
     QVERIFY(QFile::exists(contextFile_));
+    // As the host starts it, the tool works in its workspace: that is how the host tells
+    // its own tool from the others on the bus.
+    QVERIFY(QDir::setCurrent(workspace_));
     downloadFile_ = QFileInfo(contextFile_).path() + QStringLiteral("/^^Dwn.wav");
     QVERIFY(WriteWhole(downloadFile_, "left by the host"));
 
