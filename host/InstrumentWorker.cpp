@@ -11,10 +11,6 @@ constexpr int kProgressSteps = 100;
 InstrumentWorker::InstrumentWorker(Workspace workspace, InstrumentAddress address)
     : agent_(std::move(workspace), std::move(address)) {}
 
-void InstrumentWorker::SetTimeout(int milliseconds) {
-    Queue([this, milliseconds] { agent_.Instrument().SetTimeout(milliseconds); });
-}
-
 void InstrumentWorker::Perform(const ToolNotice& notice) {
     Queue([this, notice] { DoPerform(notice); });
 }

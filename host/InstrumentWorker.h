@@ -18,7 +18,6 @@ class InstrumentWorker : public QObject {
 public:
     InstrumentWorker(Workspace workspace, InstrumentAddress address);
 
-    void SetTimeout(int milliseconds);
     void Perform(const ToolNotice& notice);
     void ReadIdentity();
     // The segment catalogue of channels 1 to `channels`; afterwards the instrument is put

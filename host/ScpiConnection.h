@@ -33,7 +33,6 @@ public:
     // restarted, say) is closed here, so that the next use opens a fresh one.
     void CloseIfHungUp();
     void SetTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
-    int Timeout() const { return timeoutMs_; }
 
     bool Send(std::string_view message);
     // Sends prefix, the block header, the bytes and the newline as one program message,
