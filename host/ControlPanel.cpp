@@ -178,10 +178,12 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     auto* downloadRow = new QHBoxLayout;
     downloadRow->addWidget(new QLabel(tr("Last download:"), group));
     downloadResult_ = new QLabel(tr("none yet"), group);
+    downloadResult_->setObjectName(QStringLiteral("downloadResult"));
     downloadResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     downloadResult_->setWordWrap(true);
     downloadRow->addWidget(downloadResult_, 1);
     progress_ = new QProgressBar(group);
+    progress_->setObjectName(QStringLiteral("downloadProgress"));
     progress_->setRange(0, kProgressSteps);
     progress_->setFixedWidth(180);
     progress_->hide();
@@ -350,6 +352,7 @@ void ControlPanel::OnMemoryRead(const QStringList& catalogues, const QString& er
     }
     if (!error.isEmpty()) {
         statusBar()->showMessage(tr("instrument memory: %1").arg(error));
+        plot_->Clear(tr("instrument memory unreadable"));
     }
     if (rowToSelect_) {
         SelectMemoryRow(rowToSelect_->first, rowToSelect_->second);

@@ -124,13 +124,20 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
     const int channel = notice.channel + 1;
     std::string line = "download ch=" + std::to_string(channel) + " " + Quoted(notice.command) +
                        " " + Printable(notice.waveFile);
-    const auto failed = [&line](const std::string& reason) {
-        return Failed(line + " failed: " + reason, reason);
+    std::string where;
+    const auto failed = [&](const std::string& reason, bool emptied = false) {
+        const std::string lineNote =
+            emptied ? "; " + where + " may be left without its waveform" : "";
+        const std::string resultNote = emptied ? "; it may be left without its waveform" : "";
+        return Failed(line + " failed: " + reason + lineNote,
+                      (where.empty() ? "" : where + ": ") + reason + resultNote);
     };
     const auto definition = DownloadCommand::Parse(notice.command);
     if (!definition) {
         return failed("the link command is not a segment definition");
     }
+    where =
+        "segment " + std::to_string(definition->segment) + " of channel " + std::to_string(channel);
     std::string error;
     const auto file = WaveformFile::Read(notice.waveFile, error);
     if (!file) {
@@ -143,34 +150,39 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
         return failed("the file holds " + std::to_string(points) + " points, the command defines " +
                       std::to_string(definition->points));
     }
-    const std::string where =
-        "segment " + std::to_string(definition->segment) + " of channel " + std::to_string(channel);
+    const Transfer transfer = Send(*definition, channel, bytes, progress);
+    if (!transfer.exchanged) {
+        return failed(transfer.error, transfer.began);
+    }
+    if (!IsNoError(transfer.summary)) {
+        return failed(transfer.summary, true);
+    }
+    return Done(line + " -> " + transfer.summary, where + ": " + std::to_string(points) +
+                                                      " points, " + std::to_string(bytes.size()) +
+                                                      " bytes");
+}
+
+DownloadAgent::Transfer DownloadAgent::Send(const DownloadCommand& definition, int channel,
+                                            const std::string& bytes,
+                                            const ScpiConnection::Progress& progress) {
     // Definition, selection and data go as one program message, which an instrument that
     // acts on whole messages leaves untouched when the transfer breaks off. One that acts
     // unit by unit may have emptied the segment by then: every failure after the first
     // byte says so.
-    const std::string emptied = "; " + where + " may be left without its waveform";
-    bool began = false;
-    std::string summary;
-    const auto transfer = [&] {
-        return instrument_.SendBlock(definition->MessagePrefix(channel), bytes.data(),
-                                     points * kBytesPerPoint,
+    Transfer transfer;
+    const auto sendAndComplete = [&] {
+        return instrument_.SendBlock(definition.MessagePrefix(channel), bytes.data(),
+                                     static_cast<std::size_t>(definition.points) * kBytesPerPoint,
                                      [&](std::size_t sent, std::size_t total) {
-                                         began = true;
+                                         transfer.began = true;
                                          if (progress) {
                                              progress(sent, total);
                                          }
                                      }) &&
-               ReadCompletion(summary);
+               ReadCompletion(transfer.summary);
     };
-    if (!Exchange(transfer, error)) {
-        return failed(error + (began ? emptied : ""));
-    }
-    if (!IsNoError(summary)) {
-        return failed(summary + emptied);
-    }
-    return Done(line + " -> " + summary, where + ": " + std::to_string(points) + " points, " +
-                                             std::to_string(bytes.size()) + " bytes");
+    transfer.exchanged = Exchange(sendAndComplete, transfer.error);
+    return transfer;
 }
 
 DownloadAgent::Outcome DownloadAgent::Forward(const ToolNotice& notice) {

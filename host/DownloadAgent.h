@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DownloadCommand.h"
 #include "InstrumentAddress.h"
 #include "ScpiConnection.h"
 #include "ToolNotice.h"
@@ -39,7 +40,16 @@ public:
     const Workspace& CurrentWorkspace() const { return workspace_; }
 
 private:
+    struct Transfer {
+        bool exchanged = false;
+        bool began = false;  // some bytes of the message left
+        std::string summary; // the instrument's completion: "0,..." or its errors
+        std::string error;   // why the exchange failed
+    };
+
     Outcome Download(const ToolNotice& notice, const ScpiConnection::Progress& progress);
+    Transfer Send(const DownloadCommand& definition, int channel, const std::string& bytes,
+                  const ScpiConnection::Progress& progress);
     Outcome Forward(const ToolNotice& notice);
     // "*OPC?", then the error queue until it is empty: `summary` is "0,"No error"" or
     // the errors. False when the connection failed on the way.
