@@ -1,10 +1,13 @@
 // Imported text: the white-space separated and the two-column conversions on any bytes,
-// and the fast number reading and "%g" writing checked against the general ones.
+// and the fast number reading and "%g" writing checked against the general ones. A
+// conversion either writes its binary file or refuses the text with a problem that names
+// a line of it, and leaves neither a binary nor a scratch file then.
 #include "document/DecimalReader.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/NumberFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,27 +62,64 @@ void CheckNumbers(const char* text, std::size_t size) {
     }
 }
 
+void Check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "text_import: %s\n", what);
+        std::abort();
+    }
+}
+
+bool SameProblem(const TextImportProblem& a, const TextImportProblem& b) {
+    return a.GetKind() == b.GetKind() && a.Line() == b.Line() && a.Text() == b.Text();
+}
+
+// Converts, and checks that the result and the problem agree with each other and with the
+// files left behind.
+TextImportProblem Spaced(const std::string& source, SampleKind kind, const char* extension,
+                         unsigned long long lines) {
+    const std::string target = Folder() + "in" + extension;
+    std::filesystem::remove(target);
+    TextImportProblem problem;
+    const std::string result = TextImport::ConvertSpaced(source, kind, &problem);
+    Check(result.empty() == problem.Found(), "spaced: a result and a problem, or neither");
+    Check(result.empty() || result == target, "spaced: the wrong target");
+    Check(std::filesystem::exists(target) == !result.empty(), "spaced: a refused file written");
+    Check(!problem.Found() || (problem.Line() >= 1 && problem.Line() <= lines),
+          "spaced: the problem names no line of the text");
+    return problem;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CheckNumbers(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 256));
+    const unsigned long long lines =
+        1 + static_cast<unsigned long long>(std::count(data, data + size, '\n'));
 
     const std::string spaced = Folder() + "in.asc";
     WriteFile(spaced, data, size);
-    TextImport::ConvertSpaced(spaced, SampleKind::Code16);
-    TextImport::ConvertSpaced(spaced, SampleKind::Code32);
-    TextImport::ConvertSpaced(spaced, SampleKind::Hz64);
+    const TextImportProblem code16 = Spaced(spaced, SampleKind::Code16, ".wav", lines);
+    const TextImportProblem code32 = Spaced(spaced, SampleKind::Code32, ".wvf", lines);
+    const TextImportProblem hz64 = Spaced(spaced, SampleKind::Hz64, ".wfm", lines);
+    // Both integer codes take the 32-bit integers; the doubles take more.
+    Check(SameProblem(code16, code32), "spaced: 16-bit and 32-bit codes refuse differently");
+    Check(SameProblem(hz64, code16) || (code16.GetKind() == TextImportProblem::Kind::OutOfRange &&
+                                        (!hz64.Found() || hz64.Line() >= code16.Line())),
+          "spaced: doubles refuse what integers take");
 
     const std::string columns = Folder() + "in.csv";
     WriteFile(columns, data, size);
     const unsigned long long offset = TextImport::HeaderOffset(columns);
-    if (offset > size) {
-        std::abort();
-    }
+    Check(offset <= size, "the header ends beyond the text");
+    std::filesystem::remove(Folder() + "in.wav");
+    TextImportProblem problem;
     const std::string target =
-        TextImport::ConvertColumns(columns, Folder() + "$$.asc", {-8192, 8191});
-    if (target.empty() || std::filesystem::exists(Folder() + "$$.asc")) {
-        std::abort();
-    }
+        TextImport::ConvertColumns(columns, Folder() + "$$.asc", {-8192, 8191}, &problem);
+    Check(target.empty() == problem.Found(), "columns: a result and a problem, or neither");
+    Check(!std::filesystem::exists(Folder() + "$$.asc"), "columns: the scratch file is left");
+    Check(std::filesystem::exists(Folder() + "in.wav") == !target.empty(),
+          "columns: a refused file written");
+    Check(!problem.Found() || (problem.Line() >= 1 && problem.Line() <= lines),
+          "columns: the problem names no line of the text");
     return 0;
 }

@@ -28,7 +28,11 @@ void Import(const std::string& bytes, bool fourteenBit) {
     }
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    std::filesystem::remove(Folder() + "scope.wav");
+    // The waveform of an earlier import: replaced by a good import, removed by a failed one.
+    if (std::FILE* old = std::fopen((Folder() + "scope.wav").c_str(), "wb")) {
+        std::fputs("old", old);
+        std::fclose(old);
+    }
     const std::string target = TraceImport::ImportTrace(path, fourteenBit);
     const bool written = std::filesystem::exists(Folder() + "scope.wav");
     if (target.empty() == written) {

@@ -3,11 +3,14 @@
 #include "document/DecimalReader.h"
 #include "document/TextExport.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 20;
+constexpr std::size_t kLongestEntry = TextExport::kLongestGeneral + 1; // a value and its blank
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -17,6 +20,14 @@ bool StartsNumber(char c) {
 }
 bool MayBeginHeader(char c) {
     return c == 't' || c == 'T' || c == '"';
+}
+
+// A line without its line end characters.
+std::string_view LineText(const char* first, const char* last) {
+    while (last != first && (last[-1] == '\r' || last[-1] == '\n')) {
+        --last;
+    }
+    return std::string_view(first, static_cast<std::size_t>(last - first));
 }
 
 bool BeginsWithNoCase(const char* first, const char* last, const char* prefix) {
@@ -45,7 +56,7 @@ const char* ColumnTextReader::PieceEnd(const char* first, const char* last) {
 }
 
 ColumnTextReader::ColumnTextReader(std::string scratchPath)
-    : scratchPath_(std::move(scratchPath)), text_(kFlushSize + TextExport::kLongestGeneral + 1) {}
+    : scratchPath_(std::move(scratchPath)) {}
 
 ColumnTextReader::~ColumnTextReader() {
     if (scratch_ != nullptr) {
@@ -67,6 +78,7 @@ void ColumnTextReader::ReadWindow(const char* p, const char* end) {
         // piece start that matters is ever inside a number.
         while (p != end && !StartsNumber(*p)) {
             if (*p == '\n') {
+                EndLine(lineStart, p);
                 lineStart = p + 1;
             } else if (searchingHeader_ && MayBeginHeader(*p) && EndsHeader(p, end, lineStart)) {
                 continue;
@@ -74,6 +86,10 @@ void ColumnTextReader::ReadWindow(const char* p, const char* end) {
             ++p;
         }
         if (p == end) {
+            if (haveFirst_) {
+                unfinishedRecord_ = TextImportProblem(TextImportProblem::Kind::IncompleteRecord,
+                                                      line_, LineText(lineStart, end));
+            }
             return;
         }
         double number = 0;
@@ -83,8 +99,12 @@ void ColumnTextReader::ReadWindow(const char* p, const char* end) {
             ++p; // a lone sign is just another separator
             continue;
         }
+        const bool finite = std::isfinite(number);
+        if (!finite) {
+            Note(TextImportProblem::Kind::OutOfRange, p, next);
+        }
         haveFirst_ = !haveFirst_;
-        if (!haveFirst_) {
+        if (!haveFirst_ && finite) {
             Keep(number, text);
         }
         p = next;
@@ -101,9 +121,25 @@ bool ColumnTextReader::EndsHeader(const char*& p, const char* end, const char*& 
     Restart();
     p = PieceEnd(p, end);
     if (p[-1] == '\n') {
+        EndLine(lineStart, p - 1);
         lineStart = p;
     }
     return true;
+}
+
+// A record left with one number at the end of its line is a problem of that line.
+void ColumnTextReader::EndLine(const char* lineStart, const char* lineEnd) {
+    if (haveFirst_) {
+        haveFirst_ = false;
+        Note(TextImportProblem::Kind::IncompleteRecord, lineStart, lineEnd);
+    }
+    ++line_;
+}
+
+void ColumnTextReader::Note(TextImportProblem::Kind kind, const char* first, const char* last) {
+    if (!problem_.Found()) {
+        problem_ = TextImportProblem(kind, line_, LineText(first, last));
+    }
 }
 
 // The header has just ended: what was read before it is not data.
@@ -114,6 +150,8 @@ void ColumnTextReader::Restart() {
     smallest_ = 1e9;
     largest_ = -1e9;
     used_ = 0;
+    problem_ = {};
+    unfinishedRecord_ = {};
     if (scratch_ != nullptr) {
         std::fclose(scratch_);
     }
@@ -124,6 +162,7 @@ void ColumnTextReader::Keep(double value, const DecimalText& text) {
     smallest_ = value < smallest_ ? value : smallest_;
     largest_ = value > largest_ ? value : largest_;
     ++count_;
+    Reserve();
     char* out = TextExport::WriteGeneral(text_.data() + used_, value, text);
     *out++ = ' ';
     used_ = static_cast<std::size_t>(out - text_.data());
@@ -132,14 +171,26 @@ void ColumnTextReader::Keep(double value, const DecimalText& text) {
     }
 }
 
+// The text buffer grows with the values, up to the size at which it is written out.
+void ColumnTextReader::Reserve() {
+    const std::size_t needed = used_ + kLongestEntry;
+    if (text_.size() < needed) {
+        text_.resize(std::min(std::max(needed, 2 * text_.size()), kFlushSize + kLongestEntry));
+    }
+}
+
 void ColumnTextReader::Flush() {
-    if (scratch_ == nullptr || std::fwrite(text_.data(), 1, used_, scratch_) != used_) {
+    if (scratch_ == nullptr ||
+        (used_ > 0 && std::fwrite(text_.data(), 1, used_, scratch_) != used_)) {
         failed_ = true;
     }
     used_ = 0;
 }
 
 bool ColumnTextReader::Finish() {
+    if (haveFirst_ && !problem_.Found()) {
+        problem_ = unfinishedRecord_;
+    }
     Flush();
     if (scratch_ != nullptr && std::fclose(scratch_) != 0) {
         failed_ = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/TextImportProblem.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -15,6 +17,10 @@ struct DecimalText;
 // ends with the first line whose start, or the start of one of its 180-character pieces,
 // reads "time" or "\"time" (case ignored); everything up to the end of that piece is
 // dropped, so the records read are those after the header, as if reading had begun there.
+//
+// A record never crosses a line end: a line of the data that holds one number, or three,
+// is a problem, and so is a number too large for a double. The first problem after the
+// header (or in the whole text when it has none) is kept; the caller refuses the text.
 class ColumnTextReader {
 public:
     static constexpr std::size_t kHeaderPieceLength = 180;
@@ -31,10 +37,13 @@ public:
 
     // Creates the scratch file; false when it cannot be written.
     bool Open();
-    // Every record of the window; a record may continue in the next window.
+    // Every record of the window. Windows begin at the start of a line and end just after
+    // a line end, except the last one of the text.
     void ReadWindow(const char* first, const char* last);
     // Writes out and closes the scratch file; false when a write failed.
     bool Finish();
+    // The first problem of the data; found only once the whole text has been read.
+    const TextImportProblem& Problem() const { return problem_; }
 
     std::size_t Count() const { return count_; }
     double Smallest() const { return smallest_; }
@@ -42,8 +51,11 @@ public:
 
 private:
     bool EndsHeader(const char*& p, const char* end, const char*& lineStart);
+    void EndLine(const char* lineStart, const char* lineEnd);
+    void Note(TextImportProblem::Kind kind, const char* first, const char* last);
     void Restart();
     void Keep(double value, const DecimalText& text);
+    void Reserve();
     void Flush();
 
     std::string scratchPath_;
@@ -51,6 +63,9 @@ private:
     std::vector<char> text_;
     std::size_t used_ = 0;
     std::size_t count_ = 0;
+    unsigned long long line_ = 1;
+    TextImportProblem problem_;
+    TextImportProblem unfinishedRecord_; // the last line, should the text end there
     double smallest_ = 1e9;
     double largest_ = -1e9;
     bool haveFirst_ = false;

@@ -1,10 +1,12 @@
 #include "document/FormatConverter.h"
 
 #include "core/AppState.h"
+#include "core/UserInterface.h"
 #include "document/FileChooser.h"
 #include "document/PathText.h"
 #include "document/TraceImport.h"
 #include "settings/FileHelpers.h"
+#include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
 #include <cctype>
@@ -100,12 +102,28 @@ std::string FormatConverter::ConvertByIndex(const std::string& path, int index, 
     }
 }
 
-std::string FormatConverter::ConvertSpaced(const std::string& path) const {
-    return TextImport::ConvertSpaced(path, ModeKind(state_));
+std::string FormatConverter::ConvertSpaced(const std::string& path) {
+    TextImportProblem problem;
+    const std::string target = TextImport::ConvertSpaced(path, ModeKind(state_), &problem);
+    Report(path, problem);
+    return target;
 }
 
-std::string FormatConverter::ConvertColumns(const std::string& path, CodeRange range) const {
-    return TextImport::ConvertColumns(path, ScratchPath(), range);
+std::string FormatConverter::ConvertColumns(const std::string& path, CodeRange range) {
+    TextImportProblem problem;
+    const std::string target = TextImport::ConvertColumns(path, ScratchPath(), range, &problem);
+    Report(path, problem);
+    return target;
+}
+
+void FormatConverter::Report(const std::string& path, const TextImportProblem& problem) {
+    if (!problem.Found()) {
+        return;
+    }
+    store_.Ui().ShowText("Cannot import " + path + "\n" + problem.Describe() +
+                             "\nThe file was not converted.",
+                         "", MessageButtons::Ok, MessageIcon::Exclamation);
+    problemShown_ = true;
 }
 
 std::string FormatConverter::ImportTrace(const std::string& path) {

@@ -26,10 +26,16 @@ public:
     // `range` is the document's vertical code range, onto which column text is scaled.
     ConversionResult ConvertToBinary(std::string& path, int index, CodeRange range);
 
-    // The conversions of the mode, by type.
-    std::string ConvertSpaced(const std::string& path) const;
-    std::string ConvertColumns(const std::string& path, CodeRange range) const;
+    // The conversions of the mode, by type. Text that a conversion refuses is reported
+    // here, naming the line and its text (an exclamation box), before the empty path is
+    // returned.
+    std::string ConvertSpaced(const std::string& path);
+    std::string ConvertColumns(const std::string& path, CodeRange range);
     std::string ImportTrace(const std::string& path);
+
+    // True once a conversion has told the user why it refused the file, so that a caller
+    // need not add a message of its own about the missing binary file.
+    bool ProblemShown() const { return problemShown_; }
 
     // The element type of the mode's waveform: wide FM values are kept as 64-bit numbers,
     // so that values in Hz come back from ".afm" text exactly.
@@ -40,7 +46,9 @@ public:
 private:
     std::string ConvertByIndex(const std::string& path, int index, CodeRange range);
     bool ExtensionIndex(const std::string& path, int& index, bool& binary) const;
+    void Report(const std::string& path, const TextImportProblem& problem);
 
     const AppState& state_;
     ProfileStore& store_;
+    bool problemShown_ = false;
 };

@@ -1,9 +1,29 @@
 #include "document/TextChunkReader.h"
 
+#include <cstdio>
 #include <cstring>
 
 TextChunkReader::TextChunkReader(std::FILE* file, BoundaryTest isBoundary, std::size_t chunkSize)
-    : file_(file), isBoundary_(isBoundary), buffer_(chunkSize > 0 ? chunkSize : 1) {}
+    : file_(file), isBoundary_(isBoundary), buffer_(InitialSize(file, chunkSize)) {}
+
+// One byte more than the rest of the file, so that the first read already meets its end;
+// the full chunk for a file that cannot tell its size (a pipe).
+std::size_t TextChunkReader::InitialSize(std::FILE* file, std::size_t chunkSize) {
+    chunkSize = chunkSize > 0 ? chunkSize : 1;
+    if (file == nullptr) {
+        return 1;
+    }
+    const long here = std::ftell(file);
+    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) {
+        return chunkSize;
+    }
+    const long size = std::ftell(file);
+    if (std::fseek(file, here, SEEK_SET) != 0 || size < here) {
+        return chunkSize;
+    }
+    const auto rest = static_cast<unsigned long>(size - here);
+    return rest < chunkSize ? static_cast<std::size_t>(rest) + 1 : chunkSize;
+}
 
 void TextChunkReader::Fill() {
     if (atEnd_) {

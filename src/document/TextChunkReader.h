@@ -8,8 +8,10 @@
 // Reads a text file in large pieces that never cut a token in two: each window ends just
 // after the last boundary character read so far (white space, a line end, ...), and the
 // rest is carried into the next window. A token longer than the buffer makes the buffer
-// grow, so the memory used is bounded by the longest token, not by the file.
-// A read error ends the text; ReadError() tells it from a normal end.
+// grow, so the memory used is bounded by the longest token, not by the file. The buffer
+// is never larger than what is left of the file when the file can tell its size, so a
+// small file costs a small buffer. A read error ends the text; ReadError() tells it from a
+// normal end.
 class TextChunkReader {
 public:
     using BoundaryTest = bool (*)(char);
@@ -24,6 +26,7 @@ public:
     unsigned long long Consumed() const { return consumed_; }
 
 private:
+    static std::size_t InitialSize(std::FILE* file, std::size_t chunkSize);
     void Fill();
 
     std::FILE* file_;

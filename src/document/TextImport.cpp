@@ -1,23 +1,28 @@
 #include "document/TextImport.h"
 
-#include "settings/AtomicFileWriter.h"
 #include "document/ColumnTextReader.h"
 #include "document/CrtConversions.h"
 #include "document/DecimalReader.h"
 #include "document/PathText.h"
 #include "document/TextChunkReader.h"
+#include "settings/AtomicFileWriter.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kSinkPoints = 1 << 16;
+// Doubles that truncate to a 32-bit integer; beyond them the conversion has no result.
+constexpr double kBelowInt32 = -2147483649.0;
+constexpr double kAboveInt32 = 2147483648.0;
 
 using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -31,10 +36,11 @@ bool IsSpace(char c) {
 bool IsLineEnd(char c) {
     return c == '\n';
 }
-// Binary samples gathered in a chunk and written little-endian as it fills.
+// Binary samples gathered in a chunk and written little-endian as it fills. The chunk
+// grows with the samples, so a short text never costs a full chunk.
 template <typename T> class SampleSink {
 public:
-    explicit SampleSink(AtomicFileWriter& out) : out_(out) { chunk_.reserve(kSinkPoints); }
+    explicit SampleSink(AtomicFileWriter& out) : out_(out) {}
     void Add(T value) {
         chunk_.push_back(value);
         if (chunk_.size() == kSinkPoints) {
@@ -42,6 +48,9 @@ public:
         }
     }
     void Flush() {
+        if (chunk_.empty()) {
+            return;
+        }
         if constexpr (std::endian::native == std::endian::big) {
             for (T& value : chunk_) {
                 auto* bytes = reinterpret_cast<unsigned char*>(&value);
@@ -57,36 +66,77 @@ private:
     std::vector<T> chunk_;
 };
 
-// Reads white-space separated numbers as a stream's >> does: the first text that is not
-// a number ends the reading. False when the file could not be read to its end.
+// The white-space separated word at first, for a message.
+std::string_view WordAt(const char* first, const char* last) {
+    const char* end = first;
+    while (end != last && !IsSpace(*end)) {
+        ++end;
+    }
+    return std::string_view(first, static_cast<std::size_t>(end - first));
+}
+
+// Reads white-space separated numbers to the end of the text. `convert` gives the sample
+// of a number, or nothing when the number is beyond what the sample can hold. A word that
+// is not a number, or a number without a sample, ends the reading with `problem` set.
+// False when the text was refused or the file could not be read to its end.
 template <typename T, typename Convert>
-bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert) {
+bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert,
+                       TextImportProblem& problem) {
     SampleSink<T> sink(out);
     TextChunkReader reader(in, &IsSpace);
     std::string_view window;
-    bool stopped = false;
-    while (!stopped && reader.Next(window)) {
+    unsigned long long line = 1;
+    while (!problem.Found() && reader.Next(window)) {
         const char* p = window.data();
         const char* end = p + window.size();
         for (;;) {
-            while (p != end && IsSpace(*p)) {
-                ++p;
+            for (; p != end && IsSpace(*p); ++p) {
+                line += IsLineEnd(*p) ? 1 : 0;
             }
             if (p == end) {
                 break;
             }
             double value = 0;
             const char* next = DecimalReader::Read(p, end, value);
-            if (next == nullptr) {
-                stopped = true;
+            if (next == nullptr || (next != end && !IsSpace(*next))) {
+                problem =
+                    TextImportProblem(TextImportProblem::Kind::NotANumber, line, WordAt(p, end));
                 break;
             }
-            sink.Add(convert(value));
+            const std::optional<T> sample = convert(value);
+            if (!sample) {
+                problem =
+                    TextImportProblem(TextImportProblem::Kind::OutOfRange, line, WordAt(p, end));
+                break;
+            }
+            sink.Add(*sample);
             p = next;
         }
     }
     sink.Flush();
-    return !reader.ReadError();
+    return !problem.Found() && !reader.ReadError();
+}
+
+// Truncation toward zero to 32 bits, which the 16-bit codes then keep the low bits of, as
+// the rule for spaced text has it (no range check); a number beyond 32 bits, or too large
+// for a double, has no integer to keep.
+std::optional<std::int32_t> SpacedInt32(double value) {
+    if (!(value > kBelowInt32 && value < kAboveInt32)) {
+        return std::nullopt;
+    }
+    return TruncateToInt32(value);
+}
+std::optional<std::int16_t> SpacedCode16(double value) {
+    if (!(value > kBelowInt32 && value < kAboveInt32)) {
+        return std::nullopt;
+    }
+    return TruncateToCode16(value);
+}
+std::optional<double> SpacedDouble(double value) {
+    if (!std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // First pass of the column conversion: the records after the header into the scratch file.
@@ -104,9 +154,8 @@ bool WriteScratch(const std::string& path, ColumnTextReader& reader) {
     return reader.Finish() && read;
 }
 
-} // namespace
-
-std::string TextImport::ConvertSpaced(const std::string& path, SampleKind kind) {
+std::string ConvertSpacedFile(const std::string& path, SampleKind kind,
+                              TextImportProblem& problem) {
     FileHandle in = OpenFile(path, "rb");
     if (!in) {
         return {};
@@ -122,16 +171,28 @@ std::string TextImport::ConvertSpaced(const std::string& path, SampleKind kind) 
     bool read = false;
     switch (kind) {
     case SampleKind::Code32:
-        read = ReadSpacedNumbers<std::int32_t>(in.get(), out, &TruncateToInt32);
+        read = ReadSpacedNumbers<std::int32_t>(in.get(), out, &SpacedInt32, problem);
         break;
     case SampleKind::Hz64:
-        read = ReadSpacedNumbers<double>(in.get(), out, [](double v) { return v; });
+        read = ReadSpacedNumbers<double>(in.get(), out, &SpacedDouble, problem);
         break;
     default:
-        read = ReadSpacedNumbers<std::int16_t>(in.get(), out, &TruncateToCode16);
+        read = ReadSpacedNumbers<std::int16_t>(in.get(), out, &SpacedCode16, problem);
         break;
     }
     return read && out.Commit() ? target : std::string();
+}
+
+} // namespace
+
+std::string TextImport::ConvertSpaced(const std::string& path, SampleKind kind,
+                                      TextImportProblem* problem) {
+    TextImportProblem found;
+    const std::string target = ConvertSpacedFile(path, kind, found);
+    if (problem != nullptr) {
+        *problem = found;
+    }
+    return target;
 }
 
 unsigned long long TextImport::HeaderOffset(const std::string& path) {
@@ -157,14 +218,18 @@ unsigned long long TextImport::HeaderOffset(const std::string& path) {
 }
 
 std::string TextImport::ConvertColumns(const std::string& path, const std::string& scratchPath,
-                                       CodeRange range) {
+                                       CodeRange range, TextImportProblem* problem) {
     struct ScratchRemover {
         const std::string& path;
         ~ScratchRemover() { std::remove(path.c_str()); }
     } remover{scratchPath};
 
     ColumnTextReader reader(scratchPath);
-    if (!WriteScratch(path, reader)) {
+    const bool written = WriteScratch(path, reader);
+    if (problem != nullptr) {
+        *problem = reader.Problem();
+    }
+    if (!written || reader.Problem().Found()) {
         return {};
     }
     const double slope =
@@ -180,7 +245,9 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
     if (!scratch || !out.Open()) {
         return {};
     }
-    const bool read = ReadSpacedNumbers<std::int16_t>(scratch.get(), out, [=](double value) {
+    // The scratch text holds only the "%g" text of finite values, so it is never refused.
+    TextImportProblem scratchProblem;
+    const auto scale = [=](double value) -> std::optional<std::int16_t> {
         // The line through (smallest, lowest) with the slope, written from the
         // smallest value: value x slope + intercept is the same line, but its rounding
         // can put the smallest value a hair above the lowest code, which then
@@ -188,6 +255,7 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
         // them into one rounding.
         const double scaled = (value - smallest) * slope;
         return TruncateToCode16(scaled + lowest);
-    });
+    };
+    const bool read = ReadSpacedNumbers<std::int16_t>(scratch.get(), out, scale, scratchProblem);
     return read && out.Commit() ? target : std::string();
 }

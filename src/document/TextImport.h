@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/SampleBuffer.h"
+#include "document/TextImportProblem.h"
 
 #include <string>
 
@@ -11,14 +12,18 @@ struct CodeRange {
 };
 
 // Converts text files into binary waveform files beside them. A conversion returns the
-// path of the binary file, or an empty path when the source cannot be read or the
-// result cannot be written (an existing binary file of that name is then left as it was).
+// path of the binary file, or an empty path when the source cannot be read, its text is
+// refused (`problem`, when given, then says where and why) or the result cannot be
+// written. An existing binary file of that name is then left as it was.
 class TextImport {
 public:
-    // Numbers separated by white space, read until the text ends or holds something that
-    // is not a number; each truncated toward zero to a 16-bit (Code16, ".wav") or 32-bit
-    // (Code32, ".wvf") code, or kept as a 64-bit value (Hz64, ".wfm"). No scaling.
-    static std::string ConvertSpaced(const std::string& path, SampleKind kind);
+    // Numbers separated by white space, to the end of the text; each truncated toward zero
+    // to a 32-bit integer and stored as a 16-bit (Code16, ".wav": its low 16 bits) or
+    // 32-bit (Code32, ".wvf") code, or kept as a 64-bit value (Hz64, ".wfm"). No scaling.
+    // A word that is not a number, or a number beyond the 32-bit integers (beyond the
+    // doubles for Hz64), refuses the text.
+    static std::string ConvertSpaced(const std::string& path, SampleKind kind,
+                                     TextImportProblem* problem = nullptr);
 
     // Byte offset just after the first line that begins with "time" or "\"time" (case
     // ignored), 0 when there is none. Lines longer than 180 characters are looked at in
@@ -29,7 +34,9 @@ public:
     // anything but digits, "+" and "-"; the values are scaled linearly from their own
     // range onto `range` (slope 1e20 when they are all equal) and truncated to 16-bit
     // codes (".wav"). The values pass through `scratchPath` as "%g" text (six significant
-    // digits), which is deleted afterwards.
+    // digits), which is deleted afterwards. A line of the data with one number (or three),
+    // or a number too large for a double, refuses the text; a line without numbers is
+    // skipped.
     static std::string ConvertColumns(const std::string& path, const std::string& scratchPath,
-                                      CodeRange range);
+                                      CodeRange range, TextImportProblem* problem = nullptr);
 };

@@ -1,7 +1,7 @@
 #include "document/TraceImport.h"
 
-#include "settings/AtomicFileWriter.h"
 #include "document/PathText.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -252,6 +252,35 @@ bool WriteCodes(const std::string& target, std::span<std::int16_t> codes) {
     return out.Commit();
 }
 
+// A trace that holds no waveform removes the waveform file an earlier import left beside
+// it, as the import's rule does, so that the old points are never taken for this trace's.
+// Only a file goes: never the trace itself, a folder or anything else in the way.
+void RemoveOldTarget(const std::string& path, const std::string& target) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(target, error);
+    if (!error && target != path &&
+        (std::filesystem::is_regular_file(status) || std::filesystem::is_symlink(status))) {
+        std::filesystem::remove(target, error);
+    }
+}
+
+// The codes of the trace's valid points, or none when the trace holds no waveform.
+struct Codes {
+    std::unique_ptr<std::int16_t[]> storage; // not zeroed: every element is written first
+    std::size_t count = 0;
+};
+
+bool ReadCodes(std::FILE* in, long long fileSize, bool fourteenBit, Codes& codes) {
+    const std::optional<Trace> trace = ReadDescriptor(in, fileSize);
+    if (!trace) {
+        return false;
+    }
+    codes.count = static_cast<std::size_t>(trace->points);
+    codes.storage = std::make_unique_for_overwrite<std::int16_t[]>(codes.count);
+    return ReadAndScale(in, *trace, std::span<std::int16_t>(codes.storage.get(), codes.count),
+                        fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047);
+}
+
 } // namespace
 
 std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit) {
@@ -262,20 +291,14 @@ std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit) 
     if (error || !in || fileSize > static_cast<std::uintmax_t>(LLONG_MAX)) {
         return {};
     }
-    const std::optional<Trace> trace = ReadDescriptor(in.get(), static_cast<long long>(fileSize));
-    if (!trace) {
-        return {};
-    }
-    // Not zeroed: every element is written before it is used.
-    const auto storage =
-        std::make_unique_for_overwrite<std::int16_t[]>(static_cast<std::size_t>(trace->points));
-    const std::span<std::int16_t> codes(storage.get(), static_cast<std::size_t>(trace->points));
-    if (!ReadAndScale(in.get(), *trace, codes, fourteenBit ? -8192 : -2048,
-                      fourteenBit ? 8191 : 2047)) {
-        return {};
-    }
     const std::string target = ReplaceExtension(path, ".wav");
-    return WriteCodes(target, codes) ? target : std::string();
+    Codes codes;
+    if (!ReadCodes(in.get(), static_cast<long long>(fileSize), fourteenBit, codes)) {
+        RemoveOldTarget(path, target);
+        return {};
+    }
+    const std::span<std::int16_t> written(codes.storage.get(), codes.count);
+    return WriteCodes(target, written) ? target : std::string();
 }
 
 std::string TraceImport::ImportTrace(const std::string& path) {

@@ -12,8 +12,9 @@ public:
     explicit TraceImport(ProfileStore& store) : store_(store) {}
 
     // The path of the written file, or empty when the trace cannot be read, holds no
-    // descriptor, fewer than two valid points or fewer bytes than it announces. A failed
-    // import leaves no target file behind.
+    // descriptor, fewer than two valid points or fewer bytes than it announces. A trace
+    // refused for what it holds also removes the ".wav" file an earlier import left beside
+    // it; a trace that cannot be opened, or a target that cannot be written, leaves it.
     std::string ImportTrace(const std::string& path);
 
     // The same with the target range given: 14-bit (-8192..8191) or 12-bit (-2048..2047).

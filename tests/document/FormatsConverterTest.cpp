@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -85,6 +86,29 @@ TEST_F(FormatsConverter, FailedConversionEmptiesThePath) {
     path = Write("x.asc", "1");
     EXPECT_EQ(converter_.ConvertToBinary(path, 7, range_), ConversionResult::Converted);
     EXPECT_EQ(path, "");
+}
+
+TEST_F(FormatsConverter, RefusedTextIsReportedOnceNamingTheLine) {
+    for (const auto& [name, text, line] :
+         {std::tuple<std::string, std::string, std::string>{"v.asc", "1 2\n3 4.5.6",
+                                                            "Line 2: \"4.5.6\" is not a number."},
+          {"v.csv", "Time,V\n0,1\n1\n", "Line 3: \"1\" is not a record of two numbers."},
+          {"v.prn", "0 1e400\n", "Line 1: \"1e400\" is out of range."}}) {
+        FormatConverter converter(workspace_.state, workspace_.store);
+        workspace_.ui.Clear();
+        std::string path = Write(name, text);
+        EXPECT_EQ(converter.ConvertToBinary(path, -1, range_), ConversionResult::Converted);
+        EXPECT_EQ(path, "");
+        EXPECT_TRUE(converter.ProblemShown());
+        ASSERT_EQ(workspace_.ui.messages.size(), 1u) << name;
+        EXPECT_EQ(workspace_.ui.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(workspace_.ui.messages[0].text,
+                  "Cannot import " + PathOf(name) + "\n" + line + "\nThe file was not converted.");
+        EXPECT_FALSE(std::filesystem::exists(PathOf("v.wav")));
+    }
+    std::string good = Write("g.asc", "1 2");
+    converter_.ConvertToBinary(good, -1, range_);
+    EXPECT_FALSE(converter_.ProblemShown());
 }
 
 class FormatsConverterFm : public FormatsConverter {

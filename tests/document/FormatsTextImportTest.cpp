@@ -46,37 +46,90 @@ TEST_F(FormatsTextImport, SpacedNumbersAreTruncatedTowardZero) {
 }
 
 TEST_F(FormatsTextImport, SpacedNumbersBeyondSixteenBitsKeepTheLowBitsOfTheIntegerCast) {
-    // (short)(int)v: 40000 -> -25536; 1e10 and infinity become INT32_MIN, whose low 16
-    // bits are 0.
-    EXPECT_EQ(Spaced16("40000 -40000 65536.9 1e10 -1e10 1e999 32768"),
-              (Codes{-25536, 25536, 0, 0, 0, 0, -32768}));
+    // (short)(int)v: no range check, so 40000 -> -25536; the 32-bit ends still truncate.
+    EXPECT_EQ(Spaced16("40000 -40000 65536.9 32768 2147483647.9 -2147483648.9"),
+              (Codes{-25536, 25536, 0, -32768, -1, 0}));
 }
 
 TEST_F(FormatsTextImport, SpacedFmNumbersAreThirtyTwoBitCodesAndWideOnesExactDoubles) {
-    const std::string text = "500000000 1e9 -3.7 3e9 1e999 10000000.25";
+    const std::string text = "500000000 1e9 -3.7 -2147483648.5 10000000.25";
     const std::string fm = TextImport::ConvertSpaced(Write("in.asf", text), SampleKind::Code32);
     ASSERT_EQ(fm, PathOf("in.wvf"));
-    EXPECT_EQ(
-        ReadElements<std::int32_t>(fm),
-        (std::vector<std::int32_t>{500000000, 1000000000, -3, INT32_MIN, INT32_MIN, 10000000}));
-    const std::string wide = TextImport::ConvertSpaced(Write("in.afm", text), SampleKind::Hz64);
+    EXPECT_EQ(ReadElements<std::int32_t>(fm),
+              (std::vector<std::int32_t>{500000000, 1000000000, -3, INT32_MIN, 10000000}));
+    const std::string wide =
+        TextImport::ConvertSpaced(Write("in.afm", text + " 3e9"), SampleKind::Hz64);
     ASSERT_EQ(wide, PathOf("in.wfm"));
     EXPECT_EQ(ReadElements<double>(wide),
-              (std::vector<double>{500000000, 1e9, -3.7, 3e9, HUGE_VAL, 10000000.25}));
+              (std::vector<double>{500000000, 1e9, -3.7, -2147483648.5, 10000000.25, 3e9}));
 }
 
-TEST_F(FormatsTextImport, SpacedReadingStopsAtTheFirstTextThatIsNoNumber) {
-    EXPECT_EQ(Spaced16("1 2 inf 3"), (Codes{1, 2}));
-    EXPECT_EQ(Spaced16("nan 1"), Codes{});
-    EXPECT_EQ(Spaced16("1.5abc 2"), Codes{1});
-    EXPECT_EQ(Spaced16("0x10 5"), Codes{0}); // no hexadecimal numbers
-    EXPECT_EQ(Spaced16("4 - 5"), Codes{4});
-    EXPECT_EQ(Spaced16("6,7"), Codes{6});
+struct RefusedText {
+    std::string text;
+    SampleKind kind;
+    TextImportProblem::Kind problem;
+    unsigned long long line;
+    std::string shown;
+};
+
+TEST_F(FormatsTextImport, SpacedWordThatIsNoNumberOrNumberBeyondTheTargetIsRefused) {
+    using enum TextImportProblem::Kind;
+    const std::string longNines(3u << 20, '9');
+    const RefusedText cases[] = {
+        {"1 2 inf 3", SampleKind::Code16, NotANumber, 1, "inf"},
+        {"nan 1", SampleKind::Hz64, NotANumber, 1, "nan"},
+        {"1.5abc 2", SampleKind::Code16, NotANumber, 1, "1.5abc"},
+        {"0x10 5", SampleKind::Code32, NotANumber, 1, "0x10"}, // no hexadecimal numbers
+        {"4 - 5", SampleKind::Code16, NotANumber, 1, "-"},
+        {"6,7", SampleKind::Code16, NotANumber, 1, "6,7"},
+        {"1\r\n2\r\n\r\n 3 x\x01y\n", SampleKind::Code16, NotANumber, 4, "x?y"},
+        {"1\n1e10", SampleKind::Code16, OutOfRange, 2, "1e10"},
+        {"-2147483649 0", SampleKind::Code16, OutOfRange, 1, "-2147483649"},
+        {"3e9", SampleKind::Code32, OutOfRange, 1, "3e9"},
+        {"1 1e999", SampleKind::Hz64, OutOfRange, 1, "1e999"},
+        {"5\n" + longNines, SampleKind::Hz64, OutOfRange, 2, std::string(40, '9') + "..."},
+    };
+    for (const RefusedText& refused : cases) {
+        SCOPED_TRACE(refused.text.substr(0, 20));
+        WriteBytes(PathOf("in.wav"), "old");
+        WriteBytes(PathOf("in.wvf"), "old");
+        WriteBytes(PathOf("in.wfm"), "old");
+        const std::string source = Write("in.asc", refused.text);
+        const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+        TextImportProblem problem;
+        EXPECT_EQ(TextImport::ConvertSpaced(source, refused.kind, &problem), "");
+        EXPECT_EQ(problem.GetKind(), refused.problem);
+        EXPECT_EQ(problem.Line(), refused.line);
+        EXPECT_EQ(problem.Text(), refused.shown);
+        // The binary file of an earlier import is kept, and nothing else is left.
+        EXPECT_EQ(ReadBytes(PathOf("in.wav")) + ReadBytes(PathOf("in.wvf")) +
+                      ReadBytes(PathOf("in.wfm")),
+                  "oldoldold");
+        EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+    }
+}
+
+TEST_F(FormatsTextImport, RefusedTextIsFoundOnItsLineFarBeyondTheReadBuffer) {
+    std::string values;
+    std::string records;
+    for (int i = 0; i < 400000; ++i) {
+        values += "-1234\r\n";
+        records += "7,-1234\r\n";
+    }
+    TextImportProblem problem;
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("big.asc", values + "1 2 x3 4\r\n"),
+                                        SampleKind::Code16, &problem),
+              "");
+    EXPECT_EQ(problem.Describe(), "Line 400001: \"x3\" is not a number.");
+    EXPECT_EQ(TextImport::ConvertColumns(Write("big.csv", "Time,V\n" + records + "1,2,3\n"),
+                                         Scratch(), {0, 1}, &problem),
+              "");
+    EXPECT_EQ(problem.Describe(), "Line 400002: \"1,2,3\" is not a record of two numbers.");
 }
 
 TEST_F(FormatsTextImport, TextWithoutNumbersGivesAnEmptyWaveform) {
     EXPECT_EQ(Spaced16(""), Codes{});
-    EXPECT_EQ(Spaced16("hello world"), Codes{});
+    EXPECT_EQ(Spaced16(" \r\n\t"), Codes{});
     EXPECT_TRUE(std::filesystem::exists(PathOf("in.wav")));
     EXPECT_EQ(Columns("no numbers here", {0, 4095}), Codes{});
 }
@@ -125,9 +178,8 @@ TEST_F(FormatsTextImport, FiftyMegabyteSingleLineIsReadCompletely) {
 }
 
 TEST_F(FormatsTextImport, NumberLongerThanTheReadBufferIsOneNumber) {
-    std::string digits = "5 " + std::string(3u << 20, '0') + "42.75 " + std::string(3u << 20, '9');
-    digits += " 1";
-    EXPECT_EQ(Spaced16(digits), (Codes{5, 42, 0, 1})); // the 3-million-digit number overflows
+    const std::string zeros(3u << 20, '0');
+    EXPECT_EQ(Spaced16("5 " + zeros + "42.75 -0." + zeros + "9 1"), (Codes{5, 42, 0, 1}));
 }
 
 // Reads the same text the simple way: the whole text at once, number by number.
@@ -323,9 +375,6 @@ TEST_F(FormatsTextImport, ColumnsAfterTimeHeaderAreScaledOntoTheCodeRange) {
 
 TEST_F(FormatsTextImport, ColumnsWithoutTimeHeaderAreAllData) {
     EXPECT_EQ(Columns("0,1\n1,3\n2,2\n", {0, 4095}), (Codes{0, 4095, 2047}));
-    // Letters are separators: the digit of a header such as this one is a number,
-    // which shifts the records by one.
-    EXPECT_EQ(Columns("Sample;V1\n0;1\n1;3\n", {-2048, 2047}), (Codes{-2048, 2047}));
 }
 
 TEST_F(FormatsTextImport, ColumnSeparatorsAreAnythingButDigitsAndSigns) {
@@ -335,14 +384,40 @@ TEST_F(FormatsTextImport, ColumnSeparatorsAreAnythingButDigitsAndSigns) {
     EXPECT_EQ(Columns("0,.5\n1,1\n2,3", {0, 4}), (Codes{4, 0, 2}));
 }
 
-TEST_F(FormatsTextImport, ColumnWordsSuchAsInfAreSkippedAndShiftTheRecords) {
-    // "inf" is three separators: the index 1 becomes the value of the first record.
-    EXPECT_EQ(Columns("0,inf\n1,5\n2,7", {0, 4095}), (Codes{0, 4095}));
-    EXPECT_EQ(Columns("0,-\n1,+\n2,-5\n3,3\n", {0, 8}), (Codes{6, 0, 8}));
+TEST_F(FormatsTextImport, ColumnWordsAreSeparatorsAndLinesWithoutNumbersAreSkipped) {
+    EXPECT_EQ(Columns("0,1 V\n\nend of data\n1,+3 V-\n", {0, 8}), (Codes{0, 8}));
 }
 
-TEST_F(FormatsTextImport, IncompleteLastRecordIsDropped) {
-    EXPECT_EQ(Columns("0,1\n1,3\n2", {0, 4095}), (Codes{0, 4095}));
+TEST_F(FormatsTextImport, ColumnLineWithoutTwoNumbersOrNumberBeyondADoubleIsRefused) {
+    using enum TextImportProblem::Kind;
+    const RefusedText cases[] = {
+        // "inf" is three separators, so the line holds one number.
+        {"0,inf\n1,5\n2,7", SampleKind::Code16, IncompleteRecord, 1, "0,inf"},
+        {"0,1\r\n1,-\r\n", SampleKind::Code16, IncompleteRecord, 2, "1,-"},
+        {"0,1\n1,3\n2", SampleKind::Code16, IncompleteRecord, 3, "2"},
+        {"0,1\n1,2,3\n2,2\n", SampleKind::Code16, IncompleteRecord, 2, "1,2,3"},
+        // Without a "time" line the first line is data: its "1" is a number.
+        {"Sample;V1\n0;1\n1;3\n", SampleKind::Code16, IncompleteRecord, 1, "Sample;V1"},
+        {"Time,V\n0,1\n1,1e400\n", SampleKind::Code16, OutOfRange, 3, "1e400"},
+        {"x\nTime,V\n-1e999,1\n", SampleKind::Code16, OutOfRange, 3, "-1e999"},
+    };
+    for (const RefusedText& refused : cases) {
+        SCOPED_TRACE(refused.text);
+        WriteBytes(PathOf("in.wav"), "old");
+        const std::string source = Write("in.csv", refused.text);
+        const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+        TextImportProblem problem;
+        EXPECT_EQ(TextImport::ConvertColumns(source, Scratch(), {0, 8}, &problem), "");
+        EXPECT_EQ(problem.GetKind(), refused.problem);
+        EXPECT_EQ(problem.Line(), refused.line);
+        EXPECT_EQ(problem.Text(), refused.shown);
+        EXPECT_EQ(ReadBytes(PathOf("in.wav")), "old");
+        EXPECT_EQ(FolderEntries(workspace_.Folder()), before); // no scratch file either
+    }
+}
+
+TEST_F(FormatsTextImport, ColumnLinesBeforeTheHeaderAreNeverRefused) {
+    EXPECT_EQ(Columns("Scope 7\n1e999\n0,inf\nTime,V\n0,1\n1,3\n", {0, 8}), (Codes{0, 8}));
 }
 
 TEST_F(FormatsTextImport, ColumnValuesPassThroughSixDigitScratchText) {

@@ -24,10 +24,12 @@ protected:
         EXPECT_EQ(target, PathOf("scope.wav"));
         return ReadCodes16(target);
     }
-    // Imports raw bytes and expects the import to fail without leaving a file.
+    // Imports raw bytes and expects the import to fail without leaving a file: the
+    // waveform an earlier import left beside the trace goes too.
     void ExpectRefused(const std::string& bytes) {
         const std::string path = PathOf("bad.trc");
         WriteBytes(path, bytes);
+        WriteBytes(PathOf("bad.wav"), "old");
         EXPECT_EQ(TraceImport::ImportTrace(path, false), "");
         EXPECT_FALSE(std::filesystem::exists(PathOf("bad.wav")));
     }
@@ -96,6 +98,25 @@ TEST_F(TraceImportTest, FewerThanTwoValidPointsGiveNoFile) {
     ExpectRefused(BuildTrace({.points = {100, 300}, .first = 0, .last = 0}));
     ExpectRefused(BuildTrace({.points = {100, 300}, .first = 1, .last = 0}));
     ExpectRefused(BuildTrace({.points = {100, 300}, .first = -1, .last = 1}));
+}
+
+TEST_F(TraceImportTest, TraceWithOnlyPointZeroValidRemovesTheWaveformOfAnEarlierImport) {
+    const std::string path = PathOf("scope.trc");
+    WriteBytes(path, BuildTrace({.points = {100, 300, 200}}));
+    ASSERT_EQ(TraceImport::ImportTrace(path, false), PathOf("scope.wav"));
+    WriteBytes(path, BuildTrace({.points = {100}, .first = 0, .last = 0}));
+    EXPECT_EQ(TraceImport::ImportTrace(path, false), "");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("scope.wav")));
+}
+
+TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
+    WriteBytes(PathOf("missing.wav"), "old");
+    EXPECT_EQ(TraceImport::ImportTrace(PathOf("missing.trc"), false), "");
+    EXPECT_EQ(ReadBytes(PathOf("missing.wav")), "old");
+    WriteBytes(PathOf("dir.trc"), BuildTrace({.points = {100}, .first = 0, .last = 0}));
+    std::filesystem::create_directory(PathOf("dir.wav"));
+    EXPECT_EQ(TraceImport::ImportTrace(PathOf("dir.trc"), false), "");
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("dir.wav")));
 }
 
 TEST_F(TraceImportTest, TraceAnnouncingMorePointsThanItHoldsIsRefused) {
