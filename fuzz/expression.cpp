@@ -4,10 +4,11 @@
 #include "synthesis/Expression.h"
 #include "platform/recording/RecordingUserInterface.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -48,6 +49,14 @@ Run EachPoint(const std::string& formula, bool fm, int period, long long from, l
     }
     run.messages = ui.MessageIds();
     return run;
+}
+
+// Bit for bit, so that -0 and 0 differ and NaN equals itself. An empty list (a formula
+// failing at its first point) may have no storage at all, which memcmp must never see.
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double x, double y) {
+        return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+    });
 }
 
 Run Prepared(const std::string& formula, bool fm, int period, long long from, long long to) {
@@ -97,9 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Run actual = Prepared(formula, fm, period, from, to);
     const bool same =
         actual.errorId == expected.errorId && actual.errorPoint == expected.errorPoint &&
-        actual.messages == expected.messages && actual.values.size() == expected.values.size() &&
-        std::memcmp(actual.values.data(), expected.values.data(),
-                    actual.values.size() * sizeof(double)) == 0;
+        actual.messages == expected.messages && SameBits(actual.values, expected.values);
     if (!same) {
         std::fprintf(stderr, "prepared range differs: error %d at %lld instead of %d at %lld\n",
                      actual.errorId, actual.errorPoint, expected.errorId, expected.errorPoint);

@@ -17,17 +17,8 @@ bash scripts/check-format.sh
 echo "== fuzzers (${fuzz_seconds} s each)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
-for fuzzer in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$fuzzer" ] || continue
-    name="$(basename "$fuzzer")"
-    corpus="build-fuzz/corpus/$name"
-    mkdir -p "$corpus"
-    seeds="fuzz/corpus/${name#fuzz_}"
-    [ -d "$seeds" ] || seeds=""
-    echo "-- $name"
-    "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -max_len=65536 \
-        -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
-done
+# One line a harness; a crash or sanitizer report is shown in full and fails the run.
+bash fuzz/run.sh build-fuzz "$fuzz_seconds"
 
 echo "== tests under sanitizers"
 cmake --preset sanitize -DWAVESMITH_WERROR=ON >/dev/null
