@@ -310,7 +310,7 @@ class Report:
 
 
 # ---------------------------------------------------------------------------------------
-# Part 1: kills
+# Kills
 
 
 class Scenario:
@@ -719,7 +719,7 @@ def mount(words):
 
 
 # ---------------------------------------------------------------------------------------
-# Part 2: full disk
+# A full disk
 
 
 def fill_to(folder, leave):
@@ -798,7 +798,7 @@ def part_full_disk(args):
 
 
 # ---------------------------------------------------------------------------------------
-# Part 3: read-only
+# Read-only files and folders
 
 
 def reachable_scratch(args):
