@@ -6,10 +6,10 @@
 #include "document/DocumentView.h"
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
-#include "settings/CrtRandom.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
+#include "synthesis/CrtRandom.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -4,11 +4,11 @@
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
 #include "settings/ProfileStore.h"
-#include "synthesis/AnchorRules.h"
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveView.h"
+#include "view/AnchorRules.h"
 
 #include <QCursor>
 #include <QFontMetrics>

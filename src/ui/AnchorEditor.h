@@ -1,6 +1,6 @@
 #pragma once
 
-#include "synthesis/AnchorRules.h"
+#include "view/AnchorRules.h"
 
 #include <QLineEdit>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "ui/PlotPainter.h"
 
-#include "synthesis/ViewGeometry.h"
 #include "ui/ViewPalette.h"
+#include "view/ViewGeometry.h"
 
 #include <QFontMetrics>
 #include <QLine>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "synthesis/AxisLabels.h"
-#include "synthesis/WaveformEnvelope.h"
+#include "view/AxisLabels.h"
+#include "view/WaveformEnvelope.h"
 
 #include <QFont>
 #include <QImage>

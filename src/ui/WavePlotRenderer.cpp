@@ -3,12 +3,12 @@
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
-#include "synthesis/AxisLabels.h"
 #include "ui/AnchorDragController.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WaveView.h"
+#include "view/AxisLabels.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>

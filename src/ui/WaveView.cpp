@@ -7,13 +7,13 @@
 #include "link/HostLink.h"
 #include "settings/AppServices.h"
 #include "synthesis/EditOperations.h"
-#include "synthesis/MapGeometry.h"
 #include "ui/AnchorDragController.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WavePlotRenderer.h"
 #include "ui/WaveformMap.h"
+#include "view/MapGeometry.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

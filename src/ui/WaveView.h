@@ -2,9 +2,9 @@
 
 #include "document/DocumentView.h"
 #include "synthesis/EditCommands.h"
-#include "synthesis/ViewGeometry.h"
-#include "synthesis/WaveformEnvelope.h"
 #include "ui/WaveOverlay.h"
+#include "view/ViewGeometry.h"
+#include "view/WaveformEnvelope.h"
 
 #include <QFont>
 #include <QPoint>

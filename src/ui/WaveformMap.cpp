@@ -1,11 +1,11 @@
 #include "ui/WaveformMap.h"
 
 #include "document/WaveDoc.h"
-#include "synthesis/MapGeometry.h"
 #include "ui/AnchorEditor.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveView.h"
+#include "view/MapGeometry.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -1,14 +1,9 @@
 #include "settings/TextFormat.h"
-#include "settings/AxisMap.h"
-#include "settings/CrtRandom.h"
 #include "settings/FileHelpers.h"
 
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <climits>
-#include <cmath>
 
 TEST(FormatCompact, WholeNumbersGetThousandsSuffixesOthersNineDecimalsTrimmed) {
     EXPECT_EQ(FormatCompact(3.0), "3");
@@ -64,38 +59,6 @@ TEST(CaseHelpers, CompareAsciiLettersWithoutCase) {
     EXPECT_TRUE(StartsWithNoCase("g4270-2", "G4270"));
     EXPECT_FALSE(StartsWithNoCase("G42", "G4270"));
     EXPECT_EQ(ToUpperAscii("fms /pls\xe9"), "FMS /PLS\xe9");
-}
-
-TEST(CrtRandom, GivesTheLibrarySequenceFromSeedOne) {
-    CrtRandom random;
-    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int value : expected) {
-        EXPECT_EQ(random.Next(), value);
-    }
-    for (int i = 0; i < 100000; ++i) {
-        const int value = random.Next();
-        ASSERT_GE(value, 0);
-        ASSERT_LE(value, CrtRandom::kMax);
-    }
-    EXPECT_EQ(&CrtRandom::Process(), &CrtRandom::Process());
-}
-
-TEST(AxisMap, MapsThroughTwoPointsAndTruncatesTowardZero) {
-    const AxisMap map = AxisMap::FromPoints(0.0, 10.0, 100.0, 0.0);
-    EXPECT_DOUBLE_EQ(map.slope, -10.0);
-    EXPECT_DOUBLE_EQ(map.intercept, 100.0);
-    EXPECT_EQ(map.Apply(2.55), 74);
-    EXPECT_EQ(map.Apply(10.05), 0) << "-0.5 truncates to 0";
-    EXPECT_EQ(map.Apply(10.15), -1);
-}
-
-TEST(AxisMap, DegenerateAndFarOffPointsStayDefined) {
-    const AxisMap flat = AxisMap::FromPoints(5.0, 5.0, 0.0, 1.0);
-    EXPECT_EQ(flat.slope, 1e20);
-    EXPECT_EQ(flat.Apply(6.0), INT_MAX);
-    EXPECT_EQ(flat.Apply(4.0), INT_MIN);
-    EXPECT_EQ(flat.Apply(5.0), 0);
-    EXPECT_EQ(AxisMap{}.Apply(NAN), 0);
 }
 
 TEST(FileHelpers, ExistenceRecordsAndCopies) {

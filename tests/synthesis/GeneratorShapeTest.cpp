@@ -1,6 +1,6 @@
 #include "GeneratorFixture.h"
 
-#include "settings/CrtRandom.h"
+#include "synthesis/CrtRandom.h"
 #include "synthesis/ExponentDialog.h"
 #include "synthesis/GaussianDialog.h"
 #include "synthesis/GeneratorCommands.h"

@@ -1,6 +1,6 @@
 #include "GeneratorFixture.h"
 
-#include "settings/CrtRandom.h"
+#include "synthesis/CrtRandom.h"
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/PulseDialog.h"
 #include "synthesis/SincDialog.h"

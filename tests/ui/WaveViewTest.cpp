@@ -1,7 +1,6 @@
 #include "support/TempWorkspace.h"
 
 #include "document/WaveDoc.h"
-#include "synthesis/AnchorRules.h"
 #include "synthesis/EditCommands.h"
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"
@@ -9,6 +8,7 @@
 #include "ui/ViewPalette.h"
 #include "ui/WaveView.h"
 #include "ui/WaveformMap.h"
+#include "view/AnchorRules.h"
 
 #include <QApplication>
 #include <QMouseEvent>

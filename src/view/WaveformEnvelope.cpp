@@ -1,6 +1,6 @@
-#include "synthesis/WaveformEnvelope.h"
+#include "view/WaveformEnvelope.h"
 
-#include "synthesis/ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "synthesis/ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "settings/CrtRandom.h"
+#include "synthesis/CrtRandom.h"
 
 int CrtRandom::Next() {
     state_ = state_ * 214013u + 2531011u;

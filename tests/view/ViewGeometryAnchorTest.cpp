@@ -1,5 +1,5 @@
-#include "synthesis/AnchorRules.h"
-#include "synthesis/MapGeometry.h"
+#include "view/AnchorRules.h"
+#include "view/MapGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/AxisMap.h"
+#include "view/AxisMap.h"
 
 // A rectangle in pixels, right and bottom exclusive as the window system gives them.
 struct PixelRect {

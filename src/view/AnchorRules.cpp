@@ -1,4 +1,4 @@
-#include "synthesis/AnchorRules.h"
+#include "view/AnchorRules.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "synthesis/ViewGeometry.h"
-#include "synthesis/AxisLabels.h"
+#include "view/ViewGeometry.h"
+#include "view/AxisLabels.h"
 
 #include <gtest/gtest.h>
 

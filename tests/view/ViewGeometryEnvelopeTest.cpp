@@ -1,5 +1,5 @@
-#include "synthesis/ViewGeometry.h"
-#include "synthesis/WaveformEnvelope.h"
+#include "view/ViewGeometry.h"
+#include "view/WaveformEnvelope.h"
 
 #include <gtest/gtest.h>
 

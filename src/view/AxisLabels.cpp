@@ -1,8 +1,8 @@
-#include "synthesis/AxisLabels.h"
+#include "view/AxisLabels.h"
 
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
-#include "synthesis/ViewGeometry.h"
+#include "view/ViewGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "synthesis/MapGeometry.h"
+#include "view/MapGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "settings/AxisMap.h"
+#include "view/AxisMap.h"
 
 #include <climits>
 #include <cmath>
