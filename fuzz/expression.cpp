@@ -85,6 +85,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
                  .string() +
              "/";
     std::filesystem::create_directories(folder + "d.wav");
+    // Every run has a folder of its own; it goes when the run ends without a crash.
+    std::atexit([] {
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    });
     WriteBytes("a.wav", {0x01, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0x34, 0x12, 0x05});
     WriteBytes("b.wvf", {0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80});
     WriteBytes("c.txt", {0x31});
