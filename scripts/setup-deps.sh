@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
     libdbus-1-dev dbus dbus-x11
     xvfb xauth x11-apps imagemagick poppler-utils
-    python3 python3-pyvisa python3-pyvisa-py
+    python3 python3-pyvisa python3-pyvisa-py strace
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "core/ProcessFacts.h"
 #include "core/UserInterface.h"
 #include "settings/AtomicFileWriter.h"
+#include "settings/FileHelpers.h"
 #include "settings/RegistryKey.h"
 #include "settings/TextFormat.h"
 
@@ -65,6 +66,9 @@ void ComposerApp::RemoveStaleTemporaries() const {
          {state_.startupFolder, state_.userFolder, RegistryKey::RegistryFolder()}) {
         AtomicFileWriter::RemoveStaleTemporaries(folder);
     }
+    // The generator dialogs' snapshot of the samples is deleted when the dialog closes; one
+    // that is still there belongs to a run of this user that was killed.
+    DeleteFileIfExists(state_.userFolder + kPathSeparator + "orgWave.tmp");
 }
 
 bool ComposerApp::InitInstance() {

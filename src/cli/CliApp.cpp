@@ -84,7 +84,7 @@ int CliApp::Run() {
     int result = RunCommand(session, ui);
     // A file that could not be written was reported where it happened; the run failed
     // even where the command itself went on (the start-up's default waveform).
-    if (result == Success && document.WriteFailed()) {
+    if (result == Success && (document.WriteFailed() || session.Services().store.WriteFailed())) {
         result = Refused;
     }
     document.SetView(nullptr);

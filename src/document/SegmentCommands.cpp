@@ -92,8 +92,14 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
         document_.Services().ui.ShowMessage(MsgValueOutOfRange);
         return;
     }
+    // A choice the context file cannot record is neither sent to the host nor loaded.
+    if (!document_.Segments().SetActiveSegment(static_cast<int>(n))) {
+        if (DocumentView* view = document_.View()) {
+            view->ShowSegmentText(std::to_string(state.activeSegment));
+        }
+        return;
+    }
     state.activeSegment = static_cast<int>(n);
-    document_.Segments().SetActiveSegment(state.activeSegment);
     if (sendSegmentCommand) {
         sendSegmentCommand(state.activeSegment);
     }
@@ -106,8 +112,10 @@ void SegmentCommands::OnChannelCommand(int commandId) {
     if (channel == services.state.activeChannel) {
         return;
     }
-    services.store.WriteProfileText("Settings", "ActiveCh", std::to_string(channel),
-                                    services.store.ContextFile());
+    if (!services.store.WriteProfileText("Settings", "ActiveCh", std::to_string(channel),
+                                         services.store.ContextFile())) {
+        return;
+    }
     services.state.activeChannel = channel;
     if (sendChannelCommand) {
         sendChannelCommand(channel);

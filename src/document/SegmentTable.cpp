@@ -60,10 +60,10 @@ std::string SegmentTable::SegmentFilePath(int segment, int channel) const {
     return folder + (segment == -2 ? "FmDef.wfm" : "FmDef.wvf");
 }
 
-void SegmentTable::SetActiveSegment(int n) {
+bool SegmentTable::SetActiveSegment(int n) {
     ProfileStore& store = services_.store;
     bool found = false;
-    store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
+    const bool written = store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
         const int channel = static_cast<int>(edit.ReadNumber("Settings", "ActiveCh", 0, 0));
         const std::optional<std::string> list = edit.Read("Settings", "ActiveSeg", kListBuffer);
         found = list.has_value();
@@ -76,6 +76,7 @@ void SegmentTable::SetActiveSegment(int n) {
         store.ReadProfileText("Settings", "ActiveSeg", list, kListBuffer, store.ContextFile(),
                               false);
     }
+    return written;
 }
 
 std::string SegmentTable::ReplaceListEntry(const std::string& list, int position, int n) {

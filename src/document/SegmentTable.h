@@ -19,8 +19,9 @@ public:
     // The working file of a segment in the per-user folder.
     std::string SegmentFilePath(int segment, int channel) const;
     // Stores n as the active segment of the active channel (read, changed and written
-    // under one hold of the settings lock).
-    void SetActiveSegment(int n);
+    // under one hold of the settings lock). False when the context file could not be
+    // written (told to the user): the segment is then not active.
+    bool SetActiveSegment(int n);
     void ClearModified(int segment, int channel);
 
     // "ActiveCh" (0 when missing) and position ActiveCh of "ActiveSeg".

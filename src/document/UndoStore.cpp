@@ -12,7 +12,8 @@ CopyResult UndoStore::SnapshotForUndo(const std::string& currentFile,
 }
 
 CopyResult UndoStore::RestoreInto(const std::string& target) const {
-    CopyResult result = CopyFileSafely(path_, target, CopyTarget::OwnFile);
+    // The working file is replaced like any file the user may have made read-only.
+    CopyResult result = CopyFileSafely(path_, target, CopyTarget::UserFile);
     if (result.copied) {
         Discard();
     }

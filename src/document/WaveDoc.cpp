@@ -203,6 +203,15 @@ void WaveDoc::ShowLength() {
     }
 }
 
+void WaveDoc::KeepFirstPoints(std::size_t n) {
+    HideMap();
+    SampleBuffer kept(samples_.Kind());
+    kept.AssignBytes(std::min(n, samples_.Size()), samples_.Bytes());
+    samples_ = std::move(kept);
+    length_ = static_cast<double>(samples_.Size());
+    ShowLength();
+}
+
 void WaveDoc::HideMap() {
     if (view_ != nullptr) {
         view_->HideWaveformMap();
@@ -442,7 +451,40 @@ bool WaveDoc::IsValidSegment(double n) const {
     return n >= 1 && n <= secondHigh_;
 }
 
-bool WaveDoc::SnapshotForUndo(const std::string& target) {
+bool WaveDoc::CanWriteChange(double newPoints) {
+    namespace fs = std::filesystem;
+    const std::string working = ActiveWorkingFile();
+    std::error_code error;
+    const fs::file_status status = fs::status(working, error);
+    std::string problem;
+    if (!error && status.type() == fs::file_type::regular &&
+        (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        problem = "cannot write " + working + ": Permission denied";
+    }
+    const std::uintmax_t current = std::filesystem::file_size(currentPath_, error);
+    const std::uintmax_t needed =
+        (error ? 0 : current) + static_cast<std::uintmax_t>(std::max(newPoints, 0.0)) *
+                                    static_cast<std::uintmax_t>(samples_.ElementWidth());
+    const fs::space_info room = fs::space(fs::path(working).parent_path(), error);
+    if (problem.empty() && !error && room.available < needed) {
+        problem = "cannot write " + working + ": No space left on device (" +
+                  std::to_string(needed) + " bytes needed, " + std::to_string(room.available) +
+                  " free)";
+    }
+    if (problem.empty()) {
+        return true;
+    }
+    writeFailed_ = true;
+    services_.ui.ShowText("The waveform could not be saved:\n" + problem +
+                              "\nThe waveform was not changed.",
+                          "", MessageButtons::Ok, MessageIcon::Error);
+    return false;
+}
+
+bool WaveDoc::SnapshotForUndo(const std::string& target, double newPoints) {
+    if (target.empty() && !CanWriteChange(newPoints < 0 ? length_ : newPoints)) {
+        return false;
+    }
     const CopyResult result = undo_.SnapshotForUndo(currentPath_, target);
     if (result.copied || result.sourceMissing) {
         return true;
@@ -508,7 +550,7 @@ void WaveDoc::SetLength(const std::string& fieldText) {
     }
     // The file and the memory hold the same samples; making sure the file exists lets the
     // resize read the old samples back from the snapshot instead of keeping a second array.
-    if ((!FileExists(currentPath_) && !WriteWaveform(currentPath_)) || !SnapshotForUndo()) {
+    if ((!FileExists(currentPath_) && !WriteWaveform(currentPath_)) || !SnapshotForUndo({}, n)) {
         ShowLength();
         return;
     }

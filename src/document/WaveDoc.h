@@ -39,6 +39,8 @@ public:
     bool WriteWaveform(const std::string& path = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
+    // Cuts the waveform in memory to its first n points (the file is written by the caller).
+    void KeepFirstPoints(std::size_t n);
     // The length field's text (control 2000).
     void SetLength(const std::string& fieldText);
     // The resolution rule: the length to use, or nullopt when the user cancelled.
@@ -47,8 +49,14 @@ public:
     void ResetAnchors();
     // Copies the current file whole to the undo file (or target). False, told to the user,
     // when the copy could not be written: the change that asked for it must not go on. A
-    // current file that does not exist yet takes no snapshot and counts as done.
-    bool SnapshotForUndo(const std::string& target = {});
+    // current file that does not exist yet takes no snapshot and counts as done. Before an
+    // undo copy (empty target) the change is checked with CanWriteChange, so that a change
+    // bound to fail does not cost the user the previous undo step.
+    bool SnapshotForUndo(const std::string& target = {}, double newPoints = -1);
+    // Whether a change to newPoints points can be written: the working file is not
+    // read-only and its folder has room for the undo copy and the new waveform. False is
+    // told to the user.
+    bool CanWriteChange(double newPoints);
 
     // The active segment's working file becomes the current path; the waveform is
     // written there and entered in the segment table. When the write fails (told to the

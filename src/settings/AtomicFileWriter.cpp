@@ -99,6 +99,8 @@ bool AtomicFileWriter::Open() {
 
 bool AtomicFileWriter::CreateTemporary() {
     const fs::path folder(FolderOf(path_));
+    // Left-overs of killed runs in the user's own folders go when the folder is next written.
+    RemoveStaleTemporaries(folder.string());
     int createError = 0;
     for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
         temporaryPath_ = (folder / TemporaryName()).string();

@@ -57,7 +57,8 @@ public:
     static bool WriteWhole(const std::string& path, std::string_view bytes,
                            std::string* error = nullptr);
     // Removes, from one folder, the temporary files of this writer whose process is no
-    // longer running; never touches any other file. Returns how many were removed.
+    // longer running; never touches any other file. Returns how many were removed. Every
+    // Open() does this for the folder it writes into; start-up does it for the workspace.
     static int RemoveStaleTemporaries(const std::string& folder);
     // The process id in a temporary name of this writer, or -1 for any other name.
     static long TemporaryOwner(std::string_view fileName);

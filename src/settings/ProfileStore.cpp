@@ -157,6 +157,7 @@ const std::string& ProfileStore::FamilyFile() const {
 }
 
 void ProfileStore::ReportWriteFailure(const IniFile& file) {
+    writeFailed_ = true;
     // Once per file and run: a full disk must not bury the user under one box per setting.
     if (!reportedFailures_.insert(file.Path()).second) {
         return;

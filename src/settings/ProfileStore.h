@@ -50,6 +50,8 @@ public:
     const std::string& ContextFile() const;
     const std::string& FamilyFile() const;
     const AppState& State() const { return state_; }
+    // True once a write of this run failed (and was told): scripts end with a failure.
+    bool WriteFailed() const { return writeFailed_; }
     UserInterface& Ui() { return ui_; }
 
 private:
@@ -58,4 +60,5 @@ private:
     const AppState& state_;
     UserInterface& ui_;
     std::set<std::string> reportedFailures_;
+    bool writeFailed_ = false;
 };

@@ -337,8 +337,10 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     if (!n) {
         return false;
     }
-    const std::string saved = document.Services().state.startupFolder + "AA.tmp";
-    if (!document.SnapshotForUndo(saved)) {
+    // The undo copy first, then the shift and the cut in memory and one write: a run that
+    // stops at any moment leaves the old waveform or the trimmed one, and undo brings the
+    // old one back. (The scratch copy "AA.tmp" of the step-by-step rule is not needed.)
+    if (!document.SnapshotForUndo()) {
         return false;
     }
     SampleBuffer& samples = document.Samples();
@@ -347,19 +349,10 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     const std::size_t width = static_cast<std::size_t>(samples.ElementWidth());
     char* bytes = static_cast<char*>(samples.Bytes());
     std::memmove(bytes, bytes + shift * width, kept * width);
-    // The shifted waveform goes to the segment's working file, never over a file the
-    // user opened: the length change reads it back from there.
+    document.KeepFirstPoints(kept);
     if (!document.CommitToWorkingFile()) {
-        DeleteFileIfExists(saved);
         return false;
     }
-    const bool trimmed = ApplyLength(document, *n);
-    // Undo goes back to the waveform before the shift, whether or not the cut was written.
-    const CopyResult undo = CopyFileSafely(saved, document.Undo().Path(), CopyTarget::OwnFile);
-    DeleteFileIfExists(saved);
-    if (!undo.copied) {
-        document.ReportWriteFailure(undo.error);
-        return false;
-    }
-    return trimmed;
+    document.ResetAnchors();
+    return true;
 }

@@ -335,7 +335,9 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
         Cancel();
         return false;
     }
-    if (Generate(progress) == GenerationResult::Cancelled) {
+    // A run bound to fail stores none of the form's fields and keeps the undo copy.
+    if (!document_.CanWriteChange(document_.Length()) ||
+        Generate(progress) == GenerationResult::Cancelled) {
         Cancel();
         return false;
     }

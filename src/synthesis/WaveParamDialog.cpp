@@ -385,7 +385,8 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
         RestoreAndRedraw();
         return false;
     }
-    if (!Generate(progress)) {
+    // A run bound to fail stores none of the form's fields and keeps the undo copy.
+    if (!document_.CanWriteChange(document_.Length()) || !Generate(progress)) {
         RestoreAndRedraw();
         return false;
     }

@@ -165,22 +165,41 @@ TEST_F(FileCommandsTest, ChangeWithoutAWritableUndoCopyIsRefusedAndNothingChange
     EXPECT_TRUE(document.WriteFailed());
 }
 
-TEST_F(FileCommandsTest, ChangeThatCannotBeWrittenKeepsFileAndSamplesInStep) {
-    document.Samples().Codes16()[5] = 77;
-    ASSERT_TRUE(document.WriteWaveform());
+TEST_F(FileCommandsTest, ReadOnlyWorkingFileRefusesChangesAndUndoAndKeepsTheUndoStep) {
+    document.SetLength("2000");
+    ASSERT_EQ(std::filesystem::file_size(document.Undo().Path()), 2048u);
     // A working file without its owner's write bit is refused, even to the superuser.
     std::filesystem::permissions(Working(), std::filesystem::perms::owner_read);
+    workspace.ui.Clear();
+    document.SetLength("3000");
+    EXPECT_EQ(document.Length(), 2000);
+    EXPECT_EQ(std::filesystem::file_size(Working()), 4000u);
+    EXPECT_EQ(std::filesystem::file_size(document.Undo().Path()), 2048u)
+        << "a change bound to fail keeps the previous undo step";
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_NE(workspace.ui.messages[0].text.find("TemS1.wa0: Permission denied"), std::string::npos)
+        << workspace.ui.messages[0].text;
+
+    EXPECT_FALSE(files.OnUndo());
+    EXPECT_EQ(std::filesystem::file_size(Working()), 4000u);
+    EXPECT_TRUE(files.CanUndo());
+    EXPECT_TRUE(document.WriteFailed());
+}
+
+TEST_F(FileCommandsTest, SegmentChoiceTheContextCannotRecordIsNeitherSentNorLoaded) {
+    std::vector<int> sent;
+    segments.sendSegmentCommand = [&sent](int segment) { sent.push_back(segment); };
     document.SetLength("2000");
-    EXPECT_EQ(document.Length(), 1024);
-    EXPECT_EQ(document.Samples().Codes16()[5], 77);
-    EXPECT_EQ(std::filesystem::file_size(Working()), 2048u);
-    ASSERT_FALSE(workspace.ui.messages.empty());
-    EXPECT_NE(workspace.ui.messages.back().text.find("TemS1.wa0: Permission denied"),
-              std::string::npos)
-        << workspace.ui.messages.back().text;
-    // The undo copy taken before the failed write still holds the file as it is.
-    files.OnUndo();
-    EXPECT_EQ(document.Samples().Codes16()[5], 77);
+    std::filesystem::permissions(workspace.state.contextFile, std::filesystem::perms::owner_read);
+    segments.OnSegmentField("2");
+    std::filesystem::permissions(workspace.state.contextFile,
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_write);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(workspace.state.activeSegment, 1);
+    EXPECT_EQ(view.segmentText, "1");
+    EXPECT_EQ(document.Length(), 2000);
+    EXPECT_TRUE(files.CanUndo()) << "no switch, so the undo step stays";
 }
 
 TEST_F(FileCommandsTest, TableEntriesAreAbsoluteWhateverPathTheUserTyped) {
