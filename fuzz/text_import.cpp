@@ -2,9 +2,9 @@
 // and the fast number reading and "%g" writing checked against the general ones. A
 // conversion either writes its binary file or refuses the text with a problem that names
 // a line of it, and leaves neither a binary nor a scratch file then.
-#include "document/DecimalReader.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
+#include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
 #include <algorithm>

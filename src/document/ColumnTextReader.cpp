@@ -1,7 +1,8 @@
 #include "document/ColumnTextReader.h"
 
-#include "document/DecimalReader.h"
 #include "document/TextExport.h"
+#include "settings/CharClass.h"
+#include "settings/DecimalReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +13,6 @@ namespace {
 constexpr std::size_t kFlushSize = 1 << 20;
 constexpr std::size_t kLongestEntry = TextExport::kLongestGeneral + 1; // a value and its blank
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool StartsNumber(char c) {
     return IsDigit(c) || c == '+' || c == '-';
 }

@@ -5,11 +5,10 @@
 #include "document/FileChooser.h"
 #include "document/PathText.h"
 #include "document/TraceImport.h"
+#include "settings/CharClass.h"
 #include "settings/FileHelpers.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
-
-#include <cctype>
 
 namespace {
 
@@ -25,9 +24,8 @@ enum TypePosition {
 
 // ".wa" + one digit: the working files of the segment table, binary already.
 bool IsWorkingFileExtension(const std::string& extension) {
-    return extension.size() == 3 && std::tolower(static_cast<unsigned char>(extension[0])) == 'w' &&
-           std::tolower(static_cast<unsigned char>(extension[1])) == 'a' &&
-           std::isdigit(static_cast<unsigned char>(extension[2]));
+    return extension.size() == 3 && ToLowerAscii(extension[0]) == 'w' &&
+           ToLowerAscii(extension[1]) == 'a' && IsDigit(extension[2]);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "document/TextExport.h"
 
 #include "document/CrtConversions.h"
-#include "document/DecimalReader.h"
 #include "document/SampleBuffer.h"
 #include "settings/AtomicFileWriter.h"
+#include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
 #include <charconv>

@@ -2,10 +2,11 @@
 
 #include "document/ColumnTextReader.h"
 #include "document/CrtConversions.h"
-#include "document/DecimalReader.h"
 #include "document/PathText.h"
 #include "document/TextChunkReader.h"
 #include "settings/AtomicFileWriter.h"
+#include "settings/CharClass.h"
+#include "settings/DecimalReader.h"
 
 #include <algorithm>
 #include <bit>
@@ -30,9 +31,6 @@ FileHandle OpenFile(const std::string& path, const char* mode) {
     return FileHandle(std::fopen(path.c_str(), mode), &std::fclose);
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 bool IsLineEnd(char c) {
     return c == '\n';
 }
@@ -69,7 +67,7 @@ private:
 // The white-space separated word at first, for a message.
 std::string_view WordAt(const char* first, const char* last) {
     const char* end = first;
-    while (end != last && !IsSpace(*end)) {
+    while (end != last && !IsCSpace(*end)) {
         ++end;
     }
     return std::string_view(first, static_cast<std::size_t>(end - first));
@@ -83,14 +81,14 @@ template <typename T, typename Convert>
 bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert,
                        TextImportProblem& problem) {
     SampleSink<T> sink(out);
-    TextChunkReader reader(in, &IsSpace);
+    TextChunkReader reader(in, &IsCSpace);
     std::string_view window;
     unsigned long long line = 1;
     while (!problem.Found() && reader.Next(window)) {
         const char* p = window.data();
         const char* end = p + window.size();
         for (;;) {
-            for (; p != end && IsSpace(*p); ++p) {
+            for (; p != end && IsCSpace(*p); ++p) {
                 line += IsLineEnd(*p) ? 1 : 0;
             }
             if (p == end) {
@@ -98,7 +96,7 @@ bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert,
             }
             double value = 0;
             const char* next = DecimalReader::Read(p, end, value);
-            if (next == nullptr || (next != end && !IsSpace(*next))) {
+            if (next == nullptr || (next != end && !IsCSpace(*next))) {
                 problem =
                     TextImportProblem(TextImportProblem::Kind::NotANumber, line, WordAt(p, end));
                 break;

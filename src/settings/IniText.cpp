@@ -1,5 +1,7 @@
 #include "settings/IniText.h"
 
+#include "settings/CharClass.h"
+
 #include <cstring>
 #include <unordered_set>
 
@@ -19,24 +21,16 @@ struct LineMeaning {
     std::string_view value;
 };
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string_view Trim(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
+    while (begin < end && IsBlankInLine(text[begin])) {
         ++begin;
     }
-    while (end > begin && IsBlank(text[end - 1])) {
+    while (end > begin && IsBlankInLine(text[end - 1])) {
         --end;
     }
     return text.substr(begin, end - begin);
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -44,7 +38,7 @@ bool SameName(std::string_view a, std::string_view b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
+        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
             return false;
         }
     }
@@ -54,7 +48,7 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string LowerName(std::string_view name) {
     std::string lower(name);
     for (char& c : lower) {
-        c = Lower(c);
+        c = ToLowerAscii(c);
     }
     return lower;
 }
@@ -95,7 +89,7 @@ public:
             }
             const std::size_t bracket = static_cast<const char*>(found) - base;
             std::size_t start = bracket;
-            while (start > position_ && IsBlank(base[start - 1])) {
+            while (start > position_ && IsBlankInLine(base[start - 1])) {
                 --start;
             }
             if (start == position_ || base[start - 1] == '\n') {

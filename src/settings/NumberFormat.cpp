@@ -1,5 +1,7 @@
 #include "settings/NumberFormat.h"
 
+#include "settings/CharClass.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -27,14 +29,6 @@ struct ConversionSpec {
     int precision = -1;
     char conversion = 0;
 };
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 void AppendExponent(std::string& out, int exponent) {
     out += 'e';
@@ -400,5 +394,24 @@ bool ParseWholeDouble(const std::string& text, double& value) {
             return false;
         }
     }
+    return true;
+}
+
+bool ReadLeadingInt(const char*& cursor, const char* end, int& value) {
+    const char* p = cursor;
+    while (p != end && IsCSpace(*p)) {
+        ++p;
+    }
+    // from_chars takes a "-" itself but no "+".
+    if (p != end && *p == '+' && end - p > 1 && IsDigit(p[1])) {
+        ++p;
+    }
+    int read = 0;
+    const auto result = std::from_chars(p, end, read);
+    if (result.ec != std::errc()) {
+        return false;
+    }
+    value = read;
+    cursor = result.ptr;
     return true;
 }

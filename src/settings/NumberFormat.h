@@ -15,3 +15,7 @@ void AppendCrtGeneral(std::string& out, double value, int precision = 6);
 std::size_t ParseLeadingDouble(const char* text, std::size_t length, double& value);
 // Whole text: leading number, then only white space.
 bool ParseWholeDouble(const std::string& text, double& value);
+// Reads a whole number after white space as a C++ stream's `>> int` does in the classic
+// locale: optional sign, decimal digits. False when there are no digits or the number does
+// not fit in an int. `cursor` is left after the number.
+bool ReadLeadingInt(const char*& cursor, const char* end, int& value);

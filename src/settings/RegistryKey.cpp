@@ -1,5 +1,6 @@
 #include "settings/RegistryKey.h"
 
+#include "settings/CharClass.h"
 #include "settings/IniFile.h"
 
 #include <cstdlib>
@@ -18,17 +19,13 @@ const char* Environment(const char* name) {
     return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // True when `path` is `key` or lies below it ("A\B" is below "a").
 bool IsSameOrBelow(const std::string& path, const std::string& key) {
     if (path.size() < key.size() || (path.size() > key.size() && path[key.size()] != '\\')) {
         return false;
     }
     for (std::size_t i = 0; i < key.size(); ++i) {
-        if (Lower(path[i]) != Lower(key[i])) {
+        if (ToLowerAscii(path[i]) != ToLowerAscii(key[i])) {
             return false;
         }
     }

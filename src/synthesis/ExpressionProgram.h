@@ -27,10 +27,6 @@ public:
     // range without file operands is shared among `workers` threads (the caller's included).
     ExpressionOutcome Run(double* values, int workers = 2) const;
 
-    bool UsesFiles() const { return !code_.files.empty(); }
-    // Number of block operations per point, after constants and needless checks are gone.
-    int StepCount() const { return static_cast<int>(steps_.size()); }
-
 private:
     struct Step {
         ExpressionOp op = ExpressionOp::Const;

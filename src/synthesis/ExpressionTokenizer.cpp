@@ -2,10 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/StringTable.h"
+#include "settings/CharClass.h"
+#include "settings/NumberFormat.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -15,23 +15,10 @@ namespace {
 // Longer numbers, names and file names are refused.
 constexpr std::size_t kMaxTokenLength = 79;
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualsIgnoringCase(const std::string& text, const char* name) {
     std::size_t i = 0;
     for (; i < text.size() && name[i] != '\0'; ++i) {
-        if (Lower(text[i]) != name[i]) {
+        if (ToLowerAscii(text[i]) != name[i]) {
             return false;
         }
     }
@@ -70,33 +57,6 @@ std::size_t NumberLength(const char* at) {
         }
     }
     return i;
-}
-
-// Decimal exponent of the leading digit of a number text that is out of the double range:
-// positive for a huge number, negative for a tiny one.
-long long LeadingExponent(const std::string& text) {
-    const std::size_t e = text.find_first_of("eE");
-    const std::string mantissa = text.substr(0, e);
-    long long exponent = 0;
-    if (e != std::string::npos) {
-        std::size_t i = e + 1;
-        const bool negative = text[i] == '-';
-        if (text[i] == '+' || text[i] == '-') {
-            ++i;
-        }
-        for (; i < text.size() && exponent < 1000000000; ++i) {
-            exponent = exponent * 10 + (text[i] - '0');
-        }
-        exponent = negative ? -exponent : exponent;
-    }
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string::npos) {
-        return 0;
-    }
-    const long long position = first < point ? static_cast<long long>(point - first - 1)
-                                             : -static_cast<long long>(first - point);
-    return exponent + position;
 }
 
 std::string SixDigits(double value) {
@@ -142,7 +102,7 @@ std::size_t ExpressionTokenizer::MatchOperator(const char* at, std::string* spel
                 break;
             }
             std::size_t i = 0;
-            while (entry[i] != '\0' && Lower(at[i]) == entry[i]) {
+            while (entry[i] != '\0' && ToLowerAscii(at[i]) == entry[i]) {
                 ++i;
             }
             if (entry[i] == '\0') {
@@ -161,7 +121,7 @@ void ExpressionTokenizer::Next(ExpressionToken& token) {
     token.text.clear();
     token.path.clear();
     token.modeFile = false;
-    while (IsSpace(*cursor_)) {
+    while (IsCSpace(*cursor_)) {
         ++cursor_;
     }
     const char c = *cursor_;
@@ -186,7 +146,7 @@ void ExpressionTokenizer::Next(ExpressionToken& token) {
         cursor_ += length;
         return;
     }
-    if (IsLetter(c) || IsDigit(c) || c == '.') {
+    if (IsAsciiLetter(c) || IsDigit(c) || c == '.') {
         ReadWord(token);
     }
 }
@@ -273,12 +233,7 @@ int ExpressionTokenizer::FindOperator(const ExpressionToken& token, int row) {
 }
 
 double ExpressionTokenizer::ReadNumber(const std::string& text) {
-    double value = 0;
-    const auto result =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // The reader overflows to infinity and underflows to zero.
-        value = LeadingExponent(text) > 0 ? HUGE_VAL : 0.0;
-    }
+    double value = 0.0;
+    ParseLeadingDouble(text.data(), text.size(), value);
     return value;
 }

@@ -5,11 +5,11 @@
 #include "core/UserInterface.h"
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
+#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
-#include <cctype>
 #include <sstream>
 
 namespace {
@@ -69,7 +69,7 @@ void WaveGeneratorSettings::LoadParamDefaults() {
             continue;
         }
         std::string text;
-        if (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-') {
+        if (IsDigit(word[0]) || word[0] == '-') {
             text = word;
         } else if (EqualsNoCase(word, "WavLen")) {
             text = NumberText(document_.Length() - 1);
@@ -92,9 +92,10 @@ std::string WaveGeneratorSettings::PositionValueName() const {
 std::optional<DialogPosition> WaveGeneratorSettings::ReadPosition() const {
     const std::string text =
         document_.Services().store.ReadHostValue(kPositionSubkey, PositionValueName());
-    std::istringstream numbers(text);
+    const char* cursor = text.data();
+    const char* end = text.data() + text.size();
     DialogPosition position;
-    if (!(numbers >> position.left >> position.top)) {
+    if (!ReadLeadingInt(cursor, end, position.left) || !ReadLeadingInt(cursor, end, position.top)) {
         return std::nullopt;
     }
     return position;

@@ -6,6 +6,7 @@
 #include "document/FileCommands.h"
 #include "document/SegmentCommands.h"
 #include "link/HostRequest.h"
+#include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
@@ -28,7 +29,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -209,9 +209,11 @@ void MainFrame::ConnectView() {
 
 void MainFrame::ApplyMinimumSize() {
     const std::string text = session_.Store().ReadHostValue("DrawRect", "minSMrct");
+    const char* cursor = text.data();
+    const char* end = text.data() + text.size();
     int width = 0;
     int height = 0;
-    if (std::sscanf(text.c_str(), "%d %d", &width, &height) != 2) {
+    if (!ReadLeadingInt(cursor, end, width) || !ReadLeadingInt(cursor, end, height)) {
         width = 0;
         height = 0;
     }

@@ -1,8 +1,8 @@
 #include "FormatsTestFiles.h"
 
-#include "document/DecimalReader.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
+#include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 #include "support/TempWorkspace.h"
 

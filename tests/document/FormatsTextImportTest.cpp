@@ -1,7 +1,7 @@
 #include "FormatsTestFiles.h"
 
-#include "document/DecimalReader.h"
 #include "document/TextImport.h"
+#include "settings/DecimalReader.h"
 #include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "document/DecimalReader.h"
+#include "settings/DecimalReader.h"
 
 #include "settings/NumberFormat.h"
 

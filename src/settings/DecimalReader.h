@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/CharClass.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -72,8 +74,6 @@ private:
     static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
     // Takes digits while they come, eight at a time where the text allows; beyond 19
     // significant ones the value is no longer kept (the count tells the number is too

@@ -1,0 +1,137 @@
+#include "settings/CharClass.h"
+#include "settings/DecimalReader.h"
+#include "settings/NumberFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+
+// The fast reader of the imports and the general reader must agree to the bit and to the
+// character on every text; these are the texts where a hand-written reader goes wrong.
+
+namespace {
+
+struct Reading {
+    std::size_t used = 0;
+    double value = 0.0;
+};
+
+Reading General(const std::string& text) {
+    Reading reading;
+    reading.used = ParseLeadingDouble(text.data(), text.size(), reading.value);
+    return reading;
+}
+
+Reading Fast(const std::string& text) {
+    Reading reading;
+    const char* end = DecimalReader::Read(text.data(), text.data() + text.size(), reading.value);
+    reading.used = end == nullptr ? 0 : static_cast<std::size_t>(end - text.data());
+    if (end == nullptr) {
+        reading.value = 0.0;
+    }
+    return reading;
+}
+
+std::optional<std::pair<int, int>> TwoInts(const std::string& text) {
+    const char* cursor = text.data();
+    const char* end = text.data() + text.size();
+    std::pair<int, int> pair;
+    if (!ReadLeadingInt(cursor, end, pair.first) || !ReadLeadingInt(cursor, end, pair.second)) {
+        return std::nullopt;
+    }
+    return pair;
+}
+
+std::optional<std::pair<int, int>> TwoIntsFromStream(const std::string& text) {
+    std::istringstream stream(text);
+    std::pair<int, int> pair;
+    if (!(stream >> pair.first >> pair.second)) {
+        return std::nullopt;
+    }
+    return pair;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+TEST(NumberReading, FastAndGeneralReadersAgreeOnEdgeCases) {
+    const std::string digits(10000, '7');
+    const std::string zeros(10000, '0');
+    const struct {
+        std::string text;
+        double value;
+        std::size_t used;
+    } cases[] = {{"+5", 5.0, 2},
+                 {"-0", -0.0, 2},
+                 {".5", 0.5, 2},
+                 {"5.", 5.0, 2},
+                 {"1e", 1.0, 1},
+                 {"1e-", 1.0, 1},
+                 {"1e400", HUGE_VAL, 5},
+                 {"-1e400", -HUGE_VAL, 6},
+                 {"1e-400", 0.0, 6},
+                 {"0x10", 0.0, 1},
+                 {"1,5", 1.0, 1},
+                 {"nan", 0.0, 0},
+                 {"inf", 0.0, 0},
+                 {"+", 0.0, 0},
+                 {".", 0.0, 0},
+                 {"123456789012345", 123456789012345.0, 15},
+                 {"1234567890123456", 1234567890123456.0, 16},
+                 {"1e22", 1e22, 4},
+                 {"1e23", 1e23, 4},
+                 {zeros + "3", 3.0, 10001},
+                 {"0." + zeros + "1e10000", 0.1, 10009},
+                 {digits, HUGE_VAL, 10000},
+                 {"1" + zeros + "e-10000", 1.0, 10008}};
+    for (const auto& c : cases) {
+        const Reading general = General(c.text);
+        EXPECT_TRUE(SameBits(general.value, c.value)) << c.text.substr(0, 40);
+        EXPECT_EQ(general.used, c.used) << c.text.substr(0, 40);
+        const Reading fast = Fast(c.text);
+        EXPECT_TRUE(SameBits(fast.value, general.value)) << c.text.substr(0, 40);
+        EXPECT_EQ(fast.used, general.used) << c.text.substr(0, 40);
+    }
+}
+
+TEST(NumberReading, GeneralReaderSkipsLeadingWhiteSpaceOfAnyLength) {
+    const std::string blanks(10000, ' ');
+    double value = 0.0;
+    EXPECT_EQ(ParseLeadingDouble((blanks + "\t-2.5x").c_str(), blanks.size() + 6, value),
+              blanks.size() + 5);
+    EXPECT_EQ(value, -2.5);
+    EXPECT_TRUE(ParseWholeDouble(blanks + "4" + blanks, value));
+    EXPECT_EQ(value, 4.0);
+    EXPECT_FALSE(ParseWholeDouble(blanks, value));
+}
+
+TEST(CharClass, MatchesTheCLibraryInTheCLocaleForEveryByte) {
+    ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        EXPECT_EQ(IsDigit(c), std::isdigit(byte) != 0) << byte;
+        EXPECT_EQ(IsCSpace(c), std::isspace(byte) != 0) << byte;
+        EXPECT_EQ(IsBlankInLine(c), std::isspace(byte) != 0 && byte != '\n') << byte;
+        EXPECT_EQ(IsAsciiLetter(c), std::isalpha(byte) != 0) << byte;
+        EXPECT_EQ(ToLowerAscii(c), static_cast<char>(std::tolower(byte))) << byte;
+    }
+}
+
+TEST(NumberReading, IntegerPairsReadAsTheStreamReadsThem) {
+    for (const std::string text :
+         {"12 34", " -7\t+8", "\n5\n6\n", "+-5 1", "-+5 1", "- 5 1", "+ 5 1", "5 +", "12", "",
+          "12abc 5", "12 5abc", "1.5 2", "0x10 2", "2147483647 -2147483648", "2147483648 0",
+          "0 -2147483649", "007 -0"}) {
+        EXPECT_EQ(TwoInts(text), TwoIntsFromStream(text)) << text;
+    }
+}
