@@ -8,7 +8,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-    libdbus-1-dev dbus dbus-x11
+    libdbus-1-dev dbus dbus-x11 libcli11-dev
     xvfb xauth x11-apps imagemagick poppler-utils
     python3 python3-pyvisa python3-pyvisa-py strace
 )

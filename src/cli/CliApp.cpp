@@ -1,5 +1,7 @@
 #include "cli/CliApp.h"
 
+#include "cli/CliCommandTable.h"
+
 #include "app/ToolSession.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
@@ -63,6 +65,9 @@ bool FitsInt(double value) {
 } // namespace
 
 int CliApp::Run() {
+    if (options_.request != CliOptions::Request::Run) {
+        return AnswerRequest();
+    }
     ConsoleUserInterface ui(options_.policy);
     ConsoleHostBus bus;
     PosixProcessFacts facts;
@@ -91,86 +96,45 @@ int CliApp::Run() {
     return result;
 }
 
-bool CliApp::NeedWords(std::size_t count) const {
-    if (options_.words.size() == count) {
-        return true;
+int CliApp::AnswerRequest() const {
+    switch (options_.request) {
+    case CliOptions::Request::Help:
+        std::fputs(CliCommandTable::Usage().c_str(), stdout);
+        break;
+    case CliOptions::Request::Manual:
+        std::fputs(CliCommandTable::Manual(WAVESMITH_VERSION).c_str(), stdout);
+        break;
+    default:
+        std::printf("wavesmith-cli %s\n", WAVESMITH_VERSION);
+        break;
     }
-    std::fprintf(stderr, "wavesmith-cli: %s takes %zu argument(s)\n%s", options_.command.c_str(),
-                 count, CliOptions::Usage());
-    return false;
+    return Success;
 }
 
 int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
-    const std::string& command = options_.command;
+    const CliCommand* command = CliCommandTable::Find(options_.command);
+    if (command == nullptr) {
+        std::fprintf(stderr, "wavesmith-cli: unknown command %s\n%s", options_.command.c_str(),
+                     CliCommandTable::Usage().c_str());
+        return UsageError;
+    }
     // The pulse designer's waveform exists only once its design is rendered; the file,
     // edit and download commands wait for that.
-    if (session.State().IsPulse() && command != "paths" && command != "info" && command != "eval") {
+    if (session.State().IsPulse() && !command->withoutDesign) {
         std::fprintf(stderr,
                      "wavesmith-cli: %s is not available with --mode pulse: the pulse "
                      "designer has no waveform until its design is rendered\n",
-                     command.c_str());
+                     command->name);
         return UsageError;
     }
-    if (command == "paths") {
-        return NeedWords(0) ? Paths(session) : UsageError;
-    }
-    if (command == "info") {
-        return NeedWords(0) ? Info(session) : UsageError;
-    }
-    if (command == "dump") {
-        return NeedWords(0) ? Dump(session) : UsageError;
-    }
-    if (command == "new") {
-        if (!NeedWords(0)) {
-            return UsageError;
-        }
-        return session.Files().OnNew() ? Success : Refused;
-    }
-    if (command == "length") {
-        return NeedWords(1) ? Length(session) : UsageError;
-    }
-    if (command == "segment") {
-        return NeedWords(1) ? Segment(session) : UsageError;
-    }
-    if (command == "channel") {
-        return NeedWords(1) ? Channel(session) : UsageError;
-    }
-    if (command == "open") {
-        return NeedWords(1) ? Open(session, ui) : UsageError;
-    }
-    if (command == "save") {
-        return NeedWords(0) ? Save(session, ui) : UsageError;
-    }
-    if (command == "save-as") {
-        return NeedWords(1) ? SaveAs(session, ui) : UsageError;
-    }
-    if (command == "undo") {
-        return NeedWords(0) ? Undo(session) : UsageError;
-    }
-    if (command == "export") {
-        return NeedWords(1) ? Export(session) : UsageError;
-    }
-    if (command == "eval") {
-        return NeedWords(1) ? Eval(session) : UsageError;
-    }
-    if (command == "generate") {
-        return NeedWords(1) ? Generate(session) : UsageError;
-    }
-    if (command == "edit") {
-        return NeedWords(1) ? Edit(session) : UsageError;
-    }
-    if (command == "convert") {
-        return NeedWords(2) ? Convert(session) : UsageError;
-    }
-    if (command == "download") {
-        return NeedWords(0) ? Download(session) : UsageError;
-    }
-    std::fprintf(stderr, "wavesmith-cli: unknown command %s\n%s", command.c_str(),
-                 CliOptions::Usage());
-    return UsageError;
+    return (this->*command->run)(session, ui);
 }
 
-int CliApp::Paths(ToolSession& session) {
+int CliApp::New(ToolSession& session, ConsoleUserInterface&) {
+    return session.Files().OnNew() ? Success : Refused;
+}
+
+int CliApp::Paths(ToolSession& session, ConsoleUserInterface&) {
     const AppState& state = session.State();
     std::printf("StartupFolder=%s\n", state.startupFolder.c_str());
     std::printf("UserFolder=%s\n", state.userFolder.c_str());
@@ -181,7 +145,7 @@ int CliApp::Paths(ToolSession& session) {
     return Success;
 }
 
-int CliApp::Info(ToolSession& session) {
+int CliApp::Info(ToolSession& session, ConsoleUserInterface&) {
     const AppState& state = session.State();
     WaveDoc& document = session.Document();
     std::printf("length=%lld\n", static_cast<long long>(document.Length()));
@@ -200,7 +164,7 @@ int CliApp::Info(ToolSession& session) {
     return Success;
 }
 
-int CliApp::Dump(ToolSession& session) {
+int CliApp::Dump(ToolSession& session, ConsoleUserInterface&) {
     const SampleBuffer& samples = session.Document().Samples();
     for (std::size_t i = 0; i < samples.Size(); ++i) {
         PrintSample(samples, i, options_.textDump);
@@ -208,7 +172,7 @@ int CliApp::Dump(ToolSession& session) {
     return Success;
 }
 
-int CliApp::Length(ToolSession& session) {
+int CliApp::Length(ToolSession& session, ConsoleUserInterface&) {
     WaveDoc& document = session.Document();
     double requested = 0;
     if (!ReadWholeNumber(options_.words[0], requested)) {
@@ -222,7 +186,7 @@ int CliApp::Length(ToolSession& session) {
     return applied ? Success : Refused;
 }
 
-int CliApp::Segment(ToolSession& session) {
+int CliApp::Segment(ToolSession& session, ConsoleUserInterface&) {
     if (session.State().IsFm()) {
         std::fprintf(stderr, "wavesmith-cli: segment is not available with --mode fm: the FM "
                              "waveform is a single pseudo-segment\n");
@@ -241,7 +205,7 @@ int CliApp::Segment(ToolSession& session) {
     return selected ? Success : Refused;
 }
 
-int CliApp::Channel(ToolSession& session) {
+int CliApp::Channel(ToolSession& session, ConsoleUserInterface&) {
     const std::string& word = options_.words[0];
     if (word != "1" && word != "2") {
         std::fprintf(stderr, "wavesmith-cli: channel takes 1 or 2\n");
@@ -261,8 +225,7 @@ int CliApp::Open(ToolSession& session, ConsoleUserInterface& ui) {
     return session.Files().OnOpen() ? Success : Refused;
 }
 
-int CliApp::Save(ToolSession& session, ConsoleUserInterface& ui) {
-    (void)ui;
+int CliApp::Save(ToolSession& session, ConsoleUserInterface&) {
     if (session.Document().VisibleFileName().empty()) {
         std::fprintf(stderr,
                      "wavesmith-cli: the waveform has no file name yet; use save-as FILE\n");
@@ -276,7 +239,7 @@ int CliApp::SaveAs(ToolSession& session, ConsoleUserInterface& ui) {
     return session.Files().OnSaveAs() ? Success : Refused;
 }
 
-int CliApp::Undo(ToolSession& session) {
+int CliApp::Undo(ToolSession& session, ConsoleUserInterface&) {
     if (!session.Files().CanUndo()) {
         std::fprintf(stderr, "wavesmith-cli: nothing to undo\n");
         return Refused;
@@ -284,11 +247,11 @@ int CliApp::Undo(ToolSession& session) {
     return session.Files().OnUndo() ? Success : Refused;
 }
 
-int CliApp::Export(ToolSession& session) {
+int CliApp::Export(ToolSession& session, ConsoleUserInterface&) {
     return session.Files().ExportTo(options_.words[0]) ? Success : Refused;
 }
 
-int CliApp::Eval(ToolSession& session) {
+int CliApp::Eval(ToolSession& session, ConsoleUserInterface&) {
     const AppState& state = session.State();
     auto number = [this](const char* name, double fallback) {
         const auto found = options_.options.find(name);
@@ -327,7 +290,7 @@ int CliApp::Eval(ToolSession& session) {
     return range.errorId == 0 ? Success : Refused;
 }
 
-int CliApp::Generate(ToolSession& session) {
+int CliApp::Generate(ToolSession& session, ConsoleUserInterface&) {
     const auto command = GeneratorCommands::CommandOfName(options_.words[0]);
     if (!command) {
         std::fprintf(stderr,
@@ -353,7 +316,7 @@ int CliApp::Generate(ToolSession& session) {
     }
 }
 
-int CliApp::Edit(ToolSession& session) {
+int CliApp::Edit(ToolSession& session, ConsoleUserInterface&) {
     static const std::map<std::string, int> kOperations = {
         {"filter", EditCommands::kFilter},        {"smooth", EditCommands::kSmooth},
         {"invert", EditCommands::kInvert},        {"trim-left", EditCommands::kTrimLeft},
@@ -391,7 +354,7 @@ int CliApp::Edit(ToolSession& session) {
     return Success;
 }
 
-int CliApp::Convert(ToolSession& session) {
+int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
     AppServices& services = session.Services();
     WaveDoc& document = session.Document();
     std::string path = options_.words[0];
@@ -419,7 +382,7 @@ int CliApp::Convert(ToolSession& session) {
     return FileCommands::ExportSamples(samples, options_.words[1], services) ? Success : Refused;
 }
 
-int CliApp::Download(ToolSession& session) {
+int CliApp::Download(ToolSession& session, ConsoleUserInterface&) {
     session.DownloadWaveform();
     return Success;
 }

@@ -7,7 +7,8 @@ class WaveDoc;
 class ConsoleUserInterface;
 
 // One run of wavesmith-cli: start-up, the document, the first view update, one command,
-// then the document's destruction — the same core objects the GUI uses.
+// then the document's destruction — the same core objects the GUI uses. --help, --version
+// and --help-man are answered without a start-up.
 class CliApp {
 public:
     enum ExitCode { Success = 0, Refused = 1, UsageError = 2 };
@@ -16,27 +17,28 @@ public:
 
     int Run();
 
-private:
-    int RunCommand(ToolSession& session, ConsoleUserInterface& ui);
-    int Paths(ToolSession& session);
-    int Info(ToolSession& session);
-    int Dump(ToolSession& session);
-    int Length(ToolSession& session);
-    int Segment(ToolSession& session);
-    int Channel(ToolSession& session);
+    // The commands, as the command table names them; each runs after the start-up.
+    int Paths(ToolSession& session, ConsoleUserInterface& ui);
+    int Info(ToolSession& session, ConsoleUserInterface& ui);
+    int Dump(ToolSession& session, ConsoleUserInterface& ui);
+    int New(ToolSession& session, ConsoleUserInterface& ui);
+    int Length(ToolSession& session, ConsoleUserInterface& ui);
+    int Segment(ToolSession& session, ConsoleUserInterface& ui);
+    int Channel(ToolSession& session, ConsoleUserInterface& ui);
     int Open(ToolSession& session, ConsoleUserInterface& ui);
     int Save(ToolSession& session, ConsoleUserInterface& ui);
     int SaveAs(ToolSession& session, ConsoleUserInterface& ui);
-    int Undo(ToolSession& session);
-    int Export(ToolSession& session);
-    int Eval(ToolSession& session);
-    int Generate(ToolSession& session);
-    int Edit(ToolSession& session);
-    int Convert(ToolSession& session);
-    int Download(ToolSession& session);
+    int Undo(ToolSession& session, ConsoleUserInterface& ui);
+    int Export(ToolSession& session, ConsoleUserInterface& ui);
+    int Eval(ToolSession& session, ConsoleUserInterface& ui);
+    int Generate(ToolSession& session, ConsoleUserInterface& ui);
+    int Edit(ToolSession& session, ConsoleUserInterface& ui);
+    int Convert(ToolSession& session, ConsoleUserInterface& ui);
+    int Download(ToolSession& session, ConsoleUserInterface& ui);
 
-    bool NeedWords(std::size_t count) const;
-    // After a command that changes the waveform: the current file holds it.
+private:
+    int AnswerRequest() const;
+    int RunCommand(ToolSession& session, ConsoleUserInterface& ui);
 
     const CliOptions& options_;
 };

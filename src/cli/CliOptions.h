@@ -9,9 +9,14 @@
 #include <utility>
 #include <vector>
 
-// The command line of wavesmith-cli: global options, the command, its words and its
-// options ("--name value"; "--set KEY=TEXT" may repeat; "--anchors A B").
+// The command line of wavesmith-cli: global options, the command, its words and the
+// options the command table allows it ("--name value"; "--set KEY=TEXT" may repeat;
+// "--anchors A B").
 struct CliOptions {
+    // What the run answers: a command, or one of the texts that need no start-up.
+    enum class Request { Run, Help, Version, Manual };
+
+    Request request = Request::Run;
     OperatingMode mode = OperatingMode::Standard;
     ConsoleUserInterface::Policy policy = ConsoleUserInterface::Policy::FirstButton;
     std::string command;
@@ -21,7 +26,7 @@ struct CliOptions {
     std::optional<std::pair<double, double>> anchors;
     bool textDump = false;
 
-    // Fills the options from argv; an error text when the words are off.
+    // Fills the options from argv; an error text when the command line does not fit the
+    // usage, which is then reported before anything is started.
     static std::optional<std::string> Parse(int argc, const char* const* argv, CliOptions& out);
-    static const char* Usage();
 };
