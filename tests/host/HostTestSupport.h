@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InstrumentAddress.h"
+#include "download/InstrumentAddress.h"
 
 #include <QProcess>
 

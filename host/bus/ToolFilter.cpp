@@ -1,0 +1,59 @@
+#include "bus/ToolFilter.h"
+
+#include "core/HostBus.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+std::string Canonical(const std::string& path) {
+    std::error_code error;
+    const auto canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? path : canonical.lexically_normal().string();
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+} // namespace
+
+ToolFilter::ToolFilter(const std::string& workspaceFolder)
+    : folder_(WithoutTrailingSlash(Canonical(workspaceFolder))) {}
+
+bool ToolFilter::IsOwnTool(const ToolProcess& process) const {
+    if (process.id != 0 && process.id == startedProcess_) {
+        return true;
+    }
+    return !process.folder.empty() && WithoutTrailingSlash(Canonical(process.folder)) == folder_;
+}
+
+std::string ToolFilter::Refusal(const ToolProcess& sender, const ToolNotice& notice) const {
+    if (IsOwnTool(sender)) {
+        return "";
+    }
+    if (sender.id != 0) {
+        const std::string where = sender.folder.empty() ? "" : ", working in " + sender.folder;
+        return "another tool's (process " + std::to_string(sender.id) + where + ")";
+    }
+    const std::string unknown = "the sender left the bus before it could be identified";
+    if (notice.code != NotifyDownloadSegment) {
+        return unknown;
+    }
+    return InWorkspace(notice.waveFile) ? ""
+                                        : unknown + ", and its waveform file is not in this "
+                                                    "workspace";
+}
+
+bool ToolFilter::InWorkspace(const std::string& path) const {
+    if (path.empty() || path.front() != '/') {
+        return false;
+    }
+    const std::string canonical = Canonical(path);
+    return canonical.size() > folder_.size() + 1 &&
+           canonical.compare(0, folder_.size(), folder_) == 0 && canonical[folder_.size()] == '/';
+}

@@ -1,0 +1,227 @@
+#include "download/DownloadAgent.h"
+
+#include "core/HostBus.h"
+#include "download/DownloadCommand.h"
+#include "download/WaveformFile.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kMaxQueuedErrors = 32;
+constexpr std::size_t kBytesPerPoint = 2;
+
+// Control characters would end the log line (and, sent, the program message) early.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + Printable(text) + "\"";
+}
+
+bool HasControlCharacters(const std::string& text) {
+    return Printable(text) != text;
+}
+
+DownloadAgent::Outcome Done(std::string line, std::string result = {}) {
+    DownloadAgent::Outcome outcome;
+    outcome.line = std::move(line);
+    outcome.result = std::move(result);
+    return outcome;
+}
+
+DownloadAgent::Outcome Failed(std::string line, std::string result = {}) {
+    DownloadAgent::Outcome outcome = Done(std::move(line), std::move(result));
+    outcome.succeeded = false;
+    return outcome;
+}
+
+bool IsNoError(const std::string& reply) {
+    return !reply.empty() && reply[0] == '0' && (reply.size() == 1 || reply[1] == ',');
+}
+
+} // namespace
+
+DownloadAgent::DownloadAgent(Workspace workspace, InstrumentAddress address)
+    : workspace_(std::move(workspace)), address_(std::move(address)) {}
+
+std::string DownloadAgent::Handle(int code) {
+    return Perform(ToolNotice::Read(workspace_, code)).line;
+}
+
+DownloadAgent::Outcome DownloadAgent::Perform(const ToolNotice& notice,
+                                              const ScpiConnection::Progress& progress) {
+    const std::string head = "notify " + std::to_string(notice.code) + " ";
+    Outcome outcome;
+    switch (notice.code) {
+    case NotifyDeactivated:
+        return Done(head + "deactivated");
+    case NotifyCommand:
+        outcome = Forward(notice);
+        break;
+    case NotifyDownloadSegment:
+        outcome = Download(notice, progress);
+        break;
+    case NotifyClosing:
+        return Done(head + "closing");
+    case NotifyClosingFm:
+        return Done(head + "closing (FM)");
+    case NotifyDownloadFm:
+        return Failed(head + "FM download: not performed by this host",
+                      "FM downloads are not performed by this host");
+    case NotifyDownloadSequence:
+        return Failed(head + "sequence download: not performed by this host",
+                      "sequence downloads are not performed by this host");
+    default:
+        return Done(head + "unknown");
+    }
+    outcome.line.insert(0, head);
+    return outcome;
+}
+
+bool DownloadAgent::EnsureConnected() {
+    instrument_.CloseIfHungUp();
+    return instrument_.IsOpen() || instrument_.Open(address_);
+}
+
+bool DownloadAgent::Exchange(const std::function<bool()>& exchange, std::string& error) {
+    if (!EnsureConnected()) {
+        error = instrument_.LastError();
+        return false;
+    }
+    if (exchange()) {
+        return true;
+    }
+    error = instrument_.LastError();
+    if (!instrument_.ConnectionLost()) {
+        return false;
+    }
+    if (!instrument_.Open(address_)) {
+        error += "; reconnecting: " + instrument_.LastError();
+        return false;
+    }
+    if (exchange()) {
+        return true;
+    }
+    error = "after reconnecting: " + instrument_.LastError();
+    return false;
+}
+
+DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
+                                               const ScpiConnection::Progress& progress) {
+    const int channel = notice.channel + 1;
+    std::string line = "download ch=" + std::to_string(channel) + " " + Quoted(notice.command) +
+                       " " + Printable(notice.waveFile);
+    std::string where;
+    const auto failed = [&](const std::string& reason, bool emptied = false) {
+        const std::string lineNote =
+            emptied ? "; " + where + " may be left without its waveform" : "";
+        const std::string resultNote = emptied ? "; it may be left without its waveform" : "";
+        return Failed(line + " failed: " + reason + lineNote,
+                      (where.empty() ? "" : where + ": ") + reason + resultNote);
+    };
+    const auto definition = DownloadCommand::Parse(notice.command);
+    if (!definition) {
+        return failed("the link command is not a segment definition");
+    }
+    where =
+        "segment " + std::to_string(definition->segment) + " of channel " + std::to_string(channel);
+    std::string error;
+    const auto file = WaveformFile::Read(notice.waveFile, error);
+    if (!file) {
+        return failed(error);
+    }
+    const std::string& bytes = file->Bytes();
+    const std::size_t points = bytes.size() / kBytesPerPoint;
+    line += " " + std::to_string(bytes.size()) + " bytes";
+    if (points != static_cast<std::size_t>(definition->points)) {
+        return failed("the file holds " + std::to_string(points) + " points, the command defines " +
+                      std::to_string(definition->points));
+    }
+    const Transfer transfer = Send(*definition, channel, bytes, progress);
+    if (!transfer.exchanged) {
+        return failed(transfer.error, transfer.began);
+    }
+    if (!IsNoError(transfer.summary)) {
+        return failed(transfer.summary, true);
+    }
+    return Done(line + " -> " + transfer.summary, where + ": " + std::to_string(points) +
+                                                      " points, " + std::to_string(bytes.size()) +
+                                                      " bytes");
+}
+
+DownloadAgent::Transfer DownloadAgent::Send(const DownloadCommand& definition, int channel,
+                                            const std::string& bytes,
+                                            const ScpiConnection::Progress& progress) {
+    // Definition, selection and data go as one program message, which an instrument that
+    // acts on whole messages leaves untouched when the transfer breaks off. One that acts
+    // unit by unit may have emptied the segment by then: every failure after the first
+    // byte says so.
+    Transfer transfer;
+    const auto sendAndComplete = [&] {
+        return instrument_.SendBlock(definition.MessagePrefix(channel), bytes.data(),
+                                     static_cast<std::size_t>(definition.points) * kBytesPerPoint,
+                                     [&](std::size_t sent, std::size_t total) {
+                                         transfer.began = true;
+                                         if (progress) {
+                                             progress(sent, total);
+                                         }
+                                     }) &&
+               ReadCompletion(transfer.summary);
+    };
+    transfer.exchanged = Exchange(sendAndComplete, transfer.error);
+    return transfer;
+}
+
+DownloadAgent::Outcome DownloadAgent::Forward(const ToolNotice& notice) {
+    const std::string& command = notice.command;
+    const std::string line = "command " + Quoted(command);
+    if (command.empty()) {
+        return Done(line + " ignored: empty");
+    }
+    if (HasControlCharacters(command)) {
+        return Failed(line + " failed: control characters have no place in a command");
+    }
+    std::string error;
+    std::string summary;
+    if (!Exchange([&] { return instrument_.Send(command) && ReadCompletion(summary); }, error)) {
+        return Failed(line + " failed: " + error);
+    }
+    if (!IsNoError(summary)) {
+        return Failed(line + " failed: " + summary);
+    }
+    return Done(line + " -> " + summary);
+}
+
+bool DownloadAgent::ReadCompletion(std::string& summary) {
+    if (!instrument_.Query("*OPC?")) {
+        return false;
+    }
+    std::string errors;
+    for (int i = 0; i < kMaxQueuedErrors; ++i) {
+        const auto reply = instrument_.Query(":SYST:ERR?");
+        if (!reply) {
+            return false;
+        }
+        if (IsNoError(*reply)) {
+            summary = errors.empty() ? *reply : errors;
+            return true;
+        }
+        errors += errors.empty() ? "" : "; ";
+        errors += *reply;
+    }
+    summary = errors;
+    return true;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "download/DownloadCommand.h"
+#include "download/InstrumentAddress.h"
+#include "download/ScpiConnection.h"
+#include "download/ToolNotice.h"
+#include "workspace/Workspace.h"
+
+#include <functional>
+#include <string>
+
+// The host's answer to its tool's notifications: it takes what the tool left in the link
+// key and the workspace to the instrument. Each notification is performed to the end (the
+// instrument's completion and error queue included) and described in one line starting
+// "notify <code>", which is what `consolux serve` prints; a line that reports anything
+// short of a clean acknowledgement says "failed:".
+class DownloadAgent {
+public:
+    struct Outcome {
+        std::string line;
+        bool succeeded = true;
+        // A download's result in few words: where it went and how much, or why it failed.
+        std::string result;
+    };
+
+    DownloadAgent(Workspace workspace, InstrumentAddress address);
+
+    // Reads what the tool left for `code` now and performs it.
+    std::string Handle(int code);
+    Outcome Perform(const ToolNotice& notice, const ScpiConnection::Progress& progress = {});
+
+    // The connection, opened on first use and again after a failure or a hang-up.
+    bool EnsureConnected();
+    // Runs `exchange` on the connection. When the instrument turns out to have gone away
+    // under an open connection (it restarted), a fresh connection gets one more try; a
+    // stall is not retried, as that would only double the wait. False with `error` set.
+    bool Exchange(const std::function<bool()>& exchange, std::string& error);
+    ScpiConnection& Instrument() { return instrument_; }
+    const InstrumentAddress& Address() const { return address_; }
+    const Workspace& CurrentWorkspace() const { return workspace_; }
+
+private:
+    struct Transfer {
+        bool exchanged = false;
+        bool began = false;  // some bytes of the message left
+        std::string summary; // the instrument's completion: "0,..." or its errors
+        std::string error;   // why the exchange failed
+    };
+
+    Outcome Download(const ToolNotice& notice, const ScpiConnection::Progress& progress);
+    Transfer Send(const DownloadCommand& definition, int channel, const std::string& bytes,
+                  const ScpiConnection::Progress& progress);
+    Outcome Forward(const ToolNotice& notice);
+    // "*OPC?", then the error queue until it is empty: `summary` is "0,"No error"" or
+    // the errors. False when the connection failed on the way.
+    bool ReadCompletion(std::string& summary);
+
+    Workspace workspace_;
+    InstrumentAddress address_;
+    ScpiConnection instrument_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "workspace/Workspace.h"
+
+#include <string>
+
+// What a tool left for the host with one notification, read from the link key and the
+// context file as the notification arrives: the tool never waits for the host, and its
+// next command overwrites "Cmd" whether or not this one has been performed.
+struct ToolNotice {
+    int code = 0;
+    std::string command;  // the link key's "Cmd"
+    std::string waveFile; // the link key's "wFile"
+    int channel = 0;      // the context's active channel, 0 for the first
+
+    static ToolNotice Read(const Workspace& workspace, int code);
+};

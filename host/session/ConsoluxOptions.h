@@ -1,0 +1,31 @@
+#pragma once
+
+#include "download/InstrumentAddress.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a consolux run was asked to do, read from its command line by the command table
+// in consolux/ConsoluxCommandLine.
+struct ConsoluxOptions {
+    enum class Command { Prepare, Serve, Request, Demo };
+
+    Command command = Command::Demo;
+    std::string folder;
+    std::string family;
+    std::optional<std::string> user;
+    std::optional<InstrumentAddress> instrument;
+    std::string mode = "std";
+    std::uint32_t requestCode = 0;
+    std::int64_t requestData = 0;
+    std::optional<std::string> tileRect;
+    std::string destination;
+
+    static constexpr const char* kDefaultFamily = "QW2182";
+    // A request code: a whole number, not negative.
+    static std::optional<std::uint32_t> ParseRequestCode(const std::string& text);
+    // Request data: a number, or "X,Y" packed as a window message packs a point.
+    static std::optional<std::int64_t> ParseRequestData(const std::string& text);
+};

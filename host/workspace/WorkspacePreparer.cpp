@@ -1,0 +1,63 @@
+#include "workspace/WorkspacePreparer.h"
+
+#include "workspace/ContextDefaults.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+WorkspacePreparer::WorkspacePreparer(std::string familiesFolder)
+    : familiesFolder_(std::move(familiesFolder)) {}
+
+std::optional<Workspace> WorkspacePreparer::Prepare(const std::string& folder,
+                                                    const std::string& family,
+                                                    const std::string& userTag) {
+    lastError_.clear();
+    if (!fs::exists(fs::path(familiesFolder_) / (family + ".fam"))) {
+        lastError_ =
+            "unknown family " + family + " (no " + family + ".fam in " + familiesFolder_ + ")";
+        return std::nullopt;
+    }
+    Workspace workspace(fs::absolute(folder).lexically_normal().string(), userTag, family);
+    std::error_code error;
+    fs::create_directories(workspace.UserFolder(), error);
+    if (error) {
+        lastError_ = "cannot create " + workspace.UserFolder() + ": " + error.message();
+        return std::nullopt;
+    }
+    if (!CopyFamilies(workspace.Folder()) || !WriteContext(workspace)) {
+        return std::nullopt;
+    }
+    return workspace;
+}
+
+bool WorkspacePreparer::CopyFamilies(const std::string& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(familiesFolder_, error)) {
+        if (entry.path().extension() != ".fam") {
+            continue;
+        }
+        fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename(),
+                      fs::copy_options::overwrite_existing, error);
+        if (error) {
+            lastError_ = "cannot copy " + entry.path().string() + ": " + error.message();
+            return false;
+        }
+    }
+    if (error) {
+        lastError_ = "cannot read " + familiesFolder_ + ": " + error.message();
+    }
+    return !error;
+}
+
+bool WorkspacePreparer::WriteContext(const Workspace& workspace) {
+    IniFile context(workspace.ContextFile());
+    for (const auto& section :
+         ContextDefaults::ForFamily(workspace.Family(), workspace.FamilyFile())) {
+        if (!context.WriteSection(section.name, section.entries)) {
+            lastError_ = "cannot write " + context.Path() + ": " + context.LastError();
+            return false;
+        }
+    }
+    return true;
+}

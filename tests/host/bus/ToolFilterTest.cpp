@@ -1,0 +1,75 @@
+#include "bus/ToolFilter.h"
+#include "core/HostBus.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two workspaces side by side whose names share a beginning, and a link to the first.
+class Workspaces : public testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("tool-filter-" + std::to_string(::getpid()));
+        fs::create_directories(root / "ws" / "$tst");
+        fs::create_directories(root / "ws2" / "$tst");
+        fs::create_directory_symlink(root / "ws", root / "link");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::string Path(const std::string& relative) const { return (root / relative).string(); }
+
+    fs::path root;
+};
+
+ToolNotice Notice(int code, const std::string& waveFile = "") {
+    return {code, "", waveFile, 0};
+}
+
+} // namespace
+
+TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
+    ToolFilter filter(Path("link") + "/");
+    filter.SetStartedProcess(4242);
+    struct Case {
+        ToolProcess sender;
+        ToolNotice notice;
+        std::string refusal; // empty: performed
+    };
+    const Case cases[] = {
+        {{100, Path("ws")}, Notice(NotifyCommand), ""},
+        {{100, Path("ws") + "/"}, Notice(NotifyClosing), ""},
+        {{4242, Path("ws2")}, Notice(NotifyDownloadSegment), ""},
+        {{100, Path("ws2")},
+         Notice(NotifyDownloadSegment, Path("ws/$tst/TemS1.wa0")),
+         "another tool's (process 100, working in " + Path("ws2") + ")"},
+        {{100, Path("ws/$tst")},
+         Notice(NotifyCommand),
+         "another tool's (process 100, working in " + Path("ws/$tst") + ")"},
+        {{100, ""}, Notice(NotifyCommand), "another tool's (process 100)"},
+        // Gone before it could be looked at: only a download of this workspace's file counts.
+        {{}, Notice(NotifyDownloadSegment, Path("ws/$tst/TemS1.wa0")), ""},
+        {{}, Notice(NotifyDownloadSegment, Path("link/$tst/TemS1.wa0")), ""},
+        {{},
+         Notice(NotifyDownloadSegment, Path("ws2/$tst/TemS1.wa0")),
+         "the sender left the bus before it could be identified, and its waveform file is not "
+         "in this workspace"},
+        {{},
+         Notice(NotifyDownloadSegment, Path("ws/../ws2/$tst/TemS1.wa0")),
+         "the sender left the bus before it could be identified, and its waveform file is not "
+         "in this workspace"},
+        {{},
+         Notice(NotifyDownloadSegment, "noo"),
+         "the sender left the bus before it could be identified, and its waveform file is not "
+         "in this workspace"},
+        {{}, Notice(NotifyCommand), "the sender left the bus before it could be identified"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(filter.Refusal(c.sender, c.notice), c.refusal)
+            << c.sender.id << " " << c.sender.folder << " " << c.notice.waveFile;
+    }
+}

@@ -1,0 +1,248 @@
+#include "HostTestSupport.h"
+#include "download/ScpiConnection.h"
+#include "link/HostRequest.h"
+#include "platform/qt/DbusHostBus.h"
+#include "settings/IniFile.h"
+#include "support/TempWorkspace.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+QString Consolux() {
+    return QString::fromStdString(BuildTreeProgram("host/consolux"));
+}
+
+bool SessionBusAvailable() {
+    EnsureQtApplication();
+    return QDBusConnection::sessionBus().isConnected();
+}
+
+// `consolux serve` on a workspace, its output kept line by line.
+class ServeProcess {
+public:
+    ServeProcess(const QString& folder, const InstrumentAddress& instrument,
+                 const QProcessEnvironment& environment) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.setProcessEnvironment(environment);
+        process_.start(Consolux(), {QStringLiteral("serve"), folder, QStringLiteral("--user"),
+                                    QStringLiteral("tst"), QStringLiteral("--instrument"),
+                                    QString::fromStdString(instrument.ToString())});
+    }
+    ~ServeProcess() {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+
+    // The first line that starts with `prefix`; empty when none came in time.
+    std::string WaitForLine(const std::string& prefix) {
+        std::string found;
+        SpinEventLoopUntil(
+            [&] {
+                while (process_.canReadLine()) {
+                    lines_.push_back(process_.readLine().trimmed().toStdString());
+                }
+                for (const std::string& line : lines_) {
+                    if (line.rfind(prefix, 0) == 0) {
+                        found = line;
+                        return true;
+                    }
+                }
+                process_.waitForReadyRead(10);
+                return false;
+            },
+            kWaitMs);
+        return found;
+    }
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    QProcess process_;
+    std::vector<std::string> lines_;
+};
+
+// Workspaces of one user, sharing the user's registry (and so the link key), on one bus.
+class UserSetup {
+public:
+    UserSetup() {
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert(QStringLiteral("WAVESMITH_REGISTRY_DIR"), root_.filePath("registry"));
+        environment_.insert(QStringLiteral("USER"), QStringLiteral("tst"));
+    }
+
+    // A workspace as `consolux prepare` leaves it; empty when that failed.
+    QString Prepare(const QString& name) {
+        const QString folder = root_.filePath(name);
+        return Run(Consolux(), {QStringLiteral("prepare"), folder}, root_.path()) ? folder
+                                                                                  : QString();
+    }
+    // wavesmith-cli run in the workspace, as the tool runs there.
+    bool Tool(const QString& folder, const QString& command, const QString& argument = {}) {
+        QStringList arguments{command};
+        if (!argument.isEmpty()) {
+            arguments << argument;
+        }
+        return Run(QString::fromStdString(BuildTreeProgram("src/cli/wavesmith-cli")), arguments,
+                   folder);
+    }
+    const QProcessEnvironment& Environment() const { return environment_; }
+
+private:
+    bool Run(const QString& program, const QStringList& arguments, const QString& folder) {
+        QProcess process;
+        process.setProcessEnvironment(environment_);
+        process.setWorkingDirectory(folder);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        return process.waitForFinished(kWaitMs) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+    QTemporaryDir root_;
+    QProcessEnvironment environment_;
+};
+
+std::string WorkingFile(const QString& workspace, int segment, int channel) {
+    return IniFile(workspace.toStdString() + "/$tst/TempGlyp.cad")
+        .Read("SegmTbl", "Segm" + std::to_string(segment) + "-" + std::to_string(channel))
+        .value_or("");
+}
+
+// What the instrument holds: the catalogue of both channels and one segment's data.
+struct Memory {
+    explicit Memory(const InstrumentAddress& address) { instrument.Open(address); }
+    std::string Catalog(int channel) {
+        return instrument.Query(":INST " + std::to_string(channel) + ";:TRAC:CAT?").value_or("?");
+    }
+    std::string Data(int channel, int segment) {
+        return instrument
+            .QueryBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
+                        std::to_string(segment) + ";:TRAC:DATA?")
+            .value_or("?");
+    }
+    ScpiConnection instrument;
+};
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The lines of a host that performed something for the other workspace.
+std::vector<std::string> PerformedFor(const std::vector<std::string>& lines,
+                                      const std::string& otherFolder,
+                                      const std::string& otherCommand) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        const bool ignored = line.find(" ignored: ") != std::string::npos;
+        const bool other = line.find(otherFolder) != std::string::npos ||
+                           line.find(otherCommand) != std::string::npos;
+        if (other && !ignored) {
+            found.push_back(line);
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument) {
+    if (!SessionBusAvailable()) {
+        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
+    }
+    UserSetup user;
+    const QString first = user.Prepare(QStringLiteral("first"));
+    const QString second = user.Prepare(QStringLiteral("second"));
+    ASSERT_FALSE(first.isEmpty() || second.isEmpty());
+    SimulatorProcess firstInstrument;
+    SimulatorProcess secondInstrument;
+    ServeProcess firstHost(first, firstInstrument.Address(), user.Environment());
+    ServeProcess secondHost(second, secondInstrument.Address(), user.Environment());
+    ASSERT_NE(firstHost.WaitForLine("listening"), "");
+    ASSERT_NE(secondHost.WaitForLine("listening"), "");
+
+    ASSERT_TRUE(user.Tool(first, "segment", "3"));
+    ASSERT_TRUE(user.Tool(first, "generate", "sine"));
+    ASSERT_TRUE(user.Tool(first, "download"));
+    const std::string firstFile = WorkingFile(first, 3, 0);
+    EXPECT_EQ(firstHost.WaitForLine("notify 2 "),
+              "notify 2 download ch=1 \":TRAC:DEF 3,1024;:TRAC:SEL 3\" " + firstFile +
+                  " 2048 bytes -> 0,\"No error\"");
+    EXPECT_NE(secondHost.WaitForLine("notify 2 ignored: "), "");
+
+    ASSERT_TRUE(user.Tool(second, "channel", "2"));
+    ASSERT_TRUE(user.Tool(second, "segment", "5"));
+    ASSERT_TRUE(user.Tool(second, "generate", "square"));
+    ASSERT_TRUE(user.Tool(second, "download"));
+    const std::string secondFile = WorkingFile(second, 5, 1);
+    EXPECT_EQ(secondHost.WaitForLine("notify 2 download"),
+              "notify 2 download ch=2 \":TRAC:DEF 5,1024;:TRAC:SEL 5\" " + secondFile +
+                  " 2048 bytes -> 0,\"No error\"");
+    EXPECT_NE(firstHost.WaitForLine("notify 2 ignored: "), "");
+
+    Memory firstMemory(firstInstrument.Address());
+    EXPECT_EQ(firstMemory.Catalog(1), "3,1024");
+    EXPECT_EQ(firstMemory.Catalog(2), "");
+    EXPECT_EQ(firstMemory.Data(1, 3), TempWorkspace::ReadFile(firstFile));
+    Memory secondMemory(secondInstrument.Address());
+    EXPECT_EQ(secondMemory.Catalog(1), "");
+    EXPECT_EQ(secondMemory.Catalog(2), "5,1024");
+    EXPECT_EQ(secondMemory.Data(2, 5), TempWorkspace::ReadFile(secondFile));
+
+    EXPECT_EQ(PerformedFor(firstHost.Lines(), second.toStdString(), ":TRAC:SEL 5"),
+              std::vector<std::string>{});
+    EXPECT_EQ(PerformedFor(secondHost.Lines(), first.toStdString(), ":TRAC:SEL 3"),
+              std::vector<std::string>{});
+    for (const auto* host : {&firstHost, &secondHost}) {
+        for (const std::string& line : host->Lines()) {
+            EXPECT_TRUE(line.find("failed") == std::string::npos) << line;
+        }
+    }
+    EXPECT_TRUE(EndsWith(firstHost.WaitForLine("listening"), "workspace=" + first.toStdString()));
+}
+
+TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
+    if (!SessionBusAvailable()) {
+        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
+    }
+    TempWorkspace tool;
+    DbusHostBus bus;
+    std::vector<HostRequest> requests;
+    bus.SetRequestHandler([&](std::uint32_t code, std::int64_t data) {
+        requests.push_back(HostRequest::Decode(code, data, tool.state.mode, tool.store));
+    });
+    ASSERT_EQ(
+        QProcess::execute(Consolux(), {QStringLiteral("request"), QStringLiteral("7"),
+                                       QStringLiteral("--rect"), QStringLiteral("10 20 810 620")}),
+        0);
+    ASSERT_EQ(QProcess::execute(Consolux(), {QStringLiteral("request"), QStringLiteral("6"),
+                                             QStringLiteral("-300,-20")}),
+              0);
+    ASSERT_TRUE(SpinEventLoopUntil([&] { return requests.size() == 2; }));
+    EXPECT_EQ(requests[0].action, HostAction::Tile);
+    EXPECT_EQ(requests[0].x, 10);
+    EXPECT_EQ(requests[0].y, 20);
+    EXPECT_EQ(requests[0].width, 800);
+    EXPECT_EQ(requests[0].height, 600);
+    EXPECT_EQ(requests[1].action, HostAction::Place);
+    EXPECT_EQ(requests[1].x, -300);
+    EXPECT_EQ(requests[1].y, -20);
+}
+
+TEST(ConsoluxServe, WorkspaceWithoutContextFileIsRefused) {
+    EnsureQtApplication();
+    TempWorkspace tool;
+    QProcess serve;
+    serve.start(Consolux(), {QStringLiteral("serve"), QString::fromStdString(tool.Folder()),
+                             QStringLiteral("--user"), QStringLiteral("nobody")});
+    ASSERT_TRUE(serve.waitForFinished(5000));
+    EXPECT_EQ(serve.exitCode(), 1);
+    EXPECT_TRUE(serve.readAllStandardError().contains("no context file"));
+}

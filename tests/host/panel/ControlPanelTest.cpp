@@ -1,0 +1,120 @@
+// The control panel of `consolux demo` with the real host service, a simulated instrument
+// and notices posted on the session bus. Run under dbus-run-session with
+// QT_QPA_PLATFORM=offscreen.
+#include "panel/ControlPanel.h"
+#include "HostTestSupport.h"
+#include "platform/qt/DbusHostBus.h"
+#include "session/DemoSession.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryKey.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <fstream>
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+} // namespace
+
+class ControlPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void DownloadResultAndMemoryAreShown();
+    void FailedDownloadIsShownAsFailed();
+    void OtherToolsNoticesAreListedAsIgnored();
+    void cleanupTestCase();
+
+private:
+    // Leaves a 64-point waveform for segment 2 of channel 1 as the tool would, and posts.
+    void ToolDownloads();
+    QLabel* Result() const { return panel_->findChild<QLabel*>(QStringLiteral("downloadResult")); }
+
+    std::unique_ptr<SimulatorProcess> simulator_;
+    std::unique_ptr<DemoSession> session_;
+    std::unique_ptr<ControlPanel> panel_;
+    std::unique_ptr<DbusHostBus> tool_;
+};
+
+void ControlPanelTest::initTestCase() {
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        QSKIP("no D-Bus session bus (run under dbus-run-session)");
+    }
+    simulator_ = std::make_unique<SimulatorProcess>();
+    QVERIFY(simulator_->Running());
+    ConsoluxOptions options;
+    options.family = ConsoluxOptions::kDefaultFamily;
+    options.instrument = simulator_->Address();
+    session_ = std::make_unique<DemoSession>(options, InstallLayout(BuildTreeProgram("host")));
+    QVERIFY2(session_->Start(), qPrintable(session_->LastError()));
+    session_->Service().SetStartedTool(QCoreApplication::applicationPid());
+    panel_ = std::make_unique<ControlPanel>(*session_);
+    panel_->show();
+    tool_ = std::make_unique<DbusHostBus>();
+}
+
+void ControlPanelTest::ToolDownloads() {
+    const Workspace& workspace = session_->CurrentWorkspace();
+    const std::string path = workspace.UserFolder() + "/TemS2.wa0";
+    const std::string bytes = SampleBytes(AwkwardSamples(64));
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+    IniFile(workspace.ContextFile()).Write("SegmTbl", "Segm2-0", path);
+    workspace.SetActiveSegment(0, 2);
+    const RegistryKey link(RegistryRoot::CurrentUser, workspace.LinkKeyPath());
+    link.WriteValue("Cmd", ":TRAC:DEF 2,64;:TRAC:SEL 2");
+    link.WriteValue("wFile", path);
+    tool_->PostToolNotify(NotifyDownloadSegment);
+}
+
+void ControlPanelTest::DownloadResultAndMemoryAreShown() {
+    ToolDownloads();
+    QTRY_VERIFY_WITH_TIMEOUT(Result()->text().endsWith(QStringLiteral(
+                                 "done: segment 2 of channel 1: 64 points, 128 bytes")),
+                             kWaitMs);
+    auto* memory = panel_->findChild<QTreeWidget*>();
+    QTRY_COMPARE_WITH_TIMEOUT(memory->topLevelItemCount(), 1, kWaitMs);
+    const QTreeWidgetItem* row = memory->topLevelItem(0);
+    QCOMPARE(QStringList({row->text(0), row->text(1), row->text(2)}),
+             QStringList({"1", "2", "64"}));
+    QVERIFY(!panel_->findChild<QProgressBar*>(QStringLiteral("downloadProgress"))->isVisible());
+}
+
+void ControlPanelTest::FailedDownloadIsShownAsFailed() {
+    simulator_->Kill();
+    ToolDownloads();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Result()->text().contains(QStringLiteral("FAILED: segment 2 of channel 1: ")), kWaitMs);
+    QVERIFY(Result()->text().contains(QStringLiteral("Connection refused")));
+    QVERIFY(simulator_->Restart());
+}
+
+void ControlPanelTest::OtherToolsNoticesAreListedAsIgnored() {
+    session_->Service().SetStartedTool(0);
+    auto* log = panel_->findChild<QListWidget*>();
+    const int before = log->count();
+    tool_->PostToolNotify(NotifyDownloadSegment);
+    QTRY_VERIFY_WITH_TIMEOUT(log->count() > before, kWaitMs);
+    const QListWidgetItem* item = log->item(log->count() - 1);
+    QVERIFY2(item->text().contains(QStringLiteral("notify 2 ignored: another tool's")),
+             qPrintable(item->text()));
+    QVERIFY(item->foreground().color() != log->item(0)->foreground().color());
+    session_->Service().SetStartedTool(QCoreApplication::applicationPid());
+}
+
+void ControlPanelTest::cleanupTestCase() {
+    panel_.reset();
+    session_.reset();
+    tool_.reset();
+    simulator_.reset();
+}
+
+QTEST_MAIN(ControlPanelTest)
+#include "ControlPanelTest.moc"
