@@ -74,9 +74,18 @@ int main(int argc, char** argv) {
         std::cerr << "awg-sim: " << error << '\n' << SimulatorOptions::Usage();
         return 2;
     }
-    if (options.help) {
+    switch (options.request) {
+    case SimulatorOptions::Request::Help:
         std::cout << SimulatorOptions::Usage() << MemoryBoundText(options.server);
         return 0;
+    case SimulatorOptions::Request::Version:
+        std::cout << "awg-sim " << WAVESMITH_VERSION << '\n';
+        return 0;
+    case SimulatorOptions::Request::Manual:
+        std::cout << SimulatorOptions::Manual(WAVESMITH_VERSION);
+        return 0;
+    default:
+        break;
     }
     UseSmallThreadStacks();
     AllowDescriptorsFor(options.server.maxClients);

@@ -1,0 +1,62 @@
+#include "SimulatorOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Parse(const std::vector<std::string>& arguments, SimulatorOptions& options,
+           std::string& error) {
+    return SimulatorOptions::Parse(arguments, options, error);
+}
+
+} // namespace
+
+TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--bogus"},
+        {"--port"},
+        {"--port", "65536"},
+        {"--port", "-1"},
+        {"--memory", "1"},
+        {"--max-clients", "0"},
+        {"--max-connections", "4097"},
+        {"--idle-timeout", "x"},
+        {"stray"},
+    };
+    for (const auto& arguments : cases) {
+        SimulatorOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(arguments, options, error)) << arguments.front();
+        EXPECT_FALSE(error.empty()) << arguments.front();
+    }
+}
+
+TEST(SimulatorOptions, AliasesAndRepeatsTakeTheLastValue) {
+    SimulatorOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--port", "0", "--max-clients", "3", "--max-connections", "7",
+                       "--idle-timeout", "0", "--port-file", "-p"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.server.port, 0);
+    EXPECT_EQ(options.server.maxClients, 7u);
+    EXPECT_EQ(options.server.idleTimeout.count(), 0);
+    EXPECT_EQ(options.portFile, "-p");
+    EXPECT_EQ(options.request, SimulatorOptions::Request::Run);
+}
+
+TEST(SimulatorOptions, HelpAndVersionNeedNoServer) {
+    for (const auto& [word, request] :
+         std::vector<std::pair<std::string, SimulatorOptions::Request>>{
+             {"-h", SimulatorOptions::Request::Help},
+             {"--help", SimulatorOptions::Request::Help},
+             {"--version", SimulatorOptions::Request::Version},
+             {"--help-man", SimulatorOptions::Request::Manual}}) {
+        SimulatorOptions options;
+        std::string error;
+        EXPECT_TRUE(Parse({word}, options, error)) << word;
+        EXPECT_EQ(options.request, request) << word;
+    }
+    EXPECT_NE(SimulatorOptions::Usage().find("  --max-connections N     connections served"),
+              std::string::npos);
+}
