@@ -12,7 +12,7 @@ namespace {
 
 // A file named by the segment table that the extension rules cannot read makes the
 // document start anew with this many points.
-constexpr double kLengthAfterFailedConversion = 1000;
+constexpr std::size_t kLengthAfterFailedConversion = 1000;
 
 } // namespace
 
@@ -47,8 +47,7 @@ bool ToolSession::Start() {
         const auto result = converter.ConvertToBinary(
             converted, -1, {document_->VerticalLow(), document_->VerticalHigh()});
         if (result == ConversionResult::NotConvertible) {
-            document_->SetLengthValue(kLengthAfterFailedConversion);
-            files_->OnNew();
+            files_->NewWaveformOf(kLengthAfterFailedConversion);
             return std::string();
         }
         return converted;

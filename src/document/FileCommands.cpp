@@ -50,6 +50,10 @@ FileCommands::FileCommands(WaveDoc& document, FileChooser& chooser)
     : document_(document), chooser_(chooser) {}
 
 bool FileCommands::OnNew() {
+    return NewWaveformOf(static_cast<std::size_t>(document_.Length()));
+}
+
+bool FileCommands::NewWaveformOf(std::size_t points) {
     DocumentView* view = document_.View();
     if (document_.Services().state.IsPulse()) {
         if (view != nullptr) {
@@ -57,10 +61,10 @@ bool FileCommands::OnNew() {
         }
         return true;
     }
-    if (!document_.SnapshotForUndo()) {
+    if (!document_.SnapshotForUndo({}, static_cast<double>(points))) {
         return false;
     }
-    document_.CreateDefault(static_cast<std::size_t>(document_.Length()));
+    document_.CreateDefault(points);
     if (!document_.CommitToWorkingFile()) {
         return false;
     }
@@ -95,11 +99,10 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     }
     if (!document_.WriteWaveform(document_.ActiveWorkingFile())) {
         // The working file keeps the waveform the host knows; so does the view.
-        document_.SetCurrentPath(document_.ActiveWorkingFile());
-        document_.ReloadCurrentFile();
+        document_.ReturnToWorkingFile();
         return false;
     }
-    document_.SetVisibleFileName(document_.IsInWorkingFolder(path) ? std::string() : path);
+    document_.RememberOpenedFile(path);
     document_.EnterInSegmentTable(path);
     if (services.state.wideFmSamples) {
         document_.Fm().RecomputeFmWindow(document_.Samples().Values64(),
@@ -111,8 +114,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
 }
 
 void FileCommands::AfterSave(const std::string& path) {
-    document_.EnterInSegmentTable(path);
-    document_.SetCurrentPath(path);
+    document_.AdoptSavedFile(path);
     if (DocumentView* view = document_.View()) {
         view->SetMainTitle(std::string(ModeTitle(document_.Services().state.mode)) + " -> " + path);
     }
@@ -121,7 +123,7 @@ void FileCommands::AfterSave(const std::string& path) {
 bool FileCommands::OnSave() {
     const std::string name = document_.VisibleFileName();
     if (name.empty() || !HasBinaryExtension(name)) {
-        document_.SetVisibleFileName({});
+        document_.ForgetFileName();
         return OnSaveAs();
     }
     if (!document_.WriteWaveform(name)) {
@@ -163,7 +165,6 @@ bool FileCommands::OnSaveAs() {
     if (index != SpaceDelimited && index != CommaDelimited) {
         document_.ClearActiveModified();
     }
-    document_.SetVisibleFileName(path);
     AfterSave(path);
     return true;
 }
@@ -184,7 +185,7 @@ bool FileCommands::OnUndo() {
     }
     document_.Services().state.lastFilePath = target;
     document_.LoadWaveform(target, true);
-    document_.SetVisibleFileName({});
+    document_.ForgetFileName();
     document_.ResetAnchors();
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class WaveDoc;
@@ -23,6 +24,8 @@ public:
     // Each command is false when it was refused or a file could not be written (the user
     // was told); the files on disk then hold what they held before.
     bool OnNew();
+    // A new waveform of `points` neutral points (New builds one of the current length).
+    bool NewWaveformOf(std::size_t points);
     // Asks for a file (the open dialog) and loads it. False when nothing was opened.
     bool OnOpen();
     bool OnSave();

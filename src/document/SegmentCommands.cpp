@@ -39,7 +39,7 @@ void SegmentCommands::SwitchSegment() {
     if (!table.SegmentEntry(segment, channel, file)) {
         file = table.SegmentFilePath(segment, channel);
     }
-    document_.SetCurrentPath(file);
+    document_.AdoptFile(file);
     bool onDisk = true;
     if (FileExists(file)) {
         document_.LoadWaveform(file, true);
@@ -63,7 +63,6 @@ void SegmentCommands::SwitchSegment() {
             view->ShowSegmentText(document_.Fm().DeviationFieldText());
         }
     }
-    document_.SetVisibleFileName(document_.IsInWorkingFolder(file) ? std::string() : file);
     document_.ResetAnchors();
     document_.Undo().Discard();
     if (view != nullptr) {

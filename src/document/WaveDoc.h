@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocumentFiles.h"
+#include "document/FamilyLimits.h"
 #include "document/SampleBuffer.h"
 #include "document/SegmentTable.h"
 #include "document/UndoStore.h"
@@ -8,19 +10,27 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 struct AppServices;
 class DocumentView;
 
-// The single document: the waveform of the active segment of the active channel, in the
-// mode's sample type, with the limits the instrument family imposes. The waveform always
-// lives in a file as well as in memory: every change writes the whole waveform back to
-// the current file so that the host can pick it up by path.
+// The single document: the waveform of the active segment of the active
+// channel, in the mode's sample type, with the limits the instrument family
+// imposes. The waveform always lives in a file as well as in memory: every
+// change writes the whole waveform back to the current file so that the host
+// can pick it up by path.
+//
+// Its parts: the samples (SampleBuffer) and the files they live in
+// (WaveformFiles), the FM fields (FmSettings), the segment table, the undo
+// file, and the limits read from the family (FamilyLimits). The current file
+// and the name Save writes to change only through the operations that say why
+// (a load, a commit, a save, an undo).
 class WaveDoc {
 public:
     explicit WaveDoc(AppServices& services);
-    // Frees the samples, deletes the download file "^^Dwn.wav" and tells the host that
-    // the tool is closing (code 5, or 12 in FM mode).
+    // Frees the samples, deletes the download file "^^Dwn.wav" and tells the host
+    // that the tool is closing (code 5, or 12 in FM mode).
     ~WaveDoc();
     WaveDoc(const WaveDoc&) = delete;
     WaveDoc& operator=(const WaveDoc&) = delete;
@@ -29,54 +39,72 @@ public:
     void SetView(DocumentView* view);
     DocumentView* View() const { return view_; }
 
-    // Loads (or creates with 1024 neutral points) the waveform of the active segment.
+    // Loads (or creates with 1024 neutral points) the waveform of the active
+    // segment.
     void LoadActiveSegment();
-    // Reads a binary waveform file; text types are converted first. With adopt, the file
-    // becomes the current path after the resolution check.
+    // Reads a binary waveform file; text types are converted first. With adopt,
+    // the file becomes the current path after the resolution check.
     bool LoadWaveform(const std::string& path, bool adopt);
-    // Writes the whole waveform; an empty path means the current file. A failure is told
-    // to the user and leaves the file as it was.
+    // Writes the whole waveform; an empty path means the current file. A failure
+    // is told to the user and leaves the file as it was.
     bool WriteWaveform(const std::string& path = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
-    // Cuts the waveform in memory to its first n points (the file is written by the caller).
+    // Cuts the waveform in memory to its first n points (the file is written by
+    // the caller).
     void KeepFirstPoints(std::size_t n);
     // The length field's text (control 2000).
     void SetLength(const std::string& fieldText);
     // The resolution rule: the length to use, or nullopt when the user cancelled.
-    std::optional<double> CheckLength(double n);
-    bool IsValidSegment(double n) const;
+    std::optional<double> CheckLength(double n) { return limits_.CheckLength(services_, n); }
+    bool IsValidSegment(double n) const { return limits_.IsValidSegment(n); }
     void ResetAnchors();
-    // Copies the current file whole to the undo file (or target). False, told to the user,
-    // when the copy could not be written: the change that asked for it must not go on. A
-    // current file that does not exist yet takes no snapshot and counts as done. Before an
-    // undo copy (empty target) the change is checked with CanWriteChange, so that a change
-    // bound to fail does not cost the user the previous undo step.
+    // Copies the current file whole to the undo file (or target). False, told to
+    // the user, when the copy could not be written: the change that asked for it
+    // must not go on. A current file that does not exist yet takes no snapshot
+    // and counts as done. Before an undo copy (empty target) the change is
+    // checked with CanWriteChange, so that a change bound to fail does not cost
+    // the user the previous undo step.
     bool SnapshotForUndo(const std::string& target = {}, double newPoints = -1);
-    // Whether a change to newPoints points can be written: the working file is not
-    // read-only and its folder has room for the undo copy and the new waveform. False is
-    // told to the user.
+    // Whether a change to newPoints points can be written: the working file is
+    // not read-only and its folder has room for the undo copy and the new
+    // waveform. False is told to the user.
     bool CanWriteChange(double newPoints);
 
     // The active segment's working file becomes the current path; the waveform is
-    // written there and entered in the segment table. When the write fails (told to the
-    // user) the samples are read back from the unchanged current file and false returned.
+    // written there and entered in the segment table. When the write fails (told
+    // to the user) the samples are read back from the unchanged current file and
+    // false returned.
     bool CommitToWorkingFile();
-    // Enters a file for the active segment (the FM pseudo-segment in FM mode), which marks
-    // it modified; ClearActiveModified removes that mark.
+    // Enters a file for the active segment (the FM pseudo-segment in FM mode),
+    // which marks it modified; ClearActiveModified removes that mark.
     void EnterInSegmentTable(const std::string& path);
     void ClearActiveModified();
     // Sets the main window's text to the title rule: ModeTitle + shortened path.
     void ApplyTitle();
 
-    // Cuts or zero-extends a file to `bytes` through AtomicFileWriter, never in place.
-    static bool ResizeFile(const std::string& path, unsigned long long bytes,
-                           std::string* error = nullptr);
+    // A file the user chose (opened, or the segment's entry) becomes the current
+    // file; Save writes to it again unless it lies in the working folder.
+    void AdoptFile(const std::string& path);
+    // Save writes to a file the user opened, unless it lies in the working folder.
+    void RememberOpenedFile(const std::string& path) { files_.NameAfter(path); }
+    // A file just saved is entered for the active segment and becomes the current
+    // file and the name Save writes to, even in the working folder (the user
+    // agreed to that).
+    void AdoptSavedFile(const std::string& path);
+    // The next Save asks for a name (after an undo, or when the name cannot be
+    // saved to).
+    void ForgetFileName() { files_.ForgetName(); }
+    // A change could not be written: the active segment's working file is the
+    // current file again, and the samples are read back from it.
+    void ReturnToWorkingFile();
     // Tells the user that a waveform file could not be written, and why.
     void ReportWriteFailure(const std::string& reason);
-    // After a change that could not be written: the samples are those of the file again.
+    // After a change that could not be written: the samples are those of the file
+    // again.
     void ReloadCurrentFile();
-    // True once a write of this run failed (and was told): scripts end with a failure.
+    // True once a write of this run failed (and was told): scripts end with a
+    // failure.
     bool WriteFailed() const { return writeFailed_; }
     // The neutral value of a new point: 0, 500000000, or the FM base in Hz.
     double NeutralValue() const;
@@ -84,47 +112,47 @@ public:
     int FmPseudoSegment() const;
     // The working file of the active segment (the FM working file in FM mode).
     std::string ActiveWorkingFile() const;
-    // Path after converting a file whose name has no ".w": empty when not convertible.
+    // Path after converting a file whose name has no ".w": empty when not
+    // convertible.
     std::string ConvertIfText(const std::string& path);
-    bool IsInWorkingFolder(const std::string& path) const;
+    bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
 
     AppServices& Services() { return services_; }
     SampleBuffer& Samples() { return samples_; }
     const SampleBuffer& Samples() const { return samples_; }
     double Length() const { return length_; }
-    // Sets the length member alone (the New command then builds the waveform).
-    void SetLengthValue(double length) { length_ = length; }
-    double LengthLow() const { return lengthLow_; }
-    double LengthHigh() const { return lengthHigh_; }
-    double SecondLow() const { return secondLow_; }
-    double SecondHigh() const { return secondHigh_; }
-    double VerticalLow() const { return verticalLow_; }
-    double VerticalHigh() const { return verticalHigh_; }
-    int ResolutionFactor() const { return resolutionFactor_; }
-    int ChannelCount() const { return channelCount_; }
+    const FamilyLimits& Limits() const { return limits_; }
+    double LengthLow() const { return limits_.LengthLow(); }
+    double LengthHigh() const { return limits_.LengthHigh(); }
+    double SecondLow() const { return limits_.SecondLow(); }
+    double SecondHigh() const { return limits_.SecondHigh(); }
+    double VerticalLow() const { return limits_.VerticalLow(); }
+    double VerticalHigh() const { return limits_.VerticalHigh(); }
+    int ResolutionFactor() const { return limits_.ResolutionFactor(); }
+    int ChannelCount() const { return limits_.ChannelCount(); }
     bool IsFmDocument() const { return fmDocument_; }
-    const std::string& CurrentPath() const { return currentPath_; }
-    void SetCurrentPath(const std::string& path) { currentPath_ = path; }
-    const std::string& VisibleFileName() const { return visibleFileName_; }
-    void SetVisibleFileName(const std::string& name) { visibleFileName_ = name; }
-    const std::string& WorkingFolder() const { return workingFolder_; }
+    const std::string& CurrentPath() const { return files_.Current(); }
+    // The name Save writes to; empty when Save must ask.
+    const std::string& VisibleFileName() const { return files_.SaveName(); }
     const UndoStore& Undo() const { return undo_; }
     SegmentTable& Segments() { return segments_; }
     FmSettings& Fm() { return fm_; }
-    bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
 
-    // Called after every load of an FM waveform (the marker list is rebuilt there).
+    // Called after every load of an FM waveform (the marker list is rebuilt
+    // there).
     std::function<void()> onFmWaveformLoaded;
-    // Converts a non-binary file by its extension (set by the file formats); returns the
-    // binary path, or empty when the file cannot be converted.
+    // Converts a non-binary file by its extension (set by the file formats);
+    // returns the binary path, or empty when the file cannot be converted.
     std::function<std::string(const std::string&)> convertByExtension;
 
 private:
-    void ReadStandardLimits();
-    void ReadFmLimits();
-    void ReadResolutionFactor();
-    bool ReadSamplesFrom(const std::string& path, std::size_t count);
+    void LoadFmLimits();
+    // The segment and channel the working file belongs to (the FM pseudo-segment
+    // in FM mode).
+    std::pair<int, int> ActiveSlot() const;
+    // Marks the run as failed and tells the user what could not be written and
+    // what became of the waveform.
+    void TellFailure(const std::string& what, const char* outcome);
     bool RefuseOversize(const std::string& path, long long points);
     void ShowLength();
     void HideMap();
@@ -136,21 +164,12 @@ private:
     UndoStore undo_;
     SampleBuffer samples_;
 
-    int resolutionFactor_ = 2;
+    FamilyLimits limits_;
+    DocumentFiles files_;
+
     bool loadingGuard_ = false;
     bool fmDocument_ = false;
-    double lengthLow_ = 16;
-    double lengthHigh_ = 16000000;
-    double secondLow_ = 1;
-    double secondHigh_ = 1;
-    int channelCount_ = 1;
-    std::string visibleFileName_;
-    std::string workingFolder_;
     double length_ = 1024;
-    double verticalLow_ = -8192;
-    double verticalHigh_ = 8191;
-    bool modified_ = false;
     bool pendingClose_ = false;
     bool writeFailed_ = false;
-    std::string currentPath_;
 };

@@ -85,7 +85,7 @@ TEST_F(FileCommandsTest, UnwritableTargetIsReportedAndTheOldFileStays) {
     // Root may write into a read-only folder; a path below a plain file fails for anyone.
     const std::string unwritable =
         ::geteuid() == 0 ? workspace.WriteFile("plain", "") + "/old.wav" : target;
-    document.SetVisibleFileName(unwritable);
+    document.RememberOpenedFile(unwritable);
     files.OnSave();
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     EXPECT_EQ(TempWorkspace::ReadFile(target), "xxxx");

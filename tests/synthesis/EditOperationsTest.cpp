@@ -267,7 +267,7 @@ TEST_F(DocumentEdits, TrimLeftKeepsPointsFromTheLeftAnchorAndUndoRestoresThem) {
 TEST_F(DocumentEdits, TrimLeftNeverWritesIntoAFileTheUserOpened) {
     const std::string opened = workspace.state.startupFolder + "mine.wav";
     document.WriteWaveform(opened);
-    document.SetCurrentPath(opened);
+    document.AdoptFile(opened);
     const std::string bytes = TempWorkspace::ReadFile(opened);
     view.SetAnchors(500, 999);
     ASSERT_TRUE(EditOperations::TrimLeft(document));

@@ -195,7 +195,7 @@ TEST(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
 TEST(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
     GeneratorFixture fixture;
     const std::string before = ReadWhole(fixture.document.CurrentPath());
-    fixture.document.SetCurrentPath(fixture.workspace.state.startupFolder + "elsewhere.wav");
+    fixture.document.AdoptFile(fixture.workspace.state.startupFolder + "elsewhere.wav");
     {
         SquareDialog form(fixture.document);
         form.Initialize();

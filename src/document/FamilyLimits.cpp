@@ -1,0 +1,144 @@
+#include "document/FamilyLimits.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "fm/FmSettings.h"
+#include "settings/AppServices.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kNumberText = 80;
+constexpr double kOversizeFactor = 4.0;
+
+// The numbers of a family value, after `skipWords` leading words.
+std::vector<double> NumbersOf(const std::string& text, int skipWords) {
+    std::istringstream words(text);
+    std::string word;
+    std::vector<double> numbers;
+    for (int i = 0; words >> word; ++i) {
+        double value = 0.0;
+        if (i >= skipWords && ParseWholeDouble(word, value)) {
+            numbers.push_back(value);
+        }
+    }
+    return numbers;
+}
+
+} // namespace
+
+FamilyLimits FamilyLimits::Read(AppServices& services, const FmSettings* fm) {
+    FamilyLimits limits;
+    // The channel commands of every mode (the FM and pulse Download menus have
+    // them too) are enabled by the instrument's channel count.
+    limits.ReadChannelCount(services);
+    if (!services.state.IsPulse()) {
+        if (fm != nullptr) {
+            limits.TakeFm(*fm);
+        } else {
+            limits.ReadStandard(services);
+        }
+    }
+    limits.ReadResolutionFactor(services);
+    return limits;
+}
+
+void FamilyLimits::ReadChannelCount(AppServices& services) {
+    channelCount_ = static_cast<int>(
+        services.store.ReadProfileNumber("Channels", 0, "Instrument", kMissingNumber));
+    if (channelCount_ < 1) {
+        channelCount_ = 1;
+    }
+}
+
+void FamilyLimits::ReadStandard(AppServices& services) {
+    AppState& state = services.state;
+    ProfileStore& store = services.store;
+    std::string text;
+    if (store.ReadProfileText("Axis", "HRange", text, kNumberText, store.FamilyFile(), false)) {
+        const auto numbers = NumbersOf(text, 0);
+        if (numbers.size() >= 3) {
+            initialLength_ = std::trunc(numbers[0]);
+            lengthLow_ = numbers[1];
+            lengthHigh_ = numbers[2];
+        }
+    }
+    if (store.ReadProfileText("ParmLst", "ActiveSeg", text, kNumberText, store.FamilyFile(),
+                              false)) {
+        const auto numbers = NumbersOf(text, 2);
+        if (numbers.size() >= 2) {
+            secondLow_ = numbers[0];
+            secondHigh_ = numbers[1];
+        }
+    }
+    // Read again when the view is first activated.
+    state.activeSegment = 0;
+    std::string format;
+    const bool hasFormat =
+        store.ReadProfileText("Settings", "Wfmt", format, kNumberText, store.ContextFile(), true);
+    const std::string key = hasFormat ? "Vpts" + format : "Vpts";
+    if (store.ReadProfileText("Axis", key, text, kNumberText, store.FamilyFile(), false)) {
+        const auto numbers = NumbersOf(text, 0);
+        if (numbers.size() >= 2) {
+            verticalLow_ = numbers[0];
+            verticalHigh_ = numbers[1];
+        }
+    }
+    state.verticalSpan = static_cast<int>(verticalHigh_ - verticalLow_);
+}
+
+void FamilyLimits::TakeFm(const FmSettings& fm) {
+    lengthLow_ = fm.minLength;
+    lengthHigh_ = fm.maxLength;
+    secondLow_ = fm.lowerLimit;
+    secondHigh_ = fm.upperLimit;
+    if (fm.length > 0) {
+        initialLength_ = fm.length;
+    }
+    verticalLow_ = fm.fmin;
+    verticalHigh_ = fm.fmax;
+}
+
+void FamilyLimits::ReadResolutionFactor(AppServices& services) {
+    ProfileStore& store = services.store;
+    std::string clock;
+    const bool hasClock =
+        store.ReadProfileText("Settings", "Rsclk", clock, kNumberText, store.ContextFile(), true);
+    const std::string key = hasClock ? "resFactor" + clock : "resFactor";
+    std::string text;
+    double value = 0.0;
+    if (store.ReadProfileText("Axis", key, text, kNumberText, store.FamilyFile(), true) &&
+        ParseLeadingDouble(text.c_str(), text.size(), value) > 0) {
+        resolutionFactor_ = static_cast<int>(value);
+    } else {
+        resolutionFactor_ = 2;
+    }
+}
+
+std::optional<double> FamilyLimits::CheckLength(AppServices& services, double n) const {
+    const double r = resolutionFactor_;
+    if (std::fmod(n, r) == 0.0) {
+        return n;
+    }
+    if (services.ui.ShowMessage(MsgWavelengthResolution, MessageButtons::OkCancel) !=
+        MessageAnswer::Ok) {
+        return std::nullopt;
+    }
+    const double corrected = std::trunc(n / r + 0.5) * r;
+    if (corrected == 0.0) {
+        return std::nullopt;
+    }
+    return corrected;
+}
+
+bool FamilyLimits::IsOversize(double points) const {
+    return points > std::max(lengthHigh_, 16000000.0) * kOversizeFactor;
+}

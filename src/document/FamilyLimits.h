@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+
+struct AppServices;
+class FmSettings;
+
+// The limits the instrument family imposes on a document, read once when the
+// document is made: the length range, the second field's range (segments, or
+// the FM limits), the vertical range, the resolution factor every length must
+// be a multiple of, and the number of channels. Nothing changes them
+// afterwards.
+class FamilyLimits {
+public:
+    FamilyLimits() = default;
+    // Reads the standard limits from the family and context files, or takes them
+    // from the FM settings (already loaded) in FM mode; a pulse document keeps
+    // the defaults.
+    static FamilyLimits Read(AppServices& services, const FmSettings* fm);
+
+    // The resolution rule: n when it is a multiple of the factor, otherwise the
+    // nearest multiple after the user agreed; nullopt when the user cancelled or
+    // nothing is left.
+    std::optional<double> CheckLength(AppServices& services, double n) const;
+    bool IsValidSegment(double n) const { return n >= 1 && n <= secondHigh_; }
+    bool LengthInRange(double n) const { return n >= lengthLow_ && n <= lengthHigh_; }
+    // A file this many points long cannot be a waveform of this instrument: it is
+    // refused instead of allocated.
+    bool IsOversize(double points) const;
+
+    // The length the family proposes for a new waveform.
+    double InitialLength() const { return initialLength_; }
+    double LengthLow() const { return lengthLow_; }
+    double LengthHigh() const { return lengthHigh_; }
+    double SecondLow() const { return secondLow_; }
+    double SecondHigh() const { return secondHigh_; }
+    double VerticalLow() const { return verticalLow_; }
+    double VerticalHigh() const { return verticalHigh_; }
+    int ResolutionFactor() const { return resolutionFactor_; }
+    int ChannelCount() const { return channelCount_; }
+
+private:
+    void ReadStandard(AppServices& services);
+    void TakeFm(const FmSettings& fm);
+    void ReadResolutionFactor(AppServices& services);
+    void ReadChannelCount(AppServices& services);
+
+    double initialLength_ = 1024;
+    double lengthLow_ = 16;
+    double lengthHigh_ = 16000000;
+    double secondLow_ = 1;
+    double secondHigh_ = 1;
+    double verticalLow_ = -8192;
+    double verticalHigh_ = 8191;
+    int resolutionFactor_ = 2;
+    int channelCount_ = 1;
+};
