@@ -113,11 +113,13 @@ void BM_ViewFullPaint(benchmark::State& state) {
     const double last = static_cast<double>(kPoints - 1);
     int flip = 0;
     for (auto _ : state) {
-        scene.view.SetVisibleRange(0, last - (flip++ & 1));
+        scene.view.ShowRangeFromMap(0, last - (flip++ & 1));
         scene.view.render(&scene.target);
         benchmark::DoNotOptimize(scene.target.constBits());
     }
-    scene.view.SetVisibleRange(0, last);
+    scene.view.ShowRangeFromMap(0, last);
+    scene.view.SetAnchorFromEditor(0, 2000000);
+    scene.view.SetAnchorFromEditor(1, 12000000);
 }
 
 // A step of an anchor drag: the anchor moves, the view repaints from its cached plot.

@@ -31,8 +31,6 @@ public:
 
     // The deviation as the field shows it: "%10.3f" without trailing zeros.
     std::string DeviationFieldText() const;
-    // The code of a frequency and back, over the window (normal variant).
-    double FrequencyOfCode(double code) const;
 
     double base = 0.0;
     double deviation = 0.0;

@@ -7,7 +7,8 @@
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"
 #include "ui/ViewPalette.h"
-#include "ui/WaveView.h"
+#include "ui/ViewSurface.h"
+#include "ui/WaveViewState.h"
 #include "view/AnchorRules.h"
 
 #include <QCursor>
@@ -28,21 +29,24 @@ QRect ToQRect(const PixelRect& rect) {
 
 } // namespace
 
-AnchorDragController::AnchorDragController(WaveView& view) : view_(view) {}
+AnchorDragController::AnchorDragController(ViewSurface& surface) : surface_(surface) {}
+
+const WaveViewState& AnchorDragController::State() const {
+    return surface_.State();
+}
 
 void AnchorDragController::Build() {
-    handles_[0] = new AnchorHandle(AnchorHandle::Side::Left, &view_);
-    handles_[1] = new AnchorHandle(AnchorHandle::Side::Right, &view_);
+    QWidget* view = &surface_.Widget();
+    handles_[0] = new AnchorHandle(AnchorHandle::Side::Left, view);
+    handles_[1] = new AnchorHandle(AnchorHandle::Side::Right, view);
     handles_[0]->setObjectName(QStringLiteral("anchorHandle2202"));
     handles_[1]->setObjectName(QStringLiteral("anchorHandle2203"));
-    editor_ = new AnchorEditor(&view_);
+    editor_ = new AnchorEditor(view);
     editor_->setObjectName(QStringLiteral("anchorEditor2204"));
-    QObject::connect(editor_, &AnchorEditor::PositionAccepted, &view_,
-                     &WaveView::SetAnchorFromEditor);
 }
 
 int AnchorDragController::Pixel(int index) const {
-    return view_.geometry_->XToPixel(static_cast<double>(index == 0 ? view_.left_ : view_.right_));
+    return State().Geometry().XToPixel(static_cast<double>(State().Anchor(index)));
 }
 
 int AnchorDragController::ShownPixel(int index) const {
@@ -50,17 +54,16 @@ int AnchorDragController::ShownPixel(int index) const {
 }
 
 bool AnchorDragController::Visible(int index) const {
-    const double position = static_cast<double>(index == 0 ? view_.left_ : view_.right_);
-    return position >= view_.xmin_ && position <= view_.xmax_;
+    return State().AnchorVisible(index);
 }
 
 PixelRect AnchorDragController::HandleRect(int index) const {
-    return AnchorRules::HandleRect(index, ShownPixel(index), view_.plotRect_.top, kHandleWidth,
-                                   view_.handleHeight_);
+    return AnchorRules::HandleRect(index, ShownPixel(index), State().Plot().top, kHandleWidth,
+                                   State().HandleHeight());
 }
 
 int AnchorDragController::HandleAt(QPoint point, bool withLines) const {
-    if (view_.IsPulse()) {
+    if (State().IsPulse()) {
         return -1;
     }
     PixelRect rects[2];
@@ -79,40 +82,40 @@ int AnchorDragController::HandleAt(QPoint point, bool withLines) const {
         }
         return -1;
     }
-    return AnchorRules::HitTest(point.x(), point.y(), rects, pixels, view_.plotRect_);
+    return AnchorRules::HitTest(point.x(), point.y(), rects, pixels, State().Plot());
 }
 
 void AnchorDragController::StartDrag(int index, QPoint point) {
     dragHandle_ = index;
     dragStartY_ = point.y();
     guideX_ = Pixel(index);
-    view_.UpdateStrip(guideX_, guideX_);
+    surface_.RepaintStrip(guideX_, guideX_);
     PlaceEditor(index);
-    editor_->Follow(index, QString::number(index == 0 ? view_.left_ : view_.right_));
+    editor_->Follow(index, QString::number(State().Anchor(index)));
 }
 
 void AnchorDragController::Drag(QPoint point) {
     const int index = dragHandle_;
     const int other = Pixel(1 - index);
-    const AnchorRange range =
-        AnchorRules::AllowedRange(index, view_.left_, view_.right_, view_.xmin_, view_.xmax_);
-    const AnchorRules::DragStep step =
-        AnchorRules::Drag(index, point.x(), point.y(), dragStartY_, other, *view_.geometry_, range);
+    const AnchorRange range = AnchorRules::AllowedRange(index, State().Left(), State().Right(),
+                                                        State().VisibleMin(), State().VisibleMax());
+    const AnchorRules::DragStep step = AnchorRules::Drag(index, point.x(), point.y(), dragStartY_,
+                                                         other, State().Geometry(), range);
     if (step.moveCursor) {
-        QCursor::setPos(view_.mapToGlobal(QPoint(step.cursorX, step.cursorY)));
+        QCursor::setPos(surface_.Widget().mapToGlobal(QPoint(step.cursorX, step.cursorY)));
     }
     if (!step.follow) {
         return;
     }
     const int previous = guideX_;
     guideX_ = step.handleX;
-    (index == 0 ? view_.left_ : view_.right_) = step.position;
+    surface_.State().SetAnchor(index, step.position);
     handles_[index]->setGeometry(ToQRect(HandleRect(index)));
     PlaceEditor(index);
     editor_->Follow(index, QString::number(step.position));
-    view_.UpdateStrip(std::min(previous, guideX_), std::max(previous, guideX_));
-    view_.update(0, 0, view_.width(), view_.plotRect_.top);
-    emit view_.AnchorsChanged(view_.left_, view_.right_);
+    surface_.RepaintStrip(std::min(previous, guideX_), std::max(previous, guideX_));
+    surface_.Widget().update(0, 0, surface_.Widget().width(), State().Plot().top);
+    surface_.AnchorsMoved();
 }
 
 void AnchorDragController::EndDrag() {
@@ -121,16 +124,17 @@ void AnchorDragController::EndDrag() {
     editor_->Close();
     WriteParameters();
     PlaceHandles();
-    view_.update();
-    emit view_.CommandStateChanged();
+    surface_.Widget().update();
+    surface_.CommandStateMayHaveChanged();
 }
 
 void AnchorDragController::WriteParameters() {
-    AppServices& services = view_.document_.Services();
+    AppServices& services = surface_.State().Document().Services();
     const char* section = services.state.IsFm() ? "FmsWav_Par" : "SmWav_Par";
     ProfileStore& store = services.store;
-    store.WriteProfileText(section, "Prv_bgn", std::to_string(view_.left_), store.ContextFile());
-    store.WriteProfileText(section, "Prv_end", std::to_string(view_.right_), store.ContextFile());
+    store.WriteProfileText(section, "Prv_bgn", std::to_string(State().Left()), store.ContextFile());
+    store.WriteProfileText(section, "Prv_end", std::to_string(State().Right()),
+                           store.ContextFile());
 }
 
 void AnchorDragController::PlaceEditor(int index) {
@@ -140,7 +144,7 @@ void AnchorDragController::PlaceEditor(int index) {
     PixelRect rect = AnchorRules::EditorRect(index, HandleRect(index), width, height);
     // Kept inside the view so that an anchor at the edge still has its editor.
     const int shift =
-        std::max(0, -rect.left) - std::max(0, rect.right + kEditorGap - view_.width());
+        std::max(0, -rect.left) - std::max(0, rect.right + kEditorGap - surface_.Widget().width());
     rect.left += shift;
     rect.right += shift;
     rect.top = std::max(rect.top, 0);
@@ -150,9 +154,9 @@ void AnchorDragController::PlaceEditor(int index) {
 
 void AnchorDragController::ShowEditorAt(int index) {
     PlaceEditor(index);
-    const AnchorRange range =
-        AnchorRules::AllowedRange(index, view_.left_, view_.right_, view_.xmin_, view_.xmax_);
-    editor_->Open(index, QString::number(index == 0 ? view_.left_ : view_.right_), range);
+    const AnchorRange range = AnchorRules::AllowedRange(index, State().Left(), State().Right(),
+                                                        State().VisibleMin(), State().VisibleMax());
+    editor_->Open(index, QString::number(State().Anchor(index)), range);
 }
 
 void AnchorDragController::SetHighlighted(int index) {
@@ -165,11 +169,11 @@ void AnchorDragController::SetHighlighted(int index) {
             handles_[i]->SetHighlighted(i == index);
         }
     }
-    if (view_.Mode() == DrawMode::None) {
+    if (surface_.Mode() == DrawMode::None) {
         if (index >= 0) {
-            view_.setCursor(Qt::SizeHorCursor);
+            surface_.Widget().setCursor(Qt::SizeHorCursor);
         } else {
-            view_.unsetCursor();
+            surface_.Widget().unsetCursor();
         }
     }
 }
@@ -190,7 +194,7 @@ void AnchorDragController::PlaceHandles() {
 }
 
 void AnchorDragController::PaintShading(QPainter& painter) const {
-    const PixelRect& plot = view_.plotRect_;
+    const PixelRect& plot = State().Plot();
     // The range outside the anchors, each side only when its anchor is visible.
     const QColor shade(ViewPalette::kShadeXor);
     if (Visible(0)) {

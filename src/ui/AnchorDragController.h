@@ -7,15 +7,17 @@
 class AnchorEditor;
 class AnchorHandle;
 class QPainter;
-class WaveView;
+class ViewSurface;
+class WaveViewState;
 
 // The two anchors of a view as the mouse meets them: their handles above the plot, the
 // hit-testing of handles and anchor lines, the drag (with the guide line and the editor
 // that follows it), the editor a right click opens, the highlight under the cursor and
-// the shading of the range outside the anchors. The anchors themselves stay the view's.
+// the shading of the range outside the anchors. The anchors themselves stay in the view's
+// state.
 class AnchorDragController {
 public:
-    explicit AnchorDragController(WaveView& view);
+    explicit AnchorDragController(ViewSurface& surface);
 
     // Creates the handles and the editor (the pulse designer has neither).
     void Build();
@@ -45,7 +47,9 @@ private:
     PixelRect HandleRect(int index) const;
     void PlaceEditor(int index);
 
-    WaveView& view_;
+    const WaveViewState& State() const;
+
+    ViewSurface& surface_;
     AnchorHandle* handles_[2] = {nullptr, nullptr};
     AnchorEditor* editor_ = nullptr;
     int dragHandle_ = -1; // the handle being dragged, -1 none

@@ -3,9 +3,7 @@
 #include "ui/ViewPalette.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 
 NumericField::NumericField(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignCenter);
@@ -22,10 +20,6 @@ void NumericField::SetFieldFont(int pixelHeight, int weight, const QString& face
 
 void NumericField::SetValidator(CharacterFilter filter) {
     filter_ = std::move(filter);
-}
-
-void NumericField::SetPopupMenu(QMenu* menu) {
-    menu_ = menu;
 }
 
 void NumericField::ClearModifiedMark() {
@@ -83,14 +77,6 @@ void NumericField::focusOutEvent(QFocusEvent* event) {
     if (isModified()) {
         emit Confirmed();
     }
-}
-
-void NumericField::contextMenuEvent(QContextMenuEvent* event) {
-    if (menu_ == nullptr) {
-        QLineEdit::contextMenuEvent(event);
-        return;
-    }
-    menu_->exec(event->globalPos());
 }
 
 void NumericField::paintEvent(QPaintEvent* event) {

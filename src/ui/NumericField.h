@@ -4,8 +4,6 @@
 
 #include <functional>
 
-class QMenu;
-
 // An edit field of the parameter bar (the length and segment/deviation fields). Typed
 // text shows in red until it is confirmed; Enter, or leaving the field while modified,
 // confirms. An optional character filter drops refused characters with a beep, and an
@@ -22,8 +20,6 @@ public:
     // 400 normal) and face, e.g. SetFieldFont(14, 500, "MS Sans Serif").
     void SetFieldFont(int pixelHeight, int weight, const QString& face);
     void SetValidator(CharacterFilter filter);
-    // The menu shown on the right button; nullptr for the standard edit menu.
-    void SetPopupMenu(QMenu* menu);
 
     // Clears the modified mark after the bar took the text (the text takes the
     // palette's colour again).
@@ -43,12 +39,10 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyTextColour();
 
     CharacterFilter filter_;
-    QMenu* menu_ = nullptr;
 };

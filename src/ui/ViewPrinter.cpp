@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 #include <QPageLayout>
-#include <QPrintDialog>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -19,19 +19,8 @@ void ViewPrinter::PreviewAndPrint(QWidget* parent) {
     QPrintPreviewDialog preview(&printer, parent);
     preview.setWindowTitle(QStringLiteral("Print Waveform"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                     [this](QPrinter* target) { view_.Print(target); });
+                     [this](QPrinter* target) { PrintPage(*target); });
     preview.exec();
-}
-
-bool ViewPrinter::PrintWithDialog(QWidget* parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    SetUpPage(printer);
-    QPrintDialog dialog(&printer, parent);
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
-    }
-    view_.Print(&printer);
-    return true;
 }
 
 bool ViewPrinter::PrintToPdf(const QString& path) {
@@ -39,6 +28,15 @@ bool ViewPrinter::PrintToPdf(const QString& path) {
     SetUpPage(printer);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    view_.Print(&printer);
+    PrintPage(printer);
     return QFileInfo(path).size() > 0;
+}
+
+void ViewPrinter::PrintPage(QPrinter& printer) {
+    QPainter painter(&printer);
+    if (!painter.isActive()) {
+        return;
+    }
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    view_.PaintPage(painter, page.size(), printer.resolution());
 }

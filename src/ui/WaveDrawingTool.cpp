@@ -3,11 +3,12 @@
 #include "document/WaveDoc.h"
 #include "synthesis/EditOperations.h"
 #include "ui/ViewPalette.h"
-#include "ui/WaveView.h"
-#include "ui/WaveformMap.h"
+#include "ui/ViewSurface.h"
+#include "ui/WaveViewState.h"
 
 #include <QCursor>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -18,40 +19,43 @@ constexpr int kMarkerRadius = 3;
 
 } // namespace
 
-WaveDrawingTool::WaveDrawingTool(WaveView& view) : view_(view) {}
+WaveDrawingTool::WaveDrawingTool(ViewSurface& surface) : surface_(surface) {}
 
 void WaveDrawingTool::Start(DrawMode mode) {
     // Without an undo copy the drawing does not start (the user was told why).
-    if (!view_.document_.SnapshotForUndo()) {
+    if (!surface_.State().Document().SnapshotForUndo()) {
         return;
     }
     mode_ = mode;
     stroke_ = false;
     hasLastPoint_ = false;
     hasRubber_ = false;
-    view_.Unmark();
-    if (view_.isVisible()) {
-        view_.grabMouse(Qt::CrossCursor);
+    surface_.State().Unmark();
+    surface_.ViewChanged();
+    QWidget& view = surface_.Widget();
+    if (view.isVisible()) {
+        view.grabMouse(Qt::CrossCursor);
     }
-    view_.setCursor(Qt::CrossCursor);
-    emit view_.StatusTextChanged(WaveView::CommandStatusText(
-        mode == DrawMode::Autoline ? EditCommands::kAutoline : EditCommands::kSketch));
+    view.setCursor(Qt::CrossCursor);
+    surface_.ShowStatusText(QString::fromStdString(EditCommands::StatusText(
+        mode == DrawMode::Autoline ? EditCommands::kAutoline : EditCommands::kSketch)));
 }
 
 void WaveDrawingTool::End() {
-    if (QWidget::mouseGrabber() == &view_) {
-        view_.releaseMouse();
+    QWidget& view = surface_.Widget();
+    if (QWidget::mouseGrabber() == &view) {
+        view.releaseMouse();
     }
-    view_.unsetCursor();
+    view.unsetCursor();
     hasLastPoint_ = false;
     hasRubber_ = false;
     stroke_ = false;
     mode_ = DrawMode::None;
-    view_.document_.CommitToWorkingFile();
-    emit view_.WaveformCommitted();
-    emit view_.StatusTextChanged(QString());
-    emit view_.CommandStateChanged();
-    view_.update();
+    surface_.State().Document().CommitToWorkingFile();
+    surface_.DrawingCommitted();
+    surface_.ShowStatusText(QString());
+    surface_.CommandStateMayHaveChanged();
+    view.update();
 }
 
 void WaveDrawingTool::Press(QPoint point) {
@@ -77,7 +81,7 @@ QPoint WaveDrawingTool::Move(QPoint point) {
 void WaveDrawingTool::Release() {
     if (mode_ == DrawMode::Sketch && stroke_) {
         stroke_ = false;
-        view_.update();
+        surface_.Widget().update();
     }
 }
 
@@ -85,16 +89,16 @@ void WaveDrawingTool::UpdateRubberBand(QPoint end) {
     const QPoint previous = rubberEnd_;
     rubberEnd_ = end;
     hasRubber_ = true;
-    view_.update(QRect(lastPoint_, previous).normalized().adjusted(-2, -2, 2, 2));
-    view_.update(QRect(lastPoint_, end).normalized().adjusted(-2, -2, 2, 2));
+    surface_.Widget().update(QRect(lastPoint_, previous).normalized().adjusted(-2, -2, 2, 2));
+    surface_.Widget().update(QRect(lastPoint_, end).normalized().adjusted(-2, -2, 2, 2));
 }
 
 QPoint WaveDrawingTool::ConfineToPlot(QPoint point) {
-    const PixelRect& plot = view_.plotRect_;
+    const PixelRect& plot = surface_.State().Plot();
     const QPoint inside(std::clamp(point.x(), plot.left, plot.right),
                         std::clamp(point.y(), plot.top, plot.bottom));
     if (inside != point) {
-        QCursor::setPos(view_.mapToGlobal(inside));
+        QCursor::setPos(surface_.Widget().mapToGlobal(inside));
     }
     return inside;
 }
@@ -105,40 +109,31 @@ void WaveDrawingTool::AutolineClick(QPoint point) {
     }
     const QRect oldMarker(lastPoint_.x() - kMarkerRadius - 1, lastPoint_.y() - kMarkerRadius - 1,
                           2 * kMarkerRadius + 3, 2 * kMarkerRadius + 3);
-    view_.update(oldMarker);
+    surface_.Widget().update(oldMarker);
     if (hasRubber_) {
-        view_.update(QRect(lastPoint_, rubberEnd_).normalized().adjusted(-2, -2, 2, 2));
+        surface_.Widget().update(QRect(lastPoint_, rubberEnd_).normalized().adjusted(-2, -2, 2, 2));
     }
     lastPoint_ = point;
     hasLastPoint_ = true;
     hasRubber_ = false;
-    view_.update(oldMarker.translated(point - oldMarker.center()));
+    surface_.Widget().update(oldMarker.translated(point - oldMarker.center()));
 }
 
 bool WaveDrawingTool::DrawSegmentBetween(QPoint from, QPoint to) {
     const QPoint left = from.x() <= to.x() ? from : to;
     const QPoint right = from.x() <= to.x() ? to : from;
-    const ViewGeometry& geometry = *view_.geometry_;
+    const ViewGeometry& geometry = surface_.State().Geometry();
     const long long i0 = static_cast<long long>(std::trunc(geometry.PixelToX(left.x())));
     const long long i1 = static_cast<long long>(std::trunc(geometry.PixelToX(right.x())));
     const double v0 = std::trunc(geometry.PixelToCode(left.y()));
     const double v1 = std::trunc(geometry.PixelToCode(right.y()));
-    SampleBuffer& samples = view_.document_.Samples();
+    SampleBuffer& samples = surface_.State().Document().Samples();
     if (!EditOperations::DrawSegment(samples, i0, v0, i1, v1)) {
         return false;
     }
-    if (!view_.samplesDirty_ && view_.envelope_->Matches(samples)) {
-        const long long last = static_cast<long long>(samples.Size()) - 1;
-        view_.envelope_->Update(samples, static_cast<std::size_t>(std::clamp(i0, 0LL, last)),
-                                static_cast<std::size_t>(std::clamp(i1, 0LL, last)));
-    } else {
-        view_.samplesDirty_ = true;
-    }
-    view_.plotValid_ = false;
-    if (view_.map_ != nullptr) {
-        view_.map_->InvalidateWaveform();
-    }
-    view_.UpdateStrip(left.x(), right.x());
+    surface_.State().SamplesChangedBetween(i0, i1);
+    surface_.SamplesDrawn();
+    surface_.RepaintStrip(left.x(), right.x());
     return true;
 }
 

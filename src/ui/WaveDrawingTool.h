@@ -5,7 +5,7 @@
 #include <QPoint>
 
 class QPainter;
-class WaveView;
+class ViewSurface;
 
 // The drawing modes of a view as the mouse uses them. Autoline joins the points clicked
 // one after the other with straight lines, showing the last point and a rubber band to
@@ -13,7 +13,7 @@ class WaveView;
 // inside the plot while a mode is on. Ending a mode writes the drawing to the working file.
 class WaveDrawingTool {
 public:
-    explicit WaveDrawingTool(WaveView& view);
+    explicit WaveDrawingTool(ViewSurface& surface);
 
     DrawMode Mode() const { return mode_; }
     // Starts a mode: the anchors are released and the waveform is kept for Undo.
@@ -32,7 +32,7 @@ private:
     QPoint ConfineToPlot(QPoint point);
     void UpdateRubberBand(QPoint end);
 
-    WaveView& view_;
+    ViewSurface& surface_;
     DrawMode mode_ = DrawMode::None;
     QPoint lastPoint_; // P
     bool hasLastPoint_ = false;

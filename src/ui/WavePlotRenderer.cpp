@@ -7,12 +7,13 @@
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveDrawingTool.h"
-#include "ui/WaveView.h"
+#include "ui/WaveViewState.h"
 #include "view/AxisLabels.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -31,42 +32,40 @@ QRect ToQRect(const PixelRect& rect) {
 
 } // namespace
 
-WavePlotRenderer::WavePlotRenderer(WaveView& view) : view_(view) {}
+WavePlotRenderer::WavePlotRenderer(QWidget& widget, WaveViewState& state,
+                                   const AnchorDragController& anchors, const WaveDrawingTool& tool)
+    : widget_(widget), state_(state), anchors_(anchors), tool_(tool) {}
+
+void WavePlotRenderer::Layout(int width, int height) {
+    const int m = height / 20;
+    const int plotHeight = (height - m) - (m + m / 2);
+    labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plotHeight, false));
+    readoutFont_ = PlotPainter::LabelFont(ViewGeometry::ReadoutFontHeight(plotHeight, false));
+    const QFontMetrics metrics(labelFont_);
+    const int sampleWidth = SampleLabelWidth(metrics, state_.IsFm());
+    const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
+    const PixelRect plot =
+        ViewGeometry::LayoutPlot(width, height, sampleWidth, unitWidth, state_.IsPulse());
+    const int readoutHeight = QFontMetrics(readoutFont_).height();
+    state_.SetLayout(plot, std::clamp(plot.top - readoutHeight - 2, 6, 18));
+}
 
 int WavePlotRenderer::SampleLabelWidth(const QFontMetrics& metrics, bool fm) {
     return metrics.horizontalAdvance(QString::fromLatin1(SampleLabel(fm))) + kLabelMargin;
 }
 
 bool WavePlotRenderer::DrawsSamples() const {
-    const auto& overlays = view_.overlays_;
-    const bool replaced = std::any_of(overlays.begin(), overlays.end(), [](const auto& entry) {
-        return entry.second == WaveOverlay::Stage::InsteadOfWaveform;
-    });
-    return !replaced && !view_.IsPulse();
+    return !state_.IsPulse();
 }
 
 void WavePlotRenderer::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
                                       const QRect& background, const QFont& font) {
     PlotPainter::PaintBackground(painter, background);
-    const AppState& state = view_.document_.Services().state;
+    const AppState& state = state_.Document().Services().state;
     const AxisStyle style =
         state.IsPulse() ? AxisStyle::Pulse : (state.IsFm() ? AxisStyle::Fm : AxisStyle::Standard);
-    PlotPainter::PaintAxes(painter, geometry,
-                           AxisLabels::Compute(geometry, style, view_.timeUnitIndex_), font,
+    PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, style), font,
                            background);
-}
-
-void WavePlotRenderer::PaintOverlays(QPainter& painter, const ViewGeometry& geometry,
-                                     bool printing) {
-    if (view_.overlays_.empty()) {
-        return;
-    }
-    painter.save();
-    painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
-    for (const auto& [overlay, stage] : view_.overlays_) {
-        overlay->Paint(painter, geometry, printing);
-    }
-    painter.restore();
 }
 
 void WavePlotRenderer::RenderPage(QPainter& painter, const ViewGeometry& geometry,
@@ -75,67 +74,62 @@ void WavePlotRenderer::RenderPage(QPainter& painter, const ViewGeometry& geometr
     if (DrawsSamples()) {
         painter.save();
         painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
-        PlotPainter::PaintWaveform(painter, view_.Columns(geometry), 2.0);
+        PlotPainter::PaintWaveform(painter, state_.Columns(geometry), 2.0);
         painter.restore();
     }
-    PaintOverlays(painter, geometry, true);
 }
 
 void WavePlotRenderer::EnsurePlotCache() {
-    const qreal ratio = view_.devicePixelRatioF();
-    const QSize pixels = view_.size() * ratio;
-    if (view_.plotValid_ && plotCache_.size() == pixels) {
+    const qreal ratio = widget_.devicePixelRatioF();
+    const QSize pixels = widget_.size() * ratio;
+    if (state_.PlotValid() && plotCache_.size() == pixels) {
         return;
     }
-    view_.UpdateGeometry();
+    state_.UpdateGeometry();
     if (plotCache_.size() != pixels) {
         plotCache_ = QImage(pixels, QImage::Format_RGB32);
     }
     plotCache_.setDevicePixelRatio(ratio);
-    const ViewGeometry& geometry = *view_.geometry_;
+    const ViewGeometry& geometry = state_.Geometry();
     {
         QPainter painter(&plotCache_);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        PaintAxesLayer(painter, geometry, view_.rect(), view_.labelFont_);
+        PaintAxesLayer(painter, geometry, widget_.rect(), labelFont_);
     }
     if (DrawsSamples()) {
         const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
-        PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(view_.Columns(geometry)), plot,
+        PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
                                ViewPalette::kAxis);
     }
-    if (!view_.overlays_.empty()) {
-        QPainter painter(&plotCache_);
-        PaintOverlays(painter, geometry, false);
-    }
-    view_.plotValid_ = true;
+    state_.MarkPlotValid();
 }
 
 void WavePlotRenderer::PaintDecorations(QPainter& painter) {
-    if (view_.IsPulse()) {
+    if (state_.IsPulse()) {
         return;
     }
-    const PixelRect& plot = view_.plotRect_;
+    const PixelRect& plot = state_.Plot();
     // Read-outs above the plot.
-    painter.setFont(view_.readoutFont_);
+    painter.setFont(readoutFont_);
     painter.setPen(QColor(ViewPalette::kAxis));
-    const QFontMetrics metrics(view_.readoutFont_);
+    const QFontMetrics metrics(readoutFont_);
     const QRect band(plot.left, 1, plot.Width(), metrics.height());
     painter.fillRect(band, QColor(ViewPalette::kBackground));
     painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("L. Anchor = ") + QString::number(view_.left_));
+                     QStringLiteral("L. Anchor = ") + QString::number(state_.Left()));
     painter.drawText(band, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("R. Anchor = ") + QString::number(view_.right_));
+                     QStringLiteral("R. Anchor = ") + QString::number(state_.Right()));
 
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    view_.anchors_->PaintShading(painter);
-    view_.tool_->PaintMarkers(painter);
+    anchors_.PaintShading(painter);
+    tool_.PaintMarkers(painter);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void WavePlotRenderer::PaintWidget(const QRect& dirty) {
     EnsurePlotCache();
-    QPainter painter(&view_);
+    QPainter painter(&widget_);
     // The raster engine (every QImage and most backing stores) draws XOR itself; other
     // engines get the decorations composed on an image first.
     if (painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
@@ -175,14 +169,14 @@ void WavePlotRenderer::PaintPage(QPainter& painter, const QSizeF& page, qreal re
     const int pageHeight = static_cast<int>(page.height() / scale);
     const PixelRect background =
         ViewGeometry::PrintBackground({0, 0, pageWidth, pageHeight}, pageWidth);
-    const bool fm = view_.document_.Services().state.IsFm();
+    const bool fm = state_.IsFm();
     const QFontMetrics pageMetrics(PlotPainter::LabelFont(13));
     const int cx = SampleLabelWidth(pageMetrics, fm);
     const int cy = pageMetrics.height();
     const PixelRect plot = ViewGeometry::PrintPlot(background, cx, cy);
 
-    view_.UpdateGeometry();
-    ViewGeometry geometry = *view_.geometry_;
+    state_.UpdateGeometry();
+    ViewGeometry geometry = state_.Geometry();
     geometry.ComputeMappings(plot);
     const QFont font = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), true));
     painter.setRenderHint(QPainter::TextAntialiasing, true);

@@ -5,21 +5,27 @@
 #include <QRect>
 #include <QSizeF>
 
+class AnchorDragController;
 class QFontMetrics;
 class QPainter;
+class QWidget;
 class ViewGeometry;
-class WaveView;
+class WaveDrawingTool;
+class WaveViewState;
 
-// Draws a view on the screen and on a printed page. On the screen the plot (background,
-// grid, labels, waveform, overlays) is rendered into a cached image only when the view
-// has marked it invalid or the size changed; every paint copies the cache and then draws
-// the anchor read-outs, the shading and the tools' markers on top, so that dragging never
-// re-reads the samples.
+// Lays out and draws a view on the screen and on a printed page. On the screen the plot
+// (background, grid, labels, waveform) is rendered into a cached image only when the
+// state has been marked invalid or the size changed; every paint copies the cache and
+// then draws the anchor read-outs, the shading and the tools' markers on top, so that
+// dragging never re-reads the samples.
 class WavePlotRenderer {
 public:
-    explicit WavePlotRenderer(WaveView& view);
+    WavePlotRenderer(QWidget& widget, WaveViewState& state, const AnchorDragController& anchors,
+                     const WaveDrawingTool& tool);
 
-    // Paints the dirty part of the view.
+    // Fonts, plot rectangle and handle room for a widget of the given size.
+    void Layout(int width, int height);
+    // Paints the dirty part of the widget.
     void PaintWidget(const QRect& dirty);
     // The plot laid out on a page of the given size (in the painter's units) at the given
     // resolution in dots per inch.
@@ -32,12 +38,16 @@ private:
     bool DrawsSamples() const;
     void PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
                         const QFont& font);
-    void PaintOverlays(QPainter& painter, const ViewGeometry& geometry, bool printing);
     void RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
                     const QFont& font);
     void PaintDecorations(QPainter& painter);
 
-    WaveView& view_;
+    QWidget& widget_;
+    WaveViewState& state_;
+    const AnchorDragController& anchors_;
+    const WaveDrawingTool& tool_;
+    QFont labelFont_;
+    QFont readoutFont_;
     QImage plotCache_;
     QImage frame_;
 };

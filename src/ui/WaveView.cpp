@@ -8,19 +8,17 @@
 #include "settings/AppServices.h"
 #include "synthesis/EditOperations.h"
 #include "ui/AnchorDragController.h"
+#include "ui/AnchorEditor.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WavePlotRenderer.h"
 #include "ui/WaveformMap.h"
-#include "view/MapGeometry.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPrinter>
 
 #include <algorithm>
 #include <cmath>
@@ -33,22 +31,17 @@ WaveView::WaveView(ToolSession& session, QWidget* parent) : WaveView(session.Doc
 }
 
 WaveView::WaveView(WaveDoc& document, QWidget* parent)
-    : QWidget(parent), document_(document), geometry_(std::make_unique<ViewGeometry>()),
-      envelope_(std::make_unique<WaveformEnvelope>()),
-      anchors_(std::make_unique<AnchorDragController>(*this)),
-      tool_(std::make_unique<WaveDrawingTool>(*this)),
-      renderer_(std::make_unique<WavePlotRenderer>(*this)) {
+    : QWidget(parent), state_(document),
+      anchors_(std::make_unique<AnchorDragController>(static_cast<ViewSurface&>(*this))),
+      tool_(std::make_unique<WaveDrawingTool>(static_cast<ViewSurface&>(*this))),
+      renderer_(std::make_unique<WavePlotRenderer>(*this, state_, *anchors_, *tool_)) {
     Build();
 }
 
 WaveView::~WaveView() {
-    if (document_.View() == this) {
-        document_.SetView(nullptr);
+    if (state_.Document().View() == this) {
+        state_.Document().SetView(nullptr);
     }
-}
-
-bool WaveView::IsPulse() const {
-    return document_.Services().state.IsPulse();
 }
 
 void WaveView::Build() {
@@ -58,34 +51,32 @@ void WaveView::Build() {
     // what was typed there and lets the window's shortcuts reach their commands.
     setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(200, 120);
-    document_.SetView(this);
-    const AppState& state = document_.Services().state;
-    if (state.IsFm()) {
-        geometry_->SetEncoding(state.wideFmSamples ? CodeEncoding::FmHz : CodeEncoding::FmCodes);
-    } else {
-        const double span = state.verticalSpan != 0
-                                ? state.verticalSpan
-                                : document_.VerticalHigh() - document_.VerticalLow();
-        geometry_->SetEncoding(CodeEncoding::Standard, span);
-    }
-    xmax_ = std::max(document_.Length() - 1.0, 1.0);
-    right_ = static_cast<long long>(xmax_);
-    if (IsPulse()) {
+    state_.Document().SetView(this);
+    if (state_.IsPulse()) {
         return;
     }
     anchors_->Build();
-    map_ = new WaveformMap(*this);
+    connect(anchors_->Editor(), &AnchorEditor::PositionAccepted, this,
+            &WaveView::SetAnchorFromEditor);
+    BuildMap();
+}
+
+void WaveView::BuildMap() {
+    map_ = new WaveformMap(state_, this);
+    connect(map_, &WaveformMap::DragStarted, anchors_->Editor(), &AnchorEditor::Close);
+    connect(map_, &WaveformMap::RangeChosen, this, &WaveView::ShowRangeFromMap);
 }
 
 void WaveView::InitialUpdate() {
-    if (IsPulse()) {
-        document_.ApplyTitle();
+    WaveDoc& document = state_.Document();
+    if (state_.IsPulse()) {
+        document.ApplyTitle();
         update();
         return;
     }
-    document_.LoadActiveSegment();
-    document_.ApplyTitle();
-    SetAnchors(0, document_.Length() - 1);
+    document.LoadActiveSegment();
+    document.ApplyTitle();
+    SetAnchors(0, document.Length() - 1);
     UpdateAllViews();
 }
 
@@ -93,11 +84,11 @@ void WaveView::InitialUpdate() {
 
 EditState WaveView::CommandState() const {
     EditState state;
-    state.left = left_;
-    state.right = right_;
-    state.xmin = xmin_;
-    state.xmax = xmax_;
-    state.length = document_.Length();
+    state.left = state_.Left();
+    state.right = state_.Right();
+    state.xmin = state_.VisibleMin();
+    state.xmax = state_.VisibleMax();
+    state.length = state_.Document().Length();
     state.mode = Mode();
     return state;
 }
@@ -107,9 +98,9 @@ bool WaveView::IsCommandEnabled(int id) const {
         return false;
     }
     if (id == EditCommands::kPrint) {
-        return !IsPulse(); // the pulse design is not drawn by this build
+        return !state_.IsPulse(); // the pulse design is not drawn by this build
     }
-    if (IsPulse() || document_.Samples().Size() == 0) {
+    if (state_.IsPulse() || state_.Document().Samples().Size() == 0) {
         return false;
     }
     return EditCommands::IsEnabled(id, CommandState());
@@ -117,18 +108,6 @@ bool WaveView::IsCommandEnabled(int id) const {
 
 bool WaveView::IsCommandChecked(int id) const {
     return EditCommands::IsChecked(id, CommandState());
-}
-
-QString WaveView::CommandPrompt(int id) {
-    return QString::fromUtf8(EditCommands::Prompt(id));
-}
-
-QString WaveView::CommandStatusText(int id) {
-    return QString::fromStdString(EditCommands::StatusText(id));
-}
-
-QString WaveView::CommandToolTip(int id) {
-    return QString::fromStdString(EditCommands::ToolTip(id));
 }
 
 bool WaveView::OnCommand(int id) {
@@ -171,16 +150,14 @@ bool WaveView::OnCommand(int id) {
 }
 
 void WaveView::Unmark() {
-    left_ = static_cast<long long>(xmin_);
-    right_ = static_cast<long long>(xmax_);
-    AfterViewChange();
+    state_.Unmark();
+    ViewChanged();
 }
 
 void WaveView::ZoomIn() {
-    xmin_ = static_cast<double>(left_);
-    xmax_ = static_cast<double>(right_);
-    InvalidatePlot();
-    AfterViewChange();
+    state_.ZoomIn();
+    update();
+    ViewChanged();
     if (map_ != nullptr) {
         map_->ShowBeside(this);
     }
@@ -189,69 +166,57 @@ void WaveView::ZoomIn() {
 // The anchors stay where they were: the marked range remains marked in the full view,
 // ready for another Zoom in.
 void WaveView::ZoomOut() {
-    xmin_ = 0.0;
-    xmax_ = std::max(document_.Length() - 1.0, 1.0);
-    InvalidatePlot();
-    AfterViewChange();
+    state_.ZoomOut();
+    update();
+    ViewChanged();
     if (map_ != nullptr) {
         map_->hide();
     }
 }
 
 void WaveView::RunOperation(int id) {
-    if (EditOperations::Apply(document_, id, left_, right_, xmax_)) {
-        InvalidateSamples();
-        emit WaveformCommitted();
+    if (EditOperations::Apply(state_.Document(), id, state_.Left(), state_.Right(),
+                              state_.VisibleMax())) {
+        AfterSamplesChanged();
     }
 }
 
 void WaveView::RunTrim(int id) {
-    const bool trimmed = id == EditCommands::kTrimLeft ? EditOperations::TrimLeft(document_)
-                                                       : EditOperations::TrimRight(document_);
+    WaveDoc& document = state_.Document();
+    const bool trimmed = id == EditCommands::kTrimLeft ? EditOperations::TrimLeft(document)
+                                                       : EditOperations::TrimRight(document);
     if (trimmed) {
-        InvalidateSamples();
-        emit WaveformCommitted();
+        AfterSamplesChanged();
     }
 }
 
-void WaveView::AfterViewChange() {
-    UpdateGeometry();
+void WaveView::AfterSamplesChanged() {
+    state_.SamplesChanged();
+    update();
+    SamplesDrawn();
+    emit WaveformCommitted();
+}
+
+// --- ViewSurface -------------------------------------------------------------------
+
+void WaveView::ViewChanged() {
+    state_.UpdateGeometry();
     anchors_->PlaceHandles();
     update();
     if (map_ != nullptr && map_->isVisible()) {
         map_->update();
     }
-    emit AnchorsChanged(left_, right_);
+    emit AnchorsChanged(state_.Left(), state_.Right());
     emit CommandStateChanged();
 }
 
-// --- state -------------------------------------------------------------------------
-
-void WaveView::SetVisibleRange(double xmin, double xmax) {
-    if (xmax == xmin) {
-        return;
+void WaveView::SamplesDrawn() {
+    if (map_ != nullptr) {
+        map_->InvalidateWaveform();
     }
-    xmin_ = xmin;
-    xmax_ = xmax;
-    InvalidatePlot();
-    AfterViewChange();
 }
 
-void WaveView::SetVerticalRange(double vmin, double vmax) {
-    vmin_ = vmin;
-    vmax_ = vmax;
-    ownVerticalRange_ = true;
-    InvalidatePlot();
-}
-
-void WaveView::SetTimeUnitIndex(int index) {
-    timeUnitIndex_ = index;
-    InvalidatePlot();
-}
-
-const ViewGeometry& WaveView::Geometry() const {
-    return *geometry_;
-}
+// --- state -------------------------------------------------------------------------
 
 DrawMode WaveView::Mode() const {
     return tool_->Mode();
@@ -265,61 +230,13 @@ AnchorHandle* WaveView::Handle(int index) const {
     return anchors_->Handle(index);
 }
 
-void WaveView::AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage) {
-    overlays_.emplace_back(overlay, stage);
-    InvalidatePlot();
-}
-
-void WaveView::RemoveOverlay(WaveOverlay* overlay) {
-    std::erase_if(overlays_, [overlay](const auto& entry) { return entry.first == overlay; });
-    InvalidatePlot();
-}
-
-void WaveView::InvalidatePlot() {
-    plotValid_ = false;
-    update();
-}
-
-void WaveView::InvalidateSamples() {
-    samplesDirty_ = true;
-    InvalidatePlot();
-    if (map_ != nullptr) {
-        map_->InvalidateWaveform();
-    }
-}
-
-ViewGeometry WaveView::WholeWaveformGeometry(int width, int height) const {
-    ViewGeometry map = *geometry_;
-    map.SetRanges(0.0, std::max(document_.Length() - 1.0, 1.0), geometry_->Vmin(),
-                  geometry_->Vmax());
-    map.ComputeMappings({0, 0, width, height});
-    return map;
-}
-
-std::vector<PlotColumn> WaveView::Columns(const ViewGeometry& geometry) {
-    const SampleBuffer& samples = document_.Samples();
-    if (samplesDirty_ || !envelope_->Matches(samples)) {
-        envelope_->Rebuild(samples);
-        samplesDirty_ = false;
-    }
-    return envelope_->Columns(samples, geometry);
-}
-
 // --- DocumentView ------------------------------------------------------------------
 
 void WaveView::SetAnchors(double left, double right) {
-    const double last = std::max(document_.Length() - 1.0, 1.0);
-    // A load or a length change: show the whole waveform again when the anchors or
-    // the visible range no longer fit it.
-    if (left < xmin_ || right > xmax_ || xmax_ > last) {
-        xmin_ = 0.0;
-        xmax_ = last;
-        InvalidatePlot();
+    if (state_.PlaceAnchors(left, right)) {
+        update();
     }
-    // An empty document puts its anchors at -1: they read 0 until it holds samples.
-    left_ = std::max(static_cast<long long>(left), 0LL);
-    right_ = std::max(static_cast<long long>(right), 0LL);
-    AfterViewChange();
+    ViewChanged();
 }
 
 void WaveView::HideWaveformMap() {
@@ -328,33 +245,16 @@ void WaveView::HideWaveformMap() {
     }
 }
 
-void WaveView::ShowLengthText(const std::string& text) {
-    emit LengthTextRequested(QString::fromStdString(text));
-}
-
-void WaveView::ShowSegmentText(const std::string& text) {
-    emit SegmentTextRequested(QString::fromStdString(text));
-}
-
 void WaveView::SetMainTitle(const std::string& title) {
     caption_ = QString::fromStdString(title);
     emit MainTitleRequested(caption_);
 }
 
 void WaveView::UpdateAllViews() {
-    const double last = std::max(document_.Length() - 1.0, 1.0);
-    if (xmax_ > last || xmin_ >= xmax_) {
-        xmin_ = 0.0;
-        xmax_ = last;
-    }
-    right_ = std::max(std::min(right_, static_cast<long long>(last)), 0LL);
-    left_ = std::max(std::min(left_, right_ - 1), 0LL);
-    InvalidateSamples();
-    AfterViewChange();
-}
-
-void WaveView::RequestClose() {
-    emit CloseRequested();
+    state_.FitToDocument();
+    update();
+    SamplesDrawn();
+    ViewChanged();
 }
 
 void WaveView::OnApplicationStateChanged(Qt::ApplicationState state) {
@@ -365,7 +265,7 @@ void WaveView::OnApplicationStateChanged(Qt::ApplicationState state) {
     applicationState_ = state;
     if (state == Qt::ApplicationActive) {
         // The host may have switched channel or segment meanwhile.
-        if (!IsPulse()) {
+        if (!state_.IsPulse()) {
             session_->Segments().Resync();
         }
     } else if (wasActive) {
@@ -436,89 +336,52 @@ void WaveView::leaveEvent(QEvent* event) {
 }
 
 void WaveView::EmitPosition(QPoint point) {
-    if (!plotRect_.Contains(point.x(), point.y()) || IsPulse()) {
+    if (!state_.Plot().Contains(point.x(), point.y()) || state_.IsPulse()) {
         emit PositionChanged(QString());
         return;
     }
-    const double x = std::trunc(geometry_->PixelToX(point.x()));
+    const ViewGeometry& geometry = state_.Geometry();
+    const double x = std::trunc(geometry.PixelToX(point.x()));
     // The code a click there would draw; in the FM editor the frequency in Hz.
     QString valueText;
-    if (document_.Services().state.IsFm()) {
-        const AxisMap& y = geometry_->YMap();
+    if (state_.IsFm()) {
+        const AxisMap& y = geometry.YMap();
         valueText = QString::number((point.y() - y.intercept) / y.slope, 'g', 9);
     } else {
         valueText =
-            QString::number(static_cast<long long>(std::trunc(geometry_->PixelToCode(point.y()))));
+            QString::number(static_cast<long long>(std::trunc(geometry.PixelToCode(point.y()))));
     }
     emit PositionChanged(
         QStringLiteral("Point %1   Value %2").arg(static_cast<long long>(x)).arg(valueText));
 }
 
 void WaveView::SetAnchorFromEditor(int index, long long position) {
-    (index == 0 ? left_ : right_) = position;
+    state_.SetAnchor(index, position);
     anchors_->WriteParameters();
-    AfterViewChange();
+    ViewChanged();
 }
 
 void WaveView::ShowRangeFromMap(double first, double last) {
-    xmin_ = first;
-    xmax_ = last;
-    left_ = static_cast<long long>(first);
-    right_ = static_cast<long long>(last);
-    InvalidatePlot();
-    AfterViewChange();
+    state_.ShowRange(first, last);
+    update();
+    ViewChanged();
 }
 
 // --- layout and painting -----------------------------------------------------------
 
 void WaveView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Relayout();
-}
-
-void WaveView::Relayout() {
-    const int w = width();
-    const int h = height();
-    const int m = h / 20;
-    const int plotHeight = (h - m) - (m + m / 2);
-    labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plotHeight, false));
-    readoutFont_ = PlotPainter::LabelFont(ViewGeometry::ReadoutFontHeight(plotHeight, false));
-    const QFontMetrics metrics(labelFont_);
-    const bool fm = document_.Services().state.IsFm();
-    const int sampleWidth = WavePlotRenderer::SampleLabelWidth(metrics, fm);
-    const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
-    plotRect_ = ViewGeometry::LayoutPlot(w, h, sampleWidth, unitWidth, IsPulse());
-    const int readoutHeight = QFontMetrics(readoutFont_).height();
-    handleHeight_ = std::clamp(plotRect_.top - readoutHeight - 2, 6, 18);
-    InvalidatePlot();
-    UpdateGeometry();
+    renderer_->Layout(width(), height());
+    update();
     anchors_->PlaceHandles();
 }
 
-void WaveView::UpdateGeometry() {
-    if (!IsPulse() && !ownVerticalRange_) {
-        if (document_.IsFmDocument()) {
-            vmin_ = document_.Fm().fmin;
-            vmax_ = document_.Fm().fmax;
-        } else {
-            vmin_ = document_.VerticalLow();
-            vmax_ = document_.VerticalHigh();
-        }
-    }
-    geometry_->SetRanges(xmin_, xmax_, vmin_, vmax_);
-    geometry_->ComputeMappings(plotRect_);
-}
-
-void WaveView::UpdateStrip(int x0, int x1) {
-    update(QRect(x0 - 2, 0, x1 - x0 + 5, height()));
-}
-
 void WaveView::UpdateCaption() {
-    const AppState& state = document_.Services().state;
+    const AppState& state = state_.Document().Services().state;
     const QString title = state.IsPulse()
                               ? QString::fromUtf8(ModeTitle(state.mode))
                               : QString::fromUtf8(ModeTitle(state.mode)) + QStringLiteral(" -> ") +
-                                    QString::fromStdString(document_.CurrentPath());
+                                    QString::fromStdString(state_.Document().CurrentPath());
     if (title != caption_) {
         caption_ = title;
         emit MainTitleRequested(caption_);
@@ -528,15 +391,6 @@ void WaveView::UpdateCaption() {
 void WaveView::paintEvent(QPaintEvent* event) {
     UpdateCaption();
     renderer_->PaintWidget(event->rect());
-}
-
-void WaveView::Print(QPrinter* printer) {
-    QPainter painter(printer);
-    if (!painter.isActive()) {
-        return;
-    }
-    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    PaintPage(painter, page.size(), printer->resolution());
 }
 
 void WaveView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {

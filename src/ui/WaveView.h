@@ -2,12 +2,11 @@
 
 #include "document/DocumentView.h"
 #include "synthesis/EditCommands.h"
-#include "ui/WaveOverlay.h"
-#include "view/ViewGeometry.h"
-#include "view/WaveformEnvelope.h"
+#include "ui/ViewSurface.h"
+#include "ui/WaveViewState.h"
 
-#include <QFont>
 #include <QPoint>
+#include <QRect>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
@@ -19,11 +18,9 @@ class AnchorDragController;
 class AnchorEditor;
 class AnchorHandle;
 class QPainter;
-class QPrinter;
 class ToolSession;
 class WaveDrawingTool;
 class WavePlotRenderer;
-class WaveDoc;
 class WaveformMap;
 
 // The single view of the document: the waveform in a plot with labelled axes, the two
@@ -36,11 +33,10 @@ class WaveformMap;
 // status bar. The document's requests for the frame (length and segment field texts,
 // main title, close) come out as signals.
 //
-// Drawing (WavePlotRenderer): the plot (background, grid, labels, waveform, overlays) is rendered
-// into a cached image only when the data, the range or the size changed; every paint copies the
-// cache and then draws the anchor shading, the Autoline rubber band and markers and the anchor
-// guide line in XOR on top, so that dragging never re-reads the samples.
-class WaveView : public QWidget, public DocumentView {
+// What is shown (range, anchors, layout) is a WaveViewState; the anchor drag and the
+// drawing tools reach the view only through ViewSurface, the map only through the state
+// and its signals, and the drawing is WavePlotRenderer's.
+class WaveView : public QWidget, public DocumentView, private ViewSurface {
     Q_OBJECT
 public:
     // The GUI's view: the session's document, and the host link for the activation
@@ -60,55 +56,47 @@ public:
     bool IsCommandEnabled(int id) const;
     bool IsCommandChecked(int id) const;
     // The whole prompt ("status text\ntool-tip"), and its two parts.
-    static QString CommandPrompt(int id);
-    static QString CommandStatusText(int id);
-    static QString CommandToolTip(int id);
+    static QString CommandPrompt(int id) { return QString::fromUtf8(EditCommands::Prompt(id)); }
+    static QString CommandStatusText(int id) {
+        return QString::fromStdString(EditCommands::StatusText(id));
+    }
+    static QString CommandToolTip(int id) {
+        return QString::fromStdString(EditCommands::ToolTip(id));
+    }
 
-    // Paints one page of the waveform on a printer (or a PDF writer) already set up.
-    void Print(QPrinter* printer);
-    // The page itself: the plot laid out on a page of the given size (in the painter's
+    // One page: the plot laid out on a page of the given size (in the painter's
     // units) at the given resolution in dots per inch.
     void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
 
     // --- state --------------------------------------------------------------------
-    WaveDoc& Document() { return document_; }
     EditState CommandState() const;
-    DrawMode Mode() const;
-    double VisibleMin() const { return xmin_; }
-    double VisibleMax() const { return xmax_; }
-    // Pulse mode sets the ranges itself (time and volts); the other modes take the
-    // vertical range from the document before each render.
-    void SetVisibleRange(double xmin, double xmax);
-    void SetVerticalRange(double vmin, double vmax);
-    // Pulse mode: the horizontal unit caption by the pulse editor's time unit (0 sec,
-    // 1 msec, 2 usec).
-    void SetTimeUnitIndex(int index);
+    DrawMode Mode() const override;
+    double VisibleMin() const { return state_.VisibleMin(); }
+    double VisibleMax() const { return state_.VisibleMax(); }
     // The plot rectangle and the mappings of the last layout (logical pixels).
-    const ViewGeometry& Geometry() const;
+    const ViewGeometry& Geometry() const { return state_.Geometry(); }
     WaveformMap* Map() const { return map_; }
     AnchorEditor* Editor() const;
     AnchorHandle* Handle(int index) const;
-
-    // Layers painted into the plot; the view does not own them.
-    void AddOverlay(WaveOverlay* overlay, WaveOverlay::Stage stage);
-    void RemoveOverlay(WaveOverlay* overlay);
-    // Renders the plot again (an overlay's content changed).
-    void InvalidatePlot();
-
-    // What the waveform map draws: the whole waveform over a client area, its columns.
-    ViewGeometry WholeWaveformGeometry(int width, int height) const;
-    std::vector<PlotColumn> Columns(const ViewGeometry& geometry);
+    // The min/max columns of the waveform for a geometry.
+    std::vector<PlotColumn> Columns(const ViewGeometry& geometry) {
+        return state_.Columns(geometry);
+    }
 
     // --- DocumentView -------------------------------------------------------------
     void SetAnchors(double left, double right) override;
-    double LeftAnchor() const override { return static_cast<double>(left_); }
-    double RightAnchor() const override { return static_cast<double>(right_); }
+    double LeftAnchor() const override { return static_cast<double>(state_.Left()); }
+    double RightAnchor() const override { return static_cast<double>(state_.Right()); }
     void HideWaveformMap() override;
-    void ShowLengthText(const std::string& text) override;
-    void ShowSegmentText(const std::string& text) override;
+    void ShowLengthText(const std::string& text) override {
+        emit LengthTextRequested(QString::fromStdString(text));
+    }
+    void ShowSegmentText(const std::string& text) override {
+        emit SegmentTextRequested(QString::fromStdString(text));
+    }
     void SetMainTitle(const std::string& title) override;
     void UpdateAllViews() override;
-    void RequestClose() override;
+    void RequestClose() override { emit CloseRequested(); }
 
 public slots:
     // Runs a command by id; false when the id is not the view's or it is disabled.
@@ -146,13 +134,20 @@ protected:
 
 private:
     void Build();
+    void BuildMap();
     void OnApplicationStateChanged(Qt::ApplicationState state);
-    bool IsPulse() const;
 
-    // The mouse tools and the renderer reach into the view's anchors, range and plot.
-    friend class AnchorDragController;
-    friend class WaveDrawingTool;
-    friend class WavePlotRenderer;
+    // ViewSurface: what the anchor drag and the drawing tools may ask.
+    WaveViewState& State() override { return state_; }
+    const WaveViewState& State() const override { return state_; }
+    QWidget& Widget() override { return *this; }
+    void RepaintStrip(int x0, int x1) override { update(QRect(x0 - 2, 0, x1 - x0 + 5, height())); }
+    void ViewChanged() override;
+    void AnchorsMoved() override { emit AnchorsChanged(state_.Left(), state_.Right()); }
+    void CommandStateMayHaveChanged() override { emit CommandStateChanged(); }
+    void ShowStatusText(const QString& text) override { emit StatusTextChanged(text); }
+    void SamplesDrawn() override;
+    void DrawingCommitted() override { emit WaveformCommitted(); }
 
     // Commands.
     void Unmark();
@@ -160,44 +155,15 @@ private:
     void ZoomOut();
     void RunOperation(int id);
     void RunTrim(int id);
-    void AfterViewChange();
+    void AfterSamplesChanged();
 
-    // Mouse.
     void EmitPosition(QPoint point);
-
-    // Layout and painting.
-    void Relayout();
-    void UpdateGeometry();
-    void InvalidateSamples();
-    void UpdateStrip(int x0, int x1);
     void UpdateCaption();
 
-    WaveDoc& document_;
+    WaveViewState state_;
     ToolSession* session_ = nullptr;
-
-    std::unique_ptr<ViewGeometry> geometry_;
-    std::unique_ptr<WaveformEnvelope> envelope_;
-    std::vector<std::pair<WaveOverlay*, WaveOverlay::Stage>> overlays_;
-    bool samplesDirty_ = true;
-
-    PixelRect plotRect_;
-    QFont labelFont_;
-    QFont readoutFont_;
-    int handleHeight_ = 12;
-
-    double xmin_ = 0.0;
-    double xmax_ = 1.0;
-    double vmin_ = 0.0;
-    double vmax_ = 1.0;
-    bool ownVerticalRange_ = false;
-    int timeUnitIndex_ = 0;
-    long long left_ = 0;
-    long long right_ = 0;
-
     Qt::ApplicationState applicationState_ = Qt::ApplicationInactive;
     QString caption_;
-
-    bool plotValid_ = false;
 
     std::unique_ptr<AnchorDragController> anchors_;
     std::unique_ptr<WaveDrawingTool> tool_;

@@ -1,10 +1,9 @@
 #include "ui/WaveformMap.h"
 
 #include "document/WaveDoc.h"
-#include "ui/AnchorEditor.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
-#include "ui/WaveView.h"
+#include "ui/WaveViewState.h"
 #include "view/MapGeometry.h"
 
 #include <QCursor>
@@ -15,8 +14,8 @@
 
 #include <cstdlib>
 
-WaveformMap::WaveformMap(WaveView& view)
-    : QWidget(&view, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), view_(view) {
+WaveformMap::WaveformMap(WaveViewState& state, QWidget* view)
+    : QWidget(view, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), state_(state) {
     setWindowTitle(QStringLiteral("--- Waveform Map ---"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setGeometry(0, 10, 220, 140);
@@ -37,14 +36,14 @@ void WaveformMap::ShowBeside(QWidget* view) {
 }
 
 void WaveformMap::UpdateGeometry() {
-    geometry_ = view_.WholeWaveformGeometry(width(), height());
+    geometry_ = state_.WholeWaveformGeometry(width(), height());
 }
 
 PixelRect WaveformMap::MarkRect() const {
     if (dragging_) {
         return dragRect_;
     }
-    return MapGeometry::VisibleRect(geometry_, view_.VisibleMin(), view_.VisibleMax());
+    return MapGeometry::VisibleRect(geometry_, state_.VisibleMin(), state_.VisibleMax());
 }
 
 bool WaveformMap::MarkContains(QPoint point) const {
@@ -69,7 +68,7 @@ void WaveformMap::RenderPicture() {
         QPainter painter(&picture_);
         PlotPainter::PaintBackground(painter, rect());
     }
-    PlotPainter::PaintRuns(picture_, WaveformEnvelope::Runs(view_.Columns(geometry_)), rect(),
+    PlotPainter::PaintRuns(picture_, WaveformEnvelope::Runs(state_.Columns(geometry_)), rect(),
                            ViewPalette::kAxis);
     pictureValid_ = true;
 }
@@ -136,9 +135,7 @@ void WaveformMap::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    if (AnchorEditor* editor = view_.Editor()) {
-        editor->Close();
-    }
+    emit DragStarted();
     dragStart_ = MarkRect();
     dragRect_ = dragStart_;
     pressPoint_ = point;
@@ -168,7 +165,7 @@ void WaveformMap::mouseReleaseEvent(QMouseEvent* event) {
     }
     dragging_ = false;
     const auto [first, last] =
-        MapGeometry::RangeOf(dragRect_, geometry_, view_.Document().Length());
-    view_.ShowRangeFromMap(first, last);
+        MapGeometry::RangeOf(dragRect_, geometry_, state_.Document().Length());
+    emit RangeChosen(first, last);
     update();
 }

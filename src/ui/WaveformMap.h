@@ -7,7 +7,7 @@
 #include <QWidget>
 
 class QPainter;
-class WaveView;
+class WaveViewState;
 
 // The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
 // visible range marked in XOR. Dragging the mark chooses what the view shows; the
@@ -18,7 +18,8 @@ class WaveformMap : public QWidget {
 public:
     static constexpr int kId = 2300;
 
-    explicit WaveformMap(WaveView& view);
+    // A tool window over the view widget, showing the view's state.
+    WaveformMap(WaveViewState& state, QWidget* view);
 
     // The waveform changed: the miniature is rendered again at the next paint.
     void InvalidateWaveform();
@@ -27,6 +28,12 @@ public:
     // The mark as it is drawn now (during a drag, where the mouse has moved it).
     PixelRect MarkRect() const;
     bool Dragging() const { return dragging_; }
+
+signals:
+    // A drag of the mark has begun.
+    void DragStarted();
+    // The drag ended on the range first..last.
+    void RangeChosen(double first, double last);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,7 +48,7 @@ private:
     void RenderPicture();
     bool MarkContains(QPoint point) const;
 
-    WaveView& view_;
+    WaveViewState& state_;
     ViewGeometry geometry_;
     QImage picture_;
     QImage frame_;

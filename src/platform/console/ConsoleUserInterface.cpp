@@ -63,7 +63,6 @@ const char* AnswerName(MessageAnswer answer) {
 } // namespace
 
 MessageAnswer ConsoleUserInterface::Show(const Message& message) {
-    ++messagesShown_;
     const MessageAnswer answer = Choose(policy_, message.buttons);
     std::string text =
         message.caption.empty() ? message.text : message.caption + ": " + message.text;

@@ -21,12 +21,10 @@ public:
 
     // The path the next file dialog answers with; without one the dialog is cancelled.
     void SetFileAnswer(const std::string& path) { fileAnswer_ = path; }
-    int MessagesShown() const { return messagesShown_; }
 
 private:
     std::optional<FileChoice> AnswerFile(const FileQuestion& question);
 
     Policy policy_;
     std::optional<std::string> fileAnswer_;
-    int messagesShown_ = 0;
 };
