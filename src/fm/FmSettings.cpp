@@ -199,7 +199,3 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
 std::string FmSettings::DeviationFieldText() const {
     return TrimmedFixed(deviation);
 }
-
-double FmSettings::FrequencyOfCode(double code) const {
-    return fmin + code * (fmax - fmin) / 1e9;
-}
