@@ -68,6 +68,14 @@ int CliApp::Run() {
     if (options_.request != CliOptions::Request::Run) {
         return AnswerRequest();
     }
+    // Options that did not come through the parser are checked against the table too, so
+    // that no command runs with words it does not expect.
+    const CliCommand* command = CliCommandTable::Find(options_.command);
+    if (command == nullptr || options_.words.size() != command->words) {
+        std::fprintf(stderr, "wavesmith-cli: %s does not fit the usage\n%s",
+                     options_.command.c_str(), CliCommandTable::Usage().c_str());
+        return UsageError;
+    }
     ConsoleUserInterface ui(options_.policy);
     ConsoleHostBus bus;
     PosixProcessFacts facts;
@@ -86,7 +94,7 @@ int CliApp::Run() {
         document.LoadActiveSegment();
         document.ResetAnchors();
     }
-    int result = RunCommand(session, ui);
+    int result = RunCommand(*command, session, ui);
     // A file that could not be written was reported where it happened; the run failed
     // even where the command itself went on (the start-up's default waveform).
     if (result == Success && (document.WriteFailed() || session.Services().store.WriteFailed())) {
@@ -111,23 +119,17 @@ int CliApp::AnswerRequest() const {
     return Success;
 }
 
-int CliApp::RunCommand(ToolSession& session, ConsoleUserInterface& ui) {
-    const CliCommand* command = CliCommandTable::Find(options_.command);
-    if (command == nullptr) {
-        std::fprintf(stderr, "wavesmith-cli: unknown command %s\n%s", options_.command.c_str(),
-                     CliCommandTable::Usage().c_str());
-        return UsageError;
-    }
+int CliApp::RunCommand(const CliCommand& command, ToolSession& session, ConsoleUserInterface& ui) {
     // The pulse designer's waveform exists only once its design is rendered; the file,
     // edit and download commands wait for that.
-    if (session.State().IsPulse() && !command->withoutDesign) {
+    if (session.State().IsPulse() && !command.withoutDesign) {
         std::fprintf(stderr,
                      "wavesmith-cli: %s is not available with --mode pulse: the pulse "
                      "designer has no waveform until its design is rendered\n",
-                     command->name);
+                     command.name);
         return UsageError;
     }
-    return (this->*command->run)(session, ui);
+    return (this->*command.run)(session, ui);
 }
 
 int CliApp::New(ToolSession& session, ConsoleUserInterface&) {

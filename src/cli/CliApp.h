@@ -2,6 +2,7 @@
 
 #include "cli/CliOptions.h"
 
+struct CliCommand;
 class ToolSession;
 class WaveDoc;
 class ConsoleUserInterface;
@@ -38,7 +39,7 @@ public:
 
 private:
     int AnswerRequest() const;
-    int RunCommand(ToolSession& session, ConsoleUserInterface& ui);
+    int RunCommand(const CliCommand& command, ToolSession& session, ConsoleUserInterface& ui);
 
     const CliOptions& options_;
 };

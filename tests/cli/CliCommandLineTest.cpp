@@ -1,3 +1,4 @@
+#include "cli/CliApp.h"
 #include "cli/CliCommandTable.h"
 #include "cli/CliOptions.h"
 #include "support/TempWorkspace.h"
@@ -109,6 +110,17 @@ TEST(CliCommandLine, HelpVersionAndManualNeedNoCommand) {
     const std::string manual = CliCommandTable::Manual("1.0");
     EXPECT_EQ(manual.rfind(".TH WAVESMITH-CLI 1", 0), 0u);
     EXPECT_NE(manual.find(".B save\\-as FILE\n"), std::string::npos);
+}
+
+TEST(CliCommandLine, OptionsNotFromTheParserAreCheckedBeforeTheStartUp) {
+    for (const auto& [command, words] :
+         std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"length", {}}, {"info", {"extra"}}, {"frobnicate", {}}}) {
+        CliOptions options;
+        options.command = command;
+        options.words = words;
+        EXPECT_EQ(CliApp(options).Run(), CliApp::UsageError) << command;
+    }
 }
 
 TEST(CliCommandLine, UsageErrorsLeaveTheRunLogAndTheBusAlone) {
