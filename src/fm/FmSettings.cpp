@@ -141,8 +141,7 @@ int FmSettings::LoadFmSettings() {
 
 std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
     const std::string text = fieldText.substr(0, 19);
-    double d = 0.0;
-    ParseLeadingDouble(text.c_str(), text.size(), d);
+    const double d = LeadingDouble(text);
     if (!(base - d >= lowerLimit && base + d <= upperLimit)) {
         services_.ui.ShowMessage(MsgDeviationLimit);
         return TidyDeviation("%g", deviation);

@@ -397,6 +397,12 @@ bool ParseWholeDouble(const std::string& text, double& value) {
     return true;
 }
 
+double LeadingDouble(const std::string& text) {
+    double value = 0.0;
+    ParseLeadingDouble(text.data(), text.size(), value);
+    return value;
+}
+
 bool ReadLeadingInt(const char*& cursor, const char* end, int& value) {
     const char* p = cursor;
     while (p != end && IsCSpace(*p)) {

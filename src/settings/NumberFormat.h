@@ -15,6 +15,8 @@ void AppendCrtGeneral(std::string& out, double value, int precision = 6);
 std::size_t ParseLeadingDouble(const char* text, std::size_t length, double& value);
 // Whole text: leading number, then only white space.
 bool ParseWholeDouble(const std::string& text, double& value);
+// What the C library's atof reads: the leading number, 0 when the text starts none.
+double LeadingDouble(const std::string& text);
 // Reads a whole number after white space as a C++ stream's `>> int` does in the classic
 // locale: optional sign, decimal digits. False when there are no digits or the number does
 // not fit in an int. `cursor` is left after the number.

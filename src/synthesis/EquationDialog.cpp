@@ -24,12 +24,6 @@ constexpr const char* kKeys[EquationDialog::kFieldCount] = {"Prv_bgn", "Prv_end"
                                                             "Cycl"};
 constexpr const char* kBrowseFolder = "KR4810";
 
-double LeadingNumber(const std::string& text) {
-    double value = 0.0;
-    ParseLeadingDouble(text.c_str(), text.size(), value);
-    return value;
-}
-
 // The formula's own values: 16-bit codes keep the low 16 bits of the truncated value, FM
 // codes the truncated value, values in Hz the value itself.
 void StoreRaw(std::int16_t& out, double v) {
@@ -131,7 +125,7 @@ void EquationDialog::LoadFields() {
     for (int i = 0; i < kFieldCount; ++i) {
         text.clear();
         store.ReadProfileText(section, kKeys[i], text, kFieldText, store.ContextFile(), false);
-        values_[i] = i < 2 ? WaveParamDialog::StoredRangePoint(text, last) : LeadingNumber(text);
+        values_[i] = i < 2 ? WaveParamDialog::StoredRangePoint(text, last) : LeadingDouble(text);
         fields_[i].text = text;
     }
 }
@@ -183,7 +177,7 @@ bool EquationDialog::Validate() {
         const std::string text = fields_[i].text.substr(0, kFieldReadLength);
         double typed = 0.0;
         if (!ParseWholeDouble(text, typed)) {
-            return RejectField(i, LeadingNumber(text));
+            return RejectField(i, LeadingDouble(text));
         }
         if (!(typed >= fields_[i].low && typed <= fields_[i].high)) {
             return RejectField(i, typed);

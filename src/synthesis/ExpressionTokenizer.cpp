@@ -233,7 +233,5 @@ int ExpressionTokenizer::FindOperator(const ExpressionToken& token, int row) {
 }
 
 double ExpressionTokenizer::ReadNumber(const std::string& text) {
-    double value = 0.0;
-    ParseLeadingDouble(text.data(), text.size(), value);
-    return value;
+    return LeadingDouble(text);
 }

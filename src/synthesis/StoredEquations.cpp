@@ -27,7 +27,7 @@ void StoredEquations::Load() {
     std::string text;
     double index = 0;
     if (store_.ReadProfileText(kIndexSection, kIndexSection, text, kEquationText, path_, true)) {
-        ParseLeadingDouble(text.c_str(), text.size(), index);
+        index = LeadingDouble(text);
     }
     for (std::size_t i = 0;
          store_.ReadProfileText(kListSection, EntryKey(i), text, kEquationText, path_, true); ++i) {

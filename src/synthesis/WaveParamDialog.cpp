@@ -39,12 +39,6 @@ std::string BlanksForUnderscores(std::string text) {
     return text;
 }
 
-double LeadingNumber(const std::string& text) {
-    double value = 0.0;
-    ParseLeadingDouble(text.c_str(), text.size(), value);
-    return value;
-}
-
 std::string IntegerText(double value) {
     return std::to_string(static_cast<long long>(std::trunc(value)));
 }
@@ -56,7 +50,7 @@ bool IsCheckBoxKey(const std::string& key) {
 
 // The integer a check box text stands for ("1", "0"), read as the C library's atoi would.
 bool CheckedText(const std::string& text) {
-    return static_cast<long long>(std::trunc(LeadingNumber(text))) != 0;
+    return static_cast<long long>(std::trunc(LeadingDouble(text))) != 0;
 }
 
 // "1" or "0", as a check box is stored.
@@ -120,7 +114,7 @@ void WaveParamDialog::Initialize() {
 }
 
 double WaveParamDialog::StoredRangePoint(std::string& text, double last) {
-    const double value = LeadingNumber(text);
+    const double value = LeadingDouble(text);
     const bool exponentForm = text.find_first_of("eE") != std::string::npos;
     // Six significant digits are off by at most half a unit in the sixth digit.
     if (exponentForm && value > last && value - last <= value * 5e-6) {
@@ -150,7 +144,7 @@ void WaveParamDialog::InitCommonFields() {
             field.text = IntegerText(fallback[i]);
         }
         values_[i] = i < 2 ? std::trunc(StoredRangePoint(field.text, length - 1))
-                           : LeadingNumber(field.text);
+                           : LeadingDouble(field.text);
         fields_.push_back(field);
     }
 }
@@ -183,10 +177,10 @@ void WaveParamDialog::InitParameterFields() {
                 field.label = BlanksForUnderscores(words[1]);
             }
             if (words.size() > 2) {
-                field.low = LeadingNumber(words[2]);
+                field.low = LeadingDouble(words[2]);
             }
             if (words.size() > 3) {
-                field.high = LeadingNumber(words[3]);
+                field.high = LeadingDouble(words[3]);
             }
         }
         if (EqualsNoCase(field.key, "Cycl")) {
@@ -204,7 +198,7 @@ void WaveParamDialog::InitParameterFields() {
             field.text = CheckBoxText(field.checked);
         } else {
             field.text = text;
-            values_[index] = LeadingNumber(text);
+            values_[index] = LeadingDouble(text);
         }
         fields_.push_back(field);
     }
@@ -285,7 +279,7 @@ bool WaveParamDialog::ValidateField(int index) {
     const std::string text = field.text.substr(0, kFieldReadLength);
     double typed = 0.0;
     if (!ParseWholeDouble(text, typed)) {
-        return RejectField(index, LeadingNumber(text));
+        return RejectField(index, LeadingDouble(text));
     }
     if (!(typed >= field.low && typed <= field.high)) {
         return RejectField(index, typed);
