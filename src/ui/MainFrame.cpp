@@ -12,44 +12,28 @@
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
+#include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
 #include "ui/ParameterBar.h"
+#include "ui/ToolBands.h"
 #include "ui/WaveParamDialogWidget.h"
 #include "ui/WaveView.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-
-#include <cstdlib>
 
 namespace {
 
 using namespace CommandId;
 
-constexpr int kSeparator = MainMenuBuilder::kSeparator;
 constexpr int kBandTimerMs = 100;
 constexpr int kBarStateVersion = 1;
-
-struct BandDescription {
-    int toggleId;
-    const char* flagName; // value under "ViewsSM"
-    const char* objectName;
-};
-
-constexpr BandDescription kBands[MainFrame::kBandCount] = {
-    {kFileBar, "visFile", "fileBar"},           {kEditBar, "visTool", "editBar"},
-    {kParameterBar, "visParm", "parameterBar"}, {kInstrumentBar, "visCtl", "instrumentBar"},
-    {kMarkerBar, "visMarker", "markerBar"},
-};
 
 } // namespace
 
@@ -62,7 +46,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
 
     view_ = new WaveView(session_, this);
     setCentralWidget(view_);
-    ReadBandFlags();
+    bands_ = std::make_unique<ToolBands>(*this, session_.Store());
     BuildCommands();
     BuildBands();
     BuildStatusBar();
@@ -76,7 +60,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
 MainFrame::~MainFrame() {
     session_.Services().bus.SetRequestHandler({});
     SavePlacement();
-    WriteBandFlags();
+    bands_->WriteFlags();
 }
 
 std::unique_ptr<MainFrame> MainFrame::Launch(ToolSession& session,
@@ -100,82 +84,17 @@ void MainFrame::BuildCommands() {
     editMenu_ = builder.BuildMenus([this] { UpdateCommandStates(); });
 }
 
-QToolBar* MainFrame::AddBand(int band, std::initializer_list<int> commandIds) {
-    const BandDescription& description = kBands[band];
-    bands_[band] = MainMenuBuilder(*this, mode_, actions_)
-                       .AddBand(description.toggleId, description.objectName, commandIds);
-    return bands_[band];
-}
-
 void MainFrame::BuildBands() {
-    AddBand(FileBand, {kNew, kOpen, kSave, kSaveAs, kPrint});
-    if (mode_ != OperatingMode::Pulse) {
-        AddBand(EditBand, {kAutoline, kSketch, kFilter, kSmooth, kInvert, kUnmark, kUndo,
-                           kSeparator, kZoomIn, kZoomOut, kSeparator, kTrimLeft, kTrimRight});
-        addToolBarBreak(Qt::TopToolBarArea);
-    }
-    QToolBar* parameterBar = AddBand(ParameterBand, {});
-    parameters_ = new ParameterBar(session_, parameterBar);
-    parameterBar->addWidget(parameters_);
-    connect(parameters_, &ParameterBar::Confirmed, this, &MainFrame::UpdateCommandStates);
-
-    QToolBar* instrumentBar = AddBand(InstrumentBand, {kDownload});
-    if (mode_ != OperatingMode::Fm && InstrumentHasTwoChannels()) {
-        instrumentBar->addSeparator();
-        instrumentBar->addAction(Action(kChannel1));
-        instrumentBar->addAction(Action(kChannel2));
-    }
-    if (mode_ == OperatingMode::Fm) {
-        BuildMarkerBand();
-    }
-}
-
-// The marker list of the FM editor. Its entries come from the FM markers table, which
-// this build does not have yet: the list is shown empty and disabled.
-void MainFrame::BuildMarkerBand() {
-    QToolBar* bar = AddBand(MarkerBand, {});
-    bar->addWidget(new QLabel(tr("Marker list") + QLatin1Char(' '), bar));
-    auto* list = new QComboBox(bar);
-    list->setObjectName(QStringLiteral("markerList"));
-    list->setProperty("controlId", ControlId::kMarkerList);
-    list->setMinimumWidth(list->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
-    list->setEnabled(false);
-    bar->addWidget(list);
+    bands_->Build(mode_, actions_, InstrumentHasTwoChannels(), [this](QToolBar* bar) {
+        parameters_ = new ParameterBar(session_, bar);
+        bar->addWidget(parameters_);
+        connect(parameters_, &ParameterBar::Confirmed, this, &MainFrame::UpdateCommandStates);
+    });
 }
 
 void MainFrame::BuildStatusBar() {
-    statusText_ = new QLabel(tr("Ready"), this);
-    statusText_->setObjectName(QStringLiteral("statusText"));
-    statusBar()->addWidget(statusText_, 1);
-    // The cursor's point and value have their own place, so that a drawing mode's prompt
-    // stays readable while the mouse draws.
-    positionText_ = new QLabel(this);
-    positionText_->setObjectName(QStringLiteral("positionText"));
-    positionText_->setContentsMargins(0, 0, positionText_->fontMetrics().averageCharWidth() * 2, 0);
-    statusBar()->addPermanentWidget(positionText_);
-    contextText_ = new QLabel(this);
-    contextText_->setObjectName(QStringLiteral("contextText"));
-    contextText_->setToolTip(tr("Instrument family, active channel and segment"));
-    statusBar()->addPermanentWidget(contextText_);
-}
-
-// The instrument, channel and segment being edited: the host may change them while the
-// window is in the background, so they are shown where the user can always see them.
-void MainFrame::ShowInstrumentContext() {
-    const AppState& state = session_.State();
-    QStringList parts{QString::fromStdString(state.familyName)};
-    if (mode_ == OperatingMode::Fm) {
-        parts << tr("FM waveform");
-    } else {
-        parts << tr("Channel %1").arg(state.activeChannel + 1);
-        if (mode_ == OperatingMode::Standard) {
-            parts << tr("Segment %1").arg(state.activeSegment);
-        }
-    }
-    const QString text = parts.join(QStringLiteral("  \u00b7  "));
-    if (contextText_->text() != text) {
-        contextText_->setText(text);
-    }
+    status_ = new FrameStatusBar(this);
+    setStatusBar(status_);
 }
 
 void MainFrame::ConnectView() {
@@ -185,18 +104,8 @@ void MainFrame::ConnectView() {
     // The request is posted: the document that asks is still in the middle of its work.
     connect(view_, &WaveView::CloseRequested, this, &QWidget::close, Qt::QueuedConnection);
     connect(view_, &WaveView::CommandStateChanged, this, &MainFrame::UpdateCommandStates);
-    connect(view_, &WaveView::StatusTextChanged, this, [this](const QString& text) {
-        statusText_->setText(text.isEmpty() ? tr("Ready") : text);
-    });
-    // While the cursor is on the plot the position keeps a steady width; off the plot
-    // it takes no room from the prompts of the menus and buttons.
-    connect(view_, &WaveView::PositionChanged, this, [this](const QString& text) {
-        const int steady = positionText_->fontMetrics().horizontalAdvance(
-                               QStringLiteral("Point 16000000   Value -8192")) +
-                           positionText_->contentsMargins().right();
-        positionText_->setMinimumWidth(text.isEmpty() ? 0 : steady);
-        positionText_->setText(text);
-    });
+    connect(view_, &WaveView::StatusTextChanged, status_, &FrameStatusBar::ShowPrompt);
+    connect(view_, &WaveView::PositionChanged, status_, &FrameStatusBar::ShowPosition);
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {
             UpdateCommandStates();
@@ -228,7 +137,7 @@ void MainFrame::ShowPlaced() {
     move(rect.left, rect.top);
     resize(rect.Width(), rect.Height());
     normalRect_ = QRect(rect.left, rect.top, rect.Width(), rect.Height());
-    ApplyBandVisibility();
+    bands_->ApplyVisibility();
     view_->InitialUpdate();
     UpdateCommandStates();
     // The view, not the length field, has the focus at start: the window's shortcuts
@@ -279,47 +188,11 @@ void MainFrame::SavePlacement() const {
 
 // --- bands ----------------------------------------------------------------------------
 
-void MainFrame::ReadBandFlags() {
-    for (int band = 0; band < kBandCount; ++band) {
-        const std::string text = session_.Store().ReadHostValue("ViewsSM", kBands[band].flagName);
-        bandShown_[band] = text.empty() || std::atoi(text.c_str()) != 0;
-    }
-}
-
-void MainFrame::WriteBandFlags() const {
-    for (int band = 0; band < kBandCount; ++band) {
-        session_.Store().WriteHostValue(kBands[band].flagName, bandShown_[band] ? "1" : "0",
-                                        "ViewsSM");
-    }
-}
-
-void MainFrame::ApplyBandVisibility() {
-    for (int band = 0; band < kBandCount; ++band) {
-        if (bands_[band] != nullptr && bands_[band]->isVisibleTo(this) != bandShown_[band]) {
-            bands_[band]->setVisible(bandShown_[band]);
-        }
-    }
-}
-
-void MainFrame::ToggleBand(int band) {
-    bandShown_[band] = !bandShown_[band];
-    ApplyBandVisibility();
-}
-
-int MainFrame::BandOfToggle(int commandId) const {
-    for (int band = 0; band < kBandCount; ++band) {
-        if (kBands[band].toggleId == commandId) {
-            return band;
-        }
-    }
-    return -1;
-}
-
 QMenu* MainFrame::createPopupMenu() {
     auto* menu = new QMenu(this);
-    for (int band = 0; band < kBandCount; ++band) {
-        if (bands_[band] != nullptr) {
-            menu->addAction(Action(kBands[band].toggleId));
+    for (int band = 0; band < ToolBands::kBandCount; ++band) {
+        if (bands_->Bar(band) != nullptr) {
+            menu->addAction(Action(ToolBands::ToggleOf(band)));
         }
     }
     UpdateCommandStates();
@@ -331,7 +204,7 @@ void MainFrame::timerEvent(QTimerEvent* event) {
         QMainWindow::timerEvent(event);
         return;
     }
-    ApplyBandVisibility();
+    bands_->ApplyVisibility();
     UpdateCommandStates();
 }
 
@@ -368,9 +241,9 @@ bool MainFrame::IsEnabled(int commandId) const {
 }
 
 bool MainFrame::IsChecked(int commandId) const {
-    const int band = BandOfToggle(commandId);
+    const int band = ToolBands::BandOfToggle(commandId);
     if (band >= 0) {
-        return bandShown_[band];
+        return bands_->Shown(band);
     }
     if (commandId == kChannel1 || commandId == kChannel2) {
         return session_.Segments().ChannelCommandChecked(commandId);
@@ -385,7 +258,7 @@ void MainFrame::UpdateCommandStates() {
             action->setChecked(IsChecked(id));
         }
     }
-    ShowInstrumentContext();
+    status_->ShowContext(session_.State(), mode_);
 }
 
 void MainFrame::OnCommand(int commandId) {
@@ -393,9 +266,9 @@ void MainFrame::OnCommand(int commandId) {
         UpdateCommandStates();
         return;
     }
-    const int band = BandOfToggle(commandId);
+    const int band = ToolBands::BandOfToggle(commandId);
     if (band >= 0) {
-        ToggleBand(band);
+        bands_->Toggle(band);
     } else if (WaveView::HandlesCommand(commandId)) {
         view_->OnCommand(commandId);
     } else if (MainMenuBuilder::IsWaveCommand(commandId)) {
@@ -505,11 +378,11 @@ QAction* MainFrame::Action(int commandId) const {
 }
 
 QToolBar* MainFrame::BandBar(int band) const {
-    return band >= 0 && band < kBandCount ? bands_[band] : nullptr;
+    return bands_->Bar(band);
 }
 
 bool MainFrame::BandShown(int band) const {
-    return band >= 0 && band < kBandCount && bandShown_[band];
+    return bands_->Shown(band);
 }
 
 QLineEdit* MainFrame::GetBarControl(int controlId) const {

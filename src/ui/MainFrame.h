@@ -6,18 +6,18 @@
 #include <QMainWindow>
 #include <QRect>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+class FrameStatusBar;
 class ParameterBar;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolBar;
+class ToolBands;
 class ToolSession;
 class WaveView;
 
@@ -28,9 +28,6 @@ class WaveView;
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    // Bands in creation order; each has a toggle command and a visibility flag.
-    enum Band { FileBand, EditBand, ParameterBand, InstrumentBand, MarkerBand, kBandCount };
-
     explicit MainFrame(ToolSession& session, QWidget* parent = nullptr);
     ~MainFrame() override;
 
@@ -57,6 +54,7 @@ public:
     void OpenDroppedFile(const QString& path);
 
     QAction* Action(int commandId) const;
+    // A band by ToolBands::Band.
     QToolBar* BandBar(int band) const;
     bool BandShown(int band) const;
     // A control of the parameter bar by id (2000 length, 2001 segment or deviation).
@@ -77,19 +75,11 @@ protected:
 private:
     void BuildCommands();
     void BuildBands();
-    QToolBar* AddBand(int band, std::initializer_list<int> commandIds);
-    void BuildMarkerBand();
     void BuildStatusBar();
-    void ShowInstrumentContext();
     void ConnectView();
 
     bool IsEnabled(int commandId) const;
     bool IsChecked(int commandId) const;
-    int BandOfToggle(int commandId) const;
-    void ToggleBand(int band);
-    void ApplyBandVisibility();
-    void ReadBandFlags();
-    void WriteBandFlags() const;
     void ApplyMinimumSize();
     void RememberNormalRect();
     void SavePlacement() const;
@@ -100,12 +90,9 @@ private:
     WaveView* view_ = nullptr;
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;
-    QLabel* statusText_ = nullptr;
-    QLabel* positionText_ = nullptr;
-    QLabel* contextText_ = nullptr;
+    FrameStatusBar* status_ = nullptr;
     std::map<int, QAction*> actions_;
-    std::array<QToolBar*, kBandCount> bands_{};
-    std::array<bool, kBandCount> bandShown_{};
+    std::unique_ptr<ToolBands> bands_;
     QRect normalRect_;
     QBasicTimer timer_;
     std::function<void(const std::string&)> droppedFileAnswer_;

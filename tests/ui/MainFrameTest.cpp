@@ -11,6 +11,7 @@
 #include "ui/AnchorHandle.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
+#include "ui/ToolBands.h"
 #include "ui/WaveView.h"
 #include "ui/support/WorkspaceFacts.h"
 
@@ -177,7 +178,7 @@ void MainFrameTest::FmMenusMoveChannelsToDownloadAndAddMarkers() {
                           "Wave Parameter Bar", "Instrument Control Bar", "Marker Bar"}));
     QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")),
              QStringList({"Waveform", "Channel 1", "Channel 2"}));
-    QVERIFY(run.frame->BandBar(MainFrame::MarkerBand) != nullptr);
+    QVERIFY(run.frame->BandBar(ToolBands::MarkerBand) != nullptr);
 }
 
 void MainFrameTest::PulseMenusHoldOnlyFileViewDownloadAbout() {
@@ -187,7 +188,7 @@ void MainFrameTest::PulseMenusHoldOnlyFileViewDownloadAbout() {
     QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&View")), QStringList({"Pulse Editor..."}));
     QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")),
              QStringList({"Waveform", "Channel 1", "Channel 2"}));
-    QVERIFY(run.frame->BandBar(MainFrame::EditBand) == nullptr);
+    QVERIFY(run.frame->BandBar(ToolBands::EditBand) == nullptr);
     QVERIFY(!run.Field(ControlId::kLengthField)->isEnabled());
 }
 
@@ -318,12 +319,12 @@ void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
     RunningFrame run("wavesmith", [](TempWorkspace& workspace) {
         workspace.store.WriteHostValue("visParm", "0", "ViewsSM");
     });
-    QToolBar* bar = run.frame->BandBar(MainFrame::ParameterBand);
+    QToolBar* bar = run.frame->BandBar(ToolBands::ParameterBand);
     QAction* toggle = run.Action(CommandId::kParameterBar);
     run.frame->UpdateCommandStates();
     QVERIFY(!bar->isVisible());
     QVERIFY(!toggle->isChecked());
-    QVERIFY(run.frame->BandBar(MainFrame::FileBand)->isVisible());
+    QVERIFY(run.frame->BandBar(ToolBands::FileBand)->isVisible());
     QVERIFY(run.Action(CommandId::kFileBar)->isChecked());
 
     toggle->trigger();
@@ -417,7 +418,7 @@ void MainFrameTest::ChannelItemsFollowInstrumentChannels() {
     QCOMPARE(channel2->isEnabled(), enabled);
     QCOMPARE(channel1->isChecked(), enabled); // channel 1 is the active one
     QVERIFY(!channel2->isChecked());
-    QToolBar* instrument = run.frame->BandBar(MainFrame::InstrumentBand);
+    QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
     QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
     QCOMPARE(BarHolds(instrument, channel1), enabled);
 }
@@ -435,7 +436,7 @@ void MainFrameTest::ChannelCommandSwitchesActiveChannel() {
 
 void MainFrameTest::FmInstrumentBarHasOnlyDownloadButton() {
     RunningFrame run("wavesmith FMS");
-    QToolBar* instrument = run.frame->BandBar(MainFrame::InstrumentBand);
+    QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
     QCOMPARE(instrument->actions().size(), 1);
     QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
 }

@@ -1,0 +1,51 @@
+#include "ui/FrameStatusBar.h"
+
+#include "core/AppState.h"
+
+#include <QLabel>
+
+FrameStatusBar::FrameStatusBar(QWidget* parent) : QStatusBar(parent) {
+    statusText_ = new QLabel(tr("Ready"), this);
+    statusText_->setObjectName(QStringLiteral("statusText"));
+    addWidget(statusText_, 1);
+    // The cursor's point and value have their own place, so that a drawing mode's prompt
+    // stays readable while the mouse draws.
+    positionText_ = new QLabel(this);
+    positionText_->setObjectName(QStringLiteral("positionText"));
+    positionText_->setContentsMargins(0, 0, positionText_->fontMetrics().averageCharWidth() * 2, 0);
+    addPermanentWidget(positionText_);
+    contextText_ = new QLabel(this);
+    contextText_->setObjectName(QStringLiteral("contextText"));
+    contextText_->setToolTip(tr("Instrument family, active channel and segment"));
+    addPermanentWidget(contextText_);
+}
+
+void FrameStatusBar::ShowPrompt(const QString& text) {
+    statusText_->setText(text.isEmpty() ? tr("Ready") : text);
+}
+
+// While the cursor is on the plot the position keeps a steady width; off the plot it
+// takes no room from the prompts of the menus and buttons.
+void FrameStatusBar::ShowPosition(const QString& text) {
+    const int steady = positionText_->fontMetrics().horizontalAdvance(
+                           QStringLiteral("Point 16000000   Value -8192")) +
+                       positionText_->contentsMargins().right();
+    positionText_->setMinimumWidth(text.isEmpty() ? 0 : steady);
+    positionText_->setText(text);
+}
+
+void FrameStatusBar::ShowContext(const AppState& state, OperatingMode mode) {
+    QStringList parts{QString::fromStdString(state.familyName)};
+    if (mode == OperatingMode::Fm) {
+        parts << tr("FM waveform");
+    } else {
+        parts << tr("Channel %1").arg(state.activeChannel + 1);
+        if (mode == OperatingMode::Standard) {
+            parts << tr("Segment %1").arg(state.activeSegment);
+        }
+    }
+    const QString text = parts.join(QStringLiteral("  \u00b7  "));
+    if (contextText_->text() != text) {
+        contextText_->setText(text);
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/OperatingMode.h"
+
+#include <QStatusBar>
+
+class QLabel;
+struct AppState;
+
+// The main window's status bar: the prompt of a command or drawing mode ("Ready" when
+// there is none), the point and value under the cursor, and the instrument, channel and
+// segment being edited.
+class FrameStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit FrameStatusBar(QWidget* parent = nullptr);
+
+    void ShowPrompt(const QString& text);
+    void ShowPosition(const QString& text);
+    // The host may change the channel or segment while the window is in the background,
+    // so they are shown where the user can always see them.
+    void ShowContext(const AppState& state, OperatingMode mode);
+
+private:
+    QLabel* statusText_ = nullptr;
+    QLabel* positionText_ = nullptr;
+    QLabel* contextText_ = nullptr;
+};

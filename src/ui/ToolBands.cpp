@@ -1,0 +1,123 @@
+#include "ui/ToolBands.h"
+
+#include "settings/ProfileStore.h"
+#include "ui/CommandIds.h"
+#include "ui/MainMenuBuilder.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QToolBar>
+
+#include <cstdlib>
+
+namespace {
+
+using namespace CommandId;
+
+constexpr int kSeparator = MainMenuBuilder::kSeparator;
+
+struct BandDescription {
+    int toggleId;
+    const char* flagName; // value under "ViewsSM"
+    const char* objectName;
+};
+
+constexpr BandDescription kBands[ToolBands::kBandCount] = {
+    {kFileBar, "visFile", "fileBar"},           {kEditBar, "visTool", "editBar"},
+    {kParameterBar, "visParm", "parameterBar"}, {kInstrumentBar, "visCtl", "instrumentBar"},
+    {kMarkerBar, "visMarker", "markerBar"},
+};
+
+} // namespace
+
+ToolBands::ToolBands(QMainWindow& frame, ProfileStore& store) : frame_(frame), store_(store) {
+    for (int band = 0; band < kBandCount; ++band) {
+        const std::string text = store_.ReadHostValue("ViewsSM", kBands[band].flagName);
+        shown_[band] = text.empty() || std::atoi(text.c_str()) != 0;
+    }
+}
+
+void ToolBands::WriteFlags() const {
+    for (int band = 0; band < kBandCount; ++band) {
+        store_.WriteHostValue(kBands[band].flagName, shown_[band] ? "1" : "0", "ViewsSM");
+    }
+}
+
+QToolBar* ToolBands::Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
+                         std::initializer_list<int> commandIds) {
+    const BandDescription& description = kBands[band];
+    bars_[band] = MainMenuBuilder(frame_, mode, actions)
+                      .AddBand(description.toggleId, description.objectName, commandIds);
+    return bars_[band];
+}
+
+void ToolBands::Build(OperatingMode mode, std::map<int, QAction*>& actions, bool twoChannels,
+                      const std::function<void(QToolBar*)>& fillParameters) {
+    Add(mode, actions, FileBand, {kNew, kOpen, kSave, kSaveAs, kPrint});
+    if (mode != OperatingMode::Pulse) {
+        Add(mode, actions, EditBand,
+            {kAutoline, kSketch, kFilter, kSmooth, kInvert, kUnmark, kUndo, kSeparator, kZoomIn,
+             kZoomOut, kSeparator, kTrimLeft, kTrimRight});
+        frame_.addToolBarBreak(Qt::TopToolBarArea);
+    }
+    fillParameters(Add(mode, actions, ParameterBand, {}));
+
+    QToolBar* instrumentBar = Add(mode, actions, InstrumentBand, {kDownload});
+    if (mode != OperatingMode::Fm && twoChannels) {
+        instrumentBar->addSeparator();
+        for (const int id : {kChannel1, kChannel2}) {
+            const auto found = actions.find(id);
+            instrumentBar->addAction(found == actions.end() ? nullptr : found->second);
+        }
+    }
+    if (mode == OperatingMode::Fm) {
+        BuildMarkerList(Add(mode, actions, MarkerBand, {}));
+    }
+}
+
+// The marker list of the FM editor. Its entries come from the FM markers table, which
+// this build does not have yet: the list is shown empty and disabled.
+void ToolBands::BuildMarkerList(QToolBar* bar) {
+    bar->addWidget(new QLabel(QObject::tr("Marker list") + QLatin1Char(' '), bar));
+    auto* list = new QComboBox(bar);
+    list->setObjectName(QStringLiteral("markerList"));
+    list->setProperty("controlId", ControlId::kMarkerList);
+    list->setMinimumWidth(list->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    list->setEnabled(false);
+    bar->addWidget(list);
+}
+
+void ToolBands::ApplyVisibility() {
+    for (int band = 0; band < kBandCount; ++band) {
+        if (bars_[band] != nullptr && bars_[band]->isVisibleTo(&frame_) != shown_[band]) {
+            bars_[band]->setVisible(shown_[band]);
+        }
+    }
+}
+
+void ToolBands::Toggle(int band) {
+    shown_[band] = !shown_[band];
+    ApplyVisibility();
+}
+
+int ToolBands::BandOfToggle(int commandId) {
+    for (int band = 0; band < kBandCount; ++band) {
+        if (kBands[band].toggleId == commandId) {
+            return band;
+        }
+    }
+    return -1;
+}
+
+int ToolBands::ToggleOf(int band) {
+    return kBands[band].toggleId;
+}
+
+QToolBar* ToolBands::Bar(int band) const {
+    return band >= 0 && band < kBandCount ? bars_[band] : nullptr;
+}
+
+bool ToolBands::Shown(int band) const {
+    return band >= 0 && band < kBandCount && shown_[band];
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/OperatingMode.h"
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <map>
+
+class ProfileStore;
+class QAction;
+class QMainWindow;
+class QToolBar;
+
+// The tool bar bands of the main window and whether each is shown. Every band has a
+// toggle command; the flags are the host's "ViewsSM" values, read when the window is made
+// and written back when it closes.
+class ToolBands {
+public:
+    // Bands in creation order.
+    enum Band { FileBand, EditBand, ParameterBand, InstrumentBand, MarkerBand, kBandCount };
+
+    ToolBands(QMainWindow& frame, ProfileStore& store);
+
+    // The mode's bands: file operations, wave editing, wave parameters (`fillParameters`
+    // puts the parameter bar in its band), instrument control with the channel buttons
+    // when there are two channels, and in the FM editor the marker list.
+    void Build(OperatingMode mode, std::map<int, QAction*>& actions, bool twoChannels,
+               const std::function<void(QToolBar*)>& fillParameters);
+    void WriteFlags() const;
+    // Shows and hides the bands by their flags.
+    void ApplyVisibility();
+    void Toggle(int band);
+
+    // The band a toggle command stands for; -1 for other commands.
+    static int BandOfToggle(int commandId);
+    static int ToggleOf(int band);
+    QToolBar* Bar(int band) const;
+    bool Shown(int band) const;
+
+private:
+    QToolBar* Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
+                  std::initializer_list<int> commandIds);
+    void BuildMarkerList(QToolBar* bar);
+
+    QMainWindow& frame_;
+    ProfileStore& store_;
+    std::array<QToolBar*, kBandCount> bars_{};
+    std::array<bool, kBandCount> shown_{};
+};
