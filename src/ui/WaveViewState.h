@@ -9,9 +9,9 @@ class WaveDoc;
 
 // What a waveform view shows, apart from how it is drawn: the visible range, the two
 // anchors that bound every edit, the plot rectangle and the mappings of the last layout,
-// and the envelope of the samples. Every change keeps the anchors inside the document
-// and the visible range a proper interval; the view and its tools read it and change it
-// only through these operations.
+// and the envelope of the samples. After a load or any change of the document the range
+// and the anchors are fitted to its length again (PlaceAnchors, FitToDocument); the view
+// and its tools read and change the state only through these operations.
 class WaveViewState {
 public:
     explicit WaveViewState(WaveDoc& document);
