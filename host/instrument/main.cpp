@@ -2,13 +2,13 @@
 #include "MemoryBound.h"
 #include "ScpiServer.h"
 #include "SimulatorOptions.h"
+#include "settings/AtomicFileWriter.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <pthread.h>
 #include <string>
@@ -16,18 +16,10 @@
 
 namespace {
 
-// Written next to the target and renamed, so a test polling for the file never reads a
+// Through the programs' one safe writer, so a test polling for the file never reads a
 // half-written port number.
 bool WritePortFile(const std::string& path, unsigned port) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::trunc);
-        file << port << '\n';
-        if (!file.flush()) {
-            return false;
-        }
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return AtomicFileWriter::WriteWhole(path, std::to_string(port) + "\n");
 }
 
 // Connection threads run with a small stack, so that hundreds of them stay cheap even

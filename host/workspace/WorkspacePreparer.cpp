@@ -2,6 +2,8 @@
 
 #include "workspace/ContextDefaults.h"
 
+#include "settings/FileHelpers.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -37,10 +39,10 @@ bool WorkspacePreparer::CopyFamilies(const std::string& folder) {
         if (entry.path().extension() != ".fam") {
             continue;
         }
-        fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename(),
-                      fs::copy_options::overwrite_existing, error);
-        if (error) {
-            lastError_ = "cannot copy " + entry.path().string() + ": " + error.message();
+        const CopyResult copy = CopyFileSafely(
+            entry.path().string(), (fs::path(folder) / entry.path().filename()).string());
+        if (!copy.copied) {
+            lastError_ = copy.error;
             return false;
         }
     }

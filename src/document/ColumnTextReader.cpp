@@ -56,15 +56,11 @@ const char* ColumnTextReader::PieceEnd(const char* first, const char* last) {
 ColumnTextReader::ColumnTextReader(std::string scratchPath)
     : scratchPath_(std::move(scratchPath)) {}
 
-ColumnTextReader::~ColumnTextReader() {
-    if (scratch_ != nullptr) {
-        std::fclose(scratch_);
-    }
-}
+ColumnTextReader::~ColumnTextReader() = default;
 
 bool ColumnTextReader::Open() {
-    scratch_ = std::fopen(scratchPath_.c_str(), "wb");
-    failed_ = scratch_ == nullptr;
+    scratch_ = std::make_unique<AtomicFileWriter>(scratchPath_);
+    failed_ = !scratch_->Open();
     return !failed_;
 }
 
@@ -150,9 +146,6 @@ void ColumnTextReader::Restart() {
     used_ = 0;
     problem_ = {};
     unfinishedRecord_ = {};
-    if (scratch_ != nullptr) {
-        std::fclose(scratch_);
-    }
     Open();
 }
 
@@ -178,9 +171,11 @@ void ColumnTextReader::Reserve() {
 }
 
 void ColumnTextReader::Flush() {
-    if (scratch_ == nullptr ||
-        (used_ > 0 && std::fwrite(text_.data(), 1, used_, scratch_) != used_)) {
+    if (scratch_ == nullptr) {
         failed_ = true;
+    } else {
+        scratch_->Write(text_.data(), used_);
+        failed_ = failed_ || scratch_->Failed();
     }
     used_ = 0;
 }
@@ -190,9 +185,9 @@ bool ColumnTextReader::Finish() {
         problem_ = unfinishedRecord_;
     }
     Flush();
-    if (scratch_ != nullptr && std::fclose(scratch_) != 0) {
+    if (scratch_ == nullptr || !scratch_->Commit()) {
         failed_ = true;
     }
-    scratch_ = nullptr;
+    scratch_.reset();
     return !failed_;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "settings/AtomicFileWriter.h"
+
 #include "document/TextImportProblem.h"
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,7 +62,8 @@ private:
     void Flush();
 
     std::string scratchPath_;
-    std::FILE* scratch_ = nullptr;
+    // Written like every file: a reader killed halfway leaves no half-written scratch text.
+    std::unique_ptr<AtomicFileWriter> scratch_;
     std::vector<char> text_;
     std::size_t used_ = 0;
     std::size_t count_ = 0;
