@@ -1,12 +1,6 @@
 #include "BlockHeader.h"
 
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
+#include "settings/CharClass.h"
 
 BlockHeader BlockHeader::Parse(std::string_view text) {
     BlockHeader header;

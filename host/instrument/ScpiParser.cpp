@@ -2,6 +2,7 @@
 
 #include "BlockHeader.h"
 #include "ScpiError.h"
+#include "settings/CharClass.h"
 
 #include <cctype>
 #include <charconv>
@@ -19,14 +20,8 @@ bool IsWhiteSpace(char c) {
     return u <= 0x20 && u != '\n';
 }
 
-bool IsLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsMnemonicChar(char c) {
-    return IsLetter(c) || IsDigit(c) || c == '_';
+    return IsAsciiLetter(c) || IsDigit(c) || c == '_';
 }
 
 char Upper(char c) {
@@ -116,7 +111,7 @@ std::string ScpiParser::ParseMnemonic() {
     if (AtEnd()) {
         Fail(scpi_errors::kSyntaxError, "header ends early");
     }
-    if (!IsLetter(Peek())) {
+    if (!IsAsciiLetter(Peek())) {
         Fail(InvalidCharacterCode(Peek()), "in header: " + Excerpt(text_, position_));
     }
     std::string mnemonic;
@@ -151,7 +146,7 @@ ScpiArgument ScpiParser::ParseArgument() {
     if (IsDigit(c) || c == '+' || c == '-' || c == '.') {
         return ParseDecimal();
     }
-    if (IsLetter(c)) {
+    if (IsAsciiLetter(c)) {
         return ParseWord();
     }
     if (AtEnd() || c == ',' || c == ';') {
@@ -273,11 +268,11 @@ void ScpiParser::ParseSuffix(ScpiArgument& argument) {
     while (look < text_.size() && IsWhiteSpace(text_[look])) {
         ++look;
     }
-    if (look >= text_.size() || !IsLetter(text_[look])) {
+    if (look >= text_.size() || !IsAsciiLetter(text_[look])) {
         return;
     }
     position_ = look;
-    while (!AtEnd() && (IsLetter(Peek()) || Peek() == '/')) {
+    while (!AtEnd() && (IsAsciiLetter(Peek()) || Peek() == '/')) {
         argument.suffix += Upper(text_[position_++]);
     }
 }
