@@ -1,22 +1,14 @@
 #pragma once
 
 #include "core/OperatingMode.h"
+#include "view/ViewGeometry.h"
 
 #include <optional>
 #include <string>
 
 // A window rectangle in screen pixels, as the profile stores it (right and bottom are
-// exclusive: width = right - left).
-struct WindowRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const WindowRect&) const = default;
-};
+// exclusive: width = right - left), the same rectangle the view geometry uses.
+using WindowRect = PixelRect;
 
 // Where the main window was last left, kept in the program's own profile (not the host's
 // key): "Rect" ("FmRect" for the FM editor, which opens beside the standard one), "max"
