@@ -20,11 +20,14 @@ struct CliCommand {
         kText = 4,    // --text
         kRange = 8,   // --from S --to E --amp A --period P
     };
+    static constexpr std::size_t kSubcommandWords = static_cast<std::size_t>(-1);
     using Handler = int (CliApp::*)(ToolSession&, ConsoleUserInterface&);
 
     const char* name;
     const char* synopsis; // its words and options as the usage shows them
     const char* summary;
+    // The number of words after the name; kSubcommandWords takes one or more (a command
+    // with its own verbs, such as "fm markers add 1e6 store"), which the handler checks.
     std::size_t words;
     unsigned options;
     // Runs in pulse mode before the design is rendered: it needs no waveform.

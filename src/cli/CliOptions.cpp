@@ -182,7 +182,11 @@ std::optional<std::string> CliOptions::Parse(int argc, const char* const* argv, 
     if (const auto error = ParseCommand(*command, std::move(rest), out)) {
         return error;
     }
-    if (out.words.size() != command->words) {
+    if (command->words == CliCommand::kSubcommandWords) {
+        if (out.words.empty()) {
+            return out.command + " takes a subcommand";
+        }
+    } else if (out.words.size() != command->words) {
         return out.command + " takes " + std::to_string(command->words) + " argument(s)";
     }
     return std::nullopt;
