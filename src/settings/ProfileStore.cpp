@@ -134,6 +134,16 @@ bool ProfileStore::UpdateProfile(const std::string& file,
     return written;
 }
 
+bool ProfileStore::UpdateProfileText(const std::string& file,
+                                     const std::function<bool(std::string&)>& edit) {
+    IniFile ini(file);
+    if (ini.Update(edit)) {
+        return true;
+    }
+    ReportWriteFailure(ini);
+    return false;
+}
+
 IniEntries ProfileStore::ReadProfileSection(std::string_view section, const std::string& file) {
     return IniFile(file).ReadSection(section);
 }

@@ -43,6 +43,9 @@ public:
     // file is rewritten once, and only when the update changed something. A failure is
     // reported as for the plain writes.
     bool UpdateProfile(const std::string& file, const std::function<void(ProfileEdit&)>& update);
+    // The same for an edit of the whole text (IniFile::Update): for writers that change
+    // many keys of large sections in one pass.
+    bool UpdateProfileText(const std::string& file, const std::function<bool(std::string&)>& edit);
     IniEntries ReadProfileSection(std::string_view section, const std::string& file);
     bool WriteProfileSection(std::string_view section, const IniEntries& entries,
                              const std::string& file);

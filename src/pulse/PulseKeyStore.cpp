@@ -1,0 +1,133 @@
+#include "pulse/PulseKeyStore.h"
+
+#include "pulse/PulseIniSpans.h"
+#include "pulse/PulseKeyBatch.h"
+#include "settings/IniText.h"
+#include "settings/ProfileEdit.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;
+};
+
+FileStamp StampOf(const std::string& path) {
+    std::error_code error;
+    FileStamp stamp;
+    stamp.size = fs::file_size(path, error);
+    if (error) {
+        return {};
+    }
+    const auto time = fs::last_write_time(path, error);
+    if (error) {
+        return {};
+    }
+    stamp.exists = true;
+    stamp.modified = time.time_since_epoch().count();
+    return stamp;
+}
+
+} // namespace
+
+PulseKeyStore::PulseKeyStore(ProfileStore& store) : store_(store) {}
+
+void PulseKeyStore::Refresh() {
+    const FileStamp stamp = StampOf(store_.ContextFile());
+    if (loaded_ && stamp.exists && stamp.size == size_ && stamp.modified == modified_) {
+        return;
+    }
+    Load();
+}
+
+void PulseKeyStore::Load() {
+    // Stamp first: a write that lands while the file is read then shows at the next check.
+    const FileStamp stamp = StampOf(store_.ContextFile());
+    std::ifstream file(store_.ContextFile(), std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    text_ = std::move(content).str();
+    size_ = stamp.size;
+    modified_ = stamp.modified;
+    loaded_ = stamp.exists;
+    sections_.clear();
+    for (const IniSpan& span : FindIniSpans(text_)) {
+        sections_[span.lowerName].spans.emplace_back(span.headerBegin, span.end);
+    }
+}
+
+PulseKeyStore::Section* PulseKeyStore::FindSection(std::string_view section) {
+    if (!loaded_ && text_.empty()) {
+        Refresh();
+    }
+    const std::string lower = LowerAscii(section);
+    const auto found = sections_.find(lower);
+    if (found == sections_.end()) {
+        return nullptr;
+    }
+    if (!found->second.parsed) {
+        Parse(found->second, lower);
+    }
+    return &found->second;
+}
+
+void PulseKeyStore::Parse(Section& section, std::string_view lowerName) {
+    for (const auto& [begin, end] : section.spans) {
+        const std::string_view part = std::string_view(text_).substr(begin, end - begin);
+        for (auto& [key, value] : ReadIniSection(part, lowerName)) {
+            section.values.try_emplace(LowerAscii(key), std::move(value));
+        }
+    }
+    section.parsed = true;
+}
+
+std::optional<std::string> PulseKeyStore::Text(std::string_view section, std::string_view key) {
+    Section* found = FindSection(section);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const auto value = found->values.find(LowerAscii(key));
+    if (value == found->values.end()) {
+        return std::nullopt;
+    }
+    std::string text = ProfileEdit::PlatformValue(value->second);
+    if (EqualsNoCase(text, "noo")) {
+        return std::nullopt;
+    }
+    ProfileEdit::CutComment(text);
+    return text;
+}
+
+double PulseKeyStore::Number(std::string_view section, std::string_view key) {
+    const std::optional<std::string> text = Text(section, key);
+    return text ? ProfileEdit::NthNumber(*text, 0, kMissingNumber) : kMissingNumber;
+}
+
+bool PulseKeyStore::HasSection(std::string_view section) {
+    return FindSection(section) != nullptr;
+}
+
+bool PulseKeyStore::Apply(const PulseKeyBatch& batch) {
+    if (batch.Empty()) {
+        return true;
+    }
+    const std::string problem = batch.Problem();
+    if (!problem.empty()) {
+        return false;
+    }
+    const bool written = store_.UpdateProfileText(
+        store_.ContextFile(), [&](std::string& text) { return batch.ApplyTo(text); });
+    loaded_ = false;
+    Refresh();
+    return written;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class PulseKeyBatch;
+class ProfileStore;
+
+// The design's view of the context file: a parsed copy of the file that is checked
+// against the file (its size and modification time, to the nanosecond) at every Refresh,
+// and read again from disk when either differs, so a write of the host is seen at the
+// next read operation. A design of thousands of sections would otherwise read and parse
+// the whole file once per key. Values read as a quiet ReadProfileText reads them (quotes,
+// "noo", "//" comments), without its 80-character room: a hand-made long value is read,
+// not reported. Writes go through the settings store in one locked pass per batch.
+class PulseKeyStore {
+public:
+    explicit PulseKeyStore(ProfileStore& store);
+
+    // Brings the copy up to date with the file. Each read operation of the design calls
+    // it once and then reads its keys from the copy.
+    void Refresh();
+    std::optional<std::string> Text(std::string_view section, std::string_view key);
+    // The first number of the value; kMissingNumber when the key is missing or its value
+    // starts no number.
+    double Number(std::string_view section, std::string_view key);
+    bool HasSection(std::string_view section);
+
+    // One locked rewrite of the context file. False when it could not be written (the
+    // settings store has told the user).
+    bool Apply(const PulseKeyBatch& batch);
+    ProfileStore& Store() { return store_; }
+
+private:
+    struct Section {
+        std::vector<std::pair<std::size_t, std::size_t>> spans;
+        bool parsed = false;
+        std::unordered_map<std::string, std::string> values; // lower-case key -> raw value
+    };
+
+    Section* FindSection(std::string_view section);
+    void Parse(Section& section, std::string_view lowerName);
+    void Load();
+
+    ProfileStore& store_;
+    std::string text_;
+    bool loaded_ = false;
+    std::uintmax_t size_ = 0;
+    std::int64_t modified_ = 0;
+    std::unordered_map<std::string, Section> sections_;
+};

@@ -1,0 +1,24 @@
+#include "pulse/PulseSection.h"
+
+#include "settings/NumberFormat.h"
+
+#include <cmath>
+
+std::optional<double> PulseItem::NumberOf(const std::string& text) {
+    double value = 0.0;
+    if (ParseLeadingDouble(text.data(), text.size(), value) == 0 || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+double PulseSection::ScaleOf(int timeUnit) {
+    switch (timeUnit) {
+    case 0:
+        return 1.0;
+    case 2:
+        return 1e6;
+    default:
+        return 1e3;
+    }
+}
