@@ -32,16 +32,19 @@ void CheckRange(double value, double min, double max, const char* what) {
 
 } // namespace
 
-ChannelState::ChannelState(std::uint64_t memoryPoints) : memoryPoints_(memoryPoints) {}
+ChannelState::ChannelState(std::uint64_t memoryPoints, SequenceTable::Limits sequenceLimits)
+    : memoryPoints_(memoryPoints), sequence_(sequenceLimits),
+      fm_(MaxFmPoints() * FmTable::kBytesPerCode) {}
 
 void ChannelState::Reset() {
     segments_.clear();
     usedPoints_ = 0;
     selectedSegment_ = 1;
-    sequence_.clear();
+    sequence_.Clear();
+    mode_ = RunMode::Arbitrary;
     raster_ = kDefaultRaster;
     fmDeviation_ = kDefaultFmDeviation;
-    fmData_ = SharedBytes();
+    fm_.Clear();
 }
 
 void ChannelState::DefineSegment(int segment, std::int64_t points) {
@@ -118,18 +121,25 @@ SharedBytes ChannelState::SelectedData() const {
     return SelectedSegmentOrThrow().bytes;
 }
 
-void ChannelState::DefineStep(int step, int segment, std::int64_t loops) {
-    CheckRange(step, 1, kMaxSequenceStep, "step");
-    CheckSegmentNumber(segment);
-    CheckRange(static_cast<double>(loops), 1, kMaxLoops, "loops");
-    sequence_[step] = SequenceStep{segment, static_cast<std::uint32_t>(loops)};
+SequenceTable::SegmentLookup ChannelState::Lookup() const {
+    return [this](int segment) -> std::optional<std::string_view> {
+        const auto found = segments_.find(segment);
+        if (found == segments_.end()) {
+            return std::nullopt;
+        }
+        return found->second.bytes.View();
+    };
 }
 
-void ChannelState::DeleteStep(int step) {
-    if (sequence_.erase(step) == 0) {
-        throw ScpiError(scpi_errors::kSettingsConflict,
-                        "step " + std::to_string(step) + " not defined");
+SharedBytes ChannelState::ExpandedSequence() const {
+    return sequence_.Expand(Lookup(), memoryPoints_);
+}
+
+void ChannelState::SetMode(RunMode mode) {
+    if (mode == RunMode::Sequence) {
+        sequence_.CheckPlayable(Lookup());
     }
+    mode_ = mode;
 }
 
 void ChannelState::SetRaster(double samplesPerSecond) {
@@ -140,24 +150,4 @@ void ChannelState::SetRaster(double samplesPerSecond) {
 void ChannelState::SetFmDeviation(double hertz) {
     CheckRange(hertz, kMinFmDeviation, kMaxFmDeviation, "FM deviation");
     fmDeviation_ = hertz;
-}
-
-std::uint64_t ChannelState::MaxFmPoints() const {
-    // The FM table has its own memory, half the size of the waveform memory in points
-    // (each FM code is twice as wide), so an FM block is never larger than a segment's.
-    return memoryPoints_ / 2;
-}
-
-void ChannelState::SetFmData(SharedBytes bytes) {
-    const std::uint64_t points = bytes.Size() / kBytesPerFmPoint;
-    if (points > MaxFmPoints()) {
-        throw ScpiError(scpi_errors::kTooMuchData, std::to_string(points) + " FM points, at most " +
-                                                       std::to_string(MaxFmPoints()));
-    }
-    if (bytes.Size() % kBytesPerFmPoint != 0 || points < kMinSegmentPoints) {
-        throw ScpiError(scpi_errors::kDataOutOfRange,
-                        std::to_string(bytes.Size()) + " bytes is not a whole number of at least " +
-                            std::to_string(kMinSegmentPoints) + " 32-bit FM codes");
-    }
-    fmData_ = std::move(bytes);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FmTable.h"
+#include "SequenceTable.h"
 #include "SharedBytes.h"
 
 #include <cstdint>
@@ -16,17 +18,15 @@ public:
         std::uint32_t points = 0;
         SharedBytes bytes; // 2 x points bytes, zero until written
     };
-    struct SequenceStep {
-        int segment = 0;
-        std::uint32_t loops = 0;
-    };
+    // What the output plays: the selected segment, or the sequence of segments.
+    enum class RunMode { Arbitrary, Sequence };
 
     static constexpr int kMaxSegmentNumber = 32768;
     static constexpr std::uint32_t kMinSegmentPoints = 16;
     static constexpr std::size_t kBytesPerPoint = 2;
     static constexpr std::size_t kBytesPerFmPoint = 4;
-    static constexpr int kMaxSequenceStep = 32768;
-    static constexpr std::uint32_t kMaxLoops = 16'777'215;
+    static constexpr int kMaxSequenceStep = SequenceTable::kMostSteps;
+    static constexpr std::uint32_t kMaxLoops = SequenceTable::kMostLoops;
     static constexpr double kMinRaster = 1.0;
     static constexpr double kMaxRaster = 10e9;
     static constexpr double kDefaultRaster = 100e6;
@@ -34,7 +34,7 @@ public:
     static constexpr double kMaxFmDeviation = 1e9;
     static constexpr double kDefaultFmDeviation = 1e6;
 
-    explicit ChannelState(std::uint64_t memoryPoints);
+    explicit ChannelState(std::uint64_t memoryPoints, SequenceTable::Limits sequenceLimits = {});
 
     // Power-on state: no segments, no sequence, no FM data, default settings.
     void Reset();
@@ -52,29 +52,35 @@ public:
     std::uint64_t UsedPoints() const { return usedPoints_; }
     std::uint64_t FreePoints() const { return memoryPoints_ - usedPoints_; }
 
-    void DefineStep(int step, int segment, std::int64_t loops);
-    void DeleteStep(int step);
-    void DeleteAllSteps() { sequence_.clear(); }
-    const std::map<int, SequenceStep>& Sequence() const { return sequence_; }
+    SequenceTable& Sequence() { return sequence_; }
+    const SequenceTable& Sequence() const { return sequence_; }
+    // The sequence's samples, one pass, when they fit in the channel's memory (-223 if not).
+    SharedBytes ExpandedSequence() const;
+    RunMode Mode() const { return mode_; }
+    // Sequence mode needs a sequence whose every step plays a defined segment (-221).
+    void SetMode(RunMode mode);
 
     double Raster() const { return raster_; }
     void SetRaster(double samplesPerSecond);
     double FmDeviation() const { return fmDeviation_; }
     void SetFmDeviation(double hertz);
-    // The FM modulation table: 32-bit little-endian codes, kept byte for byte.
-    void SetFmData(SharedBytes bytes);
-    const SharedBytes& FmData() const { return fmData_; }
-    std::uint64_t MaxFmPoints() const;
+    FmTable& Fm() { return fm_; }
+    const FmTable& Fm() const { return fm_; }
+    // The FM table's memory in 32-bit codes: half the waveform memory's points, so that an
+    // FM block is never larger than a segment's.
+    std::uint64_t MaxFmPoints() const { return memoryPoints_ / 2; }
 
 private:
     const Segment& SelectedSegmentOrThrow() const;
+    SequenceTable::SegmentLookup Lookup() const;
 
     std::uint64_t memoryPoints_;
     std::uint64_t usedPoints_ = 0;
     std::map<int, Segment> segments_;
     int selectedSegment_ = 1;
-    std::map<int, SequenceStep> sequence_;
+    SequenceTable sequence_;
+    RunMode mode_ = RunMode::Arbitrary;
     double raster_ = kDefaultRaster;
     double fmDeviation_ = kDefaultFmDeviation;
-    SharedBytes fmData_;
+    FmTable fm_;
 };

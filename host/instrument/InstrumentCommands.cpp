@@ -272,19 +272,50 @@ void AddSourceCommands(CommandTable& table) {
         "[:SOURce]:FM:DATA",
         [](Context& c, const Args& a) {
             a.ExpectCount(1, 1);
-            c.instrument.SelectedChannel().SetFmData(
+            c.instrument.SelectedChannel().Fm().SetCodes(
                 SharedBytes::ShareOrCopy(c.message, a.Block(0)));
         },
         [](Context& c, const Args& a) {
             a.ExpectCount(0, 0);
-            AnswerBlock(c, c.instrument.SelectedChannel().FmData());
+            AnswerBlock(c, c.instrument.SelectedChannel().Fm().In(FmTable::Form::Codes));
+        });
+    table.Add(
+        "[:SOURce]:FM:DATA:HZ",
+        [](Context& c, const Args& a) {
+            a.ExpectCount(1, 1);
+            c.instrument.SelectedChannel().Fm().SetFrequencies(
+                SharedBytes::ShareOrCopy(c.message, a.Block(0)));
+        },
+        [](Context& c, const Args& a) {
+            a.ExpectCount(0, 0);
+            AnswerBlock(c, c.instrument.SelectedChannel().Fm().In(FmTable::Form::Hertz));
+        });
+    table.Add(
+        "[:SOURce]:FUNCtion:MODE",
+        [](Context& c, const Args& a) {
+            a.ExpectCount(1, 1);
+            const std::string_view word = a.IsWord(0) ? a.Word(0) : std::string_view();
+            if (word == "USER" || word == "ARB" || word == "ARBITRARY") {
+                c.instrument.SelectedChannel().SetMode(ChannelState::RunMode::Arbitrary);
+            } else if (word == "SEQ" || word == "SEQUENCE") {
+                c.instrument.SelectedChannel().SetMode(ChannelState::RunMode::Sequence);
+            } else {
+                throw ScpiError(scpi_errors::kIllegalParameterValue,
+                                "mode " + std::string(word) + " is not USER or SEQuence");
+            }
+        },
+        [](Context& c, const Args& a) {
+            a.ExpectCount(0, 0);
+            const bool sequence =
+                c.instrument.SelectedChannel().Mode() == ChannelState::RunMode::Sequence;
+            Answer(c, sequence ? "SEQ" : "USER");
         });
 }
 
 void AnswerSequence(Context& c, const Args& a) {
     a.ExpectCount(0, 0);
     std::string table;
-    for (const auto& [step, entry] : c.instrument.SelectedChannel().Sequence()) {
+    for (const auto& [step, entry] : c.instrument.SelectedChannel().Sequence().Steps()) {
         AppendListItem(table, step);
         AppendListItem(table, entry.segment);
         AppendListItem(table, entry.loops);
@@ -297,10 +328,11 @@ void AddSequenceCommands(CommandTable& table) {
         ":SEQuence:DEFine",
         [](Context& c, const Args& a) {
             a.ExpectCount(3, 3);
-            const int step = static_cast<int>(a.Integer(0, 1, ChannelState::kMaxSequenceStep));
+            SequenceTable& sequence = c.instrument.SelectedChannel().Sequence();
+            const int step = static_cast<int>(a.Integer(0, 1, sequence.Bounds().maxSteps));
             const int segment = SegmentNumber(a, 1);
-            const std::int64_t loops = a.Integer(2, 1, ChannelState::kMaxLoops);
-            c.instrument.SelectedChannel().DefineStep(step, segment, loops);
+            const std::int64_t loops = a.Integer(2, 1, sequence.Bounds().maxLoops);
+            sequence.Define(step, segment, loops);
         },
         AnswerSequence);
     table.Add(":SEQuence:CATalog", nullptr, AnswerSequence);
@@ -309,10 +341,10 @@ void AddSequenceCommands(CommandTable& table) {
         [](Context& c, const Args& a) {
             a.ExpectCount(1, 1);
             if (a.IsWord(0) && a.Word(0) == "ALL") {
-                c.instrument.SelectedChannel().DeleteAllSteps();
+                c.instrument.SelectedChannel().Sequence().Clear();
                 return;
             }
-            c.instrument.SelectedChannel().DeleteStep(
+            c.instrument.SelectedChannel().Sequence().Delete(
                 static_cast<int>(a.Integer(0, 1, ChannelState::kMaxSequenceStep)));
         },
         nullptr);
@@ -320,9 +352,14 @@ void AddSequenceCommands(CommandTable& table) {
         ":SEQuence:DELete:ALL",
         [](Context& c, const Args& a) {
             a.ExpectCount(0, 0);
-            c.instrument.SelectedChannel().DeleteAllSteps();
+            c.instrument.SelectedChannel().Sequence().Clear();
         },
         nullptr);
+    // The samples the sequence plays in one pass, for comparing it with a single segment.
+    table.Add(":SEQuence:DATA", nullptr, [](Context& c, const Args& a) {
+        a.ExpectCount(0, 0);
+        AnswerBlock(c, c.instrument.SelectedChannel().ExpandedSequence());
+    });
 }
 
 } // namespace

@@ -12,9 +12,11 @@
 // :TRACe[:DATA] <block>, and its query   :TRACe:FREE?
 // [:SOURce]:FREQuency:RASTer <Sa/s>|MIN|MAX|DEF, and its query (optionally MIN|MAX)
 // [:SOURce]:FM:DEViation <Hz>|MIN|MAX|DEF, and its query (optionally MIN|MAX)
-// [:SOURce]:FM:DATA <block>, and its query
+// [:SOURce]:FM:DATA <block> (32-bit codes), [:SOURce]:FM:DATA:HZ <block> (doubles in Hz),
+// and their queries
+// [:SOURce]:FUNCtion:MODE USER|SEQuence, and its query
 // :SEQuence:DEFine <step>,<seg>,<loops>   :SEQuence:DEFine? and :SEQuence:CATalog?
-// :SEQuence:DELete <step>   :SEQuence:DELete:ALL
+// :SEQuence:DELete <step>   :SEQuence:DELete:ALL   :SEQuence:DATA? (the expanded samples)
 //
 // Trace, frequency, FM and sequence commands act on the selected channel.
 class InstrumentCommands {

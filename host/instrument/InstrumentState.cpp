@@ -2,9 +2,9 @@
 
 #include "ScpiError.h"
 
-InstrumentState::InstrumentState(std::uint64_t memoryPoints)
-    : memoryPoints_(memoryPoints), channels_{ChannelState(memoryPoints),
-                                             ChannelState(memoryPoints)} {}
+InstrumentState::InstrumentState(std::uint64_t memoryPoints, SequenceTable::Limits sequenceLimits)
+    : memoryPoints_(memoryPoints), channels_{ChannelState(memoryPoints, sequenceLimits),
+                                             ChannelState(memoryPoints, sequenceLimits)} {}
 
 std::string InstrumentState::Identity() const {
     return "Quellwerk,AWG-SIM-2CH,0,1.0";

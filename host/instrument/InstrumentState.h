@@ -20,7 +20,8 @@ public:
     static constexpr std::uint64_t kMaxMemoryPoints = 400'000'000;
     static constexpr std::uint64_t kDefaultMemoryPoints = 16'000'000;
 
-    explicit InstrumentState(std::uint64_t memoryPoints = kDefaultMemoryPoints);
+    explicit InstrumentState(std::uint64_t memoryPoints = kDefaultMemoryPoints,
+                             SequenceTable::Limits sequenceLimits = {});
 
     std::mutex& Mutex() const { return mutex_; }
     std::string Identity() const;

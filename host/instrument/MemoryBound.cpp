@@ -49,8 +49,9 @@ MemoryBound MemoryBound::For(const ScpiServer::Options& options) {
                         ChannelState::kMaxSegmentNumber * kSegmentBookkeeping +
                         ChannelState::kMaxSequenceStep * kStepBookkeeping);
     // A parameter for every two characters of the message, in a vector with as much room
-    // again.
-    bound.execution = maxText * sizeof(ScpiArgument) + kAnswerBeingBuilt;
+    // again; and an expanded sequence being built, at most a full-memory segment's bytes.
+    bound.execution = maxText * sizeof(ScpiArgument) + kAnswerBeingBuilt +
+                      options.memoryPoints * ChannelState::kBytesPerPoint;
     return bound;
 }
 

@@ -48,7 +48,7 @@ std::uint64_t ScpiServer::BlockBudgetBytes(std::uint64_t memoryPoints) {
 }
 
 ScpiServer::ScpiServer(Options options)
-    : options_(std::move(options)), instrument_(options_.memoryPoints),
+    : options_(std::move(options)), instrument_(options_.memoryPoints, options_.sequenceLimits),
       commands_(InstrumentCommands::Build()), inputBlocks_(BlockBudgetBytes(options_.memoryPoints)),
       outputBlocks_(BlockBudgetBytes(options_.memoryPoints)) {}
 

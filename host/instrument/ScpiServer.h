@@ -37,6 +37,8 @@ public:
         std::string bindAddress = "127.0.0.1";
         std::uint16_t port = 5025; // 0 picks a free port
         std::uint64_t memoryPoints = InstrumentState::kDefaultMemoryPoints;
+        // The instrument family's sequence bounds.
+        SequenceTable::Limits sequenceLimits;
         std::size_t maxClients = 256;
         // Zero: never.
         std::chrono::milliseconds idleTimeout{60'000};

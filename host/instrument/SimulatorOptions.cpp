@@ -77,6 +77,26 @@ bool ApplyIdleTimeout(const std::string& text, SimulatorOptions& options, std::s
     return true;
 }
 
+bool ApplyMaxSteps(const std::string& text, SimulatorOptions& options, std::string& error) {
+    std::uint64_t number = 0;
+    if (!ParseWhole(text, 1, SequenceTable::kMostSteps, number)) {
+        error = "--max-steps needs a number from 1 to " + std::to_string(SequenceTable::kMostSteps);
+        return false;
+    }
+    options.server.sequenceLimits.maxSteps = static_cast<int>(number);
+    return true;
+}
+
+bool ApplyMaxLoops(const std::string& text, SimulatorOptions& options, std::string& error) {
+    std::uint64_t number = 0;
+    if (!ParseWhole(text, 1, SequenceTable::kMostLoops, number)) {
+        error = "--max-loops needs a number from 1 to " + std::to_string(SequenceTable::kMostLoops);
+        return false;
+    }
+    options.server.sequenceLimits.maxLoops = static_cast<std::uint32_t>(number);
+    return true;
+}
+
 const std::array kOptions{
     SimulatorOption{"--port", "N", "TCP port, 5025 by default; 0 picks a free port", &ApplyPort},
     SimulatorOption{"--bind", "ADDRESS", "IPv4 address to listen on, 127.0.0.1 by default",
@@ -93,6 +113,14 @@ const std::array kOptions{
                     "close a connection on which nothing moves for this long,\n60 by default; 0 "
                     "never",
                     &ApplyIdleTimeout},
+    SimulatorOption{"--max-steps", "N",
+                    "sequence steps per channel (1 to 32768), 32768 by default;\nthe family's "
+                    "MaxSequStp",
+                    &ApplyMaxSteps},
+    SimulatorOption{"--max-loops", "N",
+                    "loops of one sequence step (1 to 16777215), 16777215 by\ndefault; the "
+                    "family's MaxLoopNo",
+                    &ApplyMaxLoops},
 };
 
 std::string LongName(const SimulatorOption& option) {

@@ -21,6 +21,9 @@ TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
         {"--max-clients", "0"},
         {"--max-connections", "4097"},
         {"--idle-timeout", "x"},
+        {"--max-steps", "0"},
+        {"--max-steps", "32769"},
+        {"--max-loops", "16777216"},
         {"stray"},
     };
     for (const auto& arguments : cases) {
@@ -34,14 +37,17 @@ TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
 TEST(SimulatorOptions, AliasesAndRepeatsTakeTheLastValue) {
     SimulatorOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--port", "0", "--max-clients", "3", "--max-connections", "7",
-                       "--idle-timeout", "0", "--port-file", "-p"},
-                      options, error))
+    ASSERT_TRUE(
+        Parse({"--port", "0", "--max-clients", "3", "--max-connections", "7", "--idle-timeout", "0",
+               "--port-file", "-p", "--max-steps", "8192", "--max-loops", "1048575"},
+              options, error))
         << error;
     EXPECT_EQ(options.server.port, 0);
     EXPECT_EQ(options.server.maxClients, 7u);
     EXPECT_EQ(options.server.idleTimeout.count(), 0);
     EXPECT_EQ(options.portFile, "-p");
+    EXPECT_EQ(options.server.sequenceLimits.maxSteps, 8192);
+    EXPECT_EQ(options.server.sequenceLimits.maxLoops, 1048575u);
     EXPECT_EQ(options.request, SimulatorOptions::Request::Run);
 }
 
