@@ -1,0 +1,381 @@
+#include "pulse/PulseDesign.h"
+#include "core/StringTable.h"
+#include "pulse/PulseKeyBatch.h"
+#include "pulse/PulseLimits.h"
+#include "settings/IniFile.h"
+#include "support/TempWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+namespace {
+
+using Snapshot = std::map<std::string, IniEntries>;
+
+// Every section of the context file except the design's own.
+Snapshot OutsideDesign(const std::string& path) {
+    Snapshot snapshot;
+    const IniFile file(path);
+    for (const std::string& name : file.SectionNames()) {
+        if (name.rfind("Pulse", 0) != 0) {
+            snapshot[name] = file.ReadSection(name);
+        }
+    }
+    return snapshot;
+}
+
+struct PulseWorkspace : TempWorkspace {
+    PulseWorkspace() : TempWorkspace("QW2182", OperatingMode::Pulse) {}
+    std::string Root(const std::string& key) const { return Context("PulseRoot-ch1", key); }
+    std::string Sect(int k, const std::string& key) const {
+        return Context("Pulse" + std::to_string(k) + "-ch1", key);
+    }
+    void SetSect(int k, const std::string& key, const std::string& value) {
+        SetContext("Pulse" + std::to_string(k) + "-ch1", key, value);
+    }
+};
+
+} // namespace
+
+TEST(PulseDesignOpen, AContextWithoutDesignGetsOneEmptyPointsSectionInMsec) {
+    PulseWorkspace ws;
+    const Snapshot before = OutsideDesign(ws.state.contextFile);
+    PulseDesign design(ws.services);
+    design.Open(0);
+    EXPECT_EQ(ws.Root("qPls"), "1");
+    EXPECT_EQ(ws.Root("activePls"), "0");
+    EXPECT_EQ(ws.Root("Duration"), "0");
+    EXPECT_EQ(ws.Root("Vpp"), "1.000"); // Settings/Ampl, "%.3f"
+    EXPECT_EQ(ws.Sect(0, "Train"), "1");
+    EXPECT_EQ(ws.Sect(0, "tmUnitInd"), "1");
+    EXPECT_EQ(ws.Sect(0, "Start"), "0");
+    EXPECT_EQ(ws.Sect(0, "LocDur"), "0");
+    EXPECT_EQ(design.SectionCount(), 1);
+    EXPECT_EQ(design.Train(), TrainStyle::TimeLevelPoints);
+    EXPECT_EQ(design.Scale(), 1e3);
+    EXPECT_TRUE(design.Section(0).IsEmpty());
+    EXPECT_EQ(OutsideDesign(ws.state.contextFile), before);
+    EXPECT_TRUE(ws.ui.messages.empty());
+}
+
+TEST(PulseDesignOpen, SecondChannelUsesItsOwnNames) {
+    PulseWorkspace ws;
+    PulseDesign design(ws.services);
+    design.Open(1);
+    EXPECT_EQ(ws.Context("PulseRoot-ch2", "qPls"), "1");
+    EXPECT_EQ(ws.Root("qPls"), "");
+    EXPECT_EQ(design.SectionName(3), "Pulse3-ch2");
+}
+
+TEST(PulseDesignOpen, VppComesFromTheRootOrElseTheInstrumentSetting) {
+    PulseWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "1");
+    ws.SetContext("Settings", "Ampl", "1.5");
+    PulseDesign design(ws.services);
+    design.Open(0);
+    EXPECT_EQ(design.Vpp(), 1.5);
+    ws.SetContext("PulseRoot-ch1", "vPP", "0.8"); // the same key as "Vpp"
+    design.Open(0);
+    EXPECT_EQ(design.Vpp(), 0.8);
+    EXPECT_EQ(design.LevelHigh(), 0.4);
+}
+
+// Hand-edited designs: each key that cannot be used reads as its default, and opening
+// never writes outside the design.
+TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> root;
+        std::map<std::string, std::string> section0;
+        int count, active;
+        TrainStyle train;
+        int unit, repeat;
+        std::size_t items;
+        double start;
+    };
+    const Case cases[] = {
+        {"negative qItm",
+         {{"qPls", "1"}},
+         {{"qItm", "-4"}},
+         1,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         0,
+         0.0},
+        {"activePls beyond qPls",
+         {{"qPls", "2"}, {"activePls", "7"}},
+         {},
+         2,
+         1,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         0,
+         0.0},
+        {"negative activePls",
+         {{"qPls", "2"}, {"activePls", "-3"}},
+         {},
+         2,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         0,
+         0.0},
+        {"garbage Train and tmUnitInd",
+         {{"qPls", "1"}},
+         {{"Train", "abc"}, {"tmUnitInd", "9"}},
+         1,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         0,
+         0.0},
+        {"DC in usec",
+         {{"qPls", "1"}},
+         {{"TRain", "0"}, {"tmunitind", "2"}},
+         1,
+         0,
+         TrainStyle::DcIntervals,
+         2,
+         1,
+         0,
+         0.0},
+        {"qPls zero", {{"qPls", "0"}}, {}, 1, 0, TrainStyle::TimeLevelPoints, 1, 1, 0, 0.0},
+        {"huge counts",
+         {{"qPls", "1e12"}},
+         {{"qItm", "1e15"}},
+         PulseDesign::kMaxSections,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         PulseDesign::kMaxItems,
+         0.0},
+        {"repeat 0 and overflowing start",
+         {{"qPls", "1"}},
+         {{"Repeat", "0"}, {"Start", "1e400"}},
+         1,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         0,
+         0.0},
+        {"comment after a value",
+         {{"qPls", "1"}},
+         {{"Start", "0.002 // s"}, {"qItm", "2"}},
+         1,
+         0,
+         TrainStyle::TimeLevelPoints,
+         1,
+         1,
+         2,
+         0.002},
+    };
+    for (const Case& c : cases) {
+        PulseWorkspace ws;
+        for (const auto& [key, value] : c.root) {
+            ws.SetContext("PulseRoot-ch1", key, value);
+        }
+        for (const auto& [key, value] : c.section0) {
+            ws.SetSect(0, key, value);
+        }
+        const Snapshot before = OutsideDesign(ws.state.contextFile);
+        PulseDesign design(ws.services);
+        design.Open(0);
+        EXPECT_EQ(design.SectionCount(), c.count) << c.what;
+        EXPECT_EQ(design.ActiveSection(), c.active) << c.what;
+        const PulseSection s = design.Section(0);
+        EXPECT_EQ(s.train, c.train) << c.what;
+        EXPECT_EQ(s.timeUnit, c.unit) << c.what;
+        EXPECT_EQ(s.repeat, c.repeat) << c.what;
+        EXPECT_EQ(s.items.size(), c.items) << c.what;
+        EXPECT_EQ(s.start, c.start) << c.what;
+        EXPECT_EQ(OutsideDesign(ws.state.contextFile), before) << c.what;
+        EXPECT_TRUE(ws.ui.messages.empty()) << c.what;
+    }
+}
+
+TEST(PulseDesignOpen, ActiveIndexBeyondTheListIsWrittenBackInsideIt) {
+    PulseWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "3");
+    ws.SetContext("PulseRoot-ch1", "activePls", "9");
+    PulseDesign design(ws.services);
+    design.Open(0);
+    EXPECT_EQ(ws.Root("activePls"), "2");
+    EXPECT_EQ(ws.Root("qPls"), "3");
+}
+
+TEST(PulseDesignSections, MissingSectionsInTheMiddleReadAsEmpty) {
+    PulseWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "3");
+    ws.SetSect(0, "Train", "0");
+    ws.SetSect(0, "qItm", "1");
+    ws.SetSect(0, "Link0-sub1", "0.001");
+    ws.SetSect(0, "Link0-sub2", "0.5");
+    ws.SetSect(0, "Node0-sub1", "7"); // another style's keys are ignored
+    ws.SetSect(2, "qItm", "2");
+    ws.SetSect(2, "Node1-sub2", "0.25");
+    PulseDesign design(ws.services);
+    design.Open(0);
+    const std::vector<PulseSection> sections = design.Sections();
+    ASSERT_EQ(sections.size(), 3u);
+    EXPECT_EQ(sections[0].items[0].time, "0.001");
+    EXPECT_EQ(sections[0].items[0].level, "0.5");
+    EXPECT_TRUE(sections[1].IsEmpty());
+    EXPECT_EQ(sections[2].items[0].time, "");
+    EXPECT_EQ(sections[2].items[1].level, "0.25");
+    EXPECT_FALSE(sections[2].items[1].IsComplete());
+}
+
+TEST(PulseDesignSections, ReadsSeeAWriteOfTheHostMadeAfterTheLastRead) {
+    PulseWorkspace ws;
+    PulseDesign design(ws.services);
+    design.Open(0);
+    EXPECT_EQ(design.Section(0).start, 0.0);
+    ws.SetSect(0, "Start", "0.5"); // same length as "0": only the time stamp differs
+    EXPECT_EQ(design.Section(0).start, 0.5);
+}
+
+TEST(PulseDesignDerived, StartsAndDurationFollowEveryRepeatAndLocDur) {
+    PulseWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "3");
+    // Section 0: DC, two complete steps of 1 ms and one without a level.
+    ws.SetSect(0, "Train", "0");
+    ws.SetSect(0, "Repeat", "2");
+    ws.SetSect(0, "qItm", "3");
+    ws.SetSect(0, "Link0-sub1", "0.001");
+    ws.SetSect(0, "Link0-sub2", "0");
+    ws.SetSect(0, "Link1-sub1", "0.001");
+    ws.SetSect(0, "Link1-sub2", "1");
+    ws.SetSect(0, "Link2-sub1", "0.005");
+    // Section 1 has no Repeat: it counts once. Section 2: points up to 3 ms.
+    ws.SetSect(1, "LocDur", "0.004");
+    ws.SetSect(2, "qItm", "3");
+    ws.SetSect(2, "Node0-sub1", "0");
+    ws.SetSect(2, "Node1-sub1", "0.003");
+    ws.SetSect(2, "Node2-sub2", "0.1"); // the last line has no time yet
+    PulseDesign design(ws.services);
+    design.Open(0);
+    design.RestoreDerived(0);
+    design.RestoreDerived(2);
+    EXPECT_EQ(ws.Sect(0, "LocDur"), "0.002");
+    EXPECT_EQ(ws.Sect(1, "Start"), "0.004");
+    EXPECT_EQ(ws.Sect(2, "Start"), "0.008");
+    EXPECT_EQ(ws.Sect(2, "LocDur"), "0.003");
+    EXPECT_EQ(ws.Root("Duration"), "0.011");
+    EXPECT_DOUBLE_EQ(design.Duration(), 0.011);
+    EXPECT_EQ(design.SectionMarks(1e3), (std::vector<double>{0, 2, 4, 8, 8, 11}));
+}
+
+TEST(PulseDesignDerived, ShowingASectionWithoutRepeatWritesOne) {
+    PulseWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "1");
+    PulseDesign design(ws.services);
+    design.Open(0);
+    EXPECT_EQ(ws.Sect(0, "Repeat"), "");
+    design.ShowSection(0);
+    EXPECT_EQ(ws.Sect(0, "Repeat"), "1");
+    design.ShowSection(4); // beyond the count: qPls follows
+    EXPECT_EQ(ws.Root("qPls"), "5");
+}
+
+TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
+    struct Case {
+        const char* text;
+        int message; // 0: accepted
+        const char* stored;
+    };
+    // QW2182 allows 0.05 .. 2 V; the design holds a level of 0.4 V.
+    const Case cases[] = {
+        {"2", 0, "2"},
+        {"0.8", 0, "0.8"},
+        {"2.0000001", MsgVppOutOfRange, "1.000"},
+        {"0.79", MsgVppCutsWave, "1.000"},
+        {"abc", MsgVppOutOfRange, "1.000"},
+        {"nan", MsgVppOutOfRange, "1.000"},
+        {"1e400", MsgVppOutOfRange, "1.000"},
+        {"1,5", MsgVppOutOfRange, "1.000"},
+        {"1", 0, "1.000"}, // equal: nothing happens, nothing is written
+    };
+    for (const Case& c : cases) {
+        PulseWorkspace ws;
+        ws.SetSect(0, "qItm", "1");
+        ws.SetSect(0, "Node0-sub2", "0.4");
+        PulseDesign design(ws.services);
+        design.Open(0);
+        const bool accepted = design.ChangeAmplitude(c.text);
+        EXPECT_EQ(accepted, c.message == 0) << c.text;
+        EXPECT_EQ(ws.ui.MessageIds(), c.message ? std::vector<int>{c.message} : std::vector<int>{})
+            << c.text;
+        EXPECT_EQ(ws.Root("Vpp"), c.stored) << c.text;
+    }
+}
+
+TEST(PulseDesignAmplitude, MessagesCarryTheTypedTextAndTheBounds) {
+    PulseWorkspace ws;
+    ws.SetSect(0, "qItm", "1");
+    ws.SetSect(0, "Node0-sub2", "-0.45");
+    PulseDesign design(ws.services);
+    design.Open(0);
+    design.ChangeAmplitude("%g 3");
+    design.ChangeAmplitude("0.5");
+    ASSERT_EQ(ws.ui.messages.size(), 2u);
+    EXPECT_EQ(ws.ui.messages[0].text,
+              "Vpp value %g 3  out of range[0.05, 2].\nPrevious value will be restored.");
+    EXPECT_EQ(ws.ui.messages[1].text,
+              "Vpp value = 0.500 cuts current wave.\nPrevious value will be restored.");
+}
+
+TEST(PulseLimitsRead, TakesTheFamilyValuesAndReportsMissingOnes) {
+    PulseWorkspace ws;
+    const PulseLimits limits = PulseLimits::Read(ws.services);
+    EXPECT_EQ(limits.resFactor, 4);
+    EXPECT_EQ(limits.minSegLen, 16);
+    EXPECT_EQ(limits.maxWaveLen, 16000000);
+    EXPECT_EQ(limits.vpts, 8191);
+    EXPECT_EQ(limits.maxLoopNo, 1048575);
+    EXPECT_EQ(limits.sclkMax, 1250000000);
+    EXPECT_EQ(limits.amplitudeLow, 0.05);
+    EXPECT_EQ(limits.amplitudeHigh, 2.0);
+    EXPECT_TRUE(ws.ui.messages.empty());
+
+    ws.SetContext("Settings", "Rsclk", "1");
+    ws.SetContext("Settings", "Wfmt", "7"); // the family has no "Vpts7"
+    const PulseLimits other = PulseLimits::Read(ws.services);
+    EXPECT_EQ(other.resFactor, 8);
+    EXPECT_EQ(other.vpts, 0);
+    ASSERT_EQ(ws.ui.messages.size(), 1u);
+    EXPECT_EQ(ws.ui.messages[0].caption, "Record not found");
+    EXPECT_NE(ws.ui.messages[0].text.find("Key=Vpts7"), std::string::npos);
+}
+
+TEST(PulseKeyBatchApply, ChangesOnlyTheNamedSectionsAndKeepsSpellingAndLineEnds) {
+    std::string text = "; head\r\n[Other]\r\nk=1\r\n[Pulse0-ch1]\r\nlocDur=1\r\nX=2 // c\r\n\r\n"
+                       "[Tail]\r\nz=3";
+    PulseKeyBatch batch;
+    batch.Set("pulse0-CH1", "LocDur", "0.5"); // one key, spelt as the file spells it
+    batch.Remove("Pulse0-ch1", "x");
+    batch.Set("Pulse1-ch1", "Train", "1"); // a new section goes to the end
+    batch.Copy("Pulse0-ch1", "Pulse2-ch1");
+    batch.Clear("Pulse2-ch1");
+    ASSERT_TRUE(batch.ApplyTo(text));
+    EXPECT_EQ(text, "; head\r\n[Other]\r\nk=1\r\n[Pulse0-ch1]\r\nlocDur=0.5\r\n\r\n"
+                    "[Tail]\r\nz=3\r\n[Pulse1-ch1]\r\nTrain=1\r\n");
+    EXPECT_FALSE(batch.ApplyTo(text)); // nothing left to change
+}
+
+TEST(PulseKeyBatchApply, CopiesSectionsInOrderAndDropsDuplicateHeaders) {
+    std::string text = "[P0]\na=0\n[P1]\na=1\nb=1\n[p0]\na=9\nc=2\n";
+    PulseKeyBatch batch;
+    batch.Copy("P1", "P2");
+    batch.Copy("P0", "P1");
+    ASSERT_TRUE(batch.ApplyTo(text));
+    EXPECT_EQ(text, "[P0]\na=0\n[P1]\na=0\nc=2\n[p0]\na=9\nc=2\n[P2]\na=1\nb=1\n");
+}
