@@ -1,0 +1,43 @@
+#pragma once
+
+#include "pulse/PulseInterval.h"
+#include "pulse/PulseRenderLimits.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class UserInterface;
+
+struct PulseClockChoice {
+    bool accepted = false;
+    int exponent = 0;
+    std::int64_t divisor = 0; // of the durations scaled by 10^exponent
+    double quantum = 0.0;     // seconds
+    double clock = 0.0;       // samples per second, a whole number
+    // Why no clock could be chosen; empty when the user refused the lowered clock.
+    std::string problem;
+};
+
+// The sample clock: every interval must span a whole number of time quanta, and one
+// quantum a multiple of resFactor points and at least MinSegLen points.
+class PulseClock {
+public:
+    // Asks message 3024 when the clock needed exceeds SclkMax. anySectionLasts: some
+    // section has a LocDur other than 0 (only then is the clock fitted to the instrument).
+    static PulseClockChoice Choose(const std::vector<PulseInterval>& intervals,
+                                   bool anySectionLasts, const PulseRenderLimits& limits,
+                                   UserInterface& ui);
+
+    // A duration in whole tenths of nanoseconds.
+    static std::int64_t Ticks(double seconds);
+    // The exponent that makes every duration (in ticks) whole to within 0.01, at most 7.
+    static int Exponent(const std::vector<std::int64_t>& ticks);
+    // The greatest common divisor, by factorising the smallest value.
+    static std::int64_t CommonDivisor(const std::vector<std::int64_t>& values);
+    // The highest clock not above sclkMax that keeps a quantum a multiple of resFactor points.
+    static double LoweredClock(double quantum, double sclkMax, int resFactor);
+    // Points of one quantum at a clock.
+    static std::int64_t QuantumPoints(double quantum, double clock);
+    static constexpr int kMostExponent = 7;
+};

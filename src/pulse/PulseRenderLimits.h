@@ -1,0 +1,11 @@
+#pragma once
+
+#include "pulse/PulseLimits.h"
+
+// The instrument limits together with the design's amplitude: what sample codes are made of.
+struct PulseRenderLimits : PulseLimits {
+    double vpp = 0.0;
+
+    // The code of a level, not yet truncated: +Vpp/2 maps to vpts.
+    double Code(double volts) const { return 2.0 * volts * vpts / vpp; }
+};

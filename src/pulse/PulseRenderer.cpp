@@ -1,0 +1,220 @@
+#include "pulse/PulseRenderer.h"
+
+#include "core/AppState.h"
+#include "core/StringTable.h"
+#include "core/UserInterface.h"
+#include "document/SegmentTable.h"
+#include "pulse/PulseClock.h"
+#include "pulse/PulseCompiler.h"
+#include "pulse/PulseDesign.h"
+#include "pulse/PulseSequence.h"
+#include "pulse/PulseSingleSegment.h"
+#include "settings/AppServices.h"
+#include "settings/AtomicFileWriter.h"
+#include "settings/NumberFormat.h"
+#include "settings/ProfileStore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+constexpr const char* kOptionsKey = "PulseSmith";
+
+bool AnySectionLasts(const std::vector<PulseSection>& sections) {
+    return std::any_of(sections.begin(), sections.end(),
+                       [](const PulseSection& section) { return section.locDur != 0.0; });
+}
+
+std::string LittleEndian(const std::vector<std::int16_t>& samples) {
+    std::string bytes(samples.size() * 2, '\0');
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto value = static_cast<std::uint16_t>(samples[i]);
+        bytes[2 * i] = static_cast<char>(value & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(value >> 8);
+    }
+    return bytes;
+}
+
+} // namespace
+
+PulseRenderer::PulseRenderer(AppServices& services) : services_(services) {}
+
+PulseRenderOutcome PulseRenderer::Render(PulseDesign& design, const PulseLimits& limits,
+                                         int& segmentation) {
+    design.Reload();
+    PulseRenderLimits renderLimits;
+    static_cast<PulseLimits&>(renderLimits) = limits;
+    renderLimits.vpp = design.Vpp();
+    return Render(design.Sections(), design.Duration(), renderLimits, segmentation);
+}
+
+PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sections, double duration,
+                                         const PulseRenderLimits& limits, int& segmentation) {
+    PulseRenderOutcome outcome;
+    if (!(limits.vpp > 0.0) || !std::isfinite(limits.vpp)) {
+        Fail(outcome, "The design's Vpp " + CrtFormat("%g", limits.vpp) + " is not above 0.", true);
+        return outcome;
+    }
+    if (limits.vpts <= 0 || limits.maxWaveLen <= 0) {
+        Fail(outcome, "The instrument family gives no sample codes (Vpts) or memory (Hrange).",
+             true);
+        return outcome;
+    }
+    const PulseCompilation compiled = PulseCompiler::Compile(sections, limits);
+    if (!compiled.problem.empty()) {
+        Fail(outcome, compiled.problem, true);
+        return outcome;
+    }
+    if (!compiled.hasItems) {
+        Fail(outcome, "The design has no items.", false);
+        return outcome;
+    }
+    const PulseClockChoice clock =
+        PulseClock::Choose(compiled.intervals, AnySectionLasts(sections), limits, services_.ui);
+    outcome.exponent = clock.exponent;
+    outcome.quantum = clock.quantum;
+    outcome.sampleClock = clock.clock;
+    if (!clock.accepted) {
+        Fail(outcome, clock.problem.empty() ? "The lower sample clock was refused." : clock.problem,
+             !clock.problem.empty());
+        return outcome;
+    }
+    if (segmentation == kForceSingleSegment) {
+        if (RenderSingle(outcome, compiled.intervals, duration, limits)) {
+            return outcome;
+        }
+        if (!outcome.problem.empty() || !AcceptSequenceInstead(outcome, limits, segmentation)) {
+            return outcome;
+        }
+    }
+    RenderSequence(outcome, compiled.intervals, limits, segmentation);
+    return outcome;
+}
+
+bool PulseRenderer::Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell) {
+    outcome.succeeded = false;
+    outcome.problem = problem;
+    if (tell) {
+        services_.ui.ShowText(problem + "\nNothing was rendered.", "", MessageButtons::Ok,
+                              MessageIcon::Error);
+        outcome.told = true;
+    }
+    return false;
+}
+
+// Message 3023; a Yes makes the sequence form the choice from now on.
+bool PulseRenderer::AcceptSequenceInstead(PulseRenderOutcome& outcome,
+                                          const PulseRenderLimits& limits, int& segmentation) {
+    if (static_cast<double>(limits.sclkMax) < outcome.sampleClock) {
+        return Fail(outcome, "The single segment does not fit the memory.", false);
+    }
+    if (services_.ui.ShowMessage(MsgMemoryRestriction, MessageButtons::YesNo,
+                                 MessageIcon::Question) != MessageAnswer::Yes) {
+        return Fail(outcome, "The single segment does not fit the memory.", false);
+    }
+    segmentation = kSequenceAllowed;
+    services_.store.WriteHostValue("forceSingSeg", "0", kOptionsKey);
+    outcome.switchedToSequence = true;
+    return true;
+}
+
+// False with an empty problem: the segment does not fit the memory (message 3023 follows).
+bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
+                                 const std::vector<PulseInterval>& list, double duration,
+                                 const PulseRenderLimits& limits) {
+    const double nominal = duration * outcome.sampleClock;
+    const std::int64_t produced = PulseSingleSegment::CountPoints(list, outcome.sampleClock);
+    // The design's stored Duration and the points its intervals round to may differ (a
+    // hand-edited file); both must fit.
+    if (!(nominal <= static_cast<double>(limits.maxWaveLen)) || produced > limits.maxWaveLen) {
+        return false;
+    }
+    const std::vector<std::int16_t> samples =
+        PulseSingleSegment::Render(list, outcome.sampleClock, limits);
+    const AppState& state = services_.state;
+    const std::string path = UserFile("PulsSing" + std::to_string(state.activeSegment) + "-" +
+                                      std::to_string(state.activeChannel) + ".wav");
+    if (!WriteSamples(path, samples, outcome)) {
+        return false;
+    }
+    std::string entry = path;
+    SegmentTable(services_).SegmentEntry(state.activeSegment, state.activeChannel, entry);
+    outcome.singleFile = entry;
+    outcome.lengthPoints = static_cast<std::int64_t>(samples.size());
+    outcome.succeeded = true;
+    return true;
+}
+
+bool PulseRenderer::RenderSequence(PulseRenderOutcome& outcome,
+                                   const std::vector<PulseInterval>& list,
+                                   const PulseRenderLimits& limits, int segmentation) {
+    const auto form = segmentation == kMinimizeMemory ? PulseSequence::Form::MinimizeMemory
+                                                      : PulseSequence::Form::WholeBlocksAllowed;
+    const PulseSequencePlan plan = PulseSequence::Build(list, outcome.sampleClock, limits, form);
+    outcome.asSequence = true;
+    outcome.memoryPoints = plan.memoryPoints;
+    outcome.restartedPiecewise = plan.restartedPiecewise;
+    if (!plan.problem.empty()) {
+        return Fail(outcome, plan.problem, true);
+    }
+    return WriteSequence(outcome, plan);
+}
+
+// The table is cleared before the first file is replaced and filled after the last one
+// is in place: a failure in between leaves no table naming files of two renders.
+bool PulseRenderer::WriteSequence(PulseRenderOutcome& outcome, const PulseSequencePlan& plan) {
+    ProfileStore& store = services_.store;
+    const std::string section = SequenceSection();
+    if (!store.DeleteProfileSection(section, store.ContextFile())) {
+        return Fail(outcome, "The sequence table could not be cleared.", false);
+    }
+    std::map<std::size_t, std::string> files;
+    IniEntries entries;
+    for (std::size_t m = 1; m <= plan.steps.size(); ++m) {
+        const PulseStep& step = plan.steps[m - 1];
+        auto [named, added] = files.try_emplace(step.segment);
+        if (added) {
+            named->second = UserFile("Seg-" + std::to_string(m) + ".wav");
+            if (!WriteSamples(named->second, plan.segments[step.segment], outcome)) {
+                return false;
+            }
+        }
+        entries.emplace_back("Seg" + std::to_string(m), named->second);
+        entries.emplace_back("Rpt" + std::to_string(m), std::to_string(step.repeat));
+        outcome.steps.push_back({named->second, step.repeat});
+    }
+    if (!entries.empty() && !store.WriteProfileSection(section, entries, store.ContextFile())) {
+        return Fail(outcome, "The sequence table could not be written.", false);
+    }
+    outcome.succeeded = true;
+    return true;
+}
+
+bool PulseRenderer::WriteSamples(const std::string& path, const std::vector<std::int16_t>& samples,
+                                 PulseRenderOutcome& outcome) {
+    std::string error;
+    if (AtomicFileWriter::WriteWhole(path, LittleEndian(samples), &error)) {
+        return true;
+    }
+    return Fail(outcome, "The rendered samples could not be written:\n" + error, true);
+}
+
+std::string PulseRenderer::UserFile(const std::string& name) const {
+    return services_.state.userFolder + kPathSeparator + name;
+}
+
+std::string PulseRenderer::SequenceSection() {
+    const double channel = services_.store.ReadProfileNumber("ActiveCh", 0, "Settings", 0.0);
+    const double whole = std::isfinite(channel) ? std::trunc(channel) : 0.0;
+    return "PulsSeq-" + std::to_string(static_cast<long long>(whole));
+}
+
+std::string PulseRenderer::Summary(const PulseRenderOutcome& outcome) {
+    std::string text = CrtFormat("%g", outcome.sampleClock) + " S/s, ";
+    if (outcome.asSequence) {
+        return text + "sequence of " + std::to_string(outcome.steps.size()) + " steps";
+    }
+    return text + "single segment of " + std::to_string(outcome.lengthPoints) + " points";
+}

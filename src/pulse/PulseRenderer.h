@@ -1,0 +1,80 @@
+#pragma once
+
+#include "pulse/PulseInterval.h"
+#include "pulse/PulseRenderLimits.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AppServices;
+class PulseDesign;
+struct PulseSection;
+struct PulseSequencePlan;
+
+// One step of a rendered sequence as the table holds it.
+struct PulseRenderStep {
+    std::string file;
+    std::int64_t repeat = 1;
+};
+
+// What a render did, for the download that follows and for the status bar.
+struct PulseRenderOutcome {
+    bool succeeded = false;
+    bool asSequence = false;
+    // The single segment did not fit and the user accepted the sequence form.
+    bool switchedToSequence = false;
+    int exponent = 0;
+    double quantum = 0.0;          // seconds
+    double sampleClock = 0.0;      // samples per second
+    std::int64_t lengthPoints = 0; // the single segment's points
+    std::string singleFile;
+    std::vector<PulseRenderStep> steps;
+    std::int64_t memoryPoints = 0; // the sequence's segment points
+    bool restartedPiecewise = false;
+    // Why the render failed; shown to the user already when `told` (some failures, such
+    // as a design without items or a No to a question, are silent).
+    std::string problem;
+    bool told = false;
+};
+
+// RenderPulseDesign: the design of the active channel becomes one waveform segment
+// ("PulsSing<s>-<c>.wav" entered in the segment table) or a set of segments
+// ("Seg-<m>.wav") with the sequence table "PulsSeq-<ActiveCh>". Every check runs before
+// the first file is written; files are written whole or not at all, and a sequence table
+// names its files only once all of them are in place.
+class PulseRenderer {
+public:
+    // The segmentation choice of the pulse options.
+    static constexpr int kSequenceAllowed = 0;
+    static constexpr int kForceSingleSegment = 1;
+    static constexpr int kMinimizeMemory = 2;
+
+    explicit PulseRenderer(AppServices& services);
+
+    // segmentation becomes kSequenceAllowed (and is stored) when the user takes the
+    // sequence form after message 3023.
+    PulseRenderOutcome Render(PulseDesign& design, const PulseLimits& limits, int& segmentation);
+    // The same over sections and amplitude already read (the design's Duration given).
+    PulseRenderOutcome Render(const std::vector<PulseSection>& sections, double duration,
+                              const PulseRenderLimits& limits, int& segmentation);
+
+    // "1e+006 S/s, single segment of 4096 points" or "..., sequence of 12 steps".
+    static std::string Summary(const PulseRenderOutcome& outcome);
+
+private:
+    bool Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell);
+    bool AcceptSequenceInstead(PulseRenderOutcome& outcome, const PulseRenderLimits& limits,
+                               int& segmentation);
+    bool RenderSingle(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,
+                      double duration, const PulseRenderLimits& limits);
+    bool RenderSequence(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,
+                        const PulseRenderLimits& limits, int segmentation);
+    bool WriteSequence(PulseRenderOutcome& outcome, const PulseSequencePlan& plan);
+    bool WriteSamples(const std::string& path, const std::vector<std::int16_t>& samples,
+                      PulseRenderOutcome& outcome);
+    std::string UserFile(const std::string& name) const;
+    std::string SequenceSection();
+
+    AppServices& services_;
+};

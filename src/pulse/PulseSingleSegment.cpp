@@ -1,0 +1,73 @@
+#include "pulse/PulseSingleSegment.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::int64_t PulseSingleSegment::IntervalPoints(const PulseInterval& interval, double clock) {
+    return static_cast<std::int64_t>((interval.t1 - interval.t0) * clock + 0.5);
+}
+
+std::int64_t PulseSingleSegment::CountPoints(const std::vector<PulseInterval>& intervals,
+                                             double clock) {
+    std::int64_t total = 0;
+    std::int64_t block = 0;
+    std::int64_t repeat = 1;
+    for (const PulseInterval& interval : intervals) {
+        if (interval.IsMarker()) {
+            total += block * repeat;
+            block = 0;
+            repeat = std::max<std::int64_t>(1, static_cast<std::int64_t>(interval.t1));
+        } else {
+            block += IntervalPoints(interval, clock);
+        }
+    }
+    return total + block * repeat;
+}
+
+std::vector<std::int16_t> PulseSingleSegment::Render(const std::vector<PulseInterval>& intervals,
+                                                     double clock,
+                                                     const PulseRenderLimits& limits) {
+    std::vector<std::int16_t> samples;
+    samples.reserve(static_cast<std::size_t>(CountPoints(intervals, clock)));
+    std::size_t blockStart = 0;
+    int repeat = 1;
+    for (const PulseInterval& interval : intervals) {
+        if (interval.IsMarker()) {
+            RepeatBlock(samples, blockStart, repeat);
+            blockStart = samples.size();
+            repeat = static_cast<int>(interval.t1);
+        } else {
+            AppendInterval(interval, clock, limits, samples);
+        }
+    }
+    RepeatBlock(samples, blockStart, repeat);
+    return samples;
+}
+
+void PulseSingleSegment::AppendInterval(const PulseInterval& interval, double clock,
+                                        const PulseRenderLimits& limits,
+                                        std::vector<std::int16_t>& out) {
+    const std::int64_t points = IntervalPoints(interval, clock);
+    const double start = limits.Code(interval.v0);
+    const double rise = limits.Code(interval.v1 - interval.v0);
+    if (rise == 0.0) {
+        out.insert(out.end(), static_cast<std::size_t>(std::max<std::int64_t>(points, 0)),
+                   static_cast<std::int16_t>(start));
+        return;
+    }
+    const double n = static_cast<double>(points);
+    for (std::int64_t i = 0; i < points; ++i) {
+        out.push_back(static_cast<std::int16_t>(start + static_cast<double>(i) * rise / n));
+    }
+}
+
+void PulseSingleSegment::RepeatBlock(std::vector<std::int16_t>& samples, std::size_t blockStart,
+                                     int repeat) {
+    const std::size_t length = samples.size() - blockStart;
+    for (int copy = 1; copy < repeat; ++copy) {
+        const std::size_t at = samples.size();
+        samples.resize(at + length);
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(blockStart), length,
+                    samples.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}

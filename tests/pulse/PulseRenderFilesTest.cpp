@@ -1,0 +1,175 @@
+#include "PulseRenderTestDesigns.h"
+
+#include "core/StringTable.h"
+#include "pulse/PulseDesign.h"
+#include "pulse/PulseLimits.h"
+#include "pulse/PulseRenderer.h"
+#include "support/TempWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace pulse_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two sections of 20 ms: 160 points at 1600 S/s.
+std::vector<PulseSection> TwoSections() {
+    return {Dc(0, 3, {{0.01, 0.5}, {0.01, -0.5}}), Dc(1, 2, {{0.02, 0.25}})};
+}
+constexpr double kTwoSectionsDuration = 0.1;
+
+std::vector<std::string> RenderedFiles(const TempWorkspace& ws) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(ws.state.userFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("PulsSing", 0) == 0 || name.rfind("Seg-", 0) == 0) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class PulseRenderFiles : public testing::Test {
+protected:
+    PulseRenderFiles() : ws("QW2182", OperatingMode::Pulse) { ws.state.activeSegment = 2; }
+
+    PulseRenderOutcome Render(const std::vector<PulseSection>& sections, int& segmentation,
+                              const PulseRenderLimits& limits = Limits(),
+                              double duration = kTwoSectionsDuration) {
+        return PulseRenderer(ws.services).Render(sections, duration, limits, segmentation);
+    }
+
+    TempWorkspace ws;
+};
+
+} // namespace
+
+TEST_F(PulseRenderFiles, SingleSegmentIsWrittenAndEnteredForTheActiveSegment) {
+    int segmentation = PulseRenderer::kForceSingleSegment;
+    const PulseRenderOutcome outcome = Render(TwoSections(), segmentation);
+    ASSERT_TRUE(outcome.succeeded) << outcome.problem;
+    EXPECT_FALSE(outcome.asSequence);
+    EXPECT_EQ(outcome.sampleClock, 1600.0);
+    EXPECT_EQ(outcome.lengthPoints, 160);
+    const std::string path = ws.state.userFolder + "/PulsSing2-0.wav";
+    EXPECT_EQ(ws.Context("SegmTbl", "Segm2-0"), path);
+    const std::string bytes = TempWorkspace::ReadFile(path);
+    ASSERT_EQ(bytes.size(), 320u);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF); // 4095 little-endian
+    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0x0F);
+    EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, single segment of 160 points");
+    EXPECT_TRUE(ws.ui.messages.empty());
+}
+
+TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
+    ws.SetContext("Settings", "ActiveCh", "1.7");
+    ws.SetContext("PulsSeq-1", "Seg9", "left over from an earlier render");
+    int segmentation = PulseRenderer::kSequenceAllowed;
+    const PulseRenderOutcome outcome = Render(TwoSections(), segmentation);
+    ASSERT_TRUE(outcome.succeeded) << outcome.problem;
+    EXPECT_TRUE(outcome.asSequence);
+    // Section 1: a flat step, a varying one, and two copies of both; section 2: one
+    // flat segment carrying 2 x its Repeat of 2.
+    ASSERT_EQ(outcome.steps.size(), 7u);
+    const std::string folder = ws.state.userFolder + "/";
+    const char* files[] = {"Seg-1", "Seg-2", "Seg-1", "Seg-2", "Seg-1", "Seg-2", "Seg-7"};
+    const char* repeats[] = {"1", "1", "1", "1", "1", "1", "4"};
+    for (int m = 1; m <= 7; ++m) {
+        EXPECT_EQ(ws.Context("PulsSeq-1", "Seg" + std::to_string(m)),
+                  folder + files[m - 1] + ".wav");
+        EXPECT_EQ(ws.Context("PulsSeq-1", "Rpt" + std::to_string(m)), repeats[m - 1]);
+    }
+    EXPECT_EQ(ws.Context("PulsSeq-1", "Seg9"), "");
+    EXPECT_EQ(RenderedFiles(ws), (std::vector<std::string>{"Seg-1.wav", "Seg-2.wav", "Seg-7.wav"}));
+    EXPECT_EQ(TempWorkspace::ReadFile(folder + "Seg-7.wav").size(), 32u);
+}
+
+TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
+    PulseRenderLimits limits = Limits();
+    limits.maxWaveLen = 100;
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        ws.ui.Clear();
+        ws.ui.answers.push_back(answer);
+        int segmentation = PulseRenderer::kForceSingleSegment;
+        const PulseRenderOutcome outcome = Render(TwoSections(), segmentation, limits);
+        EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
+        if (answer == MessageAnswer::No) {
+            EXPECT_FALSE(outcome.succeeded);
+            EXPECT_EQ(segmentation, PulseRenderer::kForceSingleSegment);
+            EXPECT_TRUE(RenderedFiles(ws).empty());
+            EXPECT_EQ(ws.store.ReadHostValue("PulseSmith", "forceSingSeg"), "");
+        } else {
+            ASSERT_TRUE(outcome.succeeded) << outcome.problem;
+            EXPECT_TRUE(outcome.asSequence && outcome.switchedToSequence);
+            EXPECT_EQ(segmentation, PulseRenderer::kSequenceAllowed);
+            EXPECT_EQ(ws.store.ReadHostValue("PulseSmith", "forceSingSeg"), "0");
+            EXPECT_EQ(ws.Context("SegmTbl", "Segm2-0"), "");
+        }
+    }
+}
+
+TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
+    PulseRenderLimits lowVpp = Limits();
+    lowVpp.vpp = 0.0;
+    PulseRenderLimits tinyMemory = Limits();
+    tinyMemory.maxWaveLen = 10;
+    PulseRenderLimits fewSteps = Limits();
+    fewSteps.maxSequStp = 3;
+    struct Case {
+        const char* name;
+        std::vector<PulseSection> sections;
+        PulseRenderLimits limits;
+        int segmentation;
+        bool told;
+    };
+    const Case cases[] = {
+        {"no items", {PulseSection{}, PulseSection{}}, Limits(), 1, false},
+        {"single node", {Points(0, 1, {{0.0, 0.5}})}, Limits(), 1, true},
+        {"level beyond Vpp/2", {Dc(0, 1, {{0.01, 1.5}})}, Limits(), 1, true},
+        {"falling times", {Points(0, 1, {{0, 0}, {0.02, 0}, {0.01, 0}})}, Limits(), 0, true},
+        {"Repeat above MaxLoopNo", {Dc(0, 2000000, {{0.01, 0.5}})}, Limits(), 0, true},
+        {"Vpp of 0", TwoSections(), lowVpp, 1, true},
+        {"sequence over the memory", TwoSections(), tinyMemory, 2, true},
+        {"sequence over MaxSequStp", TwoSections(), fewSteps, 0, true},
+    };
+    for (const Case& c : cases) {
+        ws.ui.Clear();
+        int segmentation = c.segmentation;
+        const PulseRenderOutcome outcome = Render(c.sections, segmentation, c.limits);
+        EXPECT_FALSE(outcome.succeeded) << c.name;
+        EXPECT_FALSE(outcome.problem.empty()) << c.name;
+        EXPECT_EQ(outcome.told, c.told) << c.name;
+        EXPECT_EQ(ws.ui.messages.size(), c.told ? 1u : 0u) << c.name;
+        EXPECT_TRUE(RenderedFiles(ws).empty()) << c.name;
+    }
+}
+
+TEST_F(PulseRenderFiles, StoredDesignIsReadThroughTheDesignKeys) {
+    ws.SetContext("PulseRoot-ch1", "qPls", "2");
+    ws.SetContext("PulseRoot-ch1", "Vpp", "2");
+    ws.SetContext("PulseRoot-ch1", "Duration", "0.1");
+    const char* sections[][6] = {{"0", "3", "Link0-sub1", "0.01", "Link0-sub2", "0.5"},
+                                 {"1", "2", "Link0-sub1", "0.02", "Link0-sub2", "0.25"}};
+    for (const auto& s : sections) {
+        const std::string name = std::string("Pulse") + s[0] + "-ch1";
+        ws.SetContext(name, "Train", "0");
+        ws.SetContext(name, "Repeat", s[1]);
+        ws.SetContext(name, "qItm", "1");
+        ws.SetContext(name, "LocDur", s[3]);
+        ws.SetContext(name, s[2], s[3]);
+        ws.SetContext(name, s[4], s[5]);
+    }
+    ws.SetContext("Pulse1-ch1", "Link1-sub1", "0.02"); // beyond qItm: not read
+    PulseDesign design(ws.services);
+    design.Open(0);
+    int segmentation = PulseRenderer::kForceSingleSegment;
+    const PulseRenderOutcome outcome =
+        PulseRenderer(ws.services).Render(design, PulseLimits::Read(ws.services), segmentation);
+    ASSERT_TRUE(outcome.succeeded) << outcome.problem;
+    EXPECT_EQ(outcome.sampleClock, 1600.0); // 10 ms quanta of 16 points
+    EXPECT_EQ(outcome.lengthPoints, 3 * 16 + 2 * 32);
+}

@@ -1,0 +1,217 @@
+#include "PulseRenderTestDesigns.h"
+
+#include "pulse/PulseCompiler.h"
+#include "pulse/PulseSequence.h"
+#include "pulse/PulseSingleSegment.h"
+
+#include <gtest/gtest.h>
+
+using namespace pulse_test;
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+
+// A block at 1 S/s: times are point numbers.
+std::vector<PulseInterval> Block(int repeat, const std::vector<PulseInterval>& intervals) {
+    std::vector<PulseInterval> list{
+        PulseInterval::Marker(repeat, 0, static_cast<int>(intervals.size()))};
+    list.insert(list.end(), intervals.begin(), intervals.end());
+    return list;
+}
+
+Samples Level(std::size_t count, std::int16_t code) {
+    return Samples(count, code);
+}
+
+Samples Joined(std::initializer_list<Samples> parts) {
+    Samples all;
+    for (const Samples& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+struct StepShape {
+    std::size_t points;
+    std::int64_t repeat;
+};
+
+std::vector<StepShape> Shape(const PulseSequencePlan& plan) {
+    std::vector<StepShape> shape;
+    for (const PulseStep& step : plan.steps) {
+        shape.push_back({plan.segments[step.segment].size(), step.repeat});
+    }
+    return shape;
+}
+
+void ExpectShape(const PulseSequencePlan& plan, const std::vector<StepShape>& expected) {
+    const std::vector<StepShape> shape = Shape(plan);
+    ASSERT_EQ(shape.size(), expected.size());
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        EXPECT_EQ(shape[i].points, expected[i].points) << "step " << i + 1;
+        EXPECT_EQ(shape[i].repeat, expected[i].repeat) << "step " << i + 1;
+    }
+}
+
+} // namespace
+
+TEST(PulseSingleSegment, TwoSectionsPlayTheirSamplesRepeatTimesInOrder) {
+    const PulseCompilation compiled = PulseCompiler::Compile(
+        {Dc(0, 3, {{0.01, 0.5}, {0.01, -0.5}}), Dc(1, 2, {{0.02, 0.25}})}, Limits());
+    // Quantum 10 ms, 16 points each at 1600 S/s; codes truncate toward zero.
+    const Samples samples = PulseSingleSegment::Render(compiled.intervals, 1600, Limits());
+    const Samples first = Joined({Level(16, 4095), Level(16, -4095)});
+    EXPECT_EQ(samples, Joined({first, first, first, Level(32, 2047), Level(32, 2047)}));
+}
+
+TEST(PulseSingleSegment, RampCodesTruncateAndBoundsReachVpts) {
+    const Samples samples =
+        PulseSingleSegment::Render(Block(1, {{0, 4, -1.0, 1.0}, {4, 6, 1.0, 1.0}}), 1, Limits());
+    // -8191 + i * 16382 / 4: -8191, -4095.5, 0, 4095.5, then the held +1 V.
+    EXPECT_EQ(samples, (Samples{-8191, -4095, 0, 4095, 8191, 8191}));
+}
+
+TEST(PulseSingleSegment, BufferHoldsEveryPointTheRoundingProduces) {
+    // Two intervals of 1.5 points each round to 2: 4 points where Duration x clock is 3.
+    const std::vector<PulseInterval> list = Block(2, {{0, 0.75, 0.5, 0.5}, {0.75, 1.5, 0, 0}});
+    EXPECT_EQ(PulseSingleSegment::CountPoints(list, 2), 8);
+    EXPECT_EQ(PulseSingleSegment::Render(list, 2, Limits()),
+              (Samples{4095, 4095, 0, 0, 4095, 4095, 0, 0}));
+}
+
+TEST(PulseSequenceTail, LongFlatRunKeepsNineRepeatsAndMergesTheLastPoints) {
+    // 10 x MinSegLen + 3 points of one level.
+    const PulseSequencePlan plan = PulseSequence::Build(Block(1, {{0, 163, 0.5, 0.5}}), 1, Limits(),
+                                                        PulseSequence::Form::WholeBlocksAllowed);
+    ASSERT_TRUE(plan.problem.empty());
+    ExpectShape(plan, {{16, 9}, {19, 1}});
+    EXPECT_EQ(PulseSequence::Expand(plan), Level(163, 4095));
+}
+
+TEST(PulseSequenceTail, TakingBackAVaryingPieceStartsTheLastPieceAtIt) {
+    // A ramp of 20 points, then 10 flat ones: the ramp's piece is taken back whole.
+    const std::vector<PulseInterval> list = Block(1, {{0, 20, -1, 1}, {20, 30, 1, 1}});
+    const PulseSequencePlan plan =
+        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::MinimizeMemory);
+    ExpectShape(plan, {{30, 1}});
+    EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(list, 1, Limits()));
+}
+
+struct FlatShareCase {
+    int flatPoints;
+    bool whole;
+};
+
+class PulseSequenceFlatShare : public testing::TestWithParam<FlatShareCase> {};
+
+TEST_P(PulseSequenceFlatShare, BlocksBelowTwentyPercentFlatAreRenderedWhole) {
+    const FlatShareCase c = GetParam();
+    const double f = c.flatPoints;
+    const PulseSequencePlan plan =
+        PulseSequence::Build(Block(3, {{0, f, 0.5, 0.5}, {f, 100, 0.5, -1.0}}), 1, Limits(),
+                             PulseSequence::Form::WholeBlocksAllowed);
+    ASSERT_TRUE(plan.problem.empty());
+    if (c.whole) {
+        ExpectShape(plan, {{100, 3}});
+    } else {
+        // flat 16 x 1, then 16 varying, then the rest of the ramp; copied for Repeat 3.
+        const std::vector<StepShape> block{{16, 1}, {16, 1}, {68, 1}};
+        std::vector<StepShape> all;
+        for (int copy = 0; copy < 3; ++copy) {
+            all.insert(all.end(), block.begin(), block.end());
+        }
+        ExpectShape(plan, all);
+        EXPECT_EQ(plan.steps[3].segment, plan.steps[0].segment); // copies reuse the files
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Percent, PulseSequenceFlatShare,
+                         testing::Values(FlatShareCase{19, true}, FlatShareCase{20, false}));
+
+TEST(PulseSequenceRepeat, SingleSegmentPiecewiseBlockCarriesItsRepeatInTheCount) {
+    const std::vector<PulseInterval> list = Block(4, {{0, 80, -0.5, -0.5}});
+    const PulseSequencePlan plan =
+        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::WholeBlocksAllowed);
+    ExpectShape(plan, {{16, 20}});
+    EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(list, 1, Limits()));
+}
+
+TEST(PulseSequenceRepeat, MinimizeMemoryRendersEvenVaryingBlocksPiecewise) {
+    const std::vector<PulseInterval> list =
+        Block(2, {{0, 40, -1, 1}, {40, 56, 1, 1}, {56, 100, 1, -1}});
+    const PulseSequencePlan whole =
+        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::WholeBlocksAllowed);
+    const PulseSequencePlan least =
+        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::MinimizeMemory);
+    ExpectShape(whole, {{100, 2}});
+    // The ramp; 16 points after it, as any piece after an interval boundary; 16 more; the
+    // rest of the fall; twice.
+    ExpectShape(least, {{40, 1}, {16, 1}, {16, 1}, {28, 1}, {40, 1}, {16, 1}, {16, 1}, {28, 1}});
+    EXPECT_EQ(PulseSequence::Expand(whole), PulseSequence::Expand(least));
+}
+
+TEST(PulseSequenceBudget, OverTheMemoryInWholeBlockModeStartsOverPiecewise) {
+    PulseRenderLimits limits = Limits();
+    limits.minSegLen = 4;
+    limits.maxWaveLen = 700;
+    std::vector<PulseInterval> list;
+    for (int k = 0; k < 3; ++k) {
+        // 45 flat of 250 points: 18 percent, rendered whole while the memory lasts.
+        const std::vector<PulseInterval> block = Block(1, {{0, 45, 0, 0}, {45, 250, 0, 1}});
+        list.insert(list.end(), block.begin(), block.end());
+    }
+    const PulseSequencePlan plan =
+        PulseSequence::Build(list, 1, limits, PulseSequence::Form::WholeBlocksAllowed);
+    ASSERT_TRUE(plan.problem.empty()) << plan.problem;
+    EXPECT_TRUE(plan.restartedPiecewise);
+    EXPECT_EQ(plan.memoryPoints, 3 * (4 + 4 + 202));
+    ExpectShape(plan,
+                {{4, 11}, {4, 1}, {202, 1}, {4, 11}, {4, 1}, {202, 1}, {4, 11}, {4, 1}, {202, 1}});
+}
+
+TEST(PulseSequenceBudget, HoursOfFlatRunTakeMemoryOfTheirSegmentsOnly) {
+    // Three hours at 1 MS/s: 1.08e10 points of one level.
+    const PulseSequencePlan plan = PulseSequence::Build(
+        Block(1, {{0, 10800, 0.5, 0.5}}), 1e6, Limits(), PulseSequence::Form::MinimizeMemory);
+    ASSERT_TRUE(plan.problem.empty()) << plan.problem;
+    EXPECT_EQ(plan.memoryPoints, 16);
+    ASSERT_EQ(plan.segments.size(), 1u);
+    std::int64_t played = 0;
+    for (const PulseStep& step : plan.steps) {
+        EXPECT_LE(step.repeat, Limits().maxLoopNo); // longer counts are split into steps
+        played += step.repeat * 16;
+    }
+    EXPECT_EQ(played, 10800000000);
+}
+
+TEST(PulseSequenceBudget, InstrumentLimitsRefuseTheSequenceWithAReason) {
+    PulseRenderLimits limits = Limits();
+    limits.maxSequStp = 5;
+    // Three segments copied for Repeat 2 need 6 steps.
+    const std::vector<PulseInterval> list = Block(2, {{0, 20, 0, 0}, {20, 60, 0, 1}});
+    PulseSequencePlan plan =
+        PulseSequence::Build(list, 1, limits, PulseSequence::Form::WholeBlocksAllowed);
+    EXPECT_NE(plan.problem.find("more than the instrument's 5 steps"), std::string::npos);
+    limits = Limits();
+    limits.maxWaveLen = 50;
+    // One ramp of 60 points cannot be made smaller.
+    plan = PulseSequence::Build(Block(1, {{0, 60, -1, 1}}), 1, limits,
+                                PulseSequence::Form::WholeBlocksAllowed);
+    EXPECT_NE(plan.problem.find("need 60 points; the instrument holds 50"), std::string::npos)
+        << plan.problem;
+}
+
+TEST(PulseSequenceForms, WholeQuantumDcDesignExpandsToTheSingleSegment) {
+    const PulseCompilation compiled =
+        PulseCompiler::Compile({Dc(0, 3, {{0.01, 0.5}, {0.05, -0.5}, {0.01, 0.25}}),
+                                Dc(1, 2, {{0.02, 0.25}}), Dc(2, 1, {{0.2, -1.0}, {0.01, 1.0}})},
+                               Limits());
+    for (const auto form :
+         {PulseSequence::Form::WholeBlocksAllowed, PulseSequence::Form::MinimizeMemory}) {
+        const PulseSequencePlan plan =
+            PulseSequence::Build(compiled.intervals, 1600, Limits(), form);
+        EXPECT_EQ(PulseSequence::Expand(plan),
+                  PulseSingleSegment::Render(compiled.intervals, 1600, Limits()));
+    }
+}
