@@ -240,28 +240,36 @@ double PulseDesign::LocDurOf(const PulseSection& section) const {
 
 void PulseDesign::RestoreDerived(int k) {
     keys_.Refresh();
-    const PulseSection section = ReadSection(k);
-    const double locDur = Stored(LocDurOf(section));
     PulseKeyBatch batch;
-    const std::string text = FormatCompact(locDur);
+    ApplyWithDerived(batch, k, LocDurOf(ReadSection(k)));
+}
+
+bool PulseDesign::ApplyWithDerived(PulseKeyBatch& batch, int k, double locDur) {
+    keys_.Refresh();
+    const double stored = Stored(locDur);
+    const std::string text = FormatCompact(stored);
     if (keys_.Text(SectionName(k), PulseKeys::kLocDur) != text) {
         batch.Set(SectionName(k), PulseKeys::kLocDur, text);
     }
-    Apply(batch);
-    RestoreStartsAndDuration(k);
+    AddStartsAndDuration(batch, k, stored);
+    return Apply(batch);
 }
 
 void PulseDesign::RestoreStartsAndDuration(int k) {
     keys_.Refresh();
-    const std::string root = RootName();
     PulseKeyBatch batch;
+    AddStartsAndDuration(batch, k, std::nullopt);
+    Apply(batch);
+}
+
+void PulseDesign::AddStartsAndDuration(PulseKeyBatch& batch, int k, std::optional<double> locDurK) {
+    const std::string root = RootName();
     double total = 0.0;
     double start = 0.0;
     for (int j = 0; j < sectionCount_; ++j) {
         const std::string name = SectionName(j);
-        const double stored = SecondsOr0(keys_.Number(name, PulseKeys::kStart));
         if (j <= k) {
-            start = stored;
+            start = SecondsOr0(keys_.Number(name, PulseKeys::kStart));
         } else {
             const std::string text = FormatCompact(start);
             if (keys_.Text(name, PulseKeys::kStart) != text) {
@@ -269,7 +277,8 @@ void PulseDesign::RestoreStartsAndDuration(int k) {
             }
         }
         const int repeat = WholeIn(keys_.Number(name, PulseKeys::kRepeat), 1, 1, INT_MAX);
-        const double locDur = SecondsOr0(keys_.Number(name, PulseKeys::kLocDur));
+        const double locDur =
+            j == k && locDurK ? *locDurK : SecondsOr0(keys_.Number(name, PulseKeys::kLocDur));
         total += repeat * locDur;
         if (j >= k) {
             start = Stored(start + repeat * locDur);
@@ -277,7 +286,6 @@ void PulseDesign::RestoreStartsAndDuration(int k) {
     }
     duration_ = total;
     batch.Set(root, PulseKeys::kDuration, CrtFormat("%g", total));
-    Apply(batch);
 }
 
 bool PulseDesign::LevelsFitIn(double vpp) {

@@ -3,6 +3,7 @@
 #include "pulse/PulseKeyStore.h"
 #include "pulse/PulseSection.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ public:
     void RestoreDerived(int k);
     // Later Starts and Duration only (a changed Repeat leaves LocDur as it is).
     void RestoreStartsAndDuration(int k);
+    // Applies an edit of section k together with its derived values in one write, the
+    // section's LocDur given (the editor computes it from its table as shown).
+    bool ApplyWithDerived(PulseKeyBatch& batch, int k, double locDur);
     // Amplitude change from the text of the parameter bar's field: messages 3018 and
     // 3019 refuse it and leave everything as it was. True when the new value is stored
     // (or equals the old one).
@@ -88,6 +92,7 @@ private:
     double ReadVpp();
     bool LevelsFitIn(double vpp);
     double LocDurOf(const PulseSection& section) const;
+    void AddStartsAndDuration(PulseKeyBatch& batch, int k, std::optional<double> locDur);
 
     AppServices& services_;
     PulseKeyStore keys_;

@@ -1,0 +1,122 @@
+#include "pulse/PulseSectionList.h"
+
+#include "pulse/PulseDesign.h"
+#include "pulse/PulseKeyBatch.h"
+#include "pulse/PulseKeys.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace {
+
+std::string Whole(int value) {
+    return std::to_string(value);
+}
+
+} // namespace
+
+int PulseSectionList::ItemCount(int k) {
+    PulseKeyStore& keys = design_.Keys();
+    keys.Refresh();
+    const double count = keys.Number(design_.SectionName(k), PulseKeys::kItemCount);
+    return count == kMissingNumber || !(count >= 1)
+               ? 0
+               : static_cast<int>(std::min(std::trunc(count), double(PulseDesign::kMaxItems)));
+}
+
+void PulseSectionList::WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train,
+                                       int timeUnit) const {
+    const std::string name = design_.SectionName(k);
+    batch.Clear(name);
+    batch.Set(name, PulseKeys::kTrain, Whole(static_cast<int>(train)));
+    batch.Set(name, PulseKeys::kTimeUnit, Whole(timeUnit));
+    batch.Set(name, PulseKeys::kStart, "0");
+    batch.Set(name, PulseKeys::kLocDur, "0");
+}
+
+bool PulseSectionList::Append(TrainStyle train, int timeUnit) {
+    const int count = design_.SectionCount();
+    if (ItemCount(count - 1) == 0) {
+        return false;
+    }
+    PulseKeyBatch batch;
+    WriteNewSection(batch, count, train, timeUnit);
+    batch.Set(design_.SectionName(count), PulseKeys::kStart, FormatCompact(design_.Duration()));
+    batch.Set(design_.RootName(), PulseKeys::kCount, Whole(count + 1));
+    batch.Set(design_.RootName(), PulseKeys::kActive, Whole(count));
+    design_.Apply(batch);
+    design_.Reload();
+    design_.ShowSection(count);
+    return true;
+}
+
+bool PulseSectionList::Insert(TrainStyle train, int timeUnit) {
+    const int active = design_.ActiveSection();
+    if (ItemCount(active) == 0 || (active > 0 && ItemCount(active - 1) == 0)) {
+        return false;
+    }
+    const int count = design_.SectionCount();
+    const double start = design_.Section(active).start;
+    PulseKeyBatch batch;
+    for (int k = count - 1; k >= active; --k) {
+        batch.Copy(design_.SectionName(k), design_.SectionName(k + 1));
+    }
+    WriteNewSection(batch, active, train, timeUnit);
+    batch.Set(design_.SectionName(active), PulseKeys::kStart, FormatCompact(start));
+    batch.Set(design_.RootName(), PulseKeys::kCount, Whole(count + 1));
+    design_.Apply(batch);
+    design_.Reload();
+    return true;
+}
+
+void PulseSectionList::Delete() {
+    const int active = design_.ActiveSection();
+    const int count = design_.SectionCount();
+    if (count <= 1) {
+        Clear(active);
+        return;
+    }
+    const PulseSection deleted = design_.Section(active);
+    const double shift = deleted.TotalDuration();
+    PulseKeyBatch batch;
+    for (int k = active + 1; k < count; ++k) {
+        const double start = design_.Section(k).start;
+        batch.Copy(design_.SectionName(k), design_.SectionName(k - 1));
+        batch.Set(design_.SectionName(k - 1), PulseKeys::kStart, FormatCompact(start - shift));
+    }
+    batch.Clear(design_.SectionName(count - 1));
+    batch.Set(design_.RootName(), PulseKeys::kCount, Whole(count - 1));
+    const int shown = std::min(active, count - 2);
+    batch.Set(design_.RootName(), PulseKeys::kActive, Whole(shown));
+    design_.Apply(batch);
+    design_.Reload();
+    design_.RestoreStartsAndDuration(0);
+    design_.ShowSection(shown);
+}
+
+void PulseSectionList::RemoveAll() {
+    const int count = design_.SectionCount();
+    PulseKeyBatch batch;
+    for (int k = 0; k < count; ++k) {
+        batch.Clear(design_.SectionName(k));
+    }
+    WriteNewSection(batch, 0, TrainStyle::TimeLevelPoints, 1);
+    batch.Set(design_.RootName(), PulseKeys::kDuration, "0");
+    batch.Set(design_.RootName(), PulseKeys::kActive, "0");
+    batch.Set(design_.RootName(), PulseKeys::kCount, "1");
+    design_.Apply(batch);
+    design_.Reload();
+    design_.ShowSection(0);
+}
+
+void PulseSectionList::Clear(int k) {
+    const PulseSection section = design_.Section(k);
+    PulseKeyBatch batch;
+    WriteNewSection(batch, k, section.train, section.timeUnit);
+    batch.Set(design_.SectionName(k), PulseKeys::kStart, FormatCompact(section.start));
+    design_.Apply(batch);
+    design_.RestoreDerived(k);
+}
