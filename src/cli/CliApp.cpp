@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliCommandTable.h"
+#include "cli/CliPulseCommands.h"
 
 #include "app/ToolSession.h"
 #include "core/AppState.h"
@@ -25,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace {
@@ -71,7 +73,10 @@ int CliApp::Run() {
     // Options that did not come through the parser are checked against the table too, so
     // that no command runs with words it does not expect.
     const CliCommand* command = CliCommandTable::Find(options_.command);
-    if (command == nullptr || options_.words.size() != command->words) {
+    const bool wordsFit = command != nullptr && (command->words == CliCommand::kSubcommandWords
+                                                     ? !options_.words.empty()
+                                                     : options_.words.size() == command->words);
+    if (!wordsFit) {
         std::fprintf(stderr, "wavesmith-cli: %s does not fit the usage\n%s",
                      options_.command.c_str(), CliCommandTable::Usage().c_str());
         return UsageError;
@@ -94,6 +99,10 @@ int CliApp::Run() {
         document.LoadActiveSegment();
         document.ResetAnchors();
     }
+    std::optional<CliPulseCommands> pulse;
+    if (session.State().IsPulse()) {
+        pulse_ = &pulse.emplace(session);
+    }
     int result = RunCommand(*command, session, ui);
     // A file that could not be written was reported where it happened; the run failed
     // even where the command itself went on (the start-up's default waveform).
@@ -101,6 +110,7 @@ int CliApp::Run() {
         result = Refused;
     }
     document.SetView(nullptr);
+    pulse_ = nullptr;
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 struct CliCommand;
+class CliPulseCommands;
 class ToolSession;
 class WaveDoc;
 class ConsoleUserInterface;
@@ -36,10 +37,14 @@ public:
     int Edit(ToolSession& session, ConsoleUserInterface& ui);
     int Convert(ToolSession& session, ConsoleUserInterface& ui);
     int Download(ToolSession& session, ConsoleUserInterface& ui);
+    // In CliPulseCommands.cpp.
+    int Pulse(ToolSession& session, ConsoleUserInterface& ui);
 
 private:
     int AnswerRequest() const;
     int RunCommand(const CliCommand& command, ToolSession& session, ConsoleUserInterface& ui);
 
     const CliOptions& options_;
+    // In pulse mode, the design and the editor of this run.
+    CliPulseCommands* pulse_ = nullptr;
 };

@@ -42,6 +42,13 @@ const std::array kCommands{
                &CliApp::Download},
     CliCommand{"dump", "[--text]", "the current samples, one a line", 0, O::kText, false,
                &CliApp::Dump},
+    CliCommand{"pulse", "VERB [WORD]...",
+               "the pulse designer (--mode pulse): show | cell LINE COL TEXT | line "
+               "append|insert LINE|delete LINE|clear | section "
+               "append|insert|delete|prev|next|select N|remove-all | train dc|points|sequence | "
+               "unit sec|msec|usec | repeat N | vpp TEXT | options [segmentation "
+               "allowed|single|sequence | memory unused|all]",
+               CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse},
 };
 
 constexpr const char* kSynopsis = "[--mode std|fm|pulse] [--yes|--no|--cancel] COMMAND ...";
