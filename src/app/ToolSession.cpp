@@ -7,6 +7,7 @@
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "link/HostLink.h"
+#include "pulse/PulseDownload.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ bool ToolSession::Start() {
     document_ = std::make_unique<WaveDoc>(services_);
     files_ = std::make_unique<FileCommands>(*document_, *chooser_);
     segments_ = std::make_unique<SegmentCommands>(*document_);
+    pulse_ = std::make_unique<PulseDownload>(services_);
 
     segments_->sendSegmentCommand = [this](int segment) { link_->SendSegmentCommand(segment); };
     segments_->sendChannelCommand = [this](int channel) { link_->SendChannelCommand(channel); };
@@ -64,5 +66,6 @@ void ToolSession::DownloadWaveform() {
     // Until markers are placed, the marker list holds the single entry 0: no marker in
     // the current frequency range.
     request.fmMarkers = {0};
+    request.renderPulse = [this] { return pulse_->Render(); };
     link_->DownloadWaveform(request);
 }

@@ -7,6 +7,7 @@
 
 class HostBus;
 class HostLink;
+class PulseDownload;
 class FileChooser;
 class FileCommands;
 class SegmentCommands;
@@ -32,6 +33,8 @@ public:
     FileChooser& Chooser() { return *chooser_; }
     FileCommands& Files() { return *files_; }
     SegmentCommands& Segments() { return *segments_; }
+    // The render a Download in pulse mode runs first, with its last outcome.
+    PulseDownload& Pulse() { return *pulse_; }
 
     // The Download command of the mode.
     void DownloadWaveform();
@@ -44,4 +47,5 @@ private:
     std::unique_ptr<WaveDoc> document_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<SegmentCommands> segments_;
+    std::unique_ptr<PulseDownload> pulse_;
 };

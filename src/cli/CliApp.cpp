@@ -14,6 +14,7 @@
 #include "platform/console/ConsoleHostBus.h"
 #include "platform/console/ConsoleUserInterface.h"
 #include "platform/posix/PosixProcessFacts.h"
+#include "pulse/PulseDownload.h"
 #include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
@@ -396,5 +397,11 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
 
 int CliApp::Download(ToolSession& session, ConsoleUserInterface&) {
     session.DownloadWaveform();
+    // In pulse mode a design that could not be rendered ends the command unsent.
+    if (session.State().IsPulse() && !session.Pulse().Last().succeeded) {
+        std::fprintf(stderr, "wavesmith-cli: download: %s; nothing was sent\n",
+                     session.Pulse().Last().problem.c_str());
+        return Refused;
+    }
     return Success;
 }

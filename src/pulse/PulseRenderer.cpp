@@ -7,6 +7,7 @@
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
 #include "pulse/PulseDesign.h"
+#include "pulse/PulseOptions.h"
 #include "pulse/PulseSequence.h"
 #include "pulse/PulseSingleSegment.h"
 #include "settings/AppServices.h"
@@ -19,8 +20,6 @@
 #include <map>
 
 namespace {
-
-constexpr const char* kOptionsKey = "PulseSmith";
 
 bool AnySectionLasts(const std::vector<PulseSection>& sections) {
     return std::any_of(sections.begin(), sections.end(),
@@ -42,16 +41,16 @@ std::string LittleEndian(const std::vector<std::int16_t>& samples) {
 PulseRenderer::PulseRenderer(AppServices& services) : services_(services) {}
 
 PulseRenderOutcome PulseRenderer::Render(PulseDesign& design, const PulseLimits& limits,
-                                         int& segmentation) {
+                                         PulseOptions& options) {
     design.Reload();
     PulseRenderLimits renderLimits;
     static_cast<PulseLimits&>(renderLimits) = limits;
     renderLimits.vpp = design.Vpp();
-    return Render(design.Sections(), design.Duration(), renderLimits, segmentation);
+    return Render(design.Sections(), design.Duration(), renderLimits, options);
 }
 
 PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sections, double duration,
-                                         const PulseRenderLimits& limits, int& segmentation) {
+                                         const PulseRenderLimits& limits, PulseOptions& options) {
     PulseRenderOutcome outcome;
     if (!(limits.vpp > 0.0) || !std::isfinite(limits.vpp)) {
         Fail(outcome, "The design's Vpp " + CrtFormat("%g", limits.vpp) + " is not above 0.", true);
@@ -81,15 +80,15 @@ PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sectio
              !clock.problem.empty());
         return outcome;
     }
-    if (segmentation == kForceSingleSegment) {
+    if (options.SegmentationChoice() == PulseOptions::kForceSingleSegment) {
         if (RenderSingle(outcome, compiled.intervals, duration, limits)) {
             return outcome;
         }
-        if (!outcome.problem.empty() || !AcceptSequenceInstead(outcome, limits, segmentation)) {
+        if (!outcome.problem.empty() || !AcceptSequenceInstead(outcome, limits, options)) {
             return outcome;
         }
     }
-    RenderSequence(outcome, compiled.intervals, limits, segmentation);
+    RenderSequence(outcome, compiled.intervals, limits, options.SegmentationChoice());
     return outcome;
 }
 
@@ -106,7 +105,7 @@ bool PulseRenderer::Fail(PulseRenderOutcome& outcome, const std::string& problem
 
 // Message 3023; a Yes makes the sequence form the choice from now on.
 bool PulseRenderer::AcceptSequenceInstead(PulseRenderOutcome& outcome,
-                                          const PulseRenderLimits& limits, int& segmentation) {
+                                          const PulseRenderLimits& limits, PulseOptions& options) {
     if (static_cast<double>(limits.sclkMax) < outcome.sampleClock) {
         return Fail(outcome, "The single segment does not fit the memory.", false);
     }
@@ -114,8 +113,7 @@ bool PulseRenderer::AcceptSequenceInstead(PulseRenderOutcome& outcome,
                                  MessageIcon::Question) != MessageAnswer::Yes) {
         return Fail(outcome, "The single segment does not fit the memory.", false);
     }
-    segmentation = kSequenceAllowed;
-    services_.store.WriteHostValue("forceSingSeg", "0", kOptionsKey);
+    options.StoreSegmentation(PulseOptions::kSequenceAllowed);
     outcome.switchedToSequence = true;
     return true;
 }
@@ -150,8 +148,9 @@ bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
 bool PulseRenderer::RenderSequence(PulseRenderOutcome& outcome,
                                    const std::vector<PulseInterval>& list,
                                    const PulseRenderLimits& limits, int segmentation) {
-    const auto form = segmentation == kMinimizeMemory ? PulseSequence::Form::MinimizeMemory
-                                                      : PulseSequence::Form::WholeBlocksAllowed;
+    const auto form = segmentation == PulseOptions::kForceSequence
+                          ? PulseSequence::Form::MinimizeMemory
+                          : PulseSequence::Form::WholeBlocksAllowed;
     const PulseSequencePlan plan = PulseSequence::Build(list, outcome.sampleClock, limits, form);
     outcome.asSequence = true;
     outcome.memoryPoints = plan.memoryPoints;

@@ -9,6 +9,7 @@
 
 struct AppServices;
 class PulseDesign;
+class PulseOptions;
 struct PulseSection;
 struct PulseSequencePlan;
 
@@ -45,19 +46,15 @@ struct PulseRenderOutcome {
 // names its files only once all of them are in place.
 class PulseRenderer {
 public:
-    // The segmentation choice of the pulse options.
-    static constexpr int kSequenceAllowed = 0;
-    static constexpr int kForceSingleSegment = 1;
-    static constexpr int kMinimizeMemory = 2;
-
     explicit PulseRenderer(AppServices& services);
 
-    // segmentation becomes kSequenceAllowed (and is stored) when the user takes the
-    // sequence form after message 3023.
-    PulseRenderOutcome Render(PulseDesign& design, const PulseLimits& limits, int& segmentation);
+    // The form follows the options' segmentation choice, which becomes Pulse As Sequence
+    // Allowed (and is stored) when the user takes the sequence form after message 3023.
+    PulseRenderOutcome Render(PulseDesign& design, const PulseLimits& limits,
+                              PulseOptions& options);
     // The same over sections and amplitude already read (the design's Duration given).
     PulseRenderOutcome Render(const std::vector<PulseSection>& sections, double duration,
-                              const PulseRenderLimits& limits, int& segmentation);
+                              const PulseRenderLimits& limits, PulseOptions& options);
 
     // "1e+006 S/s, single segment of 4096 points" or "..., sequence of 12 steps".
     static std::string Summary(const PulseRenderOutcome& outcome);
@@ -65,7 +62,7 @@ public:
 private:
     bool Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell);
     bool AcceptSequenceInstead(PulseRenderOutcome& outcome, const PulseRenderLimits& limits,
-                               int& segmentation);
+                               PulseOptions& options);
     bool RenderSingle(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,
                       double duration, const PulseRenderLimits& limits);
     bool RenderSequence(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,

@@ -3,6 +3,7 @@
 #include "core/StringTable.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseLimits.h"
+#include "pulse/PulseOptions.h"
 #include "pulse/PulseRenderer.h"
 #include "support/TempWorkspace.h"
 
@@ -37,10 +38,18 @@ class PulseRenderFiles : public testing::Test {
 protected:
     PulseRenderFiles() : ws("QW2182", OperatingMode::Pulse) { ws.state.activeSegment = 2; }
 
-    PulseRenderOutcome Render(const std::vector<PulseSection>& sections, int& segmentation,
+    // Renders with the segmentation choice; `choice` shows it afterwards.
+    PulseRenderOutcome Render(const std::vector<PulseSection>& sections, int& choice,
                               const PulseRenderLimits& limits = Limits(),
                               double duration = kTwoSectionsDuration) {
-        return PulseRenderer(ws.services).Render(sections, duration, limits, segmentation);
+        PulseOptions options(ws.store);
+        if (options.SegmentationChoice() != choice) {
+            options.StoreSegmentation(choice);
+        }
+        const PulseRenderOutcome outcome =
+            PulseRenderer(ws.services).Render(sections, duration, limits, options);
+        choice = options.SegmentationChoice();
+        return outcome;
     }
 
     TempWorkspace ws;
@@ -49,7 +58,7 @@ protected:
 } // namespace
 
 TEST_F(PulseRenderFiles, SingleSegmentIsWrittenAndEnteredForTheActiveSegment) {
-    int segmentation = PulseRenderer::kForceSingleSegment;
+    int segmentation = PulseOptions::kForceSingleSegment;
     const PulseRenderOutcome outcome = Render(TwoSections(), segmentation);
     ASSERT_TRUE(outcome.succeeded) << outcome.problem;
     EXPECT_FALSE(outcome.asSequence);
@@ -68,7 +77,7 @@ TEST_F(PulseRenderFiles, SingleSegmentIsWrittenAndEnteredForTheActiveSegment) {
 TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
     ws.SetContext("Settings", "ActiveCh", "1.7");
     ws.SetContext("PulsSeq-1", "Seg9", "left over from an earlier render");
-    int segmentation = PulseRenderer::kSequenceAllowed;
+    int segmentation = PulseOptions::kSequenceAllowed;
     const PulseRenderOutcome outcome = Render(TwoSections(), segmentation);
     ASSERT_TRUE(outcome.succeeded) << outcome.problem;
     EXPECT_TRUE(outcome.asSequence);
@@ -94,18 +103,18 @@ TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
     for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
         ws.ui.Clear();
         ws.ui.answers.push_back(answer);
-        int segmentation = PulseRenderer::kForceSingleSegment;
+        int segmentation = PulseOptions::kForceSingleSegment;
         const PulseRenderOutcome outcome = Render(TwoSections(), segmentation, limits);
         EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
         if (answer == MessageAnswer::No) {
             EXPECT_FALSE(outcome.succeeded);
-            EXPECT_EQ(segmentation, PulseRenderer::kForceSingleSegment);
+            EXPECT_EQ(segmentation, PulseOptions::kForceSingleSegment);
             EXPECT_TRUE(RenderedFiles(ws).empty());
             EXPECT_EQ(ws.store.ReadHostValue("PulseSmith", "forceSingSeg"), "");
         } else {
             ASSERT_TRUE(outcome.succeeded) << outcome.problem;
             EXPECT_TRUE(outcome.asSequence && outcome.switchedToSequence);
-            EXPECT_EQ(segmentation, PulseRenderer::kSequenceAllowed);
+            EXPECT_EQ(segmentation, PulseOptions::kSequenceAllowed);
             EXPECT_EQ(ws.store.ReadHostValue("PulseSmith", "forceSingSeg"), "0");
             EXPECT_EQ(ws.Context("SegmTbl", "Segm2-0"), "");
         }
@@ -166,9 +175,9 @@ TEST_F(PulseRenderFiles, StoredDesignIsReadThroughTheDesignKeys) {
     ws.SetContext("Pulse1-ch1", "Link1-sub1", "0.02"); // beyond qItm: not read
     PulseDesign design(ws.services);
     design.Open(0);
-    int segmentation = PulseRenderer::kForceSingleSegment;
+    PulseOptions options(ws.store); // nothing stored: Force Single Segment
     const PulseRenderOutcome outcome =
-        PulseRenderer(ws.services).Render(design, PulseLimits::Read(ws.services), segmentation);
+        PulseRenderer(ws.services).Render(design, PulseLimits::Read(ws.services), options);
     ASSERT_TRUE(outcome.succeeded) << outcome.problem;
     EXPECT_EQ(outcome.sampleClock, 1600.0); // 10 ms quanta of 16 points
     EXPECT_EQ(outcome.lengthPoints, 3 * 16 + 2 * 32);
