@@ -2,6 +2,7 @@
 
 #include "app/ToolSession.h"
 #include "cli/CliApp.h"
+#include "cli/CliPulseRender.h"
 #include "core/AppState.h"
 #include "settings/NumberFormat.h"
 
@@ -74,6 +75,10 @@ const std::array kVerbs{
     CliPulseCommands::Verb{"options", "[segmentation allowed|single|sequence | memory unused|all]",
                            CliPulseCommands::kAnyWords,
                            [](CliPulseCommands& c, const Words& w) { return c.Options(w); }},
+    CliPulseCommands::Verb{"render", "", 0,
+                           [](CliPulseCommands& c, const Words&) {
+                               return CliPulseRender::Run(c.Session(), c.Editor().Options());
+                           }},
 };
 
 // The view opens the design before it makes the editor on it.

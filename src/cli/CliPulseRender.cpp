@@ -25,8 +25,10 @@ void PrintForm(const PulseRenderOutcome& outcome) {
 
 } // namespace
 
-int CliPulseRender::Run(ToolSession& session) {
+int CliPulseRender::Run(ToolSession& session, PulseOptions& options) {
+    session.Pulse().UseOptions(&options);
     const PulseRenderOutcome& outcome = session.Pulse().RenderOnly();
+    session.Pulse().UseOptions(nullptr);
     if (outcome.sampleClock > 0) {
         std::printf("clock %s S/s (quantum %s s, exponent %d)\n",
                     CrtFormat("%g", outcome.sampleClock).c_str(),
