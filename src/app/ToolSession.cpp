@@ -63,9 +63,7 @@ void ToolSession::DownloadWaveform() {
     request.segment = state.activeSegment;
     request.channel = state.activeChannel;
     request.lengthPoints = document_->Length();
-    // Until markers are placed, the marker list holds the single entry 0: no marker in
-    // the current frequency range.
-    request.fmMarkers = {0};
+    request.fmMarkers = document_->FmMarkers().SampleList();
     request.renderPulse = [this] { return pulse_->Render(); };
     link_->DownloadWaveform(request);
 }

@@ -143,8 +143,13 @@ void SegmentCommands::ReloadSharedState() {
         fm.LoadFmSettings();
         const bool changed = deviation != fm.deviation || fmax != fm.fmax || fmin != fm.fmin ||
                              functionMode != fm.functionMode;
-        if (changed && fm.onMarkersChanged) {
-            fm.onMarkersChanged();
+        // Only the bar follows a reload; the marker sample list waits for the next
+        // change of the waveform or the markers.
+        if (changed) {
+            document_.RebuildMarkerBar();
+            if (DocumentView* view = document_.View()) {
+                view->UpdateAllViews();
+            }
         }
         return;
     }

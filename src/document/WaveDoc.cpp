@@ -70,7 +70,32 @@ void WaveDoc::LoadFmLimits() {
             pendingClose_ = true;
         }
     };
+    fm_.onMarkersChanged = [this] {
+        RebuildMarkerBar();
+        RebuildMarkerSamples();
+        if (view_ != nullptr) {
+            view_->UpdateAllViews();
+        }
+    };
+    onFmWaveformLoaded = [this] { RebuildMarkerSamples(); };
     fm_.LoadLimits();
+}
+
+void WaveDoc::RebuildMarkerBar() {
+    fmMarkers_.RebuildBar(services_.store, fm_);
+    if (onMarkerBarRebuilt) {
+        onMarkerBarRebuilt();
+    }
+}
+
+void WaveDoc::RebuildMarkerSamples() {
+    const auto count =
+        static_cast<std::size_t>(std::clamp(length_, 0.0, static_cast<double>(samples_.Size())));
+    if (samples_.Kind() == SampleKind::Hz64) {
+        fmMarkers_.RebuildSamples(services_.store, fm_, samples_.Values64(), count);
+    } else {
+        fmMarkers_.RebuildSamples(services_.store, fm_, samples_.Codes32(), count);
+    }
 }
 
 int WaveDoc::FmPseudoSegment() const {
@@ -180,6 +205,10 @@ void WaveDoc::LoadActiveSegment() {
         }
     }
     files_.NameAfter(path);
+    if (fmDocument_) {
+        RebuildMarkerBar();
+        RebuildMarkerSamples();
+    }
 }
 
 bool WaveDoc::RefuseOversize(const std::string& path, long long points) {
@@ -332,6 +361,11 @@ bool WaveDoc::CommitToWorkingFile() {
     }
     files_.MoveTo(working);
     EnterInSegmentTable(working);
+    // The marker positions handed to the host and drawn as dots follow every change of
+    // the waveform, not only loads and generations.
+    if (fmDocument_) {
+        RebuildMarkerSamples();
+    }
     return true;
 }
 

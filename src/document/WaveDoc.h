@@ -5,6 +5,7 @@
 #include "document/SampleBuffer.h"
 #include "document/SegmentTable.h"
 #include "document/UndoStore.h"
+#include "fm/FmMarkerLists.h"
 #include "fm/FmSettings.h"
 
 #include <functional>
@@ -138,9 +139,17 @@ public:
     SegmentTable& Segments() { return segments_; }
     FmSettings& Fm() { return fm_; }
 
+    // The FM marker bar and the marker sample list, rebuilt from the stored
+    // markers for the current window and samples (FM mode only).
+    const FmMarkerLists& FmMarkers() const { return fmMarkers_; }
+    void RebuildMarkerBar();
+    void RebuildMarkerSamples();
+
     // Called after every load of an FM waveform (the marker list is rebuilt
     // there).
     std::function<void()> onFmWaveformLoaded;
+    // The marker bar's items changed (its window shows them).
+    std::function<void()> onMarkerBarRebuilt;
     // Converts a non-binary file by its extension (set by the file formats);
     // returns the binary path, or empty when the file cannot be converted.
     std::function<std::string(const std::string&)> convertByExtension;
@@ -161,6 +170,7 @@ private:
     DocumentView* view_ = nullptr;
     SegmentTable segments_;
     FmSettings fm_;
+    FmMarkerLists fmMarkers_;
     UndoStore undo_;
     SampleBuffer samples_;
 

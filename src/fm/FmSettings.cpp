@@ -141,7 +141,14 @@ int FmSettings::LoadFmSettings() {
 
 std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
     const std::string text = fieldText.substr(0, 19);
-    const double d = LeadingDouble(text);
+    double d = 0.0;
+    // Text that starts no number would read as a deviation of 0 and close the window.
+    if (ParseLeadingDouble(text.c_str(), text.size(), d) == 0) {
+        services_.ui.ShowText("The deviation \"" + text +
+                                  "\" is not a frequency in Hz.\nPrevious value will be restored.",
+                              "", MessageButtons::Ok, MessageIcon::Exclamation);
+        return TidyDeviation("%g", deviation);
+    }
     if (!(base - d >= lowerLimit && base + d <= upperLimit)) {
         services_.ui.ShowMessage(MsgDeviationLimit);
         return TidyDeviation("%g", deviation);
@@ -191,6 +198,10 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
                            store.ContextFile());
     if (onDeviationText) {
         onDeviationText(field);
+    }
+    // In this variant the window moves with the samples; the markers follow it.
+    if (onMarkersChanged) {
+        onMarkersChanged();
     }
     return field;
 }
