@@ -55,3 +55,12 @@ const char* MessageText(int id) {
     }
     return "";
 }
+
+int MessageIdOf(const std::string& text) {
+    for (const auto& [key, entry] : kTable) {
+        if (text == entry) {
+            return key;
+        }
+    }
+    return 0;
+}

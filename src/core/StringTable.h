@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Message ids of the string table. The texts are the system's own and are shown exactly
 // as they stand; "%d", "%s", "%g" and "%.3f" are filled in by the caller.
 enum MessageId : int {
@@ -34,3 +36,5 @@ enum MessageId : int {
 
 // The text of message `id`; an empty text for an id the table does not hold.
 const char* MessageText(int id);
+// The id of the table's text `text`; 0 for a text the table does not hold.
+int MessageIdOf(const std::string& text);

@@ -1,5 +1,7 @@
 #include "platform/console/ConsoleUserInterface.h"
 
+#include "core/StringTable.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -66,7 +68,10 @@ MessageAnswer ConsoleUserInterface::Show(const Message& message) {
     const MessageAnswer answer = Choose(policy_, message.buttons);
     std::string text =
         message.caption.empty() ? message.text : message.caption + ": " + message.text;
-    std::fprintf(stderr, "message %d: %s\n", message.id, text.c_str());
+    // A built text under a table text as its caption ("Value out of range...", 3002) is
+    // known to scripts by the caption's id.
+    const int id = message.id != 0 ? message.id : MessageIdOf(message.caption);
+    std::fprintf(stderr, "message %d: %s\n", id, text.c_str());
     if (message.buttons != MessageButtons::Ok) {
         std::fprintf(stderr, "answer: %s\n", AnswerName(answer));
     }
