@@ -35,6 +35,20 @@ const char* TimeUnitCaption(int index) {
     }
 }
 
+// At deep zoom the number formats give neighbouring labels the same text (100, 100.25 and
+// 100.5 all read "100"); only the first of a run keeps it, so no tick claims a value that
+// lies elsewhere. The ticks and the grid stay.
+void BlankRepeats(std::array<AxisLabel, 5>& labels) {
+    const std::string* shown = &labels[0].text;
+    for (std::size_t k = 1; k < labels.size(); ++k) {
+        if (labels[k].text == *shown) {
+            labels[k].text.clear();
+        } else {
+            shown = &labels[k].text;
+        }
+    }
+}
+
 } // namespace
 
 std::string AxisLabels::FrequencyText(double value) {
@@ -100,5 +114,7 @@ AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style, in
             break;
         }
     }
+    BlankRepeats(labels.horizontal);
+    BlankRepeats(labels.vertical);
     return labels;
 }

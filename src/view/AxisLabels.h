@@ -15,7 +15,8 @@ struct AxisLabel {
 };
 
 // The four equal divisions of each axis over its visible range (labels at 0, 1/4, 1/2,
-// 3/4 and 1 of the range) with their texts and the two unit captions.
+// 3/4 and 1 of the range) with their texts and the two unit captions. A label whose text
+// would repeat the one shown before it has an empty text.
 struct AxisLabels {
     std::array<AxisLabel, 5> horizontal;
     std::array<AxisLabel, 5> vertical;
