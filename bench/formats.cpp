@@ -6,6 +6,7 @@
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "document/TraceImport.h"
+#include "settings/CharClass.h"
 
 #include <benchmark/benchmark.h>
 
@@ -109,10 +110,6 @@ const std::string& ScopeCsvText() {
     return path;
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // ---- imports
 
 void BM_ImportSpaced(benchmark::State& state) {
@@ -132,7 +129,7 @@ void BM_ImportSpacedPeerFromChars(benchmark::State& state) {
         const char* end = p + text.size();
         double sum = 0;
         while (p != end) {
-            while (p != end && IsSpace(*p)) {
+            while (p != end && IsCSpace(*p)) {
                 ++p;
             }
             double value = 0;

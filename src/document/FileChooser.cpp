@@ -3,9 +3,8 @@
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "document/PathText.h"
+#include "settings/CharClass.h"
 #include "settings/FileHelpers.h"
-
-#include <cctype>
 
 namespace {
 
@@ -17,8 +16,7 @@ bool IsWideFm(const AppState& state) {
 // so that "0" takes every extension that begins with "0" (".000", ".001", ...).
 bool MatchesEntry(const std::string& lastThree, const std::string& entry) {
     for (std::size_t i = 0; i < entry.size(); ++i) {
-        if (i >= lastThree.size() || std::tolower(static_cast<unsigned char>(lastThree[i])) !=
-                                         std::tolower(static_cast<unsigned char>(entry[i]))) {
+        if (i >= lastThree.size() || ToLowerAscii(lastThree[i]) != ToLowerAscii(entry[i])) {
             return false;
         }
     }

@@ -2,27 +2,12 @@
 
 #include "core/HostBus.h"
 #include "link/HostLink.h"
+#include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 
-#include <charconv>
 #include <climits>
 
 namespace {
-
-bool ReadWholeNumber(const char*& cursor, const char* end, int& value) {
-    while (cursor < end && (*cursor == ' ' || *cursor == '\t')) {
-        ++cursor;
-    }
-    if (cursor < end && *cursor == '+') {
-        ++cursor;
-    }
-    const auto result = std::from_chars(cursor, end, value);
-    if (result.ec != std::errc()) {
-        return false;
-    }
-    cursor = result.ptr;
-    return true;
-}
 
 HostRequest Action(HostAction action) {
     HostRequest request;
@@ -67,7 +52,7 @@ HostRequest HostRequest::TileTo(const std::string& tileRect) {
     const char* cursor = tileRect.data();
     const char* end = cursor + tileRect.size();
     for (int& edge : edges) {
-        if (!ReadWholeNumber(cursor, end, edge)) {
+        if (!ReadLeadingInt(cursor, end, edge)) {
             return HostRequest();
         }
     }

@@ -421,3 +421,9 @@ bool ReadLeadingInt(const char*& cursor, const char* end, int& value) {
     cursor = result.ptr;
     return true;
 }
+
+int LeadingInt(std::string_view text) {
+    const char* cursor = text.data();
+    int value = 0;
+    return ReadLeadingInt(cursor, cursor + text.size(), value) ? value : 0;
+}

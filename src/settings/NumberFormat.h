@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Number text exactly as the original platform's C library writes it, on every platform:
 // exponents have at least three digits ("%g" of 1e6 is "1e+006"). `format` is one printf
@@ -21,3 +22,6 @@ double LeadingDouble(const std::string& text);
 // locale: optional sign, decimal digits. False when there are no digits or the number does
 // not fit in an int. `cursor` is left after the number.
 bool ReadLeadingInt(const char*& cursor, const char* end, int& value);
+// What the C library's atoi reads: the leading whole number after white space, 0 when the
+// text starts none or the number does not fit in an int (where atoi's result is undefined).
+int LeadingInt(std::string_view text);

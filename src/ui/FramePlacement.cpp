@@ -1,9 +1,9 @@
 #include "ui/FramePlacement.h"
 
+#include "settings/NumberFormat.h"
 #include "settings/RegistryKey.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -35,11 +35,11 @@ WindowRect FramePlacement::ReadRect() const {
 }
 
 bool FramePlacement::ReadMaximized() const {
-    return std::atoi(Read("max").c_str()) != 0;
+    return LeadingInt(Read("max")) != 0;
 }
 
 bool FramePlacement::ReadMinimized() const {
-    return std::atoi(Read("icon").c_str()) != 0;
+    return LeadingInt(Read("icon")) != 0;
 }
 
 std::string FramePlacement::ReadBarState(OperatingMode mode) const {
@@ -61,9 +61,10 @@ std::optional<WindowRect> FramePlacement::ParseRect(const std::string& text) {
     if (text.size() < 16) {
         return std::nullopt;
     }
-    const char* start = text.c_str();
-    const WindowRect rect{std::atoi(start), std::atoi(start + 5), std::atoi(start + 10),
-                          std::atoi(start + 15)};
+    // Each edge is read at its own column, whatever the field before it held.
+    const std::string_view fields(text);
+    const WindowRect rect{LeadingInt(fields), LeadingInt(fields.substr(5)),
+                          LeadingInt(fields.substr(10)), LeadingInt(fields.substr(15))};
     if (rect.Width() <= 0 || rect.Height() <= 0) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #include "ui/ToolBands.h"
 
+#include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/CommandIds.h"
 #include "ui/MainMenuBuilder.h"
@@ -8,8 +9,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QToolBar>
-
-#include <cstdlib>
 
 namespace {
 
@@ -34,7 +33,7 @@ constexpr BandDescription kBands[ToolBands::kBandCount] = {
 ToolBands::ToolBands(QMainWindow& frame, ProfileStore& store) : frame_(frame), store_(store) {
     for (int band = 0; band < kBandCount; ++band) {
         const std::string text = store_.ReadHostValue("ViewsSM", kBands[band].flagName);
-        shown_[band] = text.empty() || std::atoi(text.c_str()) != 0;
+        shown_[band] = text.empty() || LeadingInt(text) != 0;
     }
 }
 

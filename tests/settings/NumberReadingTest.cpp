@@ -7,6 +7,7 @@
 #include <cctype>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <sstream>
@@ -134,4 +135,14 @@ TEST(NumberReading, IntegerPairsReadAsTheStreamReadsThem) {
           "0 -2147483649", "007 -0"}) {
         EXPECT_EQ(TwoInts(text), TwoIntsFromStream(text)) << text;
     }
+}
+
+TEST(NumberReading, LeadingIntReadsWhatAtoiReads) {
+    for (const char* text : {"12", "  -7", "+8", "\t\n 42x", "1.5", "abc", "", "0x10", "+-5", "-",
+                             "007", "2147483647", "-2147483648"}) {
+        EXPECT_EQ(LeadingInt(text), std::atoi(text)) << text;
+    }
+    // atoi leaves these undefined; the reader gives "no number".
+    EXPECT_EQ(LeadingInt("2147483648"), 0);
+    EXPECT_EQ(LeadingInt("-99999999999"), 0);
 }
