@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -39,16 +40,26 @@ protected:
 
 using Codes = std::vector<std::int16_t>;
 
-TEST_F(FormatsTextImport, SpacedNumbersAreTruncatedTowardZero) {
-    EXPECT_EQ(Spaced16("1.9 -1.9 3"), (Codes{1, -1, 3}));
-    EXPECT_EQ(Spaced16("  \t7\r\n\r\n  -0.5\v8\f+9 .5 5. 1e2 -2E-1"),
-              (Codes{7, 0, 8, 9, 0, 5, 100, 0}));
-}
-
-TEST_F(FormatsTextImport, SpacedNumbersBeyondSixteenBitsKeepTheLowBitsOfTheIntegerCast) {
-    // (short)(int)v: no range check, so 40000 -> -25536; the 32-bit ends still truncate.
-    EXPECT_EQ(Spaced16("40000 -40000 65536.9 32768 2147483647.9 -2147483648.9"),
-              (Codes{-25536, 25536, 0, -32768, -1, 0}));
+// Each number is cast to an int and then to 16 bits, with no range check: 40000 -> -25536;
+// the 32-bit ends still truncate toward zero.
+TEST_F(FormatsTextImport, SpacedNumbersAreTruncatedTowardZeroAndKeepTheirLowSixteenBits) {
+    const std::string zeros(3u << 20, '0'); // one number longer than the read buffer
+    const std::pair<std::string, Codes> cases[] = {
+        {"1.9 -1.9 3", {1, -1, 3}},
+        {"  \t7\r\n\r\n  -0.5\v8\f+9 .5 5. 1e2 -2E-1", {7, 0, 8, 9, 0, 5, 100, 0}},
+        {"40000 -40000 65536.9 32768 2147483647.9 -2147483648.9",
+         {-25536, 25536, 0, -32768, -1, 0}},
+        {"5 " + zeros + "42.75 -0." + zeros + "9 1", {5, 42, 0, 1}},
+        {"", {}},
+        {" \r\n\t", {}},
+    };
+    for (const auto& [text, codes] : cases) {
+        SCOPED_TRACE(text.substr(0, 20));
+        std::filesystem::remove(PathOf("in.wav"));
+        EXPECT_EQ(Spaced16(text), codes);
+        EXPECT_TRUE(std::filesystem::exists(PathOf("in.wav")));
+    }
+    EXPECT_EQ(Columns("no numbers here", {0, 4095}), Codes{});
 }
 
 TEST_F(FormatsTextImport, SpacedFmNumbersAreThirtyTwoBitCodesAndWideOnesExactDoubles) {
@@ -127,13 +138,6 @@ TEST_F(FormatsTextImport, RefusedTextIsFoundOnItsLineFarBeyondTheReadBuffer) {
     EXPECT_EQ(problem.Describe(), "Line 400002: \"1,2,3\" is not a record of two numbers.");
 }
 
-TEST_F(FormatsTextImport, TextWithoutNumbersGivesAnEmptyWaveform) {
-    EXPECT_EQ(Spaced16(""), Codes{});
-    EXPECT_EQ(Spaced16(" \r\n\t"), Codes{});
-    EXPECT_TRUE(std::filesystem::exists(PathOf("in.wav")));
-    EXPECT_EQ(Columns("no numbers here", {0, 4095}), Codes{});
-}
-
 TEST_F(FormatsTextImport, TargetTakesTheExtensionOfTheLastDotOfTheFileName) {
     EXPECT_EQ(TextImport::ConvertSpaced(Write("a.b.asc", "1"), SampleKind::Code16),
               PathOf("a.b.wav"));
@@ -175,11 +179,6 @@ TEST_F(FormatsTextImport, FiftyMegabyteSingleLineIsReadCompletely) {
         ASSERT_EQ(codes[i], static_cast<int>(i % 60000) - 30000) << i;
     }
     EXPECT_EQ(codes.back(), static_cast<int>((count - 1) % 60000) - 30000);
-}
-
-TEST_F(FormatsTextImport, NumberLongerThanTheReadBufferIsOneNumber) {
-    const std::string zeros(3u << 20, '0');
-    EXPECT_EQ(Spaced16("5 " + zeros + "42.75 -0." + zeros + "9 1"), (Codes{5, 42, 0, 1}));
 }
 
 // Reads the same text the simple way: the whole text at once, number by number.
@@ -368,26 +367,6 @@ TEST_F(FormatsTextImport, ColumnsAreReadAsIfTheFileBeganAfterTheHeader) {
     }
 }
 
-TEST_F(FormatsTextImport, ColumnsAfterTimeHeaderAreScaledOntoTheCodeRange) {
-    EXPECT_EQ(Columns("Time,Ampl\r\n0,1\r\n1,3\r\n2,2", {0, 4095}), (Codes{0, 4095, 2047}));
-    EXPECT_FALSE(std::filesystem::exists(Scratch()));
-}
-
-TEST_F(FormatsTextImport, ColumnsWithoutTimeHeaderAreAllData) {
-    EXPECT_EQ(Columns("0,1\n1,3\n2,2\n", {0, 4095}), (Codes{0, 4095, 2047}));
-}
-
-TEST_F(FormatsTextImport, ColumnSeparatorsAreAnythingButDigitsAndSigns) {
-    EXPECT_EQ(Columns("1e-6\t-25e-1 ; 2e-6 :: +75e-1 | 3e-6 x 2.5", {-100, 100}),
-              (Codes{-100, 100, 0}));
-    // A "." before the first digit is a separator, so ".5" reads as 5.
-    EXPECT_EQ(Columns("0,.5\n1,1\n2,3", {0, 4}), (Codes{4, 0, 2}));
-}
-
-TEST_F(FormatsTextImport, ColumnWordsAreSeparatorsAndLinesWithoutNumbersAreSkipped) {
-    EXPECT_EQ(Columns("0,1 V\n\nend of data\n1,+3 V-\n", {0, 8}), (Codes{0, 8}));
-}
-
 TEST_F(FormatsTextImport, ColumnLineWithoutTwoNumbersOrNumberBeyondADoubleIsRefused) {
     using enum TextImportProblem::Kind;
     const RefusedText cases[] = {
@@ -416,32 +395,39 @@ TEST_F(FormatsTextImport, ColumnLineWithoutTwoNumbersOrNumberBeyondADoubleIsRefu
     }
 }
 
-TEST_F(FormatsTextImport, ColumnLinesBeforeTheHeaderAreNeverRefused) {
-    EXPECT_EQ(Columns("Scope 7\n1e999\n0,inf\nTime,V\n0,1\n1,3\n", {0, 8}), (Codes{0, 8}));
-}
+struct ColumnCase {
+    const char* text;
+    CodeRange range;
+    Codes codes;
+};
 
-TEST_F(FormatsTextImport, ColumnValuesPassThroughSixDigitScratchText) {
-    // 4094.9999 is written "4095" to the scratch file and comes back as 4095.
-    EXPECT_EQ(Columns("0,0\n1,4095\n2,4094.9999\n3,4094.99", {0, 4095}),
-              (Codes{0, 4095, 4095, 4094}));
-}
-
-TEST_F(FormatsTextImport, EqualColumnValuesAllBecomeTheLowestCode) {
-    EXPECT_EQ(Columns("0,5\n1,5\n2,5", {-2048, 2047}), (Codes{-2048, -2048, -2048}));
-    // Seven digits come back from the scratch text as six: the tiny difference times the
-    // slope of 1e20 is beyond every code, and the integer cast gives 0.
-    EXPECT_EQ(Columns("0,0.1234567\n1,0.1234567", {-2048, 2047}), (Codes{0, 0}));
-}
-
-TEST_F(FormatsTextImport, SmallestAndLargestValuesLandExactlyOnTheRangeEnds) {
-    EXPECT_EQ(Columns("0,100\n1,300\n2,200", {-2048, 2047}), (Codes{-2048, 2047, 0}));
-    EXPECT_EQ(Columns("0,-0.3\n1,0.7\n2,0.1", {-8192, 8191}), (Codes{-8192, 8191, -1638}));
-}
-
-TEST_F(FormatsTextImport, ExistingScratchFileIsReplacedAndRemoved) {
-    WriteBytes(Scratch(), "999 999 999 999");
-    EXPECT_EQ(Columns("0,1\n1,3\n", {0, 10}), (Codes{0, 10}));
-    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+// The values of the second column are scaled so that the smallest lands on the lowest code
+// and the largest on the highest; a scratch file left by an earlier import is replaced and
+// removed.
+TEST_F(FormatsTextImport, ColumnsAreScaledOntoTheCodeRange) {
+    const ColumnCase cases[] = {
+        {"Time,Ampl\r\n0,1\r\n1,3\r\n2,2", {0, 4095}, {0, 4095, 2047}},
+        {"0,1\n1,3\n2,2\n", {0, 4095}, {0, 4095, 2047}}, // no header: all lines are data
+        // Separators are anything but digits and signs, words included.
+        {"1e-6\t-25e-1 ; 2e-6 :: +75e-1 | 3e-6 x 2.5", {-100, 100}, {-100, 100, 0}},
+        {"0,1 V\n\nend of data\n1,+3 V-\n", {0, 8}, {0, 8}},
+        {"0,.5\n1,1\n2,3", {0, 4}, {4, 0, 2}}, // "." before the first digit: ".5" reads 5
+        {"Scope 7\n1e999\n0,inf\nTime,V\n0,1\n1,3\n", {0, 8}, {0, 8}}, // before the header
+        // 4094.9999 goes through the six-digit scratch text as "4095".
+        {"0,0\n1,4095\n2,4094.9999\n3,4094.99", {0, 4095}, {0, 4095, 4095, 4094}},
+        {"0,5\n1,5\n2,5", {-2048, 2047}, {-2048, -2048, -2048}}, // equal: all the lowest
+        // Seven digits come back from the scratch text as six: the tiny difference times the
+        // slope of 1e20 is beyond every code, and the integer cast gives 0.
+        {"0,0.1234567\n1,0.1234567", {-2048, 2047}, {0, 0}},
+        {"0,100\n1,300\n2,200", {-2048, 2047}, {-2048, 2047, 0}},
+        {"0,-0.3\n1,0.7\n2,0.1", {-8192, 8191}, {-8192, 8191, -1638}},
+    };
+    for (const ColumnCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteBytes(Scratch(), "999 999 999 999");
+        EXPECT_EQ(Columns(c.text, c.range), c.codes);
+        EXPECT_FALSE(std::filesystem::exists(Scratch()));
+    }
 }
 
 } // namespace
