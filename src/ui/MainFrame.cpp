@@ -15,6 +15,7 @@
 #include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
 #include "ui/ParameterBar.h"
+#include "ui/PulseDesignView.h"
 #include "ui/ToolBands.h"
 #include "ui/WaveParamDialogWidget.h"
 #include "ui/WaveView.h"
@@ -106,6 +107,9 @@ void MainFrame::ConnectView() {
     connect(view_, &WaveView::CommandStateChanged, this, &MainFrame::UpdateCommandStates);
     connect(view_, &WaveView::StatusTextChanged, status_, &FrameStatusBar::ShowPrompt);
     connect(view_, &WaveView::PositionChanged, status_, &FrameStatusBar::ShowPosition);
+    if (view_->Pulse() != nullptr) {
+        parameters_->FollowPulseDesign(*view_->Pulse());
+    }
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {
             UpdateCommandStates();
@@ -224,9 +228,10 @@ bool MainFrame::IsEnabled(int commandId) const {
     case kChannel1:
     case kChannel2:
         return session_.Segments().ChannelCommandEnabled();
-    case kFmMarkers:
     case kPulseEditor:
-        return false; // the FM markers table and the pulse editor are not part of it yet
+        return view_->Pulse() != nullptr && !view_->Pulse()->EditorVisible();
+    case kFmMarkers:
+        return false; // the FM markers table is not part of it yet
     case kOpen:
     case kSave:
     case kSaveAs:
@@ -293,6 +298,9 @@ void MainFrame::OnCommand(int commandId) {
         case kChannel1:
         case kChannel2:
             session_.Segments().OnChannelCommand(commandId);
+            break;
+        case kPulseEditor:
+            view_->Pulse()->ShowEditor();
             break;
         case kDownload:
             session_.DownloadWaveform();

@@ -9,6 +9,7 @@
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/NumericField.h"
+#include "ui/PulseDesignView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,8 +73,6 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
         secondField_->SetValidator(NumericField::IsDigit);
     }
     secondField_->setToolTip(SecondToolTip(state) + tr(" (Enter applies)"));
-    // The pulse design's amplitude change is not part of this build yet.
-    secondField_->setEnabled(!state.IsPulse());
     layout->addWidget(secondField_);
     layout->addStretch(1);
     if (state.IsFm() && state.wideFmSamples) {
@@ -141,6 +140,13 @@ void ParameterBar::ShowSecondText(const QString& text) {
 // message box, and the focus it takes must not confirm the same text a second time.
 void ParameterBar::Confirm() {
     if (session_.State().IsPulse()) {
+        if (pulse_ != nullptr) {
+            const QString text = secondField_->text();
+            secondField_->ClearModifiedMark();
+            pulse_->ConfirmAmplitude(text);
+            update();
+            emit Confirmed();
+        }
         return;
     }
     if (lengthField_->isModified()) {
@@ -152,6 +158,14 @@ void ParameterBar::Confirm() {
         ConfirmSecondField();
     }
     emit Confirmed();
+}
+
+void ParameterBar::FollowPulseDesign(PulseDesignView& view) {
+    pulse_ = &view;
+    lengthField_->setToolTip(tr("Total duration of the pulse design in seconds"));
+    connect(&view, &PulseDesignView::DurationTextChanged, this, &ParameterBar::ShowLengthText);
+    connect(&view, &PulseDesignView::AmplitudeTextChanged, this, &ParameterBar::ShowSecondText);
+    connect(&view, &PulseDesignView::AmplitudeEnabledChanged, secondField_, &QWidget::setEnabled);
 }
 
 void ParameterBar::ConfirmSecondField() {

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class NumericField;
+class PulseDesignView;
 class QLineEdit;
 class ToolSession;
 
@@ -24,8 +25,13 @@ public:
     void ShowLengthText(const QString& text);
     void ShowSecondText(const QString& text);
 
-    // Applies what was typed: the length first, then the second field.
+    // Applies what was typed: the length first, then the second field. In the pulse
+    // designer the amplitude field's text goes to the design even when it was not changed.
     void Confirm();
+
+    // The pulse designer: the length field shows the design's duration in seconds, the
+    // second field its amplitude, which a confirmation hands to the design.
+    void FollowPulseDesign(PulseDesignView& view);
 
 signals:
     // A field's text was applied: the document, and so the commands' enabling, may have
@@ -41,4 +47,5 @@ private:
     ToolSession& session_;
     NumericField* lengthField_ = nullptr;
     NumericField* secondField_ = nullptr;
+    PulseDesignView* pulse_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "ui/AnchorDragController.h"
 #include "ui/AnchorEditor.h"
 #include "ui/PlotPainter.h"
+#include "ui/PulseDesignView.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WavePlotRenderer.h"
@@ -20,7 +21,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <algorithm>
 #include <cmath>
 
 WaveView::WaveView(ToolSession& session, QWidget* parent) : WaveView(session.Document(), parent) {
@@ -53,6 +53,7 @@ void WaveView::Build() {
     setMinimumSize(200, 120);
     state_.Document().SetView(this);
     if (state_.IsPulse()) {
+        pulse_ = std::make_unique<PulseDesignView>(*this, state_, state_.Document().Services());
         return;
     }
     anchors_->Build();
@@ -69,9 +70,9 @@ void WaveView::BuildMap() {
 
 void WaveView::InitialUpdate() {
     WaveDoc& document = state_.Document();
-    if (state_.IsPulse()) {
+    if (pulse_ != nullptr) {
         document.ApplyTitle();
-        update();
+        pulse_->Open();
         return;
     }
     document.LoadActiveSegment();

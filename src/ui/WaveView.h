@@ -17,6 +17,7 @@
 class AnchorDragController;
 class AnchorEditor;
 class AnchorHandle;
+class PulseDesignView;
 class QPainter;
 class ToolSession;
 class WaveDrawingTool;
@@ -76,6 +77,8 @@ public:
     // The plot rectangle and the mappings of the last layout (logical pixels).
     const ViewGeometry& Geometry() const { return state_.Geometry(); }
     WaveformMap* Map() const { return map_; }
+    // The pulse designer's part of the view; nullptr outside the pulse designer.
+    PulseDesignView* Pulse() const { return pulse_.get(); }
     AnchorEditor* Editor() const;
     AnchorHandle* Handle(int index) const;
     // The min/max columns of the waveform for a geometry.
@@ -169,4 +172,5 @@ private:
     std::unique_ptr<WaveDrawingTool> tool_;
     std::unique_ptr<WavePlotRenderer> renderer_;
     WaveformMap* map_ = nullptr;
+    std::unique_ptr<PulseDesignView> pulse_;
 };

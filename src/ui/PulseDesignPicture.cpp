@@ -1,0 +1,92 @@
+#include "ui/PulseDesignPicture.h"
+
+#include "pulse/PulseSection.h"
+
+#include <algorithm>
+
+namespace {
+
+// The points of one pass, and the item index each point came from. An item with a
+// missing time or level is left out (of a staircase too: it does not move the next step).
+std::vector<PulsePoint> OnePass(const PulseSection& section, double scale,
+                                std::vector<int>& itemOfPoint) {
+    std::vector<PulsePoint> points;
+    double stepStart = section.start * scale;
+    for (std::size_t i = 0; i < section.items.size(); ++i) {
+        const auto time = section.items[i].Time();
+        const auto level = section.items[i].Level();
+        if (!time || !level) {
+            continue;
+        }
+        const int item = static_cast<int>(i);
+        if (section.train == TrainStyle::TimeLevelPoints) {
+            points.push_back({section.start * scale + *time * scale, *level});
+            itemOfPoint.push_back(item);
+        } else if (section.train == TrainStyle::DcIntervals) {
+            const double stepEnd = stepStart + *time * scale;
+            points.push_back({stepStart, *level});
+            points.push_back({stepEnd, *level});
+            itemOfPoint.insert(itemOfPoint.end(), 2, item);
+            stepStart = stepEnd;
+        }
+    }
+    return points;
+}
+
+void AppendRepeats(const PulseSection& section, double scale, PulseSectionPicture& picture) {
+    const std::vector<PulsePoint> pass = picture.curve;
+    if (pass.empty() || section.repeat <= 1) {
+        return;
+    }
+    const double shift = section.locDur * scale;
+    const std::size_t drawn =
+        std::clamp<std::size_t>(PulseSectionPicture::kCurveBudget / pass.size(), 1,
+                                static_cast<std::size_t>(section.repeat));
+    picture.curve.reserve(pass.size() * drawn);
+    for (std::size_t r = 1; r < drawn; ++r) {
+        for (const PulsePoint& point : pass) {
+            picture.curve.push_back({point.time + static_cast<double>(r) * shift, point.level});
+        }
+    }
+    if (drawn < static_cast<std::size_t>(section.repeat)) {
+        const auto [low, high] = std::minmax_element(
+            pass.begin(), pass.end(),
+            [](const PulsePoint& a, const PulsePoint& b) { return a.level < b.level; });
+        picture.hasBand = true;
+        picture.band = {section.start * scale + static_cast<double>(drawn) * shift,
+                        section.start * scale + section.repeat * shift, low->level, high->level};
+    }
+}
+
+} // namespace
+
+PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sections, int active,
+                                            int timeUnit, double durationSeconds, double vpp,
+                                            int selectedLine) {
+    PulseDesignPicture picture;
+    const double scale = PulseSection::ScaleOf(timeUnit);
+    picture.active = active;
+    picture.timeUnit = timeUnit;
+    picture.duration = durationSeconds * scale;
+    picture.vpp = vpp;
+    for (const PulseSection& section : sections) {
+        PulseSectionPicture shown;
+        shown.start = section.start * scale;
+        shown.end = (section.start + section.locDur) * scale;
+        std::vector<int> itemOfPoint;
+        shown.curve = OnePass(section, scale, itemOfPoint);
+        if (section.index == active && selectedLine >= 0) {
+            const auto first = std::find(itemOfPoint.begin(), itemOfPoint.end(), selectedLine);
+            if (first != itemOfPoint.end()) {
+                const auto at = static_cast<std::size_t>(first - itemOfPoint.begin());
+                const bool step = section.train == TrainStyle::DcIntervals;
+                picture.mark = step ? PulseLineMark::Step : PulseLineMark::Node;
+                picture.markFrom = shown.curve[at];
+                picture.markTo = step ? shown.curve[at + 1] : shown.curve[at];
+            }
+        }
+        AppendRepeats(section, scale, shown);
+        picture.sections.push_back(std::move(shown));
+    }
+    return picture;
+}

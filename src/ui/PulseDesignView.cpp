@@ -1,0 +1,191 @@
+#include "ui/PulseDesignView.h"
+
+#include "core/AppState.h"
+#include "pulse/PulseEditor.h"
+#include "settings/AppServices.h"
+#include "settings/NumberFormat.h"
+#include "settings/TextFormat.h"
+#include "ui/PlotPainter.h"
+#include "ui/PulseDesignRenderer.h"
+#include "ui/PulseEditorWidget.h"
+#include "ui/PulseItemTable.h"
+#include "ui/WaveViewState.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+QString Trimmed(const char* format, double value) {
+    std::string text = CrtFormat(format, value);
+    TrimZeros(text);
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+PulseDesignView::PulseDesignView(QWidget& widget, const WaveViewState& state, AppServices& services)
+    : widget_(widget), state_(state), design_(services) {
+    widget_.installEventFilter(this);
+}
+
+PulseDesignView::~PulseDesignView() {
+    delete window_.data();
+}
+
+void PulseDesignView::Open() {
+    design_.Open(design_.Services().state.activeChannel);
+    Refresh();
+    // The editor's window comes up once the frame is on the screen, as it always has.
+    QTimer::singleShot(0, this, &PulseDesignView::CreateEditorWindow);
+}
+
+void PulseDesignView::Refresh() {
+    const int selected = editor_ != nullptr ? editor_->SelectedLine().value_or(-1) : -1;
+    design_.Reload();
+    picture_ =
+        PulseDesignPicture::From(design_.Sections(), design_.ActiveSection(), design_.TimeUnit(),
+                                 design_.Duration(), design_.Vpp(), selected);
+    FitRanges();
+    ShowBarTexts();
+    widget_.update();
+}
+
+// An empty design has no duration and a level range that may be empty: the axes then
+// show 0 .. 1 rather than keep mappings of nothing.
+void PulseDesignView::FitRanges() {
+    const double duration = picture_.duration > 0.0 ? picture_.duration : 1.0;
+    const double half = picture_.vpp > 0.0 ? 0.5 * picture_.vpp : 1.0;
+    geometry_.SetRanges(0.0, duration, -half, half);
+    Relayout();
+}
+
+void PulseDesignView::Relayout() {
+    const PixelRect& plot = state_.Plot();
+    geometry_.ComputeMappings(plot);
+    labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), false));
+    labels_.Place(picture_, geometry_, QFontMetrics(labelFont_));
+}
+
+void PulseDesignView::ShowBarTexts() {
+    emit DurationTextChanged(Trimmed("%.9f", design_.Duration()));
+    emit AmplitudeTextChanged(Trimmed("%.3f", design_.Vpp()));
+    emit AmplitudeEnabledChanged(design_.Train() != TrainStyle::PulseSequence);
+}
+
+bool PulseDesignView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &widget_) {
+        return QObject::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::Paint:
+        // A channel command or the host may have switched the channel: the view shows
+        // the design of the channel that is active now.
+        if (design_.IsOpen() && design_.Channel() != design_.Services().state.activeChannel) {
+            Reopen();
+        }
+        Paint(static_cast<QPaintEvent*>(event)->rect());
+        return true;
+    case QEvent::MouseButtonPress: {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton) {
+            Click(press->position().toPoint());
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void PulseDesignView::Paint(const QRect& dirty) {
+    if (!(geometry_.Plot() == state_.Plot())) {
+        Relayout();
+    }
+    QPainter painter(&widget_);
+    painter.setClipRect(dirty);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // The design is drawn only while the editor exists, as its marks come from it.
+    static const PulseDesignPicture kNoDesign;
+    static const PulseSectionPicker kNoLabels;
+    const bool drawn = window_ != nullptr;
+    PulseDesignRenderer::Paint(painter, {widget_.rect(), labelFont_, EditorVisible()}, geometry_,
+                               drawn ? picture_ : kNoDesign, drawn ? labels_ : kNoLabels);
+}
+
+bool PulseDesignView::Click(const QPoint& point) {
+    const int section = labels_.SectionAt(point);
+    if (section < 0 || section == design_.ActiveSection()) {
+        return false;
+    }
+    if (editor_ != nullptr) {
+        editor_->SelectSection(section);
+        if (window_ != nullptr) {
+            window_->Refresh();
+            window_->Table()->setFocus(Qt::OtherFocusReason);
+        }
+    } else {
+        design_.SetActiveSection(section);
+    }
+    Refresh();
+    return true;
+}
+
+void PulseDesignView::ConfirmAmplitude(const QString& text) {
+    design_.ChangeAmplitude(text.toStdString());
+    Refresh();
+}
+
+PulseEditorWidget* PulseDesignView::EditorWindow() const {
+    return window_.data();
+}
+
+bool PulseDesignView::EditorVisible() const {
+    return window_ != nullptr && window_->isVisible();
+}
+
+void PulseDesignView::ShowEditor() {
+    if (window_ == nullptr) {
+        CreateEditorWindow();
+        return;
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+// The form reads the instrument limits and the options and shows the active section;
+// the window stays over the main window, which it belongs to.
+void PulseDesignView::CreateEditorWindow() {
+    if (window_ != nullptr) {
+        return;
+    }
+    if (editor_ == nullptr) {
+        editor_ = std::make_unique<PulseEditor>(design_);
+    }
+    window_ = new PulseEditorWidget(*editor_, widget_.window());
+    connect(window_, &PulseEditorWidget::DesignChanged, this, &PulseDesignView::Refresh);
+    connect(window_, &PulseEditorWidget::SelectedLineChanged, this, &PulseDesignView::Refresh);
+    connect(window_, &PulseEditorWidget::VisibilityChanged, this, [this] {
+        widget_.update();
+        emit EditorVisibilityChanged();
+    });
+    Refresh();
+    ShowEditor();
+}
+
+void PulseDesignView::Reopen() {
+    design_.Open(design_.Services().state.activeChannel);
+    if (editor_ != nullptr) {
+        editor_->SelectLine(std::nullopt);
+        editor_->ShowSection();
+    }
+    if (window_ != nullptr) {
+        window_->Refresh();
+    }
+    Refresh();
+}

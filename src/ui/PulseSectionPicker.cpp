@@ -1,0 +1,56 @@
+#include "ui/PulseSectionPicker.h"
+
+#include "ui/PulseDesignPicture.h"
+#include "view/ViewGeometry.h"
+
+#include <QFontMetrics>
+#include <QString>
+
+#include <algorithm>
+
+void PulseSectionPicker::Place(const PulseDesignPicture& picture, const ViewGeometry& geometry,
+                               const QFontMetrics& metrics) {
+    labels_.clear();
+    borders_.clear();
+    const PixelRect& plot = geometry.Plot();
+    const bool flat = picture.duration <= 0.0;
+    int widest = 0;
+    for (std::size_t k = 0; k < picture.sections.size(); ++k) {
+        const int x = flat ? plot.left : geometry.XToPixel(picture.sections[k].start);
+        borders_.push_back(x);
+        const QString number = QString::number(k + 1);
+        // The text extent plus one pixel each way.
+        QRect label(x + 1, plot.top + 1, metrics.horizontalAdvance(number) + 2,
+                    metrics.height() + 2);
+        widest = std::max(widest, label.width());
+        StepBelowOverlaps(label, widest);
+        labels_.push_back(label);
+    }
+}
+
+// Borders never move left from one section to the next, so only the labels that start
+// less than one label width before this one can overlap it.
+void PulseSectionPicker::StepBelowOverlaps(QRect& label, int widest) const {
+    bool moved = true;
+    while (moved) {
+        moved = false;
+        for (auto it = labels_.rbegin(); it != labels_.rend(); ++it) {
+            if (it->left() + widest < label.left()) {
+                break;
+            }
+            if (it->intersects(label)) {
+                label.moveTop(it->bottom() + 2);
+                moved = true;
+            }
+        }
+    }
+}
+
+int PulseSectionPicker::SectionAt(const QPoint& point) const {
+    for (std::size_t k = 0; k < labels_.size(); ++k) {
+        if (labels_[k].contains(point)) {
+            return static_cast<int>(k);
+        }
+    }
+    return -1;
+}
