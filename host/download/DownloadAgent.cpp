@@ -2,8 +2,11 @@
 
 #include "core/HostBus.h"
 #include "download/DownloadCommand.h"
+#include "download/FmDownload.h"
+#include "download/SequenceDownload.h"
 #include "download/WaveformFile.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -79,11 +82,11 @@ DownloadAgent::Outcome DownloadAgent::Perform(const ToolNotice& notice,
     case NotifyClosingFm:
         return Done(head + "closing (FM)");
     case NotifyDownloadFm:
-        return Failed(head + "FM download: not performed by this host",
-                      "FM downloads are not performed by this host");
+        outcome = DownloadFm(progress);
+        break;
     case NotifyDownloadSequence:
-        return Failed(head + "sequence download: not performed by this host",
-                      "sequence downloads are not performed by this host");
+        outcome = DownloadSequence(progress);
+        break;
     default:
         return Done(head + "unknown");
     }
@@ -150,7 +153,7 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
         return failed("the file holds " + std::to_string(points) + " points, the command defines " +
                       std::to_string(definition->points));
     }
-    const Transfer transfer = Send(*definition, channel, bytes, progress);
+    const Transfer transfer = Send(definition->MessagePrefix(channel), bytes, progress);
     if (!transfer.exchanged) {
         return failed(transfer.error, transfer.began);
     }
@@ -162,24 +165,104 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
                                                       " bytes");
 }
 
-DownloadAgent::Transfer DownloadAgent::Send(const DownloadCommand& definition, int channel,
-                                            const std::string& bytes,
+DownloadAgent::Outcome DownloadAgent::DownloadFm(const ScpiConnection::Progress& progress) {
+    std::string error;
+    const auto fm = FmDownload::Read(workspace_, error);
+    if (!fm) {
+        return Failed("FM download failed: " + error, error);
+    }
+    const std::string where = "FM waveform of channel " + std::to_string(fm->channel + 1);
+    std::string line = "FM download ch=" + std::to_string(fm->channel + 1) + " " +
+                       Printable(fm->waveFile) + " " + std::to_string(fm->bytes.size()) +
+                       " bytes, " +
+                       (fm->wide ? std::string("in Hz") : "deviation " + fm->deviation) +
+                       ", markers: " + fm->MarkerText();
+    const Transfer transfer = Send(fm->MessagePrefix(), fm->bytes, progress);
+    Outcome outcome;
+    if (!transfer.exchanged || !IsNoError(transfer.summary)) {
+        const std::string reason = transfer.exchanged ? transfer.summary : transfer.error;
+        outcome = Failed(line + " failed: " + reason, where + ": " + reason);
+    } else {
+        outcome = Done(line + " -> " + transfer.summary,
+                       where + ": " + std::to_string(fm->points) + " points" +
+                           (fm->wide ? " in Hz" : ", deviation " + fm->deviation + " Hz"));
+    }
+    outcome.markers = fm->MarkerText();
+    return outcome;
+}
+
+DownloadAgent::Outcome DownloadAgent::DownloadSequence(const ScpiConnection::Progress& progress) {
+    std::string error;
+    const auto sequence = SequenceDownload::Read(workspace_, error);
+    if (!sequence) {
+        return Failed("sequence download failed: " + error, error);
+    }
+    const std::string where = "sequence of channel " + std::to_string(sequence->channel + 1);
+    const std::string amount = std::to_string(sequence->steps.size()) + " steps over " +
+                               std::to_string(sequence->segments.size()) + " segments, " +
+                               std::to_string(sequence->TotalBytes()) + " bytes";
+    const std::string line = "sequence download ch=" + std::to_string(sequence->channel + 1) +
+                             " [" + sequence->section + "] " + amount;
+    std::vector<std::pair<std::string, const std::string*>> messages;
+    messages.emplace_back(sequence->ClearMessage(), nullptr);
+    for (std::size_t i = 0; i < sequence->segments.size(); ++i) {
+        messages.emplace_back(sequence->SegmentPrefix(i), &sequence->segments[i].bytes);
+    }
+    for (const std::string& steps : sequence->StepMessages()) {
+        messages.emplace_back(steps, nullptr);
+    }
+    messages.emplace_back(sequence->PlayMessage(), nullptr);
+    const Transfer transfer = SendAll(messages, progress);
+    if (!transfer.exchanged || !IsNoError(transfer.summary)) {
+        const std::string reason = transfer.exchanged ? transfer.summary : transfer.error;
+        const std::string note =
+            transfer.began ? "; the channel may be left with part of the sequence" : "";
+        return Failed(line + " failed: " + reason + note, where + ": " + reason + note);
+    }
+    return Done(line + " -> " + transfer.summary, where + ": " + amount);
+}
+
+DownloadAgent::Transfer DownloadAgent::Send(const std::string& prefix, const std::string& bytes,
                                             const ScpiConnection::Progress& progress) {
     // Definition, selection and data go as one program message, which an instrument that
     // acts on whole messages leaves untouched when the transfer breaks off. One that acts
     // unit by unit may have emptied the segment by then: every failure after the first
     // byte says so.
+    return SendAll({{prefix, &bytes}}, progress);
+}
+
+DownloadAgent::Transfer
+DownloadAgent::SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
+                       const ScpiConnection::Progress& progress) {
     Transfer transfer;
+    // What each message puts on the wire: its text, its block with the header, a newline.
+    const auto wireSize = [](const std::string& text, const std::string* bytes) {
+        return text.size() + 1 +
+               (bytes ? ScpiConnection::BlockHeader(bytes->size()).size() + bytes->size() : 0);
+    };
+    std::size_t total = 0;
+    for (const auto& [text, bytes] : messages) {
+        total += wireSize(text, bytes);
+    }
     const auto sendAndComplete = [&] {
-        return instrument_.SendBlock(definition.MessagePrefix(channel), bytes.data(),
-                                     static_cast<std::size_t>(definition.points) * kBytesPerPoint,
-                                     [&](std::size_t sent, std::size_t total) {
-                                         transfer.began = true;
-                                         if (progress) {
-                                             progress(sent, total);
-                                         }
-                                     }) &&
-               ReadCompletion(transfer.summary);
+        std::size_t done = 0;
+        for (const auto& [text, bytes] : messages) {
+            const auto step = [&](std::size_t sent, std::size_t) {
+                transfer.began = true;
+                if (progress) {
+                    progress(std::min(done + sent, total), total);
+                }
+            };
+            const bool sent = bytes
+                                  ? instrument_.SendBlock(text, bytes->data(), bytes->size(), step)
+                                  : instrument_.Send(text);
+            if (!sent) {
+                return false;
+            }
+            transfer.began = true;
+            done += wireSize(text, bytes);
+        }
+        return ReadCompletion(transfer.summary);
     };
     transfer.exchanged = Exchange(sendAndComplete, transfer.error);
     return transfer;

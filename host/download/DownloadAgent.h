@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The host's answer to its tool's notifications: it takes what the tool left in the link
 // key and the workspace to the instrument. Each notification is performed to the end (the
@@ -21,6 +23,8 @@ public:
         bool succeeded = true;
         // A download's result in few words: where it went and how much, or why it failed.
         std::string result;
+        // An FM download whose files were read: its markers as the panel shows them.
+        std::string markers;
     };
 
     DownloadAgent(Workspace workspace, InstrumentAddress address);
@@ -48,8 +52,15 @@ private:
     };
 
     Outcome Download(const ToolNotice& notice, const ScpiConnection::Progress& progress);
-    Transfer Send(const DownloadCommand& definition, int channel, const std::string& bytes,
+    Outcome DownloadFm(const ScpiConnection::Progress& progress);
+    Outcome DownloadSequence(const ScpiConnection::Progress& progress);
+    // One program message of `prefix`, the block of `bytes` and the newline, then the
+    // instrument's completion.
+    Transfer Send(const std::string& prefix, const std::string& bytes,
                   const ScpiConnection::Progress& progress);
+    // Runs `messages` (each with its block, when it has one), then reads the completion.
+    Transfer SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
+                     const ScpiConnection::Progress& progress);
     Outcome Forward(const ToolNotice& notice);
     // "*OPC?", then the error queue until it is empty: `summary` is "0,"No error"" or
     // the errors. False when the connection failed on the way.

@@ -49,6 +49,9 @@ void InstrumentWorker::DoPerform(const ToolNotice& notice) {
         }
     };
     const DownloadAgent::Outcome outcome = agent_.Perform(notice, progress);
+    if (!outcome.markers.empty()) {
+        emit FmMarkersRead(QString::fromStdString(outcome.markers));
+    }
     emit Performed(static_cast<uint>(notice.code), QString::fromStdString(outcome.line),
                    outcome.succeeded, QString::fromStdString(outcome.result));
 }

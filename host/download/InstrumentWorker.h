@@ -33,6 +33,8 @@ signals:
     // One catalogue per channel, empty where it could not be read; `error` says why.
     void MemoryRead(const QStringList& catalogues, const QString& error);
     void SegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
+    // The markers of an FM download whose files were read, in words.
+    void FmMarkersRead(const QString& markers);
 
 private:
     void Queue(std::function<void()> job);

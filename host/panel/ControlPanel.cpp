@@ -40,6 +40,13 @@ QString ModeTitle(const std::string& mode) {
     return mode == "pulse" ? QStringLiteral("pulse") : QStringLiteral("standard");
 }
 
+// The notifications that carry waveforms to the instrument: a segment, an FM waveform, a
+// pulse sequence.
+bool IsDownload(uint code) {
+    return code == NotifyDownloadSegment || code == NotifyDownloadFm ||
+           code == NotifyDownloadSequence;
+}
+
 QPushButton* Button(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAutoDefault(false);
@@ -94,6 +101,7 @@ void ControlPanel::ConnectInstrument() {
     connect(&instrument, &InstrumentWorker::IdentityRead, this, &ControlPanel::OnIdentityRead);
     connect(&instrument, &InstrumentWorker::MemoryRead, this, &ControlPanel::OnMemoryRead);
     connect(&instrument, &InstrumentWorker::SegmentRead, this, &ControlPanel::OnSegmentRead);
+    connect(&instrument, &InstrumentWorker::FmMarkersRead, this, &ControlPanel::OnFmMarkersRead);
 }
 
 QWidget* ControlPanel::BuildContextGroup() {
@@ -189,6 +197,20 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     progress_->hide();
     downloadRow->addWidget(progress_);
     layout->addLayout(downloadRow);
+
+    auto* markerRow = new QHBoxLayout;
+    markerRow->addWidget(new QLabel(tr("FM markers:"), group));
+    fmMarkers_ = new QLabel(tr("no FM download yet"), group);
+    fmMarkers_->setObjectName(QStringLiteral("fmMarkers"));
+    fmMarkers_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    fmMarkers_->setWordWrap(true);
+    markerRow->addWidget(fmMarkers_, 1);
+    layout->addLayout(markerRow);
+    if (session_.Mode() != "fm") {
+        for (int i = 0; i < markerRow->count(); ++i) {
+            markerRow->itemAt(i)->widget()->hide();
+        }
+    }
     return group;
 }
 
@@ -267,7 +289,7 @@ void ControlPanel::OnIgnored(const QString& line) {
 }
 
 void ControlPanel::OnStarted(uint code) {
-    if (code != NotifyDownloadSegment) {
+    if (!IsDownload(code)) {
         return;
     }
     progress_->setValue(0);
@@ -285,13 +307,13 @@ void ControlPanel::OnProgress(qint64 sent, qint64 total) {
 
 void ControlPanel::OnHandled(uint code, bool succeeded, const QString& result) {
     SyncContextFields();
-    if (code == NotifyDownloadSegment) {
+    if (IsDownload(code)) {
         progress_->hide();
         ShowDownloadResult(succeeded, result);
         const int channel = session_.CurrentWorkspace().ActiveChannel();
         rowToSelect_ = {channel + 1, session_.CurrentWorkspace().ActiveSegment(channel)};
     }
-    if (code == NotifyCommand || code == NotifyDownloadSegment) {
+    if (code == NotifyCommand || IsDownload(code)) {
         RefreshMemory();
     }
 }
@@ -325,6 +347,10 @@ void ControlPanel::SelectMemoryRow(int channel, int segment) {
 
 int ControlPanel::ActiveInstrumentChannel() const {
     return session_.CurrentWorkspace().ActiveChannel() + 1;
+}
+
+void ControlPanel::OnFmMarkersRead(const QString& markers) {
+    fmMarkers_->setText(markers);
 }
 
 void ControlPanel::OnIdentityRead(const QString& identity, bool known) {

@@ -42,6 +42,7 @@ private slots:
     void OnIdentityRead(const QString& identity, bool known);
     void OnMemoryRead(const QStringList& catalogues, const QString& error);
     void OnSegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
+    void OnFmMarkersRead(const QString& markers);
     void RefreshMemory();
     void ShowSelectedSegment();
 
@@ -66,6 +67,7 @@ private:
     QLineEdit* tileRect_ = nullptr;
     QListWidget* notifications_ = nullptr;
     QLabel* downloadResult_ = nullptr;
+    QLabel* fmMarkers_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QTreeWidget* memory_ = nullptr;
     SegmentPlot* plot_ = nullptr;

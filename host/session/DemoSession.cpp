@@ -2,6 +2,7 @@
 
 #include "core/HostBus.h"
 #include "platform/posix/PosixProcessFacts.h"
+#include "settings/IniFile.h"
 #include "settings/RegistryKey.h"
 #include "workspace/WorkspacePreparer.h"
 
@@ -86,9 +87,28 @@ bool DemoSession::StartSimulator() {
         return false;
     }
     const QString portFile = folder_.filePath(QStringLiteral("awg-sim.port"));
-    simulator_.start(
-        QString::fromStdString(program),
-        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--port-file"), portFile});
+    QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"),
+                          QStringLiteral("--port-file"), portFile};
+    // The simulated instrument takes the family's sequence bounds; a family file without
+    // them, or with values beyond the simulator's, leaves the simulator's own.
+    struct Bound {
+        const char* key;
+        QString option;
+        qlonglong most;
+    };
+    const IniFile family(workspace_->FamilyFile());
+    for (const Bound& bound : {Bound{"MaxSequStp", QStringLiteral("--max-steps"), 32768},
+                               Bound{"MaxLoopNo", QStringLiteral("--max-loops"), 16777215}}) {
+        bool whole = false;
+        const qlonglong value =
+            QString::fromStdString(family.Read("SegmTbl", bound.key).value_or(""))
+                .trimmed()
+                .toLongLong(&whole);
+        if (whole && value >= 1 && value <= bound.most) {
+            arguments << bound.option << QString::number(value);
+        }
+    }
+    simulator_.start(QString::fromStdString(program), arguments);
     if (!simulator_.waitForStarted(kStartTimeoutMs)) {
         lastError_ = QStringLiteral("awg-sim did not start: %1").arg(simulator_.errorString());
         return false;
