@@ -82,7 +82,8 @@ PulseCompilation PulseCompiler::Compile(const std::vector<PulseSection>& section
 
 bool PulseCompiler::CheckRepeat(const PulseSection& section, const PulseRenderLimits& limits,
                                 PulseCompilation& result) {
-    if (section.repeat >= 1 && section.repeat <= limits.maxLoopNo) {
+    // A family without "MaxLoopNo" bounds Repeat by nothing, as the editor does.
+    if (section.repeat >= 1 && (limits.maxLoopNo < 1 || section.repeat <= limits.maxLoopNo)) {
         return true;
     }
     return Refuse(result, "Section " + std::to_string(section.index + 1) + ": Repeat " +

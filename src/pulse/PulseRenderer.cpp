@@ -211,6 +211,9 @@ std::string PulseRenderer::SequenceSection() {
 }
 
 std::string PulseRenderer::Summary(const PulseRenderOutcome& outcome) {
+    if (!outcome.succeeded) {
+        return outcome.problem.empty() ? "not rendered" : "not rendered: " + outcome.problem;
+    }
     std::string text = CrtFormat("%g", outcome.sampleClock) + " S/s, ";
     if (outcome.asSequence) {
         return text + "sequence of " + std::to_string(outcome.steps.size()) + " steps";

@@ -56,7 +56,8 @@ public:
     PulseRenderOutcome Render(const std::vector<PulseSection>& sections, double duration,
                               const PulseRenderLimits& limits, PulseOptions& options);
 
-    // "1e+006 S/s, single segment of 4096 points" or "..., sequence of 12 steps".
+    // "1e+006 S/s, single segment of 4096 points", "..., sequence of 12 steps" or "not
+    // rendered: <why>".
     static std::string Summary(const PulseRenderOutcome& outcome);
 
 private:

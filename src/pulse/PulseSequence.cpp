@@ -174,8 +174,16 @@ private:
         plan_.steps.push_back({plan_.segments.size() - 1, repeat});
     }
 
+    // A family without "MaxSequStp" still gets a bound, so that copies for a Repeat of
+    // millions cannot fill the memory.
+    std::size_t MostSteps() const {
+        constexpr std::int64_t kWithoutFamilyBound = 16777216;
+        return static_cast<std::size_t>(limits_.maxSequStp >= 1 ? limits_.maxSequStp
+                                                                : kWithoutFamilyBound);
+    }
+
     std::size_t StepRoom() const {
-        const auto most = static_cast<std::size_t>(std::max<std::int64_t>(limits_.maxSequStp, 0));
+        const std::size_t most = MostSteps();
         return most > plan_.steps.size() ? most - plan_.steps.size() : 0;
     }
 
@@ -189,7 +197,7 @@ private:
         for (const PulseStep& step : plan_.steps) {
             needed += static_cast<std::size_t>((step.repeat + most - 1) / most);
         }
-        if (needed > static_cast<std::size_t>(std::max<std::int64_t>(limits_.maxSequStp, 0))) {
+        if (needed > MostSteps()) {
             tooManySteps_ = true;
             return;
         }
@@ -205,9 +213,9 @@ private:
     }
 
     void CheckInstrument() {
-        if (tooManySteps_ || plan_.steps.size() > static_cast<std::size_t>(limits_.maxSequStp)) {
+        if (tooManySteps_ || plan_.steps.size() > MostSteps()) {
             plan_.problem = "The sequence needs more than the instrument's " +
-                            std::to_string(limits_.maxSequStp) + " steps.";
+                            std::to_string(MostSteps()) + " steps.";
         } else if (plan_.memoryPoints > limits_.maxWaveLen) {
             plan_.problem = "The sequence's segments need " + std::to_string(plan_.memoryPoints) +
                             " points; the instrument holds " + std::to_string(limits_.maxWaveLen) +

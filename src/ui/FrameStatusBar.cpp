@@ -14,6 +14,10 @@ FrameStatusBar::FrameStatusBar(QWidget* parent) : QStatusBar(parent) {
     positionText_->setObjectName(QStringLiteral("positionText"));
     positionText_->setContentsMargins(0, 0, positionText_->fontMetrics().averageCharWidth() * 2, 0);
     addPermanentWidget(positionText_);
+    renderText_ = new QLabel(this);
+    renderText_->setObjectName(QStringLiteral("pulseRenderText"));
+    renderText_->setToolTip(tr("Sample clock and form of the last pulse render"));
+    addPermanentWidget(renderText_);
     contextText_ = new QLabel(this);
     contextText_->setObjectName(QStringLiteral("contextText"));
     contextText_->setToolTip(tr("Instrument family, active channel and segment"));
@@ -32,6 +36,10 @@ void FrameStatusBar::ShowPosition(const QString& text) {
                        positionText_->contentsMargins().right();
     positionText_->setMinimumWidth(text.isEmpty() ? 0 : steady);
     positionText_->setText(text);
+}
+
+void FrameStatusBar::ShowPulseRender(const QString& text) {
+    renderText_->setText(text);
 }
 
 void FrameStatusBar::ShowContext(const AppState& state, OperatingMode mode) {

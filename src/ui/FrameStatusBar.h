@@ -20,9 +20,13 @@ public:
     // The host may change the channel or segment while the window is in the background,
     // so they are shown where the user can always see them.
     void ShowContext(const AppState& state, OperatingMode mode);
+    // The sample clock and the form of the last pulse render ("1600 S/s, single segment of
+    // 96 points"), kept until the next render.
+    void ShowPulseRender(const QString& text);
 
 private:
     QLabel* statusText_ = nullptr;
     QLabel* positionText_ = nullptr;
+    QLabel* renderText_ = nullptr;
     QLabel* contextText_ = nullptr;
 };

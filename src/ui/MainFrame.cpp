@@ -6,6 +6,7 @@
 #include "document/FileCommands.h"
 #include "document/SegmentCommands.h"
 #include "link/HostRequest.h"
+#include "pulse/PulseDownload.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/AboutDialog.h"
@@ -96,6 +97,9 @@ void MainFrame::BuildBands() {
 void MainFrame::BuildStatusBar() {
     status_ = new FrameStatusBar(this);
     setStatusBar(status_);
+    session_.Pulse().onRendered = [this](const PulseRenderOutcome& outcome) {
+        status_->ShowPulseRender(QString::fromStdString(PulseRenderer::Summary(outcome)));
+    };
 }
 
 void MainFrame::ConnectView() {

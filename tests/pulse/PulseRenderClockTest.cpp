@@ -185,7 +185,11 @@ TEST(PulseCompile, StoredValuesNoEditorLetsThroughAreRefusedByName) {
         EXPECT_NE(compiled.problem.find(c.problem), std::string::npos)
             << c.problem << " / " << compiled.problem;
     }
-    // The bounds themselves are allowed.
+    // The bounds themselves are allowed, and a family without MaxLoopNo bounds nothing.
     EXPECT_TRUE(PulseCompiler::Compile({Dc(0, 1048575, {{0.01, 1.0}, {0.01, -1.0}})}, limits)
                     .problem.empty());
+    PulseRenderLimits noLoopBound = limits;
+    noLoopBound.maxLoopNo = 0;
+    EXPECT_TRUE(
+        PulseCompiler::Compile({Dc(0, 2000000, {{0.01, 0.5}})}, noLoopBound).problem.empty());
 }

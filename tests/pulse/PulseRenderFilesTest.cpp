@@ -95,6 +95,7 @@ TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
     EXPECT_EQ(ws.Context("PulsSeq-1", "Seg9"), "");
     EXPECT_EQ(RenderedFiles(ws), (std::vector<std::string>{"Seg-1.wav", "Seg-2.wav", "Seg-7.wav"}));
     EXPECT_EQ(TempWorkspace::ReadFile(folder + "Seg-7.wav").size(), 32u);
+    EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, sequence of 7 steps");
 }
 
 TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
@@ -154,6 +155,7 @@ TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
         EXPECT_EQ(outcome.told, c.told) << c.name;
         EXPECT_EQ(ws.ui.messages.size(), c.told ? 1u : 0u) << c.name;
         EXPECT_TRUE(RenderedFiles(ws).empty()) << c.name;
+        EXPECT_EQ(PulseRenderer::Summary(outcome).rfind("not rendered: ", 0), 0u) << c.name;
     }
 }
 

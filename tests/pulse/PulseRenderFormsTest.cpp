@@ -193,6 +193,10 @@ TEST(PulseSequenceBudget, InstrumentLimitsRefuseTheSequenceWithAReason) {
     PulseSequencePlan plan =
         PulseSequence::Build(list, 1, limits, PulseSequence::Form::WholeBlocksAllowed);
     EXPECT_NE(plan.problem.find("more than the instrument's 5 steps"), std::string::npos);
+    limits.maxSequStp = 0; // a family without the key
+    plan = PulseSequence::Build(list, 1, limits, PulseSequence::Form::WholeBlocksAllowed);
+    EXPECT_TRUE(plan.problem.empty()) << plan.problem;
+    EXPECT_EQ(plan.steps.size(), 6u);
     limits = Limits();
     limits.maxWaveLen = 50;
     // One ramp of 60 points cannot be made smaller.
