@@ -29,6 +29,7 @@ class ControlPanelTest : public QObject {
 private slots:
     void initTestCase();
     void DownloadResultAndMemoryAreShown();
+    void FmDownloadShowsItsMarkers();
     void FailedDownloadIsShownAsFailed();
     void OtherToolsNoticesAreListedAsIgnored();
     void cleanupTestCase();
@@ -85,6 +86,28 @@ void ControlPanelTest::DownloadResultAndMemoryAreShown() {
     QCOMPARE(QStringList({row->text(0), row->text(1), row->text(2)}),
              QStringList({"1", "2", "64"}));
     QVERIFY(!panel_->findChild<QProgressBar*>(QStringLiteral("downloadProgress"))->isVisible());
+}
+
+void ControlPanelTest::FmDownloadShowsItsMarkers() {
+    const Workspace& workspace = session_->CurrentWorkspace();
+    const auto write = [](const std::string& path, const std::vector<std::int32_t>& values) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(values.data()),
+                   static_cast<long>(values.size() * sizeof(std::int32_t)));
+    };
+    const std::string wave = workspace.UserFolder() + "/FmDef.wvf";
+    write(wave, std::vector<std::int32_t>(100, 500'000'000));
+    write(workspace.UserFolder() + "/$xMark", {7, 70});
+    IniFile context(workspace.ContextFile());
+    context.Write("SegmTbl", "FmWave", wave);
+    context.Write("Settings", "FmDev0", "1e6");
+    tool_->PostToolNotify(NotifyDownloadFm);
+    auto* markers = panel_->findChild<QLabel*>(QStringLiteral("fmMarkers"));
+    QTRY_COMPARE_WITH_TIMEOUT(markers->text(), QStringLiteral("2 markers at samples 7, 70"),
+                              kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Result()->text().contains(QStringLiteral("done: FM waveform of channel 1: 100 points")),
+        kWaitMs);
 }
 
 void ControlPanelTest::FailedDownloadIsShownAsFailed() {
