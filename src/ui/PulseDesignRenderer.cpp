@@ -47,9 +47,10 @@ void PulseDesignRenderer::Paint(QPainter& painter, const Frame& frame, const Vie
     if (frame.markVisible) {
         PaintMark(painter, geometry, picture);
     }
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.restore();
+    painter.save();
     painter.setFont(frame.labelFont);
-    PaintLabels(painter, picture, labels);
+    PaintLabels(painter, picture, labels, geometry.Plot().left);
     painter.restore();
 }
 
@@ -99,7 +100,7 @@ void PulseDesignRenderer::PaintMark(QPainter& painter, const ViewGeometry& geome
 }
 
 void PulseDesignRenderer::PaintLabels(QPainter& painter, const PulseDesignPicture& picture,
-                                      const PulseSectionPicker& labels) {
+                                      const PulseSectionPicker& labels, int plotLeft) {
     const QFontMetrics metrics(painter.font());
     const QString empty = QStringLiteral("Empty");
     for (std::size_t k = 0; k < labels.Labels().size(); ++k) {
@@ -115,7 +116,7 @@ void PulseDesignRenderer::PaintLabels(QPainter& painter, const PulseDesignPictur
             const int width = metrics.horizontalAdvance(empty);
             QRect beside(label.left() - width - 3, label.top(), width, label.height());
             // At the plot's left edge there is no room before the label: after it then.
-            if (beside.left() < painter.clipBoundingRect().left()) {
+            if (beside.left() < plotLeft) {
                 beside.moveLeft(label.right() + 4);
             }
             painter.setPen(QColor(ViewPalette::kAxis));

@@ -35,5 +35,5 @@ private:
     static void PaintMark(QPainter& painter, const ViewGeometry& geometry,
                           const PulseDesignPicture& picture);
     static void PaintLabels(QPainter& painter, const PulseDesignPicture& picture,
-                            const PulseSectionPicker& labels);
+                            const PulseSectionPicker& labels, int plotLeft);
 };

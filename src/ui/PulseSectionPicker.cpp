@@ -19,9 +19,14 @@ void PulseSectionPicker::Place(const PulseDesignPicture& picture, const ViewGeom
         const int x = flat ? plot.left : geometry.XToPixel(picture.sections[k].start);
         borders_.push_back(x);
         const QString number = QString::number(k + 1);
-        // The text extent plus one pixel each way.
-        QRect label(x + 1, plot.top + 1, metrics.horizontalAdvance(number) + 2,
-                    metrics.height() + 2);
+        // The text extent plus one pixel each way, standing on the plot's top edge like a
+        // tab (inside the plot when the view leaves no room above it), never past its right.
+        const int height = metrics.height() + 2;
+        const int top = plot.top - height >= 0 ? plot.top - height : plot.top + 1;
+        QRect label(x, top, metrics.horizontalAdvance(number) + 2, height);
+        if (label.right() > plot.right) {
+            label.moveRight(plot.right);
+        }
         widest = std::max(widest, label.width());
         StepBelowOverlaps(label, widest);
         labels_.push_back(label);

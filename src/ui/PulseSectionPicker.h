@@ -12,9 +12,9 @@ struct PulseDesignPicture;
 // section, in section order, holding the section number. A click on a label picks its
 // section.
 //
-// A label stands just right of its section's border. Labels of sections that start at
-// the same place (empty sections) would cover each other, so a label that would overlap
-// the one before it steps down one row: every section stays reachable by the mouse.
+// A label stands on the top edge of the plot at its section's border. Labels of sections that start
+// at the same place (empty sections) would cover each other, so a label that would overlap the one
+// before it steps down one row: every section stays reachable by the mouse.
 class PulseSectionPicker {
 public:
     // Lays the labels out for a picture in the given mappings and label font.
