@@ -39,6 +39,8 @@ public:
     int Download(ToolSession& session, ConsoleUserInterface& ui);
     // In CliPulseCommands.cpp.
     int Pulse(ToolSession& session, ConsoleUserInterface& ui);
+    // In CliFmCommands.cpp.
+    int Fm(ToolSession& session, ConsoleUserInterface& ui);
 
 private:
     int AnswerRequest() const;

@@ -49,6 +49,11 @@ const std::array kCommands{
                "unit sec|msec|usec | repeat N | vpp TEXT | options [segmentation "
                "allowed|single|sequence | memory unused|all]",
                CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse},
+    CliCommand{"fm", "VERB [WORD]...",
+               "the FM editor (--mode fm): deviation TEXT | markers [add TEXT | delete ROW | "
+               "remove-all | sort asc|desc | list | store]... (without a final store the "
+               "question at Close takes --yes or --no) | bar | crossings",
+               CliCommand::kSubcommandWords, O::kNoOptions, false, &CliApp::Fm},
 };
 
 constexpr const char* kSynopsis = "[--mode std|fm|pulse] [--yes|--no|--cancel] COMMAND ...";

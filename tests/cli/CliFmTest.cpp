@@ -1,0 +1,174 @@
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
+#include "support/TempWorkspace.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Runs wavesmith-cli in-process in a prepared FM workspace (window 990 MHz .. 1010 MHz).
+class CliFmTest : public ::testing::Test {
+protected:
+    CliFmTest() {
+        previous_ = std::filesystem::current_path();
+        ::setenv("USER", "tst", 1);
+        std::filesystem::current_path(workspace.Folder());
+    }
+    ~CliFmTest() override { std::filesystem::current_path(previous_); }
+
+    int Run(std::vector<std::string> words) {
+        words.insert(words.begin(), "wavesmith-cli");
+        std::vector<const char*> argv;
+        for (const auto& word : words) {
+            argv.push_back(word.c_str());
+        }
+        CliOptions options;
+        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
+            return CliApp::UsageError;
+        }
+        return CliApp(options).Run();
+    }
+
+    // An FM run: "--mode fm", then the answer policy if any, then the words.
+    std::string Fm(std::vector<std::string> words, const char* answer = nullptr) {
+        std::vector<std::string> all = {"--mode", "fm"};
+        if (answer != nullptr) {
+            all.push_back(answer);
+        }
+        all.insert(all.end(), words.begin(), words.end());
+        ::testing::internal::CaptureStdout();
+        lastCode = Run(all);
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+    TempWorkspace workspace{"QW2182", OperatingMode::Fm};
+    int lastCode = -1;
+
+private:
+    std::filesystem::path previous_;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(CliFmTest, MarkerActionsRunInOrderOnOneOpeningOfTheTable) {
+    EXPECT_EQ(Fm({"fm", "markers", "add", "1e9", "add", "995e6", "add", "995e6", "add", "", "sort",
+                  "desc", "list", "delete", "2", "list", "store"}),
+              Lines({"1.00000000e9", "9.95000000e8", "1.00000000e9"}));
+    EXPECT_EQ(lastCode, 0);
+    EXPECT_EQ(workspace.Context("FmMark0", "FmSort"), "0");
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk0"), "1000000000");
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk1"), "");
+    EXPECT_EQ(Fm({"fm", "markers", "list"}), "1.00000000e9\n");
+}
+
+TEST_F(CliFmTest, WithoutStoreTheCloseQuestionDecides) {
+    workspace.SetContext("FmMark0", "Mrk0", "1000000000");
+    Fm({"fm", "markers", "add", "1001000000"}, "--no");
+    EXPECT_EQ(lastCode, 0);
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk1"), "");
+    // Remove All leaves the table unmodified: no question, nothing written.
+    Fm({"fm", "markers", "remove-all"}, "--yes");
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk0"), "1000000000");
+    Fm({"fm", "markers", "add", "1001000000"}, "--yes");
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk1"), "1001000000");
+    EXPECT_EQ(Fm({"fm", "bar"}), "1001000000\n1000000000\n");
+}
+
+TEST_F(CliFmTest, CrossingsAreWhatTheDownloadHandsTheHost) {
+    EXPECT_EQ(Fm({"fm", "crossings"}), "0\n"); // no marker in the window
+    Fm({"fm", "markers", "add", "1e9", "add", "5e6", "store"}, "--yes");
+    EXPECT_EQ(Fm({"fm", "bar"}), "1000000000\n");
+    ASSERT_EQ(Run({"--mode", "fm", "generate", "sine"}), 0);
+    const std::string printed = Fm({"fm", "crossings"});
+    std::vector<std::int32_t> positions;
+    std::istringstream lines(printed);
+    for (std::int32_t p = 0; lines >> p;) {
+        positions.push_back(p);
+    }
+    ASSERT_GE(positions.size(), 2u);
+    ASSERT_EQ(Run({"--mode", "fm", "download"}), 0);
+    const std::string bytes = TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark");
+    ASSERT_EQ(bytes.size(), positions.size() * 4);
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        std::uint32_t value = 0;
+        for (int b = 3; b >= 0; --b) {
+            value = value << 8 | static_cast<unsigned char>(bytes[i * 4 + b]);
+        }
+        EXPECT_EQ(static_cast<std::int32_t>(value), positions[i]) << i;
+    }
+}
+
+TEST_F(CliFmTest, DeviationIsTheConfirmedField) {
+    EXPECT_EQ(Fm({"fm", "deviation", "5e6"}), "5e6\n");
+    EXPECT_EQ(lastCode, 0);
+    EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "5e6");
+    EXPECT_EQ(workspace.Context("FmSmith", "FMax"), "1.005e+009");
+    for (const char* bad : {"9e9", "abc", ""}) {
+        EXPECT_EQ(Fm({"fm", "deviation", bad}), "5e6\n") << bad;
+        EXPECT_EQ(lastCode, 1) << bad;
+    }
+}
+
+TEST_F(CliFmTest, BadWordsAreUsageErrorsAndBadValuesAreRefused) {
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"fm"},
+             {"fm", "frob"},
+             {"fm", "bar", "x"},
+             {"fm", "deviation"},
+             {"fm", "markers", "add"},
+             {"fm", "markers", "delete", "x"},
+             {"fm", "markers", "delete", "0"},
+             {"fm", "markers", "sort", "up"},
+             {"fm", "markers", "store", "twice"},
+         }) {
+        Fm(words);
+        EXPECT_EQ(lastCode, 2) << words.back();
+    }
+    EXPECT_EQ(Run({"fm", "bar"}), 2); // not in the standard mode
+
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"fm", "markers", "add", "MHz", "store"},
+             {"fm", "markers", "add", "99999999999", "store"},
+             {"fm", "markers", "delete", "1", "store"},
+         }) {
+        Fm(words);
+        EXPECT_EQ(lastCode, 1) << words[3];
+    }
+    EXPECT_EQ(workspace.Context("FmMark0", "Mrk0"), "");
+}
+
+TEST_F(CliFmTest, HandEditedMarkersWithHolesGarbageAndTenThousandEntries) {
+    IniEntries entries;
+    for (int i = 0; i < 10000; ++i) {
+        entries.emplace_back("Mrk" + std::to_string(i), std::to_string(990000000 + i * 2000));
+    }
+    entries.emplace_back("Mrk10001", "1000000000"); // after the hole: never read
+    entries[5].second = "garbage";
+    workspace.store.WriteProfileSection("FmMark0", entries, workspace.store.ContextFile());
+
+    const std::string list = Fm({"fm", "markers", "list"});
+    EXPECT_EQ(lastCode, 0);
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 10000);
+    EXPECT_EQ(list.substr(0, 13), "9.90000000e8\n");
+    EXPECT_NE(list.find("\n0.00000000e0\n"), std::string::npos); // "garbage" reads as 0
+
+    const std::string bar = Fm({"fm", "bar"});
+    EXPECT_EQ(std::count(bar.begin(), bar.end(), '\n'), 9999); // all but "garbage"
+    EXPECT_EQ(bar.substr(0, 10), "1009998000");
+    // The new waveform lies flat on the marker at 1 GHz: no crossing at all.
+    EXPECT_EQ(Fm({"fm", "crossings"}), "");
+}
