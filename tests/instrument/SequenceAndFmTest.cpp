@@ -1,7 +1,9 @@
 #include "InstrumentCommands.h"
 #include "InstrumentState.h"
 #include "ResponseBuffer.h"
+#include "ScpiError.h"
 #include "ScpiSession.h"
+#include "SequenceTable.h"
 
 #include <gtest/gtest.h>
 
@@ -155,4 +157,24 @@ TEST_F(SequenceAndFm, FmBlocksOfTheWrongSizeOrWithoutFrequenciesAreRefused) {
         EXPECT_EQ(NextErrorCode(), code) << message.substr(0, 16);
     }
     EXPECT_EQ(Send(":FM:DATA?\n"), "#10\n");
+}
+
+// The largest table the simulator takes, every step looping a long segment as often as it
+// may: hours of output whose length does not even fit in 64 bits. The expansion must be
+// refused from the table alone, before a sample is copied and without the count wrapping.
+TEST(SequenceTable, HoursOfLoopsAreRefusedBeforeAnySampleIsBuilt) {
+    SequenceTable table;
+    const std::string segment(2 * 4'000'000, '\x5A');
+    for (int step = 1; step <= SequenceTable::kMostSteps; ++step) {
+        table.Define(step, 1 + step % 2, SequenceTable::kMostLoops);
+    }
+    const auto lookup = [&](int) -> std::optional<std::string_view> {
+        return std::string_view(segment);
+    };
+    try {
+        table.Expand(lookup, InstrumentState::kMaxMemoryPoints);
+        ADD_FAILURE() << "expanded";
+    } catch (const ScpiError& error) {
+        EXPECT_EQ(error.code, -223);
+    }
 }
