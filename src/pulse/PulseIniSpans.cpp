@@ -32,6 +32,20 @@ bool HeaderName(std::string_view line, std::string_view& name) {
 
 } // namespace
 
+bool IniKeyLine(std::string_view line, std::string_view& name, std::string_view& value) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() == ';' || line.front() == '[') {
+        return false;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return false;
+    }
+    name = TrimBlanks(line.substr(0, equals));
+    value = TrimBlanks(line.substr(equals + 1));
+    return true;
+}
+
 std::string LowerAscii(std::string_view name) {
     std::string lower(name);
     for (char& c : lower) {

@@ -16,6 +16,25 @@ struct IniSpan {
 };
 
 std::vector<IniSpan> FindIniSpans(std::string_view text);
+// A key line as the settings layer reads one: "name = value" with blanks trimmed, not
+// starting with ";" or "[". False for any other line. `line` is without its line end.
+bool IniKeyLine(std::string_view line, std::string_view& name, std::string_view& value);
+// Calls visit(name, value) for each key line of a section's body (the lines after its
+// header), in order.
+template <typename Visit> void ForEachIniKey(std::string_view body, Visit visit) {
+    std::size_t position = 0;
+    while (position < body.size()) {
+        std::size_t end = body.find('\n', position);
+        const std::size_t next = end == std::string_view::npos ? body.size() : end + 1;
+        end = end == std::string_view::npos ? body.size() : end;
+        std::string_view name;
+        std::string_view value;
+        if (IniKeyLine(body.substr(position, end - position), name, value)) {
+            visit(name, value);
+        }
+        position = next;
+    }
+}
 std::string LowerAscii(std::string_view name);
 // "\r\n" when the text's first line ends so, else "\n".
 std::string_view LineEndOfText(std::string_view text);

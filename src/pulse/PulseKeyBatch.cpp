@@ -60,6 +60,61 @@ std::string Body(const IniEntries& entries, std::string_view lineEnd) {
     return body;
 }
 
+// The key edits of a section that is only given Set and Remove: applied line by line to
+// its first header's lines, so that its other lines (comments included) stay as they are
+// and a section of hundreds of items is not parsed and rebuilt for one changed Start.
+struct KeyEdits {
+    std::unordered_map<std::string, std::optional<std::string>> last; // lower key -> value
+    std::vector<std::pair<std::string, std::string>> order;           // key as given, lower
+};
+
+void AppendEditedSpan(std::string& out, std::string_view text, const IniSpan& span,
+                      const KeyEdits& edits, std::string_view lineEnd) {
+    std::unordered_map<std::string, bool> applied;
+    out.append(text.substr(span.headerBegin, span.bodyBegin - span.headerBegin));
+    if (span.bodyBegin == text.size() && !text.empty() && text.back() != '\n') {
+        out.append(lineEnd);
+    }
+    std::size_t position = span.bodyBegin;
+    while (position < span.lastFilledEnd) {
+        std::size_t end = text.find('\n', position);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        const std::string_view line = text.substr(position, next - position);
+        std::string_view content = line;
+        while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) {
+            content.remove_suffix(1);
+        }
+        std::string_view name;
+        std::string_view value;
+        const std::string lower = IniKeyLine(content, name, value) ? LowerAscii(name) : "";
+        const auto edit = lower.empty() ? edits.last.end() : edits.last.find(lower);
+        if (edit == edits.last.end() || applied[lower]) {
+            out.append(line);
+        } else {
+            applied[lower] = true;
+            if (edit->second) {
+                out.append(name).append("=").append(*edit->second);
+                out.append(line.substr(content.size()));
+                if (next == text.size() && line.size() == content.size()) {
+                    out.append(lineEnd);
+                }
+            }
+        }
+        position = next;
+    }
+    if (!out.empty() && out.back() != '\n') {
+        out.append(lineEnd);
+    }
+    for (const auto& [key, lower] : edits.order) {
+        const auto& value = edits.last.at(lower);
+        if (!applied[lower] && value) {
+            applied[lower] = true;
+            out.append(key).append("=").append(*value).append(lineEnd);
+        }
+    }
+    out.append(text.substr(span.lastFilledEnd, span.end - span.lastFilledEnd));
+}
+
 } // namespace
 
 void PulseKeyBatch::Set(const std::string& section, const std::string& key,
@@ -102,10 +157,21 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
     for (const IniSpan& span : spans) {
         spansByName[span.lowerName].push_back(&span);
     }
+    // Sections given only Set and Remove, and never copied, are edited line by line; the
+    // others are read whole, changed in order and written back whole.
+    std::unordered_map<std::string, bool> simple;
+    for (const Operation& operation : operations_) {
+        const std::string target = LowerAscii(operation.section);
+        const bool keyEdit = operation.kind == Kind::Set || operation.kind == Kind::Remove;
+        simple.try_emplace(target, true).first->second &= keyEdit;
+        if (operation.kind == Kind::Copy) {
+            simple[LowerAscii(operation.key)] = false;
+        }
+    }
+    std::unordered_map<std::string, KeyEdits> keyEdits;
     SectionStates states;
     std::vector<std::string> touchOrder;
-    const auto state = [&](const std::string& name) -> SectionState& {
-        const std::string lower = LowerAscii(name);
+    const auto state = [&](const std::string& lower) -> SectionState& {
         auto found = states.find(lower);
         if (found != states.end()) {
             return found->second;
@@ -116,38 +182,51 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             added.present = added.exists = true;
             added.entries = ReadSpans(text, named->second);
         }
-        touchOrder.push_back(lower);
         return added;
     };
-    std::unordered_map<std::string, bool> targets;
+    std::unordered_map<std::string, std::string> spelling;
     for (const Operation& operation : operations_) {
-        SectionState& target = state(operation.section);
-        targets[LowerAscii(operation.section)] = true;
+        const std::string target = LowerAscii(operation.section);
+        if (spelling.try_emplace(target, operation.section).second) {
+            touchOrder.push_back(target);
+        }
+        if (simple[target]) {
+            KeyEdits& edits = keyEdits[target];
+            const std::string key = LowerAscii(operation.key);
+            if (!edits.last.count(key)) {
+                edits.order.emplace_back(operation.key, key);
+            }
+            edits.last[key] = operation.kind == Kind::Set
+                                  ? std::optional<std::string>(operation.value)
+                                  : std::nullopt;
+            continue;
+        }
+        SectionState& section = state(target);
         switch (operation.kind) {
         case Kind::Set: {
-            const auto entry = FindKey(target.entries, LowerAscii(operation.key));
-            if (entry == target.entries.end()) {
-                target.entries.emplace_back(operation.key, operation.value);
+            const auto entry = FindKey(section.entries, LowerAscii(operation.key));
+            if (entry == section.entries.end()) {
+                section.entries.emplace_back(operation.key, operation.value);
             } else {
                 entry->second = operation.value;
             }
-            target.exists = true;
+            section.exists = true;
             break;
         }
         case Kind::Remove: {
-            const auto entry = FindKey(target.entries, LowerAscii(operation.key));
-            if (entry != target.entries.end()) {
-                target.entries.erase(entry);
+            const auto entry = FindKey(section.entries, LowerAscii(operation.key));
+            if (entry != section.entries.end()) {
+                section.entries.erase(entry);
             }
             break;
         }
         case Kind::Clear:
-            target.entries.clear();
-            target.exists = false;
+            section.entries.clear();
+            section.exists = false;
             break;
         case Kind::Copy: {
-            const SectionState source = state(operation.key);
-            SectionState& copyTarget = state(operation.section);
+            const SectionState source = state(LowerAscii(operation.key));
+            SectionState& copyTarget = state(target);
             copyTarget.entries = source.entries;
             copyTarget.exists = source.exists;
             break;
@@ -161,12 +240,26 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
     std::size_t copied = 0;
     std::unordered_map<std::string, bool> written;
     for (const IniSpan& span : spans) {
-        if (!targets.count(span.lowerName)) {
+        if (!spelling.count(span.lowerName)) {
             continue;
         }
         result.append(text, copied, span.headerBegin - copied);
+        copied = span.end;
+        if (written[span.lowerName]) {
+            // A second header of a rewritten section goes; one of a key-edited section
+            // stays as it was (its keys are hidden behind the first header's).
+            if (simple[span.lowerName]) {
+                result.append(text, span.headerBegin, span.end - span.headerBegin);
+            }
+            continue;
+        }
+        written[span.lowerName] = true;
+        if (simple[span.lowerName]) {
+            AppendEditedSpan(result, text, span, keyEdits[span.lowerName], lineEnd);
+            continue;
+        }
         const SectionState& section = states[span.lowerName];
-        if (section.exists && !written[span.lowerName]) {
+        if (section.exists) {
             result.append(text, span.headerBegin, span.bodyBegin - span.headerBegin);
             if (span.bodyBegin == text.size() && !text.empty() && text.back() != '\n') {
                 result.append(lineEnd);
@@ -174,26 +267,32 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             result += Body(section.entries, lineEnd);
             result.append(text, span.lastFilledEnd, span.end - span.lastFilledEnd);
         }
-        written[span.lowerName] = true;
-        copied = span.end;
     }
     result.append(text, copied, std::string::npos);
     for (const std::string& lower : touchOrder) {
-        const SectionState& section = states[lower];
-        if (!section.present && section.exists && targets.count(lower)) {
-            if (!result.empty() && result.back() != '\n') {
-                result.append(lineEnd);
-            }
-            std::string name = lower;
-            for (const Operation& operation : operations_) {
-                if (LowerAscii(operation.section) == lower) {
-                    name = operation.section;
-                    break;
+        if (spansByName.count(lower)) {
+            continue;
+        }
+        IniEntries entries;
+        if (simple[lower]) {
+            for (const auto& [key, keyLower] : keyEdits[lower].order) {
+                if (const auto& value = keyEdits[lower].last.at(keyLower)) {
+                    entries.emplace_back(key, *value);
                 }
             }
-            result.append("[").append(name).append("]").append(lineEnd);
-            result += Body(section.entries, lineEnd);
+        } else if (states[lower].exists) {
+            entries = states[lower].entries;
+        } else {
+            continue;
         }
+        if (entries.empty() && simple[lower]) {
+            continue;
+        }
+        if (!result.empty() && result.back() != '\n') {
+            result.append(lineEnd);
+        }
+        result.append("[").append(spelling[lower]).append("]").append(lineEnd);
+        result += Body(entries, lineEnd);
     }
     if (result == text) {
         return false;

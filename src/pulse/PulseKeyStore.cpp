@@ -2,7 +2,6 @@
 
 #include "pulse/PulseIniSpans.h"
 #include "pulse/PulseKeyBatch.h"
-#include "settings/IniText.h"
 #include "settings/ProfileEdit.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
@@ -62,7 +61,7 @@ void PulseKeyStore::Load() {
     loaded_ = stamp.exists;
     sections_.clear();
     for (const IniSpan& span : FindIniSpans(text_)) {
-        sections_[span.lowerName].spans.emplace_back(span.headerBegin, span.end);
+        sections_[span.lowerName].spans.emplace_back(span.bodyBegin, span.end);
     }
 }
 
@@ -76,17 +75,17 @@ PulseKeyStore::Section* PulseKeyStore::FindSection(std::string_view section) {
         return nullptr;
     }
     if (!found->second.parsed) {
-        Parse(found->second, lower);
+        Parse(found->second);
     }
     return &found->second;
 }
 
-void PulseKeyStore::Parse(Section& section, std::string_view lowerName) {
+void PulseKeyStore::Parse(Section& section) {
     for (const auto& [begin, end] : section.spans) {
-        const std::string_view part = std::string_view(text_).substr(begin, end - begin);
-        for (auto& [key, value] : ReadIniSection(part, lowerName)) {
-            section.values.try_emplace(LowerAscii(key), std::move(value));
-        }
+        ForEachIniKey(std::string_view(text_).substr(begin, end - begin),
+                      [&section](std::string_view key, std::string_view value) {
+                          section.values.try_emplace(LowerAscii(key), value);
+                      });
     }
     section.parsed = true;
 }

@@ -39,11 +39,12 @@ private:
     struct Section {
         std::vector<std::pair<std::size_t, std::size_t>> spans;
         bool parsed = false;
-        std::unordered_map<std::string, std::string> values; // lower-case key -> raw value
+        // lower-case key -> raw value, a view into the copy of the file
+        std::unordered_map<std::string, std::string_view> values;
     };
 
     Section* FindSection(std::string_view section);
-    void Parse(Section& section, std::string_view lowerName);
+    void Parse(Section& section);
     void Load();
 
     ProfileStore& store_;
