@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the formatting check, each fuzzer briefly, the
 # test suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite
-# in the default build. CTest's summary of the default build closes the run.
+# in the default build, and last the Debian package, run from where it installs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -30,3 +30,7 @@ echo "== tests"
 cmake --preset default -DWAVESMITH_WERROR=ON >/dev/null
 cmake --build --preset default -j "$jobs"
 dbus-run-session -- ctest --preset default -j "$jobs" --timeout 600
+
+echo "== package"
+# The Debian package, unpacked into a scratch root, runs from its install location.
+bash scripts/check-package.sh build

@@ -12,10 +12,21 @@ InstallLayout::InstallLayout(std::string programFolder)
 std::string InstallLayout::FamiliesFolder() const {
     const fs::path installed = fs::path(programFolder_) / ".." / "share" / "wavesmith" / "families";
     std::error_code error;
-    if (fs::is_directory(installed, error)) {
-        return fs::weakly_canonical(installed, error).string();
+    if (!fs::is_directory(installed, error) && RunsFromBuildTree()) {
+        return WAVESMITH_FAMILIES_DIR;
     }
-    return WAVESMITH_FAMILIES_DIR;
+    return fs::weakly_canonical(installed, error).string();
+}
+
+bool InstallLayout::RunsFromBuildTree() const {
+    std::error_code error;
+    const fs::path program = fs::weakly_canonical(programFolder_, error);
+    const fs::path build = fs::weakly_canonical(WAVESMITH_BUILD_DIR, error);
+    if (build.empty()) {
+        return false;
+    }
+    return std::mismatch(build.begin(), build.end(), program.begin(), program.end()).first ==
+           build.end();
 }
 
 std::vector<std::string> InstallLayout::FamilyNames() const {

@@ -7,6 +7,8 @@
 //   build tree: <build>/host/consolux, <build>/host/instrument/awg-sim,
 //               <build>/src/ui/wavesmith, families in the source tree
 //   installed:  <prefix>/bin/{consolux,awg-sim,wavesmith}, <prefix>/share/wavesmith/families
+// The source tree's families serve only a consolux inside the build tree, so that an
+// installed copy never quietly reads the files of the tree it was built from.
 class InstallLayout {
 public:
     // programFolder: the folder of the consolux executable.
@@ -19,6 +21,7 @@ public:
     std::string SimulatorExecutable() const;
 
 private:
+    bool RunsFromBuildTree() const;
     std::string FirstExecutable(const std::vector<std::string>& candidates) const;
 
     std::string programFolder_;

@@ -1,19 +1,52 @@
 #include "app/ToolSession.h"
 #include "core/OperatingMode.h"
+#include "platform/posix/DisplayCheck.h"
 #include "platform/posix/PosixProcessFacts.h"
 #include "platform/qt/DbusHostBus.h"
 #include "platform/qt/QtUserInterface.h"
 #include "ui/BarIcons.h"
 #include "ui/MainFrame.h"
+#include "ui/ToolCommandLine.h"
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
 
+namespace {
+
+// --help, --version and --help-man answer without a display and without a workspace.
+int AnswerRequest(ToolCommandLine::Request request) {
+    switch (request) {
+    case ToolCommandLine::Request::Help:
+        std::cout << ToolCommandLine::Usage();
+        break;
+    case ToolCommandLine::Request::Manual:
+        std::cout << ToolCommandLine::Manual(WAVESMITH_VERSION);
+        break;
+    default:
+        std::cout << "wavesmith " << WAVESMITH_VERSION << "\n";
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const auto request = ToolCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (request != ToolCommandLine::Request::Run) {
+        return AnswerRequest(request);
+    }
+    if (const std::string advice = DisplayCheck::MissingDisplayAdvice("wavesmith");
+        !advice.empty()) {
+        std::cerr << "wavesmith: " << advice;
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wavesmith"));
-    QApplication::setApplicationVersion(QStringLiteral("3.2"));
+    QApplication::setApplicationVersion(QStringLiteral(WAVESMITH_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.wavesmith.Wavesmith.Tool"));
     QApplication::setWindowIcon(BarIcons::Application());
 
     // The bus and the user interface outlive the session: the document's destruction

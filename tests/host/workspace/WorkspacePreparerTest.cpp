@@ -103,7 +103,7 @@ TEST(ConsoluxPrepare, HostKeyFollowsTheWideFamilyRule) {
 // Every shipped family must give a context with which the tool starts in FM mode
 // without a complaint: the base strictly inside the limits and a usable deviation.
 TEST(ConsoluxPrepare, ToolStartsInFmModeOnEveryShippedFamilyWithoutAMessage) {
-    const auto families = InstallLayout("/nonexistent").FamilyNames();
+    const auto families = InstallLayout(WAVESMITH_BINARY_DIR "/host").FamilyNames();
     ASSERT_FALSE(families.empty());
     for (const auto& family : families) {
         PreparedFolder folder;
