@@ -202,6 +202,11 @@ std::optional<ConsoluxOptions> ConsoluxCommandLine::Parse(const std::vector<std:
         return std::nullopt;
     }
     options.command = command->command;
+    // `consolux demo --help` is someone asking, not a misfit command line.
+    if (std::find(rest.begin() + 1, rest.end(), "--help") != rest.end()) {
+        request = Request::Help;
+        return options;
+    }
     std::vector<std::string> words(rest.rbegin(), rest.rend() - 1);
     if (!ParseCommand(*command, std::move(words), options, error)) {
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "consolux/ConsoluxCommandLine.h"
 #include "consolux/ConsoluxCommands.h"
+#include "platform/posix/DisplayCheck.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,6 +29,12 @@ int AnswerRequest(ConsoluxCommandLine::Request request) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // A bare `consolux` is someone finding out what it does, not a request for the demo.
+    if (arguments.empty()) {
+        std::cerr << "consolux: no command; `consolux demo` starts the demo\n"
+                  << ConsoluxCommandLine::Usage();
+        return 2;
+    }
     std::string error;
     auto request = ConsoluxCommandLine::Request::Run;
     const auto options = ConsoluxCommandLine::Parse(arguments, error, request);
@@ -41,6 +48,15 @@ int main(int argc, char** argv) {
     const ConsoluxCommand& command = ConsoluxCommandLine::Of(options->command);
     std::unique_ptr<QCoreApplication> application;
     if (command.needsWidgets) {
+        std::string commandLine = "consolux";
+        for (const std::string& word : arguments) {
+            commandLine += " " + word;
+        }
+        const std::string advice = DisplayCheck::MissingDisplayAdvice(commandLine);
+        if (!advice.empty()) {
+            std::cerr << "consolux: " << advice;
+            return 1;
+        }
         application = std::make_unique<QApplication>(argc, argv);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);

@@ -60,16 +60,18 @@ TEST(ConsoluxCommandLine, PlacementDataPacksSignedCoordinatesLikeAWindowMessage)
 }
 
 TEST(ConsoluxCommandLine, HelpVersionAndManualNeedNoCommand) {
-    const std::vector<std::pair<std::string, ConsoluxCommandLine::Request>> cases = {
-        {"--help", ConsoluxCommandLine::Request::Help},
-        {"--version", ConsoluxCommandLine::Request::Version},
-        {"--help-man", ConsoluxCommandLine::Request::Manual},
+    const std::vector<std::pair<std::vector<std::string>, ConsoluxCommandLine::Request>> cases = {
+        {{"--help"}, ConsoluxCommandLine::Request::Help},
+        {{"--version"}, ConsoluxCommandLine::Request::Version},
+        {{"--help-man"}, ConsoluxCommandLine::Request::Manual},
+        {{"demo", "--help"}, ConsoluxCommandLine::Request::Help},
+        {{"prepare", "/tmp/x", "--help"}, ConsoluxCommandLine::Request::Help},
     };
-    for (const auto& [word, expected] : cases) {
+    for (const auto& [words, expected] : cases) {
         std::string error;
         auto request = ConsoluxCommandLine::Request::Run;
-        EXPECT_TRUE(ConsoluxCommandLine::Parse({word}, error, request)) << word;
-        EXPECT_EQ(request, expected) << word;
+        EXPECT_TRUE(ConsoluxCommandLine::Parse(words, error, request)) << words.back();
+        EXPECT_EQ(request, expected) << words.back();
     }
 }
 
