@@ -21,42 +21,37 @@ const std::string kStandardFamily = "[ParmLst]\nActiveSeg=Segment int 1 256\n";
 
 } // namespace
 
-TEST(HostLinkCommands, SegmentTemplateWithoutBlankIsUsedWhole) {
-    TempWorkspace workspace;
-    ReplaceFamilyFile(workspace.state, kStandardFamily + "[Interface]\nActiveSeg=:TRAC:SEL\n");
-    HostLink(workspace.services).SendSegmentCommand(7);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL7");
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
-}
-
-TEST(HostLinkCommands, SegmentTemplateIsCutAfterItsFirstBlank) {
-    TempWorkspace workspace;
-    ReplaceFamilyFile(workspace.state,
-                      kStandardFamily + "[Interface]\nActiveSeg=:TRAC:SEL 1 // seg\n");
-    HostLink(workspace.services).SendSegmentCommand(12);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL 12");
-}
-
-TEST(HostLinkCommands, MissingTemplatesFallBackToDefaultsWithoutAMessage) {
-    TempWorkspace workspace;
-    ReplaceFamilyFile(workspace.state, kStandardFamily);
-    HostLink link(workspace.services);
-    link.SendChannelCommand(0);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INST 1");
-    link.SendChannelCommand(1);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INST 2");
-    link.SendSegmentCommand(3);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:SEL 3");
-    EXPECT_TRUE(workspace.ui.messages.empty());
-    EXPECT_EQ(workspace.bus.posted, (std::vector<int>{1, 1, 1}));
-}
-
-TEST(HostLinkCommands, ChannelTemplateFromTheFamilyFileIsUsed) {
-    TempWorkspace workspace;
-    ReplaceFamilyFile(workspace.state,
-                      kStandardFamily + "[Interface]\nActiveCh=:INSTrument:SELect 1\n");
-    HostLink(workspace.services).SendChannelCommand(1);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":INSTrument:SELect 2");
+// The family file's template is cut after its first blank and the number appended; without
+// a template the defaults are used, without a message.
+TEST(HostLinkCommands, ChannelAndSegmentCommandsFollowTheFamilysTemplates) {
+    struct Case {
+        const char* interface;
+        bool channel;
+        int index;
+        const char* command;
+    };
+    const Case cases[] = {
+        {"[Interface]\nActiveSeg=:TRAC:SEL\n", false, 7, ":TRAC:SEL7"},
+        {"[Interface]\nActiveSeg=:TRAC:SEL 1 // seg\n", false, 12, ":TRAC:SEL 12"},
+        {"[Interface]\nActiveCh=:INSTrument:SELect 1\n", true, 1, ":INSTrument:SELect 2"},
+        {"", true, 0, ":INST 1"},
+        {"", true, 1, ":INST 2"},
+        {"", false, 3, ":TRAC:SEL 3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        TempWorkspace workspace;
+        ReplaceFamilyFile(workspace.state, kStandardFamily + c.interface);
+        HostLink link(workspace.services);
+        if (c.channel) {
+            link.SendChannelCommand(c.index);
+        } else {
+            link.SendSegmentCommand(c.index);
+        }
+        EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), c.command);
+        EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
+        EXPECT_TRUE(workspace.ui.messages.empty());
+    }
 }
 
 TEST(HostLinkCommands, TemplateStartingWithABlankIsUsedWhole) {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+
 namespace {
 
 constexpr OperatingMode kAllModes[] = {OperatingMode::Standard, OperatingMode::Fm,
@@ -22,34 +25,24 @@ std::int64_t PackCorner(int x, int y) {
 
 } // namespace
 
-TEST(HostRequestDecoding, CodesOutsideTheRequestSetAreIgnoredInEveryMode) {
+// Close and place have one code for the FM editor and one for the others; reload and tile
+// act in every mode; every other code is ignored.
+TEST(HostRequestDecoding, EachCodeActsInItsModesOnly) {
+    using enum HostAction;
+    const std::pair<std::uint32_t, std::array<HostAction, 3>> cases[] = {
+        {HostCloseStandard, {Close, None, None}},  {HostCloseFm, {None, Close, None}},
+        {HostPlaceStandard, {Place, None, Place}}, {HostPlaceFm, {None, Place, None}},
+        {HostReload, {Reload, Reload, Reload}},    {HostTile, {Tile, Tile, Tile}},
+    };
+    for (const auto& [code, actions] : cases) {
+        for (std::size_t m = 0; m < actions.size(); ++m) {
+            EXPECT_EQ(ActionOf(code, kAllModes[m]), actions[m]) << code << " in mode " << m;
+        }
+    }
     for (OperatingMode mode : kAllModes) {
         for (std::uint32_t code : {0u, 1u, 2u, 5u, 8u, 9u, 11u, 12u, 14u, 18u, 0xFFFFFFFFu}) {
             EXPECT_EQ(ActionOf(code, mode), HostAction::None) << code;
         }
-    }
-}
-
-TEST(HostRequestDecoding, CloseAndPlaceEachHaveOneCodeForFmAndOneForTheOthers) {
-    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Standard), HostAction::Close);
-    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Fm), HostAction::None);
-    EXPECT_EQ(ActionOf(HostCloseStandard, OperatingMode::Pulse), HostAction::None);
-    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Fm), HostAction::Close);
-    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Standard), HostAction::None);
-    EXPECT_EQ(ActionOf(HostCloseFm, OperatingMode::Pulse), HostAction::None);
-
-    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Standard), HostAction::Place);
-    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Pulse), HostAction::Place);
-    EXPECT_EQ(ActionOf(HostPlaceStandard, OperatingMode::Fm), HostAction::None);
-    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Fm), HostAction::Place);
-    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Standard), HostAction::None);
-    EXPECT_EQ(ActionOf(HostPlaceFm, OperatingMode::Pulse), HostAction::None);
-}
-
-TEST(HostRequestDecoding, ReloadAndTileActInEveryMode) {
-    for (OperatingMode mode : kAllModes) {
-        EXPECT_EQ(ActionOf(HostReload, mode), HostAction::Reload);
-        EXPECT_EQ(ActionOf(HostTile, mode), HostAction::Tile);
     }
 }
 
