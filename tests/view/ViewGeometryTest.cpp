@@ -26,24 +26,27 @@ TEST(ViewMappings, StandardCodeZeroLiesOnTheMiddleLineAndHalfSpansOnTheEdges) {
     EXPECT_EQ(geometry.YToPixel(8191), kPlot.top);
 }
 
-TEST(ViewMappings, FmCodeOfTheBaseFrequencyLiesExactlyOnTheMiddleLine) {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::FmCodes);
-    geometry.SetRanges(0, 999, 90e6, 110e6);
-    geometry.ComputeMappings({0, 100, 500, 500});
-    EXPECT_EQ(geometry.CodeToPixel(500000000), 300);
-    EXPECT_EQ(geometry.CodeToPixel(0), 500);
-    EXPECT_EQ(geometry.CodeToPixel(1000000000), 100);
-}
-
-TEST(ViewMappings, WideFmValuesSpanTheVerticalRangeInHertz) {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::FmHz);
-    geometry.SetRanges(0, 999, 0.9e6, 1.1e6);
-    geometry.ComputeMappings({0, 100, 500, 500});
-    EXPECT_EQ(geometry.CodeToPixel(0.9e6), 500);
-    EXPECT_EQ(geometry.CodeToPixel(1.0e6), 300);
-    EXPECT_EQ(geometry.CodeToPixel(1.1e6), 100);
+// FM codes of the window 90..110 MHz put the base frequency's code exactly on the middle
+// line; the wide FM samples are the frequencies themselves.
+TEST(ViewMappings, FmValuesSpanTheVerticalRange) {
+    struct Case {
+        CodeEncoding encoding;
+        double low, high;
+        double bottom, middle, top;
+    };
+    const Case cases[] = {
+        {CodeEncoding::FmCodes, 90e6, 110e6, 0, 500000000, 1000000000},
+        {CodeEncoding::FmHz, 0.9e6, 1.1e6, 0.9e6, 1.0e6, 1.1e6},
+    };
+    for (const Case& c : cases) {
+        ViewGeometry geometry;
+        geometry.SetEncoding(c.encoding);
+        geometry.SetRanges(0, 999, c.low, c.high);
+        geometry.ComputeMappings({0, 100, 500, 500});
+        EXPECT_EQ(geometry.CodeToPixel(c.bottom), 500) << c.high;
+        EXPECT_EQ(geometry.CodeToPixel(c.middle), 300) << c.high;
+        EXPECT_EQ(geometry.CodeToPixel(c.top), 100) << c.high;
+    }
 }
 
 TEST(ViewMappings, ZeroVerticalRangeLeavesThePreviousMappingsInPlace) {
