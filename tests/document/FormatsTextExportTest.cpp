@@ -22,47 +22,38 @@ protected:
     TempWorkspace workspace_;
 };
 
-TEST_F(FormatsTextExport, SpacedTextIsOneLineOfSingleBlankSeparatedValues) {
-    const std::string path = PathOf("w.asc");
-    ASSERT_TRUE(TextExport::ExportSpaced(MakeBuffer(SampleKind::Code16, {0, -5, 1000}), path));
-    EXPECT_EQ(ReadBytes(path), "0 -5 1000");
-}
+struct ExportCase {
+    SampleKind kind;
+    std::vector<double> values;
+    bool csv;
+    const char* text;
+};
 
-TEST_F(FormatsTextExport, CsvHasIndexCommaBlankValueLinesWithoutFinalLineEnd) {
-    const std::string path = PathOf("w.csv");
-    ASSERT_TRUE(TextExport::ExportCsv(MakeBuffer(SampleKind::Code16, {0, -5, 1000}), path));
-    EXPECT_EQ(ReadBytes(path), "0, 0\r\n1, -5\r\n2, 1000");
-}
-
-TEST_F(FormatsTextExport, FmCodesUseSixSignificantDigitsWithThreeDigitExponent) {
-    const std::string path = PathOf("fm.asf");
-    ASSERT_TRUE(TextExport::ExportSpaced(
-        MakeBuffer(SampleKind::Code32, {500000000, 999999, 1000000, 123456789, -2147483648.0}),
-        path));
-    EXPECT_EQ(ReadBytes(path), "5e+008 999999 1e+006 1.23457e+008 -2.14748e+009");
-}
-
-TEST_F(FormatsTextExport, WideFmValuesInHzAreWrittenAsGeneralNumbers) {
-    const std::string path = PathOf("fm.afm");
-    ASSERT_TRUE(TextExport::ExportSpaced(MakeBuffer(SampleKind::Hz64, {10e6, 0.5, 1.5e-7}), path));
-    EXPECT_EQ(ReadBytes(path), "1e+007 0.5 1.5e-007");
-}
-
-TEST_F(FormatsTextExport, CsvOfFmCodesAndWideValuesWritesWholeNumbers) {
-    const std::string fm = PathOf("fm.csv");
-    ASSERT_TRUE(TextExport::ExportCsv(MakeBuffer(SampleKind::Code32, {500000000, -7}), fm));
-    EXPECT_EQ(ReadBytes(fm), "0, 500000000\r\n1, -7");
-    const std::string wide = PathOf("wide.csv");
-    ASSERT_TRUE(TextExport::ExportCsv(MakeBuffer(SampleKind::Hz64, {10e6 + 0.75, -2.5}), wide));
-    EXPECT_EQ(ReadBytes(wide), "0, 10000000\r\n1, -2");
-}
-
-TEST_F(FormatsTextExport, EmptyWaveformGivesEmptyFiles) {
-    const SampleBuffer empty(SampleKind::Code16);
-    ASSERT_TRUE(TextExport::ExportSpaced(empty, PathOf("e.asc")));
-    ASSERT_TRUE(TextExport::ExportCsv(empty, PathOf("e.csv")));
-    EXPECT_EQ(ReadBytes(PathOf("e.asc")), "");
-    EXPECT_EQ(ReadBytes(PathOf("e.csv")), "");
+// Spaced text is one line of values with single blanks; CSV has "index, value" lines with
+// no line end after the last. FM codes and values in Hz are written with six significant
+// digits and three-digit exponents in spaced text, and as whole numbers in CSV.
+TEST_F(FormatsTextExport, EachKindIsWrittenInItsOwnNumberForm) {
+    const ExportCase cases[] = {
+        {SampleKind::Code16, {0, -5, 1000}, false, "0 -5 1000"},
+        {SampleKind::Code16, {0, -5, 1000}, true, "0, 0\r\n1, -5\r\n2, 1000"},
+        {SampleKind::Code32,
+         {500000000, 999999, 1000000, 123456789, -2147483648.0},
+         false,
+         "5e+008 999999 1e+006 1.23457e+008 -2.14748e+009"},
+        {SampleKind::Hz64, {10e6, 0.5, 1.5e-7}, false, "1e+007 0.5 1.5e-007"},
+        {SampleKind::Code32, {500000000, -7}, true, "0, 500000000\r\n1, -7"},
+        {SampleKind::Hz64, {10e6 + 0.75, -2.5}, true, "0, 10000000\r\n1, -2"},
+        {SampleKind::Code16, {}, false, ""},
+        {SampleKind::Code16, {}, true, ""},
+    };
+    for (const ExportCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string path = PathOf(c.csv ? "w.csv" : "w.asc");
+        const SampleBuffer buffer = MakeBuffer(c.kind, c.values);
+        ASSERT_TRUE(c.csv ? TextExport::ExportCsv(buffer, path)
+                          : TextExport::ExportSpaced(buffer, path));
+        EXPECT_EQ(ReadBytes(path), c.text);
+    }
 }
 
 TEST_F(FormatsTextExport, UnwritablePathGivesFalseAndNothingWritten) {
