@@ -136,7 +136,9 @@ std::string DownloadCommand::MessagePrefix(int channel) const {
     const std::string seg = std::to_string(segment);
     std::string prefix = ":INST " + std::to_string(channel) + ";";
     if (!clock.empty()) {
-        prefix += ":FREQ:RAST " + clock + ";";
+        // A pulse design rendered as one segment plays that segment, whatever sequence an
+        // earlier download of the design left playing.
+        prefix += ":FREQ:RAST " + clock + ";:FUNC:MODE USER;";
     }
     return prefix + ":TRAC:DEF " + seg + "," + std::to_string(points) + ";:TRAC:SEL " + seg +
            ";:TRAC:DATA ";

@@ -16,5 +16,6 @@ struct DownloadCommand {
     static std::optional<DownloadCommand> Parse(const std::string& linkCommand);
     // The start of the one program message that selects `channel` (1-based), defines and
     // selects the segment and carries its data block: the instrument acts on it whole.
+    // With a clock (pulse mode) it also returns the channel from sequence to segment play.
     std::string MessagePrefix(int channel) const;
 };

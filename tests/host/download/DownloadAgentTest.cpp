@@ -126,7 +126,7 @@ TEST(ConsoluxDownload, LinkCommandsOfADownload) {
         {"3 4096", ":INST 2;:TRAC:DEF 3,4096;:TRAC:SEL 3;:TRAC:DATA "},
         {":TRAC:DEF 1,64;:TRAC:SEL 1", ":INST 2;:TRAC:DEF 1,64;:TRAC:SEL 1;:TRAC:DATA "},
         {":FREQ:RAST 1e+08; :TRAC:DEF 2,500;:TRAC:SEL 2",
-         ":INST 2;:FREQ:RAST 1e+08;:TRAC:DEF 2,500;:TRAC:SEL 2;:TRAC:DATA "},
+         ":INST 2;:FREQ:RAST 1e+08;:FUNC:MODE USER;:TRAC:DEF 2,500;:TRAC:SEL 2;:TRAC:DATA "},
         {":trac:def 7,100", ":INST 2;:TRAC:DEF 7,100;:TRAC:SEL 7;:TRAC:DATA "},
         {"", ""},
         {"garbage", ""},

@@ -246,11 +246,13 @@ TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartO
 
 TEST(PulseSegmentDownload, SampleClockInThePlatformsExponentFormIsSetBeforeTheSegment) {
     DownloadBench bench;
+    // A sequence left playing by an earlier download of the design.
+    bench.Ask(":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:FUNC:MODE SEQ;*OPC?");
     const std::string bytes = SampleBytes(AwkwardSamples(500));
     const std::string path = bench.tool.WriteFile("$tst/PulsSing2-0.wav", bytes);
     const auto outcome = bench.agent.Perform(
         {NotifyDownloadSegment, ":FREQ:RAST 2.5e+006; :TRAC:DEF 2,500;:TRAC:SEL 2", path, 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_EQ(bench.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?"), "2500000;2,500");
+    EXPECT_EQ(bench.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?;:FUNC:MODE?"), "2500000;2,500,9,16;USER");
     EXPECT_EQ(bench.AskBlock(":TRAC:SEL 2;:TRAC:DATA?"), bytes);
 }
