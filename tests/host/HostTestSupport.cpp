@@ -1,6 +1,7 @@
 #include "HostTestSupport.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,11 @@ void EnsureQtApplication() {
     if (QCoreApplication::instance() == nullptr) {
         new QCoreApplication(argc, argv);
     }
+}
+
+bool SessionBusAvailable() {
+    EnsureQtApplication();
+    return QDBusConnection::sessionBus().isConnected();
 }
 
 std::string BuildTreeProgram(const std::string& relativePath) {

@@ -11,6 +11,8 @@
 
 // A Qt application object for the tests that need an event loop or QProcess.
 void EnsureQtApplication();
+// Whether a D-Bus session bus answers; the tests that need one skip without it.
+bool SessionBusAvailable();
 // A program of the build tree, such as "host/instrument/awg-sim".
 std::string BuildTreeProgram(const std::string& relativePath);
 // Samples as the tool writes them: headerless little-endian 16-bit codes.

@@ -21,10 +21,15 @@ struct Heard {
     QString sender;
 };
 
-bool SessionBusAvailable() {
-    EnsureQtApplication();
-    return QDBusConnection::sessionBus().isConnected();
-}
+// Each test runs on the session bus, and skips without one.
+class SessionBusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!SessionBusAvailable()) {
+            GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
+        }
+    }
+};
 
 // A second connection to the same bus, as another process would have.
 QDBusConnection OtherConnection(const QString& name) {
@@ -33,10 +38,7 @@ QDBusConnection OtherConnection(const QString& name) {
 
 } // namespace
 
-TEST(HostBus, ToolNotificationReachesTheHostWithItsCodeAndSender) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(SessionBusTest, ToolNotificationReachesTheHostWithItsCodeAndSender) {
     HostBusClient host(OtherConnection(QStringLiteral("host-notify")), nullptr);
     ASSERT_TRUE(host.Listen());
     std::vector<Heard> heard;
@@ -54,10 +56,7 @@ TEST(HostBus, ToolNotificationReachesTheHostWithItsCodeAndSender) {
     EXPECT_EQ(heard[0].sender, QDBusConnection::sessionBus().baseService());
 }
 
-TEST(HostBus, HostRequestReachesTheToolsHandlerWithItsData) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(SessionBusTest, HostRequestReachesTheToolsHandlerWithItsData) {
     DbusHostBus tool;
     std::vector<std::pair<std::uint32_t, std::int64_t>> requests;
     tool.SetRequestHandler(
@@ -70,10 +69,7 @@ TEST(HostBus, HostRequestReachesTheToolsHandlerWithItsData) {
     EXPECT_EQ(requests[1].first, 7u);
 }
 
-TEST(HostBus, RequestToAnotherConnectionDoesNotReachTheTool) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(SessionBusTest, RequestToAnotherConnectionDoesNotReachTheTool) {
     DbusHostBus tool;
     std::vector<std::uint32_t> requests;
     tool.SetRequestHandler([&](std::uint32_t code, std::int64_t) { requests.push_back(code); });
@@ -85,10 +81,7 @@ TEST(HostBus, RequestToAnotherConnectionDoesNotReachTheTool) {
     EXPECT_EQ(requests, std::vector<std::uint32_t>{4});
 }
 
-TEST(HostBus, CommandLineToolNotificationIsTheSameSignal) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(SessionBusTest, CommandLineToolNotificationIsTheSameSignal) {
     HostBusClient host(OtherConnection(QStringLiteral("host-console")), nullptr);
     ASSERT_TRUE(host.Listen());
     std::vector<uint> codes;
@@ -103,10 +96,7 @@ TEST(HostBus, CommandLineToolNotificationIsTheSameSignal) {
     EXPECT_EQ(codes, std::vector<uint>{18});
 }
 
-TEST(HostBus, SenderIsKnownByItsProcessAndWorkingFolderEvenAfterItLeft) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(SessionBusTest, SenderIsKnownByItsProcessAndWorkingFolderEvenAfterItLeft) {
     HostBusClient host(OtherConnection(QStringLiteral("host-leaving")), nullptr);
     ASSERT_TRUE(host.Listen());
     QStringList joined;
@@ -130,7 +120,7 @@ TEST(HostBus, SenderIsKnownByItsProcessAndWorkingFolderEvenAfterItLeft) {
     EXPECT_EQ(host.ProcessOf(QStringLiteral(":1.99999")).id, 0);
 }
 
-TEST(HostBus, WithoutASessionBusTheCommandLineToolPrintsTheCode) {
+TEST(HostBusMissing, TheCommandLineToolPrintsTheCode) {
     const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     const std::string previous = saved != nullptr ? saved : "";
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);

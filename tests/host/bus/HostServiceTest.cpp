@@ -13,11 +13,6 @@
 
 namespace {
 
-bool SessionBusAvailable() {
-    EnsureQtApplication();
-    return QDBusConnection::sessionBus().isConnected();
-}
-
 // A host service for a tool workspace, with everything it says collected.
 class ServiceBench {
 public:

@@ -20,11 +20,6 @@ QString Consolux() {
     return QString::fromStdString(BuildTreeProgram("host/consolux"));
 }
 
-bool SessionBusAvailable() {
-    EnsureQtApplication();
-    return QDBusConnection::sessionBus().isConnected();
-}
-
 // `consolux serve` on a workspace, its output kept line by line.
 class ServeProcess {
 public:
