@@ -162,12 +162,19 @@ private:
     void AddSegment(const Block& block, std::int64_t from, std::int64_t to, std::int64_t repeat) {
         std::vector<std::int16_t> samples;
         samples.reserve(static_cast<std::size_t>(to - from));
-        std::size_t index = 0;
-        for (std::int64_t point = from; point < to; ++point) {
-            while (index + 1 < block.pieces.size() && block.pieces[index].end <= point) {
-                ++index;
+        auto piece = std::partition_point(block.pieces.begin(), block.pieces.end(),
+                                          [from](const Piece& p) { return p.end <= from; });
+        for (; piece != block.pieces.end() && piece->first < to; ++piece) {
+            const std::int64_t end = std::min(to, piece->end);
+            std::int64_t point = std::max(from, piece->first);
+            if (piece->slope == 0.0) {
+                samples.insert(samples.end(), static_cast<std::size_t>(end - point),
+                               piece->Code(point));
+                continue;
             }
-            samples.push_back(block.pieces[index].Code(point));
+            for (; point < end; ++point) {
+                samples.push_back(piece->Code(point));
+            }
         }
         plan_.memoryPoints += to - from;
         plan_.segments.push_back(std::move(samples));
