@@ -8,14 +8,6 @@
 
 namespace {
 
-struct SectionState {
-    bool exists = false;
-    bool present = false; // in the text before the batch
-    IniEntries entries;
-};
-
-using SectionStates = std::unordered_map<std::string, SectionState>;
-
 bool SameLower(std::string_view name, std::string_view lower) {
     if (name.size() != lower.size()) {
         return false;
@@ -36,6 +28,39 @@ IniEntries::iterator FindKey(IniEntries& entries, const std::string& lowerKey) {
     }
     return entries.end();
 }
+
+IniEntries::iterator FindKeyIn(IniEntries& entries, std::string_view name) {
+    return FindKey(entries, LowerAscii(name));
+}
+
+// A section while the batch is applied: its lines as they stand in the text (raw) until a
+// key of it changes, then its keys. A copy of an unchanged section copies its lines.
+struct SectionState {
+    bool exists = false;
+    bool present = false; // in the text before the batch
+    std::optional<std::string> raw;
+    IniEntries entries;
+
+    IniEntries& Entries() {
+        if (raw) {
+            entries.clear();
+            ForEachIniKey(*raw, [this](std::string_view key, std::string_view value) {
+                if (FindKeyIn(entries, key) == entries.end()) {
+                    entries.emplace_back(key, value);
+                }
+            });
+            raw.reset();
+        }
+        return entries;
+    }
+    void Clear() {
+        raw.reset();
+        entries.clear();
+        exists = false;
+    }
+};
+
+using SectionStates = std::unordered_map<std::string, SectionState>;
 
 // The keys of every header of the section, first value of a name winning, as the
 // settings layer reads them.
@@ -76,7 +101,14 @@ void AppendEditedSpan(std::string& out, std::string_view text, const IniSpan& sp
         out.append(lineEnd);
     }
     std::size_t position = span.bodyBegin;
+    std::size_t pending = edits.last.size();
     while (position < span.lastFilledEnd) {
+        if (pending == 0) {
+            // Every edit found its line: the rest of the section goes as it is.
+            out.append(text.substr(position, span.lastFilledEnd - position));
+            position = span.lastFilledEnd;
+            break;
+        }
         std::size_t end = text.find('\n', position);
         const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
         const std::string_view line = text.substr(position, next - position);
@@ -92,6 +124,7 @@ void AppendEditedSpan(std::string& out, std::string_view text, const IniSpan& sp
             out.append(line);
         } else {
             applied[lower] = true;
+            --pending;
             if (edit->second) {
                 out.append(name).append("=").append(*edit->second);
                 out.append(line.substr(content.size()));
@@ -113,6 +146,17 @@ void AppendEditedSpan(std::string& out, std::string_view text, const IniSpan& sp
         }
     }
     out.append(text.substr(span.lastFilledEnd, span.end - span.lastFilledEnd));
+}
+
+void AppendBody(std::string& out, const SectionState& section, std::string_view lineEnd) {
+    if (!section.raw) {
+        out += Body(section.entries, lineEnd);
+        return;
+    }
+    out += *section.raw;
+    if (!section.raw->empty() && section.raw->back() != '\n') {
+        out.append(lineEnd);
+    }
 }
 
 } // namespace
@@ -180,7 +224,13 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
         const auto named = spansByName.find(lower);
         if (named != spansByName.end()) {
             added.present = added.exists = true;
-            added.entries = ReadSpans(text, named->second);
+            const std::vector<const IniSpan*>& own = named->second;
+            if (own.size() == 1) {
+                added.raw = std::string(
+                    text.substr(own[0]->bodyBegin, own[0]->lastFilledEnd - own[0]->bodyBegin));
+            } else {
+                added.entries = ReadSpans(text, own);
+            }
         }
         return added;
     };
@@ -204,9 +254,10 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
         SectionState& section = state(target);
         switch (operation.kind) {
         case Kind::Set: {
-            const auto entry = FindKey(section.entries, LowerAscii(operation.key));
-            if (entry == section.entries.end()) {
-                section.entries.emplace_back(operation.key, operation.value);
+            IniEntries& entries = section.Entries();
+            const auto entry = FindKey(entries, LowerAscii(operation.key));
+            if (entry == entries.end()) {
+                entries.emplace_back(operation.key, operation.value);
             } else {
                 entry->second = operation.value;
             }
@@ -214,19 +265,20 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             break;
         }
         case Kind::Remove: {
-            const auto entry = FindKey(section.entries, LowerAscii(operation.key));
-            if (entry != section.entries.end()) {
-                section.entries.erase(entry);
+            IniEntries& entries = section.Entries();
+            const auto entry = FindKey(entries, LowerAscii(operation.key));
+            if (entry != entries.end()) {
+                entries.erase(entry);
             }
             break;
         }
         case Kind::Clear:
-            section.entries.clear();
-            section.exists = false;
+            section.Clear();
             break;
         case Kind::Copy: {
             const SectionState source = state(LowerAscii(operation.key));
             SectionState& copyTarget = state(target);
+            copyTarget.raw = source.raw;
             copyTarget.entries = source.entries;
             copyTarget.exists = source.exists;
             break;
@@ -264,7 +316,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             if (span.bodyBegin == text.size() && !text.empty() && text.back() != '\n') {
                 result.append(lineEnd);
             }
-            result += Body(section.entries, lineEnd);
+            AppendBody(result, section, lineEnd);
             result.append(text, span.lastFilledEnd, span.end - span.lastFilledEnd);
         }
     }
@@ -280,9 +332,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
                     entries.emplace_back(key, *value);
                 }
             }
-        } else if (states[lower].exists) {
-            entries = states[lower].entries;
-        } else {
+        } else if (!states[lower].exists) {
             continue;
         }
         if (entries.empty() && simple[lower]) {
@@ -292,7 +342,11 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             result.append(lineEnd);
         }
         result.append("[").append(spelling[lower]).append("]").append(lineEnd);
-        result += Body(entries, lineEnd);
+        if (simple[lower]) {
+            result += Body(entries, lineEnd);
+        } else {
+            AppendBody(result, states[lower], lineEnd);
+        }
     }
     if (result == text) {
         return false;

@@ -69,25 +69,40 @@ PulseKeyStore::Section* PulseKeyStore::FindSection(std::string_view section) {
     if (!loaded_ && text_.empty()) {
         Refresh();
     }
-    const std::string lower = LowerAscii(section);
-    const auto found = sections_.find(lower);
-    if (found == sections_.end()) {
-        return nullptr;
-    }
-    if (!found->second.parsed) {
-        Parse(found->second);
-    }
-    return &found->second;
+    const auto found = sections_.find(LowerAscii(section));
+    return found == sections_.end() ? nullptr : &found->second;
 }
 
-void PulseKeyStore::Parse(Section& section) {
-    for (const auto& [begin, end] : section.spans) {
-        ForEachIniKey(std::string_view(text_).substr(begin, end - begin),
-                      [&section](std::string_view key, std::string_view value) {
-                          section.values.try_emplace(LowerAscii(key), value);
-                      });
+std::optional<std::string_view> PulseKeyStore::Find(Section& section, const std::string& lowerKey) {
+    if (const auto known = section.values.find(lowerKey); known != section.values.end()) {
+        return known->second;
     }
-    section.parsed = true;
+    const std::string_view text = text_;
+    while (section.span < section.spans.size()) {
+        const auto [begin, end] = section.spans[section.span];
+        std::size_t& position = section.position;
+        if (position < begin) {
+            position = begin;
+        }
+        while (position < end) {
+            std::size_t lineEnd = text.find('\n', position);
+            lineEnd = lineEnd == std::string_view::npos || lineEnd > end ? end : lineEnd;
+            std::string_view name;
+            std::string_view value;
+            const bool isKey = IniKeyLine(text.substr(position, lineEnd - position), name, value);
+            position = lineEnd + 1;
+            if (!isKey) {
+                continue;
+            }
+            // The first value of a name counts, as the settings layer reads it.
+            const auto added = section.values.try_emplace(LowerAscii(name), value);
+            if (added.second && added.first->first == lowerKey) {
+                return value;
+            }
+        }
+        ++section.span;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> PulseKeyStore::Text(std::string_view section, std::string_view key) {
@@ -95,11 +110,11 @@ std::optional<std::string> PulseKeyStore::Text(std::string_view section, std::st
     if (found == nullptr) {
         return std::nullopt;
     }
-    const auto value = found->values.find(LowerAscii(key));
-    if (value == found->values.end()) {
+    const std::optional<std::string_view> value = Find(*found, LowerAscii(key));
+    if (!value) {
         return std::nullopt;
     }
-    std::string text = ProfileEdit::PlatformValue(value->second);
+    std::string text = ProfileEdit::PlatformValue(*value);
     if (EqualsNoCase(text, "noo")) {
         return std::nullopt;
     }

@@ -36,15 +36,20 @@ public:
     ProfileStore& Store() { return store_; }
 
 private:
+    // A section is read as far as its keys are asked for: a lookup that misses reads on
+    // until it finds the key or the section ends. The design's own keys come first in the
+    // sections it writes, so reading Start and LocDur of every section stays cheap.
     struct Section {
-        std::vector<std::pair<std::size_t, std::size_t>> spans;
-        bool parsed = false;
+        std::vector<std::pair<std::size_t, std::size_t>> spans; // bodies of its headers
+        std::size_t span = 0;                                   // where reading goes on
+        std::size_t position = 0;
         // lower-case key -> raw value, a view into the copy of the file
         std::unordered_map<std::string, std::string_view> values;
     };
 
     Section* FindSection(std::string_view section);
-    void Parse(Section& section);
+    // The raw value of a key, reading on as far as needed.
+    std::optional<std::string_view> Find(Section& section, const std::string& lowerKey);
     void Load();
 
     ProfileStore& store_;

@@ -45,6 +45,8 @@ bool PulseSectionList::Append(TrainStyle train, int timeUnit) {
     PulseKeyBatch batch;
     WriteNewSection(batch, count, train, timeUnit);
     batch.Set(design_.SectionName(count), PulseKeys::kStart, FormatCompact(design_.Duration()));
+    // What showing the new section would write next; written here in the same pass.
+    batch.Set(design_.SectionName(count), PulseKeys::kRepeat, "1");
     batch.Set(design_.RootName(), PulseKeys::kCount, Whole(count + 1));
     batch.Set(design_.RootName(), PulseKeys::kActive, Whole(count));
     design_.Apply(batch);
@@ -66,6 +68,7 @@ bool PulseSectionList::Insert(TrainStyle train, int timeUnit) {
     }
     WriteNewSection(batch, active, train, timeUnit);
     batch.Set(design_.SectionName(active), PulseKeys::kStart, FormatCompact(start));
+    batch.Set(design_.SectionName(active), PulseKeys::kRepeat, "1");
     batch.Set(design_.RootName(), PulseKeys::kCount, Whole(count + 1));
     design_.Apply(batch);
     design_.Reload();
