@@ -69,13 +69,14 @@ PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sec
     picture.timeUnit = timeUnit;
     picture.duration = durationSeconds * scale;
     picture.vpp = vpp;
-    for (const PulseSection& section : sections) {
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+        const PulseSection& section = sections[k];
         PulseSectionPicture shown;
         shown.start = section.start * scale;
         shown.end = (section.start + section.locDur) * scale;
         std::vector<int> itemOfPoint;
         shown.curve = OnePass(section, scale, itemOfPoint);
-        if (section.index == active && selectedLine >= 0) {
+        if (static_cast<int>(k) == active && selectedLine >= 0) {
             const auto first = std::find(itemOfPoint.begin(), itemOfPoint.end(), selectedLine);
             if (first != itemOfPoint.end()) {
                 const auto at = static_cast<std::size_t>(first - itemOfPoint.begin());

@@ -1,0 +1,271 @@
+#include "ui/PulseEditorWidget.h"
+#include "core/StringTable.h"
+#include "pulse/PulseDesign.h"
+#include "pulse/PulseEditor.h"
+#include "pulse/PulseOptions.h"
+#include "support/TempWorkspace.h"
+#include "ui/InPlaceListField.h"
+#include "ui/PulseItemTable.h"
+#include "ui/PulseOptionsWidget.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The editor's window over a design opened as the view opens it. QW2182 with an instrument
+// amplitude of 1 V: levels -0.5 .. 0.5, MaxLoopNo 1048575. A new design is one empty
+// Time/Level Points section in msec.
+struct EditorRig {
+    EditorRig() : design(workspace.services) {
+        design.Open(0);
+        form = std::make_unique<PulseEditor>(design);
+        window = std::make_unique<PulseEditorWidget>(*form, nullptr);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    PulseItemTable& Table() const { return *window->Table(); }
+    QString Cell(int line, int column) const { return Table().item(line, column)->text(); }
+    std::string Key(int section, const std::string& key) const {
+        return workspace.Context("Pulse" + std::to_string(section) + "-ch1", key);
+    }
+    template <typename T> T* Find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    void Click(const char* button) const {
+        QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
+    }
+    // Clicks a cell, which opens the in-place field over it, and types into the field.
+    void TypeInto(int line, int column, const QString& text, Qt::Key end = Qt::Key_Return) {
+        const QRect cell = Table().visualRect(Table().model()->index(line, column));
+        QTest::mouseClick(Table().viewport(), Qt::LeftButton, {}, cell.center());
+        InPlaceListField* field = Table().Field();
+        QVERIFY(field->isVisible());
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, end);
+    }
+    void TypeLine(int line, const QString& time, const QString& level) {
+        TypeInto(line, 1, time);
+        TypeInto(line, 2, level);
+    }
+
+    TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
+    PulseDesign design;
+    std::unique_ptr<PulseEditor> form;
+    std::unique_ptr<PulseEditorWidget> window;
+};
+
+} // namespace
+
+class PulseEditorWidgetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ADesignIsBuiltFromNothingByInPlaceEdits();
+    void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow();
+    void RefusedTextShowsItsMessageAndTheStoredValueAgain_data();
+    void RefusedTextShowsItsMessageAndTheStoredValueAgain();
+    void TrainQuestionAnswersDecideWhatChanges_data();
+    void TrainQuestionAnswersDecideWhatChanges();
+    void ButtonsFollowSelectionEditingAndTheRepeatField();
+    void RepeatOutsideItsRangeIsRefusedAndShownAsBefore();
+    void PlacementAndColumnWidthsAreKeptInTheRegistry();
+    void OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls();
+};
+
+void PulseEditorWidgetTest::ADesignIsBuiltFromNothingByInPlaceEdits() {
+    EditorRig rig;
+    QSignalSpy changed(rig.window.get(), &PulseEditorWidget::DesignChanged);
+    rig.TypeLine(0, "0", "0.25");
+    rig.Click("appendLine");
+    QCOMPARE(rig.Table().rowCount(), 2);
+    rig.TypeLine(1, "2", "-0.5");
+    QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.002")); // typed in msec, kept in seconds
+    QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("-0.5"));
+    QCOMPARE(rig.Key(0, "qItm"), std::string("2"));
+    QCOMPARE(rig.Cell(1, 1), QString("2"));
+    QCOMPARE(rig.Find<QLineEdit>("duration")->text(), QString("2"));
+    QVERIFY(changed.count() >= 4);
+
+    // A second section starts where the first one ends.
+    QVERIFY(rig.form->AppendSection());
+    rig.window->Refresh();
+    QVERIFY(rig.window->windowTitle().startsWith("Section 2"));
+    QCOMPARE(rig.Find<QLabel>("start")->text(), QString("2"));
+    rig.TypeLine(0, "2", "0.5");
+    rig.Click("appendLine");
+    rig.TypeLine(1, "3.5", "0");
+    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "Duration"), std::string("0.0035"));
+    QVERIFY(rig.workspace.ui.MessageIds().empty());
+}
+
+void PulseEditorWidgetTest::EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow() {
+    EditorRig rig;
+    rig.TypeLine(0, "0", "0.25");
+    rig.TypeInto(0, 2, "0.4", Qt::Key_Escape);
+    QVERIFY(!rig.Table().Field()->isVisible());
+    QCOMPARE(rig.Cell(0, 2), QString("0.25"));
+    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
+    QVERIFY(rig.Find<QPushButton>("appendLine")->isEnabled()); // the edit has ended
+
+    for (QWidget* target : {static_cast<QWidget*>(&rig.Table()), rig.Find<QWidget>("repeat"),
+                            static_cast<QWidget*>(rig.window.get())}) {
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+            QTest::keyClick(target, key);
+            QVERIFY2(rig.window->isVisible(), qPrintable(target->objectName()));
+        }
+    }
+}
+
+void PulseEditorWidgetTest::RefusedTextShowsItsMessageAndTheStoredValueAgain_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("message");
+    QTest::newRow("letters after digits") << 2 << "12abc" << int(MsgNonNumeric);
+    QTest::newRow("blanks only") << 2 << "   " << int(MsgEmptyInput);
+    QTest::newRow("level above +Vpp/2") << 2 << "0.501" << int(MsgLevelOutOfRange);
+    QTest::newRow("first node not at the start") << 1 << "0.5" << int(MsgFirstNodeTime);
+}
+
+void PulseEditorWidgetTest::RefusedTextShowsItsMessageAndTheStoredValueAgain() {
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(int, message);
+    EditorRig rig;
+    rig.TypeLine(0, "0", "0.25");
+    const QString before = rig.Cell(0, column);
+    rig.TypeInto(0, column, text);
+    QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{message});
+    QCOMPARE(rig.Cell(0, column), before);
+    QCOMPARE(rig.Key(0, column == 1 ? "Node0-sub1" : "Node0-sub2"),
+             (column == 1 ? std::string("0") : std::string("0.25")));
+}
+
+void PulseEditorWidgetTest::TrainQuestionAnswersDecideWhatChanges_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("sections");
+    QTest::addColumn<int>("shownStyle");
+    QTest::addColumn<QString>("firstSectionItems");
+    QTest::newRow("cancel") << int(MessageAnswer::Cancel) << "1" << 1 << "1";
+    QTest::newRow("yes clears") << int(MessageAnswer::Yes) << "1" << 0 << "";
+    QTest::newRow("no inserts") << int(MessageAnswer::No) << "2" << 0 << "";
+}
+
+void PulseEditorWidgetTest::TrainQuestionAnswersDecideWhatChanges() {
+    QFETCH(int, answer);
+    QFETCH(QString, sections);
+    QFETCH(int, shownStyle);
+    QFETCH(QString, firstSectionItems);
+    EditorRig rig;
+    rig.TypeLine(0, "0", "0.25");
+    rig.workspace.ui.answers.push_back(static_cast<MessageAnswer>(answer));
+    QTest::mouseClick(rig.Find<QRadioButton>("train0"), Qt::LeftButton);
+    QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
+    QCOMPARE(QString::fromStdString(rig.workspace.Context("PulseRoot-ch1", "qPls")), sections);
+    QCOMPARE(rig.form->Train(), static_cast<TrainStyle>(shownStyle));
+    QVERIFY(rig.Find<QRadioButton>(shownStyle == 0 ? "train0" : "train1")->isChecked());
+    // "No" puts the new style on a new section in front; the items move on with theirs.
+    const QString items = QString::fromStdString(rig.Key(0, "qItm"));
+    QCOMPARE(items == "0" ? QString() : items, firstSectionItems);
+    if (answer == int(MessageAnswer::No)) {
+        QCOMPARE(rig.Key(1, "Node0-sub2"), std::string("0.25"));
+    }
+}
+
+void PulseEditorWidgetTest::ButtonsFollowSelectionEditingAndTheRepeatField() {
+    EditorRig rig;
+    auto* insert = rig.Find<QPushButton>("insertLine");
+    auto* remove = rig.Find<QPushButton>("deleteLine");
+    auto* append = rig.Find<QPushButton>("appendLine");
+    auto* apply = rig.Find<QPushButton>("apply");
+    rig.Table().clearSelection();
+    QVERIFY(!insert->isEnabled() && !remove->isEnabled() && !apply->isEnabled());
+    rig.Table().SelectLine(0);
+    QVERIFY(insert->isEnabled() && remove->isEnabled());
+
+    rig.Table().BeginEdit(0, 1);
+    QVERIFY(!append->isEnabled());
+    QTest::keyClick(rig.Table().Field(), Qt::Key_Escape);
+    QVERIFY(append->isEnabled());
+
+    rig.Find<QLineEdit>("repeat")->selectAll();
+    QTest::keyClicks(rig.Find<QLineEdit>("repeat"), "3");
+    QVERIFY(apply->isEnabled());
+    QTest::mouseClick(apply, Qt::LeftButton);
+    QVERIFY(!apply->isEnabled());
+    QCOMPARE(rig.Key(0, "Repeat"), std::string("3"));
+}
+
+void PulseEditorWidgetTest::RepeatOutsideItsRangeIsRefusedAndShownAsBefore() {
+    EditorRig rig;
+    auto* repeat = rig.Find<QLineEdit>("repeat");
+    for (const char* text : {"0", "1048576"}) {
+        rig.workspace.ui.Clear();
+        repeat->selectAll();
+        QTest::keyClicks(repeat, text);
+        rig.Click("apply");
+        QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgLoopsOutOfRange});
+        QCOMPARE(repeat->text(), QString("1"));
+    }
+    repeat->setFocus();
+    repeat->selectAll();
+    QTest::keyClicks(repeat, "1048575");
+    rig.Table().setFocus(); // leaving the field applies it too
+    QCOMPARE(rig.Key(0, "Repeat"), std::string("1048575"));
+}
+
+void PulseEditorWidgetTest::PlacementAndColumnWidthsAreKeptInTheRegistry() {
+    EditorRig rig;
+    rig.window->setGeometry(120, 140, 720, 420);
+    rig.Table().setColumnWidth(1, 133);
+    rig.window->hide();
+    const auto placement = rig.form->StoredPlacement();
+    QVERIFY(placement.has_value());
+    QCOMPARE((*placement)[0], 120);
+    QCOMPARE((*placement)[3], 140 + 420);
+
+    PulseEditorWidget again(*rig.form, nullptr);
+    again.show();
+    QCOMPARE(again.geometry(), QRect(120, 140, 720, 420));
+    QCOMPARE(again.Table()->columnWidth(1), 133);
+}
+
+void PulseEditorWidgetTest::OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls() {
+    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+    PulseOptions options(workspace.store);
+    options.Read();
+    {
+        PulseOptionsWidget dialog(options, nullptr);
+        QCOMPARE(dialog.Segmentation()->checkedId(), int(PulseOptions::kForceSingleSegment));
+        QCOMPARE(dialog.Memory()->checkedId(), int(PulseOptions::kAllMemory));
+        QCOMPARE(dialog.findChild<QLineEdit*>("singleStepping")->text(), QString("200"));
+        for (QCheckBox* check : dialog.findChildren<QCheckBox*>()) {
+            QVERIFY2(!check->isEnabled() && !check->isChecked() && !check->toolTip().isEmpty(),
+                     qPrintable(check->text()));
+        }
+        dialog.Segmentation()->button(PulseOptions::kSequenceAllowed)->click();
+        dialog.reject();
+    }
+    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string(""));
+    PulseOptionsWidget dialog(options, nullptr);
+    QCOMPARE(dialog.Segmentation()->checkedId(), int(PulseOptions::kForceSingleSegment));
+    dialog.Segmentation()->button(PulseOptions::kSequenceAllowed)->click();
+    dialog.Memory()->button(PulseOptions::kUnusedMemoryOnly)->click();
+    dialog.accept();
+    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string("0"));
+    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "memUse"), std::string("0"));
+    QCOMPARE(options.SegmentationChoice(), int(PulseOptions::kSequenceAllowed));
+}
+
+QTEST_MAIN(PulseEditorWidgetTest)
+#include "PulseEditorWidgetTest.moc"

@@ -1,0 +1,304 @@
+#include "core/StringTable.h"
+#include "document/WaveDoc.h"
+#include "pulse/PulseEditor.h"
+#include "pulse/PulseSection.h"
+#include "support/TempWorkspace.h"
+#include "ui/PulseDesignPicture.h"
+#include "ui/PulseDesignView.h"
+#include "ui/PulseEditorWidget.h"
+#include "ui/PulseItemTable.h"
+#include "ui/PulseSectionPicker.h"
+#include "ui/WaveView.h"
+
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+PulseSection MakeSection(TrainStyle train, double start, double locDur, int repeat,
+                         std::vector<PulseItem> items, int timeUnit = 1) {
+    PulseSection section;
+    section.train = train;
+    section.timeUnit = timeUnit;
+    section.start = start;
+    section.locDur = locDur;
+    section.repeat = repeat;
+    section.items = std::move(items);
+    return section;
+}
+
+// One section at a time in the shown unit msec.
+PulseDesignPicture PictureOf(const PulseSection& section, int selectedLine = -1) {
+    return PulseDesignPicture::From({section}, 0, 1, section.End(), 2.0, selectedLine);
+}
+
+// Writes one section of channel 1 as the editor would have stored it.
+void StoreSection(TempWorkspace& workspace, int k, int train, const char* start, const char* locDur,
+                  const std::vector<std::pair<const char*, const char*>>& items,
+                  const char* repeat = "1") {
+    const std::string name = "Pulse" + std::to_string(k) + "-ch1";
+    const std::string prefix = train == 0 ? "Link" : "Node";
+    workspace.SetContext(name, "Train", std::to_string(train));
+    workspace.SetContext(name, "tmUnitInd", "1");
+    workspace.SetContext(name, "Start", start);
+    workspace.SetContext(name, "LocDur", locDur);
+    workspace.SetContext(name, "Repeat", repeat);
+    workspace.SetContext(name, "qItm", std::to_string(items.size()));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        workspace.SetContext(name, prefix + std::to_string(i) + "-sub1", items[i].first);
+        workspace.SetContext(name, prefix + std::to_string(i) + "-sub2", items[i].second);
+    }
+}
+
+// The three-section design of the screenshots: DC intervals (0 .. 1 ms, twice), points
+// (2 .. 2.5 ms) and an empty section at 2.5 ms; Vpp 2, so the view spans -1 .. 1 V and
+// 0 .. 2.5 ms.
+void StoreThreeSections(TempWorkspace& workspace) {
+    workspace.SetContext("PulseRoot-ch1", "qPls", "3");
+    workspace.SetContext("PulseRoot-ch1", "activePls", "0");
+    workspace.SetContext("PulseRoot-ch1", "Duration", "0.0025");
+    workspace.SetContext("PulseRoot-ch1", "Vpp", "2");
+    StoreSection(workspace, 0, 0, "0", "0.001", {{"0.0005", "0"}, {"0.0005", "0.8"}}, "2");
+    StoreSection(workspace, 1, 1, "0.002", "0.0005", {{"0", "0"}, {"0.0005", "-0.7"}});
+    StoreSection(workspace, 2, 1, "0.0025", "0", {});
+}
+
+// The view of a pulse-mode document, 800 x 600, with its editor window created.
+struct PulseViewRig {
+    explicit PulseViewRig(bool threeSections = true) {
+        if (threeSections) {
+            StoreThreeSections(workspace);
+        }
+        view.resize(800, 600);
+        view.show();
+        view.InitialUpdate();
+    }
+    PulseDesignView& Pulse() const { return *view.Pulse(); }
+    bool WaitForEditor() const {
+        return QTest::qWaitFor([this] { return Pulse().EditorWindow() != nullptr; });
+    }
+    QPoint LabelCentre(int k) const {
+        return Pulse().Labels().Labels()[static_cast<std::size_t>(k)].center();
+    }
+
+    TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
+    WaveDoc document{workspace.services};
+    WaveView view{document};
+};
+
+} // namespace
+
+class PulseViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void CurvesFollowTheStoredItems_data();
+    void CurvesFollowTheStoredItems();
+    void SelectedLineIsMarkedOnlyWhereItsItemWasDrawn();
+    void MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand();
+    void LabelsOfSectionsAtOnePlaceStayApartAndPickable();
+    void ClickOnALabelShowsItsSectionInTheEditor();
+    void RangesAndBarTextsFollowTheDesign();
+    void AmplitudeIsRefusedOrTakenThroughTheDesign();
+    void ActiveLabelIsRedOnlyOnceTheEditorExists();
+};
+
+void PulseViewTest::CurvesFollowTheStoredItems_data() {
+    QTest::addColumn<int>("train");
+    QTest::addColumn<double>("start");
+    QTest::addColumn<int>("repeat");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<QStringList>("cells"); // time, level, time, level ...
+    QTest::addColumn<QList<QPointF>>("points");
+    // Equal levels of neighbouring steps give no visible riser.
+    QTest::newRow("steps") << 0 << 0.0 << 1 << 1
+                           << QStringList{"0.001", "0", "0.001", "1", "0.001", "1"}
+                           << QList<QPointF>{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 1}, {3, 1}};
+    QTest::newRow("an item without a level moves no step")
+        << 0 << 0.0 << 1 << 1 << QStringList{"0.001", "", "0.001", "0.5"}
+        << QList<QPointF>{{0, 0.5}, {1, 0.5}};
+    QTest::newRow("nodes from the start")
+        << 1 << 0.002 << 1 << 1 << QStringList{"0", "0", "0.001", "1"}
+        << QList<QPointF>{{2, 0}, {3, 1}};
+    QTest::newRow("three passes") << 1 << 0.0 << 3 << 1 << QStringList{"0", "0", "0.002", "1"}
+                                  << QList<QPointF>{{0, 0}, {2, 1}, {2, 0}, {4, 1}, {4, 0}, {6, 1}};
+    // A section kept in usec is drawn in the shown section's msec like the axis.
+    QTest::newRow("own unit ignored") << 1 << 0.0 << 1 << 2 << QStringList{"0", "0", "0.001", "1"}
+                                      << QList<QPointF>{{0, 0}, {1, 1}};
+    QTest::newRow("pulse sequence")
+        << 2 << 0.0 << 1 << 1 << QStringList{"T1", "3"} << QList<QPointF>{};
+}
+
+void PulseViewTest::CurvesFollowTheStoredItems() {
+    QFETCH(int, train);
+    QFETCH(double, start);
+    QFETCH(int, repeat);
+    QFETCH(int, unit);
+    QFETCH(QStringList, cells);
+    QFETCH(QList<QPointF>, points);
+    std::vector<PulseItem> items;
+    double last = 0.0;
+    for (qsizetype i = 0; i + 1 < cells.size(); i += 2) {
+        items.push_back({cells[i].toStdString(), cells[i + 1].toStdString()});
+        last = train == 0 ? last + cells[i].toDouble() : cells[i].toDouble();
+    }
+    const PulseSection section =
+        MakeSection(static_cast<TrainStyle>(train), start, last, repeat, items, unit);
+    const PulseDesignPicture picture = PictureOf(section);
+    const std::vector<PulsePoint>& curve = picture.sections.at(0).curve;
+    QCOMPARE(curve.size(), static_cast<std::size_t>(points.size()));
+    for (std::size_t i = 0; i < curve.size(); ++i) {
+        QVERIFY2(
+            qFuzzyCompare(1.0 + curve[i].time, 1.0 + points[qsizetype(i)].x()) &&
+                curve[i].level == points[qsizetype(i)].y(),
+            qPrintable(QString("point %1: %2, %3").arg(i).arg(curve[i].time).arg(curve[i].level)));
+    }
+}
+
+void PulseViewTest::SelectedLineIsMarkedOnlyWhereItsItemWasDrawn() {
+    const PulseSection steps =
+        MakeSection(TrainStyle::DcIntervals, 0.0, 0.003, 1, {{"0.001", "0"}, {"0.002", "0.5"}});
+    PulseDesignPicture picture = PictureOf(steps, 1);
+    QCOMPARE(picture.mark, PulseLineMark::Step);
+    QCOMPARE(picture.markFrom, (PulsePoint{1.0, 0.5}));
+    QCOMPARE(picture.markTo, (PulsePoint{3.0, 0.5}));
+
+    const PulseSection nodes =
+        MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.002, 1, {{"0", "0"}, {"0.002", ""}});
+    picture = PictureOf(nodes, 0);
+    QCOMPARE(picture.mark, PulseLineMark::Node);
+    QCOMPARE(picture.markFrom, (PulsePoint{0.0, 0.0}));
+    QCOMPARE(PictureOf(nodes, 1).mark, PulseLineMark::None); // its level is missing
+    // Only the active section carries the mark.
+    QCOMPARE(PulseDesignPicture::From({nodes, steps}, 0, 1, 0.005, 2.0, 1).mark,
+             PulseLineMark::None);
+}
+
+void PulseViewTest::MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand() {
+    const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.001, 0.000002, 1000000,
+                                             {{"0", "-0.25"}, {"0.000002", "0.75"}});
+    const PulseSectionPicture shown = PictureOf(section).sections.at(0);
+    QVERIFY(shown.curve.size() <= PulseSectionPicture::kCurveBudget);
+    QVERIFY(shown.hasBand);
+    QCOMPARE(shown.band.from, shown.curve.back().time);
+    QVERIFY(qFuzzyCompare(shown.band.to, 1.0 + 2000.0)); // Start + Repeat x LocDur, in msec
+    QCOMPARE(shown.band.low, -0.25);
+    QCOMPARE(shown.band.high, 0.75);
+    QVERIFY(!PictureOf(MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.001, 3,
+                                   {{"0", "0"}, {"0.001", "1"}}))
+                 .sections.at(0)
+                 .hasBand);
+}
+
+void PulseViewTest::LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
+    PulseDesignPicture picture;
+    picture.duration = 4.0;
+    for (const auto& [start, end] : {std::pair{0.0, 2.0}, {2.0, 2.0}, {2.0, 2.0}, {2.0, 4.0}}) {
+        picture.sections.push_back({start, end, {}, false, {}});
+    }
+    ViewGeometry geometry;
+    geometry.SetRanges(0.0, 4.0, -1.0, 1.0);
+    geometry.ComputeMappings({40, 30, 640, 430});
+    PulseSectionPicker picker;
+    picker.Place(picture, geometry, QFontMetrics(QFont()));
+    const std::vector<QRect>& labels = picker.Labels();
+    QCOMPARE(labels.size(), std::size_t(4));
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        for (std::size_t j = 0; j < k; ++j) {
+            QVERIFY2(!labels[k].intersects(labels[j]), qPrintable(QString("%1 %2").arg(j).arg(k)));
+        }
+        QCOMPARE(picker.SectionAt(labels[k].center()), int(k));
+    }
+    QCOMPARE(picker.Borders()[1], geometry.XToPixel(2.0));
+    QCOMPARE(picker.SectionAt(QPoint(200, 200)), -1);
+}
+
+void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {
+    PulseViewRig rig;
+    QVERIFY(rig.WaitForEditor());
+    PulseEditorWidget& editor = *rig.Pulse().EditorWindow();
+    QVERIFY(editor.windowTitle().startsWith("Section 1"));
+
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
+    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
+    QVERIFY(editor.windowTitle().startsWith("Section 2"));
+    QCOMPARE(editor.Table()->SelectedLine(), 0);
+    QCOMPARE(rig.Pulse().Picture().active, 1);
+    QCOMPARE(rig.Pulse().Picture().mark, PulseLineMark::Node);
+
+    // The active label, and the space between labels, change nothing.
+    editor.Table()->SelectLine(1);
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(400, 300));
+    QCOMPARE(editor.Table()->SelectedLine(), 1);
+    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
+    QCOMPARE(rig.Pulse().Picture().markFrom.time, 2.5); // the second node of section 2
+
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(2));
+    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("2"));
+    QVERIFY(rig.Pulse().Picture().sections.at(2).Empty());
+}
+
+void PulseViewTest::RangesAndBarTextsFollowTheDesign() {
+    PulseViewRig rig(false);
+    StoreThreeSections(rig.workspace);
+    QSignalSpy duration(&rig.Pulse(), &PulseDesignView::DurationTextChanged);
+    QSignalSpy amplitude(&rig.Pulse(), &PulseDesignView::AmplitudeTextChanged);
+    rig.Pulse().Reopen();
+    QCOMPARE(duration.last().at(0).toString(), QString("0.0025"));
+    QCOMPARE(amplitude.last().at(0).toString(), QString("2"));
+    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    QCOMPARE(geometry.Xmin(), 0.0);
+    QCOMPARE(geometry.Xmax(), 2.5);
+    QCOMPARE(geometry.Vmin(), -1.0);
+    QCOMPARE(geometry.Vmax(), 1.0);
+    QCOMPARE(geometry.Plot(), rig.view.Geometry().Plot());
+}
+
+void PulseViewTest::AmplitudeIsRefusedOrTakenThroughTheDesign() {
+    PulseViewRig rig;
+    QSignalSpy amplitude(&rig.Pulse(), &PulseDesignView::AmplitudeTextChanged);
+    struct Case {
+        const char* text;
+        int message;
+        const char* shown;
+    };
+    // QW2182 allows 0.05 .. 2 V; section 1 holds a level of 0.8 V.
+    for (const Case& c : {Case{"2.001", MsgVppOutOfRange, "2"}, Case{"1.5", MsgVppCutsWave, "2"},
+                          Case{"1.6", 0, "1.6"}, Case{"0.05", MsgVppCutsWave, "1.6"}}) {
+        rig.workspace.ui.Clear();
+        rig.Pulse().ConfirmAmplitude(c.text);
+        QCOMPARE(rig.workspace.ui.MessageIds(),
+                 c.message == 0 ? std::vector<int>{} : std::vector<int>{c.message});
+        QCOMPARE(amplitude.last().at(0).toString(), QString(c.shown));
+    }
+    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("1.6"));
+    QCOMPARE(rig.Pulse().Geometry().Vmax(), 0.8);
+}
+
+void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
+    PulseViewRig rig;
+    const auto redInside = [&rig](const QRect& area) {
+        const QImage image = rig.view.grab().toImage();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                if (colour.red() > 200 && colour.green() < 80 && colour.blue() < 80) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    QVERIFY(!redInside(rig.view.rect()));
+    QVERIFY(rig.WaitForEditor());
+    QVERIFY(redInside(rig.Pulse().Labels().Labels()[0]));
+    QVERIFY(!redInside(rig.Pulse().Labels().Labels()[1]));
+}
+
+QTEST_MAIN(PulseViewTest)
+#include "PulseViewTest.moc"
