@@ -1,0 +1,281 @@
+#include "core/StringTable.h"
+#include "document/WaveDoc.h"
+#include "link/LinkKeyValue.h"
+#include "ui/AnchorEditor.h"
+#include "ui/AnchorHandle.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+#include "ui/WaveView.h"
+#include "ui/support/RunningFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QTest>
+#include <QUrl>
+
+#include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
+
+// Editing through the main window: the bar fields, undo, dropped files, the anchor editor's
+// keyboard and the drawing prompt.
+
+namespace {
+
+// A waveform file of the wide FM variant: frequencies in Hz as 64-bit doubles.
+std::string HzSamples(const std::vector<double>& values) {
+    std::string bytes(values.size() * sizeof(double), '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size());
+    return bytes;
+}
+
+} // namespace
+
+class MainFrameEditingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void UndoIsEnabledExactlyWhileASnapshotExists();
+    void LengthFieldResizesDocumentOnEnter();
+    void LengthOutsideRangeIsRefusedAndFieldRestored();
+    void LengthFieldConfirmsWhenFocusLeavesAfterTyping();
+    void SegmentFieldSwitchesSegmentAndRefusesZero();
+    void FmSecondFieldSetsDeviationAndTellsTheHost();
+    void WideFmDeviationFieldShowsWhatTheSamplesSpan();
+    void DroppedFileOpensUnderTheOpenDialogRules();
+    void FileDroppedOnTheWindowIsOpenedAfterTheDrop();
+    void UndoShortcutReachesTheWaveformFromAnUntouchedField();
+    void ClosedAnchorEditorGivesTheKeyboardBackToTheView();
+    void DrawingPromptStaysWhileTheCursorPositionChanges();
+};
+
+void MainFrameEditingTest::UndoIsEnabledExactlyWhileASnapshotExists() {
+    RunningFrame run;
+    QAction* undo = run.Action(CommandId::kUndo);
+    run.frame->UpdateCommandStates();
+    QVERIFY(!undo->isEnabled());
+
+    TypeAndEnter(run.Field(ControlId::kLengthField), "2000");
+    QVERIFY(undo->isEnabled());
+
+    undo->trigger();
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QVERIFY(!undo->isEnabled());
+}
+
+void MainFrameEditingTest::LengthFieldResizesDocumentOnEnter() {
+    RunningFrame run;
+    QLineEdit* field = run.Field(ControlId::kLengthField);
+    QCOMPARE(field->text(), QString("1024"));
+
+    TypeAndEnter(field, "2000");
+
+    QCOMPARE(run.session.Document().Length(), 2000.0);
+    QCOMPARE(field->text(), QString("2000"));
+    QVERIFY(!field->isModified());
+    const std::string file = run.session.Document().CurrentPath();
+    QCOMPARE(TempWorkspace::ReadFile(file).size(), std::size_t{4000});
+}
+
+void MainFrameEditingTest::LengthOutsideRangeIsRefusedAndFieldRestored() {
+    RunningFrame run;
+    QLineEdit* field = run.Field(ControlId::kLengthField);
+
+    TypeAndEnter(field, "8"); // the family's shortest waveform has 16 points
+
+    QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgValueOutOfRange});
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QCOMPARE(field->text(), QString("1024"));
+}
+
+void MainFrameEditingTest::LengthFieldConfirmsWhenFocusLeavesAfterTyping() {
+    RunningFrame run;
+    QVERIFY(QTest::qWaitForWindowActive(run.frame.get()));
+    QLineEdit* length = run.Field(ControlId::kLengthField);
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, "4096");
+    QCOMPARE(run.session.Document().Length(), 1024.0); // typed, not yet confirmed
+
+    run.Field(ControlId::kSecondField)->setFocus();
+
+    QTRY_COMPARE(run.session.Document().Length(), 4096.0);
+    QVERIFY(run.workspace.ui.messages.empty()); // the segment field was not touched
+}
+
+void MainFrameEditingTest::SegmentFieldSwitchesSegmentAndRefusesZero() {
+    RunningFrame run;
+    QLineEdit* segment = run.Field(ControlId::kSecondField);
+
+    TypeAndEnter(segment, "4");
+    QCOMPARE(run.session.State().activeSegment, 4);
+    QCOMPARE(QString::fromStdString(run.workspace.Context("Settings", "ActiveSeg")).trimmed(),
+             QString("4 1"));
+    QVERIFY(run.session.Document().CurrentPath().find("TemS4.wa0") != std::string::npos);
+
+    TypeAndEnter(segment, "0");
+    QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgValueOutOfRange});
+    QCOMPARE(run.session.State().activeSegment, 4);
+    QCOMPARE(segment->text(), QString("4"));
+}
+
+void MainFrameEditingTest::FmSecondFieldSetsDeviationAndTellsTheHost() {
+    RunningFrame run("wavesmith FMS");
+    QLineEdit* deviation = run.Field(ControlId::kSecondField);
+    run.workspace.bus.posted.clear();
+
+    TypeAndEnter(deviation, "5e6");
+
+    QCOMPARE(run.session.Document().Fm().deviation, 5e6);
+    QCOMPARE(deviation->text(), QString("5e6"));
+    QCOMPARE(run.workspace.bus.posted, std::vector<int>{NotifyCommand});
+    QCOMPARE(LinkKeyValue(run.session.State(), "Cmd").value_or(""), std::string(":FM:DEV 5e6"));
+    QCOMPARE(run.session.Document().Length(), 1024.0); // the length field was not touched
+}
+
+// With samples in Hz the window, and so the deviation shown, comes from the samples: at
+// start from the working file, then from each opened file and each new waveform.
+void MainFrameEditingTest::WideFmDeviationFieldShowsWhatTheSamplesSpan() {
+    RunningFrame run(
+        "wavesmith FMS",
+        [](TempWorkspace& workspace) {
+            workspace.WriteFile("$tst/FmDef.wfm", HzSamples({9e6, 9.6e6, 9.3e6}));
+        },
+        "G4270");
+    QLineEdit* deviation = run.Field(ControlId::kSecondField);
+    QCOMPARE(deviation->text(), QString("300000"));
+
+    const std::string opened = run.workspace.WriteFile("opened.wfm", HzSamples({9e6, 10e6}));
+    run.workspace.ui.fileAnswers.push_back(FileChoice{opened, 0});
+    run.frame->OnCommand(CommandId::kOpen);
+    QCOMPARE(run.session.Document().Length(), 2.0);
+    QCOMPARE(deviation->text(), QString("500000"));
+
+    // A new waveform is flat at the carrier the opened file left (9.5 MHz): 10 % of it.
+    run.frame->OnCommand(CommandId::kNew);
+    QCOMPARE(deviation->text(), QString("950000"));
+    QCOMPARE(run.workspace.Context("Settings", "FmDev0"), std::string("950000"));
+}
+
+void MainFrameEditingTest::DroppedFileOpensUnderTheOpenDialogRules() {
+    RunningFrame run;
+    RecordingUserInterface& ui = run.workspace.ui;
+    run.frame->SetDroppedFileAnswer([&ui](const std::string& path) {
+        ui.fileAnswers.push_back(FileChoice{path, 0});
+    });
+    const std::string wave = run.workspace.WriteFile("dropped.wav", std::string(2000, '\0'));
+
+    run.frame->OpenDroppedFile(QString::fromStdString(wave));
+
+    QCOMPARE(run.session.Document().Length(), 1000.0);
+    QCOMPARE(run.session.Document().VisibleFileName(), wave);
+
+    const std::string notes = run.workspace.WriteFile("notes.text", "1 2 3");
+    run.frame->OpenDroppedFile(QString::fromStdString(notes));
+    QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
+    QCOMPARE(run.session.Document().Length(), 1000.0);
+}
+
+void MainFrameEditingTest::FileDroppedOnTheWindowIsOpenedAfterTheDrop() {
+    RunningFrame run;
+    RecordingUserInterface& ui = run.workspace.ui;
+    run.frame->SetDroppedFileAnswer([&ui](const std::string& path) {
+        ui.fileAnswers.push_back(FileChoice{path, 0});
+    });
+    const std::string wave = run.workspace.WriteFile("dropped.wav", std::string(4000, '\0'));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(wave))});
+    const QPointF where(200, 200);
+
+    QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(run.frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(run.frame.get(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(run.session.Document().Length(), 1024.0); // opened once the drop is over
+
+    QTRY_COMPARE(run.session.Document().Length(), 2000.0);
+    QCOMPARE(run.Field(ControlId::kLengthField)->text(), QString("2000"));
+}
+
+void MainFrameEditingTest::UndoShortcutReachesTheWaveformFromAnUntouchedField() {
+    RunningFrame run;
+    QCOMPARE(QApplication::focusWidget(), run.frame->View());
+    QLineEdit* length = run.Field(ControlId::kLengthField);
+    length->setFocus();
+    TypeAndEnter(length, "2000");
+    QCOMPARE(run.session.Document().Length(), 2000.0);
+    QCOMPARE(QApplication::focusWidget(), length);
+
+    // Typed but not confirmed: the key takes the typing back, the waveform stays.
+    QTest::keyClicks(length, "4");
+    QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(length->text(), QString("2000"));
+    QCOMPARE(run.session.Document().Length(), 2000.0);
+
+    QTest::keyClick(length, Qt::Key_Return); // the same length again: nothing to apply
+    QVERIFY(!length->isModified());
+    QTest::keyClick(length, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QCOMPARE(length->text(), QString("1024"));
+}
+
+// Keys typed after the anchor editor closes must not reach the length field, where they
+// would resize the waveform.
+void MainFrameEditingTest::ClosedAnchorEditorGivesTheKeyboardBackToTheView() {
+    RunningFrame run;
+    WaveView* view = run.frame->View();
+    AnchorEditor* editor = view->Editor();
+    const auto openEditor = [&] {
+        const int x = view->Geometry().XToPixel(view->LeftAnchor());
+        QTest::mouseClick(view, Qt::RightButton, {},
+                          QPoint(x + 3, view->Handle(0)->geometry().center().y()));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(QApplication::focusWidget(), editor);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> closings = {
+        {"Enter", [&] { TypeAndEnter(editor, "250"); }},
+        {"Escape", [&] { QTest::keyClick(editor, Qt::Key_Escape); }},
+    };
+    for (const auto& [name, close] : closings) {
+        openEditor();
+        close();
+        QVERIFY2(!editor->isVisible(), name);
+        QVERIFY2(QApplication::focusWidget() == view, name);
+    }
+    QCOMPARE(view->LeftAnchor(), 250.0);
+    QTest::keyClicks(QApplication::focusWidget(), "4");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(run.session.Document().Length(), 1024.0);
+    QCOMPARE(run.Field(ControlId::kLengthField)->text(), QString("1024"));
+}
+
+void MainFrameEditingTest::DrawingPromptStaysWhileTheCursorPositionChanges() {
+    RunningFrame run;
+    auto* status = run.frame->findChild<QLabel*>("statusText");
+    auto* position = run.frame->findChild<QLabel*>("positionText");
+    QVERIFY(status != nullptr && position != nullptr);
+    WaveView* view = run.frame->View();
+    const PixelRect& plot = view->Geometry().Plot();
+    const QPoint middle((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2);
+
+    run.Action(CommandId::kAutoline)->trigger();
+    QTest::mouseMove(view, middle);
+    QTest::mouseMove(view, middle + QPoint(10, 10));
+
+    QCOMPARE(status->text(), QString("Draw stright line sections. Press right button to stop."));
+    QVERIFY2(QRegularExpression("^Point \\d+   Value -?\\d+$").match(position->text()).hasMatch(),
+             qPrintable(position->text()));
+
+    QTest::mouseClick(view, Qt::RightButton, {}, middle);
+    QCOMPARE(status->text(), QString("Ready"));
+}
+
+QTEST_MAIN(MainFrameEditingTest)
+#include "MainFrameEditingTest.moc"

@@ -1,0 +1,24 @@
+#include "ui/support/RunningFrame.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+RunningFrame::RunningFrame(const std::string& commandLine,
+                           const std::function<void(TempWorkspace&)>& setup,
+                           const std::string& family)
+    : workspace(family), facts(workspace, commandLine),
+      session(facts, workspace.ui, workspace.bus) {
+    if (setup) {
+        setup(workspace);
+    }
+    frame = MainFrame::Launch(session);
+    if (frame != nullptr) {
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    }
+}
+
+void TypeAndEnter(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
