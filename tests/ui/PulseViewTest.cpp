@@ -3,14 +3,18 @@
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseSection.h"
 #include "support/TempWorkspace.h"
+#include "ui/CommandIds.h"
 #include "ui/PulseDesignPicture.h"
 #include "ui/PulseDesignView.h"
 #include "ui/PulseEditorWidget.h"
 #include "ui/PulseItemTable.h"
 #include "ui/PulseSectionPicker.h"
 #include "ui/WaveView.h"
+#include "ui/support/RunningFrame.h"
 
+#include <QAction>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -105,6 +109,7 @@ private slots:
     void RangesAndBarTextsFollowTheDesign();
     void AmplitudeIsRefusedOrTakenThroughTheDesign();
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
+    void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
 };
 
 void PulseViewTest::CurvesFollowTheStoredItems_data() {
@@ -298,6 +303,31 @@ void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
     QVERIFY(rig.WaitForEditor());
     QVERIFY(redInside(rig.Pulse().Labels().Labels()[0]));
     QVERIFY(!redInside(rig.Pulse().Labels().Labels()[1]));
+}
+
+void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() {
+    RunningFrame run("wavesmith PLS");
+    PulseDesignView& pulse = *run.frame->View()->Pulse();
+    QAction* editorCommand = run.Action(CommandId::kPulseEditor);
+    QVERIFY(QTest::qWaitFor([&pulse] { return pulse.EditorVisible(); }));
+    run.frame->UpdateCommandStates();
+    QVERIFY(!editorCommand->isEnabled());
+    pulse.EditorWindow()->close();
+    run.frame->UpdateCommandStates();
+    QVERIFY(editorCommand->isEnabled());
+    editorCommand->trigger();
+    QVERIFY(pulse.EditorVisible());
+
+    QVERIFY(!run.Field(ControlId::kLengthField)->isEnabled());
+    QLineEdit* amplitude = run.Field(ControlId::kSecondField);
+    QVERIFY(amplitude->isEnabled());
+    TypeAndEnter(amplitude, "0.5");
+    QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+    QCOMPARE(pulse.Geometry().Vmax(), 0.25);
+    TypeAndEnter(amplitude, "9");
+    QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
+    QCOMPARE(amplitude->text(), QString("0.5"));
+    QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
 }
 
 QTEST_MAIN(PulseViewTest)
