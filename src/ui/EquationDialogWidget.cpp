@@ -76,7 +76,7 @@ EquationDialogWidget::EquationDialogWidget(EquationDialog& form, QWidget* parent
 
     Refresh();
     if (const auto& position = form_.Position()) {
-        move(position->left, position->top);
+        PlaceAt(position->left, position->top);
     }
 }
 

@@ -17,8 +17,14 @@ void GeneratorDialogWidget::RestoreDefaults() {
     Refresh();
 }
 
+void GeneratorDialogWidget::PlaceAt(int left, int top) {
+    adjustSize();
+    setGeometry(QRect(QPoint(left, top), size()));
+}
+
 void GeneratorDialogWidget::accept() {
-    generator_.SetScreenPosition(x(), y());
+    const QPoint corner = geometry().topLeft();
+    generator_.SetScreenPosition(corner.x(), corner.y());
     GenerationProgress progress(this);
     if (generator_.Ok(progress.Callback())) {
         QDialog::accept();

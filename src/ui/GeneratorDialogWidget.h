@@ -21,6 +21,10 @@ public slots:
 protected:
     // Shows the form's texts in the widgets (signals blocked while doing so).
     virtual void Refresh() = 0;
+    // Puts the dialog at a position OK stored. The position is that of the dialog's own
+    // area, not of the window manager's frame around it: the frame is not known before the
+    // dialog is shown, so a frame position would come back off by the frame at every OK.
+    void PlaceAt(int left, int top);
 
 private:
     WaveGeneratorForm& generator_;

@@ -17,6 +17,9 @@ namespace {
 
 constexpr int kTickLength = 4;
 constexpr int kLabelGap = 3;
+// The frame stands this far outside the plot, so that a waveform at full scale (a level of
+// the top or bottom code, drawn in the frame's colour) runs beside the frame, not under it.
+constexpr int kFrameOutset = 2;
 
 void PaintUnitTag(QPainter& painter, const QString& text, const QPoint& corner, bool atRight,
                   const QFontMetrics& metrics) {
@@ -60,17 +63,20 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         painter.drawLine(x, plot.top, x, plot.bottom);
         painter.drawLine(plot.left, y, plot.right, y);
     }
+    const int tickLeft = plot.left - kFrameOutset - kTickLength;
+    const int tickBottom = plot.bottom + kFrameOutset + kTickLength;
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
     for (int k = 0; k < 5; ++k) {
         const int x = labels.horizontal[k].pixel;
         const int y = labels.vertical[k].pixel;
-        painter.drawLine(x, plot.bottom, x, plot.bottom + kTickLength);
-        painter.drawLine(plot.left - kTickLength, y, plot.left, y);
+        painter.drawLine(x, plot.bottom, x, tickBottom);
+        painter.drawLine(tickLeft, y, plot.left, y);
     }
     painter.setPen(
         QPen(QColor(ViewPalette::kAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom)));
+    painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom))
+                         .adjusted(-kFrameOutset, -kFrameOutset, kFrameOutset, kFrameOutset));
 
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(font);
@@ -80,7 +86,7 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
     for (const AxisLabel& label : labels.vertical) {
         // Right-aligned at the tick; a label wider than the margin ("-8192" on paper) runs
         // on to the left rather than being broken at its minus sign.
-        const QRect box(0, label.pixel - height / 2, plot.left - kTickLength - kLabelGap, height);
+        const QRect box(0, label.pixel - height / 2, tickLeft - kLabelGap, height);
         painter.drawText(box,
                          Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                          QString::fromStdString(label.text));
@@ -90,7 +96,7 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         const int width = metrics.horizontalAdvance(text) + 1;
         const int left =
             std::max(bounds.left(), std::min(label.pixel - width / 2, bounds.right() + 1 - width));
-        const QRect box(left, plot.bottom + kTickLength + 1, width, height);
+        const QRect box(left, tickBottom + 1, width, height);
         painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
     }
     const int inset = 4;

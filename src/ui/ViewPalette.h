@@ -11,6 +11,7 @@ struct ViewPalette {
     static constexpr QRgb kBrushLight = 0xFFB5D7DE;   // unit tags, handle triangles
     static constexpr QRgb kBrushDark = 0xFFA8CAD7;    // tag borders
     static constexpr QRgb kShadeXor = 0xFF1D1D09;     // XORed over the range outside the anchors
+    static constexpr QRgb kMapMarkXor = 0xFF484800;   // XORed over the map's visible part
     static constexpr QRgb kRubberBand = 0xFF80DC00;   // Autoline rubber band (XOR)
     static constexpr QRgb kMarker = 0xFF808080;       // Autoline point marker (XOR)
     static constexpr QRgb kGuide = 0xFF00C0C0;        // anchor drag guide line (XOR)

@@ -122,7 +122,7 @@ void WaveParamDialogWidget::Refresh() {
 
 void WaveParamDialogWidget::PlaceDialog() {
     if (const auto& position = form_.Position()) {
-        move(position->left, position->top);
+        PlaceAt(position->left, position->top);
     }
 }
 

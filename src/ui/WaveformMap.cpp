@@ -106,20 +106,27 @@ void WaveformMap::paintEvent(QPaintEvent* event) {
 void WaveformMap::PaintMark(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const QColor xorColour(ViewPalette::kShadeXor);
+    // Strong enough to find on the small map (the view's shade is a faint tint), and framed.
+    const QColor xorColour(ViewPalette::kMapMarkXor);
     const PixelRect mark = MarkRect();
     if (MapGeometry::DrawnAsMarker(mark)) {
         const int r = MapGeometry::kMarkerRadius;
         const QPoint centre((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
-        painter.setPen(QPen(xorColour, 1));
+        // XOR with this turns the background into the waveform's colour.
+        const QColor ink(QColor((ViewPalette::kBackground ^ ViewPalette::kAxis) & 0xFFFFFF));
+        painter.setPen(QPen(ink, 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(centre, r, r);
         painter.drawLine(centre.x(), mark.top, centre.x(), mark.bottom);
-    } else {
-        painter.fillRect(QRect(QPoint(mark.left, mark.top), QPoint(mark.right, mark.bottom)),
-                         xorColour);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return;
     }
+    const QRect area(QPoint(mark.left, mark.top), QPoint(mark.right, mark.bottom));
+    painter.fillRect(area, xorColour);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
 void WaveformMap::resizeEvent(QResizeEvent* event) {

@@ -41,6 +41,7 @@ class QtUserInterfaceTest : public QObject {
 private slots:
     void MessageBoxShowsTextUnderProgramCaptionWithItsButtons();
     void ClosingAYesNoBoxAnswersNo();
+    void ABoxIsWideEnoughForItsWholeCaption();
     void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension();
     void OpenDialogWithDroppedPathAsksNothing();
 };
@@ -75,6 +76,20 @@ void QtUserInterfaceTest::ClosingAYesNoBoxAnswersNo() {
     OnNextDialog([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
 
     QCOMPARE(ui.ShowText("Replace?", "Question", MessageButtons::YesNo), MessageAnswer::No);
+}
+
+void QtUserInterfaceTest::ABoxIsWideEnoughForItsWholeCaption() {
+    const QString caption = QStringLiteral("Value out of range. Previous value will be restored.");
+    QtUserInterface ui;
+    int boxWidth = 0;
+    OnNextDialog([&](QWidget* dialog) {
+        boxWidth = dialog->width();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    ui.ShowText("Parameter 1 value = 9.00", caption.toStdString());
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(boxWidth > QFontMetrics(bold).horizontalAdvance(caption));
 }
 
 void QtUserInterfaceTest::SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {

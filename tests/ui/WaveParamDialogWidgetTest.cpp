@@ -132,9 +132,18 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(fixture.document.Undo().CanUndo());
     QCOMPARE(fixture.Stored("Prv_bgn"), std::string("500"));
+    // The dialog's own area is stored, and the next opening puts it there again: storing the
+    // frame's corner moved each opening by the frame.
     const QString position =
         QString::fromStdString(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"));
-    QCOMPARE(position, QStringLiteral("%1 %2").arg(dialog.x()).arg(dialog.y()));
+    const QPoint corner = dialog.geometry().topLeft();
+    QCOMPARE(position, QStringLiteral("%1 %2").arg(corner.x()).arg(corner.y()));
+    const auto again =
+        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kSquareCommand);
+    again->Initialize();
+    WaveParamDialogWidget reopened(*again);
+    reopened.show();
+    QCOMPARE(reopened.geometry().topLeft(), corner);
 }
 
 void WaveParamDialogWidgetTest::FmDialogTitlesItsLevelsPeakDeviation() {

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 
@@ -99,11 +102,28 @@ qsizetype IndexOfFilter(const FileQuestion& question, const QStringList& filters
 } // namespace
 
 MessageAnswer QtUserInterface::Show(const Message& message) {
-    QMessageBox box(IconOf(message.icon),
-                    message.caption.empty() ? caption_ : QString::fromStdString(message.caption),
-                    QString::fromStdString(message.text), ButtonsOf(message.buttons), Parent());
+    const QString title =
+        message.caption.empty() ? caption_ : QString::fromStdString(message.caption);
+    QMessageBox box(IconOf(message.icon), title, QString::fromStdString(message.text),
+                    ButtonsOf(message.buttons), Parent());
     box.setTextFormat(Qt::PlainText);
+    KeepCaptionWhole(box, title);
     return AnswerOf(box.exec(), message.buttons);
+}
+
+// Some captions are messages of their own ("Value out of range. Previous value will be
+// restored." over the field and range that broke it). A box sized to its short text would
+// cut such a caption off in the title bar, so the box is made as wide as the caption in a
+// bold title font, plus room for the title bar's icon and buttons.
+void QtUserInterface::KeepCaptionWhole(QMessageBox& box, const QString& title) {
+    constexpr int kTitleBarExtras = 140;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int wanted = QFontMetrics(titleFont).horizontalAdvance(title) + kTitleBarExtras;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 QStringList QtUserInterface::NameFilters(const FileQuestion& question) {

@@ -2,6 +2,7 @@
 
 #include "core/UserInterface.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,7 @@ public:
     static QStringList NameFilters(const FileQuestion& question);
 
 private:
+    static void KeepCaptionWhole(QMessageBox& box, const QString& title);
     std::optional<FileChoice> AskFile(const FileQuestion& question, bool open);
     QWidget* Parent() const;
 
