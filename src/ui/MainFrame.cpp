@@ -16,6 +16,7 @@
 #include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
 #include "ui/ParameterBar.h"
+#include "ui/ScreenFit.h"
 #include "ui/PulseDesignView.h"
 #include "ui/ToolBands.h"
 #include "ui/WaveParamDialogWidget.h"
@@ -24,9 +25,11 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -142,9 +145,14 @@ void MainFrame::ShowPlaced() {
     const WindowRect rect = placement.ReadRect();
     restoreState(QByteArray::fromBase64(QByteArray::fromStdString(placement.ReadBarState(mode_))),
                  kBarStateVersion);
-    move(rect.left, rect.top);
-    resize(rect.Width(), rect.Height());
-    normalRect_ = QRect(rect.left, rect.top, rect.Width(), rect.Height());
+    const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
+    const QScreen* target = QGuiApplication::screenAt(wanted.center());
+    normalRect_ = ScreenFit::Fitted(
+        wanted,
+        (target != nullptr ? target : QGuiApplication::primaryScreen())->availableGeometry(),
+        minimumSize(), ScreenFit::FrameAllowance());
+    move(normalRect_.topLeft());
+    resize(normalRect_.size());
     bands_->ApplyVisibility();
     view_->InitialUpdate();
     UpdateCommandStates();
