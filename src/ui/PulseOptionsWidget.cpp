@@ -89,6 +89,7 @@ QWidget* PulseOptionsWidget::BuildDcApproximation() {
     singleStepping_->setEnabled(false);
     singleStepping_->setToolTip(QString::fromUtf8(PulseOptions::UnboundNote()));
     label->setToolTip(singleStepping_->toolTip());
+    label->setEnabled(false);
     row->addWidget(label);
     row->addWidget(singleStepping_);
     layout->addLayout(row);
