@@ -4,9 +4,7 @@
 #include "support/TempWorkspace.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <vector>
 
@@ -19,13 +17,6 @@ std::optional<std::string> Parse(std::vector<std::string> words, CliOptions& opt
         argv.push_back(word.c_str());
     }
     return CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 struct ProgramRun {
@@ -44,8 +35,8 @@ ProgramRun RunProgram(const std::string& folder, const std::string& arguments) {
     const int status = std::system(line.c_str());
     ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(out);
-    run.err = ReadFile(err);
+    run.out = TempWorkspace::ReadFile(out);
+    run.err = TempWorkspace::ReadFile(err);
     return run;
 }
 
@@ -128,17 +119,17 @@ TEST(CliCommandLine, UsageErrorsLeaveTheRunLogAndTheBusAlone) {
     const std::string log = workspace.Folder() + "Glyp.log";
     for (const char* arguments : {"--bogus info", "frobnicate", "length", "dump --txt", "--mode",
                                   "edit smooth --anchors 1"}) {
-        const std::string before = ReadFile(log);
+        const std::string before = TempWorkspace::ReadFile(log);
         const ProgramRun run = RunProgram(workspace.Folder(), arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.err.find("usage: wavesmith-cli"), std::string::npos) << arguments;
         EXPECT_EQ(run.err.find("notify"), std::string::npos) << arguments;
-        EXPECT_EQ(ReadFile(log), before) << arguments;
+        EXPECT_EQ(TempWorkspace::ReadFile(log), before) << arguments;
     }
     // The same workspace does log a run that starts, so the comparison above can fail.
-    const std::string before = ReadFile(log);
+    const std::string before = TempWorkspace::ReadFile(log);
     EXPECT_EQ(RunProgram(workspace.Folder(), "info").status, 0);
-    EXPECT_NE(ReadFile(log), before);
+    EXPECT_NE(TempWorkspace::ReadFile(log), before);
 }
 
 TEST(CliCommandLine, HelpAndVersionPrintToStandardOutput) {

@@ -1,21 +1,20 @@
 #pragma once
 
 #include "document/SampleBuffer.h"
+#include "support/TempWorkspace.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 // File helpers shared by the format tests.
 
 inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return TempWorkspace::ReadFile(path);
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -8,14 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 const std::string kStandardFamily = "[ParmLst]\nActiveSeg=Segment int 1 256\n";
 
@@ -169,7 +163,7 @@ TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
     EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
 
     const std::string expected("\x00\x00\x00\x00\x02\x01\x00\x00\xfe\xff\xff\xff", 12);
-    EXPECT_EQ(FileBytes(workspace.state.userFolder + "/$xMark"), expected);
+    EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark"), expected);
     EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
     EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
     EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
@@ -183,7 +177,8 @@ TEST(HostLinkDownload, FmMarkerFileIsRewrittenWholeOnEachDownload) {
     link.DownloadWaveform(request);
     request.fmMarkers = {0};
     link.DownloadWaveform(request);
-    EXPECT_EQ(FileBytes(workspace.state.userFolder + "/$xMark"), std::string(4, '\0'));
+    EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark"),
+              std::string(4, '\0'));
 }
 
 TEST(HostLinkDownload, WideFmDownloadWritesNoMarkerFile) {
