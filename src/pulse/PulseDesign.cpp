@@ -158,14 +158,21 @@ PulseSection PulseDesign::Section(int k) {
     return ReadSection(k);
 }
 
-std::vector<PulseSection> PulseDesign::Sections() {
+const std::vector<PulseSection>& PulseDesign::Sections() {
     keys_.Refresh();
-    std::vector<PulseSection> sections;
-    sections.reserve(static_cast<std::size_t>(sectionCount_));
-    for (int k = 0; k < sectionCount_; ++k) {
-        sections.push_back(ReadSection(k));
+    const bool current = sectionsGeneration_ == keys_.Generation() &&
+                         sectionsChannel_ == channel_ &&
+                         sections_.size() == static_cast<std::size_t>(sectionCount_);
+    if (!current) {
+        sections_.clear();
+        sections_.reserve(static_cast<std::size_t>(sectionCount_));
+        for (int k = 0; k < sectionCount_; ++k) {
+            sections_.push_back(ReadSection(k));
+        }
+        sectionsGeneration_ = keys_.Generation();
+        sectionsChannel_ = channel_;
     }
-    return sections;
+    return sections_;
 }
 
 std::vector<double> PulseDesign::SectionMarks(double scale) {

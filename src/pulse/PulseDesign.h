@@ -3,6 +3,7 @@
 #include "pulse/PulseKeyStore.h"
 #include "pulse/PulseSection.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,8 +50,10 @@ public:
     // Section k (0-based) as stored now; an index outside the list reads as an empty
     // section. One read of the file for the whole section.
     PulseSection Section(int k);
-    // Every section, in order, from one read of the file: what the renderer draws from.
-    std::vector<PulseSection> Sections();
+    // Every section, in order, from one read of the file: what the renderer and the view
+    // draw from. Kept until the file changes, so a repaint without an edit costs one check
+    // of the file.
+    const std::vector<PulseSection>& Sections();
     // Section marks for the view: Start x scale and (Start + LocDur) x scale per section,
     // in the given scale (the shown section's).
     std::vector<double> SectionMarks(double scale);
@@ -104,4 +107,7 @@ private:
     int timeUnit_ = 1;
     double duration_ = 0.0;
     double vpp_ = 0.0;
+    std::vector<PulseSection> sections_;
+    std::uint64_t sectionsGeneration_ = 0;
+    int sectionsChannel_ = -1;
 };

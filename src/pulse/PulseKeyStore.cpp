@@ -59,6 +59,7 @@ void PulseKeyStore::Load() {
     size_ = stamp.size;
     modified_ = stamp.modified;
     loaded_ = stamp.exists;
+    ++generation_;
     sections_.clear();
     for (const IniSpan& span : FindIniSpans(text_)) {
         sections_[span.lowerName].spans.emplace_back(span.bodyBegin, span.end);

@@ -29,6 +29,9 @@ public:
     // starts no number.
     double Number(std::string_view section, std::string_view key);
     bool HasSection(std::string_view section);
+    // Counts the times the copy was read from the file: what was read from the copy is
+    // still true while it stays the same.
+    std::uint64_t Generation() const { return generation_; }
 
     // One locked rewrite of the context file. False when it could not be written (the
     // settings store has told the user).
@@ -58,4 +61,5 @@ private:
     std::uintmax_t size_ = 0;
     std::int64_t modified_ = 0;
     std::unordered_map<std::string, Section> sections_;
+    std::uint64_t generation_ = 0;
 };

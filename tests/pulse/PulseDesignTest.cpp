@@ -239,8 +239,12 @@ TEST(PulseDesignSections, ReadsSeeAWriteOfTheHostMadeAfterTheLastRead) {
     PulseDesign design(ws.services);
     design.Open(0);
     EXPECT_EQ(design.Section(0).start, 0.0);
-    ws.SetSect(0, "Start", "0.5"); // same length as "0": only the time stamp differs
+    EXPECT_EQ(design.Sections()[0].start, 0.0);
+    ws.SetSect(0, "Start", "0.5");
     EXPECT_EQ(design.Section(0).start, 0.5);
+    EXPECT_EQ(design.Sections()[0].start, 0.5); // the kept sections are read again
+    ws.SetSect(0, "Start", "0.7");              // same length: only the time stamp differs
+    EXPECT_EQ(design.Sections()[0].start, 0.7);
 }
 
 TEST(PulseDesignDerived, StartsAndDurationFollowEveryRepeatAndLocDur) {
