@@ -13,8 +13,9 @@ public:
     // none on the platforms that draw no frames (offscreen, minimal).
     static QMargins FrameAllowance();
 
-    // `wanted` made no larger than `available` less `frame` (but never smaller than
-    // `minimum`) and moved inside it; a rectangle that fits is returned unchanged.
+    // `wanted` (the frame's corner and the window's own size) made no larger than
+    // `available` less `frame` (but never smaller than `minimum`) and moved so that the window
+    // with its frame lies inside `available`; a rectangle that fits is returned unchanged.
     static QRect Fitted(const QRect& wanted, const QRect& available, const QSize& minimum,
                         const QMargins& frame);
 };
