@@ -5,13 +5,16 @@
 #include "core/HostBus.h"
 #include "document/FileCommands.h"
 #include "document/SegmentCommands.h"
+#include "document/WaveDoc.h"
 #include "link/HostRequest.h"
 #include "pulse/PulseDownload.h"
+#include "pulse/PulseEditor.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
+#include "ui/FmMarkersDialogWidget.h"
 #include "ui/FramePlacement.h"
 #include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
@@ -60,10 +63,16 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
 
     session_.Services().bus.SetRequestHandler(
         [this](std::uint32_t code, std::int64_t data) { OnHostCommand(code, data); });
+    if (mode_ == OperatingMode::Fm) {
+        session_.Document().onMarkerBarRebuilt = [this] {
+            bands_->ShowMarkerItems(session_.Document().FmMarkers().BarItems());
+        };
+    }
 }
 
 MainFrame::~MainFrame() {
     session_.Services().bus.SetRequestHandler({});
+    session_.Document().onMarkerBarRebuilt = nullptr;
     SavePlacement();
     bands_->WriteFlags();
 }
@@ -243,14 +252,12 @@ bool MainFrame::IsEnabled(int commandId) const {
     case kPulseEditor:
         return view_->Pulse() != nullptr && !view_->Pulse()->EditorVisible();
     case kFmMarkers:
-        return false; // the FM markers table is not part of it yet
+        return mode_ == OperatingMode::Fm;
     case kOpen:
     case kSave:
     case kSaveAs:
-    case kDownload:
-        // In the pulse designer these act on the rendered pulse design, and the rendering
-        // is not part of this build: an empty waveform would be written and entered in
-        // the segment table.
+        // In the pulse designer the samples exist only as what a Download renders: an
+        // empty waveform would be written and entered in the segment table.
         return mode_ != OperatingMode::Pulse;
     default:
         return true;
@@ -315,7 +322,15 @@ void MainFrame::OnCommand(int commandId) {
             view_->Pulse()->ShowEditor();
             break;
         case kDownload:
+            if (view_->Pulse() != nullptr && view_->Pulse()->Editor() != nullptr) {
+                // The render follows the options the editor holds, so that a switch to
+                // the sequence form after message 3023 shows in its dialog at once.
+                session_.Pulse().UseOptions(&view_->Pulse()->Editor()->Options());
+            }
             session_.DownloadWaveform();
+            break;
+        case kFmMarkers:
+            FmMarkersDialogWidget::EditFmMarkers(this, session_.Document());
             break;
         case kAbout:
             AboutDialog(this).exec();

@@ -75,16 +75,29 @@ void ToolBands::Build(OperatingMode mode, std::map<int, QAction*>& actions, bool
     }
 }
 
-// The marker list of the FM editor. Its entries come from the FM markers table, which
-// this build does not have yet: the list is shown empty and disabled.
+// The marker list of the FM editor: the stored markers inside the frequency window, as the
+// document rebuilds them.
 void ToolBands::BuildMarkerList(QToolBar* bar) {
     bar->addWidget(new QLabel(QObject::tr("Marker list") + QLatin1Char(' '), bar));
-    auto* list = new QComboBox(bar);
-    list->setObjectName(QStringLiteral("markerList"));
-    list->setProperty("controlId", ControlId::kMarkerList);
-    list->setMinimumWidth(list->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
-    list->setEnabled(false);
-    bar->addWidget(list);
+    markerList_ = new QComboBox(bar);
+    markerList_->setObjectName(QStringLiteral("markerList"));
+    markerList_->setProperty("controlId", ControlId::kMarkerList);
+    markerList_->setEditable(true);
+    markerList_->setInsertPolicy(QComboBox::NoInsert);
+    markerList_->setMinimumWidth(
+        markerList_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    bar->addWidget(markerList_);
+}
+
+void ToolBands::ShowMarkerItems(const std::vector<std::string>& items) {
+    if (markerList_ == nullptr) {
+        return;
+    }
+    markerList_->clear();
+    for (const std::string& item : items) {
+        markerList_->addItem(QString::fromStdString(item));
+    }
+    markerList_->setCurrentIndex(0);
 }
 
 void ToolBands::ApplyVisibility() {

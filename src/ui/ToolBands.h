@@ -6,9 +6,12 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <string>
+#include <vector>
 
 class ProfileStore;
 class QAction;
+class QComboBox;
 class QMainWindow;
 class QToolBar;
 
@@ -37,6 +40,9 @@ public:
     static int ToggleOf(int band);
     QToolBar* Bar(int band) const;
     bool Shown(int band) const;
+    // The FM editor's marker list (control 1998) shows these items, the first selected.
+    void ShowMarkerItems(const std::vector<std::string>& items);
+    QComboBox* MarkerList() const { return markerList_; }
 
 private:
     QToolBar* Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
@@ -47,4 +53,5 @@ private:
     ProfileStore& store_;
     std::array<QToolBar*, kBandCount> bars_{};
     std::array<bool, kBandCount> shown_{};
+    QComboBox* markerList_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "document/WaveDoc.h"
 #include "settings/AppServices.h"
 #include "ui/AnchorDragController.h"
+#include "ui/FmMarkerDots.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveDrawingTool.h"
@@ -75,6 +76,9 @@ void WavePlotRenderer::RenderPage(QPainter& painter, const ViewGeometry& geometr
         painter.save();
         painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
         PlotPainter::PaintWaveform(painter, state_.Columns(geometry), 2.0);
+        if (state_.IsFm()) {
+            FmMarkerDots::Paint(painter, geometry, state_.Document());
+        }
         painter.restore();
     }
 }
@@ -100,6 +104,11 @@ void WavePlotRenderer::EnsurePlotCache() {
         const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
         PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
                                ViewPalette::kAxis);
+        if (state_.IsFm()) {
+            QPainter painter(&plotCache_);
+            painter.setClipRect(plot);
+            FmMarkerDots::Paint(painter, geometry, state_.Document());
+        }
     }
     state_.MarkPlotValid();
 }

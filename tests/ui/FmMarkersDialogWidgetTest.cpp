@@ -1,0 +1,124 @@
+#include "ui/FmMarkersDialogWidget.h"
+#include "fm/FmMarkersDialog.h"
+#include "fm/FmSettings.h"
+#include "support/TempWorkspace.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+// An FM workspace (window 990 MHz .. 1010 MHz) with three stored markers.
+struct MarkersFixture {
+    MarkersFixture() : fm(workspace.services) {
+        fm.LoadLimits();
+        workspace.SetContext("FmMark0", "Mrk0", "995000000");
+        workspace.SetContext("FmMark0", "Mrk1", "1000000000");
+        workspace.SetContext("FmMark0", "Mrk2", "1005000000");
+        form.Load();
+    }
+
+    TempWorkspace workspace{"QW2182", OperatingMode::Fm};
+    FmSettings fm;
+    FmMarkersDialog form{workspace.services, fm};
+};
+
+template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
+    auto* child = dialog.findChild<Widget*>(QString::fromLatin1(name));
+    if (child == nullptr) {
+        qFatal("no child %s", name);
+    }
+    return child;
+}
+
+void Click(QWidget& dialog, const char* name) {
+    QTest::mouseClick(Child<QAbstractButton>(dialog, name), Qt::LeftButton);
+}
+
+QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
+}
+
+} // namespace
+
+// The FM Markers Table as the user drives it.
+class FmMarkersDialogWidgetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ButtonsActOnTheListAsShown();
+    void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable();
+};
+
+void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
+    MarkersFixture f;
+    FmMarkersDialogWidget dialog(f.form);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("FM Markers Table"));
+    QVERIFY(Child<QRadioButton>(dialog, "ascend")->isChecked());
+    QCOMPARE(Items(dialog.Entry()), (QStringList{"9.95000000e8", "1.00000000e9", "1.00500000e9"}));
+
+    // Add keeps the typed text in the field; a value outside the window is warned about.
+    QTest::keyClicks(dialog.Entry()->lineEdit(), QStringLiteral("5e6"));
+    Click(dialog, "add");
+    QCOMPARE(f.workspace.ui.MessageIds(), std::vector<int>{3016});
+    QCOMPARE(dialog.Entry()->currentText(), QStringLiteral("5e6"));
+    QCOMPARE(dialog.Entry()->count(), 4);
+
+    // Descending display; Delete takes the selected row, the largest marker on top.
+    Click(dialog, "descend");
+    QCOMPARE(dialog.Entry()->itemText(0), QStringLiteral("1.00500000e9"));
+    Click(dialog, "delete"); // no selection: nothing happens
+    QCOMPARE(dialog.Entry()->count(), 4);
+    dialog.Entry()->setCurrentIndex(0);
+    Click(dialog, "delete");
+    QCOMPARE(Items(dialog.Entry()), (QStringList{"1.00000000e9", "9.95000000e8", "5.00000000e6"}));
+
+    Click(dialog, "removeAll");
+    QCOMPARE(dialog.Entry()->count(), 0);
+    QVERIFY(f.form.Modified()); // from the Add and the Delete before
+}
+
+void FmMarkersDialogWidgetTest::CloseAsksOnlyAfterAChangeAndStoreWritesTheTable() {
+    {
+        MarkersFixture f;
+        FmMarkersDialogWidget dialog(f.form);
+        dialog.show();
+        Click(dialog, "removeAll");
+        Click(dialog, "close");
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(f.workspace.ui.messages.empty());
+        QCOMPARE(f.workspace.Context("FmMark0", "Mrk0"), std::string("995000000"));
+    }
+    {
+        MarkersFixture f;
+        FmMarkersDialogWidget dialog(f.form);
+        dialog.show();
+        dialog.Entry()->setCurrentIndex(1);
+        Click(dialog, "delete");
+        f.workspace.ui.answers.push_back(MessageAnswer::No);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(f.workspace.ui.messages.size(), std::size_t{1});
+        QCOMPARE(f.workspace.ui.messages[0].text, std::string("Do you want to save changes ?"));
+        QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1000000000"));
+    }
+    MarkersFixture f;
+    FmMarkersDialogWidget dialog(f.form);
+    dialog.show();
+    dialog.Entry()->setCurrentIndex(1);
+    Click(dialog, "delete");
+    Click(dialog, "store");
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(f.workspace.ui.messages.empty());
+    QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1005000000"));
+    QCOMPARE(f.workspace.Context("FmMark0", "Mrk2"), std::string());
+}
+
+QTEST_MAIN(FmMarkersDialogWidgetTest)
+#include "FmMarkersDialogWidgetTest.moc"
