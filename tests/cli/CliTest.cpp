@@ -1,6 +1,4 @@
-#include "cli/CliApp.h"
-#include "cli/CliOptions.h"
-#include "support/TempWorkspace.h"
+#include "CliFixture.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,50 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-// Runs wavesmith-cli in-process inside a prepared workspace, as the user "tst".
-class CliTest : public ::testing::Test {
-protected:
-    CliTest() {
-        previous_ = std::filesystem::current_path();
-        ::setenv("USER", "tst", 1);
-        std::filesystem::current_path(workspace.Folder());
-    }
-    ~CliTest() override { std::filesystem::current_path(previous_); }
-
-    int Run(std::vector<std::string> words) {
-        words.insert(words.begin(), "wavesmith-cli");
-        std::vector<const char*> argv;
-        for (const auto& word : words) {
-            argv.push_back(word.c_str());
-        }
-        CliOptions options;
-        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
-            return CliApp::UsageError;
-        }
-        return CliApp(options).Run();
-    }
-
-    std::string RunForOutput(std::vector<std::string> words) {
-        ::testing::internal::CaptureStdout();
-        lastCode = Run(std::move(words));
-        return ::testing::internal::GetCapturedStdout();
-    }
-
-    std::string Working(int segment, int channel) const {
-        return workspace.state.userFolder + "/TemS" + std::to_string(segment) + ".wa" +
-               std::to_string(channel);
-    }
-
-    TempWorkspace workspace;
-    int lastCode = -1;
-
-private:
-    std::filesystem::path previous_;
-};
-
-} // namespace
+using CliTest = CliFixture;
 
 TEST_F(CliTest, PathsNameTheWorkspace) {
     const std::string out = RunForOutput({"paths"});

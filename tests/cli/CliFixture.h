@@ -1,0 +1,57 @@
+#pragma once
+
+#include "cli/CliApp.h"
+#include "cli/CliOptions.h"
+#include "support/TempWorkspace.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+// Runs wavesmith-cli in-process inside a prepared workspace, as the user "tst", with the
+// workspace as the current folder for the length of the test.
+class CliFixture : public ::testing::Test {
+protected:
+    explicit CliFixture(const std::string& family = "QW2182",
+                        OperatingMode mode = OperatingMode::Standard)
+        : workspace(family, mode), previous_(std::filesystem::current_path()) {
+        ::setenv("USER", "tst", 1);
+        std::filesystem::current_path(workspace.Folder());
+    }
+    ~CliFixture() override { std::filesystem::current_path(previous_); }
+
+    // The exit status of the program for these words (without the program's name).
+    int Run(std::vector<std::string> words) {
+        words.insert(words.begin(), "wavesmith-cli");
+        std::vector<const char*> argv;
+        for (const auto& word : words) {
+            argv.push_back(word.c_str());
+        }
+        CliOptions options;
+        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
+            return CliApp::UsageError;
+        }
+        return CliApp(options).Run();
+    }
+
+    // What the program prints on standard output; its exit status goes to lastCode.
+    std::string RunForOutput(std::vector<std::string> words) {
+        ::testing::internal::CaptureStdout();
+        lastCode = Run(std::move(words));
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+    // The working file of a segment and channel.
+    std::string Working(int segment, int channel) const {
+        return workspace.state.userFolder + "/TemS" + std::to_string(segment) + ".wa" +
+               std::to_string(channel);
+    }
+
+    TempWorkspace workspace;
+    int lastCode = -1;
+
+private:
+    std::filesystem::path previous_;
+};
