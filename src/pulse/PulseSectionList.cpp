@@ -85,8 +85,11 @@ void PulseSectionList::Delete() {
     const PulseSection deleted = design_.Section(active);
     const double shift = deleted.TotalDuration();
     PulseKeyBatch batch;
+    PulseKeyStore& keys = design_.Keys();
+    keys.Refresh();
     for (int k = active + 1; k < count; ++k) {
-        const double start = design_.Section(k).start;
+        const double stored = keys.Number(design_.SectionName(k), PulseKeys::kStart);
+        const double start = stored == kMissingNumber || !std::isfinite(stored) ? 0.0 : stored;
         batch.Copy(design_.SectionName(k), design_.SectionName(k - 1));
         batch.Set(design_.SectionName(k - 1), PulseKeys::kStart, FormatCompact(start - shift));
     }
