@@ -42,6 +42,8 @@ bool PulseSectionList::Append(TrainStyle train, int timeUnit) {
     if (ItemCount(count - 1) == 0) {
         return false;
     }
+    // The total as the sections add up now, not as "%g" kept it with six digits.
+    design_.RestoreStartsAndDuration(count - 1);
     PulseKeyBatch batch;
     WriteNewSection(batch, count, train, timeUnit);
     batch.Set(design_.SectionName(count), PulseKeys::kStart, FormatCompact(design_.Duration()));

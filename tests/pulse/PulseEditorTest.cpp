@@ -313,6 +313,20 @@ TEST(PulseEditorSections, AppendInsertDeleteKeepStartsAndTheActiveIndexInside) {
     EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0");
 }
 
+TEST(PulseEditorSections, AppendedSectionStartsWhereTheSectionsEndNotAtTheRoundedTotal) {
+    EditorWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "1");
+    ws.SetContext("PulseRoot-ch1", "Duration", "0.0123457"); // "%g" of 0.01234567
+    ws.SetSect(0, "Train", "0");
+    ws.SetSect(0, "LocDur", "0.01234567");
+    ws.SetSect(0, "qItm", "1");
+    ws.SetSect(0, "Link0-sub1", "0.01234567");
+    ws.SetSect(0, "Link0-sub2", "0");
+    PulseEditor& editor = ws.Open();
+    ASSERT_TRUE(editor.AppendSection());
+    EXPECT_EQ(ws.Sect(1, "Start"), "0.01234567");
+}
+
 TEST(PulseEditorSections, RemoveAllAsksAndLeavesTheDefaultDesign) {
     EditorWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "3");
