@@ -1,5 +1,6 @@
 #include "workspace/ContextDefaults.h"
 
+#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 
@@ -40,10 +41,14 @@ std::string FirstVariant(const IniFile& family, const std::string& section,
             continue;
         }
         const std::string suffix = key.substr(prefix.size());
-        if (!std::all_of(suffix.begin(), suffix.end(), ::isdigit)) {
+        const char* cursor = suffix.data();
+        const char* end = cursor + suffix.size();
+        int number = 0;
+        // Digits only, and a number that fits: a key such as "Vpts99999999999" is no variant.
+        if (!std::all_of(suffix.begin(), suffix.end(), IsDigit) ||
+            !ReadLeadingInt(cursor, end, number)) {
             continue;
         }
-        const int number = std::stoi(suffix);
         if (best.empty() || number < bestNumber) {
             best = suffix;
             bestNumber = number;
