@@ -383,3 +383,13 @@ TEST(PulseKeyBatchApply, CopiesSectionsInOrderAndDropsDuplicateHeaders) {
     ASSERT_TRUE(batch.ApplyTo(text));
     EXPECT_EQ(text, "[P0]\na=0\n[P1]\na=0\nc=2\n[p0]\na=9\nc=2\n[P2]\na=1\nb=1\n");
 }
+
+TEST(PulseKeyBatchApply, KeyEditsKeepCommentsAndShadowedDuplicatesOfTheirSection) {
+    std::string text = "[A]\n; note\nk=1\nk=2\nz=3";
+    PulseKeyBatch batch;
+    batch.Set("A", "K", "9");
+    batch.Set("a", "new", "5");
+    batch.Remove("A", "z");
+    ASSERT_TRUE(batch.ApplyTo(text));
+    EXPECT_EQ(text, "[A]\n; note\nk=9\nk=2\nnew=5\n");
+}
