@@ -3,6 +3,7 @@
 #include "app/ComposerApp.h"
 #include "core/AppState.h"
 #include "settings/IniFile.h"
+#include "settings/NumberFormat.h"
 
 #include <sstream>
 #include <vector>
@@ -23,11 +24,9 @@ std::vector<std::string> SplitBlanks(const std::string& text) {
 }
 
 int ToInt(const std::string& text, int fallback) {
-    try {
-        return std::stoi(text);
-    } catch (const std::exception&) {
-        return fallback;
-    }
+    const char* cursor = text.data();
+    int value = 0;
+    return ReadLeadingInt(cursor, cursor + text.size(), value) ? value : fallback;
 }
 
 } // namespace

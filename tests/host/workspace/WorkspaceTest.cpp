@@ -40,6 +40,10 @@ TEST(ConsoluxWorkspace, ShortSegmentListIsExtendedForTheChosenChannel) {
     tool.SetContext("Settings", "ActiveSeg", "5");
     const Workspace workspace = HostView(tool);
     EXPECT_EQ(workspace.ActiveSegment(1), 1);
+    tool.SetContext("Settings", "ActiveSeg", "x 99999999999");
+    EXPECT_EQ(workspace.ActiveSegment(0), 1) << "no number";
+    EXPECT_EQ(workspace.ActiveSegment(1), 1) << "beyond an int";
+    tool.SetContext("Settings", "ActiveSeg", "5");
     workspace.SetActiveSegment(1, 4);
     EXPECT_EQ(tool.Context("Settings", "ActiveSeg"), "5 4");
     workspace.SetActiveChannel(1);
