@@ -72,6 +72,7 @@ FmMarkersDialog::AddOutcome FmMarkersDialog::Add(const std::string& editText) {
     if (value < fm_.fmin || value > fm_.fmax) {
         Message warning;
         warning.id = MsgMarkerOutOfRange;
+        warning.text = MessageText(MsgMarkerOutOfRange);
         warning.caption = "Warning";
         warning.icon = MessageIcon::Exclamation;
         services_.ui.Show(warning);

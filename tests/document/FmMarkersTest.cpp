@@ -190,6 +190,12 @@ TEST(FmMarkersDialog, AddFollowsTheRulesOfTheEditText) {
     EXPECT_EQ(dialog.Markers(),
               (std::vector<std::int32_t>{5000000, 995000000, 1000000000, 1005000000}));
     EXPECT_TRUE(dialog.Modified());
+    f.workspace.ui.Clear();
+    dialog.Add("6e6");
+    ASSERT_EQ(f.workspace.ui.messages.size(), 1u);
+    EXPECT_EQ(f.workspace.ui.messages[0].caption, "Warning");
+    EXPECT_EQ(f.workspace.ui.messages[0].text,
+              "The FM marker value will be added but note it is out of current range.");
 }
 
 TEST(FmMarkersDialog, DeleteMapsTheDisplayRowAndOrderChangesDoNotModify) {
