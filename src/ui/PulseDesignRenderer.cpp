@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr QRgb kBorder = 0xFFBCFFFF;       // section borders
@@ -21,6 +24,38 @@ constexpr int kMarkRadius = 3;
 
 QPointF Map(const ViewGeometry& geometry, const PulsePoint& point) {
     return {geometry.XMap().ApplyExact(point.time), geometry.YMap().ApplyExact(point.level)};
+}
+
+// Points that fall into one pixel column are drawn as the column's first, lowest, highest
+// and last point, in the order they come: the same pixels, four points instead of the
+// hundreds a long design puts into one column.
+QPolygonF OnePointRunPerColumn(const QPolygonF& line) {
+    QPolygonF kept;
+    kept.reserve(std::min<qsizetype>(line.size(), 8192));
+    qsizetype first = 0;
+    while (first < line.size()) {
+        const double column = std::floor(line[first].x());
+        qsizetype end = first + 1;
+        qsizetype low = first;
+        qsizetype high = first;
+        while (end < line.size() && std::floor(line[end].x()) == column) {
+            low = line[end].y() > line[low].y() ? end : low; // pixel rows grow downwards
+            high = line[end].y() < line[high].y() ? end : high;
+            ++end;
+        }
+        if (end - first <= 4) {
+            for (qsizetype i = first; i < end; ++i) {
+                kept.append(line[i]);
+            }
+        } else {
+            kept.append(line[first]);
+            kept.append(line[std::min(low, high)]);
+            kept.append(line[std::max(low, high)]);
+            kept.append(line[end - 1]);
+        }
+        first = end;
+    }
+    return kept;
 }
 
 QRect PlotRect(const ViewGeometry& geometry) {
@@ -74,7 +109,7 @@ void PulseDesignRenderer::PaintCurve(QPainter& painter, const ViewGeometry& geom
         line.append(Map(geometry, point));
     }
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 2));
-    painter.drawPolyline(line);
+    painter.drawPolyline(OnePointRunPerColumn(line));
     if (section.hasBand) {
         const PulseRepeatBand& band = section.band;
         const QRectF area(Map(geometry, {band.from, band.high}),
@@ -99,28 +134,42 @@ void PulseDesignRenderer::PaintMark(QPainter& painter, const ViewGeometry& geome
     }
 }
 
+// The active label last, on top of any neighbour it covers.
 void PulseDesignRenderer::PaintLabels(QPainter& painter, const PulseDesignPicture& picture,
                                       const PulseSectionPicker& labels, int plotLeft) {
-    const QFontMetrics metrics(painter.font());
-    const QString empty = QStringLiteral("Empty");
-    for (std::size_t k = 0; k < labels.Labels().size(); ++k) {
-        const QRect& label = labels.Labels()[k];
-        painter.fillRect(label, QColor(ViewPalette::kBackground));
-        painter.setPen(QPen(QColor(kLabelFrame), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(label.adjusted(0, 0, -1, -1));
-        const bool active = static_cast<int>(k) == picture.active;
-        painter.setPen(active ? QColor(kActiveNumber) : QColor(Qt::black));
-        painter.drawText(label, Qt::AlignCenter, QString::number(k + 1));
-        if (k < picture.sections.size() && picture.sections[k].Empty()) {
-            const int width = metrics.horizontalAdvance(empty);
-            QRect beside(label.left() - width - 3, label.top(), width, label.height());
-            // At the plot's left edge there is no room before the label: after it then.
-            if (beside.left() < plotLeft) {
-                beside.moveLeft(label.right() + 4);
-            }
-            painter.setPen(QColor(ViewPalette::kAxis));
-            painter.drawText(beside, Qt::AlignRight | Qt::AlignVCenter, empty);
+    const int count = static_cast<int>(labels.Labels().size());
+    for (int k = 0; k < count; ++k) {
+        if (k != picture.active) {
+            PaintLabel(painter, picture, labels, k, plotLeft);
         }
+    }
+    if (picture.active >= 0 && picture.active < count) {
+        PaintLabel(painter, picture, labels, picture.active, plotLeft);
+    }
+}
+
+void PulseDesignRenderer::PaintLabel(QPainter& painter, const PulseDesignPicture& picture,
+                                     const PulseSectionPicker& labels, int k, int plotLeft) {
+    const QRect& label = labels.Labels()[static_cast<std::size_t>(k)];
+    if (label.isNull()) {
+        return;
+    }
+    painter.fillRect(label, QColor(ViewPalette::kBackground));
+    painter.setPen(QPen(QColor(kLabelFrame), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(label.adjusted(0, 0, -1, -1));
+    painter.setPen(k == picture.active ? QColor(kActiveNumber) : QColor(Qt::black));
+    painter.drawText(label, Qt::AlignCenter, QString::number(k + 1));
+    if (k < static_cast<int>(picture.sections.size()) &&
+        picture.sections[static_cast<std::size_t>(k)].Empty()) {
+        const QString empty = QStringLiteral("Empty");
+        const int width = painter.fontMetrics().horizontalAdvance(empty);
+        QRect beside(label.left() - width - 3, label.top(), width, label.height());
+        // At the plot's left edge there is no room before the label: after it then.
+        if (beside.left() < plotLeft) {
+            beside.moveLeft(label.right() + 4);
+        }
+        painter.setPen(QColor(ViewPalette::kAxis));
+        painter.drawText(beside, Qt::AlignRight | Qt::AlignVCenter, empty);
     }
 }

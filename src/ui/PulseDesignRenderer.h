@@ -36,4 +36,6 @@ private:
                           const PulseDesignPicture& picture);
     static void PaintLabels(QPainter& painter, const PulseDesignPicture& picture,
                             const PulseSectionPicker& labels, int plotLeft);
+    static void PaintLabel(QPainter& painter, const PulseDesignPicture& picture,
+                           const PulseSectionPicker& labels, int k, int plotLeft);
 };

@@ -28,18 +28,27 @@ void PulseSectionPicker::Place(const PulseDesignPicture& picture, const ViewGeom
             label.moveRight(plot.right);
         }
         widest = std::max(widest, label.width());
-        StepBelowOverlaps(label, widest);
+        const QRect onTheEdge = label;
+        if (!StepBelowOverlaps(label, widest)) {
+            // No room: the label is left out, except the active one, which stays on the
+            // edge over its neighbours.
+            label = static_cast<int>(k) == picture.active ? onTheEdge : QRect();
+        }
         labels_.push_back(label);
     }
 }
 
 // Borders never move left from one section to the next, so only the labels that start
 // less than one label width before this one can overlap it.
-void PulseSectionPicker::StepBelowOverlaps(QRect& label, int widest) const {
+bool PulseSectionPicker::StepBelowOverlaps(QRect& label, int widest) const {
+    const int lowest = label.top() + (kRows - 1) * (label.height() + 2);
     bool moved = true;
     while (moved) {
         moved = false;
         for (auto it = labels_.rbegin(); it != labels_.rend(); ++it) {
+            if (it->isNull()) {
+                continue;
+            }
             if (it->left() + widest < label.left()) {
                 break;
             }
@@ -48,12 +57,16 @@ void PulseSectionPicker::StepBelowOverlaps(QRect& label, int widest) const {
                 moved = true;
             }
         }
+        if (label.top() > lowest) {
+            return false;
+        }
     }
+    return true;
 }
 
 int PulseSectionPicker::SectionAt(const QPoint& point) const {
     for (std::size_t k = 0; k < labels_.size(); ++k) {
-        if (labels_[k].contains(point)) {
+        if (!labels_[k].isNull() && labels_[k].contains(point)) {
             return static_cast<int>(k);
         }
     }

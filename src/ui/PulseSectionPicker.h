@@ -29,7 +29,9 @@ public:
     int SectionAt(const QPoint& point) const;
 
 private:
-    void StepBelowOverlaps(QRect& label, int widest) const;
+    static constexpr int kRows = 4;
+
+    bool StepBelowOverlaps(QRect& label, int widest) const;
 
     std::vector<QRect> labels_;
     std::vector<int> borders_;

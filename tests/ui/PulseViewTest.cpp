@@ -5,16 +5,19 @@
 #include "support/TempWorkspace.h"
 #include "ui/CommandIds.h"
 #include "ui/PulseDesignPicture.h"
+#include "ui/PulseDesignRenderer.h"
 #include "ui/PulseDesignView.h"
 #include "ui/PulseEditorWidget.h"
 #include "ui/PulseItemTable.h"
 #include "ui/PulseSectionPicker.h"
+#include "ui/ViewPalette.h"
 #include "ui/WaveView.h"
 #include "ui/support/RunningFrame.h"
 
 #include <QAction>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -105,6 +108,8 @@ private slots:
     void SelectedLineIsMarkedOnlyWhereItsItemWasDrawn();
     void MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand();
     void LabelsOfSectionsAtOnePlaceStayApartAndPickable();
+    void LabelsWithoutRoomAreLeftOutExceptTheActiveOne();
+    void SpikeNarrowerThanAPixelIsStillDrawn();
     void ClickOnALabelShowsItsSectionInTheEditor();
     void RangesAndBarTextsFollowTheDesign();
     void AmplitudeIsRefusedOrTakenThroughTheDesign();
@@ -220,6 +225,51 @@ void PulseViewTest::LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
     }
     QCOMPARE(picker.Borders()[1], geometry.XToPixel(2.0));
     QCOMPARE(picker.SectionAt(QPoint(200, 200)), -1);
+}
+
+void PulseViewTest::LabelsWithoutRoomAreLeftOutExceptTheActiveOne() {
+    PulseDesignPicture picture;
+    picture.duration = 1.0;
+    picture.active = 7;
+    picture.sections.resize(10); // all empty, all at 0
+    ViewGeometry geometry;
+    geometry.SetRanges(0.0, 1.0, -1.0, 1.0);
+    geometry.ComputeMappings({40, 60, 640, 460});
+    PulseSectionPicker picker;
+    picker.Place(picture, geometry, QFontMetrics(QFont()));
+    const std::vector<QRect>& labels = picker.Labels();
+    for (int k = 0; k < 10; ++k) {
+        const bool shown = k < 4 || k == 7;
+        QCOMPARE(labels[std::size_t(k)].isNull(), !shown);
+        if (shown && k != 7) {
+            QCOMPARE(picker.SectionAt(labels[std::size_t(k)].center()), k);
+        }
+    }
+    QCOMPARE(labels[7].top(), labels[0].top()); // on the edge, over section 1's label
+}
+
+void PulseViewTest::SpikeNarrowerThanAPixelIsStillDrawn() {
+    std::vector<PulseItem> items;
+    for (int i = 0; i < 4000; ++i) {
+        items.push_back({std::to_string(i * 1e-7), i == 2001 ? "0.9" : "0"});
+    }
+    const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.0004, 1, items);
+    const PulseDesignPicture picture = PictureOf(section);
+    ViewGeometry geometry;
+    geometry.SetRanges(0.0, 0.4, -1.0, 1.0);
+    geometry.ComputeMappings({20, 20, 220, 220}); // 4,000 nodes over 200 columns
+    QImage image(240, 240, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
+                               PulseSectionPicker());
+    painter.end();
+    const int x = geometry.XToPixel(0.2001);
+    const int y = geometry.YToPixel(0.9);
+    bool drawn = false;
+    for (int dx = -1; dx <= 1; ++dx) {
+        drawn = drawn || image.pixelColor(x + dx, y + 1) == QColor(ViewPalette::kAxis);
+    }
+    QVERIFY(drawn);
 }
 
 void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {
