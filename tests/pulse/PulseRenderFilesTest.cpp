@@ -139,6 +139,7 @@ TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
     const Case cases[] = {
         {"no items", {PulseSection{}, PulseSection{}}, Limits(), 1, false},
         {"single node", {Points(0, 1, {{0.0, 0.5}})}, Limits(), 1, true},
+        {"section of zero duration", {Dc(0, 1, {{0.0, 0.5}})}, Limits(), 1, true},
         {"level beyond Vpp/2", {Dc(0, 1, {{0.01, 1.5}})}, Limits(), 1, true},
         {"falling times", {Points(0, 1, {{0, 0}, {0.02, 0}, {0.01, 0}})}, Limits(), 0, true},
         {"Repeat above MaxLoopNo", {Dc(0, 2000000, {{0.01, 0.5}})}, Limits(), 0, true},
@@ -175,6 +176,10 @@ TEST_F(PulseRenderFiles, StoredDesignIsReadThroughTheDesignKeys) {
         ws.SetContext(name, s[4], s[5]);
     }
     ws.SetContext("Pulse1-ch1", "Link1-sub1", "0.02"); // beyond qItm: not read
+    // A line edited by hand into a time no double holds is left out.
+    ws.SetContext("Pulse0-ch1", "qItm", "2");
+    ws.SetContext("Pulse0-ch1", "Link1-sub1", "1e999");
+    ws.SetContext("Pulse0-ch1", "Link1-sub2", "0.1");
     PulseDesign design(ws.services);
     design.Open(0);
     PulseOptions options(ws.store); // nothing stored: Force Single Segment
