@@ -67,6 +67,8 @@ private:
 } // namespace
 
 TEST_F(CliPulseRenderTest, RenderPrintsTheClockAndTheFormWithoutDownloading) {
+    EXPECT_EQ(Run({"pulse", "render"}), CliApp::Refused); // the new design has no items
+    EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/PulsSing1-0.wav"));
     BuildDesign();
     std::string out = RunForOutput({"pulse", "render"});
     EXPECT_EQ(lastCode, CliApp::Success);
@@ -92,20 +94,4 @@ TEST_F(CliPulseRenderTest, DownloadSendsTheSingleSegmentWithItsClock) {
     EXPECT_EQ(HostValue("Cmd"), ":FREQ:RAST 1600; :TRAC:DEF 1,96;:TRAC:SEL 1");
     EXPECT_EQ(HostValue("wFile"), workspace.state.userFolder + "/PulsSing1-0.wav");
     EXPECT_EQ(workspace.Context("SegmStt", "Segm1-0"), "Loaded");
-}
-
-TEST_F(CliPulseRenderTest, SequenceDownloadWritesNoCommandAndNoFile) {
-    BuildDesign();
-    ASSERT_EQ(Run({"pulse", "options", "segmentation", "sequence"}), CliApp::Success);
-    EXPECT_EQ(Run({"download"}), CliApp::Success);
-    EXPECT_EQ(HostValue("Cmd"), "");
-    EXPECT_EQ(HostValue("wFile"), "");
-    EXPECT_EQ(workspace.Context("PulsSeq-0", "Rpt1"), "1");
-}
-
-TEST_F(CliPulseRenderTest, DesignWithoutItemsEndsTheDownloadUnsent) {
-    EXPECT_EQ(Run({"download"}), CliApp::Refused);
-    EXPECT_EQ(Run({"pulse", "render"}), CliApp::Refused);
-    EXPECT_EQ(HostValue("Cmd"), "");
-    EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/PulsSing1-0.wav"));
 }

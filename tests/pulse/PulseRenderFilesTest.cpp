@@ -1,8 +1,6 @@
 #include "PulseRenderTestDesigns.h"
 
 #include "core/StringTable.h"
-#include "pulse/PulseDesign.h"
-#include "pulse/PulseLimits.h"
 #include "pulse/PulseOptions.h"
 #include "pulse/PulseRenderer.h"
 #include "support/TempWorkspace.h"
@@ -158,34 +156,4 @@ TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
         EXPECT_TRUE(RenderedFiles(ws).empty()) << c.name;
         EXPECT_EQ(PulseRenderer::Summary(outcome).rfind("not rendered: ", 0), 0u) << c.name;
     }
-}
-
-TEST_F(PulseRenderFiles, StoredDesignIsReadThroughTheDesignKeys) {
-    ws.SetContext("PulseRoot-ch1", "qPls", "2");
-    ws.SetContext("PulseRoot-ch1", "Vpp", "2");
-    ws.SetContext("PulseRoot-ch1", "Duration", "0.1");
-    const char* sections[][6] = {{"0", "3", "Link0-sub1", "0.01", "Link0-sub2", "0.5"},
-                                 {"1", "2", "Link0-sub1", "0.02", "Link0-sub2", "0.25"}};
-    for (const auto& s : sections) {
-        const std::string name = std::string("Pulse") + s[0] + "-ch1";
-        ws.SetContext(name, "Train", "0");
-        ws.SetContext(name, "Repeat", s[1]);
-        ws.SetContext(name, "qItm", "1");
-        ws.SetContext(name, "LocDur", s[3]);
-        ws.SetContext(name, s[2], s[3]);
-        ws.SetContext(name, s[4], s[5]);
-    }
-    ws.SetContext("Pulse1-ch1", "Link1-sub1", "0.02"); // beyond qItm: not read
-    // A line edited by hand into a time no double holds is left out.
-    ws.SetContext("Pulse0-ch1", "qItm", "2");
-    ws.SetContext("Pulse0-ch1", "Link1-sub1", "1e999");
-    ws.SetContext("Pulse0-ch1", "Link1-sub2", "0.1");
-    PulseDesign design(ws.services);
-    design.Open(0);
-    PulseOptions options(ws.store); // nothing stored: Force Single Segment
-    const PulseRenderOutcome outcome =
-        PulseRenderer(ws.services).Render(design, PulseLimits::Read(ws.services), options);
-    ASSERT_TRUE(outcome.succeeded) << outcome.problem;
-    EXPECT_EQ(outcome.sampleClock, 1600.0); // 10 ms quanta of 16 points
-    EXPECT_EQ(outcome.lengthPoints, 3 * 16 + 2 * 32);
 }
