@@ -206,7 +206,8 @@ std::string PulseRenderer::UserFile(const std::string& name) const {
 
 std::string PulseRenderer::SequenceSection() {
     const double channel = services_.store.ReadProfileNumber("ActiveCh", 0, "Settings", 0.0);
-    const double whole = std::isfinite(channel) ? std::trunc(channel) : 0.0;
+    // A channel no instrument has (a hand-edited file) still names one section.
+    const double whole = std::fabs(channel) < 1e9 ? std::trunc(channel) : 0.0;
     return "PulsSeq-" + std::to_string(static_cast<long long>(whole));
 }
 

@@ -73,6 +73,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
 MainFrame::~MainFrame() {
     session_.Services().bus.SetRequestHandler({});
     session_.Document().onMarkerBarRebuilt = nullptr;
+    session_.Pulse().onRendered = nullptr;
     SavePlacement();
     bands_->WriteFlags();
 }
