@@ -69,25 +69,36 @@ PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sec
     picture.timeUnit = timeUnit;
     picture.duration = durationSeconds * scale;
     picture.vpp = vpp;
-    for (std::size_t k = 0; k < sections.size(); ++k) {
-        const PulseSection& section = sections[k];
+    for (const PulseSection& section : sections) {
         PulseSectionPicture shown;
         shown.start = section.start * scale;
         shown.end = (section.start + section.locDur) * scale;
         std::vector<int> itemOfPoint;
         shown.curve = OnePass(section, scale, itemOfPoint);
-        if (static_cast<int>(k) == active && selectedLine >= 0) {
-            const auto first = std::find(itemOfPoint.begin(), itemOfPoint.end(), selectedLine);
-            if (first != itemOfPoint.end()) {
-                const auto at = static_cast<std::size_t>(first - itemOfPoint.begin());
-                const bool step = section.train == TrainStyle::DcIntervals;
-                picture.mark = step ? PulseLineMark::Step : PulseLineMark::Node;
-                picture.markFrom = shown.curve[at];
-                picture.markTo = step ? shown.curve[at + 1] : shown.curve[at];
-            }
-        }
         AppendRepeats(section, scale, shown);
         picture.sections.push_back(std::move(shown));
     }
+    if (active >= 0 && static_cast<std::size_t>(active) < sections.size()) {
+        picture.MarkLine(sections[static_cast<std::size_t>(active)], selectedLine);
+    }
     return picture;
+}
+
+void PulseDesignPicture::MarkLine(const PulseSection& activeSection, int selectedLine) {
+    mark = PulseLineMark::None;
+    if (selectedLine < 0 || static_cast<std::size_t>(selectedLine) >= activeSection.items.size()) {
+        return;
+    }
+    std::vector<int> itemOfPoint;
+    const std::vector<PulsePoint> pass =
+        OnePass(activeSection, PulseSection::ScaleOf(timeUnit), itemOfPoint);
+    const auto first = std::find(itemOfPoint.begin(), itemOfPoint.end(), selectedLine);
+    if (first == itemOfPoint.end()) {
+        return;
+    }
+    const auto at = static_cast<std::size_t>(first - itemOfPoint.begin());
+    const bool step = activeSection.train == TrainStyle::DcIntervals;
+    mark = step ? PulseLineMark::Step : PulseLineMark::Node;
+    markFrom = pass[at];
+    markTo = step ? pass[at + 1] : pass[at];
 }

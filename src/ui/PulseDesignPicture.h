@@ -67,4 +67,7 @@ struct PulseDesignPicture {
     static PulseDesignPicture From(const std::vector<PulseSection>& sections, int active,
                                    int timeUnit, double durationSeconds, double vpp,
                                    int selectedLine);
+    // Marks the editor's selected line of the active section (as stored) again, without
+    // rebuilding the curves.
+    void MarkLine(const PulseSection& activeSection, int selectedLine);
 };

@@ -47,9 +47,11 @@ void PulseDesignView::Open() {
 void PulseDesignView::Refresh() {
     const int selected = editor_ != nullptr ? editor_->SelectedLine().value_or(-1) : -1;
     design_.Reload();
-    picture_ =
-        PulseDesignPicture::From(design_.Sections(), design_.ActiveSection(), design_.TimeUnit(),
-                                 design_.Duration(), design_.Vpp(), selected);
+    std::vector<PulseSection> sections = design_.Sections();
+    picture_ = PulseDesignPicture::From(sections, design_.ActiveSection(), design_.TimeUnit(),
+                                        design_.Duration(), design_.Vpp(), selected);
+    const auto active = static_cast<std::size_t>(design_.ActiveSection());
+    activeSection_ = active < sections.size() ? std::move(sections[active]) : PulseSection{};
     FitRanges();
     ShowBarTexts();
     widget_.update();
@@ -117,6 +119,12 @@ void PulseDesignView::Paint(const QRect& dirty) {
                                drawn ? picture_ : kNoDesign, drawn ? labels_ : kNoLabels);
 }
 
+// A selection reads nothing: the active section as the last change left it is enough.
+void PulseDesignView::MarkLine(int line) {
+    picture_.MarkLine(activeSection_, line);
+    widget_.update();
+}
+
 bool PulseDesignView::Click(const QPoint& point) {
     const int section = labels_.SectionAt(point);
     if (section < 0 || section == design_.ActiveSection()) {
@@ -169,7 +177,7 @@ void PulseDesignView::CreateEditorWindow() {
     }
     window_ = new PulseEditorWidget(*editor_, widget_.window());
     connect(window_, &PulseEditorWidget::DesignChanged, this, &PulseDesignView::Refresh);
-    connect(window_, &PulseEditorWidget::SelectedLineChanged, this, &PulseDesignView::Refresh);
+    connect(window_, &PulseEditorWidget::SelectedLineChanged, this, &PulseDesignView::MarkLine);
     connect(window_, &PulseEditorWidget::VisibilityChanged, this, [this] {
         widget_.update();
         emit EditorVisibilityChanged();

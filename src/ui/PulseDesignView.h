@@ -56,6 +56,8 @@ public:
 public slots:
     // The design changed: read it again, fit the ranges and show the bar's values.
     void Refresh();
+    // The editor's selected table line changed (-1 none).
+    void MarkLine(int line);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<PulseEditor> editor_;
     QPointer<PulseEditorWidget> window_;
     PulseDesignPicture picture_;
+    PulseSection activeSection_;
     PulseSectionPicker labels_;
     ViewGeometry geometry_;
     QFont labelFont_;
