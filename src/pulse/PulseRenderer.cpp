@@ -122,7 +122,7 @@ bool PulseRenderer::AcceptSequenceInstead(PulseRenderOutcome& outcome,
 bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
                                  const std::vector<PulseInterval>& list, double duration,
                                  const PulseRenderLimits& limits) {
-    const double nominal = duration * outcome.sampleClock;
+    const double nominal = std::trunc(duration * outcome.sampleClock);
     const std::int64_t produced = PulseSingleSegment::CountPoints(list, outcome.sampleClock);
     // The design's stored Duration and the points its intervals round to may differ (a
     // hand-edited file); both must fit.

@@ -96,6 +96,18 @@ TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
     EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, sequence of 7 steps");
 }
 
+TEST_F(PulseRenderFiles, SingleSegmentFitsWhenItsWholePointsFitTheMemory) {
+    PulseRenderLimits limits = Limits();
+    limits.maxWaveLen = 160;
+    int segmentation = PulseOptions::kForceSingleSegment;
+    // Duration x clock is 160.0005: its whole points fit.
+    EXPECT_TRUE(Render(TwoSections(), segmentation, limits, 0.1000003).succeeded);
+    limits.maxWaveLen = 159;
+    ws.ui.answers.push_back(MessageAnswer::No);
+    EXPECT_FALSE(Render(TwoSections(), segmentation, limits).succeeded);
+    EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
+}
+
 TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
     PulseRenderLimits limits = Limits();
     limits.maxWaveLen = 100;
