@@ -7,8 +7,9 @@
 
 namespace {
 
-// Longer intervals would overflow the clock choice's count of tenths of nanoseconds.
-constexpr double kLongestInterval = 1e8;
+// Longer sections would overflow the clock choice's count of tenths of nanoseconds, and
+// their point numbers at the highest clocks.
+constexpr double kLongestSection = 1e8;
 
 // A line counts when both its cells hold finite numbers.
 struct Line {
@@ -111,10 +112,10 @@ bool PulseCompiler::AddDcIntervals(const PulseSection& section, const PulseRende
         if (!line) {
             continue;
         }
-        if (line->time < 0.0 || line->time > kLongestInterval) {
+        if (line->time < 0.0 || start + line->time > kLongestSection) {
             return Refuse(result, Where(section.index, i) + "length " +
                                       CrtFormat("%g", line->time) +
-                                      " s is not a length of 0 to 1e8 s.");
+                                      " s is not a length of 0 to 1e8 s within its section.");
         }
         if (!CheckLevel(line->level, section.index, i, limits, result)) {
             return false;
@@ -143,7 +144,7 @@ bool PulseCompiler::AddTimeLevelPoints(const PulseSection& section, const PulseR
             previous = Line{0.0, node->level};
             continue;
         }
-        if (node->time < previous->time || node->time - previous->time > kLongestInterval) {
+        if (node->time < previous->time || node->time > kLongestSection) {
             return Refuse(result, Where(section.index, i) + "time " + CrtFormat("%g", node->time) +
                                       " s does not follow " + CrtFormat("%g", previous->time) +
                                       " s within 1e8 s.");

@@ -42,6 +42,7 @@ public:
             // Over the budget in whole-block mode: everything again, piecewise.
             wholeBlocks_ = false;
             tooManySteps_ = false;
+            overMemory_ = false;
             plan_ = PulseSequencePlan();
             plan_.restartedPiecewise = true;
             BuildAll(blocks);
@@ -84,7 +85,13 @@ private:
             return;
         }
         if (count == 1 && piecewise) {
-            plan_.steps.back().repeat *= block.repeat;
+            std::int64_t& repeat = plan_.steps.back().repeat;
+            // Hours of flat run played a million times would not fit any count.
+            if (static_cast<double>(repeat) * static_cast<double>(block.repeat) > 9e18) {
+                tooManySteps_ = true;
+                return;
+            }
+            repeat *= block.repeat;
             return;
         }
         if (count <= 1) {
@@ -160,6 +167,15 @@ private:
     }
 
     void AddSegment(const Block& block, std::int64_t from, std::int64_t to, std::int64_t repeat) {
+        // Past the memory the sequence fails anyway: its points are counted for the
+        // message, never allocated (a ramp of hours would not fit any memory).
+        if (overMemory_ || plan_.memoryPoints + (to - from) > limits_.maxWaveLen) {
+            overMemory_ = true;
+            plan_.memoryPoints += to - from;
+            plan_.segments.emplace_back();
+            plan_.steps.push_back({plan_.segments.size() - 1, repeat});
+            return;
+        }
         std::vector<std::int16_t> samples;
         samples.reserve(static_cast<std::size_t>(to - from));
         auto piece = std::partition_point(block.pieces.begin(), block.pieces.end(),
@@ -234,6 +250,7 @@ private:
     std::int64_t minSegLen_;
     bool wholeBlocks_;
     bool tooManySteps_ = false;
+    bool overMemory_ = false;
     PulseSequencePlan plan_;
 };
 

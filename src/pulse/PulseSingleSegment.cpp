@@ -2,26 +2,30 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 std::int64_t PulseSingleSegment::IntervalPoints(const PulseInterval& interval, double clock) {
     return static_cast<std::int64_t>((interval.t1 - interval.t0) * clock + 0.5);
 }
 
+// Summed as doubles: hours of points repeated a million times exceed any integer, and a
+// count that large only has to compare above the memory.
 std::int64_t PulseSingleSegment::CountPoints(const std::vector<PulseInterval>& intervals,
                                              double clock) {
-    std::int64_t total = 0;
-    std::int64_t block = 0;
-    std::int64_t repeat = 1;
+    double total = 0;
+    double block = 0;
+    double repeat = 1;
     for (const PulseInterval& interval : intervals) {
         if (interval.IsMarker()) {
             total += block * repeat;
             block = 0;
-            repeat = std::max<std::int64_t>(1, static_cast<std::int64_t>(interval.t1));
+            repeat = std::max(1.0, std::trunc(interval.t1));
         } else {
-            block += IntervalPoints(interval, clock);
+            block += static_cast<double>(IntervalPoints(interval, clock));
         }
     }
-    return total + block * repeat;
+    total += block * repeat;
+    return total < 9e18 ? static_cast<std::int64_t>(total) : INT64_MAX;
 }
 
 std::vector<std::int16_t> PulseSingleSegment::Render(const std::vector<PulseInterval>& intervals,

@@ -174,6 +174,7 @@ TEST(PulseCompile, StoredValuesNoEditorLetsThroughAreRefusedByName) {
     };
     const Case cases[] = {
         {Dc(0, 1, {{0.01, 0.5}, {-0.01, 0.5}}), "Section 1, line 2: length -0.01"},
+        {Dc(0, 1, {{6e7, 0.5}, {6e7, 0.5}}), "Section 1, line 2: length 6e+007 s"},
         {Dc(0, 1, {{0.01, 1.01}}), "Section 1, line 1: level 1.01"},
         {Points(1, 1, {{0.0, 0.0}, {0.002, 0.0}, {0.001, 0.0}}), "Section 2, line 3: time 0.001"},
         {Points(0, 1, {{0.0, -1.2}, {0.002, 0.0}}), "level -1.2"},

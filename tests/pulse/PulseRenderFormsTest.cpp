@@ -76,6 +76,8 @@ TEST(PulseSingleSegment, BufferHoldsEveryPointTheRoundingProduces) {
     // Two intervals of 1.5 points each round to 2: 4 points where Duration x clock is 3.
     const std::vector<PulseInterval> list = Block(2, {{0, 0.75, 0.5, 0.5}, {0.75, 1.5, 0, 0}});
     EXPECT_EQ(PulseSingleSegment::CountPoints(list, 2), 8);
+    // Hours at the highest clock, a million times over, still count above any memory.
+    EXPECT_EQ(PulseSingleSegment::CountPoints(Block(1048575, {{0, 1e8, 0, 0}}), 1.25e9), INT64_MAX);
     EXPECT_EQ(PulseSingleSegment::Render(list, 2, Limits()),
               (Samples{4095, 4095, 0, 0, 4095, 4095, 0, 0}));
 }
@@ -204,6 +206,12 @@ TEST(PulseSequenceBudget, InstrumentLimitsRefuseTheSequenceWithAReason) {
                                 PulseSequence::Form::WholeBlocksAllowed);
     EXPECT_NE(plan.problem.find("need 60 points; the instrument holds 50"), std::string::npos)
         << plan.problem;
+    // A ramp of 1e8 s at the highest clock is refused without being rendered.
+    plan = PulseSequence::Build(Block(1, {{0, 1e8, -1, 1}}), 1.25e9, Limits(),
+                                PulseSequence::Form::WholeBlocksAllowed);
+    EXPECT_NE(plan.problem.find("need 125000000000000000 points"), std::string::npos)
+        << plan.problem;
+    EXPECT_TRUE(plan.segments.front().empty());
 }
 
 TEST(PulseSequenceForms, WholeQuantumDcDesignExpandsToTheSingleSegment) {
