@@ -23,8 +23,9 @@ class PulseKeyBatch;
 class PulseDesign {
 public:
     // Sections and items beyond these counts are not read: a hand-edited count of a
-    // billion must not make the tool try to hold a billion lines.
-    static constexpr int kMaxSections = 100000;
+    // billion must not make the tool try to hold a billion lines. The instruments play at
+    // most 8,192 sequence steps (the families' "MaxSequStp"), far fewer sections.
+    static constexpr int kMaxSections = 10000;
     static constexpr int kMaxItems = 100000;
 
     explicit PulseDesign(AppServices& services);
