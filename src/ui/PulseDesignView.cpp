@@ -9,6 +9,7 @@
 #include "ui/PulseDesignRenderer.h"
 #include "ui/PulseEditorWidget.h"
 #include "ui/PulseItemTable.h"
+#include "ui/WavePlotRenderer.h"
 #include "ui/WaveViewState.h"
 
 #include <QFontMetrics>
@@ -123,6 +124,28 @@ void PulseDesignView::Paint(const QRect& dirty) {
 void PulseDesignView::MarkLine(int line) {
     picture_.MarkLine(activeSection_, line);
     widget_.update();
+}
+
+void PulseDesignView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {
+    // Laid out in 1/96 inch so that the page reads like the screen at any resolution.
+    const qreal scale = resolution / 96.0;
+    painter.save();
+    painter.scale(scale, scale);
+    const int width = static_cast<int>(page.width() / scale);
+    const int height = static_cast<int>(page.height() / scale);
+    const PixelRect background = ViewGeometry::PrintBackground({0, 0, width, height}, width);
+    const QFontMetrics pageMetrics(PlotPainter::LabelFont(13));
+    const PixelRect plot = ViewGeometry::PrintPlot(
+        background, WavePlotRenderer::SampleLabelWidth(pageMetrics, false), pageMetrics.height());
+    ViewGeometry geometry = geometry_;
+    geometry.ComputeMappings(plot);
+    const QFont font = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), true));
+    PulseSectionPicker labels;
+    labels.Place(picture_, geometry, QFontMetrics(font));
+    const QRect area(background.left, background.top, background.Width(), background.Height());
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    PulseDesignRenderer::Paint(painter, {area, font, EditorVisible()}, geometry, picture_, labels);
+    painter.restore();
 }
 
 bool PulseDesignView::Click(const QPoint& point) {

@@ -9,12 +9,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 
 #include <memory>
 
 class PulseEditor;
 class PulseEditorWidget;
+class QPainter;
 class QWidget;
 class WaveViewState;
 
@@ -37,6 +39,9 @@ public:
     // Opens the design of the channel that is active now (after a channel command).
     void Reopen();
 
+    // One printed page: the design laid out on a page of the given size (in the painter's
+    // units) at the given resolution in dots per inch, as the standard view prints.
+    void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
     // A left click: a section label picks its section. True when the click picked one.
     bool Click(const QPoint& point);
     // The parameter bar's amplitude field was confirmed with this text.

@@ -9,7 +9,6 @@
 #include "synthesis/EditOperations.h"
 #include "ui/AnchorDragController.h"
 #include "ui/AnchorEditor.h"
-#include "ui/PlotPainter.h"
 #include "ui/PulseDesignView.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
@@ -72,8 +71,7 @@ void WaveView::InitialUpdate() {
     WaveDoc& document = state_.Document();
     if (pulse_ != nullptr) {
         document.ApplyTitle();
-        pulse_->Open();
-        return;
+        return pulse_->Open();
     }
     document.LoadActiveSegment();
     document.ApplyTitle();
@@ -99,7 +97,7 @@ bool WaveView::IsCommandEnabled(int id) const {
         return false;
     }
     if (id == EditCommands::kPrint) {
-        return !state_.IsPulse(); // the pulse design is not drawn by this build
+        return true; // every mode prints what its view shows
     }
     if (state_.IsPulse() || state_.Document().Samples().Size() == 0) {
         return false;
@@ -395,5 +393,6 @@ void WaveView::paintEvent(QPaintEvent* event) {
 }
 
 void WaveView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {
-    renderer_->PaintPage(painter, page, resolution);
+    pulse_ != nullptr ? pulse_->PaintPage(painter, page, resolution)
+                      : renderer_->PaintPage(painter, page, resolution);
 }

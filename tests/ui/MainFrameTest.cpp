@@ -193,10 +193,11 @@ void MainFrameTest::StoredRectRestoresPlacementAndIsWrittenBack() {
 
 void MainFrameTest::FmEditorWithoutStoredRectOpensBesideTheStandardOne() {
     RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
-        WriteProfile("Rect", "0100 0050 0800 0600");
+        // At the left edge, so that the FM window beside it still fits the test's screen.
+        WriteProfile("Rect", "0000 0050 0700 0600");
         WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
     });
-    QCOMPARE(run.frame->pos(), QPoint(200, 50));
+    QCOMPARE(run.frame->pos(), QPoint(100, 50));
     QCOMPARE(run.frame->size(), QSize(700, 550));
 }
 
@@ -305,13 +306,14 @@ void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
     RunningFrame run("wavesmith PLS");
     const std::string segments = run.workspace.Context("SegmTbl", "Segm1-0");
     run.frame->UpdateCommandStates();
-    for (int id : {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPrint,
-                   CommandId::kPulseEditor}) {
+    for (int id :
+         {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPulseEditor}) {
         QVERIFY2(!run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
     }
     // Download renders the design first; the new design has no items, so nothing is sent.
+    // Print prints the design as the view draws it.
     for (int id : {CommandId::kNew, CommandId::kExit, CommandId::kAbout, CommandId::kChannel1,
-                   CommandId::kChannel2, CommandId::kDownload}) {
+                   CommandId::kChannel2, CommandId::kDownload, CommandId::kPrint}) {
         QVERIFY2(run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
     }
     run.workspace.bus.posted.clear();

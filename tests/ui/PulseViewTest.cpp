@@ -3,6 +3,7 @@
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseSection.h"
 #include "support/TempWorkspace.h"
+#include "synthesis/EditCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/PulseDesignPicture.h"
 #include "ui/PulseDesignRenderer.h"
@@ -115,6 +116,7 @@ private slots:
     void AmplitudeIsRefusedOrTakenThroughTheDesign();
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
     void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
+    void PrintedPageShowsTheDesign();
 };
 
 void PulseViewTest::CurvesFollowTheStoredItems_data() {
@@ -378,6 +380,29 @@ void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() 
     QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
     QCOMPARE(amplitude->text(), QString("0.5"));
     QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+}
+
+void PulseViewTest::PrintedPageShowsTheDesign() {
+    PulseViewRig rig;
+    QVERIFY(rig.WaitForEditor());
+    QVERIFY(rig.view.IsCommandEnabled(EditCommands::kPrint));
+    QImage page(1100, 850, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    rig.view.PaintPage(painter, page.size(), 96.0);
+    painter.end();
+    // The active section's number in red, and the curve of the first section at 0.8 V.
+    int red = 0;
+    int curve = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor colour = page.pixelColor(x, y);
+            red += colour.red() > 200 && colour.green() < 80 && colour.blue() < 80 ? 1 : 0;
+            curve += colour == QColor(ViewPalette::kAxis) ? 1 : 0;
+        }
+    }
+    QVERIFY(red > 0);
+    QVERIFY(curve > 500);
 }
 
 QTEST_MAIN(PulseViewTest)
