@@ -52,7 +52,7 @@ constexpr CommandText kCommands[] = {
     {kNoise, "N&oise...", "Generate noise between the anchors\nNoise"},
     {kEquation, "Equ&ation...", "Generate a waveform from an equation\nEquation"},
     {kDownload, "&Waveform", "Download the waveform to the instrument\nDownload Waveform"},
-    {kPulseEditor, "&Pulse Editor...", "Open the pulse editor\nPulse Editor"},
+    {kPulseEditor, "&Pulse Editor...", "Open Pulse Editor\nPulse Editor"},
     {kAbout, "&About ...", "Show the program's version and build\nAbout"},
 };
 
