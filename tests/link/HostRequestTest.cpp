@@ -2,7 +2,6 @@
 
 #include "core/HostBus.h"
 #include "link/HostRequest.h"
-#include "settings/RegistryKey.h"
 
 #include <gtest/gtest.h>
 
@@ -64,19 +63,6 @@ TEST(HostRequestDecoding, PlacementCarriesSignedSixteenBitCoordinates) {
                             OperatingMode::Pulse, std::string());
     EXPECT_EQ(high.x, -1);
     EXPECT_EQ(high.y, 32767);
-}
-
-TEST(HostRequestDecoding, TileReadsTheRectangleTheHostLeftInTheLinkKey) {
-    TempWorkspace workspace;
-    RegistryKey(RegistryRoot::CurrentUser, workspace.state.hostKey + "\\DwnStr")
-        .WriteValue("tileRct", "10 20 810 620");
-    const HostRequest request =
-        HostRequest::Decode(HostTile, 0, OperatingMode::Standard, workspace.store);
-    EXPECT_EQ(request.action, HostAction::Tile);
-    EXPECT_EQ(request.x, 10);
-    EXPECT_EQ(request.y, 20);
-    EXPECT_EQ(request.width, 800);
-    EXPECT_EQ(request.height, 600);
 }
 
 TEST(HostRequestDecoding, TileAcceptsNegativeEdgesAndExtraBlanks) {
