@@ -1,6 +1,7 @@
 #include "ui/EquationDialogWidget.h"
 #include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorFixture.h"
+#include "ui/support/WidgetInput.h"
 
 #include <QComboBox>
 #include <QLayout>
@@ -8,27 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-
-namespace {
-
-template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
-    auto* child = dialog.findChild<Widget*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        qFatal("no child %s", name);
-    }
-    return child;
-}
-
-QPushButton* Button(QWidget& dialog, const char* name) {
-    return Child<QPushButton>(dialog, name);
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-} // namespace
 
 // The Equation Editor as the user drives it.
 class EquationDialogWidgetTest : public QObject {

@@ -3,6 +3,7 @@
 #include "synthesis/GeneratorFixture.h"
 #include "synthesis/WaveParamDialog.h"
 #include "ui/GenerationProgress.h"
+#include "ui/support/WidgetInput.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,19 +13,6 @@
 #include <QTest>
 
 namespace {
-
-QPushButton* Button(QWidget& dialog, const char* name) {
-    auto* button = dialog.findChild<QPushButton*>(QString::fromLatin1(name));
-    if (button == nullptr) {
-        qFatal("no button %s", name);
-    }
-    return button;
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
 
 QStringList GroupTitles(QWidget& dialog) {
     QStringList titles;

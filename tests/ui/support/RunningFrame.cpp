@@ -1,6 +1,5 @@
 #include "ui/support/RunningFrame.h"
 
-#include <QLineEdit>
 #include <QTest>
 
 RunningFrame::RunningFrame(const std::string& commandLine,
@@ -15,10 +14,4 @@ RunningFrame::RunningFrame(const std::string& commandLine,
     if (frame != nullptr) {
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }
-}
-
-void TypeAndEnter(QLineEdit* field, const QString& text) {
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
 }

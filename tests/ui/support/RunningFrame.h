@@ -3,6 +3,7 @@
 #include "app/ToolSession.h"
 #include "support/TempWorkspace.h"
 #include "ui/MainFrame.h"
+#include "ui/support/WidgetInput.h"
 #include "ui/support/WorkspaceFacts.h"
 
 #include <functional>
@@ -11,7 +12,6 @@
 
 class QAction;
 class QLineEdit;
-class QString;
 
 // A main window started by the host in a prepared workspace; `setup` runs before the start,
 // when the workspace's context file and registry can still be arranged. The tests begin
@@ -29,6 +29,3 @@ struct RunningFrame {
     ToolSession session;
     std::unique_ptr<MainFrame> frame;
 };
-
-// Replaces what a bar field holds and confirms it with the Return key.
-void TypeAndEnter(QLineEdit* field, const QString& text);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+
+// What a user does to a dialog in the widget tests.
+
+// Replaces what a field holds by typing `text` into it.
+void Type(QLineEdit* field, const QString& text);
+// The same, confirmed with the Return key.
+void TypeAndEnter(QLineEdit* field, const QString& text);
+
+// A dialog's child by its object name; the test stops when the dialog has none.
+template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
+    auto* child = dialog.findChild<Widget*>(QString::fromLatin1(name));
+    if (child == nullptr) {
+        qFatal("no child %s", name);
+    }
+    return child;
+}
+
+QPushButton* Button(QWidget& dialog, const char* name);
