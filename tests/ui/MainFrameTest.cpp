@@ -306,13 +306,14 @@ void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
     RunningFrame run("wavesmith PLS");
     const std::string segments = run.workspace.Context("SegmTbl", "Segm1-0");
     run.frame->UpdateCommandStates();
-    for (int id : {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPrint,
-                   CommandId::kPulseEditor}) {
+    for (int id :
+         {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPulseEditor}) {
         QVERIFY2(!run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
     }
     // Download renders the design first; the new design has no items, so nothing is sent.
+    // Print prints the design as the view draws it.
     for (int id : {CommandId::kNew, CommandId::kExit, CommandId::kAbout, CommandId::kChannel1,
-                   CommandId::kChannel2, CommandId::kDownload}) {
+                   CommandId::kChannel2, CommandId::kDownload, CommandId::kPrint}) {
         QVERIFY2(run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
     }
     run.workspace.bus.posted.clear();
