@@ -36,16 +36,29 @@ const char* TimeUnitCaption(int index) {
 }
 
 // At deep zoom the number formats give neighbouring labels the same text (100, 100.25 and
-// 100.5 all read "100"); only the first of a run keeps it, so no tick claims a value that
-// lies elsewhere. The ticks and the grid stay.
+// 100.5 all read "100"; 105 MHz and 110 MHz both "1.1e8"). Of such a run only the label whose
+// value its text states best keeps the text, so that no tick claims a value that lies at
+// another; the ticks and the grid stay.
 void BlankRepeats(std::array<AxisLabel, 5>& labels) {
-    const std::string* shown = &labels[0].text;
-    for (std::size_t k = 1; k < labels.size(); ++k) {
-        if (labels[k].text == *shown) {
-            labels[k].text.clear();
-        } else {
-            shown = &labels[k].text;
+    std::size_t first = 0;
+    while (first < labels.size()) {
+        std::size_t end = first + 1;
+        while (end < labels.size() && labels[end].text == labels[first].text) {
+            ++end;
         }
+        const double stated = LeadingDouble(labels[first].text);
+        std::size_t kept = first;
+        for (std::size_t k = first + 1; k < end; ++k) {
+            if (std::fabs(labels[k].value - stated) < std::fabs(labels[kept].value - stated)) {
+                kept = k;
+            }
+        }
+        for (std::size_t k = first; k < end; ++k) {
+            if (k != kept) {
+                labels[k].text.clear();
+            }
+        }
+        first = end;
     }
 }
 

@@ -17,36 +17,36 @@ std::vector<std::string> Texts(const std::array<AxisLabel, 5>& labels) {
 
 } // namespace
 
-// Zoomed in to a few points, the truncating formats would write one number at several ticks;
-// each number is shown once, at the first tick that has it.
+// Zoomed in to a few points (or a few codes), the number formats would write one number at
+// several ticks; each number is shown once, at the tick whose value it states best.
 TEST(AxisLabelTexts, DeepZoomShowsEachNumberOnce) {
     struct Case {
         AxisStyle style;
-        double xmin, xmax;
-        std::vector<std::string> expected;
+        double xmin, xmax, vmin, vmax;
+        std::vector<std::string> horizontal, vertical;
     };
+    const std::vector<std::string> fullScale{"-8192", "-4096", "0", "4095", "8191"};
     const Case cases[] = {
-        {AxisStyle::Standard, 100, 101, {"100", "", "", "", "101"}},
-        {AxisStyle::Standard, 100, 102, {"100", "", "101", "", "102"}},
-        {AxisStyle::Standard, 0, 4, {"0", "1", "2", "3", "4"}},
+        {AxisStyle::Standard, 100, 101, -8192, 8191, {"100", "", "", "", "101"}, fullScale},
+        {AxisStyle::Standard, 100, 102, -8192, 8191, {"100", "", "101", "", "102"}, fullScale},
+        {AxisStyle::Standard, 0, 4, 10, 12, {"0", "1", "2", "3", "4"}, {"10", "", "11", "", "12"}},
         // Six significant digits: every tick of 1000000 .. 1000004 reads "1e6".
-        {AxisStyle::Standard, 1000000, 1000004, {"1e6", "", "", "", ""}},
-        // FM points round up by half a point: 0.5, 0.75, 1, 1.25, 1.5.
-        {AxisStyle::Fm, 0, 1, {"0", "", "1", "", ""}},
+        {AxisStyle::Standard, 1000000, 1000004, -8192, 8191, {"1e6", "", "", "", ""}, fullScale},
+        // FM points are rounded (0, 0, 1, 1, 1); 105 MHz and 110 MHz both read "1.1e8".
+        {AxisStyle::Fm,
+         0,
+         1,
+         90e6,
+         110e6,
+         {"0", "", "", "", "1"},
+         {"9.0e7", "9.5e7", "1.0e8", "", "1.1e8"}},
     };
     for (const Case& each : cases) {
         ViewGeometry geometry;
-        geometry.SetRanges(each.xmin, each.xmax, -8192, 8191);
+        geometry.SetRanges(each.xmin, each.xmax, each.vmin, each.vmax);
         geometry.ComputeMappings(PixelRect{40, 45, 758, 570});
         const AxisLabels labels = AxisLabels::Compute(geometry, each.style);
-        EXPECT_EQ(Texts(labels.horizontal), each.expected) << each.xmin << ".." << each.xmax;
+        EXPECT_EQ(Texts(labels.horizontal), each.horizontal) << each.xmin << ".." << each.xmax;
+        EXPECT_EQ(Texts(labels.vertical), each.vertical) << each.vmin << ".." << each.vmax;
     }
-}
-
-TEST(AxisLabelTexts, ANarrowVerticalRangeShowsEachLevelOnce) {
-    ViewGeometry geometry;
-    geometry.SetRanges(0, 999, 10, 12);
-    geometry.ComputeMappings(PixelRect{40, 45, 758, 570});
-    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Standard);
-    EXPECT_EQ(Texts(labels.vertical), (std::vector<std::string>{"10", "", "11", "", "12"}));
 }
