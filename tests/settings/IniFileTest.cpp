@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "ScratchFolder.h"
+#include "UnwritableFolder.h"
 
 #include <gtest/gtest.h>
 

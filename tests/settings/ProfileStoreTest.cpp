@@ -1,9 +1,11 @@
 #include "settings/ProfileStore.h"
 
 #include "ScratchFolder.h"
+#include "UnwritableFolder.h"
 #include "core/AppState.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/RegistryKey.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "settings/RegistryKey.h"
 
 #include "ScratchFolder.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "bus/HostBusClient.h"
 #include "platform/console/ConsoleHostBus.h"
 #include "platform/qt/DbusHostBus.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -121,9 +122,7 @@ TEST_F(SessionBusTest, SenderIsKnownByItsProcessAndWorkingFolderEvenAfterItLeft)
 }
 
 TEST(HostBusMissing, TheCommandLineToolPrintsTheCode) {
-    const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    const std::string previous = saved != nullptr ? saved : "";
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
     testing::internal::CaptureStderr();
     {
         ConsoleHostBus tool;
@@ -131,9 +130,4 @@ TEST(HostBusMissing, TheCommandLineToolPrintsTheCode) {
         tool.PostToolNotify(2);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "notify 2\n");
-    if (saved != nullptr) {
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", previous.c_str(), 1);
-    } else {
-        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
 }
