@@ -24,7 +24,8 @@ class PulseDesign {
 public:
     // Sections and items beyond these counts are not read: a hand-edited count of a
     // billion must not make the tool try to hold a billion lines. The instruments play at
-    // most 8,192 sequence steps (the families' "MaxSequStp"), far fewer sections.
+    // most 8,192 sequence steps (the families' "MaxSequStp"), and a design they can play
+    // has no more sections than that.
     static constexpr int kMaxSections = 10000;
     static constexpr int kMaxItems = 100000;
 
