@@ -105,9 +105,7 @@ void WavePlotRenderer::EnsurePlotCache() {
         PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
                                ViewPalette::kAxis);
         if (state_.IsFm()) {
-            QPainter painter(&plotCache_);
-            painter.setClipRect(plot);
-            FmMarkerDots::Paint(painter, geometry, state_.Document());
+            FmMarkerDots::Stamp(plotCache_, plot, geometry, state_.Document());
         }
     }
     state_.MarkPlotValid();
