@@ -34,18 +34,22 @@ std::string ReadWhole(const std::string& path) {
     return TempWorkspace::ReadFile(path);
 }
 
-// A standard workspace with the Sine form opened on it.
-class SineForm : public ::testing::Test {
+// A standard workspace of 1000 points, as a form finds it when it opens.
+class GeneratorForm : public ::testing::Test {
+protected:
+    GeneratorFixture fixture;
+};
+
+// The same with the Sine form opened on it.
+class SineForm : public GeneratorForm {
 protected:
     void SetUp() override { form.Initialize(); }
-    GeneratorFixture fixture;
     SineDialog form{fixture.document};
 };
 
 } // namespace
 
-TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMapping) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMapping) {
     fixture.view.SetAnchors(10, 500);
     SineDialog form(fixture.document);
     form.Initialize();
@@ -76,8 +80,7 @@ TEST(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMapping)
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
-TEST(GeneratorForm, InvertKeyIsACheckBoxThatStoresOneOrZero) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, InvertKeyIsACheckBoxThatStoresOneOrZero) {
     { ExponentDialog firstUse(fixture.document); }
     fixture.Store("Inv", "1");
     {
@@ -94,8 +97,7 @@ TEST(GeneratorForm, InvertKeyIsACheckBoxThatStoresOneOrZero) {
     EXPECT_EQ(fixture.Stored("Tau"), "100");
 }
 
-TEST(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
     IniFile(fixture.workspace.state.familyFile).DeleteSection("ArbSqu");
     SquareDialog form(fixture.document);
     form.Initialize();
@@ -162,8 +164,7 @@ TEST_F(SineForm, ValidParamsMoveTheViewAnchors) {
     EXPECT_EQ(fixture.view.RightAnchor(), 80.0);
 }
 
-TEST(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
     {
         SquareDialog form(fixture.document);
         form.Initialize();
@@ -179,8 +180,7 @@ TEST(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
     EXPECT_EQ(fixture.view.RightAnchor(), 999.0);
 }
 
-TEST(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
     for (const char* end : {"999", "997"}) {
         SquareDialog form(fixture.document);
         form.Initialize();
@@ -192,8 +192,7 @@ TEST(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
     }
 }
 
-TEST(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
     const std::string before = ReadWhole(fixture.document.CurrentPath());
     fixture.document.AdoptFile(fixture.workspace.state.startupFolder + "elsewhere.wav");
     {
@@ -213,8 +212,7 @@ TEST(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
     EXPECT_GT(fixture.view.updates, 0);
 }
 
-TEST(GeneratorForm, StoredPositionIsOfferedToTheFace) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, StoredPositionIsOfferedToTheFace) {
     fixture.workspace.store.WriteHostValue("SmOrg", "300 200", "DrawRect");
     SineDialog form(fixture.document);
     form.Initialize();
@@ -223,7 +221,7 @@ TEST(GeneratorForm, StoredPositionIsOfferedToTheFace) {
     EXPECT_EQ(form.Position()->top, 200);
 }
 
-TEST(GeneratorForm, OkStoresTheTextsOfAllFieldsWithSixDigits) {
+TEST(GeneratorFormOfLength, OkStoresTheTextsOfAllFieldsWithSixDigits) {
     GeneratorFixture fixture("QW2182", OperatingMode::Standard, 2000000);
     SineDialog form(fixture.document);
     form.Initialize();
@@ -238,8 +236,7 @@ TEST(GeneratorForm, OkStoresTheTextsOfAllFieldsWithSixDigits) {
     EXPECT_EQ(fixture.Stored("Phase"), "12.50");
 }
 
-TEST(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
     const auto before = fixture.Samples();
     const std::string fileBefore = ReadWhole(fixture.document.CurrentPath());
     fixture.Store("Prv_bgn", "100");
@@ -261,8 +258,7 @@ TEST(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
     EXPECT_FALSE(fixture.document.Undo().CanUndo());
 }
 
-TEST(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
     const auto ramp = fixture.Samples();
     SquareDialog form(fixture.document);
     form.Initialize();
@@ -278,7 +274,7 @@ TEST(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
     }
 }
 
-TEST(GeneratorForm, CancelledGenerationLeavesTheSamplesAsBefore) {
+TEST(GeneratorFormOfLength, CancelledGenerationLeavesTheSamplesAsBefore) {
     GeneratorFixture fixture("QW2182", OperatingMode::Standard, 200000);
     const auto before = fixture.Samples();
     SineDialog form(fixture.document);
@@ -292,8 +288,7 @@ TEST(GeneratorForm, CancelledGenerationLeavesTheSamplesAsBefore) {
     EXPECT_EQ(fixture.Samples(), before);
 }
 
-TEST(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
     fixture.Store("Prv_bgn", "5");
     fixture.Store("Power", "3");
     fixture.Store("Wavmin", "7");
@@ -307,8 +302,7 @@ TEST(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
     EXPECT_EQ(Text(form, "Wavmin"), "-8192");
 }
 
-TEST(GeneratorForm, MinEqualToMaxGivesOneConstantSquareLevel) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, MinEqualToMaxGivesOneConstantSquareLevel) {
     SquareDialog form(fixture.document);
     form.Initialize();
     form.SetFieldByKey("Wavmin", "300");
@@ -321,8 +315,7 @@ TEST(GeneratorForm, MinEqualToMaxGivesOneConstantSquareLevel) {
     }
 }
 
-TEST(GeneratorCommandsTest, RunSetsFieldsByKeyThenCommits) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, CommandRunSetsFieldsByKeyThenCommits) {
     const auto result = GeneratorCommands::Run(
         fixture.document, GeneratorCommands::kSquareCommand,
         {{"prv_bgn", "0"}, {"Prv_end", "99"}, {"Fmin", "-10"}, {"Wavmax", "10"}, {"Duty", "25"}});
@@ -332,8 +325,7 @@ TEST(GeneratorCommandsTest, RunSetsFieldsByKeyThenCommits) {
     EXPECT_TRUE(fixture.document.Undo().CanUndo());
 }
 
-TEST(GeneratorCommandsTest, UnknownKeyOrRefusedInputLeavesTheWaveformAlone) {
-    GeneratorFixture fixture;
+TEST_F(GeneratorForm, CommandUnknownKeyOrRefusedInputLeavesTheWaveformAlone) {
     const auto before = fixture.Samples();
     auto result = GeneratorCommands::Run(fixture.document, GeneratorCommands::kSineCommand,
                                          {{"Cycl", "2"}, {"Duty", "3"}});
@@ -363,7 +355,7 @@ TEST(GeneratorCommandsTest, NamesAndSectionsOfTheWaveMenu) {
     EXPECT_EQ(noise->TemplateId(), 171);
 }
 
-TEST(GeneratorForm, FmEditorTypesFrequenciesOfTheWindowInItsOwnSection) {
+TEST(FmGeneratorForm, TypesFrequenciesOfTheWindowInItsOwnSection) {
     GeneratorFixture fixture("QW2182", OperatingMode::Fm);
     SineDialog form(fixture.document);
     form.Initialize();
