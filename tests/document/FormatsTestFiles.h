@@ -53,12 +53,6 @@ inline SampleBuffer MakeBuffer(SampleKind kind, const std::vector<double>& value
     return buffer;
 }
 
-// The names of the files in a folder, sorted.
 inline std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return TempWorkspace::FolderEntries(folder);
 }

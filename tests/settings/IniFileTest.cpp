@@ -2,6 +2,7 @@
 
 #include "ScratchFolder.h"
 #include "UnwritableFolder.h"
+#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,15 @@ fs::perms PermissionsOf(const std::string& path) {
     return fs::status(path).permissions() & fs::perms::mask;
 }
 
-std::vector<std::string> FolderListing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+// Each test works in a folder of its own.
+class IniFileTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+};
 
 } // namespace
 
-TEST(IniFile, MissingAndEmptyFilesReadAsEmpty) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, MissingAndEmptyFilesReadAsEmpty) {
     for (const std::string& path : {folder.File("none.ini"), folder.Write("empty.ini", "")}) {
         const IniFile ini(path);
         EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
@@ -37,8 +34,7 @@ TEST(IniFile, MissingAndEmptyFilesReadAsEmpty) {
     }
 }
 
-TEST(IniFile, WriteCreatesTheFileWithLfLines) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, WriteCreatesTheFileWithLfLines) {
     IniFile ini(folder.File("new.ini"));
     ASSERT_TRUE(ini.Write("Settings", "ActiveCh", "1"));
     ASSERT_TRUE(ini.Write("Settings", "ActiveSeg", "3 4"));
@@ -46,8 +42,7 @@ TEST(IniFile, WriteCreatesTheFileWithLfLines) {
     EXPECT_EQ(ini.Read("SETTINGS", "activeseg"), "3 4");
 }
 
-TEST(IniFile, UntouchedBytesOfAForeignFileSurviveWrites) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, UntouchedBytesOfAForeignFileSurviveWrites) {
     const std::string original = "; written by the host\r\n[Instrument]\r\nFamily= QW2182 \r\n"
                                  "\tstray text\r\n\r\n[SegmTbl]\r\nSegm1-0=a.wav\r\n";
     const std::string path = folder.Write("TempGlyp.cad", original);
@@ -63,8 +58,7 @@ TEST(IniFile, UntouchedBytesOfAForeignFileSurviveWrites) {
     EXPECT_EQ(ScratchFolder::Read(path), original);
 }
 
-TEST(IniFile, EveryReadSeesAnInPlaceChangeOfTheSameSize) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, EveryReadSeesAnInPlaceChangeOfTheSameSize) {
     const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
     const IniFile ini(path);
     for (char digit = '2'; digit <= '9'; ++digit) {
@@ -77,26 +71,24 @@ TEST(IniFile, EveryReadSeesAnInPlaceChangeOfTheSameSize) {
     }
 }
 
-TEST(IniFile, WriteKeepsPermissionBitsAndLeavesNoTemporaryFile) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, WriteKeepsPermissionBitsAndLeavesNoTemporaryFile) {
     const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     IniFile ini(path);
     ASSERT_TRUE(ini.Write("A", "k", "2"));
     EXPECT_EQ(PermissionsOf(path),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(FolderListing(folder.Path()), (std::vector<std::string>{"ctx.ini", "ctx.ini.lock"}));
+    EXPECT_EQ(TempWorkspace::FolderEntries(folder.Path()),
+              (std::vector<std::string>{"ctx.ini", "ctx.ini.lock"}));
 }
 
-TEST(IniFile, NewFilesAreCreatedPrivate) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, NewFilesAreCreatedPrivate) {
     IniFile ini(folder.File("private.ini"));
     ASSERT_TRUE(ini.Write("A", "k", "v"));
     EXPECT_EQ(PermissionsOf(ini.Path()), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST(IniFile, WriteIntoAMissingFolderFailsAndSaysWhy) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, WriteIntoAMissingFolderFailsAndSaysWhy) {
     IniFile ini(folder.File("no/such/folder/ctx.ini"));
     EXPECT_FALSE(ini.Write("A", "k", "v"));
     EXPECT_NE(ini.LastError().find("No such file or directory"), std::string::npos)
@@ -104,8 +96,7 @@ TEST(IniFile, WriteIntoAMissingFolderFailsAndSaysWhy) {
     EXPECT_TRUE(ini.Write("A", "k", std::nullopt)) << "deleting from a missing file is done";
 }
 
-TEST(IniFile, WriteInAReadOnlyFolderLeavesTheFileIntact) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, WriteInAReadOnlyFolderLeavesTheFileIntact) {
     const std::string original = "[A]\nk=1\n";
     const std::string path = folder.Write("ctx.ini", original);
     IniFile ini(path);
@@ -121,11 +112,10 @@ TEST(IniFile, WriteInAReadOnlyFolderLeavesTheFileIntact) {
         EXPECT_TRUE(ini.Write("A", "k", "1")) << "an unchanged value needs no write";
     }
     EXPECT_EQ(ScratchFolder::Read(path), original);
-    EXPECT_EQ(FolderListing(folder.Path()), std::vector<std::string>{"ctx.ini"});
+    EXPECT_EQ(TempWorkspace::FolderEntries(folder.Path()), std::vector<std::string>{"ctx.ini"});
 }
 
-TEST(IniFile, ReadOnlyFileIsNotReplaced) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
     const std::string path = folder.Write("family.fam", "[Axis]\nHRange=1024 16 65536\n");
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     IniFile ini(path);
@@ -134,8 +124,7 @@ TEST(IniFile, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(ini.Read("Axis", "HRange"), "1024 16 65536");
 }
 
-TEST(IniFile, FolderInPlaceOfTheFileIsNotOverwritten) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, FolderInPlaceOfTheFileIsNotOverwritten) {
     fs::create_directory(folder.File("ctx.ini"));
     IniFile ini(folder.File("ctx.ini"));
     EXPECT_EQ(ini.Read("A", "k"), std::nullopt);
@@ -143,8 +132,7 @@ TEST(IniFile, FolderInPlaceOfTheFileIsNotOverwritten) {
     EXPECT_TRUE(fs::is_directory(folder.File("ctx.ini")));
 }
 
-TEST(IniFile, BinaryGarbageAndHugeLinesGiveDefinedResults) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, BinaryGarbageAndHugeLinesGiveDefinedResults) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i) {
         garbage += static_cast<char>((i * 7919) % 256);
@@ -161,8 +149,7 @@ TEST(IniFile, BinaryGarbageAndHugeLinesGiveDefinedResults) {
     EXPECT_EQ(ScratchFolder::Read(path), "\xEF\xBB\xBF" + garbage + "\n[A]\nk=short" + tail);
 }
 
-TEST(IniFile, InvalidNamesAreRefusedWithoutTouchingTheFile) {
-    ScratchFolder folder;
+TEST_F(IniFileTest, InvalidNamesAreRefusedWithoutTouchingTheFile) {
     const std::string path = folder.Write("ctx.ini", "[A]\nk=1\n");
     IniFile ini(path);
     for (const char* key : {"", "k=x", "[k", ";k", "two\nlines"}) {

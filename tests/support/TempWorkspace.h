@@ -7,6 +7,7 @@
 #include "settings/ProfileStore.h"
 
 #include <string>
+#include <vector>
 
 // A throw-away workspace as the host prepares it: a start-up folder holding a copy of a
 // shipped family file, the per-user folder "$tst" with a context file, and a private
@@ -25,6 +26,8 @@ public:
     // Writes a file of raw bytes (a waveform) and returns its path.
     std::string WriteFile(const std::string& name, const std::string& bytes) const;
     static std::string ReadFile(const std::string& path);
+    // The names of the entries of a folder, sorted.
+    static std::vector<std::string> FolderEntries(const std::string& folder);
     // The shipped family files.
     static std::string FamiliesFolder();
 
