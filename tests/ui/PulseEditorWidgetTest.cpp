@@ -80,6 +80,7 @@ private slots:
     void ButtonsFollowSelectionEditingAndTheRepeatField();
     void RepeatOutsideItsRangeIsRefusedAndShownAsBefore();
     void PlacementAndColumnWidthsAreKeptInTheRegistry();
+    void WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered();
     void OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls();
 };
 
@@ -238,6 +239,19 @@ void PulseEditorWidgetTest::PlacementAndColumnWidthsAreKeptInTheRegistry() {
     again.show();
     QCOMPARE(again.geometry(), QRect(120, 140, 720, 420));
     QCOMPARE(again.Table()->columnWidth(1), 133);
+}
+
+void PulseEditorWidgetTest::WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered() {
+    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+    PulseDesign design(workspace.services);
+    design.Open(0);
+    PulseEditor form(design);
+    QWidget owner;
+    owner.setGeometry(0, 0, 100, 100);
+    owner.show();
+    PulseEditorWidget window(form, &owner);
+    window.show();
+    QVERIFY(!window.frameGeometry().intersects(owner.frameGeometry()));
 }
 
 void PulseEditorWidgetTest::OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls() {
