@@ -5,6 +5,7 @@
 #include "fm/FmSettings.h"
 #include "settings/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,9 +25,11 @@ void FmMarkerLists::RebuildBar(ProfileStore& store, const FmSettings& fm) {
     const FmMarkerTable table(store, fm.functionMode);
     for (const std::string& text : table.ReadTexts(kBarTextLimit)) {
         if (InWindow(LeadingDouble(text), fm)) {
-            barItems_.insert(barItems_.begin(), text);
+            barItems_.push_back(text);
         }
     }
+    // Each marker goes on top of the list: the bar shows them in reverse file order.
+    std::reverse(barItems_.begin(), barItems_.end());
     if (barItems_.empty()) {
         barItems_.push_back("0");
     }
