@@ -109,7 +109,11 @@ void PulseDesignRenderer::PaintCurve(QPainter& painter, const ViewGeometry& geom
         line.append(Map(geometry, point));
     }
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 2));
-    painter.drawPolyline(OnePointRunPerColumn(line));
+    const QPolygonF kept = OnePointRunPerColumn(line);
+    // A curve denser than the pixel columns is a band of vertical strokes; smoothing their
+    // edges shows nothing and costs most of a repaint of a long design.
+    painter.setRenderHint(QPainter::Antialiasing, kept.size() == line.size());
+    painter.drawPolyline(kept);
     if (section.hasBand) {
         const PulseRepeatBand& band = section.band;
         const QRectF area(Map(geometry, {band.from, band.high}),
@@ -120,6 +124,7 @@ void PulseDesignRenderer::PaintCurve(QPainter& painter, const ViewGeometry& geom
 
 void PulseDesignRenderer::PaintMark(QPainter& painter, const ViewGeometry& geometry,
                                     const PulseDesignPicture& picture) {
+    painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(QColor(kLineMark), 3));
     painter.setBrush(Qt::NoBrush);
     switch (picture.mark) {
