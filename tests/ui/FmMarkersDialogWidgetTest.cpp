@@ -1,7 +1,14 @@
 #include "ui/FmMarkersDialogWidget.h"
+#include "document/WaveDoc.h"
 #include "fm/FmMarkersDialog.h"
 #include "fm/FmSettings.h"
 #include "support/TempWorkspace.h"
+#include "ui/CommandIds.h"
+#include "ui/FmMarkerDots.h"
+#include "ui/WaveView.h"
+#include "ui/support/RunningFrame.h"
+
+#include <QAction>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -26,14 +33,6 @@ struct MarkersFixture {
     FmMarkersDialog form{workspace.services, fm};
 };
 
-template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
-    auto* child = dialog.findChild<Widget*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        qFatal("no child %s", name);
-    }
-    return child;
-}
-
 void Click(QWidget& dialog, const char* name) {
     QTest::mouseClick(Child<QAbstractButton>(dialog, name), Qt::LeftButton);
 }
@@ -54,6 +53,7 @@ class FmMarkersDialogWidgetTest : public QObject {
 private slots:
     void ButtonsActOnTheListAsShown();
     void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable();
+    void FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings();
 };
 
 void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
@@ -118,6 +118,40 @@ void FmMarkersDialogWidgetTest::CloseAsksOnlyAfterAChangeAndStoreWritesTheTable(
     QVERIFY(f.workspace.ui.messages.empty());
     QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1005000000"));
     QCOMPARE(f.workspace.Context("FmMark0", "Mrk2"), std::string());
+}
+
+void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings() {
+    RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
+        workspace.SetContext("FmMark0", "Mrk0", "1000000000");
+        workspace.SetContext("FmMark0", "Mrk1", "1004000000");
+    });
+    QVERIFY(run.Action(CommandId::kFmMarkers)->isEnabled());
+    auto* bar = run.frame->findChild<QComboBox*>(QStringLiteral("markerList"));
+    QVERIFY(bar != nullptr);
+    QCOMPARE(Items(bar), (QStringList{"1004000000", "1000000000"}));
+    QCOMPARE(bar->currentIndex(), 0);
+
+    // A narrower window drops the upper marker from the bar.
+    WaveDoc& document = run.session.Document();
+    document.Fm().SetDeviationFromField("3e6");
+    QCOMPARE(Items(bar), QStringList{"1000000000"});
+
+    // A ramp over the window crosses the base once, near its middle.
+    std::int32_t* codes = document.Samples().Codes32();
+    const auto points = static_cast<std::int32_t>(document.Samples().Size());
+    for (std::int32_t i = 0; i < points; ++i) {
+        codes[i] = static_cast<std::int32_t>(1e9 * i / (points - 1));
+    }
+    document.RebuildMarkerSamples();
+    QCOMPARE(document.FmMarkers().SampleList().size(), std::size_t{1});
+    WaveView& view = *run.frame->View();
+    view.UpdateAllViews();
+    const double crossing = document.FmMarkers().SampleList()[0];
+    const std::vector<QRect> dots = FmMarkerDots::Dots(view.Geometry(), document);
+    QCOMPARE(dots.size(), std::size_t{1});
+    QCOMPARE(dots[0].x(), view.Geometry().XToPixel(crossing) - 1);
+    view.ShowRangeFromMap(0, crossing - 1);
+    QVERIFY(FmMarkerDots::Dots(view.Geometry(), document).empty());
 }
 
 QTEST_MAIN(FmMarkersDialogWidgetTest)
