@@ -17,7 +17,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,6 +70,20 @@ void PulseDesignView::FitRanges() {
     Relayout();
 }
 
+// The wheel shows half or twice the time around the cursor, never more than the whole
+// design; the next change of the design shows the whole of it again.
+void PulseDesignView::Zoom(double factor, double pixelX) {
+    const double whole = picture_.duration > 0.0 ? picture_.duration : 1.0;
+    const double left = geometry_.Xmin();
+    const double width = geometry_.Xmax() - left;
+    const double at = std::clamp(geometry_.PixelToX(pixelX), left, left + width);
+    const double shown = std::clamp(width * factor, whole * 1e-6, whole);
+    const double start = std::clamp(at - (at - left) * (shown / width), 0.0, whole - shown);
+    geometry_.SetRanges(start, start + shown, geometry_.Vmin(), geometry_.Vmax());
+    Relayout();
+    widget_.update();
+}
+
 void PulseDesignView::Relayout() {
     const PixelRect& plot = state_.Plot();
     geometry_.ComputeMappings(plot);
@@ -93,6 +110,13 @@ bool PulseDesignView::eventFilter(QObject* watched, QEvent* event) {
         }
         Paint(static_cast<QPaintEvent*>(event)->rect());
         return true;
+    case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->angleDelta().y() != 0) {
+            Zoom(wheel->angleDelta().y() > 0 ? 0.5 : 2.0, wheel->position().x());
+        }
+        return true;
+    }
     case QEvent::MouseButtonPress: {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton) {

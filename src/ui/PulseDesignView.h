@@ -44,6 +44,8 @@ public:
     void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
     // A left click: a section label picks its section. True when the click picked one.
     bool Click(const QPoint& point);
+    // Shows `factor` times the visible time around a pixel column (the mouse wheel).
+    void Zoom(double factor, double pixelX);
     // The parameter bar's amplitude field was confirmed with this text.
     void ConfirmAmplitude(const QString& text);
 

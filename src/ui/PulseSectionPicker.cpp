@@ -18,12 +18,16 @@ void PulseSectionPicker::Place(const PulseDesignPicture& picture, const ViewGeom
     for (std::size_t k = 0; k < picture.sections.size(); ++k) {
         const int x = flat ? plot.left : geometry.XToPixel(picture.sections[k].start);
         borders_.push_back(x);
+        if (!flat && !Visible(picture, k, geometry)) {
+            labels_.emplace_back();
+            continue;
+        }
         const QString number = QString::number(k + 1);
         // The text extent plus one pixel each way, standing on the plot's top edge like a
         // tab (inside the plot when the view leaves no room above it), never past its right.
         const int height = metrics.height() + 2;
         const int top = plot.top - height >= 0 ? plot.top - height : plot.top + 1;
-        QRect label(x, top, metrics.horizontalAdvance(number) + 2, height);
+        QRect label(std::max(x, plot.left), top, metrics.horizontalAdvance(number) + 2, height);
         if (label.right() > plot.right) {
             label.moveRight(plot.right);
         }
@@ -62,6 +66,17 @@ bool PulseSectionPicker::StepBelowOverlaps(QRect& label, int widest) const {
         }
     }
     return true;
+}
+
+// A section is in view when it starts before the end of the visible time and the next one
+// (or the end of the design) comes after its start; one that began earlier is labelled at
+// the plot's left edge.
+bool PulseSectionPicker::Visible(const PulseDesignPicture& picture, std::size_t k,
+                                 const ViewGeometry& geometry) {
+    const double start = picture.sections[k].start;
+    const double next =
+        k + 1 < picture.sections.size() ? picture.sections[k + 1].start : picture.duration;
+    return start <= geometry.Xmax() && (next > geometry.Xmin() || start >= geometry.Xmin());
 }
 
 int PulseSectionPicker::SectionAt(const QPoint& point) const {

@@ -32,6 +32,8 @@ private:
     static constexpr int kRows = 4;
 
     bool StepBelowOverlaps(QRect& label, int widest) const;
+    static bool Visible(const PulseDesignPicture& picture, std::size_t k,
+                        const ViewGeometry& geometry);
 
     std::vector<QRect> labels_;
     std::vector<int> borders_;

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <string>
@@ -117,6 +118,7 @@ private slots:
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
     void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
     void PrintedPageShowsTheDesign();
+    void WheelZoomsAroundTheCursorWithinTheDesign();
 };
 
 void PulseViewTest::CurvesFollowTheStoredItems_data() {
@@ -403,6 +405,32 @@ void PulseViewTest::PrintedPageShowsTheDesign() {
     }
     QVERIFY(red > 0);
     QVERIFY(curve > 500);
+}
+
+void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
+    PulseViewRig rig;
+    QVERIFY(rig.WaitForEditor());
+    const auto wheel = [&rig](double time, int steps) {
+        const QPointF at(rig.Pulse().Geometry().XToPixel(time), 300);
+        QWheelEvent event(at, rig.view.mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&rig.view, &event);
+    };
+    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    wheel(2.25, 1);
+    QVERIFY(qAbs(geometry.Xmax() - geometry.Xmin() - 1.25) < 1e-2);
+    QVERIFY(geometry.Xmin() > 1.0 && geometry.Xmax() < 2.5);
+    const std::vector<QRect>& labels = rig.Pulse().Labels().Labels();
+    QCOMPARE(labels[0].left(), geometry.Plot().left); // began before the visible time
+    QVERIFY(!labels[1].isNull());
+    QVERIFY(labels[2].isNull()); // starts after it
+    wheel(2.0, -1);
+    wheel(2.0, -1);
+    QCOMPARE(geometry.Xmin(), 0.0);
+    QCOMPARE(geometry.Xmax(), 2.5);
+    wheel(1.0, 1);
+    rig.Pulse().Refresh(); // a change of the design shows all of it
+    QCOMPARE(geometry.Xmax(), 2.5);
 }
 
 QTEST_MAIN(PulseViewTest)
