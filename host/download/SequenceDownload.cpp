@@ -2,8 +2,10 @@
 
 #include "download/WaveformFile.h"
 #include "settings/IniFile.h"
+#include "settings/NumberFormat.h"
 
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <strings.h>
 
@@ -49,6 +51,7 @@ long long StepOf(const std::string& key, const char* prefix) {
 struct Table {
     std::map<long long, std::string> files;
     std::map<long long, std::string> repeats;
+    std::optional<std::string> sampleClock;
 };
 
 Table ReadTable(const IniEntries& entries) {
@@ -58,6 +61,8 @@ Table ReadTable(const IniEntries& entries) {
             table.files[step] = value;
         } else if (const long long repeat = StepOf(key, "Rpt")) {
             table.repeats[repeat] = value;
+        } else if (strcasecmp(key.c_str(), "Sclk") == 0) {
+            table.sampleClock = value;
         }
     }
     return table;
@@ -104,6 +109,25 @@ std::optional<long long> Loops(const Table& table, long long step, long long max
     return loops;
 }
 
+// The clock is sent as the table writes it; a text that is no positive number would
+// leave the instrument at a clock nobody chose, so it refuses the download.
+bool ReadClock(const Table& table, const std::string& section, std::string& clock,
+               std::string& error) {
+    if (!table.sampleClock) {
+        return true;
+    }
+    double value = 0;
+    if (!ParseWholeDouble(*table.sampleClock, value) || !(value > 0) || !std::isfinite(value)) {
+        error = "the sample clock \"" + *table.sampleClock + "\" of [" + section +
+                "] is not a positive number";
+        return false;
+    }
+    const std::size_t first = table.sampleClock->find_first_not_of(" \t");
+    const std::size_t last = table.sampleClock->find_last_not_of(" \t");
+    clock = table.sampleClock->substr(first, last - first + 1);
+    return true;
+}
+
 bool AddSegment(const std::string& path, long long step, SequenceDownload& download,
                 std::string& error) {
     std::string fileError;
@@ -131,7 +155,8 @@ std::optional<SequenceDownload> SequenceDownload::Read(const Workspace& workspac
     download.section = "PulsSeq-" + std::to_string(download.channel);
     const Table table = ReadTable(IniFile(workspace.ContextFile()).ReadSection(download.section));
     if (!CheckShape(table, download.section, FamilyBound(workspace, "MaxSequStp", kMostSteps),
-                    error)) {
+                    error) ||
+        !ReadClock(table, download.section, download.sampleClock, error)) {
         return std::nullopt;
     }
     const long long maxLoops = FamilyBound(workspace, "MaxLoopNo", kMostLoops);
@@ -185,5 +210,6 @@ std::vector<std::string> SequenceDownload::StepMessages() const {
 }
 
 std::string SequenceDownload::PlayMessage() const {
-    return ":INST " + std::to_string(channel + 1) + ";:FUNC:MODE SEQ";
+    const std::string clock = sampleClock.empty() ? "" : ";:FREQ:RAST " + sampleClock;
+    return ":INST " + std::to_string(channel + 1) + clock + ";:FUNC:MODE SEQ";
 }

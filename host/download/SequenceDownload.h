@@ -9,7 +9,8 @@
 // What the tool leaves for a pulse sequence download (notification 18), read and checked
 // whole before the instrument hears of it: the context's section "PulsSeq-<ActiveCh>"
 // with "Seg<m>" (a segment file) and "Rpt<m>" (its repeat count) for the steps m = 1, 2,
-// ... in order, and the segment files themselves. Steps that repeat a block name the same
+// ... in order, "Sclk" (the sample clock the segments were rendered for, optional for
+// tables of older tools) and the segment files themselves. Steps that repeat a block name the same
 // file again; each file becomes one instrument segment, numbered from 1 in the order of
 // its first step, so a sequence costs the host and the instrument one copy of each
 // segment however often it is played.
@@ -25,6 +26,7 @@ struct SequenceDownload {
 
     int channel = 0; // the context's active channel, 0 for the first
     std::string section;
+    std::string sampleClock; // as the table gives it ("%g"), empty when it gives none
     std::vector<Segment> segments;
     std::vector<Step> steps;
 
@@ -39,5 +41,6 @@ struct SequenceDownload {
     std::string ClearMessage() const;
     std::string SegmentPrefix(std::size_t index) const;
     std::vector<std::string> StepMessages() const;
+    // Sets the table's sample clock, if any, then the sequence mode.
     std::string PlayMessage() const;
 };

@@ -184,6 +184,11 @@ bool PulseRenderer::WriteSequence(PulseRenderOutcome& outcome, const PulseSequen
         entries.emplace_back("Rpt" + std::to_string(m), std::to_string(step.repeat));
         outcome.steps.push_back({named->second, step.repeat});
     }
+    // The segment files hold samples only: the clock they were rendered for travels with
+    // the table, so the host plays the sequence at the speed the design was cut for.
+    if (!entries.empty()) {
+        entries.emplace_back("Sclk", CrtFormat("%g", outcome.sampleClock));
+    }
     if (!entries.empty() && !store.WriteProfileSection(section, entries, store.ContextFile())) {
         return Fail(outcome, "The sequence table could not be written.", false);
     }

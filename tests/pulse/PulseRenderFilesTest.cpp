@@ -91,6 +91,7 @@ TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
         EXPECT_EQ(ws.Context("PulsSeq-1", "Rpt" + std::to_string(m)), repeats[m - 1]);
     }
     EXPECT_EQ(ws.Context("PulsSeq-1", "Seg9"), "");
+    EXPECT_EQ(ws.Context("PulsSeq-1", "Sclk"), "1600");
     EXPECT_EQ(RenderedFiles(ws), (std::vector<std::string>{"Seg-1.wav", "Seg-2.wav", "Seg-7.wav"}));
     EXPECT_EQ(TempWorkspace::ReadFile(folder + "Seg-7.wav").size(), 32u);
     EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, sequence of 7 steps");

@@ -174,14 +174,15 @@ TEST(SequenceDownload, SegmentsAndStepsReachTheInstrumentWhichPlaysThemInOrder) 
     const std::string first = SampleBytes(AwkwardSamples(64));
     const std::string second = SampleBytes(AwkwardSamples(32));
     LeaveSequence(bench.tool, first, second);
+    bench.tool.SetContext("PulsSeq-1", "Sclk", " 1.6e+06");
     // A download replaces what the channel held.
     bench.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
 
     const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
     EXPECT_EQ(outcome.result, "sequence of channel 2: 3 steps over 2 segments, 192 bytes");
-    EXPECT_EQ(bench.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?"),
-              "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ");
+    EXPECT_EQ(bench.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
+              "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ;1600000");
     EXPECT_EQ(bench.AskBlock(":SEQ:DATA?"), first + first + first + second + first + first + first);
     EXPECT_EQ(bench.Ask(":INST 1;:SEQ:CAT?"), "");
 }
@@ -213,6 +214,8 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
         {set("Rpt1", "2x"), "step 1: the repeat count \"2x\" is not in"},
         {[&] { IniFile(bench.tool.state.contextFile).Write("PulsSeq-1", "Rpt2", std::nullopt); },
          "step 2: the repeat count is missing"},
+        {set("Sclk", "fast"), "the sample clock \"fast\" of [PulsSeq-1] is not a positive number"},
+        {set("Sclk", "-1e6"), "the sample clock \"-1e6\" of [PulsSeq-1] is not a positive"},
         {tooMany, "the sequence has 8193 steps, more than the instrument's 8192 (MaxSequStp)"},
         {[&] { std::filesystem::remove(bench.UserFile("Seg-2.wav")); },
          "step 2: cannot read the waveform file: No such file or directory"},
