@@ -1,39 +1,15 @@
-#include "cli/CliApp.h"
-#include "cli/CliOptions.h"
-#include "support/TempWorkspace.h"
+#include "CliFixture.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
-// Runs wavesmith-cli in-process in a prepared FM workspace (window 990 MHz .. 1010 MHz).
-class CliFmTest : public ::testing::Test {
+// An FM workspace: window 990 MHz .. 1010 MHz.
+class CliFmTest : public CliFixture {
 protected:
-    CliFmTest() {
-        previous_ = std::filesystem::current_path();
-        ::setenv("USER", "tst", 1);
-        std::filesystem::current_path(workspace.Folder());
-    }
-    ~CliFmTest() override { std::filesystem::current_path(previous_); }
-
-    int Run(std::vector<std::string> words) {
-        words.insert(words.begin(), "wavesmith-cli");
-        std::vector<const char*> argv;
-        for (const auto& word : words) {
-            argv.push_back(word.c_str());
-        }
-        CliOptions options;
-        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
-            return CliApp::UsageError;
-        }
-        return CliApp(options).Run();
-    }
+    CliFmTest() : CliFixture("QW2182", OperatingMode::Fm) {}
 
     // An FM run: "--mode fm", then the answer policy if any, then the words.
     std::string Fm(std::vector<std::string> words, const char* answer = nullptr) {
@@ -42,16 +18,8 @@ protected:
             all.push_back(answer);
         }
         all.insert(all.end(), words.begin(), words.end());
-        ::testing::internal::CaptureStdout();
-        lastCode = Run(all);
-        return ::testing::internal::GetCapturedStdout();
+        return RunForOutput(all);
     }
-
-    TempWorkspace workspace{"QW2182", OperatingMode::Fm};
-    int lastCode = -1;
-
-private:
-    std::filesystem::path previous_;
 };
 
 std::string Lines(const std::vector<std::string>& lines) {
