@@ -5,6 +5,7 @@
 #include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
+#include "pulse/PulseRenderTestDesigns.h"
 #include "pulse/PulseSequence.h"
 #include "pulse/PulseSingleSegment.h"
 
@@ -13,43 +14,14 @@
 #include <sys/resource.h>
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace {
 
 constexpr int kSections = 1000;
 
-PulseRenderLimits Limits() {
-    PulseRenderLimits limits; // the QW2182 family at Vpp 2 V
-    limits.resFactor = 4;
-    limits.minSegLen = 16;
-    limits.maxWaveLen = 16000000;
-    limits.vpts = 8191;
-    limits.maxLoopNo = 1048575;
-    limits.maxSequStp = 8192;
-    limits.sclkMax = 1250000000;
-    limits.vpp = 2.0;
-    return limits;
-}
-
-std::string Text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
-PulseSection Points(int index, int repeat, const std::vector<std::pair<double, double>>& nodes) {
-    PulseSection section;
-    section.index = index;
-    section.train = TrainStyle::TimeLevelPoints;
-    section.repeat = repeat;
-    for (const auto& [time, level] : nodes) {
-        section.items.push_back({Text(time), Text(level)});
-    }
-    section.locDur = nodes.back().first;
-    return section;
-}
+using pulse_test::Limits;
+using pulse_test::Points;
 
 // 1 ms a section: a ramp and a flat stretch, then a jump. Even sections are half flat
 // (piecewise in the sequence form), odd ones a tenth flat (whole). The 499 us and 901 us
@@ -173,12 +145,7 @@ long MaxResidentKiB() {
 void BM_SequenceOfHours(benchmark::State& state) {
     std::vector<PulseSection> sections;
     for (int k = 0; k < 2; ++k) {
-        PulseSection section;
-        section.index = k;
-        section.train = TrainStyle::DcIntervals;
-        section.items = {{"1e-6", "0.5"}, {"3600", "0"}};
-        section.locDur = 3600.000001;
-        sections.push_back(section);
+        sections.push_back(pulse_test::Dc(k, 1, {{1e-6, 0.5}, {3600, 0}}));
     }
     PulseSequencePlan plan;
     double played = 0;
