@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Asks an SCPI instrument for one segment and writes the block's bytes to a file.
+"""Sends SCPI commands to an instrument in order and collects the answers of its queries.
 
-usage: scpi_block.py HOST PORT CHANNEL SEGMENT OUTPUT
-Also prints the channel's segment catalogue (:TRAC:CAT?) on stdout.
+usage: scpi_block.py HOST PORT OUTPUT COMMAND...
+A query answered with a definite-length block writes the block's bytes to OUTPUT; a query
+answered with a line prints that line on stdout.
 """
+import os
 import socket
 import sys
 
@@ -16,23 +18,26 @@ def read_exact(stream, count):
 
 
 def main():
-    host, port, channel, segment, output = sys.argv[1:6]
+    host, port, output = sys.argv[1:4]
+    commands = sys.argv[4:]
+    if os.path.exists(output):
+        os.remove(output)
     with socket.create_connection((host, int(port)), timeout=10) as connection:
         stream = connection.makefile("rwb")
-        stream.write(f":INST {channel}\n:TRAC:SEL {segment}\n:TRAC:CAT?\n".encode())
-        stream.flush()
-        catalogue = stream.readline().decode().strip()
-        stream.write(b":TRAC:DATA?\n")
-        stream.flush()
-        if read_exact(stream, 1) != b"#":
-            raise SystemExit("the answer to :TRAC:DATA? is not a block")
-        digits = int(read_exact(stream, 1))
-        length = int(read_exact(stream, digits))
-        data = read_exact(stream, length)
-        stream.readline()
-    with open(output, "wb") as file:
-        file.write(data)
-    print(catalogue)
+        for index, command in enumerate(commands):
+            stream.write(f"{command}\n".encode())
+            stream.flush()
+            if not command.endswith("?"):
+                continue
+            first = read_exact(stream, 1)
+            if first != b"#":
+                print((first + stream.readline()).decode().strip())
+                continue
+            length = int(read_exact(stream, int(read_exact(stream, 1))))
+            with open(output, "wb") as file:
+                file.write(read_exact(stream, length))
+            if index + 1 < len(commands):
+                stream.readline()
 
 
 if __name__ == "__main__":

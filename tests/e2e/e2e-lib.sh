@@ -1,0 +1,66 @@
+# Shared set-up of the end-to-end scripts, sourced after "set -euo pipefail":
+#   source e2e-lib.sh NAME CONSOLUX AWG_SIM WAVESMITH_CLI
+# It prepares a consolux workspace in a scratch folder, starts awg-sim on a free port and
+# "consolux serve" against it, and removes all of it when the script ends. The caller runs
+# under a private session bus (dbus-run-session).
+e2e_name=$1
+consolux=$(realpath "$2")
+awg_sim=$(realpath "$3")
+cli=$(realpath "$4")
+e2e_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wavesmith-e2e-$e2e_name-XXXXXX")
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "e2e $e2e_name: $*" >&2
+    echo "--- consolux serve said:" >&2
+    cat "$work/serve.log" >&2 || true
+    exit 1
+}
+wait_for() { # FILE PATTERN: waits up to 10 s for a line matching PATTERN
+    for _ in $(seq 200); do
+        grep -q -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+ini_value() { # SECTION KEY FILE: the key's value in that section (names without case)
+    awk -v section="$1" -v key="$2" -F= '
+        /^\[/ { inside = tolower($0) == "[" tolower(section) "]"; next }
+        inside && tolower($1) == tolower(key) { sub(/^[^=]*=/, ""); print; exit }' "$3"
+}
+notices() { grep -c "^notify $1 " "$work/serve.log" || true; }
+# await_notice CODE BEFORE: waits up to 20 s for more than BEFORE lines of that notice, then
+# prints the last one; fails unless the instrument answered it without error.
+await_notice() {
+    for _ in $(seq 400); do
+        [ "$(notices "$1")" -gt "$2" ] && break
+        sleep 0.05
+    done
+    local line
+    line=$(grep "^notify $1 " "$work/serve.log" | tail -n 1)
+    [[ "$line" == *'-> 0,"No error"' ]] || fail "notice $1 did not reach the instrument: $line"
+    echo "$line"
+}
+# scpi OUTPUT COMMAND...: sends the commands to awg-sim; a block answer goes to OUTPUT, a line
+# answer to stdout.
+scpi() { python3 "$e2e_dir/scpi_block.py" 127.0.0.1 "$port" "$@"; }
+
+export WAVESMITH_REGISTRY_DIR="$work/registry"
+"$consolux" prepare "$work/ws" >/dev/null
+
+"$awg_sim" --port 0 --port-file "$work/port" &
+pids+=($!)
+for _ in $(seq 200); do [ -s "$work/port" ] && break; sleep 0.05; done
+[ -s "$work/port" ] || fail "awg-sim did not report its port"
+port=$(cat "$work/port")
+
+"$consolux" serve "$work/ws" --instrument "127.0.0.1:$port" >"$work/serve.log" 2>&1 &
+pids+=($!)
+wait_for "$work/serve.log" '^listening' || fail "consolux serve is not listening"
