@@ -4,6 +4,7 @@
 # must equal the tool's working files byte for byte, on both channels.
 # Run under a private bus: dbus-run-session -- download.sh CONSOLUX AWG_SIM WAVESMITH_CLI
 set -euo pipefail
+# shellcheck source=tests/e2e/e2e-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh" download "$@"
 
 context=$(cd "$work/ws" && "$cli" paths | sed -n 's/^ContextFile=//p')

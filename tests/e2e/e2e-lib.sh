@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared set-up of the end-to-end scripts, sourced after "set -euo pipefail":
 #   source e2e-lib.sh NAME CONSOLUX AWG_SIM WAVESMITH_CLI
 # It prepares a consolux workspace in a scratch folder, starts awg-sim on a free port and
@@ -6,6 +7,7 @@
 e2e_name=$1
 consolux=$(realpath "$2")
 awg_sim=$(realpath "$3")
+# shellcheck disable=SC2034 # the sourcing script runs it
 cli=$(realpath "$4")
 e2e_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 

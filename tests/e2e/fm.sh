@@ -6,6 +6,7 @@
 # positions that "fm crossings" prints.
 # Run under a private bus: dbus-run-session -- fm.sh CONSOLUX AWG_SIM WAVESMITH_CLI
 set -euo pipefail
+# shellcheck source=tests/e2e/e2e-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh" fm "$@"
 
 fm() { # one FM run of the tool; its output on stdout

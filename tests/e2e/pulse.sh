@@ -7,6 +7,7 @@
 # from the point within the section) and may differ by one code.
 # Run under a private bus: dbus-run-session -- pulse.sh CONSOLUX AWG_SIM WAVESMITH_CLI
 set -euo pipefail
+# shellcheck source=tests/e2e/e2e-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh" pulse "$@"
 
 context=$(cd "$work/ws" && "$cli" paths | sed -n 's/^ContextFile=//p')
