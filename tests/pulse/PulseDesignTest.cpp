@@ -1,9 +1,9 @@
 #include "pulse/PulseDesign.h"
+#include "PulseWorkspace.h"
 #include "core/StringTable.h"
 #include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseLimits.h"
 #include "settings/IniFile.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +25,6 @@ Snapshot OutsideDesign(const std::string& path) {
     }
     return snapshot;
 }
-
-struct PulseWorkspace : TempWorkspace {
-    PulseWorkspace() : TempWorkspace("QW2182", OperatingMode::Pulse) {}
-    std::string Root(const std::string& key) const { return Context("PulseRoot-ch1", key); }
-    std::string Sect(int k, const std::string& key) const {
-        return Context("Pulse" + std::to_string(k) + "-ch1", key);
-    }
-    void SetSect(int k, const std::string& key, const std::string& value) {
-        SetContext("Pulse" + std::to_string(k) + "-ch1", key, value);
-    }
-};
 
 } // namespace
 
@@ -144,8 +133,7 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
 
 TEST(PulseDesignOpen, ActiveIndexBeyondTheListIsWrittenBackInsideIt) {
     PulseWorkspace ws;
-    ws.SetContext("PulseRoot-ch1", "qPls", "3");
-    ws.SetContext("PulseRoot-ch1", "activePls", "9");
+    ws.SetRoot({{"qPls", "3"}, {"activePls", "9"}});
     PulseDesign design(ws.services);
     design.Open(0);
     EXPECT_EQ(ws.Root("activePls"), "2");
@@ -155,13 +143,9 @@ TEST(PulseDesignOpen, ActiveIndexBeyondTheListIsWrittenBackInsideIt) {
 TEST(PulseDesignSections, MissingSectionsInTheMiddleReadAsEmpty) {
     PulseWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "3");
-    ws.SetSect(0, "Train", "0");
-    ws.SetSect(0, "qItm", "1");
-    ws.SetSect(0, "Link0-sub1", "0.001");
-    ws.SetSect(0, "Link0-sub2", "0.5");
+    ws.SetSect(0, {{"Train", "0"}, {"qItm", "1"}, {"Link0-sub1", "0.001"}, {"Link0-sub2", "0.5"}});
     ws.SetSect(0, "Node0-sub1", "7"); // another style's keys are ignored
-    ws.SetSect(2, "qItm", "2");
-    ws.SetSect(2, "Node1-sub2", "0.25");
+    ws.SetSect(2, {{"qItm", "2"}, {"Node1-sub2", "0.25"}});
     PulseDesign design(ws.services);
     design.Open(0);
     const std::vector<PulseSection> sections = design.Sections();
@@ -191,19 +175,13 @@ TEST(PulseDesignDerived, StartsAndDurationFollowEveryRepeatAndLocDur) {
     PulseWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "3");
     // Section 0: DC, two complete steps of 1 ms and one without a level.
-    ws.SetSect(0, "Train", "0");
-    ws.SetSect(0, "Repeat", "2");
-    ws.SetSect(0, "qItm", "3");
-    ws.SetSect(0, "Link0-sub1", "0.001");
-    ws.SetSect(0, "Link0-sub2", "0");
-    ws.SetSect(0, "Link1-sub1", "0.001");
-    ws.SetSect(0, "Link1-sub2", "1");
+    ws.SetSect(0, {{"Train", "0"}, {"Repeat", "2"}, {"qItm", "3"}});
+    ws.SetSect(0, {{"Link0-sub1", "0.001"}, {"Link0-sub2", "0"}});
+    ws.SetSect(0, {{"Link1-sub1", "0.001"}, {"Link1-sub2", "1"}});
     ws.SetSect(0, "Link2-sub1", "0.005");
     // Section 1 has no Repeat: it counts once. Section 2: points up to 3 ms.
     ws.SetSect(1, "LocDur", "0.004");
-    ws.SetSect(2, "qItm", "3");
-    ws.SetSect(2, "Node0-sub1", "0");
-    ws.SetSect(2, "Node1-sub1", "0.003");
+    ws.SetSect(2, {{"qItm", "3"}, {"Node0-sub1", "0"}, {"Node1-sub1", "0.003"}});
     ws.SetSect(2, "Node2-sub2", "0.1"); // the last line has no time yet
     PulseDesign design(ws.services);
     design.Open(0);
@@ -250,8 +228,7 @@ TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
     };
     for (const Case& c : cases) {
         PulseWorkspace ws;
-        ws.SetSect(0, "qItm", "1");
-        ws.SetSect(0, "Node0-sub2", "0.4");
+        ws.SetSect(0, {{"qItm", "1"}, {"Node0-sub2", "0.4"}});
         PulseDesign design(ws.services);
         design.Open(0);
         const bool accepted = design.ChangeAmplitude(c.text);
@@ -264,8 +241,7 @@ TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
 
 TEST(PulseDesignAmplitude, MessagesCarryTheTypedTextAndTheBounds) {
     PulseWorkspace ws;
-    ws.SetSect(0, "qItm", "1");
-    ws.SetSect(0, "Node0-sub2", "-0.45");
+    ws.SetSect(0, {{"qItm", "1"}, {"Node0-sub2", "-0.45"}});
     PulseDesign design(ws.services);
     design.Open(0);
     design.ChangeAmplitude("%g 3");
