@@ -12,6 +12,7 @@
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/WaveParamDialogWidget.h"
+#include "ui/support/WidgetInput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -182,19 +183,11 @@ void AnswerWaveDialog(const QString& cycles) {
             return;
         }
         QLineEdit* cycleField = dialog->Edit(4); // after the two anchors and the two levels
-        cycleField->selectAll();
-        QTest::keyClicks(cycleField, cycles);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        Type(cycleField, cycles);
+        QTest::mouseClick(Button(*dialog, "ok"), Qt::LeftButton);
         QTimer::singleShot(kWaitMs, dialog, &QDialog::reject);
     });
     poll->start(20);
-}
-
-void TypeAndEnter(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
 }
 
 } // namespace
