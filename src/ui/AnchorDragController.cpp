@@ -57,8 +57,14 @@ bool AnchorDragController::Visible(int index) const {
     return State().AnchorVisible(index);
 }
 
+bool AnchorDragController::HandlesFacingOut() const {
+    return Visible(0) && Visible(1) && ShownPixel(1) - ShownPixel(0) <= 2 * kHandleWidth - 2;
+}
+
 PixelRect AnchorDragController::HandleRect(int index) const {
-    return AnchorRules::HandleRect(index, ShownPixel(index), State().Plot().top, kHandleWidth,
+    // AnchorRules places side 0 to the right of its pixel and side 1 to the left.
+    const int side = HandlesFacingOut() ? 1 - index : index;
+    return AnchorRules::HandleRect(side, ShownPixel(index), State().Plot().top, kHandleWidth,
                                    State().HandleHeight());
 }
 
@@ -88,6 +94,7 @@ int AnchorDragController::HandleAt(QPoint point, bool withLines) const {
 void AnchorDragController::StartDrag(int index, QPoint point) {
     dragHandle_ = index;
     dragStartY_ = point.y();
+    handles_[index]->raise();
     guideX_ = Pixel(index);
     surface_.RepaintStrip(guideX_, guideX_);
     PlaceEditor(index);
@@ -110,7 +117,7 @@ void AnchorDragController::Drag(QPoint point) {
     const int previous = guideX_;
     guideX_ = step.handleX;
     surface_.State().SetAnchor(index, step.position);
-    handles_[index]->setGeometry(ToQRect(HandleRect(index)));
+    PlaceHandles();
     PlaceEditor(index);
     editor_->Follow(index, QString::number(step.position));
     surface_.RepaintStrip(std::min(previous, guideX_), std::max(previous, guideX_));
@@ -188,7 +195,10 @@ void AnchorDragController::PlaceHandles() {
             handle->hide();
             continue;
         }
-        handle->setGeometry(ToQRect(HandleRect(index)));
+        const PixelRect rect = HandleRect(index);
+        handle->setGeometry(ToQRect(rect));
+        handle->SetLineSide(rect.left == ShownPixel(index) ? AnchorHandle::Side::Left
+                                                           : AnchorHandle::Side::Right);
         handle->show();
     }
 }

@@ -44,6 +44,10 @@ private:
     // Where the anchor is drawn: a dragged anchor follows the guide line.
     int ShownPixel(int index) const;
     bool Visible(int index) const;
+    // Side by side, handles closer than two widths would cover each other's line and
+    // triangle; they then stand outside the marked range instead, each still touching
+    // its anchor, so that both stay whole and can be picked.
+    bool HandlesFacingOut() const;
     PixelRect HandleRect(int index) const;
     void PlaceEditor(int index);
 

@@ -9,6 +9,13 @@ AnchorHandle::AnchorHandle(Side side, QWidget* parent) : QWidget(parent), side_(
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void AnchorHandle::SetLineSide(Side side) {
+    if (side_ != side) {
+        side_ = side;
+        update();
+    }
+}
+
 void AnchorHandle::SetHighlighted(bool highlighted) {
     if (highlighted_ != highlighted) {
         highlighted_ = highlighted;

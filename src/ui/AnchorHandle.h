@@ -13,6 +13,8 @@ public:
     AnchorHandle(Side side, QWidget* parent = nullptr);
 
     Side LineSide() const { return side_; }
+    // Handles too close to stand side by side turn outward, which moves their line.
+    void SetLineSide(Side side);
     bool Highlighted() const { return highlighted_; }
     void SetHighlighted(bool highlighted);
 
