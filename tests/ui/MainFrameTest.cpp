@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -48,6 +49,36 @@ QMenu* MenuNamed(const MainFrame& frame, const QString& title) {
     return nullptr;
 }
 
+// The mnemonic letter of a menu text ("&&" is a literal ampersand); 0 when it has none.
+QChar Mnemonic(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (text[i + 1] != '&') {
+                return text[i + 1].toLower();
+            }
+            ++i;
+        }
+    }
+    return QChar();
+}
+
+// The texts among `actions` whose mnemonic an earlier one already has.
+QStringList MnemonicClashes(const QList<QAction*>& actions) {
+    QStringList clashes;
+    QSet<QChar> seen;
+    for (const QAction* action : actions) {
+        const QChar letter = Mnemonic(action->text());
+        if (action->isSeparator() || letter.isNull()) {
+            continue;
+        }
+        if (seen.contains(letter)) {
+            clashes << action->text();
+        }
+        seen.insert(letter);
+    }
+    return clashes;
+}
+
 bool BarHolds(const QToolBar* bar, const QAction* action) {
     return bar->actions().contains(const_cast<QAction*>(action));
 }
@@ -70,6 +101,8 @@ private slots:
     void StandardMenusHoldTheEditorItems();
     void FmMenusMoveChannelsToDownloadAndAddMarkers();
     void PulseMenusHoldOnlyFileViewDownloadAbout();
+    void MnemonicsAreUniqueInTheMenuBarAndEachMenu_data();
+    void MnemonicsAreUniqueInTheMenuBarAndEachMenu();
     void ShortcutsReachFileCommandsExceptInFmEditor();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
     void BarPopupListsBandCaptionsInOrder();
@@ -124,6 +157,25 @@ void MainFrameTest::PulseMenusHoldOnlyFileViewDownloadAbout() {
              QStringList({"Waveform", "Channel 1", "Channel 2"}));
     QVERIFY(run.frame->BandBar(ToolBands::EditBand) == nullptr);
     QVERIFY(!run.Field(ControlId::kLengthField)->isEnabled());
+}
+
+void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::newRow("standard") << "wavesmith";
+    QTest::newRow("FM") << "wavesmith FMS";
+    QTest::newRow("pulse") << "wavesmith PLS";
+}
+
+void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu() {
+    QFETCH(QString, commandLine);
+    RunningFrame run(commandLine.toStdString());
+    const QList<QAction*> titles = run.frame->menuBar()->actions();
+    QCOMPARE(MnemonicClashes(titles), QStringList());
+    for (const QAction* title : titles) {
+        if (title->menu() != nullptr) {
+            QCOMPARE(MnemonicClashes(title->menu()->actions()), QStringList());
+        }
+    }
 }
 
 void MainFrameTest::ShortcutsReachFileCommandsExceptInFmEditor() {
