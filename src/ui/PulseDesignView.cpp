@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,6 +29,16 @@ QString Trimmed(const char* format, double value) {
     std::string text = CrtFormat(format, value);
     TrimZeros(text);
     return QString::fromStdString(text);
+}
+
+// A value to the decimals that tell apart values one pixel apart (at most nine, the
+// precision of the stored times), trailing zeros removed.
+QString ToPixelPrecision(double value, double perPixel) {
+    const double decimals = perPixel > 0.0 ? std::ceil(-std::log10(perPixel)) : 9.0;
+    const int digits = static_cast<int>(std::clamp(decimals, 0.0, 9.0));
+    std::string text = QString::number(value, 'f', digits).toStdString();
+    TrimZeros(text);
+    return QString::fromStdString(text == "-0" ? "0" : text);
 }
 
 } // namespace
@@ -188,6 +199,23 @@ bool PulseDesignView::Click(const QPoint& point) {
     }
     Refresh();
     return true;
+}
+
+QString PulseDesignView::PositionText(const QPoint& point) const {
+    const PixelRect& plot = geometry_.Plot();
+    if (!plot.Contains(point.x(), point.y()) || plot.Width() <= 0 || plot.Height() <= 0) {
+        return {};
+    }
+    static const char* const kUnits[] = {"sec", "msec", "usec"};
+    const AxisMap& y = geometry_.YMap();
+    const double time = geometry_.PixelToX(point.x());
+    const double level = (point.y() - y.intercept) / y.slope;
+    const double timePerPixel = (geometry_.Xmax() - geometry_.Xmin()) / plot.Width();
+    const double voltsPerPixel = (geometry_.Vmax() - geometry_.Vmin()) / plot.Height();
+    return QStringLiteral("Time %1 %2   Level %3 V")
+        .arg(ToPixelPrecision(time, timePerPixel),
+             QString::fromLatin1(kUnits[std::clamp(design_.TimeUnit(), 0, 2)]),
+             ToPixelPrecision(level, voltsPerPixel));
 }
 
 void PulseDesignView::ConfirmAmplitude(const QString& text) {

@@ -46,6 +46,9 @@ public:
     bool Click(const QPoint& point);
     // Shows `factor` times the visible time around a pixel column (the mouse wheel).
     void Zoom(double factor, double pixelX);
+    // The status bar's readout at a point of the view: the time in the shown section's
+    // unit and the level in volts, to the precision a pixel resolves; empty off the plot.
+    QString PositionText(const QPoint& point) const;
     // The parameter bar's amplitude field was confirmed with this text.
     void ConfirmAmplitude(const QString& text);
 

@@ -335,7 +335,11 @@ void WaveView::leaveEvent(QEvent* event) {
 }
 
 void WaveView::EmitPosition(QPoint point) {
-    if (!state_.Plot().Contains(point.x(), point.y()) || state_.IsPulse()) {
+    if (pulse_ != nullptr) {
+        emit PositionChanged(pulse_->PositionText(point));
+        return;
+    }
+    if (!state_.Plot().Contains(point.x(), point.y())) {
         emit PositionChanged(QString());
         return;
     }

@@ -19,6 +19,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWheelEvent>
 #include <QtTest>
@@ -119,6 +120,7 @@ private slots:
     void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
     void PrintedPageShowsTheDesign();
     void WheelZoomsAroundTheCursorWithinTheDesign();
+    void StatusReadoutShowsTimeAndLevelUnderTheCursor();
 };
 
 void PulseViewTest::CurvesFollowTheStoredItems_data() {
@@ -431,6 +433,40 @@ void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
     wheel(1.0, 1);
     rig.Pulse().Refresh(); // a change of the design shows all of it
     QCOMPARE(geometry.Xmax(), 2.5);
+}
+
+// The readout resolves one pixel: its value lies within a pixel of the time and level
+// that were pointed at, in the shown section's unit; off the plot it is empty.
+void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
+    PulseViewRig rig;
+    QVERIFY(rig.WaitForEditor());
+    QSignalSpy readout(&rig.view, &WaveView::PositionChanged);
+    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, rig.view.mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&rig.view, &move);
+        return readout.last().at(0).toString();
+    };
+    const QRegularExpression format(R"(^Time (-?[0-9.]+) (\w+)   Level (-?[0-9.]+) V$)");
+    const auto check = [&](double time, double level, const QString& unit, double scale) {
+        const QString text =
+            moveTo(QPoint(geometry.XToPixel(time * scale), geometry.YToPixel(level)));
+        const QRegularExpressionMatch match = format.match(text);
+        QVERIFY2(match.hasMatch(), qPrintable(text));
+        QCOMPARE(match.captured(2), unit);
+        const double timePixel = (geometry.Xmax() - geometry.Xmin()) / geometry.Plot().Width();
+        const double levelPixel = (geometry.Vmax() - geometry.Vmin()) / geometry.Plot().Height();
+        QVERIFY2(qAbs(match.captured(1).toDouble() - time * scale) <= timePixel, qPrintable(text));
+        QVERIFY2(qAbs(match.captured(3).toDouble() - level) <= levelPixel, qPrintable(text));
+        QVERIFY2(match.captured(1).section('.', 1).size() <= 4, qPrintable(text));
+    };
+    check(1.0, 0.5, "msec", 1.0);
+    check(2.4, -0.9, "msec", 1.0);
+    QCOMPARE(moveTo(QPoint(2, 2)), QString());
+    rig.Pulse().Editor()->ChangeTimeUnit(2);
+    rig.Pulse().Refresh();
+    check(1.0, 0.0, "usec", 1000.0);
 }
 
 QTEST_MAIN(PulseViewTest)
