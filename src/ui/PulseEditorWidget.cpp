@@ -136,7 +136,10 @@ QWidget* PulseEditorWidget::BuildSideControls() {
     start_->setObjectName(QStringLiteral("start"));
     duration_ = new QLineEdit(side);
     duration_->setObjectName(QStringLiteral("duration"));
-    duration_->setReadOnly(true);
+    // The table's times make the duration, so nothing typed here could be kept: the field
+    // is disabled, as the parameter bar's duration field is in the pulse designer.
+    duration_->setEnabled(false);
+    duration_->setToolTip(tr("Duration of one pass of the section, made by the table's times"));
 
     grid->addWidget(new QLabel(tr("Time units"), side), 0, 0);
     grid->addWidget(units_, 0, 1, 1, 2);
@@ -189,6 +192,11 @@ QWidget* PulseEditorWidget::BuildLineButtons() {
                 [this, command = command] { RunLineCommand(command); });
         layout->addWidget(button);
     }
+    // The window closes from its title bar; its Close button exists but is never shown, so
+    // Alt+C stays with Clear All.
+    auto* close = MakeButton(tr("&Close"), "close");
+    close->hide();
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
     return row;
 }
 

@@ -205,6 +205,10 @@ void PulseEditorWidgetTest::ButtonsFollowSelectionEditingAndTheRepeatField() {
     QTest::mouseClick(apply, Qt::LeftButton);
     QVERIFY(!apply->isEnabled());
     QCOMPARE(rig.Key(0, "Repeat"), std::string("3"));
+
+    // The table makes the duration; the window closes from its title bar.
+    QVERIFY(!rig.Find<QLineEdit>("duration")->isEnabled());
+    QVERIFY(rig.window->isVisible() && !rig.Find<QPushButton>("close")->isVisible());
 }
 
 void PulseEditorWidgetTest::RepeatOutsideItsRangeIsRefusedAndShownAsBefore() {
