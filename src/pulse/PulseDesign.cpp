@@ -211,10 +211,11 @@ PulseSection PulseDesign::ShowSection(int k) {
     return section;
 }
 
-void PulseDesign::SetActiveSection(int k) {
+void PulseDesign::SetActiveSection(int k, IndexText text) {
     activeSection_ = k;
     PulseKeyBatch batch;
-    batch.Set(RootName(), PulseKeys::kActive, std::to_string(k));
+    batch.Set(RootName(), PulseKeys::kActive,
+              text == IndexText::Compact ? FormatCompact(k) : std::to_string(k));
     Apply(batch);
 }
 

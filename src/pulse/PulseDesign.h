@@ -69,8 +69,12 @@ public:
     // follow it, "qPls" is raised to k + 1 when smaller and a missing "Repeat" gets "1".
     // Returns the section as shown.
     PulseSection ShowSection(int k);
+    // How "activePls" is written: a click on a section label writes a plain decimal,
+    // Previous and Next Section the compact number of the stored times, where index 1000
+    // is "1e3" (read back as 1000 all the same).
+    enum class IndexText { Decimal, Compact };
     // Makes k the active section and writes "activePls".
-    void SetActiveSection(int k);
+    void SetActiveSection(int k, IndexText text = IndexText::Decimal);
     // The derived values after an edit of section k, in their order: LocDur of k from its
     // items, the Start of every later section, the root's Duration.
     void RestoreDerived(int k);

@@ -458,7 +458,8 @@ bool PulseEditor::SelectSection(int k, bool byLabel) {
     if (k == section_.index || k < 0 || k >= design_.SectionCount()) {
         return false;
     }
-    design_.SetActiveSection(k);
+    design_.SetActiveSection(k, byLabel ? PulseDesign::IndexText::Decimal
+                                        : PulseDesign::IndexText::Compact);
     selected_.reset();
     ShowSection();
     if (byLabel) {

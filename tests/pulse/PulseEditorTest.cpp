@@ -232,6 +232,25 @@ TEST(PulseEditorTrain, QuestionAnswersDecideWhatHappens) {
     }
 }
 
+// No asks for a new section; where none may be inserted (the section before is empty)
+// the style stays too, as the items are stored under the old style's keys.
+TEST(PulseEditorTrain, NoWhereNoSectionMayBeInsertedChangesNothing) {
+    EditorWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "2");
+    ws.SetContext("PulseRoot-ch1", "activePls", "1");
+    ws.SetSect(1, "Train", "1");
+    ws.SetSect(1, "qItm", "1");
+    ws.SetSect(1, "Node0-sub1", "0");
+    ws.SetSect(1, "Node0-sub2", "0.1");
+    PulseEditor& editor = ws.Open();
+    ws.ui.answers.push_back(MessageAnswer::No);
+    EXPECT_FALSE(editor.ChangeTrain(TrainStyle::DcIntervals));
+    EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
+    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "2");
+    EXPECT_EQ(ws.Sect(1, "Train"), "1");
+    EXPECT_EQ(ws.Sect(1, "Node0-sub2"), "0.1");
+}
+
 TEST(PulseEditorTrain, EmptySectionChangesWithoutQuestionAndSequenceIsNeverChosen) {
     EditorWorkspace ws;
     PulseEditor& editor = ws.Open();
@@ -311,6 +330,24 @@ TEST(PulseEditorSections, AppendInsertDeleteKeepStartsAndTheActiveIndexInside) {
     EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "1");
     EXPECT_EQ(ws.Sect(0, "qItm"), "");
     EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0");
+}
+
+// Previous and Next write the compact number (index 1000 is "1e3"), a label click "%d";
+// either reads back as the same index.
+TEST(PulseEditorSections, ActiveIndexTextFollowsTheCommandThatMovedIt) {
+    EditorWorkspace ws;
+    ws.SetContext("PulseRoot-ch1", "qPls", "1002");
+    ws.SetContext("PulseRoot-ch1", "activePls", "999");
+    PulseEditor& editor = ws.Open();
+    ASSERT_TRUE(editor.NextSection());
+    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1e3");
+    ASSERT_TRUE(editor.SelectSection(1001));
+    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1001");
+    ASSERT_TRUE(editor.PreviousSection());
+    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1e3");
+    PulseDesign reopened(ws.services);
+    reopened.Open(0);
+    EXPECT_EQ(reopened.ActiveSection(), 1000);
 }
 
 TEST(PulseEditorSections, AppendedSectionStartsWhereTheSectionsEndNotAtTheRoundedTotal) {
