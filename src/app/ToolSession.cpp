@@ -64,6 +64,12 @@ void ToolSession::DownloadWaveform() {
     request.channel = state.activeChannel;
     request.lengthPoints = document_->Length();
     request.fmMarkers = document_->FmMarkers().SampleList();
-    request.renderPulse = [this] { return pulse_->Render(); };
+    request.renderPulse = [this] {
+        const PulseRendering rendering = pulse_->Render();
+        if (rendering.succeeded && !rendering.asSequence) {
+            document_->TakeRenderedLength(rendering.lengthPoints);
+        }
+        return rendering;
+    };
     link_->DownloadWaveform(request);
 }

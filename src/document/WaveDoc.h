@@ -122,6 +122,10 @@ public:
     SampleBuffer& Samples() { return samples_; }
     const SampleBuffer& Samples() const { return samples_; }
     double Length() const { return length_; }
+    // A pulse design rendered into one segment: its point count is the waveform's length
+    // for the download. The length field is left alone; in that mode it shows the
+    // design's duration.
+    void TakeRenderedLength(double points) { length_ = points; }
     const FamilyLimits& Limits() const { return limits_; }
     double LengthLow() const { return limits_.LengthLow(); }
     double LengthHigh() const { return limits_.LengthHigh(); }

@@ -1,9 +1,11 @@
 #include "core/HostBus.h"
+#include "document/WaveDoc.h"
 #include "support/TempWorkspace.h"
 #include "ui/CommandIds.h"
 #include "ui/support/RunningFrame.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -47,6 +49,9 @@ void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
     run.frame->OnCommand(CommandId::kDownload);
     QCOMPARE(RenderText(run), QStringLiteral("1600 S/s, single segment of 48 points"));
     QCOMPARE(run.workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
+    // The points become the document's length; the bar keeps showing the duration.
+    QCOMPARE(run.session.Document().Length(), 48.0);
+    QCOMPARE(run.Field(ControlId::kLengthField)->text(), QStringLiteral("0.03"));
 }
 
 QTEST_MAIN(PulseRenderStatusTest)
