@@ -1,8 +1,8 @@
 #include "pulse/PulseEditor.h"
+#include "PulseWorkspace.h"
 #include "core/StringTable.h"
 #include "pulse/PulseDesign.h"
 #include "settings/IniFile.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +12,12 @@ namespace {
 
 // A design opened as the view opens it, with the editor made on it. QW2182: Vpp 1 (levels
 // -0.5 .. 0.5), SclkMax 1.25e9, MaxLoopNo 1048575.
-struct EditorWorkspace : TempWorkspace {
-    EditorWorkspace() : TempWorkspace("QW2182", OperatingMode::Pulse) {}
-
+struct EditorWorkspace : PulseWorkspace {
     PulseEditor& Open() {
         design = std::make_unique<PulseDesign>(services);
         design->Open(0);
         editor = std::make_unique<PulseEditor>(*design);
         return *editor;
-    }
-    std::string Sect(int k, const std::string& key) const {
-        return Context("Pulse" + std::to_string(k) + "-ch1", key);
-    }
-    void SetSect(int k, const std::string& key, const std::string& value) {
-        SetContext("Pulse" + std::to_string(k) + "-ch1", key, value);
     }
     // Types the cells of a line; false at the first refusal.
     bool Type(int line, const std::string& time, const std::string& level) {
@@ -74,9 +66,7 @@ TEST(PulseEditorCells, EachCheckRefusesWithItsMessageInOrder) {
     for (const Case& c : cases) {
         EditorWorkspace ws;
         ws.SetContext("PulseRoot-ch1", "qPls", "1");
-        ws.SetSect(0, "Train", std::to_string(c.train));
-        ws.SetSect(0, "tmUnitInd", "1");
-        ws.SetSect(0, "Start", c.start);
+        ws.SetSect(0, {{"Train", std::to_string(c.train)}, {"tmUnitInd", "1"}, {"Start", c.start}});
         const char* prefix = c.train == 0 ? "Link" : "Node";
         ws.SetSect(0, "qItm", "3");
         ws.SetSect(0, std::string(prefix) + "0-sub1", c.train == 0 ? "0.001" : "0");
@@ -115,8 +105,7 @@ TEST(PulseEditorCells, MessagesNameTheLineAndTheTextAndALongTextIsRefusedWhole) 
 TEST(PulseEditorCells, StoredTimesAreSecondsFromTheStartAndDerivedValuesFollow) {
     EditorWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "2");
-    ws.SetSect(0, "Start", "0.002");
-    ws.SetSect(0, "Train", "1");
+    ws.SetSect(0, {{"Start", "0.002"}, {"Train", "1"}});
     ws.SetSect(1, "Train", "0");
     PulseEditor& editor = ws.Open();
     ASSERT_TRUE(ws.Type(0, "2", "0.1"));
@@ -186,9 +175,7 @@ TEST(PulseEditorLines, InsertedNodeKeepsTheTimeOfTheNodeBelow) {
 TEST(PulseEditorLines, ClearAllKeepsStyleUnitAndStartAndDropsRepeat) {
     EditorWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "2");
-    ws.SetSect(0, "Train", "0");
-    ws.SetSect(0, "tmUnitInd", "2");
-    ws.SetSect(0, "Repeat", "4");
+    ws.SetSect(0, {{"Train", "0"}, {"tmUnitInd", "2"}, {"Repeat", "4"}});
     PulseEditor& editor = ws.Open();
     ASSERT_TRUE(ws.Type(0, "250", "0.1"));
     EXPECT_EQ(ws.Sect(1, "Start"), "0.001");
@@ -199,7 +186,7 @@ TEST(PulseEditorLines, ClearAllKeepsStyleUnitAndStartAndDropsRepeat) {
     EXPECT_EQ(ws.Sect(0, "Link0-sub1"), "");
     EXPECT_EQ(ws.Sect(1, "Start"), "0");
     EXPECT_EQ(editor.LineCount(), 1);
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0");
+    EXPECT_EQ(ws.Root("Duration"), "0");
 }
 
 TEST(PulseEditorTrain, QuestionAnswersDecideWhatHappens) {
@@ -222,7 +209,7 @@ TEST(PulseEditorTrain, QuestionAnswersDecideWhatHappens) {
         ws.ui.answers.push_back(c.answer);
         EXPECT_EQ(editor.ChangeTrain(TrainStyle::DcIntervals), c.changed);
         EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
-        EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), c.count);
+        EXPECT_EQ(ws.Root("qPls"), c.count);
         EXPECT_EQ(ws.Sect(0, "Train"), c.train0);
         EXPECT_EQ(ws.Sect(0, "Node0-sub2"), c.item0);
         if (c.answer == MessageAnswer::No) {
@@ -236,17 +223,13 @@ TEST(PulseEditorTrain, QuestionAnswersDecideWhatHappens) {
 // the style stays too, as the items are stored under the old style's keys.
 TEST(PulseEditorTrain, NoWhereNoSectionMayBeInsertedChangesNothing) {
     EditorWorkspace ws;
-    ws.SetContext("PulseRoot-ch1", "qPls", "2");
-    ws.SetContext("PulseRoot-ch1", "activePls", "1");
-    ws.SetSect(1, "Train", "1");
-    ws.SetSect(1, "qItm", "1");
-    ws.SetSect(1, "Node0-sub1", "0");
-    ws.SetSect(1, "Node0-sub2", "0.1");
+    ws.SetRoot({{"qPls", "2"}, {"activePls", "1"}});
+    ws.SetSect(1, {{"Train", "1"}, {"qItm", "1"}, {"Node0-sub1", "0"}, {"Node0-sub2", "0.1"}});
     PulseEditor& editor = ws.Open();
     ws.ui.answers.push_back(MessageAnswer::No);
     EXPECT_FALSE(editor.ChangeTrain(TrainStyle::DcIntervals));
     EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "2");
+    EXPECT_EQ(ws.Root("qPls"), "2");
     EXPECT_EQ(ws.Sect(1, "Train"), "1");
     EXPECT_EQ(ws.Sect(1, "Node0-sub2"), "0.1");
 }
@@ -301,12 +284,12 @@ TEST(PulseEditorSections, AppendInsertDeleteKeepStartsAndTheActiveIndexInside) {
     ASSERT_TRUE(ws.Type(0, "2", "0.2"));
     editor.AppendLine();
     ASSERT_TRUE(ws.Type(1, "3", "0.2"));
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0.003");
+    EXPECT_EQ(ws.Root("Duration"), "0.003");
 
     ASSERT_TRUE(editor.PreviousSection());
     EXPECT_FALSE(editor.PreviousSection());
     ASSERT_TRUE(editor.InsertSection());
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "3");
+    EXPECT_EQ(ws.Root("qPls"), "3");
     EXPECT_EQ(ws.Sect(0, "qItm"), "");
     EXPECT_EQ(ws.Sect(1, "Node1-sub1"), "0.002");
     EXPECT_EQ(ws.Sect(2, "Start"), "0.002");
@@ -317,34 +300,33 @@ TEST(PulseEditorSections, AppendInsertDeleteKeepStartsAndTheActiveIndexInside) {
     EXPECT_FALSE(editor.NextSection());
     editor.DeleteSection(); // the last one: the previous becomes active
     EXPECT_EQ(editor.Section(), 1);
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "2");
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1");
+    EXPECT_EQ(ws.Root("qPls"), "2");
+    EXPECT_EQ(ws.Root("activePls"), "1");
     EXPECT_EQ(ws.Sect(2, "Start"), "");
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0.002");
+    EXPECT_EQ(ws.Root("Duration"), "0.002");
 
     editor.PreviousSection();
     editor.DeleteSection(); // the first one: the later section moves down with its Start
     EXPECT_EQ(ws.Sect(0, "Start"), "0");
     EXPECT_EQ(ws.Sect(0, "Node1-sub1"), "0.002");
     editor.DeleteSection(); // the only one: it is emptied and stays
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "1");
+    EXPECT_EQ(ws.Root("qPls"), "1");
     EXPECT_EQ(ws.Sect(0, "qItm"), "");
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "Duration"), "0");
+    EXPECT_EQ(ws.Root("Duration"), "0");
 }
 
 // Previous and Next write the compact number (index 1000 is "1e3"), a label click "%d";
 // either reads back as the same index.
 TEST(PulseEditorSections, ActiveIndexTextFollowsTheCommandThatMovedIt) {
     EditorWorkspace ws;
-    ws.SetContext("PulseRoot-ch1", "qPls", "1002");
-    ws.SetContext("PulseRoot-ch1", "activePls", "999");
+    ws.SetRoot({{"qPls", "1002"}, {"activePls", "999"}});
     PulseEditor& editor = ws.Open();
     ASSERT_TRUE(editor.NextSection());
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1e3");
+    EXPECT_EQ(ws.Root("activePls"), "1e3");
     ASSERT_TRUE(editor.SelectSection(1001));
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1001");
+    EXPECT_EQ(ws.Root("activePls"), "1001");
     ASSERT_TRUE(editor.PreviousSection());
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "activePls"), "1e3");
+    EXPECT_EQ(ws.Root("activePls"), "1e3");
     PulseDesign reopened(ws.services);
     reopened.Open(0);
     EXPECT_EQ(reopened.ActiveSection(), 1000);
@@ -354,11 +336,8 @@ TEST(PulseEditorSections, AppendedSectionStartsWhereTheSectionsEndNotAtTheRounde
     EditorWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "1");
     ws.SetContext("PulseRoot-ch1", "Duration", "0.0123457"); // "%g" of 0.01234567
-    ws.SetSect(0, "Train", "0");
-    ws.SetSect(0, "LocDur", "0.01234567");
-    ws.SetSect(0, "qItm", "1");
-    ws.SetSect(0, "Link0-sub1", "0.01234567");
-    ws.SetSect(0, "Link0-sub2", "0");
+    ws.SetSect(0, {{"Train", "0"}, {"LocDur", "0.01234567"}, {"qItm", "1"}});
+    ws.SetSect(0, {{"Link0-sub1", "0.01234567"}, {"Link0-sub2", "0"}});
     PulseEditor& editor = ws.Open();
     ASSERT_TRUE(editor.AppendSection());
     EXPECT_EQ(ws.Sect(1, "Start"), "0.01234567");
@@ -366,17 +345,16 @@ TEST(PulseEditorSections, AppendedSectionStartsWhereTheSectionsEndNotAtTheRounde
 
 TEST(PulseEditorSections, RemoveAllAsksAndLeavesTheDefaultDesign) {
     EditorWorkspace ws;
-    ws.SetContext("PulseRoot-ch1", "qPls", "3");
-    ws.SetContext("PulseRoot-ch1", "Vpp", "1.5");
+    ws.SetRoot({{"qPls", "3"}, {"Vpp", "1.5"}});
     ws.SetSect(2, "Train", "0");
     PulseEditor& editor = ws.Open();
     ws.ui.answers.push_back(MessageAnswer::No);
     EXPECT_FALSE(editor.RemoveAllSections());
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "3");
+    EXPECT_EQ(ws.Root("qPls"), "3");
     ws.ui.answers.push_back(MessageAnswer::Yes);
     EXPECT_TRUE(editor.RemoveAllSections());
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "qPls"), "1");
-    EXPECT_EQ(ws.Context("PulseRoot-ch1", "Vpp"), "1.5");
+    EXPECT_EQ(ws.Root("qPls"), "1");
+    EXPECT_EQ(ws.Root("Vpp"), "1.5");
     EXPECT_FALSE(IniFile(ws.state.contextFile).HasSection("Pulse2-ch1"));
     EXPECT_EQ(ws.Sect(0, "Train"), "1");
 }
