@@ -19,6 +19,9 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
@@ -27,11 +30,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kChannels = 2;
 constexpr int kMaxLogLines = 2000;
 constexpr int kProgressSteps = 1000;
+// The size the panel asks for, and what a window manager's frame takes around it.
+constexpr QSize kPreferredSize(980, 640);
+constexpr QSize kFrameAllowance(8, 32);
 
 QString ModeTitle(const std::string& mode) {
     if (mode == "fm") {
@@ -67,15 +75,26 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     leftLayout->addWidget(BuildContextGroup());
     leftLayout->addWidget(BuildRequestGroup());
     leftLayout->addStretch();
+    // On a small screen the context and the requests scroll rather than squeeze, and the
+    // notifications and the memory keep the room they need.
+    auto* leftScroll = new QScrollArea(this);
+    leftScroll->setWidget(left);
+    leftScroll->setWidgetResizable(true);
+    leftScroll->setFrameShape(QFrame::NoFrame);
+    leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    leftScroll->setMinimumWidth(left->minimumSizeHint().width() +
+                                leftScroll->verticalScrollBar()->sizeHint().width());
 
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(BuildNotificationGroup());
     right->addWidget(BuildMemoryGroup());
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(left);
+    splitter->addWidget(leftScroll);
     splitter->addWidget(right);
+    splitter->setChildrenCollapsible(false);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({leftScroll->minimumWidth(), kPreferredSize.width()});
     setCentralWidget(splitter);
 
     identity_ = new QLabel(this);
@@ -86,9 +105,21 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     connect(&session_, &DemoSession::Logged, this, &ControlPanel::AppendLog);
     connect(&session_, &DemoSession::ToolStateChanged, this, &ControlPanel::OnToolStateChanged);
     ConnectInstrument();
-    resize(980, 640);
+    FitToScreen();
     session_.Service().Instrument().ReadIdentity();
     RefreshMemory();
+}
+
+void ControlPanel::FitToScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) {
+        resize(kPreferredSize);
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    resize(kPreferredSize.boundedTo(room.size() - kFrameAllowance).expandedTo(minimumSizeHint()));
+    move(room.topLeft() + QPoint(std::max(0, (room.width() - frameGeometry().width()) / 2),
+                                 std::max(0, (room.height() - frameGeometry().height()) / 2)));
 }
 
 void ControlPanel::ConnectInstrument() {
@@ -239,8 +270,8 @@ QWidget* ControlPanel::BuildMemoryGroup() {
                         static_cast<int>(ContextDefaults::ParameterField(codes, 1, 32767)));
     plot_->Clear(tr("choose a segment"));
 
-    layout->addLayout(listColumn, 2);
-    layout->addWidget(plot_, 3);
+    layout->addLayout(listColumn, 1);
+    layout->addWidget(plot_, 1);
     connect(refresh, &QPushButton::clicked, this, &ControlPanel::RefreshMemory);
     connect(memory_, &QTreeWidget::itemSelectionChanged, this, &ControlPanel::ShowSelectedSegment);
     return group;

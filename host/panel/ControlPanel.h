@@ -52,6 +52,9 @@ private:
     QWidget* BuildNotificationGroup();
     QWidget* BuildMemoryGroup();
     void ConnectInstrument();
+    // The preferred size where the screen has room for it, else the screen's room (never
+    // below what the layout needs), centred.
+    void FitToScreen();
     // Shows the context's active channel and segment, which the tool may have changed.
     void SyncContextFields();
     void SelectMemoryRow(int channel, int segment);

@@ -10,9 +10,11 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -32,6 +34,7 @@ private slots:
     void FmDownloadShowsItsMarkers();
     void FailedDownloadIsShownAsFailed();
     void OtherToolsNoticesAreListedAsIgnored();
+    void FitsAnEightHundredBySixHundredScreen();
     void cleanupTestCase();
 
 private:
@@ -130,6 +133,32 @@ void ControlPanelTest::OtherToolsNoticesAreListedAsIgnored() {
              qPrintable(item->text()));
     QVERIFY(item->foreground().color() != log->item(0)->foreground().color());
     session_->Service().SetStartedTool(QCoreApplication::applicationPid());
+}
+
+void ControlPanelTest::FitsAnEightHundredBySixHundredScreen() {
+    // The offscreen platform's screen is 800 x 600, the smallest the panel must fit.
+    const QRect screen = panel_->screen()->availableGeometry();
+    QVERIFY2(screen.contains(panel_->frameGeometry()),
+             qPrintable(QStringLiteral("%1 x %2").arg(panel_->width()).arg(panel_->height())));
+    const QSize least = panel_->minimumSizeHint();
+    QVERIFY2(least.width() <= 800 && least.height() <= 560,
+             qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+    // Smaller still, the groups shrink or scroll and what shows of them never overlaps.
+    panel_->resize(least);
+    QCoreApplication::processEvents();
+    const QList<QGroupBox*> groups = panel_->findChildren<QGroupBox*>();
+    QCOMPARE(groups.size(), 4);
+    const auto shown = [this](const QGroupBox* group) {
+        const QRect part = group->visibleRegion().boundingRect();
+        return QRect(group->mapTo(panel_.get(), part.topLeft()), part.size());
+    };
+    for (const QGroupBox* group : groups) {
+        QVERIFY2(group->height() >= group->minimumSizeHint().height(), qPrintable(group->title()));
+        for (const QGroupBox* other : groups) {
+            QVERIFY2(group == other || !shown(group).intersects(shown(other)),
+                     qPrintable(group->title() + " / " + other->title()));
+        }
+    }
 }
 
 void ControlPanelTest::cleanupTestCase() {
