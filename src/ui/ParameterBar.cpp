@@ -55,11 +55,12 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(6);
 
-    // In the pulse designer the field shows the design's duration in seconds.
-    layout->addWidget(MakePicture(static_cast<int>(BarIcons::Picture::Length),
-                                  state.IsPulse() ? tr("Duration (s)") : tr("Length"),
-                                  state.IsPulse() ? tr("Total duration of the pulse design")
-                                                  : tr("Waveform length in points")));
+    // In the pulse designer the field shows the design's duration in seconds; the caption
+    // stays short, as a wider one pushes the channel buttons off a window of 800 pixels.
+    layout->addWidget(MakePicture(static_cast<int>(BarIcons::Picture::Length), tr("Length"),
+                                  state.IsPulse()
+                                      ? tr("Total duration of the pulse design in seconds")
+                                      : tr("Waveform length in points")));
     lengthField_ = MakeField(ControlId::kLengthField);
     lengthField_->SetValidator(NumericField::IsDigit);
     lengthField_->setToolTip(tr("Waveform length in points (Enter applies)"));
