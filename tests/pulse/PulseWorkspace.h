@@ -16,20 +16,17 @@ struct PulseWorkspace : TempWorkspace {
     std::string Root(const std::string& key) const { return Context("PulseRoot-ch1", key); }
     std::string Sect(int k, const std::string& key) const { return Context(SectionName(k), key); }
 
-    void SetRoot(const Keys& keys) {
-        for (const auto& [key, value] : keys) {
-            SetContext("PulseRoot-ch1", key, value);
-        }
-    }
+    void SetRoot(const Keys& keys) { Write(*this, "PulseRoot-ch1", keys); }
     void SetSect(int k, const std::string& key, const std::string& value) {
         SetContext(SectionName(k), key, value);
     }
-    void SetSect(int k, const Keys& keys) {
+    void SetSect(int k, const Keys& keys) { Write(*this, SectionName(k), keys); }
+
+    // The same for any workspace, such as one a running frame prepares.
+    static void Write(TempWorkspace& workspace, const std::string& section, const Keys& keys) {
         for (const auto& [key, value] : keys) {
-            SetSect(k, key, value);
+            workspace.SetContext(section, key, value);
         }
     }
-
-private:
     static std::string SectionName(int k) { return "Pulse" + std::to_string(k) + "-ch1"; }
 };

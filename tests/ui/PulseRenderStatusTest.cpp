@@ -1,6 +1,6 @@
 #include "core/HostBus.h"
 #include "document/WaveDoc.h"
-#include "support/TempWorkspace.h"
+#include "pulse/PulseWorkspace.h"
 #include "ui/CommandIds.h"
 #include "ui/support/RunningFrame.h"
 
@@ -15,18 +15,13 @@ namespace {
 
 // One DC section: 10 ms at 0.5 V, played three times; Vpp 2 V.
 void ThreePulses(TempWorkspace& ws) {
-    ws.SetContext("PulseRoot-ch1", "qPls", "1");
-    ws.SetContext("PulseRoot-ch1", "activePls", "0");
-    ws.SetContext("PulseRoot-ch1", "Vpp", "2");
-    ws.SetContext("PulseRoot-ch1", "Duration", "0.03");
-    ws.SetContext("Pulse0-ch1", "Train", "0");
-    ws.SetContext("Pulse0-ch1", "tmUnitInd", "1");
-    ws.SetContext("Pulse0-ch1", "Start", "0");
-    ws.SetContext("Pulse0-ch1", "LocDur", "0.01");
-    ws.SetContext("Pulse0-ch1", "Repeat", "3");
-    ws.SetContext("Pulse0-ch1", "qItm", "1");
-    ws.SetContext("Pulse0-ch1", "Link0-sub1", "0.01");
-    ws.SetContext("Pulse0-ch1", "Link0-sub2", "0.5");
+    PulseWorkspace::Write(ws, "PulseRoot-ch1",
+                          {{"qPls", "1"}, {"activePls", "0"}, {"Vpp", "2"}, {"Duration", "0.03"}});
+    PulseWorkspace::Write(ws, "Pulse0-ch1",
+                          {{"Train", "0"}, {"tmUnitInd", "1"}, {"Start", "0"}, {"LocDur", "0.01"}});
+    PulseWorkspace::Write(
+        ws, "Pulse0-ch1",
+        {{"Repeat", "3"}, {"qItm", "1"}, {"Link0-sub1", "0.01"}, {"Link0-sub2", "0.5"}});
 }
 
 QString RenderText(const RunningFrame& run) {
