@@ -9,18 +9,16 @@
 #include "link/HostRequest.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
-#include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/FmMarkersDialogWidget.h"
-#include "ui/FramePlacement.h"
+#include "ui/FramePlacer.h"
 #include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
 #include "ui/ParameterBar.h"
 #include "ui/PulseDesignView.h"
-#include "ui/ScreenFit.h"
 #include "ui/ToolBands.h"
 #include "ui/WaveParamDialogWidget.h"
 #include "ui/WaveView.h"
@@ -28,11 +26,9 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -41,7 +37,6 @@ namespace {
 using namespace CommandId;
 
 constexpr int kBandTimerMs = 100;
-constexpr int kBarStateVersion = 1;
 
 } // namespace
 
@@ -55,11 +50,12 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     view_ = new WaveView(session_, this);
     setCentralWidget(view_);
     bands_ = std::make_unique<ToolBands>(*this, session_.Store());
+    placer_ = std::make_unique<FramePlacer>(*this, mode_);
     BuildCommands();
     BuildBands();
     BuildStatusBar();
     ConnectView();
-    ApplyMinimumSize();
+    placer_->ApplyMinimumSize(session_.Store());
 
     session_.Services().bus.SetRequestHandler(
         [this](std::uint32_t code, std::int64_t data) { OnHostCommand(code, data); });
@@ -74,7 +70,7 @@ MainFrame::~MainFrame() {
     session_.Services().bus.SetRequestHandler({});
     session_.Document().onMarkerBarRebuilt = nullptr;
     session_.Pulse().onRendered = nullptr;
-    SavePlacement();
+    placer_->Save();
     bands_->WriteFlags();
 }
 
@@ -137,79 +133,28 @@ void MainFrame::ConnectView() {
 
 // --- placement ------------------------------------------------------------------------
 
-void MainFrame::ApplyMinimumSize() {
-    const std::string text = session_.Store().ReadHostValue("DrawRect", "minSMrct");
-    const char* cursor = text.data();
-    const char* end = text.data() + text.size();
-    int width = 0;
-    int height = 0;
-    if (!ReadLeadingInt(cursor, end, width) || !ReadLeadingInt(cursor, end, height)) {
-        width = 0;
-        height = 0;
-    }
-    setMinimumSize(qMax(width, 0), qMax(height, 0) + 50);
-}
-
 void MainFrame::ShowPlaced() {
-    const FramePlacement placement(mode_ == OperatingMode::Fm);
-    const WindowRect rect = placement.ReadRect();
-    restoreState(QByteArray::fromBase64(QByteArray::fromStdString(placement.ReadBarState(mode_))),
-                 kBarStateVersion);
-    const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
-    const QScreen* target = QGuiApplication::screenAt(wanted.center());
-    normalRect_ = ScreenFit::Fitted(
-        wanted,
-        (target != nullptr ? target : QGuiApplication::primaryScreen())->availableGeometry(),
-        minimumSize(), ScreenFit::FrameAllowance());
-    move(normalRect_.topLeft());
-    resize(normalRect_.size());
+    placer_->Restore();
     bands_->ApplyVisibility();
     view_->InitialUpdate();
     UpdateCommandStates();
     // The view, not the length field, has the focus at start: the window's shortcuts
     // (Undo above all) then reach their commands.
     view_->setFocus(Qt::OtherFocusReason);
-
-    if (placement.ReadMinimized()) {
-        setWindowState(placement.ReadMaximized() ? Qt::WindowMinimized | Qt::WindowMaximized
-                                                 : Qt::WindowMinimized);
-        show();
-    } else if (placement.ReadMaximized()) {
-        showMaximized();
-    } else {
-        show();
-    }
+    placer_->Show();
     raise();
     activateWindow();
     timer_.start(kBandTimerMs, this);
 }
 
-void MainFrame::RememberNormalRect() {
-    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0) {
-        normalRect_ = QRect(pos(), size());
-    }
-}
-
 void MainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    RememberNormalRect();
+    placer_->Remember();
 }
 
 void MainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    RememberNormalRect();
-}
-
-void MainFrame::SavePlacement() const {
-    if (!normalRect_.isValid()) {
-        return; // never placed: nothing worth remembering
-    }
-    const FramePlacement placement(mode_ == OperatingMode::Fm);
-    placement.Write({normalRect_.left(), normalRect_.top(),
-                     normalRect_.left() + normalRect_.width(),
-                     normalRect_.top() + normalRect_.height()},
-                    (windowState() & Qt::WindowMaximized) != 0);
-    placement.WriteBarState(mode_, saveState(kBarStateVersion).toBase64().toStdString());
+    placer_->Remember();
 }
 
 // --- bands ----------------------------------------------------------------------------

@@ -4,7 +4,6 @@
 
 #include <QBasicTimer>
 #include <QMainWindow>
-#include <QRect>
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class FramePlacer;
 class FrameStatusBar;
 class ParameterBar;
 class QLineEdit;
@@ -80,9 +80,6 @@ private:
 
     bool IsEnabled(int commandId) const;
     bool IsChecked(int commandId) const;
-    void ApplyMinimumSize();
-    void RememberNormalRect();
-    void SavePlacement() const;
     bool InstrumentHasTwoChannels() const;
 
     ToolSession& session_;
@@ -93,7 +90,7 @@ private:
     FrameStatusBar* status_ = nullptr;
     std::map<int, QAction*> actions_;
     std::unique_ptr<ToolBands> bands_;
-    QRect normalRect_;
+    std::unique_ptr<FramePlacer> placer_;
     QBasicTimer timer_;
     std::function<void(const std::string&)> droppedFileAnswer_;
 };

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/OperatingMode.h"
+
+#include <QRect>
+
+class ProfileStore;
+class QMainWindow;
+
+// Puts the main window where it was left and keeps its normal rectangle up to date while
+// it moves, so that a window closed maximised or minimised still saves the place it comes
+// back to. The stored values themselves are FramePlacement's.
+class FramePlacer {
+public:
+    FramePlacer(QMainWindow& window, OperatingMode mode);
+
+    // The smallest size of the window: the host's "minSMrct" (width and height), with 50
+    // pixels added to the height; nothing but those 50 when the value is unreadable.
+    void ApplyMinimumSize(ProfileStore& store);
+    // The bars' arrangement, then the stored (or default) rectangle fitted to the screen
+    // it lies on.
+    void Restore();
+    // Shows the window in the stored state: minimised, maximised or normal.
+    void Show();
+    // After a move or a resize: the rectangle of a window in its normal state.
+    void Remember();
+    void Save() const;
+
+private:
+    bool FmEditor() const { return mode_ == OperatingMode::Fm; }
+
+    QMainWindow& window_;
+    OperatingMode mode_;
+    QRect normalRect_;
+};
