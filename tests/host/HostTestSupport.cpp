@@ -32,6 +32,10 @@ std::string BuildTreeProgram(const std::string& relativePath) {
     return std::string(binary != nullptr ? binary : WAVESMITH_BINARY_DIR) + "/" + relativePath;
 }
 
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 std::string SampleBytes(const std::vector<std::int16_t>& samples) {
     std::string bytes;
     for (std::int16_t sample : samples) {

@@ -19,6 +19,8 @@ std::string BuildTreeProgram(const std::string& relativePath);
 std::string SampleBytes(const std::vector<std::int16_t>& samples);
 // A waveform whose bytes include a newline, "#" and all-ones, as binary data must pass.
 std::vector<std::int16_t> AwkwardSamples(int count);
+// Whether `text` holds `part` anywhere.
+bool Contains(const std::string& text, const std::string& part);
 
 // awg-sim on a free loopback port for the duration of a test.
 class SimulatorProcess {

@@ -1,69 +1,10 @@
-#include "download/DownloadAgent.h"
-#include "HostTestSupport.h"
-#include "download/DownloadCommand.h"
-#include "link/HostLink.h"
-#include "support/TempWorkspace.h"
+#include "AgentBench.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace {
-
-// A tool workspace, the simulated instrument and the host's agent for it.
-class AgentBench {
-public:
-    explicit AgentBench(const std::string& family = "QW2182")
-        : tool(family),
-          agent(Workspace(tool.Folder(), tool.state.userTag, family), simulator.Address()) {}
-
-    // Leaves a segment file and its table entry, then runs the tool's Download command.
-    std::string ToolDownloads(int segment, int channel, const std::string& bytes) {
-        const std::string name =
-            "$tst/TemS" + std::to_string(segment) + ".wa" + std::to_string(channel);
-        const std::string path = tool.WriteFile(name, bytes);
-        tool.SetContext("SegmTbl", "Segm" + std::to_string(segment) + "-" + std::to_string(channel),
-                        path);
-        tool.SetContext("Settings", "ActiveCh", std::to_string(channel));
-        DownloadRequest request;
-        request.segment = segment;
-        request.channel = channel;
-        request.lengthPoints = static_cast<double>(bytes.size() / 2);
-        HostLink(tool.services).DownloadWaveform(request);
-        return path;
-    }
-
-    std::string SegmentData(int channel, int segment) {
-        return Look()
-            .QueryBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
-                        std::to_string(segment) + ";:TRAC:DATA?")
-            .value_or("<no data>");
-    }
-
-    std::string Catalog(int channel) {
-        return Look().Query(":INST " + std::to_string(channel) + ";:TRAC:CAT?").value_or("<none>");
-    }
-
-    TempWorkspace tool;
-    SimulatorProcess simulator;
-    DownloadAgent agent;
-
-private:
-    // The test's own connection to the instrument, fresh after a restart.
-    ScpiConnection& Look() {
-        instrument_.CloseIfHungUp();
-        if (!instrument_.IsOpen()) {
-            instrument_.Open(simulator.Address());
-        }
-        return instrument_;
-    }
-
-    ScpiConnection instrument_;
-};
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 ToolNotice Download(const std::string& command, const std::string& file, int channel = 0) {
     return {NotifyDownloadSegment, command, file, channel};

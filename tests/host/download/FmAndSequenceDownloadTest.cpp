@@ -1,9 +1,7 @@
-#include "HostTestSupport.h"
+#include "AgentBench.h"
 #include "core/HostBus.h"
-#include "download/DownloadAgent.h"
 #include "download/FmMarkerFile.h"
 #include "settings/IniFile.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -30,34 +28,6 @@ std::vector<std::int32_t> FmCodes(int count) {
     return codes;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// A tool workspace with the files an FM or sequence download reads, the simulated
-// instrument, the host's agent, and the test's own look at the instrument.
-class DownloadBench {
-public:
-    explicit DownloadBench(const std::string& family = "QW2182")
-        : tool(family),
-          agent(Workspace(tool.Folder(), tool.state.userTag, family), simulator.Address()) {
-        look.Open(simulator.Address());
-    }
-
-    std::string Ask(const std::string& query) { return look.Query(query).value_or("<none>"); }
-    std::string AskBlock(const std::string& query) {
-        return look.QueryBlock(query).value_or("<none>");
-    }
-    std::string UserFile(const std::string& name) const {
-        return tool.state.userFolder + "/" + name;
-    }
-
-    TempWorkspace tool;
-    SimulatorProcess simulator;
-    DownloadAgent agent;
-    ScpiConnection look;
-};
-
 // The files of a good FM download: 1000 codes, a deviation and three markers, channel 2.
 void LeaveFmDownload(TempWorkspace& tool, const std::string& codes) {
     tool.SetContext("SegmTbl", "FmWave", tool.WriteFile("$tst/FmDef.wvf", codes));
@@ -81,7 +51,7 @@ void LeaveSequence(TempWorkspace& tool, const std::string& first, const std::str
 } // namespace
 
 TEST(FmDownload, WaveformAndDeviationReachTheInstrumentAndTheMarkersAreShown) {
-    DownloadBench bench;
+    AgentBench bench;
     ASSERT_TRUE(bench.simulator.Running());
     const std::string codes = Bytes(FmCodes(1000));
     LeaveFmDownload(bench.tool, codes);
@@ -97,7 +67,7 @@ TEST(FmDownload, WaveformAndDeviationReachTheInstrumentAndTheMarkersAreShown) {
 }
 
 TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) {
-    DownloadBench bench("G4270");
+    AgentBench bench("G4270");
     const std::string hertz = Bytes(std::vector<double>(64, 10.5e6));
     bench.tool.SetContext("SegmTbl", "FmWave", bench.tool.WriteFile("$tst/FmDef.wfm", hertz));
     bench.tool.SetContext("Settings", "FmDev0", "not read");
@@ -110,7 +80,7 @@ TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) 
 }
 
 TEST(FmDownload, BadFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
-    DownloadBench bench;
+    AgentBench bench;
     const std::string codes = Bytes(FmCodes(1000));
     const auto markers = [&](const std::string& bytes) {
         return [&bench, bytes] { bench.tool.WriteFile("$tst/$xMark", bytes); };
@@ -170,7 +140,7 @@ TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
 }
 
 TEST(SequenceDownload, SegmentsAndStepsReachTheInstrumentWhichPlaysThemInOrder) {
-    DownloadBench bench;
+    AgentBench bench;
     const std::string first = SampleBytes(AwkwardSamples(64));
     const std::string second = SampleBytes(AwkwardSamples(32));
     LeaveSequence(bench.tool, first, second);
@@ -188,7 +158,7 @@ TEST(SequenceDownload, SegmentsAndStepsReachTheInstrumentWhichPlaysThemInOrder) 
 }
 
 TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
-    DownloadBench bench;
+    AgentBench bench;
     const std::string samples = SampleBytes(AwkwardSamples(64));
     const auto set = [&](const std::string& key, const std::string& value) {
         return [&bench, key, value] { bench.tool.SetContext("PulsSeq-1", key, value); };
@@ -235,7 +205,7 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
 }
 
 TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartOfIt) {
-    DownloadBench bench;
+    AgentBench bench;
     // Shorter than the instrument's shortest segment: only the instrument refuses it, after
     // the channel was cleared and the first segment defined.
     LeaveSequence(bench.tool, SampleBytes(AwkwardSamples(64)), SampleBytes(AwkwardSamples(8)));
@@ -248,7 +218,7 @@ TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartO
 }
 
 TEST(PulseSegmentDownload, SampleClockInThePlatformsExponentFormIsSetBeforeTheSegment) {
-    DownloadBench bench;
+    AgentBench bench;
     // A sequence left playing by an earlier download of the design.
     bench.Ask(":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:FUNC:MODE SEQ;*OPC?");
     const std::string bytes = SampleBytes(AwkwardSamples(500));

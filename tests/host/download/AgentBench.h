@@ -1,0 +1,67 @@
+#pragma once
+
+#include "HostTestSupport.h"
+#include "download/DownloadAgent.h"
+#include "download/DownloadCommand.h"
+#include "download/ScpiConnection.h"
+#include "link/HostLink.h"
+#include "support/TempWorkspace.h"
+
+#include <string>
+
+// A tool workspace, the simulated instrument, the host's agent for it, and the test's own
+// look at the instrument.
+class AgentBench {
+public:
+    explicit AgentBench(const std::string& family = "QW2182")
+        : tool(family),
+          agent(Workspace(tool.Folder(), tool.state.userTag, family), simulator.Address()) {}
+
+    // Leaves a segment file and its table entry, then runs the tool's Download command.
+    std::string ToolDownloads(int segment, int channel, const std::string& bytes) {
+        const std::string name =
+            "$tst/TemS" + std::to_string(segment) + ".wa" + std::to_string(channel);
+        const std::string path = tool.WriteFile(name, bytes);
+        tool.SetContext("SegmTbl", "Segm" + std::to_string(segment) + "-" + std::to_string(channel),
+                        path);
+        tool.SetContext("Settings", "ActiveCh", std::to_string(channel));
+        DownloadRequest request;
+        request.segment = segment;
+        request.channel = channel;
+        request.lengthPoints = static_cast<double>(bytes.size() / 2);
+        HostLink(tool.services).DownloadWaveform(request);
+        return path;
+    }
+
+    // The instrument's answer to a query, as a line or as a block's bytes.
+    std::string Ask(const std::string& query) { return Look().Query(query).value_or("<none>"); }
+    std::string AskBlock(const std::string& query) {
+        return Look().QueryBlock(query).value_or("<none>");
+    }
+    std::string SegmentData(int channel, int segment) {
+        return AskBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
+                        std::to_string(segment) + ";:TRAC:DATA?");
+    }
+    std::string Catalog(int channel) {
+        return Ask(":INST " + std::to_string(channel) + ";:TRAC:CAT?");
+    }
+    std::string UserFile(const std::string& name) const {
+        return tool.state.userFolder + "/" + name;
+    }
+
+    TempWorkspace tool;
+    SimulatorProcess simulator;
+    DownloadAgent agent;
+
+private:
+    // Fresh after a restart of the instrument.
+    ScpiConnection& Look() {
+        instrument_.CloseIfHungUp();
+        if (!instrument_.IsOpen()) {
+            instrument_.Open(simulator.Address());
+        }
+        return instrument_;
+    }
+
+    ScpiConnection instrument_;
+};
