@@ -2,6 +2,19 @@
 
 #include "core/StringTable.h"
 
+namespace {
+
+class UnstoppableProgress : public ProgressDisplay {
+public:
+    bool Report(double) override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<ProgressDisplay> UserInterface::BeginProgress(const std::string&) {
+    return std::make_unique<UnstoppableProgress>();
+}
+
 MessageAnswer UserInterface::ShowMessage(int id, MessageButtons buttons, MessageIcon icon) {
     Message message;
     message.id = id;

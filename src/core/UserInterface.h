@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
+
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +50,10 @@ public:
     virtual MessageAnswer Show(const Message& message) = 0;
     virtual std::optional<FileChoice> AskOpenFile(const FileQuestion& question) = 0;
     virtual std::optional<FileChoice> AskSaveFile(const FileQuestion& question) = 0;
+    // The progress of the work named `what` ("Importing values.asc"). Without an
+    // implementation of its own, nobody can stop the work and nothing is shown, as on a
+    // console.
+    virtual std::unique_ptr<ProgressDisplay> BeginProgress(const std::string& what);
 
     // Shows string-table message `id` with the given buttons.
     MessageAnswer ShowMessage(int id, MessageButtons buttons = MessageButtons::Ok,

@@ -8,6 +8,7 @@
 #include "document/FormatConverter.h"
 #include "document/PathText.h"
 #include "document/TextExport.h"
+#include "document/UndoSetAside.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
 #include "settings/AppServices.h"
@@ -83,12 +84,18 @@ bool FileCommands::OnOpen() {
 
 bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     AppServices& services = document_.Services();
+    UndoSetAside previousUndo(document_.Undo());
     if (!document_.SnapshotForUndo()) {
         return false;
     }
     std::string path = chosen;
     FormatConverter converter(services.state, services.store);
     converter.ConvertToBinary(path, index, {document_.VerticalLow(), document_.VerticalHigh()});
+    if (converter.Cancelled()) {
+        // A cancelled import changes nothing, the undo step included.
+        previousUndo.Cancel();
+        return false;
+    }
     if (path.empty()) {
         services.ui.ShowMessage(MsgCannotConvert);
         return false;

@@ -101,20 +101,35 @@ std::string FormatConverter::ConvertByIndex(const std::string& path, int index, 
 }
 
 std::string FormatConverter::ConvertSpaced(const std::string& path) {
+    const std::unique_ptr<ProgressDisplay> display = store_.Ui().BeginProgress(ImportTitle(path));
     TextImportProblem problem;
-    const std::string target = TextImport::ConvertSpaced(path, ModeKind(state_), &problem);
+    const std::string target =
+        TextImport::ConvertSpaced(path, ModeKind(state_), &problem,
+                                  [&display](double done) { return display->Report(done); });
     Report(path, problem);
     return target;
 }
 
 std::string FormatConverter::ConvertColumns(const std::string& path, CodeRange range) {
+    const std::unique_ptr<ProgressDisplay> display = store_.Ui().BeginProgress(ImportTitle(path));
     TextImportProblem problem;
-    const std::string target = TextImport::ConvertColumns(path, ScratchPath(), range, &problem);
+    const std::string target =
+        TextImport::ConvertColumns(path, ScratchPath(), range, &problem,
+                                   [&display](double done) { return display->Report(done); });
     Report(path, problem);
     return target;
 }
 
+std::string FormatConverter::ImportTitle(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return "Importing " + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
 void FormatConverter::Report(const std::string& path, const TextImportProblem& problem) {
+    if (problem.GetKind() == TextImportProblem::Kind::Cancelled) {
+        cancelled_ = true;
+        return;
+    }
     if (!problem.Found()) {
         return;
     }

@@ -36,6 +36,9 @@ public:
     // True once a conversion has told the user why it refused the file, so that a caller
     // need not add a message of its own about the missing binary file.
     bool ProblemShown() const { return problemShown_; }
+    // True when the user stopped a conversion: nothing was converted and nothing need be
+    // said about it.
+    bool Cancelled() const { return cancelled_; }
 
     // The element type of the mode's waveform: wide FM values are kept as 64-bit numbers,
     // so that values in Hz come back from ".afm" text exactly.
@@ -47,8 +50,11 @@ private:
     std::string ConvertByIndex(const std::string& path, int index, CodeRange range);
     bool ExtensionIndex(const std::string& path, int& index, bool& binary) const;
     void Report(const std::string& path, const TextImportProblem& problem);
+    // "Importing <file name>", the title of a conversion's progress.
+    static std::string ImportTitle(const std::string& path);
 
     const AppState& state_;
     ProfileStore& store_;
     bool problemShown_ = false;
+    bool cancelled_ = false;
 };

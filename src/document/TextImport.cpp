@@ -7,6 +7,7 @@
 #include "settings/AtomicFileWriter.h"
 #include "settings/CharClass.h"
 #include "settings/DecimalReader.h"
+#include "settings/FileHelpers.h"
 
 #include <algorithm>
 #include <bit>
@@ -33,6 +34,30 @@ FileHandle OpenFile(const std::string& path, const char* mode) {
 
 bool IsLineEnd(char c) {
     return c == '\n';
+}
+
+// One pass over a file as its share of the whole import: the bytes read of `total` map
+// onto start .. start + share.
+struct PassProgress {
+    const ImportProgress* report = nullptr;
+    double start = 0;
+    double share = 1;
+    unsigned long long total = 0;
+
+    // False when the user has stopped the import.
+    bool Continue(unsigned long long consumed) const {
+        if (report == nullptr || !*report) {
+            return true;
+        }
+        const double part =
+            total == 0 ? 1.0
+                       : std::min(1.0, static_cast<double>(consumed) / static_cast<double>(total));
+        return (*report)(start + share * part);
+    }
+};
+
+unsigned long long FileBytes(const std::string& path) {
+    return static_cast<unsigned long long>(std::max(0LL, RecordCount(path, 1)));
 }
 // Binary samples gathered in a chunk and written little-endian as it fills. The chunk
 // grows with the samples, so a short text never costs a full chunk.
@@ -79,7 +104,7 @@ std::string_view WordAt(const char* first, const char* last) {
 // False when the text was refused or the file could not be read to its end.
 template <typename T, typename Convert>
 bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert,
-                       TextImportProblem& problem) {
+                       TextImportProblem& problem, const PassProgress& pass) {
     SampleSink<T> sink(out);
     TextChunkReader reader(in, &IsCSpace);
     std::string_view window;
@@ -110,6 +135,9 @@ bool ReadSpacedNumbers(std::FILE* in, AtomicFileWriter& out, Convert convert,
             sink.Add(*sample);
             p = next;
         }
+        if (!problem.Found() && !pass.Continue(reader.Consumed())) {
+            problem = TextImportProblem(TextImportProblem::Kind::Cancelled, line, {});
+        }
     }
     sink.Flush();
     return !problem.Found() && !reader.ReadError();
@@ -138,7 +166,8 @@ std::optional<double> SpacedDouble(double value) {
 }
 
 // First pass of the column conversion: the records after the header into the scratch file.
-bool WriteScratch(const std::string& path, ColumnTextReader& reader) {
+bool WriteScratch(const std::string& path, ColumnTextReader& reader, const PassProgress& pass,
+                  bool& cancelled) {
     FileHandle in = OpenFile(path, "rb");
     if (!in || !reader.Open()) {
         return false;
@@ -147,13 +176,18 @@ bool WriteScratch(const std::string& path, ColumnTextReader& reader) {
     std::string_view window;
     while (chunks.Next(window)) {
         reader.ReadWindow(window.data(), window.data() + window.size());
+        if (!reader.Problem().Found() && !pass.Continue(chunks.Consumed())) {
+            cancelled = true;
+            return false;
+        }
     }
     const bool read = !chunks.ReadError();
     return reader.Finish() && read;
 }
 
-std::string ConvertSpacedFile(const std::string& path, SampleKind kind,
-                              TextImportProblem& problem) {
+std::string ConvertSpacedFile(const std::string& path, SampleKind kind, TextImportProblem& problem,
+                              const ImportProgress& progress) {
+    const PassProgress pass{&progress, 0.0, 1.0, FileBytes(path)};
     FileHandle in = OpenFile(path, "rb");
     if (!in) {
         return {};
@@ -169,13 +203,13 @@ std::string ConvertSpacedFile(const std::string& path, SampleKind kind,
     bool read = false;
     switch (kind) {
     case SampleKind::Code32:
-        read = ReadSpacedNumbers<std::int32_t>(in.get(), out, &SpacedInt32, problem);
+        read = ReadSpacedNumbers<std::int32_t>(in.get(), out, &SpacedInt32, problem, pass);
         break;
     case SampleKind::Hz64:
-        read = ReadSpacedNumbers<double>(in.get(), out, &SpacedDouble, problem);
+        read = ReadSpacedNumbers<double>(in.get(), out, &SpacedDouble, problem, pass);
         break;
     default:
-        read = ReadSpacedNumbers<std::int16_t>(in.get(), out, &SpacedCode16, problem);
+        read = ReadSpacedNumbers<std::int16_t>(in.get(), out, &SpacedCode16, problem, pass);
         break;
     }
     return read && out.Commit() ? target : std::string();
@@ -184,9 +218,9 @@ std::string ConvertSpacedFile(const std::string& path, SampleKind kind,
 } // namespace
 
 std::string TextImport::ConvertSpaced(const std::string& path, SampleKind kind,
-                                      TextImportProblem* problem) {
+                                      TextImportProblem* problem, const ImportProgress& progress) {
     TextImportProblem found;
-    const std::string target = ConvertSpacedFile(path, kind, found);
+    const std::string target = ConvertSpacedFile(path, kind, found, progress);
     if (problem != nullptr) {
         *problem = found;
     }
@@ -216,16 +250,21 @@ unsigned long long TextImport::HeaderOffset(const std::string& path) {
 }
 
 std::string TextImport::ConvertColumns(const std::string& path, const std::string& scratchPath,
-                                       CodeRange range, TextImportProblem* problem) {
+                                       CodeRange range, TextImportProblem* problem,
+                                       const ImportProgress& progress) {
     struct ScratchRemover {
         const std::string& path;
         ~ScratchRemover() { std::remove(path.c_str()); }
     } remover{scratchPath};
 
+    // The text is read twice: into the scratch file, then the scratch file into samples.
     ColumnTextReader reader(scratchPath);
-    const bool written = WriteScratch(path, reader);
+    bool cancelled = false;
+    const bool written =
+        WriteScratch(path, reader, PassProgress{&progress, 0.0, 0.5, FileBytes(path)}, cancelled);
     if (problem != nullptr) {
-        *problem = reader.Problem();
+        *problem = cancelled ? TextImportProblem(TextImportProblem::Kind::Cancelled, 0, {})
+                             : reader.Problem();
     }
     if (!written || reader.Problem().Found()) {
         return {};
@@ -254,6 +293,11 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
         const double scaled = (value - smallest) * slope;
         return TruncateToCode16(scaled + lowest);
     };
-    const bool read = ReadSpacedNumbers<std::int16_t>(scratch.get(), out, scale, scratchProblem);
+    const PassProgress pass{&progress, 0.5, 0.5, FileBytes(scratchPath)};
+    const bool read =
+        ReadSpacedNumbers<std::int16_t>(scratch.get(), out, scale, scratchProblem, pass);
+    if (problem != nullptr && scratchProblem.GetKind() == TextImportProblem::Kind::Cancelled) {
+        *problem = scratchProblem;
+    }
     return read && out.Commit() ? target : std::string();
 }

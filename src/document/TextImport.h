@@ -3,6 +3,7 @@
 #include "document/SampleBuffer.h"
 #include "document/TextImportProblem.h"
 
+#include <functional>
 #include <string>
 
 // The document's vertical code range: the lowest and the highest sample code.
@@ -10,6 +11,10 @@ struct CodeRange {
     double lowest = 0;
     double highest = 0;
 };
+
+// How far an import is, from 0 to 1, told after each large piece of the text; false stops
+// the import as a Cancel does (the problem's kind is then Cancelled).
+using ImportProgress = std::function<bool(double)>;
 
 // Converts text files into binary waveform files beside them. A conversion returns the
 // path of the binary file, or an empty path when the source cannot be read, its text is
@@ -23,7 +28,8 @@ public:
     // A word that is not a number, or a number beyond the 32-bit integers (beyond the
     // doubles for Hz64), refuses the text.
     static std::string ConvertSpaced(const std::string& path, SampleKind kind,
-                                     TextImportProblem* problem = nullptr);
+                                     TextImportProblem* problem = nullptr,
+                                     const ImportProgress& progress = {});
 
     // Byte offset just after the first line that begins with "time" or "\"time" (case
     // ignored), 0 when there is none. Lines longer than 180 characters are looked at in
@@ -38,5 +44,6 @@ public:
     // or a number too large for a double, refuses the text; a line without numbers is
     // skipped.
     static std::string ConvertColumns(const std::string& path, const std::string& scratchPath,
-                                      CodeRange range, TextImportProblem* problem = nullptr);
+                                      CodeRange range, TextImportProblem* problem = nullptr,
+                                      const ImportProgress& progress = {});
 };

@@ -38,6 +38,8 @@ std::string TextImportProblem::Describe() const {
         return where + "is out of range.";
     case Kind::IncompleteRecord:
         return where + "is not a record of two numbers.";
+    case Kind::Cancelled:
+        return "The import was cancelled.";
     case Kind::None:
         break;
     }

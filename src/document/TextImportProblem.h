@@ -9,7 +9,8 @@
 // the whole file.
 class TextImportProblem {
 public:
-    enum class Kind { None, NotANumber, OutOfRange, IncompleteRecord };
+    // Cancelled: the user stopped the import; nothing is wrong with the text.
+    enum class Kind { None, NotANumber, OutOfRange, IncompleteRecord, Cancelled };
 
     TextImportProblem() = default;
     // `text` is shortened to what a message box can show; control characters become "?".

@@ -1,9 +1,12 @@
 #include "platform/qt/QtUserInterface.h"
 
+#include "platform/qt/QtProgressDisplay.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -44,6 +47,7 @@ private slots:
     void ABoxIsWideEnoughForItsWholeCaption();
     void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension();
     void OpenDialogWithDroppedPathAsksNothing();
+    void ProgressShowsNothingBeforeItsDelayThenStopsOnCancel();
 };
 
 void QtUserInterfaceTest::MessageBoxShowsTextUnderProgramCaptionWithItsButtons() {
@@ -137,6 +141,24 @@ void QtUserInterfaceTest::OpenDialogWithDroppedPathAsksNothing() {
     // Only the next question is answered: the one after it opens the dialog again.
     OnNextDialog([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
     QVERIFY(!ui.AskOpenFile(question).has_value());
+}
+
+void QtUserInterfaceTest::ProgressShowsNothingBeforeItsDelayThenStopsOnCancel() {
+    QtProgressDisplay quick(nullptr, "Wavesmith", "Importing in.asc", 3600 * 1000);
+    QVERIFY(quick.Report(0.5));
+    QVERIFY(!quick.DialogShown());
+
+    QtProgressDisplay slow(nullptr, "Wavesmith", "Importing in.asc", 0);
+    QVERIFY(slow.Report(0.25));
+    auto* dialog = QApplication::activeModalWidget() != nullptr
+                       ? qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())
+                       : nullptr;
+    QVERIFY(slow.DialogShown());
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->labelText(), QString("Importing in.asc..."));
+    QCOMPARE(dialog->value(), 250);
+    dialog->cancel();
+    QVERIFY(!slow.Report(0.5));
 }
 
 QTEST_MAIN(QtUserInterfaceTest)

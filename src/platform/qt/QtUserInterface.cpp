@@ -1,5 +1,7 @@
 #include "platform/qt/QtUserInterface.h"
 
+#include "platform/qt/QtProgressDisplay.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -188,4 +190,8 @@ std::optional<FileChoice> QtUserInterface::AskFile(const FileQuestion& question,
 
 QWidget* QtUserInterface::Parent() const {
     return !parent_.isNull() ? parent_.data() : QApplication::activeWindow();
+}
+
+std::unique_ptr<ProgressDisplay> QtUserInterface::BeginProgress(const std::string& what) {
+    return std::make_unique<QtProgressDisplay>(Parent(), caption_, QString::fromStdString(what));
 }

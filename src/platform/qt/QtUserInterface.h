@@ -16,6 +16,7 @@ public:
     MessageAnswer Show(const Message& message) override;
     std::optional<FileChoice> AskOpenFile(const FileQuestion& question) override;
     std::optional<FileChoice> AskSaveFile(const FileQuestion& question) override;
+    std::unique_ptr<ProgressDisplay> BeginProgress(const std::string& what) override;
 
     // The caption of messages that name none: the mode's title once it is known.
     void SetCaption(const QString& caption) { caption_ = caption; }

@@ -12,7 +12,26 @@ MessageAnswer FirstButton(MessageButtons buttons) {
     }
 }
 
+// Every report goes into the interface's list; the scripted one answers Cancel.
+class RecordingProgress : public ProgressDisplay {
+public:
+    explicit RecordingProgress(RecordingUserInterface& ui) : ui_(ui) {}
+    bool Report(double done) override {
+        const bool cancel = static_cast<int>(ui_.progressReports.size()) == ui_.cancelAtReport;
+        ui_.progressReports.push_back(done);
+        return !cancel;
+    }
+
+private:
+    RecordingUserInterface& ui_;
+};
+
 } // namespace
+
+std::unique_ptr<ProgressDisplay> RecordingUserInterface::BeginProgress(const std::string& what) {
+    progressTitles.push_back(what);
+    return std::make_unique<RecordingProgress>(*this);
+}
 
 MessageAnswer RecordingUserInterface::Show(const Message& message) {
     messages.push_back(message);
@@ -51,4 +70,7 @@ void RecordingUserInterface::Clear() {
     fileQuestions.clear();
     answers.clear();
     fileAnswers.clear();
+    progressTitles.clear();
+    progressReports.clear();
+    cancelAtReport = -1;
 }
