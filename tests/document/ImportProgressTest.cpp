@@ -105,7 +105,7 @@ TEST_F(ImportProgressTest, CancelledConversionLeavesTheTargetAsItWas) {
 
 // Cancel at the first report: the document, its working file and the undo step (none, or
 // the one an earlier change left) are as they were, and no message is shown.
-TEST_F(ImportProgressTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWere) {
+TEST_F(ImportProgressTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWereAndAnOpenReplacesIt) {
     for (const bool undoBefore : {false, true}) {
         for (const ImportKind& kind : kImports) {
             SCOPED_TRACE(std::string(kind.file) + (undoBefore ? " after a change" : ""));
@@ -119,7 +119,7 @@ TEST_F(ImportProgressTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWere) {
             const std::string workingBytes = ReadBytes(Working());
             const double length = document.Length();
             const std::string source = PathOf(kind.file);
-            WriteBytes(source, kind.filter == 2 ? "Time,V\n0,1\n1,2\n" : "1 2 3");
+            WriteBytes(source, kind.filter == 2 ? "Time,V\n0,1\n1,2\n" : "1 2 3 4");
             workspace.ui.fileAnswers.push_back(FileChoice{source, kind.filter});
             workspace.ui.cancelAtReport = 0;
 
@@ -137,14 +137,10 @@ TEST_F(ImportProgressTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWere) {
             EXPECT_FALSE(std::filesystem::exists(undoPath + ".aside"));
         }
     }
-}
-
-// Not cancelled, the Open replaces the undo step with a copy of the waveform before it.
-TEST_F(ImportProgressTest, OpenReplacesAnEarlierUndoStep) {
-    document.SetLength("2000");
+    // Not cancelled, the Open replaces the undo step with the waveform from before it.
     const std::string before = ReadBytes(Working());
-    WriteBytes(PathOf("in.asc"), "1 2 3 4");
     workspace.ui.fileAnswers.push_back(FileChoice{PathOf("in.asc"), 1});
+    workspace.ui.cancelAtReport = -1;
     ASSERT_TRUE(files.OnOpen());
     EXPECT_EQ(document.Length(), 4);
     EXPECT_TRUE(ReadBytes(document.Undo().Path()) == before);

@@ -49,30 +49,19 @@ QMenu* MenuNamed(const MainFrame& frame, const QString& title) {
     return nullptr;
 }
 
-// The mnemonic letter of a menu text ("&&" is a literal ampersand); 0 when it has none.
-QChar Mnemonic(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '&') {
-            if (text[i + 1] != '&') {
-                return text[i + 1].toLower();
-            }
-            ++i;
-        }
-    }
-    return QChar();
-}
-
-// The texts among `actions` whose mnemonic an earlier one already has.
+// The texts among `actions` whose mnemonic (the letter after "&") an earlier one has.
 QStringList MnemonicClashes(const QList<QAction*>& actions) {
     QStringList clashes;
     QSet<QChar> seen;
     for (const QAction* action : actions) {
-        const QChar letter = Mnemonic(action->text());
-        if (action->isSeparator() || letter.isNull()) {
+        const QString text = action->text();
+        const qsizetype amp = text.indexOf('&');
+        if (amp < 0 || amp + 1 == text.size()) {
             continue;
         }
+        const QChar letter = text[amp + 1].toLower();
         if (seen.contains(letter)) {
-            clashes << action->text();
+            clashes << text;
         }
         seen.insert(letter);
     }
