@@ -2,13 +2,13 @@
 // the same bytes, and the length change from 16 M to 8 M points and back. The document's
 // write goes through the safe writer (temporary file, fsync, rename, folder sync): compare
 // it with the plain write that includes fsync.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 

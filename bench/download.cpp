@@ -4,13 +4,13 @@
 // with the block, then waits for *OPC? and the error queue of awg-sim. Beside it, in the
 // same run, a plain loopback socket copy of the same bytes into a receiver's memory with
 // a one-byte acknowledgement: the floor any socket download has.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
 #include "download/DownloadAgent.h"
 #include "link/HostLink.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 

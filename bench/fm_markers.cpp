@@ -1,12 +1,12 @@
 // The FM marker positions of a 16 M-point FM waveform (a sine of 100 periods over the whole
 // code range) with 100 markers inside the window, beside a hand-written single pass that
 // compares each sample with one level. Both run over the same samples in one run.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "fm/FmMarkerLists.h"
 #include "fm/FmSettings.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 

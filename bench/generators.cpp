@@ -1,12 +1,12 @@
 // The Wave menu generators on 16 M points of a standard waveform, each beside a
 // hand-written loop of the same formula and storage rule in the same run. The dialogs run
 // with a progress callback, as under the GUI.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 #include "synthesis/CrtRandom.h"

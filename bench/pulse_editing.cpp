@@ -1,12 +1,12 @@
 // Editing a large pulse design: 1,000 sections of 100 lines each (100,000 items, a context
 // file of some 4 MB) against reading that file once. Each edit reads the file (once, into
 // the design's checked copy), writes it once under its lock, and re-reads it.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
-#include "settings/AppServices.h"
 #include "settings/ProfileStore.h"
 
 #include <benchmark/benchmark.h>

@@ -3,11 +3,11 @@
 // crossings; beside the same view with no marker inside the window. The crossing dots are
 // looked up by the visible range, so a zoomed view paints only its own. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_fm_view_paint [--snapshot=file.png] [benchmark flags]
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 #include "ui/WaveView.h"

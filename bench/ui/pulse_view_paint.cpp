@@ -4,11 +4,11 @@
 // beside reading the context file once. A change of the design reads every section from
 // the design's checked copy and builds the picture; a paint only maps and draws it.
 // Run offscreen: QT_QPA_PLATFORM=offscreen bench_pulse_view_paint [benchmark flags]
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseDesign.h"
-#include "settings/AppServices.h"
 #include "settings/ProfileStore.h"
 #include "ui/PlotPainter.h"
 #include "ui/PulseDesignPicture.h"

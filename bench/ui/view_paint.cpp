@@ -4,11 +4,11 @@
 // or map mark) repaints from the cached plot. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_view_paint [--snapshot=prefix] [benchmark flags]
 // --snapshot writes prefix-view.png, prefix-map.png and prefix-zoom.png and exits.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 #include "ui/PlotPainter.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ComposerApp.h"
-#include "settings/AppServices.h"
+#include "core/AppServices.h"
 
 #include <memory>
 

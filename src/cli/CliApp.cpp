@@ -4,6 +4,7 @@
 #include "cli/CliPulseCommands.h"
 
 #include "app/ToolSession.h"
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "document/FileCommands.h"
@@ -15,7 +16,6 @@
 #include "platform/console/ConsoleUserInterface.h"
 #include "platform/posix/PosixProcessFacts.h"
 #include "pulse/PulseDownload.h"
-#include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "synthesis/EditCommands.h"

@@ -1,10 +1,10 @@
 #include "document/FamilyLimits.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "fm/FmSettings.h"
-#include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 

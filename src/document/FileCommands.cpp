@@ -1,5 +1,6 @@
 #include "document/FileCommands.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
@@ -11,7 +12,6 @@
 #include "document/UndoSetAside.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
-#include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/TextFormat.h"
 

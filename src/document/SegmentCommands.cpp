@@ -1,11 +1,11 @@
 #include "document/SegmentCommands.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"

@@ -1,7 +1,7 @@
 #include "document/SegmentTable.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
-#include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileEdit.h"

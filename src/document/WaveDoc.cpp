@@ -1,5 +1,6 @@
 #include "document/WaveDoc.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
 #include "core/StringTable.h"
@@ -7,7 +8,6 @@
 #include "document/DocumentView.h"
 #include "document/WaveFileWriter.h"
 #include "document/WaveformFiles.h"
-#include "settings/AppServices.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"

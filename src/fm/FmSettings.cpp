@@ -1,9 +1,9 @@
 #include "fm/FmSettings.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

@@ -1,9 +1,9 @@
 #include "link/HostLink.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
 #include "core/UserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"

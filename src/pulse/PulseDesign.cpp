@@ -1,11 +1,11 @@
 #include "pulse/PulseDesign.h"
 
+#include "core/AppServices.h"
 #include "core/StringTable.h"
 #include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseMessage.h"
-#include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

@@ -1,10 +1,10 @@
 #include "pulse/PulseDownload.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseOptions.h"
-#include "settings/AppServices.h"
 
 PulseDownload::PulseDownload(AppServices& services) : services_(services) {}
 

@@ -1,5 +1,6 @@
 #include "pulse/PulseEditor.h"
 
+#include "core/AppServices.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "pulse/PulseCellCheck.h"
@@ -8,7 +9,6 @@
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseMessage.h"
 #include "pulse/PulseSectionList.h"
-#include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

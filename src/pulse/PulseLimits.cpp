@@ -1,6 +1,6 @@
 #include "pulse/PulseLimits.h"
 
-#include "settings/AppServices.h"
+#include "core/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 

@@ -1,5 +1,6 @@
 #include "pulse/PulseRenderer.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
@@ -10,7 +11,6 @@
 #include "pulse/PulseOptions.h"
 #include "pulse/PulseSequence.h"
 #include "pulse/PulseSingleSegment.h"
-#include "settings/AppServices.h"
 #include "settings/AtomicFileWriter.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"

@@ -1,8 +1,8 @@
 #include "synthesis/GeneratorCommands.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "settings/TextFormat.h"
 #include "synthesis/EquationDialog.h"
 #include "synthesis/ExponentDialog.h"

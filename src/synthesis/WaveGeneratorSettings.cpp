@@ -1,10 +1,10 @@
 #include "synthesis/WaveGeneratorSettings.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"

@@ -1,8 +1,8 @@
 #include "ui/AnchorDragController.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "settings/ProfileStore.h"
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"

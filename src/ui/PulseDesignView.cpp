@@ -1,8 +1,8 @@
 #include "ui/PulseDesignView.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "pulse/PulseEditor.h"
-#include "settings/AppServices.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 #include "ui/PlotPainter.h"

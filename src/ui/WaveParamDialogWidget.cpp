@@ -1,8 +1,8 @@
 #include "ui/WaveParamDialogWidget.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/WaveParamDialog.h"

@@ -1,8 +1,8 @@
 #include "ui/WavePlotRenderer.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 #include "ui/AnchorDragController.h"
 #include "ui/FmMarkerDots.h"
 #include "ui/PlotPainter.h"

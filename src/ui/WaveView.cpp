@@ -1,11 +1,11 @@
 #include "ui/WaveView.h"
 
 #include "app/ToolSession.h"
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "link/HostLink.h"
-#include "settings/AppServices.h"
 #include "synthesis/EditOperations.h"
 #include "ui/AnchorDragController.h"
 #include "ui/AnchorEditor.h"

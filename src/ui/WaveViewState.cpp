@@ -1,8 +1,8 @@
 #include "ui/WaveViewState.h"
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "document/WaveDoc.h"
-#include "settings/AppServices.h"
 
 #include <algorithm>
 

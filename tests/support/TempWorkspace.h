@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "settings/AppServices.h"
 #include "settings/ProfileStore.h"
 
 #include <string>
