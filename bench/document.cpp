@@ -2,15 +2,11 @@
 // the same bytes, and the length change from 16 M to 8 M points and back. The document's
 // write goes through the safe writer (temporary file, fsync, rename, folder sync): compare
 // it with the plain write that includes fsync.
-#include "core/AppServices.h"
-#include "core/AppState.h"
+#include "BenchWorkspace.h"
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
-#include "settings/ProfileStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,39 +24,17 @@ namespace {
 constexpr std::size_t kPoints = 16000000;
 
 // A workspace in the temporary folder with the shipped families and a context file.
-struct BenchWorkspace {
-    explicit BenchWorkspace(const std::string& family, OperatingMode mode)
-        : store(state, ui), services{state, store, ui, bus} {
-        root = fs::temp_directory_path() / ("wavesmith-bench-" + family);
-        fs::remove_all(root);
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.mode = mode;
-        state.familyName = family;
+struct DocumentWorkspace : BenchWorkspace {
+    DocumentWorkspace(const std::string& family, OperatingMode mode)
+        : BenchWorkspace("document-" + family, mode, family) {
         state.wideFmSamples = mode == OperatingMode::Fm && family == "G4270";
-        state.startupFolder = root.string() + "/";
-        state.userFolder = state.startupFolder + "$bch";
-        state.contextFile = state.userFolder + "/TempGlyp.cad";
-        state.familyFile = state.startupFolder + family + ".fam";
-        state.logFile = state.startupFolder + "Glyp.log";
-        fs::copy_file(fs::path(WAVESMITH_FAMILIES) / (family + ".fam"), state.familyFile);
-        IniFile context(state.contextFile);
-        context.Write("Instrument", "Family", family);
-        context.Write("Settings", "ActiveSeg", "1 1");
-        context.Write("Settings", "FmCarFrq", "10e6");
-        context.Write("Settings", "FmDev0", "1e6");
-        context.Write("FmSmith", "FmLen", "1000");
+        Write("Settings", "ActiveSeg", "1 1");
+        Write("Settings", "FmCarFrq", "10e6");
+        Write("Settings", "FmDev0", "1e6");
+        Write("FmSmith", "FmLen", "1000");
         // The wide family's FM length allows the long waveform of the benchmark.
-        context.Write("Settings", "Rsclk", "0");
+        Write("Settings", "Rsclk", "0");
     }
-    ~BenchWorkspace() { fs::remove_all(root); }
-
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
 };
 
 std::string MakeFile(const fs::path& path, std::size_t bytes) {
@@ -75,7 +49,7 @@ std::string MakeFile(const fs::path& path, std::size_t bytes) {
 }
 
 void PlainRead(benchmark::State& state, std::size_t width) {
-    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    DocumentWorkspace workspace("QW2182", OperatingMode::Standard);
     const std::string path = MakeFile(workspace.root / "plain.bin", kPoints * width);
     for (auto _ : state) {
         std::unique_ptr<char[]> buffer(new char[kPoints * width]);
@@ -89,7 +63,7 @@ void PlainRead(benchmark::State& state, std::size_t width) {
 // The peer of the document's write: fwrite over the old file, and, as the document's
 // writer always does, fsync before the file counts as written (synced = true).
 void PlainWrite(benchmark::State& state, std::size_t width, bool synced) {
-    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    DocumentWorkspace workspace("QW2182", OperatingMode::Standard);
     std::vector<char> data(kPoints * width, 1);
     const std::string path = (workspace.root / "plain-out.bin").string();
     for (auto _ : state) {
@@ -106,7 +80,7 @@ void PlainWrite(benchmark::State& state, std::size_t width, bool synced) {
 
 void DocumentLoad(benchmark::State& state, const char* family, OperatingMode mode, const char* name,
                   std::size_t width) {
-    BenchWorkspace workspace(family, mode);
+    DocumentWorkspace workspace(family, mode);
     const std::string path = MakeFile(workspace.root / name, kPoints * width);
     WaveDoc document(workspace.services);
     for (auto _ : state) {
@@ -117,7 +91,7 @@ void DocumentLoad(benchmark::State& state, const char* family, OperatingMode mod
 
 void DocumentWrite(benchmark::State& state, const char* family, OperatingMode mode,
                    const char* name, std::size_t width) {
-    BenchWorkspace workspace(family, mode);
+    DocumentWorkspace workspace(family, mode);
     const std::string path = MakeFile(workspace.root / name, kPoints * width);
     WaveDoc document(workspace.services);
     document.LoadWaveform(path, false);
@@ -129,7 +103,7 @@ void DocumentWrite(benchmark::State& state, const char* family, OperatingMode mo
 }
 
 void SetLengthHalfAndBack(benchmark::State& state) {
-    BenchWorkspace workspace("QW2182", OperatingMode::Standard);
+    DocumentWorkspace workspace("QW2182", OperatingMode::Standard);
     WaveDoc document(workspace.services);
     HeadlessView view;
     document.SetView(&view);

@@ -4,15 +4,11 @@
 // with the block, then waits for *OPC? and the error queue of awg-sim. Beside it, in the
 // same run, a plain loopback socket copy of the same bytes into a receiver's memory with
 // a one-byte acknowledgement: the floor any socket download has.
-#include "core/AppServices.h"
-#include "core/AppState.h"
+#include "BenchWorkspace.h"
 #include "core/HostBus.h"
 #include "download/DownloadAgent.h"
 #include "link/HostLink.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
-#include "settings/ProfileStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -89,35 +85,15 @@ private:
 };
 
 // The tool's side of a workspace: a 16 M-point working file entered in the segment table.
-struct ToolWorkspace {
-    ToolWorkspace() : store(state, ui), services{state, store, ui, bus} {
-        root = fs::temp_directory_path() / "wavesmith-bench-download";
-        fs::remove_all(root);
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.familyName = "QW2182";
-        state.startupFolder = root.string() + "/";
-        state.userTag = "$bch";
-        state.userFolder = state.startupFolder + state.userTag;
-        state.contextFile = state.userFolder + "/TempGlyp.cad";
-        state.familyFile = state.startupFolder + "QW2182.fam";
+struct ToolWorkspace : BenchWorkspace {
+    ToolWorkspace() : BenchWorkspace("download") {
         waveFile = state.userFolder + "/TemS1.wa0";
         const std::string samples = Samples();
         std::ofstream(waveFile, std::ios::binary).write(samples.data(), samples.size());
-        IniFile context(state.contextFile);
-        context.Write("Instrument", "Family", "QW2182");
-        context.Write("Settings", "ActiveCh", "0");
-        context.Write("SegmTbl", "Segm1-0", waveFile);
+        Write("Settings", "ActiveCh", "0");
+        Write("SegmTbl", "Segm1-0", waveFile);
     }
-    ~ToolWorkspace() { fs::remove_all(root); }
-
-    fs::path root;
     std::string waveFile;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
 };
 
 void BM_DownloadThroughHost(benchmark::State& state) {

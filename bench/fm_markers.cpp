@@ -1,14 +1,10 @@
 // The FM marker positions of a 16 M-point FM waveform (a sine of 100 periods over the whole
 // code range) with 100 markers inside the window, beside a hand-written single pass that
 // compares each sample with one level. Both run over the same samples in one run.
-#include "core/AppServices.h"
-#include "core/AppState.h"
+#include "BenchWorkspace.h"
 #include "fm/FmMarkerLists.h"
 #include "fm/FmSettings.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
-#include "settings/ProfileStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,13 +35,8 @@ const std::vector<std::int32_t>& Sine() {
 }
 
 // A context file with the markers of FM function mode 0, evenly spread over the window.
-struct MarkerWorkspace {
-    MarkerWorkspace() : store(state, ui), services{state, store, ui, bus}, fm(services) {
-        root = fs::temp_directory_path() / "wavesmith-bench-fm-markers";
-        fs::remove_all(root);
-        fs::create_directories(root);
-        state.mode = OperatingMode::Fm;
-        state.contextFile = (root / "TempGlyp.cad").string();
+struct MarkerWorkspace : BenchWorkspace {
+    MarkerWorkspace() : BenchWorkspace("fm-markers", OperatingMode::Fm), fm(services) {
         IniEntries entries;
         for (int i = 0; i < kMarkers; ++i) {
             const double frequency = kFmin + (kFmax - kFmin) * (i + 0.5) / kMarkers;
@@ -56,14 +47,6 @@ struct MarkerWorkspace {
         fm.fmin = kFmin;
         fm.fmax = kFmax;
     }
-    ~MarkerWorkspace() { fs::remove_all(root); }
-
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
     FmSettings fm;
 };
 

@@ -1,14 +1,10 @@
 // The Wave menu generators on 16 M points of a standard waveform, each beside a
 // hand-written loop of the same formula and storage rule in the same run. The dialogs run
 // with a progress callback, as under the GUI.
-#include "core/AppServices.h"
-#include "core/AppState.h"
+#include "BenchWorkspace.h"
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
-#include "settings/ProfileStore.h"
 #include "synthesis/CrtRandom.h"
 #include "synthesis/GaussianDialog.h"
 #include "synthesis/SineDialog.h"
@@ -33,31 +29,14 @@ constexpr double kLow = -8000;
 constexpr double kHigh = 8000;
 
 // A standard-mode workspace with a 16 M-point document and its view.
-struct GeneratorBench {
-    GeneratorBench() : store(state, ui), services{state, store, ui, bus} {
-        root = fs::temp_directory_path() / "wavesmith-bench-generators";
-        fs::remove_all(root);
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.familyName = "QW2182";
-        state.startupFolder = root.string() + "/";
-        state.userFolder = state.startupFolder + "$bch";
-        state.contextFile = state.userFolder + "/TempGlyp.cad";
-        state.familyFile = state.startupFolder + "QW2182.fam";
-        state.logFile = state.startupFolder + "Glyp.log";
-        fs::copy_file(fs::path(WAVESMITH_FAMILIES) / "QW2182.fam", state.familyFile);
-        IniFile context(state.contextFile);
-        context.Write("Instrument", "Family", "QW2182");
-        context.Write("Settings", "ActiveSeg", "1 1");
-        context.Write("Settings", "Wfmt", "0");
+struct GeneratorBench : BenchWorkspace {
+    GeneratorBench() : BenchWorkspace("generators") {
+        Write("Settings", "ActiveSeg", "1 1");
+        Write("Settings", "Wfmt", "0");
         document = std::make_unique<WaveDoc>(services);
         document->SetView(&view);
         document->CreateDefault(kPoints);
         view.SetAnchors(0, kPoints - 1);
-    }
-    ~GeneratorBench() {
-        document.reset();
-        fs::remove_all(root);
     }
 
     // Opens the form over the whole waveform with the benchmark's levels and parameters.
@@ -78,12 +57,6 @@ struct GeneratorBench {
 
     std::int16_t* Codes() { return document->Samples().Codes16(); }
 
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
     HeadlessView view;
     std::unique_ptr<WaveDoc> document;
 };

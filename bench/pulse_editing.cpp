@@ -1,13 +1,9 @@
 // Editing a large pulse design: 1,000 sections of 100 lines each (100,000 items, a context
 // file of some 4 MB) against reading that file once. Each edit reads the file (once, into
 // the design's checked copy), writes it once under its lock, and re-reads it.
-#include "core/AppServices.h"
-#include "core/AppState.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
+#include "BenchWorkspace.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
-#include "settings/ProfileStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,29 +40,10 @@ std::string DesignText() {
     return text;
 }
 
-class Workspace {
-public:
-    Workspace() : store(state, ui), services{state, store, ui, bus} {
-        root = fs::temp_directory_path() / ("wavesmith-bench-pulse-" + std::to_string(::getpid()));
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.mode = OperatingMode::Pulse;
-        state.familyName = "QW2182";
-        state.startupFolder = root.string() + "/";
-        state.contextFile = (root / "$bch" / "TempGlyp.cad").string();
-        state.familyFile = state.startupFolder + "QW2182.fam";
-        fs::copy_file(WAVESMITH_FAMILIES "/QW2182.fam", state.familyFile,
-                      fs::copy_options::overwrite_existing);
+struct Workspace : BenchWorkspace {
+    Workspace() : BenchWorkspace("pulse-editing", OperatingMode::Pulse) {
         std::ofstream(state.contextFile, std::ios::binary) << DesignText();
     }
-    ~Workspace() { fs::remove_all(root); }
-
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
 };
 
 Workspace& Shared() {

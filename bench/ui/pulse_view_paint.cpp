@@ -4,12 +4,9 @@
 // beside reading the context file once. A change of the design reads every section from
 // the design's checked copy and builds the picture; a paint only maps and draws it.
 // Run offscreen: QT_QPA_PLATFORM=offscreen bench_pulse_view_paint [benchmark flags]
-#include "core/AppServices.h"
-#include "core/AppState.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
+#include "../BenchWorkspace.h"
+#include "ViewBench.h"
 #include "pulse/PulseDesign.h"
-#include "settings/ProfileStore.h"
 #include "ui/PlotPainter.h"
 #include "ui/PulseDesignPicture.h"
 #include "ui/PulseDesignRenderer.h"
@@ -66,27 +63,15 @@ std::string LongRepeat() {
 }
 
 // A workspace holding one design, opened as the view opens it.
-class Scene {
+class Scene : public BenchWorkspace {
 public:
     Scene(const std::string& name, const std::string& design)
-        : store(state, ui), services{state, store, ui, bus}, design_(services) {
-        root = fs::temp_directory_path() /
-               ("wavesmith-bench-" + name + "-" + std::to_string(::getpid()));
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.mode = OperatingMode::Pulse;
-        state.familyName = "QW2182";
-        state.startupFolder = root.string() + "/";
-        state.contextFile = (root / "$bch" / "TempGlyp.cad").string();
-        state.familyFile = state.startupFolder + "QW2182.fam";
-        fs::copy_file(WAVESMITH_FAMILIES "/QW2182.fam", state.familyFile,
-                      fs::copy_options::overwrite_existing);
+        : BenchWorkspace(name, OperatingMode::Pulse), design_(services) {
         std::ofstream(state.contextFile, std::ios::binary) << design;
         design_.Open(0);
         geometry.SetRanges(0.0, design_.Duration() * design_.Scale(), -0.5, 0.5);
         geometry.ComputeMappings({60, 40, kScreen.width() - 40, kScreen.height() - 40});
     }
-    ~Scene() { fs::remove_all(root); }
 
     PulseDesignPicture Picture() {
         return PulseDesignPicture::From(design_.Sections(), design_.ActiveSection(),
@@ -95,12 +80,6 @@ public:
     // A write of the host or of the editor: the design reads the file again.
     void Touch() { design_.Keys().Refresh(); }
 
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
     ViewGeometry geometry;
 
 private:
@@ -183,12 +162,5 @@ BENCHMARK(BM_LongRepeatPaint)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return view_bench::Main(argc, argv, nullptr, [] {});
 }

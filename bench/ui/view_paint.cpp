@@ -4,13 +4,10 @@
 // or map mark) repaints from the cached plot. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_view_paint [--snapshot=prefix] [benchmark flags]
 // --snapshot writes prefix-view.png, prefix-map.png and prefix-zoom.png and exits.
-#include "core/AppServices.h"
-#include "core/AppState.h"
+#include "../BenchWorkspace.h"
+#include "ViewBench.h"
 #include "document/WaveDoc.h"
-#include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
-#include "settings/ProfileStore.h"
 #include "ui/PlotPainter.h"
 #include "ui/WaveView.h"
 #include "ui/WaveformMap.h"
@@ -35,34 +32,13 @@ namespace {
 constexpr std::size_t kPoints = 16000000;
 const QSize kScreen(1920, 1080);
 
-struct BenchWorkspace {
-    BenchWorkspace() : store(state, ui), services{state, store, ui, bus} {
-        root = fs::temp_directory_path() / "wavesmith-bench-view";
-        fs::remove_all(root);
-        fs::create_directories(root / "$bch");
-        ::setenv("WAVESMITH_REGISTRY_DIR", (root / "registry").c_str(), 1);
-        state.familyName = "QW2182";
-        state.startupFolder = root.string() + "/";
-        state.userFolder = state.startupFolder + "$bch";
-        state.contextFile = state.userFolder + "/TempGlyp.cad";
-        state.familyFile = state.startupFolder + "QW2182.fam";
-        state.logFile = state.startupFolder + "Glyp.log";
-        fs::copy_file(fs::path(WAVESMITH_FAMILIES) / "QW2182.fam", state.familyFile);
-        IniFile context(state.contextFile);
-        context.Write("Instrument", "Family", "QW2182");
-        context.Write("Settings", "ActiveCh", "0");
-        context.Write("Settings", "ActiveSeg", "1 1");
-        context.Write("Settings", "Rsclk", "0");
-        context.Write("Settings", "Wfmt", "0");
+struct ViewWorkspace : BenchWorkspace {
+    ViewWorkspace() : BenchWorkspace("view") {
+        Write("Settings", "ActiveCh", "0");
+        Write("Settings", "ActiveSeg", "1 1");
+        Write("Settings", "Rsclk", "0");
+        Write("Settings", "Wfmt", "0");
     }
-    ~BenchWorkspace() { fs::remove_all(root); }
-
-    fs::path root;
-    AppState state;
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
-    ProfileStore store;
-    AppServices services;
 };
 
 // One 16 M-point waveform (a chirp with noise) in a 1920 x 1080 view with its map.
@@ -90,7 +66,7 @@ struct Scene {
         view.Map()->render(&target);
     }
 
-    BenchWorkspace workspace;
+    ViewWorkspace workspace;
     WaveDoc document;
     WaveView view;
     QImage target;
@@ -111,12 +87,7 @@ Scene& TheScene() {
 void BM_ViewFullPaint(benchmark::State& state) {
     Scene& scene = TheScene();
     const double last = static_cast<double>(kPoints - 1);
-    int flip = 0;
-    for (auto _ : state) {
-        scene.view.ShowRangeFromMap(0, last - (flip++ & 1));
-        scene.view.render(&scene.target);
-        benchmark::DoNotOptimize(scene.target.constBits());
-    }
+    view_bench::PaintRangeEachTime(state, scene.view, scene.target, 0, last);
     scene.view.ShowRangeFromMap(0, last);
     scene.view.SetAnchorFromEditor(0, 2000000);
     scene.view.SetAnchorFromEditor(1, 12000000);
@@ -202,20 +173,5 @@ bool SaveSnapshots(const std::string& prefix) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--snapshot=", 11) == 0) {
-            const bool saved = SaveSnapshots(argv[i] + 11);
-            theScene.reset();
-            return saved ? 0 : 1;
-        }
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theScene.reset();
-    return 0;
+    return view_bench::Main(argc, argv, SaveSnapshots, [] { theScene.reset(); });
 }
