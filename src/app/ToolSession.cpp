@@ -40,14 +40,13 @@ bool ToolSession::Start() {
 
     segments_->sendSegmentCommand = [this](int segment) { link_->SendSegmentCommand(segment); };
     segments_->sendChannelCommand = [this](int channel) { link_->SendChannelCommand(channel); };
-    document_->Fm().sendCommand = [this](const std::string& command) {
-        link_->SendHostCommand(command);
-    };
+    document_->SendFmCommandsWith(
+        [this](const std::string& command) { link_->SendHostCommand(command); });
     document_->convertByExtension = [this](const std::string& path) {
         std::string converted = path;
         FormatConverter converter(services_.state, services_.store);
         const auto result = converter.ConvertToBinary(
-            converted, -1, {document_->VerticalLow(), document_->VerticalHigh()});
+            converted, -1, {document_->Limits().VerticalLow(), document_->Limits().VerticalHigh()});
         if (result == ConversionResult::NotConvertible) {
             files_->NewWaveformOf(kLengthAfterFailedConversion);
             return std::string();

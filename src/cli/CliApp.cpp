@@ -168,11 +168,11 @@ int CliApp::Info(ToolSession& session, ConsoleUserInterface&) {
     std::printf("segment=%d\n", state.activeSegment);
     std::printf("path=%s\n", document.CurrentPath().c_str());
     std::printf("file=%s\n", document.VisibleFileName().c_str());
-    std::printf("range=%s %s\n", CrtFormat("%.17g", document.VerticalLow()).c_str(),
-                CrtFormat("%.17g", document.VerticalHigh()).c_str());
-    std::printf("lengths=%lld %lld\n", static_cast<long long>(document.LengthLow()),
-                static_cast<long long>(document.LengthHigh()));
-    std::printf("resolution=%d\n", document.ResolutionFactor());
+    std::printf("range=%s %s\n", CrtFormat("%.17g", document.Limits().VerticalLow()).c_str(),
+                CrtFormat("%.17g", document.Limits().VerticalHigh()).c_str());
+    std::printf("lengths=%lld %lld\n", static_cast<long long>(document.Limits().LengthLow()),
+                static_cast<long long>(document.Limits().LengthHigh()));
+    std::printf("resolution=%d\n", document.Limits().ResolutionFactor());
     std::printf("undo=%s\n", session.Files().CanUndo() ? "yes" : "no");
     return Success;
 }
@@ -213,7 +213,7 @@ int CliApp::Segment(ToolSession& session, ConsoleUserInterface&) {
     }
     session.Segments().OnSegmentField(options_.words[0]);
     // A context file whose active-segment list is too short cannot record the choice.
-    const bool selected = session.Document().IsValidSegment(std::trunc(requested)) &&
+    const bool selected = session.Document().Limits().IsValidSegment(std::trunc(requested)) &&
                           session.State().activeSegment == static_cast<int>(requested);
     return selected ? Success : Refused;
 }
@@ -372,8 +372,8 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
     WaveDoc& document = session.Document();
     std::string path = options_.words[0];
     FormatConverter converter(services.state, services.store);
-    const auto result =
-        converter.ConvertToBinary(path, -1, {document.VerticalLow(), document.VerticalHigh()});
+    const auto result = converter.ConvertToBinary(
+        path, -1, {document.Limits().VerticalLow(), document.Limits().VerticalHigh()});
     if (result == ConversionResult::NotConvertible || path.empty()) {
         services.ui.ShowMessage(MsgCannotConvert);
         return Refused;

@@ -103,7 +103,7 @@ int SetDeviation(WaveDoc& document, const Words& words) {
         return UsageProblem("fm deviation takes one TEXT");
     }
     const std::string typed = words[1].substr(0, 19);
-    const std::string shown = document.Fm().SetDeviationFromField(words[1]);
+    const std::string shown = document.SetFmDeviation(words[1]);
     std::printf("%s\n", shown.c_str());
     return shown == typed && document.Fm().deviation == LeadingDouble(typed) ? CliApp::Success
                                                                              : CliApp::Refused;

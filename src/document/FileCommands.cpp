@@ -90,7 +90,8 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     }
     std::string path = chosen;
     FormatConverter converter(services.state, services.store);
-    converter.ConvertToBinary(path, index, {document_.VerticalLow(), document_.VerticalHigh()});
+    converter.ConvertToBinary(
+        path, index, {document_.Limits().VerticalLow(), document_.Limits().VerticalHigh()});
     if (converter.Cancelled()) {
         // A cancelled import changes nothing, the undo step included.
         previousUndo.Cancel();
@@ -112,8 +113,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     document_.RememberOpenedFile(path);
     document_.EnterInSegmentTable(path);
     if (services.state.wideFmSamples) {
-        document_.Fm().RecomputeFmWindow(document_.Samples().Values64(),
-                                         static_cast<long long>(document_.Length()));
+        document_.RecomputeFmWindow();
     }
     document_.ApplyTitle();
     document_.ResetAnchors();

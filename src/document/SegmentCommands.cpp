@@ -18,13 +18,14 @@ constexpr std::size_t kDefaultLength = 1024;
 
 } // namespace
 
-SegmentCommands::SegmentCommands(WaveDoc& document) : document_(document) {}
+SegmentCommands::SegmentCommands(WaveDoc& document)
+    : document_(document), segments_(document.Services()) {}
 
 void SegmentCommands::SwitchSegment() {
     AppServices& services = document_.Services();
     AppState& state = services.state;
     ProfileStore& store = services.store;
-    SegmentTable& table = document_.Segments();
+    SegmentTable& table = segments_;
     DocumentView* view = document_.View();
 
     store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
@@ -80,7 +81,7 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
     double parsed = 0.0;
     ParseLeadingDouble(text.c_str(), text.size(), parsed);
     const double n = std::trunc(parsed);
-    const bool valid = document_.IsValidSegment(n);
+    const bool valid = document_.Limits().IsValidSegment(n);
     if (valid && n == state.activeSegment) {
         return;
     }
@@ -92,7 +93,7 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
         return;
     }
     // A choice the context file cannot record is neither sent to the host nor loaded.
-    if (!document_.Segments().SetActiveSegment(static_cast<int>(n))) {
+    if (!segments_.SetActiveSegment(static_cast<int>(n))) {
         if (DocumentView* view = document_.View()) {
             view->ShowSegmentText(std::to_string(state.activeSegment));
         }
@@ -123,11 +124,11 @@ void SegmentCommands::OnChannelCommand(int commandId) {
 }
 
 bool SegmentCommands::ChannelCommandEnabled() const {
-    return document_.ChannelCount() > 1;
+    return document_.Limits().ChannelCount() > 1;
 }
 
 bool SegmentCommands::ChannelCommandChecked(int commandId) const {
-    return document_.ChannelCount() >= 2 &&
+    return document_.Limits().ChannelCount() >= 2 &&
            commandId - kChannel1Command == document_.Services().state.activeChannel;
 }
 
@@ -135,14 +136,7 @@ void SegmentCommands::ReloadSharedState() {
     AppState& state = document_.Services().state;
     ProfileStore& store = document_.Services().store;
     if (document_.IsFmDocument()) {
-        FmSettings& fm = document_.Fm();
-        const double deviation = fm.deviation;
-        const double fmax = fm.fmax;
-        const double fmin = fm.fmin;
-        const int functionMode = fm.functionMode;
-        fm.LoadFmSettings();
-        const bool changed = deviation != fm.deviation || fmax != fm.fmax || fmin != fm.fmin ||
-                             functionMode != fm.functionMode;
+        const bool changed = document_.ReloadFmSettings();
         // Only the bar follows a reload; the marker sample list waits for the next
         // change of the waveform or the markers.
         if (changed) {
@@ -157,7 +151,7 @@ void SegmentCommands::ReloadSharedState() {
     if (channel != kMissingNumber) {
         state.activeChannel = static_cast<int>(channel);
     }
-    state.activeSegment = document_.Segments().ReadActiveSegment(state.activeChannel);
+    state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
 }
 
 void SegmentCommands::Resync() {

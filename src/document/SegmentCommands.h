@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SegmentTable.h"
+
 #include <functional>
 #include <string>
 
@@ -32,4 +34,6 @@ public:
 
 private:
     WaveDoc& document_;
+    // The table lives in the context file; this is only the way to it.
+    SegmentTable segments_;
 };

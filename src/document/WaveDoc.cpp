@@ -81,6 +81,17 @@ void WaveDoc::LoadFmLimits() {
     fm_.LoadLimits();
 }
 
+bool WaveDoc::ReloadFmSettings() {
+    const FmSettings before = fm_;
+    fm_.LoadFmSettings();
+    return before.deviation != fm_.deviation || before.fmax != fm_.fmax ||
+           before.fmin != fm_.fmin || before.functionMode != fm_.functionMode;
+}
+
+void WaveDoc::RecomputeFmWindow() {
+    fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(length_));
+}
+
 void WaveDoc::RebuildMarkerBar() {
     fmMarkers_.RebuildBar(services_.store, fm_);
     if (onMarkerBarRebuilt) {

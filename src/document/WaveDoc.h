@@ -58,7 +58,6 @@ public:
     void SetLength(const std::string& fieldText);
     // The resolution rule: the length to use, or nullopt when the user cancelled.
     std::optional<double> CheckLength(double n) { return limits_.CheckLength(services_, n); }
-    bool IsValidSegment(double n) const { return limits_.IsValidSegment(n); }
     void ResetAnchors();
     // Copies the current file whole to the undo file (or target). False, told to
     // the user, when the copy could not be written: the change that asked for it
@@ -113,9 +112,6 @@ public:
     int FmPseudoSegment() const;
     // The working file of the active segment (the FM working file in FM mode).
     std::string ActiveWorkingFile() const;
-    // Path after converting a file whose name has no ".w": empty when not
-    // convertible.
-    std::string ConvertIfText(const std::string& path);
     bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
 
     AppServices& Services() { return services_; }
@@ -126,22 +122,33 @@ public:
     // for the download. The length field is left alone; in that mode it shows the
     // design's duration.
     void TakeRenderedLength(double points) { length_ = points; }
+    // The lengths, ranges, resolution and channels the family allows.
     const FamilyLimits& Limits() const { return limits_; }
-    double LengthLow() const { return limits_.LengthLow(); }
-    double LengthHigh() const { return limits_.LengthHigh(); }
-    double SecondLow() const { return limits_.SecondLow(); }
-    double SecondHigh() const { return limits_.SecondHigh(); }
-    double VerticalLow() const { return limits_.VerticalLow(); }
-    double VerticalHigh() const { return limits_.VerticalHigh(); }
-    int ResolutionFactor() const { return limits_.ResolutionFactor(); }
-    int ChannelCount() const { return limits_.ChannelCount(); }
     bool IsFmDocument() const { return fmDocument_; }
     const std::string& CurrentPath() const { return files_.Current(); }
     // The name Save writes to; empty when Save must ask.
     const std::string& VisibleFileName() const { return files_.SaveName(); }
     const UndoStore& Undo() const { return undo_; }
-    SegmentTable& Segments() { return segments_; }
-    FmSettings& Fm() { return fm_; }
+    const FmSettings& Fm() const { return fm_; }
+
+    // The FM fields change only through these: the deviation field's rule, a
+    // reload from the files, and the window the wide variant takes from the
+    // samples.
+    std::string SetFmDeviation(const std::string& fieldText) {
+        return fm_.SetDeviationFromField(fieldText);
+    }
+    // True when the reload changed the deviation, the window or the function
+    // mode.
+    bool ReloadFmSettings();
+    void RecomputeFmWindow();
+    // Where the FM commands (":FM:DEV ...") and the deviation texts of the wide
+    // variant go.
+    void SendFmCommandsWith(FmSettings::CommandSender sender) {
+        fm_.sendCommand = std::move(sender);
+    }
+    void ShowFmDeviationWith(FmSettings::TextShower shower) {
+        fm_.onDeviationText = std::move(shower);
+    }
 
     // The FM marker bar and the marker sample list, rebuilt from the stored
     // markers for the current window and samples (FM mode only).
@@ -167,6 +174,9 @@ private:
     // what became of the waveform.
     void TellFailure(const std::string& what, const char* outcome);
     bool RefuseOversize(const std::string& path, long long points);
+    // Path after converting a file whose name has no ".w": empty when not
+    // convertible.
+    std::string ConvertIfText(const std::string& path);
     void ShowLength();
     void HideMap();
 

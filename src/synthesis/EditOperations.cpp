@@ -150,14 +150,15 @@ std::string WholeText(double n) {
 // the user cancelled or the length is out of range (message 3002 shown).
 std::optional<double> CheckedTrimLength(WaveDoc& document, double n) {
     AppServices& services = document.Services();
-    if (services.state.mode == OperatingMode::Standard && document.ResolutionFactor() > 1) {
+    if (services.state.mode == OperatingMode::Standard &&
+        document.Limits().ResolutionFactor() > 1) {
         const auto corrected = document.CheckLength(n);
         if (!corrected) {
             return std::nullopt;
         }
         n = *corrected;
     }
-    if (!(n >= document.LengthLow() && n <= document.LengthHigh())) {
+    if (!(n >= document.Limits().LengthLow() && n <= document.Limits().LengthHigh())) {
         services.ui.ShowMessage(MsgValueOutOfRange);
         return std::nullopt;
     }
@@ -264,7 +265,7 @@ ValueLimits EditOperations::SmoothLimits(WaveDoc& document) {
     case SampleKind::Code16:
         break;
     }
-    return {document.VerticalLow(), document.VerticalHigh()};
+    return {document.Limits().VerticalLow(), document.Limits().VerticalHigh()};
 }
 
 MirrorRule EditOperations::InvertRule(WaveDoc& document) {
@@ -279,7 +280,8 @@ MirrorRule EditOperations::InvertRule(WaveDoc& document) {
     case SampleKind::Code16:
         break;
     }
-    return {0.0, std::trunc(document.VerticalLow()), std::trunc(document.VerticalHigh())};
+    return {0.0, std::trunc(document.Limits().VerticalLow()),
+            std::trunc(document.Limits().VerticalHigh())};
 }
 
 bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long long b,

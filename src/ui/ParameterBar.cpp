@@ -80,16 +80,15 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
     layout->addWidget(secondField_);
     layout->addStretch(1);
     if (state.IsFm() && state.wideFmSamples) {
-        session_.Document().Fm().onDeviationText = [this](const std::string& text) {
-            ShowSecondText(QString::fromStdString(text));
-        };
+        session_.Document().ShowFmDeviationWith(
+            [this](const std::string& text) { ShowSecondText(QString::fromStdString(text)); });
     }
 }
 
 // The document outlives the bar; a later window recomputation must not reach a gone field.
 ParameterBar::~ParameterBar() {
     if (session_.State().IsFm()) {
-        session_.Document().Fm().onDeviationText = nullptr;
+        session_.Document().ShowFmDeviationWith(nullptr);
     }
 }
 
@@ -177,7 +176,7 @@ void ParameterBar::ConfirmSecondField() {
     secondField_->ClearModifiedMark();
     WaveDoc& document = session_.Document();
     if (session_.State().IsFm()) {
-        ShowText(secondField_, QString::fromStdString(document.Fm().SetDeviationFromField(text)));
+        ShowText(secondField_, QString::fromStdString(document.SetFmDeviation(text)));
         if (DocumentView* view = document.View()) {
             view->UpdateAllViews();
         }

@@ -11,9 +11,9 @@ WaveViewState::WaveViewState(WaveDoc& document) : document_(document) {
     if (state.IsFm()) {
         geometry_.SetEncoding(state.wideFmSamples ? CodeEncoding::FmHz : CodeEncoding::FmCodes);
     } else {
-        const double span = state.verticalSpan != 0
-                                ? state.verticalSpan
-                                : document_.VerticalHigh() - document_.VerticalLow();
+        const double span = state.verticalSpan != 0 ? state.verticalSpan
+                                                    : document_.Limits().VerticalHigh() -
+                                                          document_.Limits().VerticalLow();
         geometry_.SetEncoding(CodeEncoding::Standard, span);
     }
     xmax_ = LastIndex();
@@ -105,8 +105,8 @@ void WaveViewState::UpdateGeometry() {
     double vmax = 1.0;
     if (!IsPulse()) {
         const bool fm = document_.IsFmDocument();
-        vmin = fm ? document_.Fm().fmin : document_.VerticalLow();
-        vmax = fm ? document_.Fm().fmax : document_.VerticalHigh();
+        vmin = fm ? document_.Fm().fmin : document_.Limits().VerticalLow();
+        vmax = fm ? document_.Fm().fmax : document_.Limits().VerticalHigh();
     }
     geometry_.SetRanges(xmin_, xmax_, vmin, vmax);
     geometry_.ComputeMappings(plot_);

@@ -276,12 +276,12 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     EXPECT_EQ(document.FmMarkers().InsideCount(), 1);
 
     // Letters are refused with a message and change nothing.
-    EXPECT_EQ(document.Fm().SetDeviationFromField("abc"), "1e7");
+    EXPECT_EQ(document.SetFmDeviation("abc"), "1e7");
     EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{0});
     EXPECT_EQ(document.Fm().deviation, 10e6);
 
     const int updates = view.updates;
-    EXPECT_EQ(document.Fm().SetDeviationFromField("3e6"), "3e6");
+    EXPECT_EQ(document.SetFmDeviation("3e6"), "3e6");
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"0"});
     EXPECT_EQ(document.FmMarkers().SampleList(), Positions{0});
     EXPECT_GT(view.updates, updates);

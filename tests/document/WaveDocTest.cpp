@@ -36,14 +36,14 @@ protected:
 } // namespace
 
 TEST_F(WaveDocTest, ReadsTheFamilyLimits) {
-    EXPECT_EQ(document.LengthLow(), 16);
-    EXPECT_EQ(document.LengthHigh(), 16000000);
-    EXPECT_EQ(document.SecondHigh(), 256);
-    EXPECT_EQ(document.VerticalLow(), -8192);
-    EXPECT_EQ(document.VerticalHigh(), 8191);
+    EXPECT_EQ(document.Limits().LengthLow(), 16);
+    EXPECT_EQ(document.Limits().LengthHigh(), 16000000);
+    EXPECT_EQ(document.Limits().SecondHigh(), 256);
+    EXPECT_EQ(document.Limits().VerticalLow(), -8192);
+    EXPECT_EQ(document.Limits().VerticalHigh(), 8191);
     EXPECT_EQ(workspace.state.verticalSpan, 16383);
-    EXPECT_EQ(document.ResolutionFactor(), 4);
-    EXPECT_EQ(document.ChannelCount(), 2);
+    EXPECT_EQ(document.Limits().ResolutionFactor(), 4);
+    EXPECT_EQ(document.Limits().ChannelCount(), 2);
     EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoSM.wav");
 }
 

@@ -36,8 +36,8 @@ protected:
     GeneratorStorage() : fixture(GetParam().family, GetParam().mode, kLength) {
         EXPECT_EQ(fixture.document.Samples().Kind(), GetParam().kind);
         const bool fm = fixture.document.IsFmDocument();
-        vlo = fm ? fixture.document.Fm().fmin : fixture.document.VerticalLow();
-        vhi = fm ? fixture.document.Fm().fmax : fixture.document.VerticalHigh();
+        vlo = fm ? fixture.document.Fm().fmin : fixture.document.Limits().VerticalLow();
+        vhi = fm ? fixture.document.Fm().fmax : fixture.document.Limits().VerticalHigh();
         const double width = vhi - vlo;
         if (!fm) {
             const int span = fixture.workspace.state.verticalSpan;
@@ -229,7 +229,7 @@ TEST(GeneratorStorageWide, SixteenBitCodesKeepTheLowBitsWithoutClipping) {
         "QW2182", OperatingMode::Standard, kLength, [](TempWorkspace& workspace) {
             IniFile(workspace.state.familyFile).Write("Axis", "Vpts0", "-40000 40000");
         });
-    ASSERT_EQ(fixture.document.VerticalHigh(), 40000);
+    ASSERT_EQ(fixture.document.Limits().VerticalHigh(), 40000);
     SquareDialog form(fixture.document);
     form.Initialize();
     form.SetFieldByKey("Prv_bgn", "0");

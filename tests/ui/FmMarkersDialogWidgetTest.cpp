@@ -133,7 +133,7 @@ void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCros
 
     // A narrower window drops the upper marker from the bar.
     WaveDoc& document = run.session.Document();
-    document.Fm().SetDeviationFromField("3e6");
+    document.SetFmDeviation("3e6");
     QCOMPARE(Items(bar), QStringList{"1000000000"});
 
     // A ramp over the window crosses the base once, near its middle.
