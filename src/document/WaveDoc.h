@@ -115,8 +115,11 @@ public:
     bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
 
     AppServices& Services() { return services_; }
-    SampleBuffer& Samples() { return samples_; }
     const SampleBuffer& Samples() const { return samples_; }
+    // The samples for an edit in memory (a generator, an equation, a drawing, an
+    // edit operation). The files keep the waveform the host knows until the edit
+    // is written back with WriteWaveform; ReloadCurrentFile drops it.
+    SampleBuffer& SamplesForEdit() { return samples_; }
     double Length() const { return length_; }
     // A pulse design rendered into one segment: its point count is the waveform's length
     // for the download. The length field is left alone; in that mode it shows the

@@ -286,7 +286,7 @@ MirrorRule EditOperations::InvertRule(WaveDoc& document) {
 
 bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long long b,
                            double xmax) {
-    SampleBuffer& samples = document.Samples();
+    SampleBuffer& samples = document.SamplesForEdit();
     bool changed = false;
     switch (commandId) {
     case EditCommands::kFilter:
@@ -345,7 +345,7 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     if (!document.SnapshotForUndo()) {
         return false;
     }
-    SampleBuffer& samples = document.Samples();
+    SampleBuffer& samples = document.SamplesForEdit();
     const std::size_t kept = static_cast<std::size_t>(*n);
     const std::size_t shift = samples.Size() - kept;
     const std::size_t width = static_cast<std::size_t>(samples.ElementWidth());

@@ -226,7 +226,7 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
         prefix.insert(prefix.end(), block.values.begin(),
                       block.values.begin() +
                           static_cast<long>(std::min(wanted, block.values.size())));
-        StoreRawBlock(document_.Samples(), from, block.values);
+        StoreRawBlock(document_.SamplesForEdit(), from, block.values);
         if (block.errorId != 0) {
             failed = true;
             return true;
@@ -251,7 +251,8 @@ bool EquationDialog::RunSecondPass(const std::vector<double>& prefix, long long 
         return !progress || progress(0.5 + done / 2);
     };
     return WaveGenerator::Fill(
-        document_.Samples(), first, last - first + 1, secondHalf, [&](auto& out, long long i) {
+        document_.SamplesForEdit(), first, last - first + 1, secondHalf,
+        [&](auto& out, long long i) {
             const long long q = static_cast<long long>(std::fmod(double(i), step) + start);
             const double v = prefix[static_cast<std::size_t>(std::min(q - first, lastKept))];
             StoreRaw(out, v * scale + offset);
@@ -296,10 +297,10 @@ bool EquationDialog::Preview(const ProgressCallback& progress) {
     if (!Validate()) {
         return false;
     }
-    snapshot_.Restore(document_.Samples());
+    snapshot_.Restore(document_.SamplesForEdit());
     const GenerationResult result = Generate(progress);
     if (result == GenerationResult::Cancelled) {
-        snapshot_.Restore(document_.Samples());
+        snapshot_.Restore(document_.SamplesForEdit());
     }
     Redraw();
     return result == GenerationResult::Completed;
@@ -324,7 +325,7 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
     if (!Validate()) {
         return false;
     }
-    if (!snapshot_.Restore(document_.Samples())) {
+    if (!snapshot_.Restore(document_.SamplesForEdit())) {
         document_.ReportWriteFailure(snapshot_.Problem());
         Cancel();
         return false;
@@ -360,7 +361,7 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
 }
 
 void EquationDialog::Cancel() {
-    if (!snapshot_.Restore(document_.Samples())) {
+    if (!snapshot_.Restore(document_.SamplesForEdit())) {
         document_.ReloadCurrentFile();
     }
     Redraw();

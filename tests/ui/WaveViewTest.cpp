@@ -331,7 +331,7 @@ void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {
 void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
     ViewRig rig;
     WaveView& view = rig.view;
-    SampleBuffer& samples = rig.document.Samples();
+    SampleBuffer& samples = rig.document.SamplesForEdit();
     for (std::size_t i = 0; i < samples.Size(); ++i) {
         samples.Store(i, 1000);
     }
