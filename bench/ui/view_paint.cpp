@@ -127,7 +127,7 @@ void BM_MapDragPaint(benchmark::State& state) {
 // The peer: the same columns computed beforehand, only painted (background + polyline).
 void BM_PrecomputedPolylinePaint(benchmark::State& state) {
     Scene& scene = TheScene();
-    const std::vector<PlotColumn> columns = scene.view.Columns(scene.view.Geometry());
+    const std::vector<PlotColumn> columns = scene.view.Columns(scene.view.ViewState().Geometry());
     for (auto _ : state) {
         QPainter painter(&scene.target);
         PlotPainter::PaintBackground(painter, QRect(QPoint(0, 0), kScreen));
@@ -143,7 +143,7 @@ void BM_SummaryRebuildAfterChange(benchmark::State& state) {
     Scene& scene = TheScene();
     for (auto _ : state) {
         scene.view.UpdateAllViews();
-        benchmark::DoNotOptimize(scene.view.Columns(scene.view.Geometry()).size());
+        benchmark::DoNotOptimize(scene.view.Columns(scene.view.ViewState().Geometry()).size());
     }
 }
 

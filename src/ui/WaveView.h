@@ -56,26 +56,18 @@ public:
     static bool HandlesCommand(int id) { return EditCommands::IsEditCommand(id); }
     bool IsCommandEnabled(int id) const;
     bool IsCommandChecked(int id) const;
-    // The whole prompt ("status text\ntool-tip"), and its two parts.
+    // The whole prompt ("status text\ntool-tip").
     static QString CommandPrompt(int id) { return QString::fromUtf8(EditCommands::Prompt(id)); }
-    static QString CommandStatusText(int id) {
-        return QString::fromStdString(EditCommands::StatusText(id));
-    }
-    static QString CommandToolTip(int id) {
-        return QString::fromStdString(EditCommands::ToolTip(id));
-    }
 
     // One page: the plot laid out on a page of the given size (in the painter's
     // units) at the given resolution in dots per inch.
     void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
 
     // --- state --------------------------------------------------------------------
-    EditState CommandState() const;
     DrawMode Mode() const override;
-    double VisibleMin() const { return state_.VisibleMin(); }
-    double VisibleMax() const { return state_.VisibleMax(); }
-    // The plot rectangle and the mappings of the last layout (logical pixels).
-    const ViewGeometry& Geometry() const { return state_.Geometry(); }
+    // What the view shows: the visible range, the anchors, the plot rectangle and
+    // the mappings of the last layout (logical pixels).
+    const WaveViewState& ViewState() const { return state_; }
     WaveformMap* Map() const { return map_; }
     // The pulse designer's part of the view; nullptr outside the pulse designer.
     PulseDesignView* Pulse() const { return pulse_.get(); }
@@ -136,6 +128,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    EditState CommandState() const;
     void Build();
     void BuildMap();
     void OnApplicationStateChanged(Qt::ApplicationState state);

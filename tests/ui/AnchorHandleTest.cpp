@@ -19,7 +19,7 @@ struct CloseAnchorsRig {
     }
 
     int Pixel(long long position) const {
-        return view.Geometry().XToPixel(static_cast<double>(position));
+        return view.ViewState().Geometry().XToPixel(static_cast<double>(position));
     }
     // Puts the anchors `gap` pixels apart near the middle of the plot.
     bool PlaceAnchorsApart(int gap) {

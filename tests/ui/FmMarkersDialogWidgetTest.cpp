@@ -147,11 +147,11 @@ void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCros
     WaveView& view = *run.frame->View();
     view.UpdateAllViews();
     const double crossing = document.FmMarkers().SampleList()[0];
-    const std::vector<QRect> dots = FmMarkerDots::Dots(view.Geometry(), document);
+    const std::vector<QRect> dots = FmMarkerDots::Dots(view.ViewState().Geometry(), document);
     QCOMPARE(dots.size(), std::size_t{1});
-    QCOMPARE(dots[0].x(), view.Geometry().XToPixel(crossing) - 1);
+    QCOMPARE(dots[0].x(), view.ViewState().Geometry().XToPixel(crossing) - 1);
     view.ShowRangeFromMap(0, crossing - 1);
-    QVERIFY(FmMarkerDots::Dots(view.Geometry(), document).empty());
+    QVERIFY(FmMarkerDots::Dots(view.ViewState().Geometry(), document).empty());
 }
 
 QTEST_MAIN(FmMarkersDialogWidgetTest)

@@ -233,7 +233,7 @@ void MainFrameEditingTest::ClosedAnchorEditorGivesTheKeyboardBackToTheView() {
     WaveView* view = run.frame->View();
     AnchorEditor* editor = view->Editor();
     const auto openEditor = [&] {
-        const int x = view->Geometry().XToPixel(view->LeftAnchor());
+        const int x = view->ViewState().Geometry().XToPixel(view->LeftAnchor());
         QTest::mouseClick(view, Qt::RightButton, {},
                           QPoint(x + 3, view->Handle(0)->geometry().center().y()));
         QVERIFY(editor->isVisible());
@@ -262,7 +262,7 @@ void MainFrameEditingTest::DrawingPromptStaysWhileTheCursorPositionChanges() {
     auto* position = run.frame->findChild<QLabel*>("positionText");
     QVERIFY(status != nullptr && position != nullptr);
     WaveView* view = run.frame->View();
-    const PixelRect& plot = view->Geometry().Plot();
+    const PixelRect& plot = view->ViewState().Geometry().Plot();
     const QPoint middle((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2);
 
     run.Action(CommandId::kAutoline)->trigger();

@@ -317,7 +317,7 @@ void PulseViewTest::RangesAndBarTextsFollowTheDesign() {
     QCOMPARE(geometry.Xmax(), 2.5);
     QCOMPARE(geometry.Vmin(), -1.0);
     QCOMPARE(geometry.Vmax(), 1.0);
-    QCOMPARE(geometry.Plot(), rig.view.Geometry().Plot());
+    QCOMPARE(geometry.Plot(), rig.view.ViewState().Geometry().Plot());
 }
 
 void PulseViewTest::AmplitudeIsRefusedOrTakenThroughTheDesign() {

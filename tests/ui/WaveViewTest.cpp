@@ -31,7 +31,7 @@ struct ViewRig {
         view.InitialUpdate();
     }
 
-    const ViewGeometry& Geometry() const { return view.Geometry(); }
+    const ViewGeometry& Geometry() const { return view.ViewState().Geometry(); }
     double Sample(long long i) { return document.Samples().At(static_cast<std::size_t>(i)); }
     long long IndexAt(int x) const {
         return static_cast<long long>(std::trunc(Geometry().PixelToX(x)));
@@ -254,9 +254,10 @@ void WaveViewTest::EnablingFollowsAnchorsRangeAndDrawingMode() {
     QVERIFY(!view.IsCommandEnabled(EditCommands::kSmooth));
     QVERIFY(!view.OnCommand(EditCommands::kInvert));
     QCOMPARE(view.LeftAnchor(), 0.0); // Sketch started with Unmark
-    QCOMPARE(WaveView::CommandStatusText(EditCommands::kSketch),
+    QCOMPARE(QString::fromStdString(EditCommands::StatusText(EditCommands::kSketch)),
              QString("Draw freehand waveform. Press and hold left button to draw, right to stop."));
-    QCOMPARE(WaveView::CommandToolTip(EditCommands::kUnmark), QString("Unmark"));
+    QCOMPARE(QString::fromStdString(EditCommands::ToolTip(EditCommands::kUnmark)),
+             QString("Unmark"));
 }
 
 void WaveViewTest::ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform() {
@@ -265,13 +266,13 @@ void WaveViewTest::ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform() {
     view.SetAnchorFromEditor(0, 200);
     view.SetAnchorFromEditor(1, 500);
     QVERIFY(view.OnCommand(EditCommands::kZoomIn));
-    QCOMPARE(view.VisibleMin(), 200.0);
-    QCOMPARE(view.VisibleMax(), 500.0);
+    QCOMPARE(view.ViewState().VisibleMin(), 200.0);
+    QCOMPARE(view.ViewState().VisibleMax(), 500.0);
     QVERIFY(view.Map()->isVisible());
     QCOMPARE(rig.Geometry().XToPixel(200), rig.Geometry().Plot().left);
     QVERIFY(view.OnCommand(EditCommands::kZoomOut));
-    QCOMPARE(view.VisibleMin(), 0.0);
-    QCOMPARE(view.VisibleMax(), 1023.0);
+    QCOMPARE(view.ViewState().VisibleMin(), 0.0);
+    QCOMPARE(view.ViewState().VisibleMax(), 1023.0);
     QVERIFY(!view.Map()->isVisible());
     QCOMPARE(view.LeftAnchor(), 200.0);
     QCOMPARE(view.RightAnchor(), 500.0);
@@ -293,10 +294,11 @@ void WaveViewTest::DraggingTheMapMarkChoosesTheVisibleRange() {
     QTest::mouseMove(map, press + QPoint(40, 0));
     QCOMPARE(map->MarkRect().left, 40);
     QTest::mouseRelease(map, Qt::LeftButton, {}, press + QPoint(40, 0));
-    QVERIFY(std::abs(view.VisibleMin() - 200.0) <= 5.0);
-    QVERIFY(std::abs(view.VisibleMax() - view.VisibleMin() - 255.0) <= 10.0);
-    QCOMPARE(view.LeftAnchor(), view.VisibleMin());
-    QCOMPARE(view.RightAnchor(), view.VisibleMax());
+    QVERIFY(std::abs(view.ViewState().VisibleMin() - 200.0) <= 5.0);
+    QVERIFY(std::abs(view.ViewState().VisibleMax() - view.ViewState().VisibleMin() - 255.0) <=
+            10.0);
+    QCOMPARE(view.LeftAnchor(), view.ViewState().VisibleMin());
+    QCOMPARE(view.RightAnchor(), view.ViewState().VisibleMax());
     // Dragged far beyond the end, the mark stops at the map's right edge.
     const PixelRect moved = map->MarkRect();
     const QPoint again((moved.left + moved.right) / 2, 50);
@@ -304,7 +306,7 @@ void WaveViewTest::DraggingTheMapMarkChoosesTheVisibleRange() {
     QTest::mouseMove(map, again + QPoint(500, 0));
     QCOMPARE(map->MarkRect().right, 205);
     QTest::mouseRelease(map, Qt::LeftButton, {}, again + QPoint(500, 0));
-    QCOMPARE(view.VisibleMax(), 1023.0);
+    QCOMPARE(view.ViewState().VisibleMax(), 1023.0);
 }
 
 void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {
@@ -348,7 +350,7 @@ void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
     QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{3001});
     QCOMPARE(length.last().at(0).toString(), QString("400"));
     QCOMPARE(view.RightAnchor(), 399.0);
-    QCOMPARE(view.VisibleMax(), 399.0);
+    QCOMPARE(view.ViewState().VisibleMax(), 399.0);
 }
 
 void WaveViewTest::RightClickWithoutDrawingAsksForTheContextMenu() {
@@ -367,15 +369,15 @@ void WaveViewTest::FmViewPutsTheBaseFrequencyOnTheMiddleLine() {
     view.resize(640, 480);
     view.show();
     view.InitialUpdate();
-    const PixelRect& plot = view.Geometry().Plot();
-    QCOMPARE(view.Geometry().CodeToPixel(500000000), (plot.top + plot.bottom) / 2);
+    const PixelRect& plot = view.ViewState().Geometry().Plot();
+    QCOMPARE(view.ViewState().Geometry().CodeToPixel(500000000), (plot.top + plot.bottom) / 2);
     QCOMPARE(document.Samples().At(0), 500000000.0);
     // The drawing writes FM codes: the top edge is 1000000000.
     view.OnCommand(EditCommands::kAutoline);
     QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top));
     QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.top));
     const long long index =
-        static_cast<long long>(std::trunc(view.Geometry().PixelToX(plot.left + 100)));
+        static_cast<long long>(std::trunc(view.ViewState().Geometry().PixelToX(plot.left + 100)));
     QVERIFY(std::abs(document.Samples().At(index) - 1e9) <= 1.0);
     QTest::mouseClick(&view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
     QCOMPARE(QString::fromStdString(workspace.Context("Modif", "FmWave")), QString("Yes"));
