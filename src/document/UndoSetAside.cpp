@@ -1,33 +1,43 @@
 #include "document/UndoSetAside.h"
 
 #include "document/UndoStore.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
-UndoSetAside::UndoSetAside(const UndoStore& undo)
-    : undoPath_(undo.Path()), asidePath_(undo.Path() + ".aside") {
-    DeleteFileIfExists(asidePath_);
-    // When the rename fails the old step is simply not kept: the command's snapshot
-    // replaces it, as it would without a Cancel.
-    hasAside_ = FileExists(undoPath_) && std::rename(undoPath_.c_str(), asidePath_.c_str()) == 0;
+namespace fs = std::filesystem;
+
+UndoSetAside::UndoSetAside(const UndoStore& undo) : undoPath_(undo.Path()) {
+    if (!FileExists(undoPath_)) {
+        return;
+    }
+    const std::string folder = fs::path(undoPath_).parent_path().string();
+    asidePath_ = AtomicFileWriter::TemporaryPathIn(folder.empty() ? "." : folder);
+    std::error_code error;
+    fs::create_hard_link(undoPath_, asidePath_, error);
+    // Without a second name (a file system without hard links) the old step is simply
+    // not kept for a Cancel: the command's snapshot replaces it, as it would without one.
+    if (error) {
+        asidePath_.clear();
+    }
 }
 
 UndoSetAside::~UndoSetAside() {
-    if (settled_ || !hasAside_) {
-        return;
-    }
-    if (FileExists(undoPath_)) {
+    if (!cancelled_ && !asidePath_.empty()) {
         DeleteFileIfExists(asidePath_);
-    } else {
-        std::rename(asidePath_.c_str(), undoPath_.c_str());
     }
 }
 
 void UndoSetAside::Cancel() {
-    settled_ = true;
-    DeleteFileIfExists(undoPath_);
-    if (hasAside_) {
-        std::rename(asidePath_.c_str(), undoPath_.c_str());
+    cancelled_ = true;
+    if (asidePath_.empty()) {
+        DeleteFileIfExists(undoPath_);
+        return;
+    }
+    if (std::rename(asidePath_.c_str(), undoPath_.c_str()) != 0) {
+        DeleteFileIfExists(asidePath_);
     }
 }

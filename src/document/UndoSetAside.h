@@ -6,9 +6,11 @@ class UndoStore;
 
 // The undo step from before a command that the user may still cancel (an Open whose
 // import can be stopped). The command takes its own snapshot first, as every change does,
-// so the old undo file is moved aside beforehand (a rename, not a copy). Cancel() deletes
-// the command's snapshot and moves the old step back. Otherwise the old step is dropped
-// when this ends, unless the command took no snapshot: then the old one stays.
+// so the old undo file gets a second name beforehand (a hard link, not a copy): the undo
+// file itself stays in place, old or new, whole at every moment, so a run killed at any
+// point never loses the undo step. Cancel() puts the old step back over the command's
+// snapshot in one rename. Otherwise the second name is dropped when this ends. The second
+// name is one of the safe writer's temporary names, so a killed run's is swept away.
 class UndoSetAside {
 public:
     explicit UndoSetAside(const UndoStore& undo);
@@ -20,7 +22,6 @@ public:
 
 private:
     std::string undoPath_;
-    std::string asidePath_;
-    bool hasAside_ = false;
-    bool settled_ = false;
+    std::string asidePath_; // empty when there was no old step to keep
+    bool cancelled_ = false;
 };

@@ -97,6 +97,16 @@ bool AtomicFileWriter::Open() {
     return CreateTemporary();
 }
 
+std::string AtomicFileWriter::TemporaryPathIn(const std::string& folder) {
+    std::error_code error;
+    for (;;) {
+        const fs::path candidate = fs::path(folder) / TemporaryName();
+        if (!fs::exists(fs::symlink_status(candidate, error))) {
+            return candidate.string();
+        }
+    }
+}
+
 bool AtomicFileWriter::CreateTemporary() {
     const fs::path folder(FolderOf(path_));
     // Left-overs of killed runs in the user's own folders go when the folder is next written.

@@ -60,6 +60,9 @@ public:
     // longer running; never touches any other file. Returns how many were removed. Every
     // Open() does this for the folder it writes into; start-up does it for the workspace.
     static int RemoveStaleTemporaries(const std::string& folder);
+    // A free path in `folder` named as this writer's temporaries: a file left there by a
+    // killed run is removed by the next sweep of the folder, like a temporary of a write.
+    static std::string TemporaryPathIn(const std::string& folder);
     // The process id in a temporary name of this writer, or -1 for any other name.
     static long TemporaryOwner(std::string_view fileName);
 
