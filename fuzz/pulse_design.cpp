@@ -1,12 +1,12 @@
 // Any bytes as a context file, then editor operations chosen by the last bytes: opening the
 // design never fails, the active section stays inside a list of at least one section, and
 // no key outside the design's sections changes.
+#include "core/AppServices.h"
 #include "core/AppState.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
-#include "settings/AppServices.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
