@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,20 +17,6 @@ namespace {
 
 constexpr int kNumberText = 80;
 constexpr double kOversizeFactor = 4.0;
-
-// The numbers of a family value, after `skipWords` leading words.
-std::vector<double> NumbersOf(const std::string& text, int skipWords) {
-    std::istringstream words(text);
-    std::string word;
-    std::vector<double> numbers;
-    for (int i = 0; words >> word; ++i) {
-        double value = 0.0;
-        if (i >= skipWords && ParseWholeDouble(word, value)) {
-            numbers.push_back(value);
-        }
-    }
-    return numbers;
-}
 
 } // namespace
 
@@ -64,7 +49,7 @@ void FamilyLimits::ReadStandard(AppServices& services) {
     ProfileStore& store = services.store;
     std::string text;
     if (store.ReadProfileText("Axis", "HRange", text, kNumberText, store.FamilyFile(), false)) {
-        const auto numbers = NumbersOf(text, 0);
+        const auto numbers = NumbersAfterWords(text, 0);
         if (numbers.size() >= 3) {
             initialLength_ = std::trunc(numbers[0]);
             lengthLow_ = numbers[1];
@@ -73,7 +58,7 @@ void FamilyLimits::ReadStandard(AppServices& services) {
     }
     if (store.ReadProfileText("ParmLst", "ActiveSeg", text, kNumberText, store.FamilyFile(),
                               false)) {
-        const auto numbers = NumbersOf(text, 2);
+        const auto numbers = NumbersAfterWords(text, 2);
         if (numbers.size() >= 2) {
             secondLow_ = numbers[0];
             secondHigh_ = numbers[1];
@@ -86,7 +71,7 @@ void FamilyLimits::ReadStandard(AppServices& services) {
         store.ReadProfileText("Settings", "Wfmt", format, kNumberText, store.ContextFile(), true);
     const std::string key = hasFormat ? "Vpts" + format : "Vpts";
     if (store.ReadProfileText("Axis", key, text, kNumberText, store.FamilyFile(), false)) {
-        const auto numbers = NumbersOf(text, 0);
+        const auto numbers = NumbersAfterWords(text, 0);
         if (numbers.size() >= 2) {
             verticalLow_ = numbers[0];
             verticalHigh_ = numbers[1];

@@ -7,28 +7,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr int kNumberText = 80;
-
-// The numbers of a family value after `skipWords` leading words; words that are not
-// numbers are passed over.
-std::vector<double> NumbersOf(const std::string& text, int skipWords) {
-    std::istringstream words(text);
-    std::string word;
-    std::vector<double> numbers;
-    for (int i = 0; words >> word; ++i) {
-        double value = 0.0;
-        if (i >= skipWords && ParseWholeDouble(word, value) && std::isfinite(value)) {
-            numbers.push_back(value);
-        }
-    }
-    return numbers;
-}
 
 class FamilyReader {
 public:
@@ -42,7 +26,7 @@ public:
         if (!store_.ReadProfileText(section, key, text, kNumberText, store_.FamilyFile(), quiet)) {
             return std::nullopt;
         }
-        const std::vector<double> numbers = NumbersOf(text, skipWords);
+        const std::vector<double> numbers = NumbersAfterWords(text, skipWords);
         return n < numbers.size() ? std::optional<double>(numbers[n]) : std::nullopt;
     }
 

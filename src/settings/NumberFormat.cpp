@@ -2,6 +2,7 @@
 
 #include "settings/CharClass.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -426,4 +427,24 @@ int LeadingInt(std::string_view text) {
     const char* cursor = text.data();
     int value = 0;
     return ReadLeadingInt(cursor, cursor + text.size(), value) ? value : 0;
+}
+
+std::vector<double> NumbersAfterWords(const std::string& text, int skipWords) {
+    // What a C++ stream's `>> word` skips in the classic locale.
+    constexpr const char* kBlanks = " \t\n\v\f\r";
+    std::vector<double> numbers;
+    std::size_t position = 0;
+    for (int index = 0;; ++index) {
+        const std::size_t first = text.find_first_not_of(kBlanks, position);
+        if (first == std::string::npos) {
+            return numbers;
+        }
+        const std::size_t end = std::min(text.find_first_of(kBlanks, first), text.size());
+        double value = 0.0;
+        if (index >= skipWords && ParseWholeDouble(text.substr(first, end - first), value) &&
+            std::isfinite(value)) {
+            numbers.push_back(value);
+        }
+        position = end;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Number text exactly as the original platform's C library writes it, on every platform:
 // exponents have at least three digits ("%g" of 1e6 is "1e+006"). `format` is one printf
@@ -25,3 +26,6 @@ bool ReadLeadingInt(const char*& cursor, const char* end, int& value);
 // What the C library's atoi reads: the leading whole number after white space, 0 when the
 // text starts none or the number does not fit in an int (where atoi's result is undefined).
 int LeadingInt(std::string_view text);
+// The finite numbers among the blank-separated words of a family value, after `skipWords`
+// leading words ("Sclk" is "Hz MHz 1e6 2e9 ..."); words that are no numbers are passed over.
+std::vector<double> NumbersAfterWords(const std::string& text, int skipWords);

@@ -146,3 +146,13 @@ TEST(NumberReading, LeadingIntReadsWhatAtoiReads) {
     EXPECT_EQ(LeadingInt("2147483648"), 0);
     EXPECT_EQ(LeadingInt("-99999999999"), 0);
 }
+
+TEST(NumberReading, FamilyValuesGiveTheirFiniteNumbersAfterTheLeadingWords) {
+    EXPECT_EQ(NumbersAfterWords("Hz MHz 1e6\t2e9 x 3", 2), (std::vector<double>{1e6, 2e9, 3}));
+    // Leading words are skipped even when they are numbers; garbage and overflow are not
+    // counted as numbers, so a hand-edited limit never becomes infinite.
+    EXPECT_EQ(NumbersAfterWords("5 6 7", 1), (std::vector<double>{6, 7}));
+    EXPECT_EQ(NumbersAfterWords(" 10 1e400 inf nan 4096\r\n", 0), (std::vector<double>{10, 4096}));
+    EXPECT_TRUE(NumbersAfterWords("", 0).empty());
+    EXPECT_TRUE(NumbersAfterWords("only words", 0).empty());
+}
