@@ -59,20 +59,24 @@ protected:
 
 } // namespace
 
-TEST_F(ServerTest, AnswersIdentityWithFourFields) {
-    StartServer(1000);
-    auto client = Connect();
-    const auto identity = client->Query("*IDN?");
-    ASSERT_TRUE(identity.has_value());
-    EXPECT_EQ(*identity, "Quellwerk,AWG-SIM-2CH,0,1.0");
-}
-
-TEST_F(ServerTest, AFullMemorySegmentReadsBackByteForByte) {
+// The whole memory in one segment, sent in uneven pieces with pauses, so that the server
+// receives the message split at arbitrary points of its text and of its payload.
+TEST_F(ServerTest, AFullMemorySegmentSentInUnevenPiecesReadsBackByteForByte) {
     StartServer(16'000'000);
     auto client = Connect();
     const std::string samples = Pattern(2 * 16'000'000, 7);
-    ASSERT_TRUE(client->Send(":TRAC:DEF 1,16000000;:TRAC:SEL 1\n:TRAC:DATA " +
-                             ScpiTestClient::Block(samples) + "\n"));
+    const std::string message =
+        ":TRAC:DEF 1,16000000;:TRAC:SEL 1\n:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
+    std::mt19937 random(5);
+    for (std::size_t sent = 0, piece = 0; sent < message.size(); ++piece) {
+        const std::size_t count =
+            std::min<std::size_t>(1 + random() % 20000, message.size() - sent);
+        ASSERT_TRUE(client->Send(std::string_view(message).substr(sent, count)));
+        sent += count;
+        if (piece % 16 == 0) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
     EXPECT_EQ(NextErrorCode(*client), 0);
     ASSERT_TRUE(client->Send(":TRAC:DATA?\n"));
     const auto readBack = client->ReadBlock(30s);
@@ -80,39 +84,9 @@ TEST_F(ServerTest, AFullMemorySegmentReadsBackByteForByte) {
     EXPECT_TRUE(*readBack == samples) << "segment differs from the bytes sent";
 }
 
-TEST_F(ServerTest, ErrorsStayInTheQueueOfTheConnectionThatCausedThem) {
-    StartServer(1000);
-    auto first = Connect();
-    auto second = Connect();
-    ASSERT_TRUE(first->Send("FOO:BAR\n:TRAC:DEF 1,2\n"));
-    EXPECT_EQ(first->Query(":SYST:ERR?"), "-113,\"Undefined header;FOO:BAR\"");
-    EXPECT_EQ(second->Query(":SYST:ERR?"), "0,\"No error\"");
-    EXPECT_EQ(first->Query(":SYST:ERR?").value_or("").substr(0, 5), "-222,");
-    EXPECT_EQ(first->Query(":SYST:ERR?"), "0,\"No error\"");
-}
-
-TEST_F(ServerTest, ABlockCutOffByADisconnectLeavesTheSegmentAsItWas) {
-    StartServer(1000);
-    auto owner = Connect();
-    const std::string original = Pattern(2 * 500, 1);
-    ASSERT_TRUE(owner->Send(":TRAC:DEF 1,500;:TRAC:SEL 1;:TRAC:DATA " +
-                            ScpiTestClient::Block(original) + "\n"));
-    EXPECT_EQ(NextErrorCode(*owner), 0);
-    {
-        auto quitter = Connect();
-        ASSERT_TRUE(quitter->Send(":TRAC:DEL:ALL;:TRAC:DATA #41000" + Pattern(300, 2)));
-    }
-    // Wait until the server has seen the disconnect and ended that session.
-    for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
-    ASSERT_EQ(server_->ClientCount(), 1u);
-    EXPECT_EQ(owner->Query(":TRAC:CAT?"), "1,500");
-    ASSERT_TRUE(owner->Send(":TRAC:DATA?\n"));
-    EXPECT_TRUE(owner->ReadBlock() == original);
-}
-
-TEST_F(ServerTest, ALargeBlockCutOffMidPayloadChangesNothingAndTheNextOneIsStoredExactly) {
+// A message whose block is cut off by a disconnect never runs, not even its commands
+// before the block; the payload received in place must not reach the segment either.
+TEST_F(ServerTest, ABlockCutOffByADisconnectChangesNothingAndTheNextOneIsStoredExactly) {
     constexpr std::size_t kPoints = 1'500'000;
     StartServer(2 * kPoints);
     auto owner = Connect();
@@ -123,14 +97,14 @@ TEST_F(ServerTest, ALargeBlockCutOffMidPayloadChangesNothingAndTheNextOneIsStore
     {
         auto quitter = Connect();
         const std::string replacement = Pattern(2 * kPoints, 12);
-        const std::string message = ":TRAC:DATA " + ScpiTestClient::Block(replacement);
+        const std::string message =
+            ":TRAC:DEL:ALL;:TRAC:DATA " + ScpiTestClient::Block(replacement);
         ASSERT_TRUE(quitter->Send(message.substr(0, message.size() - 1000)));
         EXPECT_EQ(owner->Query("*OPC?"), "1");
     }
-    for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
+    WaitForClientCount(1);
     ASSERT_EQ(server_->ClientCount(), 1u);
+    EXPECT_EQ(owner->Query(":TRAC:CAT?"), "1," + std::to_string(kPoints));
     ASSERT_TRUE(owner->Send(":TRAC:DATA?\n"));
     EXPECT_TRUE(owner->ReadBlock(30s) == original) << "a cut-off block changed the segment";
 
@@ -139,40 +113,6 @@ TEST_F(ServerTest, ALargeBlockCutOffMidPayloadChangesNothingAndTheNextOneIsStore
     ASSERT_TRUE(owner->Send(":TRAC:DATA " + ScpiTestClient::Block(next) + "\n:TRAC:DATA?\n"));
     EXPECT_TRUE(owner->ReadBlock(30s) == next) << "segment differs from the bytes sent";
     EXPECT_EQ(NextErrorCode(*owner), 0);
-}
-
-TEST_F(ServerTest, ABlockSentInManySmallPiecesAndOneSentWholeStoreTheSameBytes) {
-    constexpr std::size_t kPoints = 700'000;
-    StartServer(2 * kPoints);
-    auto whole = Connect();
-    auto pieces = Connect();
-    const std::string samples = Pattern(2 * kPoints, 21);
-    const std::string points = std::to_string(kPoints);
-    ASSERT_TRUE(whole->Send(":TRAC:DEF 1," + points + ";:TRAC:DEF 2," + points + "\n"));
-    EXPECT_EQ(NextErrorCode(*whole), 0);
-
-    ASSERT_TRUE(whole->Send(":TRAC:SEL 1;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n"));
-    EXPECT_EQ(NextErrorCode(*whole), 0);
-    // Uneven pieces with pauses, so that the server receives the payload in many parts.
-    const std::string message = ":TRAC:SEL 2;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
-    std::mt19937 random(5);
-    for (std::size_t sent = 0, piece = 0; sent < message.size(); ++piece) {
-        const std::size_t count = std::min<std::size_t>(1 + random() % 9000, message.size() - sent);
-        ASSERT_TRUE(pieces->Send(std::string_view(message).substr(sent, count)));
-        sent += count;
-        if (piece % 16 == 0) {
-            std::this_thread::sleep_for(1ms);
-        }
-    }
-    EXPECT_EQ(NextErrorCode(*pieces), 0);
-
-    ASSERT_TRUE(whole->Send(":TRAC:SEL 1;:TRAC:DATA?\n"));
-    const auto first = whole->ReadBlock(30s);
-    ASSERT_TRUE(whole->Send(":TRAC:SEL 2;:TRAC:DATA?\n"));
-    const auto second = whole->ReadBlock(30s);
-    ASSERT_TRUE(first.has_value() && second.has_value());
-    EXPECT_TRUE(*first == samples) << "segment sent whole differs";
-    EXPECT_TRUE(*second == samples) << "segment sent in pieces differs";
 }
 
 TEST_F(ServerTest, AStalledOrTricklingClientDoesNotHoldUpAnother) {
@@ -245,17 +185,6 @@ TEST_F(ServerTest, ABlockLargerThanTheMemoryIsRefusedAndTheStreamStaysInStep) {
     const std::string samples = Pattern(32, 6);
     ASSERT_TRUE(client->Send(":TRAC:DATA " + ScpiTestClient::Block(samples) + "\n:TRAC:DATA?\n"));
     EXPECT_EQ(client->ReadBlock(), samples);
-}
-
-TEST_F(ServerTest, AnAbsurdBlockAnnouncementCostsNothingAndOthersCarryOn) {
-    StartServer(1000);
-    auto liar = Connect();
-    ASSERT_TRUE(liar->Send(":TRAC:DATA #9999999999" + Pattern(100000, 8)));
-    auto other = Connect();
-    EXPECT_EQ(other->Query("*IDN?").value_or("").substr(0, 9), "Quellwerk");
-    // The announced gigabyte is skipped by count: nothing answers until it has gone by.
-    ASSERT_TRUE(liar->Send("\n*OPC?\n"));
-    EXPECT_TRUE(liar->NothingArrives(200ms));
 }
 
 TEST_F(ServerTest, ALineLongerThanTheLimitIsDroppedWithAnError) {
