@@ -3,6 +3,7 @@
 #include "InstrumentCommands.h"
 #include "InstrumentState.h"
 #include "ResponseBuffer.h"
+#include "instrument/ScpiTestClient.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr std::uint64_t kMemory = 1000;
+constexpr auto Block = ScpiTestClient::Block;
 
 // An instrument with a small memory and one or more connections to it, without sockets.
 class SessionTest : public ::testing::Test {
@@ -30,10 +32,6 @@ protected:
     }
     int NextErrorCode(ScpiSession* session = nullptr) { return std::stoi(NextError(session)); }
 
-    static std::string Block(const std::string& bytes) {
-        const std::string count = std::to_string(bytes.size());
-        return "#" + std::to_string(count.size()) + count + bytes;
-    }
     static std::string Pattern(std::size_t size) {
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) {
@@ -173,17 +171,6 @@ TEST_F(SessionTest, SequenceTableIsKeptByStepPerChannel) {
     EXPECT_EQ(Send(":SEQ:CAT?;:INST 2;:SEQ:CAT?\n"), "1,3,1,3,3,16777215;\n");
     Send(":INST 1;:SEQ:DEL:ALL\n");
     EXPECT_EQ(Send(":SEQ:CAT?\n"), "\n");
-}
-
-TEST_F(SessionTest, FmTableKeepsWholeThirtyTwoBitCodes) {
-    EXPECT_EQ(Send(":FM:DATA?\n"), "#10\n");
-    const std::string codes = Pattern(4 * 20);
-    Send(":FM:DATA " + Block(codes) + "\n");
-    EXPECT_EQ(Send(":FM:DATA?\n"), Block(codes) + "\n");
-    Send(":FM:DATA " + Block(Pattern(4 * 20 + 2)) + "\n");
-    EXPECT_EQ(NextErrorCode(), -222);
-    Send(":FM:DATA " + Block(Pattern(4 * 501)) + "\n");
-    EXPECT_EQ(NextErrorCode(), -223);
 }
 
 TEST_F(SessionTest, ResetReturnsToPowerOnSettingsButKeepsTheErrorQueue) {

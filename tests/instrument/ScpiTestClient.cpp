@@ -138,14 +138,3 @@ std::string ScpiTestClient::Block(std::string_view bytes) {
     const std::string count = std::to_string(bytes.size());
     return "#" + std::to_string(count.size()) + count + std::string(bytes);
 }
-
-std::string ScpiTestClient::LittleEndianSamples(const std::vector<std::int16_t>& samples) {
-    std::string bytes;
-    bytes.reserve(samples.size() * 2);
-    for (const std::int16_t sample : samples) {
-        const auto value = static_cast<std::uint16_t>(sample);
-        bytes += static_cast<char>(value & 0xFF);
-        bytes += static_cast<char>(value >> 8);
-    }
-    return bytes;
-}

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A plain blocking TCP client for talking to awg-sim in tests. Every read has a time
 // limit, so a server that fails to answer fails the test instead of hanging it.
@@ -34,7 +33,6 @@ public:
 
     // "#<n><count>" + bytes, the way a controller sends a block.
     static std::string Block(std::string_view bytes);
-    static std::string LittleEndianSamples(const std::vector<std::int16_t>& samples);
 
 private:
     bool Fill(std::chrono::steady_clock::time_point deadline);

@@ -4,17 +4,20 @@
 #include "ScpiError.h"
 #include "ScpiSession.h"
 #include "SequenceTable.h"
+#include "instrument/ScpiTestClient.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::uint64_t kMemory = 1000;
+constexpr auto Block = ScpiTestClient::Block;
 
 // A small instrument with the sequence bounds of a family that allows 4 steps and 65535
 // loops, and one connection to it.
@@ -27,10 +30,6 @@ protected:
     }
     int NextErrorCode() { return std::stoi(Send(":SYST:ERR?\n")); }
 
-    static std::string Block(const std::string& bytes) {
-        const std::string count = std::to_string(bytes.size());
-        return "#" + std::to_string(count.size()) + count + bytes;
-    }
     static std::string Samples(int points, char first) {
         std::string bytes;
         for (int i = 0; i < points; ++i) {
@@ -119,7 +118,8 @@ TEST_F(SequenceAndFm, ExpandedSequenceIsAnsweredUpToTheChannelMemoryOnly) {
 }
 
 TEST_F(SequenceAndFm, FmTableKeepsCodesOrFrequenciesAndAnswersOnlyInTheFormAsked) {
-    const std::string codes(4 * 10, '\x7F');
+    std::string codes(4 * 10, '\0'); // forty different bytes, "\n", "#" and '"' among them
+    std::iota(codes.begin(), codes.end(), '\n');
     EXPECT_EQ(Send(":FM:DATA " + Block(codes) + ";:FM:DATA?\n"), Block(codes) + "\n");
     EXPECT_EQ(Send(":FM:DATA:HZ?\n"), "");
     EXPECT_EQ(NextErrorCode(), -221);
