@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -68,23 +69,6 @@ TEST(HostLinkCommands, FmDeviationIsSentOnlyInFunctionModeZeroOfTheNormalVariant
     EXPECT_TRUE(wide.bus.posted.empty());
 }
 
-TEST(HostLinkDownload, StandardDownloadLeavesCommandAndFileThenMarksTheSegmentLoaded) {
-    TempWorkspace workspace;
-    workspace.SetContext("SegmTbl", "Segm3-1", "/data/TemS3.wa1");
-    DownloadRequest request;
-    request.segment = 3;
-    request.channel = 1;
-    request.lengthPoints = 4096.9;
-    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
-
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":TRAC:DEF 3,4096;:TRAC:SEL 3");
-    EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), "/data/TemS3.wa1");
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
-    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-1"), "Loaded");
-    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-0"), "");
-    EXPECT_TRUE(workspace.ui.messages.empty());
-}
-
 TEST(HostLinkDownload, OnlyTheExactFamilyG4270GetsTheShortForm) {
     EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", OperatingMode::Standard, 3, 4096, 0),
               "3 4096");
@@ -128,13 +112,15 @@ TEST(HostLinkDownload, MissingSegmentRecordIsReportedAndTheHostStillTold) {
 class SnoopingHostBus : public HostBus {
 public:
     explicit SnoopingHostBus(TempWorkspace& workspace) : workspace_(workspace) {}
-    void PostToolNotify(int) override {
+    void PostToolNotify(int code) override {
+        posted.push_back(code);
         cmdAtPost = LinkKeyValue(workspace_.state, "Cmd");
         fileAtPost = LinkKeyValue(workspace_.state, "wFile");
-        loadedAtPost = workspace_.Context("SegmStt", "Segm1-0");
+        loadedAtPost = workspace_.Context("SegmStt", "Segm3-1");
     }
     void SetRequestHandler(RequestHandler) override {}
 
+    std::vector<int> posted;
     std::optional<std::string> cmdAtPost, fileAtPost;
     std::string loadedAtPost;
 
@@ -142,18 +128,28 @@ private:
     TempWorkspace& workspace_;
 };
 
-TEST(HostLinkDownload, DataIsInPlaceBeforeTheNotificationAndLoadedComesAfter) {
+// The host reads the command and the file when it is told; the segment is marked loaded
+// only after.
+TEST(HostLinkDownload, StandardDownloadLeavesCommandAndFileBeforeTheNotificationThenMarksLoaded) {
     TempWorkspace workspace;
-    workspace.SetContext("SegmTbl", "Segm1-0", "/w/TemS1.wa0");
+    workspace.SetContext("SegmTbl", "Segm3-1", "/data/TemS3.wa1");
     SnoopingHostBus snoop(workspace);
     AppServices services{workspace.state, workspace.store, workspace.ui, snoop};
     DownloadRequest request;
-    request.lengthPoints = 100;
-    HostLink(services).DownloadWaveform(request);
-    EXPECT_EQ(snoop.cmdAtPost, ":TRAC:DEF 1,100;:TRAC:SEL 1");
-    EXPECT_EQ(snoop.fileAtPost, "/w/TemS1.wa0");
+    request.segment = 3;
+    request.channel = 1;
+    request.lengthPoints = 4096.9;
+    EXPECT_TRUE(HostLink(services).DownloadWaveform(request));
+
+    EXPECT_EQ(snoop.posted, std::vector<int>{NotifyDownloadSegment});
+    EXPECT_EQ(snoop.cmdAtPost, ":TRAC:DEF 3,4096;:TRAC:SEL 3");
+    EXPECT_EQ(snoop.fileAtPost, "/data/TemS3.wa1");
     EXPECT_EQ(snoop.loadedAtPost, "");
-    EXPECT_EQ(workspace.Context("SegmStt", "Segm1-0"), "Loaded");
+    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), snoop.cmdAtPost);
+    EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), snoop.fileAtPost);
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-1"), "Loaded");
+    EXPECT_EQ(workspace.Context("SegmStt", "Segm3-0"), "");
+    EXPECT_TRUE(workspace.ui.messages.empty());
 }
 
 TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
@@ -167,37 +163,43 @@ TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
     EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
     EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
     EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
-}
-
-TEST(HostLinkDownload, FmMarkerFileIsRewrittenWholeOnEachDownload) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    HostLink link(workspace.services);
-    DownloadRequest request;
-    request.fmMarkers = {1, 2, 3, 4};
-    link.DownloadWaveform(request);
+    // Rewritten whole: a shorter table leaves nothing of the longer one behind.
     request.fmMarkers = {0};
-    link.DownloadWaveform(request);
+    HostLink(workspace.services).DownloadWaveform(request);
     EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark"),
               std::string(4, '\0'));
 }
 
-TEST(HostLinkDownload, WideFmDownloadWritesNoMarkerFile) {
-    TempWorkspace workspace("G4270", OperatingMode::Fm);
-    DownloadRequest request;
-    request.fmMarkers = {7};
-    HostLink(workspace.services).DownloadWaveform(request);
-    EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/$xMark"));
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
-}
-
-TEST(HostLinkDownload, PulseSequencePostsEighteenAndWritesNoCommand) {
-    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
-    DownloadRequest request;
-    request.renderPulse = [] { return PulseRendering{true, true, 1e8, 500}; };
-    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSequence});
-    EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
-    EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
+// The wide FM family and a pulse sequence leave no command and no marker file: the host is
+// told by the code alone; a pulse that fails to render tells it nothing.
+TEST(HostLinkDownload, DownloadsWithoutACommandPostOnlyTheirCode) {
+    using Render = std::function<PulseRendering()>;
+    struct Case {
+        const char* family;
+        OperatingMode mode;
+        Render render;
+        bool sent;
+        std::vector<int> posted;
+    };
+    const Render sequence = [] { return PulseRendering{true, true, 1e8, 500}; };
+    const Render failing = [] { return PulseRendering{}; };
+    const Case cases[] = {
+        {"G4270", OperatingMode::Fm, nullptr, true, {NotifyDownloadFm}},
+        {"QW2182", OperatingMode::Pulse, sequence, true, {NotifyDownloadSequence}},
+        {"QW2182", OperatingMode::Pulse, failing, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + (c.sent ? "" : ", failing to render"));
+        TempWorkspace workspace(c.family, c.mode);
+        DownloadRequest request;
+        request.fmMarkers = {7};
+        request.renderPulse = c.render;
+        EXPECT_EQ(HostLink(workspace.services).DownloadWaveform(request), c.sent);
+        EXPECT_EQ(workspace.bus.posted, c.posted);
+        EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
+        EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
+        EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/$xMark"));
+    }
 }
 
 TEST(HostLinkDownload, PulseSingleSegmentSetsTheClockFirstAndUsesTheRenderedLength) {
@@ -211,15 +213,6 @@ TEST(HostLinkDownload, PulseSingleSegmentSetsTheClockFirstAndUsesTheRenderedLeng
     EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"),
               ":FREQ:RAST 1e+008; :TRAC:DEF 2,500;:TRAC:SEL 2");
     EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
-}
-
-TEST(HostLinkDownload, FailedPulseRenderingSendsNothing) {
-    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
-    DownloadRequest request;
-    request.renderPulse = [] { return PulseRendering{}; };
-    EXPECT_FALSE(HostLink(workspace.services).DownloadWaveform(request));
-    EXPECT_TRUE(workspace.bus.posted.empty());
-    EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
 }
 
 TEST(HostLinkLifecycle, ClosingDeletesTheDownloadFileAndPostsTheModesCode) {

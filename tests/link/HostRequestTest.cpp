@@ -65,15 +65,13 @@ TEST(HostRequestDecoding, PlacementCarriesSignedSixteenBitCoordinates) {
     EXPECT_EQ(high.y, 32767);
 }
 
-TEST(HostRequestDecoding, TileAcceptsNegativeEdgesAndExtraBlanks) {
+TEST(HostRequestDecoding, TileTakesFourNumbersWithNegativeEdgesAndBlanksOrDoesNothing) {
     const HostRequest request = HostRequest::TileTo("  -1920\t0  -960 1080 ");
     EXPECT_EQ(request.action, HostAction::Tile);
     EXPECT_EQ(request.x, -1920);
     EXPECT_EQ(request.width, 960);
     EXPECT_EQ(request.height, 1080);
-}
 
-TEST(HostRequestDecoding, TileWithoutFourNumbersDoesNothing) {
     TempWorkspace workspace;
     EXPECT_EQ(HostRequest::Decode(HostTile, 0, OperatingMode::Fm, workspace.store).action,
               HostAction::None);
