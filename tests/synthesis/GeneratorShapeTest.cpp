@@ -14,22 +14,22 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 #include <utility>
+#include <vector>
 
 namespace {
 
-using Texts = std::initializer_list<std::pair<const char*, const char*>>;
+using Texts = std::vector<std::pair<const char*, const char*>>;
 
 // A 1000-point standard waveform generated over its whole length between -1000 and 1000.
 class GeneratorShape : public ::testing::Test {
 protected:
-    template <class Dialog> std::vector<double> Generate(Texts texts) {
+    template <class Dialog> std::vector<double> Generate(const Texts& texts) {
         Dialog form(fixture.document);
         return Run(form, texts);
     }
 
-    std::vector<double> Run(WaveParamDialog& form, Texts texts) {
+    std::vector<double> Run(WaveParamDialog& form, const Texts& texts) {
         form.Initialize();
         form.SetFieldByKey("Prv_bgn", "0");
         form.SetFieldByKey("Prv_end", "999");
@@ -49,15 +49,6 @@ protected:
     double centre = 0;
 };
 
-bool Rising(const std::vector<double>& v, int from, int to) {
-    for (int i = from; i < to; ++i) {
-        if (v[i + 1] < v[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 TEST_F(GeneratorShape, SineWithPowerTwoNeverGoesBelowTheCentre) {
@@ -76,37 +67,6 @@ TEST_F(GeneratorShape, SinePowerZeroOrNegativeCountsAsOne) {
     EXPECT_EQ(Generate<SineDialog>({{"Cycl", "2"}, {"Phase", "45"}, {"Power", "0"}}), one);
     EXPECT_EQ(Generate<SineDialog>({{"Cycl", "2"}, {"Phase", "45"}, {"Power", "-3"}}), one);
     EXPECT_EQ(Generate<SineDialog>({{"Cycl", "2"}, {"Phase", "45"}, {"Power", "1.9"}}), one);
-}
-
-TEST_F(GeneratorShape, TriangleShareHundredRisesOverHalfACycleThenJumpsDown) {
-    const auto wave = Generate<TriangleDialog>({{"Cycl", "1"}, {"Share", "100"}, {"Power", "1"}});
-    EXPECT_EQ(wave[0], std::trunc(centre));
-    EXPECT_TRUE(Rising(wave, 0, 500));
-    EXPECT_EQ(wave[500], std::trunc(halfAmplitude + centre));
-    EXPECT_EQ(wave[501], std::trunc(-halfAmplitude * (1 - 1.0 / 500) + centre));
-    EXPECT_TRUE(Rising(wave, 501, 999));
-    EXPECT_LT(wave[999], 0);
-    EXPECT_GT(wave[999], -10);
-}
-
-TEST_F(GeneratorShape, TriangleShareZeroJumpsUpThenFallsOverTheCycle) {
-    const auto wave = Generate<TriangleDialog>({{"Cycl", "1"}, {"Share", "0"}, {"Power", "1"}});
-    EXPECT_EQ(wave[0], std::trunc(centre));
-    EXPECT_EQ(wave[1], std::trunc(halfAmplitude * (1 - 2.0 / 1000) + centre));
-    for (int i = 1; i < 999; ++i) {
-        ASSERT_GE(wave[i], wave[i + 1]) << i;
-    }
-    EXPECT_EQ(wave[999], std::trunc(halfAmplitude * (1 - 2.0 * 999 / 1000) + centre));
-}
-
-TEST_F(GeneratorShape, TriangleShareFiftyPeaksAtAQuarterAndThreeQuarters) {
-    const auto wave = Generate<TriangleDialog>({{"Cycl", "2"}, {"Share", "50"}, {"Power", "1"}});
-    const double top = std::trunc(halfAmplitude + centre);
-    const double bottom = std::trunc(-halfAmplitude + centre);
-    EXPECT_EQ(wave[125], top);
-    EXPECT_EQ(wave[375], bottom);
-    EXPECT_EQ(wave[625], top);
-    EXPECT_EQ(wave[875], bottom);
 }
 
 TEST_F(GeneratorShape, SquareIsHighForTheDutyShareOfEachCycle) {
@@ -130,58 +90,88 @@ TEST_F(GeneratorShape, SincPeaksInTheMiddleOfTheCycleWithItsZeroCrossings) {
     EXPECT_LT(wave[650], std::trunc(centre));
 }
 
-TEST_F(GeneratorShape, GaussianIsABellOfTheGivenWidthPerCycle) {
-    const auto wave = Generate<GaussianDialog>({{"Cycl", "1"}, {"Width", "64"}});
-    EXPECT_EQ(wave[500], std::trunc(halfAmplitude + centre));
-    EXPECT_EQ(wave[564], std::trunc((2 * std::exp(-1.0) - 1) * halfAmplitude + centre));
-    for (int d = 1; d < 500; ++d) {
-        ASSERT_EQ(wave[500 - d], wave[500 + d]) << d;
+// A level at a point as a share of the half amplitude around the centre: 1 is the highest
+// level, -1 the lowest. A slope never falls (rising) or never rises over its points.
+struct Level {
+    int point;
+    double share;
+};
+struct Slope {
+    int from, to;
+    bool rising;
+};
+struct ShapeCase {
+    const char* shape;
+    int command;
+    Texts texts;
+    std::vector<Level> levels;
+    std::vector<Slope> slopes = {};
+    int mirroredAround = 0;
+};
+
+TEST_F(GeneratorShape, ShapesReachTheirLevelsAtTheirPoints) {
+    using C = GeneratorCommands;
+    const ShapeCase cases[] = {
+        {"triangle, share 100: rises over half a cycle, then jumps down",
+         C::kTriangleCommand,
+         {{"Cycl", "1"}, {"Share", "100"}, {"Power", "1"}},
+         {{0, 0}, {500, 1}, {501, -(1 - 1.0 / 500)}, {999, -(1 - 499.0 / 500)}},
+         {{0, 500, true}, {501, 999, true}}},
+        {"triangle, share 0: jumps up, then falls over the cycle",
+         C::kTriangleCommand,
+         {{"Cycl", "1"}, {"Share", "0"}, {"Power", "1"}},
+         {{0, 0}, {1, 1 - 2.0 / 1000}, {999, 1 - 2.0 * 999 / 1000}},
+         {{1, 999, false}}},
+        {"triangle, share 50: peaks at a quarter and three quarters",
+         C::kTriangleCommand,
+         {{"Cycl", "2"}, {"Share", "50"}, {"Power", "1"}},
+         {{125, 1}, {375, -1}, {625, 1}, {875, -1}}},
+        {"gaussian: a bell of the given width per cycle",
+         C::kGaussianCommand,
+         {{"Cycl", "1"}, {"Width", "64"}},
+         {{500, 1}, {564, 2 * std::exp(-1.0) - 1}},
+         {},
+         500},
+        {"exponent, positive tau: rises",
+         C::kExponentCommand,
+         {{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "0"}},
+         {{0, -1}, {50, 2 * (std::exp(0.5) - 1) - 1}, {999, 1}},
+         {{0, 999, true}}},
+        {"exponent, negative tau: decays",
+         C::kExponentCommand,
+         {{"Cycl", "1"}, {"Tau", "-100"}, {"Inv", "0"}},
+         {{0, 1}, {999, -1}}},
+        {"exponent, inverted",
+         C::kExponentCommand,
+         {{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "1"}},
+         {{0, 1}, {999, -1}}},
+        {"pulse: delay, rise, high and fall",
+         C::kPulseCommand,
+         {{"Cycl", "1"}, {"Delay", "10"}, {"Rise", "10"}, {"High", "30"}, {"Fall", "10"}},
+         {{0, -1}, {100, -1}, {150, 0}, {200, 1}, {500, 1}, {550, 0}, {600, -1}, {999, -1}}},
+        {"pulse without rise or fall switches at once",
+         C::kPulseCommand,
+         {{"Cycl", "2"}, {"Delay", "0"}, {"Rise", "0"}, {"High", "50"}, {"Fall", "0"}},
+         {{0, -1}, {1, 1}, {250, 1}, {251, -1}, {501, 1}}},
+    };
+    for (const ShapeCase& c : cases) {
+        SCOPED_TRACE(c.shape);
+        const auto wave =
+            Run(*GeneratorCommands::CreateParamForm(fixture.document, c.command), c.texts);
+        for (const Level& level : c.levels) {
+            EXPECT_EQ(wave[level.point], std::trunc(level.share * halfAmplitude + centre))
+                << "point " << level.point;
+        }
+        for (const Slope& slope : c.slopes) {
+            for (int i = slope.from; i < slope.to; ++i) {
+                const double step = wave[i + 1] - wave[i];
+                ASSERT_TRUE(slope.rising ? step >= 0 : step <= 0) << "point " << i;
+            }
+        }
+        for (int d = 1; d < c.mirroredAround; ++d) {
+            ASSERT_EQ(wave[c.mirroredAround - d], wave[c.mirroredAround + d]) << d;
+        }
     }
-}
-
-TEST_F(GeneratorShape, ExponentRisesOrDecaysWithinTheLevelRange) {
-    const auto rising = Generate<ExponentDialog>({{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "0"}});
-    const double top = std::trunc(halfAmplitude + centre);
-    const double bottom = std::trunc(-halfAmplitude + centre);
-    EXPECT_EQ(rising[0], bottom);
-    EXPECT_TRUE(Rising(rising, 0, 999));
-    EXPECT_EQ(rising[999], top);
-    EXPECT_EQ(rising[50], std::trunc((2 * (std::exp(0.5) - 1) - 1) * halfAmplitude + centre));
-
-    const auto decaying = Generate<ExponentDialog>({{"Cycl", "1"}, {"Tau", "-100"}, {"Inv", "0"}});
-    EXPECT_EQ(decaying[0], top);
-    EXPECT_EQ(decaying[999], bottom);
-
-    const auto inverted = Generate<ExponentDialog>({{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "1"}});
-    EXPECT_EQ(inverted[0], std::trunc(halfAmplitude + centre));
-    EXPECT_EQ(inverted[999], std::trunc(-halfAmplitude + centre));
-}
-
-TEST_F(GeneratorShape, PulseRunsThroughDelayRiseHighAndFall) {
-    const auto wave = Generate<PulseDialog>(
-        {{"Cycl", "1"}, {"Delay", "10"}, {"Rise", "10"}, {"High", "30"}, {"Fall", "10"}});
-    const double hi = halfAmplitude + centre;
-    const double lo = -halfAmplitude + centre;
-    EXPECT_EQ(wave[0], std::trunc(lo));
-    EXPECT_EQ(wave[100], std::trunc(lo));
-    EXPECT_EQ(wave[150], std::trunc(lo + (hi - lo) * 0.5));
-    EXPECT_EQ(wave[200], std::trunc(hi));
-    EXPECT_EQ(wave[500], std::trunc(hi));
-    EXPECT_EQ(wave[550], std::trunc(hi + (lo - hi) * 0.5));
-    EXPECT_EQ(wave[600], std::trunc(lo));
-    EXPECT_EQ(wave[999], std::trunc(lo));
-}
-
-TEST_F(GeneratorShape, PulseWithoutRiseOrFallSwitchesAtOnce) {
-    const auto wave = Generate<PulseDialog>(
-        {{"Cycl", "2"}, {"Delay", "0"}, {"Rise", "0"}, {"High", "50"}, {"Fall", "0"}});
-    const double hi = std::trunc(halfAmplitude + centre);
-    const double lo = std::trunc(-halfAmplitude + centre);
-    EXPECT_EQ(wave[0], lo);
-    EXPECT_EQ(wave[1], hi);
-    EXPECT_EQ(wave[250], hi);
-    EXPECT_EQ(wave[251], lo);
-    EXPECT_EQ(wave[501], hi);
 }
 
 TEST_F(GeneratorShape, OnlyTheAnchorRangeChanges) {
