@@ -121,10 +121,6 @@ std::optional<std::string> ScpiTestClient::Query(std::string_view command) {
     return ReadLine();
 }
 
-bool ScpiTestClient::NothingArrives(std::chrono::milliseconds wait) {
-    return pending_.empty() && !Fill(std::chrono::steady_clock::now() + wait) && pending_.empty();
-}
-
 bool ScpiTestClient::ClosedByPeer(std::chrono::milliseconds wait) {
     pollfd watched{socket_, POLLIN, 0};
     if (::poll(&watched, 1, static_cast<int>(wait.count())) <= 0) {

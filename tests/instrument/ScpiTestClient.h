@@ -25,8 +25,6 @@ public:
     std::optional<std::string> ReadBlock(std::chrono::milliseconds timeout = kDefaultTimeout);
     // Sends `command` + "\n" and reads one line.
     std::optional<std::string> Query(std::string_view command);
-    // True when nothing arrives within `wait` (the server stayed silent).
-    bool NothingArrives(std::chrono::milliseconds wait);
     // True when the server closed the connection within `wait`.
     bool ClosedByPeer(std::chrono::milliseconds wait);
     void Close();
