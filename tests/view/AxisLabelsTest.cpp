@@ -7,6 +7,8 @@
 
 namespace {
 
+const PixelRect kPlot{40, 45, 758, 570};
+
 std::vector<std::string> Texts(const std::array<AxisLabel, 5>& labels) {
     std::vector<std::string> texts;
     for (const AxisLabel& label : labels) {
@@ -15,11 +17,21 @@ std::vector<std::string> Texts(const std::array<AxisLabel, 5>& labels) {
     return texts;
 }
 
+AxisLabels LabelsOf(double xmin, double xmax, double vmin, double vmax, AxisStyle style,
+                    int timeUnit = 0) {
+    ViewGeometry geometry;
+    geometry.SetRanges(xmin, xmax, vmin, vmax);
+    geometry.ComputeMappings(kPlot);
+    return AxisLabels::Compute(geometry, style, timeUnit);
+}
+
 } // namespace
 
-// Zoomed in to a few points (or a few codes), the number formats would write one number at
-// several ticks; each number is shown once, at the tick whose value it states best.
-TEST(AxisLabelTexts, DeepZoomShowsEachNumberOnce) {
+// Four divisions of truncated whole numbers (-8192 .. 8191 in steps of 4095.75: the middle
+// -0.5 truncates to 0); FM points are rounded (249.75 + 0.5). Zoomed in to a few points (or
+// a few codes), the number formats would write one number at several ticks; each number is
+// shown once, at the tick whose value it states best.
+TEST(AxisLabelTexts, EachNumberIsShownOnceAtItsTick) {
     struct Case {
         AxisStyle style;
         double xmin, xmax, vmin, vmax;
@@ -27,12 +39,26 @@ TEST(AxisLabelTexts, DeepZoomShowsEachNumberOnce) {
     };
     const std::vector<std::string> fullScale{"-8192", "-4096", "0", "4095", "8191"};
     const Case cases[] = {
+        {AxisStyle::Standard,
+         0,
+         16000000,
+         -8192,
+         8191,
+         {"0", "4e6", "8e6", "1.2e7", "1.6e7"},
+         fullScale},
         {AxisStyle::Standard, 100, 101, -8192, 8191, {"100", "", "", "", "101"}, fullScale},
         {AxisStyle::Standard, 100, 102, -8192, 8191, {"100", "", "101", "", "102"}, fullScale},
         {AxisStyle::Standard, 0, 4, 10, 12, {"0", "1", "2", "3", "4"}, {"10", "", "11", "", "12"}},
         // Six significant digits: every tick of 1000000 .. 1000004 reads "1e6".
         {AxisStyle::Standard, 1000000, 1000004, -8192, 8191, {"1e6", "", "", "", ""}, fullScale},
-        // FM points are rounded (0, 0, 1, 1, 1); 105 MHz and 110 MHz both read "1.1e8".
+        // 105 MHz and 110 MHz both read "1.1e8".
+        {AxisStyle::Fm,
+         0,
+         999,
+         90e6,
+         110e6,
+         {"0", "250", "500", "749", "999"},
+         {"9.0e7", "9.5e7", "1.0e8", "", "1.1e8"}},
         {AxisStyle::Fm,
          0,
          1,
@@ -42,11 +68,31 @@ TEST(AxisLabelTexts, DeepZoomShowsEachNumberOnce) {
          {"9.0e7", "9.5e7", "1.0e8", "", "1.1e8"}},
     };
     for (const Case& each : cases) {
-        ViewGeometry geometry;
-        geometry.SetRanges(each.xmin, each.xmax, each.vmin, each.vmax);
-        geometry.ComputeMappings(PixelRect{40, 45, 758, 570});
-        const AxisLabels labels = AxisLabels::Compute(geometry, each.style);
-        EXPECT_EQ(Texts(labels.horizontal), each.horizontal) << each.xmin << ".." << each.xmax;
-        EXPECT_EQ(Texts(labels.vertical), each.vertical) << each.vmin << ".." << each.vmax;
+        SCOPED_TRACE(&each - cases);
+        const AxisLabels labels = LabelsOf(each.xmin, each.xmax, each.vmin, each.vmax, each.style);
+        EXPECT_EQ(Texts(labels.horizontal), each.horizontal);
+        EXPECT_EQ(Texts(labels.vertical), each.vertical);
+        EXPECT_EQ(labels.horizontal[0].pixel, kPlot.left);
+        EXPECT_EQ(labels.horizontal[4].pixel, kPlot.right);
+        EXPECT_EQ(labels.vertical[4].pixel, kPlot.top);
+        EXPECT_EQ(labels.horizontalUnit, "Points");
+        EXPECT_EQ(labels.verticalUnit, each.style == AxisStyle::Fm ? "Hz" : "Points");
     }
+}
+
+TEST(AxisLabelTexts, FmFrequenciesKeepTheDigitsThatDiffer) {
+    EXPECT_EQ(AxisLabels::FrequencyText(100e6), "1.0e8");
+    EXPECT_EQ(AxisLabels::FrequencyText(99.5e6), "9.95e7");
+    EXPECT_EQ(AxisLabels::FrequencyText(100.3e6), "1.00e8");
+    EXPECT_EQ(AxisLabels::FrequencyText(123456789), "1.2345679e8");
+}
+
+TEST(AxisLabelTexts, PulseAxesUseTheCompactFormatAndTheEditorsTimeUnit) {
+    const AxisLabels labels = LabelsOf(0, 4000, -1, 1, AxisStyle::Pulse, 1);
+    EXPECT_EQ(labels.horizontal[1].text, "1e3");
+    EXPECT_EQ(labels.vertical[1].text, "-0.5");
+    EXPECT_EQ(labels.horizontalUnit, "msec");
+    EXPECT_EQ(labels.verticalUnit, "Volt");
+    EXPECT_EQ(LabelsOf(0, 4000, -1, 1, AxisStyle::Pulse, 2).horizontalUnit, "usec");
+    EXPECT_EQ(LabelsOf(0, 4000, -1, 1, AxisStyle::Pulse, 0).horizontalUnit, "sec");
 }

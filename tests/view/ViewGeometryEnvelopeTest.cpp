@@ -29,6 +29,19 @@ SampleBuffer Random(SampleKind kind, std::size_t n, unsigned seed) {
     return samples;
 }
 
+SampleBuffer Filled(SampleKind kind, std::size_t n, double value) {
+    SampleBuffer samples(kind);
+    samples.Assign(n, value);
+    return samples;
+}
+
+// The columns drawn from an envelope built over the samples.
+std::vector<PlotColumn> ColumnsOf(const SampleBuffer& samples, const ViewGeometry& geometry) {
+    WaveformEnvelope envelope;
+    envelope.Rebuild(samples);
+    return envelope.Columns(samples, geometry);
+}
+
 std::pair<double, double> BruteRange(const SampleBuffer& samples, std::size_t first,
                                      std::size_t last) {
     double lo = samples.At(first);
@@ -45,7 +58,9 @@ std::pair<double, double> BruteRange(const SampleBuffer& samples, std::size_t fi
 
 } // namespace
 
-TEST(ColumnRule, OneColumnPerPixelReadsTheTruncatedPositionAndHalfAPointMoreAtTheEnd) {
+// One column per pixel reads the truncated position, and half a point more at the end; a
+// visible range wider than the waveform ends at the last sample.
+TEST(ColumnRule, ColumnsReadTheTruncatedPositionAndEndAtTheLastSample) {
     const auto positions = WaveformEnvelope::ColumnPositions(Plot(0, 50), 51);
     ASSERT_EQ(positions.size(), 100u);
     EXPECT_EQ(positions[0], 0);
@@ -53,14 +68,11 @@ TEST(ColumnRule, OneColumnPerPixelReadsTheTruncatedPositionAndHalfAPointMoreAtTh
     EXPECT_EQ(positions[3], 1); // 1.5
     EXPECT_EQ(positions[98], 49);
     EXPECT_EQ(positions[99], 50); // 49.5 + 0.5
-}
-
-TEST(ColumnRule, VisibleRangeWiderThanTheWaveformEndsAtTheLastSample) {
-    const auto positions = WaveformEnvelope::ColumnPositions(Plot(0, 199), 100);
-    ASSERT_FALSE(positions.empty());
-    EXPECT_EQ(positions.back(), 99);
-    EXPECT_LT(positions.size(), 52u);
-    EXPECT_GT(positions.size(), 48u);
+    const auto wide = WaveformEnvelope::ColumnPositions(Plot(0, 199), 100);
+    ASSERT_FALSE(wide.empty());
+    EXPECT_EQ(wide.back(), 99);
+    EXPECT_LT(wide.size(), 52u);
+    EXPECT_GT(wide.size(), 48u);
 }
 
 TEST(WaveformEnvelopeRange, AgreesWithAFullScanForEverySampleKind) {
@@ -113,13 +125,10 @@ TEST(WaveformEnvelopeRange, ASummaryOfAnotherLengthIsNotUsedForTheColumns) {
 }
 
 TEST(PlotColumns, ASingleSpikeAmongMillionsOfPointsStillReachesItsPixel) {
-    SampleBuffer samples(SampleKind::Code16);
-    samples.Assign(2000000, 0.0);
+    SampleBuffer samples = Filled(SampleKind::Code16, 2000000, 0.0);
     samples.Store(1234567, 4096);
-    WaveformEnvelope envelope;
-    envelope.Rebuild(samples);
     const ViewGeometry geometry = Plot(0, 1999999);
-    const auto columns = envelope.Columns(samples, geometry);
+    const auto columns = ColumnsOf(samples, geometry);
     ASSERT_EQ(columns.size(), 100u);
     const int zero = geometry.CodeToPixel(0);
     const int spike = geometry.CodeToPixel(4096);
@@ -131,17 +140,14 @@ TEST(PlotColumns, ASingleSpikeAmongMillionsOfPointsStillReachesItsPixel) {
     }
     EXPECT_EQ(columnsWithSpike, 1);
     EXPECT_EQ(columns[61].top, spike); // 1234567 / 20000 points per column
+    EXPECT_TRUE(ColumnsOf(SampleBuffer(SampleKind::Code16), geometry).empty());
 }
 
 TEST(PlotColumns, VerticesAreClampedToThePlotTopAndBottom) {
-    SampleBuffer samples(SampleKind::Code16);
-    samples.Assign(100, 0.0);
+    SampleBuffer samples = Filled(SampleKind::Code16, 100, 0.0);
     samples.Store(0, 32767);
     samples.Store(99, -32768);
-    WaveformEnvelope envelope;
-    envelope.Rebuild(samples);
-    const ViewGeometry geometry = Plot(0, 99, {10, 20, 110, 220});
-    const auto columns = envelope.Columns(samples, geometry);
+    const auto columns = ColumnsOf(samples, Plot(0, 99, {10, 20, 110, 220}));
     ASSERT_FALSE(columns.empty());
     EXPECT_EQ(columns.front().x, 10);
     EXPECT_EQ(columns.front().y, 20);
@@ -149,24 +155,13 @@ TEST(PlotColumns, VerticesAreClampedToThePlotTopAndBottom) {
 }
 
 TEST(PlotColumns, WideFmValuesArePlottedAsWholeNumbers) {
-    SampleBuffer samples(SampleKind::Hz64);
-    samples.Assign(10, 1.9);
     ViewGeometry geometry;
     geometry.SetEncoding(CodeEncoding::FmHz);
     geometry.SetRanges(0, 9, 0, 10);
     geometry.ComputeMappings({0, 0, 10, 100});
-    WaveformEnvelope envelope;
-    envelope.Rebuild(samples);
-    const auto columns = envelope.Columns(samples, geometry);
+    const auto columns = ColumnsOf(Filled(SampleKind::Hz64, 10, 1.9), geometry);
     ASSERT_FALSE(columns.empty());
     EXPECT_EQ(columns[0].y, 90); // 1, not 1.9
-}
-
-TEST(PlotColumns, NoSamplesNoColumns) {
-    SampleBuffer samples(SampleKind::Code16);
-    WaveformEnvelope envelope;
-    envelope.Rebuild(samples);
-    EXPECT_TRUE(envelope.Columns(samples, Plot(0, 99)).empty());
 }
 
 TEST(PlotRuns, EachColumnReachesHalfWayToItsNeighboursVertices) {

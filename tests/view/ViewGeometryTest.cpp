@@ -1,5 +1,4 @@
 #include "view/ViewGeometry.h"
-#include "view/AxisLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -93,52 +92,6 @@ TEST(ViewLayout, LabelFontFollowsThePlotHeightWithinItsLimits) {
     EXPECT_DOUBLE_EQ(ViewGeometry::LabelFontHeight(3000, true), 44.0);
     EXPECT_DOUBLE_EQ(ViewGeometry::ReadoutFontHeight(360, false), 10.0);
     EXPECT_DOUBLE_EQ(ViewGeometry::ReadoutFontHeight(900, false), 12.0);
-}
-
-TEST(AxisLabelTexts, StandardAxesShowTruncatedWholeNumbersInFourDivisions) {
-    const AxisLabels labels = AxisLabels::Compute(Standard(0, 16000000), AxisStyle::Standard);
-    EXPECT_EQ(labels.horizontal[0].text, "0");
-    EXPECT_EQ(labels.horizontal[1].text, "4e6");
-    EXPECT_EQ(labels.horizontal[4].text, "1.6e7");
-    EXPECT_EQ(labels.horizontal[0].pixel, kPlot.left);
-    EXPECT_EQ(labels.horizontal[4].pixel, kPlot.right);
-    // -8192 .. 8191 in steps of 4095.75; the middle -0.5 truncates to 0.
-    EXPECT_EQ(labels.vertical[0].text, "-8192");
-    EXPECT_EQ(labels.vertical[1].text, "-4096");
-    EXPECT_EQ(labels.vertical[2].text, "0");
-    EXPECT_EQ(labels.vertical[3].text, "4095");
-    EXPECT_EQ(labels.vertical[4].text, "8191");
-    EXPECT_EQ(labels.vertical[4].pixel, kPlot.top);
-    EXPECT_EQ(labels.horizontalUnit, "Points");
-    EXPECT_EQ(labels.verticalUnit, "Points");
-}
-
-TEST(AxisLabelTexts, FmFrequenciesKeepTheDigitsThatDifferAndPointsRoundUp) {
-    EXPECT_EQ(AxisLabels::FrequencyText(100e6), "1.0e8");
-    EXPECT_EQ(AxisLabels::FrequencyText(99.5e6), "9.95e7");
-    EXPECT_EQ(AxisLabels::FrequencyText(100.3e6), "1.00e8");
-    EXPECT_EQ(AxisLabels::FrequencyText(123456789), "1.2345679e8");
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::FmCodes);
-    geometry.SetRanges(0, 999, 90e6, 110e6);
-    geometry.ComputeMappings(kPlot);
-    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Fm);
-    EXPECT_EQ(labels.horizontal[1].text, "250"); // 249.75 + 0.5
-    EXPECT_EQ(labels.vertical[1].text, "9.5e7");
-    EXPECT_EQ(labels.verticalUnit, "Hz");
-}
-
-TEST(AxisLabelTexts, PulseAxesUseTheCompactFormatAndTheEditorsTimeUnit) {
-    ViewGeometry geometry;
-    geometry.SetRanges(0, 4000, -1, 1);
-    geometry.ComputeMappings(kPlot);
-    const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Pulse, 1);
-    EXPECT_EQ(labels.horizontal[1].text, "1e3");
-    EXPECT_EQ(labels.vertical[1].text, "-0.5");
-    EXPECT_EQ(labels.horizontalUnit, "msec");
-    EXPECT_EQ(labels.verticalUnit, "Volt");
-    EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 2).horizontalUnit, "usec");
-    EXPECT_EQ(AxisLabels::Compute(geometry, AxisStyle::Pulse, 0).horizontalUnit, "sec");
 }
 
 TEST(ViewMappings, PlotEdgesMapBackToTheEndsOfTheRangesExactly) {
