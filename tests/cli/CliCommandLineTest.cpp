@@ -1,23 +1,9 @@
-#include "cli/CliApp.h"
+#include "CliFixture.h"
 #include "cli/CliCommandTable.h"
-#include "cli/CliOptions.h"
-#include "support/TempWorkspace.h"
 
-#include <cstdlib>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <vector>
 
 namespace {
-
-std::optional<std::string> Parse(std::vector<std::string> words, CliOptions& options) {
-    words.insert(words.begin(), "wavesmith-cli");
-    std::vector<const char*> argv;
-    for (const auto& word : words) {
-        argv.push_back(word.c_str());
-    }
-    return CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options);
-}
 
 struct ProgramRun {
     int status = -1;
@@ -60,7 +46,7 @@ TEST(CliCommandLine, MisfitCommandLinesAreRefusedWithTheirReason) {
     };
     for (const auto& [words, reason] : cases) {
         CliOptions options;
-        const auto error = Parse(words, options);
+        const auto error = ParseCommandLine(words, options);
         ASSERT_TRUE(error) << words.size();
         EXPECT_EQ(*error, reason);
     }
@@ -68,29 +54,30 @@ TEST(CliCommandLine, MisfitCommandLinesAreRefusedWithTheirReason) {
 
 TEST(CliCommandLine, WordsMayStartWithADashAndOptionsTakeNegativeNumbers) {
     CliOptions options;
-    ASSERT_FALSE(Parse({"--yes", "--cancel", "eval", "-p", "--from", "-5", "--to", "-1"}, options));
+    ASSERT_FALSE(ParseCommandLine({"--yes", "--cancel", "eval", "-p", "--from", "-5", "--to", "-1"},
+                                  options));
     EXPECT_EQ(options.policy, ConsoleUserInterface::Policy::Cancel);
     EXPECT_EQ(options.words, std::vector<std::string>{"-p"});
     EXPECT_EQ(options.options["from"], "-5");
     EXPECT_EQ(options.options["to"], "-1");
 
     CliOptions generate;
-    ASSERT_FALSE(
-        Parse({"--mode", "fm", "generate", "sine", "--set", "Wavmin=-100", "--set", "Equ=a=b"},
-              generate));
+    ASSERT_FALSE(ParseCommandLine(
+        {"--mode", "fm", "generate", "sine", "--set", "Wavmin=-100", "--set", "Equ=a=b"},
+        generate));
     EXPECT_EQ(generate.mode, OperatingMode::Fm);
     ASSERT_EQ(generate.settings.size(), 2u);
     EXPECT_EQ(generate.settings[1], std::make_pair(std::string("Equ"), std::string("a=b")));
 
     CliOptions edit;
-    ASSERT_FALSE(Parse({"edit", "smooth", "--anchors", "100", "400"}, edit));
+    ASSERT_FALSE(ParseCommandLine({"edit", "smooth", "--anchors", "100", "400"}, edit));
     EXPECT_EQ(edit.anchors, std::make_pair(100.0, 400.0));
 }
 
 // --help and --version are shown through the built program below.
 TEST(CliCommandLine, ManualNeedsNoCommand) {
     CliOptions options;
-    EXPECT_FALSE(Parse({"--help-man"}, options));
+    EXPECT_FALSE(ParseCommandLine({"--help-man"}, options));
     EXPECT_EQ(options.request, CliOptions::Request::Manual);
     const std::string manual = CliCommandTable::Manual("1.0");
     EXPECT_EQ(manual.rfind(".TH WAVESMITH-CLI 1", 0), 0u);

@@ -7,8 +7,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
+
+// Reads the words (without the program's name) as wavesmith-cli's command line; the reason
+// of a refusal, or nothing.
+inline std::optional<std::string> ParseCommandLine(std::vector<std::string> words,
+                                                   CliOptions& options) {
+    words.insert(words.begin(), "wavesmith-cli");
+    std::vector<const char*> argv;
+    for (const auto& word : words) {
+        argv.push_back(word.c_str());
+    }
+    return CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options);
+}
 
 // Runs wavesmith-cli in-process inside a prepared workspace, as the user "tst", with the
 // workspace as the current folder for the length of the test.
@@ -24,13 +37,8 @@ protected:
 
     // The exit status of the program for these words (without the program's name).
     int Run(std::vector<std::string> words) {
-        words.insert(words.begin(), "wavesmith-cli");
-        std::vector<const char*> argv;
-        for (const auto& word : words) {
-            argv.push_back(word.c_str());
-        }
         CliOptions options;
-        if (CliOptions::Parse(static_cast<int>(argv.size()), argv.data(), options)) {
+        if (ParseCommandLine(std::move(words), options)) {
             return CliApp::UsageError;
         }
         return CliApp(options).Run();
