@@ -25,26 +25,24 @@ fail() {
     cat "$work/serve.log" >&2 || true
     exit 1
 }
-wait_for() { # FILE PATTERN: waits up to 10 s for a line matching PATTERN
-    for _ in $(seq 200); do
-        grep -q -- "$2" "$1" 2>/dev/null && return 0
-        sleep 0.05
-    done
+poll() { # TRIES COMMAND...: runs COMMAND every 50 ms until it succeeds, at most TRIES times
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
     return 1
 }
+wait_for() { poll 200 grep -q -- "$2" "$1"; } # FILE PATTERN: up to 10 s for a matching line
 ini_value() { # SECTION KEY FILE: the key's value in that section (names without case)
     awk -v section="$1" -v key="$2" -F= '
         /^\[/ { inside = tolower($0) == "[" tolower(section) "]"; next }
         inside && tolower($1) == tolower(key) { sub(/^[^=]*=/, ""); print; exit }' "$3"
 }
 notices() { grep -c "^notify $1 " "$work/serve.log" || true; }
+more_notices() { [ "$(notices "$1")" -gt "$2" ]; }
 # await_notice CODE BEFORE: waits up to 20 s for more than BEFORE lines of that notice, then
 # prints the last one; fails unless the instrument answered it without error.
 await_notice() {
-    for _ in $(seq 400); do
-        [ "$(notices "$1")" -gt "$2" ] && break
-        sleep 0.05
-    done
+    poll 400 more_notices "$1" "$2" || true
     local line
     line=$(grep "^notify $1 " "$work/serve.log" | tail -n 1)
     [[ "$line" == *'-> 0,"No error"' ]] || fail "notice $1 did not reach the instrument: $line"
@@ -59,8 +57,7 @@ export WAVESMITH_REGISTRY_DIR="$work/registry"
 
 "$awg_sim" --port 0 --port-file "$work/port" &
 pids+=($!)
-for _ in $(seq 200); do [ -s "$work/port" ] && break; sleep 0.05; done
-[ -s "$work/port" ] || fail "awg-sim did not report its port"
+poll 200 test -s "$work/port" || fail "awg-sim did not report its port"
 port=$(cat "$work/port")
 
 "$consolux" serve "$work/ws" --instrument "127.0.0.1:$port" >"$work/serve.log" 2>&1 &
