@@ -30,7 +30,6 @@ TEST(PulseOptionsRead, EmptyMissingOrForeignValuesGiveTheDefaults) {
         EXPECT_EQ(options.SegmentationChoice(), c.wantSegmentation);
         EXPECT_EQ(options.MemoryChoice(), c.wantMemory);
         EXPECT_EQ(options.SingleStepping(), c.wantStepping);
-        EXPECT_FALSE(options.DcApproximation());
     }
 }
 
