@@ -40,6 +40,13 @@ protected:
     }
     int NextErrorCode(ScpiSession* session = nullptr) { return std::stoi(NextError(session)); }
 
+    static std::string Repeated(std::string_view text, int times) {
+        std::string all;
+        for (int i = 0; i < times; ++i) {
+            all += text;
+        }
+        return all;
+    }
     static std::string Pattern(std::size_t size) {
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) {
@@ -231,11 +238,7 @@ TEST_F(SessionTest, AMessageCutOffMidBlockNeverRuns) {
 }
 
 TEST_F(SessionTest, AnErrorQuotesAtMostTheDetailLimitOfWhatTheClientSent) {
-    std::string header;
-    for (int i = 0; i < 5000; ++i) {
-        header += ":ABC";
-    }
-    Send(header + "\n");
+    Send(Repeated(":ABC", 5000) + "\n");
     const std::string error = NextError();
     EXPECT_EQ(error.substr(0, 5), "-113,");
     EXPECT_LE(error.size(), 255u) << error.size();
@@ -246,10 +249,7 @@ TEST_F(SessionTest, AnErrorQuotesAtMostTheDetailLimitOfWhatTheClientSent) {
 TEST_F(SessionTest, AnswersBeyondTheOutputMemoryAreRefusedWithMinus430) {
     const std::string samples = Pattern(2 * 1000);
     Send(":TRAC:DEF 1,1000;SEL 1;DATA " + Block(samples) + "\n");
-    std::string queries;
-    for (int i = 0; i < 60; ++i) {
-        queries += ":TRAC:DATA?;";
-    }
+    const std::string queries = Repeated(":TRAC:DATA?;", 60);
     ByteBudget none(0);
     ResponseBuffer response(&none);
     session_.Receive(queries + ":TRAC:SEL 7\n", response);
@@ -277,10 +277,7 @@ TEST_F(SessionTest, ReceiveStopsWhenTheAnswersFillTheConnectionsShareAndGoesOnWh
     ByteBudget none(0);
     ResponseBuffer response(&none);
     constexpr int kQueries = 5000;
-    std::string input;
-    for (int i = 0; i < kQueries; ++i) {
-        input += "*IDN?\n";
-    }
+    const std::string input = Repeated("*IDN?\n", kQueries);
     std::string_view rest = input;
     std::string answers;
     int rounds = 0;
