@@ -110,7 +110,7 @@ void FamilyLimits::ReadResolutionFactor(AppServices& services) {
 
 std::optional<double> FamilyLimits::CheckLength(AppServices& services, double n) const {
     const double r = resolutionFactor_;
-    if (std::fmod(n, r) == 0.0) {
+    if (!ResolutionApplies(services.state.mode) || std::fmod(n, r) == 0.0) {
         return n;
     }
     if (services.ui.ShowMessage(MsgWavelengthResolution, MessageButtons::OkCancel) !=
@@ -126,4 +126,17 @@ std::optional<double> FamilyLimits::CheckLength(AppServices& services, double n)
 
 bool FamilyLimits::IsOversize(double points) const {
     return points > std::max(lengthHigh_, 16000000.0) * kOversizeFactor;
+}
+
+bool FamilyLimits::RefuseOversize(AppServices& services, const std::string& path,
+                                  long long points) const {
+    if (!IsOversize(static_cast<double>(points))) {
+        return false;
+    }
+    services.ui.ShowText("The file\n" + path + "\nholds " + std::to_string(points) +
+                             " points, far more than this instrument's highest length of " +
+                             std::to_string(static_cast<long long>(lengthHigh_)) +
+                             " points.\nThe file was not loaded.",
+                         "", MessageButtons::Ok, MessageIcon::Exclamation);
+    return true;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/OperatingMode.h"
+
 #include <optional>
+#include <string>
 
 struct AppServices;
 class FmSettings;
@@ -18,15 +21,22 @@ public:
     // the defaults.
     static FamilyLimits Read(AppServices& services, const FmSettings* fm);
 
-    // The resolution rule: n when it is a multiple of the factor, otherwise the
-    // nearest multiple after the user agreed; nullopt when the user cancelled or
-    // nothing is left.
+    // The resolution rule binds the lengths of the standard mode, and only a
+    // factor above 1.
+    bool ResolutionApplies(OperatingMode mode) const {
+        return mode == OperatingMode::Standard && resolutionFactor_ > 1;
+    }
+    // The resolution rule: n when the rule does not apply or n is a multiple of
+    // the factor, otherwise the nearest multiple after the user agreed; nullopt
+    // when the user cancelled or nothing is left.
     std::optional<double> CheckLength(AppServices& services, double n) const;
     bool IsValidSegment(double n) const { return n >= 1 && n <= secondHigh_; }
     bool LengthInRange(double n) const { return n >= lengthLow_ && n <= lengthHigh_; }
     // A file this many points long cannot be a waveform of this instrument: it is
     // refused instead of allocated.
     bool IsOversize(double points) const;
+    // True, told to the user, when the file at path is refused as oversize.
+    bool RefuseOversize(AppServices& services, const std::string& path, long long points) const;
 
     // The length the family proposes for a new waveform.
     double InitialLength() const { return initialLength_; }

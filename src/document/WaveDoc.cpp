@@ -10,7 +10,6 @@
 #include "document/WaveformFiles.h"
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
-#include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
 #include <algorithm>
@@ -42,7 +41,7 @@ WaveDoc::WaveDoc(AppServices& services)
     if (fmDocument_ && !state.IsPulse()) {
         LoadFmLimits();
     }
-    limits_ = FamilyLimits::Read(services_, fmDocument_ ? &fm_ : nullptr);
+    limits_ = FamilyLimits::Read(services_, fmDocument_ ? &fm_.Settings() : nullptr);
     length_ = limits_.InitialLength();
     undo_ =
         UndoStore(state.userFolder + kPathSeparator + "Undo" + (fmDocument_ ? "FS.wvf" : "SM.wav"));
@@ -63,50 +62,22 @@ void WaveDoc::SetView(DocumentView* view) {
 }
 
 void WaveDoc::LoadFmLimits() {
-    fm_.onCloseRequest = [this] {
-        if (view_ != nullptr) {
-            view_->RequestClose();
-        } else {
-            pendingClose_ = true;
-        }
-    };
-    fm_.onMarkersChanged = [this] {
-        RebuildMarkerBar();
-        RebuildMarkerSamples();
-        if (view_ != nullptr) {
-            view_->UpdateAllViews();
-        }
-    };
+    fm_.Load(
+        [this] {
+            if (view_ != nullptr) {
+                view_->RequestClose();
+            } else {
+                pendingClose_ = true;
+            }
+        },
+        [this] {
+            RebuildMarkerBar();
+            RebuildMarkerSamples();
+            if (view_ != nullptr) {
+                view_->UpdateAllViews();
+            }
+        });
     onFmWaveformLoaded = [this] { RebuildMarkerSamples(); };
-    fm_.LoadLimits();
-}
-
-bool WaveDoc::ReloadFmSettings() {
-    const FmSettings before = fm_;
-    fm_.LoadFmSettings();
-    return before.deviation != fm_.deviation || before.fmax != fm_.fmax ||
-           before.fmin != fm_.fmin || before.functionMode != fm_.functionMode;
-}
-
-void WaveDoc::RecomputeFmWindow() {
-    fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(length_));
-}
-
-void WaveDoc::RebuildMarkerBar() {
-    fmMarkers_.RebuildBar(services_.store, fm_);
-    if (onMarkerBarRebuilt) {
-        onMarkerBarRebuilt();
-    }
-}
-
-void WaveDoc::RebuildMarkerSamples() {
-    const auto count =
-        static_cast<std::size_t>(std::clamp(length_, 0.0, static_cast<double>(samples_.Size())));
-    if (samples_.Kind() == SampleKind::Hz64) {
-        fmMarkers_.RebuildSamples(services_.store, fm_, samples_.Values64(), count);
-    } else {
-        fmMarkers_.RebuildSamples(services_.store, fm_, samples_.Codes32(), count);
-    }
 }
 
 int WaveDoc::FmPseudoSegment() const {
@@ -128,7 +99,7 @@ double WaveDoc::NeutralValue() const {
     if (samples_.Kind() == SampleKind::Code32) {
         return kFmNeutralCode;
     }
-    return samples_.Kind() == SampleKind::Hz64 ? fm_.base : 0.0;
+    return samples_.Kind() == SampleKind::Hz64 ? Fm().base : 0.0;
 }
 
 void WaveDoc::ShowLength() {
@@ -212,7 +183,7 @@ void WaveDoc::LoadActiveSegment() {
             LoadWaveform(binary, true);
         }
         if (services_.state.wideFmSamples) {
-            fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(length_));
+            RecomputeFmWindow();
         }
     }
     files_.NameAfter(path);
@@ -220,18 +191,6 @@ void WaveDoc::LoadActiveSegment() {
         RebuildMarkerBar();
         RebuildMarkerSamples();
     }
-}
-
-bool WaveDoc::RefuseOversize(const std::string& path, long long points) {
-    if (!limits_.IsOversize(static_cast<double>(points))) {
-        return false;
-    }
-    services_.ui.ShowText("The file\n" + path + "\nholds " + std::to_string(points) +
-                              " points, far more than this instrument's highest length of " +
-                              std::to_string(static_cast<long long>(limits_.LengthHigh())) +
-                              " points.\nThe file was not loaded.",
-                          "", MessageButtons::Ok, MessageIcon::Exclamation);
-    return true;
 }
 
 bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
@@ -250,26 +209,24 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
     }
     const int width = samples_.ElementWidth();
     double points = static_cast<double>(RecordCount(path, width));
-    if (RefuseOversize(path, static_cast<long long>(points))) {
+    if (limits_.RefuseOversize(services_, path, static_cast<long long>(points))) {
         return false;
     }
     if (adopt) {
-        if (services_.state.mode == OperatingMode::Standard && limits_.ResolutionFactor() > 1) {
-            loadingGuard_ = true;
-            const auto checked = CheckLength(points);
-            loadingGuard_ = false;
-            if (!checked) {
+        loadingGuard_ = true;
+        const auto checked = CheckLength(points);
+        loadingGuard_ = false;
+        if (!checked) {
+            return false;
+        }
+        if (*checked != points) {
+            std::string error;
+            if (!WaveformFiles::Resize(path, static_cast<unsigned long long>(*checked) * width,
+                                       &error)) {
+                ReportWriteFailure(error);
                 return false;
             }
-            if (*checked != points) {
-                std::string error;
-                if (!WaveformFiles::Resize(path, static_cast<unsigned long long>(*checked) * width,
-                                           &error)) {
-                    ReportWriteFailure(error);
-                    return false;
-                }
-                points = *checked;
-            }
+            points = *checked;
         }
         length_ = points;
         ShowLength();
@@ -319,10 +276,8 @@ void WaveDoc::ReloadCurrentFile() {
 void WaveDoc::CreateDefault(std::size_t n) {
     length_ = static_cast<double>(n);
     if (services_.state.wideFmSamples) {
-        const double carrier =
-            services_.store.ReadProfileNumber("FmCarFrq", 0, "Settings", kMissingNumber);
-        samples_.Assign(n, carrier);
-        fm_.RecomputeFmWindow(samples_.Values64(), static_cast<long long>(n));
+        samples_.Assign(n, fm_.StoredCarrier());
+        RecomputeFmWindow();
         return;
     }
     samples_.Assign(n, NeutralValue());
@@ -394,16 +349,14 @@ void WaveDoc::SetLength(const std::string& fieldText) {
         ShowLength();
         return;
     }
-    if (services_.state.mode == OperatingMode::Standard && limits_.ResolutionFactor() > 1) {
-        const auto checked = CheckLength(n);
-        if (!checked) {
-            ShowLength();
-            return;
-        }
-        n = *checked;
-        if (view_ != nullptr) {
-            view_->ShowLengthText(std::to_string(static_cast<long long>(n)));
-        }
+    const auto checked = CheckLength(n);
+    if (!checked) {
+        ShowLength();
+        return;
+    }
+    n = *checked;
+    if (view_ != nullptr && limits_.ResolutionApplies(services_.state.mode)) {
+        view_->ShowLengthText(std::to_string(static_cast<long long>(n)));
     }
     // The file and the memory hold the same samples; making sure the file exists
     // lets the resize read the old samples back from the snapshot instead of

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "document/DocumentFiles.h"
+#include "document/DocumentFm.h"
 #include "document/FamilyLimits.h"
 #include "document/SampleBuffer.h"
 #include "document/SegmentTable.h"
 #include "document/UndoStore.h"
-#include "fm/FmMarkerLists.h"
-#include "fm/FmSettings.h"
 
 #include <functional>
 #include <optional>
@@ -23,7 +22,7 @@ class DocumentView;
 // can pick it up by path.
 //
 // Its parts: the samples (SampleBuffer) and the files they live in
-// (WaveformFiles), the FM fields (FmSettings), the segment table, the undo
+// (WaveformFiles), the FM fields and markers (DocumentFm), the segment table, the undo
 // file, and the limits read from the family (FamilyLimits). The current file
 // and the name Save writes to change only through the operations that say why
 // (a load, a commit, a save, an undo).
@@ -56,7 +55,8 @@ public:
     void KeepFirstPoints(std::size_t n);
     // The length field's text (control 2000).
     void SetLength(const std::string& fieldText);
-    // The resolution rule: the length to use, or nullopt when the user cancelled.
+    // The resolution rule (standard mode only): the length to use, or nullopt when
+    // the user cancelled.
     std::optional<double> CheckLength(double n) { return limits_.CheckLength(services_, n); }
     void ResetAnchors();
     // Copies the current file whole to the undo file (or target). False, told to
@@ -132,38 +132,36 @@ public:
     // The name Save writes to; empty when Save must ask.
     const std::string& VisibleFileName() const { return files_.SaveName(); }
     const UndoStore& Undo() const { return undo_; }
-    const FmSettings& Fm() const { return fm_; }
+    const FmSettings& Fm() const { return fm_.Settings(); }
 
     // The FM fields change only through these: the deviation field's rule, a
     // reload from the files, and the window the wide variant takes from the
     // samples.
-    std::string SetFmDeviation(const std::string& fieldText) {
-        return fm_.SetDeviationFromField(fieldText);
-    }
+    std::string SetFmDeviation(const std::string& fieldText) { return fm_.SetDeviation(fieldText); }
     // True when the reload changed the deviation, the window or the function
     // mode.
-    bool ReloadFmSettings();
-    void RecomputeFmWindow();
+    bool ReloadFmSettings() { return fm_.Reload(); }
+    void RecomputeFmWindow() { fm_.RecomputeWindow(samples_, length_); }
     // Where the FM commands (":FM:DEV ...") and the deviation texts of the wide
     // variant go.
     void SendFmCommandsWith(FmSettings::CommandSender sender) {
-        fm_.sendCommand = std::move(sender);
+        fm_.SendCommandsWith(std::move(sender));
     }
     void ShowFmDeviationWith(FmSettings::TextShower shower) {
-        fm_.onDeviationText = std::move(shower);
+        fm_.ShowDeviationWith(std::move(shower));
     }
 
     // The FM marker bar and the marker sample list, rebuilt from the stored
     // markers for the current window and samples (FM mode only).
-    const FmMarkerLists& FmMarkers() const { return fmMarkers_; }
-    void RebuildMarkerBar();
-    void RebuildMarkerSamples();
+    const FmMarkerLists& FmMarkers() const { return fm_.Markers(); }
+    void RebuildMarkerBar() { fm_.RebuildBar(); }
+    void RebuildMarkerSamples() { fm_.RebuildSamples(samples_, length_); }
+    // Told after every rebuild of the marker bar (its window shows the items).
+    void ShowMarkerBarWith(std::function<void()> shower) { fm_.onBarRebuilt = std::move(shower); }
 
     // Called after every load of an FM waveform (the marker list is rebuilt
     // there).
     std::function<void()> onFmWaveformLoaded;
-    // The marker bar's items changed (its window shows them).
-    std::function<void()> onMarkerBarRebuilt;
     // Converts a non-binary file by its extension (set by the file formats);
     // returns the binary path, or empty when the file cannot be converted.
     std::function<std::string(const std::string&)> convertByExtension;
@@ -176,7 +174,6 @@ private:
     // Marks the run as failed and tells the user what could not be written and
     // what became of the waveform.
     void TellFailure(const std::string& what, const char* outcome);
-    bool RefuseOversize(const std::string& path, long long points);
     // Path after converting a file whose name has no ".w": empty when not
     // convertible.
     std::string ConvertIfText(const std::string& path);
@@ -186,8 +183,7 @@ private:
     AppServices& services_;
     DocumentView* view_ = nullptr;
     SegmentTable segments_;
-    FmSettings fm_;
-    FmMarkerLists fmMarkers_;
+    DocumentFm fm_;
     UndoStore undo_;
     SampleBuffer samples_;
 

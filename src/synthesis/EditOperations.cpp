@@ -150,14 +150,11 @@ std::string WholeText(double n) {
 // the user cancelled or the length is out of range (message 3002 shown).
 std::optional<double> CheckedTrimLength(WaveDoc& document, double n) {
     AppServices& services = document.Services();
-    if (services.state.mode == OperatingMode::Standard &&
-        document.Limits().ResolutionFactor() > 1) {
-        const auto corrected = document.CheckLength(n);
-        if (!corrected) {
-            return std::nullopt;
-        }
-        n = *corrected;
+    const auto corrected = document.CheckLength(n);
+    if (!corrected) {
+        return std::nullopt;
     }
+    n = *corrected;
     if (!(n >= document.Limits().LengthLow() && n <= document.Limits().LengthHigh())) {
         services.ui.ShowMessage(MsgValueOutOfRange);
         return std::nullopt;

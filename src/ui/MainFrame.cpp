@@ -60,15 +60,14 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     session_.Services().bus.SetRequestHandler(
         [this](std::uint32_t code, std::int64_t data) { OnHostCommand(code, data); });
     if (mode_ == OperatingMode::Fm) {
-        session_.Document().onMarkerBarRebuilt = [this] {
-            bands_->ShowMarkerItems(session_.Document().FmMarkers().BarItems());
-        };
+        session_.Document().ShowMarkerBarWith(
+            [this] { bands_->ShowMarkerItems(session_.Document().FmMarkers().BarItems()); });
     }
 }
 
 MainFrame::~MainFrame() {
     session_.Services().bus.SetRequestHandler({});
-    session_.Document().onMarkerBarRebuilt = nullptr;
+    session_.Document().ShowMarkerBarWith(nullptr);
     session_.Pulse().onRendered = nullptr;
     placer_->Save();
     bands_->WriteFlags();
