@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -28,10 +29,6 @@ int FieldIndex(const WaveParamDialog& form, const std::string& key) {
 std::string Text(const WaveParamDialog& form, const std::string& key) {
     const int index = FieldIndex(form, key);
     return index < 0 ? std::string("<missing>") : form.Field(index).text;
-}
-
-std::string ReadWhole(const std::string& path) {
-    return TempWorkspace::ReadFile(path);
 }
 
 // A standard workspace of 1000 points, as a form finds it when it opens.
@@ -164,36 +161,35 @@ TEST_F(SineForm, ValidParamsMoveTheViewAnchors) {
     EXPECT_EQ(fixture.view.RightAnchor(), 80.0);
 }
 
+// OK moves the stored range on to the points that follow it, unless it ends on one of the
+// last points of the waveform; the next form opens with that range and moves the anchors.
 TEST_F(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
-    {
-        SquareDialog form(fixture.document);
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", "0");
-        form.SetFieldByKey("Prv_end", "99");
-        ASSERT_TRUE(form.Ok());
-    }
-    SquareDialog next(fixture.document);
-    next.Initialize();
-    EXPECT_EQ(Text(next, "Prv_bgn"), "100");
-    EXPECT_EQ(Text(next, "Prv_end"), "999");
-    EXPECT_EQ(fixture.view.LeftAnchor(), 100.0);
-    EXPECT_EQ(fixture.view.RightAnchor(), 999.0);
-}
-
-TEST_F(GeneratorForm, OkOverTheWholeWaveformOrItsLastPointsKeepsTheRange) {
-    for (const char* end : {"999", "997"}) {
-        SquareDialog form(fixture.document);
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", "0");
-        form.SetFieldByKey("Prv_end", end);
-        ASSERT_TRUE(form.Ok());
-        EXPECT_EQ(fixture.Stored("Prv_bgn"), "0");
-        EXPECT_EQ(fixture.Stored("Prv_end"), end);
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        // end of the range, start and end of the next form's range
+        {"99", "100", "999"},
+        {"999", "0", "999"},
+        {"997", "0", "997"},
+    };
+    for (const auto& [end, nextStart, nextEnd] : cases) {
+        SCOPED_TRACE(end);
+        {
+            SquareDialog form(fixture.document);
+            form.Initialize();
+            form.SetFieldByKey("Prv_bgn", "0");
+            form.SetFieldByKey("Prv_end", end);
+            ASSERT_TRUE(form.Ok());
+        }
+        SquareDialog next(fixture.document);
+        next.Initialize();
+        EXPECT_EQ(Text(next, "Prv_bgn"), nextStart);
+        EXPECT_EQ(Text(next, "Prv_end"), nextEnd);
+        EXPECT_EQ(fixture.view.LeftAnchor(), std::stod(nextStart));
+        EXPECT_EQ(fixture.view.RightAnchor(), std::stod(nextEnd));
     }
 }
 
 TEST_F(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
-    const std::string before = ReadWhole(fixture.document.CurrentPath());
+    const std::string before = TempWorkspace::ReadFile(fixture.document.CurrentPath());
     fixture.document.AdoptFile(fixture.workspace.state.startupFolder + "elsewhere.wav");
     {
         SquareDialog form(fixture.document);
@@ -203,10 +199,10 @@ TEST_F(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
         EXPECT_TRUE(FileExists(form.SnapshotPath()));
     }
     EXPECT_EQ(fixture.document.CurrentPath(), fixture.document.ActiveWorkingFile());
-    const std::string written = ReadWhole(fixture.document.CurrentPath());
+    const std::string written = TempWorkspace::ReadFile(fixture.document.CurrentPath());
     ASSERT_EQ(written.size(), 2000u);
     EXPECT_EQ(0, std::memcmp(written.data(), fixture.document.Samples().Bytes(), 2000));
-    EXPECT_EQ(ReadWhole(fixture.document.Undo().Path()), before);
+    EXPECT_EQ(TempWorkspace::ReadFile(fixture.document.Undo().Path()), before);
     EXPECT_FALSE(FileExists(fixture.workspace.state.userFolder + "/orgWave.tmp"));
     EXPECT_EQ(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"), "120 45");
     EXPECT_GT(fixture.view.updates, 0);
@@ -238,7 +234,7 @@ TEST(GeneratorFormOfLength, OkStoresTheTextsOfAllFieldsWithSixDigits) {
 
 TEST_F(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
     const auto before = fixture.Samples();
-    const std::string fileBefore = ReadWhole(fixture.document.CurrentPath());
+    const std::string fileBefore = TempWorkspace::ReadFile(fixture.document.CurrentPath());
     fixture.Store("Prv_bgn", "100");
     fixture.Store("Prv_end", "400");
     fixture.Store("Cycl", "2");
@@ -254,7 +250,7 @@ TEST_F(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
     EXPECT_EQ(fixture.Samples(), before);
     EXPECT_EQ(fixture.view.LeftAnchor(), 100.0);
     EXPECT_EQ(fixture.view.RightAnchor(), 400.0);
-    EXPECT_EQ(ReadWhole(fixture.document.CurrentPath()), fileBefore);
+    EXPECT_EQ(TempWorkspace::ReadFile(fixture.document.CurrentPath()), fileBefore);
     EXPECT_FALSE(fixture.document.Undo().CanUndo());
 }
 
