@@ -56,8 +56,6 @@ protected:
             low = vlo + width * 0.1 + 0.3;
             high = vhi - width * 0.1;
         }
-        a = (high - low) * k / 2;
-        centre = (high + low) * k / 2 + c;
     }
 
     SampleKind Kind() const { return GetParam().kind; }
@@ -119,7 +117,7 @@ protected:
         }
         ASSERT_TRUE(form.Preview());
         ASSERT_TRUE(fixture.workspace.ui.messages.empty());
-        // The levels were typed with six decimals; the rules below use them as read.
+        // The levels were typed with six decimals; the rules use them as read.
         low = std::stod(std::to_string(low));
         high = std::stod(std::to_string(high));
         a = (high - low) * k / 2;
