@@ -6,7 +6,8 @@ class QString;
 class QWidget;
 class WaveViewState;
 
-// What the helpers of a waveform view (the anchor drag, the drawing tools) may ask of
+// What the helpers of a waveform view (the anchor drag, the drawing tools, the
+// commands) may ask of
 // the view: its state, the widget to repaint and to hold the cursor, and the notices
 // the view sends out when they change something. The view implements it; nothing else
 // of the view is open to them.
@@ -28,6 +29,8 @@ public:
     virtual void ShowStatusText(const QString& text) = 0;
     // Samples were drawn into the document (the map's picture is out of date).
     virtual void SamplesDrawn() = 0;
-    // The drawing was written to the working file.
+    // The drawing (or an edit command) was written to the working file.
     virtual void DrawingCommitted() = 0;
+    // The view zoomed in or out: the map shows beside a zoomed view only.
+    virtual void Zoomed(bool in) = 0;
 };

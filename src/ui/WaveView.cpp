@@ -6,13 +6,13 @@
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "link/HostLink.h"
-#include "synthesis/EditOperations.h"
 #include "ui/AnchorDragController.h"
 #include "ui/AnchorEditor.h"
 #include "ui/PulseDesignView.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WavePlotRenderer.h"
+#include "ui/WaveViewCommands.h"
 #include "ui/WaveformMap.h"
 
 #include <QGuiApplication>
@@ -33,7 +33,8 @@ WaveView::WaveView(WaveDoc& document, QWidget* parent)
     : QWidget(parent), state_(document),
       anchors_(std::make_unique<AnchorDragController>(static_cast<ViewSurface&>(*this))),
       tool_(std::make_unique<WaveDrawingTool>(static_cast<ViewSurface&>(*this))),
-      renderer_(std::make_unique<WavePlotRenderer>(*this, state_, *anchors_, *tool_)) {
+      renderer_(std::make_unique<WavePlotRenderer>(*this, state_, *anchors_, *tool_)),
+      commands_(std::make_unique<WaveViewCommands>(static_cast<ViewSurface&>(*this), *tool_)) {
     Build();
 }
 
@@ -81,119 +82,25 @@ void WaveView::InitialUpdate() {
 
 // --- commands ----------------------------------------------------------------------
 
-EditState WaveView::CommandState() const {
-    EditState state;
-    state.left = state_.Left();
-    state.right = state_.Right();
-    state.xmin = state_.VisibleMin();
-    state.xmax = state_.VisibleMax();
-    state.length = state_.Document().Length();
-    state.mode = Mode();
-    return state;
-}
-
 bool WaveView::IsCommandEnabled(int id) const {
-    if (!HandlesCommand(id)) {
-        return false;
-    }
-    if (id == EditCommands::kPrint) {
-        return true; // every mode prints what its view shows
-    }
-    if (state_.IsPulse() || state_.Document().Samples().Size() == 0) {
-        return false;
-    }
-    return EditCommands::IsEnabled(id, CommandState());
+    return commands_->IsEnabled(id);
 }
 
 bool WaveView::IsCommandChecked(int id) const {
-    return EditCommands::IsChecked(id, CommandState());
+    return commands_->IsChecked(id);
 }
 
 bool WaveView::OnCommand(int id) {
     if (!IsCommandEnabled(id)) {
         return false;
     }
-    switch (id) {
-    case EditCommands::kAutoline:
-        tool_->Start(DrawMode::Autoline);
-        break;
-    case EditCommands::kSketch:
-        tool_->Start(DrawMode::Sketch);
-        break;
-    case EditCommands::kFilter:
-    case EditCommands::kSmooth:
-    case EditCommands::kInvert:
-        RunOperation(id);
-        break;
-    case EditCommands::kUnmark:
-        Unmark();
-        break;
-    case EditCommands::kZoomIn:
-        ZoomIn();
-        break;
-    case EditCommands::kZoomOut:
-        ZoomOut();
-        break;
-    case EditCommands::kTrimLeft:
-    case EditCommands::kTrimRight:
-        RunTrim(id);
-        break;
-    case EditCommands::kPrint:
+    if (id == EditCommands::kPrint) {
         ViewPrinter(*this).PreviewAndPrint(this);
-        break;
-    default:
+    } else if (!commands_->Run(id)) {
         return false;
     }
     emit CommandStateChanged();
     return true;
-}
-
-void WaveView::Unmark() {
-    state_.Unmark();
-    ViewChanged();
-}
-
-void WaveView::ZoomIn() {
-    state_.ZoomIn();
-    update();
-    ViewChanged();
-    if (map_ != nullptr) {
-        map_->ShowBeside(this);
-    }
-}
-
-// The anchors stay where they were: the marked range remains marked in the full view,
-// ready for another Zoom in.
-void WaveView::ZoomOut() {
-    state_.ZoomOut();
-    update();
-    ViewChanged();
-    if (map_ != nullptr) {
-        map_->hide();
-    }
-}
-
-void WaveView::RunOperation(int id) {
-    if (EditOperations::Apply(state_.Document(), id, state_.Left(), state_.Right(),
-                              state_.VisibleMax())) {
-        AfterSamplesChanged();
-    }
-}
-
-void WaveView::RunTrim(int id) {
-    WaveDoc& document = state_.Document();
-    const bool trimmed = id == EditCommands::kTrimLeft ? EditOperations::TrimLeft(document)
-                                                       : EditOperations::TrimRight(document);
-    if (trimmed) {
-        AfterSamplesChanged();
-    }
-}
-
-void WaveView::AfterSamplesChanged() {
-    state_.SamplesChanged();
-    update();
-    SamplesDrawn();
-    emit WaveformCommitted();
 }
 
 // --- ViewSurface -------------------------------------------------------------------
@@ -207,6 +114,19 @@ void WaveView::ViewChanged() {
     }
     emit AnchorsChanged(state_.Left(), state_.Right());
     emit CommandStateChanged();
+}
+
+void WaveView::Zoomed(bool in) {
+    update();
+    ViewChanged();
+    if (map_ == nullptr) {
+        return;
+    }
+    if (in) {
+        map_->ShowBeside(this);
+    } else {
+        map_->hide();
+    }
 }
 
 void WaveView::SamplesDrawn() {

@@ -21,6 +21,7 @@ class PulseDesignView;
 class QPainter;
 class ToolSession;
 class WaveDrawingTool;
+class WaveViewCommands;
 class WavePlotRenderer;
 class WaveformMap;
 
@@ -128,7 +129,6 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    EditState CommandState() const;
     void Build();
     void BuildMap();
     void OnApplicationStateChanged(Qt::ApplicationState state);
@@ -144,14 +144,7 @@ private:
     void ShowStatusText(const QString& text) override { emit StatusTextChanged(text); }
     void SamplesDrawn() override;
     void DrawingCommitted() override { emit WaveformCommitted(); }
-
-    // Commands.
-    void Unmark();
-    void ZoomIn();
-    void ZoomOut();
-    void RunOperation(int id);
-    void RunTrim(int id);
-    void AfterSamplesChanged();
+    void Zoomed(bool in) override;
 
     void EmitPosition(QPoint point);
     void UpdateCaption();
@@ -164,6 +157,7 @@ private:
     std::unique_ptr<AnchorDragController> anchors_;
     std::unique_ptr<WaveDrawingTool> tool_;
     std::unique_ptr<WavePlotRenderer> renderer_;
+    std::unique_ptr<WaveViewCommands> commands_;
     WaveformMap* map_ = nullptr;
     std::unique_ptr<PulseDesignView> pulse_;
 };
