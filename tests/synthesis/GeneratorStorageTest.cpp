@@ -200,6 +200,8 @@ TEST_P(GeneratorStorage, PulseStoresByRuleS4) {
     }
 }
 
+// A new program run starts the C library's generator afresh; a fresh generator stands for
+// a run, so every run gives the same noise.
 TEST_P(GeneratorStorage, NoiseStoresByRuleS5) {
     CrtRandom random;
     WaveParamDialog form(fixture.document, 171, "ArbNoise");
