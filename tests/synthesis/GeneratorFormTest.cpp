@@ -46,7 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMapping) {
+TEST_F(GeneratorForm, FirstOpeningTakesFamilyDefaultsAndViewAnchors) {
     fixture.view.SetAnchors(10, 500);
     SineDialog form(fixture.document);
     form.Initialize();
@@ -68,9 +68,6 @@ TEST_F(GeneratorForm, FirstOpeningTakesFamilyDefaultsViewAnchorsAndTheCodeMappin
     EXPECT_EQ(form.Field(4).high, 500.0) << "cycles are limited to half the length";
     EXPECT_EQ(form.Field(6).low, 1.0);
     EXPECT_EQ(form.Field(6).high, 16.0);
-    const double k = 16383.0 / 16384.0; // codes follow the vertical span
-    EXPECT_DOUBLE_EQ(form.CodeFactor(), k);
-    EXPECT_DOUBLE_EQ(form.CodeOffset(), -8191 + k * 8192);
     EXPECT_EQ(fixture.view.LeftAnchor(), 10.0);
     EXPECT_EQ(fixture.view.RightAnchor(), 500.0);
     EXPECT_FALSE(form.Position().has_value());
@@ -365,5 +362,4 @@ TEST(FmGeneratorForm, TypesFrequenciesOfTheWindowInItsOwnSection) {
     EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Wavmin"), "");
     EXPECT_EQ(form.Field(2).low, fmin);
     EXPECT_EQ(form.Field(3).high, fmax);
-    EXPECT_DOUBLE_EQ(form.CodeFactor(), 1e9 / (fmax - fmin + 1));
 }
