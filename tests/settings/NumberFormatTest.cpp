@@ -7,25 +7,6 @@
 #include <cstring>
 #include <random>
 
-namespace {
-
-double Parse(const char* text, std::size_t* used = nullptr) {
-    double value = -99.0;
-    const std::size_t count = ParseLeadingDouble(text, std::strlen(text), value);
-    if (used != nullptr) {
-        *used = count;
-    }
-    return value;
-}
-
-std::size_t Used(const char* text) {
-    std::size_t used = 0;
-    Parse(text, &used);
-    return used;
-}
-
-} // namespace
-
 struct FormatCase {
     const char* format;
     double value;
@@ -126,54 +107,4 @@ TEST(CrtFormat, TheProcessLocaleDoesNotChangeTheDecimalPoint) {
     EXPECT_EQ(text, "1.25");
     EXPECT_EQ(used, 3u);
     EXPECT_EQ(value, 2.5);
-}
-
-TEST(ParseLeadingDouble, ReadsLikeStrtodInTheCLocale) {
-    const struct {
-        const char* text;
-        double value;
-        std::size_t used;
-    } cases[] = {{"  -1.5e3xyz", -1500.0, 8},
-                 {"+.5", 0.5, 3},
-                 {"1.", 1.0, 2},
-                 {"\t\n\v\f\r 7", 7.0, 7},
-                 {"00012", 12.0, 5},
-                 {"1,5", 1.0, 1},
-                 {"1e", 1.0, 1},
-                 {"1e+", 1.0, 1},
-                 {"2E-x", 2.0, 1},
-                 {"2e+3", 2000.0, 4},
-                 {"0x10", 0.0, 1},
-                 {"1e999", HUGE_VAL, 5},
-                 {"-1e999", -HUGE_VAL, 6},
-                 {"1e-999", 0.0, 6},
-                 {"0.0001e-400", 0.0, 11},
-                 {"0e999", 0.0, 5},
-                 {"4e-320", 4e-320, 6},
-                 {"123456789e99999999999999999999", HUGE_VAL, 30}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Parse(c.text), c.value) << c.text;
-        EXPECT_EQ(Used(c.text), c.used) << c.text;
-    }
-}
-
-TEST(ParseLeadingDouble, TextThatIsNoNumberReadsNothing) {
-    for (const char* text :
-         {"", "   ", "abc", "-", "+-5", ".", ".e5", "inf", "-INF", "nan", "infinity", "e5"}) {
-        EXPECT_EQ(Used(text), 0u) << text;
-        EXPECT_EQ(Parse(text), 0.0) << text;
-    }
-    double value = -1.0;
-    EXPECT_EQ(ParseLeadingDouble("12", 1, value), 1u) << "the length bounds the text";
-    EXPECT_EQ(value, 1.0);
-}
-
-TEST(ParseWholeDouble, AcceptsOnlyANumberWithBlanksAfterIt) {
-    double value = 0.0;
-    EXPECT_TRUE(ParseWholeDouble("  2.5e3  \t", value));
-    EXPECT_EQ(value, 2500.0);
-    EXPECT_FALSE(ParseWholeDouble("2.5 x", value));
-    EXPECT_FALSE(ParseWholeDouble("", value));
-    EXPECT_FALSE(ParseWholeDouble("1e", value));
-    EXPECT_FALSE(ParseWholeDouble(std::string("1\0", 2), value));
 }

@@ -24,8 +24,9 @@ struct Reading {
     double value = 0.0;
 };
 
+// The value starts as a sentinel: a reader that reads nothing must still set it to zero.
 Reading General(const std::string& text) {
-    Reading reading;
+    Reading reading{0, -99.0};
     reading.used = ParseLeadingDouble(text.data(), text.size(), reading.value);
     return reading;
 }
@@ -65,7 +66,7 @@ bool SameBits(double a, double b) {
 
 } // namespace
 
-TEST(NumberReading, FastAndGeneralReadersAgreeOnEdgeCases) {
+TEST(NumberReading, FastAndGeneralReadersAgreeWithStrtodOnEdgeCases) {
     const std::string digits(10000, '7');
     const std::string zeros(10000, '0');
     const struct {
@@ -75,18 +76,24 @@ TEST(NumberReading, FastAndGeneralReadersAgreeOnEdgeCases) {
     } cases[] = {{"+5", 5.0, 2},
                  {"-0", -0.0, 2},
                  {".5", 0.5, 2},
+                 {"+.5", 0.5, 3},
                  {"5.", 5.0, 2},
+                 {"00012", 12.0, 5},
                  {"1e", 1.0, 1},
                  {"1e-", 1.0, 1},
+                 {"1e+", 1.0, 1},
+                 {"2E-x", 2.0, 1},
+                 {"2e+3", 2000.0, 4},
+                 {"-1.5e3xyz", -1500.0, 6},
                  {"1e400", HUGE_VAL, 5},
                  {"-1e400", -HUGE_VAL, 6},
                  {"1e-400", 0.0, 6},
+                 {"0.0001e-400", 0.0, 11},
+                 {"0e999", 0.0, 5},
+                 {"4e-320", 4e-320, 6},
+                 {"123456789e99999999999999999999", HUGE_VAL, 30},
                  {"0x10", 0.0, 1},
                  {"1,5", 1.0, 1},
-                 {"nan", 0.0, 0},
-                 {"inf", 0.0, 0},
-                 {"+", 0.0, 0},
-                 {".", 0.0, 0},
                  {"123456789012345", 123456789012345.0, 15},
                  {"1234567890123456", 1234567890123456.0, 16},
                  {"1e22", 1e22, 4},
@@ -103,17 +110,37 @@ TEST(NumberReading, FastAndGeneralReadersAgreeOnEdgeCases) {
         EXPECT_TRUE(SameBits(fast.value, general.value)) << c.text.substr(0, 40);
         EXPECT_EQ(fast.used, general.used) << c.text.substr(0, 40);
     }
+    for (const char* text :
+         {"", "abc", "-", "+", "+-5", ".", ".e5", "e5", "inf", "-INF", "infinity", "nan"}) {
+        EXPECT_EQ(General(text).used, 0u) << text;
+        EXPECT_EQ(General(text).value, 0.0) << text << ": no number reads as zero";
+        EXPECT_EQ(Fast(text).used, 0u) << text;
+    }
 }
 
-TEST(NumberReading, GeneralReaderSkipsLeadingWhiteSpaceOfAnyLength) {
+TEST(NumberReading, GeneralReaderSkipsLeadingWhiteSpaceAndReadsOnlyTheGivenLength) {
     const std::string blanks(10000, ' ');
-    double value = 0.0;
-    EXPECT_EQ(ParseLeadingDouble((blanks + "\t-2.5x").c_str(), blanks.size() + 6, value),
-              blanks.size() + 5);
-    EXPECT_EQ(value, -2.5);
-    EXPECT_TRUE(ParseWholeDouble(blanks + "4" + blanks, value));
-    EXPECT_EQ(value, 4.0);
-    EXPECT_FALSE(ParseWholeDouble(blanks, value));
+    EXPECT_EQ(General(blanks + "\t-2.5x").used, blanks.size() + 5);
+    EXPECT_EQ(General(blanks + "\t-2.5x").value, -2.5);
+    EXPECT_EQ(General("\t\n\v\f\r 7").used, 7u);
+    EXPECT_EQ(General("   ").used, 0u);
+    double value = -1.0;
+    EXPECT_EQ(ParseLeadingDouble("12", 1, value), 1u);
+    EXPECT_EQ(value, 1.0);
+
+    const std::pair<std::string, std::optional<double>> whole[] = {
+        {"  2.5e3  \t", 2500.0},
+        {blanks + "4" + blanks, 4.0},
+        {blanks, std::nullopt},
+        {"2.5 x", std::nullopt},
+        {"", std::nullopt},
+        {"1e", std::nullopt},
+        {std::string("1\0", 2), std::nullopt}};
+    for (const auto& [text, expected] : whole) {
+        const bool accepted = ParseWholeDouble(text, value);
+        EXPECT_EQ(accepted ? std::optional<double>(value) : std::nullopt, expected)
+            << text.substr(0, 40);
+    }
 }
 
 TEST(CharClass, MatchesTheCLibraryInTheCLocaleForEveryByte) {
