@@ -41,21 +41,28 @@ protected:
 
 } // namespace
 
-TEST_F(ProfileStoreTest, CommentIsCutWithTheBlanksBeforeIt) {
-    Context("[S]\nch=1 // channel\nletters=a\tb\nboth=a\tb //c\nonly=//x\nurl=a//b\n");
-    EXPECT_EQ(Read("S", "ch"), "1");
-    EXPECT_EQ(Read("S", "letters"), "a\tb") << "tabs stay when there is no comment";
-    EXPECT_EQ(Read("S", "both"), "a b");
-    EXPECT_EQ(Read("S", "only"), "");
-    EXPECT_EQ(Read("S", "url"), "a");
-    EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(ProfileStoreTest, NooInAnyCaseIsAMissingValue) {
-    Context("[S]\nupper=NOO\nmixed=nOo\nlonger=noo2\n");
-    EXPECT_EQ(Read("S", "upper"), std::nullopt);
-    EXPECT_EQ(Read("S", "mixed"), std::nullopt);
-    EXPECT_EQ(Read("S", "longer"), "noo2");
+TEST_F(ProfileStoreTest, ValuesLoseCommentsAndMatchingQuotesAndNooIsMissing) {
+    Context("[S]\nch=1 // channel\nletters=a\tb\nboth=a\tb //c\nonly=//x\nurl=a//b\n"
+            "upper=NOO\nmixed=nOo\nlonger=noo2\nq=\"a b\"\ns='x'\nodd=\"a'\none=\"\n"
+            "[Names]\nfirst=1\nsecond=2\n");
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"ch", "1"},
+        {"letters", "a\tb"}, // tabs stay when there is no comment
+        {"both", "a b"},
+        {"only", ""},
+        {"url", "a"},
+        {"upper", std::nullopt},
+        {"mixed", std::nullopt},
+        {"longer", "noo2"},
+        {"q", "a b"},
+        {"s", "x"},
+        {"odd", "\"a'"},
+        {"one", "\""}};
+    for (const auto& [key, expected] : cases) {
+        EXPECT_EQ(Read("S", key), expected) << key;
+    }
+    EXPECT_EQ(Read("Names", ""), std::string("first\0second\0", 13))
+        << "an empty key lists the keys";
     EXPECT_TRUE(ui_.messages.empty()) << "quiet reads show nothing";
 }
 
@@ -86,19 +93,6 @@ TEST_F(ProfileStoreTest, ValueOfSizeMinusTwoCharactersDoesNotFitEvenWhenQuiet) {
     EXPECT_EQ(text, "123456789") << "the buffer holds size - 1 characters";
     EXPECT_FALSE(store_.ReadProfileText("S", "seven", text, 0, Ctx(), true));
     EXPECT_EQ(text, "");
-}
-
-TEST_F(ProfileStoreTest, MatchingQuotesAroundAValueAreDropped) {
-    Context("[S]\nq=\"a b\"\ns='x'\nodd=\"a'\none=\"\n");
-    EXPECT_EQ(Read("S", "q"), "a b");
-    EXPECT_EQ(Read("S", "s"), "x");
-    EXPECT_EQ(Read("S", "odd"), "\"a'");
-    EXPECT_EQ(Read("S", "one"), "\"");
-}
-
-TEST_F(ProfileStoreTest, EmptyKeyReadsTheKeyNamesOfTheSection) {
-    Context("[S]\nfirst=1\nsecond=2\n");
-    EXPECT_EQ(Read("S", ""), std::string("first\0second\0", 13));
 }
 
 TEST_F(ProfileStoreTest, NumbersAreReadByIndexFromTheContextFile) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <vector>
+
 TEST(FormatCompact, WholeNumbersGetThousandsSuffixesOthersNineDecimalsTrimmed) {
     EXPECT_EQ(FormatCompact(3.0), "3");
     EXPECT_EQ(FormatCompact(-3.0), "-3");
@@ -88,21 +91,18 @@ TEST(FileHelpers, ExistenceRecordsAndCopies) {
 }
 
 TEST(FileHelpers, ReverseBytesTurnsBigEndianFieldsAroundAtMostSixtyFourBytes) {
+    using Bytes = std::vector<unsigned char>;
     const unsigned char source[4] = {0x12, 0x34, 0x56, 0x78};
     unsigned char destination[4] = {};
     ReverseBytes(source, destination, 4);
-    EXPECT_EQ(destination[0], 0x78);
-    EXPECT_EQ(destination[3], 0x12);
+    EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x78, 0x56, 0x34, 0x12}));
     unsigned char inPlace[3] = {1, 2, 3};
     ReverseBytes(inPlace, inPlace, 3);
-    EXPECT_EQ(inPlace[0], 3);
-    EXPECT_EQ(inPlace[2], 1);
-    unsigned char big[80];
-    unsigned char out[80] = {};
-    for (int i = 0; i < 80; ++i) {
-        big[i] = static_cast<unsigned char>(i);
-    }
-    ReverseBytes(big, out, 80);
+    EXPECT_EQ(Bytes(inPlace, inPlace + 3), (Bytes{3, 2, 1}));
+    Bytes big(80);
+    std::iota(big.begin(), big.end(), 0);
+    Bytes out(80, 0);
+    ReverseBytes(big.data(), out.data(), 80);
     EXPECT_EQ(out[0], 63);
     EXPECT_EQ(out[63], 0);
     EXPECT_EQ(out[64], 0) << "nothing past 64 bytes is written";
