@@ -30,35 +30,26 @@ const char* StyleName(TrainStyle train) {
     return "Points";
 }
 
-bool HasEmptyCell(const PulseEditorLine& line) {
-    return PulseCellCheck::Trimmed(line.time).empty() ||
-           PulseCellCheck::Trimmed(line.level).empty();
-}
-
 } // namespace
-
-bool PulseEditorLine::IsComplete() const {
-    return PulseItem::NumberOf(time).has_value() && PulseItem::NumberOf(level).has_value();
-}
 
 PulseEditor::PulseEditor(PulseDesign& design)
     : design_(design), limits_(PulseLimits::Read(design.Services())),
-      options_(design.Services().store) {
+      options_(design.Services().store), table_(design, limits_) {
     ShowSection();
 }
 
 // -- what the window shows --
 
 std::string PulseEditor::Title() const {
-    return "Section " + std::to_string(section_.index + 1) +
-           "  - <given as: " + StyleName(section_.train) + "> - Pulse Editor";
+    return "Section " + std::to_string(Shown().index + 1) +
+           "  - <given as: " + StyleName(Shown().train) + "> - Pulse Editor";
 }
 
 std::string PulseEditor::ColumnTitle(int column) const {
     if (column == 0) {
         return "Index";
     }
-    switch (section_.train) {
+    switch (Shown().train) {
     case TrainStyle::DcIntervals:
         return column == 1 ? "Time Interval" : "Level (V)";
     case TrainStyle::PulseSequence:
@@ -75,280 +66,54 @@ std::string PulseEditor::Hint(int column) const {
     }
     std::string name;
     if (column == 1) {
-        name = section_.train == TrainStyle::DcIntervals     ? "Time Interval"
-               : section_.train == TrainStyle::PulseSequence ? "Pulse Template"
-                                                             : " Time";
+        name = Shown().train == TrainStyle::DcIntervals     ? "Time Interval"
+               : Shown().train == TrainStyle::PulseSequence ? "Pulse Template"
+                                                            : " Time";
     } else {
-        name = section_.train == TrainStyle::PulseSequence ? "Loops" : "Level";
+        name = Shown().train == TrainStyle::PulseSequence ? "Loops" : "Level";
     }
     return "Click on the field to edit the <" + name + "> value.";
 }
 
-std::string PulseEditor::Cell(int line, int column) const {
-    if (line < 0 || line >= LineCount()) {
-        return {};
-    }
-    if (column == 0) {
-        return std::to_string(line + 1);
-    }
-    return column == 1 ? Line(line).time : Line(line).level;
-}
-
 std::string PulseEditor::StartText() const {
-    return FormatCompact(section_.start * Scale());
+    return FormatCompact(Shown().start * Scale());
 }
 
 std::string PulseEditor::DurationText() const {
-    return FormatCompact(section_.locDur * Scale());
+    return FormatCompact(Shown().locDur * Scale());
 }
 
 bool PulseEditor::CanGoPrevious() const {
-    return section_.index > 0;
+    return Shown().index > 0;
 }
 
 bool PulseEditor::CanGoNext() const {
-    return section_.index + 1 < design_.SectionCount();
+    return Shown().index + 1 < design_.SectionCount();
 }
 
 // -- showing --
 
 void PulseEditor::ShowSection() {
-    section_ = design_.ShowSection(design_.ActiveSection());
-    repeatText_ = std::to_string(section_.repeat);
+    table_.Show(design_.ShowSection(design_.ActiveSection()));
+    repeatText_ = std::to_string(table_.Section().repeat);
     repeatModified_ = false;
-    editing_ = false;
-    FillTable();
-    if (selected_ && *selected_ >= LineCount()) {
-        selected_.reset();
-    }
-    marks_ = design_.SectionMarks(Scale());
-}
-
-void PulseEditor::FillTable() {
-    lines_.clear();
-    for (const PulseItem& item : section_.items) {
-        lines_.push_back({ShownTime(item.time), item.level});
-    }
-    if (lines_.empty()) {
-        lines_.emplace_back();
-    }
-}
-
-std::string PulseEditor::ShownTime(const std::string& stored) const {
-    const std::optional<double> seconds = PulseItem::NumberOf(stored);
-    if (!seconds || section_.train == TrainStyle::PulseSequence) {
-        return stored;
-    }
-    const double offset = section_.train == TrainStyle::TimeLevelPoints ? section_.start : 0.0;
-    return FormatCompact((*seconds + offset) * Scale());
-}
-
-std::string PulseEditor::StoredTime(double shown) const {
-    const double offset = section_.train == TrainStyle::TimeLevelPoints ? section_.start : 0.0;
-    return FormatCompact(shown / Scale() - offset);
-}
-
-// -- table --
-
-void PulseEditor::SelectLine(std::optional<int> line) {
-    selected_ = line && *line >= 0 && *line < LineCount() ? line : std::nullopt;
-}
-
-void PulseEditor::BeginCellEdit(int line, int column) {
-    editing_ = line >= 0 && line < LineCount() && (column == 1 || column == 2);
-}
-
-bool PulseEditor::EndCellEdit(int line, int column, const std::string& text) {
-    editing_ = false;
-    if (line < 0 || line >= LineCount() || (column != 1 && column != 2)) {
-        return false;
-    }
-    PulseCellCheck check;
-    check.train = section_.train;
-    check.levelLow = design_.LevelLow();
-    check.levelHigh = design_.LevelHigh();
-    check.shownStart = section_.start * Scale();
-    check.shownSample = limits_.sclkMax > 0 ? Scale() / static_cast<double>(limits_.sclkMax) : 0.0;
-    for (const PulseEditorLine& shown : lines_) {
-        check.shownTimes.push_back(PulseItem::NumberOf(shown.time));
-    }
-    const int refusal = check.Refusal(line, column, text);
-    if (refusal != 0) {
-        ShowPulseMessage(design_.Services().ui, refusal, {std::to_string(line + 1), text});
-        RestoreCell(line, column);
-        return false;
-    }
-    StoreCell(line, column, PulseCellCheck::Trimmed(text));
-    return true;
-}
-
-void PulseEditor::RestoreCell(int line, int column) {
-    const std::size_t index = static_cast<std::size_t>(line);
-    const PulseItem stored = index < section_.items.size() ? section_.items[index] : PulseItem{};
-    if (column == 1) {
-        lines_[index].time = ShownTime(stored.time);
-    } else {
-        lines_[index].level = stored.level;
-    }
-}
-
-void PulseEditor::StoreCell(int line, int column, const std::string& text) {
-    const std::size_t index = static_cast<std::size_t>(line);
-    std::string stored = text;
-    if (column == 1 && section_.train != TrainStyle::PulseSequence) {
-        stored = StoredTime(*PulseCellCheck::NumberOf(text));
-        lines_[index].time = text;
-    } else if (column == 1) {
-        lines_[index].time = text;
-    } else {
-        lines_[index].level = text;
-    }
-    PulseKeyBatch batch;
-    batch.Set(design_.SectionName(section_.index), PulseKeys::ItemKey(section_.train, line, column),
-              stored);
-    batch.Set(design_.SectionName(section_.index), PulseKeys::kItemCount,
-              std::to_string(LineCount()));
-    AfterItemsChanged(batch);
-}
-
-// LocDur from the table as shown: DC Intervals add the intervals of the complete lines;
-// Time/Level Points end at the last line that holds a time.
-double PulseEditor::LocDurOfTable() const {
-    double shown = 0.0;
-    if (section_.train == TrainStyle::DcIntervals) {
-        for (const PulseEditorLine& line : lines_) {
-            if (line.IsComplete()) {
-                shown += *PulseItem::NumberOf(line.time);
-            }
-        }
-        return shown / Scale();
-    }
-    if (section_.train != TrainStyle::TimeLevelPoints) {
-        return 0.0;
-    }
-    for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
-        if (const std::optional<double> time = PulseItem::NumberOf(line->time)) {
-            return *time / Scale() - section_.start;
-        }
-    }
-    return 0.0;
-}
-
-void PulseEditor::AfterItemsChanged(PulseKeyBatch& batch) {
-    design_.ApplyWithDerived(batch, section_.index, LocDurOfTable());
-    section_ = design_.Section(section_.index);
-    marks_ = design_.SectionMarks(Scale());
-}
-
-void PulseEditor::AppendLine() {
-    lines_.emplace_back();
-    selected_ = LineCount() - 1;
-}
-
-int PulseEditor::StoredItemCount() {
-    return PulseSectionList(design_).ItemCount(section_.index);
-}
-
-// Moves the stored cells of item `from` to item `to`; a missing cell stays missing.
-void PulseEditor::MoveItem(PulseKeyBatch& batch, int from, int to) const {
-    const std::string name = design_.SectionName(section_.index);
-    const std::size_t index = static_cast<std::size_t>(from);
-    const PulseItem item = index < section_.items.size() ? section_.items[index] : PulseItem{};
-    for (int column = 1; column <= 2; ++column) {
-        const std::string& text = column == 1 ? item.time : item.level;
-        const std::string key = PulseKeys::ItemKey(section_.train, to, column);
-        if (text.empty()) {
-            batch.Remove(name, key);
-        } else {
-            batch.Set(name, key, text);
-        }
-    }
-}
-
-bool PulseEditor::InsertLine() {
-    if (!selected_) {
-        return false;
-    }
-    const int line = *selected_;
-    if (HasEmptyCell(lines_[static_cast<std::size_t>(line)]) ||
-        (line > 0 && HasEmptyCell(lines_[static_cast<std::size_t>(line - 1)]))) {
-        return false;
-    }
-    const std::string name = design_.SectionName(section_.index);
-    const int count = StoredItemCount();
-    PulseKeyBatch batch;
-    for (int item = count - 1; item >= line; --item) {
-        MoveItem(batch, item, item + 1);
-    }
-    batch.Remove(name, PulseKeys::ItemKey(section_.train, line, 2));
-    PulseEditorLine inserted;
-    // A new node keeps the time of the node now below it: a polyline cannot hold a
-    // node without a time between two with times.
-    if (section_.train == TrainStyle::TimeLevelPoints) {
-        inserted.time = lines_[static_cast<std::size_t>(line)].time;
-    } else {
-        batch.Remove(name, PulseKeys::ItemKey(section_.train, line, 1));
-    }
-    lines_.insert(lines_.begin() + line, inserted);
-    batch.Set(name, PulseKeys::kItemCount, FormatCompact(std::max(count + 1, line + 1)));
-    design_.Apply(batch);
-    section_ = design_.Section(section_.index);
-    selected_ = line;
-    return true;
-}
-
-bool PulseEditor::DeleteLine() {
-    if (!selected_) {
-        return false;
-    }
-    const int line = *selected_;
-    const int count = StoredItemCount();
-    if (count == 0) {
-        return false;
-    }
-    const std::string name = design_.SectionName(section_.index);
-    PulseKeyBatch batch;
-    // A line beyond the stored items was appended and never stored: it only leaves the table.
-    if (line < count) {
-        for (int item = line + 1; item < count; ++item) {
-            MoveItem(batch, item, item - 1);
-        }
-        batch.Remove(name, PulseKeys::ItemKey(section_.train, count - 1, 1));
-        batch.Remove(name, PulseKeys::ItemKey(section_.train, count - 1, 2));
-        batch.Set(name, PulseKeys::kItemCount, FormatCompact(count - 1));
-    }
-    lines_.erase(lines_.begin() + line);
-    if (lines_.empty()) {
-        lines_.emplace_back();
-    }
-    selected_ = std::max(line - 1, 0);
-    AfterItemsChanged(batch);
-    return true;
-}
-
-void PulseEditor::ClearAllLines() {
-    PulseSectionList(design_).Clear(section_.index);
-    section_ = design_.Section(section_.index);
-    lines_.assign(1, PulseEditorLine{});
-    selected_.reset();
-    marks_ = design_.SectionMarks(Scale());
 }
 
 // -- section fields --
 
 bool PulseEditor::ChangeTrain(TrainStyle train) {
-    if (train == section_.train || !CanChooseTrain(train)) {
+    if (train == Shown().train || !CanChooseTrain(train)) {
         return false;
     }
-    if (StoredItemCount() > 0) {
+    if (table_.StoredItemCount() > 0) {
         const MessageAnswer answer = design_.Services().ui.ShowMessage(
             MsgTrainModeChange, MessageButtons::YesNoCancel, MessageIcon::Question);
         if (answer == MessageAnswer::Cancel) {
             return false;
         }
         if (answer == MessageAnswer::Yes) {
-            ClearAllLines();
-        } else if (!PulseSectionList(design_).Insert(section_.train, section_.timeUnit)) {
+            table_.ClearAllLines();
+        } else if (!PulseSectionList(design_).Insert(Shown().train, Shown().timeUnit)) {
             return false;
         }
     }
@@ -361,11 +126,11 @@ bool PulseEditor::ChangeTrain(TrainStyle train) {
 }
 
 bool PulseEditor::ChangeTimeUnit(int unit) {
-    if (unit < 0 || unit > 2 || unit == section_.timeUnit) {
+    if (unit < 0 || unit > 2 || unit == Shown().timeUnit) {
         return false;
     }
     PulseKeyBatch batch;
-    batch.Set(design_.SectionName(section_.index), PulseKeys::kTimeUnit, std::to_string(unit));
+    batch.Set(design_.SectionName(Shown().index), PulseKeys::kTimeUnit, std::to_string(unit));
     design_.Apply(batch);
     ShowSection();
     return true;
@@ -390,17 +155,16 @@ bool PulseEditor::ApplyRepeat() {
     repeatModified_ = false;
     if (value < 1 || value > most) {
         ShowPulseMessage(design_.Services().ui, MsgLoopsOutOfRange, {std::to_string(value)});
-        repeatText_ = std::to_string(section_.repeat);
+        repeatText_ = std::to_string(Shown().repeat);
         return false;
     }
     repeatText_ = std::to_string(value);
-    if (value != section_.repeat) {
+    if (value != Shown().repeat) {
         PulseKeyBatch batch;
-        batch.Set(design_.SectionName(section_.index), PulseKeys::kRepeat, std::to_string(value));
+        batch.Set(design_.SectionName(Shown().index), PulseKeys::kRepeat, std::to_string(value));
         design_.Apply(batch);
-        design_.RestoreStartsAndDuration(section_.index);
-        section_ = design_.Section(section_.index);
-        marks_ = design_.SectionMarks(Scale());
+        design_.RestoreStartsAndDuration(Shown().index);
+        table_.Reread();
     }
     return true;
 }
@@ -408,7 +172,7 @@ bool PulseEditor::ApplyRepeat() {
 // -- section commands --
 
 bool PulseEditor::AppendSection() {
-    if (!PulseSectionList(design_).Append(section_.train, section_.timeUnit)) {
+    if (!PulseSectionList(design_).Append(Shown().train, Shown().timeUnit)) {
         return false;
     }
     ShowSection();
@@ -416,7 +180,7 @@ bool PulseEditor::AppendSection() {
 }
 
 bool PulseEditor::InsertSection() {
-    if (!PulseSectionList(design_).Insert(section_.train, section_.timeUnit)) {
+    if (!PulseSectionList(design_).Insert(Shown().train, Shown().timeUnit)) {
         return false;
     }
     ShowSection();
@@ -425,7 +189,7 @@ bool PulseEditor::InsertSection() {
 
 void PulseEditor::DeleteSection() {
     PulseSectionList(design_).Delete();
-    selected_.reset();
+    table_.SelectLine(std::nullopt);
     ShowSection();
 }
 
@@ -437,17 +201,17 @@ bool PulseEditor::RemoveAllSections() {
         return false;
     }
     PulseSectionList(design_).RemoveAll();
-    selected_.reset();
+    table_.SelectLine(std::nullopt);
     ShowSection();
     return true;
 }
 
 bool PulseEditor::PreviousSection() {
-    return section_.index > 0 && SelectSection(section_.index - 1, false);
+    return Shown().index > 0 && SelectSection(Shown().index - 1, false);
 }
 
 bool PulseEditor::NextSection() {
-    return CanGoNext() && SelectSection(section_.index + 1, false);
+    return CanGoNext() && SelectSection(Shown().index + 1, false);
 }
 
 bool PulseEditor::SelectSection(int k) {
@@ -455,15 +219,15 @@ bool PulseEditor::SelectSection(int k) {
 }
 
 bool PulseEditor::SelectSection(int k, bool byLabel) {
-    if (k == section_.index || k < 0 || k >= design_.SectionCount()) {
+    if (k == Shown().index || k < 0 || k >= design_.SectionCount()) {
         return false;
     }
     design_.SetActiveSection(k, byLabel ? PulseDesign::IndexText::Decimal
                                         : PulseDesign::IndexText::Compact);
-    selected_.reset();
+    table_.SelectLine(std::nullopt);
     ShowSection();
     if (byLabel) {
-        selected_ = 0;
+        table_.SelectLine(0);
     }
     return true;
 }

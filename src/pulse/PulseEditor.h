@@ -3,6 +3,7 @@
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseOptions.h"
 #include "pulse/PulseSection.h"
+#include "pulse/PulseSectionTable.h"
 
 #include <array>
 #include <optional>
@@ -10,21 +11,12 @@
 #include <vector>
 
 class PulseDesign;
-class PulseKeyBatch;
-
-// One line of the editor's table as shown: the time in the section's unit and the level
-// as stored (column 0, the index, is the line number + 1).
-struct PulseEditorLine {
-    std::string time;
-    std::string level;
-    bool IsComplete() const;
-};
 
 // The pulse editor without a window: the shown section of the design as a table of
-// items, its unit, Repeat, Start and Duration, the cell edits with their checks, and the
-// line and section commands. Every accepted change is written at once and followed by
-// the derived-value upkeep; the face mirrors the form and calls `changed` listeners
-// itself (nothing here repaints).
+// items (PulseSectionTable: the cell edits with their checks and the line commands), its
+// unit, Repeat, Start and Duration, and the section commands. Every accepted change is
+// written at once and followed by the derived-value upkeep; the face mirrors the form
+// and calls `changed` listeners itself (nothing here repaints).
 class PulseEditor {
 public:
     static constexpr const char* kPlacementSubkey = "DrawRect";
@@ -37,46 +29,48 @@ public:
     std::string ColumnTitle(int column) const;
     // The status line while the mouse is over a column of the table.
     std::string Hint(int column) const;
-    int LineCount() const { return static_cast<int>(lines_.size()); }
-    const PulseEditorLine& Line(int line) const { return lines_[static_cast<std::size_t>(line)]; }
+    int LineCount() const { return table_.LineCount(); }
+    const PulseEditorLine& Line(int line) const { return table_.Line(line); }
     // The cell text of a line, column 0 the index.
-    std::string Cell(int line, int column) const;
-    int Section() const { return section_.index; }
-    TrainStyle Train() const { return section_.train; }
-    int TimeUnit() const { return section_.timeUnit; }
-    double Scale() const { return section_.Scale(); }
+    std::string Cell(int line, int column) const { return table_.Cell(line, column); }
+    int Section() const { return Shown().index; }
+    TrainStyle Train() const { return Shown().train; }
+    int TimeUnit() const { return Shown().timeUnit; }
+    double Scale() const { return table_.Scale(); }
     std::string StartText() const;
     std::string DurationText() const;
     const std::string& RepeatText() const { return repeatText_; }
-    std::optional<int> SelectedLine() const { return selected_; }
+    std::optional<int> SelectedLine() const { return table_.SelectedLine(); }
     const PulseLimits& Limits() const { return limits_; }
     PulseOptions& Options() { return options_; }
     PulseDesign& Design() { return design_; }
     // Start x scale and (Start + LocDur) x scale per section, in the shown unit.
-    const std::vector<double>& SectionMarks() const { return marks_; }
+    const std::vector<double>& SectionMarks() const { return table_.Marks(); }
 
     // -- enabling --
     bool CanApplyRepeat() const { return repeatModified_; }
-    bool CanAppendLine() const { return !editing_; }
-    bool CanInsertLine() const { return selected_.has_value(); }
-    bool CanDeleteLine() const { return selected_.has_value(); }
+    bool CanAppendLine() const { return !table_.IsEditing(); }
+    bool CanInsertLine() const { return SelectedLine().has_value(); }
+    bool CanDeleteLine() const { return SelectedLine().has_value(); }
     // The Pulse Sequence style has no templates to pick from: its button stays disabled.
     static bool CanChooseTrain(TrainStyle train) { return train != TrainStyle::PulseSequence; }
     bool CanGoPrevious() const;
     bool CanGoNext() const;
 
     // -- table --
-    void SelectLine(std::optional<int> line);
-    void BeginCellEdit(int line, int column);
-    void CancelCellEdit() { editing_ = false; }
+    void SelectLine(std::optional<int> line) { table_.SelectLine(line); }
+    void BeginCellEdit(int line, int column) { table_.BeginCellEdit(line, column); }
+    void CancelCellEdit() { table_.CancelCellEdit(); }
     // The end of an in-place edit: checks the text (messages 980 to 991 with the line and
     // the text), writes it and restores the derived values. A refused text leaves the
     // cell showing the stored value again. True when accepted.
-    bool EndCellEdit(int line, int column, const std::string& text);
-    void AppendLine();
-    bool InsertLine();
-    bool DeleteLine();
-    void ClearAllLines();
+    bool EndCellEdit(int line, int column, const std::string& text) {
+        return table_.EndCellEdit(line, column, text);
+    }
+    void AppendLine() { table_.AppendLine(); }
+    bool InsertLine() { return table_.InsertLine(); }
+    bool DeleteLine() { return table_.DeleteLine(); }
+    void ClearAllLines() { table_.ClearAllLines(); }
 
     // -- section fields --
     // Question 3022 (Yes, No, Cancel) when the section has items. False when nothing
@@ -107,26 +101,14 @@ public:
     void StorePlacement(const std::array<int, 4>& rectangle, const std::array<int, 4>& widths);
 
 private:
-    std::string ShownTime(const std::string& stored) const;
-    std::string StoredTime(double shown) const;
-    void RestoreCell(int line, int column);
-    void StoreCell(int line, int column, const std::string& text);
-    void AfterItemsChanged(PulseKeyBatch& batch);
-    double LocDurOfTable() const;
-    void FillTable();
-    void MoveItem(PulseKeyBatch& batch, int from, int to) const;
+    const PulseSection& Shown() const { return table_.Section(); }
     bool SelectSection(int k, bool byLabel);
-    int StoredItemCount();
     std::optional<std::array<int, 4>> ReadFour(const char* name) const;
 
     PulseDesign& design_;
     PulseLimits limits_;
     PulseOptions options_;
-    PulseSection section_;
-    std::vector<PulseEditorLine> lines_;
-    std::optional<int> selected_;
-    bool editing_ = false;
+    PulseSectionTable table_;
     std::string repeatText_;
     bool repeatModified_ = false;
-    std::vector<double> marks_;
 };
