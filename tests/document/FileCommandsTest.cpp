@@ -107,17 +107,70 @@ TEST_F(FileCommandsTest, TwoEditsThenUndoRestoreTheFirstEditAndUndoIsThenDisable
     EXPECT_EQ(document.VisibleFileName(), "");
 }
 
-TEST_F(FileCommandsTest, OpenConvertsTextAndKeepsTheWorkingFileInStep) {
-    const std::string text = workspace.WriteFile("in.asc", "1.9 -1.9 3 4");
-    AnswerFile(text, 1);
-    ASSERT_TRUE(files.OnOpen());
+// The table entry is absolute whatever path the user typed.
+TEST_F(FileCommandsTest, OpenConvertsTextAndKeepsTheWorkingFileAndTheTableInStep) {
+    workspace.WriteFile("in.asc", "1.9 -1.9 3 4");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(workspace.Folder());
+    AnswerFile(".//sub/../in.asc", 1);
+    const bool opened = files.OnOpen();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(opened);
     ASSERT_EQ(document.Length(), 4);
     EXPECT_EQ(document.Samples().Codes16()[0], 1);
     EXPECT_EQ(document.Samples().Codes16()[1], -1);
     EXPECT_EQ(std::filesystem::file_size(Working()), 8u);
+    const std::string binary =
+        std::filesystem::path(workspace.Folder() + "in.wav").lexically_normal().string();
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), binary);
+    EXPECT_EQ(document.CurrentPath(), binary);
     EXPECT_TRUE(files.CanUndo());
     files.OnUndo();
     EXPECT_EQ(document.Length(), 1024);
+}
+
+// Cancel at the first report of a text import: the document, its working file and the undo
+// step (none, or the one an earlier change left) are as they were, and no message is shown.
+TEST_F(FileCommandsTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWereAndAnOpenReplacesIt) {
+    const std::pair<const char*, int> imports[] = {{"in.asc", 1}, {"in.csv", 2}};
+    for (const bool undoBefore : {false, true}) {
+        for (const auto& [file, filter] : imports) {
+            SCOPED_TRACE(std::string(file) + (undoBefore ? " after a change" : ""));
+            if (undoBefore) {
+                document.SetLength("2000");
+            }
+            workspace.ui.Clear();
+            const std::string undoPath = document.Undo().Path();
+            const bool couldUndo = files.CanUndo();
+            const std::string undoBytes = couldUndo ? TempWorkspace::ReadFile(undoPath) : "";
+            const std::string workingBytes = TempWorkspace::ReadFile(Working());
+            const double length = document.Length();
+            AnswerFile(workspace.WriteFile(file, filter == 2 ? "Time,V\n0,1\n1,2\n" : "1 2 3 4"),
+                       filter);
+            workspace.ui.cancelAtReport = 0;
+
+            EXPECT_FALSE(files.OnOpen());
+            EXPECT_EQ(workspace.ui.progressTitles,
+                      std::vector<std::string>{"Importing " + std::string(file)});
+            EXPECT_TRUE(workspace.ui.messages.empty());
+            EXPECT_EQ(document.Length(), length);
+            EXPECT_TRUE(TempWorkspace::ReadFile(Working()) == workingBytes);
+            EXPECT_FALSE(std::filesystem::exists(workspace.Folder() + "in.wav"));
+            ASSERT_EQ(files.CanUndo(), couldUndo);
+            if (couldUndo) {
+                EXPECT_TRUE(TempWorkspace::ReadFile(undoPath) == undoBytes);
+            }
+            EXPECT_FALSE(std::filesystem::exists(undoPath + ".aside"));
+        }
+    }
+    // Not cancelled, the Open replaces the undo step with the waveform from before it.
+    const std::string before = TempWorkspace::ReadFile(Working());
+    AnswerFile(workspace.Folder() + "in.asc", 1);
+    workspace.ui.cancelAtReport = -1;
+    ASSERT_TRUE(files.OnOpen());
+    EXPECT_EQ(document.Length(), 4);
+    EXPECT_TRUE(TempWorkspace::ReadFile(document.Undo().Path()) == before);
+    EXPECT_FALSE(std::filesystem::exists(document.Undo().Path() + ".aside"));
 }
 
 TEST_F(FileCommandsTest, OpenOfAnUnreadableTraceShowsMessage3014) {
@@ -200,20 +253,6 @@ TEST_F(FileCommandsTest, SegmentChoiceTheContextCannotRecordIsNeitherSentNorLoad
     EXPECT_EQ(view.segmentText, "1");
     EXPECT_EQ(document.Length(), 2000);
     EXPECT_TRUE(files.CanUndo()) << "no switch, so the undo step stays";
-}
-
-TEST_F(FileCommandsTest, TableEntriesAreAbsoluteWhateverPathTheUserTyped) {
-    workspace.WriteFile("in.asc", "1 2 3 4");
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(workspace.Folder());
-    AnswerFile(".//sub/../in.asc", 1);
-    const bool opened = files.OnOpen();
-    std::filesystem::current_path(previous);
-    ASSERT_TRUE(opened);
-    const std::string binary =
-        std::filesystem::path(workspace.Folder() + "in.wav").lexically_normal().string();
-    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), binary);
-    EXPECT_EQ(document.CurrentPath(), binary);
 }
 
 TEST_F(FileCommandsTest, ExportKeepsToTheModesTypesAndAsksBeforeReplacing) {

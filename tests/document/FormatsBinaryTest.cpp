@@ -12,11 +12,7 @@
 
 namespace {
 
-class FormatsBinary : public ::testing::Test {
-protected:
-    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
-    TempWorkspace workspace_;
-};
+using FormatsBinary = FormatsFolder;
 
 TEST_F(FormatsBinary, WritesHeaderlessLittleEndianArraysOfEachKind) {
     const std::string wav = PathOf("a.wav");
@@ -81,19 +77,19 @@ TEST_F(FormatsBinary, OddTrailingByteIsIgnoredWhenCountingPoints) {
 TEST_F(FormatsBinary, FailedWriteReturnsFalseAndLeavesNoFileBehind) {
     const SampleBuffer buffer = MakeBuffer(SampleKind::Code16, {1, 2});
     std::filesystem::create_directory(PathOf("taken.wav"));
-    const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+    const std::vector<std::string> before = Entries();
     EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("missing/folder/a.wav")));
     EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, ""));
     // A folder in the way of the file is not replaced.
     EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("taken.wav")));
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken.wav")));
-    EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+    EXPECT_EQ(Entries(), before);
 }
 
 TEST_F(FormatsBinary, WriterAbandonedBeforeCommitKeepsTheOldFileAndRemovesItsTemporary) {
     const std::string path = PathOf("keep.wav");
     WriteBytes(path, "old");
-    const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+    const std::vector<std::string> before = Entries();
     {
         AtomicFileWriter writer(path);
         ASSERT_TRUE(writer.Open());
@@ -103,7 +99,7 @@ TEST_F(FormatsBinary, WriterAbandonedBeforeCommitKeepsTheOldFileAndRemovesItsTem
         EXPECT_EQ(ReadBytes(path), "old");
     }
     EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+    EXPECT_EQ(Entries(), before);
 }
 
 TEST_F(FormatsBinary, ReadOnlyTargetIsNotReplacedEvenByTheSuperuser) {

@@ -13,17 +13,11 @@ namespace {
 
 using Codes = std::vector<std::int16_t>;
 
-class FormatsConverter : public ::testing::Test {
+class FormatsConverter : public FormatsFolder {
 protected:
     explicit FormatsConverter(OperatingMode mode = OperatingMode::Standard,
                               const std::string& family = "QW2182")
-        : workspace_(family, mode), converter_(workspace_.state, workspace_.store) {}
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        WriteBytes(workspace_.Folder() + name, bytes);
-        return workspace_.Folder() + name;
-    }
-    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
-    TempWorkspace workspace_;
+        : FormatsFolder(family, mode), converter_(workspace_.state, workspace_.store) {}
     FormatConverter converter_;
     CodeRange range_{0, 4095};
 };
@@ -45,16 +39,14 @@ TEST_F(FormatsConverter, ExtensionDecidesTheConversionWhenNoIndexIsGiven) {
     EXPECT_EQ(ReadCodes16(path), (Codes{-8192, 8191, 0})); // QW2182 converts to 14 bits
 }
 
+// Also any name when the binary type is chosen.
 TEST_F(FormatsConverter, BinaryFilesAndWorkingFilesAreLeftAsTheyAre) {
-    std::string path = Write("w.wav", "ab");
-    EXPECT_EQ(converter_.ConvertToBinary(path, -1, range_), ConversionResult::Converted);
-    EXPECT_EQ(path, PathOf("w.wav"));
-    path = Write("seg1.WA3", "ab");
-    EXPECT_EQ(converter_.ConvertToBinary(path, -1, range_), ConversionResult::Converted);
-    EXPECT_EQ(path, PathOf("seg1.WA3"));
-    path = Write("any.name", "ab");
-    EXPECT_EQ(converter_.ConvertToBinary(path, 0, range_), ConversionResult::Converted);
-    EXPECT_EQ(path, PathOf("any.name"));
+    const std::pair<const char*, int> cases[] = {{"w.wav", -1}, {"seg1.WA3", -1}, {"any.name", 0}};
+    for (const auto& [name, index] : cases) {
+        std::string path = Write(name, "ab");
+        EXPECT_EQ(converter_.ConvertToBinary(path, index, range_), ConversionResult::Converted);
+        EXPECT_EQ(path, PathOf(name));
+    }
 }
 
 TEST_F(FormatsConverter, PathFailingTheExtensionRulesIsNotConvertible) {

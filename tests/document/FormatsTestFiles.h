@@ -3,6 +3,8 @@
 #include "document/SampleBuffer.h"
 #include "support/TempWorkspace.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -53,6 +55,18 @@ inline SampleBuffer MakeBuffer(SampleKind kind, const std::vector<double>& value
     return buffer;
 }
 
-inline std::vector<std::string> FolderEntries(const std::string& folder) {
-    return TempWorkspace::FolderEntries(folder);
-}
+// A format test in a throw-away workspace whose folder holds the test's files.
+class FormatsFolder : public ::testing::Test {
+protected:
+    explicit FormatsFolder(const std::string& family = "QW2182",
+                           OperatingMode mode = OperatingMode::Standard)
+        : workspace_(family, mode) {}
+    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        return workspace_.WriteFile(name, bytes);
+    }
+    std::vector<std::string> Entries() const {
+        return TempWorkspace::FolderEntries(workspace_.Folder());
+    }
+    TempWorkspace workspace_;
+};

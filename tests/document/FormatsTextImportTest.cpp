@@ -6,22 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <utility>
 
 namespace {
 
-class FormatsTextImport : public ::testing::Test {
+class FormatsTextImport : public FormatsFolder {
 protected:
-    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
-    std::string Write(const std::string& name, const std::string& text) const {
-        WriteBytes(PathOf(name), text);
-        return PathOf(name);
-    }
     std::vector<std::int16_t> Spaced16(const std::string& text) {
         const std::string binary =
             TextImport::ConvertSpaced(Write("in.asc", text), SampleKind::Code16);
@@ -35,7 +32,6 @@ protected:
         return ReadCodes16(binary);
     }
     std::string Scratch() const { return PathOf("$$.asc"); }
-    TempWorkspace workspace_;
 };
 
 using Codes = std::vector<std::int16_t>;
@@ -106,7 +102,7 @@ TEST_F(FormatsTextImport, SpacedWordThatIsNoNumberOrNumberBeyondTheTargetIsRefus
         WriteBytes(PathOf("in.wvf"), "old");
         WriteBytes(PathOf("in.wfm"), "old");
         const std::string source = Write("in.asc", refused.text);
-        const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+        const std::vector<std::string> before = Entries();
         TextImportProblem problem;
         EXPECT_EQ(TextImport::ConvertSpaced(source, refused.kind, &problem), "");
         EXPECT_EQ(problem.GetKind(), refused.problem);
@@ -116,26 +112,69 @@ TEST_F(FormatsTextImport, SpacedWordThatIsNoNumberOrNumberBeyondTheTargetIsRefus
         EXPECT_EQ(ReadBytes(PathOf("in.wav")) + ReadBytes(PathOf("in.wvf")) +
                       ReadBytes(PathOf("in.wfm")),
                   "oldoldold");
-        EXPECT_EQ(FolderEntries(workspace_.Folder()), before);
+        EXPECT_EQ(Entries(), before);
     }
 }
 
-TEST_F(FormatsTextImport, RefusedTextIsFoundOnItsLineFarBeyondTheReadBuffer) {
-    std::string values;
-    std::string records;
+// Text of a few megabytes, read in several pieces: 400000 lines of spaced numbers, or a
+// header line and as many records of two.
+std::string LargeText(bool columns) {
+    std::string text = columns ? "Time,Volt\n" : "";
     for (int i = 0; i < 400000; ++i) {
-        values += "-1234\r\n";
-        records += "7,-1234\r\n";
+        text += columns ? "7,-1234\r\n" : "-1234\r\n";
     }
+    return text;
+}
+
+TEST_F(FormatsTextImport, RefusedTextIsFoundOnItsLineFarBeyondTheReadBuffer) {
     TextImportProblem problem;
-    EXPECT_EQ(TextImport::ConvertSpaced(Write("big.asc", values + "1 2 x3 4\r\n"),
+    EXPECT_EQ(TextImport::ConvertSpaced(Write("big.asc", LargeText(false) + "1 2 x3 4\r\n"),
                                         SampleKind::Code16, &problem),
               "");
     EXPECT_EQ(problem.Describe(), "Line 400001: \"x3\" is not a number.");
-    EXPECT_EQ(TextImport::ConvertColumns(Write("big.csv", "Time,V\n" + records + "1,2,3\n"),
-                                         Scratch(), {0, 1}, &problem),
+    EXPECT_EQ(TextImport::ConvertColumns(Write("big.csv", LargeText(true) + "1,2,3\n"), Scratch(),
+                                         {0, 1}, &problem),
               "");
     EXPECT_EQ(problem.Describe(), "Line 400002: \"1,2,3\" is not a record of two numbers.");
+}
+
+// Reports rise to the end over both passes of a column import. A cancel at the first or the
+// very last report (in the second pass of a column import) leaves an earlier binary file of
+// the target's name as it was, and no scratch file.
+TEST_F(FormatsTextImport, ProgressRisesToTheEndAndACancelLeavesTheTargetAsItWas) {
+    for (const bool columns : {false, true}) {
+        SCOPED_TRACE(columns ? "columns" : "spaced");
+        const auto convert = [&](TextImportProblem& problem) {
+            const std::string source = Write(columns ? "in.csv" : "in.asc", LargeText(columns));
+            const std::unique_ptr<ProgressDisplay> display = workspace_.ui.BeginProgress(source);
+            const ImportProgress progress = [&display](double done) {
+                return display->Report(done);
+            };
+            return columns
+                       ? TextImport::ConvertColumns(source, Scratch(), {0, 1}, &problem, progress)
+                       : TextImport::ConvertSpaced(source, SampleKind::Code16, &problem, progress);
+        };
+        workspace_.ui.Clear();
+        TextImportProblem uncancelled;
+        EXPECT_EQ(convert(uncancelled), PathOf("in.wav"));
+        const std::vector<double> reports = workspace_.ui.progressReports;
+        ASSERT_GE(reports.size(), 2u);
+        EXPECT_LT(reports.front(), 1.0);
+        EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+        EXPECT_DOUBLE_EQ(reports.back(), 1.0);
+        for (const int cancelAt : {0, static_cast<int>(reports.size()) - 1}) {
+            SCOPED_TRACE(cancelAt);
+            workspace_.ui.Clear();
+            workspace_.ui.cancelAtReport = cancelAt;
+            WriteBytes(PathOf("in.wav"), "earlier");
+            TextImportProblem problem;
+            EXPECT_EQ(convert(problem), "");
+            EXPECT_EQ(problem.GetKind(), TextImportProblem::Kind::Cancelled);
+            EXPECT_EQ(workspace_.ui.progressReports.size(), static_cast<std::size_t>(cancelAt + 1));
+            EXPECT_TRUE(ReadBytes(PathOf("in.wav")) == "earlier");
+            EXPECT_FALSE(std::filesystem::exists(Scratch()));
+        }
+    }
 }
 
 TEST_F(FormatsTextImport, TargetTakesTheExtensionOfTheLastDotOfTheFileName) {
@@ -181,70 +220,42 @@ TEST_F(FormatsTextImport, FiftyMegabyteSingleLineIsReadCompletely) {
     EXPECT_EQ(codes.back(), static_cast<int>((count - 1) % 60000) - 30000);
 }
 
-// Reads the same text the simple way: the whole text at once, number by number.
-std::vector<double> ReferenceSpaced(const std::string& text) {
-    std::vector<double> values;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    for (;;) {
-        while (p != end && std::strchr(" \t\n\v\f\r", *p) != nullptr) {
-            ++p;
-        }
-        double v = 0;
-        const char* next = p == end ? nullptr : DecimalReader::Read(p, end, v);
-        if (next == nullptr) {
-            return values;
-        }
-        values.push_back(v);
-        p = next;
-    }
-}
-
+// Each number's value is what strtod reads from it alone.
 TEST_F(FormatsTextImport, NumbersCrossingReadBufferBoundariesAreReadWhole) {
     std::mt19937 random(7);
     std::string text;
+    std::vector<double> expected;
     const char* separators[] = {" ", "\r\n", "\t", "   "};
     while (text.size() < (5u << 20)) {
-        text += std::to_string(static_cast<int>(random() % 2000001) - 1000000);
+        std::string number = std::to_string(static_cast<int>(random() % 2000001) - 1000000);
         if (random() % 3 == 0) {
-            text += "." + std::to_string(random() % 100000) + "e-" + std::to_string(random() % 4);
+            number += "." + std::to_string(random() % 100000) + "e-" + std::to_string(random() % 4);
         }
-        text += separators[random() % 4];
+        expected.push_back(std::strtod(number.c_str(), nullptr));
+        text += number + separators[random() % 4];
     }
     const std::string binary = TextImport::ConvertSpaced(Write("big.afm", text), SampleKind::Hz64);
-    EXPECT_EQ(ReadElements<double>(binary), ReferenceSpaced(text));
+    EXPECT_EQ(ReadElements<double>(binary), expected);
 }
 
-TEST(FormatsDecimalReader, ReadsWhatStrtodReadsInTheCLocale) {
-    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-    std::mt19937 random(11);
-    const char alphabet[] = "0123456789000.....eeE++--x ";
-    for (int i = 0; i < 300000; ++i) {
-        std::string token;
-        const int length = 1 + static_cast<int>(random() % 12);
-        for (int c = 0; c < length; ++c) {
-            token += alphabet[random() % (sizeof alphabet - 1)];
-        }
-        if (random() % 4 == 0) {
-            token = std::to_string(random()) + "e" +
-                    std::to_string(static_cast<int>(random() % 700) - 350);
-        }
-        char* strtodEnd = nullptr;
-        const double expected = std::strtod(token.c_str(), &strtodEnd);
-        const bool hasNumber = strtodEnd != token.c_str() && token[0] != ' ';
-        if (token.find('x') != std::string::npos && hasNumber &&
-            strtodEnd - token.c_str() > static_cast<std::ptrdiff_t>(token.find('x'))) {
-            continue; // strtod's hexadecimal form, which is not read
-        }
-        double value = -99;
-        const char* end =
-            token[0] == ' ' ? nullptr
-                            : DecimalReader::Read(token.data(), token.data() + token.size(), value);
-        ASSERT_EQ(end != nullptr, hasNumber) << token;
-        if (hasNumber) {
-            ASSERT_EQ(end - token.data(), strtodEnd - token.c_str()) << token;
-            ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << token;
-        }
+// The reader stops where strtod stops and gives the same bits, except that it reads no
+// hexadecimal numbers.
+void ExpectReadLikeStrtod(const std::string& text) {
+    char* strtodEnd = nullptr;
+    const double expected = std::strtod(text.c_str(), &strtodEnd);
+    const bool hasNumber = strtodEnd != text.c_str() && text[0] != ' ';
+    const std::size_t hex = text.find('x');
+    if (hex != std::string::npos && hasNumber && strtodEnd - text.c_str() > std::ptrdiff_t(hex)) {
+        return;
+    }
+    double value = -99;
+    const char* end = text[0] == ' '
+                          ? nullptr
+                          : DecimalReader::Read(text.data(), text.data() + text.size(), value);
+    ASSERT_EQ(end != nullptr, hasNumber) << text;
+    if (hasNumber) {
+        ASSERT_EQ(end - text.data(), strtodEnd - text.c_str()) << text;
+        ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
     }
 }
 
@@ -275,21 +286,25 @@ std::string RandomNumberText(std::mt19937& random) {
     return text + tails[random() % 10];
 }
 
-TEST(FormatsDecimalReader, FastRoadReadsWhatStrtodReads) {
+// Random runs of number characters, then number-like text.
+TEST(FormatsDecimalReader, ReadsWhatStrtodReadsInTheCLocale) {
     ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-    std::mt19937 random(13);
-    for (int i = 0; i < 400000; ++i) {
-        const std::string text = RandomNumberText(random);
-        char* strtodEnd = nullptr;
-        const double expected = std::strtod(text.c_str(), &strtodEnd);
-        const bool hasNumber = strtodEnd != text.c_str();
-        double value = -99;
-        const char* end = DecimalReader::Read(text.data(), text.data() + text.size(), value);
-        ASSERT_EQ(end != nullptr, hasNumber) << text;
-        if (hasNumber) {
-            ASSERT_EQ(end - text.data(), strtodEnd - text.c_str()) << text;
-            ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
+    std::mt19937 random(11);
+    const char alphabet[] = "0123456789000.....eeE++--x ";
+    for (int i = 0; i < 300000; ++i) {
+        std::string token;
+        const int length = 1 + static_cast<int>(random() % 12);
+        for (int c = 0; c < length; ++c) {
+            token += alphabet[random() % (sizeof alphabet - 1)];
         }
+        if (random() % 4 == 0) {
+            token = std::to_string(random()) + "e" +
+                    std::to_string(static_cast<int>(random() % 700) - 350);
+        }
+        ASSERT_NO_FATAL_FAILURE(ExpectReadLikeStrtod(token));
+    }
+    for (int i = 0; i < 400000; ++i) {
+        ASSERT_NO_FATAL_FAILURE(ExpectReadLikeStrtod(RandomNumberText(random)));
     }
 }
 
@@ -384,14 +399,15 @@ TEST_F(FormatsTextImport, ColumnLineWithoutTwoNumbersOrNumberBeyondADoubleIsRefu
         SCOPED_TRACE(refused.text);
         WriteBytes(PathOf("in.wav"), "old");
         const std::string source = Write("in.csv", refused.text);
-        const std::vector<std::string> before = FolderEntries(workspace_.Folder());
+        const std::vector<std::string> before = Entries();
         TextImportProblem problem;
         EXPECT_EQ(TextImport::ConvertColumns(source, Scratch(), {0, 8}, &problem), "");
         EXPECT_EQ(problem.GetKind(), refused.problem);
         EXPECT_EQ(problem.Line(), refused.line);
         EXPECT_EQ(problem.Text(), refused.shown);
         EXPECT_EQ(ReadBytes(PathOf("in.wav")), "old");
-        EXPECT_EQ(FolderEntries(workspace_.Folder()), before); // no scratch file either
+        EXPECT_EQ(Entries(),
+                  before); // no scratch file either
     }
 }
 

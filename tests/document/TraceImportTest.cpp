@@ -13,13 +13,12 @@ namespace {
 
 using Codes = std::vector<std::int16_t>;
 
-class TraceImportTest : public ::testing::Test {
+class TraceImportTest : public FormatsFolder {
 protected:
-    std::string PathOf(const std::string& name) const { return workspace_.Folder() + name; }
-    // Imports layout as "scope.trc" onto the 12-bit range and returns the codes written.
-    Codes Import12(const TraceLayout& layout) {
+    // Imports bytes as "scope.trc" onto the 12-bit range and returns the codes written.
+    Codes Import12(const std::string& bytes) {
         const std::string path = PathOf("scope.trc");
-        WriteBytes(path, BuildTrace(layout));
+        WriteBytes(path, bytes);
         const std::string target = TraceImport::ImportTrace(path, false);
         EXPECT_EQ(target, PathOf("scope.wav"));
         return ReadCodes16(target);
@@ -33,80 +32,82 @@ protected:
         EXPECT_EQ(TraceImport::ImportTrace(path, false), "");
         EXPECT_FALSE(std::filesystem::exists(PathOf("bad.wav")));
     }
-    TempWorkspace workspace_;
 };
 
-TEST_F(TraceImportTest, LittleEndianWordsAreScaledOntoTheTwelveBitRange) {
-    // 200 x 20.475 - 4095.5 = -0.5, truncated toward zero.
-    EXPECT_EQ(Import12({.points = {100, 300, 200}}), (Codes{-2048, 2047, 0}));
+struct TraceCase {
+    TraceLayout layout;
+    Codes codes;
+};
+
+// The smallest valid point goes to the lowest code and the largest to the highest:
+// 200 x 20.475 - 4095.5 = -0.5, truncated toward zero.
+TEST_F(TraceImportTest, ValidPointsAreScaledOntoTheTwelveBitRange) {
+    const Codes ends{-2048, 2047, 0};
+    const TraceCase cases[] = {
+        {{.points = {100, 300, 200}}, ends},
+        {{.points = {100, 300, 200}, .bigEndian = true}, ends},
+        {{.points = {-30000, 30000, 0, 15000}, .bigEndian = true}, {-2048, 2047, 0, 1023}},
+        // Bytes are the high byte of each point: 1, -1, 0 are 256, -256, 0.
+        {{.points = {1, -1, 0}, .commType = 0}, {2047, -2048, 0}},
+        {{.points = {-128, 127}, .bigEndian = true, .commType = 0}, {-2048, 2047}},
+        {{.points = {100, 300, 200}, .prefix = "#9000000512     "}, ends}, // a block header
+        {{.points = {1, 2}, .prefix = std::string(250, 'x')}, {-2048, 2047}},
+        {{.points = {9999, 100, 300, 200, -9999}, .first = 1, .last = 3}, ends},
+        {{.points = {127, 10, 20, -127}, .commType = 0, .first = 1, .last = 2}, {-2048, 2047}},
+        {{.points = {5, 5, 5}}, {-2048, -2048, -2048}},
+        // Read at the bare template length, the text "ABCDEFGH" would be taken for points.
+        {{.points = {100, 300, 200}, .userText = "ABCDEFGH"}, ends},
+        {{.points = {100, 300, 200}, .bigEndian = true, .userText = "ABCDEFGH"}, ends},
+        // Block lengths left at zero: the template length is used.
+        {{.points = {100, 300, 200}, .writeLengths = false}, ends},
+    };
+    for (const TraceCase& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(Import12(BuildTrace(c.layout)), c.codes);
+    }
 }
 
-TEST_F(TraceImportTest, BigEndianTraceGivesTheSameCodes) {
-    EXPECT_EQ(Import12({.points = {100, 300, 200}, .bigEndian = true}), (Codes{-2048, 2047, 0}));
-    EXPECT_EQ(Import12({.points = {-30000, 30000, 0, 15000}, .bigEndian = true}),
-              (Codes{-2048, 2047, 0, 1023}));
+// A descriptor name in mixed case is found; a user-text length beyond the file or negative
+// falls back to the template length.
+TEST_F(TraceImportTest, PatchedDescriptorsStillLeadToThePoints) {
+    const std::string plain = BuildTrace({.points = {100, 300, 200}});
+    std::string mixedCase = plain;
+    mixedCase.replace(0, 8, "WaveDesc");
+    std::string longText = plain;
+    PutInteger(longText, 40, 0x7FFFFFF0u, 4, false);
+    std::string negative = plain;
+    PutInteger(negative, 40, 0xFFFFFFF0u, 4, false);
+    for (const std::string& bytes : {mixedCase, longText, negative}) {
+        EXPECT_EQ(Import12(bytes), (Codes{-2048, 2047, 0}));
+    }
 }
 
-TEST_F(TraceImportTest, ByteDataBecomesTheHighByteOfEachPoint) {
-    // 1, -1, 0 are 256, -256, 0: slope 4095 / 512.
-    EXPECT_EQ(Import12({.points = {1, -1, 0}, .commType = 0}), (Codes{2047, -2048, 0}));
-    EXPECT_EQ(Import12({.points = {-128, 127}, .bigEndian = true, .commType = 0}),
-              (Codes{-2048, 2047}));
-}
-
-TEST_F(TraceImportTest, DescriptorAfterABlockHeaderIsFound) {
-    const std::string header = "#9000000512" + std::string(5, ' '); // 16 bytes
-    EXPECT_EQ(Import12({.points = {100, 300, 200}, .prefix = header}), (Codes{-2048, 2047, 0}));
-    EXPECT_EQ(Import12({.points = {1, 2}, .prefix = std::string(250, 'x')}), (Codes{-2048, 2047}));
-}
-
-TEST_F(TraceImportTest, OnlyTheValidPointsAreTaken) {
-    EXPECT_EQ(Import12({.points = {9999, 100, 300, 200, -9999}, .first = 1, .last = 3}),
-              (Codes{-2048, 2047, 0}));
-    EXPECT_EQ(Import12({.points = {127, 10, 20, -127}, .commType = 0, .first = 1, .last = 2}),
-              (Codes{-2048, 2047}));
-}
-
-TEST_F(TraceImportTest, EqualPointsAllBecomeTheLowestCode) {
-    EXPECT_EQ(Import12({.points = {5, 5, 5}}), (Codes{-2048, -2048, -2048}));
-}
-
-TEST_F(TraceImportTest, DataAfterUserTextIsFoundThroughTheDescriptorLengths) {
-    // Read at the bare template length, the text "ABCDEFGH" would be taken for points.
-    EXPECT_EQ(Import12({.points = {100, 300, 200}, .userText = "ABCDEFGH"}),
-              (Codes{-2048, 2047, 0}));
-    EXPECT_EQ(Import12({.points = {100, 300, 200}, .bigEndian = true, .userText = "ABCDEFGH"}),
-              (Codes{-2048, 2047, 0}));
-}
-
-TEST_F(TraceImportTest, ZeroOrImpossibleLengthsFallBackToTheTemplateLength) {
-    EXPECT_EQ(Import12({.points = {100, 300, 200}, .writeLengths = false}),
-              (Codes{-2048, 2047, 0}));
-    TraceLayout layout{.points = {100, 300, 200}};
-    std::string bytes = BuildTrace(layout);
-    PutInteger(bytes, 40, 0x7FFFFFF0u, 4, false); // user text far longer than the file
-    WriteBytes(PathOf("scope.trc"), bytes);
-    EXPECT_EQ(ReadCodes16(TraceImport::ImportTrace(PathOf("scope.trc"), false)),
-              (Codes{-2048, 2047, 0}));
-    PutInteger(bytes, 40, 0xFFFFFFF0u, 4, false); // negative
-    WriteBytes(PathOf("scope.trc"), bytes);
-    EXPECT_EQ(ReadCodes16(TraceImport::ImportTrace(PathOf("scope.trc"), false)),
-              (Codes{-2048, 2047, 0}));
-}
-
-TEST_F(TraceImportTest, FewerThanTwoValidPointsGiveNoFile) {
-    ExpectRefused(BuildTrace({.points = {100, 300}, .first = 0, .last = 0}));
-    ExpectRefused(BuildTrace({.points = {100, 300}, .first = 1, .last = 0}));
-    ExpectRefused(BuildTrace({.points = {100, 300}, .first = -1, .last = 1}));
-}
-
-TEST_F(TraceImportTest, TraceWithOnlyPointZeroValidRemovesTheWaveformOfAnEarlierImport) {
-    const std::string path = PathOf("scope.trc");
-    WriteBytes(path, BuildTrace({.points = {100, 300, 200}}));
-    ASSERT_EQ(TraceImport::ImportTrace(path, false), PathOf("scope.wav"));
-    WriteBytes(path, BuildTrace({.points = {100}, .first = 0, .last = 0}));
-    EXPECT_EQ(TraceImport::ImportTrace(path, false), "");
-    EXPECT_FALSE(std::filesystem::exists(PathOf("scope.wav")));
+TEST_F(TraceImportTest, UnusableTracesGiveNoFile) {
+    std::string truncated = BuildTrace({.points = {100, 300, 200}});
+    truncated.pop_back();
+    const std::string refused[] = {
+        // Fewer than two valid points.
+        BuildTrace({.points = {100, 300}, .first = 0, .last = 0}),
+        BuildTrace({.points = {100, 300}, .first = 1, .last = 0}),
+        BuildTrace({.points = {100, 300}, .first = -1, .last = 1}),
+        BuildTrace({.points = {100}, .first = 0, .last = 0}),
+        // More points announced than the file holds.
+        BuildTrace({.points = {100, 300, 200}, .last = 0x7FFFFFFF}),
+        BuildTrace({.points = {100, 300, 200}, .first = 0x7FFFFFF0, .last = 0x7FFFFFFF}),
+        truncated,
+        // No usable descriptor: none at all, its fields beyond the 400 bytes searched, the
+        // whole descriptor beyond them, or neither byte nor word data.
+        "",
+        "0123456789",
+        std::string(4000, 'W'),
+        BuildTrace({.points = {1, 2}, .prefix = std::string(300, 'x')}),
+        BuildTrace({.points = {1, 2}, .prefix = std::string(400, 'x')}),
+        BuildTrace({.points = {1, 2}, .commType = 2}),
+    };
+    for (const std::string& bytes : refused) {
+        SCOPED_TRACE(&bytes - refused);
+        ExpectRefused(bytes);
+    }
 }
 
 TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
@@ -117,43 +118,8 @@ TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
     std::filesystem::create_directory(PathOf("dir.wav"));
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("dir.trc"), false), "");
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("dir.wav")));
-}
-
-TEST_F(TraceImportTest, TraceAnnouncingMorePointsThanItHoldsIsRefused) {
-    ExpectRefused(BuildTrace({.points = {100, 300, 200}, .last = 0x7FFFFFFF}));
-    ExpectRefused(BuildTrace({.points = {100, 300, 200}, .first = 0x7FFFFFF0, .last = 0x7FFFFFFF}));
-    std::string truncated = BuildTrace({.points = {100, 300, 200}});
-    truncated.pop_back();
-    ExpectRefused(truncated);
-}
-
-TEST_F(TraceImportTest, FilesWithoutAUsableDescriptorAreRefused) {
-    ExpectRefused("");
-    ExpectRefused("0123456789");
-    ExpectRefused(std::string(4000, 'W'));
-    // Found, but its fields would lie beyond the 400 bytes searched.
-    ExpectRefused(BuildTrace({.points = {1, 2}, .prefix = std::string(300, 'x')}));
-    // Beyond the 400 bytes altogether.
-    ExpectRefused(BuildTrace({.points = {1, 2}, .prefix = std::string(400, 'x')}));
-    // A descriptor of neither byte nor word data.
-    ExpectRefused(BuildTrace({.points = {1, 2}, .commType = 2}));
-    EXPECT_EQ(TraceImport::ImportTrace(PathOf("missing.trc"), false), "");
     std::filesystem::create_directory(PathOf("folder.trc"));
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("folder.trc"), false), "");
-}
-
-TEST_F(TraceImportTest, DescriptorNameIsFoundWhateverItsCase) {
-    std::string bytes = BuildTrace({.points = {100, 300, 200}});
-    bytes.replace(0, 8, "WaveDesc");
-    WriteBytes(PathOf("mixed.trc"), bytes);
-    EXPECT_EQ(ReadCodes16(TraceImport::ImportTrace(PathOf("mixed.trc"), false)),
-              (Codes{-2048, 2047, 0}));
-}
-
-TEST_F(TraceImportTest, NumberedTraceIsWrittenBesideItAsWav) {
-    const std::string path = PathOf("scope.001");
-    WriteBytes(path, BuildTrace({.points = {1, 2}}));
-    EXPECT_EQ(TraceImport::ImportTrace(path, false), PathOf("scope.wav"));
 }
 
 TEST_F(TraceImportTest, FamilyConvertModeChoosesTheFourteenBitRange) {
@@ -170,12 +136,8 @@ TEST_F(TraceImportTest, FamilyConvertModeChoosesTheFourteenBitRange) {
     ASSERT_TRUE(family.Write("WaveDown", "ConvertMode", "CONV_DMA12"));
     EXPECT_FALSE(import.FourteenBitTarget());
     EXPECT_EQ(ReadCodes16(import.ImportTrace(path)), (Codes{-2048, 2047, 0}));
-}
-
-TEST_F(TraceImportTest, MissingConvertModeMeansTwelveBitsWithoutAMessage) {
-    IniFile family(workspace_.state.familyFile);
+    // Without a convert mode: twelve bits and no message.
     ASSERT_TRUE(family.DeleteSection("WaveDown"));
-    TraceImport import(workspace_.store);
     EXPECT_FALSE(import.FourteenBitTarget());
     EXPECT_TRUE(workspace_.ui.messages.empty());
 }
