@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -41,63 +42,59 @@ TEST(UserTag, KeepsDollarAndAtMostThreeLetters) {
     EXPECT_EQ(ComposerApp::MakeUserTag(std::nullopt), "$Tem");
 }
 
-TEST(StartUp, BuildsPathsFamilyAndLogLine) {
+class StartUp : public ::testing::Test {
+protected:
+    // Starts the application on the workspace as if launched with commandLine.
+    bool Start(const std::string& commandLine) {
+        facts_ = FactsFor(workspace, commandLine);
+        app_.emplace(facts_, ui);
+        return app_->InitInstance();
+    }
+    const AppState& State() { return app_->State(); }
+
     TempWorkspace workspace;
-    const FakeProcessFacts facts = FactsFor(workspace, "/usr/bin/wavesmith fms");
     RecordingUserInterface ui;
-    ComposerApp app(facts, ui);
-    ASSERT_TRUE(app.InitInstance());
-    const AppState& state = app.State();
-    EXPECT_EQ(state.startupFolder, workspace.Folder());
-    EXPECT_EQ(state.userTag, "$tst");
-    EXPECT_EQ(state.contextFile, workspace.Folder() + "$tst/TempGlyp.cad");
-    EXPECT_EQ(state.familyName, "QW2182");
-    EXPECT_EQ(state.familyFile, workspace.Folder() + "QW2182.fam");
-    EXPECT_EQ(state.hostKey, "Software\\Quellwerk\\Consolux\\3.1");
-    EXPECT_EQ(state.mode, OperatingMode::Fm);
-    EXPECT_FALSE(state.wideFmSamples);
+
+private:
+    FakeProcessFacts facts_;
+    std::optional<ComposerApp> app_;
+};
+
+TEST_F(StartUp, BuildsPathsFamilyAndLogLine) {
+    ASSERT_TRUE(Start("/usr/bin/wavesmith fms"));
+    EXPECT_EQ(State().startupFolder, workspace.Folder());
+    EXPECT_EQ(State().userTag, "$tst");
+    EXPECT_EQ(State().contextFile, workspace.Folder() + "$tst/TempGlyp.cad");
+    EXPECT_EQ(State().familyName, "QW2182");
+    EXPECT_EQ(State().familyFile, workspace.Folder() + "QW2182.fam");
+    EXPECT_EQ(State().hostKey, "Software\\Quellwerk\\Consolux\\3.1");
+    EXPECT_EQ(State().mode, OperatingMode::Fm);
+    EXPECT_FALSE(State().wideFmSamples);
     EXPECT_EQ(TempWorkspace::ReadFile(workspace.Folder() + "Glyp.log"),
               "Tolmi cmdLine=/USR/BIN/WAVESMITH FMS\n");
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(StartUp, LowerCaseG4270FamilyTakesItsHostKeyAndWideSamplesOnlyInFm) {
-    TempWorkspace workspace;
+TEST_F(StartUp, LowerCaseG4270FamilyTakesItsHostKeyAndWideSamplesOnlyInFm) {
     workspace.SetContext("Instrument", "Family", "g4270b");
-    RecordingUserInterface ui;
-    const FakeProcessFacts standardFacts = FactsFor(workspace, "wavesmith");
-    ComposerApp standard(standardFacts, ui);
-    ASSERT_TRUE(standard.InitInstance());
-    EXPECT_EQ(standard.State().hostKey, "Software\\Quellwerk\\Glyptor3.2");
-    EXPECT_FALSE(standard.State().wideFmSamples);
-
-    const FakeProcessFacts fmFacts = FactsFor(workspace, "wavesmith FMS");
-    ComposerApp fm(fmFacts, ui);
-    ASSERT_TRUE(fm.InitInstance());
-    EXPECT_TRUE(fm.State().wideFmSamples);
+    ASSERT_TRUE(Start("wavesmith"));
+    EXPECT_EQ(State().hostKey, "Software\\Quellwerk\\Glyptor3.2");
+    EXPECT_FALSE(State().wideFmSamples);
+    ASSERT_TRUE(Start("wavesmith FMS"));
+    EXPECT_TRUE(State().wideFmSamples);
 }
 
-TEST(StartUp, MissingContextFileShowsInvalidPathAndFails) {
-    TempWorkspace workspace;
-    std::filesystem::remove(workspace.state.contextFile);
-    const FakeProcessFacts facts = FactsFor(workspace, "wavesmith");
-    RecordingUserInterface ui;
-    ComposerApp app(facts, ui);
-    EXPECT_FALSE(app.InitInstance());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "Invalid application path =" + workspace.Folder() + "$tst/TempGlyp.cad");
-}
-
-TEST(StartUp, ContextWithoutFamilyFailsLikeAMissingFile) {
-    TempWorkspace workspace;
+// A context file without a known family fails like a missing one.
+TEST_F(StartUp, MissingContextFileOrFamilyShowsInvalidPathAndFails) {
     workspace.SetContext("Instrument", "Family", "noo");
-    const FakeProcessFacts facts = FactsFor(workspace, "wavesmith");
-    RecordingUserInterface ui;
-    ComposerApp app(facts, ui);
-    EXPECT_FALSE(app.InitInstance());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].text.find("Invalid application path ="), std::string::npos);
+    EXPECT_FALSE(Start("wavesmith"));
+    std::filesystem::remove(workspace.state.contextFile);
+    EXPECT_FALSE(Start("wavesmith"));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const auto& message : ui.messages) {
+        EXPECT_EQ(message.text,
+                  "Invalid application path =" + workspace.Folder() + "$tst/TempGlyp.cad");
+    }
 }
 
 TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {

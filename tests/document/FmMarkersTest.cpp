@@ -53,6 +53,14 @@ struct FmWorkspace {
         }
     }
 
+    // Lists rebuilt from the stored markers: the bar, then the samples' crossings of codes.
+    FmMarkerLists Rebuilt(const std::vector<std::int32_t>& codes) {
+        FmMarkerLists lists;
+        lists.RebuildBar(workspace.store, fm);
+        lists.RebuildSamples(workspace.store, fm, codes.data(), codes.size());
+        return lists;
+    }
+
     TempWorkspace workspace{"QW2182", OperatingMode::Fm};
     FmSettings fm;
 };
@@ -107,10 +115,7 @@ TEST(FmMarkerCrossings, SamplesInHzIncludingNaN) {
 TEST(FmMarkerLists, MarkersOutsideTheWindowLeaveTheSingleEntries) {
     FmWorkspace f;
     f.Markers({"5e6", "2000000000"});
-    const std::vector<std::int32_t> codes(10, 500000000);
-    FmMarkerLists lists;
-    lists.RebuildBar(f.workspace.store, f.fm);
-    lists.RebuildSamples(f.workspace.store, f.fm, codes.data(), codes.size());
+    const FmMarkerLists lists = f.Rebuilt(std::vector<std::int32_t>(10, 500000000));
     EXPECT_EQ(lists.BarItems(), std::vector<std::string>{"0"});
     EXPECT_EQ(lists.SampleList(), Positions{0});
     EXPECT_EQ(lists.InsideCount(), 0);
@@ -121,9 +126,7 @@ TEST(FmMarkerLists, BarKeepsTheStoredTextInReverseFileOrderUpToTheFirstHole) {
     // Window 990 MHz .. 1010 MHz; Mrk3 is missing, so Mrk4 is never read.
     f.Markers({"995000000", "1.005e9", "abc"});
     f.workspace.SetContext("FmMark0", "Mrk4", "1000000000");
-    FmMarkerLists lists;
-    lists.RebuildBar(f.workspace.store, f.fm);
-    EXPECT_EQ(lists.BarItems(), (std::vector<std::string>{"1.005e9", "995000000"}));
+    EXPECT_EQ(f.Rebuilt({}).BarItems(), (std::vector<std::string>{"1.005e9", "995000000"}));
 }
 
 TEST(FmMarkerLists, LevelCodesSpanTheWindowAndTheSamplesFollowThem) {
@@ -134,16 +137,11 @@ TEST(FmMarkerLists, LevelCodesSpanTheWindowAndTheSamplesFollowThem) {
     EXPECT_EQ(FmMarkerLists::LevelCode(1e9, 1e9, 1e9), 0); // a closed window does not trap
 
     f.Markers({"1000000000"});
-    const std::vector<std::int32_t> codes = {0, 400000000, 600000000, 500000000, 700000000};
-    FmMarkerLists lists;
-    lists.RebuildSamples(f.workspace.store, f.fm, codes.data(), codes.size());
+    const FmMarkerLists lists = f.Rebuilt({0, 400000000, 600000000, 500000000, 700000000});
     EXPECT_EQ(lists.SampleList(), (Positions{2, 3}));
     EXPECT_EQ(lists.InsideCount(), 1);
-
     // Flat on the only marker's level: an empty list, not the single entry 0.
-    const std::vector<std::int32_t> flat(5, 500000000);
-    lists.RebuildSamples(f.workspace.store, f.fm, flat.data(), flat.size());
-    EXPECT_TRUE(lists.SampleList().empty());
+    EXPECT_TRUE(f.Rebuilt(std::vector<std::int32_t>(5, 500000000)).SampleList().empty());
 }
 
 TEST(FmMarkersDialog, LoadShowsEachModesOwnListInItsOrder) {
