@@ -5,6 +5,7 @@
 // QT_QPA_PLATFORM=offscreen.
 #include "app/ToolSession.h"
 #include "core/AppState.h"
+#include "instrument/ScpiTestClient.h"
 #include "platform/posix/PosixProcessFacts.h"
 #include "platform/qt/DbusHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -121,51 +121,6 @@ private:
     QStringList lines_;
 };
 
-// The test's own connection to the instrument, to see what reached it.
-class InstrumentProbe {
-public:
-    explicit InstrumentProbe(quint16 port) {
-        socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
-        socket_.waitForConnected(kWaitMs);
-    }
-
-    QByteArray Ask(const QByteArray& query) {
-        socket_.write(query + '\n');
-        QByteArray line;
-        while (!line.endsWith('\n') && Wait()) {
-            line += socket_.readLine();
-        }
-        return line.trimmed();
-    }
-
-    // The bytes of a definite-length block answer (#<n><count><bytes>).
-    std::optional<QByteArray> AskBlock(const QByteArray& query) {
-        socket_.write(query + '\n');
-        const QByteArray head = Read(2);
-        if (head.size() != 2 || head[0] != '#' || head[1] < '1' || head[1] > '9') {
-            return std::nullopt;
-        }
-        const qint64 count = Read(head[1] - '0').toLongLong();
-        QByteArray data = Read(count);
-        if (data.size() != count || Read(1) != "\n") {
-            return std::nullopt;
-        }
-        return data;
-    }
-
-private:
-    bool Wait() { return socket_.bytesAvailable() > 0 || socket_.waitForReadyRead(kWaitMs); }
-    QByteArray Read(qint64 count) {
-        QByteArray data;
-        while (data.size() < count && Wait()) {
-            data += socket_.read(count - data.size());
-        }
-        return data;
-    }
-
-    QTcpSocket socket_;
-};
-
 // Answers the next parameter dialog of the Wave menu as a user would: types the number of
 // cycles and presses OK. A dialog that OK did not close is cancelled later, so that a
 // refusal fails the test instead of hanging it.
@@ -198,7 +153,7 @@ private slots:
     void initTestCase();
     void WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte();
     void SegmentAndChannelChoicesReachTheInstrument();
-    void TileAndPlaceRequestsMoveTheWindow();
+    void PlaceRequestAddressedToThisToolMovesIt();
     void CloseRequestClosesTheWindowAndDeletesTheDownloadFile();
     void ProgramStartedInTheWorkspaceClosesOnRequest();
     void cleanupTestCase();
@@ -328,15 +283,15 @@ void GuiUnderHostTest::MakeAndDownload(int waveCommand, const QString& cycles) {
         ContextValue("SegmStt", "Segm" + std::to_string(segment) + "-" + std::to_string(channel)),
         QStringLiteral("Loaded"));
 
-    InstrumentProbe probe(port_);
-    QCOMPARE(probe.Ask(QStringLiteral(":INST %1;:TRAC:SEL %2;:TRAC:CAT?")
-                           .arg(channel + 1)
-                           .arg(segment)
-                           .toLatin1()),
-             QStringLiteral("%1,1024").arg(segment).toLatin1());
-    const std::optional<QByteArray> arrived = probe.AskBlock(":TRAC:DATA?");
+    ScpiTestClient probe(port_);
+    QCOMPARE(probe.Query(":INST " + std::to_string(channel + 1) + ";:TRAC:SEL " +
+                         std::to_string(segment) + ";:TRAC:CAT?"),
+             std::optional(std::to_string(segment) + ",1024"));
+    QVERIFY(probe.Send(":TRAC:DATA?\n"));
+    const std::optional<std::string> arrived = probe.ReadBlock();
     QVERIFY(arrived.has_value());
-    QVERIFY2(*arrived == made, "the instrument's copy differs from the working file");
+    QVERIFY2(QByteArray::fromStdString(*arrived) == made,
+             "the instrument's copy differs from the working file");
 }
 
 void GuiUnderHostTest::WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte() {
@@ -345,19 +300,19 @@ void GuiUnderHostTest::WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte() {
 
 void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     QLineEdit* segmentField = frame_->GetBarControl(ControlId::kSecondField);
-    InstrumentProbe probe(port_);
+    ScpiTestClient probe(port_);
 
     qsizetype mark = host_.Mark();
     TypeAndEnter(segmentField, QStringLiteral("3"));
     QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
              QStringLiteral("notify 1 command \":TRAC:SEL 3\" -> 0,\"No error\""));
-    QCOMPARE(probe.Ask(":INST?;:TRAC:SEL?"), QByteArray("1;3"));
+    QCOMPARE(probe.Query(":INST?;:TRAC:SEL?"), std::optional<std::string>("1;3"));
 
     mark = host_.Mark();
     frame_->Action(CommandId::kChannel2)->trigger();
     QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
              QStringLiteral("notify 1 command \":INST 2\" -> 0,\"No error\""));
-    QCOMPARE(probe.Ask(":INST?"), QByteArray("2"));
+    QCOMPARE(probe.Query(":INST?"), std::optional<std::string>("2"));
 
     // Choosing the active channel again tells the host nothing: the next command it
     // forwards is the segment's.
@@ -366,7 +321,7 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     TypeAndEnter(segmentField, QStringLiteral("5"));
     QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
              QStringLiteral("notify 1 command \":TRAC:SEL 5\" -> 0,\"No error\""));
-    QCOMPARE(probe.Ask(":INST?;:TRAC:SEL?"), QByteArray("2;5"));
+    QCOMPARE(probe.Query(":INST?;:TRAC:SEL?"), std::optional<std::string>("2;5"));
 
     // A download now goes where the window points: channel 2, segment 5.
     QCOMPARE(session_->State().activeChannel, 1);
@@ -374,19 +329,12 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     MakeAndDownload(CommandId::kSquare, QStringLiteral("7"));
 }
 
-void GuiUnderHostTest::TileAndPlaceRequestsMoveTheWindow() {
-    frame_->showMaximized();
-    QTRY_VERIFY(frame_->isMaximized());
-
-    QVERIFY(Request({"7", "--rect", "10 20 810 620"}));
-    QTRY_COMPARE_WITH_TIMEOUT(QRect(frame_->pos(), frame_->size()), QRect(10, 20, 800, 600),
-                              kWaitMs);
-    QVERIFY(!frame_->isMaximized());
-
+void GuiUnderHostTest::PlaceRequestAddressedToThisToolMovesIt() {
     // Where this platform puts a window asked to go to (200, -16): the offscreen one keeps
     // a frame margin on the screen. The other window also takes the activation.
+    const QSize size = frame_->size();
     QWidget other;
-    other.resize(800, 600);
+    other.resize(size);
     other.show();
     other.move(200, -16);
     QVERIFY(QTest::qWaitForWindowActive(&other));
@@ -396,8 +344,7 @@ void GuiUnderHostTest::TileAndPlaceRequestsMoveTheWindow() {
     // A host addresses one tool by the sender of its notices; y is signed.
     const QString tool = QDBusConnection::sessionBus().baseService();
     QVERIFY(Request({"6", "200,-16", "--to", tool}));
-    QTRY_COMPARE_WITH_TIMEOUT(QRect(frame_->pos(), frame_->size()), QRect(placed, QSize(800, 600)),
-                              kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(QRect(frame_->pos(), frame_->size()), QRect(placed, size), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(frame_->isActiveWindow(), kWaitMs);
 }
 

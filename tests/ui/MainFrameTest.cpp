@@ -24,6 +24,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <utility>
 
 // Menus, bars, placement and host requests of the main window in each mode.
 
@@ -102,9 +103,9 @@ private slots:
     void ChannelItemsFollowInstrumentChannels();
     void ChannelCommandSwitchesActiveChannel();
     void FmInstrumentBarHasOnlyDownloadButton();
-    void HostPlaceAndTileMoveTheWindow();
-    void HostPlaceOfTheOtherEditorIsIgnored();
-    void HostCloseRequestClosesTheWindow();
+    void HostRequestsReachOnlyTheEditorTheyAreFor_data();
+    void HostRequestsReachOnlyTheEditorTheyAreFor();
+    void HostTileRestoresAMaximizedWindowToTheStoredRectangle();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
 };
 
@@ -169,11 +170,13 @@ void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu() {
 
 void MainFrameTest::ShortcutsReachFileCommandsExceptInFmEditor() {
     RunningFrame standard;
-    QCOMPARE(standard.Action(CommandId::kNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-    QCOMPARE(standard.Action(CommandId::kOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QCOMPARE(standard.Action(CommandId::kSave)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QCOMPARE(standard.Action(CommandId::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    QCOMPARE(standard.Action(CommandId::kUndo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    for (const auto& [id, key] : {std::pair{CommandId::kNew, Qt::Key_N},
+                                  {CommandId::kOpen, Qt::Key_O},
+                                  {CommandId::kSave, Qt::Key_S},
+                                  {CommandId::kPrint, Qt::Key_P},
+                                  {CommandId::kUndo, Qt::Key_Z}}) {
+        QCOMPARE(standard.Action(id)->shortcut(), QKeySequence(Qt::CTRL | key));
+    }
     RunningFrame pulse("wavesmith PLS");
     QCOMPARE(pulse.Action(CommandId::kNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     RunningFrame fm("wavesmith FMS");
@@ -310,37 +313,42 @@ void MainFrameTest::FmInstrumentBarHasOnlyDownloadButton() {
     QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
 }
 
-void MainFrameTest::HostPlaceAndTileMoveTheWindow() {
+void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<int>("foreign"); // the other editor's request of the same kind
+    QTest::addColumn<int>("own");
+    QTest::newRow("standard place") << "wavesmith" << 13 << 6;
+    QTest::newRow("FM place") << "wavesmith FMS" << 6 << 13;
+    QTest::newRow("standard close") << "wavesmith" << 10 << 3;
+    QTest::newRow("FM close") << "wavesmith FMS" << 3 << 10;
+}
+
+void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor() {
+    QFETCH(QString, commandLine);
+    QFETCH(int, foreign);
+    QFETCH(int, own);
+    RunningFrame run(commandLine.toStdString());
+    const QPoint start = run.frame->pos();
+    const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
+    run.workspace.bus.SendRequest(foreign, place);
+    QCOMPARE(run.frame->pos(), start);
+    QVERIFY(run.frame->isVisible());
+    run.workspace.bus.SendRequest(own, place);
+    if (own == 3 || own == 10) {
+        QVERIFY(!run.frame->isVisible());
+    } else {
+        QCOMPARE(run.frame->pos(), QPoint(300, 40));
+    }
+}
+
+void MainFrameTest::HostTileRestoresAMaximizedWindowToTheStoredRectangle() {
     RunningFrame run;
-    const QSize size = run.frame->size();
-
-    run.workspace.bus.SendRequest(6, (std::int64_t{40} << 16) | 300);
-    QCOMPARE(run.frame->pos(), QPoint(300, 40));
-    QCOMPARE(run.frame->size(), size);
-
+    run.frame->showMaximized();
+    QTRY_VERIFY(run.frame->isMaximized());
     run.workspace.store.WriteHostValue("tileRct", "10 20 810 620", "DwnStr");
     run.workspace.bus.SendRequest(7);
-    QCOMPARE(run.frame->pos(), QPoint(10, 20));
-    QCOMPARE(run.frame->size(), QSize(800, 600));
-}
-
-void MainFrameTest::HostPlaceOfTheOtherEditorIsIgnored() {
-    RunningFrame run("wavesmith FMS");
-    const QPoint start = run.frame->pos();
-    run.workspace.bus.SendRequest(6, (std::int64_t{40} << 16) | 300);
-    QCOMPARE(run.frame->pos(), start);
-
-    run.workspace.bus.SendRequest(13, (std::int64_t{40} << 16) | 300);
-    QCOMPARE(run.frame->pos(), QPoint(300, 40));
-}
-
-void MainFrameTest::HostCloseRequestClosesTheWindow() {
-    RunningFrame run;
-    QVERIFY(run.frame->isVisible());
-    run.workspace.bus.SendRequest(10); // the FM editor's close: not for this one
-    QVERIFY(run.frame->isVisible());
-    run.workspace.bus.SendRequest(3);
-    QVERIFY(!run.frame->isVisible());
+    QTRY_COMPARE(QRect(run.frame->pos(), run.frame->size()), QRect(10, 20, 800, 600));
+    QVERIFY(!run.frame->isMaximized());
 }
 
 void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
