@@ -17,7 +17,6 @@ private slots:
     void TypedTextIsRedUntilEnterConfirmsIt();
     void LeavingAModifiedFieldConfirmsItButAnUntouchedOneDoesNot();
     void RefusedCharactersAreDroppedAndTheOthersKept();
-    void FieldFontTakesHeightWeightAndFace();
     void HandleTriangleLightsUpWhenHighlighted();
     void HoverControlCoolsDownOnceTheCursorHasLeft();
     void InPlaceFieldReturnsTheFocusAndTellsWhetherItWasCancelled();
@@ -76,14 +75,6 @@ void ControlsTest::RefusedCharactersAreDroppedAndTheOthersKept() {
     NumericField free;
     QTest::keyClicks(&free, "abc");
     QCOMPARE(free.text(), QString("abc"));
-}
-
-void ControlsTest::FieldFontTakesHeightWeightAndFace() {
-    NumericField field;
-    field.SetFieldFont(14, 500, "MS Sans Serif");
-    QCOMPARE(field.font().pixelSize(), 14);
-    QCOMPARE(field.font().weight(), QFont::Medium);
-    QCOMPARE(field.font().family(), QString("MS Sans Serif"));
 }
 
 void ControlsTest::HandleTriangleLightsUpWhenHighlighted() {

@@ -42,15 +42,14 @@ FileQuestion StandardSaveQuestion(const QString& folder) {
 class QtUserInterfaceTest : public QObject {
     Q_OBJECT
 private slots:
-    void MessageBoxShowsTextUnderProgramCaptionWithItsButtons();
-    void ClosingAYesNoBoxAnswersNo();
+    void MessageBoxShowsTextUnderProgramCaptionAndClosingItAnswersNo();
     void ABoxIsWideEnoughForItsWholeCaption();
     void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension();
     void OpenDialogWithDroppedPathAsksNothing();
     void ProgressShowsNothingBeforeItsDelayThenStopsOnCancel();
 };
 
-void QtUserInterfaceTest::MessageBoxShowsTextUnderProgramCaptionWithItsButtons() {
+void QtUserInterfaceTest::MessageBoxShowsTextUnderProgramCaptionAndClosingItAnswersNo() {
     QtUserInterface ui;
     ui.SetCaption("FM Wavesmith");
     QString caption;
@@ -73,12 +72,8 @@ void QtUserInterfaceTest::MessageBoxShowsTextUnderProgramCaptionWithItsButtons()
     QCOMPARE(caption, QString("FM Wavesmith"));
     QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
     QCOMPARE(buttonCount, 2);
-}
 
-void QtUserInterfaceTest::ClosingAYesNoBoxAnswersNo() {
-    QtUserInterface ui;
     OnNextDialog([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-
     QCOMPARE(ui.ShowText("Replace?", "Question", MessageButtons::YesNo), MessageAnswer::No);
 }
 
