@@ -1,14 +1,12 @@
 #include "FormatsTestFiles.h"
 
 #include "document/WaveFileWriter.h"
-#include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 #include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -84,40 +82,6 @@ TEST_F(FormatsBinary, FailedWriteReturnsFalseAndLeavesNoFileBehind) {
     EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("taken.wav")));
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken.wav")));
     EXPECT_EQ(Entries(), before);
-}
-
-TEST_F(FormatsBinary, WriterAbandonedBeforeCommitKeepsTheOldFileAndRemovesItsTemporary) {
-    const std::string path = PathOf("keep.wav");
-    WriteBytes(path, "old");
-    const std::vector<std::string> before = Entries();
-    {
-        AtomicFileWriter writer(path);
-        ASSERT_TRUE(writer.Open());
-        writer.Write("new, half written");
-        EXPECT_TRUE(std::filesystem::exists(writer.TemporaryPath()));
-        EXPECT_EQ(writer.TemporaryPath().find(".w"), std::string::npos);
-        EXPECT_EQ(ReadBytes(path), "old");
-    }
-    EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_EQ(Entries(), before);
-}
-
-TEST_F(FormatsBinary, ReadOnlyTargetIsNotReplacedEvenByTheSuperuser) {
-    const std::string path = PathOf("locked.wav");
-    WriteBytes(path, "old");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_FALSE(WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {1}), path));
-    EXPECT_EQ(ReadBytes(path), "old");
-}
-
-TEST_F(FormatsBinary, WriteThroughSymbolicLinkChangesTheLinkedFile) {
-    const std::string target = PathOf("real.wav");
-    const std::string link = PathOf("link.wav");
-    WriteBytes(target, "old");
-    std::filesystem::create_symlink(target, link);
-    ASSERT_TRUE(WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {5}), link));
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadCodes16(target), std::vector<std::int16_t>{5});
 }
 
 } // namespace
