@@ -105,6 +105,31 @@ bool SimulatorProcess::Launch(int port) {
     return reported != 0;
 }
 
+std::string InstrumentLook::Ask(const std::string& query) {
+    return Connection().Query(query).value_or("<none>");
+}
+
+std::string InstrumentLook::AskBlock(const std::string& query) {
+    return Connection().QueryBlock(query).value_or("<none>");
+}
+
+std::string InstrumentLook::Catalog(int channel) {
+    return Ask(":INST " + std::to_string(channel) + ";:TRAC:CAT?");
+}
+
+std::string InstrumentLook::SegmentData(int channel, int segment) {
+    return AskBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " + std::to_string(segment) +
+                    ";:TRAC:DATA?");
+}
+
+ScpiConnection& InstrumentLook::Connection() {
+    connection_.CloseIfHungUp();
+    if (!connection_.IsOpen()) {
+        connection_.Open(address_);
+    }
+    return connection_;
+}
+
 StalledInstrument::StalledInstrument() {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/InstrumentAddress.h"
+#include "download/ScpiConnection.h"
 
 #include <QProcess>
 
@@ -40,6 +41,25 @@ private:
 
     QProcess process_;
     int port_ = 0;
+};
+
+// The test's own look at an instrument, connected afresh after the instrument restarted.
+// A query without an answer gives "<none>".
+class InstrumentLook {
+public:
+    explicit InstrumentLook(const InstrumentAddress& address) : address_(address) {}
+
+    std::string Ask(const std::string& query);
+    // A block's bytes.
+    std::string AskBlock(const std::string& query);
+    std::string Catalog(int channel);
+    std::string SegmentData(int channel, int segment);
+
+private:
+    ScpiConnection& Connection();
+
+    InstrumentAddress address_;
+    ScpiConnection connection_;
 };
 
 // An instrument that accepts a connection and then takes no more bytes and answers

@@ -1,5 +1,4 @@
 #include "HostTestSupport.h"
-#include "download/ScpiConnection.h"
 #include "link/HostRequest.h"
 #include "platform/qt/DbusHostBus.h"
 #include "settings/IniFile.h"
@@ -110,26 +109,6 @@ std::string WorkingFile(const QString& workspace, int segment, int channel) {
         .value_or("");
 }
 
-// What the instrument holds: the catalogue of both channels and one segment's data.
-struct Memory {
-    explicit Memory(const InstrumentAddress& address) { instrument.Open(address); }
-    std::string Catalog(int channel) {
-        return instrument.Query(":INST " + std::to_string(channel) + ";:TRAC:CAT?").value_or("?");
-    }
-    std::string Data(int channel, int segment) {
-        return instrument
-            .QueryBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
-                        std::to_string(segment) + ";:TRAC:DATA?")
-            .value_or("?");
-    }
-    ScpiConnection instrument;
-};
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The lines of a host that performed something for the other workspace.
 std::vector<std::string> PerformedFor(const std::vector<std::string>& lines,
                                       const std::string& otherFolder,
@@ -182,14 +161,14 @@ TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument)
                   " 2048 bytes -> 0,\"No error\"");
     EXPECT_NE(firstHost.WaitForLine("notify 2 ignored: "), "");
 
-    Memory firstMemory(firstInstrument.Address());
+    InstrumentLook firstMemory(firstInstrument.Address());
     EXPECT_EQ(firstMemory.Catalog(1), "3,1024");
     EXPECT_EQ(firstMemory.Catalog(2), "");
-    EXPECT_EQ(firstMemory.Data(1, 3), TempWorkspace::ReadFile(firstFile));
-    Memory secondMemory(secondInstrument.Address());
+    EXPECT_EQ(firstMemory.SegmentData(1, 3), TempWorkspace::ReadFile(firstFile));
+    InstrumentLook secondMemory(secondInstrument.Address());
     EXPECT_EQ(secondMemory.Catalog(1), "");
     EXPECT_EQ(secondMemory.Catalog(2), "5,1024");
-    EXPECT_EQ(secondMemory.Data(2, 5), TempWorkspace::ReadFile(secondFile));
+    EXPECT_EQ(secondMemory.SegmentData(2, 5), TempWorkspace::ReadFile(secondFile));
 
     EXPECT_EQ(PerformedFor(firstHost.Lines(), second.toStdString(), ":TRAC:SEL 5"),
               std::vector<std::string>{});
@@ -200,7 +179,7 @@ TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument)
             EXPECT_TRUE(line.find("failed") == std::string::npos) << line;
         }
     }
-    EXPECT_TRUE(EndsWith(firstHost.WaitForLine("listening"), "workspace=" + first.toStdString()));
+    EXPECT_TRUE(firstHost.WaitForLine("listening").ends_with("workspace=" + first.toStdString()));
 }
 
 TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
@@ -221,14 +200,11 @@ TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
                                              QStringLiteral("-300,-20")}),
               0);
     ASSERT_TRUE(SpinEventLoopUntil([&] { return requests.size() == 2; }));
-    EXPECT_EQ(requests[0].action, HostAction::Tile);
-    EXPECT_EQ(requests[0].x, 10);
-    EXPECT_EQ(requests[0].y, 20);
-    EXPECT_EQ(requests[0].width, 800);
-    EXPECT_EQ(requests[0].height, 600);
-    EXPECT_EQ(requests[1].action, HostAction::Place);
-    EXPECT_EQ(requests[1].x, -300);
-    EXPECT_EQ(requests[1].y, -20);
+    EXPECT_EQ(std::tuple(requests[0].action, requests[0].x, requests[0].y, requests[0].width,
+                         requests[0].height),
+              std::tuple(HostAction::Tile, 10, 20, 800, 600));
+    EXPECT_EQ(std::tuple(requests[1].action, requests[1].x, requests[1].y),
+              std::tuple(HostAction::Place, -300, -20));
 }
 
 TEST(ConsoluxServe, WorkspaceWithoutContextFileIsRefused) {

@@ -3,7 +3,6 @@
 #include "HostTestSupport.h"
 #include "download/DownloadAgent.h"
 #include "download/DownloadCommand.h"
-#include "download/ScpiConnection.h"
 #include "link/HostLink.h"
 #include "support/TempWorkspace.h"
 
@@ -33,18 +32,6 @@ public:
         return path;
     }
 
-    // The instrument's answer to a query, as a line or as a block's bytes.
-    std::string Ask(const std::string& query) { return Look().Query(query).value_or("<none>"); }
-    std::string AskBlock(const std::string& query) {
-        return Look().QueryBlock(query).value_or("<none>");
-    }
-    std::string SegmentData(int channel, int segment) {
-        return AskBlock(":INST " + std::to_string(channel) + ";:TRAC:SEL " +
-                        std::to_string(segment) + ";:TRAC:DATA?");
-    }
-    std::string Catalog(int channel) {
-        return Ask(":INST " + std::to_string(channel) + ";:TRAC:CAT?");
-    }
     std::string UserFile(const std::string& name) const {
         return tool.state.userFolder + "/" + name;
     }
@@ -52,16 +39,5 @@ public:
     TempWorkspace tool;
     SimulatorProcess simulator;
     DownloadAgent agent;
-
-private:
-    // Fresh after a restart of the instrument.
-    ScpiConnection& Look() {
-        instrument_.CloseIfHungUp();
-        if (!instrument_.IsOpen()) {
-            instrument_.Open(simulator.Address());
-        }
-        return instrument_;
-    }
-
-    ScpiConnection instrument_;
+    InstrumentLook instrument{simulator.Address()};
 };

@@ -34,9 +34,9 @@ TEST(ConsoluxDownload, SegmentReachesTheInstrumentByteForByte) {
     EXPECT_EQ(outcome.result, "segment 3 of channel 1: 4096 points, 8192 bytes");
     EXPECT_GT(total, bytes.size());
     EXPECT_EQ(sent, total);
-    EXPECT_EQ(bench.SegmentData(1, 3), bytes);
-    EXPECT_EQ(bench.Catalog(1), "3,4096");
-    EXPECT_EQ(bench.Catalog(2), "");
+    EXPECT_EQ(bench.instrument.SegmentData(1, 3), bytes);
+    EXPECT_EQ(bench.instrument.Catalog(1), "3,4096");
+    EXPECT_EQ(bench.instrument.Catalog(2), "");
 }
 
 TEST(ConsoluxDownload, ActiveChannelOfTheContextChoosesTheInstrumentChannel) {
@@ -44,8 +44,8 @@ TEST(ConsoluxDownload, ActiveChannelOfTheContextChoosesTheInstrumentChannel) {
     const std::string bytes = SampleBytes(AwkwardSamples(64));
     bench.ToolDownloads(2, 1, bytes);
     EXPECT_TRUE(Contains(bench.agent.Handle(NotifyDownloadSegment), "ch=2"));
-    EXPECT_EQ(bench.Catalog(1), "");
-    EXPECT_EQ(bench.SegmentData(2, 2), bytes);
+    EXPECT_EQ(bench.instrument.Catalog(1), "");
+    EXPECT_EQ(bench.instrument.SegmentData(2, 2), bytes);
 }
 
 TEST(ConsoluxDownload, ShortFormOfTheG4270FamilyIsDefinedAsScpi) {
@@ -55,7 +55,7 @@ TEST(ConsoluxDownload, ShortFormOfTheG4270FamilyIsDefinedAsScpi) {
     const std::string line = bench.agent.Handle(NotifyDownloadSegment);
     EXPECT_TRUE(Contains(line, "\"5 100\"")) << line;
     EXPECT_TRUE(Contains(line, "-> 0,")) << line;
-    EXPECT_EQ(bench.SegmentData(1, 5), bytes);
+    EXPECT_EQ(bench.instrument.SegmentData(1, 5), bytes);
 }
 
 TEST(ConsoluxDownload, LinkCommandsOfADownload) {
@@ -120,8 +120,8 @@ TEST(ConsoluxDownload, BadDownloadsAreRefusedBeforeTheInstrumentHearsOfThem) {
         EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
         EXPECT_FALSE(Contains(outcome.line, "\n")) << outcome.line;
     }
-    EXPECT_EQ(bench.Catalog(1), "");
-    EXPECT_EQ(bench.Catalog(2), "");
+    EXPECT_EQ(bench.instrument.Catalog(1), "");
+    EXPECT_EQ(bench.instrument.Catalog(2), "");
 }
 
 TEST(ConsoluxDownload, InstrumentErrorsAreReportedAsFailures) {
@@ -156,7 +156,7 @@ TEST(ConsoluxDownload, CommandNotificationsForwardTheLinkCommandOrSayWhyNot) {
     EXPECT_TRUE(Contains(garbage.line, "failed: -1")) << garbage.line;
 }
 
-TEST(ConsoluxDownload, UnreachableInstrumentFailsWithTheReason) {
+TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesAreOnlyLogged) {
     TempWorkspace tool;
     const std::pair<InstrumentAddress, std::string> cases[] = {
         {{"127.0.0.1", 1}, "failed: 127.0.0.1:1: Connection refused"},
@@ -168,10 +168,6 @@ TEST(ConsoluxDownload, UnreachableInstrumentFailsWithTheReason) {
         EXPECT_FALSE(outcome.succeeded);
         EXPECT_TRUE(Contains(outcome.line, reason)) << outcome.line;
     }
-}
-
-TEST(ConsoluxDownload, NotificationsWithoutInstrumentWorkAreOnlyLogged) {
-    TempWorkspace tool;
     DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
                         InstrumentAddress{"127.0.0.1", 1});
     EXPECT_EQ(agent.Handle(NotifyDeactivated), "notify 0 deactivated");
@@ -190,7 +186,7 @@ TEST(ConsoluxDownload, InstrumentRestartedBetweenDownloadsIsReconnected) {
 
     const std::string line = bench.agent.Handle(NotifyDownloadSegment);
     EXPECT_TRUE(Contains(line, "-> 0,\"No error\"")) << line;
-    EXPECT_EQ(bench.SegmentData(1, 1), bytes);
+    EXPECT_EQ(bench.instrument.SegmentData(1, 1), bytes);
 }
 
 TEST(ConsoluxDownload, InstrumentKilledDuringTheBlockIsAFailureAndItsRestartIsReconnected) {
@@ -214,7 +210,7 @@ TEST(ConsoluxDownload, InstrumentKilledDuringTheBlockIsAFailureAndItsRestartIsRe
     ASSERT_TRUE(bench.simulator.Restart());
     const auto again = bench.agent.Perform(notice);
     EXPECT_TRUE(again.succeeded) << again.line;
-    EXPECT_EQ(bench.SegmentData(1, 1), bytes);
+    EXPECT_EQ(bench.instrument.SegmentData(1, 1), bytes);
 }
 
 TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {

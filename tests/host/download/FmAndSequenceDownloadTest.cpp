@@ -61,9 +61,9 @@ TEST(FmDownload, WaveformAndDeviationReachTheInstrumentAndTheMarkersAreShown) {
     EXPECT_TRUE(Contains(outcome.line, "notify 9 FM download ch=2 ")) << outcome.line;
     EXPECT_EQ(outcome.result, "FM waveform of channel 2: 1000 points, deviation 2500000 Hz");
     EXPECT_EQ(outcome.markers, "3 markers at samples 12, 400, 950");
-    EXPECT_EQ(bench.AskBlock(":INST 2;:FM:DATA?"), codes);
-    EXPECT_EQ(bench.Ask(":FM:DEV?"), "2500000");
-    EXPECT_EQ(bench.AskBlock(":INST 1;:FM:DATA?"), "");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), codes);
+    EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "2500000");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 1;:FM:DATA?"), "");
 }
 
 TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) {
@@ -75,8 +75,8 @@ TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) 
     const auto outcome = bench.agent.Perform({NotifyDownloadFm, "", "", 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
     EXPECT_EQ(outcome.result, "FM waveform of channel 1: 64 points in Hz");
-    EXPECT_EQ(bench.AskBlock(":INST 1;:FM:DATA:HZ?"), hertz);
-    EXPECT_EQ(bench.Ask(":FM:DEV?"), "1000000");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 1;:FM:DATA:HZ?"), hertz);
+    EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "1000000");
 }
 
 TEST(FmDownload, BadFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
@@ -118,8 +118,8 @@ TEST(FmDownload, BadFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
         EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
         EXPECT_EQ(outcome.markers, "");
     }
-    EXPECT_EQ(bench.AskBlock(":INST 2;:FM:DATA?"), "");
-    EXPECT_EQ(bench.Ask(":FM:DEV?"), "1000000");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), "");
+    EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "1000000");
 }
 
 TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
@@ -146,15 +146,16 @@ TEST(SequenceDownload, SegmentsAndStepsReachTheInstrumentWhichPlaysThemInOrder) 
     LeaveSequence(bench.tool, first, second);
     bench.tool.SetContext("PulsSeq-1", "Sclk", " 1.6e+06");
     // A download replaces what the channel held.
-    bench.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
+    bench.instrument.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
 
     const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
     EXPECT_EQ(outcome.result, "sequence of channel 2: 3 steps over 2 segments, 192 bytes");
-    EXPECT_EQ(bench.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
+    EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
               "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ;1600000");
-    EXPECT_EQ(bench.AskBlock(":SEQ:DATA?"), first + first + first + second + first + first + first);
-    EXPECT_EQ(bench.Ask(":INST 1;:SEQ:CAT?"), "");
+    EXPECT_EQ(bench.instrument.AskBlock(":SEQ:DATA?"),
+              first + first + first + second + first + first + first);
+    EXPECT_EQ(bench.instrument.Ask(":INST 1;:SEQ:CAT?"), "");
 }
 
 TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
@@ -192,7 +193,7 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
         {[&] { bench.tool.WriteFile("$tst/Seg-2.wav", "\x01\x02\x03"); },
          "step 2: the segment file has 3 bytes, not a whole number of 16-bit samples"},
     };
-    bench.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
+    bench.instrument.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
     for (const Case& c : cases) {
         LeaveSequence(bench.tool, samples, samples.substr(0, 64));
         c.spoil();
@@ -201,7 +202,7 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
         EXPECT_TRUE(Contains(outcome.line, "notify 18 sequence download failed: ")) << outcome.line;
         EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
     }
-    EXPECT_EQ(bench.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?"), "7,100;");
+    EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?"), "7,100;");
 }
 
 TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartOfIt) {
@@ -214,18 +215,19 @@ TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartO
     EXPECT_TRUE(Contains(outcome.line, "failed: -222")) << outcome.line;
     EXPECT_TRUE(Contains(outcome.result, "the channel may be left with part of the sequence"))
         << outcome.result;
-    EXPECT_EQ(bench.Ask(":INST 2;:FUNC:MODE?"), "USER");
+    EXPECT_EQ(bench.instrument.Ask(":INST 2;:FUNC:MODE?"), "USER");
 }
 
 TEST(PulseSegmentDownload, SampleClockInThePlatformsExponentFormIsSetBeforeTheSegment) {
     AgentBench bench;
     // A sequence left playing by an earlier download of the design.
-    bench.Ask(":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:FUNC:MODE SEQ;*OPC?");
+    bench.instrument.Ask(":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:FUNC:MODE SEQ;*OPC?");
     const std::string bytes = SampleBytes(AwkwardSamples(500));
     const std::string path = bench.tool.WriteFile("$tst/PulsSing2-0.wav", bytes);
     const auto outcome = bench.agent.Perform(
         {NotifyDownloadSegment, ":FREQ:RAST 2.5e+006; :TRAC:DEF 2,500;:TRAC:SEL 2", path, 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_EQ(bench.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?;:FUNC:MODE?"), "2500000;2,500,9,16;USER");
-    EXPECT_EQ(bench.AskBlock(":TRAC:SEL 2;:TRAC:DATA?"), bytes);
+    EXPECT_EQ(bench.instrument.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?;:FUNC:MODE?"),
+              "2500000;2,500,9,16;USER");
+    EXPECT_EQ(bench.instrument.AskBlock(":TRAC:SEL 2;:TRAC:DATA?"), bytes);
 }
