@@ -47,6 +47,7 @@ TEST_F(FormatsFileChooser, StandardOpenOffersSevenTypesWithTheirOwnDescriptions)
     EXPECT_EQ(question.fileName, "");
 }
 
+// The FM dialog also refuses the standard types.
 TEST_F(FormatsFileChooser, SaveAndFmDialogsOfferTheirModesTypes) {
     int index = 0;
     chooser_.ChooseFile(false, index);
@@ -60,6 +61,12 @@ TEST_F(FormatsFileChooser, SaveAndFmDialogsOfferTheirModesTypes) {
     EXPECT_EQ(Descriptions(fm.ui.fileQuestions.back().filters),
               (std::vector<std::string>{"Binary   (*.wvf)", "ASCII -space delimited (*.asf)"}));
     EXPECT_EQ(FileChooser::Extensions(fm.state), (std::vector<std::string>{"wvf", "asf"}));
+    fm.ui.fileAnswers.push_back(Choice("/in/x.wav", 0));
+    EXPECT_EQ(fmChooser.ChooseFile(true, index), "");
+    EXPECT_EQ(fm.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
+    fm.ui.fileAnswers.push_back(Choice("/in/x.ASF", 0));
+    EXPECT_EQ(fmChooser.ChooseFile(true, index), "/in/x.ASF");
+    EXPECT_EQ(index, 1);
 
     TempWorkspace wide("G4270", OperatingMode::Fm);
     FileChooser wideChooser(wide.state, wide.ui);
@@ -115,18 +122,6 @@ TEST_F(FormatsFileChooser, UnknownOrMalformedExtensionShowsMessage3009) {
         ASSERT_EQ(workspace_.ui.MessageIds(), std::vector<int>{MsgIllegalExtension}) << name;
         EXPECT_EQ(workspace_.ui.messages[0].text, "Illegal file name extension.");
     }
-}
-
-TEST_F(FormatsFileChooser, FmDialogRefusesStandardExtensions) {
-    TempWorkspace fm("QW2182", OperatingMode::Fm);
-    FileChooser fmChooser(fm.state, fm.ui);
-    int index = 0;
-    fm.ui.fileAnswers.push_back(Choice("/in/x.wav", 0));
-    EXPECT_EQ(fmChooser.ChooseFile(true, index), "");
-    EXPECT_EQ(fm.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
-    fm.ui.fileAnswers.push_back(Choice("/in/x.ASF", 0));
-    EXPECT_EQ(fmChooser.ChooseFile(true, index), "/in/x.ASF");
-    EXPECT_EQ(index, 1);
 }
 
 TEST_F(FormatsFileChooser, NextDialogStartsInTheLastFolderWithTheLastFilter) {
