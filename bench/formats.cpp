@@ -2,11 +2,11 @@
 // or consumes the same bytes with the standard library's own number conversions.
 // Run: bench_formats --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true
 //      --benchmark_report_aggregates_only=true   (compare the "_min" rows)
+#include "core/CharClass.h"
 #include "document/SampleBuffer.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "document/TraceImport.h"
-#include "settings/CharClass.h"
 
 #include <benchmark/benchmark.h>
 

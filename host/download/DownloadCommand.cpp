@@ -1,6 +1,7 @@
 #include "download/DownloadCommand.h"
 
-#include <cctype>
+#include "core/CharClass.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -16,13 +17,6 @@ std::string Trimmed(const std::string& text) {
         return "";
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
 }
 
 std::optional<long long> WholeNumber(const std::string& text) {
@@ -84,7 +78,7 @@ bool ApplyUnit(const std::string& unit, DownloadCommand& command, long long& sel
     if (blank == std::string::npos) {
         return false;
     }
-    const std::string header = Upper(unit.substr(0, blank));
+    const std::string header = ToUpperAscii(unit.substr(0, blank));
     const std::string argument = Trimmed(unit.substr(blank));
     if (header == ":FREQ:RAST" && command.clock.empty() && IsClock(argument)) {
         command.clock = argument;

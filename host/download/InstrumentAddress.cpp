@@ -1,13 +1,13 @@
 #include "download/InstrumentAddress.h"
 
+#include "core/CharClass.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
 std::optional<int> ParsePort(const std::string& text) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), IsDigit)) {
         return std::nullopt;
     }
     const int port = std::stoi(text);

@@ -1,6 +1,6 @@
 #include "BlockHeader.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
 BlockHeader BlockHeader::Parse(std::string_view text) {
     BlockHeader header;

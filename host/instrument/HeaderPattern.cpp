@@ -1,6 +1,6 @@
 #include "HeaderPattern.h"
 
-#include <cctype>
+#include "core/CharClass.h"
 
 HeaderPattern::HeaderPattern(std::string_view notation) : notation_(notation) {
     Node node;
@@ -22,7 +22,7 @@ HeaderPattern::HeaderPattern(std::string_view notation) : notation_(notation) {
             node.optional = optional;
         } else {
             inName = true;
-            const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const char upper = ToUpperAscii(c);
             node.longForm += upper;
             if (upper == c) {
                 node.shortForm += c;

@@ -2,9 +2,8 @@
 
 #include "BlockHeader.h"
 #include "ScpiError.h"
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -22,10 +21,6 @@ bool IsWhiteSpace(char c) {
 
 bool IsMnemonicChar(char c) {
     return IsAsciiLetter(c) || IsDigit(c) || c == '_';
-}
-
-char Upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
 // What the client sent at a failure point, for the error detail.
@@ -116,7 +111,7 @@ std::string ScpiParser::ParseMnemonic() {
     }
     std::string mnemonic;
     while (!AtEnd() && IsMnemonicChar(Peek())) {
-        mnemonic += Upper(text_[position_++]);
+        mnemonic += ToUpperAscii(text_[position_++]);
     }
     if (mnemonic.size() > kMaxMnemonicLength) {
         Fail(scpi_errors::kMnemonicTooLong, mnemonic.substr(0, kMaxMnemonicLength + 4));
@@ -182,14 +177,14 @@ ScpiArgument ScpiParser::ParseNonDecimal() {
     // "#H1F", "#Q17", "#B1011": unsigned integers of at most 64 bits.
     const std::size_t start = position_;
     position_ += 1;
-    const char radixLetter = Upper(Peek());
+    const char radixLetter = ToUpperAscii(Peek());
     const int radix = radixLetter == 'H' ? 16 : radixLetter == 'Q' ? 8 : radixLetter == 'B' ? 2 : 0;
     if (radix == 0) {
         Fail(InvalidCharacterCode(Peek()), "after '#': " + Excerpt(text_, start));
     }
     ++position_;
     const std::size_t digitsStart = position_;
-    while (!AtEnd() && std::isalnum(static_cast<unsigned char>(Peek())) != 0) {
+    while (!AtEnd() && IsAsciiAlnum(Peek())) {
         ++position_;
     }
     const std::string_view digits = text_.substr(digitsStart, position_ - digitsStart);
@@ -228,7 +223,7 @@ ScpiArgument ScpiParser::ParseDecimal() {
         Fail(scpi_errors::kInvalidCharacterInNumber, Excerpt(text_, start));
     }
     bool negativeExponent = false;
-    if (Upper(Peek()) == 'E') {
+    if (ToUpperAscii(Peek()) == 'E') {
         std::size_t look = position_ + 1;
         if (look < text_.size() && (text_[look] == '+' || text_[look] == '-')) {
             negativeExponent = text_[look] == '-';
@@ -273,7 +268,7 @@ void ScpiParser::ParseSuffix(ScpiArgument& argument) {
     }
     position_ = look;
     while (!AtEnd() && (IsAsciiLetter(Peek()) || Peek() == '/')) {
-        argument.suffix += Upper(text_[position_++]);
+        argument.suffix += ToUpperAscii(text_[position_++]);
     }
 }
 
@@ -301,7 +296,7 @@ ScpiArgument ScpiParser::ParseWord() {
     ScpiArgument argument;
     argument.kind = ScpiArgument::Kind::Word;
     while (!AtEnd() && IsMnemonicChar(Peek())) {
-        argument.text += Upper(text_[position_++]);
+        argument.text += ToUpperAscii(text_[position_++]);
     }
     if (argument.text.size() > kMaxMnemonicLength) {
         Fail(scpi_errors::kInvalidCharacterData, argument.text.substr(0, kMaxMnemonicLength + 4));

@@ -1,6 +1,6 @@
 #include "workspace/ContextDefaults.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 

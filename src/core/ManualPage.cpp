@@ -1,6 +1,6 @@
 #include "core/ManualPage.h"
 
-#include <cctype>
+#include "core/CharClass.h"
 
 namespace {
 
@@ -18,19 +18,12 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 } // namespace
 
 ManualPage::ManualPage(const std::string& program, const std::string& version,
                        const std::string& summary)
     : program_(program) {
-    text_ = ".TH " + Upper(program) + " 1 \"\" \"Wavesmith " + version + "\"\n";
+    text_ = ".TH " + ToUpperAscii(program) + " 1 \"\" \"Wavesmith " + version + "\"\n";
     text_ += ".SH NAME\n" + Escaped(program) + " \\- " + Escaped(summary) + "\n";
     text_ += ".SH SYNOPSIS\n";
 }
@@ -40,7 +33,7 @@ void ManualPage::AddSynopsis(const std::string& arguments) {
 }
 
 void ManualPage::StartSection(const std::string& title) {
-    text_ += ".SH " + Upper(title) + "\n";
+    text_ += ".SH " + ToUpperAscii(title) + "\n";
 }
 
 void ManualPage::AddParagraph(const std::string& text) {

@@ -1,7 +1,7 @@
 #include "document/ColumnTextReader.h"
 
+#include "core/CharClass.h"
 #include "document/TextExport.h"
-#include "settings/CharClass.h"
 #include "settings/DecimalReader.h"
 
 #include <algorithm>

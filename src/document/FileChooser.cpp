@@ -1,9 +1,9 @@
 #include "document/FileChooser.h"
 
 #include "core/AppState.h"
+#include "core/CharClass.h"
 #include "core/StringTable.h"
 #include "document/PathText.h"
-#include "settings/CharClass.h"
 #include "settings/FileHelpers.h"
 
 namespace {

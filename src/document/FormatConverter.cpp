@@ -1,11 +1,11 @@
 #include "document/FormatConverter.h"
 
 #include "core/AppState.h"
+#include "core/CharClass.h"
 #include "core/UserInterface.h"
 #include "document/FileChooser.h"
 #include "document/PathText.h"
 #include "document/TraceImport.h"
-#include "settings/CharClass.h"
 #include "settings/FileHelpers.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

@@ -1,11 +1,11 @@
 #include "document/TextImport.h"
 
+#include "core/CharClass.h"
 #include "document/ColumnTextReader.h"
 #include "document/CrtConversions.h"
 #include "document/PathText.h"
 #include "document/TextChunkReader.h"
 #include "settings/AtomicFileWriter.h"
-#include "settings/CharClass.h"
 #include "settings/DecimalReader.h"
 #include "settings/FileHelpers.h"
 

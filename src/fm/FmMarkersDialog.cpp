@@ -1,11 +1,11 @@
 #include "fm/FmMarkersDialog.h"
 
 #include "core/AppServices.h"
+#include "core/CharClass.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "fm/FmMarkerTable.h"
 #include "fm/FmSettings.h"
-#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 

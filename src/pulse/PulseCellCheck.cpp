@@ -1,7 +1,7 @@
 #include "pulse/PulseCellCheck.h"
 
+#include "core/CharClass.h"
 #include "core/StringTable.h"
-#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 

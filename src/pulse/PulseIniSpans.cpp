@@ -1,6 +1,6 @@
 #include "pulse/PulseIniSpans.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
 #include <cstring>
 

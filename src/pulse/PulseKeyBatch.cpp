@@ -1,7 +1,7 @@
 #include "pulse/PulseKeyBatch.h"
 
+#include "core/CharClass.h"
 #include "pulse/PulseIniSpans.h"
-#include "settings/CharClass.h"
 #include "settings/IniText.h"
 
 #include <unordered_map>

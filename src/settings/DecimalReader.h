@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
 #include <bit>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "settings/IniText.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
 #include <cstring>
 #include <unordered_set>

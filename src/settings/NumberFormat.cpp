@@ -1,6 +1,6 @@
 #include "settings/NumberFormat.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "settings/RegistryKey.h"
 
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 #include "settings/IniFile.h"
 
 #include <cstdlib>

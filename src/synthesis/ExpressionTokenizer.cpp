@@ -1,8 +1,8 @@
 #include "synthesis/ExpressionTokenizer.h"
 
 #include "core/AppState.h"
+#include "core/CharClass.h"
 #include "core/StringTable.h"
-#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 
 #include <charconv>

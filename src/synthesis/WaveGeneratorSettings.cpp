@@ -2,10 +2,10 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/CharClass.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/WaveDoc.h"
-#include "settings/CharClass.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"

@@ -1,4 +1,4 @@
-#include "settings/CharClass.h"
+#include "core/CharClass.h"
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
