@@ -308,15 +308,6 @@ TEST(FormatsDecimalReader, ReadsWhatStrtodReadsInTheCLocale) {
     }
 }
 
-TEST(FormatsDecimalReader, WordsInfAndNanAreNoNumbers) {
-    for (const std::string text :
-         {"inf", "-inf", "+INF", "infinity", "nan", "NaN(1)", "-", "+.", ".e1"}) {
-        double value = 0;
-        EXPECT_EQ(DecimalReader::Read(text.data(), text.data() + text.size(), value), nullptr)
-            << text;
-    }
-}
-
 TEST_F(FormatsTextImport, HeaderEndsAfterTheFirstLineBeginningWithTime) {
     EXPECT_EQ(TextImport::HeaderOffset(Write("a.csv", "Time,Ampl\r\n0,1\r\n")), 11u);
     EXPECT_EQ(TextImport::HeaderOffset(Write("b.csv", "# scope\r\n\"TIME\",\"V\"\n1,2\n")), 20u);
