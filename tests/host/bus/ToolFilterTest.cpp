@@ -35,6 +35,9 @@ ToolNotice Notice(int code, const std::string& waveFile = "") {
 TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
     ToolFilter filter(Path("link") + "/");
     filter.SetStartedProcess(4242);
+    const std::string gone = "the sender left the bus before it could be identified";
+    const std::string goneWithForeignFile =
+        gone + ", and its waveform file is not in this workspace";
     struct Case {
         ToolProcess sender;
         ToolNotice notice;
@@ -54,19 +57,10 @@ TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
         // Gone before it could be looked at: only a download of this workspace's file counts.
         {{}, Notice(NotifyDownloadSegment, Path("ws/$tst/TemS1.wa0")), ""},
         {{}, Notice(NotifyDownloadSegment, Path("link/$tst/TemS1.wa0")), ""},
-        {{},
-         Notice(NotifyDownloadSegment, Path("ws2/$tst/TemS1.wa0")),
-         "the sender left the bus before it could be identified, and its waveform file is not "
-         "in this workspace"},
-        {{},
-         Notice(NotifyDownloadSegment, Path("ws/../ws2/$tst/TemS1.wa0")),
-         "the sender left the bus before it could be identified, and its waveform file is not "
-         "in this workspace"},
-        {{},
-         Notice(NotifyDownloadSegment, "noo"),
-         "the sender left the bus before it could be identified, and its waveform file is not "
-         "in this workspace"},
-        {{}, Notice(NotifyCommand), "the sender left the bus before it could be identified"},
+        {{}, Notice(NotifyDownloadSegment, Path("ws2/$tst/TemS1.wa0")), goneWithForeignFile},
+        {{}, Notice(NotifyDownloadSegment, Path("ws/../ws2/$tst/TemS1.wa0")), goneWithForeignFile},
+        {{}, Notice(NotifyDownloadSegment, "noo"), goneWithForeignFile},
+        {{}, Notice(NotifyCommand), gone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(filter.Refusal(c.sender, c.notice), c.refusal)
