@@ -80,8 +80,10 @@ TEST_F(ProfileStoreTest, MissingRecordIsReportedUnlessQuiet) {
     EXPECT_EQ(ui_.messages[1].text, "File " + Ctx() + "\nSect=Nowhere\nKey=NULL");
 }
 
+// Numbers are read through a room of 80 characters.
 TEST_F(ProfileStoreTest, ValueOfSizeMinusTwoCharactersDoesNotFitEvenWhenQuiet) {
-    Context("[S]\nseven=1234567\neight=12345678\nlong=123456789012345\n");
+    Context("[S]\nseven=1234567\neight=12345678\nlong=123456789012345\nlist=" +
+            std::string(78, '1') + "\n");
     EXPECT_EQ(Read("S", "seven", true, 10), "1234567");
     EXPECT_EQ(Read("S", "eight", true, 10), std::nullopt);
     ASSERT_EQ(ui_.messages.size(), 1u);
@@ -93,6 +95,11 @@ TEST_F(ProfileStoreTest, ValueOfSizeMinusTwoCharactersDoesNotFitEvenWhenQuiet) {
     EXPECT_EQ(text, "123456789") << "the buffer holds size - 1 characters";
     EXPECT_FALSE(store_.ReadProfileText("S", "seven", text, 0, Ctx(), true));
     EXPECT_EQ(text, "");
+
+    const std::size_t shown = ui_.messages.size();
+    EXPECT_EQ(store_.ReadProfileNumber("list", 0, "S", -7), -7);
+    ASSERT_EQ(ui_.messages.size(), shown + 1);
+    EXPECT_EQ(ui_.messages.back().caption, "Too few room in destination");
 }
 
 TEST_F(ProfileStoreTest, NumbersAreReadByIndexFromTheContextFile) {
@@ -107,13 +114,6 @@ TEST_F(ProfileStoreTest, NumbersAreReadByIndexFromTheContextFile) {
     EXPECT_EQ(store_.ReadProfileNumber("cut", 0, "Settings", 42), 1);
     EXPECT_EQ(store_.ReadProfileNumber("ActiveSeg", 1, "Settings", 0), 4);
     EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(ProfileStoreTest, NumberTextTooLongForEightyCharactersIsReported) {
-    Context("[Settings]\nlist=" + std::string(78, '1') + "\n");
-    EXPECT_EQ(store_.ReadProfileNumber("list", 0, "Settings", -7), -7);
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_EQ(ui_.messages[0].caption, "Too few room in destination");
 }
 
 TEST_F(ProfileStoreTest, HostValuesOfSettingsAndModelListComeFromTheMachineRoot) {
