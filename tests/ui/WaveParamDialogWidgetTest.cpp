@@ -34,7 +34,6 @@ private slots:
     void FieldsAreBuiltFromTheFamilyFile();
     void RefusedValueAndDefaultShowTheFormsTexts();
     void OkCommitsTheWaveformAndCloses();
-    void FmDialogTitlesItsLevelsPeakDeviation();
     void CancelInTheProgressDialogRestoresTheSamples();
 };
 
@@ -87,6 +86,15 @@ void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
     QCOMPARE(dialog.CheckBox(6)->text(), QStringLiteral("Invert"));
     QTest::mouseClick(dialog.CheckBox(6), Qt::LeftButton);
     QVERIFY(form->Field(6).checked);
+
+    // In FM the levels are the peak deviation.
+    GeneratorFixture fm("QW2182", OperatingMode::Fm);
+    const auto noise =
+        GeneratorCommands::CreateParamForm(fm.document, GeneratorCommands::kNoiseCommand);
+    noise->Initialize();
+    WaveParamDialogWidget fmDialog(*noise);
+    QCOMPARE(GroupTitles(fmDialog), (QStringList{"Anchor", "Peak Deviation"}));
+    QCOMPARE(fmDialog.windowTitle(), QStringLiteral("Noise"));
 }
 
 void WaveParamDialogWidgetTest::RefusedValueAndDefaultShowTheFormsTexts() {
@@ -132,16 +140,6 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
     WaveParamDialogWidget reopened(*again);
     reopened.show();
     QCOMPARE(reopened.geometry().topLeft(), corner);
-}
-
-void WaveParamDialogWidgetTest::FmDialogTitlesItsLevelsPeakDeviation() {
-    GeneratorFixture fixture("QW2182", OperatingMode::Fm);
-    const auto form =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kNoiseCommand);
-    form->Initialize();
-    WaveParamDialogWidget dialog(*form);
-    QCOMPARE(GroupTitles(dialog), (QStringList{"Anchor", "Peak Deviation"}));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Noise"));
 }
 
 void WaveParamDialogWidgetTest::CancelInTheProgressDialogRestoresTheSamples() {
