@@ -25,10 +25,10 @@ namespace {
 // amplitude of 1 V: levels -0.5 .. 0.5, MaxLoopNo 1048575. A new design is one empty
 // Time/Level Points section in msec.
 struct EditorRig {
-    EditorRig() : design(workspace.services) {
+    explicit EditorRig(QWidget* owner = nullptr) : design(workspace.services) {
         design.Open(0);
         form = std::make_unique<PulseEditor>(design);
-        window = std::make_unique<PulseEditorWidget>(*form, nullptr);
+        window = std::make_unique<PulseEditorWidget>(*form, owner);
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
@@ -238,16 +238,11 @@ void PulseEditorWidgetTest::PlacementAndColumnWidthsAreKeptInTheRegistry() {
 }
 
 void PulseEditorWidgetTest::WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered() {
-    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
-    PulseDesign design(workspace.services);
-    design.Open(0);
-    PulseEditor form(design);
     QWidget owner;
     owner.setGeometry(0, 0, 100, 100);
     owner.show();
-    PulseEditorWidget window(form, &owner);
-    window.show();
-    QVERIFY(!window.frameGeometry().intersects(owner.frameGeometry()));
+    EditorRig rig(&owner);
+    QVERIFY(!rig.window->frameGeometry().intersects(owner.frameGeometry()));
 }
 
 void PulseEditorWidgetTest::OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls() {
