@@ -19,8 +19,6 @@ namespace {
 
 constexpr std::size_t kPoints = 16000000;
 constexpr int kMarkers = 100;
-constexpr double kFmin = 990e6;
-constexpr double kFmax = 1010e6;
 
 const std::vector<std::int32_t>& Sine() {
     static const std::vector<std::int32_t> codes = [] {
@@ -34,18 +32,18 @@ const std::vector<std::int32_t>& Sine() {
     return codes;
 }
 
-// A context file with the markers of FM function mode 0, evenly spread over the window.
+// A context file with the markers of FM function mode 0, evenly spread over the window
+// the family's FM settings give.
 struct MarkerWorkspace : BenchWorkspace {
     MarkerWorkspace() : BenchWorkspace("fm-markers", OperatingMode::Fm), fm(services) {
+        fm.LoadLimits();
         IniEntries entries;
         for (int i = 0; i < kMarkers; ++i) {
-            const double frequency = kFmin + (kFmax - kFmin) * (i + 0.5) / kMarkers;
+            const double frequency = fm.Fmin() + (fm.Fmax() - fm.Fmin()) * (i + 0.5) / kMarkers;
             entries.emplace_back("Mrk" + std::to_string(i),
                                  std::to_string(static_cast<long long>(frequency)));
         }
         store.WriteProfileSection("FmMark0", entries, state.contextFile);
-        fm.fmin = kFmin;
-        fm.fmax = kFmax;
     }
     FmSettings fm;
 };

@@ -105,8 +105,8 @@ int SetDeviation(WaveDoc& document, const Words& words) {
     const std::string typed = words[1].substr(0, 19);
     const std::string shown = document.SetFmDeviation(words[1]);
     std::printf("%s\n", shown.c_str());
-    return shown == typed && document.Fm().deviation == LeadingDouble(typed) ? CliApp::Success
-                                                                             : CliApp::Refused;
+    return shown == typed && document.Fm().Deviation() == LeadingDouble(typed) ? CliApp::Success
+                                                                               : CliApp::Refused;
 }
 
 } // namespace

@@ -17,8 +17,8 @@ void DocumentFm::Load(FmSettings::Notifier closeRequest, FmSettings::Notifier ma
 bool DocumentFm::Reload() {
     const FmSettings before = settings_;
     settings_.LoadFmSettings();
-    return before.deviation != settings_.deviation || before.fmax != settings_.fmax ||
-           before.fmin != settings_.fmin || before.functionMode != settings_.functionMode;
+    return before.Deviation() != settings_.Deviation() || before.Fmax() != settings_.Fmax() ||
+           before.Fmin() != settings_.Fmin() || before.FunctionMode() != settings_.FunctionMode();
 }
 
 void DocumentFm::RecomputeWindow(const SampleBuffer& samples, double count) {

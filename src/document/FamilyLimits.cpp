@@ -81,15 +81,15 @@ void FamilyLimits::ReadStandard(AppServices& services) {
 }
 
 void FamilyLimits::TakeFm(const FmSettings& fm) {
-    lengthLow_ = fm.minLength;
-    lengthHigh_ = fm.maxLength;
-    secondLow_ = fm.lowerLimit;
-    secondHigh_ = fm.upperLimit;
-    if (fm.length > 0) {
-        initialLength_ = fm.length;
+    lengthLow_ = fm.MinLength();
+    lengthHigh_ = fm.MaxLength();
+    secondLow_ = fm.LowerLimit();
+    secondHigh_ = fm.UpperLimit();
+    if (fm.Length() > 0) {
+        initialLength_ = fm.Length();
     }
-    verticalLow_ = fm.fmin;
-    verticalHigh_ = fm.fmax;
+    verticalLow_ = fm.Fmin();
+    verticalHigh_ = fm.Fmax();
 }
 
 void FamilyLimits::ReadResolutionFactor(AppServices& services) {

@@ -99,7 +99,7 @@ double WaveDoc::NeutralValue() const {
     if (samples_.Kind() == SampleKind::Code32) {
         return kFmNeutralCode;
     }
-    return samples_.Kind() == SampleKind::Hz64 ? Fm().base : 0.0;
+    return samples_.Kind() == SampleKind::Hz64 ? Fm().Base() : 0.0;
 }
 
 void WaveDoc::ShowLength() {

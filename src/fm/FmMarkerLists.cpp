@@ -15,14 +15,14 @@ constexpr std::size_t kLevelTextLimit = 39;
 constexpr double kCodeSpan = 1e9;
 
 bool InWindow(double frequency, const FmSettings& fm) {
-    return fm.fmin <= frequency && frequency <= fm.fmax;
+    return fm.Fmin() <= frequency && frequency <= fm.Fmax();
 }
 
 } // namespace
 
 void FmMarkerLists::RebuildBar(ProfileStore& store, const FmSettings& fm) {
     barItems_.clear();
-    const FmMarkerTable table(store, fm.functionMode);
+    const FmMarkerTable table(store, fm.FunctionMode());
     for (const std::string& text : table.ReadTexts(kBarTextLimit)) {
         if (InWindow(LeadingDouble(text), fm)) {
             barItems_.push_back(text);
@@ -39,7 +39,7 @@ std::vector<double> FmMarkerLists::FrequenciesInWindow(ProfileStore& store, cons
     samples_.clear();
     insideCount_ = 0;
     std::vector<double> frequencies;
-    const FmMarkerTable table(store, fm.functionMode);
+    const FmMarkerTable table(store, fm.FunctionMode());
     for (const std::string& text : table.ReadTexts(kLevelTextLimit)) {
         const double frequency = LeadingDouble(text);
         if (InWindow(frequency, fm)) {
@@ -72,7 +72,7 @@ void FmMarkerLists::RebuildSamples(ProfileStore& store, const FmSettings& fm,
     std::vector<std::int32_t> levels;
     levels.reserve(frequencies.size());
     for (const double frequency : frequencies) {
-        levels.push_back(LevelCode(frequency, fm.fmin, fm.fmax));
+        levels.push_back(LevelCode(frequency, fm.Fmin(), fm.Fmax()));
     }
     samples_ = FmMarkerCrossings::Find(codes, count, levels);
 }

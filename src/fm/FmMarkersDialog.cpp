@@ -31,7 +31,7 @@ FmMarkersDialog::FmMarkersDialog(AppServices& services, const FmSettings& fm)
     : services_(services), fm_(fm) {}
 
 void FmMarkersDialog::Load() {
-    const FmMarkerTable table(services_.store, fm_.functionMode);
+    const FmMarkerTable table(services_.store, fm_.FunctionMode());
     section_ = table.Section();
     ascending_ = table.ReadAscending();
     markers_.clear();
@@ -69,7 +69,7 @@ FmMarkersDialog::AddOutcome FmMarkersDialog::Add(const std::string& editText) {
         return AddOutcome::TooLarge;
     }
     const auto value = static_cast<std::int32_t>(whole);
-    if (value < fm_.fmin || value > fm_.fmax) {
+    if (value < fm_.Fmin() || value > fm_.Fmax()) {
         Message warning;
         warning.id = MsgMarkerOutOfRange;
         warning.text = MessageText(MsgMarkerOutOfRange);
@@ -108,7 +108,7 @@ void FmMarkersDialog::SetAscending(bool ascending) {
 }
 
 bool FmMarkersDialog::Store() {
-    const FmMarkerTable table(services_.store, fm_.functionMode);
+    const FmMarkerTable table(services_.store, fm_.FunctionMode());
     if (!table.Store(markers_, ascending_)) {
         return false;
     }

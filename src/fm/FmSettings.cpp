@@ -57,17 +57,17 @@ bool FmSettings::IsExactG4270() const {
 }
 
 std::string FmSettings::DeviationKey() const {
-    return "FmDev" + std::to_string(functionMode);
+    return "FmDev" + std::to_string(functionMode_);
 }
 
 bool FmSettings::LoadLimits() {
     ProfileStore& store = services_.store;
-    functionMode = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
-    ReadParameterLine(store, "FmSmith", "FmLen", minLength, maxLength);
-    ReadParameterLine(store, "ParmLst", IsExactG4270() ? "FmCarFrq" : "Sclk", lowerLimit,
-                      upperLimit);
+    functionMode_ = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
+    ReadParameterLine(store, "FmSmith", "FmLen", minLength_, maxLength_);
+    ReadParameterLine(store, "ParmLst", IsExactG4270() ? "FmCarFrq" : "Sclk", lowerLimit_,
+                      upperLimit_);
     const int loaded = LoadFmSettings();
-    length = static_cast<int>(store.ReadProfileNumber("FmLen", 0, "FmSmith", kMissingNumber));
+    length_ = static_cast<int>(store.ReadProfileNumber("FmLen", 0, "FmSmith", kMissingNumber));
     return loaded == 1;
 }
 
@@ -78,24 +78,24 @@ std::string FmSettings::TidyDeviation(const char* format, double value) {
 }
 
 void FmSettings::WriteDeviationKey() {
-    services_.store.WriteProfileText("Settings", DeviationKey(), TidyDeviation("%5.4g", deviation),
+    services_.store.WriteProfileText("Settings", DeviationKey(), TidyDeviation("%5.4g", deviation_),
                                      services_.store.ContextFile());
 }
 
 int FmSettings::LoadFmSettings() {
     ProfileStore& store = services_.store;
-    functionMode = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
+    functionMode_ = static_cast<int>(store.ReadProfileNumber("FmFuncMode", 0, "Settings", 0));
     if (!IsExactG4270()) {
         const int wformMode =
             static_cast<int>(store.ReadProfileNumber("WformMode", 0, "Settings", 0));
-        base = wformMode != 0 ? store.ReadProfileNumber("Sclk", 0, "Settings", kMissingNumber)
-                              : store.ReadProfileNumber("StdFmbase", 0, "FmSmith", kMissingNumber);
+        base_ = wformMode != 0 ? store.ReadProfileNumber("Sclk", 0, "Settings", kMissingNumber)
+                               : store.ReadProfileNumber("StdFmbase", 0, "FmSmith", kMissingNumber);
         if (std::FILE* log = std::fopen(services_.state.logFile.c_str(), "a")) {
             std::fprintf(log, " isStdWmode= %d\nfmbase=%s\n", wformMode,
-                         CrtFormat("%g", base).c_str());
+                         CrtFormat("%g", base_).c_str());
             std::fclose(log);
         }
-        if (!(base > lowerLimit && base < upperLimit)) {
+        if (!(base_ > lowerLimit_ && base_ < upperLimit_)) {
             services_.ui.ShowMessage(MsgFmClockOutOfLimit);
             if (onCloseRequest) {
                 onCloseRequest();
@@ -103,7 +103,7 @@ int FmSettings::LoadFmSettings() {
             return 0;
         }
     } else {
-        base = store.ReadProfileNumber("FmCarFrq", 0, "Settings", kMissingNumber);
+        base_ = store.ReadProfileNumber("FmCarFrq", 0, "Settings", kMissingNumber);
     }
 
     std::string deviationText;
@@ -111,28 +111,28 @@ int FmSettings::LoadFmSettings() {
     if (store.ReadProfileText("Settings", DeviationKey(), deviationText, 80, store.ContextFile(),
                               true) &&
         ParseLeadingDouble(deviationText.c_str(), deviationText.size(), parsed) > 0) {
-        deviation = parsed;
+        deviation_ = parsed;
     } else {
-        deviation = base * 0.1;
+        deviation_ = base_ * 0.1;
     }
-    deviation = std::min({deviation, upperLimit - base, base - lowerLimit});
+    deviation_ = std::min({deviation_, upperLimit_ - base_, base_ - lowerLimit_});
 
     std::string conflict;
-    if (deviation == 0.0) {
-        conflict = "Settings conflict\nBase frequency=" + CrtFormat("%g", base) +
+    if (deviation_ == 0.0) {
+        conflict = "Settings conflict\nBase frequency=" + CrtFormat("%g", base_) +
                    " and deviation.\nValues cann't be corrected automatically and will be set "
                    "to default";
         double low = 0.0;
         double high = 0.0;
-        double defaultBase = base;
+        double defaultBase = base_;
         ReadParameterLine(store, "ParmLst", "FmCarFrq", low, high, &defaultBase);
-        base = defaultBase;
-        deviation = base * 0.1;
-        store.WriteProfileText("Settings", "FmCarFrq", CrtFormat("%g", base), store.ContextFile());
+        base_ = defaultBase;
+        deviation_ = base_ * 0.1;
+        store.WriteProfileText("Settings", "FmCarFrq", CrtFormat("%g", base_), store.ContextFile());
     }
     WriteDeviationKey();
-    fmax = base + deviation;
-    fmin = base - deviation;
+    fmax_ = base_ + deviation_;
+    fmin_ = base_ - deviation_;
     if (!conflict.empty()) {
         services_.ui.ShowText(conflict, "", MessageButtons::Ok, MessageIcon::None);
     }
@@ -147,25 +147,25 @@ std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
         services_.ui.ShowText("The deviation \"" + text +
                                   "\" is not a frequency in Hz.\nPrevious value will be restored.",
                               "", MessageButtons::Ok, MessageIcon::Exclamation);
-        return TidyDeviation("%g", deviation);
+        return TidyDeviation("%g", deviation_);
     }
-    if (!(base - d >= lowerLimit && base + d <= upperLimit)) {
+    if (!(base_ - d >= lowerLimit_ && base_ + d <= upperLimit_)) {
         services_.ui.ShowMessage(MsgDeviationLimit);
-        return TidyDeviation("%g", deviation);
+        return TidyDeviation("%g", deviation_);
     }
-    fmax = base + d;
-    fmin = base - d;
-    deviation = d;
+    fmax_ = base_ + d;
+    fmin_ = base_ - d;
+    deviation_ = d;
     ProfileStore& store = services_.store;
     store.WriteProfileText("Settings", DeviationKey(), text, store.ContextFile());
-    if (functionMode == 0) {
+    if (functionMode_ == 0) {
         store.WriteProfileText("Settings", "FmSt0", text, store.ContextFile());
         if (!services_.state.wideFmSamples && sendCommand) {
             sendCommand(":FM:DEV " + text);
         }
     }
-    store.WriteProfileText("FmSmith", "FMax", CrtFormat("%g", fmax), store.ContextFile());
-    store.WriteProfileText("FmSmith", "FMin", CrtFormat("%g", fmin), store.ContextFile());
+    store.WriteProfileText("FmSmith", "FMax", CrtFormat("%g", fmax_), store.ContextFile());
+    store.WriteProfileText("FmSmith", "FMin", CrtFormat("%g", fmin_), store.ContextFile());
     store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
     if (onMarkersChanged) {
         onMarkersChanged();
@@ -180,21 +180,21 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
         lo = std::min(lo, samples[i]);
         hi = std::max(hi, samples[i]);
     }
-    lo = std::max(lo, lowerLimit);
-    hi = std::min(hi, upperLimit);
+    lo = std::max(lo, lowerLimit_);
+    hi = std::min(hi, upperLimit_);
     if (lo == hi) {
-        deviation = lo * 0.1;
-        fmin = lo * 0.9;
-        fmax = lo * 1.1;
+        deviation_ = lo * 0.1;
+        fmin_ = lo * 0.9;
+        fmax_ = lo * 1.1;
     } else {
-        fmin = lo;
-        fmax = hi;
-        deviation = (hi - lo) * 0.5;
+        fmin_ = lo;
+        fmax_ = hi;
+        deviation_ = (hi - lo) * 0.5;
     }
     const std::string field = DeviationFieldText();
     ProfileStore& store = services_.store;
     store.WriteProfileText("Settings", "FmDev0", field, store.ContextFile());
-    store.WriteProfileText("Settings", "FmCarFrq", TrimmedFixed((fmin + fmax) * 0.5),
+    store.WriteProfileText("Settings", "FmCarFrq", TrimmedFixed((fmin_ + fmax_) * 0.5),
                            store.ContextFile());
     if (onDeviationText) {
         onDeviationText(field);
@@ -207,5 +207,5 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
 }
 
 std::string FmSettings::DeviationFieldText() const {
-    return TrimmedFixed(deviation);
+    return TrimmedFixed(deviation_);
 }

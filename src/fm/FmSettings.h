@@ -32,16 +32,19 @@ public:
     // The deviation as the field shows it: "%10.3f" without trailing zeros.
     std::string DeviationFieldText() const;
 
-    double base = 0.0;
-    double deviation = 0.0;
-    double fmin = 0.0;
-    double fmax = 0.0;
-    double lowerLimit = 0.0;
-    double upperLimit = 0.0;
-    double minLength = 0.0;
-    double maxLength = 0.0;
-    double length = 0.0;
-    int functionMode = 0;
+    // The values change only through the operations above, which keep the rules
+    // (the base inside the limits, the window base +/- deviation inside them too).
+    double Base() const { return base_; }
+    double Deviation() const { return deviation_; }
+    double Fmin() const { return fmin_; }
+    double Fmax() const { return fmax_; }
+    double LowerLimit() const { return lowerLimit_; }
+    double UpperLimit() const { return upperLimit_; }
+    double MinLength() const { return minLength_; }
+    double MaxLength() const { return maxLength_; }
+    // The family's proposed FM waveform length; 0 or less when it names none.
+    double Length() const { return length_; }
+    int FunctionMode() const { return functionMode_; }
 
     CommandSender sendCommand;  // instrument command through the host (":FM:DEV ...")
     Notifier onCloseRequest;    // a close request to the main frame
@@ -55,4 +58,14 @@ private:
     static std::string TidyDeviation(const char* format, double value);
 
     AppServices& services_;
+    double base_ = 0.0;
+    double deviation_ = 0.0;
+    double fmin_ = 0.0;
+    double fmax_ = 0.0;
+    double lowerLimit_ = 0.0;
+    double upperLimit_ = 0.0;
+    double minLength_ = 0.0;
+    double maxLength_ = 0.0;
+    double length_ = 0.0;
+    int functionMode_ = 0;
 };

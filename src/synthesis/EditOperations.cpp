@@ -258,7 +258,7 @@ ValueLimits EditOperations::SmoothLimits(WaveDoc& document) {
     case SampleKind::Code32:
         return {0.0, kFmCodeTop};
     case SampleKind::Hz64:
-        return {0.0, document.Fm().upperLimit};
+        return {0.0, document.Fm().UpperLimit()};
     case SampleKind::Code16:
         break;
     }
@@ -270,8 +270,8 @@ MirrorRule EditOperations::InvertRule(WaveDoc& document) {
     case SampleKind::Code32:
         return {kFmCodeTop, 0.0, kFmCodeTop};
     case SampleKind::Hz64: {
-        const double top = std::trunc(document.Fm().fmax);
-        const double bottom = document.Fm().fmin;
+        const double top = std::trunc(document.Fm().Fmax());
+        const double bottom = document.Fm().Fmin();
         return {top + bottom, bottom, top};
     }
     case SampleKind::Code16:

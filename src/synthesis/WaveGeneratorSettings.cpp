@@ -38,11 +38,11 @@ std::string WaveGeneratorSettings::NumberText(double value) {
 }
 
 double WaveGeneratorSettings::LevelLow(WaveDoc& document) {
-    return document.IsFmDocument() ? document.Fm().fmin : document.Limits().VerticalLow();
+    return document.IsFmDocument() ? document.Fm().Fmin() : document.Limits().VerticalLow();
 }
 
 double WaveGeneratorSettings::LevelHigh(WaveDoc& document) {
-    return document.IsFmDocument() ? document.Fm().fmax : document.Limits().VerticalHigh();
+    return document.IsFmDocument() ? document.Fm().Fmax() : document.Limits().VerticalHigh();
 }
 
 std::size_t WaveGeneratorSettings::ParameterKeyCount() const {

@@ -105,8 +105,8 @@ void WaveViewState::UpdateGeometry() {
     double vmax = 1.0;
     if (!IsPulse()) {
         const bool fm = document_.IsFmDocument();
-        vmin = fm ? document_.Fm().fmin : document_.Limits().VerticalLow();
-        vmax = fm ? document_.Fm().fmax : document_.Limits().VerticalHigh();
+        vmin = fm ? document_.Fm().Fmin() : document_.Limits().VerticalLow();
+        vmax = fm ? document_.Fm().Fmax() : document_.Limits().VerticalHigh();
     }
     geometry_.SetRanges(xmin_, xmax_, vmin, vmax);
     geometry_.ComputeMappings(plot_);

@@ -131,9 +131,9 @@ TEST(FmMarkerLists, BarKeepsTheStoredTextInReverseFileOrderUpToTheFirstHole) {
 
 TEST(FmMarkerLists, LevelCodesSpanTheWindowAndTheSamplesFollowThem) {
     FmWorkspace f;
-    EXPECT_EQ(FmMarkerLists::LevelCode(990e6, f.fm.fmin, f.fm.fmax), 0);
-    EXPECT_EQ(FmMarkerLists::LevelCode(1e9, f.fm.fmin, f.fm.fmax), 500000000);
-    EXPECT_EQ(FmMarkerLists::LevelCode(1010e6, f.fm.fmin, f.fm.fmax), 1000000000);
+    EXPECT_EQ(FmMarkerLists::LevelCode(990e6, f.fm.Fmin(), f.fm.Fmax()), 0);
+    EXPECT_EQ(FmMarkerLists::LevelCode(1e9, f.fm.Fmin(), f.fm.Fmax()), 500000000);
+    EXPECT_EQ(FmMarkerLists::LevelCode(1010e6, f.fm.Fmin(), f.fm.Fmax()), 1000000000);
     EXPECT_EQ(FmMarkerLists::LevelCode(1e9, 1e9, 1e9), 0); // a closed window does not trap
 
     f.Markers({"1000000000"});
@@ -276,7 +276,7 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     // Letters are refused with a message and change nothing.
     EXPECT_EQ(document.SetFmDeviation("abc"), "1e7");
     EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{0});
-    EXPECT_EQ(document.Fm().deviation, 10e6);
+    EXPECT_EQ(document.Fm().Deviation(), 10e6);
 
     const int updates = view.updates;
     EXPECT_EQ(document.SetFmDeviation("3e6"), "3e6");

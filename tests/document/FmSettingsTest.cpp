@@ -25,8 +25,8 @@ TEST(FmSettings, StoredDeviationBeyondTheRoomIsClampedAndWrittenBack) {
     // Base 1 GHz from the sample clock, limits 1 MHz .. 1.25 GHz: 250 MHz of room above.
     f.workspace.SetContext("Settings", "FmDev0", "400e6");
     ASSERT_TRUE(f.fm.LoadLimits());
-    EXPECT_EQ(f.fm.deviation, 250e6);
-    EXPECT_EQ(f.fm.fmax, 1.25e9);
+    EXPECT_EQ(f.fm.Deviation(), 250e6);
+    EXPECT_EQ(f.fm.Fmax(), 1.25e9);
     EXPECT_EQ(f.workspace.Context("Settings", "FmDev0"), "2.5e8");
     EXPECT_TRUE(f.workspace.ui.messages.empty());
 }
@@ -35,8 +35,8 @@ TEST(FmSettings, MissingDeviationIsTenPercentOfTheBase) {
     FmFixture f;
     f.workspace.SetContext("Settings", "FmFuncMode", "1");
     ASSERT_TRUE(f.fm.LoadLimits());
-    EXPECT_EQ(f.fm.functionMode, 1);
-    EXPECT_EQ(f.fm.deviation, 100e6);
+    EXPECT_EQ(f.fm.FunctionMode(), 1);
+    EXPECT_EQ(f.fm.Deviation(), 100e6);
     EXPECT_EQ(f.workspace.Context("Settings", "FmDev1"), "1e8");
 }
 
@@ -54,8 +54,8 @@ TEST(FmSettings, StandardBaseSourceWhenWaveformModeIsZero) {
     f.workspace.SetContext("FmSmith", "StdFmbase", "200e6");
     f.workspace.SetContext("Settings", "FmDev0", "1e6");
     ASSERT_TRUE(f.fm.LoadLimits());
-    EXPECT_EQ(f.fm.base, 200e6);
-    EXPECT_EQ(f.fm.fmin, 199e6);
+    EXPECT_EQ(f.fm.Base(), 200e6);
+    EXPECT_EQ(f.fm.Fmin(), 199e6);
     const std::string log = TempWorkspace::ReadFile(f.workspace.state.logFile);
     EXPECT_NE(log.find(" isStdWmode= 0\nfmbase=2e+008\n"), std::string::npos);
 }
@@ -65,8 +65,8 @@ TEST(FmSettings, ZeroDeviationAfterTheClampFallsBackToTheFamilyCarrier) {
     // The exact G4270 family takes its base from FmCarFrq, limits 1 kHz .. 100 MHz.
     f.workspace.SetContext("Settings", "FmCarFrq", "100e6");
     ASSERT_TRUE(f.fm.LoadLimits());
-    EXPECT_EQ(f.fm.base, 10e6);
-    EXPECT_EQ(f.fm.deviation, 1e6);
+    EXPECT_EQ(f.fm.Base(), 10e6);
+    EXPECT_EQ(f.fm.Deviation(), 1e6);
     EXPECT_EQ(f.workspace.Context("Settings", "FmCarFrq"), "1e+007");
     ASSERT_EQ(f.workspace.ui.messages.size(), 1u);
     EXPECT_EQ(f.workspace.ui.messages[0].text,
@@ -78,7 +78,7 @@ TEST(FmSettings, DeviationFieldAcceptsATouchingLimitAndSendsTheCommand) {
     FmFixture f;
     ASSERT_TRUE(f.fm.LoadLimits());
     EXPECT_EQ(f.fm.SetDeviationFromField("250e6"), "250e6");
-    EXPECT_EQ(f.fm.fmax, 1.25e9);
+    EXPECT_EQ(f.fm.Fmax(), 1.25e9);
     EXPECT_EQ(f.commands, std::vector<std::string>{":FM:DEV 250e6"});
     EXPECT_EQ(f.workspace.Context("Settings", "FmSt0"), "250e6");
     EXPECT_EQ(f.workspace.Context("FmSmith", "FMax"), "1.25e+009");
@@ -86,7 +86,7 @@ TEST(FmSettings, DeviationFieldAcceptsATouchingLimitAndSendsTheCommand) {
 
     EXPECT_EQ(f.fm.SetDeviationFromField("300e6"), "2.5e8");
     EXPECT_EQ(f.workspace.ui.MessageIds(), std::vector<int>{3011});
-    EXPECT_EQ(f.fm.deviation, 250e6);
+    EXPECT_EQ(f.fm.Deviation(), 250e6);
 }
 
 TEST(FmSettings, FunctionModeOneWritesItsKeyButNoCommand) {
@@ -107,8 +107,8 @@ TEST(FmSettings, WideWindowOfAFlatWaveformSpansTenPercent) {
     const std::vector<double> flat(100, 1e6);
     EXPECT_EQ(f.fm.RecomputeFmWindow(flat.data(), 100), "100000");
     EXPECT_EQ(shown, std::vector<std::string>{"100000"});
-    EXPECT_DOUBLE_EQ(f.fm.fmin, 0.9e6);
-    EXPECT_DOUBLE_EQ(f.fm.fmax, 1.1e6);
+    EXPECT_DOUBLE_EQ(f.fm.Fmin(), 0.9e6);
+    EXPECT_DOUBLE_EQ(f.fm.Fmax(), 1.1e6);
     EXPECT_EQ(f.workspace.Context("Settings", "FmDev0"), "100000");
     EXPECT_EQ(f.workspace.Context("Settings", "FmCarFrq"), "1000000");
 }

@@ -153,8 +153,8 @@ TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     EXPECT_EQ(document.Samples().Codes32()[0], 500000000);
     EXPECT_EQ(document.CurrentPath(), workspace.state.userFolder + "/FmDef.wvf");
     EXPECT_EQ(workspace.Context("SegmTbl", "FmWave"), document.CurrentPath());
-    EXPECT_EQ(document.Fm().fmin, 1e9 - 10e6);
-    EXPECT_EQ(document.Fm().fmax, 1e9 + 10e6);
+    EXPECT_EQ(document.Fm().Fmin(), 1e9 - 10e6);
+    EXPECT_EQ(document.Fm().Fmax(), 1e9 + 10e6);
     EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoFS.wvf");
     document.SetView(nullptr);
 }

@@ -297,8 +297,8 @@ TEST_F(EquationDialogTest, BrowseAppendsTheChosenFileByItsNameFromTheStartupFold
 
 TEST(EquationDialogFm, FmCodesAreFittedOverTheWholeWindowFromZero) {
     GeneratorFixture fixture("QW2182", OperatingMode::Fm, 1000);
-    const double fmin = fixture.document.Fm().fmin;
-    const double fmax = fixture.document.Fm().fmax;
+    const double fmin = fixture.document.Fm().Fmin();
+    const double fmax = fixture.document.Fm().Fmax();
     EquationDialog form(fixture.document);
     form.Initialize();
     EXPECT_EQ(form.LevelGroupTitle(), "Peak Deviation");

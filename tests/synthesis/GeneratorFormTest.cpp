@@ -354,8 +354,8 @@ TEST(FmGeneratorForm, TypesFrequenciesOfTheWindowInItsOwnSection) {
     form.Initialize();
     EXPECT_EQ(form.LevelGroupTitle(), "Peak Deviation");
     EXPECT_EQ(form.Field(2).unit, "Hz");
-    const double fmin = fixture.document.Fm().fmin;
-    const double fmax = fixture.document.Fm().fmax;
+    const double fmin = fixture.document.Fm().Fmin();
+    const double fmax = fixture.document.Fm().Fmax();
     ASSERT_LT(fmin, fmax);
     EXPECT_EQ(fixture.workspace.Context("FmsWav_Par", "Wavmin"),
               WaveGeneratorSettings::NumberText(fmin));

