@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,12 @@ std::string BuildTreeProgram(const std::string& relativePath);
 std::string SampleBytes(const std::vector<std::int16_t>& samples);
 // A waveform whose bytes include a newline, "#" and all-ones, as binary data must pass.
 std::vector<std::int16_t> AwkwardSamples(int count);
+// The bytes of values as this machine stores them, as the tool writes FM codes and markers.
+template <typename T> std::string Bytes(const std::vector<T>& values) {
+    std::string bytes(values.size() * sizeof(T), '\0');
+    std::memcpy(bytes.data(), values.data(), bytes.size());
+    return bytes;
+}
 // Whether `text` holds `part` anywhere.
 bool Contains(const std::string& text, const std::string& part);
 

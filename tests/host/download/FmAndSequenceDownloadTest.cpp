@@ -5,19 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
 using namespace std::string_literals;
 
 namespace {
-
-template <typename T> std::string Bytes(const std::vector<T>& values) {
-    std::string bytes(values.size() * sizeof(T), '\0');
-    std::memcpy(bytes.data(), values.data(), bytes.size());
-    return bytes;
-}
 
 // FM codes whose bytes include a newline, "#" and all-ones, as binary data must pass.
 std::vector<std::int32_t> FmCodes(int count) {

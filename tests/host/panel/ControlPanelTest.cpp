@@ -69,7 +69,7 @@ void ControlPanelTest::ToolDownloads() {
     const Workspace& workspace = session_->CurrentWorkspace();
     const std::string path = workspace.UserFolder() + "/TemS2.wa0";
     const std::string bytes = SampleBytes(AwkwardSamples(64));
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << bytes;
     IniFile(workspace.ContextFile()).Write("SegmTbl", "Segm2-0", path);
     workspace.SetActiveSegment(0, 2);
     const RegistryKey link(RegistryRoot::CurrentUser, workspace.LinkKeyPath());
@@ -93,14 +93,10 @@ void ControlPanelTest::DownloadResultAndMemoryAreShown() {
 
 void ControlPanelTest::FmDownloadShowsItsMarkers() {
     const Workspace& workspace = session_->CurrentWorkspace();
-    const auto write = [](const std::string& path, const std::vector<std::int32_t>& values) {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(values.data()),
-                   static_cast<long>(values.size() * sizeof(std::int32_t)));
-    };
     const std::string wave = workspace.UserFolder() + "/FmDef.wvf";
-    write(wave, std::vector<std::int32_t>(100, 500'000'000));
-    write(workspace.UserFolder() + "/$xMark", {7, 70});
+    std::ofstream(wave, std::ios::binary) << Bytes(std::vector<std::int32_t>(100, 500'000'000));
+    std::ofstream(workspace.UserFolder() + "/$xMark", std::ios::binary)
+        << Bytes(std::vector<std::int32_t>{7, 70});
     IniFile context(workspace.ContextFile());
     context.Write("SegmTbl", "FmWave", wave);
     context.Write("Settings", "FmDev0", "1e6");
