@@ -126,7 +126,6 @@ void MainFrameEditingTest::WideFmDeviationFieldShowsWhatTheSamplesSpan() {
     // A new waveform is flat at the carrier the opened file left (9.5 MHz): 10 % of it.
     run.frame->OnCommand(CommandId::kNew);
     QCOMPARE(deviation->text(), QString("950000"));
-    QCOMPARE(run.workspace.Context("Settings", "FmDev0"), std::string("950000"));
 }
 
 void MainFrameEditingTest::FileDroppedOnTheWindowIsOpenedAfterTheDrop() {
