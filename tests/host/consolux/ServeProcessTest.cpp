@@ -176,6 +176,8 @@ TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
         QProcess::execute(Consolux(), {QStringLiteral("request"), QStringLiteral("7"),
                                        QStringLiteral("--rect"), QStringLiteral("10 20 810 620")}),
         0);
+    // Two processes' signals may arrive in either order: the second is sent after the first came.
+    ASSERT_TRUE(SpinEventLoopUntil([&] { return requests.size() == 1; }));
     ASSERT_EQ(QProcess::execute(Consolux(), {QStringLiteral("request"), QStringLiteral("6"),
                                              QStringLiteral("-300,-20")}),
               0);
