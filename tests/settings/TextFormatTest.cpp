@@ -35,13 +35,10 @@ std::string Stripped(std::string text) {
     return text;
 }
 
-TEST(TrimZeros, RemovesTrailingZerosOnlyAfterAPoint) {
+TEST(NumberTextTrimming, TrailingZerosGoOnlyAfterAPointAndThreeDigitExponentsAreShortened) {
     EXPECT_EQ(Trimmed("12.500000"), "12.5");
     EXPECT_EQ(Trimmed("3.000"), "3");
     EXPECT_EQ(Trimmed("1500"), "1500");
-}
-
-TEST(StripExponentZeros, ShortensThreeDigitExponents) {
     EXPECT_EQ(Stripped("1e+003"), "1e3");
     EXPECT_EQ(Stripped("2e-006"), "2e-6");
     EXPECT_EQ(Stripped("1.5e+100"), "1.5e+100");
