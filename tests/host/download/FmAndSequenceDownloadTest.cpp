@@ -43,22 +43,6 @@ void LeaveSequence(TempWorkspace& tool, const std::string& first, const std::str
 
 } // namespace
 
-TEST(FmDownload, WaveformAndDeviationReachTheInstrumentAndTheMarkersAreShown) {
-    AgentBench bench;
-    ASSERT_TRUE(bench.simulator.Running());
-    const std::string codes = Bytes(FmCodes(1000));
-    LeaveFmDownload(bench.tool, codes);
-
-    const auto outcome = bench.agent.Perform({NotifyDownloadFm, "", "", 0});
-    EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_TRUE(Contains(outcome.line, "notify 9 FM download ch=2 ")) << outcome.line;
-    EXPECT_EQ(outcome.result, "FM waveform of channel 2: 1000 points, deviation 2500000 Hz");
-    EXPECT_EQ(outcome.markers, "3 markers at samples 12, 400, 950");
-    EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), codes);
-    EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "2500000");
-    EXPECT_EQ(bench.instrument.AskBlock(":INST 1;:FM:DATA?"), "");
-}
-
 TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) {
     AgentBench bench("G4270");
     const std::string hertz = Bytes(std::vector<double>(64, 10.5e6));
@@ -72,8 +56,11 @@ TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) 
     EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "1000000");
 }
 
-TEST(FmDownload, BadFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
+// Spoilt files are refused before the instrument hears of them; the good ones then bring the
+// waveform and the deviation to it and the markers to the panel.
+TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMarkers) {
     AgentBench bench;
+    ASSERT_TRUE(bench.simulator.Running());
     const std::string codes = Bytes(FmCodes(1000));
     const auto markers = [&](const std::string& bytes) {
         return [&bench, bytes] { bench.tool.WriteFile("$tst/$xMark", bytes); };
@@ -113,6 +100,16 @@ TEST(FmDownload, BadFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
     }
     EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), "");
     EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "1000000");
+
+    LeaveFmDownload(bench.tool, codes);
+    const auto outcome = bench.agent.Perform({NotifyDownloadFm, "", "", 0});
+    EXPECT_TRUE(outcome.succeeded) << outcome.line;
+    EXPECT_TRUE(Contains(outcome.line, "notify 9 FM download ch=2 ")) << outcome.line;
+    EXPECT_EQ(outcome.result, "FM waveform of channel 2: 1000 points, deviation 2500000 Hz");
+    EXPECT_EQ(outcome.markers, "3 markers at samples 12, 400, 950");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), codes);
+    EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "2500000");
+    EXPECT_EQ(bench.instrument.AskBlock(":INST 1;:FM:DATA?"), "");
 }
 
 TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
@@ -132,28 +129,12 @@ TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
     }
 }
 
-TEST(SequenceDownload, SegmentsAndStepsReachTheInstrumentWhichPlaysThemInOrder) {
+// Spoilt tables and files are refused before the instrument hears of them; the good one
+// replaces what the channel held, and the instrument plays its steps in order.
+TEST(SequenceDownload, BadTablesAreRefusedAndTheGoodOneReplacesWhatTheChannelHeld) {
     AgentBench bench;
     const std::string first = SampleBytes(AwkwardSamples(64));
     const std::string second = SampleBytes(AwkwardSamples(32));
-    LeaveSequence(bench.tool, first, second);
-    bench.tool.SetContext("PulsSeq-1", "Sclk", " 1.6e+06");
-    // A download replaces what the channel held.
-    bench.instrument.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
-
-    const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
-    EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_EQ(outcome.result, "sequence of channel 2: 3 steps over 2 segments, 192 bytes");
-    EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
-              "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ;1600000");
-    EXPECT_EQ(bench.instrument.AskBlock(":SEQ:DATA?"),
-              first + first + first + second + first + first + first);
-    EXPECT_EQ(bench.instrument.Ask(":INST 1;:SEQ:CAT?"), "");
-}
-
-TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem) {
-    AgentBench bench;
-    const std::string samples = SampleBytes(AwkwardSamples(64));
     const auto set = [&](const std::string& key, const std::string& value) {
         return [&bench, key, value] { bench.tool.SetContext("PulsSeq-1", key, value); };
     };
@@ -188,7 +169,7 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
     };
     bench.instrument.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
     for (const Case& c : cases) {
-        LeaveSequence(bench.tool, samples, samples.substr(0, 64));
+        LeaveSequence(bench.tool, first, second);
         c.spoil();
         const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
         EXPECT_FALSE(outcome.succeeded) << c.reason;
@@ -196,6 +177,17 @@ TEST(SequenceDownload, BadTablesAndFilesAreRefusedBeforeTheInstrumentHearsOfThem
         EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
     }
     EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?"), "7,100;");
+
+    LeaveSequence(bench.tool, first, second);
+    bench.tool.SetContext("PulsSeq-1", "Sclk", " 1.6e+06");
+    const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
+    EXPECT_TRUE(outcome.succeeded) << outcome.line;
+    EXPECT_EQ(outcome.result, "sequence of channel 2: 3 steps over 2 segments, 192 bytes");
+    EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
+              "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ;1600000");
+    EXPECT_EQ(bench.instrument.AskBlock(":SEQ:DATA?"),
+              first + first + first + second + first + first + first);
+    EXPECT_EQ(bench.instrument.Ask(":INST 1;:SEQ:CAT?"), "");
 }
 
 TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartOfIt) {
