@@ -140,5 +140,9 @@ void FormatConverter::Report(const std::string& path, const TextImportProblem& p
 }
 
 std::string FormatConverter::ImportTrace(const std::string& path) {
-    return TraceImport(store_).ImportTrace(path);
+    const std::unique_ptr<ProgressDisplay> display = store_.Ui().BeginProgress(ImportTitle(path));
+    return TraceImport(store_).ImportTrace(path, [this, &display](double done) {
+        cancelled_ = !display->Report(done);
+        return !cancelled_;
+    });
 }

@@ -21,6 +21,9 @@ namespace {
 constexpr std::size_t kSearchLength = 400; // bytes searched for the descriptor
 constexpr std::size_t kFieldsLength = 132; // the descriptor fields read lie below this
 constexpr long long kTemplateLength = 346; // the bare descriptor of the usual template
+// Bytes of points read, or of codes written, between two reports of the progress: small
+// enough that a Cancel is answered at once, large enough that the reports cost nothing.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
 // Offsets of the descriptor fields read, from the start of the text "WAVEDESC".
 enum Field : std::size_t {
@@ -41,6 +44,34 @@ struct Trace {
     long long points = 0;
     int width = 2; // bytes per point
     bool bigEndian = false;
+};
+
+// How far the import is, by the bytes of points read and of codes written, which are all
+// that take time on a large trace.
+class TraceProgress {
+public:
+    explicit TraceProgress(const ImportProgress& report) : report_(report) {}
+
+    // Known once the descriptor is read: the points at their width, then the codes.
+    void SetTotal(std::size_t points, int width) {
+        totalBytes_ = static_cast<double>(points) * static_cast<double>(width + 2);
+    }
+
+    // False once the user has stopped the import; Stopped() then stays true.
+    bool Advance(std::size_t bytes) {
+        doneBytes_ += static_cast<double>(bytes);
+        if (!stopped_ && report_) {
+            stopped_ = !report_(std::min(1.0, doneBytes_ / totalBytes_));
+        }
+        return !stopped_;
+    }
+    bool Stopped() const { return stopped_; }
+
+private:
+    const ImportProgress& report_;
+    double totalBytes_ = 1;
+    double doneBytes_ = 0;
+    bool stopped_ = false;
 };
 
 class FieldReader {
@@ -201,10 +232,21 @@ std::uint16_t SwapBytes(std::uint16_t bits) {
     return static_cast<std::uint16_t>((bits >> 8) | (bits << 8));
 }
 
+bool ReadInPieces(std::FILE* in, void* into, std::size_t length, TraceProgress& progress) {
+    auto* bytes = static_cast<unsigned char*>(into);
+    for (std::size_t at = 0; at < length; at += kPieceBytes) {
+        const std::size_t piece = std::min(kPieceBytes, length - at);
+        if (std::fread(bytes + at, 1, piece, in) != piece || !progress.Advance(piece)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads the valid points and scales them into `codes`: words in the announced byte order,
 // bytes as the high byte of their word.
 bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> codes, int lowest,
-                  int highest) {
+                  int highest, TraceProgress& progress) {
     if (trace.dataPosition > static_cast<long long>(LONG_MAX) ||
         std::fseek(in, static_cast<long>(trace.dataPosition), SEEK_SET) != 0) {
         return false;
@@ -212,7 +254,7 @@ bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> cod
     const std::size_t count = codes.size();
     if (trace.width == 1) {
         const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
-        if (std::fread(bytes.get(), 1, count, in) != count) {
+        if (!ReadInPieces(in, bytes.get(), count, progress)) {
             return false;
         }
         const auto decode = [](std::uint8_t raw) {
@@ -223,7 +265,7 @@ bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> cod
     }
     // The words are read into the codes' own storage and replaced in place.
     auto* words = reinterpret_cast<std::uint16_t*>(codes.data());
-    if (std::fread(words, 2, count, in) != count) {
+    if (!ReadInPieces(in, words, codes.size_bytes(), progress)) {
         return false;
     }
     if (trace.bigEndian != (std::endian::native == std::endian::big)) {
@@ -238,7 +280,9 @@ bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> cod
     return true;
 }
 
-bool WriteCodes(const std::string& target, std::span<std::int16_t> codes) {
+// Stopped while the codes are written, the writer goes without Commit(): the target stays
+// as it was and the temporary file is removed.
+bool WriteCodes(const std::string& target, std::span<std::int16_t> codes, TraceProgress& progress) {
     if constexpr (std::endian::native == std::endian::big) {
         for (std::int16_t& code : codes) {
             code = static_cast<std::int16_t>(SwapBytes(static_cast<std::uint16_t>(code)));
@@ -248,7 +292,14 @@ bool WriteCodes(const std::string& target, std::span<std::int16_t> codes) {
     if (!out.Open()) {
         return false;
     }
-    out.Write(codes.data(), codes.size() * sizeof(std::int16_t));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(codes.data());
+    for (std::size_t at = 0; at < codes.size_bytes(); at += kPieceBytes) {
+        const std::size_t piece = std::min(kPieceBytes, codes.size_bytes() - at);
+        out.Write(bytes + at, piece);
+        if (!progress.Advance(piece)) {
+            return false;
+        }
+    }
     return out.Commit();
 }
 
@@ -270,20 +321,23 @@ struct Codes {
     std::size_t count = 0;
 };
 
-bool ReadCodes(std::FILE* in, long long fileSize, bool fourteenBit, Codes& codes) {
+bool ReadCodes(std::FILE* in, long long fileSize, bool fourteenBit, Codes& codes,
+               TraceProgress& progress) {
     const std::optional<Trace> trace = ReadDescriptor(in, fileSize);
     if (!trace) {
         return false;
     }
     codes.count = static_cast<std::size_t>(trace->points);
+    progress.SetTotal(codes.count, trace->width);
     codes.storage = std::make_unique_for_overwrite<std::int16_t[]>(codes.count);
     return ReadAndScale(in, *trace, std::span<std::int16_t>(codes.storage.get(), codes.count),
-                        fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047);
+                        fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047, progress);
 }
 
 } // namespace
 
-std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit) {
+std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit,
+                                     const ImportProgress& progress) {
     std::error_code error;
     const auto fileSize = std::filesystem::file_size(std::filesystem::path(path), error);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"),
@@ -293,16 +347,20 @@ std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit) 
     }
     const std::string target = ReplaceExtension(path, ".wav");
     Codes codes;
-    if (!ReadCodes(in.get(), static_cast<long long>(fileSize), fourteenBit, codes)) {
-        RemoveOldTarget(path, target);
+    TraceProgress pieces(progress);
+    if (!ReadCodes(in.get(), static_cast<long long>(fileSize), fourteenBit, codes, pieces)) {
+        // A stopped import leaves everything as it was, the earlier waveform included.
+        if (!pieces.Stopped()) {
+            RemoveOldTarget(path, target);
+        }
         return {};
     }
     const std::span<std::int16_t> written(codes.storage.get(), codes.count);
-    return WriteCodes(target, written) ? target : std::string();
+    return WriteCodes(target, written, pieces) ? target : std::string();
 }
 
-std::string TraceImport::ImportTrace(const std::string& path) {
-    return ImportTrace(path, FourteenBitTarget());
+std::string TraceImport::ImportTrace(const std::string& path, const ImportProgress& progress) {
+    return ImportTrace(path, FourteenBitTarget(), progress);
 }
 
 bool TraceImport::FourteenBitTarget() {

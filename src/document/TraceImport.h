@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/TextImport.h"
+
 #include <string>
 
 class ProfileStore;
@@ -15,10 +17,15 @@ public:
     // descriptor, fewer than two valid points or fewer bytes than it announces. A trace
     // refused for what it holds also removes the ".wav" file an earlier import left beside
     // it; a trace that cannot be opened, or a target that cannot be written, leaves it.
-    std::string ImportTrace(const std::string& path);
+    // `progress` hears how far the import is after each piece of the points read and of the
+    // waveform written, the last time with 1 just before the file takes its name; when it
+    // answers false the import stops there and leaves everything as it was: no ".wav"
+    // written or removed, no temporary file.
+    std::string ImportTrace(const std::string& path, const ImportProgress& progress = {});
 
     // The same with the target range given: 14-bit (-8192..8191) or 12-bit (-2048..2047).
-    static std::string ImportTrace(const std::string& path, bool fourteenBit);
+    static std::string ImportTrace(const std::string& path, bool fourteenBit,
+                                   const ImportProgress& progress = {});
 
     // The family's "WaveDown"/"ConvertMode" begins with "CONV_DMA14" (read quietly).
     bool FourteenBitTarget();

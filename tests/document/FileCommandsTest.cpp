@@ -5,6 +5,8 @@
 #include "document/WaveDoc.h"
 #include "support/TempWorkspace.h"
 
+#include "TraceTestFiles.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -129,11 +131,16 @@ TEST_F(FileCommandsTest, OpenConvertsTextAndKeepsTheWorkingFileAndTheTableInStep
     EXPECT_EQ(document.Length(), 1024);
 }
 
-// Cancel at the first report of a text import: the document, its working file and the undo
-// step (none, or the one an earlier change left) are as they were, and no message is shown.
+// Cancel at the first report of a text or trace import: the document, its working file, the
+// context file and the undo step (none, or the one an earlier change left) are as they were,
+// and no message is shown.
 TEST_F(FileCommandsTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWereAndAnOpenReplacesIt) {
     for (const bool undoBefore : {false, true}) {
-        for (const std::string file : {"in.asc", "in.csv"}) {
+        const std::pair<std::string, std::string> sources[] = {
+            {"in.asc", "1 2 3 4"},
+            {"in.csv", "Time,V\n0,1\n1,2\n"},
+            {"in.trc", BuildTrace({.points = {1, 2}})}};
+        for (const auto& [file, contents] : sources) {
             SCOPED_TRACE(file + (undoBefore ? " after a change" : ""));
             if (undoBefore) {
                 document.SetLength("2000");
@@ -143,9 +150,9 @@ TEST_F(FileCommandsTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWereAndAnOp
             const bool couldUndo = files.CanUndo();
             const std::string undoBytes = couldUndo ? TempWorkspace::ReadFile(undoPath) : "";
             const std::string workingBytes = TempWorkspace::ReadFile(Working());
+            const std::string context = TempWorkspace::ReadFile(workspace.state.contextFile);
             const double length = document.Length();
-            AnswerFile(
-                workspace.WriteFile(file, file == "in.csv" ? "Time,V\n0,1\n1,2\n" : "1 2 3 4"));
+            AnswerFile(workspace.WriteFile(file, contents));
             workspace.ui.cancelAtReport = 0;
 
             EXPECT_FALSE(files.OnOpen());
@@ -153,6 +160,7 @@ TEST_F(FileCommandsTest, CancelledOpenLeavesDocumentAndUndoStepAsTheyWereAndAnOp
             EXPECT_TRUE(workspace.ui.messages.empty());
             EXPECT_EQ(document.Length(), length);
             EXPECT_TRUE(TempWorkspace::ReadFile(Working()) == workingBytes);
+            EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.contextFile), context);
             EXPECT_FALSE(std::filesystem::exists(workspace.Folder() + "in.wav"));
             ASSERT_EQ(files.CanUndo(), couldUndo);
             if (couldUndo) {

@@ -1,12 +1,14 @@
 #include "FormatsTestFiles.h"
 #include "TraceTestFiles.h"
 
+#include "document/FormatConverter.h"
 #include "document/TraceImport.h"
 #include "settings/IniFile.h"
 #include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -120,6 +122,46 @@ TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("dir.wav")));
     std::filesystem::create_directory(PathOf("folder.trc"));
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("folder.trc"), false), "");
+}
+
+// A trace of several pieces, of byte and of word points: its progress reaches the display,
+// rises in proportion and ends at 1. A Cancel at the first report (the points being read) or
+// at the last (the codes written, the file not yet in place) leaves the folder as it was,
+// the waveform of an earlier import included, and says nothing.
+TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
+    std::vector<int> points(700000);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        points[i] = static_cast<int>(i % 251) - 125;
+    }
+    const std::string path = PathOf("big.trc");
+    for (const int commType : {0, 1}) {
+        SCOPED_TRACE(commType == 0 ? "bytes" : "words");
+        WriteBytes(path, BuildTrace({.points = points, .commType = commType}));
+        workspace_.ui.Clear();
+        FormatConverter converter(workspace_.state, workspace_.store);
+        ASSERT_EQ(converter.ImportTrace(path), PathOf("big.wav"));
+        EXPECT_EQ(workspace_.ui.progressTitles, std::vector<std::string>{"Importing big.trc"});
+        const std::vector<double> reports = workspace_.ui.progressReports;
+        ASSERT_GE(reports.size(), 3u);
+        EXPECT_LT(reports.front(), 0.5);
+        EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+        EXPECT_DOUBLE_EQ(reports.back(), 1.0);
+        EXPECT_FALSE(converter.Cancelled());
+        for (const int cancelAt : {0, static_cast<int>(reports.size()) - 1}) {
+            SCOPED_TRACE(cancelAt);
+            WriteBytes(PathOf("big.wav"), "earlier");
+            const std::vector<std::string> entries = Entries();
+            workspace_.ui.Clear();
+            workspace_.ui.cancelAtReport = cancelAt;
+            FormatConverter cancelled(workspace_.state, workspace_.store);
+            EXPECT_EQ(cancelled.ImportTrace(path), "");
+            EXPECT_TRUE(cancelled.Cancelled());
+            EXPECT_EQ(workspace_.ui.progressReports.size(), static_cast<std::size_t>(cancelAt + 1));
+            EXPECT_EQ(ReadBytes(PathOf("big.wav")), "earlier");
+            EXPECT_EQ(Entries(), entries);
+            EXPECT_TRUE(workspace_.ui.messages.empty());
+        }
+    }
 }
 
 TEST_F(TraceImportTest, FamilyConvertModeChoosesTheFourteenBitRange) {
