@@ -13,6 +13,7 @@
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
 #include "settings/FileHelpers.h"
+#include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
 namespace {
@@ -84,6 +85,11 @@ bool FileCommands::OnOpen() {
 
 bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     AppServices& services = document_.Services();
+    // The opened file must reach the segment table: a context file that cannot be
+    // written stops the command before the undo copy and the working file change.
+    if (!services.store.CanWrite(services.store.ContextFile())) {
+        return false;
+    }
     UndoSetAside previousUndo(document_.Undo());
     if (!document_.SnapshotForUndo()) {
         return false;
@@ -120,8 +126,8 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     return true;
 }
 
-void FileCommands::AfterSave(const std::string& path) {
-    document_.AdoptSavedFile(path);
+void FileCommands::AfterSave(const std::string& path, SavedMark mark) {
+    document_.AdoptSavedFile(path, mark);
     if (DocumentView* view = document_.View()) {
         view->SetMainTitle(std::string(ModeTitle(document_.Services().state.mode)) + " -> " + path);
     }
@@ -136,8 +142,7 @@ bool FileCommands::OnSave() {
     if (!document_.WriteWaveform(name)) {
         return false;
     }
-    AfterSave(name);
-    document_.ClearActiveModified();
+    AfterSave(name, SavedMark::RemovedAfterEntry);
     return true;
 }
 
@@ -169,10 +174,8 @@ bool FileCommands::OnSaveAs() {
         document_.ReportWriteFailure(error);
         return false;
     }
-    if (index != SpaceDelimited && index != CommaDelimited) {
-        document_.ClearActiveModified();
-    }
-    AfterSave(path);
+    const bool text = index == SpaceDelimited || index == CommaDelimited;
+    AfterSave(path, text ? SavedMark::LeftSet : SavedMark::RemovedBeforeEntry);
     return true;
 }
 

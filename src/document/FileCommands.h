@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SegmentTable.h"
+
 #include <cstddef>
 #include <string>
 
@@ -44,7 +46,7 @@ public:
 
 private:
     bool OpenChosen(const std::string& path, int filterIndex);
-    void AfterSave(const std::string& path);
+    void AfterSave(const std::string& path, SavedMark mark);
 
     WaveDoc& document_;
     FileChooser& chooser_;

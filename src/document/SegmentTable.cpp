@@ -42,12 +42,30 @@ bool SegmentTable::SegmentEntry(int segment, int channel, std::string& file) {
     if (file.empty()) {
         return store.ReadProfileText(kTable, key, file, kPathBuffer, store.ContextFile(), true);
     }
+    return EnterFile(segment, channel, file, SavedMark::LeftSet);
+}
+
+void SegmentTable::WriteEntry(ProfileEdit& edit, int segment, int channel,
+                              const std::string& file) {
+    const std::string key = SegmentKey(segment, channel);
+    RaiseLastSegment(edit, segment, channel);
+    edit.Write(kTable, key, file);
+    edit.Write(kModified, key, "Yes");
+}
+
+bool SegmentTable::EnterFile(int segment, int channel, std::string& file, SavedMark mark) {
+    ProfileStore& store = services_.store;
     // The host reads the entry from its own folder: the path it finds must stand alone.
     file = AbsoluteNormalPath(file);
+    const std::string modifiedKey = ModifiedKey(segment, channel);
     store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
-        RaiseLastSegment(edit, segment, channel);
-        edit.Write(kTable, key, file);
-        edit.Write(kModified, key, "Yes");
+        if (mark == SavedMark::RemovedBeforeEntry) {
+            edit.Delete(kModified, modifiedKey);
+        }
+        WriteEntry(edit, segment, channel, file);
+        if (mark == SavedMark::RemovedAfterEntry) {
+            edit.Delete(kModified, modifiedKey);
+        }
     });
     return true;
 }
@@ -96,10 +114,13 @@ std::string SegmentTable::ReplaceListEntry(const std::string& list, int position
     return rebuilt;
 }
 
+std::string SegmentTable::ModifiedKey(int segment, int channel) const {
+    return services_.state.IsFm() ? "FmWave" : SegmentKey(segment, channel);
+}
+
 void SegmentTable::ClearModified(int segment, int channel) {
     ProfileStore& store = services_.store;
-    const std::string key = services_.state.IsFm() ? "FmWave" : SegmentKey(segment, channel);
-    store.DeleteProfileKey(kModified, key, store.ContextFile());
+    store.DeleteProfileKey(kModified, ModifiedKey(segment, channel), store.ContextFile());
 }
 
 int SegmentTable::ReadActiveChannel() {

@@ -5,6 +5,11 @@
 struct AppServices;
 class ProfileEdit;
 
+// What saving a waveform does to its segment's modification mark, besides entering the
+// file in the table (which sets the mark): a text export leaves it set, Save removes it
+// after the entry, Save As of a binary file removes it before the entry sets it again.
+enum class SavedMark { LeftSet, RemovedAfterEntry, RemovedBeforeEntry };
+
 // The instrument's memory segments as the context file records them: which file holds
 // each segment of each channel ("SegmTbl"), which were changed ("Modif"), and the active
 // segment of every channel ("Settings"/"ActiveSeg"). The program keeps no copy.
@@ -16,6 +21,10 @@ public:
     // path, which the host can read from any folder) and marks the segment modified, all
     // under one hold of the settings lock.
     bool SegmentEntry(int segment, int channel, std::string& file);
+    // An entry together with a save's change of the modification mark, in one
+    // rewrite of the context file: a run killed half-way never leaves the mark removed
+    // while the table still names the file that was saved from.
+    bool EnterFile(int segment, int channel, std::string& file, SavedMark mark);
     // The working file of a segment in the per-user folder.
     std::string SegmentFilePath(int segment, int channel) const;
     // Stores n as the active segment of the active channel (read, changed and written
@@ -34,6 +43,8 @@ public:
 
 private:
     static void RaiseLastSegment(ProfileEdit& edit, int segment, int channel);
+    static void WriteEntry(ProfileEdit& edit, int segment, int channel, const std::string& file);
+    std::string ModifiedKey(int segment, int channel) const;
 
     AppServices& services_;
 };

@@ -314,11 +314,6 @@ void WaveDoc::EnterInSegmentTable(const std::string& path) {
     segments_.SegmentEntry(segment, channel, entry);
 }
 
-void WaveDoc::ClearActiveModified() {
-    const auto [segment, channel] = ActiveSlot();
-    segments_.ClearModified(segment, channel);
-}
-
 bool WaveDoc::CommitToWorkingFile() {
     const std::string working = ActiveWorkingFile();
     if (!WriteWaveform(working)) {
@@ -385,8 +380,10 @@ void WaveDoc::AdoptFile(const std::string& path) {
     files_.NameAfter(path);
 }
 
-void WaveDoc::AdoptSavedFile(const std::string& path) {
-    EnterInSegmentTable(path);
+void WaveDoc::AdoptSavedFile(const std::string& path, SavedMark mark) {
+    const auto [segment, channel] = ActiveSlot();
+    std::string entry = path;
+    segments_.EnterFile(segment, channel, entry, mark);
     files_.MoveTo(path);
     files_.NameExactly(path);
 }

@@ -77,9 +77,8 @@ public:
     // false returned.
     bool CommitToWorkingFile();
     // Enters a file for the active segment (the FM pseudo-segment in FM mode),
-    // which marks it modified; ClearActiveModified removes that mark.
+    // which marks it modified.
     void EnterInSegmentTable(const std::string& path);
-    void ClearActiveModified();
     // Sets the main window's text to the title rule: ModeTitle + shortened path.
     void ApplyTitle();
 
@@ -88,10 +87,10 @@ public:
     void AdoptFile(const std::string& path);
     // Save writes to a file the user opened, unless it lies in the working folder.
     void RememberOpenedFile(const std::string& path) { files_.NameAfter(path); }
-    // A file just saved is entered for the active segment and becomes the current
-    // file and the name Save writes to, even in the working folder (the user
-    // agreed to that).
-    void AdoptSavedFile(const std::string& path);
+    // A file just saved is entered for the active segment, with the save's change
+    // of the modification mark, and becomes the current file and the name Save
+    // writes to, even in the working folder (the user agreed to that).
+    void AdoptSavedFile(const std::string& path, SavedMark mark);
     // The next Save asks for a name (after an undo, or when the name cannot be
     // saved to).
     void ForgetFileName() { files_.ForgetName(); }

@@ -5,6 +5,7 @@
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileEdit.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -192,10 +193,12 @@ std::string FmSettings::RecomputeFmWindow(const double* samples, long long count
         deviation_ = (hi - lo) * 0.5;
     }
     const std::string field = DeviationFieldText();
+    // Deviation and carrier describe one window: they change in one rewrite of the file.
     ProfileStore& store = services_.store;
-    store.WriteProfileText("Settings", "FmDev0", field, store.ContextFile());
-    store.WriteProfileText("Settings", "FmCarFrq", TrimmedFixed((fmin_ + fmax_) * 0.5),
-                           store.ContextFile());
+    store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
+        edit.Write("Settings", "FmDev0", field);
+        edit.Write("Settings", "FmCarFrq", TrimmedFixed((fmin_ + fmax_) * 0.5));
+    });
     if (onDeviationText) {
         onDeviationText(field);
     }

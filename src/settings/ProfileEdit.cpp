@@ -81,3 +81,7 @@ bool ProfileEdit::Write(std::string_view section, std::string_view key, std::str
     changed_ = SetIniValue(text_, section, key, value) || changed_;
     return true;
 }
+
+void ProfileEdit::Delete(std::string_view section, std::string_view key) {
+    changed_ = SetIniValue(text_, section, key, std::nullopt) || changed_;
+}

@@ -21,6 +21,7 @@ public:
                       double defaultValue) const;
     // A value that cannot stand on one line is refused (false) and changes nothing.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
+    void Delete(std::string_view section, std::string_view key);
     bool Changed() const { return changed_; }
 
     // The platform's private-profile read of a raw value: "noo" for a missing key, and a

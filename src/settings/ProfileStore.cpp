@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/UserInterface.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileEdit.h"
 #include "settings/RegistryKey.h"
@@ -97,7 +98,7 @@ bool ProfileStore::WriteProfileText(std::string_view section, std::string_view k
     if (ini.Write(section, key, value)) {
         return true;
     }
-    ReportWriteFailure(ini);
+    ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
 }
 
@@ -107,7 +108,7 @@ bool ProfileStore::DeleteProfileKey(std::string_view section, std::string_view k
     if (ini.Write(section, key, std::nullopt)) {
         return true;
     }
-    ReportWriteFailure(ini);
+    ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
 }
 
@@ -116,7 +117,7 @@ bool ProfileStore::DeleteProfileSection(std::string_view section, const std::str
     if (ini.DeleteSection(section)) {
         return true;
     }
-    ReportWriteFailure(ini);
+    ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
 }
 
@@ -129,7 +130,7 @@ bool ProfileStore::UpdateProfile(const std::string& file,
         return edit.Changed();
     });
     if (!written) {
-        ReportWriteFailure(ini);
+        ReportWriteFailure(ini.Path(), ini.LastError());
     }
     return written;
 }
@@ -140,7 +141,7 @@ bool ProfileStore::UpdateProfileText(const std::string& file,
     if (ini.Update(edit)) {
         return true;
     }
-    ReportWriteFailure(ini);
+    ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
 }
 
@@ -154,7 +155,7 @@ bool ProfileStore::WriteProfileSection(std::string_view section, const IniEntrie
     if (ini.WriteSection(section, entries)) {
         return true;
     }
-    ReportWriteFailure(ini);
+    ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
 }
 
@@ -166,12 +167,22 @@ const std::string& ProfileStore::FamilyFile() const {
     return state_.familyFile;
 }
 
-void ProfileStore::ReportWriteFailure(const IniFile& file) {
+bool ProfileStore::CanWrite(const std::string& file) {
+    // The probe's temporary file is removed when the probe ends without committing.
+    AtomicFileWriter probe(file);
+    if (probe.Open()) {
+        return true;
+    }
+    ReportWriteFailure(file, probe.Error());
+    return false;
+}
+
+void ProfileStore::ReportWriteFailure(const std::string& file, const std::string& error) {
     writeFailed_ = true;
     // Once per file and run: a full disk must not bury the user under one box per setting.
-    if (!reportedFailures_.insert(file.Path()).second) {
+    if (!reportedFailures_.insert(file).second) {
         return;
     }
-    ui_.ShowText("File " + file.Path() + " could not be written:\n" + file.LastError(),
-                 "Settings not saved", MessageButtons::Ok, MessageIcon::Exclamation);
+    ui_.ShowText("File " + file + " could not be written:\n" + error, "Settings not saved",
+                 MessageButtons::Ok, MessageIcon::Exclamation);
 }

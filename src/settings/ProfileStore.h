@@ -46,6 +46,10 @@ public:
     // The same for an edit of the whole text (IniFile::Update): for writers that change
     // many keys of large sections in one pass.
     bool UpdateProfileText(const std::string& file, const std::function<bool(std::string&)>& edit);
+    // Whether the file could be replaced now, found out without changing it; a file that
+    // cannot be is reported as a failed write. For a command that must not begin
+    // what it could not record.
+    bool CanWrite(const std::string& file);
     IniEntries ReadProfileSection(std::string_view section, const std::string& file);
     bool WriteProfileSection(std::string_view section, const IniEntries& entries,
                              const std::string& file);
@@ -58,7 +62,7 @@ public:
     UserInterface& Ui() { return ui_; }
 
 private:
-    void ReportWriteFailure(const IniFile& file);
+    void ReportWriteFailure(const std::string& file, const std::string& error);
 
     const AppState& state_;
     UserInterface& ui_;

@@ -1,0 +1,128 @@
+#include "document/FileChooser.h"
+#include "document/FileCommands.h"
+#include "document/HeadlessView.h"
+#include "document/WaveDoc.h"
+#include "fm/FmSettings.h"
+#include "support/TempWorkspace.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+#include <vector>
+
+// Keys that belong together (a segment's table entry and its modification mark, the FM
+// window's deviation and carrier) must change in one rewrite of the context file: a run
+// killed between two rewrites would leave a state that no command produces.
+
+namespace {
+
+// Counts the times a file was replaced (renamed over) since construction. The renames'
+// other halves are watched too: the kernel merges equal events that follow each other.
+class ReplacementCounter {
+public:
+    explicit ReplacementCounter(const std::string& path)
+        : name_(std::filesystem::path(path).filename().string()),
+          descriptor_(inotify_init1(IN_NONBLOCK)) {
+        inotify_add_watch(descriptor_, std::filesystem::path(path).parent_path().c_str(),
+                          IN_MOVED_FROM | IN_MOVED_TO);
+    }
+    ~ReplacementCounter() { close(descriptor_); }
+    ReplacementCounter(const ReplacementCounter&) = delete;
+    ReplacementCounter& operator=(const ReplacementCounter&) = delete;
+
+    int Count() {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t length = 0;
+        while ((length = read(descriptor_, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                const bool replaced =
+                    (event->mask & IN_MOVED_TO) != 0 && event->len > 0 && name_ == event->name;
+                count_ += replaced ? 1 : 0;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return count_;
+    }
+
+private:
+    std::string name_;
+    int descriptor_;
+    int count_ = 0;
+};
+
+class ContextRewriteTest : public ::testing::Test {
+protected:
+    ContextRewriteTest()
+        : document(workspace.services), chooser(workspace.state, workspace.ui),
+          files(document, chooser) {
+        document.SetView(&view);
+        document.LoadActiveSegment();
+        workspace.ui.Clear();
+    }
+    ~ContextRewriteTest() override { document.SetView(nullptr); }
+
+    TempWorkspace workspace;
+    HeadlessView view;
+    WaveDoc document;
+    FileChooser chooser;
+    FileCommands files;
+};
+
+} // namespace
+
+TEST_F(ContextRewriteTest, SaveEntersTheFileAndChangesItsMarkInOneRewrite) {
+    struct Row {
+        const char* name;
+        int filter; // -1: Save to a name already known
+        const char* mark;
+    };
+    const Row rows[] = {
+        {"saved.wav", -1, ""},      // Save: the mark goes after the entry set it
+        {"saved-as.wav", 0, "Yes"}, // Save As: it goes before the entry sets it again
+        {"saved-as.asc", 1, "Yes"}, // text: the entry's mark stays
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string target = workspace.Folder() + row.name;
+        ReplacementCounter rewrites(workspace.state.contextFile);
+        if (row.filter < 0) {
+            document.RememberOpenedFile(target);
+            ASSERT_TRUE(files.OnSave());
+        } else {
+            workspace.ui.fileAnswers.push_back(FileChoice{target, row.filter});
+            ASSERT_TRUE(files.OnSaveAs());
+        }
+        EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), target);
+        EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), row.mark);
+        EXPECT_EQ(rewrites.Count(), 1);
+    }
+}
+
+TEST_F(ContextRewriteTest, OpenRefusesAReadOnlyContextFileBeforeTouchingAnyFile) {
+    const std::string working = workspace.state.userFolder + "/TemS1.wa0";
+    const std::string before = TempWorkspace::ReadFile(working);
+    workspace.WriteFile("in.wav", std::string(8, '\1'));
+    std::filesystem::permissions(workspace.state.contextFile, std::filesystem::perms::owner_read);
+    workspace.ui.fileAnswers.push_back(FileChoice{workspace.Folder() + "in.wav", 0});
+    EXPECT_FALSE(files.OnOpen());
+    EXPECT_TRUE(TempWorkspace::ReadFile(working) == before) << "the working file changed";
+    EXPECT_FALSE(std::filesystem::exists(workspace.state.userFolder + "/UndoSM.wav"));
+    EXPECT_EQ(document.Length(), 1024);
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_NE(workspace.ui.messages[0].text.find(workspace.state.contextFile), std::string::npos);
+    EXPECT_TRUE(workspace.services.store.WriteFailed());
+}
+
+TEST(ContextRewrite, WideFmWindowWritesDeviationAndCarrierInOneRewrite) {
+    TempWorkspace workspace("G4270", OperatingMode::Fm);
+    FmSettings fm(workspace.services);
+    ASSERT_TRUE(fm.LoadLimits());
+    const std::vector<double> ramp{1e6, 2e6};
+    ReplacementCounter rewrites(workspace.state.contextFile);
+    fm.RecomputeFmWindow(ramp.data(), 2);
+    EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "500000");
+    EXPECT_EQ(workspace.Context("Settings", "FmCarFrq"), "1500000");
+    EXPECT_EQ(rewrites.Count(), 1);
+}
