@@ -55,7 +55,7 @@ struct GeneratorBench : BenchWorkspace {
         }
     }
 
-    std::int16_t* Codes() { return document->SamplesForEdit().Codes16(); }
+    std::int16_t* Codes() { return document->EditAllPoints().Codes16(); }
 
     HeadlessView view;
     std::unique_ptr<WaveDoc> document;

@@ -52,7 +52,7 @@ struct FmScene {
         view.show();
         view.InitialUpdate();
         document.CreateDefault(kPoints);
-        std::int32_t* codes = document.SamplesForEdit().Codes32();
+        std::int32_t* codes = document.EditAllPoints().Codes32();
         const double step = 6.283185307179586 * 1000.0 / static_cast<double>(kPoints);
         for (std::size_t i = 0; i < kPoints; ++i) {
             codes[i] =

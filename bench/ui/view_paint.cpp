@@ -48,7 +48,7 @@ struct Scene {
         view.show();
         view.InitialUpdate();
         document.SetLength(std::to_string(kPoints));
-        std::int16_t* codes = document.SamplesForEdit().Codes16();
+        std::int16_t* codes = document.EditAllPoints().Codes16();
         unsigned noise = 1;
         for (std::size_t i = 0; i < kPoints; ++i) {
             noise = noise * 214013u + 2531011u;

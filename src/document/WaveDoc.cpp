@@ -108,10 +108,12 @@ void WaveDoc::ShowLength() {
     }
 }
 
-void WaveDoc::KeepFirstPoints(std::size_t n) {
+void WaveDoc::KeepPoints(std::size_t first, std::size_t n) {
     HideMap();
+    const std::size_t from = std::min(first, samples_.Size());
     SampleBuffer kept(samples_.Kind());
-    kept.AssignBytes(std::min(n, samples_.Size()), samples_.Bytes());
+    kept.AssignBytes(std::min(n, samples_.Size() - from),
+                     static_cast<const char*>(samples_.Bytes()) + from * samples_.ElementWidth());
     samples_ = std::move(kept);
     length_ = static_cast<double>(samples_.Size());
     ShowLength();

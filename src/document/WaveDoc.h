@@ -4,6 +4,8 @@
 #include "document/DocumentFm.h"
 #include "document/FamilyLimits.h"
 #include "document/SampleBuffer.h"
+#include "document/SampleEdit.h"
+#include "document/SampleSnapshot.h"
 #include "document/SegmentTable.h"
 #include "document/UndoStore.h"
 
@@ -50,9 +52,9 @@ public:
     bool WriteWaveform(const std::string& path = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
-    // Cuts the waveform in memory to its first n points (the file is written by
-    // the caller).
-    void KeepFirstPoints(std::size_t n);
+    // Cuts the waveform in memory to the n points from first on (the file is
+    // written by the caller).
+    void KeepPoints(std::size_t first, std::size_t n);
     // The length field's text (control 2000).
     void SetLength(const std::string& fieldText);
     // The resolution rule (standard mode only): the length to use, or nullopt when
@@ -115,10 +117,17 @@ public:
 
     AppServices& Services() { return services_; }
     const SampleBuffer& Samples() const { return samples_; }
-    // The samples for an edit in memory (a generator, an equation, a drawing, an
-    // edit operation). The files keep the waveform the host knows until the edit
-    // is written back with WriteWaveform; ReloadCurrentFile drops it.
-    SampleBuffer& SamplesForEdit() { return samples_; }
+    // An edit in memory (a generator, an equation, a drawing, an edit operation)
+    // of the points first .. first + count - 1, checked against the waveform (see
+    // SampleEdit). The files keep the waveform the host knows until the edit is
+    // written back with WriteWaveform; ReloadCurrentFile drops it.
+    SampleEdit EditPoints(long long first, long long count) {
+        return SampleEdit(samples_, first, count);
+    }
+    SampleEdit EditAllPoints() { return SampleEdit(samples_); }
+    // The samples an editor set aside when it opened, back in memory (its Preview
+    // and Cancel), their length too; false when the snapshot cannot be read.
+    bool RestoreSamples(const SampleSnapshot& snapshot) { return snapshot.Restore(samples_); }
     double Length() const { return length_; }
     // A pulse design rendered into one segment: its point count is the waveform's length
     // for the download. The length field is left alone; in that mode it shows the

@@ -43,7 +43,7 @@ template <> double Convert<double>(double v) {
 }
 
 // Runs f with the typed array of the buffer's kind.
-template <typename F> void WithTypedData(SampleBuffer& samples, F&& f) {
+template <typename F> void WithTypedData(const SampleEdit& samples, F&& f) {
     switch (samples.Kind()) {
     case SampleKind::Code16:
         f(samples.Codes16());
@@ -172,7 +172,7 @@ bool ApplyLength(WaveDoc& document, double n) {
 
 } // namespace
 
-bool EditOperations::Filter(SampleBuffer& samples, long long a, long long b, double xmax) {
+bool EditOperations::Filter(const SampleEdit& samples, long long a, long long b, double xmax) {
     const long long w = (b - a) / 15;
     const long long last = static_cast<long long>(samples.Size()) - 1;
     if (w <= 0 || a < 0 || b > last) {
@@ -183,7 +183,8 @@ bool EditOperations::Filter(SampleBuffer& samples, long long a, long long b, dou
     return true;
 }
 
-bool EditOperations::Smooth(SampleBuffer& samples, long long a, long long b, ValueLimits limits) {
+bool EditOperations::Smooth(const SampleEdit& samples, long long a, long long b,
+                            ValueLimits limits) {
     const long long last = static_cast<long long>(samples.Size()) - 1;
     if (a < 0 || b <= a || b > last) {
         return false;
@@ -215,7 +216,7 @@ bool EditOperations::Smooth(SampleBuffer& samples, long long a, long long b, Val
     return true;
 }
 
-bool EditOperations::Invert(SampleBuffer& samples, long long a, long long b, MirrorRule rule) {
+bool EditOperations::Invert(const SampleEdit& samples, long long a, long long b, MirrorRule rule) {
     const long long last = static_cast<long long>(samples.Size()) - 1;
     if (b - a + 1 < 2 || a < 0 || b > last) {
         return false;
@@ -231,7 +232,7 @@ bool EditOperations::Invert(SampleBuffer& samples, long long a, long long b, Mir
     return true;
 }
 
-bool EditOperations::DrawSegment(SampleBuffer& samples, long long i0, double v0, long long i1,
+bool EditOperations::DrawSegment(const SampleEdit& samples, long long i0, double v0, long long i1,
                                  double v1) {
     if (i1 < i0) {
         std::swap(i0, i1);
@@ -283,7 +284,7 @@ MirrorRule EditOperations::InvertRule(WaveDoc& document) {
 
 bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long long b,
                            double xmax) {
-    SampleBuffer& samples = document.SamplesForEdit();
+    const SampleEdit samples = document.EditAllPoints();
     bool changed = false;
     switch (commandId) {
     case EditCommands::kFilter:
@@ -342,13 +343,9 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     if (!document.SnapshotForUndo()) {
         return false;
     }
-    SampleBuffer& samples = document.SamplesForEdit();
-    const std::size_t kept = static_cast<std::size_t>(*n);
-    const std::size_t shift = samples.Size() - kept;
-    const std::size_t width = static_cast<std::size_t>(samples.ElementWidth());
-    char* bytes = static_cast<char*>(samples.Bytes());
-    std::memmove(bytes, bytes + shift * width, kept * width);
-    document.KeepFirstPoints(kept);
+    const std::size_t size = document.Samples().Size();
+    const std::size_t kept = std::min(static_cast<std::size_t>(*n), size);
+    document.KeepPoints(size - kept, kept);
     if (!document.CommitToWorkingFile()) {
         return false;
     }

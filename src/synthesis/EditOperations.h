@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/SampleBuffer.h"
+#include "document/SampleEdit.h"
 
 class WaveDoc;
 
@@ -28,18 +28,18 @@ public:
     // window around it (indices below 0 wrap by xmax), the following points follow with
     // integer steps (x - y) / W; point b is left alone. With W = 0 (fewer than 15 points
     // between the anchors) nothing changes and the result is false.
-    static bool Filter(SampleBuffer& samples, long long a, long long b, double xmax);
+    static bool Filter(const SampleEdit& samples, long long a, long long b, double xmax);
     // A cubic through points a, a + 1, b and b + 1 replaces a..b + 1, limited. When b is
     // the last point there is no b + 1: the cubic then goes through a, a + 1, b - 1 and
     // b and replaces a..b, so that both ends keep their level and slope. False (nothing
     // changed) when the four points do not determine a cubic (too few points).
-    static bool Smooth(SampleBuffer& samples, long long a, long long b, ValueLimits limits);
+    static bool Smooth(const SampleEdit& samples, long long a, long long b, ValueLimits limits);
     // False when fewer than two points lie between the anchors.
-    static bool Invert(SampleBuffer& samples, long long a, long long b, MirrorRule rule);
+    static bool Invert(const SampleEdit& samples, long long a, long long b, MirrorRule rule);
     // The straight line from (i0, v0) to (i1, v1), i0 < i1 after ordering by index:
     // every point i0..i1 gets i*k + v0 - i0*k truncated toward zero, not limited. False
     // (nothing written) when the line covers fewer than two points.
-    static bool DrawSegment(SampleBuffer& samples, long long i0, double v0, long long i1,
+    static bool DrawSegment(const SampleEdit& samples, long long i0, double v0, long long i1,
                             double v1);
 
     // --- the mode's rules -----------------------------------------------------------

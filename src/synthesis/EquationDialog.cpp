@@ -36,9 +36,8 @@ void StoreRaw(double& out, double v) {
     out = v;
 }
 
-void StoreRawBlock(SampleBuffer& samples, long long first, const std::vector<double>& values) {
-    WaveGenerator::Fill(samples, first, static_cast<long long>(values.size()), {},
-                        [&](auto& out, long long i) { StoreRaw(out, values[i]); });
+void StoreRawBlock(const SampleEdit& block, const std::vector<double>& values) {
+    WaveGenerator::Fill(block, {}, [&](auto& out, long long i) { StoreRaw(out, values[i]); });
 }
 
 // The settings texts of the range: six significant digits, a "+00" of the exponent removed.
@@ -226,7 +225,8 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
         prefix.insert(prefix.end(), block.values.begin(),
                       block.values.begin() +
                           static_cast<long>(std::min(wanted, block.values.size())));
-        StoreRawBlock(document_.SamplesForEdit(), from, block.values);
+        StoreRawBlock(document_.EditPoints(from, static_cast<long long>(block.values.size())),
+                      block.values);
         if (block.errorId != 0) {
             failed = true;
             return true;
@@ -251,8 +251,7 @@ bool EquationDialog::RunSecondPass(const std::vector<double>& prefix, long long 
         return !progress || progress(0.5 + done / 2);
     };
     return WaveGenerator::Fill(
-        document_.SamplesForEdit(), first, last - first + 1, secondHalf,
-        [&](auto& out, long long i) {
+        document_.EditPoints(first, last - first + 1), secondHalf, [&](auto& out, long long i) {
             const long long q = static_cast<long long>(std::fmod(double(i), step) + start);
             const double v = prefix[static_cast<std::size_t>(std::min(q - first, lastKept))];
             StoreRaw(out, v * scale + offset);
@@ -297,10 +296,10 @@ bool EquationDialog::Preview(const ProgressCallback& progress) {
     if (!Validate()) {
         return false;
     }
-    snapshot_.Restore(document_.SamplesForEdit());
+    document_.RestoreSamples(snapshot_);
     const GenerationResult result = Generate(progress);
     if (result == GenerationResult::Cancelled) {
-        snapshot_.Restore(document_.SamplesForEdit());
+        document_.RestoreSamples(snapshot_);
     }
     Redraw();
     return result == GenerationResult::Completed;
@@ -325,7 +324,7 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
     if (!Validate()) {
         return false;
     }
-    if (!snapshot_.Restore(document_.SamplesForEdit())) {
+    if (!document_.RestoreSamples(snapshot_)) {
         document_.ReportWriteFailure(snapshot_.Problem());
         Cancel();
         return false;
@@ -361,7 +360,7 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
 }
 
 void EquationDialog::Cancel() {
-    if (!snapshot_.Restore(document_.SamplesForEdit())) {
+    if (!document_.RestoreSamples(snapshot_)) {
         document_.ReloadCurrentFile();
     }
     Redraw();

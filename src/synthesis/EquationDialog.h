@@ -1,9 +1,9 @@
 #pragma once
 
+#include "document/SampleSnapshot.h"
 #include "synthesis/StoredEquations.h"
 #include "synthesis/WaveGeneratorForm.h"
 #include "synthesis/WaveGeneratorSettings.h"
-#include "synthesis/WaveGeneratorSnapshot.h"
 #include "synthesis/WaveParamDialog.h"
 
 #include <optional>
@@ -98,7 +98,7 @@ private:
     WaveDoc& document_;
     bool fm_;
     WaveGeneratorSettings settings_;
-    WaveGeneratorSnapshot snapshot_;
+    SampleSnapshot snapshot_;
     StoredEquations stored_;
     std::vector<WaveField> fields_;
     double values_[kFieldCount] = {};

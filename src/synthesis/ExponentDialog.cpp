@@ -12,7 +12,7 @@ bool ExponentDialog::Generate(const ProgressCallback& progress) {
     const bool invert = Param(2) != 0;
     const double a = HalfAmplitude();
     const double c = Centre();
-    return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), PointCount(), progress,
+    return WaveGenerator::Fill(Document().EditPoints(FirstPoint(), PointCount()), progress,
                                [&](auto& out, long long i) {
                                    const double x = std::fmod(double(i), period) / tau;
                                    double y = (2 * (std::exp(x) - start) - 1) * a;

@@ -50,9 +50,8 @@ bool PulseDialog::Generate(const ProgressCallback& progress) {
     const double period = PointsPerCycle();
     const double percent[4] = {Param(1), Param(2), Param(3), Param(4)};
     const PulseShape shape(period, percent, LevelCode(MinLevel()), LevelCode(MaxLevel()));
-    return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), PointCount(), progress,
-                               [&](auto& out, long long i) {
-                                   WaveGenerator::StoreS4(out,
-                                                          shape.At(std::fmod(double(i), period)));
-                               });
+    return WaveGenerator::Fill(
+        Document().EditPoints(FirstPoint(), PointCount()), progress, [&](auto& out, long long i) {
+            WaveGenerator::StoreS4(out, shape.At(std::fmod(double(i), period)));
+        });
 }

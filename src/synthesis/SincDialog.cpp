@@ -17,7 +17,7 @@ bool SincDialog::Generate(const ProgressCallback& progress) {
     const double a = HalfAmplitude();
     const double c = Centre();
     const std::int32_t peak = WaveGenerator::Int32(a);
-    return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), PointCount(), progress,
+    return WaveGenerator::Fill(Document().EditPoints(FirstPoint(), PointCount()), progress,
                                [&](auto& out, long long i) {
                                    const double t = std::fmod(double(i), period);
                                    const std::int32_t m = WaveGenerator::Int32(t - half);

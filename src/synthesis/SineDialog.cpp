@@ -19,14 +19,14 @@ bool SineDialog::Generate(const ProgressCallback& progress) {
     const double a = HalfAmplitude();
     const double c = Centre();
     if (power == 1) {
-        return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), count, progress,
+        return WaveGenerator::Fill(Document().EditPoints(FirstPoint(), count), progress,
                                    [&](auto& out, long long i) {
                                        const double s = std::sin(i * kTwoPi * cycles / n + phase);
                                        WaveGenerator::StoreS1(out, s * a + c);
                                    });
     }
     const double exponent = power;
-    return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), count, progress,
+    return WaveGenerator::Fill(Document().EditPoints(FirstPoint(), count), progress,
                                [&](auto& out, long long i) {
                                    const double s = std::sin(i * kTwoPi * cycles / n + phase);
                                    WaveGenerator::StoreS1(out, std::pow(s, exponent) * a + c);

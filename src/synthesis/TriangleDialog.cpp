@@ -46,7 +46,7 @@ bool TriangleDialog::Generate(const ProgressCallback& progress) {
     const double exponent = std::max(1, WaveGenerator::Int32(Param(2)));
     const double a = HalfAmplitude();
     const double c = Centre();
-    return WaveGenerator::Fill(Document().SamplesForEdit(), FirstPoint(), PointCount(), progress,
+    return WaveGenerator::Fill(Document().EditPoints(FirstPoint(), PointCount()), progress,
                                [&](auto& out, long long i) {
                                    const double y = shape.At(std::fmod(double(i), period));
                                    const double shaped = exponent == 1 ? y : std::pow(y, exponent);

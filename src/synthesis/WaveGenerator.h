@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/SampleBuffer.h"
+#include "document/SampleEdit.h"
 
 #include <algorithm>
 #include <climits>
@@ -66,24 +66,22 @@ public:
     static void StoreS5(std::int32_t& out, double v) { out = Int32(v); }
     static void StoreS5(double& out, double v) { out = Int32(v); }
 
-    // Runs body(element, i) for i = 0 .. count - 1 on the elements first + i of the
-    // buffer, asking `progress` after every kProgressStride points. The body is a generic
-    // callable so that the kind is chosen once, outside the loop. False when cancelled.
+    // Runs body(element, i) for i = 0 .. Size() - 1 on the points of the edit's range,
+    // asking `progress` after every kProgressStride points. The body is a generic callable
+    // so that the kind is chosen once, outside the loop. False when cancelled.
     template <class Body>
-    static bool Fill(SampleBuffer& samples, long long first, long long count,
-                     const ProgressCallback& progress, Body&& body) {
-        const long long size = static_cast<long long>(samples.Size());
-        if (first < 0 || first >= size || count <= 0) {
+    static bool Fill(const SampleEdit& points, const ProgressCallback& progress, Body&& body) {
+        const auto count = static_cast<long long>(points.Size());
+        if (count == 0) {
             return true;
         }
-        count = std::min(count, size - first);
-        switch (samples.Kind()) {
+        switch (points.Kind()) {
         case SampleKind::Code32:
-            return FillTyped(samples.Codes32() + first, count, progress, body);
+            return FillTyped(points.Codes32(), count, progress, body);
         case SampleKind::Hz64:
-            return FillTyped(samples.Values64() + first, count, progress, body);
+            return FillTyped(points.Values64(), count, progress, body);
         default:
-            return FillTyped(samples.Codes16() + first, count, progress, body);
+            return FillTyped(points.Codes16(), count, progress, body);
         }
     }
 

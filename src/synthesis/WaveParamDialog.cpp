@@ -318,7 +318,7 @@ void WaveParamDialog::Redraw() {
 }
 
 void WaveParamDialog::RestoreAndRedraw() {
-    if (!snapshot_.Restore(document_.SamplesForEdit())) {
+    if (!document_.RestoreSamples(snapshot_)) {
         document_.ReloadCurrentFile();
     }
     Redraw();
@@ -328,7 +328,7 @@ bool WaveParamDialog::Preview(const ProgressCallback& progress) {
     if (!ValidateParams()) {
         return false;
     }
-    snapshot_.Restore(document_.SamplesForEdit());
+    document_.RestoreSamples(snapshot_);
     if (!Generate(progress)) {
         RestoreAndRedraw();
         return false;
@@ -374,7 +374,7 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (!ValidateParams()) {
         return false;
     }
-    if (!snapshot_.Restore(document_.SamplesForEdit())) {
+    if (!document_.RestoreSamples(snapshot_)) {
         document_.ReportWriteFailure(snapshot_.Problem());
         RestoreAndRedraw();
         return false;
@@ -446,10 +446,9 @@ bool WaveParamDialog::Generate(const ProgressCallback& progress) {
     const double centre = (MaxLevel() + MinLevel()) / 2;
     const double k = codeFactor_;
     CrtRandom& random = *random_;
-    return WaveGenerator::Fill(document_.SamplesForEdit(), FirstPoint(), PointCount(), progress,
-                               [&](auto& out, long long) {
-                                   const double r = random.Next();
-                                   WaveGenerator::StoreS5(
-                                       out, (r / CrtRandom::kMax - offCentre) * span * k + centre);
-                               });
+    return WaveGenerator::Fill(
+        document_.EditPoints(FirstPoint(), PointCount()), progress, [&](auto& out, long long) {
+            const double r = random.Next();
+            WaveGenerator::StoreS5(out, (r / CrtRandom::kMax - offCentre) * span * k + centre);
+        });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "document/SampleSnapshot.h"
 #include "synthesis/WaveGeneratorForm.h"
 #include "synthesis/WaveGeneratorSettings.h"
-#include "synthesis/WaveGeneratorSnapshot.h"
 
 #include <optional>
 #include <string>
@@ -121,7 +121,7 @@ private:
     std::string sectionName_;
     bool fm_;
     WaveGeneratorSettings settings_;
-    WaveGeneratorSnapshot snapshot_;
+    SampleSnapshot snapshot_;
     std::string title_;
     std::vector<WaveField> fields_;
     double values_[kMaxValues] = {};

@@ -127,7 +127,7 @@ bool WaveDrawingTool::DrawSegmentBetween(QPoint from, QPoint to) {
     const long long i1 = static_cast<long long>(std::trunc(geometry.PixelToX(right.x())));
     const double v0 = std::trunc(geometry.PixelToCode(left.y()));
     const double v1 = std::trunc(geometry.PixelToCode(right.y()));
-    SampleBuffer& samples = surface_.State().Document().SamplesForEdit();
+    const SampleEdit samples = surface_.State().Document().EditAllPoints();
     if (!EditOperations::DrawSegment(samples, i0, v0, i1, v1)) {
         return false;
     }

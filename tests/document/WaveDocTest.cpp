@@ -72,7 +72,7 @@ TEST_F(WaveDocTest, ExtendingKeepsTheSamplesAndPadsWithZeros) {
     auto samples = Samples16(document);
     ASSERT_EQ(samples.size(), 1000u);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        document.SamplesForEdit().Codes16()[i] = static_cast<std::int16_t>(i + 1);
+        document.EditAllPoints().Codes16()[i] = static_cast<std::int16_t>(i + 1);
     }
     document.WriteWaveform();
     document.SetLength("1200");

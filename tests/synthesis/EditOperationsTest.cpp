@@ -221,7 +221,7 @@ protected:
         document.SetView(&view);
         document.LoadActiveSegment();
         document.SetLength("1000");
-        SampleBuffer& samples = document.SamplesForEdit();
+        const SampleEdit samples = document.EditAllPoints();
         for (std::size_t i = 0; i < samples.Size(); ++i) {
             samples.Store(i, static_cast<double>(i));
         }

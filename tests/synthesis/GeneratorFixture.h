@@ -26,8 +26,8 @@ public:
         document.LoadActiveSegment();
         document.CreateDefault(length);
         for (std::size_t i = 0; i < length; ++i) {
-            document.SamplesForEdit().Store(i,
-                                            document.NeutralValue() + static_cast<double>(i % 97));
+            document.EditAllPoints().Store(i,
+                                           document.NeutralValue() + static_cast<double>(i % 97));
         }
         document.CommitToWorkingFile();
         view.SetAnchors(0, static_cast<double>(length) - 1);

@@ -134,7 +134,7 @@ void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCros
     QCOMPARE(Items(bar), QStringList{"1000000000"});
 
     // A ramp over the window crosses the base once, near its middle.
-    std::int32_t* codes = document.SamplesForEdit().Codes32();
+    std::int32_t* codes = document.EditAllPoints().Codes32();
     const auto points = static_cast<std::int32_t>(document.Samples().Size());
     for (std::int32_t i = 0; i < points; ++i) {
         codes[i] = static_cast<std::int32_t>(1e9 * i / (points - 1));

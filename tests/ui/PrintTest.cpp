@@ -21,7 +21,7 @@ struct PrintRig {
     PrintRig() {
         view.resize(800, 600);
         view.InitialUpdate();
-        SampleBuffer& samples = document.SamplesForEdit();
+        const SampleEdit samples = document.EditAllPoints();
         for (std::size_t i = 0; i < samples.Size(); ++i) {
             samples.Store(i, std::trunc(1000 * std::sin(i * 6.283185307 / samples.Size())));
         }

@@ -283,7 +283,7 @@ void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {
 void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
     ViewRig rig;
     WaveView& view = rig.view;
-    SampleBuffer& samples = rig.document.SamplesForEdit();
+    const SampleEdit samples = rig.document.EditAllPoints();
     for (std::size_t i = 0; i < samples.Size(); ++i) {
         samples.Store(i, 1000);
     }

@@ -6,16 +6,16 @@
 
 class SampleBuffer;
 
-// The samples as they were when a generator dialog opened, kept in "orgWave.tmp" of the
-// per-user folder: the raw array, length x element width bytes, exactly the binary file
-// layout of the mode, so that OK can copy it over the undo file. Preview and Cancel read
-// it back. The file is deleted when the snapshot goes.
-class WaveGeneratorSnapshot {
+// The samples as they were when an editor (a generator dialog, the equation editor)
+// opened, kept in "orgWave.tmp" of the per-user folder: the raw array, length x element width
+// bytes, exactly the binary file layout of the mode, so that OK can copy it over the undo file.
+// Preview and Cancel read it back. The file is deleted when the snapshot goes.
+class SampleSnapshot {
 public:
-    explicit WaveGeneratorSnapshot(std::string path) : path_(std::move(path)) {}
-    ~WaveGeneratorSnapshot();
-    WaveGeneratorSnapshot(const WaveGeneratorSnapshot&) = delete;
-    WaveGeneratorSnapshot& operator=(const WaveGeneratorSnapshot&) = delete;
+    explicit SampleSnapshot(std::string path) : path_(std::move(path)) {}
+    ~SampleSnapshot();
+    SampleSnapshot(const SampleSnapshot&) = delete;
+    SampleSnapshot& operator=(const SampleSnapshot&) = delete;
 
     const std::string& Path() const { return path_; }
 

@@ -1,4 +1,4 @@
-#include "synthesis/WaveGeneratorSnapshot.h"
+#include "document/SampleSnapshot.h"
 
 #include "document/SampleBuffer.h"
 #include "settings/AtomicFileWriter.h"
@@ -16,11 +16,11 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
-WaveGeneratorSnapshot::~WaveGeneratorSnapshot() {
+SampleSnapshot::~SampleSnapshot() {
     DeleteFileIfExists(path_);
 }
 
-bool WaveGeneratorSnapshot::Save(const SampleBuffer& samples) {
+bool SampleSnapshot::Save(const SampleBuffer& samples) {
     AtomicFileWriter out(path_);
     out.SetOwnFile(true);
     saved_ = out.Open() && (out.Write(samples.Bytes(), samples.ByteSize()), out.Commit());
@@ -28,7 +28,7 @@ bool WaveGeneratorSnapshot::Save(const SampleBuffer& samples) {
     return saved_;
 }
 
-bool WaveGeneratorSnapshot::Restore(SampleBuffer& samples) const {
+bool SampleSnapshot::Restore(SampleBuffer& samples) const {
     FileHandle in(saved_ ? std::fopen(path_.c_str(), "rb") : nullptr);
     if (!in) {
         return false;
@@ -49,7 +49,7 @@ bool WaveGeneratorSnapshot::Restore(SampleBuffer& samples) const {
     return bytes == 0 || std::fread(samples.Bytes(), 1, bytes, in.get()) == bytes;
 }
 
-CopyResult WaveGeneratorSnapshot::CopyTo(const std::string& undoPath) const {
+CopyResult SampleSnapshot::CopyTo(const std::string& undoPath) const {
     if (!saved_) {
         return {false, false, problem_};
     }
