@@ -157,17 +157,21 @@ std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
     fmax_ = base_ + d;
     fmin_ = base_ - d;
     deviation_ = d;
+    // The deviation, the window it gives and the mark change in one rewrite of the file,
+    // before the instrument is told: the host never reads a deviation without its window.
     ProfileStore& store = services_.store;
-    store.WriteProfileText("Settings", DeviationKey(), text, store.ContextFile());
-    if (functionMode_ == 0) {
-        store.WriteProfileText("Settings", "FmSt0", text, store.ContextFile());
-        if (!services_.state.wideFmSamples && sendCommand) {
-            sendCommand(":FM:DEV " + text);
+    store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
+        edit.Write("Settings", DeviationKey(), text);
+        if (functionMode_ == 0) {
+            edit.Write("Settings", "FmSt0", text);
         }
+        edit.Write("FmSmith", "FMax", CrtFormat("%g", fmax_));
+        edit.Write("FmSmith", "FMin", CrtFormat("%g", fmin_));
+        edit.Write("Modif", "Common", "Yes");
+    });
+    if (functionMode_ == 0 && !services_.state.wideFmSamples && sendCommand) {
+        sendCommand(":FM:DEV " + text);
     }
-    store.WriteProfileText("FmSmith", "FMax", CrtFormat("%g", fmax_), store.ContextFile());
-    store.WriteProfileText("FmSmith", "FMin", CrtFormat("%g", fmin_), store.ContextFile());
-    store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
     if (onMarkersChanged) {
         onMarkersChanged();
     }

@@ -115,14 +115,25 @@ TEST_F(ContextRewriteTest, OpenRefusesAReadOnlyContextFileBeforeTouchingAnyFile)
     EXPECT_TRUE(workspace.services.store.WriteFailed());
 }
 
-TEST(ContextRewrite, WideFmWindowWritesDeviationAndCarrierInOneRewrite) {
-    TempWorkspace workspace("G4270", OperatingMode::Fm);
-    FmSettings fm(workspace.services);
-    ASSERT_TRUE(fm.LoadLimits());
-    const std::vector<double> ramp{1e6, 2e6};
-    ReplacementCounter rewrites(workspace.state.contextFile);
-    fm.RecomputeFmWindow(ramp.data(), 2);
-    EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "500000");
-    EXPECT_EQ(workspace.Context("Settings", "FmCarFrq"), "1500000");
-    EXPECT_EQ(rewrites.Count(), 1);
+// The wide variant takes the window from the samples; the deviation field sets it.
+TEST(ContextRewrite, AnFmWindowChangesInOneRewrite) {
+    for (const char* family : {"G4270", "QW2182"}) {
+        SCOPED_TRACE(family);
+        TempWorkspace workspace(family, OperatingMode::Fm);
+        FmSettings fm(workspace.services);
+        ASSERT_TRUE(fm.LoadLimits());
+        ReplacementCounter rewrites(workspace.state.contextFile);
+        if (workspace.state.wideFmSamples) {
+            const std::vector<double> ramp{1e6, 2e6};
+            fm.RecomputeFmWindow(ramp.data(), 2);
+            EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "500000");
+            EXPECT_EQ(workspace.Context("Settings", "FmCarFrq"), "1500000");
+        } else {
+            fm.SetDeviationFromField("250e6");
+            EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "250e6");
+            EXPECT_EQ(workspace.Context("FmSmith", "FMax"), "1.25e+009");
+            EXPECT_EQ(workspace.Context("FmSmith", "FMin"), "7.5e+008");
+        }
+        EXPECT_EQ(rewrites.Count(), 1);
+    }
 }
