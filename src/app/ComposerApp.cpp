@@ -5,15 +5,20 @@
 #include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 #include "settings/RegistryKey.h"
+#include "settings/TemporaryFolderList.h"
 #include "settings/TextFormat.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 constexpr int kPathBufferSize = 180;
 constexpr const char* kWideFamilyPrefix = "G4270";
 constexpr const char* kWideHostKey = "Software\\Quellwerk\\Glyptor3.2";
+// The folders outside the workspace where this user's runs have written (an export, a
+// Save As), so that start-up also removes what killed runs left there.
+constexpr const char* kTemporaryFolderList = "WriteFolders.lst";
 
 } // namespace
 
@@ -62,13 +67,21 @@ void ComposerApp::AppendLogLine() const {
 void ComposerApp::RemoveStaleTemporaries() const {
     // Half-written files of runs that were killed: ours by their name, theirs by nobody's
     // process. Files of a run that is still going on are left alone.
-    for (const std::string& folder :
-         {state_.startupFolder, state_.userFolder, RegistryKey::RegistryFolder()}) {
+    const std::vector<std::string> workspace = {state_.startupFolder, state_.userFolder,
+                                                RegistryKey::RegistryFolder()};
+    const std::string list = state_.userFolder + kPathSeparator + kTemporaryFolderList;
+    TemporaryFolderList::Use(list, workspace);
+    std::vector<std::string> folders = TemporaryFolderList::Read(list);
+    folders.insert(folders.end(), workspace.begin(), workspace.end());
+    for (const std::string& folder : folders) {
         AtomicFileWriter::RemoveStaleTemporaries(folder);
     }
     // The generator dialogs' snapshot of the samples is deleted when the dialog closes; one
     // that is still there belongs to a run of this user that was killed.
     DeleteFileIfExists(state_.userFolder + kPathSeparator + "orgWave.tmp");
+    // The column import deletes its scratch file when it ends; one that is still there
+    // was left by a killed import (all users' imports share this one name anyway).
+    DeleteFileIfExists(state_.startupFolder + "$$.asc");
 }
 
 bool ComposerApp::InitInstance() {

@@ -1,6 +1,7 @@
 #include "settings/AtomicFileWriter.h"
 
 #include "core/DiskSync.h"
+#include "settings/TemporaryFolderList.h"
 
 #include <atomic>
 #include <cerrno>
@@ -109,6 +110,9 @@ std::string AtomicFileWriter::TemporaryPathIn(const std::string& folder) {
 
 bool AtomicFileWriter::CreateTemporary() {
     const fs::path folder(FolderOf(path_));
+    // Noted before the temporary exists, so that a kill at any later moment finds the
+    // folder listed for the next start-up.
+    TemporaryFolderList::Note(folder.string());
     // Left-overs of killed runs in the user's own folders go when the folder is next written.
     RemoveStaleTemporaries(folder.string());
     int createError = 0;

@@ -97,6 +97,23 @@ TEST_F(StartUp, MissingContextFileOrFamilyShowsInvalidPathAndFails) {
     }
 }
 
+// What killed runs leave goes at the next start-up: the generator's snapshot, the column
+// import's scratch file, the writer's temporaries of gone processes in the workspace and
+// in the folders where this user's runs wrote (an export, a Save As).
+TEST_F(StartUp, RemovesWhatKilledRunsLeft) {
+    const std::string leftovers[] = {"$tst/orgWave.tmp", "$$.asc", "~$ws999999999-0.part",
+                                     "$tst/~$ws999999999-1.part", "docs/~$ws999999999-2.part"};
+    std::filesystem::create_directory(workspace.Folder() + "docs");
+    for (const std::string& name : leftovers) {
+        workspace.WriteFile(name, "x");
+    }
+    workspace.WriteFile("$tst/WriteFolders.lst", workspace.Folder() + "docs\n");
+    ASSERT_TRUE(Start("wavesmith"));
+    for (const std::string& name : leftovers) {
+        EXPECT_FALSE(std::filesystem::exists(workspace.Folder() + name)) << name;
+    }
+}
+
 TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {
     TempWorkspace workspace;
     const FakeProcessFacts facts = FactsFor(workspace, "wavesmith");

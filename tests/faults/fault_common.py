@@ -19,29 +19,22 @@ Known = collections.namedtuple("Known", "part kind key context detail note")
 # Violations found by this test that the programs still have to fix. A match prints as
 # XFAIL and does not fail the run; remove the entry once the fix is in.
 KNOWN_VIOLATIONS = [
-    # Not a fault: the generator's snapshot of a killed run stays until the next start-up,
-    # which removes it (checked after each kill as "scratch left after start-up").
+    # Not faults: the generator's snapshot and the column import's scratch file of a killed
+    # run stay until the next start-up, which removes them (checked after each kill as
+    # "scratch left after start-up").
     Known("kills", "unexpected file", r"/orgWave\.tmp$", "generate", "",
           "the generator's snapshot of a killed run is there until the next start-up"),
     Known("kills", "unexpected file", r"^ws/\$\$\.asc$", r"open .*\.csv", "",
-          "the scratch file of a killed column import stays in the workspace"),
+          "the column import's scratch file of a killed run is there until the next start-up"),
+    # Not a fault: in the wide FM variant the document's creation writes the deviation as
+    # its load of the FM settings spells it (FmDev0=1e6) and the first load of the waveform
+    # writes the window taken from the samples (FmDev0=1000000): two steps with a state of
+    # their own in between (the window may be shown long after the start). Killed there,
+    # the file holds what the first step wrote: here the same value spelt differently.
     Known("kills", "torn file", r"TempGlyp\.cad$", r"^fm:",
           r"from the old file: the same values",
-          "every FM start-up writes the context file twice (FmDev0=1e6, then "
-          "FmDev0=1000000); killed in between, it holds the same value spelt differently"),
-    Known("kills", "torn file", r"TempGlyp\.cad$", r"save",
-          r"from the old file: differs in \[Modif\] Segm1-0;",
-          "save and save-as clear the segment's modified flag in one write and enter the "
-          "file in the segment table in another; killed in between, the flag is cleared "
-          "and the table still names the old file"),
-    Known("kills", "temporary left in the user's own folder", r".", r".", "",
-          "start-up removes temporaries of killed runs from the workspace, the user folder "
-          "and the registry folder; in the folder of an export or save-as they go only when "
-          "the next file is written there"),
-    Known("read-only", "changed by a refused command", r"TemS1\.wa0$|UndoSM\.wav$",
-          r"read-only context file: open", "",
-          "open goes on into the working file and the undo file although the segment "
-          "table cannot be written"),
+          "the wide FM variant writes the deviation at the start and again from the samples "
+          "at the first load; killed in between, the file holds the first step's spelling"),
 ]
 
 

@@ -283,10 +283,11 @@ class KillRig:
         for path in temporaries_in([self.ws, self.user_folder, self.reg]):
             self.report.violation("temporary left after start-up", path, context, "",
                                   reproduce)
-        snapshot = os.path.join(self.user_folder, "orgWave.tmp")
-        if os.path.exists(snapshot):
-            self.report.violation("scratch left after start-up", snapshot, context, "",
-                                  reproduce)
+        for scratch in (os.path.join(self.user_folder, "orgWave.tmp"),
+                        os.path.join(self.ws, "$$.asc")):
+            if os.path.exists(scratch):
+                self.report.violation("scratch left after start-up", scratch, context, "",
+                                      reproduce)
         for path in temporaries_in([self.docs]):
             self.report.violation("temporary left in the user's own folder", path, context,
                                   "", reproduce)
