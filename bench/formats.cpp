@@ -332,6 +332,21 @@ void BM_ImportTrace(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<long long>(state.iterations() * kCount));
 }
 
+// The same import with its progress heard after each piece, as an Open does.
+void BM_ImportTraceWithProgress(benchmark::State& state) {
+    const std::string path = TracePath();
+    long long reports = 0;
+    const ImportProgress progress = [&reports](double) {
+        ++reports;
+        return true;
+    };
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TraceImport::ImportTrace(path, true, progress));
+    }
+    benchmark::DoNotOptimize(reports);
+    state.SetItemsProcessed(static_cast<long long>(state.iterations() * kCount));
+}
+
 // Peer: fread of the points and a byte swap of each, nothing written.
 void BM_ImportTracePeerFreadSwap(benchmark::State& state) {
     const std::string path = TracePath();
@@ -400,6 +415,9 @@ BENCHMARK(BM_ExportFmSpacedPeerToChars)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_ImportTrace)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_ImportTraceWithProgress)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_ImportTracePeerFreadSwap)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", Fastest);

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace {
@@ -197,106 +196,118 @@ private:
     int smallest_, largest_, lowest_, step_, span_;
 };
 
-// Scales points kept as they lie in the file (`Raw`: a byte or a word, `decode` gives its
-// value) into codes. A trace holds millions of points but at most 65536 different raw
-// patterns, so the codes are worked out once per pattern and the points only looked up;
-// the byte order is undone inside the look-up, never on the points themselves.
+// The trace's valid points and their codes. A trace holds millions of points but at most
+// 65536 different raw patterns, so the codes are worked out once per pattern (`table`) and
+// the points only looked up; the byte order is undone inside the look-up, never on the
+// points themselves. Word points are read into the codes' own storage and replaced in
+// place; byte points are kept apart.
+struct Points {
+    std::unique_ptr<std::int16_t[]> codes; // not zeroed: every element is written first
+    std::unique_ptr<std::uint8_t[]> bytes; // byte points only
+    std::size_t count = 0;
+    std::vector<std::int16_t> table; // the code of each raw pattern
+
+    // Looks up the codes of points [at, at + n).
+    void Map(std::size_t at, std::size_t n) {
+        std::int16_t* out = codes.get() + at;
+        if (bytes) {
+            const std::uint8_t* raw = bytes.get() + at;
+            for (std::size_t i = 0; i < n; ++i) {
+                out[i] = table[raw[i]];
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = table[static_cast<std::uint16_t>(out[i])];
+        }
+    }
+};
+
+// Reads points as they lie in the file (`Raw`: a byte or a word, `decode` gives its value)
+// a piece at a time, keeping their smallest and largest value while the piece is at hand,
+// and fills `table` with the code of every raw pattern.
 template <typename Raw, typename Decode>
-void ScalePoints(const Raw* raw, std::int16_t* codes, std::size_t count, Decode decode, int lowest,
-                 int highest) {
-    int smallest = 1000000000;
-    int largest = -1000000000;
+bool ReadPoints(std::FILE* in, Raw* raw, std::size_t count, Decode decode, int lowest, int highest,
+                std::vector<std::int16_t>& table, TraceProgress& progress) {
+    // With no point at all the range is empty, and every pattern gets the lowest code.
     std::int16_t low = INT16_MAX;
     std::int16_t high = INT16_MIN;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int16_t value = decode(raw[i]);
-        low = std::min(low, value);
-        high = std::max(high, value);
+    constexpr std::size_t kPiecePoints = kPieceBytes / sizeof(Raw);
+    for (std::size_t at = 0; at < count; at += kPiecePoints) {
+        const std::size_t piece = std::min(kPiecePoints, count - at);
+        if (std::fread(raw + at, sizeof(Raw), piece, in) != piece) {
+            return false;
+        }
+        for (std::size_t i = at; i < at + piece; ++i) {
+            const std::int16_t value = decode(raw[i]);
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+        if (!progress.Advance(piece * sizeof(Raw))) {
+            return false;
+        }
     }
-    if (count > 0) {
-        smallest = low;
-        largest = high;
-    }
-    const CodeMap map(smallest, largest, lowest, highest);
+    const CodeMap map(low, high, lowest, highest);
     constexpr std::size_t kPatterns = std::size_t{1} << (8 * sizeof(Raw));
-    std::vector<std::int16_t> table(kPatterns);
+    table.resize(kPatterns);
     for (std::size_t pattern = 0; pattern < kPatterns; ++pattern) {
         table[pattern] = map.Code(decode(static_cast<Raw>(pattern)));
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        codes[i] = table[raw[i]];
-    }
+    return true;
 }
 
 std::uint16_t SwapBytes(std::uint16_t bits) {
     return static_cast<std::uint16_t>((bits >> 8) | (bits << 8));
 }
 
-bool ReadInPieces(std::FILE* in, void* into, std::size_t length, TraceProgress& progress) {
-    auto* bytes = static_cast<unsigned char*>(into);
-    for (std::size_t at = 0; at < length; at += kPieceBytes) {
-        const std::size_t piece = std::min(kPieceBytes, length - at);
-        if (std::fread(bytes + at, 1, piece, in) != piece || !progress.Advance(piece)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Reads the valid points and scales them into `codes`: words in the announced byte order,
-// bytes as the high byte of their word.
-bool ReadAndScale(std::FILE* in, const Trace& trace, std::span<std::int16_t> codes, int lowest,
-                  int highest, TraceProgress& progress) {
+// Reads the valid points and makes their table: words in the announced byte order, bytes
+// as the high byte of their word.
+bool ReadTrace(std::FILE* in, const Trace& trace, Points& points, int lowest, int highest,
+               TraceProgress& progress) {
     if (trace.dataPosition > static_cast<long long>(LONG_MAX) ||
         std::fseek(in, static_cast<long>(trace.dataPosition), SEEK_SET) != 0) {
         return false;
     }
-    const std::size_t count = codes.size();
+    const std::size_t count = points.count;
     if (trace.width == 1) {
-        const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
-        if (!ReadInPieces(in, bytes.get(), count, progress)) {
-            return false;
-        }
+        points.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
         const auto decode = [](std::uint8_t raw) {
             return static_cast<std::int16_t>(static_cast<std::int8_t>(raw) * 256);
         };
-        ScalePoints(bytes.get(), codes.data(), count, decode, lowest, highest);
-        return true;
+        return ReadPoints(in, points.bytes.get(), count, decode, lowest, highest, points.table,
+                          progress);
     }
-    // The words are read into the codes' own storage and replaced in place.
-    auto* words = reinterpret_cast<std::uint16_t*>(codes.data());
-    if (!ReadInPieces(in, words, codes.size_bytes(), progress)) {
-        return false;
-    }
+    auto* words = reinterpret_cast<std::uint16_t*>(points.codes.get());
     if (trace.bigEndian != (std::endian::native == std::endian::big)) {
         const auto decode = [](std::uint16_t raw) {
             return static_cast<std::int16_t>(SwapBytes(raw));
         };
-        ScalePoints(words, codes.data(), count, decode, lowest, highest);
-    } else {
-        const auto decode = [](std::uint16_t raw) { return static_cast<std::int16_t>(raw); };
-        ScalePoints(words, codes.data(), count, decode, lowest, highest);
+        return ReadPoints(in, words, count, decode, lowest, highest, points.table, progress);
     }
-    return true;
+    const auto decode = [](std::uint16_t raw) { return static_cast<std::int16_t>(raw); };
+    return ReadPoints(in, words, count, decode, lowest, highest, points.table, progress);
 }
 
-// Stopped while the codes are written, the writer goes without Commit(): the target stays
-// as it was and the temporary file is removed.
-bool WriteCodes(const std::string& target, std::span<std::int16_t> codes, TraceProgress& progress) {
-    if constexpr (std::endian::native == std::endian::big) {
-        for (std::int16_t& code : codes) {
-            code = static_cast<std::int16_t>(SwapBytes(static_cast<std::uint16_t>(code)));
-        }
-    }
+// Looks the codes up and writes them, a piece at a time. Stopped on the way, the writer
+// goes without Commit(): the target stays as it was and the temporary file is removed.
+bool WriteCodes(const std::string& target, Points& points, TraceProgress& progress) {
     AtomicFileWriter out(target);
     if (!out.Open()) {
         return false;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(codes.data());
-    for (std::size_t at = 0; at < codes.size_bytes(); at += kPieceBytes) {
-        const std::size_t piece = std::min(kPieceBytes, codes.size_bytes() - at);
-        out.Write(bytes + at, piece);
-        if (!progress.Advance(piece)) {
+    constexpr std::size_t kPiecePoints = kPieceBytes / sizeof(std::int16_t);
+    for (std::size_t at = 0; at < points.count; at += kPiecePoints) {
+        const std::size_t piece = std::min(kPiecePoints, points.count - at);
+        points.Map(at, piece);
+        std::int16_t* codes = points.codes.get() + at;
+        if constexpr (std::endian::native == std::endian::big) {
+            for (std::size_t i = 0; i < piece; ++i) {
+                codes[i] =
+                    static_cast<std::int16_t>(SwapBytes(static_cast<std::uint16_t>(codes[i])));
+            }
+        }
+        out.Write(codes, piece * sizeof(std::int16_t));
+        if (!progress.Advance(piece * sizeof(std::int16_t))) {
             return false;
         }
     }
@@ -315,23 +326,17 @@ void RemoveOldTarget(const std::string& path, const std::string& target) {
     }
 }
 
-// The codes of the trace's valid points, or none when the trace holds no waveform.
-struct Codes {
-    std::unique_ptr<std::int16_t[]> storage; // not zeroed: every element is written first
-    std::size_t count = 0;
-};
-
-bool ReadCodes(std::FILE* in, long long fileSize, bool fourteenBit, Codes& codes,
+bool ReadCodes(std::FILE* in, long long fileSize, bool fourteenBit, Points& points,
                TraceProgress& progress) {
     const std::optional<Trace> trace = ReadDescriptor(in, fileSize);
     if (!trace) {
         return false;
     }
-    codes.count = static_cast<std::size_t>(trace->points);
-    progress.SetTotal(codes.count, trace->width);
-    codes.storage = std::make_unique_for_overwrite<std::int16_t[]>(codes.count);
-    return ReadAndScale(in, *trace, std::span<std::int16_t>(codes.storage.get(), codes.count),
-                        fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047, progress);
+    points.count = static_cast<std::size_t>(trace->points);
+    progress.SetTotal(points.count, trace->width);
+    points.codes = std::make_unique_for_overwrite<std::int16_t[]>(points.count);
+    return ReadTrace(in, *trace, points, fourteenBit ? -8192 : -2048, fourteenBit ? 8191 : 2047,
+                     progress);
 }
 
 } // namespace
@@ -346,17 +351,16 @@ std::string TraceImport::ImportTrace(const std::string& path, bool fourteenBit,
         return {};
     }
     const std::string target = ReplaceExtension(path, ".wav");
-    Codes codes;
+    Points points;
     TraceProgress pieces(progress);
-    if (!ReadCodes(in.get(), static_cast<long long>(fileSize), fourteenBit, codes, pieces)) {
+    if (!ReadCodes(in.get(), static_cast<long long>(fileSize), fourteenBit, points, pieces)) {
         // A stopped import leaves everything as it was, the earlier waveform included.
         if (!pieces.Stopped()) {
             RemoveOldTarget(path, target);
         }
         return {};
     }
-    const std::span<std::int16_t> written(codes.storage.get(), codes.count);
-    return WriteCodes(target, written, pieces) ? target : std::string();
+    return WriteCodes(target, points, pieces) ? target : std::string();
 }
 
 std::string TraceImport::ImportTrace(const std::string& path, const ImportProgress& progress) {
