@@ -3,8 +3,8 @@
 # the command, its standard output, the first line of its standard error and its exit
 # status. Run it with the programs of two builds and compare the outputs to show that a
 # change kept the command-line contract:
-#   tests/cli/contract-run.sh OLD/wavesmith-cli OLD/consolux > before.txt
-#   tests/cli/contract-run.sh NEW/wavesmith-cli NEW/consolux > after.txt
+#   scripts/cli-contract.sh OLD/wavesmith-cli OLD/consolux > before.txt
+#   scripts/cli-contract.sh NEW/wavesmith-cli NEW/consolux > after.txt
 #   diff before.txt after.txt
 set -u
 cli=$1
