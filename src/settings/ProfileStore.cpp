@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/UserInterface.h"
 #include "settings/AtomicFileWriter.h"
+#include "settings/IniText.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileEdit.h"
 #include "settings/RegistryKey.h"
@@ -100,6 +101,24 @@ bool ProfileStore::WriteProfileText(std::string_view section, std::string_view k
     }
     ReportWriteFailure(ini.Path(), ini.LastError());
     return false;
+}
+
+bool ProfileStore::WriteProfileTexts(std::string_view section, const IniEntries& entries,
+                                     const std::string& file) {
+    std::string refused;
+    const bool written = UpdateProfile(file, [&](ProfileEdit& edit) {
+        refused.clear();
+        for (const auto& [key, value] : entries) {
+            if (!edit.Write(section, key, value) && refused.empty()) {
+                refused = IniWriteProblem(section, key, value);
+            }
+        }
+    });
+    if (!refused.empty()) {
+        ReportWriteFailure(file, refused);
+        return false;
+    }
+    return written;
 }
 
 bool ProfileStore::DeleteProfileKey(std::string_view section, std::string_view key,

@@ -37,6 +37,11 @@ public:
     // reported once per file and run.
     bool WriteProfileText(std::string_view section, std::string_view key, std::string_view value,
                           const std::string& file);
+    // Several keys of one section in one locked rewrite, so that a killed run leaves all of
+    // them old or all new. A value that cannot stand on one line is refused and told as by
+    // WriteProfileText; the others are written.
+    bool WriteProfileTexts(std::string_view section, const IniEntries& entries,
+                           const std::string& file);
     bool DeleteProfileKey(std::string_view section, std::string_view key, const std::string& file);
     bool DeleteProfileSection(std::string_view section, const std::string& file);
     // Reads and rewrites keys of one file under one hold of its lock (see ProfileEdit); the

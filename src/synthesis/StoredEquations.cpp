@@ -1,6 +1,7 @@
 #include "synthesis/StoredEquations.h"
 
 #include "settings/FileHelpers.h"
+#include "settings/IniText.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 
@@ -64,16 +65,12 @@ void StoredEquations::Store(const std::string& fullText) {
     const int existing = IndexOf(text);
     if (existing >= 0) {
         selected_ = existing;
-        WriteSelection();
-        if (!fileExisted) {
-            RewriteList();
-        }
+        WriteSelectionAndList(!fileExisted);
         return;
     }
     entries_.push_back(text);
     selected_ = static_cast<int>(entries_.size()) - 1;
-    WriteSelection();
-    RewriteList();
+    WriteSelectionAndList(true);
 }
 
 void StoredEquations::Remove() {
@@ -82,17 +79,31 @@ void StoredEquations::Remove() {
     }
     entries_.erase(entries_.begin() + selected_);
     selected_ = selected_ > 0 ? selected_ - 1 : 0;
-    WriteSelection();
-    RewriteList();
+    WriteSelectionAndList(true);
 }
 
-void StoredEquations::WriteSelection() {
-    store_.WriteProfileText(kIndexSection, kIndexSection, std::to_string(selected_), path_);
-}
-
-void StoredEquations::RewriteList() {
-    store_.DeleteProfileSection(kListSection, path_);
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
+// One rewrite of the file: the list holds every user's equations, and a run killed
+// between clearing it and writing it again would lose them all.
+void StoredEquations::WriteSelectionAndList(bool withList) {
+    std::vector<std::size_t> refused;
+    store_.UpdateProfileText(path_, [&](std::string& text) {
+        const std::string before = text;
+        refused.clear();
+        SetIniValue(text, kIndexSection, kIndexSection, std::to_string(selected_));
+        if (withList) {
+            RemoveIniSection(text, kListSection);
+            for (std::size_t i = 0; i < entries_.size(); ++i) {
+                if (IniWriteProblem(kListSection, EntryKey(i), entries_[i]).empty()) {
+                    SetIniValue(text, kListSection, EntryKey(i), entries_[i]);
+                } else {
+                    refused.push_back(i);
+                }
+            }
+        }
+        return text != before;
+    });
+    // A text that cannot stand on one line is refused and told as a plain write tells it.
+    for (const std::size_t i : refused) {
         store_.WriteProfileText(kListSection, EntryKey(i), entries_[i], path_);
     }
 }

@@ -33,8 +33,7 @@ public:
 
 private:
     int IndexOf(const std::string& text) const;
-    void WriteSelection();
-    void RewriteList();
+    void WriteSelectionAndList(bool withList);
 
     ProfileStore& store_;
     std::string path_;

@@ -53,6 +53,8 @@ std::size_t WaveGeneratorSettings::ParameterKeyCount() const {
 void WaveGeneratorSettings::LoadParamDefaults() {
     ProfileStore& store = document_.Services().store;
     const IniEntries defaults = store.ReadProfileSection(defaultSection_, store.FamilyFile());
+    // The form's fields change together: a killed run leaves the old ones or all defaults.
+    IniEntries fields;
     for (const auto& entry : defaults) {
         const std::string& key = entry.first;
         std::string value;
@@ -61,7 +63,7 @@ void WaveGeneratorSettings::LoadParamDefaults() {
             continue;
         }
         if (EqualsNoCase(key, "Equ")) {
-            store.WriteProfileText(parameterSection_, key, value, store.ContextFile());
+            fields.emplace_back(key, value);
             continue;
         }
         const std::string word = FirstWord(value);
@@ -81,8 +83,9 @@ void WaveGeneratorSettings::LoadParamDefaults() {
             // Any other word has no value: the key keeps what it holds.
             continue;
         }
-        store.WriteProfileText(parameterSection_, key, text, store.ContextFile());
+        fields.emplace_back(key, text);
     }
+    store.WriteProfileTexts(parameterSection_, fields, store.ContextFile());
 }
 
 std::string WaveGeneratorSettings::PositionValueName() const {

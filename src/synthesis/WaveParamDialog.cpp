@@ -71,10 +71,10 @@ WaveParamDialog::WaveParamDialog(WaveDoc& document, int templateId, std::string 
         if (DocumentView* view = document_.View()) {
             ProfileStore& store = document_.Services().store;
             const std::string& section = settings_.ParameterSection();
-            store.WriteProfileText(section, "Prv_bgn", IntegerText(view->LeftAnchor()),
-                                   store.ContextFile());
-            store.WriteProfileText(section, "Prv_end", IntegerText(view->RightAnchor()),
-                                   store.ContextFile());
+            store.WriteProfileTexts(section,
+                                    {{"Prv_bgn", IntegerText(view->LeftAnchor())},
+                                     {"Prv_end", IntegerText(view->RightAnchor())}},
+                                    store.ContextFile());
         }
     }
     snapshot_.Save(document_.Samples());
@@ -347,27 +347,25 @@ void WaveParamDialog::MoveRangeOn() {
 
 void WaveParamDialog::WriteStoredTexts() {
     ProfileStore& store = document_.Services().store;
-    const std::string& section = settings_.ParameterSection();
+    // The form's fields are written together: a killed run leaves the old ones or all new.
+    IniEntries texts;
     for (int i = 0; i < 4; ++i) {
-        store.WriteProfileText(section, kCommonKeys[i],
-                               WaveGeneratorSettings::NumberText(values_[i]), store.ContextFile());
-    }
-    if (EqualsNoCase(sectionName_, kNoiseSection)) {
-        return;
+        texts.emplace_back(kCommonKeys[i], WaveGeneratorSettings::NumberText(values_[i]));
     }
     std::string keys;
-    if (!store.ReadProfileText(sectionName_, "Keys", keys, kFamilyEntryText, store.FamilyFile(),
-                               false)) {
-        return;
+    // The family's key list is read first: a missing one is told, never under the lock.
+    if (!EqualsNoCase(sectionName_, kNoiseSection) &&
+        store.ReadProfileText(sectionName_, "Keys", keys, kFamilyEntryText, store.FamilyFile(),
+                              false)) {
+        const std::vector<std::string> keyList = Words(keys);
+        for (std::size_t k = 0; k < keyList.size() && 4 + k < fields_.size(); ++k) {
+            const WaveField& field = fields_[4 + k];
+            texts.emplace_back(keyList[k], IsCheckBoxKey(keyList[k])
+                                               ? CheckBoxText(field.checked)
+                                               : field.text.substr(0, kStoredFieldLength));
+        }
     }
-    const std::vector<std::string> keyList = Words(keys);
-    for (std::size_t k = 0; k < keyList.size() && 4 + k < fields_.size(); ++k) {
-        const WaveField& field = fields_[4 + k];
-        const std::string text = IsCheckBoxKey(keyList[k])
-                                     ? CheckBoxText(field.checked)
-                                     : field.text.substr(0, kStoredFieldLength);
-        store.WriteProfileText(section, keyList[k], text, store.ContextFile());
-    }
+    store.WriteProfileTexts(settings_.ParameterSection(), texts, store.ContextFile());
 }
 
 bool WaveParamDialog::Ok(const ProgressCallback& progress) {

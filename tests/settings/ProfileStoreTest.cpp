@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/RegistryKey.h"
+#include "support/ReplacementCounter.h"
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,16 @@ TEST_F(ProfileStoreTest, PlainWritesDeletionsAndWholeSections) {
     EXPECT_TRUE(store_.ReadProfileSection("PulseRoot-ch0", Ctx()).empty());
     EXPECT_EQ(ScratchFolder::Read(Ctx()), "[Modif]\nCommon=0\n");
     EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(ProfileStoreTest, SeveralKeysGoInOneRewriteAndAValueOfTwoLinesIsRefusedAndTold) {
+    Context("[F]\nA=0\n");
+    ReplacementCounter rewrites(Ctx());
+    EXPECT_FALSE(store_.WriteProfileTexts("F", {{"A", "1"}, {"B", "x\ny"}, {"C", "3"}}, Ctx()));
+    EXPECT_EQ(rewrites.Count(), 1);
+    EXPECT_EQ(ScratchFolder::Read(Ctx()), "[F]\nA=1\nC=3\n");
+    EXPECT_EQ(ui_.messages.size(), 1u);
+    EXPECT_TRUE(store_.WriteFailed());
 }
 
 TEST_F(ProfileStoreTest, FailedWritesAreReportedOncePerFile) {
