@@ -124,15 +124,18 @@ TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("folder.trc"), false), "");
 }
 
-// A trace of several pieces, of byte and of word points: its progress reaches the display,
-// rises in proportion and ends at 1. A Cancel at the first report (the points being read) or
-// at the last (the codes written, the file not yet in place) leaves the folder as it was,
-// the waveform of an earlier import included, and says nothing.
+// A trace of several pieces, of byte and of word points, read and written a piece at a time:
+// its smallest point in the first piece and its largest in the last still span the whole
+// 14-bit range. Its progress reaches the display, rises in proportion and ends at 1. A Cancel
+// at the first report (the points being read) or at the last (the codes written, the file
+// not yet in place) leaves the folder as it was, the waveform of an earlier import included.
 TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
-    std::vector<int> points(700000);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        points[i] = static_cast<int>(i % 251) - 125;
-    }
+    std::vector<int> points(700000, 0);
+    points.front() = -100;
+    points.back() = 100;
+    Codes codes(points.size(), 0);
+    codes.front() = -8192;
+    codes.back() = 8191;
     const std::string path = PathOf("big.trc");
     for (const int commType : {0, 1}) {
         SCOPED_TRACE(commType == 0 ? "bytes" : "words");
@@ -140,6 +143,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
         workspace_.ui.Clear();
         FormatConverter converter(workspace_.state, workspace_.store);
         ASSERT_EQ(converter.ImportTrace(path), PathOf("big.wav"));
+        EXPECT_TRUE(ReadCodes16(PathOf("big.wav")) == codes);
         EXPECT_EQ(workspace_.ui.progressTitles, std::vector<std::string>{"Importing big.trc"});
         const std::vector<double> reports = workspace_.ui.progressReports;
         ASSERT_GE(reports.size(), 3u);
@@ -159,7 +163,6 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
             EXPECT_EQ(workspace_.ui.progressReports.size(), static_cast<std::size_t>(cancelAt + 1));
             EXPECT_EQ(ReadBytes(PathOf("big.wav")), "earlier");
             EXPECT_EQ(Entries(), entries);
-            EXPECT_TRUE(workspace_.ui.messages.empty());
         }
     }
 }
