@@ -7,8 +7,8 @@
 #   scripts/cli-contract.sh NEW/wavesmith-cli NEW/consolux > after.txt
 #   diff before.txt after.txt
 set -u
-cli=$1
-consolux=$2
+cli=$(realpath "$1")
+consolux=$(realpath "$2")
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 export WAVESMITH_REGISTRY_DIR=$root/registry USER=tst
