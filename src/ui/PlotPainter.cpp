@@ -66,11 +66,17 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
     const int tickLeft = plot.left - kFrameOutset - kTickLength;
     const int tickBottom = plot.bottom + kFrameOutset + kTickLength;
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
+    // A tick runs on through the gap to its grid line; at the plot's edges, where no grid
+    // line follows, it stops at the frame instead of leaving a notch in its corner.
+    const int frameLeft = plot.left - kFrameOutset;
+    const int frameBottom = plot.bottom + kFrameOutset;
     for (int k = 0; k < 5; ++k) {
         const int x = labels.horizontal[k].pixel;
         const int y = labels.vertical[k].pixel;
-        painter.drawLine(x, plot.bottom, x, tickBottom);
-        painter.drawLine(tickLeft, y, plot.left, y);
+        const bool xOnEdge = x <= plot.left || x >= plot.right;
+        const bool yOnEdge = y <= plot.top || y >= plot.bottom;
+        painter.drawLine(x, xOnEdge ? frameBottom : plot.bottom, x, tickBottom);
+        painter.drawLine(tickLeft, y, yOnEdge ? frameLeft : plot.left, y);
     }
     painter.setPen(
         QPen(QColor(ViewPalette::kAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));

@@ -52,6 +52,9 @@ void PlotPainterTest::FrameLeavesThePlotEdgesToTheWaveform() {
     QCOMPARE(image.pixel(x, plot.top - 2), frame);
     QCOMPARE(image.pixel(x, plot.bottom + 2), frame);
     QCOMPARE(image.pixel(plot.right + 2, y), frame);
+    // The ticks at the plot's corners stop at the frame: no notch in the gap.
+    QCOMPARE(image.pixel(plot.left - 1, plot.top), QColor(Qt::white).rgb());
+    QCOMPARE(image.pixel(plot.left, plot.bottom + 1), QColor(Qt::white).rgb());
 }
 
 void PlotPainterTest::LabelsAtTheAxisEndsStayInsideTheView() {
