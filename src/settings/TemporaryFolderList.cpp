@@ -54,9 +54,13 @@ void TemporaryFolderList::Use(const std::string& listPath,
 
 void TemporaryFolderList::Note(const std::string& folder) {
     const ListInUse& list = InUse();
+    // Every safe write passes here: without a list in use it costs nothing.
+    if (list.path.empty()) {
+        return;
+    }
     const std::string normal = NormalFolder(folder);
-    if (list.path.empty() || normal.find('\n') != std::string::npos ||
-        Contains(list.swept, normal) || Contains(Read(list.path), normal)) {
+    if (normal.find('\n') != std::string::npos || Contains(list.swept, normal) ||
+        Contains(Read(list.path), normal)) {
         return;
     }
     // Another run of this user may be adding a folder at the same time.
