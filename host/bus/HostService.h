@@ -2,7 +2,7 @@
 
 #include "bus/HostBusClient.h"
 #include "bus/ToolFilter.h"
-#include "download/InstrumentWorker.h"
+#include "bus/InstrumentWorker.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "download/InstrumentWorker.h"
+#include "bus/InstrumentWorker.h"
 
 #include <QMetaObject>
 
