@@ -10,7 +10,8 @@
 // whole before the instrument hears of it: the context's section "PulsSeq-<ActiveCh>"
 // with "Seg<m>" (a segment file) and "Rpt<m>" (its repeat count) for the steps m = 1, 2,
 // ... in order, "Sclk" (the sample clock the segments were rendered for, optional for
-// tables of older tools) and the segment files themselves. Steps that repeat a block name the same
+// tables of older tools) and the segment files themselves. Steps that play the same samples
+// (a repeated block, or a segment the tool found identical to an earlier one) name the same
 // file again; each file becomes one instrument segment, numbered from 1 in the order of
 // its first step, so a sequence costs the host and the instrument one copy of each
 // segment however often it is played.

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 // An interval in points: [first, end), code(p) = intercept + slope * p, truncated.
 struct PulseSequence::Piece {
@@ -35,7 +38,8 @@ class PulseSequence::Builder {
 public:
     Builder(const PulseRenderLimits& limits, Form form)
         : limits_(limits), minSegLen_(std::max<std::int64_t>(limits.minSegLen, 1)),
-          wholeBlocks_(form == Form::WholeBlocksAllowed) {}
+          wholeBlocks_(form == Form::WholeBlocksAllowed),
+          shareIdentical_(form == Form::MinimizeMemory) {}
 
     PulseSequencePlan Run(const std::vector<Block>& blocks) {
         if (!BuildAll(blocks)) {
@@ -43,6 +47,7 @@ public:
             wholeBlocks_ = false;
             tooManySteps_ = false;
             overMemory_ = false;
+            byContent_.clear();
             plan_ = PulseSequencePlan();
             plan_.restartedPiecewise = true;
             BuildAll(blocks);
@@ -125,12 +130,12 @@ private:
             }
             if (candidateEnd == interval.end && interval.slope == 0.0) {
                 const std::int64_t runs = (candidateEnd - position) / minSegLen_;
-                last = LastPiece{true, position, plan_.steps.size()};
-                AddFlat(interval, position, runs);
+                const std::vector<std::int16_t> level(static_cast<std::size_t>(minSegLen_),
+                                                      interval.Code(position));
+                last = LastPiece{true, position, AddStep(level, minSegLen_, runs)};
                 position += minSegLen_ * runs;
             } else {
-                last = LastPiece{false, position, plan_.steps.size()};
-                AddSegment(block, position, candidateEnd, 1);
+                last = LastPiece{false, position, AddSegment(block, position, candidateEnd, 1)};
                 position = candidateEnd;
             }
             while (current + 1 < block.pieces.size() && block.pieces[current].end < candidateEnd) {
@@ -142,40 +147,41 @@ private:
     struct LastPiece {
         bool flat = false;
         std::int64_t start = 0;
-        std::size_t step = 0;
+        std::int64_t storedPoints = 0; // 0 when its step plays an earlier segment
     };
 
     // The tail: fewer than MinSegLen points remain, so the piece before gives some back.
     // Returns where the closing piece starts.
     std::int64_t TakeBack(const LastPiece& last) {
-        PulseStep& step = plan_.steps[last.step];
+        PulseStep& step = plan_.steps.back();
         if (last.flat && step.repeat > 1) {
             --step.repeat;
             return last.start + minSegLen_ * step.repeat;
         }
-        const std::int64_t start = last.start;
-        plan_.memoryPoints -= static_cast<std::int64_t>(plan_.segments.back().size());
-        plan_.segments.pop_back();
-        plan_.steps.pop_back();
-        return start;
-    }
-
-    void AddFlat(const Piece& interval, std::int64_t position, std::int64_t runs) {
-        plan_.segments.emplace_back(static_cast<std::size_t>(minSegLen_), interval.Code(position));
-        plan_.steps.push_back({plan_.segments.size() - 1, runs});
-        plan_.memoryPoints += minSegLen_;
-    }
-
-    void AddSegment(const Block& block, std::int64_t from, std::int64_t to, std::int64_t repeat) {
-        // Past the memory the sequence fails anyway: its points are counted for the
-        // message, never allocated (a ramp of hours would not fit any memory).
-        if (overMemory_ || plan_.memoryPoints + (to - from) > limits_.maxWaveLen) {
-            overMemory_ = true;
-            plan_.memoryPoints += to - from;
-            plan_.segments.emplace_back();
-            plan_.steps.push_back({plan_.segments.size() - 1, repeat});
-            return;
+        // A step that played an earlier segment leaves that segment to the steps before.
+        if (last.storedPoints > 0) {
+            ForgetContent(plan_.segments.size() - 1);
+            plan_.memoryPoints -= last.storedPoints;
+            plan_.segments.pop_back();
         }
+        plan_.steps.pop_back();
+        return last.start;
+    }
+
+    // Returns the points newly stored: 0 when the step plays an earlier segment.
+    std::int64_t AddSegment(const Block& block, std::int64_t from, std::int64_t to,
+                            std::int64_t repeat) {
+        const std::int64_t points = to - from;
+        // Past the memory the sequence fails anyway: its points are counted for the
+        // message, never allocated (a ramp of hours would not fit any memory). A segment
+        // that may equal one already kept is rendered to find out.
+        const bool render = !overMemory_ && points <= limits_.maxWaveLen &&
+                            (shareIdentical_ || plan_.memoryPoints + points <= limits_.maxWaveLen);
+        return AddStep(render ? Samples(block, from, to) : std::vector<std::int16_t>(), points,
+                       repeat);
+    }
+
+    std::vector<std::int16_t> Samples(const Block& block, std::int64_t from, std::int64_t to) {
         std::vector<std::int16_t> samples;
         samples.reserve(static_cast<std::size_t>(to - from));
         auto piece = std::partition_point(block.pieces.begin(), block.pieces.end(),
@@ -192,9 +198,64 @@ private:
                 samples.push_back(piece->Code(point));
             }
         }
-        plan_.memoryPoints += to - from;
+        return samples;
+    }
+
+    // A step of `samples` (empty: `points` counted but not kept). In the memory-saving form
+    // a step whose samples equal a kept segment plays that one, so the segment is written
+    // and defined once however often the design comes back to it.
+    std::int64_t AddStep(std::vector<std::int16_t> samples, std::int64_t points,
+                         std::int64_t repeat) {
+        if (const std::optional<std::size_t> same = Identical(samples)) {
+            plan_.steps.push_back({*same, repeat});
+            return 0;
+        }
+        if (samples.empty() || plan_.memoryPoints + points > limits_.maxWaveLen) {
+            overMemory_ = true;
+            samples.clear();
+        }
+        plan_.memoryPoints += points;
         plan_.segments.push_back(std::move(samples));
         plan_.steps.push_back({plan_.segments.size() - 1, repeat});
+        RememberContent(plan_.segments.size() - 1);
+        return points;
+    }
+
+    static std::size_t ContentHash(const std::vector<std::int16_t>& samples) {
+        return std::hash<std::string_view>()(std::string_view(
+            reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(std::int16_t)));
+    }
+
+    std::optional<std::size_t> Identical(const std::vector<std::int16_t>& samples) const {
+        if (!shareIdentical_ || samples.empty()) {
+            return std::nullopt;
+        }
+        const auto [first, last] = byContent_.equal_range(ContentHash(samples));
+        for (auto entry = first; entry != last; ++entry) {
+            if (plan_.segments[entry->second] == samples) {
+                return entry->second;
+            }
+        }
+        return std::nullopt;
+    }
+
+    void RememberContent(std::size_t segment) {
+        if (shareIdentical_ && !plan_.segments[segment].empty()) {
+            byContent_.emplace(ContentHash(plan_.segments[segment]), segment);
+        }
+    }
+
+    void ForgetContent(std::size_t segment) {
+        if (!shareIdentical_ || plan_.segments[segment].empty()) {
+            return;
+        }
+        const auto [first, last] = byContent_.equal_range(ContentHash(plan_.segments[segment]));
+        for (auto entry = first; entry != last; ++entry) {
+            if (entry->second == segment) {
+                byContent_.erase(entry);
+                return;
+            }
+        }
     }
 
     // A family without "MaxSequStp" still gets a bound, so that copies for a Repeat of
@@ -249,9 +310,12 @@ private:
     const PulseRenderLimits& limits_;
     std::int64_t minSegLen_;
     bool wholeBlocks_;
+    bool shareIdentical_;
     bool tooManySteps_ = false;
     bool overMemory_ = false;
     PulseSequencePlan plan_;
+    // Kept segments by a hash of their samples, for the memory-saving form.
+    std::unordered_multimap<std::size_t, std::size_t> byContent_;
 };
 
 PulseSequencePlan PulseSequence::Build(const std::vector<PulseInterval>& intervals, double clock,

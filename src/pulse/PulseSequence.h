@@ -33,7 +33,7 @@ class PulseSequence {
 public:
     enum class Form {
         WholeBlocksAllowed, // whole sections where mostly varying, within the budget
-        MinimizeMemory,     // every section piecewise
+        MinimizeMemory,     // every section piecewise, identical segments kept once
     };
 
     static PulseSequencePlan Build(const std::vector<PulseInterval>& intervals, double clock,

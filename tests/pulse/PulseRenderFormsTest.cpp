@@ -227,3 +227,39 @@ TEST(PulseSequenceForms, WholeQuantumDcDesignExpandsToTheSingleSegment) {
                   PulseSingleSegment::Render(compiled.intervals, 1600, Limits()));
     }
 }
+
+struct SharingCase {
+    const char* name;
+    std::vector<PulseInterval> list;
+    PulseSequence::Form form;
+    std::vector<StepShape> shape;
+    std::size_t segments;
+    std::int64_t memoryPoints;
+};
+
+// The memory-saving form keeps a segment once however often the design comes back to it;
+// the other form writes one file per step, as its table has always named them.
+TEST(PulseSequenceSharing, IdenticalSegmentsAreKeptOnceOnlyWhenMinimizingMemory) {
+    const std::vector<PulseInterval> highLowHigh =
+        Block(1, {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}});
+    // The third flat run shares the first one's segment and is then taken back by the
+    // 10-point tail: the second run's segment must stay.
+    const std::vector<PulseInterval> sharedThenTakenBack =
+        Block(1, {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}, {48, 58, 0.5, 0.5}});
+    const auto least = PulseSequence::Form::MinimizeMemory;
+    const auto whole = PulseSequence::Form::WholeBlocksAllowed;
+    const SharingCase cases[] = {
+        {"flat runs, least", highLowHigh, least, {{16, 1}, {16, 1}, {16, 1}}, 2, 32},
+        {"flat runs, whole", highLowHigh, whole, {{16, 1}, {16, 1}, {16, 1}}, 3, 48},
+        {"tail", sharedThenTakenBack, least, {{16, 1}, {16, 1}, {26, 1}}, 3, 58},
+    };
+    for (const SharingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PulseSequencePlan plan = PulseSequence::Build(c.list, 1, Limits(), c.form);
+        ASSERT_TRUE(plan.problem.empty()) << plan.problem;
+        ExpectShape(plan, c.shape);
+        EXPECT_EQ(plan.segments.size(), c.segments);
+        EXPECT_EQ(plan.memoryPoints, c.memoryPoints);
+        EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(c.list, 1, Limits()));
+    }
+}
