@@ -1,6 +1,7 @@
 #include "download/DownloadAgent.h"
 
 #include "core/HostBus.h"
+#include "download/ChannelLeftovers.h"
 #include "download/DownloadCommand.h"
 #include "download/FmDownload.h"
 #include "download/SequenceDownload.h"
@@ -153,16 +154,50 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
         return failed("the file holds " + std::to_string(points) + " points, the command defines " +
                       std::to_string(definition->points));
     }
-    const Transfer transfer = Send(definition->MessagePrefix(channel), bytes, progress);
+    // A pulse design sent as one segment no longer plays the sequence an earlier download
+    // of it left: that sequence and its segments go first, which also frees their memory.
+    ChannelLeftovers leftovers;
+    if (!definition->clock.empty()) {
+        const auto found = ReadLeftovers(channel, error, [&](const std::string& answer) {
+            return ChannelLeftovers::BeforeSegment(answer, definition->segment);
+        });
+        if (!found) {
+            return failed(error);
+        }
+        leftovers = *found;
+    }
+    std::vector<std::pair<std::string, const std::string*>> messages;
+    for (const std::string& removal : leftovers.RemovalMessages(channel)) {
+        messages.emplace_back(removal, nullptr);
+    }
+    messages.emplace_back(definition->MessagePrefix(channel), &bytes);
+    const Transfer transfer = SendAll(messages, progress);
     if (!transfer.exchanged) {
         return failed(transfer.error, transfer.began);
     }
     if (!IsNoError(transfer.summary)) {
         return failed(transfer.summary, true);
     }
-    return Done(line + " -> " + transfer.summary, where + ": " + std::to_string(points) +
-                                                      " points, " + std::to_string(bytes.size()) +
-                                                      " bytes");
+    const std::string removed = leftovers.Empty() ? "" : "; " + leftovers.Describe();
+    return Done(line + removed + " -> " + transfer.summary,
+                where + ": " + std::to_string(points) + " points, " + std::to_string(bytes.size()) +
+                    " bytes" + removed);
+}
+
+std::optional<ChannelLeftovers> DownloadAgent::ReadLeftovers(int channel, std::string& error,
+                                                             const LeftoverRule& rule) {
+    const std::string query = ":INST " + std::to_string(channel) + ";" + ChannelLeftovers::kQuery;
+    std::optional<std::string> answer;
+    if (!Exchange([&] { return (answer = instrument_.Query(query)).has_value(); }, error)) {
+        error = "asking what channel " + std::to_string(channel) + " holds: " + error;
+        return std::nullopt;
+    }
+    auto leftovers = rule(*answer);
+    if (!leftovers) {
+        error = "the instrument's catalogues of channel " + std::to_string(channel) +
+                " are unreadable: " + Quoted(*answer);
+    }
+    return leftovers;
 }
 
 DownloadAgent::Outcome DownloadAgent::DownloadFm(const ScpiConnection::Progress& progress) {
@@ -197,12 +232,22 @@ DownloadAgent::Outcome DownloadAgent::DownloadSequence(const ScpiConnection::Pro
     if (!sequence) {
         return Failed("sequence download failed: " + error, error);
     }
-    const std::string where = "sequence of channel " + std::to_string(sequence->channel + 1);
+    const int channel = sequence->channel + 1;
+    const std::string where = "sequence of channel " + std::to_string(channel);
+    // The channel is cleared whole; what of it the sequence does not define again is told.
+    const auto leftovers = ReadLeftovers(channel, error, [&](const std::string& answer) {
+        return ChannelLeftovers::BeforeSequence(answer, sequence->segments.size());
+    });
+    if (!leftovers) {
+        return Failed("sequence download ch=" + std::to_string(channel) + " failed: " + error,
+                      where + ": " + error);
+    }
     const std::string amount = std::to_string(sequence->steps.size()) + " steps over " +
                                std::to_string(sequence->segments.size()) + " segments, " +
-                               std::to_string(sequence->TotalBytes()) + " bytes";
-    const std::string line = "sequence download ch=" + std::to_string(sequence->channel + 1) +
-                             " [" + sequence->section + "] " + amount;
+                               std::to_string(sequence->TotalBytes()) + " bytes" +
+                               (leftovers->Empty() ? "" : "; " + leftovers->Describe());
+    const std::string line = "sequence download ch=" + std::to_string(channel) + " [" +
+                             sequence->section + "] " + amount;
     std::vector<std::pair<std::string, const std::string*>> messages;
     messages.emplace_back(sequence->ClearMessage(), nullptr);
     for (std::size_t i = 0; i < sequence->segments.size(); ++i) {

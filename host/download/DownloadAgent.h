@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/ChannelLeftovers.h"
 #include "download/DownloadCommand.h"
 #include "download/InstrumentAddress.h"
 #include "download/ScpiConnection.h"
@@ -7,6 +8,7 @@
 #include "workspace/Workspace.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +64,11 @@ private:
     Transfer SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
                      const ScpiConnection::Progress& progress);
     Outcome Forward(const ToolNotice& notice);
+    // Asks the instrument what `channel` (1-based) holds and reads the answer by `rule`.
+    // Nullopt with `error` set when it cannot be asked or its answer read.
+    using LeftoverRule = std::function<std::optional<ChannelLeftovers>(const std::string&)>;
+    std::optional<ChannelLeftovers> ReadLeftovers(int channel, std::string& error,
+                                                  const LeftoverRule& rule);
     // "*OPC?", then the error queue until it is empty: `summary` is "0,"No error"" or
     // the errors. False when the connection failed on the way.
     bool ReadCompletion(std::string& summary);

@@ -182,7 +182,10 @@ TEST(SequenceDownload, BadTablesAreRefusedAndTheGoodOneReplacesWhatTheChannelHel
     bench.tool.SetContext("PulsSeq-1", "Sclk", " 1.6e+06");
     const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
     EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_EQ(outcome.result, "sequence of channel 2: 3 steps over 2 segments, 192 bytes");
+    // Segment 7 is not defined again, and the panel is told so.
+    EXPECT_EQ(outcome.result,
+              "sequence of channel 2: 3 steps over 2 segments, 192 bytes; removed segment 7");
+    EXPECT_TRUE(Contains(outcome.line, "; removed segment 7 -> 0,")) << outcome.line;
     EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?;:FREQ:RAST?"),
               "1,64,2,32;1,1,3,2,2,1,3,1,3;SEQ;1600000");
     EXPECT_EQ(bench.instrument.AskBlock(":SEQ:DATA?"),
@@ -203,16 +206,37 @@ TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartO
     EXPECT_EQ(bench.instrument.Ask(":INST 2;:FUNC:MODE?"), "USER");
 }
 
-TEST(PulseSegmentDownload, SampleClockInThePlatformsExponentFormIsSetBeforeTheSegment) {
-    AgentBench bench;
-    // A sequence left playing by an earlier download of the design.
-    bench.instrument.Ask(":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:FUNC:MODE SEQ;*OPC?");
-    const std::string bytes = SampleBytes(AwkwardSamples(500));
-    const std::string path = bench.tool.WriteFile("$tst/PulsSing2-0.wav", bytes);
-    const auto outcome = bench.agent.Perform(
-        {NotifyDownloadSegment, ":FREQ:RAST 2.5e+006; :TRAC:DEF 2,500;:TRAC:SEL 2", path, 0});
-    EXPECT_TRUE(outcome.succeeded) << outcome.line;
-    EXPECT_EQ(bench.instrument.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?;:FUNC:MODE?"),
-              "2500000;2,500,9,16;USER");
-    EXPECT_EQ(bench.instrument.AskBlock(":TRAC:SEL 2;:TRAC:DATA?"), bytes);
+// A pulse design going out as one segment, at its clock in the platform's exponent form,
+// after a sequence: the sequence and the segments it played go, the user's other segments
+// stay, and what went is told.
+TEST(PulseSegmentDownload, ClockIsSetAndLeftoversOfAnEarlierSequenceAreRemovedAndTold) {
+    struct Case {
+        const char* before; // on channel 1, after :INST 1
+        std::string catalog;
+        std::string removed;
+    };
+    const Case cases[] = {
+        // Segment 2 is played by the sequence and defined again; 5 is nobody's step.
+        {":TRAC:DEF 1,16;:TRAC:DEF 2,16;:TRAC:DEF 5,32;:TRAC:DEF 9,16;:SEQ:DEF 1,1,4;"
+         ":SEQ:DEF 2,9,1;:SEQ:DEF 3,2,1;:SEQ:DEF 4,1,2;:FUNC:MODE SEQ",
+         "2,500,5,32", "; removed the earlier sequence (4 steps) and segments 1, 9"},
+        {":TRAC:DEF 9,16;:SEQ:DEF 1,9,4;:SEQ:DEF 2,7,1", "2,500",
+         "; removed the earlier sequence (2 steps) and segment 9"},
+        {":TRAC:DEF 5,32", "2,500,5,32", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        AgentBench bench;
+        bench.instrument.Ask(":INST 1;"s + c.before + ";*OPC?");
+        const std::string bytes = SampleBytes(AwkwardSamples(500));
+        const std::string path = bench.tool.WriteFile("$tst/PulsSing2-0.wav", bytes);
+        const auto outcome = bench.agent.Perform(
+            {NotifyDownloadSegment, ":FREQ:RAST 2.5e+006; :TRAC:DEF 2,500;:TRAC:SEL 2", path, 0});
+        EXPECT_TRUE(outcome.succeeded) << outcome.line;
+        EXPECT_EQ(outcome.result, "segment 2 of channel 1: 500 points, 1000 bytes" + c.removed);
+        EXPECT_TRUE(Contains(outcome.line, c.removed + " -> 0,")) << outcome.line;
+        EXPECT_EQ(bench.instrument.Ask(":INST 1;:FREQ:RAST?;:TRAC:CAT?;:SEQ:CAT?;:FUNC:MODE?"),
+                  "2500000;" + c.catalog + ";;USER");
+        EXPECT_EQ(bench.instrument.AskBlock(":TRAC:SEL 2;:TRAC:DATA?"), bytes);
+    }
 }
