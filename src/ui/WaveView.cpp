@@ -123,7 +123,7 @@ void WaveView::Zoomed(bool in) {
         return;
     }
     if (in) {
-        map_->ShowBeside(this);
+        map_->ShowClearOfTrace(this);
     } else {
         map_->hide();
     }

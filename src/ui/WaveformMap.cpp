@@ -5,12 +5,15 @@
 #include "ui/ViewPalette.h"
 #include "ui/WaveViewState.h"
 #include "view/MapGeometry.h"
+#include "view/MapPlacement.h"
 
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QStyle>
 
 #include <cstdlib>
 
@@ -27,12 +30,41 @@ void WaveformMap::InvalidateWaveform() {
     update();
 }
 
-void WaveformMap::ShowBeside(QWidget* view) {
-    const QPoint corner = view->mapToGlobal(QPoint(view->width() - width() - 24, 24));
-    move(corner);
+void WaveformMap::ShowClearOfTrace(QWidget* view) {
+    if (!isVisible()) {
+        PlaceClearOfTrace(view);
+    }
     show();
     raise();
     update();
+}
+
+void WaveformMap::PlaceClearOfTrace(QWidget* view) {
+    const QPoint origin = view->mapToGlobal(QPoint(0, 0));
+    const auto global = [&](PixelRect rect) {
+        return PixelRect{rect.left + origin.x(), rect.top + origin.y(), rect.right + origin.x(),
+                         rect.bottom + origin.y()};
+    };
+    const auto pixels = [](const QRect& rect) {
+        return PixelRect{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+    };
+    MapPlacement::Scene scene;
+    scene.screen = pixels(view->screen()->availableGeometry());
+    scene.mainWindow = pixels(view->window()->frameGeometry());
+    scene.plot = global(state_.Geometry().Plot());
+    scene.trace = WaveformEnvelope::Runs(state_.Columns(state_.Geometry()));
+    for (PixelRun& run : scene.trace) {
+        run.x += origin.x();
+        run.top += origin.y();
+        run.bottom += origin.y();
+    }
+    // Before its first showing the window manager's frame is not known: a title bar is
+    // reckoned with.
+    const QSize frame = frameGeometry().size() != size()
+                            ? frameGeometry().size()
+                            : size() + QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const PixelRect place = MapPlacement::Place(scene, frame.width(), frame.height());
+    move(place.left, place.top);
 }
 
 void WaveformMap::UpdateGeometry() {
@@ -138,15 +170,26 @@ void WaveformMap::resizeEvent(QResizeEvent* event) {
 void WaveformMap::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     UpdateGeometry();
-    if (event->button() != Qt::LeftButton || !MarkContains(point)) {
+    if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
     }
+    const double length = state_.Document().Length();
+    const std::pair<double, double> shown{state_.VisibleMin(), state_.VisibleMax()};
+    BeginDrag(point, MarkContains(point)
+                         ? shown
+                         : MapGeometry::CentredRange(geometry_, shown.first, shown.second,
+                                                     point.x(), length));
+}
+
+void WaveformMap::BeginDrag(QPoint point, std::pair<double, double> range) {
     emit DragStarted();
-    dragStart_ = MarkRect();
+    dragRange_ = range;
+    dragStart_ = MapGeometry::VisibleRect(geometry_, range.first, range.second);
     dragRect_ = dragStart_;
     pressPoint_ = point;
     dragging_ = true;
+    update();
 }
 
 void WaveformMap::mouseMoveEvent(QMouseEvent* event) {
@@ -172,7 +215,8 @@ void WaveformMap::mouseReleaseEvent(QMouseEvent* event) {
     }
     dragging_ = false;
     const auto [first, last] =
-        MapGeometry::RangeOf(dragRect_, geometry_, state_.Document().Length());
+        MapGeometry::MovedRange(geometry_, dragRange_.first, dragRange_.second,
+                                dragRect_.left - dragStart_.left, state_.Document().Length());
     emit RangeChosen(first, last);
     update();
 }

@@ -6,11 +6,14 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <utility>
+
 class QPainter;
 class WaveViewState;
 
 // The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
-// visible range marked in XOR. Dragging the mark chooses what the view shows; the
+// visible range marked in XOR. Dragging the mark moves what the view shows, a click
+// elsewhere centres it there (and may go on as a drag); either keeps the width shown. The
 // miniature is rendered once per change of the waveform or of the window's size, so a
 // drag only moves the mark over the cached picture.
 class WaveformMap : public QWidget {
@@ -23,8 +26,8 @@ public:
 
     // The waveform changed: the miniature is rendered again at the next paint.
     void InvalidateWaveform();
-    // Places the map near the view's top right corner and shows it.
-    void ShowBeside(QWidget* view);
+    // Shows the map; a hidden one first goes where it leaves the view's trace visible.
+    void ShowClearOfTrace(QWidget* view);
     // The mark as it is drawn now (during a drag, where the mouse has moved it).
     PixelRect MarkRect() const;
     bool Dragging() const { return dragging_; }
@@ -44,6 +47,8 @@ protected:
 
 private:
     void UpdateGeometry();
+    void PlaceClearOfTrace(QWidget* view);
+    void BeginDrag(QPoint point, std::pair<double, double> range);
     void PaintMark(QPainter& painter) const;
     void RenderPicture();
     bool MarkContains(QPoint point) const;
@@ -57,4 +62,6 @@ private:
     QPoint pressPoint_;
     PixelRect dragStart_;
     PixelRect dragRect_;
+    // The visible range as the drag began.
+    std::pair<double, double> dragRange_;
 };

@@ -33,14 +33,21 @@ PixelRect MapGeometry::Dragged(const PixelRect& start, int dx, int dy, const Pix
     return rect;
 }
 
-std::pair<double, double> MapGeometry::RangeOf(const PixelRect& rect, const ViewGeometry& map,
-                                               double length) {
+std::pair<double, double> MapGeometry::MovedRange(const ViewGeometry& map, double xmin, double xmax,
+                                                  int travel, double length) {
+    const double shift = map.PixelToX(travel) - map.PixelToX(0);
+    return StartingAt(xmin + shift, xmax - xmin, length);
+}
+
+std::pair<double, double> MapGeometry::CentredRange(const ViewGeometry& map, double xmin,
+                                                    double xmax, int x, double length) {
+    const double width = xmax - xmin;
+    return StartingAt(map.PixelToX(x) - width / 2.0, width, length);
+}
+
+std::pair<double, double> MapGeometry::StartingAt(double first, double width, double length) {
     const double last = std::max(length - 1.0, 1.0);
-    const int rightPixel = std::max(rect.left + kNarrowestRelease, rect.right);
-    double first = std::clamp(std::round(map.PixelToX(rect.left)), 0.0, last - 1.0);
-    double end = std::clamp(std::round(map.PixelToX(rightPixel)), 0.0, last);
-    if (end <= first) {
-        end = first + 1.0;
-    }
-    return {first, end};
+    const double kept = std::clamp(width, 1.0, last);
+    const double start = std::clamp(std::round(first), 0.0, last - kept);
+    return {start, start + kept};
 }

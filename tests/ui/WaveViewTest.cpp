@@ -74,7 +74,8 @@ private slots:
     void AnchorEditorMarksBadTextAndOnlyEnterMovesTheAnchor();
     void EnablingFollowsAnchorsRangeAndDrawingMode();
     void ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform();
-    void DraggingTheMapMarkChoosesTheVisibleRange();
+    void MapOpensOffTheTrace();
+    void MapDragAndClickKeepTheZoomedWidth();
     void ShadingIsXoredOutsideTheAnchorsOnly();
     void FilterAndTrimRunFromTheirCommands();
     void RightClickWithoutDrawingAsksForTheContextMenu();
@@ -236,27 +237,57 @@ void WaveViewTest::ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform() {
     QCOMPARE(view.RightAnchor(), 500.0);
 }
 
-void WaveViewTest::DraggingTheMapMarkChoosesTheVisibleRange() {
+void WaveViewTest::MapOpensOffTheTrace() {
     ViewRig rig;
-    WaveView& view = rig.view;
-    view.SetAnchorFromEditor(0, 0);
-    view.SetAnchorFromEditor(1, 255);
-    view.OnCommand(EditCommands::kZoomIn);
-    WaveformMap* map = view.Map();
-    map->resize(205, 100); // 5 points per pixel
-    QApplication::processEvents();
-    const PixelRect mark = map->MarkRect();
-    QCOMPARE(mark.left, 0);
-    const QPoint press((mark.left + mark.right) / 2, 50);
-    QTest::mousePress(map, Qt::LeftButton, {}, press);
-    QTest::mouseMove(map, press + QPoint(40, 0));
-    QCOMPARE(map->MarkRect().left, 40);
-    QTest::mouseRelease(map, Qt::LeftButton, {}, press + QPoint(40, 0));
-    QVERIFY(std::abs(view.ViewState().VisibleMin() - 200.0) <= 5.0);
-    QVERIFY(std::abs(view.ViewState().VisibleMax() - view.ViewState().VisibleMin() - 255.0) <=
-            10.0);
-    QCOMPARE(view.LeftAnchor(), view.ViewState().VisibleMin());
-    QCOMPARE(view.RightAnchor(), view.ViewState().VisibleMax());
+    const SampleEdit samples = rig.document.EditAllPoints();
+    for (std::size_t i = 0; i < samples.Size(); ++i) {
+        samples.Store(i, 8000); // a trace along the plot's top edge, where the map once opened
+    }
+    rig.document.CommitToWorkingFile();
+    rig.view.SetAnchorFromEditor(0, 200);
+    rig.view.SetAnchorFromEditor(1, 500);
+    QVERIFY(rig.view.OnCommand(EditCommands::kZoomIn));
+    const PixelRect& plot = rig.Geometry().Plot();
+    const QPoint traceStart =
+        rig.view.mapToGlobal(QPoint(plot.left, rig.Geometry().CodeToPixel(8000)));
+    const QRect trace(traceStart, QSize(plot.Width(), 1));
+    QVERIFY(!rig.view.Map()->frameGeometry().intersects(trace));
+}
+
+void WaveViewTest::MapDragAndClickKeepTheZoomedWidth() {
+    struct Case {
+        long long left, right;
+        bool click; // else a drag of the mark
+        int pixels; // the click's pixel, or the drag's travel
+        double first;
+    };
+    const Case cases[] = {
+        {0, 255, false, 40, 200},
+        {500, 502, false, 10, 550}, // three points, far below a map pixel
+        {500, 502, true, 20, 99},   // centred on point 99.8
+    };
+    for (const Case& c : cases) {
+        ViewRig rig;
+        WaveView& view = rig.view;
+        view.SetAnchorFromEditor(0, c.left);
+        view.SetAnchorFromEditor(1, c.right);
+        view.OnCommand(EditCommands::kZoomIn);
+        WaveformMap* map = view.Map();
+        map->resize(205, 100); // about 5 points per pixel
+        QApplication::processEvents();
+        const PixelRect mark = map->MarkRect();
+        const QPoint press =
+            c.click ? QPoint(c.pixels, 50) : QPoint((mark.left + mark.right) / 2, 50);
+        const QPoint release = press + QPoint(c.click ? 0 : c.pixels, 0);
+        QTest::mousePress(map, Qt::LeftButton, {}, press);
+        QTest::mouseMove(map, release);
+        QTest::mouseRelease(map, Qt::LeftButton, {}, release);
+        QCOMPARE(view.ViewState().VisibleMin(), c.first);
+        QCOMPARE(view.ViewState().VisibleMax() - view.ViewState().VisibleMin(),
+                 static_cast<double>(c.right - c.left));
+        QCOMPARE(view.LeftAnchor(), view.ViewState().VisibleMin());
+        QCOMPARE(view.RightAnchor(), view.ViewState().VisibleMax());
+    }
 }
 
 void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {

@@ -1,5 +1,6 @@
 #include "view/AnchorRules.h"
 #include "view/MapGeometry.h"
+#include "view/MapPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -114,13 +115,61 @@ TEST(WaveformMapGeometry, DraggedRectangleStaysInsideTheClientArea) {
     EXPECT_EQ(MapGeometry::Dragged(start, -80, 0, client), (PixelRect{0, 0, 50, 100}));
 }
 
-TEST(WaveformMapGeometry, ReleaseSelectsTheRangeUnderTheRectangleAtLeastThreePixelsWide) {
+struct MapRangeCase {
+    double xmin, xmax;
+    bool click; // else a drag
+    int pixels; // the click's pixel, or the drag's travel
+    double first, last;
+};
+
+// A drag or a click keeps the width shown, however narrow against a map pixel, and stays
+// inside the waveform.
+TEST(WaveformMapGeometry, DragAndClickKeepTheWidthShown) {
+    // 1001 points over 200 pixels: 5 points per pixel.
     const ViewGeometry map =
         MapGeometry::ForClient(200, 100, 1001, -8192, 8191, CodeEncoding::Standard, 16384);
-    EXPECT_EQ(MapGeometry::RangeOf({50, 0, 100, 100}, map, 1001),
-              (std::pair<double, double>{250, 500}));
-    EXPECT_EQ(MapGeometry::RangeOf({50, 0, 51, 100}, map, 1001),
-              (std::pair<double, double>{250, 265}));
-    EXPECT_EQ(MapGeometry::RangeOf({0, 0, 200, 100}, map, 1001),
-              (std::pair<double, double>{0, 1000}));
+    const MapRangeCase cases[] = {
+        {250, 500, false, 0, 250, 500},    {250, 500, false, 30, 400, 650},
+        {900, 1000, false, 10, 900, 1000}, {100, 200, false, -100, 0, 100},
+        {250, 500, true, 0, 0, 250},       {250, 500, true, 200, 750, 1000},
+    };
+    for (const MapRangeCase& c : cases) {
+        const auto range = c.click ? MapGeometry::CentredRange(map, c.xmin, c.xmax, c.pixels, 1001)
+                                   : MapGeometry::MovedRange(map, c.xmin, c.xmax, c.pixels, 1001);
+        EXPECT_EQ(range, (std::pair<double, double>{c.first, c.last}))
+            << c.xmin << ".." << c.xmax << (c.click ? " clicked at " : " moved by ") << c.pixels;
+    }
+}
+
+// The map opens at its own place while that leaves the main window free, beside the window
+// where the screen has room, and otherwise in the plot's corner that hides least trace.
+TEST(WaveformMapPlacement, MapStaysOffTheTraceWhereverTheScreenAllows) {
+    struct Case {
+        const char* name;
+        PixelRect window;
+        PixelRect plot;
+        std::vector<PixelRun> trace;
+        PixelRect expected;
+    };
+    const Case cases[] = {
+        {"home", {300, 200, 1000, 750}, {350, 320, 980, 730}, {}, {0, 10, 220, 170}},
+        {"right", {100, 50, 800, 600}, {150, 175, 770, 560}, {}, {806, 175, 1026, 335}},
+        {"below", {0, 0, 1280, 500}, {50, 100, 1250, 480}, {}, {1030, 506, 1250, 666}},
+        {"trace above",
+         {0, 0, 1280, 800},
+         {50, 50, 1250, 750},
+         {{100, 100, 300}, {1100, 100, 300}},
+         {1024, 584, 1244, 744}},
+        {"trace right",
+         {0, 0, 1280, 800},
+         {50, 50, 1250, 750},
+         {{1100, 50, 749}},
+         {56, 56, 276, 216}},
+    };
+    for (const Case& c : cases) {
+        const MapPlacement::Scene scene{{0, 0, 1280, 800}, c.window, c.plot, c.trace};
+        const PixelRect place = MapPlacement::Place(scene, 220, 160);
+        EXPECT_EQ(place, c.expected) << c.name;
+        EXPECT_EQ(MapPlacement::CoveredTrace(place, c.trace), 0) << c.name;
+    }
 }
