@@ -7,6 +7,7 @@
 #include "view/MapGeometry.h"
 #include "view/MapPlacement.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -189,6 +190,7 @@ void WaveformMap::BeginDrag(QPoint point, std::pair<double, double> range) {
     dragRect_ = dragStart_;
     pressPoint_ = point;
     dragging_ = true;
+    moved_ = false;
     update();
 }
 
@@ -198,6 +200,7 @@ void WaveformMap::mouseMoveEvent(QMouseEvent* event) {
     }
     const QPoint point = event->position().toPoint();
     const QPoint travel = point - pressPoint_;
+    moved_ = moved_ || travel.manhattanLength() >= QApplication::startDragDistance();
     const PixelRect client{0, 0, width(), height()};
     dragRect_ = MapGeometry::Dragged(dragStart_, travel.x(), travel.y(), client);
     const QPoint kept(pressPoint_.x() + dragRect_.left - dragStart_.left,
@@ -214,9 +217,13 @@ void WaveformMap::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     dragging_ = false;
+    const double length = state_.Document().Length();
+    // A click, on the mark too, centres the view where it was made.
     const auto [first, last] =
-        MapGeometry::MovedRange(geometry_, dragRange_.first, dragRange_.second,
-                                dragRect_.left - dragStart_.left, state_.Document().Length());
+        moved_ ? MapGeometry::MovedRange(geometry_, dragRange_.first, dragRange_.second,
+                                         dragRect_.left - dragStart_.left, length)
+               : MapGeometry::CentredRange(geometry_, dragRange_.first, dragRange_.second,
+                                           pressPoint_.x(), length);
     emit RangeChosen(first, last);
     update();
 }

@@ -12,8 +12,8 @@ class QPainter;
 class WaveViewState;
 
 // The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
-// visible range marked in XOR. Dragging the mark moves what the view shows, a click
-// elsewhere centres it there (and may go on as a drag); either keeps the width shown. The
+// visible range marked in XOR. Dragging the mark moves what the view shows, a click centres
+// it there (off the mark, a press also starts a drag); either keeps the width shown. The
 // miniature is rendered once per change of the waveform or of the window's size, so a
 // drag only moves the mark over the cached picture.
 class WaveformMap : public QWidget {
@@ -59,6 +59,7 @@ private:
     QImage frame_;
     bool pictureValid_ = false;
     bool dragging_ = false;
+    bool moved_ = false; // beyond a click's jitter
     QPoint pressPoint_;
     PixelRect dragStart_;
     PixelRect dragRect_;

@@ -265,6 +265,7 @@ void WaveViewTest::MapDragAndClickKeepTheZoomedWidth() {
         {0, 255, false, 40, 200},
         {500, 502, false, 10, 550}, // three points, far below a map pixel
         {500, 502, true, 20, 99},   // centred on point 99.8
+        {0, 255, true, 40, 72},     // on the mark too: centred on point 199.6
     };
     for (const Case& c : cases) {
         ViewRig rig;
