@@ -177,10 +177,10 @@ void WaveformMap::mousePressEvent(QMouseEvent* event) {
     }
     const double length = state_.Document().Length();
     const std::pair<double, double> shown{state_.VisibleMin(), state_.VisibleMax()};
-    BeginDrag(point, MarkContains(point)
-                         ? shown
-                         : MapGeometry::CentredRange(geometry_, shown.first, shown.second,
-                                                     point.x(), length));
+    pressedOnMark_ = MarkContains(point);
+    BeginDrag(point, pressedOnMark_ ? shown
+                                    : MapGeometry::CentredRange(geometry_, shown.first,
+                                                                shown.second, point.x(), length));
 }
 
 void WaveformMap::BeginDrag(QPoint point, std::pair<double, double> range) {
@@ -217,13 +217,12 @@ void WaveformMap::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     dragging_ = false;
-    const double length = state_.Document().Length();
-    // A click, on the mark too, centres the view where it was made.
+    // A click off the mark centres the view there with its width; a released mark, moved
+    // or not, selects the range under it.
     const auto [first, last] =
-        moved_ ? MapGeometry::MovedRange(geometry_, dragRange_.first, dragRange_.second,
-                                         dragRect_.left - dragStart_.left, length)
-               : MapGeometry::CentredRange(geometry_, dragRange_.first, dragRange_.second,
-                                           pressPoint_.x(), length);
+        pressedOnMark_ || moved_
+            ? MapGeometry::RangeOf(dragRect_, geometry_, state_.Document().Length())
+            : dragRange_;
     emit RangeChosen(first, last);
     update();
 }

@@ -12,8 +12,8 @@ class QPainter;
 class WaveViewState;
 
 // The "--- Waveform Map ---" window: the whole waveform in miniature, with the view's
-// visible range marked in XOR. Dragging the mark moves what the view shows, a click centres
-// it there (off the mark, a press also starts a drag); either keeps the width shown. The
+// visible range marked in XOR. Dragging the mark chooses what the view shows; a click off
+// the mark centres the view there with the width it shows (and may go on into a drag). The
 // miniature is rendered once per change of the waveform or of the window's size, so a
 // drag only moves the mark over the cached picture.
 class WaveformMap : public QWidget {
@@ -60,6 +60,7 @@ private:
     bool pictureValid_ = false;
     bool dragging_ = false;
     bool moved_ = false; // beyond a click's jitter
+    bool pressedOnMark_ = false;
     QPoint pressPoint_;
     PixelRect dragStart_;
     PixelRect dragRect_;

@@ -33,10 +33,16 @@ PixelRect MapGeometry::Dragged(const PixelRect& start, int dx, int dy, const Pix
     return rect;
 }
 
-std::pair<double, double> MapGeometry::MovedRange(const ViewGeometry& map, double xmin, double xmax,
-                                                  int travel, double length) {
-    const double shift = map.PixelToX(travel) - map.PixelToX(0);
-    return StartingAt(xmin + shift, xmax - xmin, length);
+std::pair<double, double> MapGeometry::RangeOf(const PixelRect& rect, const ViewGeometry& map,
+                                               double length) {
+    const double last = std::max(length - 1.0, 1.0);
+    const int rightPixel = std::max(rect.left + kNarrowestRelease, rect.right);
+    double first = std::clamp(std::round(map.PixelToX(rect.left)), 0.0, last - 1.0);
+    double end = std::clamp(std::round(map.PixelToX(rightPixel)), 0.0, last);
+    if (end <= first) {
+        end = first + 1.0;
+    }
+    return {first, end};
 }
 
 std::pair<double, double> MapGeometry::CentredRange(const ViewGeometry& map, double xmin,

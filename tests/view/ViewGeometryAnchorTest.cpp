@@ -115,29 +115,31 @@ TEST(WaveformMapGeometry, DraggedRectangleStaysInsideTheClientArea) {
     EXPECT_EQ(MapGeometry::Dragged(start, -80, 0, client), (PixelRect{0, 0, 50, 100}));
 }
 
-struct MapRangeCase {
-    double xmin, xmax;
-    bool click; // else a drag
-    int pixels; // the click's pixel, or the drag's travel
-    double first, last;
-};
+TEST(WaveformMapGeometry, ReleaseSelectsTheRangeUnderTheRectangleAtLeastThreePixelsWide) {
+    const ViewGeometry map =
+        MapGeometry::ForClient(200, 100, 1001, -8192, 8191, CodeEncoding::Standard, 16384);
+    EXPECT_EQ(MapGeometry::RangeOf({50, 0, 100, 100}, map, 1001),
+              (std::pair<double, double>{250, 500}));
+    EXPECT_EQ(MapGeometry::RangeOf({50, 0, 51, 100}, map, 1001),
+              (std::pair<double, double>{250, 265}));
+    EXPECT_EQ(MapGeometry::RangeOf({0, 0, 200, 100}, map, 1001),
+              (std::pair<double, double>{0, 1000}));
+}
 
-// A drag or a click keeps the width shown, however narrow against a map pixel, and stays
-// inside the waveform.
-TEST(WaveformMapGeometry, DragAndClickKeepTheWidthShown) {
+// A click off the mark centres the range on it, keeping its width, inside the waveform.
+TEST(WaveformMapGeometry, ClickCentresTheRangeAndKeepsItsWidth) {
     // 1001 points over 200 pixels: 5 points per pixel.
     const ViewGeometry map =
         MapGeometry::ForClient(200, 100, 1001, -8192, 8191, CodeEncoding::Standard, 16384);
-    const MapRangeCase cases[] = {
-        {250, 500, false, 0, 250, 500},    {250, 500, false, 30, 400, 650},
-        {900, 1000, false, 10, 900, 1000}, {100, 200, false, -100, 0, 100},
-        {250, 500, true, 0, 0, 250},       {250, 500, true, 200, 750, 1000},
-    };
-    for (const MapRangeCase& c : cases) {
-        const auto range = c.click ? MapGeometry::CentredRange(map, c.xmin, c.xmax, c.pixels, 1001)
-                                   : MapGeometry::MovedRange(map, c.xmin, c.xmax, c.pixels, 1001);
-        EXPECT_EQ(range, (std::pair<double, double>{c.first, c.last}))
-            << c.xmin << ".." << c.xmax << (c.click ? " clicked at " : " moved by ") << c.pixels;
+    const struct {
+        double xmin, xmax;
+        int pixel;
+        double first, last;
+    } cases[] = {{250, 500, 0, 0, 250}, {250, 500, 200, 750, 1000}, {500, 502, 20, 99, 101}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(MapGeometry::CentredRange(map, c.xmin, c.xmax, c.pixel, 1001),
+                  (std::pair<double, double>{c.first, c.last}))
+            << c.xmin << ".." << c.xmax << " clicked at " << c.pixel;
     }
 }
 
