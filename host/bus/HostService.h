@@ -1,8 +1,8 @@
 #pragma once
 
 #include "bus/HostBusClient.h"
-#include "bus/ToolFilter.h"
 #include "bus/InstrumentWorker.h"
+#include "bus/ToolFilter.h"
 
 #include <QObject>
 #include <QString>
