@@ -85,7 +85,7 @@ TEST_F(CliFmTest, DeviationIsTheConfirmedField) {
     EXPECT_EQ(lastCode, 0);
     EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "5e6");
     EXPECT_EQ(workspace.Context("FmSmith", "FMax"), "1.005e+009");
-    for (const char* bad : {"9e9", "abc", ""}) {
+    for (const char* bad : {"9e9", "-5", "0", "abc", ""}) {
         EXPECT_EQ(Fm({"fm", "deviation", bad}), "5e6\n") << bad;
         EXPECT_EQ(lastCode, 1) << bad;
     }
