@@ -74,12 +74,12 @@ int CliApp::Run() {
     // Options that did not come through the parser are checked against the table too, so
     // that no command runs with words it does not expect.
     const CliCommand* command = CliCommandTable::Find(options_.command);
-    const bool wordsFit = command != nullptr && (command->words == CliCommand::kSubcommandWords
-                                                     ? !options_.words.empty()
-                                                     : options_.words.size() == command->words);
-    if (!wordsFit) {
-        std::fprintf(stderr, "wavesmith-cli: %s does not fit the usage\n%s",
-                     options_.command.c_str(), CliCommandTable::Usage().c_str());
+    const std::string problem =
+        command == nullptr ? options_.command + " does not fit the usage"
+                           : CliCommandTable::WordsProblem(*command, options_.words, options_.mode);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "wavesmith-cli: %s\n%s", problem.c_str(),
+                     CliCommandTable::Usage().c_str());
         return UsageError;
     }
     ConsoleUserInterface ui(options_.policy);
