@@ -212,10 +212,22 @@ int CliApp::Segment(ToolSession& session, ConsoleUserInterface&) {
         return UsageError;
     }
     session.Segments().OnSegmentField(options_.words[0]);
-    // A context file whose active-segment list is too short cannot record the choice.
-    const bool selected = session.Document().Limits().IsValidSegment(std::trunc(requested)) &&
-                          session.State().activeSegment == static_cast<int>(requested);
-    return selected ? Success : Refused;
+    if (!session.Document().Limits().IsValidSegment(std::trunc(requested))) {
+        return Refused; // message 3002
+    }
+    // An active-segment list without an entry for the channel is not extended: the host
+    // is told the new segment, while the channel's segment reads as the list's last entry.
+    // The field did all it does, so the run succeeds, but a script should know.
+    const AppState& state = session.State();
+    if (state.activeSegment != static_cast<int>(requested) &&
+        !session.Services().store.WriteFailed()) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: segment: the context file's ActiveSeg list has no entry "
+                     "for channel %d, so the host was told segment %d but the tool works on "
+                     "segment %d\n",
+                     state.activeChannel + 1, static_cast<int>(requested), state.activeSegment);
+    }
+    return Success;
 }
 
 int CliApp::Channel(ToolSession& session, ConsoleUserInterface&) {

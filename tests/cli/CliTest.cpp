@@ -59,6 +59,23 @@ TEST_F(CliTest, SegmentFourOnChannelTwoUpdatesTheActiveList) {
     EXPECT_EQ(Run({"segment", "257"}), 1);
 }
 
+// A list without an entry for the channel is not extended: the host is told the new
+// segment, the channel's segment reads as the list's last entry, and the run says so.
+TEST_F(CliTest, SegmentOnAChannelMissingFromTheActiveListSucceedsWithANote) {
+    workspace.SetContext("Settings", "ActiveCh", "1");
+    workspace.SetContext("Settings", "ActiveSeg", "7");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"segment", "4"}), 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no entry for channel 2, so the host was told segment 4 but the tool works "
+                       "on segment 7"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(workspace.store.ReadHostValue("DwnStr", "Cmd"), ":TRAC:SEL 4");
+    EXPECT_EQ(workspace.Context("Settings", "ActiveSeg"), "7");
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm7-1"), Working(7, 1));
+}
+
 TEST_F(CliTest, ExportedTextOpensBackToTheSameSamples) {
     ASSERT_EQ(Run({"length", "16"}), 0);
     const std::string values = workspace.WriteFile("ramp.asc", "0 -5 1000 7 8 9 10 11 12 13 14 "
