@@ -408,12 +408,15 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
 }
 
 int CliApp::Download(ToolSession& session, ConsoleUserInterface&) {
-    session.DownloadWaveform();
+    const std::string leftOut = session.DownloadWaveform();
     // In pulse mode a design that could not be rendered ends the command unsent.
     if (session.State().IsPulse() && !session.Pulse().Last().succeeded) {
         std::fprintf(stderr, "wavesmith-cli: download: %s; nothing was sent\n",
                      session.Pulse().Last().problem.c_str());
         return Refused;
+    }
+    if (!leftOut.empty()) {
+        std::fprintf(stderr, "wavesmith-cli: download: %s\n", leftOut.c_str());
     }
     return Success;
 }

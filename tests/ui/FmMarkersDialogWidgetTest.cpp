@@ -11,6 +11,7 @@
 #include <QAction>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,6 +55,7 @@ private slots:
     void ButtonsActOnTheListAsShown();
     void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable();
     void FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings();
+    void WideFmFamilyTellsThatItsMarkersAreNotDownloaded();
 };
 
 void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
@@ -149,6 +151,31 @@ void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCros
     QCOMPARE(dots[0].x(), view.ViewState().Geometry().XToPixel(crossing) - 1);
     view.ShowRangeFromMap(0, crossing - 1);
     QVERIFY(FmMarkerDots::Dots(view.ViewState().Geometry(), document).empty());
+}
+
+// A wide-FM family's download has no marker file: the table says so, and so does the status
+// bar after a download whose window holds a marker (the new waveform's window: 9 .. 11 MHz).
+void FmMarkersDialogWidgetTest::WideFmFamilyTellsThatItsMarkersAreNotDownloaded() {
+    for (const std::string family : {"G4270", "QW2182"}) {
+        TempWorkspace workspace{family, OperatingMode::Fm};
+        FmSettings fm(workspace.services);
+        fm.LoadLimits();
+        FmMarkersDialog form{workspace.services, fm};
+        form.Load();
+        FmMarkersDialogWidget dialog(form);
+        const auto* note = dialog.findChild<QLabel*>(QStringLiteral("downloadNote"));
+        QCOMPARE(note != nullptr, family == "G4270");
+    }
+    RunningFrame run(
+        "wavesmith FMS",
+        [](TempWorkspace& workspace) { workspace.SetContext("FmMark0", "Mrk0", "10000000"); },
+        "G4270");
+    const auto* notice = run.frame->findChild<QLabel*>(QStringLiteral("downloadNotice"));
+    QVERIFY(notice != nullptr);
+    QVERIFY(notice->text().isEmpty());
+    run.Action(CommandId::kDownload)->trigger();
+    QCOMPARE(notice->text(),
+             QStringLiteral("Download: 1 FM marker not sent: a wide-FM family has no marker file"));
 }
 
 QTEST_MAIN(FmMarkersDialogWidgetTest)
