@@ -52,3 +52,6 @@ run dump
 run frobnicate
 run length
 run --bogus info
+run --mode fm fm deviation -5
+run --mode pulse pulse options segmentation allowed memory all
+run --mode pulse pulse bogus

@@ -56,13 +56,14 @@ bool ToolSession::Start() {
     return true;
 }
 
-void ToolSession::DownloadWaveform() {
+std::string ToolSession::DownloadWaveform() {
     const AppState& state = services_.state;
     DownloadRequest request;
     request.segment = state.activeSegment;
     request.channel = state.activeChannel;
     request.lengthPoints = document_->Length();
     request.fmMarkers = document_->FmMarkers().SampleList();
+    request.fmMarkersInWindow = document_->FmMarkers().InsideCount();
     request.renderPulse = [this] {
         const PulseRendering rendering = pulse_->Render();
         if (rendering.succeeded && !rendering.asSequence) {
@@ -70,5 +71,5 @@ void ToolSession::DownloadWaveform() {
         }
         return rendering;
     };
-    link_->DownloadWaveform(request);
+    return link_->DownloadWaveform(request) ? link_->LeftOutOfDownload(request) : std::string();
 }

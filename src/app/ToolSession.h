@@ -36,8 +36,9 @@ public:
     // The render a Download in pulse mode runs first, with its last outcome.
     PulseDownload& Pulse() { return *pulse_; }
 
-    // The Download command of the mode.
-    void DownloadWaveform();
+    // The Download command of the mode. Returns what the user should be told about what
+    // the download left out (HostLink::LeftOutOfDownload), or empty.
+    std::string DownloadWaveform();
 
 private:
     ComposerApp app_;

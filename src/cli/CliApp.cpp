@@ -74,12 +74,12 @@ int CliApp::Run() {
     // Options that did not come through the parser are checked against the table too, so
     // that no command runs with words it does not expect.
     const CliCommand* command = CliCommandTable::Find(options_.command);
-    const bool wordsFit = command != nullptr && (command->words == CliCommand::kSubcommandWords
-                                                     ? !options_.words.empty()
-                                                     : options_.words.size() == command->words);
-    if (!wordsFit) {
-        std::fprintf(stderr, "wavesmith-cli: %s does not fit the usage\n%s",
-                     options_.command.c_str(), CliCommandTable::Usage().c_str());
+    const std::string problem =
+        command == nullptr ? options_.command + " does not fit the usage"
+                           : CliCommandTable::WordsProblem(*command, options_.words, options_.mode);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "wavesmith-cli: %s\n%s", problem.c_str(),
+                     CliCommandTable::Usage().c_str());
         return UsageError;
     }
     ConsoleUserInterface ui(options_.policy);
@@ -212,10 +212,22 @@ int CliApp::Segment(ToolSession& session, ConsoleUserInterface&) {
         return UsageError;
     }
     session.Segments().OnSegmentField(options_.words[0]);
-    // A context file whose active-segment list is too short cannot record the choice.
-    const bool selected = session.Document().Limits().IsValidSegment(std::trunc(requested)) &&
-                          session.State().activeSegment == static_cast<int>(requested);
-    return selected ? Success : Refused;
+    if (!session.Document().Limits().IsValidSegment(std::trunc(requested))) {
+        return Refused; // message 3002
+    }
+    // An active-segment list without an entry for the channel is not extended: the host
+    // is told the new segment, while the channel's segment reads as the list's last entry.
+    // The field did all it does, so the run succeeds, but a script should know.
+    const AppState& state = session.State();
+    if (state.activeSegment != static_cast<int>(requested) &&
+        !session.Services().store.WriteFailed()) {
+        std::fprintf(stderr,
+                     "wavesmith-cli: segment: the context file's ActiveSeg list has no entry "
+                     "for channel %d, so the host was told segment %d but the tool works on "
+                     "segment %d\n",
+                     state.activeChannel + 1, static_cast<int>(requested), state.activeSegment);
+    }
+    return Success;
 }
 
 int CliApp::Channel(ToolSession& session, ConsoleUserInterface&) {
@@ -396,12 +408,15 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
 }
 
 int CliApp::Download(ToolSession& session, ConsoleUserInterface&) {
-    session.DownloadWaveform();
+    const std::string leftOut = session.DownloadWaveform();
     // In pulse mode a design that could not be rendered ends the command unsent.
     if (session.State().IsPulse() && !session.Pulse().Last().succeeded) {
         std::fprintf(stderr, "wavesmith-cli: download: %s; nothing was sent\n",
                      session.Pulse().Last().problem.c_str());
         return Refused;
+    }
+    if (!leftOut.empty()) {
+        std::fprintf(stderr, "wavesmith-cli: download: %s\n", leftOut.c_str());
     }
     return Success;
 }

@@ -41,6 +41,9 @@ public:
     int Pulse(ToolSession& session, ConsoleUserInterface& ui);
     // In CliFmCommands.cpp.
     int Fm(ToolSession& session, ConsoleUserInterface& ui);
+    // The words of "fm" that cannot run whatever the workspace holds (the mode, the
+    // verbs, the markers' actions), found before the start-up; empty when they fit.
+    static std::string FmWordsProblem(const std::vector<std::string>& words, OperatingMode mode);
 
 private:
     int AnswerRequest() const;

@@ -1,6 +1,7 @@
 #include "cli/CliCommandTable.h"
 
 #include "cli/CliApp.h"
+#include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
 
 #include <algorithm>
@@ -48,12 +49,14 @@ const std::array kCommands{
                "append|insert|delete|prev|next|select N|remove-all | train dc|points|sequence | "
                "unit sec|msec|usec | repeat N | vpp TEXT | options [segmentation "
                "allowed|single|sequence | memory unused|all]",
-               CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse},
+               CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse,
+               &CliPulseCommands::WordsProblem},
     CliCommand{"fm", "VERB [WORD]...",
                "the FM editor (--mode fm): deviation TEXT | markers [add TEXT | delete ROW | "
                "remove-all | sort asc|desc | list | store]... (without a final store the "
                "question at Close takes --yes or --no) | bar | crossings",
-               CliCommand::kSubcommandWords, O::kNoOptions, false, &CliApp::Fm},
+               CliCommand::kSubcommandWords, O::kNoOptions, false, &CliApp::Fm,
+               &CliApp::FmWordsProblem},
 };
 
 constexpr const char* kSynopsis = "[--mode std|fm|pulse] [--yes|--no|--cancel] COMMAND ...";
@@ -78,6 +81,21 @@ const CliCommand* CliCommandTable::Find(const std::string& name) {
         std::find_if(kCommands.begin(), kCommands.end(),
                      [&name](const CliCommand& command) { return name == command.name; });
     return found == kCommands.end() ? nullptr : &*found;
+}
+
+std::string CliCommandTable::WordsProblem(const CliCommand& command,
+                                          const std::vector<std::string>& words,
+                                          OperatingMode mode) {
+    const std::string name = command.name;
+    if (command.words != CliCommand::kSubcommandWords) {
+        return words.size() == command.words
+                   ? std::string()
+                   : name + " takes " + std::to_string(command.words) + " argument(s)";
+    }
+    if (words.empty()) {
+        return name + " takes a subcommand";
+    }
+    return command.checkWords != nullptr ? command.checkWords(words, mode) : std::string();
 }
 
 std::string CliCommandTable::Usage() {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/OperatingMode.h"
+
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 class CliApp;
 class ToolSession;
@@ -22,6 +25,10 @@ struct CliCommand {
     };
     static constexpr std::size_t kSubcommandWords = static_cast<std::size_t>(-1);
     using Handler = int (CliApp::*)(ToolSession&, ConsoleUserInterface&);
+    // What is wrong with the words of a command with its own verbs, found before the
+    // start-up; empty when they fit. What only the workspace can tell (a line beyond the
+    // last one of a design) is left to the handler.
+    using WordsCheck = std::string (*)(const std::vector<std::string>& words, OperatingMode mode);
 
     const char* name;
     const char* synopsis; // its words and options as the usage shows them
@@ -33,6 +40,7 @@ struct CliCommand {
     // Runs in pulse mode before the design is rendered: it needs no waveform.
     bool withoutDesign;
     Handler run;
+    WordsCheck checkWords = nullptr;
 };
 
 class CliCommandTable {
@@ -40,6 +48,10 @@ public:
     static std::span<const CliCommand> Commands();
     // nullptr for a name that is no command.
     static const CliCommand* Find(const std::string& name);
+    // Why these words do not fit the command, or empty: the word count, then the
+    // command's own check of its verbs.
+    static std::string WordsProblem(const CliCommand& command,
+                                    const std::vector<std::string>& words, OperatingMode mode);
     static std::string Usage();
     // The manual page in troff (man macros).
     static std::string Manual(const std::string& version);

@@ -23,11 +23,6 @@ void PrintLines(const std::vector<std::string>& lines) {
     }
 }
 
-int UsageProblem(const std::string& text) {
-    std::fprintf(stderr, "wavesmith-cli: %s\n", text.c_str());
-    return CliApp::UsageError;
-}
-
 // The words of "fm markers" checked before anything runs: each action with its argument.
 std::string MarkerActionsProblem(const Words& words) {
     for (std::size_t i = 1; i < words.size(); ++i) {
@@ -99,9 +94,6 @@ int RunMarkerActions(WaveDoc& document, const Words& words) {
 }
 
 int SetDeviation(WaveDoc& document, const Words& words) {
-    if (words.size() != 2) {
-        return UsageProblem("fm deviation takes one TEXT");
-    }
     const std::string typed = words[1].substr(0, 19);
     const std::string shown = document.SetFmDeviation(words[1]);
     std::printf("%s\n", shown.c_str());
@@ -111,22 +103,33 @@ int SetDeviation(WaveDoc& document, const Words& words) {
 
 } // namespace
 
+std::string CliApp::FmWordsProblem(const Words& words, OperatingMode mode) {
+    if (mode != OperatingMode::Fm) {
+        return "fm is available with --mode fm only";
+    }
+    const std::string& verb = words[0];
+    if (verb == "deviation") {
+        return words.size() == 2 ? std::string() : "fm deviation takes one TEXT";
+    }
+    if (verb == "markers") {
+        return MarkerActionsProblem(words);
+    }
+    if (words.size() != 1 || (verb != "bar" && verb != "crossings")) {
+        return "fm takes deviation TEXT, markers [ACTION]..., bar or crossings";
+    }
+    return {};
+}
+
+// The words fit: the command table checked them before the start-up.
 int CliApp::Fm(ToolSession& session, ConsoleUserInterface&) {
     const Words& words = options_.words;
-    if (!session.State().IsFm()) {
-        return UsageProblem("fm is available with --mode fm only");
-    }
     WaveDoc& document = session.Document();
     const std::string& verb = words[0];
     if (verb == "deviation") {
         return SetDeviation(document, words);
     }
     if (verb == "markers") {
-        const std::string problem = MarkerActionsProblem(words);
-        return problem.empty() ? RunMarkerActions(document, words) : UsageProblem(problem);
-    }
-    if (words.size() != 1 || (verb != "bar" && verb != "crossings")) {
-        return UsageProblem("fm takes deviation TEXT, markers [ACTION]..., bar or crossings");
+        return RunMarkerActions(document, words);
     }
     if (verb == "bar") {
         PrintLines(document.FmMarkers().BarItems());

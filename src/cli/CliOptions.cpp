@@ -182,12 +182,9 @@ std::optional<std::string> CliOptions::Parse(int argc, const char* const* argv, 
     if (const auto error = ParseCommand(*command, std::move(rest), out)) {
         return error;
     }
-    if (command->words == CliCommand::kSubcommandWords) {
-        if (out.words.empty()) {
-            return out.command + " takes a subcommand";
-        }
-    } else if (out.words.size() != command->words) {
-        return out.command + " takes " + std::to_string(command->words) + " argument(s)";
+    if (auto problem = CliCommandTable::WordsProblem(*command, out.words, out.mode);
+        !problem.empty()) {
+        return problem;
     }
     return std::nullopt;
 }

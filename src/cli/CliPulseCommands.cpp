@@ -6,7 +6,9 @@
 #include "core/AppState.h"
 #include "settings/NumberFormat.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdio>
 
 namespace {
@@ -37,7 +39,13 @@ std::optional<int> WholeIn(const std::string& text, int low, int high) {
     return value;
 }
 
+// A line or section number: how many there are, only the design knows.
+std::optional<int> Ordinal(const std::string& text) {
+    return WholeIn(text, 1, INT_MAX);
+}
+
 const char* const kUnits[] = {"sec", "msec", "usec"};
+const char* const kTrains[] = {"dc", "points", "sequence"};
 const char* const kSegmentations[] = {"allowed", "single", "sequence"};
 const char* const kMemory[] = {"unused", "all"};
 
@@ -53,33 +61,115 @@ std::optional<int> IndexOf(const char* const (&names)[N], const std::string& nam
 
 using Words = std::vector<std::string>;
 
+std::string CellProblem(const Words& w) {
+    return Ordinal(w[0]) && WholeIn(w[1], 1, 2)
+               ? std::string()
+               : "cell takes a line from 1 and a column 1 (time) or 2 (level)";
+}
+
+std::string LineProblem(const Words& w) {
+    if (w.size() == 1 && (w[0] == "append" || w[0] == "clear")) {
+        return {};
+    }
+    if (w.size() != 2 || (w[0] != "insert" && w[0] != "delete")) {
+        return "line takes append, insert LINE, delete LINE or clear";
+    }
+    return Ordinal(w[1]) ? std::string() : "line " + w[0] + " takes a line from 1";
+}
+
+std::string SectionProblem(const Words& w) {
+    static const std::vector<std::string> kAlone = {"append", "insert", "delete",
+                                                    "prev",   "next",   "remove-all"};
+    if (w.size() == 2 && w[0] == "select") {
+        return Ordinal(w[1]) ? std::string() : "section select takes a section from 1";
+    }
+    if (w.size() != 1) {
+        return "section takes append, insert, delete, prev, next, select N or remove-all";
+    }
+    return std::find(kAlone.begin(), kAlone.end(), w[0]) != kAlone.end()
+               ? std::string()
+               : "section has no verb " + w[0];
+}
+
+std::string TrainProblem(const Words& w) {
+    return IndexOf(kTrains, w[0]) ? std::string() : "train takes dc, points or sequence";
+}
+
+std::string UnitProblem(const Words& w) {
+    return IndexOf(kUnits, w[0]) ? std::string() : "unit takes sec, msec or usec";
+}
+
+// The choices of "options": segmentation, memory or both, each named once.
+struct OptionChoices {
+    std::optional<int> segmentation;
+    std::optional<int> memory;
+};
+
+std::optional<OptionChoices> ReadOptionChoices(const Words& w) {
+    if (w.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    OptionChoices choices;
+    for (std::size_t i = 0; i < w.size(); i += 2) {
+        std::optional<int>* slot = nullptr;
+        std::optional<int> choice;
+        if (w[i] == "segmentation") {
+            slot = &choices.segmentation;
+            choice = IndexOf(kSegmentations, w[i + 1]);
+        } else if (w[i] == "memory") {
+            slot = &choices.memory;
+            choice = IndexOf(kMemory, w[i + 1]);
+        }
+        if (slot == nullptr || !choice || slot->has_value()) {
+            return std::nullopt;
+        }
+        *slot = choice;
+    }
+    return choices;
+}
+
+std::string OptionsProblem(const Words& w) {
+    return ReadOptionChoices(w) ? std::string()
+                                : "options takes segmentation allowed|single|sequence, memory "
+                                  "unused|all or both";
+}
+
 const std::array kVerbs{
-    CliPulseCommands::Verb{"show", "", 0,
+    CliPulseCommands::Verb{"show", "", 0, nullptr,
                            [](CliPulseCommands& c, const Words&) { return c.Show(); }},
-    CliPulseCommands::Verb{"cell", "LINE COL TEXT", 3,
+    CliPulseCommands::Verb{"cell", "LINE COL TEXT", 3, CellProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Cell(w); }},
     CliPulseCommands::Verb{"line", "append|insert LINE|delete LINE|clear",
-                           CliPulseCommands::kAnyWords,
+                           CliPulseCommands::kAnyWords, LineProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Line(w); }},
     CliPulseCommands::Verb{"section", "append|insert|delete|prev|next|select N|remove-all",
-                           CliPulseCommands::kAnyWords,
+                           CliPulseCommands::kAnyWords, SectionProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Section(w); }},
-    CliPulseCommands::Verb{"train", "dc|points|sequence", 1,
+    CliPulseCommands::Verb{"train", "dc|points|sequence", 1, TrainProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Train(w[0]); }},
-    CliPulseCommands::Verb{"unit", "sec|msec|usec", 1,
+    CliPulseCommands::Verb{"unit", "sec|msec|usec", 1, UnitProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Unit(w[0]); }},
-    CliPulseCommands::Verb{"repeat", "N", 1,
+    CliPulseCommands::Verb{"repeat", "N", 1, nullptr,
                            [](CliPulseCommands& c, const Words& w) { return c.Repeat(w[0]); }},
-    CliPulseCommands::Verb{"vpp", "TEXT", 1,
+    CliPulseCommands::Verb{"vpp", "TEXT", 1, nullptr,
                            [](CliPulseCommands& c, const Words& w) { return c.Vpp(w[0]); }},
-    CliPulseCommands::Verb{"options", "[segmentation allowed|single|sequence | memory unused|all]",
-                           CliPulseCommands::kAnyWords,
+    CliPulseCommands::Verb{"options", "[segmentation allowed|single|sequence] [memory unused|all]",
+                           CliPulseCommands::kAnyWords, OptionsProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Options(w); }},
-    CliPulseCommands::Verb{"render", "", 0,
+    CliPulseCommands::Verb{"render", "", 0, nullptr,
                            [](CliPulseCommands& c, const Words&) {
                                return CliPulseRender::Run(c.Session(), c.Editor().Options());
                            }},
 };
+
+const CliPulseCommands::Verb* FindVerb(const std::string& name) {
+    for (const CliPulseCommands::Verb& verb : kVerbs) {
+        if (name == verb.name) {
+            return &verb;
+        }
+    }
+    return nullptr;
+}
 
 // The view opens the design before it makes the editor on it.
 PulseDesign& Opened(PulseDesign& design, int channel) {
@@ -93,11 +183,8 @@ CliPulseCommands::CliPulseCommands(ToolSession& session)
     : session_(session), design_(session.Services()),
       editor_(Opened(design_, session.State().activeChannel)) {}
 
+// The words fit and the mode is pulse: the command table checked them before the start-up.
 int CliApp::Pulse(ToolSession&, ConsoleUserInterface&) {
-    if (pulse_ == nullptr) {
-        std::fprintf(stderr, "wavesmith-cli: pulse needs --mode pulse\n");
-        return UsageError;
-    }
     return pulse_->Run(options_.words);
 }
 
@@ -117,22 +204,26 @@ std::string CliPulseCommands::Synopsis() {
     return text;
 }
 
+std::string CliPulseCommands::WordsProblem(const std::vector<std::string>& words,
+                                           OperatingMode mode) {
+    if (mode != OperatingMode::Pulse) {
+        return "pulse needs --mode pulse";
+    }
+    const Verb* verb = FindVerb(words[0]);
+    if (verb == nullptr) {
+        return "pulse has no verb " + words[0];
+    }
+    const Words rest(words.begin() + 1, words.end());
+    if (verb->words != kAnyWords && rest.size() != verb->words) {
+        return "pulse " + std::string(verb->name) + " takes " + std::to_string(verb->words) +
+               " word(s)";
+    }
+    const std::string problem = verb->check != nullptr ? verb->check(rest) : std::string();
+    return problem.empty() ? problem : "pulse " + problem;
+}
+
 int CliPulseCommands::Run(const std::vector<std::string>& words) {
-    if (words.empty()) {
-        return UsageError("takes a verb");
-    }
-    for (const Verb& verb : kVerbs) {
-        if (words[0] != verb.name) {
-            continue;
-        }
-        const Words rest(words.begin() + 1, words.end());
-        if (verb.words != kAnyWords && rest.size() != verb.words) {
-            return UsageError(std::string(verb.name) + " takes " + std::to_string(verb.words) +
-                              " word(s)");
-        }
-        return verb.run(*this, rest);
-    }
-    return UsageError("has no verb " + words[0]);
+    return FindVerb(words[0])->run(*this, Words(words.begin() + 1, words.end()));
 }
 
 int CliPulseCommands::Show() {
@@ -154,7 +245,7 @@ int CliPulseCommands::Show() {
 int CliPulseCommands::Cell(const std::vector<std::string>& words) {
     const std::optional<int> line = WholeIn(words[0], 1, editor_.LineCount() + 1);
     const std::optional<int> column = WholeIn(words[1], 1, 2);
-    if (!line || !column) {
+    if (!line) {
         return UsageError("cell takes a line from 1 to " + std::to_string(editor_.LineCount() + 1) +
                           " and a column 1 (time) or 2 (level)");
     }
@@ -177,9 +268,6 @@ int CliPulseCommands::Line(const std::vector<std::string>& words) {
     if (words.size() == 1 && words[0] == "clear") {
         editor_.ClearAllLines();
         return kDone;
-    }
-    if (words.size() != 2 || (words[0] != "insert" && words[0] != "delete")) {
-        return UsageError("line takes append, insert LINE, delete LINE or clear");
     }
     const std::optional<int> line = WholeIn(words[1], 1, editor_.LineCount());
     if (!line) {
@@ -206,10 +294,6 @@ int CliPulseCommands::Section(const std::vector<std::string>& words) {
         editor_.SelectSection(*k - 1);
         return kDone;
     }
-    if (words.size() != 1) {
-        return UsageError("section takes append, insert, delete, prev, next, select N or "
-                          "remove-all");
-    }
     if (verb == "append") {
         return editor_.AppendSection() ? kDone
                                        : RefusedBecause("no section follows an empty section");
@@ -227,19 +311,11 @@ int CliPulseCommands::Section(const std::vector<std::string>& words) {
         const bool moved = verb == "prev" ? editor_.PreviousSection() : editor_.NextSection();
         return moved ? kDone : RefusedBecause("there is no " + verb + " section");
     }
-    if (verb == "remove-all") {
-        return editor_.RemoveAllSections() ? kDone : kRefused;
-    }
-    return UsageError("section has no verb " + verb);
+    return editor_.RemoveAllSections() ? kDone : kRefused;
 }
 
 int CliPulseCommands::Train(const std::string& name) {
-    const char* const names[] = {"dc", "points", "sequence"};
-    const std::optional<int> style = IndexOf(names, name);
-    if (!style) {
-        return UsageError("train takes dc, points or sequence");
-    }
-    const TrainStyle train = static_cast<TrainStyle>(*style);
+    const TrainStyle train = static_cast<TrainStyle>(*IndexOf(kTrains, name));
     if (!PulseEditor::CanChooseTrain(train)) {
         return RefusedBecause("the Pulse Sequence style cannot be chosen: there are no pulse "
                               "templates to sequence");
@@ -251,11 +327,7 @@ int CliPulseCommands::Train(const std::string& name) {
 }
 
 int CliPulseCommands::Unit(const std::string& name) {
-    const std::optional<int> unit = IndexOf(kUnits, name);
-    if (!unit) {
-        return UsageError("unit takes sec, msec or usec");
-    }
-    editor_.ChangeTimeUnit(*unit);
+    editor_.ChangeTimeUnit(*IndexOf(kUnits, name));
     return kDone;
 }
 
@@ -276,20 +348,13 @@ int CliPulseCommands::Options(const std::vector<std::string>& words) {
         std::printf("single-stepping=%u\n", options.SingleStepping());
         return kDone;
     }
-    const std::optional<int> segmentation = words.size() == 2 && words[0] == "segmentation"
-                                                ? IndexOf(kSegmentations, words[1])
-                                                : std::nullopt;
-    const std::optional<int> memory =
-        words.size() == 2 && words[0] == "memory" ? IndexOf(kMemory, words[1]) : std::nullopt;
-    if (!segmentation && !memory) {
-        return UsageError("options takes segmentation allowed|single|sequence or memory "
-                          "unused|all");
-    }
+    const OptionChoices choices = *ReadOptionChoices(words);
     options.BeginDialog();
-    if (segmentation) {
-        options.SetDialogSegmentation(*segmentation);
-    } else {
-        options.SetDialogMemoryUse(*memory);
+    if (choices.segmentation) {
+        options.SetDialogSegmentation(*choices.segmentation);
+    }
+    if (choices.memory) {
+        options.SetDialogMemoryUse(*choices.memory);
     }
     options.Ok();
     return kDone;

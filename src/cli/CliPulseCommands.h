@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OperatingMode.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
 
@@ -23,13 +24,18 @@ public:
         const char* name;
         const char* synopsis;
         std::size_t words;
+        // What is wrong with the words whatever the design holds; empty when they fit.
+        std::string (*check)(const std::vector<std::string>& words);
         int (*run)(CliPulseCommands& commands, const std::vector<std::string>& words);
     };
 
     explicit CliPulseCommands(ToolSession& session);
 
-    // Runs "pulse VERB WORDS...".
+    // Runs "pulse VERB WORDS..." whose words passed WordsProblem.
     int Run(const std::vector<std::string>& words);
+    // Why "pulse WORDS..." cannot run, found before the start-up (the mode, the verb, its
+    // words); empty when they fit.
+    static std::string WordsProblem(const std::vector<std::string>& words, OperatingMode mode);
     static std::span<const Verb> Verbs();
     // The verbs for the usage: "show | cell LINE COL TEXT | ...".
     static std::string Synopsis();

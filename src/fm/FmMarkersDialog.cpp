@@ -1,6 +1,7 @@
 #include "fm/FmMarkersDialog.h"
 
 #include "core/AppServices.h"
+#include "core/AppState.h"
 #include "core/CharClass.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
@@ -39,6 +40,14 @@ void FmMarkersDialog::Load() {
         markers_.push_back(ReadStoredMarker(text));
     }
     modified_ = false;
+}
+
+std::string FmMarkersDialog::DownloadNote() const {
+    if (!services_.state.wideFmSamples) {
+        return {};
+    }
+    return "This instrument family has no marker file: the markers are shown in the view and "
+           "the marker bar, but a download does not send them.";
 }
 
 std::vector<std::string> FmMarkersDialog::DisplayTexts() const {

@@ -41,6 +41,10 @@ public:
     // whether to save. True when the markers were stored.
     bool Close();
 
+    // Where the markers go: a wide-FM family's download has no marker file, so its
+    // markers are for the view and the marker bar only. Empty for other families.
+    std::string DownloadNote() const;
+
     bool Modified() const { return modified_; }
     bool Ascending() const { return ascending_; }
     const std::vector<std::int32_t>& Markers() const { return markers_; }

@@ -150,7 +150,9 @@ std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
                               "", MessageButtons::Ok, MessageIcon::Exclamation);
         return TidyDeviation("%g", deviation_);
     }
-    if (!(base_ - d >= lowerLimit_ && base_ + d <= upperLimit_)) {
+    // A deviation of 0 or below would close or turn over the window (FMax at or under
+    // FMin), and the instrument refuses it: it is out of range like one beyond a limit.
+    if (!(d > 0.0) || !(base_ - d >= lowerLimit_ && base_ + d <= upperLimit_)) {
         services_.ui.ShowMessage(MsgDeviationLimit);
         return TidyDeviation("%g", deviation_);
     }

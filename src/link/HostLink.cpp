@@ -82,6 +82,19 @@ bool HostLink::DownloadWaveform(const DownloadRequest& request) {
     return true;
 }
 
+std::string HostLink::LeftOutOfDownload(const DownloadRequest& request) const {
+    if (!services_.state.IsFm() || SendsMarkerFile() || request.fmMarkersInWindow <= 0) {
+        return {};
+    }
+    const int count = request.fmMarkersInWindow;
+    return std::to_string(count) + (count == 1 ? " FM marker" : " FM markers") +
+           " not sent: a wide-FM family has no marker file";
+}
+
+bool HostLink::SendsMarkerFile() const {
+    return !services_.state.wideFmSamples;
+}
+
 void HostLink::NotifyDeactivated() {
     services_.bus.PostToolNotify(::NotifyDeactivated);
 }
@@ -131,7 +144,7 @@ std::string HostLink::ReadInterfaceTemplate(const char* key, int size, const cha
 
 void HostLink::DownloadFm(const DownloadRequest& request) {
     // Without its marker file the host would download the markers of an earlier run.
-    if (!services_.state.wideFmSamples && !WriteMarkerFile(request.fmMarkers)) {
+    if (SendsMarkerFile() && !WriteMarkerFile(request.fmMarkers)) {
         return;
     }
     services_.bus.PostToolNotify(NotifyDownloadFm);

@@ -25,8 +25,10 @@ struct DownloadRequest {
     int segment = 1;
     int channel = 0;
     double lengthPoints = 0.0;
-    // FM mode: the marker sample list, written to the marker file for the host.
+    // FM mode: the marker sample list, written to the marker file for the host, and how
+    // many stored markers lie inside the frequency window.
     std::vector<std::int32_t> fmMarkers;
+    int fmMarkersInWindow = 0;
     // Pulse mode: renders the design; called once before anything is written.
     std::function<PulseRendering()> renderPulse;
 };
@@ -50,6 +52,10 @@ public:
     // The Download command of every mode. False when nothing was posted (a pulse design
     // that could not be rendered).
     bool DownloadWaveform(const DownloadRequest& request);
+    // What the download of this request leaves behind that the user sees in the view: the
+    // FM markers of a wide-FM family, which has no marker file. A sentence for the front
+    // end to show, or empty.
+    std::string LeftOutOfDownload(const DownloadRequest& request) const;
 
     void NotifyDeactivated();
     // The document is going away: the download file is removed and the host told.
@@ -69,6 +75,8 @@ public:
     static constexpr const char* kDownloadFileName = "^^Dwn.wav";
 
 private:
+    // A wide-FM family's FM download has no marker file.
+    bool SendsMarkerFile() const;
     std::string ReadInterfaceTemplate(const char* key, int size, const char* fallback);
     void DownloadFm(const DownloadRequest& request);
     void DownloadSegment(int segment, int channel, double lengthPoints, double sampleClock);

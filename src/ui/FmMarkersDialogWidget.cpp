@@ -46,6 +46,12 @@ FmMarkersDialogWidget::FmMarkersDialogWidget(FmMarkersDialog& form, QWidget* par
     row->addWidget(BuildSortGroup());
     layout->addLayout(row);
     layout->addWidget(BuildButtons());
+    if (const std::string note = form_.DownloadNote(); !note.empty()) {
+        auto* label = new QLabel(QString::fromStdString(note), this);
+        label->setObjectName(QStringLiteral("downloadNote"));
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
     ascend_->setChecked(form_.Ascending());
     descend_->setChecked(!form_.Ascending());
     ShowList();

@@ -14,6 +14,12 @@ FrameStatusBar::FrameStatusBar(QWidget* parent) : QStatusBar(parent) {
     positionText_->setObjectName(QStringLiteral("positionText"));
     positionText_->setContentsMargins(0, 0, positionText_->fontMetrics().averageCharWidth() * 2, 0);
     addPermanentWidget(positionText_);
+    // Beside the prompt, sharing its room: a long notice must never widen the window.
+    downloadText_ = new QLabel(this);
+    downloadText_->setObjectName(QStringLiteral("downloadNotice"));
+    downloadText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    downloadText_->hide();
+    addWidget(downloadText_, 8);
     renderText_ = new QLabel(this);
     renderText_->setObjectName(QStringLiteral("pulseRenderText"));
     renderText_->setToolTip(tr("Sample clock and form of the last pulse render"));
@@ -40,6 +46,13 @@ void FrameStatusBar::ShowPosition(const QString& text) {
 
 void FrameStatusBar::ShowPulseRender(const QString& text) {
     renderText_->setText(text);
+}
+
+void FrameStatusBar::ShowDownloadNotice(const QString& text) {
+    const QString notice = text.isEmpty() ? QString() : tr("Download: %1").arg(text);
+    downloadText_->setText(notice);
+    downloadText_->setToolTip(notice);
+    downloadText_->setVisible(!notice.isEmpty());
 }
 
 void FrameStatusBar::ShowContext(const AppState& state, OperatingMode mode) {

@@ -23,10 +23,15 @@ public:
     // The sample clock and the form of the last pulse render ("1600 S/s, single segment of
     // 96 points"), kept until the next render.
     void ShowPulseRender(const QString& text);
+    // What the last download left out (the FM markers of a wide-FM family); empty text
+    // when it took everything. Kept until the next download: a prompt would hide it at the
+    // next move of the mouse over a menu.
+    void ShowDownloadNotice(const QString& text);
 
 private:
     QLabel* statusText_ = nullptr;
     QLabel* positionText_ = nullptr;
     QLabel* renderText_ = nullptr;
+    QLabel* downloadText_ = nullptr;
     QLabel* contextText_ = nullptr;
 };

@@ -272,7 +272,7 @@ void MainFrame::OnCommand(int commandId) {
                 // the sequence form after message 3023 shows in its dialog at once.
                 session_.Pulse().UseOptions(&view_->Pulse()->Editor()->Options());
             }
-            session_.DownloadWaveform();
+            status_->ShowDownloadNotice(QString::fromStdString(session_.DownloadWaveform()));
             break;
         case kFmMarkers:
             FmMarkersDialogWidget::EditFmMarkers(this, session_.Document());

@@ -51,6 +51,15 @@ void PlotPainter::PaintBackground(QPainter& painter, const QRect& rect) {
     painter.fillRect(rect, QColor(ViewPalette::kBackground));
 }
 
+int PlotPainter::VerticalLabelRoom(const AxisLabels& labels, const QFontMetrics& metrics) {
+    int widest = 0;
+    for (const AxisLabel& label : labels.vertical) {
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(label.text)));
+    }
+    // A gap on either side of the text: none of it touches the edge of the view.
+    return kLabelGap + widest + kLabelGap + kTickLength + kFrameOutset;
+}
+
 void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
                             const AxisLabels& labels, const QFont& font, const QRect& bounds) {
     const PixelRect& plot = geometry.Plot();

@@ -24,6 +24,9 @@ public:
     // axis is moved inwards rather than cut off at the edge of the view or page.
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
                           const QFont& font, const QRect& bounds);
+    // The room left of the plot that PaintAxes needs for the widest vertical label with
+    // its gaps and tick.
+    static int VerticalLabelRoom(const AxisLabels& labels, const QFontMetrics& metrics);
     // Each column's extent as a vertical stroke, then the polyline through the vertices
     // (the vector form, for paper).
     static void PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,

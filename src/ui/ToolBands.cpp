@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolBar>
 
 namespace {
@@ -84,9 +86,22 @@ void ToolBands::BuildMarkerList(QToolBar* bar) {
     markerList_->setProperty("controlId", ControlId::kMarkerList);
     markerList_->setEditable(true);
     markerList_->setInsertPolicy(QComboBox::NoInsert);
-    markerList_->setMinimumWidth(
-        markerList_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
+    markerList_->setMinimumWidth(MarkerListWidth(*markerList_));
     bar->addWidget(markerList_);
+}
+
+// Room for the longest marker, a whole 32-bit number, beside the arrow: the frame, the
+// arrow and the edit's margins come from the style, so that no font or style cuts off the
+// first digits of a marker the bar receives after it was first shown.
+int ToolBands::MarkerListWidth(const QComboBox& box) {
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    option.editable = true;
+    const QFontMetrics& metrics = box.fontMetrics();
+    constexpr int kEditMargins = 2 * 2 + 1; // the edit's text margins and its cursor
+    const QSize text(metrics.horizontalAdvance(QStringLiteral("-2147483648")) + kEditMargins,
+                     metrics.height());
+    return box.style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, &box).width();
 }
 
 void ToolBands::ShowMarkerItems(const std::vector<std::string>& items) {

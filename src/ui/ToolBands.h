@@ -48,6 +48,7 @@ private:
     QToolBar* Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
                   std::initializer_list<int> commandIds);
     void BuildMarkerList(QToolBar* bar);
+    static int MarkerListWidth(const QComboBox& box);
 
     QMainWindow& frame_;
     ProfileStore& store_;

@@ -43,12 +43,27 @@ void WavePlotRenderer::Layout(int width, int height) {
     labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plotHeight, false));
     readoutFont_ = PlotPainter::LabelFont(ViewGeometry::ReadoutFontHeight(plotHeight, false));
     const QFontMetrics metrics(labelFont_);
-    const int sampleWidth = SampleLabelWidth(metrics, state_.IsFm());
+    // The sample label's room, or more where a vertical label is wider (a frequency with
+    // many digits), so that no label is cut off at the view's edge.
+    state_.UpdateGeometry();
+    const int labelRoom = std::max(
+        SampleLabelWidth(metrics, state_.IsFm()),
+        PlotPainter::VerticalLabelRoom(AxisLabels::Compute(state_.Geometry(), Style()), metrics));
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
     const PixelRect plot =
-        ViewGeometry::LayoutPlot(width, height, sampleWidth, unitWidth, state_.IsPulse());
+        ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, state_.IsPulse());
     const int readoutHeight = QFontMetrics(readoutFont_).height();
-    state_.SetLayout(plot, std::clamp(plot.top - readoutHeight - 2, 6, 18));
+    const int handleHeight = std::clamp(plot.top - readoutHeight - 2, 6, 18);
+    if (plot != state_.Plot() || handleHeight != state_.HandleHeight()) {
+        state_.SetLayout(plot, handleHeight);
+    }
+}
+
+AxisStyle WavePlotRenderer::Style() const {
+    if (state_.IsPulse()) {
+        return AxisStyle::Pulse;
+    }
+    return state_.IsFm() ? AxisStyle::Fm : AxisStyle::Standard;
 }
 
 int WavePlotRenderer::SampleLabelWidth(const QFontMetrics& metrics, bool fm) {
@@ -62,10 +77,7 @@ bool WavePlotRenderer::DrawsSamples() const {
 void WavePlotRenderer::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
                                       const QRect& background, const QFont& font) {
     PlotPainter::PaintBackground(painter, background);
-    const AppState& state = state_.Document().Services().state;
-    const AxisStyle style =
-        state.IsPulse() ? AxisStyle::Pulse : (state.IsFm() ? AxisStyle::Fm : AxisStyle::Standard);
-    PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, style), font,
+    PlotPainter::PaintAxes(painter, geometry, AxisLabels::Compute(geometry, Style()), font,
                            background);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view/AxisLabels.h"
+
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -23,7 +25,8 @@ public:
     WavePlotRenderer(QWidget& widget, WaveViewState& state, const AnchorDragController& anchors,
                      const WaveDrawingTool& tool);
 
-    // Fonts, plot rectangle and handle room for a widget of the given size.
+    // Fonts, plot rectangle and handle room for a widget of the given size and the ranges
+    // the view shows; the plot is laid out anew only when its rectangle changes.
     void Layout(int width, int height);
     // Paints the dirty part of the widget.
     void PaintWidget(const QRect& dirty);
@@ -36,6 +39,7 @@ public:
 private:
     void EnsurePlotCache();
     bool DrawsSamples() const;
+    AxisStyle Style() const;
     void PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
                         const QFont& font);
     void RenderPage(QPainter& painter, const ViewGeometry& geometry, const QRect& background,

@@ -106,6 +106,8 @@ bool WaveView::OnCommand(int id) {
 // --- ViewSurface -------------------------------------------------------------------
 
 void WaveView::ViewChanged() {
+    // A new FM window may bring wider frequency labels, which move the plot's left edge.
+    renderer_->Layout(width(), height());
     state_.UpdateGeometry();
     anchors_->PlaceHandles();
     update();

@@ -62,9 +62,9 @@ void BlankRepeats(std::array<AxisLabel, 5>& labels) {
     }
 }
 
-} // namespace
-
-std::string AxisLabels::FrequencyText(double value) {
+// The digits after the point of an FM frequency: max(8 - n, 1), n being the first power
+// 1..7 at which value / 10^n has a fractional part above 0.1 (8 when none has).
+int FrequencyDecimals(double value) {
     int n = 8;
     for (int power = 1; power <= 7; ++power) {
         const double scaled = value / std::pow(10.0, power);
@@ -73,9 +73,45 @@ std::string AxisLabels::FrequencyText(double value) {
             break;
         }
     }
-    const int decimals = std::max(8 - n, 1);
+    return std::max(8 - n, 1);
+}
+
+std::string FrequencyTextWith(double value, int decimals) {
     const std::string format = "%." + std::to_string(decimals) + "e";
     return Tidied(format.c_str(), value);
+}
+
+// True when the value a text states lies nearer to the label's own value than to any
+// other label's.
+bool StatesItsOwnValue(const std::array<AxisLabel, 5>& labels, std::size_t k, double stated) {
+    const double own = std::fabs(stated - labels[k].value);
+    for (std::size_t other = 0; other < labels.size(); ++other) {
+        if (labels[other].value != labels[k].value &&
+            std::fabs(stated - labels[other].value) <= own) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The FM frequencies keep their digits, but a label whose text would state another
+// tick's value as well as its own (1.05e9 beside 1.1e9 both read "1.1e9") takes more, one
+// at a time, until it tells its own tick: every grid line keeps a label of its own.
+void WidenFrequencies(std::array<AxisLabel, 5>& labels) {
+    constexpr int kMostDecimals = 16; // 17 significant digits tell any two doubles apart
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        int decimals = FrequencyDecimals(labels[k].value);
+        while (decimals < kMostDecimals &&
+               !StatesItsOwnValue(labels, k, LeadingDouble(labels[k].text))) {
+            labels[k].text = FrequencyTextWith(labels[k].value, ++decimals);
+        }
+    }
+}
+
+} // namespace
+
+std::string AxisLabels::FrequencyText(double value) {
+    return FrequencyTextWith(value, FrequencyDecimals(value));
 }
 
 std::string AxisLabels::WholeText(double value) {
@@ -127,7 +163,13 @@ AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style, in
             break;
         }
     }
-    BlankRepeats(labels.horizontal);
-    BlankRepeats(labels.vertical);
+    if (style == AxisStyle::Fm) {
+        // Every grid line of the FM view is labelled: the points keep their whole numbers
+        // even where a deep zoom repeats them, the frequencies take the digits they need.
+        WidenFrequencies(labels.vertical);
+    } else {
+        BlankRepeats(labels.horizontal);
+        BlankRepeats(labels.vertical);
+    }
     return labels;
 }

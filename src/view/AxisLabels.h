@@ -15,8 +15,10 @@ struct AxisLabel {
 };
 
 // The four equal divisions of each axis over its visible range (labels at 0, 1/4, 1/2,
-// 3/4 and 1 of the range) with their texts and the two unit captions. Where neighbouring
-// labels would show the same text, only the one whose value the text states best shows it.
+// 3/4 and 1 of the range) with their texts and the two unit captions. In the FM view every
+// division keeps its label, a frequency with the digits that tell it from its neighbours;
+// elsewhere, where neighbouring labels would show the same text, only the one whose value
+// the text states best shows it.
 struct AxisLabels {
     std::array<AxisLabel, 5> horizontal;
     std::array<AxisLabel, 5> vertical;

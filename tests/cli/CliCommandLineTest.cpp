@@ -43,6 +43,12 @@ TEST(CliCommandLine, MisfitCommandLinesAreRefusedWithTheirReason) {
         {{"edit", "smooth", "--anchors", "1"}, "--anchors takes two point numbers"},
         {{"edit", "smooth", "--anchors", "1", "x"}, "--anchors takes two point numbers"},
         {{"eval", "p", "--from", "one"}, "--from takes a number"},
+        // The verbs of pulse and fm are checked as far as no workspace is needed.
+        {{"--mode", "pulse", "pulse", "bogus"}, "pulse has no verb bogus"},
+        {{"--mode", "fm", "fm", "frob"},
+         "fm takes deviation TEXT, markers [ACTION]..., bar or crossings"},
+        {{"--mode", "fm", "fm", "markers", "add", "1e6", "sort", "up"},
+         "fm markers sort takes asc or desc"},
     };
     for (const auto& [words, reason] : cases) {
         CliOptions options;
@@ -98,8 +104,9 @@ TEST(CliCommandLine, OptionsNotFromTheParserAreCheckedBeforeTheStartUp) {
 TEST(CliCommandLine, UsageErrorsLeaveTheRunLogAndTheBusAlone) {
     TempWorkspace workspace;
     const std::string log = workspace.Folder() + "Glyp.log";
-    for (const char* arguments : {"--bogus info", "frobnicate", "length", "dump --txt", "--mode",
-                                  "edit smooth --anchors 1"}) {
+    for (const char* arguments :
+         {"--bogus info", "frobnicate", "length", "dump --txt", "--mode", "edit smooth --anchors 1",
+          "--mode pulse pulse bogus", "--mode fm fm markers delete 0", "pulse show", "fm bar"}) {
         const std::string before = TempWorkspace::ReadFile(log);
         const ProgramRun run = RunProgram(workspace.Folder(), arguments);
         EXPECT_EQ(run.status, 2) << arguments;

@@ -68,7 +68,9 @@ TEST_F(CliFmTest, CrossingsAreWhatTheDownloadHandsTheHost) {
         positions.push_back(p);
     }
     ASSERT_GE(positions.size(), 2u);
+    ::testing::internal::CaptureStderr();
     ASSERT_EQ(Run({"--mode", "fm", "download"}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("download:"), std::string::npos);
     const std::string bytes = TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark");
     ASSERT_EQ(bytes.size(), positions.size() * 4);
     for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -85,7 +87,7 @@ TEST_F(CliFmTest, DeviationIsTheConfirmedField) {
     EXPECT_EQ(lastCode, 0);
     EXPECT_EQ(workspace.Context("Settings", "FmDev0"), "5e6");
     EXPECT_EQ(workspace.Context("FmSmith", "FMax"), "1.005e+009");
-    for (const char* bad : {"9e9", "abc", ""}) {
+    for (const char* bad : {"9e9", "-5", "0", "abc", ""}) {
         EXPECT_EQ(Fm({"fm", "deviation", bad}), "5e6\n") << bad;
         EXPECT_EQ(lastCode, 1) << bad;
     }
@@ -139,4 +141,25 @@ TEST_F(CliFmTest, HandEditedMarkersWithHolesGarbageAndTenThousandEntries) {
     EXPECT_EQ(bar.substr(0, 10), "1009998000");
     // The new waveform lies flat on the marker at 1 GHz: no crossing at all.
     EXPECT_EQ(Fm({"fm", "crossings"}), "");
+}
+
+// A wide-FM family's download has no marker file: a run whose window holds markers says how
+// many were not sent (the new wide waveform is flat on 10 MHz, its window 9 .. 11 MHz).
+class CliWideFmTest : public CliFixture {
+protected:
+    CliWideFmTest() : CliFixture("G4270", OperatingMode::Fm) {}
+};
+
+TEST_F(CliWideFmTest, DownloadTellsTheMarkersInTheWindowThatWereNotSent) {
+    const std::string line = "wavesmith-cli: download: ";
+    for (const auto& [key, marker, told] :
+         {std::tuple{"Mrk0", "50000000", ""}, {"Mrk1", "9500000", "1 FM marker not sent"}}) {
+        workspace.SetContext("FmMark0", key, marker);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Run({"--mode", "fm", "download"}), CliApp::Success);
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        const std::string expected = line + told + ": a wide-FM family has no marker file\n";
+        EXPECT_EQ(err.find(*told == '\0' ? line : expected) != std::string::npos, *told != '\0')
+            << err;
+    }
 }

@@ -89,11 +89,14 @@ TEST_F(CliPulseTest, TrainQuestionIsAnsweredByTheRunsAnswer) {
 }
 
 TEST_F(CliPulseTest, OptionsPrintAndTakeTheDialogsChoices) {
+    EXPECT_EQ(Run({"pulse", "options", "memory", "unused", "segmentation", "sequence"}), 0);
+    EXPECT_EQ(PulseOutput({"pulse", "options"}),
+              "segmentation=sequence\nmemory=unused\nsingle-stepping=200\n");
+    EXPECT_EQ(lastCode, 0);
+    // One choice leaves the other as it was.
     EXPECT_EQ(Run({"pulse", "options", "segmentation", "allowed"}), 0);
-    EXPECT_EQ(Run({"pulse", "options", "memory", "unused"}), 0);
     EXPECT_EQ(PulseOutput({"pulse", "options"}),
               "segmentation=allowed\nmemory=unused\nsingle-stepping=200\n");
-    EXPECT_EQ(lastCode, 0);
 }
 
 TEST_F(CliPulseTest, WordsThatDoNotFitAreUsageErrorsAndWriteNothingOfThem) {
@@ -110,6 +113,8 @@ TEST_F(CliPulseTest, WordsThatDoNotFitAreUsageErrorsAndWriteNothingOfThem) {
         {"pulse", "train", "square"},
         {"pulse", "unit"},
         {"pulse", "options", "memory", "some"},
+        {"pulse", "options", "memory", "all", "memory", "unused"},
+        {"pulse", "options", "segmentation", "single", "memory"},
     };
     for (const auto& words : cases) {
         EXPECT_EQ(Run(words), CliApp::UsageError) << words.back();

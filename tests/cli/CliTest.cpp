@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <vector>
@@ -57,6 +58,19 @@ TEST_F(CliTest, SegmentFourOnChannelTwoUpdatesTheActiveList) {
     EXPECT_EQ(std::filesystem::file_size(Working(4, 1)), 2048u);
     EXPECT_EQ(Run({"segment", "0"}), 1);
     EXPECT_EQ(Run({"segment", "257"}), 1);
+}
+
+// A list without an entry for the channel is not extended: the host is told the new
+// segment, the channel's segment reads as the list's last entry, and the run says so.
+TEST_F(CliTest, SegmentOnAChannelMissingFromTheActiveListSucceedsWithANote) {
+    workspace.SetContext("Settings", "ActiveCh", "1");
+    workspace.SetContext("Settings", "ActiveSeg", "7");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"segment", "4"}), 0);
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                ::testing::HasSubstr("no entry for channel 2, so the host was told segment 4 "
+                                     "but the tool works on segment 7"));
+    EXPECT_EQ(workspace.store.ReadHostValue("DwnStr", "Cmd"), ":TRAC:SEL 4");
 }
 
 TEST_F(CliTest, ExportedTextOpensBackToTheSameSamples) {

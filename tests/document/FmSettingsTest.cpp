@@ -84,9 +84,15 @@ TEST(FmSettings, DeviationFieldAcceptsATouchingLimitAndSendsTheCommand) {
     EXPECT_EQ(f.workspace.Context("FmSmith", "FMax"), "1.25e+009");
     EXPECT_EQ(f.workspace.Context("Modif", "Common"), "Yes");
 
-    EXPECT_EQ(f.fm.SetDeviationFromField("300e6"), "2.5e8");
-    EXPECT_EQ(f.workspace.ui.MessageIds(), std::vector<int>{3011});
-    EXPECT_EQ(f.fm.Deviation(), 250e6);
+    // Beyond the limit, or not above 0 (which would close or turn over the window): the
+    // field shows the previous value again and nothing is written or sent.
+    for (const char* refused : {"300e6", "-5", "0", "-0"}) {
+        EXPECT_EQ(f.fm.SetDeviationFromField(refused), "2.5e8") << refused;
+        EXPECT_EQ(f.fm.Deviation(), 250e6) << refused;
+    }
+    EXPECT_EQ(f.workspace.ui.MessageIds(), std::vector<int>(4, 3011));
+    EXPECT_EQ(f.workspace.Context("FmSmith", "FMin"), "7.5e+008");
+    EXPECT_EQ(f.commands.size(), 1u);
 }
 
 TEST(FmSettings, FunctionModeOneWritesItsKeyButNoCommand) {

@@ -9,8 +9,10 @@
 #include "ui/support/RunningFrame.h"
 
 #include <QAction>
+#include <QApplication>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,6 +56,8 @@ private slots:
     void ButtonsActOnTheListAsShown();
     void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable();
     void FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings();
+    void WideFmFamilyTellsThatItsMarkersAreNotDownloaded();
+    void FmEditorShowsItsMarkersAndFrequenciesWhole();
 };
 
 void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
@@ -61,6 +65,7 @@ void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
     FmMarkersDialogWidget dialog(f.form);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("FM Markers Table"));
+    QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("downloadNote")));
     QVERIFY(Child<QRadioButton>(dialog, "ascend")->isChecked());
     QCOMPARE(Items(dialog.Entry()), (QStringList{"9.95000000e8", "1.00000000e9", "1.00500000e9"}));
 
@@ -149,6 +154,53 @@ void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCros
     QCOMPARE(dots[0].x(), view.ViewState().Geometry().XToPixel(crossing) - 1);
     view.ShowRangeFromMap(0, crossing - 1);
     QVERIFY(FmMarkerDots::Dots(view.ViewState().Geometry(), document).empty());
+}
+
+// A wide-FM family's download has no marker file: the table says so (other families' has
+// no note, above), and so does the status bar after a download whose window holds a marker.
+void FmMarkersDialogWidgetTest::WideFmFamilyTellsThatItsMarkersAreNotDownloaded() {
+    RunningFrame run(
+        "wavesmith FMS",
+        [](TempWorkspace& workspace) { workspace.SetContext("FmMark0", "Mrk0", "10000000"); },
+        "G4270");
+    FmMarkersDialog form(run.session.Services(), run.session.Document().Fm());
+    QVERIFY(FmMarkersDialogWidget(form).findChild<QLabel*>(QStringLiteral("downloadNote")));
+    const auto* notice = run.frame->findChild<QLabel*>(QStringLiteral("downloadNotice"));
+    QVERIFY(notice != nullptr && notice->text().isEmpty());
+    run.Action(CommandId::kDownload)->trigger();
+    QCOMPARE(notice->text(),
+             QStringLiteral("Download: 1 FM marker not sent: a wide-FM family has no marker file"));
+}
+
+// Nothing is cut off: the marker bar shows a whole marker beside its arrow, also in a small
+// font (where the frame and the arrow take more of it), and no frequency label runs off the
+// view's left edge where a window of 2 Hz gives the labels many digits ("9.999999995e8").
+void FmMarkersDialogWidgetTest::FmEditorShowsItsMarkersAndFrequenciesWhole() {
+    const QFont usual = QApplication::font();
+    QApplication::setFont(QFont(usual.family(), 6));
+    RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
+        workspace.SetContext("Settings", "FmDev0", "1");
+    });
+    QApplication::setFont(usual);
+    // The bar first shows "0"; the marker comes later, as from the markers table.
+    run.workspace.SetContext("FmMark0", "Mrk0", "1000000001");
+    run.session.Document().RebuildMarkerBar();
+    QLineEdit* edit = run.frame->findChild<QComboBox*>(QStringLiteral("markerList"))->lineEdit();
+    QCOMPARE(edit->text(), QStringLiteral("1000000001"));
+    // Seen whole, the text ends its width after its start; cut, the edit scrolls it.
+    edit->home(false);
+    edit->grab();
+    const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    edit->end(false);
+    edit->grab();
+    QVERIFY(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() - start >=
+            edit->fontMetrics().horizontalAdvance(edit->text()) - 1);
+
+    const QImage view = run.frame->View()->grab().toImage();
+    for (int y = 0; y < view.height(); ++y) {
+        QVERIFY2(view.pixel(0, y) == view.pixel(0, 0) && view.pixel(1, y) == view.pixel(0, 0),
+                 qPrintable(QString::number(y)));
+    }
 }
 
 QTEST_MAIN(FmMarkersDialogWidgetTest)
