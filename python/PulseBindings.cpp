@@ -114,11 +114,15 @@ void FillSection(PulseEditor& editor, PythonUserInterface& ui, const Section& se
         editor.ChangeTrain(train);
     }
     editor.ChangeTimeUnit(IndexOf(kUnits, section.unit, "unit"));
+    // An empty section shows one blank line, which the first item fills.
+    int line = 0;
     for (const auto& [time, level] : section.items) {
-        const int line = editor.LineCount();
-        editor.AppendLine();
+        if (line >= editor.LineCount()) {
+            editor.AppendLine();
+        }
         EditCell(editor, ui, line, 1, time);
         EditCell(editor, ui, line, 2, level);
+        ++line;
     }
     editor.EditRepeat(section.repeat);
     if (!editor.ApplyRepeat()) {
@@ -160,8 +164,14 @@ Section ShownSection(PulseEditor& editor) {
     section.repeat = editor.RepeatText();
     section.start = editor.StartText();
     section.duration = editor.DurationText();
+    // A line exists once one of its cells is stored; the blank line of an empty section
+    // is only shown.
     for (int line = 0; line < editor.LineCount(); ++line) {
-        section.items.emplace_back(editor.Cell(line, 1), editor.Cell(line, 2));
+        std::string time = editor.Cell(line, 1);
+        std::string level = editor.Cell(line, 2);
+        if (!time.empty() || !level.empty()) {
+            section.items.emplace_back(std::move(time), std::move(level));
+        }
     }
     return section;
 }
@@ -301,7 +311,10 @@ Rendering Render(PythonWorkspace& workspace, bool sequenceIfTooLong, bool lowerC
             if (outcome.told) {
                 throw asked.Failure(Kind::Render, outcome.problem);
             }
-            throw PythonFailure(Kind::Render, outcome.problem);
+            // A question answered No: its message id goes with the reason.
+            const auto& shown = asked.Messages();
+            throw PythonFailure(Kind::Render, outcome.problem,
+                                shown.empty() || !shown.back().question ? 0 : shown.back().id);
         }
         return RenderingOf(outcome);
     });

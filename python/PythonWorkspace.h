@@ -44,9 +44,8 @@ public:
         HeadlessView view;
         WaveDoc& document = session.Document();
         document.SetView(&view);
-        ViewDetach detach{document};
+        RunEnd end{document, ui, messages_};
         if (view.closeRequested) {
-            Keep(ui);
             throw ui.Failure(PythonFailure::Kind::Rule,
                              "the workspace's settings refuse this mode");
         }
@@ -55,7 +54,6 @@ public:
             document.ResetAnchors();
         }
         auto result = work(session, ui);
-        Keep(ui);
         if (document.WriteFailed() || session.Services().store.WriteFailed()) {
             throw ui.Failure(PythonFailure::Kind::File,
                              "a file of the workspace could not be written");
@@ -64,9 +62,15 @@ public:
     }
 
 private:
-    struct ViewDetach {
+    // However the run ends, the view goes first and the run's messages are kept.
+    struct RunEnd {
         WaveDoc& document;
-        ~ViewDetach() { document.SetView(nullptr); }
+        const PythonUserInterface& ui;
+        std::vector<PythonUserInterface::Shown>& messages;
+        ~RunEnd() {
+            document.SetView(nullptr);
+            messages = ui.Messages();
+        }
     };
     void Keep(const PythonUserInterface& ui) { messages_ = ui.Messages(); }
 
