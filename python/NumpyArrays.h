@@ -65,13 +65,14 @@ template <class T> ReadOnly<T> Read(const py::handle& object, const char* name) 
     return read;
 }
 
-// Refuses NaN and infinities, naming the first one.
-inline void RequireFinite(std::span<const double> values, const char* name) {
+// Refuses NaN and infinities, naming the first one (its index counted from `offset`).
+inline void RequireFinite(std::span<const double> values, const char* name,
+                          std::size_t offset = 0) {
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!std::isfinite(values[i])) {
             RaiseInput(std::string(name) + " holds " +
                        (std::isnan(values[i]) ? "NaN" : "infinity") + " at index " +
-                       std::to_string(i));
+                       std::to_string(offset + i));
         }
     }
 }
