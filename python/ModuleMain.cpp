@@ -11,5 +11,7 @@ PYBIND11_MODULE(wavesmith, module) {
     PythonFailure::Register(module);
     BindPureFunctions(module);
     BindWorkspace(module);
+#ifdef WAVESMITH_INSTRUMENT_CLIENT
     BindInstrument(module);
+#endif
 }

@@ -25,6 +25,8 @@ public:
 
     const std::string& Folder() const { return folder_; }
     OperatingMode Mode() const { return mode_; }
+    // The notification codes the current (or last) run posted for the host.
+    const std::vector<int>& Notices() const { return bus_.posted; }
     // The messages the last call's run showed, in order.
     const std::vector<PythonUserInterface::Shown>& Messages() const { return messages_; }
 
@@ -33,9 +35,9 @@ public:
     template <class Work> auto Run(PythonUserInterface& ui, Work&& work) {
         // A run is a process of the tool: its noise starts from the first rand() again.
         CrtRandom::Process() = CrtRandom();
-        QuietHostBus bus;
+        bus_.posted.clear();
         WorkspaceFacts facts(folder_);
-        ToolSession session(facts, ui, bus);
+        ToolSession session(facts, ui, bus_);
         session.ForceMode(mode_);
         if (!session.Start()) {
             Keep(ui);
@@ -76,5 +78,6 @@ private:
 
     std::string folder_;
     OperatingMode mode_;
+    QuietHostBus bus_;
     std::vector<PythonUserInterface::Shown> messages_;
 };

@@ -2,10 +2,14 @@
 
 #include "core/HostBus.h"
 
-// A script's runs tell no host: what they write stays in the workspace until the script
-// sends it itself (the instrument client) or the tool downloads it.
+#include <vector>
+
+// A script's runs tell no host: the codes a run posts are only kept, so that a download the
+// script performs itself (Workspace.download) knows what the tool left for the host.
 class QuietHostBus : public HostBus {
 public:
-    void PostToolNotify(int) override {}
+    void PostToolNotify(int code) override { posted.push_back(code); }
     void SetRequestHandler(RequestHandler) override {}
+
+    std::vector<int> posted;
 };

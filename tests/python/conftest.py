@@ -3,6 +3,7 @@ beside which `wavesmith-cli` runs on the same input."""
 import os
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 import numpy as np
@@ -50,3 +51,19 @@ def twins(tmp_path):
 def dumped(folder, mode="std", dtype=np.int16):
     lines = cli(folder, "dump", mode=mode).stdout.split()
     return np.array([float(x) if dtype == np.float64 else int(x) for x in lines], dtype=dtype)
+
+
+@pytest.fixture
+def awg_sim(tmp_path):
+    """A simulated instrument on a free loopback port: its address."""
+    port_file = tmp_path / "awg-sim.port"
+    sim = subprocess.Popen([BUILD / "host" / "instrument" / "awg-sim", "--port", "0",
+                            "--port-file", port_file], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        if port_file.exists() and port_file.read_text().strip():
+            break
+        time.sleep(0.01)
+    yield f"127.0.0.1:{port_file.read_text().strip()}"
+    sim.terminate()
+    sim.wait()
