@@ -12,6 +12,7 @@
 #include "settings/FileHelpers.h"
 #include "settings/NumberFormat.h"
 #include "synthesis/GeneratorCommands.h"
+#include "synthesis/WaveParamDialog.h"
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
@@ -214,6 +215,34 @@ py::array Generate(PythonWorkspace& workspace, const std::string& name,
     });
 }
 
+py::list GeneratorFields(PythonWorkspace& workspace, const std::string& name) {
+    const auto command = GeneratorCommands::CommandOfName(name);
+    if (!command || *command == GeneratorCommands::kEquationCommand) {
+        RaiseInput("no standard waveform named " + name +
+                   " (sine, triangle, square, sinc, gaussian, exponent, pulse, noise)");
+    }
+    PythonUserInterface ui;
+    return workspace.Run(ui, [&](ToolSession& session, PythonUserInterface&) {
+        RequirePlainMode(session, "generator_fields");
+        auto form = GeneratorCommands::CreateParamForm(session.Document(), *command);
+        form->Initialize();
+        py::list fields;
+        for (int i = 0; i < form->FieldCount(); ++i) {
+            const WaveField& field = form->Field(i);
+            py::dict entry;
+            entry["key"] = field.key;
+            entry["label"] = field.label;
+            entry["unit"] = field.unit;
+            entry["text"] = field.isCheckBox ? (field.checked ? "1" : "0") : field.text;
+            entry["low"] = field.low;
+            entry["high"] = field.high;
+            fields.append(entry);
+        }
+        form->Cancel();
+        return fields;
+    });
+}
+
 // The file as the mode's binary waveform: text and traces converted as Open converts them.
 py::array ReadFile(PythonWorkspace& workspace, const std::filesystem::path& given) {
     PythonUserInterface ui;
@@ -231,29 +260,31 @@ py::array ReadFile(PythonWorkspace& workspace, const std::filesystem::path& give
         if (result == ConversionResult::NotConvertible || path.empty()) {
             throw asked.Failure(Kind::File, "the file cannot be read as a waveform of this mode");
         }
-        SampleBuffer samples(document.Samples().Kind());
+        const SampleKind kind = document.Samples().Kind();
+        const auto width = static_cast<std::uintmax_t>(ElementWidth(kind));
         const auto bytes = std::filesystem::file_size(path, error);
-        if (error || bytes == 0 ||
-            bytes % static_cast<std::uintmax_t>(samples.ElementWidth()) != 0) {
+        if (error || bytes == 0 || bytes % width != 0) {
             throw PythonFailure(Kind::File, path + " is not a waveform of " +
-                                                std::to_string(samples.ElementWidth()) +
-                                                "-byte samples");
+                                                std::to_string(width) + "-byte samples");
         }
-        const long long points = RecordCount(path, samples.ElementWidth());
+        const long long points = RecordCount(path, static_cast<int>(width));
         if (document.Limits().RefuseOversize(services, path, points)) {
             throw asked.Failure(Kind::File, "the file is too long");
         }
+        // The file is read straight into the array the caller gets.
+        py::array samples = kind == SampleKind::Code32 ? py::array(Empty<std::int32_t>(points))
+                            : kind == SampleKind::Hz64 ? py::array(Empty<double>(points))
+                                                       : py::array(Empty<std::int16_t>(points));
         std::FILE* in = std::fopen(path.c_str(), "rb");
-        if (in == nullptr) {
+        const std::size_t got =
+            in == nullptr ? 0 : std::fread(samples.mutable_data(), 1, bytes, in);
+        if (in != nullptr) {
+            std::fclose(in);
+        }
+        if (got != bytes) {
             throw PythonFailure(Kind::File, "cannot read " + path);
         }
-        samples.AllocateUninitialized(static_cast<std::size_t>(points));
-        const std::size_t got = std::fread(samples.Bytes(), 1, samples.ByteSize(), in);
-        std::fclose(in);
-        if (got != samples.ByteSize()) {
-            throw PythonFailure(Kind::File, "cannot read " + path);
-        }
-        return ArrayOf(samples);
+        return samples;
     });
 }
 
@@ -399,11 +430,15 @@ fields (a dict, or keyword arguments) set field texts by their settings key: "Pr
 "Prv_end", "Wavmin", "Wavmax", "Fmin", "Fmax", "Cycl", the family's parameter keys, "Equ".
 Numbers are given as their str(). Returns the whole waveform, which is also committed to
 the segment's working file as OK commits it.)")
+        .def("generator_fields", &GeneratorFields, py::arg("name"),
+             R"(The fields of a standard waveform's form as its dialog opens: key, label, unit,
+text (the stored or default value), low and high (the family's limits; for "Cycl" the
+high is half the waveform's length).)")
         .def("read", &ReadFile, py::arg("path"),
              R"(Reads a waveform file of the mode as Open reads it: .wav (int16), .wvf (int32),
 .wfm (float64), their text forms .asc .asf .afm, .csv and oscilloscope traces (text and
-traces are converted beside the file, as Open converts them). FileError when the file
-is not what its name says.)")
+traces are converted beside the file, as Open converts them). The binary file is read
+straight into the returned array. FileError when the file is not what its name says.)")
         .def("write", &WriteFile, py::arg("path"), py::arg("samples"), py::kw_only(),
              py::arg("replace") = false,
              R"(Writes samples by the extension rules of the mode's save types, through the

@@ -59,6 +59,20 @@ def test_files_equal_the_cli_export_and_read_back(twins, mode, family, extension
         assert workspace.read(str(mine)).tobytes() == opened.tobytes(), extension
 
 
+@pytest.mark.parametrize("name,key,text,low,high", [
+    ("sine", "Cycl", "1", 1, 512),                 # the highest cycles: half the length
+    ("sine", "Phase", "0", -360, 360),
+    ("exponent", "Tau", "100", -16000000, 16000000),
+    ("exponent", "Inv", "0", 0, 1),                # a check box
+    ("noise", "Wavmax", "8191", -8191, 8191),      # the family's vertical range
+])
+def test_generator_fields_carry_the_family_defaults_and_limits(twins, name, key, text, low,
+                                                               high):
+    folder, _ = twins()
+    fields = {f["key"]: f for f in wavesmith.Workspace(folder).generator_fields(name)}
+    assert (fields[key]["text"], fields[key]["low"], fields[key]["high"]) == (text, low, high)
+
+
 def test_bad_files_and_arguments_raise_and_leave_files_whole(twins):
     folder, _ = twins()
     workspace = wavesmith.Workspace(folder)
@@ -67,6 +81,7 @@ def test_bad_files_and_arguments_raise_and_leave_files_whole(twins):
     before = kept.read_bytes()
     (folder / "odd.wav").write_bytes(b"\x01\x02\x03")
     (folder / "words.asc").write_text("1 2 three\n")
+    (folder / "broken.trc").write_text("not a trace")
     cases = [
         (lambda: workspace.write(str(kept), np.zeros(64, np.int16)), wavesmith.FileError),
         (lambda: workspace.write(str(kept), np.zeros((8, 8), np.int16)), wavesmith.InputError),
@@ -76,6 +91,7 @@ def test_bad_files_and_arguments_raise_and_leave_files_whole(twins):
         (lambda: workspace.read(str(folder / "odd.wav")), wavesmith.FileError),
         (lambda: workspace.read(str(folder / "words.asc")), wavesmith.FileError),
         (lambda: workspace.read(str(folder / "missing.wav")), wavesmith.FileError),
+        (lambda: workspace.read(str(folder / "broken.trc")), wavesmith.FileError),
         (lambda: workspace.generate("sine", Cycl="abc"), wavesmith.RuleError),
         (lambda: workspace.generate("sine", Nope=1), wavesmith.InputError),
         (lambda: workspace.generate("cosine"), wavesmith.InputError),
