@@ -46,7 +46,8 @@ def test_formula_errors_carry_the_cli_message_and_the_failing_point(tmp_path, te
 
 @pytest.mark.parametrize("text,codes", [
     ("40000", [-25536]),   # the low 16 bits
-    ("-1.9", [-1]),        # truncated toward zero, not rounded
+    ("2.7", [2]),          # truncated, not rounded
+    ("-2.7", [-2]),        # toward zero
     ("1e12", [0]),         # beyond 32 bits: the integer indefinite value, low bits 0
 ])
 def test_formula_codes_follow_the_equation_store_rule(text, codes):
