@@ -77,6 +77,46 @@ py::array ArrayOf(const SampleBuffer& samples) {
     }
 }
 
+// A binary waveform file read straight into a new array of the kind.
+py::array ReadBinary(const std::string& path, SampleKind kind, std::uintmax_t bytes) {
+    const std::size_t points = bytes / static_cast<std::uintmax_t>(ElementWidth(kind));
+    py::array samples = kind == SampleKind::Code32 ? py::array(Empty<std::int32_t>(points))
+                        : kind == SampleKind::Hz64 ? py::array(Empty<double>(points))
+                                                   : py::array(Empty<std::int16_t>(points));
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    const std::size_t got = in == nullptr ? 0 : std::fread(samples.mutable_data(), 1, bytes, in);
+    if (in != nullptr) {
+        std::fclose(in);
+    }
+    if (got != bytes) {
+        throw PythonFailure(Kind::File, "cannot read " + path);
+    }
+    return samples;
+}
+
+// The document's waveform. The file it was loaded from or committed to is read once the run
+// has ended, so that the document's buffer and the returned array never exist together; a
+// copy is taken in the run when the file does not hold exactly the samples.
+struct Waveform {
+    std::string path;
+    SampleKind kind = SampleKind::Code16;
+    std::uintmax_t bytes = 0;
+    std::optional<py::array> copy;
+
+    static Waveform Of(const WaveDoc& document) {
+        Waveform waveform;
+        waveform.path = document.CurrentPath();
+        waveform.kind = document.Samples().Kind();
+        waveform.bytes = document.Samples().ByteSize();
+        std::error_code error;
+        if (std::filesystem::file_size(waveform.path, error) != waveform.bytes || error) {
+            waveform.copy = ArrayOf(document.Samples());
+        }
+        return waveform;
+    }
+    py::array Take() const { return copy ? *copy : ReadBinary(path, kind, bytes); }
+};
+
 // The samples of the mode's kind, read from the caller's array.
 SampleBuffer BufferOf(const py::object& object, SampleKind kind) {
     SampleBuffer samples(kind);
@@ -128,9 +168,10 @@ py::dict Info(PythonWorkspace& workspace) {
 
 py::array Samples(PythonWorkspace& workspace) {
     PythonUserInterface ui;
-    return workspace.Run(ui, [](ToolSession& session, PythonUserInterface&) {
-        return ArrayOf(session.Document().Samples());
-    });
+    return workspace
+        .Run(ui, [](ToolSession& session,
+                    PythonUserInterface&) { return Waveform::Of(session.Document()); })
+        .Take();
 }
 
 void RequirePlainMode(ToolSession& session, const char* what) {
@@ -201,18 +242,20 @@ py::array Generate(PythonWorkspace& workspace, const std::string& name,
         }
     }
     PythonUserInterface ui;
-    return workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
-        RequirePlainMode(session, "generate");
-        const auto result = GeneratorCommands::Run(session.Document(), *command, texts);
-        switch (result.outcome) {
-        case GeneratorCommands::Outcome::Done:
-            return ArrayOf(session.Document().Samples());
-        case GeneratorCommands::Outcome::UnknownKey:
-            RaiseInput("the " + name + " form has no field " + result.unknownKey);
-        default:
-            throw asked.Failure(Kind::Rule, "the " + name + " form refused its fields");
-        }
-    });
+    const Waveform waveform =
+        workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
+            RequirePlainMode(session, "generate");
+            const auto result = GeneratorCommands::Run(session.Document(), *command, texts);
+            switch (result.outcome) {
+            case GeneratorCommands::Outcome::Done:
+                return Waveform::Of(session.Document());
+            case GeneratorCommands::Outcome::UnknownKey:
+                RaiseInput("the " + name + " form has no field " + result.unknownKey);
+            default:
+                throw asked.Failure(Kind::Rule, "the " + name + " form refused its fields");
+            }
+        });
+    return waveform.Take();
 }
 
 py::list GeneratorFields(PythonWorkspace& workspace, const std::string& name) {
@@ -271,20 +314,7 @@ py::array ReadFile(PythonWorkspace& workspace, const std::filesystem::path& give
         if (document.Limits().RefuseOversize(services, path, points)) {
             throw asked.Failure(Kind::File, "the file is too long");
         }
-        // The file is read straight into the array the caller gets.
-        py::array samples = kind == SampleKind::Code32 ? py::array(Empty<std::int32_t>(points))
-                            : kind == SampleKind::Hz64 ? py::array(Empty<double>(points))
-                                                       : py::array(Empty<std::int16_t>(points));
-        std::FILE* in = std::fopen(path.c_str(), "rb");
-        const std::size_t got =
-            in == nullptr ? 0 : std::fread(samples.mutable_data(), 1, bytes, in);
-        if (in != nullptr) {
-            std::fclose(in);
-        }
-        if (got != bytes) {
-            throw PythonFailure(Kind::File, "cannot read " + path);
-        }
-        return samples;
+        return ReadBinary(path, kind, bytes);
     });
 }
 
