@@ -57,6 +57,10 @@ def test_files_equal_the_cli_export_and_read_back(twins, mode, family, extension
         cli(cli_folder, "open", theirs, mode=mode, answer="yes")
         opened = dumped(cli_folder, mode, samples.dtype)
         assert workspace.read(str(mine)).tobytes() == opened.tobytes(), extension
+    if samples.dtype == np.float64:  # values in Hz: NaN has no place among them
+        samples[7] = np.nan
+        with pytest.raises(wavesmith.InputError, match="NaN at index 7"):
+            workspace.write(str(py_folder / "nan.wfm"), samples)
 
 
 @pytest.mark.parametrize("name,key,text,low,high", [
