@@ -103,6 +103,7 @@ def test_bad_files_and_arguments_raise_and_leave_files_whole(twins):
         (lambda: workspace.set_fm_deviation("1e6"), wavesmith.InputError),
         (lambda: workspace.render(), wavesmith.InputError),
         (lambda: wavesmith.Workspace(str(folder / "none")), wavesmith.FileError),
+        (lambda: wavesmith.Workspace(folder / "$tst").info(), wavesmith.FileError),  # no context
         (lambda: wavesmith.Workspace(str(folder), "wide"), wavesmith.InputError),
     ]
     for number, (call, error) in enumerate(cases):
