@@ -7,7 +7,7 @@ from pathlib import Path
 import pytest
 
 import wavesmith
-from conftest import cli
+from conftest import cli, prepare
 
 TWO_SECTIONS = [("points", "msec", [(0, 0.5), (2, -0.5), (3, 0.25)], 3),
                 ("dc", "usec", [(500, 0.25), (100, 0)], 2)]
@@ -31,15 +31,14 @@ def build_with_cli(folder, design, segmentation):
 
 
 def cli_rendering(folder, answer):
+    """The clock, the steps as (file path, repeat) and nothing else, or None when refused."""
     run = cli(folder, "pulse", "render", mode="pulse", answer=answer, check=False)
     if run.returncode:
         return None
     clock = float(re.search(r"clock (\S+) S/s", run.stdout).group(1))
-    single = re.search(r"in (.*\.wav)$", run.stdout, re.M)
-    steps = [(Path(f).name, int(n)) for f, n in re.findall(r"^step \d+ (.*) x(\d+)$", run.stdout,
-                                                            re.M)]
-    return clock, steps or [(Path(single.group(1)).name, 1)], Path(single.group(1)).parent if single \
-        else Path(re.findall(r"^step \d+ (.*) x", run.stdout, re.M)[0]).parent
+    single = re.findall(r" in (.*\.wav)$", run.stdout, re.M)
+    steps = re.findall(r"^step \d+ (.*) x(\d+)$", run.stdout, re.M)
+    return clock, [(Path(f), int(n)) for f, n in steps] or [(Path(single[0]), 1)]
 
 
 @pytest.mark.parametrize("design,segmentation,answer", [
@@ -70,16 +69,16 @@ def test_script_renders_the_cli_files_byte_for_byte(twins, tmp_path, design, seg
                 script.render(sequence_if_too_long=yes, lower_clock=yes)
             continue
         rendering = script.render(sequence_if_too_long=yes, lower_clock=yes)
-        clock, steps, where = expected
+        clock, steps = expected
         assert float(f"{rendering.clock:.6g}") == clock  # the tool prints %g
-        assert [(Path(rendering.files[i]).name, n) for i, n in rendering.steps] == steps
-        for file, segment in zip(rendering.files, rendering.segments):
-            assert segment.tobytes() == (where / Path(file).name).read_bytes()
-            assert Path(file).read_bytes() == segment.tobytes()
+        assert [(Path(rendering.files[i]).name, n) for i, n in rendering.steps] == \
+            [(path.name, n) for path, n in steps]
+        for (path, _), (i, _) in zip(steps, rendering.steps):
+            assert rendering.segments[i].tobytes() == path.read_bytes()
+            assert Path(rendering.files[i]).read_bytes() == path.read_bytes()
 
 
 def test_both_forms_play_the_same_samples(tmp_path):
-    from conftest import prepare
     workspace = wavesmith.Workspace(prepare(tmp_path / "ws"), "pulse")
     workspace.set_design([wavesmith.Section(*section) for section in TWO_SECTIONS], vpp=1)
     single = workspace.render()
@@ -104,7 +103,6 @@ def test_both_forms_play_the_same_samples(tmp_path):
     ([], 1, wavesmith.InputError, 0),
 ])
 def test_bad_designs_raise_with_the_editor_message(tmp_path, sections, vpp, error, message_id):
-    from conftest import prepare
     workspace = wavesmith.Workspace(prepare(tmp_path / "ws"), "pulse")
     with pytest.raises(error) as raised:
         workspace.set_design([wavesmith.Section(*section) for section in sections], vpp=vpp)
@@ -112,7 +110,6 @@ def test_bad_designs_raise_with_the_editor_message(tmp_path, sections, vpp, erro
 
 
 def test_an_empty_design_is_not_rendered(tmp_path):
-    from conftest import prepare
     workspace = wavesmith.Workspace(prepare(tmp_path / "ws"), "pulse")
     workspace.set_design([wavesmith.Section()])
     with pytest.raises(wavesmith.RenderError, match="no items"):
