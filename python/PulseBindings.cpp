@@ -384,7 +384,9 @@ and 3019 for vpp). vpp, the design's amplitude in volts, is set first. A refused
 leaves the design as entered up to that cell.)")
         .def("design", &Design,
              "The active channel's design: (sections, vpp), the sections as the editor shows "
-             "them.")
+             "them. Each section is shown in the editor in turn, as a click on its label "
+             "shows it (a section without a stored Repeat gets \"1\"), then the active one "
+             "again.")
         .def("pulse_limits", &PulseLimitsOf,
              "The family's limits the design is rendered against (vpts: the highest code).")
         .def("pulse_options", &PulseOptionsOf, py::kw_only(), py::arg("segmentation") = py::none(),

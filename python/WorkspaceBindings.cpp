@@ -187,10 +187,11 @@ void SetLength(PythonWorkspace& workspace, long long points) {
     workspace.Run(ui, [points](ToolSession& session, PythonUserInterface& asked) {
         RequirePlainMode(session, "set_length");
         WaveDoc& document = session.Document();
+        // The resolution rule may round the length (after its question): a changed length
+        // was taken, as the length field takes it.
         const double before = document.Length();
         document.SetLength(std::to_string(points));
-        if (document.Length() != static_cast<double>(points) &&
-            !(document.Length() == before && before == static_cast<double>(points))) {
+        if (document.Length() == before && before != static_cast<double>(points)) {
             throw asked.Failure(Kind::Rule,
                                 "the length " + std::to_string(points) + " was not taken");
         }

@@ -63,6 +63,26 @@ def test_files_equal_the_cli_export_and_read_back(twins, mode, family, extension
             workspace.write(str(py_folder / "nan.wfm"), samples)
 
 
+@pytest.mark.parametrize("calls,words", [
+    ([("set_length", 1000)], [["length", 1000]]),
+    ([("set_length", 1001)], [["length", 1001]]),   # rounded by the resolution rule
+    ([("select", 2, 2)], [["channel", 2], ["segment", 2]]),
+    ([("select", 3), ("set_length", 64)], [["segment", 3], ["length", 64]]),
+])
+def test_document_commands_equal_the_cli(twins, calls, words):
+    py_folder, cli_folder = twins()
+    workspace = wavesmith.Workspace(py_folder)
+    for name, *arguments in calls:
+        getattr(workspace, name)(*arguments)
+    for command in words:
+        cli(cli_folder, *command)
+    shown = dict(line.split("=", 1) for line in cli(cli_folder, "info").stdout.splitlines())
+    info = workspace.info()
+    assert [info["length"], info["channel"], info["segment"]] == \
+        [int(shown["length"]), int(shown["channel"]), int(shown["segment"])]
+    assert workspace.samples().size == info["length"]
+
+
 @pytest.mark.parametrize("name,key,text,low,high", [
     ("sine", "Cycl", "1", 1, 512),                 # the highest cycles: half the length
     ("sine", "Phase", "0", -360, 360),
@@ -100,6 +120,8 @@ def test_bad_files_and_arguments_raise_and_leave_files_whole(twins):
         (lambda: workspace.generate("sine", Nope=1), wavesmith.InputError),
         (lambda: workspace.generate("cosine"), wavesmith.InputError),
         (lambda: workspace.set_length(5), wavesmith.RuleError),
+        (lambda: workspace.select(segment=100000), wavesmith.RuleError),
+        (lambda: workspace.select(channel=3), wavesmith.InputError),
         (lambda: workspace.set_fm_deviation("1e6"), wavesmith.InputError),
         (lambda: workspace.render(), wavesmith.InputError),
         (lambda: wavesmith.Workspace(str(folder / "none")), wavesmith.FileError),
