@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a built build folder (default: build), unpacks it into a
 # scratch root with dpkg -x and runs the programs from there, so that what is checked is
-# the installed layout and not the build tree: the versions, the usage of the demo, and a
-# workspace prepared from the family files the package installed.
+# the installed layout and not the build tree: the versions, the usage of the demo, a
+# workspace prepared from the family files the package installed, and the Python module.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
@@ -32,4 +32,8 @@ for file in "$scratch/ws/G4270.fam" "$scratch/root/usr/share/wavesmith/families/
         exit 1
     fi
 done
+# The Python module, where Debian's python3 finds it under the prefix.
+module_dir="$(ls -d "$scratch"/root/usr/lib/python3*/dist-packages)"
+PYTHONPATH="$module_dir" /usr/bin/python3 -c \
+    "import wavesmith, sys; sys.exit(wavesmith.evaluate('p', 0, 2).tolist() != [0.0, 1.0, 2.0])"
 echo "package: runs from its install location"

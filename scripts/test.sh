@@ -31,6 +31,11 @@ cmake --preset default -DWAVESMITH_WERROR=ON >/dev/null
 cmake --build --preset default -j "$jobs"
 dbus-run-session -- ctest --preset default -j "$jobs" --timeout 600
 
+echo "== python module"
+# The module against wavesmith-cli on the same input, and the tutorial's examples.
+WAVESMITH_BUILD_DIR="$root/build" PYTHONDONTWRITEBYTECODE=1 \
+    /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/python
+
 echo "== package"
 # The Debian package, unpacked into a scratch root, runs from its install location.
 bash scripts/check-package.sh build

@@ -1,0 +1,106 @@
+#!/usr/bin/python3
+"""Times the wavesmith module's calls on 16,000,000 points against the same C++ calls
+(bench_python_calls, run here) and, for the formulas of bench_expression, against the same
+formula written in plain numpy; measures the peak memory of one call in a fresh process.
+
+    /usr/bin/python3 bench/python_module.py [BUILD]      (default: build)
+
+Prints a Markdown table for docs/PERFORMANCE.md: wall milliseconds, best of REPEATS."""
+import json
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import numpy as np
+
+BUILD = Path(sys.argv[1] if len(sys.argv) > 1 else "build").resolve()
+sys.path.insert(0, str(BUILD / "python"))
+import wavesmith  # noqa: E402
+
+POINTS = 16_000_000
+AMP = 8191
+REPEATS = 5
+OMEGA = float(f"{2 * np.pi / POINTS:.6g}")  # "omg" has six significant digits
+
+
+def numpy_forms():
+    def p():
+        return np.arange(POINTS, dtype=np.float64)
+    return {
+        "amp*sin(1.5*omg*(p+500))": lambda: AMP * np.sin(1.5 * OMEGA * (p() + 500)),
+        "amp*sin(omg*p)+amp/2*sin(3*omg*p)":
+            lambda: (lambda x: AMP * np.sin(OMEGA * x) + AMP / 2 * np.sin(3 * OMEGA * x))(p()),
+        "(p%100)<50": lambda: (np.fmod(p(), 100) < 50).astype(np.float64),
+        "abs(p%2000-1000)*amp/1000": lambda: np.abs(np.fmod(p(), 2000) - 1000) * AMP / 1000,
+    }
+
+
+def best(call):
+    times = []
+    for _ in range(REPEATS):
+        start = time.perf_counter()
+        call()
+        times.append(time.perf_counter() - start)
+    return min(times) * 1000
+
+
+def cpp_times():
+    run = subprocess.run([BUILD / "bench" / "bench_python_calls", "--benchmark_format=json",
+                          f"--benchmark_repetitions={REPEATS}"],
+                         check=True, capture_output=True, text=True)
+    runs = {}
+    for entry in json.loads(run.stdout)["benchmarks"]:
+        if entry.get("run_type") == "iteration":
+            name = entry["run_name"].removesuffix("/real_time")
+            runs[name] = min(runs.get(name, float("inf")), entry["real_time"])
+    return runs
+
+
+PEAK = """
+import sys; sys.path.insert(0, {path!r})
+import wavesmith, numpy as np
+def rss(key):
+    for line in open("/proc/self/status"):
+        if line.startswith(key):
+            return int(line.split()[1]) * 1024
+before = rss("VmRSS:")
+result = {call}
+print((rss("VmHWM:") - before) / result.nbytes)
+"""
+
+
+def peak_ratio(call):
+    """Peak memory of one call in a fresh process, in multiples of its result's size."""
+    code = PEAK.format(path=str(BUILD / "python"), call=call)
+    return float(subprocess.run([sys.executable, "-c", code], check=True, capture_output=True,
+                                text=True).stdout)
+
+
+def main():
+    cpp = cpp_times()
+    numpy = numpy_forms()
+    print("| Call (16,000,000 points) | Python (ms) | C++ (ms) | Python / C++ | plain numpy (ms) "
+          "| peak memory / result |")
+    print("|---|---|---|---|---|---|")
+    for formula, written in numpy.items():
+        python = best(lambda: wavesmith.evaluate(formula, 0, POINTS - 1, amp=AMP, period=POINTS))
+        native = cpp[f"EvaluateRange/{formula}"]
+        peak = peak_ratio(f"wavesmith.evaluate({formula!r}, 0, {POINTS - 1}, amp={AMP}, "
+                          f"period={POINTS})")
+        print(f"| `evaluate(\"{formula}\")` | {python:.0f} | {native:.0f} | "
+              f"{python / native:.2f} | {best(written):.0f} | {peak:.2f} |")
+    volts = (np.arange(POINTS) % 2001 - 1000) / 1000.0
+    python = best(lambda: wavesmith.codes_from_volts(volts, 2.0, 8191))
+    native = cpp["CodesFromVolts"]
+    print(f"| `codes_from_volts` | {python:.0f} | {native:.0f} | {python / native:.2f} | "
+          f"{best(lambda: (volts * 8191 / 1.0).astype(np.int16)):.0f} | - |")
+    samples = (np.arange(POINTS) % 4000 - 2000).astype(np.int32)
+    levels = [-1500, -500, 0, 700, 1900]
+    python = best(lambda: wavesmith.marker_crossings(samples, levels))
+    native = cpp["MarkerCrossings"]
+    print(f"| `marker_crossings` | {python:.0f} | {native:.0f} | {python / native:.2f} | - | - |")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,71 @@
+#include "PythonUserInterface.h"
+
+#include "core/StringTable.h"
+
+namespace {
+
+MessageAnswer FirstButton(MessageButtons buttons) {
+    return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel
+               ? MessageAnswer::Ok
+               : MessageAnswer::Yes;
+}
+
+bool Offers(MessageButtons buttons, MessageAnswer answer) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return answer == MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return answer == MessageAnswer::Ok || answer == MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
+    default:
+        return answer != MessageAnswer::Ok;
+    }
+}
+
+} // namespace
+
+MessageAnswer PythonUserInterface::Show(const Message& message) {
+    Shown shown;
+    shown.id = message.id;
+    shown.text = message.text.empty() && message.id > 0 ? MessageText(message.id) : message.text;
+    shown.question = message.buttons != MessageButtons::Ok;
+    shown_.push_back(shown);
+    const auto given = answers_.find(message.id);
+    // An answer the box does not offer (No to an OK/Cancel box) is its refusing button.
+    if (given != answers_.end() && shown.question) {
+        if (Offers(message.buttons, given->second)) {
+            return given->second;
+        }
+        return message.buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
+                                                           : MessageAnswer::No;
+    }
+    return FirstButton(message.buttons);
+}
+
+std::optional<FileChoice> PythonUserInterface::AskOpenFile(const FileQuestion& question) {
+    return AnswerFile(question);
+}
+
+std::optional<FileChoice> PythonUserInterface::AskSaveFile(const FileQuestion& question) {
+    return AnswerFile(question);
+}
+
+std::optional<FileChoice> PythonUserInterface::AnswerFile(const FileQuestion& question) const {
+    if (!fileAnswer_) {
+        return std::nullopt;
+    }
+    FileChoice choice;
+    choice.path = *fileAnswer_;
+    choice.filterIndex = question.filterIndex;
+    return choice;
+}
+
+PythonFailure PythonUserInterface::Failure(PythonFailure::Kind kind,
+                                           const std::string& fallback) const {
+    if (shown_.empty()) {
+        return PythonFailure(kind, fallback);
+    }
+    const Shown& last = shown_.back();
+    return PythonFailure(kind, last.text, last.id);
+}
