@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kTickLength = 4;
 constexpr int kLabelGap = 3;
-// The frame stands this far outside the plot, so that a waveform at full scale (a level of
-// the top or bottom code, drawn in the frame's colour) runs beside the frame, not under it.
-constexpr int kFrameOutset = 2;
 
 void PaintUnitTag(QPainter& painter, const QString& text, const QPoint& corner, bool atRight,
                   const QFontMetrics& metrics) {
@@ -52,7 +49,8 @@ void PlotPainter::PaintBackground(QPainter& painter, const QRect& rect) {
 }
 
 void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
-                            const AxisLabels& labels, const QFont& font, const QRect& bounds) {
+                            const AxisLabels& labels, const QFont& font, const QRect& bounds,
+                            int frameOutset) {
     const PixelRect& plot = geometry.Plot();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -63,13 +61,13 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         painter.drawLine(x, plot.top, x, plot.bottom);
         painter.drawLine(plot.left, y, plot.right, y);
     }
-    const int tickLeft = plot.left - kFrameOutset - kTickLength;
-    const int tickBottom = plot.bottom + kFrameOutset + kTickLength;
+    const int tickLeft = plot.left - frameOutset - kTickLength;
+    const int tickBottom = plot.bottom + frameOutset + kTickLength;
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
     // A tick runs on through the gap to its grid line; at the plot's edges, where no grid
     // line follows, it stops at the frame instead of leaving a notch in its corner.
-    const int frameLeft = plot.left - kFrameOutset;
-    const int frameBottom = plot.bottom + kFrameOutset;
+    const int frameLeft = plot.left - frameOutset;
+    const int frameBottom = plot.bottom + frameOutset;
     for (int k = 0; k < 5; ++k) {
         const int x = labels.horizontal[k].pixel;
         const int y = labels.vertical[k].pixel;
@@ -82,7 +80,7 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         QPen(QColor(ViewPalette::kAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom))
-                         .adjusted(-kFrameOutset, -kFrameOutset, kFrameOutset, kFrameOutset));
+                         .adjusted(-frameOutset, -frameOutset, frameOutset, frameOutset));
 
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(font);

@@ -16,14 +16,19 @@ class ViewGeometry;
 // labels and unit tags, and the waveform columns. No mapping is done here.
 class PlotPainter {
 public:
+    // Room enough for the one-pixel waveform of the standard and FM views.
+    static constexpr int kFrameOutset = 2;
+
     // The label font: "Arial" (or the platform's sans serif), weight 400, pixel height.
     static QFont LabelFont(double pixelHeight);
 
     static void PaintBackground(QPainter& painter, const QRect& rect);
     // `bounds` is the area the labels may use: a label at either end of the horizontal
     // axis is moved inwards rather than cut off at the edge of the view or page.
+    // The frame stands `frameOutset` pixels outside the plot, so that a curve at full scale
+    // (drawn in the frame's colour) runs beside the frame, not under it.
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
-                          const QFont& font, const QRect& bounds);
+                          const QFont& font, const QRect& bounds, int frameOutset = kFrameOutset);
     // Each column's extent as a vertical stroke, then the polyline through the vertices
     // (the vector form, for paper).
     static void PaintWaveform(QPainter& painter, const std::vector<PlotColumn>& columns,
