@@ -95,13 +95,22 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
                          Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                          QString::fromStdString(label.text));
     }
-    for (const AxisLabel& label : labels.horizontal) {
-        const QString text = QString::fromStdString(label.text);
-        const int width = metrics.horizontalAdvance(text) + 1;
-        const int left =
-            std::max(bounds.left(), std::min(label.pixel - width / 2, bounds.right() + 1 - width));
-        const QRect box(left, tickBottom + 1, width, height);
-        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+    std::array<int, 5> widths{};
+    for (std::size_t k = 0; k < widths.size(); ++k) {
+        widths[k] =
+            metrics.horizontalAdvance(QString::fromStdString(labels.horizontal[k].text)) + 1;
+    }
+    // A figure and a half between neighbours reads as two numbers, not one long one.
+    const int character = metrics.averageCharWidth();
+    const std::array<AxisTextSpan, 5> spans =
+        AxisLabels::PlaceAcross(labels.horizontal, widths, bounds.left(), bounds.right(),
+                                std::max(2, character / 2), 3 * character / 2);
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        if (spans[k].shown) {
+            const QRect box(spans[k].left, tickBottom + 1, spans[k].width, height);
+            painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine,
+                             QString::fromStdString(labels.horizontal[k].text));
+        }
     }
     const int inset = 4;
     PaintUnitTag(painter, QString::fromStdString(labels.verticalUnit),

@@ -24,7 +24,8 @@ public:
 
     static void PaintBackground(QPainter& painter, const QRect& rect);
     // `bounds` is the area the labels may use: a label at either end of the horizontal
-    // axis is moved inwards rather than cut off at the edge of the view or page.
+    // axis is moved inwards rather than cut off at the edge of the view or page, and labels
+    // that would run into each other are thinned out (AxisLabels::PlaceAcross).
     // The frame stands `frameOutset` pixels outside the plot, so that a curve at full scale
     // (drawn in the frame's colour) runs beside the frame, not under it.
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
