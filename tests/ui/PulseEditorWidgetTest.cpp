@@ -76,6 +76,8 @@ private slots:
     void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain_data();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain();
+    void TabStoresTheCellAndEditsTheNextOne_data();
+    void TabStoresTheCellAndEditsTheNextOne();
     void TrainQuestionAnswersDecideWhatChanges_data();
     void TrainQuestionAnswersDecideWhatChanges();
     void ButtonsFollowSelectionEditingAndTheRepeatField();
@@ -149,6 +151,65 @@ void PulseEditorWidgetTest::RefusedTextShowsItsMessageAndTheStoredValueAgain() {
     QCOMPARE(rig.Cell(0, column), before);
     QCOMPARE(rig.Key(0, column == 1 ? "Node0-sub1" : "Node0-sub2"),
              (column == 1 ? std::string("0") : std::string("0.25")));
+}
+
+// Two complete lines of a Time/Level Points section; the text typed is accepted.
+void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("back");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("nextLine"); // -1: the edit has ended
+    QTest::addColumn<int>("nextColumn");
+    QTest::newRow("time to level") << 0 << 1 << false << "0"
+                                   << "Node0-sub1"
+                                   << "0" << 0 << 2;
+    QTest::newRow("level to the next line") << 0 << 2 << false << "0.125"
+                                            << "Node0-sub2"
+                                            << "0.125" << 1 << 1;
+    QTest::newRow("back to the line above") << 1 << 1 << true << "3"
+                                            << "Node1-sub1"
+                                            << "0.003" << 0 << 2;
+    QTest::newRow("back from level to time") << 1 << 2 << true << "0.125"
+                                             << "Node1-sub2"
+                                             << "0.125" << 1 << 1;
+    QTest::newRow("past the last cell") << 1 << 2 << false << "0.125"
+                                        << "Node1-sub2"
+                                        << "0.125" << -1 << 0;
+    QTest::newRow("before the first cell") << 0 << 1 << true << "0"
+                                           << "Node0-sub1"
+                                           << "0" << -1 << 0;
+}
+
+void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne() {
+    QFETCH(int, line);
+    QFETCH(int, column);
+    QFETCH(bool, back);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(int, nextLine);
+    QFETCH(int, nextColumn);
+    EditorRig rig;
+    rig.TypeLine(0, "0", "0.25");
+    rig.Click("appendLine");
+    rig.TypeLine(1, "2", "-0.5");
+    PulseItemTable& table = rig.Table();
+    table.BeginEdit(line, column);
+    InPlaceListField* field = table.Field();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(rig.Key(0, key.toStdString()), stored.toStdString());
+    QVERIFY(rig.workspace.ui.MessageIds().empty());
+    QCOMPARE(field->isVisible(), nextLine >= 0);
+    if (nextLine >= 0) {
+        QCOMPARE(field->geometry(), table.visualRect(table.model()->index(nextLine, nextColumn)));
+        QVERIFY(field->hasFocus());
+        QCOMPARE(field->text(), rig.Cell(nextLine, nextColumn));
+    }
 }
 
 void PulseEditorWidgetTest::TrainQuestionAnswersDecideWhatChanges_data() {
