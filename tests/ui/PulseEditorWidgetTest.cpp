@@ -1,5 +1,6 @@
 #include "ui/PulseEditorWidget.h"
 #include "core/StringTable.h"
+#include "platform/qt/QtUserInterface.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseOptions.h"
@@ -26,7 +27,10 @@ namespace {
 // amplitude of 1 V: levels -0.5 .. 0.5, MaxLoopNo 1048575. A new design is one empty
 // Time/Level Points section in msec.
 struct EditorRig {
-    explicit EditorRig(QWidget* owner = nullptr) : design(workspace.services) {
+    explicit EditorRig(QWidget* owner = nullptr, UserInterface* ui = nullptr)
+        : services{workspace.state, workspace.store, ui != nullptr ? *ui : workspace.ui,
+                   workspace.bus},
+          design(services) {
         design.Open(0);
         form = std::make_unique<PulseEditor>(design);
         window = std::make_unique<PulseEditorWidget>(*form, owner);
@@ -61,6 +65,7 @@ struct EditorRig {
     }
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
+    AppServices services;
     PulseDesign design;
     std::unique_ptr<PulseEditor> form;
     std::unique_ptr<PulseEditorWidget> window;
@@ -76,7 +81,7 @@ private slots:
     void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain_data();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain();
-    void TabStoresTheCellAndEditsTheNextOne_data();
+    void RefusalAppearsOverTheEditorNotTheMainWindow();
     void TabStoresTheCellAndEditsTheNextOne();
     void TrainQuestionAnswersDecideWhatChanges_data();
     void TrainQuestionAnswersDecideWhatChanges();
@@ -153,63 +158,42 @@ void PulseEditorWidgetTest::RefusedTextShowsItsMessageAndTheStoredValueAgain() {
              (column == 1 ? std::string("0") : std::string("0.25")));
 }
 
-// Two complete lines of a Time/Level Points section; the text typed is accepted.
-void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne_data() {
-    QTest::addColumn<int>("line");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<bool>("back");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("nextLine"); // -1: the edit has ended
-    QTest::addColumn<int>("nextColumn");
-    QTest::newRow("time to level") << 0 << 1 << false << "0"
-                                   << "Node0-sub1"
-                                   << "0" << 0 << 2;
-    QTest::newRow("level to the next line") << 0 << 2 << false << "0.125"
-                                            << "Node0-sub2"
-                                            << "0.125" << 1 << 1;
-    QTest::newRow("back to the line above") << 1 << 1 << true << "3"
-                                            << "Node1-sub1"
-                                            << "0.003" << 0 << 2;
-    QTest::newRow("back from level to time") << 1 << 2 << true << "0.125"
-                                             << "Node1-sub2"
-                                             << "0.125" << 1 << 1;
-    QTest::newRow("past the last cell") << 1 << 2 << false << "0.125"
-                                        << "Node1-sub2"
-                                        << "0.125" << -1 << 0;
-    QTest::newRow("before the first cell") << 0 << 1 << true << "0"
-                                           << "Node0-sub1"
-                                           << "0" << -1 << 0;
+// The box of a refused cell belongs to the window where the text was typed.
+void PulseEditorWidgetTest::RefusalAppearsOverTheEditorNotTheMainWindow() {
+    QWidget mainWindow;
+    QtUserInterface ui;
+    ui.SetParentWindow(&mainWindow);
+    EditorRig rig(&mainWindow, &ui);
+    rig.Table().BeginEdit(0, 2);
+    QTest::keyClicks(rig.Table().Field(), "12abc");
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&owner] {
+        owner = QApplication::activeModalWidget()->parentWidget();
+        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+    });
+    QTest::keyClick(rig.Table().Field(), Qt::Key_Return);
+    QCOMPARE(owner, rig.window.get());
 }
 
+// What is typed after Tab or Shift+Tab goes to the next or the previous cell, across line
+// ends; past the last cell the edit ends with the text stored.
 void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne() {
-    QFETCH(int, line);
-    QFETCH(int, column);
-    QFETCH(bool, back);
-    QFETCH(QString, text);
-    QFETCH(QString, key);
-    QFETCH(QString, stored);
-    QFETCH(int, nextLine);
-    QFETCH(int, nextColumn);
     EditorRig rig;
     rig.TypeLine(0, "0", "0.25");
     rig.Click("appendLine");
     rig.TypeLine(1, "2", "-0.5");
-    PulseItemTable& table = rig.Table();
-    table.BeginEdit(line, column);
-    InPlaceListField* field = table.Field();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(rig.Key(0, key.toStdString()), stored.toStdString());
-    QVERIFY(rig.workspace.ui.MessageIds().empty());
-    QCOMPARE(field->isVisible(), nextLine >= 0);
-    if (nextLine >= 0) {
-        QCOMPARE(field->geometry(), table.visualRect(table.model()->index(nextLine, nextColumn)));
-        QVERIFY(field->hasFocus());
-        QCOMPARE(field->text(), rig.Cell(nextLine, nextColumn));
+    InPlaceListField* field = rig.Table().Field();
+    rig.Table().BeginEdit(0, 2);
+    const std::pair<const char*, bool> steps[] = {
+        {"0.125", false}, {"3", true}, {"0.5", false}, {"4", false}, {"0.375", false}};
+    for (const auto& [text, back] : steps) {
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
     }
+    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.5"));
+    QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.004"));
+    QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("0.375"));
+    QVERIFY(!field->isVisible());
 }
 
 void PulseEditorWidgetTest::TrainQuestionAnswersDecideWhatChanges_data() {
