@@ -46,6 +46,10 @@ std::int64_t PulseClock::Ticks(double seconds) {
     return static_cast<std::int64_t>(seconds * 1e10 + 0.5);
 }
 
+bool PulseClock::Resolves(double seconds) {
+    return Ticks(seconds) / PowerOfTen(kTickDigits - kMostExponent) > 0;
+}
+
 // Worked in whole ticks, so that 0.001 s times 1000 is exactly 1 and never 0.999...; a
 // value whose whole part is still 0 raises the exponent too, as a divisor of 0 would make
 // the quantum meaningless.

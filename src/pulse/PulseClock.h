@@ -31,6 +31,9 @@ public:
 
     // A duration in whole tenths of nanoseconds.
     static std::int64_t Ticks(double seconds);
+    // A duration of at least one time step at the largest exponent (100 ns): shorter ones
+    // scale to 0 and leave no quantum.
+    static bool Resolves(double seconds);
     // The exponent that makes every duration (in ticks) whole to within 0.01, at most 7.
     static int Exponent(const std::vector<std::int64_t>& ticks);
     // The greatest common divisor, by factorising the smallest value.

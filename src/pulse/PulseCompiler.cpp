@@ -1,5 +1,6 @@
 #include "pulse/PulseCompiler.h"
 
+#include "pulse/PulseClock.h"
 #include "settings/NumberFormat.h"
 
 #include <cmath>
@@ -33,6 +34,13 @@ std::string Where(int section, std::size_t line) {
 bool Refuse(PulseCompilation& result, std::string problem) {
     result.problem = std::move(problem);
     return false;
+}
+
+// The clock could name no quantum for such an interval; refused here, where its line is
+// known, rather than by the clock, which sees only durations.
+bool RefuseUnresolved(PulseCompilation& result, int section, std::size_t line, double duration) {
+    return Refuse(result, Where(section, line) + "the interval of " + CrtFormat("%g", duration) +
+                              " s is shorter than 1e-007 s, the finest time step.");
 }
 
 } // namespace
@@ -120,6 +128,9 @@ bool PulseCompiler::AddDcIntervals(const PulseSection& section, const PulseRende
         if (!CheckLevel(line->level, section.index, i, limits, result)) {
             return false;
         }
+        if (line->time > 0.0 && !PulseClock::Resolves(line->time)) {
+            return RefuseUnresolved(result, section.index, i, line->time);
+        }
         if (line->time > 0.0) {
             result.intervals.push_back({start, start + line->time, line->level, line->level});
             start += line->time;
@@ -148,6 +159,9 @@ bool PulseCompiler::AddTimeLevelPoints(const PulseSection& section, const PulseR
             return Refuse(result, Where(section.index, i) + "time " + CrtFormat("%g", node->time) +
                                       " s does not follow " + CrtFormat("%g", previous->time) +
                                       " s within 1e8 s.");
+        }
+        if (node->time != previous->time && !PulseClock::Resolves(node->time - previous->time)) {
+            return RefuseUnresolved(result, section.index, i, node->time - previous->time);
         }
         if (node->time != previous->time) {
             result.intervals.push_back({previous->time, node->time, previous->level, node->level});
