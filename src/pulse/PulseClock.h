@@ -17,6 +17,9 @@ struct PulseClockChoice {
     double clock = 0.0;       // samples per second, a whole number
     // Why no clock could be chosen; empty when the user refused the lowered clock.
     std::string problem;
+    // The index in the list of the first interval up to which the durations share no
+    // more than the quantum: the one that asks for the finest time step.
+    std::size_t finest = 0;
 };
 
 // The sample clock: every interval must span a whole number of time quanta, and one

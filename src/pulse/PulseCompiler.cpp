@@ -54,6 +54,18 @@ bool PulseCompilation::HasIntervals() const {
     return false;
 }
 
+std::string PulseCompilation::PlaceOf(std::size_t index) const {
+    if (index >= intervals.size() || index >= lines.size() || lines[index] < 0) {
+        return {};
+    }
+    std::size_t marker = index;
+    while (marker > 0 && !intervals[marker].IsMarker()) {
+        --marker;
+    }
+    return "Section " + std::to_string(static_cast<int>(intervals[marker].v0) + 1) + ", line " +
+           std::to_string(lines[index] + 1);
+}
+
 PulseCompilation PulseCompiler::Compile(const std::vector<PulseSection>& sections,
                                         const PulseRenderLimits& limits) {
     PulseCompilation result;
@@ -67,6 +79,7 @@ PulseCompilation PulseCompiler::Compile(const std::vector<PulseSection>& section
         }
         const std::size_t markerAt = result.intervals.size();
         result.intervals.push_back(PulseInterval::Marker(section.repeat, section.index, 0));
+        result.lines.push_back(-1);
         bool compiled = false;
         switch (section.train) {
         case TrainStyle::DcIntervals:
@@ -133,6 +146,7 @@ bool PulseCompiler::AddDcIntervals(const PulseSection& section, const PulseRende
         }
         if (line->time > 0.0) {
             result.intervals.push_back({start, start + line->time, line->level, line->level});
+            result.lines.push_back(static_cast<int>(i));
             start += line->time;
         }
     }
@@ -165,6 +179,7 @@ bool PulseCompiler::AddTimeLevelPoints(const PulseSection& section, const PulseR
         }
         if (node->time != previous->time) {
             result.intervals.push_back({previous->time, node->time, previous->level, node->level});
+            result.lines.push_back(static_cast<int>(i));
         }
         previous = node;
     }
