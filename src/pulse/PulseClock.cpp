@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -44,6 +45,10 @@ std::string ClockRestrictionText(const PulseRenderLimits& limits, double require
 
 std::int64_t PulseClock::Ticks(double seconds) {
     return static_cast<std::int64_t>(seconds * 1e10 + 0.5);
+}
+
+bool PulseClock::Resolves(double seconds) {
+    return Ticks(seconds) / PowerOfTen(kTickDigits - kMostExponent) > 0;
 }
 
 // Worked in whole ticks, so that 0.001 s times 1000 is exactly 1 and never 0.999...; a
@@ -157,6 +162,13 @@ PulseClockChoice PulseClock::Choose(const std::vector<PulseInterval>& intervals,
     if (choice.divisor < 1) {
         choice.problem = "An interval is shorter than 1e-07 s, the finest time step.";
         return choice;
+    }
+    std::int64_t shared = 0;
+    for (std::size_t i = 0; i < intervals.size() && shared != choice.divisor; ++i) {
+        if (!intervals[i].IsMarker()) {
+            shared = std::gcd(shared, Ticks(intervals[i].t1 - intervals[i].t0) / unit);
+            choice.finest = i;
+        }
     }
     choice.quantum =
         static_cast<double>(choice.divisor) / static_cast<double>(PowerOfTen(choice.exponent));

@@ -17,6 +17,9 @@ struct PulseClockChoice {
     double clock = 0.0;       // samples per second, a whole number
     // Why no clock could be chosen; empty when the user refused the lowered clock.
     std::string problem;
+    // The index in the list of the first interval up to which the durations share no
+    // more than the quantum: the one that asks for the finest time step.
+    std::size_t finest = 0;
 };
 
 // The sample clock: every interval must span a whole number of time quanta, and one
@@ -31,6 +34,9 @@ public:
 
     // A duration in whole tenths of nanoseconds.
     static std::int64_t Ticks(double seconds);
+    // A duration of at least one time step at the largest exponent (100 ns): shorter ones
+    // scale to 0 and leave no quantum.
+    static bool Resolves(double seconds);
     // The exponent that makes every duration (in ticks) whole to within 0.01, at most 7.
     static int Exponent(const std::vector<std::int64_t>& ticks);
     // The greatest common divisor, by factorising the smallest value.

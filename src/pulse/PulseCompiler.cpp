@@ -1,5 +1,6 @@
 #include "pulse/PulseCompiler.h"
 
+#include "pulse/PulseClock.h"
 #include "settings/NumberFormat.h"
 
 #include <cmath>
@@ -35,6 +36,13 @@ bool Refuse(PulseCompilation& result, std::string problem) {
     return false;
 }
 
+// The clock could name no quantum for such an interval; refused here, where its line is
+// known, rather than by the clock, which sees only durations.
+bool RefuseUnresolved(PulseCompilation& result, int section, std::size_t line, double duration) {
+    return Refuse(result, Where(section, line) + "the interval of " + CrtFormat("%g", duration) +
+                              " s is shorter than 1e-007 s, the finest time step.");
+}
+
 } // namespace
 
 bool PulseCompilation::HasIntervals() const {
@@ -44,6 +52,18 @@ bool PulseCompilation::HasIntervals() const {
         }
     }
     return false;
+}
+
+std::string PulseCompilation::PlaceOf(std::size_t index) const {
+    if (index >= intervals.size() || index >= lines.size() || lines[index] < 0) {
+        return {};
+    }
+    std::size_t marker = index;
+    while (marker > 0 && !intervals[marker].IsMarker()) {
+        --marker;
+    }
+    return "Section " + std::to_string(static_cast<int>(intervals[marker].v0) + 1) + ", line " +
+           std::to_string(lines[index] + 1);
 }
 
 PulseCompilation PulseCompiler::Compile(const std::vector<PulseSection>& sections,
@@ -59,6 +79,7 @@ PulseCompilation PulseCompiler::Compile(const std::vector<PulseSection>& section
         }
         const std::size_t markerAt = result.intervals.size();
         result.intervals.push_back(PulseInterval::Marker(section.repeat, section.index, 0));
+        result.lines.push_back(-1);
         bool compiled = false;
         switch (section.train) {
         case TrainStyle::DcIntervals:
@@ -120,8 +141,12 @@ bool PulseCompiler::AddDcIntervals(const PulseSection& section, const PulseRende
         if (!CheckLevel(line->level, section.index, i, limits, result)) {
             return false;
         }
+        if (line->time > 0.0 && !PulseClock::Resolves(line->time)) {
+            return RefuseUnresolved(result, section.index, i, line->time);
+        }
         if (line->time > 0.0) {
             result.intervals.push_back({start, start + line->time, line->level, line->level});
+            result.lines.push_back(static_cast<int>(i));
             start += line->time;
         }
     }
@@ -149,8 +174,12 @@ bool PulseCompiler::AddTimeLevelPoints(const PulseSection& section, const PulseR
                                       " s does not follow " + CrtFormat("%g", previous->time) +
                                       " s within 1e8 s.");
         }
+        if (node->time != previous->time && !PulseClock::Resolves(node->time - previous->time)) {
+            return RefuseUnresolved(result, section.index, i, node->time - previous->time);
+        }
         if (node->time != previous->time) {
             result.intervals.push_back({previous->time, node->time, previous->level, node->level});
+            result.lines.push_back(static_cast<int>(i));
         }
         previous = node;
     }

@@ -14,8 +14,13 @@ struct PulseCompilation {
     bool hasItems = false;
     // Why the design cannot be rendered, naming the section and line; empty when it can.
     std::string problem;
+    // For each entry of `intervals`, the table line (from 0) that ends it; -1 for a marker.
+    std::vector<int> lines;
 
     bool HasIntervals() const;
+    // "Section 2, line 3": where interval `index` comes from, for a refusal that has to
+    // name it; empty for a marker or an index beyond the list.
+    std::string PlaceOf(std::size_t index) const;
 };
 
 // Turns the sections into one flat list: per section with items its marker, then its

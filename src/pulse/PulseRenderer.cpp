@@ -76,8 +76,11 @@ PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sectio
     outcome.quantum = clock.quantum;
     outcome.sampleClock = clock.clock;
     if (!clock.accepted) {
-        Fail(outcome, clock.problem.empty() ? "The lower sample clock was refused." : clock.problem,
-             !clock.problem.empty());
+        // Message 3024 keeps its own text; the place that needs the finer step is told here.
+        const std::string refused = "The lower sample clock was refused (" +
+                                    compiled.PlaceOf(clock.finest) +
+                                    " needs the finest time step).";
+        Fail(outcome, clock.problem.empty() ? refused : clock.problem, !clock.problem.empty());
         return outcome;
     }
     if (options.SegmentationChoice() == PulseOptions::kForceSingleSegment) {

@@ -1,11 +1,17 @@
 #include "ui/FrameStatusBar.h"
 
 #include "core/AppState.h"
+#include "ui/StatusLabel.h"
 
 #include <QLabel>
 
+#include <algorithm>
+
 FrameStatusBar::FrameStatusBar(QWidget* parent) : QStatusBar(parent) {
-    statusText_ = new QLabel(tr("Ready"), this);
+    statusText_ = new StatusLabel(this);
+    statusText_->setText(tr("Ready"));
+    // "Ready" and the start of a command's prompt stay; the render's text gives way first.
+    statusText_->SetLeastCharacters(24);
     statusText_->setObjectName(QStringLiteral("statusText"));
     addWidget(statusText_, 1);
     // The cursor's point and value have their own place, so that a drawing mode's prompt
@@ -20,9 +26,9 @@ FrameStatusBar::FrameStatusBar(QWidget* parent) : QStatusBar(parent) {
     downloadText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     downloadText_->hide();
     addWidget(downloadText_, 8);
-    renderText_ = new QLabel(this);
+    renderText_ = new StatusLabel(this);
     renderText_->setObjectName(QStringLiteral("pulseRenderText"));
-    renderText_->setToolTip(tr("Sample clock and form of the last pulse render"));
+    renderText_->SetDescription(tr("Sample clock and form of the last pulse render"));
     addPermanentWidget(renderText_);
     contextText_ = new QLabel(this);
     contextText_->setObjectName(QStringLiteral("contextText"));
@@ -34,11 +40,14 @@ void FrameStatusBar::ShowPrompt(const QString& text) {
     statusText_->setText(text.isEmpty() ? tr("Ready") : text);
 }
 
-// While the cursor is on the plot the position keeps a steady width; off the plot it
-// takes no room from the prompts of the menus and buttons.
+// While the cursor is on the plot the position keeps a steady width (wider only for a
+// longer text, such as the pulse designer's time and level, which is never cut off); off
+// the plot it takes no room from the prompts of the menus and buttons.
 void FrameStatusBar::ShowPosition(const QString& text) {
-    const int steady = positionText_->fontMetrics().horizontalAdvance(
-                           QStringLiteral("Point 16000000   Value -8192")) +
+    const QFontMetrics metrics = positionText_->fontMetrics();
+    const int steady = std::max(metrics.horizontalAdvance(QStringLiteral("Point 16000000   "
+                                                                         "Value -8192")),
+                                metrics.horizontalAdvance(text)) +
                        positionText_->contentsMargins().right();
     positionText_->setMinimumWidth(text.isEmpty() ? 0 : steady);
     positionText_->setText(text);

@@ -5,11 +5,13 @@
 #include <QStatusBar>
 
 class QLabel;
+class StatusLabel;
 struct AppState;
 
 // The main window's status bar: the prompt of a command or drawing mode ("Ready" when
 // there is none), the point and value under the cursor, and the instrument, channel and
-// segment being edited.
+// segment being edited. Its texts never make the window wider: a long one is shortened
+// to the room the window leaves it.
 class FrameStatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -21,7 +23,8 @@ public:
     // so they are shown where the user can always see them.
     void ShowContext(const AppState& state, OperatingMode mode);
     // The sample clock and the form of the last pulse render ("1600 S/s, single segment of
-    // 96 points"), kept until the next render.
+    // 96 points"), or why it failed; it describes the design as it was rendered, so it is
+    // cleared when the design changes or the channel switches.
     void ShowPulseRender(const QString& text);
     // What the last download left out (the FM markers of a wide-FM family); empty text
     // when it took everything. Kept until the next download: a prompt would hide it at the
@@ -29,9 +32,9 @@ public:
     void ShowDownloadNotice(const QString& text);
 
 private:
-    QLabel* statusText_ = nullptr;
+    StatusLabel* statusText_ = nullptr;
     QLabel* positionText_ = nullptr;
-    QLabel* renderText_ = nullptr;
+    StatusLabel* renderText_ = nullptr;
     QLabel* downloadText_ = nullptr;
     QLabel* contextText_ = nullptr;
 };

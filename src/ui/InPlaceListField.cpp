@@ -13,6 +13,22 @@ void InPlaceListField::Begin(const QString& text) {
     setFocus(Qt::OtherFocusReason);
 }
 
+// Tab would otherwise move the list's current cell behind the field's back, leaving the
+// field open over its old cell with the focus, so that the next keys ran on in it.
+bool InPlaceListField::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            const bool forward =
+                key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier) == 0;
+            emit Stepped(forward);
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void InPlaceListField::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:

@@ -121,6 +121,8 @@ void MainFrame::ConnectView() {
     connect(view_, &WaveView::PositionChanged, status_, &FrameStatusBar::ShowPosition);
     if (view_->Pulse() != nullptr) {
         parameters_->FollowPulseDesign(*view_->Pulse());
+        connect(view_->Pulse(), &PulseDesignView::DesignContentChanged, status_,
+                [this] { status_->ShowPulseRender({}); });
     }
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {

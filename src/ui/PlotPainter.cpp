@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kTickLength = 4;
 constexpr int kLabelGap = 3;
-// The frame stands this far outside the plot, so that a waveform at full scale (a level of
-// the top or bottom code, drawn in the frame's colour) runs beside the frame, not under it.
-constexpr int kFrameOutset = 2;
 
 void PaintUnitTag(QPainter& painter, const QString& text, const QPoint& corner, bool atRight,
                   const QFontMetrics& metrics) {
@@ -61,7 +58,8 @@ int PlotPainter::VerticalLabelRoom(const AxisLabels& labels, const QFontMetrics&
 }
 
 void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
-                            const AxisLabels& labels, const QFont& font, const QRect& bounds) {
+                            const AxisLabels& labels, const QFont& font, const QRect& bounds,
+                            int frameOutset) {
     const PixelRect& plot = geometry.Plot();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -72,13 +70,13 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         painter.drawLine(x, plot.top, x, plot.bottom);
         painter.drawLine(plot.left, y, plot.right, y);
     }
-    const int tickLeft = plot.left - kFrameOutset - kTickLength;
-    const int tickBottom = plot.bottom + kFrameOutset + kTickLength;
+    const int tickLeft = plot.left - frameOutset - kTickLength;
+    const int tickBottom = plot.bottom + frameOutset + kTickLength;
     painter.setPen(QPen(QColor(ViewPalette::kAxis), 1));
     // A tick runs on through the gap to its grid line; at the plot's edges, where no grid
     // line follows, it stops at the frame instead of leaving a notch in its corner.
-    const int frameLeft = plot.left - kFrameOutset;
-    const int frameBottom = plot.bottom + kFrameOutset;
+    const int frameLeft = plot.left - frameOutset;
+    const int frameBottom = plot.bottom + frameOutset;
     for (int k = 0; k < 5; ++k) {
         const int x = labels.horizontal[k].pixel;
         const int y = labels.vertical[k].pixel;
@@ -91,7 +89,7 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
         QPen(QColor(ViewPalette::kAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom))
-                         .adjusted(-kFrameOutset, -kFrameOutset, kFrameOutset, kFrameOutset));
+                         .adjusted(-frameOutset, -frameOutset, frameOutset, frameOutset));
 
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(font);
@@ -106,13 +104,22 @@ void PlotPainter::PaintAxes(QPainter& painter, const ViewGeometry& geometry,
                          Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                          QString::fromStdString(label.text));
     }
-    for (const AxisLabel& label : labels.horizontal) {
-        const QString text = QString::fromStdString(label.text);
-        const int width = metrics.horizontalAdvance(text) + 1;
-        const int left =
-            std::max(bounds.left(), std::min(label.pixel - width / 2, bounds.right() + 1 - width));
-        const QRect box(left, tickBottom + 1, width, height);
-        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+    std::array<int, 5> widths{};
+    for (std::size_t k = 0; k < widths.size(); ++k) {
+        widths[k] =
+            metrics.horizontalAdvance(QString::fromStdString(labels.horizontal[k].text)) + 1;
+    }
+    // A figure and a half between neighbours reads as two numbers, not one long one.
+    const int character = metrics.averageCharWidth();
+    const std::array<AxisTextSpan, 5> spans =
+        AxisLabels::PlaceAcross(labels.horizontal, widths, bounds.left(), bounds.right(),
+                                std::max(2, character / 2), 3 * character / 2);
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        if (spans[k].shown) {
+            const QRect box(spans[k].left, tickBottom + 1, spans[k].width, height);
+            painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine,
+                             QString::fromStdString(labels.horizontal[k].text));
+        }
     }
     const int inset = 4;
     PaintUnitTag(painter, QString::fromStdString(labels.verticalUnit),

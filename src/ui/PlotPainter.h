@@ -16,14 +16,20 @@ class ViewGeometry;
 // labels and unit tags, and the waveform columns. No mapping is done here.
 class PlotPainter {
 public:
+    // Room enough for the one-pixel waveform of the standard and FM views.
+    static constexpr int kFrameOutset = 2;
+
     // The label font: "Arial" (or the platform's sans serif), weight 400, pixel height.
     static QFont LabelFont(double pixelHeight);
 
     static void PaintBackground(QPainter& painter, const QRect& rect);
     // `bounds` is the area the labels may use: a label at either end of the horizontal
-    // axis is moved inwards rather than cut off at the edge of the view or page.
+    // axis is moved inwards rather than cut off at the edge of the view or page, and labels
+    // that would run into each other are thinned out (AxisLabels::PlaceAcross).
+    // The frame stands `frameOutset` pixels outside the plot, so that a curve at full scale
+    // (drawn in the frame's colour) runs beside the frame, not under it.
     static void PaintAxes(QPainter& painter, const ViewGeometry& geometry, const AxisLabels& labels,
-                          const QFont& font, const QRect& bounds);
+                          const QFont& font, const QRect& bounds, int frameOutset = kFrameOutset);
     // The room left of the plot that PaintAxes needs for the widest vertical label with
     // its gaps and tick.
     static int VerticalLabelRoom(const AxisLabels& labels, const QFontMetrics& metrics);

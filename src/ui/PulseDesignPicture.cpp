@@ -3,6 +3,8 @@
 #include "pulse/PulseSection.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -58,6 +60,19 @@ void AppendRepeats(const PulseSection& section, double scale, PulseSectionPictur
     }
 }
 
+// Where the last pass ends: the last point of one pass moved on by the passes after it
+// (also those drawn only as a band).
+PulsePoint EndOf(const PulseSection& section, double scale, const PulsePoint& lastOfPass) {
+    const double later = static_cast<double>(section.repeat - 1) * section.locDur * scale;
+    return {lastOfPass.time + later, lastOfPass.level};
+}
+
+// Times in the shown unit are sums of stored seconds times the scale; a section that
+// starts where the one before it ends may differ from that end in its last bits.
+bool SameTime(double a, double b) {
+    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
 } // namespace
 
 PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sections, int active,
@@ -69,12 +84,19 @@ PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sec
     picture.timeUnit = timeUnit;
     picture.duration = durationSeconds * scale;
     picture.vpp = vpp;
+    std::optional<PulsePoint> endBefore;
     for (const PulseSection& section : sections) {
         PulseSectionPicture shown;
         shown.start = section.start * scale;
         shown.end = (section.start + section.locDur) * scale;
         std::vector<int> itemOfPoint;
         shown.curve = OnePass(section, scale, itemOfPoint);
+        if (!shown.curve.empty()) {
+            if (endBefore && SameTime(endBefore->time, shown.curve.front().time)) {
+                shown.joinFrom = endBefore;
+            }
+            endBefore = EndOf(section, scale, shown.curve.back());
+        }
         AppendRepeats(section, scale, shown);
         picture.sections.push_back(std::move(shown));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 struct PulseSection;
@@ -36,6 +37,9 @@ struct PulseSectionPicture {
     std::vector<PulsePoint> curve;
     bool hasBand = false;
     PulseRepeatBand band;
+    // Where the curve drawn before this one ends, when that is where this curve begins:
+    // the jump from that level to this curve's first one is drawn as part of this curve.
+    std::optional<PulsePoint> joinFrom;
 
     // A section without duration: its label says "Empty".
     bool Empty() const { return start == end; }

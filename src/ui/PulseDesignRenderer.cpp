@@ -58,9 +58,20 @@ QPolygonF OnePointRunPerColumn(const QPolygonF& line) {
     return kept;
 }
 
+constexpr int kCurveWidth = 2;
+// Half the curve's width, a gap of two pixels and half the frame's width: a level of
+// +-Vpp/2 is a line of its own beside the frame, not a thicker frame.
+constexpr int kFrameOutset = kCurveWidth / 2 + 3;
+
 QRect PlotRect(const ViewGeometry& geometry) {
     const PixelRect& plot = geometry.Plot();
     return QRect(plot.left, plot.top, plot.Width() + 1, plot.Height() + 1);
+}
+
+// The curves' area: the plot and, above and below it, the half of the pen that a level
+// of +-Vpp/2 draws outside it.
+QRect CurveRect(const ViewGeometry& geometry) {
+    return PlotRect(geometry).adjusted(0, -kCurveWidth / 2, 0, kCurveWidth / 2);
 }
 
 } // namespace
@@ -71,10 +82,11 @@ void PulseDesignRenderer::Paint(QPainter& painter, const Frame& frame, const Vie
     PlotPainter::PaintBackground(painter, frame.background);
     PlotPainter::PaintAxes(painter, geometry,
                            AxisLabels::Compute(geometry, AxisStyle::Pulse, picture.timeUnit),
-                           frame.labelFont, frame.background);
+                           frame.labelFont, frame.background, kFrameOutset);
     painter.save();
     painter.setClipRect(PlotRect(geometry));
     PaintBorders(painter, geometry, labels);
+    painter.setClipRect(CurveRect(geometry));
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const PulseSectionPicture& section : picture.sections) {
         PaintCurve(painter, geometry, section);
@@ -104,11 +116,14 @@ void PulseDesignRenderer::PaintCurve(QPainter& painter, const ViewGeometry& geom
         return;
     }
     QPolygonF line;
-    line.reserve(static_cast<qsizetype>(section.curve.size()));
+    line.reserve(static_cast<qsizetype>(section.curve.size()) + 1);
+    if (section.joinFrom) {
+        line.append(Map(geometry, *section.joinFrom));
+    }
     for (const PulsePoint& point : section.curve) {
         line.append(Map(geometry, point));
     }
-    painter.setPen(QPen(QColor(ViewPalette::kAxis), 2));
+    painter.setPen(QPen(QColor(ViewPalette::kAxis), kCurveWidth));
     const QPolygonF kept = OnePointRunPerColumn(line);
     // A curve denser than the pixel columns is a band of vertical strokes; smoothing their
     // edges shows nothing and costs most of a repaint of a long design.

@@ -63,6 +63,7 @@ void PulseDesignView::Refresh() {
     const int selected = editor_ != nullptr ? editor_->SelectedLine().value_or(-1) : -1;
     design_.Reload();
     std::vector<PulseSection> sections = design_.Sections();
+    NoteContent(sections);
     picture_ = PulseDesignPicture::From(sections, design_.ActiveSection(), design_.TimeUnit(),
                                         design_.Duration(), design_.Vpp(), selected);
     const auto active = static_cast<std::size_t>(design_.ActiveSection());
@@ -70,6 +71,25 @@ void PulseDesignView::Refresh() {
     FitRanges();
     ShowBarTexts();
     widget_.update();
+}
+
+// The channel, the amplitude and every value a render reads; the shown section and the
+// time units only change how the design is shown.
+void PulseDesignView::NoteContent(const std::vector<PulseSection>& sections) {
+    std::string content =
+        std::to_string(design_.Channel()) + ' ' + CrtFormat("%.17g", design_.Vpp());
+    for (const PulseSection& section : sections) {
+        content += '\n' + std::to_string(static_cast<int>(section.train)) + ' ' +
+                   CrtFormat("%.17g", section.start) + ' ' + CrtFormat("%.17g", section.locDur) +
+                   ' ' + std::to_string(section.repeat);
+        for (const PulseItem& item : section.items) {
+            content += ' ' + item.time + '/' + item.level;
+        }
+    }
+    if (content != content_) {
+        content_ = std::move(content);
+        emit DesignContentChanged();
+    }
 }
 
 // An empty design has no duration and a level range that may be empty: the axes then

@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class PulseEditor;
 class PulseEditorWidget;
@@ -78,6 +80,9 @@ signals:
     // The amplitude field is usable unless the shown section is a Pulse Sequence.
     void AmplitudeEnabledChanged(bool enabled);
     void EditorVisibilityChanged();
+    // What a render would make of the design changed (an edit, another channel): whatever
+    // was said about the last render no longer describes it.
+    void DesignContentChanged();
 
 private:
     void CreateEditorWindow();
@@ -85,6 +90,7 @@ private:
     void Relayout();
     void FitRanges();
     void ShowBarTexts();
+    void NoteContent(const std::vector<PulseSection>& sections);
 
     QWidget& widget_;
     const WaveViewState& state_;
@@ -93,6 +99,7 @@ private:
     QPointer<PulseEditorWidget> window_;
     PulseDesignPicture picture_;
     PulseSection activeSection_;
+    std::string content_;
     PulseSectionPicker labels_;
     ViewGeometry geometry_;
     QFont labelFont_;

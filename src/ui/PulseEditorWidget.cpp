@@ -1,5 +1,6 @@
 #include "ui/PulseEditorWidget.h"
 
+#include "platform/qt/MessageOwner.h"
 #include "pulse/PulseEditor.h"
 #include "ui/PulseEditorPlacement.h"
 #include "ui/PulseItemTable.h"
@@ -251,8 +252,11 @@ void PulseEditorWidget::AfterChange() {
 }
 
 // --- actions --------------------------------------------------------------------------
+// Each action owns the messages of its checks: they appear over this window, where the
+// user typed, not over the main window.
 
 void PulseEditorWidget::StoreCell(int line, int column, const QString& text) {
+    const MessageOwner owner(this);
     const bool accepted = form_.EndCellEdit(line, column, text.toStdString());
     // A refused text shows the stored value again; an accepted one may change the Start
     // and Duration shown and every later section.
@@ -265,6 +269,7 @@ void PulseEditorWidget::StoreCell(int line, int column, const QString& text) {
 }
 
 void PulseEditorWidget::ChangeTrain(int style) {
+    const MessageOwner owner(this);
     if (form_.ChangeTrain(static_cast<TrainStyle>(style))) {
         AfterChange();
     } else {
@@ -273,6 +278,7 @@ void PulseEditorWidget::ChangeTrain(int style) {
 }
 
 void PulseEditorWidget::ChangeUnit(int unit) {
+    const MessageOwner owner(this);
     if (form_.ChangeTimeUnit(unit)) {
         AfterChange();
     }
@@ -280,6 +286,7 @@ void PulseEditorWidget::ChangeUnit(int unit) {
 }
 
 void PulseEditorWidget::ApplyRepeat() {
+    const MessageOwner owner(this);
     if (!form_.CanApplyRepeat()) {
         return;
     }
@@ -289,6 +296,7 @@ void PulseEditorWidget::ApplyRepeat() {
 }
 
 void PulseEditorWidget::RunLineCommand(int command) {
+    const MessageOwner owner(this);
     if (table_->Editing()) {
         return;
     }
@@ -311,6 +319,7 @@ void PulseEditorWidget::RunLineCommand(int command) {
 }
 
 void PulseEditorWidget::RunSectionCommand(int command) {
+    const MessageOwner owner(this);
     switch (command) {
     case kAppendSection:
         form_.AppendSection();

@@ -21,6 +21,7 @@ PulseItemTable::PulseItemTable(QWidget* parent) : QTableWidget(0, 3, parent) {
     field_->hide();
     field_->installEventFilter(this);
     connect(field_, &InPlaceListField::Finished, this, &PulseItemTable::EndEdit);
+    connect(field_, &InPlaceListField::Stepped, this, &PulseItemTable::StepEdit);
 }
 
 void PulseItemTable::ShowLines(const std::vector<std::array<QString, 3>>& lines) {
@@ -93,6 +94,32 @@ void PulseItemTable::EndEdit(bool cancelled) {
     }
     SetCellText(editLine_, editColumn_, text);
     emit CellEdited(editLine_, editColumn_, text);
+}
+
+// The text is handed on first: its check may refill the table (a refused text shows the
+// stored value again) before the next cell opens. There is no cell before the first
+// line's time or after the last line's level: there the edit just ends.
+void PulseItemTable::StepEdit(bool forward) {
+    if (!editing_) {
+        return;
+    }
+    const int lastColumn = 2;
+    const int firstColumn = 1;
+    int line = editLine_;
+    int column = editColumn_ + (forward ? 1 : -1);
+    if (column > lastColumn) {
+        ++line;
+        column = firstColumn;
+    } else if (column < firstColumn) {
+        --line;
+        column = lastColumn;
+    }
+    EndEdit(false);
+    if (line >= 0 && line < rowCount()) {
+        BeginEdit(line, column);
+    } else {
+        setFocus(Qt::TabFocusReason);
+    }
 }
 
 bool PulseItemTable::eventFilter(QObject* watched, QEvent* event) {

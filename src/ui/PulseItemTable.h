@@ -10,8 +10,10 @@ class InPlaceListField;
 // The pulse editor's table of items: three columns (the line number, the time and the
 // level), whole lines selected, and the time and level cells edited in place. A click
 // on a time or level cell opens a field over the cell; Enter or a click elsewhere ends
-// the edit and hands its text on, Escape drops it. The Insert and Delete keys act only
-// while a line is selected. The mouse over a column reports it, for the status hints.
+// the edit and hands its text on, Escape drops it. Tab and Shift+Tab hand the text on and
+// edit the next or the previous time or level cell, from the end of a line to the next. The Insert
+// and Delete keys act only while a line is selected. The mouse over a column reports it, for the
+// status hints.
 class PulseItemTable : public QTableWidget {
     Q_OBJECT
 public:
@@ -47,6 +49,7 @@ protected:
 
 private:
     void EndEdit(bool cancelled);
+    void StepEdit(bool forward);
 
     InPlaceListField* field_ = nullptr;
     bool editing_ = false;

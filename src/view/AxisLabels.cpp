@@ -62,6 +62,23 @@ void BlankRepeats(std::array<AxisLabel, 5>& labels) {
     }
 }
 
+// The sets of labels tried in turn, as bits of the label indexes.
+constexpr unsigned kThinnings[] = {0b11111, 0b10101, 0b10001, 0b00001};
+
+bool ApartEnough(const std::array<AxisTextSpan, 5>& spans, int gap) {
+    const AxisTextSpan* before = nullptr;
+    for (const AxisTextSpan& span : spans) {
+        if (!span.shown) {
+            continue;
+        }
+        if (before != nullptr && before->left + before->width + gap > span.left) {
+            return false;
+        }
+        before = &span;
+    }
+    return true;
+}
+
 // The digits after the point of an FM frequency: max(8 - n, 1), n being the first power
 // 1..7 at which value / 10^n has a fractional part above 0.1 (8 when none has).
 int FrequencyDecimals(double value) {
@@ -109,6 +126,27 @@ void WidenFrequencies(std::array<AxisLabel, 5>& labels) {
 }
 
 } // namespace
+
+std::array<AxisTextSpan, 5> AxisLabels::PlaceAcross(const std::array<AxisLabel, 5>& labels,
+                                                    const std::array<int, 5>& widths, int left,
+                                                    int right, int margin, int gap) {
+    std::array<AxisTextSpan, 5> spans;
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        const int width = widths[k];
+        spans[k].width = width;
+        spans[k].left = std::max(left + margin,
+                                 std::min(labels[k].pixel - width / 2, right + 1 - margin - width));
+    }
+    for (unsigned kept : kThinnings) {
+        for (std::size_t k = 0; k < spans.size(); ++k) {
+            spans[k].shown = (kept >> k & 1U) != 0 && !labels[k].text.empty();
+        }
+        if (ApartEnough(spans, gap)) {
+            break;
+        }
+    }
+    return spans;
+}
 
 std::string AxisLabels::FrequencyText(double value) {
     return FrequencyTextWith(value, FrequencyDecimals(value));

@@ -14,6 +14,13 @@ struct AxisLabel {
     std::string text;
 };
 
+// Where one text under the horizontal axis stands, in pixels.
+struct AxisTextSpan {
+    int left = 0;
+    int width = 0;
+    bool shown = false;
+};
+
 // The four equal divisions of each axis over its visible range (labels at 0, 1/4, 1/2,
 // 3/4 and 1 of the range) with their texts and the two unit captions. In the FM view every
 // division keeps its label, a frequency with the digits that tell it from its neighbours;
@@ -36,4 +43,15 @@ struct AxisLabels {
     static std::string WholeText(double value);
     // Pulse mode: the compact number format.
     static std::string CompactText(double value);
+
+    // The texts under the horizontal axis, each `widths[k]` pixels wide: centred under
+    // their ticks, the end ones moved inwards to stay `margin` inside left .. right (a text
+    // flush with the window's edge loses the edge of its first or last figure). Where two
+    // shown texts would come closer than `gap`, every second one is left out, then all but
+    // the two ends, then all but the first: long texts at deep zoom or in a narrow window
+    // never run into each other. Empty texts are never shown; the ticks and the grid keep
+    // their four divisions whatever is left out.
+    static std::array<AxisTextSpan, 5> PlaceAcross(const std::array<AxisLabel, 5>& labels,
+                                                   const std::array<int, 5>& widths, int left,
+                                                   int right, int margin, int gap);
 };

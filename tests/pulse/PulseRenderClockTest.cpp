@@ -180,6 +180,10 @@ TEST(PulseCompile, StoredValuesNoEditorLetsThroughAreRefusedByName) {
         {Points(0, 1, {{0.0, -1.2}, {0.002, 0.0}}), "level -1.2"},
         {Dc(0, 1048576, {{0.01, 0.5}}), "Repeat 1048576 lies outside 1..1048575"},
         {templates, "only DC intervals and time/level points"},
+        // Shorter than the finest time step the clock can take: the line is named here, as
+        // the clock sees only durations.
+        {Dc(0, 1, {{0.01, 0.5}, {5e-8, 0.5}}), "Section 1, line 2: the interval of 5e-008 s"},
+        {Points(2, 1, {{0.0, 0.0}, {0.001, 0.0}, {0.00100005, 0.5}}), "Section 3, line 3: the "},
     };
     for (const Case& c : cases) {
         const PulseCompilation compiled = PulseCompiler::Compile({c.section}, limits);
@@ -187,8 +191,9 @@ TEST(PulseCompile, StoredValuesNoEditorLetsThroughAreRefusedByName) {
             << c.problem << " / " << compiled.problem;
     }
     // The bounds themselves are allowed, and a family without MaxLoopNo bounds nothing.
-    EXPECT_TRUE(PulseCompiler::Compile({Dc(0, 1048575, {{0.01, 1.0}, {0.01, -1.0}})}, limits)
-                    .problem.empty());
+    EXPECT_TRUE(
+        PulseCompiler::Compile({Dc(0, 1048575, {{0.01, 1.0}, {0.01, -1.0}, {1e-7, 0.0}})}, limits)
+            .problem.empty());
     PulseRenderLimits noLoopBound = limits;
     noLoopBound.maxLoopNo = 0;
     EXPECT_TRUE(

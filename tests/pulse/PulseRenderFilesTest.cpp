@@ -109,6 +109,21 @@ TEST_F(PulseRenderFiles, SingleSegmentFitsWhenItsWholePointsFitTheMemory) {
     EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
 }
 
+// 100 ns against 1 ms: the quantum would need 10.24 GS/s for 1000 points, more than the
+// instrument has; a No to message 3024 names the line that needs the fine step.
+TEST_F(PulseRenderFiles, ARefusedLowerClockNamesTheLineThatNeedsIt) {
+    PulseRenderLimits limits = Limits();
+    limits.minSegLen = 1000;
+    ws.ui.answers.push_back(MessageAnswer::No);
+    int segmentation = PulseOptions::kForceSingleSegment;
+    const PulseRenderOutcome outcome =
+        Render({Dc(0, 1, {{0.001, 0.5}, {0.001, 0.0}}), Dc(1, 1, {{0.001, 0.5}, {1e-7, 0.0}})},
+               segmentation, limits);
+    EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgClockRestriction});
+    EXPECT_EQ(outcome.problem, "The lower sample clock was refused (Section 2, line 2 needs the "
+                               "finest time step).");
+}
+
 TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
     PulseRenderLimits limits = Limits();
     limits.maxWaveLen = 100;

@@ -1,5 +1,6 @@
 #include "ui/PulseEditorWidget.h"
 #include "core/StringTable.h"
+#include "platform/qt/QtUserInterface.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseOptions.h"
@@ -26,7 +27,10 @@ namespace {
 // amplitude of 1 V: levels -0.5 .. 0.5, MaxLoopNo 1048575. A new design is one empty
 // Time/Level Points section in msec.
 struct EditorRig {
-    explicit EditorRig(QWidget* owner = nullptr) : design(workspace.services) {
+    explicit EditorRig(QWidget* owner = nullptr, UserInterface* ui = nullptr)
+        : services{workspace.state, workspace.store, ui != nullptr ? *ui : workspace.ui,
+                   workspace.bus},
+          design(services) {
         design.Open(0);
         form = std::make_unique<PulseEditor>(design);
         window = std::make_unique<PulseEditorWidget>(*form, owner);
@@ -61,6 +65,7 @@ struct EditorRig {
     }
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
+    AppServices services;
     PulseDesign design;
     std::unique_ptr<PulseEditor> form;
     std::unique_ptr<PulseEditorWidget> window;
@@ -76,6 +81,8 @@ private slots:
     void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain_data();
     void RefusedTextShowsItsMessageAndTheStoredValueAgain();
+    void RefusalAppearsOverTheEditorNotTheMainWindow();
+    void TabStoresTheCellAndEditsTheNextOne();
     void TrainQuestionAnswersDecideWhatChanges_data();
     void TrainQuestionAnswersDecideWhatChanges();
     void ButtonsFollowSelectionEditingAndTheRepeatField();
@@ -149,6 +156,44 @@ void PulseEditorWidgetTest::RefusedTextShowsItsMessageAndTheStoredValueAgain() {
     QCOMPARE(rig.Cell(0, column), before);
     QCOMPARE(rig.Key(0, column == 1 ? "Node0-sub1" : "Node0-sub2"),
              (column == 1 ? std::string("0") : std::string("0.25")));
+}
+
+// The box of a refused cell belongs to the window where the text was typed.
+void PulseEditorWidgetTest::RefusalAppearsOverTheEditorNotTheMainWindow() {
+    QWidget mainWindow;
+    QtUserInterface ui;
+    ui.SetParentWindow(&mainWindow);
+    EditorRig rig(&mainWindow, &ui);
+    rig.Table().BeginEdit(0, 2);
+    QTest::keyClicks(rig.Table().Field(), "12abc");
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&owner] {
+        owner = QApplication::activeModalWidget()->parentWidget();
+        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+    });
+    QTest::keyClick(rig.Table().Field(), Qt::Key_Return);
+    QCOMPARE(owner, rig.window.get());
+}
+
+// What is typed after Tab or Shift+Tab goes to the next or the previous cell, across line
+// ends; past the last cell the edit ends with the text stored.
+void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne() {
+    EditorRig rig;
+    rig.TypeLine(0, "0", "0.25");
+    rig.Click("appendLine");
+    rig.TypeLine(1, "2", "-0.5");
+    InPlaceListField* field = rig.Table().Field();
+    rig.Table().BeginEdit(0, 2);
+    const std::pair<const char*, bool> steps[] = {
+        {"0.125", false}, {"3", true}, {"0.5", false}, {"4", false}, {"0.375", false}};
+    for (const auto& [text, back] : steps) {
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.5"));
+    QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.004"));
+    QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("0.375"));
+    QVERIFY(!field->isVisible());
 }
 
 void PulseEditorWidgetTest::TrainQuestionAnswersDecideWhatChanges_data() {

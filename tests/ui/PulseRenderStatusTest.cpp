@@ -2,6 +2,8 @@
 #include "document/WaveDoc.h"
 #include "pulse/PulseWorkspace.h"
 #include "ui/CommandIds.h"
+#include "ui/PulseDesignView.h"
+#include "ui/WaveView.h"
 #include "ui/support/RunningFrame.h"
 
 #include <QLabel>
@@ -36,6 +38,7 @@ class PulseRenderStatusTest : public QObject {
     Q_OBJECT
 private slots:
     void DownloadShowsTheClockAndTheForm();
+    void ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribes();
 };
 
 void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
@@ -47,6 +50,33 @@ void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
     // The points become the document's length; the bar keeps showing the duration.
     QCOMPARE(run.session.Document().Length(), 48.0);
     QCOMPARE(run.Field(ControlId::kLengthField)->text(), QStringLiteral("0.03"));
+}
+
+// The refusal's text is long: the window keeps its width and the cursor's readout stays
+// whole; the text goes once the design it speaks of changes, or another channel is shown.
+void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribes() {
+    RunningFrame run("wavesmith PLS", [](TempWorkspace& ws) {
+        ThreePulses(ws); // and a second line of 0.05 us, which no clock resolves
+        PulseWorkspace::Write(ws, "Pulse0-ch1",
+                              {{"qItm", "2"}, {"Link1-sub1", "5e-8"}, {"Link1-sub2", "0"}});
+    });
+    WaveView* view = run.frame->View();
+    const int width = run.frame->width();
+    run.frame->OnCommand(CommandId::kDownload);
+    QVERIFY(RenderText(run).startsWith(QStringLiteral("not rendered: Section 1, line 2")));
+    QTest::mouseMove(view, view->rect().center());
+    QCoreApplication::processEvents();
+    QCOMPARE(run.frame->width(), width);
+    const auto* readout = run.frame->statusBar()->findChild<QLabel*>("positionText");
+    QVERIFY(readout->text().startsWith("Time ") &&
+            readout->width() >= readout->fontMetrics().horizontalAdvance(readout->text()));
+    view->Pulse()->ConfirmAmplitude(QStringLiteral("1.5"));
+    QCOMPARE(RenderText(run), QString());
+    run.frame->OnCommand(CommandId::kDownload);
+    QVERIFY(!RenderText(run).isEmpty());
+    run.frame->OnCommand(CommandId::kChannel2);
+    view->repaint();
+    QCOMPARE(RenderText(run), QString());
 }
 
 QTEST_MAIN(PulseRenderStatusTest)

@@ -133,6 +133,7 @@ private slots:
     void LabelsOfSectionsAtOnePlaceStayApartAndPickable();
     void LabelsWithoutRoomAreLeftOutExceptTheActiveOne();
     void SpikeNarrowerThanAPixelIsStillDrawn();
+    void FullScaleLevelsAndTheJumpBetweenSectionsAreSeen();
     void ClickOnALabelShowsItsSectionInTheEditor();
     void RangesAndBarTextsFollowTheDesign();
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
@@ -233,7 +234,7 @@ void PulseViewTest::LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
     PulseDesignPicture picture;
     picture.duration = 4.0;
     for (const auto& [start, end] : {std::pair{0.0, 2.0}, {2.0, 2.0}, {2.0, 2.0}, {2.0, 4.0}}) {
-        picture.sections.push_back({start, end, {}, false, {}});
+        picture.sections.push_back({start, end, {}, false, {}, std::nullopt});
     }
     ViewGeometry geometry;
     geometry.SetRanges(0.0, 4.0, -1.0, 1.0);
@@ -291,6 +292,28 @@ void PulseViewTest::SpikeNarrowerThanAPixelIsStillDrawn() {
     const int x = geometry.XToPixel(0.2001);
     const int y = geometry.YToPixel(0.9);
     QVERIFY(CountPixels(image, QRect(x - 1, y + 1, 3, 1), IsCurve) > 0);
+}
+
+// +Vpp/2 for 2 ms, 0 for 2 ms (twice), then a second section at -Vpp/2: the top level
+// stands clear of the frame, and the section boundary at 8 ms is a riser.
+void PulseViewTest::FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
+    const PulseDesignPicture picture = PulseDesignPicture::From(
+        {MakeSection(TrainStyle::DcIntervals, 0.0, 0.004, 2, {{"0.002", "1"}, {"0.002", "0"}}),
+         MakeSection(TrainStyle::DcIntervals, 0.008, 0.002, 1, {{"0.002", "-1"}})},
+        0, 1, 0.01, 2.0, -1);
+    ViewGeometry geometry;
+    geometry.SetRanges(0.0, 10.0, -1.0, 1.0);
+    geometry.ComputeMappings({40, 40, 440, 240});
+    QImage image(480, 280, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
+                               PulseSectionPicker());
+    painter.end();
+    // Rows 37 .. 40, three outside the plot down to its edge: background, then the curve.
+    const int x = geometry.XToPixel(1.0);
+    QCOMPARE(CountPixels(image, QRect(x, 37, 1, 2), IsCurve), 0);
+    QCOMPARE(CountPixels(image, QRect(x, 39, 1, 2), IsCurve), 2);
+    QVERIFY(IsCurve(image.pixelColor(geometry.XToPixel(8.0), geometry.YToPixel(-0.5))));
 }
 
 void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {

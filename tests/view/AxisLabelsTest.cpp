@@ -96,3 +96,27 @@ TEST(AxisLabelTexts, PulseAxesUseTheCompactFormatAndTheEditorsTimeUnit) {
     EXPECT_EQ(LabelsOf(0, 4000, -1, 1, AxisStyle::Pulse, 2).horizontalUnit, "usec");
     EXPECT_EQ(LabelsOf(0, 4000, -1, 1, AxisStyle::Pulse, 0).horizontalUnit, "sec");
 }
+
+// Texts of 60 pixels under ticks 100 pixels apart stand centred; at 50 pixels apart every
+// second one is left out, at 25 all but the ends, at 12 all but the first. The ends stay 2
+// pixels inside the bounds (10 .. 439); neighbours keep 6 pixels apart. Each case gives
+// the texts shown (s) and the span from the first text's left to the last one's right.
+TEST(AxisLabelPlacement, TextsThatWouldTouchAreThinnedAndTheEndsStayInside) {
+    const std::vector<std::pair<int, std::string>> cases{
+        {100, "sssss 12..438"}, {50, "s-s-s 12..250"}, {25, "s---s 12..150"}, {12, "s---- 12..72"}};
+    for (const auto& [spacing, expected] : cases) {
+        std::array<AxisLabel, 5> labels;
+        for (int k = 0; k < 5; ++k) {
+            labels[k] = {0.0, 20 + k * spacing, "1.25"};
+        }
+        const auto spans = AxisLabels::PlaceAcross(labels, {60, 60, 60, 60, 60}, 10, 439, 2, 6);
+        std::string shown;
+        int right = 0;
+        for (const AxisTextSpan& span : spans) {
+            shown += span.shown ? 's' : '-';
+            right = span.shown ? span.left + span.width : right;
+        }
+        EXPECT_EQ(shown + ' ' + std::to_string(spans[0].left) + ".." + std::to_string(right),
+                  expected);
+    }
+}

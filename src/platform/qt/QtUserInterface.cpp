@@ -1,5 +1,6 @@
 #include "platform/qt/QtUserInterface.h"
 
+#include "platform/qt/MessageOwner.h"
 #include "platform/qt/QtProgressDisplay.h"
 
 #include <QApplication>
@@ -188,7 +189,11 @@ std::optional<FileChoice> QtUserInterface::AskFile(const FileQuestion& question,
                       selected < 0 ? 0 : selected};
 }
 
+// A window that runs the work itself owns its messages; the main window owns the rest.
 QWidget* QtUserInterface::Parent() const {
+    if (QWidget* owner = MessageOwner::Current()) {
+        return owner->window();
+    }
     return !parent_.isNull() ? parent_.data() : QApplication::activeWindow();
 }
 

@@ -20,7 +20,8 @@ public:
 
     // The caption of messages that name none: the mode's title once it is known.
     void SetCaption(const QString& caption) { caption_ = caption; }
-    // The window that message boxes and dialogs belong to (the active window when unset).
+    // The window that message boxes and dialogs belong to (the active window when unset),
+    // unless a MessageOwner names another one for the work running now.
     void SetParentWindow(QWidget* parent) { parent_ = parent; }
     // The next AskOpenFile returns this path with the question's preselected filter.
     void AnswerNextOpenWith(const QString& path) { pendingOpen_ = path; }
