@@ -101,7 +101,7 @@ void BM_DownloadThroughHost(benchmark::State& state) {
     SimulatorProgram simulator(tool.root);
     HostLink link(tool.services);
     DownloadAgent host(Workspace(tool.state.startupFolder, tool.state.userTag, "QW2182"),
-                       InstrumentAddress{"127.0.0.1", simulator.Port()});
+                       InstrumentAddress::Socket("127.0.0.1", simulator.Port()));
     DownloadRequest request;
     request.lengthPoints = kPoints;
     for (auto _ : state) {

@@ -14,6 +14,7 @@ packages=(
     dpkg-dev appstream desktop-file-utils groff-base
     xvfb xauth x11-apps imagemagick poppler-utils
     python3 python3-pyvisa python3-pyvisa-py strace
+    libtirpc-dev rpcsvc-proto rpcbind liblxi-dev lxi-tools
 )
 
 # One dpkg call for all of them; a package dpkg has never heard of prints nothing.

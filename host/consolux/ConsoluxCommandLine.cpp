@@ -23,7 +23,7 @@ const std::array kCommands{
                     &ConsoluxCommands::Prepare},
     ConsoluxCommand{"serve",
                     Command::Serve,
-                    "DIR [--instrument HOST[:PORT]] [--mode std|fm|pulse] [--user NAME]",
+                    "DIR [--instrument ADDRESS] [--mode std|fm|pulse] [--user NAME]",
                     "performs the notifications of the tools working in DIR",
                     {"--instrument", "--mode", "--user"},
                     1,
@@ -41,7 +41,7 @@ const std::array kCommands{
                     &ConsoluxCommands::Request},
     ConsoluxCommand{"demo",
                     Command::Demo,
-                    "[--mode std|fm|pulse] [--family NAME] [--instrument HOST[:PORT]]",
+                    "[--mode std|fm|pulse] [--family NAME] [--instrument ADDRESS]",
                     "the control panel over a workspace, the simulator and the tool",
                     {"--mode", "--family", "--instrument"},
                     0,
@@ -73,7 +73,7 @@ bool ApplyOption(ConsoluxOptions& options, const std::string& name, const std::s
     } else if (name == "--instrument") {
         options.instrument = InstrumentAddress::Parse(value);
         if (!options.instrument) {
-            error = "--instrument wants HOST[:PORT], not " + value;
+            error = "--instrument: " + InstrumentAddress::ParseError(value);
             return false;
         }
     }

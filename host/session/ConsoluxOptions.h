@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/InstrumentAddress.h"
+#include "transport/InstrumentAddress.h"
 
 #include <cstdint>
 #include <optional>

@@ -122,12 +122,12 @@ std::string InstrumentLook::SegmentData(int channel, int segment) {
                     ";:TRAC:DATA?");
 }
 
-ScpiConnection& InstrumentLook::Connection() {
-    connection_.CloseIfHungUp();
-    if (!connection_.IsOpen()) {
-        connection_.Open(address_);
+InstrumentTransport& InstrumentLook::Connection() {
+    connection_->CloseIfHungUp();
+    if (!connection_->IsOpen()) {
+        connection_->Open();
     }
-    return connection_;
+    return *connection_;
 }
 
 StalledInstrument::StalledInstrument() {

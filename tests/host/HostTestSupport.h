@@ -1,7 +1,7 @@
 #pragma once
 
-#include "download/InstrumentAddress.h"
-#include "download/ScpiConnection.h"
+#include "transport/InstrumentAddress.h"
+#include "transport/InstrumentTransport.h"
 
 #include <QProcess>
 
@@ -37,7 +37,7 @@ public:
     ~SimulatorProcess();
 
     bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
-    InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
+    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
     // Ends it as a crash or a power cut would: no goodbye on its connections.
     void Kill();
     // Starts it again on the same port, as a restarted instrument comes back.
@@ -54,7 +54,8 @@ private:
 // A query without an answer gives "<none>".
 class InstrumentLook {
 public:
-    explicit InstrumentLook(const InstrumentAddress& address) : address_(address) {}
+    explicit InstrumentLook(const InstrumentAddress& address)
+        : connection_(InstrumentTransport::For(address)) {}
 
     std::string Ask(const std::string& query);
     // A block's bytes.
@@ -63,10 +64,9 @@ public:
     std::string SegmentData(int channel, int segment);
 
 private:
-    ScpiConnection& Connection();
+    InstrumentTransport& Connection();
 
-    InstrumentAddress address_;
-    ScpiConnection connection_;
+    std::unique_ptr<InstrumentTransport> connection_;
 };
 
 // An instrument that accepts a connection and then takes no more bytes and answers
@@ -78,7 +78,7 @@ public:
     StalledInstrument(const StalledInstrument&) = delete;
     StalledInstrument& operator=(const StalledInstrument&) = delete;
 
-    InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
+    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
 
 private:
     int socket_ = -1;

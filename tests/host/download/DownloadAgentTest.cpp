@@ -156,18 +156,20 @@ TEST(ConsoluxDownload, CommandNotificationsForwardTheLinkCommandOrSayWhyNot) {
 
 TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesAreOnlyLogged) {
     TempWorkspace tool;
-    const std::pair<InstrumentAddress, std::string> cases[] = {
-        {{"127.0.0.1", 1}, "failed: 127.0.0.1:1: Connection refused"},
-        {{"instrument.invalid", 5025}, "failed: instrument.invalid:5025: "},
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0.1:1", "failed: 127.0.0.1:1: Connection refused"},
+        {"instrument.invalid", "failed: instrument.invalid:5025: "},
+        {"/nonexistent/usbtmc0", "failed: /nonexistent/usbtmc0: No such file or directory"},
     };
     for (const auto& [address, reason] : cases) {
-        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"), address);
+        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
+                            InstrumentAddress::Parse(address).value());
         const auto outcome = agent.Perform({NotifyCommand, ":TRAC:SEL 4", "", 0});
         EXPECT_FALSE(outcome.succeeded);
         EXPECT_TRUE(Contains(outcome.line, reason)) << outcome.line;
     }
     DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
-                        InstrumentAddress{"127.0.0.1", 1});
+                        InstrumentAddress::Socket("127.0.0.1", 1));
     EXPECT_EQ(agent.Handle(NotifyDeactivated), "notify 0 deactivated");
     EXPECT_EQ(agent.Handle(NotifyClosing), "notify 5 closing");
     EXPECT_EQ(agent.Handle(NotifyClosingFm), "notify 12 closing (FM)");
@@ -214,7 +216,8 @@ TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
     TempWorkspace tool;
     StalledInstrument stalled;
     DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"), stalled.Address());
-    agent.Instrument().SetTimeout(300);
+    // Connect, read, write: each failure names its own timeout.
+    agent.Instrument().SetTimeouts({200, 400, 300});
     const std::string path = tool.WriteFile(
         "$tst/TemS1.wa0", std::string(static_cast<std::size_t>(kLargePoints) * 2, '\0'));
 
@@ -226,5 +229,5 @@ TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
         << download.line;
 
     const auto command = agent.Perform({NotifyCommand, ":INST 2", "", 0});
-    EXPECT_EQ(command.line, "notify 1 command \":INST 2\" failed: no answer within 300 ms");
+    EXPECT_EQ(command.line, "notify 1 command \":INST 2\" failed: no answer within 400 ms");
 }
