@@ -262,8 +262,12 @@ void Vxi11Server::Stop() {
         thread_.join();
     }
     // Only while the registration is still this server's: a later simulator may own it now.
+    sockaddr_in rpcbind{};
+    rpcbind.sin_family = AF_INET;
+    rpcbind.sin_port = htons(kRpcbindPort);
+    rpcbind.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (registered_ &&
-        pmap_getport(nullptr, DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP) == port_) {
+        pmap_getport(&rpcbind, DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP) == port_) {
         pmap_unset(DEVICE_CORE, DEVICE_CORE_VERSION);
     }
     registered_ = false;
