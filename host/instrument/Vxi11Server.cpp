@@ -4,7 +4,6 @@
 #include "vxi11_core.h"
 
 #include <rpc/pmap_clnt.h>
-#include <rpc/rpc_com.h>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -59,6 +58,16 @@ bool_t EncodeNothing(XDR*, void*) {
     return TRUE;
 }
 
+// The generated decoder takes a block of any announced length; this one refuses what is
+// beyond one message's worth before taking memory for it.
+bool_t DecodeWrite(XDR* xdrs, Device_WriteParms* parameters) {
+    return xdr_Device_Link(xdrs, &parameters->lid) && xdr_u_long(xdrs, &parameters->io_timeout) &&
+           xdr_u_long(xdrs, &parameters->lock_timeout) &&
+           xdr_Device_Flags(xdrs, &parameters->flags) &&
+           xdr_bytes(xdrs, &parameters->data.data_val, &parameters->data.data_len,
+                     current->MaxRecordBytes());
+}
+
 template <typename Arguments>
 bool Decode(SVCXPRT* transport, xdrproc_t decoder, Arguments& arguments) {
     std::memset(&arguments, 0, sizeof arguments);
@@ -94,7 +103,7 @@ void CreateLink(SVCXPRT* transport, Vxi11Server& server) {
 
 void DeviceWrite(SVCXPRT* transport, Vxi11Server& server) {
     Device_WriteParms arguments;
-    if (!Decode(transport, reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms), arguments)) {
+    if (!Decode(transport, reinterpret_cast<xdrproc_t>(DecodeWrite), arguments)) {
         return;
     }
     const auto written = server.Links().Write(
@@ -103,7 +112,7 @@ void DeviceWrite(SVCXPRT* transport, Vxi11Server& server) {
     Device_WriteResp result{};
     result.error = written.error;
     result.size = written.size;
-    Reply(transport, reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms), arguments,
+    Reply(transport, reinterpret_cast<xdrproc_t>(DecodeWrite), arguments,
           reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp), result);
 }
 
@@ -199,9 +208,6 @@ bool Vxi11Server::Start(std::string& error) {
     const std::uint64_t record =
         server_.Instrument().MaxMessageBlockBytes() + std::uint64_t{2} * kRecordOverhead;
     maxRecord_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(record, INT_MAX));
-    int maxRecord = static_cast<int>(maxRecord_);
-    // Connections become non-blocking and their records bounded.
-    rpc_control(RPC_SVC_CONNMAXREC_SET, &maxRecord);
 
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -14,10 +14,12 @@ class ScpiServer;
 // awg-sim's VXI-11 core channel beside its socket: an ONC RPC service (libtirpc) on a TCP
 // port of its own, registered with the system's rpcbind, where VXI-11 clients look for an
 // instrument. It serves the instrument, command table and memory budgets of the socket
-// server. One thread serves every connection; records are assembled without blocking and
-// bounded in size, so a client stalled mid-block holds up nobody and cannot make the
-// simulator take more than one message's worth, and a connection on which nothing moves
-// for the idle timeout is closed together with its links.
+// server. One thread serves every connection, a record at a time: a write is refused
+// before its data are taken when it announces more than one message's worth, a client
+// stalled mid-record holds the others up until libtirpc gives up on it (35 s), and a
+// connection on which nothing moves for the idle timeout is closed with its links.
+// (libtirpc's non-blocking records would spare the others that wait, but they break on
+// records of several fragments, which is how liblxi sends a large block.)
 class Vxi11Server {
 public:
     explicit Vxi11Server(ScpiServer& server);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <netdb.h>
@@ -66,7 +67,15 @@ std::string Trimmed(std::string answer) {
 Vxi11Transport::Vxi11Transport(InstrumentAddress address)
     : InstrumentTransport(std::move(address)) {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { lxi_init(); });
+    std::call_once(initialised, [] {
+        lxi_init();
+        // The RPC library writes to its sockets without MSG_NOSIGNAL: an instrument that
+        // hangs up mid-message must end the call with an error, not the program.
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            std::signal(SIGPIPE, SIG_IGN);
+        }
+    });
 }
 
 Vxi11Transport::~Vxi11Transport() {

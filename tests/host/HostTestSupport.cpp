@@ -55,7 +55,51 @@ std::vector<std::int16_t> AwkwardSamples(int count) {
     return samples;
 }
 
-SimulatorProcess::SimulatorProcess() {
+namespace {
+
+bool RpcbindAnswers() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(111);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answers =
+        ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return answers;
+}
+
+} // namespace
+
+RpcbindGuard::RpcbindGuard() {
+    EnsureQtApplication();
+    if (RpcbindAnswers()) {
+        return;
+    }
+    if (::geteuid() != 0) {
+        missing_ = "no rpcbind answers and only root can start one";
+        return;
+    }
+    started_.start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
+    QElapsedTimer waited;
+    waited.start();
+    while (!RpcbindAnswers() && waited.elapsed() < 5000 &&
+           started_.state() != QProcess::NotRunning) {
+        QThread::msleep(20);
+    }
+    if (!RpcbindAnswers()) {
+        missing_ = "rpcbind did not start: " + started_.errorString().toStdString();
+    }
+}
+
+RpcbindGuard::~RpcbindGuard() {
+    if (started_.state() != QProcess::NotRunning) {
+        started_.terminate();
+        started_.waitForFinished(3000);
+    }
+}
+
+SimulatorProcess::SimulatorProcess(bool vxi11) : vxi11_(vxi11) {
     EnsureQtApplication();
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Launch(0);
@@ -83,9 +127,12 @@ bool SimulatorProcess::Launch(int port) {
     static QTemporaryDir folder;
     static int serial = 0;
     const QString portFile = folder.filePath(QStringLiteral("port-%1").arg(++serial));
-    process_.start(
-        QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
-        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"), portFile});
+    QStringList arguments{QStringLiteral("--port"), QString::number(port),
+                          QStringLiteral("--port-file"), portFile};
+    if (vxi11_) {
+        arguments << QStringLiteral("--vxi11");
+    }
+    process_.start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")), arguments);
     if (!process_.waitForStarted(5000)) {
         return false;
     }

@@ -30,14 +30,32 @@ template <typename T> std::string Bytes(const std::vector<T>& values) {
 // Whether `text` holds `part` anywhere.
 bool Contains(const std::string& text, const std::string& part);
 
-// awg-sim on a free loopback port for the duration of a test.
+// rpcbind for the tests that use VXI-11: the one that answers on 127.0.0.1, or one started
+// for the test (and stopped with it) when none does.
+class RpcbindGuard {
+public:
+    RpcbindGuard();
+    ~RpcbindGuard();
+
+    // Empty when rpcbind answers; otherwise why the test has to do without it.
+    const std::string& Missing() const { return missing_; }
+
+private:
+    QProcess started_;
+    std::string missing_;
+};
+
+// awg-sim on a free loopback port for the duration of a test, over VXI-11 too when asked.
 class SimulatorProcess {
 public:
-    SimulatorProcess();
+    explicit SimulatorProcess(bool vxi11 = false);
     ~SimulatorProcess();
 
     bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
-    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
+    InstrumentAddress Address() const {
+        return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
+                      : InstrumentAddress::Socket("127.0.0.1", port_);
+    }
     // Ends it as a crash or a power cut would: no goodbye on its connections.
     void Kill();
     // Starts it again on the same port, as a restarted instrument comes back.
@@ -48,6 +66,7 @@ private:
 
     QProcess process_;
     int port_ = 0;
+    bool vxi11_ = false;
 };
 
 // The test's own look at an instrument, connected afresh after the instrument restarted.
