@@ -48,6 +48,15 @@ const std::array kCommands{
                     0,
                     true,
                     &ConsoluxCommands::Demo},
+    ConsoluxCommand{"probe",
+                    Command::Probe,
+                    "ADDRESS",
+                    "connects to an instrument and prints what it says of itself",
+                    {nullptr, nullptr, nullptr},
+                    1,
+                    1,
+                    false,
+                    &ConsoluxCommands::Probe},
 };
 
 bool IsLongOption(const std::string& word) {
@@ -84,6 +93,14 @@ bool ApplyPositionals(ConsoluxOptions& options, const std::vector<std::string>& 
                       std::string& error) {
     if (options.command == Command::Prepare || options.command == Command::Serve) {
         options.folder = positionals[0];
+        return true;
+    }
+    if (options.command == Command::Probe) {
+        options.instrument = InstrumentAddress::Parse(positionals[0]);
+        if (!options.instrument) {
+            error = InstrumentAddress::ParseError(positionals[0]);
+            return false;
+        }
         return true;
     }
     if (options.command != Command::Request) {

@@ -130,6 +130,12 @@ bool Vxi11Transport::WriteMessage(const char* data, std::size_t size) {
         return Failed("the instrument did not take the message", timeoutMs,
                       MillisecondsSince(start));
     }
+    // liblxi keeps create_link's answer to itself: a link the instrument refused shows as
+    // a link that takes nothing.
+    if (written == 0 && size > 0) {
+        return Fail(Address().ToString() + ": the instrument refused the link to " +
+                    Address().device + " or took nothing");
+    }
     if (static_cast<std::size_t>(written) != size) {
         return Fail("the instrument took " + std::to_string(written) + " of " +
                     std::to_string(size) + " bytes");

@@ -52,6 +52,7 @@ public:
     ~SimulatorProcess();
 
     bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
+    int Port() const { return port_; }
     InstrumentAddress Address() const {
         return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
                       : InstrumentAddress::Socket("127.0.0.1", port_);
