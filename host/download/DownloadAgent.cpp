@@ -288,10 +288,12 @@ DownloadAgent::Outcome DownloadAgent::Forward(const ToolNotice& notice) {
 }
 
 bool DownloadAgent::ReadCompletion(std::string& summary) {
-    if (!instrument_->Query(ScpiVocabulary::kOperationComplete)) {
+    const auto complete = instrument_->Query(ScpiVocabulary::kOperationComplete);
+    if (!complete) {
         return false;
     }
-    std::string errors;
+    // Anything but "1" means the operation did not complete, whatever the queue then holds.
+    std::string errors = *complete == "1" ? "" : "*OPC? answered " + Quoted(*complete);
     for (int i = 0; i < kMaxQueuedErrors; ++i) {
         const auto reply = instrument_->Query(ScpiVocabulary::kNextError);
         if (!reply) {

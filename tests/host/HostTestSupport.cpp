@@ -152,12 +152,21 @@ bool SimulatorProcess::Launch(int port) {
     return reported != 0;
 }
 
+// A VXI-11 line shows that its instrument restarted only when it is used: one more try.
 std::string InstrumentLook::Ask(const std::string& query) {
-    return Connection().Query(query).value_or("<none>");
+    auto answer = Connection().Query(query);
+    if (!answer && connection_->ConnectionLost()) {
+        answer = Connection().Query(query);
+    }
+    return answer.value_or("<none>");
 }
 
 std::string InstrumentLook::AskBlock(const std::string& query) {
-    return Connection().QueryBlock(query).value_or("<none>");
+    auto answer = Connection().QueryBlock(query);
+    if (!answer && connection_->ConnectionLost()) {
+        answer = Connection().QueryBlock(query);
+    }
+    return answer.value_or("<none>");
 }
 
 std::string InstrumentLook::Catalog(int channel) {

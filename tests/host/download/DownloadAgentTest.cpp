@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -177,10 +182,10 @@ TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesA
     EXPECT_FALSE(agent.Perform({NotifyDownloadFm, "", "", 0}).succeeded);
 }
 
-// Restarted between downloads, the instrument leaves the agent a connection that looks open;
-// killed during a block, it leaves a download that failed halfway.
-TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsAFailure) {
-    AgentBench bench;
+namespace {
+
+void RestartAndKillDuringTheBlock(bool vxi11) {
+    AgentBench bench("QW2182", vxi11);
     const std::string bytes = SampleBytes(AwkwardSamples(256));
     bench.ToolDownloads(1, 0, bytes);
     ASSERT_TRUE(Contains(bench.agent.Handle(NotifyDownloadSegment), "-> 0,"));
@@ -212,6 +217,22 @@ TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsA
     EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
 }
 
+} // namespace
+
+// Restarted between downloads, the instrument leaves the agent a connection that looks open;
+// killed during a block, it leaves a download that failed halfway. Over the socket and over
+// VXI-11, where the restarted instrument is found again through rpcbind.
+TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsAFailure) {
+    RpcbindGuard rpcbind;
+    for (const bool vxi11 : {false, true}) {
+        if (vxi11 && !rpcbind.Missing().empty()) {
+            GTEST_SKIP() << rpcbind.Missing();
+        }
+        SCOPED_TRACE(vxi11 ? "VXI-11" : "socket");
+        RestartAndKillDuringTheBlock(vxi11);
+    }
+}
+
 TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
     TempWorkspace tool;
     StalledInstrument stalled;
@@ -230,4 +251,88 @@ TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
 
     const auto command = agent.Perform({NotifyCommand, ":INST 2", "", 0});
     EXPECT_EQ(command.line, "notify 1 command \":INST 2\" failed: no answer within 400 ms");
+}
+
+namespace {
+
+// An instrument on a loopback socket that answers every query line from a script: "*OPC?"
+// with `completion`, the error queue with its entries and then "0,"No error"".
+class ScriptedInstrument {
+public:
+    ScriptedInstrument(std::string completion, std::vector<std::string> errors)
+        : completion_(std::move(completion)), errors_(std::move(errors)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 1);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~ScriptedInstrument() {
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
+
+private:
+    void Serve() {
+        const int client = ::accept(listener_, nullptr, nullptr);
+        std::string pending;
+        char buffer[4096];
+        ssize_t count = 0;
+        while (client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0) {
+            pending.append(buffer, static_cast<std::size_t>(count));
+            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                std::string answer = line == "*OPC?" ? completion_ : "";
+                if (line == ":SYST:ERR?") {
+                    answer = next_ < errors_.size() ? errors_[next_++] : "0,\"No error\"";
+                }
+                if (!answer.empty()) {
+                    answer += "\n";
+                    [[maybe_unused]] const auto sent =
+                        ::write(client, answer.data(), answer.size());
+                }
+            }
+        }
+        if (client >= 0) {
+            ::close(client);
+        }
+    }
+
+    std::string completion_;
+    std::vector<std::string> errors_;
+    std::size_t next_ = 0;
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+} // namespace
+
+// The completion check: "*OPC?" must answer 1, and the error queue must be empty.
+TEST(ConsoluxDownload, AnInstrumentThatAnswersAnErrorToTheCompletionCheckFailsTheCommand) {
+    TempWorkspace tool;
+    const struct {
+        const char* completion;
+        std::vector<std::string> errors;
+        const char* ending;
+    } cases[] = {
+        {"1", {}, "-> 0,\"No error\""},
+        {"-410,\"Query INTERRUPTED\"", {}, "failed: *OPC? answered \"-410,\"Query INTERRUPTED\"\""},
+        {"1", {"-222,\"Data out of range\""}, "failed: -222,\"Data out of range\""},
+    };
+    for (const auto& c : cases) {
+        ScriptedInstrument instrument(c.completion, c.errors);
+        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
+                            instrument.Address());
+        const std::string line = agent.Perform({NotifyCommand, ":INST 2", "", 0}).line;
+        EXPECT_TRUE(line.ends_with(c.ending)) << line;
+    }
 }
