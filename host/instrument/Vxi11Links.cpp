@@ -43,46 +43,74 @@ Vxi11Links::Link* Vxi11Links::Find(long link) {
     return found == links_.end() ? nullptr : found->second.get();
 }
 
-// A block's payload goes straight into the message it belongs to, as on the socket.
-void Vxi11Links::Feed(Link& link, std::string_view& bytes) {
-    while (!bytes.empty()) {
+bool Vxi11Links::Feed(Link& link, std::size_t length, const Reader& read) {
+    constexpr std::size_t kTextChunk = 4096;
+    char text[kTextChunk];
+    while (length > 0) {
         const std::span<char> payload = link.session.PayloadSpace();
         if (!payload.empty()) {
-            const std::size_t count = std::min(payload.size(), bytes.size());
-            std::memcpy(payload.data(), bytes.data(), count);
+            const std::size_t count = std::min(payload.size(), length);
+            if (!read(payload.data(), count)) {
+                return false;
+            }
             link.session.ReceivePayload(count);
-            bytes.remove_prefix(count);
+            link.lastByteWasNewline = payload[count - 1] == '\n';
+            length -= count;
             continue;
         }
-        const std::size_t taken = link.session.Receive(bytes, link.response);
-        bytes.remove_prefix(taken);
-        if (link.response.Full() || taken == 0) {
-            return; // the client reads the answers before the rest runs
+        // Text up to the next block header, a small piece at a time.
+        const std::size_t count = std::min(kTextChunk, length);
+        if (!read(text, count)) {
+            return false;
+        }
+        length -= count;
+        link.lastByteWasNewline = text[count - 1] == '\n';
+        std::string_view rest(text, count);
+        while (!rest.empty()) {
+            const std::span<char> more = link.session.PayloadSpace();
+            if (!more.empty()) {
+                const std::size_t part = std::min(more.size(), rest.size());
+                std::memcpy(more.data(), rest.data(), part);
+                link.session.ReceivePayload(part);
+                rest.remove_prefix(part);
+                continue;
+            }
+            const std::size_t taken = link.session.Receive(rest, link.response);
+            rest.remove_prefix(taken);
+            if (!rest.empty() && (link.response.Full() || taken == 0)) {
+                return false; // answers nobody reads: what is left of the write is dropped
+            }
         }
     }
+    return true;
 }
 
-Vxi11Links::Written Vxi11Links::Write(long link, std::string_view bytes, long flags) {
+Vxi11Links::Written Vxi11Links::Write(long link, std::size_t length, long flags,
+                                      const Reader& read) {
     Link* found = Find(link);
     if (found == nullptr) {
         return {kInvalidLink, 0};
     }
-    const std::string_view written = bytes;
-    Feed(*found, bytes);
-    const std::size_t taken = written.size() - bytes.size();
-    if (taken > 0) {
-        found->lastByteWasNewline = written[taken - 1] == '\n';
-    }
-    // The end indicator ends the program message as a newline would.
-    if (bytes.empty() && (flags & kFlagEnd) != 0 && !found->lastByteWasNewline) {
-        std::string_view newline("\n");
-        Feed(*found, newline);
-        found->lastByteWasNewline = true;
-    }
-    if (taken == 0 && !written.empty()) {
+    if (!Feed(*found, length, read)) {
         return {kIoError, 0};
     }
-    return {kNoError, taken};
+    // The end indicator ends the program message as a newline would.
+    if (length > 0 && (flags & kFlagEnd) != 0 && !found->lastByteWasNewline) {
+        const char newline = '\n';
+        Feed(*found, 1, [&](char* into, std::size_t) {
+            *into = newline;
+            return true;
+        });
+    }
+    return {kNoError, length};
+}
+
+Vxi11Links::Written Vxi11Links::Write(long link, std::string_view bytes, long flags) {
+    return Write(link, bytes.size(), flags, [&bytes](char* into, std::size_t count) {
+        std::memcpy(into, bytes.data(), count);
+        bytes.remove_prefix(count);
+        return true;
+    });
 }
 
 Vxi11Links::Read Vxi11Links::ReadAnswer(long link, std::size_t requestSize, long flags,

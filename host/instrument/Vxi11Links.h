@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -56,6 +57,11 @@ public:
 
     // `owner` is the RPC connection's descriptor: a link dies with its connection.
     Created Create(std::string_view device, int owner);
+    // The bytes of a device_write as `read` hands them over (false: the stream broke off),
+    // `length` in all. A block's payload is read straight into the message it belongs to,
+    // as the socket receives it, so a large write costs no buffer of its own.
+    using Reader = std::function<bool(char* into, std::size_t count)>;
+    Written Write(long link, std::size_t length, long flags, const Reader& read);
     Written Write(long link, std::string_view bytes, long flags);
     Read ReadAnswer(long link, std::size_t requestSize, long flags, char termChar);
     long Clear(long link);
@@ -67,7 +73,8 @@ private:
     struct Link;
 
     Link* Find(long link);
-    void Feed(Link& link, std::string_view& bytes);
+    // False when the stream broke off or the link's answers are full (the rest is lost).
+    bool Feed(Link& link, std::size_t length, const Reader& read);
 
     InstrumentState& instrument_;
     const CommandTable& commands_;

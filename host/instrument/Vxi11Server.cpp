@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kServeIntervalMs = 200;
 constexpr std::uint32_t kRecordOverhead = 64 * 1024;
+// What libtirpc reads and writes a record through: large, so a block takes few calls.
+constexpr u_int kRecordBufferBytes = 1 << 20;
 constexpr int kRpcbindPort = 111;
 
 // libtirpc calls a plain function; awg-sim runs one VXI-11 server.
@@ -58,14 +60,39 @@ bool_t EncodeNothing(XDR*, void*) {
     return TRUE;
 }
 
-// The generated decoder takes a block of any announced length; this one refuses what is
-// beyond one message's worth before taking memory for it.
-bool_t DecodeWrite(XDR* xdrs, Device_WriteParms* parameters) {
-    return xdr_Device_Link(xdrs, &parameters->lid) && xdr_u_long(xdrs, &parameters->io_timeout) &&
-           xdr_u_long(xdrs, &parameters->lock_timeout) &&
-           xdr_Device_Flags(xdrs, &parameters->flags) &&
-           xdr_bytes(xdrs, &parameters->data.data_val, &parameters->data.data_len,
-                     current->MaxRecordBytes());
+// A device_write decoded straight into its link instead of into a buffer of its own: the
+// generated decoder would first take memory for a block of any announced length and then
+// copy it. A write beyond one message's worth is refused before any of it is read.
+struct WriteIntoLink {
+    Device_WriteParms parameters{};
+    Vxi11Links::Written written;
+};
+
+bool_t DecodeWriteIntoLink(XDR* xdrs, WriteIntoLink* write) {
+    Device_WriteParms& parameters = write->parameters;
+    u_int length = 0;
+    if (!xdr_Device_Link(xdrs, &parameters.lid) || !xdr_u_long(xdrs, &parameters.io_timeout) ||
+        !xdr_u_long(xdrs, &parameters.lock_timeout) || !xdr_Device_Flags(xdrs, &parameters.flags) ||
+        !xdr_u_int(xdrs, &length) || length > current->MaxRecordBytes()) {
+        return FALSE;
+    }
+    bool complete = true;
+    std::size_t consumed = 0;
+    write->written = current->Links().Write(
+        parameters.lid, length, parameters.flags, [&](char* into, std::size_t count) {
+            complete = complete && XDR_GETBYTES(xdrs, into, static_cast<u_int>(count));
+            consumed += count;
+            return complete;
+        });
+    // The rest of a write the link could not take is read and dropped, as is the padding.
+    std::size_t left = length - consumed + (4 - length % 4) % 4;
+    char skipped[4096];
+    while (complete && left > 0) {
+        const std::size_t count = std::min(left, sizeof skipped);
+        complete = XDR_GETBYTES(xdrs, skipped, static_cast<u_int>(count));
+        left -= count;
+    }
+    return complete;
 }
 
 template <typename Arguments>
@@ -101,19 +128,18 @@ void CreateLink(SVCXPRT* transport, Vxi11Server& server) {
           reinterpret_cast<xdrproc_t>(xdr_Create_LinkResp), result);
 }
 
-void DeviceWrite(SVCXPRT* transport, Vxi11Server& server) {
-    Device_WriteParms arguments;
-    if (!Decode(transport, reinterpret_cast<xdrproc_t>(DecodeWrite), arguments)) {
+void DeviceWrite(SVCXPRT* transport) {
+    WriteIntoLink write;
+    if (!svc_getargs(transport, reinterpret_cast<xdrproc_t>(DecodeWriteIntoLink),
+                     reinterpret_cast<char*>(&write))) {
+        svcerr_decode(transport);
         return;
     }
-    const auto written = server.Links().Write(
-        arguments.lid, std::string_view(arguments.data.data_val, arguments.data.data_len),
-        arguments.flags);
     Device_WriteResp result{};
-    result.error = written.error;
-    result.size = written.size;
-    Reply(transport, reinterpret_cast<xdrproc_t>(DecodeWrite), arguments,
-          reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp), result);
+    result.error = write.written.error;
+    result.size = write.written.size;
+    svc_sendreply(transport, reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp),
+                  reinterpret_cast<char*>(&result));
 }
 
 void DeviceRead(SVCXPRT* transport, Vxi11Server& server) {
@@ -170,7 +196,7 @@ void Dispatch(svc_req* request, SVCXPRT* transport) {
     case create_link:
         return CreateLink(transport, server);
     case device_write:
-        return DeviceWrite(transport, server);
+        return DeviceWrite(transport);
     case device_read:
         return DeviceRead(transport, server);
     case device_clear:
@@ -226,7 +252,7 @@ bool Vxi11Server::Start(std::string& error) {
     socklen_t length = sizeof address;
     ::getsockname(listenSocket_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    SVCXPRT* listener = svc_vc_create(listenSocket_, 0, 0);
+    SVCXPRT* listener = svc_vc_create(listenSocket_, kRecordBufferBytes, kRecordBufferBytes);
     if (listener == nullptr ||
         !svc_register(listener, DEVICE_CORE, DEVICE_CORE_VERSION, Dispatch, 0)) {
         error = "cannot create the VXI-11 service";

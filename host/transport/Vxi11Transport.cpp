@@ -182,9 +182,6 @@ bool Vxi11Transport::SendBlock(std::string_view prefix, const void* bytes, std::
     if (!WriteMessage(message_.data(), message_.size())) {
         return false;
     }
-    if (message_.capacity() > (std::size_t{1} << 20)) {
-        std::string().swap(message_);
-    }
     if (progress) {
         progress(total, total);
     }
