@@ -17,6 +17,10 @@ void InstrumentWorker::Perform(const ToolNotice& notice) {
     Queue([this, notice] { DoPerform(notice); });
 }
 
+void InstrumentWorker::Reconnect(const InstrumentAddress& address) {
+    Queue([this, address] { agent_.SetAddress(address); });
+}
+
 void InstrumentWorker::ReadIdentity() {
     Queue([this] {
         std::string error;

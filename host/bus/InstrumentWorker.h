@@ -19,6 +19,8 @@ public:
     InstrumentWorker(Workspace workspace, InstrumentAddress address);
 
     void Perform(const ToolNotice& notice);
+    // The work queued after this goes to `address`.
+    void Reconnect(const InstrumentAddress& address);
     void ReadIdentity();
     // The segment catalogue of channels 1 to `channels`; afterwards the instrument is put
     // back on the tool's active channel (1-based).

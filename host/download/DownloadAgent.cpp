@@ -58,6 +58,11 @@ DownloadAgent::DownloadAgent(Workspace workspace, InstrumentAddress address)
     : workspace_(std::move(workspace)), address_(std::move(address)),
       instrument_(InstrumentTransport::For(address_)) {}
 
+void DownloadAgent::SetAddress(const InstrumentAddress& address) {
+    address_ = address;
+    instrument_ = InstrumentTransport::For(address_);
+}
+
 std::string DownloadAgent::Handle(int code) {
     return Perform(ToolNotice::Read(workspace_, code)).line;
 }

@@ -42,6 +42,8 @@ public:
     bool Exchange(const std::function<bool()>& exchange, std::string& error);
     InstrumentTransport& Instrument() { return *instrument_; }
     const InstrumentAddress& Address() const { return address_; }
+    // The next exchange goes to `address`, over the transport it names.
+    void SetAddress(const InstrumentAddress& address);
     const Workspace& CurrentWorkspace() const { return workspace_; }
 
 private:

@@ -99,8 +99,15 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
 
     identity_ = new QLabel(this);
     statusBar()->addWidget(identity_, 1);
-    statusBar()->addPermanentWidget(
-        new QLabel(QString::fromStdString(session_.Service().Address().ToString()), this));
+    // The instrument's address, in any form the one parser takes; Enter connects to it.
+    connection_ =
+        new QLineEdit(QString::fromStdString(session_.Service().Address().ToString()), this);
+    connection_->setObjectName(QStringLiteral("connection"));
+    connection_->setToolTip(tr("TCPIP::HOST::PORT::SOCKET, HOST:PORT, TCPIP::HOST::INSTR (VXI-11) "
+                               "or a USBTMC device file; Enter connects"));
+    connection_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28);
+    connect(connection_, &QLineEdit::returnPressed, this, &ControlPanel::OnConnectionEntered);
+    statusBar()->addPermanentWidget(connection_);
 
     connect(&session_, &DemoSession::Logged, this, &ControlPanel::AppendLog);
     connect(&session_, &DemoSession::ToolStateChanged, this, &ControlPanel::OnToolStateChanged);
@@ -382,6 +389,24 @@ int ControlPanel::ActiveInstrumentChannel() const {
 
 void ControlPanel::OnFmMarkersRead(const QString& markers) {
     fmMarkers_->setText(markers);
+}
+
+void ControlPanel::OnConnectionEntered() {
+    const std::string text = connection_->text().trimmed().toStdString();
+    const auto address = InstrumentAddress::Parse(text);
+    if (!address) {
+        const QString error = QString::fromStdString(InstrumentAddress::ParseError(text));
+        identity_->setText(error);
+        AppendLog(error);
+        return;
+    }
+    AppendLog(tr("instrument: %1 over %2")
+                  .arg(QString::fromStdString(address->ToString()),
+                       QString::fromStdString(address->TransportName())));
+    InstrumentWorker& instrument = session_.Service().Instrument();
+    instrument.Reconnect(*address);
+    instrument.ReadIdentity();
+    RefreshMemory();
 }
 
 void ControlPanel::OnIdentityRead(const QString& identity, bool known) {

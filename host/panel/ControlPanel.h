@@ -43,6 +43,7 @@ private slots:
     void OnMemoryRead(const QStringList& catalogues, const QString& error);
     void OnSegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
     void OnFmMarkersRead(const QString& markers);
+    void OnConnectionEntered();
     void RefreshMemory();
     void ShowSelectedSegment();
 
@@ -75,6 +76,7 @@ private:
     QTreeWidget* memory_ = nullptr;
     SegmentPlot* plot_ = nullptr;
     QLabel* identity_ = nullptr;
+    QLineEdit* connection_ = nullptr;
     // The row to select once the memory list has been read again (channel, segment).
     std::optional<std::pair<int, int>> rowToSelect_;
 };
