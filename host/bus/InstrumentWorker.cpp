@@ -11,7 +11,9 @@ constexpr int kProgressSteps = 100;
 } // namespace
 
 InstrumentWorker::InstrumentWorker(Workspace workspace, InstrumentAddress address)
-    : agent_(std::move(workspace), std::move(address)) {}
+    : agent_(std::move(workspace), std::move(address)) {
+    agent_.SetCancel(&cancel_);
+}
 
 void InstrumentWorker::Perform(const ToolNotice& notice) {
     Queue([this, notice] { DoPerform(notice); });
@@ -48,6 +50,7 @@ void InstrumentWorker::Queue(std::function<void()> job) {
 }
 
 void InstrumentWorker::DoPerform(const ToolNotice& notice) {
+    cancel_ = false;
     emit Started(static_cast<uint>(notice.code));
     int shownStep = -1;
     const auto progress = [&](std::size_t sent, std::size_t total) {

@@ -61,6 +61,12 @@ DownloadAgent::DownloadAgent(Workspace workspace, InstrumentAddress address)
 void DownloadAgent::SetAddress(const InstrumentAddress& address) {
     address_ = address;
     instrument_ = InstrumentTransport::For(address_);
+    instrument_->SetCancel(cancel_);
+}
+
+void DownloadAgent::SetCancel(const std::atomic<bool>* cancel) {
+    cancel_ = cancel;
+    instrument_->SetCancel(cancel_);
 }
 
 std::string DownloadAgent::Handle(int code) {

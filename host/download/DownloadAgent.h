@@ -44,6 +44,8 @@ public:
     const InstrumentAddress& Address() const { return address_; }
     // The next exchange goes to `address`, over the transport it names.
     void SetAddress(const InstrumentAddress& address);
+    // Raised, it ends the message being sent (see InstrumentTransport::SetCancel).
+    void SetCancel(const std::atomic<bool>* cancel);
     const Workspace& CurrentWorkspace() const { return workspace_; }
 
 private:
@@ -72,4 +74,5 @@ private:
     Workspace workspace_;
     InstrumentAddress address_;
     std::unique_ptr<InstrumentTransport> instrument_;
+    const std::atomic<bool>* cancel_ = nullptr;
 };

@@ -234,6 +234,11 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     progress_->setFixedWidth(180);
     progress_->hide();
     downloadRow->addWidget(progress_);
+    cancel_ = new QPushButton(tr("Cancel"), group);
+    cancel_->setObjectName(QStringLiteral("cancelDownload"));
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, &ControlPanel::OnCancelClicked);
+    downloadRow->addWidget(cancel_);
     layout->addLayout(downloadRow);
 
     auto* markerRow = new QHBoxLayout;
@@ -333,8 +338,15 @@ void ControlPanel::OnStarted(uint code) {
     progress_->setValue(0);
     progress_->setFormat(tr("sending %p%"));
     progress_->show();
+    cancel_->setEnabled(true);
+    cancel_->show();
     downloadResult_->setStyleSheet(QString());
     downloadResult_->setText(tr("downloading..."));
+}
+
+void ControlPanel::OnCancelClicked() {
+    cancel_->setEnabled(false);
+    session_.Service().Instrument().CancelDownload();
 }
 
 void ControlPanel::OnProgress(qint64 sent, qint64 total) {
@@ -347,6 +359,7 @@ void ControlPanel::OnHandled(uint code, bool succeeded, const QString& result) {
     SyncContextFields();
     if (IsDownload(code)) {
         progress_->hide();
+        cancel_->hide();
         ShowDownloadResult(succeeded, result);
         const int channel = session_.CurrentWorkspace().ActiveChannel();
         rowToSelect_ = {channel + 1, session_.CurrentWorkspace().ActiveSegment(channel)};

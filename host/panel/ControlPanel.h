@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QPushButton;
 class QSpinBox;
 class QTreeWidget;
 class SegmentPlot;
@@ -44,6 +45,7 @@ private slots:
     void OnSegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
     void OnFmMarkersRead(const QString& markers);
     void OnConnectionEntered();
+    void OnCancelClicked();
     void RefreshMemory();
     void ShowSelectedSegment();
 
@@ -73,6 +75,7 @@ private:
     QLabel* downloadResult_ = nullptr;
     QLabel* fmMarkers_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     QTreeWidget* memory_ = nullptr;
     SegmentPlot* plot_ = nullptr;
     QLabel* identity_ = nullptr;

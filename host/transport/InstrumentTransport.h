@@ -2,6 +2,7 @@
 
 #include "transport/InstrumentAddress.h"
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -51,6 +52,10 @@ public:
     virtual std::optional<std::string> QueryBlock(std::string_view message) = 0;
 
     void SetTimeouts(const Timeouts& timeouts) { timeouts_ = timeouts; }
+    // Raised while a message goes out, `cancel` ends it as a failure that says "cancelled"
+    // (over VXI-11 only before it starts: liblxi hands a message over in one call).
+    void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+    bool Cancelled() const { return cancel_ != nullptr && cancel_->load(); }
     const Timeouts& CurrentTimeouts() const { return timeouts_; }
     const InstrumentAddress& Address() const { return address_; }
     const std::string& LastError() const { return lastError_; }
@@ -70,6 +75,7 @@ protected:
 private:
     InstrumentAddress address_;
     Timeouts timeouts_;
+    const std::atomic<bool>* cancel_ = nullptr;
     bool lost_ = false;
     std::string lastError_;
 };

@@ -113,6 +113,9 @@ bool StreamTransport::WriteVector(iovec* parts, int count, const Progress& progr
     }
     std::size_t sent = 0;
     while (count > 0) {
+        if (Cancelled()) {
+            return Fail("cancelled");
+        }
         const ssize_t written = WriteSome(parts, count);
         if (written < 0 && errno == EINTR) {
             continue;

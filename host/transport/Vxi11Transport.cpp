@@ -123,6 +123,9 @@ bool Vxi11Transport::WriteMessage(const char* data, std::size_t size) {
     if (device_ < 0) {
         return Fail("not connected");
     }
+    if (Cancelled()) {
+        return Fail("cancelled");
+    }
     const int timeoutMs = CurrentTimeouts().writeMs;
     const auto start = Clock::now();
     const int written = lxi_send(device_, data, static_cast<int>(size), timeoutMs);

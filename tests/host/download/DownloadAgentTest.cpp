@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -198,6 +199,13 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     const std::string large(static_cast<std::size_t>(kLargePoints) * 2, '\x5A');
     const std::string path = bench.tool.WriteFile("$tst/TemS1.wa0", large);
     const ToolNotice notice = Download(":TRAC:DEF 1," + std::to_string(kLargePoints), path);
+    std::atomic<bool> cancel{false};
+    bench.agent.SetCancel(&cancel);
+    const auto cancelled =
+        bench.agent.Perform(notice, [&](std::size_t, std::size_t) { cancel = true; });
+    EXPECT_TRUE(Contains(cancelled.line, "failed: cancelled; segment 1 of channel 1 may be left"))
+        << cancelled.line;
+    cancel = false;
     bool killed = false;
     const auto outcome = bench.agent.Perform(notice, [&](std::size_t, std::size_t) {
         if (!killed) {
@@ -220,9 +228,9 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
 } // namespace
 
 // Restarted between downloads, the instrument leaves the agent a connection that looks open;
-// killed during a block, it leaves a download that failed halfway. Over the socket and over
-// VXI-11, where the restarted instrument is found again through rpcbind.
-TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsAFailure) {
+// cancelled or killed during a block, it leaves a download that failed halfway. Over the
+// socket and over VXI-11, where the restarted instrument is found again through rpcbind.
+TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndACancelOrKillMidBlockIsAFailure) {
     RpcbindGuard rpcbind;
     for (const bool vxi11 : {false, true}) {
         if (vxi11 && !rpcbind.Missing().empty()) {
