@@ -98,6 +98,8 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     setCentralWidget(splitter);
 
     identity_ = new QLabel(this);
+    // A long identity or error is cut rather than widening the window.
+    identity_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(identity_, 1);
     // The instrument's address, in any form the one parser takes; Enter connects to it.
     connection_ =
@@ -105,7 +107,7 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     connection_->setObjectName(QStringLiteral("connection"));
     connection_->setToolTip(tr("TCPIP::HOST::PORT::SOCKET, HOST:PORT, TCPIP::HOST::INSTR (VXI-11) "
                                "or a USBTMC device file; Enter connects"));
-    connection_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28);
+    connection_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 22);
     connect(connection_, &QLineEdit::returnPressed, this, &ControlPanel::OnConnectionEntered);
     statusBar()->addPermanentWidget(connection_);
 
@@ -231,7 +233,8 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     progress_ = new QProgressBar(group);
     progress_->setObjectName(QStringLiteral("downloadProgress"));
     progress_->setRange(0, kProgressSteps);
-    progress_->setFixedWidth(180);
+    // With its Cancel button beside it, as wide as the bar alone once was.
+    progress_->setFixedWidth(100);
     progress_->hide();
     downloadRow->addWidget(progress_);
     cancel_ = new QPushButton(tr("Cancel"), group);
