@@ -23,7 +23,7 @@ namespace {
 constexpr int kServeIntervalMs = 200;
 constexpr std::uint32_t kRecordOverhead = 64 * 1024;
 // What libtirpc reads and writes a record through: large, so a block takes few calls.
-constexpr u_int kRecordBufferBytes = 1 << 20;
+constexpr u_int kRecordBufferBytes = 256 * 1024;
 constexpr int kRpcbindPort = 111;
 
 // libtirpc calls a plain function; awg-sim runs one VXI-11 server.
@@ -351,14 +351,20 @@ void Vxi11Server::NoteActivity(int descriptor) {
     }
 }
 
-// A connection libtirpc closed (the client left, or was closed as idle) takes its links
-// with it.
+// A connection libtirpc closed (the client left, or was closed as idle or beyond the
+// limit) takes its links with it.
 void Vxi11Server::ForgetClosedConnections() {
     std::set<int> open;
     for (int i = 0; i < svc_max_pollfd; ++i) {
         if (svc_pollfd[i].fd >= 0 && svc_pollfd[i].fd != listenSocket_) {
             open.insert(svc_pollfd[i].fd);
-            lastActivity_.try_emplace(svc_pollfd[i].fd, std::chrono::steady_clock::now());
+            const bool fresh =
+                lastActivity_.try_emplace(svc_pollfd[i].fd, std::chrono::steady_clock::now())
+                    .second;
+            // Beyond the connection limit a new connection is closed before it costs more.
+            if (fresh && lastActivity_.size() > server_.CurrentOptions().maxClients) {
+                ::shutdown(svc_pollfd[i].fd, SHUT_RDWR);
+            }
         }
     }
     for (auto it = lastActivity_.begin(); it != lastActivity_.end();) {
