@@ -8,9 +8,11 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 void EnsureQtApplication() {
@@ -113,7 +115,16 @@ SimulatorProcess::~SimulatorProcess() {
     }
 }
 
-void SimulatorProcess::Kill() {
+void SimulatorProcess::Kill(bool frozenFirst) {
+    if (frozenFirst) {
+        const auto id = static_cast<pid_t>(process_.processId());
+        ::kill(id, SIGSTOP);
+        std::thread([id] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::kill(id, SIGKILL);
+        }).detach();
+        return;
+    }
     process_.kill();
     process_.waitForFinished();
 }

@@ -57,8 +57,9 @@ public:
         return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
                       : InstrumentAddress::Socket("127.0.0.1", port_);
     }
-    // Ends it as a crash or a power cut would: no goodbye on its connections.
-    void Kill();
+    // Ends it as a crash or a power cut would: no goodbye on its connections. Frozen first,
+    // it is killed a moment later, while a client is surely in the middle of a block.
+    void Kill(bool frozenFirst = false);
     // Starts it again on the same port, as a restarted instrument comes back.
     bool Restart();
 

@@ -4,24 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-struct Probed {
-    int status = -1;
-    std::string output; // standard output and error together
-};
-
-Probed Probe(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAll().toStdString()};
-}
-
-} // namespace
-
 // `consolux probe` over each transport that answers, and the clear ends of the ones that do
 // not: garbage, a link the instrument refuses, and a machine where nothing serves rpcbind
 // (a network namespace of the test's own, where 127.0.0.1 is nobody's).
@@ -57,10 +39,14 @@ TEST(ConsoluxProbe, SaysWhatAnsweredOverWhichTransportOrWhyNothingDid) {
          {"nothing answers over VXI-11", "rpcbind (port 111) did not answer: Connection refused"}},
     };
     for (const Case& c : cases) {
-        const Probed probed = Probe(c.program, c.arguments);
-        EXPECT_EQ(probed.status, c.status) << probed.output;
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::MergedChannels);
+        probe.start(c.program, c.arguments);
+        probe.waitForFinished(30000);
+        const std::string output = probe.readAll().toStdString();
+        EXPECT_EQ(probe.exitCode(), c.status) << output;
         for (const std::string& part : c.said) {
-            EXPECT_TRUE(Contains(probed.output, part)) << part << " in\n" << probed.output;
+            EXPECT_TRUE(Contains(output, part)) << part << " in\n" << output;
         }
     }
 }

@@ -210,7 +210,7 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     const auto outcome = bench.agent.Perform(notice, [&](std::size_t, std::size_t) {
         if (!killed) {
             killed = true;
-            bench.simulator.Kill();
+            bench.simulator.Kill(true);
         }
     });
     ASSERT_TRUE(killed);

@@ -2,20 +2,13 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-using Transport = InstrumentAddress::Transport;
-
-struct AddressCase {
-    const char* text;
-    Transport transport;
-    const char* shown; // ToString()
-};
-
-} // namespace
-
 TEST(InstrumentAddressParsing, ResourceStringsAndTheOlderHostPortForms) {
-    const AddressCase cases[] = {
+    using Transport = InstrumentAddress::Transport;
+    const struct {
+        const char* text;
+        Transport transport;
+        const char* shown; // ToString()
+    } cases[] = {
         {"awg", Transport::Socket, "awg:5025"},
         {"10.0.0.7:6000", Transport::Socket, "10.0.0.7:6000"},
         {"[::1]:6000", Transport::Socket, "[::1]:6000"},
@@ -31,7 +24,7 @@ TEST(InstrumentAddressParsing, ResourceStringsAndTheOlderHostPortForms) {
          "USB::0x0aad::0x01d6::1234::INSTR"},
         {"USB::0x1ab1::0x0588::INSTR", Transport::Usbtmc, "USB::0x1ab1::0x0588::INSTR"},
     };
-    for (const AddressCase& c : cases) {
+    for (const auto& c : cases) {
         const auto address = InstrumentAddress::Parse(c.text);
         ASSERT_TRUE(address) << c.text;
         EXPECT_EQ(address->transport, c.transport) << c.text;
