@@ -25,19 +25,6 @@ int ConnectTo(int port) {
     return socket;
 }
 
-// Everything of `count` bytes, or false.
-bool WriteAll(int descriptor, const char* bytes, ssize_t count) {
-    while (count > 0) {
-        const ssize_t written = ::write(descriptor, bytes, static_cast<std::size_t>(count));
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        count -= written;
-    }
-    return true;
-}
-
 } // namespace
 
 UsbtmcStandIn::UsbtmcStandIn(std::string folder, int simulatorPort)
@@ -96,7 +83,9 @@ void UsbtmcStandIn::Relay(int device, int instrument) {
         if (count <= 0 && fromDevice) {
             continue;
         }
-        if (count <= 0 || !WriteAll(fromDevice ? instrument : device, buffer, count)) {
+        // Both ends block, so a write takes all it is given or fails.
+        if (count <= 0 || ::write(fromDevice ? instrument : device, buffer,
+                                  static_cast<std::size_t>(count)) != count) {
             break;
         }
     }
