@@ -3,7 +3,8 @@
 // host reads them, reads the 32 MB working file and sends :INST, :TRAC:DEF, :TRAC:DATA
 // with the block, then waits for *OPC? and the error queue of awg-sim. Beside it, in the
 // same run, a plain loopback socket copy of the same bytes into a receiver's memory with
-// a one-byte acknowledgement: the floor any socket download has.
+// a one-byte acknowledgement: the floor any socket download has. The host's download runs
+// over the raw socket and over VXI-11 (liblxi to awg-sim's RPC service).
 #include "BenchWorkspace.h"
 #include "core/HostBus.h"
 #include "download/DownloadAgent.h"
@@ -53,7 +54,7 @@ std::string Samples() {
 // awg-sim on a free loopback port, stopped when the benchmark ends.
 class SimulatorProgram {
 public:
-    explicit SimulatorProgram(const fs::path& folder) {
+    SimulatorProgram(const fs::path& folder, bool vxi11) {
         const std::string portFile = (folder / "awg-sim.port").string();
         std::string program = WAVESMITH_AWG_SIM;
         char* arguments[] = {program.data(),
@@ -61,6 +62,7 @@ public:
                              const_cast<char*>("0"),
                              const_cast<char*>("--port-file"),
                              const_cast<char*>(portFile.c_str()),
+                             vxi11 ? const_cast<char*>("--vxi11") : nullptr,
                              nullptr};
         if (::posix_spawn(&pid_, program.c_str(), nullptr, nullptr, arguments, environ) != 0) {
             std::abort();
@@ -96,12 +98,15 @@ struct ToolWorkspace : BenchWorkspace {
     std::string waveFile;
 };
 
+// Over the raw socket (range 0) or over VXI-11 (range 1; rpcbind must be running).
 void BM_DownloadThroughHost(benchmark::State& state) {
+    const bool vxi11 = state.range(0) == 1;
     ToolWorkspace tool;
-    SimulatorProgram simulator(tool.root);
+    SimulatorProgram simulator(tool.root, vxi11);
     HostLink link(tool.services);
     DownloadAgent host(Workspace(tool.state.startupFolder, tool.state.userTag, "QW2182"),
-                       InstrumentAddress{"127.0.0.1", simulator.Port()});
+                       vxi11 ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
+                             : InstrumentAddress::Socket("127.0.0.1", simulator.Port()));
     DownloadRequest request;
     request.lengthPoints = kPoints;
     for (auto _ : state) {
@@ -184,6 +189,11 @@ void BM_LoopbackSocketCopy(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_LoopbackSocketCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DownloadThroughHost)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DownloadThroughHost)
+    ->ArgName("vxi11")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

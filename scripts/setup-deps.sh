@@ -15,6 +15,7 @@ packages=(
     xvfb xauth x11-apps imagemagick poppler-utils
     python3 python3-pyvisa python3-pyvisa-py strace
     python3-dev python3-numpy python3-pytest pybind11-dev
+    libtirpc-dev rpcsvc-proto rpcbind liblxi-dev lxi-tools
 )
 
 # One dpkg call for all of them; a package dpkg has never heard of prints nothing.

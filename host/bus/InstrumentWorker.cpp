@@ -1,5 +1,7 @@
 #include "bus/InstrumentWorker.h"
 
+#include "scpi/ScpiVocabulary.h"
+
 #include <QMetaObject>
 
 namespace {
@@ -9,18 +11,28 @@ constexpr int kProgressSteps = 100;
 } // namespace
 
 InstrumentWorker::InstrumentWorker(Workspace workspace, InstrumentAddress address)
-    : agent_(std::move(workspace), std::move(address)) {}
+    : agent_(std::move(workspace), std::move(address)) {
+    agent_.SetCancel(&cancel_);
+}
 
 void InstrumentWorker::Perform(const ToolNotice& notice) {
     Queue([this, notice] { DoPerform(notice); });
+}
+
+void InstrumentWorker::Reconnect(const InstrumentAddress& address) {
+    Queue([this, address] { agent_.SetAddress(address); });
 }
 
 void InstrumentWorker::ReadIdentity() {
     Queue([this] {
         std::string error;
         std::optional<std::string> identity;
-        agent_.Exchange([&] { return (identity = agent_.Instrument().Query("*IDN?")).has_value(); },
-                        error);
+        agent_.Exchange(
+            [&] {
+                return (identity = agent_.Instrument().Query(ScpiVocabulary::kIdentify))
+                    .has_value();
+            },
+            error);
         emit IdentityRead(QString::fromStdString(identity.value_or(error)), identity.has_value());
     });
 }
@@ -38,6 +50,7 @@ void InstrumentWorker::Queue(std::function<void()> job) {
 }
 
 void InstrumentWorker::DoPerform(const ToolNotice& notice) {
+    cancel_ = false;
     emit Started(static_cast<uint>(notice.code));
     int shownStep = -1;
     const auto progress = [&](std::size_t sent, std::size_t total) {
@@ -57,15 +70,15 @@ void InstrumentWorker::DoPerform(const ToolNotice& notice) {
 }
 
 void InstrumentWorker::DoReadMemory(int channels, int activeChannel) {
-    ScpiConnection& instrument = agent_.Instrument();
+    InstrumentTransport& instrument = agent_.Instrument();
     QStringList catalogues;
     std::string error;
     for (int channel = 1; channel <= channels; ++channel) {
         std::optional<std::string> reply;
         const bool read = agent_.Exchange(
             [&] {
-                return instrument.Send(":INST " + std::to_string(channel)) &&
-                       (reply = instrument.Query(":TRAC:CAT?")).has_value();
+                return instrument.Send(ScpiVocabulary::SelectChannel(channel)) &&
+                       (reply = instrument.Query(ScpiVocabulary::kSegmentCatalog)).has_value();
             },
             error);
         if (!read) {
@@ -78,15 +91,15 @@ void InstrumentWorker::DoReadMemory(int channels, int activeChannel) {
 }
 
 void InstrumentWorker::DoReadSegment(int channel, int segment, int activeChannel) {
-    ScpiConnection& instrument = agent_.Instrument();
+    InstrumentTransport& instrument = agent_.Instrument();
     std::optional<std::string> data;
     std::string error;
     agent_.Exchange(
         [&] {
-            const std::string select =
-                ":INST " + std::to_string(channel) + ";:TRAC:SEL " + std::to_string(segment);
+            const std::string select = ScpiVocabulary::Join(
+                {ScpiVocabulary::SelectChannel(channel), ScpiVocabulary::SelectSegment(segment)});
             return instrument.Send(select) &&
-                   (data = instrument.QueryBlock(":TRAC:DATA?")).has_value();
+                   (data = instrument.QueryBlock(ScpiVocabulary::kSegmentData)).has_value();
         },
         error);
     RestoreChannel(activeChannel);
@@ -95,8 +108,8 @@ void InstrumentWorker::DoReadSegment(int channel, int segment, int activeChannel
 }
 
 void InstrumentWorker::RestoreChannel(int activeChannel) {
-    ScpiConnection& instrument = agent_.Instrument();
+    InstrumentTransport& instrument = agent_.Instrument();
     if (instrument.IsOpen()) {
-        instrument.Send(":INST " + std::to_string(activeChannel));
+        instrument.Send(ScpiVocabulary::SelectChannel(activeChannel));
     }
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 // The host's instrument work, on a thread of its own: the tool's downloads and commands
@@ -19,6 +20,10 @@ public:
     InstrumentWorker(Workspace workspace, InstrumentAddress address);
 
     void Perform(const ToolNotice& notice);
+    // The work queued after this goes to `address`.
+    void Reconnect(const InstrumentAddress& address);
+    // Ends the download being sent, from any thread; the next one starts afresh.
+    void CancelDownload() { cancel_ = true; }
     void ReadIdentity();
     // The segment catalogue of channels 1 to `channels`; afterwards the instrument is put
     // back on the tool's active channel (1-based).
@@ -44,4 +49,5 @@ private:
     void RestoreChannel(int activeChannel);
 
     DownloadAgent agent_;
+    std::atomic<bool> cancel_{false};
 };

@@ -23,7 +23,7 @@ const std::array kCommands{
                     &ConsoluxCommands::Prepare},
     ConsoluxCommand{"serve",
                     Command::Serve,
-                    "DIR [--instrument HOST[:PORT]] [--mode std|fm|pulse] [--user NAME]",
+                    "DIR [--instrument ADDRESS] [--mode std|fm|pulse] [--user NAME]",
                     "performs the notifications of the tools working in DIR",
                     {"--instrument", "--mode", "--user"},
                     1,
@@ -41,13 +41,22 @@ const std::array kCommands{
                     &ConsoluxCommands::Request},
     ConsoluxCommand{"demo",
                     Command::Demo,
-                    "[--mode std|fm|pulse] [--family NAME] [--instrument HOST[:PORT]]",
+                    "[--mode std|fm|pulse] [--family NAME] [--instrument ADDRESS]",
                     "the control panel over a workspace, the simulator and the tool",
                     {"--mode", "--family", "--instrument"},
                     0,
                     0,
                     true,
                     &ConsoluxCommands::Demo},
+    ConsoluxCommand{"probe",
+                    Command::Probe,
+                    "ADDRESS",
+                    "connects to an instrument and prints what it says of itself",
+                    {nullptr, nullptr, nullptr},
+                    1,
+                    1,
+                    false,
+                    &ConsoluxCommands::Probe},
 };
 
 bool IsLongOption(const std::string& word) {
@@ -73,7 +82,7 @@ bool ApplyOption(ConsoluxOptions& options, const std::string& name, const std::s
     } else if (name == "--instrument") {
         options.instrument = InstrumentAddress::Parse(value);
         if (!options.instrument) {
-            error = "--instrument wants HOST[:PORT], not " + value;
+            error = "--instrument: " + InstrumentAddress::ParseError(value);
             return false;
         }
     }
@@ -84,6 +93,14 @@ bool ApplyPositionals(ConsoluxOptions& options, const std::vector<std::string>& 
                       std::string& error) {
     if (options.command == Command::Prepare || options.command == Command::Serve) {
         options.folder = positionals[0];
+        return true;
+    }
+    if (options.command == Command::Probe) {
+        options.instrument = InstrumentAddress::Parse(positionals[0]);
+        if (!options.instrument) {
+            error = InstrumentAddress::ParseError(positionals[0]);
+            return false;
+        }
         return true;
     }
     if (options.command != Command::Request) {

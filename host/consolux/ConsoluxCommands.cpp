@@ -3,6 +3,7 @@
 #include "bus/HostService.h"
 #include "bus/TerminationWatcher.h"
 #include "core/HostBus.h"
+#include "download/InstrumentProbe.h"
 #include "panel/ControlPanel.h"
 #include "platform/posix/PosixProcessFacts.h"
 #include "session/DemoSession.h"
@@ -79,6 +80,19 @@ int ConsoluxCommands::Request() {
         return 1;
     }
     return 0;
+}
+
+int ConsoluxCommands::Probe() {
+    constexpr int kProbeTimeoutMs = 5000;
+    const InstrumentProbe::Report report =
+        InstrumentProbe::Run(*options_.instrument, kProbeTimeoutMs);
+    for (const std::string& line : report.lines) {
+        std::cout << line << "\n";
+    }
+    if (!report.failure.empty()) {
+        std::cerr << "consolux: probe: " << report.failure << "\n";
+    }
+    return report.answered && report.failure.empty() ? 0 : 1;
 }
 
 int ConsoluxCommands::Demo() {

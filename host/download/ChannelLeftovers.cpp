@@ -1,5 +1,7 @@
 #include "download/ChannelLeftovers.h"
 
+#include "scpi/ScpiVocabulary.h"
+
 #include "workspace/SegmentCatalog.h"
 
 #include <algorithm>
@@ -84,19 +86,27 @@ std::optional<ChannelLeftovers> ChannelLeftovers::BeforeSequence(const std::stri
     return leftovers;
 }
 
+std::string ChannelLeftovers::Query(int channel) {
+    return ScpiVocabulary::Join({ScpiVocabulary::SelectChannel(channel),
+                                 ScpiVocabulary::kSequenceCatalog,
+                                 ScpiVocabulary::kSegmentCatalog});
+}
+
 std::vector<std::string> ChannelLeftovers::RemovalMessages(int channel) const {
     if (Empty()) {
         return {};
     }
-    const std::string select = ":INST " + std::to_string(channel);
+    const std::string select = ScpiVocabulary::SelectChannel(channel);
     // An instrument may refuse to change what it is playing.
-    std::vector<std::string> messages{select + ";:FUNC:MODE USER" +
-                                      (steps > 0 ? ";:SEQ:DEL:ALL" : "")};
+    std::vector<std::string> messages{
+        ScpiVocabulary::Join({select, ScpiVocabulary::kPlaySegments,
+                              steps > 0 ? ScpiVocabulary::kDeleteAllSteps : std::string_view{}})};
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (i > 0 && i % kRemovalsPerMessage == 0) {
             messages.push_back(select);
         }
-        messages.back() += ";:TRAC:DEL " + std::to_string(segments[i]);
+        messages.back() =
+            ScpiVocabulary::Join({messages.back(), ScpiVocabulary::DeleteSegment(segments[i])});
     }
     return messages;
 }

@@ -5,13 +5,13 @@
 #include <vector>
 
 // What earlier downloads left on a channel that the next download does not use, worked out
-// from the instrument's answer to kQuery. A pulse design sent as one segment removes the
-// sequence an earlier download of the design left and the segments that sequence played,
-// except the one it now defines; segments no sequence plays are the user's and stay. A
-// sequence clears the channel, and of the segments there it names those it does not define
+// from the instrument's answer to Query(), the channel's two catalogues. A pulse design sent as one
+// segment removes the sequence an earlier download of the design left and the segments that
+// sequence played, except the one it now defines; segments no sequence plays are the user's and
+// stay. A sequence clears the channel, and of the segments there it names those it does not define
 // again. The removal is told to the user, who would otherwise find the memory changed.
 struct ChannelLeftovers {
-    static constexpr const char* kQuery = ":SEQ:CAT?;:TRAC:CAT?";
+    static std::string Query(int channel);
 
     long long steps = 0;       // of the sequence removed; 0 when none is
     std::vector<int> segments; // removed, in ascending order

@@ -6,6 +6,7 @@
 #include "download/FmDownload.h"
 #include "download/SequenceDownload.h"
 #include "download/WaveformFile.h"
+#include "scpi/ScpiVocabulary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -52,21 +53,29 @@ DownloadAgent::Outcome Failed(std::string line, std::string result = {}) {
     return outcome;
 }
 
-bool IsNoError(const std::string& reply) {
-    return !reply.empty() && reply[0] == '0' && (reply.size() == 1 || reply[1] == ',');
-}
-
 } // namespace
 
 DownloadAgent::DownloadAgent(Workspace workspace, InstrumentAddress address)
-    : workspace_(std::move(workspace)), address_(std::move(address)) {}
+    : workspace_(std::move(workspace)), address_(std::move(address)),
+      instrument_(InstrumentTransport::For(address_)) {}
+
+void DownloadAgent::SetAddress(const InstrumentAddress& address) {
+    address_ = address;
+    instrument_ = InstrumentTransport::For(address_);
+    instrument_->SetCancel(cancel_);
+}
+
+void DownloadAgent::SetCancel(const std::atomic<bool>* cancel) {
+    cancel_ = cancel;
+    instrument_->SetCancel(cancel_);
+}
 
 std::string DownloadAgent::Handle(int code) {
     return Perform(ToolNotice::Read(workspace_, code)).line;
 }
 
 DownloadAgent::Outcome DownloadAgent::Perform(const ToolNotice& notice,
-                                              const ScpiConnection::Progress& progress) {
+                                              const InstrumentTransport::Progress& progress) {
     const std::string head = "notify " + std::to_string(notice.code) + " ";
     Outcome outcome;
     switch (notice.code) {
@@ -96,35 +105,35 @@ DownloadAgent::Outcome DownloadAgent::Perform(const ToolNotice& notice,
 }
 
 bool DownloadAgent::EnsureConnected() {
-    instrument_.CloseIfHungUp();
-    return instrument_.IsOpen() || instrument_.Open(address_);
+    instrument_->CloseIfHungUp();
+    return instrument_->IsOpen() || instrument_->Open();
 }
 
 bool DownloadAgent::Exchange(const std::function<bool()>& exchange, std::string& error) {
     if (!EnsureConnected()) {
-        error = instrument_.LastError();
+        error = instrument_->LastError();
         return false;
     }
     if (exchange()) {
         return true;
     }
-    error = instrument_.LastError();
-    if (!instrument_.ConnectionLost()) {
+    error = instrument_->LastError();
+    if (!instrument_->ConnectionLost()) {
         return false;
     }
-    if (!instrument_.Open(address_)) {
-        error += "; reconnecting: " + instrument_.LastError();
+    if (!instrument_->Open()) {
+        error += "; reconnecting: " + instrument_->LastError();
         return false;
     }
     if (exchange()) {
         return true;
     }
-    error = "after reconnecting: " + instrument_.LastError();
+    error = "after reconnecting: " + instrument_->LastError();
     return false;
 }
 
 DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
-                                               const ScpiConnection::Progress& progress) {
+                                               const InstrumentTransport::Progress& progress) {
     const int channel = notice.channel + 1;
     std::string line = "download ch=" + std::to_string(channel) + " " + Quoted(notice.command) +
                        " " + Printable(notice.waveFile);
@@ -175,7 +184,7 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
     if (!transfer.exchanged) {
         return failed(transfer.error, transfer.began);
     }
-    if (!IsNoError(transfer.summary)) {
+    if (!ScpiVocabulary::IsNoError(transfer.summary)) {
         return failed(transfer.summary, true);
     }
     const std::string removed = leftovers.Empty() ? "" : "; " + leftovers.Describe();
@@ -186,9 +195,9 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
 
 std::optional<ChannelLeftovers> DownloadAgent::ReadLeftovers(int channel, std::string& error,
                                                              const LeftoverRule& rule) {
-    const std::string query = ":INST " + std::to_string(channel) + ";" + ChannelLeftovers::kQuery;
+    const std::string query = ChannelLeftovers::Query(channel);
     std::optional<std::string> answer;
-    if (!Exchange([&] { return (answer = instrument_.Query(query)).has_value(); }, error)) {
+    if (!Exchange([&] { return (answer = instrument_->Query(query)).has_value(); }, error)) {
         error = "asking what channel " + std::to_string(channel) + " holds: " + error;
         return std::nullopt;
     }
@@ -200,7 +209,7 @@ std::optional<ChannelLeftovers> DownloadAgent::ReadLeftovers(int channel, std::s
     return leftovers;
 }
 
-DownloadAgent::Outcome DownloadAgent::DownloadFm(const ScpiConnection::Progress& progress) {
+DownloadAgent::Outcome DownloadAgent::DownloadFm(const InstrumentTransport::Progress& progress) {
     std::string error;
     const auto fm = FmDownload::Read(workspace_, error);
     if (!fm) {
@@ -214,7 +223,7 @@ DownloadAgent::Outcome DownloadAgent::DownloadFm(const ScpiConnection::Progress&
                        ", markers: " + fm->MarkerText();
     const Transfer transfer = Send(fm->MessagePrefix(), fm->bytes, progress);
     Outcome outcome;
-    if (!transfer.exchanged || !IsNoError(transfer.summary)) {
+    if (!transfer.exchanged || !ScpiVocabulary::IsNoError(transfer.summary)) {
         const std::string reason = transfer.exchanged ? transfer.summary : transfer.error;
         outcome = Failed(line + " failed: " + reason, where + ": " + reason);
     } else {
@@ -226,7 +235,8 @@ DownloadAgent::Outcome DownloadAgent::DownloadFm(const ScpiConnection::Progress&
     return outcome;
 }
 
-DownloadAgent::Outcome DownloadAgent::DownloadSequence(const ScpiConnection::Progress& progress) {
+DownloadAgent::Outcome
+DownloadAgent::DownloadSequence(const InstrumentTransport::Progress& progress) {
     std::string error;
     const auto sequence = SequenceDownload::Read(workspace_, error);
     if (!sequence) {
@@ -258,7 +268,7 @@ DownloadAgent::Outcome DownloadAgent::DownloadSequence(const ScpiConnection::Pro
     }
     messages.emplace_back(sequence->PlayMessage(), nullptr);
     const Transfer transfer = SendAll(messages, progress);
-    if (!transfer.exchanged || !IsNoError(transfer.summary)) {
+    if (!transfer.exchanged || !ScpiVocabulary::IsNoError(transfer.summary)) {
         const std::string reason = transfer.exchanged ? transfer.summary : transfer.error;
         const std::string note =
             transfer.began ? "; the channel may be left with part of the sequence" : "";
@@ -268,7 +278,7 @@ DownloadAgent::Outcome DownloadAgent::DownloadSequence(const ScpiConnection::Pro
 }
 
 DownloadAgent::Transfer DownloadAgent::Send(const std::string& prefix, const std::string& bytes,
-                                            const ScpiConnection::Progress& progress) {
+                                            const InstrumentTransport::Progress& progress) {
     // Definition, selection and data go as one program message, which an instrument that
     // acts on whole messages leaves untouched when the transfer breaks off. One that acts
     // unit by unit may have emptied the segment by then: every failure after the first
@@ -278,12 +288,12 @@ DownloadAgent::Transfer DownloadAgent::Send(const std::string& prefix, const std
 
 DownloadAgent::Transfer
 DownloadAgent::SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
-                       const ScpiConnection::Progress& progress) {
+                       const InstrumentTransport::Progress& progress) {
     Transfer transfer;
     // What each message puts on the wire: its text, its block with the header, a newline.
     const auto wireSize = [](const std::string& text, const std::string* bytes) {
         return text.size() + 1 +
-               (bytes ? ScpiConnection::BlockHeader(bytes->size()).size() + bytes->size() : 0);
+               (bytes ? ScpiVocabulary::BlockHeader(bytes->size()).size() + bytes->size() : 0);
     };
     std::size_t total = 0;
     for (const auto& [text, bytes] : messages) {
@@ -299,8 +309,8 @@ DownloadAgent::SendAll(const std::vector<std::pair<std::string, const std::strin
                 }
             };
             const bool sent = bytes
-                                  ? instrument_.SendBlock(text, bytes->data(), bytes->size(), step)
-                                  : instrument_.Send(text);
+                                  ? instrument_->SendBlock(text, bytes->data(), bytes->size(), step)
+                                  : instrument_->Send(text);
             if (!sent) {
                 return false;
             }
@@ -324,26 +334,28 @@ DownloadAgent::Outcome DownloadAgent::Forward(const ToolNotice& notice) {
     }
     std::string error;
     std::string summary;
-    if (!Exchange([&] { return instrument_.Send(command) && ReadCompletion(summary); }, error)) {
+    if (!Exchange([&] { return instrument_->Send(command) && ReadCompletion(summary); }, error)) {
         return Failed(line + " failed: " + error);
     }
-    if (!IsNoError(summary)) {
+    if (!ScpiVocabulary::IsNoError(summary)) {
         return Failed(line + " failed: " + summary);
     }
     return Done(line + " -> " + summary);
 }
 
 bool DownloadAgent::ReadCompletion(std::string& summary) {
-    if (!instrument_.Query("*OPC?")) {
+    const auto complete = instrument_->Query(ScpiVocabulary::kOperationComplete);
+    if (!complete) {
         return false;
     }
-    std::string errors;
+    // Anything but "1" means the operation did not complete, whatever the queue then holds.
+    std::string errors = *complete == "1" ? "" : "*OPC? answered " + Quoted(*complete);
     for (int i = 0; i < kMaxQueuedErrors; ++i) {
-        const auto reply = instrument_.Query(":SYST:ERR?");
+        const auto reply = instrument_->Query(ScpiVocabulary::kNextError);
         if (!reply) {
             return false;
         }
-        if (IsNoError(*reply)) {
+        if (ScpiVocabulary::IsNoError(*reply)) {
             summary = errors.empty() ? *reply : errors;
             return true;
         }

@@ -2,12 +2,13 @@
 
 #include "download/ChannelLeftovers.h"
 #include "download/DownloadCommand.h"
-#include "download/InstrumentAddress.h"
-#include "download/ScpiConnection.h"
 #include "download/ToolNotice.h"
+#include "transport/InstrumentAddress.h"
+#include "transport/InstrumentTransport.h"
 #include "workspace/Workspace.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -33,16 +34,20 @@ public:
 
     // Reads what the tool left for `code` now and performs it.
     std::string Handle(int code);
-    Outcome Perform(const ToolNotice& notice, const ScpiConnection::Progress& progress = {});
+    Outcome Perform(const ToolNotice& notice, const InstrumentTransport::Progress& progress = {});
 
-    // The connection, opened on first use and again after a failure or a hang-up.
+    // The line to the instrument, opened on first use and again after a failure or a hang-up.
     bool EnsureConnected();
     // Runs `exchange` on the connection. When the instrument turns out to have gone away
     // under an open connection (it restarted), a fresh connection gets one more try; a
     // stall is not retried, as that would only double the wait. False with `error` set.
     bool Exchange(const std::function<bool()>& exchange, std::string& error);
-    ScpiConnection& Instrument() { return instrument_; }
+    InstrumentTransport& Instrument() { return *instrument_; }
     const InstrumentAddress& Address() const { return address_; }
+    // The next exchange goes to `address`, over the transport it names.
+    void SetAddress(const InstrumentAddress& address);
+    // Raised, it ends the message being sent (see InstrumentTransport::SetCancel).
+    void SetCancel(const std::atomic<bool>* cancel);
     const Workspace& CurrentWorkspace() const { return workspace_; }
 
 private:
@@ -53,16 +58,16 @@ private:
         std::string error;   // why the exchange failed
     };
 
-    Outcome Download(const ToolNotice& notice, const ScpiConnection::Progress& progress);
-    Outcome DownloadFm(const ScpiConnection::Progress& progress);
-    Outcome DownloadSequence(const ScpiConnection::Progress& progress);
+    Outcome Download(const ToolNotice& notice, const InstrumentTransport::Progress& progress);
+    Outcome DownloadFm(const InstrumentTransport::Progress& progress);
+    Outcome DownloadSequence(const InstrumentTransport::Progress& progress);
     // One program message of `prefix`, the block of `bytes` and the newline, then the
     // instrument's completion.
     Transfer Send(const std::string& prefix, const std::string& bytes,
-                  const ScpiConnection::Progress& progress);
+                  const InstrumentTransport::Progress& progress);
     // Runs `messages` (each with its block, when it has one), then reads the completion.
     Transfer SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
-                     const ScpiConnection::Progress& progress);
+                     const InstrumentTransport::Progress& progress);
     Outcome Forward(const ToolNotice& notice);
     // Asks the instrument what `channel` (1-based) holds and reads the answer by `rule`.
     // Nullopt with `error` set when it cannot be asked or its answer read.
@@ -75,5 +80,6 @@ private:
 
     Workspace workspace_;
     InstrumentAddress address_;
-    ScpiConnection instrument_;
+    std::unique_ptr<InstrumentTransport> instrument_;
+    const std::atomic<bool>* cancel_ = nullptr;
 };

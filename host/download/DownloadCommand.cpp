@@ -1,6 +1,7 @@
 #include "download/DownloadCommand.h"
 
 #include "core/CharClass.h"
+#include "scpi/ScpiVocabulary.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -127,13 +128,11 @@ std::optional<DownloadCommand> DownloadCommand::Parse(const std::string& linkCom
 }
 
 std::string DownloadCommand::MessagePrefix(int channel) const {
-    const std::string seg = std::to_string(segment);
-    std::string prefix = ":INST " + std::to_string(channel) + ";";
-    if (!clock.empty()) {
-        // A pulse design rendered as one segment plays that segment, whatever sequence an
-        // earlier download of the design left playing.
-        prefix += ":FREQ:RAST " + clock + ";:FUNC:MODE USER;";
-    }
-    return prefix + ":TRAC:DEF " + seg + "," + std::to_string(points) + ";:TRAC:SEL " + seg +
-           ";:TRAC:DATA ";
+    using V = ScpiVocabulary;
+    // A pulse design rendered as one segment plays that segment, whatever sequence an
+    // earlier download of the design left playing.
+    const std::string clockUnits =
+        clock.empty() ? "" : V::Join({V::SetSampleClock(clock), V::kPlaySegments});
+    return V::Join({V::SelectChannel(channel), clockUnits, V::DefineSegment(segment, points),
+                    V::SelectSegment(segment), V::kSegmentDataPrefix});
 }

@@ -2,6 +2,7 @@
 
 #include "download/FmMarkerFile.h"
 #include "download/WaveformFile.h"
+#include "scpi/ScpiVocabulary.h"
 #include "settings/IniFile.h"
 
 #include <charconv>
@@ -122,11 +123,11 @@ std::optional<FmDownload> FmDownload::Read(const Workspace& workspace, std::stri
 }
 
 std::string FmDownload::MessagePrefix() const {
-    const std::string select = ":INST " + std::to_string(channel + 1) + ";";
+    using V = ScpiVocabulary;
     if (wide) {
-        return select + ":FM:DATA:HZ ";
+        return V::Join({V::SelectChannel(channel + 1), V::kFmHzDataPrefix});
     }
-    return select + ":FM:DEV " + deviation + ";:FM:DATA ";
+    return V::Join({V::SelectChannel(channel + 1), V::SetFmDeviation(deviation), V::kFmDataPrefix});
 }
 
 std::string FmDownload::MarkerText() const {

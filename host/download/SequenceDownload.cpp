@@ -1,6 +1,7 @@
 #include "download/SequenceDownload.h"
 
 #include "download/WaveformFile.h"
+#include "scpi/ScpiVocabulary.h"
 #include "settings/IniFile.h"
 #include "settings/NumberFormat.h"
 
@@ -187,29 +188,33 @@ std::size_t SequenceDownload::TotalBytes() const {
 }
 
 std::string SequenceDownload::ClearMessage() const {
-    return ":INST " + std::to_string(channel + 1) + ";:FUNC:MODE USER;:SEQ:DEL:ALL;:TRAC:DEL:ALL";
+    using V = ScpiVocabulary;
+    return V::Join({V::SelectChannel(channel + 1), V::kPlaySegments, V::kDeleteAllSteps,
+                    V::kDeleteAllSegments});
 }
 
 std::string SequenceDownload::SegmentPrefix(std::size_t index) const {
-    const std::string number = std::to_string(index + 1);
-    return ":INST " + std::to_string(channel + 1) + ";:TRAC:DEF " + number + "," +
-           std::to_string(segments[index].bytes.size() / kBytesPerPoint) + ";:TRAC:SEL " + number +
-           ";:TRAC:DATA ";
+    using V = ScpiVocabulary;
+    const auto number = static_cast<long long>(index + 1);
+    const auto points = static_cast<long long>(segments[index].bytes.size() / kBytesPerPoint);
+    return V::Join({V::SelectChannel(channel + 1), V::DefineSegment(number, points),
+                    V::SelectSegment(number), V::kSegmentDataPrefix});
 }
 
 std::vector<std::string> SequenceDownload::StepMessages() const {
     std::vector<std::string> messages;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i % kStepsPerMessage == 0) {
-            messages.push_back(":INST " + std::to_string(channel + 1));
+            messages.push_back(ScpiVocabulary::SelectChannel(channel + 1));
         }
-        messages.back() += ";:SEQ:DEF " + std::to_string(i + 1) + "," +
-                           std::to_string(steps[i].segment) + "," + std::to_string(steps[i].loops);
+        messages.back() +=
+            ";" + ScpiVocabulary::DefineStep(i + 1, steps[i].segment, steps[i].loops);
     }
     return messages;
 }
 
 std::string SequenceDownload::PlayMessage() const {
-    const std::string clock = sampleClock.empty() ? "" : ";:FREQ:RAST " + sampleClock;
-    return ":INST " + std::to_string(channel + 1) + clock + ";:FUNC:MODE SEQ";
+    using V = ScpiVocabulary;
+    const std::string clock = sampleClock.empty() ? "" : V::SetSampleClock(sampleClock);
+    return V::Join({V::SelectChannel(channel + 1), clock, V::kPlaySequence});
 }

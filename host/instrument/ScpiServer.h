@@ -65,6 +65,11 @@ public:
     std::size_t ClientCount() const;
     const ByteBudget& InputBlocks() const { return inputBlocks_; }
     const ByteBudget& OutputBlocks() const { return outputBlocks_; }
+    // What the VXI-11 links share with the socket's connections.
+    const Options& CurrentOptions() const { return options_; }
+    const CommandTable& Commands() const { return commands_; }
+    ByteBudget& SharedInputBlocks() { return inputBlocks_; }
+    ByteBudget& SharedOutputBlocks() { return outputBlocks_; }
 
 private:
     struct Client {

@@ -97,6 +97,11 @@ bool ApplyMaxLoops(const std::string& text, SimulatorOptions& options, std::stri
     return true;
 }
 
+bool ApplyVxi11(const std::string&, SimulatorOptions& options, std::string&) {
+    options.vxi11 = true;
+    return true;
+}
+
 const std::array kOptions{
     SimulatorOption{"--port", "N", "TCP port, 5025 by default; 0 picks a free port", &ApplyPort},
     SimulatorOption{"--bind", "ADDRESS", "IPv4 address to listen on, 127.0.0.1 by default",
@@ -121,6 +126,10 @@ const std::array kOptions{
                     "loops of one sequence step (1 to 16777215), 16777215 by\ndefault; the "
                     "family's MaxLoopNo",
                     &ApplyMaxLoops},
+    SimulatorOption{"--vxi11", nullptr,
+                    "answer VXI-11 too (TCPIP::HOST::INSTR), registered with the\nsystem's "
+                    "rpcbind; same commands and limits as the socket",
+                    &ApplyVxi11},
 };
 
 std::string LongName(const SimulatorOption& option) {
@@ -129,7 +138,7 @@ std::string LongName(const SimulatorOption& option) {
 }
 
 std::string Call(const SimulatorOption& option) {
-    return LongName(option) + " " + option.value;
+    return option.value == nullptr ? LongName(option) : LongName(option) + " " + option.value;
 }
 
 std::string Indented(const std::string& help) {
@@ -160,8 +169,10 @@ bool SimulatorOptions::Parse(const std::vector<std::string>& arguments, Simulato
     std::array<std::string, kOptions.size()> values;
     std::array<CLI::Option*, kOptions.size()> given{};
     for (std::size_t i = 0; i < kOptions.size(); ++i) {
-        given[i] = app.add_option(kOptions[i].names, values[i])
-                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        given[i] = kOptions[i].value == nullptr
+                       ? app.add_flag(kOptions[i].names)
+                       : app.add_option(kOptions[i].names, values[i])
+                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
     try {
         app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));

@@ -12,7 +12,7 @@ struct SimulatorOptions;
 // and the manual page are made from it.
 struct SimulatorOption {
     const char* names; // the long name first, then its aliases, comma-separated
-    const char* value; // the value's name in the usage
+    const char* value; // the value's name in the usage; none for a flag
     const char* help;  // a line feed continues the text on a line of its own
     // False with the reason in `error` when `text` is no value of the option.
     bool (*apply)(const std::string& text, SimulatorOptions& options, std::string& error);
@@ -25,6 +25,7 @@ struct SimulatorOptions {
 
     ScpiServer::Options server;
     std::string portFile;
+    bool vxi11 = false;
     Request request = Request::Run;
 
     static std::span<const SimulatorOption> Table();

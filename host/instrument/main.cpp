@@ -1,7 +1,9 @@
-// awg-sim: a simulated two-channel arbitrary waveform generator on a raw SCPI socket.
+// awg-sim: a simulated two-channel arbitrary waveform generator on a raw SCPI socket, and
+// over VXI-11 beside it.
 #include "MemoryBound.h"
 #include "ScpiServer.h"
 #include "SimulatorOptions.h"
+#include "Vxi11Server.h"
 #include "settings/AtomicFileWriter.h"
 
 #include <sys/resource.h>
@@ -97,14 +99,26 @@ int main(int argc, char** argv) {
     }
     std::cout << "awg-sim listening on " << server.BindAddress() << ':' << server.Port()
               << std::endl;
+    Vxi11Server vxi11(server);
+    if (options.vxi11) {
+        if (!vxi11.Start(error)) {
+            std::cerr << "awg-sim: " << error << '\n';
+            server.Stop();
+            return 1;
+        }
+        std::cout << "awg-sim serving VXI-11 on " << server.BindAddress() << ':' << vxi11.Port()
+                  << " (TCPIP::" << server.BindAddress() << "::INSTR)" << std::endl;
+    }
     if (!options.portFile.empty() && !WritePortFile(options.portFile, server.Port())) {
         std::cerr << "awg-sim: cannot write " << options.portFile << '\n';
+        vxi11.Stop();
         server.Stop();
         return 1;
     }
 
     int received = 0;
     sigwait(&stopSignals, &received);
+    vxi11.Stop();
     server.Stop();
     std::cout << "awg-sim stopped" << std::endl;
     return 0;

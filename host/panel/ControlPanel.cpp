@@ -98,9 +98,18 @@ ControlPanel::ControlPanel(DemoSession& session, QWidget* parent)
     setCentralWidget(splitter);
 
     identity_ = new QLabel(this);
+    // A long identity or error is cut rather than widening the window.
+    identity_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(identity_, 1);
-    statusBar()->addPermanentWidget(
-        new QLabel(QString::fromStdString(session_.Service().Address().ToString()), this));
+    // The instrument's address, in any form the one parser takes; Enter connects to it.
+    connection_ =
+        new QLineEdit(QString::fromStdString(session_.Service().Address().ToString()), this);
+    connection_->setObjectName(QStringLiteral("connection"));
+    connection_->setToolTip(tr("TCPIP::HOST::PORT::SOCKET, HOST:PORT, TCPIP::HOST::INSTR (VXI-11) "
+                               "or a USBTMC device file; Enter connects"));
+    connection_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 22);
+    connect(connection_, &QLineEdit::returnPressed, this, &ControlPanel::OnConnectionEntered);
+    statusBar()->addPermanentWidget(connection_);
 
     connect(&session_, &DemoSession::Logged, this, &ControlPanel::AppendLog);
     connect(&session_, &DemoSession::ToolStateChanged, this, &ControlPanel::OnToolStateChanged);
@@ -224,9 +233,15 @@ QWidget* ControlPanel::BuildNotificationGroup() {
     progress_ = new QProgressBar(group);
     progress_->setObjectName(QStringLiteral("downloadProgress"));
     progress_->setRange(0, kProgressSteps);
-    progress_->setFixedWidth(180);
+    // With its Cancel button beside it, as wide as the bar alone once was.
+    progress_->setFixedWidth(100);
     progress_->hide();
     downloadRow->addWidget(progress_);
+    cancel_ = new QPushButton(tr("Cancel"), group);
+    cancel_->setObjectName(QStringLiteral("cancelDownload"));
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, &ControlPanel::OnCancelClicked);
+    downloadRow->addWidget(cancel_);
     layout->addLayout(downloadRow);
 
     auto* markerRow = new QHBoxLayout;
@@ -326,8 +341,15 @@ void ControlPanel::OnStarted(uint code) {
     progress_->setValue(0);
     progress_->setFormat(tr("sending %p%"));
     progress_->show();
+    cancel_->setEnabled(true);
+    cancel_->show();
     downloadResult_->setStyleSheet(QString());
     downloadResult_->setText(tr("downloading..."));
+}
+
+void ControlPanel::OnCancelClicked() {
+    cancel_->setEnabled(false);
+    session_.Service().Instrument().CancelDownload();
 }
 
 void ControlPanel::OnProgress(qint64 sent, qint64 total) {
@@ -340,6 +362,7 @@ void ControlPanel::OnHandled(uint code, bool succeeded, const QString& result) {
     SyncContextFields();
     if (IsDownload(code)) {
         progress_->hide();
+        cancel_->hide();
         ShowDownloadResult(succeeded, result);
         const int channel = session_.CurrentWorkspace().ActiveChannel();
         rowToSelect_ = {channel + 1, session_.CurrentWorkspace().ActiveSegment(channel)};
@@ -382,6 +405,24 @@ int ControlPanel::ActiveInstrumentChannel() const {
 
 void ControlPanel::OnFmMarkersRead(const QString& markers) {
     fmMarkers_->setText(markers);
+}
+
+void ControlPanel::OnConnectionEntered() {
+    const std::string text = connection_->text().trimmed().toStdString();
+    const auto address = InstrumentAddress::Parse(text);
+    if (!address) {
+        const QString error = QString::fromStdString(InstrumentAddress::ParseError(text));
+        identity_->setText(error);
+        AppendLog(error);
+        return;
+    }
+    AppendLog(tr("instrument: %1 over %2")
+                  .arg(QString::fromStdString(address->ToString()),
+                       QString::fromStdString(address->TransportName())));
+    InstrumentWorker& instrument = session_.Service().Instrument();
+    instrument.Reconnect(*address);
+    instrument.ReadIdentity();
+    RefreshMemory();
 }
 
 void ControlPanel::OnIdentityRead(const QString& identity, bool known) {

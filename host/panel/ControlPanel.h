@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QPushButton;
 class QSpinBox;
 class QTreeWidget;
 class SegmentPlot;
@@ -43,6 +44,8 @@ private slots:
     void OnMemoryRead(const QStringList& catalogues, const QString& error);
     void OnSegmentRead(int channel, int segment, const QByteArray& data, const QString& error);
     void OnFmMarkersRead(const QString& markers);
+    void OnConnectionEntered();
+    void OnCancelClicked();
     void RefreshMemory();
     void ShowSelectedSegment();
 
@@ -72,9 +75,11 @@ private:
     QLabel* downloadResult_ = nullptr;
     QLabel* fmMarkers_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     QTreeWidget* memory_ = nullptr;
     SegmentPlot* plot_ = nullptr;
     QLabel* identity_ = nullptr;
+    QLineEdit* connection_ = nullptr;
     // The row to select once the memory list has been read again (channel, segment).
     std::optional<std::pair<int, int>> rowToSelect_;
 };

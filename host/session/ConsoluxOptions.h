@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/InstrumentAddress.h"
+#include "transport/InstrumentAddress.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +10,7 @@
 // What a consolux run was asked to do, read from its command line by the command table
 // in consolux/ConsoluxCommandLine.
 struct ConsoluxOptions {
-    enum class Command { Prepare, Serve, Request, Demo };
+    enum class Command { Prepare, Serve, Request, Demo, Probe };
 
     Command command = Command::Demo;
     std::string folder;

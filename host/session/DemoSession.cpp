@@ -83,7 +83,7 @@ bool DemoSession::StartSimulator() {
     const std::string program = layout_.SimulatorExecutable();
     if (program.empty()) {
         lastError_ = QStringLiteral("awg-sim not found beside consolux; name an instrument "
-                                    "with --instrument HOST[:PORT]");
+                                    "with --instrument ADDRESS");
         return false;
     }
     const QString portFile = folder_.filePath(QStringLiteral("awg-sim.port"));

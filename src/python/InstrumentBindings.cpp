@@ -61,9 +61,9 @@ py::dict Download(PythonWorkspace& workspace, PythonInstrument& instrument,
         // The download file lives as long as the run: it is sent before the run ends.
         const Workspace host = HostView(workspace);
         DownloadAgent agent(host, instrument.Address());
-        agent.Instrument().SetTimeout(instrument.TimeoutMs());
+        agent.Instrument().SetTimeouts(instrument.Timeouts());
         std::optional<py::error_already_set> callbackError;
-        ScpiConnection::Progress report;
+        InstrumentTransport::Progress report;
         if (progress) {
             report = [&](std::size_t sent, std::size_t total) {
                 if (!callbackError) {
@@ -93,11 +93,14 @@ py::dict Download(PythonWorkspace& workspace, PythonInstrument& instrument,
 } // namespace
 
 void BindInstrument(py::module_& module) {
-    py::class_<PythonInstrument>(module, "Instrument",
-                                 R"(A connection to an instrument's SCPI socket.
+    py::class_<PythonInstrument>(
+        module, "Instrument",
+        R"(A connection to an instrument, over the transport its address names.
 
-address is "HOST" or "HOST:PORT" (port 5025 by default, as awg-sim listens); every wait
-for the instrument ends after timeout seconds. A wrong address, an instrument that does
+address is a VISA resource string: "TCPIP::HOST::PORT::SOCKET" (or "HOST", "HOST:PORT";
+port 5025 by default, as awg-sim listens) for a raw SCPI socket, "TCPIP::HOST::INSTR" for
+VXI-11, or a USBTMC device file ("/dev/usbtmc0"); every wait for the instrument ends after
+timeout seconds (a piece of a block may take the host's longer write timeout). A wrong address, an instrument that does
 not answer, and any use after close() raise InstrumentError. Use it in a with block to
 close it at the end.)")
         .def(py::init<const std::string&, double>(), py::arg("address") = "127.0.0.1:5025",

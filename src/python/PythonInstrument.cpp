@@ -7,29 +7,30 @@
 PythonInstrument::PythonInstrument(const std::string& address, double timeoutSeconds) {
     const auto parsed = InstrumentAddress::Parse(address);
     if (!parsed) {
-        RaiseInput("no instrument address: \"" + address + "\" (HOST or HOST:PORT)");
+        RaiseInput(InstrumentAddress::ParseError(address));
     }
     if (!(std::isfinite(timeoutSeconds) && timeoutSeconds > 0 && timeoutSeconds <= 3600)) {
         RaiseInput("the timeout is a number of seconds above 0, at most 3600");
     }
     address_ = *parsed;
     timeoutMs_ = static_cast<int>(std::ceil(timeoutSeconds * 1000));
-    connection_.SetTimeout(timeoutMs_);
-    if (!connection_.Open(address_)) {
+    connection_ = InstrumentTransport::For(address_);
+    connection_->SetTimeouts(Timeouts());
+    if (!connection_->Open()) {
         Fail();
     }
 }
 
-ScpiConnection& PythonInstrument::Connection() {
+InstrumentTransport& PythonInstrument::Connection() {
     if (closed_) {
         throw PythonFailure(PythonFailure::Kind::Instrument,
                             "the connection to " + address_.ToString() + " is closed");
     }
-    connection_.CloseIfHungUp();
-    if (!connection_.IsOpen() && !connection_.Open(address_)) {
+    connection_->CloseIfHungUp();
+    if (!connection_->IsOpen() && !connection_->Open()) {
         Fail();
     }
-    return connection_;
+    return *connection_;
 }
 
 void PythonInstrument::Write(const std::string& message) {
@@ -56,5 +57,5 @@ std::string PythonInstrument::QueryBlock(const std::string& message) {
 
 void PythonInstrument::Fail() const {
     // The connection's error names the address already.
-    throw PythonFailure(PythonFailure::Kind::Instrument, connection_.LastError());
+    throw PythonFailure(PythonFailure::Kind::Instrument, connection_->LastError());
 }

@@ -55,11 +55,24 @@ scpi() { python3 "$e2e_dir/scpi_block.py" 127.0.0.1 "$port" "$@"; }
 export WAVESMITH_REGISTRY_DIR="$work/registry"
 "$consolux" prepare "$work/ws" >/dev/null
 
-"$awg_sim" --port 0 --port-file "$work/port" &
+# E2E_TRANSPORT=vxi11: consolux reaches awg-sim over VXI-11 (the checks still read it over the
+# socket), with an rpcbind started for the run when none answers.
+vxi11=()
+if [ "${E2E_TRANSPORT:-socket}" = vxi11 ]; then
+    vxi11=(--vxi11)
+    if ! (exec 3<>/dev/tcp/127.0.0.1/111) 2>/dev/null; then
+        /usr/sbin/rpcbind -f &
+        pids+=($!)
+        poll 200 bash -c '(exec 3<>/dev/tcp/127.0.0.1/111)' 2>/dev/null || fail "no rpcbind"
+    fi
+fi
+"$awg_sim" --port 0 --port-file "$work/port" "${vxi11[@]}" &
 pids+=($!)
 poll 200 test -s "$work/port" || fail "awg-sim did not report its port"
 port=$(cat "$work/port")
+address="127.0.0.1:$port"
+[ ${#vxi11[@]} -eq 0 ] || address="TCPIP::127.0.0.1::INSTR"
 
-"$consolux" serve "$work/ws" --instrument "127.0.0.1:$port" >"$work/serve.log" 2>&1 &
+"$consolux" serve "$work/ws" --instrument "$address" >"$work/serve.log" 2>&1 &
 pids+=($!)
 wait_for "$work/serve.log" '^listening' || fail "consolux serve is not listening"

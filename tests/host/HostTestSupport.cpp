@@ -8,9 +8,11 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 void EnsureQtApplication() {
@@ -55,7 +57,51 @@ std::vector<std::int16_t> AwkwardSamples(int count) {
     return samples;
 }
 
-SimulatorProcess::SimulatorProcess() {
+namespace {
+
+bool RpcbindAnswers() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(111);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answers =
+        ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return answers;
+}
+
+} // namespace
+
+RpcbindGuard::RpcbindGuard() {
+    EnsureQtApplication();
+    if (RpcbindAnswers()) {
+        return;
+    }
+    if (::geteuid() != 0) {
+        missing_ = "no rpcbind answers and only root can start one";
+        return;
+    }
+    started_.start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
+    QElapsedTimer waited;
+    waited.start();
+    while (!RpcbindAnswers() && waited.elapsed() < 5000 &&
+           started_.state() != QProcess::NotRunning) {
+        QThread::msleep(20);
+    }
+    if (!RpcbindAnswers()) {
+        missing_ = "rpcbind did not start: " + started_.errorString().toStdString();
+    }
+}
+
+RpcbindGuard::~RpcbindGuard() {
+    if (started_.state() != QProcess::NotRunning) {
+        started_.terminate();
+        started_.waitForFinished(3000);
+    }
+}
+
+SimulatorProcess::SimulatorProcess(bool vxi11) : vxi11_(vxi11) {
     EnsureQtApplication();
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Launch(0);
@@ -69,7 +115,16 @@ SimulatorProcess::~SimulatorProcess() {
     }
 }
 
-void SimulatorProcess::Kill() {
+void SimulatorProcess::Kill(bool frozenFirst) {
+    if (frozenFirst) {
+        const auto id = static_cast<pid_t>(process_.processId());
+        ::kill(id, SIGSTOP);
+        std::thread([id] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::kill(id, SIGKILL);
+        }).detach();
+        return;
+    }
     process_.kill();
     process_.waitForFinished();
 }
@@ -83,9 +138,12 @@ bool SimulatorProcess::Launch(int port) {
     static QTemporaryDir folder;
     static int serial = 0;
     const QString portFile = folder.filePath(QStringLiteral("port-%1").arg(++serial));
-    process_.start(
-        QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
-        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-file"), portFile});
+    QStringList arguments{QStringLiteral("--port"), QString::number(port),
+                          QStringLiteral("--port-file"), portFile};
+    if (vxi11_) {
+        arguments << QStringLiteral("--vxi11");
+    }
+    process_.start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")), arguments);
     if (!process_.waitForStarted(5000)) {
         return false;
     }
@@ -105,12 +163,21 @@ bool SimulatorProcess::Launch(int port) {
     return reported != 0;
 }
 
+// A VXI-11 line shows that its instrument restarted only when it is used: one more try.
 std::string InstrumentLook::Ask(const std::string& query) {
-    return Connection().Query(query).value_or("<none>");
+    auto answer = Connection().Query(query);
+    if (!answer && connection_->ConnectionLost()) {
+        answer = Connection().Query(query);
+    }
+    return answer.value_or("<none>");
 }
 
 std::string InstrumentLook::AskBlock(const std::string& query) {
-    return Connection().QueryBlock(query).value_or("<none>");
+    auto answer = Connection().QueryBlock(query);
+    if (!answer && connection_->ConnectionLost()) {
+        answer = Connection().QueryBlock(query);
+    }
+    return answer.value_or("<none>");
 }
 
 std::string InstrumentLook::Catalog(int channel) {
@@ -122,12 +189,12 @@ std::string InstrumentLook::SegmentData(int channel, int segment) {
                     ";:TRAC:DATA?");
 }
 
-ScpiConnection& InstrumentLook::Connection() {
-    connection_.CloseIfHungUp();
-    if (!connection_.IsOpen()) {
-        connection_.Open(address_);
+InstrumentTransport& InstrumentLook::Connection() {
+    connection_->CloseIfHungUp();
+    if (!connection_->IsOpen()) {
+        connection_->Open();
     }
-    return connection_;
+    return *connection_;
 }
 
 StalledInstrument::StalledInstrument() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "download/InstrumentAddress.h"
-#include "download/ScpiConnection.h"
+#include "transport/InstrumentAddress.h"
+#include "transport/InstrumentTransport.h"
 
 #include <QProcess>
 
@@ -30,16 +30,36 @@ template <typename T> std::string Bytes(const std::vector<T>& values) {
 // Whether `text` holds `part` anywhere.
 bool Contains(const std::string& text, const std::string& part);
 
-// awg-sim on a free loopback port for the duration of a test.
+// rpcbind for the tests that use VXI-11: the one that answers on 127.0.0.1, or one started
+// for the test (and stopped with it) when none does.
+class RpcbindGuard {
+public:
+    RpcbindGuard();
+    ~RpcbindGuard();
+
+    // Empty when rpcbind answers; otherwise why the test has to do without it.
+    const std::string& Missing() const { return missing_; }
+
+private:
+    QProcess started_;
+    std::string missing_;
+};
+
+// awg-sim on a free loopback port for the duration of a test, over VXI-11 too when asked.
 class SimulatorProcess {
 public:
-    SimulatorProcess();
+    explicit SimulatorProcess(bool vxi11 = false);
     ~SimulatorProcess();
 
     bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
-    InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
-    // Ends it as a crash or a power cut would: no goodbye on its connections.
-    void Kill();
+    int Port() const { return port_; }
+    InstrumentAddress Address() const {
+        return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
+                      : InstrumentAddress::Socket("127.0.0.1", port_);
+    }
+    // Ends it as a crash or a power cut would: no goodbye on its connections. Frozen first,
+    // it is killed a moment later, while a client is surely in the middle of a block.
+    void Kill(bool frozenFirst = false);
     // Starts it again on the same port, as a restarted instrument comes back.
     bool Restart();
 
@@ -48,13 +68,15 @@ private:
 
     QProcess process_;
     int port_ = 0;
+    bool vxi11_ = false;
 };
 
 // The test's own look at an instrument, connected afresh after the instrument restarted.
 // A query without an answer gives "<none>".
 class InstrumentLook {
 public:
-    explicit InstrumentLook(const InstrumentAddress& address) : address_(address) {}
+    explicit InstrumentLook(const InstrumentAddress& address)
+        : connection_(InstrumentTransport::For(address)) {}
 
     std::string Ask(const std::string& query);
     // A block's bytes.
@@ -63,10 +85,9 @@ public:
     std::string SegmentData(int channel, int segment);
 
 private:
-    ScpiConnection& Connection();
+    InstrumentTransport& Connection();
 
-    InstrumentAddress address_;
-    ScpiConnection connection_;
+    std::unique_ptr<InstrumentTransport> connection_;
 };
 
 // An instrument that accepts a connection and then takes no more bytes and answers
@@ -78,7 +99,7 @@ public:
     StalledInstrument(const StalledInstrument&) = delete;
     StalledInstrument& operator=(const StalledInstrument&) = delete;
 
-    InstrumentAddress Address() const { return {"127.0.0.1", port_}; }
+    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
 
 private:
     int socket_ = -1;

@@ -12,8 +12,8 @@
 // look at the instrument.
 class AgentBench {
 public:
-    explicit AgentBench(const std::string& family = "QW2182")
-        : tool(family),
+    explicit AgentBench(const std::string& family = "QW2182", bool vxi11 = false)
+        : tool(family), simulator(vxi11),
           agent(Workspace(tool.Folder(), tool.state.userTag, family), simulator.Address()) {}
 
     // Leaves a segment file and its table entry, then runs the tool's Download command.

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -156,18 +162,20 @@ TEST(ConsoluxDownload, CommandNotificationsForwardTheLinkCommandOrSayWhyNot) {
 
 TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesAreOnlyLogged) {
     TempWorkspace tool;
-    const std::pair<InstrumentAddress, std::string> cases[] = {
-        {{"127.0.0.1", 1}, "failed: 127.0.0.1:1: Connection refused"},
-        {{"instrument.invalid", 5025}, "failed: instrument.invalid:5025: "},
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0.1:1", "failed: 127.0.0.1:1: Connection refused"},
+        {"instrument.invalid", "failed: instrument.invalid:5025: "},
+        {"/nonexistent/usbtmc0", "failed: /nonexistent/usbtmc0: No such file or directory"},
     };
     for (const auto& [address, reason] : cases) {
-        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"), address);
+        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
+                            InstrumentAddress::Parse(address).value());
         const auto outcome = agent.Perform({NotifyCommand, ":TRAC:SEL 4", "", 0});
         EXPECT_FALSE(outcome.succeeded);
         EXPECT_TRUE(Contains(outcome.line, reason)) << outcome.line;
     }
     DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
-                        InstrumentAddress{"127.0.0.1", 1});
+                        InstrumentAddress::Socket("127.0.0.1", 1));
     EXPECT_EQ(agent.Handle(NotifyDeactivated), "notify 0 deactivated");
     EXPECT_EQ(agent.Handle(NotifyClosing), "notify 5 closing");
     EXPECT_EQ(agent.Handle(NotifyClosingFm), "notify 12 closing (FM)");
@@ -175,10 +183,10 @@ TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesA
     EXPECT_FALSE(agent.Perform({NotifyDownloadFm, "", "", 0}).succeeded);
 }
 
-// Restarted between downloads, the instrument leaves the agent a connection that looks open;
-// killed during a block, it leaves a download that failed halfway.
-TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsAFailure) {
-    AgentBench bench;
+namespace {
+
+void RestartAndKillDuringTheBlock(bool vxi11) {
+    AgentBench bench("QW2182", vxi11);
     const std::string bytes = SampleBytes(AwkwardSamples(256));
     bench.ToolDownloads(1, 0, bytes);
     ASSERT_TRUE(Contains(bench.agent.Handle(NotifyDownloadSegment), "-> 0,"));
@@ -191,11 +199,18 @@ TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsA
     const std::string large(static_cast<std::size_t>(kLargePoints) * 2, '\x5A');
     const std::string path = bench.tool.WriteFile("$tst/TemS1.wa0", large);
     const ToolNotice notice = Download(":TRAC:DEF 1," + std::to_string(kLargePoints), path);
+    std::atomic<bool> cancel{false};
+    bench.agent.SetCancel(&cancel);
+    const auto cancelled =
+        bench.agent.Perform(notice, [&](std::size_t, std::size_t) { cancel = true; });
+    EXPECT_TRUE(Contains(cancelled.line, "failed: cancelled; segment 1 of channel 1 may be left"))
+        << cancelled.line;
+    cancel = false;
     bool killed = false;
     const auto outcome = bench.agent.Perform(notice, [&](std::size_t, std::size_t) {
         if (!killed) {
             killed = true;
-            bench.simulator.Kill();
+            bench.simulator.Kill(true);
         }
     });
     ASSERT_TRUE(killed);
@@ -210,11 +225,28 @@ TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndAKillDuringTheBlockIsA
     EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
 }
 
+} // namespace
+
+// Restarted between downloads, the instrument leaves the agent a connection that looks open;
+// cancelled or killed during a block, it leaves a download that failed halfway. Over the
+// socket and over VXI-11, where the restarted instrument is found again through rpcbind.
+TEST(ConsoluxDownload, RestartedInstrumentIsReconnectedAndACancelOrKillMidBlockIsAFailure) {
+    RpcbindGuard rpcbind;
+    for (const bool vxi11 : {false, true}) {
+        if (vxi11 && !rpcbind.Missing().empty()) {
+            GTEST_SKIP() << rpcbind.Missing();
+        }
+        SCOPED_TRACE(vxi11 ? "VXI-11" : "socket");
+        RestartAndKillDuringTheBlock(vxi11);
+    }
+}
+
 TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
     TempWorkspace tool;
     StalledInstrument stalled;
     DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"), stalled.Address());
-    agent.Instrument().SetTimeout(300);
+    // Connect, read, write: each failure names its own timeout.
+    agent.Instrument().SetTimeouts({200, 400, 300});
     const std::string path = tool.WriteFile(
         "$tst/TemS1.wa0", std::string(static_cast<std::size_t>(kLargePoints) * 2, '\0'));
 
@@ -226,5 +258,69 @@ TEST(ConsoluxDownload, StalledInstrumentEndsEachExchangeAtTheTimeout) {
         << download.line;
 
     const auto command = agent.Perform({NotifyCommand, ":INST 2", "", 0});
-    EXPECT_EQ(command.line, "notify 1 command \":INST 2\" failed: no answer within 300 ms");
+    EXPECT_EQ(command.line, "notify 1 command \":INST 2\" failed: no answer within 400 ms");
+}
+
+namespace {
+
+// An instrument on a loopback socket that answers "*OPC?" with `completion` and the error
+// queue with "0,"No error"", and takes every other line without a word.
+class ScriptedInstrument {
+public:
+    explicit ScriptedInstrument(std::string completion) : completion_(std::move(completion)) {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 1);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(::accept(listener_, nullptr, nullptr)); });
+    }
+    ~ScriptedInstrument() {
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+    }
+    InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
+
+private:
+    void Serve(int client) {
+        std::string pending;
+        char buffer[4096];
+        for (ssize_t count; client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0;) {
+            pending.append(buffer, static_cast<std::size_t>(count));
+            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                const std::string answer = line == "*OPC?"        ? completion_ + "\n"
+                                           : line == ":SYST:ERR?" ? "0,\"No error\"\n"
+                                                                  : "";
+                [[maybe_unused]] const auto sent = ::write(client, answer.data(), answer.size());
+            }
+        }
+        ::close(client);
+    }
+
+    std::string completion_;
+    int listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port_ = 0;
+    std::thread thread_;
+};
+
+} // namespace
+
+// The completion check: "*OPC?" must answer 1 even when the error queue is empty.
+TEST(ConsoluxDownload, AnInstrumentThatAnswersAnErrorToTheCompletionCheckFailsTheCommand) {
+    TempWorkspace tool;
+    const std::pair<const char*, const char*> cases[] = {
+        {"1", "-> 0,\"No error\""},
+        {"-410,\"Query INTERRUPTED\"", "failed: *OPC? answered \"-410,\"Query INTERRUPTED\"\""},
+    };
+    for (const auto& [completion, ending] : cases) {
+        ScriptedInstrument instrument(completion);
+        DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
+                            instrument.Address());
+        const std::string line = agent.Perform({NotifyCommand, ":INST 2", "", 0}).line;
+        EXPECT_TRUE(line.ends_with(ending)) << line;
+    }
 }

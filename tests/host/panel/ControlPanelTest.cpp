@@ -12,12 +12,14 @@
 #include <QDBusConnection>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -35,6 +37,7 @@ private slots:
     void FailedDownloadIsShownAsFailed();
     void OtherToolsNoticesAreListedAsIgnored();
     void FitsAnEightHundredBySixHundredScreen();
+    void ConnectionFieldSaysWhatIsWrongOrConnects();
     void cleanupTestCase();
 
 private:
@@ -155,6 +158,32 @@ void ControlPanelTest::FitsAnEightHundredBySixHundredScreen() {
                      qPrintable(group->title() + " / " + other->title()));
         }
     }
+}
+
+// A bad address is refused with the one message; a good one, in another form than the
+// session's, is where the instrument is asked next.
+void ControlPanelTest::ConnectionFieldSaysWhatIsWrongOrConnects() {
+    auto* field = panel_->findChild<QLineEdit*>(QStringLiteral("connection"));
+    QVERIFY(field != nullptr);
+    const auto enter = [field](const QString& text) {
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    enter(QStringLiteral("TCPIP::awg::5025"));
+    auto* log = panel_->findChild<QListWidget*>();
+    const QString refusal =
+        QString::fromStdString(InstrumentAddress::ParseError("TCPIP::awg::5025"));
+    QCOMPARE(log->findItems(refusal, Qt::MatchContains).size(), 1);
+    const auto shown = [this](const QString& start) {
+        const QList<QLabel*> labels = panel_->findChildren<QLabel*>();
+        return std::any_of(labels.begin(), labels.end(),
+                           [&](const QLabel* label) { return label->text().startsWith(start); });
+    };
+    enter(QStringLiteral("127.0.0.1:1"));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(QStringLiteral("instrument: 127.0.0.1:1: Connection refused")),
+                             kWaitMs);
+    enter(QStringLiteral("TCPIP::127.0.0.1::%1::SOCKET").arg(simulator_->Port()));
+    QTRY_VERIFY_WITH_TIMEOUT(shown(QStringLiteral("Quellwerk,")), kWaitMs);
 }
 
 void ControlPanelTest::cleanupTestCase() {
