@@ -1,6 +1,7 @@
 """Fixtures: the module from the build tree, and workspaces made by `consolux prepare`
 beside which `wavesmith-cli` runs on the same input."""
 import os
+import socket
 import subprocess
 import sys
 import time
@@ -67,3 +68,38 @@ def awg_sim(tmp_path):
     yield f"127.0.0.1:{port_file.read_text().strip()}"
     sim.terminate()
     sim.wait()
+
+
+def rpcbind_answers():
+    with socket.socket() as probe:
+        probe.settimeout(1.0)
+        return probe.connect_ex(("127.0.0.1", 111)) == 0
+
+
+@pytest.fixture
+def awg_sim_vxi11(tmp_path):
+    """A simulated instrument that answers VXI-11 too: its address. rpcbind is started for
+    the test when none answers, and only then stopped."""
+    rpcbind = None
+    if not rpcbind_answers():
+        if not os.path.exists("/usr/sbin/rpcbind") or os.geteuid() != 0:
+            pytest.skip("no rpcbind answers and this test cannot start one")
+        rpcbind = subprocess.Popen(["/usr/sbin/rpcbind", "-f"])
+        for _ in range(200):
+            if rpcbind_answers():
+                break
+            time.sleep(0.05)
+    port_file = tmp_path / "awg-sim.port"
+    sim = subprocess.Popen([BUILD / "host" / "instrument" / "awg-sim", "--port", "0",
+                            "--port-file", port_file, "--vxi11"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        if port_file.exists() and port_file.read_text().strip():
+            break
+        time.sleep(0.01)
+    yield "TCPIP::127.0.0.1::INSTR"
+    sim.terminate()
+    sim.wait()
+    if rpcbind is not None:
+        rpcbind.terminate()
+        rpcbind.wait()

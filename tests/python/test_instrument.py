@@ -51,3 +51,12 @@ def test_instrument_faults_raise(tmp_path, awg_sim):
     for call, error in cases:
         with pytest.raises(error):
             call()
+
+
+def test_download_over_vxi11_reads_back_as_sent(tmp_path, awg_sim_vxi11):
+    workspace = wavesmith.Workspace(prepare(tmp_path / "ws"))
+    expected = workspace.generate("square", Cycl=5)
+    with wavesmith.Instrument(awg_sim_vxi11) as instrument:
+        assert workspace.download(instrument)["line"].endswith('0,"No error"')
+        instrument.write(":INST 1;:TRAC:SEL 1")
+        assert read_back(instrument, ":TRAC:DATA?", "<i2").tobytes() == expected.tobytes()
