@@ -336,6 +336,9 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
 // multiplication or division gives the correctly rounded value, which is what any correct
 // reading of the text gives. Otherwise the text is written and read.
 double TextExport::GeneralValue(double v, const DecimalText& text) {
+    if (text.digits != 0 && text.digits < 1000000 && std::isnormal(v)) {
+        return v; // six digits or fewer: "%g" writes them all, and they read back as v
+    }
     const std::optional<SixDigits> six = RoundToSixDigits(v, text);
     const int power = six ? six->exponent - 5 : 0;
     if (!six || power < -22 || power > 22) {
