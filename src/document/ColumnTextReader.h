@@ -34,6 +34,8 @@ public:
     // Every record of the window. Windows begin at the start of a line and end just after
     // a line end, except the last one of the text.
     void ReadWindow(const char* first, const char* last);
+    // Room for the values of a text of that many bytes, as far as a guess can tell.
+    void ReserveFor(unsigned long long textBytes);
     // The text has ended: a record left unfinished becomes the problem.
     void Finish();
     // The first problem of the data; found only once the whole text has been read.

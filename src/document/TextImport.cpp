@@ -198,6 +198,7 @@ bool ReadRecords(const std::string& path, ColumnTextReader& reader, const PassPr
     if (!in) {
         return false;
     }
+    reader.ReserveFor(pass.total);
     TextChunkReader chunks(in.get(), &IsLineEnd);
     std::string_view window;
     while (chunks.Next(window)) {
