@@ -91,7 +91,7 @@ def table(results, command):
     lines = [BEGIN,
              "",
              "Measured %s UTC, load average %.1f / %.1f / %.1f (1 / 5 / 15 min), command:"
-             % (datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), *load),
+             % (datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M"), *load),
              "`%s`" % command,
              "",
              "| Job | Figure | Limit | The limit | Ratio |",
