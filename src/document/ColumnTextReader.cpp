@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr std::size_t kFlushSize = 1 << 20;
-constexpr std::size_t kLongestEntry = TextExport::kLongestGeneral + 1; // a value and its blank
-
 bool StartsNumber(char c) {
     return IsDigit(c) || c == '+' || c == '-';
 }
@@ -53,17 +50,6 @@ const char* ColumnTextReader::PieceEnd(const char* first, const char* last) {
     return lineEnd != nullptr ? static_cast<const char*>(lineEnd) + 1 : first + limit;
 }
 
-ColumnTextReader::ColumnTextReader(std::string scratchPath)
-    : scratchPath_(std::move(scratchPath)) {}
-
-ColumnTextReader::~ColumnTextReader() = default;
-
-bool ColumnTextReader::Open() {
-    scratch_ = std::make_unique<AtomicFileWriter>(scratchPath_);
-    failed_ = !scratch_->Open();
-    return !failed_;
-}
-
 void ColumnTextReader::ReadWindow(const char* p, const char* end) {
     const char* lineStart = p;
     for (;;) {
@@ -88,7 +74,8 @@ void ColumnTextReader::ReadWindow(const char* p, const char* end) {
         }
         double number = 0;
         DecimalText text;
-        const char* next = DecimalReader::Read(p, end, number, &text);
+        // The first number of a record (time or index) is only checked, never kept.
+        const char* next = DecimalReader::Read(p, end, number, &text, haveFirst_);
         if (next == nullptr) {
             ++p; // a lone sign is just another separator
             continue;
@@ -143,51 +130,27 @@ void ColumnTextReader::Restart() {
     count_ = 0;
     smallest_ = 1e9;
     largest_ = -1e9;
-    used_ = 0;
+    values_.clear();
     problem_ = {};
     unfinishedRecord_ = {};
-    Open();
 }
 
 void ColumnTextReader::Keep(double value, const DecimalText& text) {
     smallest_ = value < smallest_ ? value : smallest_;
     largest_ = value > largest_ ? value : largest_;
     ++count_;
-    Reserve();
-    char* out = TextExport::WriteGeneral(text_.data() + used_, value, text);
-    *out++ = ' ';
-    used_ = static_cast<std::size_t>(out - text_.data());
-    if (used_ >= kFlushSize) {
-        Flush();
-    }
+    values_.push_back(TextExport::GeneralValue(value, text));
 }
 
-// The text buffer grows with the values, up to the size at which it is written out.
-void ColumnTextReader::Reserve() {
-    const std::size_t needed = used_ + kLongestEntry;
-    if (text_.size() < needed) {
-        text_.resize(std::min(std::max(needed, 2 * text_.size()), kFlushSize + kLongestEntry));
-    }
+// A record takes at least four characters ("1,2" and a line end) and seldom fewer than 12,
+// so room for a twelfth of the bytes saves nearly every regrowth of the values; a larger
+// text regrows at most once or twice.
+void ColumnTextReader::ReserveFor(unsigned long long textBytes) {
+    values_.reserve(static_cast<std::size_t>(textBytes / 12));
 }
 
-void ColumnTextReader::Flush() {
-    if (scratch_ == nullptr) {
-        failed_ = true;
-    } else {
-        scratch_->Write(text_.data(), used_);
-        failed_ = failed_ || scratch_->Failed();
-    }
-    used_ = 0;
-}
-
-bool ColumnTextReader::Finish() {
+void ColumnTextReader::Finish() {
     if (haveFirst_ && !problem_.Found()) {
         problem_ = unfinishedRecord_;
     }
-    Flush();
-    if (scratch_ == nullptr || !scratch_->Commit()) {
-        failed_ = true;
-    }
-    scratch_.reset();
-    return !failed_;
 }

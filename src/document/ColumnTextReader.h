@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/AtomicFileWriter.h"
-
 #include "document/TextImportProblem.h"
 
 #include <cstddef>
@@ -12,9 +10,9 @@
 
 struct DecimalText;
 
-// The first pass over two-column text (time or index, value): finds the header, reads the
-// records of two numbers after it and writes each record's value to the scratch file as
-// "%g" text followed by a blank, keeping count of the values and their extremes.
+// Reads two-column text (time or index, value) in place: finds the header, reads the
+// records of two numbers after it and keeps each record's value as its "%g" text (six
+// significant digits) reads back, with the extremes of the values as read.
 //
 // The text is handed over in windows that each begin at the start of a line. The header
 // ends with the first line whose start, or the start of one of its 180-character pieces,
@@ -33,22 +31,19 @@ public:
     // characters, whichever comes first.
     static const char* PieceEnd(const char* first, const char* last);
 
-    explicit ColumnTextReader(std::string scratchPath);
-    ~ColumnTextReader();
-    ColumnTextReader(const ColumnTextReader&) = delete;
-    ColumnTextReader& operator=(const ColumnTextReader&) = delete;
-
-    // Creates the scratch file; false when it cannot be written.
-    bool Open();
     // Every record of the window. Windows begin at the start of a line and end just after
     // a line end, except the last one of the text.
     void ReadWindow(const char* first, const char* last);
-    // Writes out and closes the scratch file; false when a write failed.
-    bool Finish();
+    // Room for the values of a text of that many bytes, as far as a guess can tell.
+    void ReserveFor(unsigned long long textBytes);
+    // The text has ended: a record left unfinished becomes the problem.
+    void Finish();
     // The first problem of the data; found only once the whole text has been read.
     const TextImportProblem& Problem() const { return problem_; }
 
     std::size_t Count() const { return count_; }
+    // The values, rounded to six significant digits as "%g" text of them would read back.
+    const std::vector<double>& Values() const { return values_; }
     double Smallest() const { return smallest_; }
     double Largest() const { return largest_; }
 
@@ -58,14 +53,8 @@ private:
     void Note(TextImportProblem::Kind kind, const char* first, const char* last);
     void Restart();
     void Keep(double value, const DecimalText& text);
-    void Reserve();
-    void Flush();
 
-    std::string scratchPath_;
-    // Written like every file: a reader killed halfway leaves no half-written scratch text.
-    std::unique_ptr<AtomicFileWriter> scratch_;
-    std::vector<char> text_;
-    std::size_t used_ = 0;
+    std::vector<double> values_;
     std::size_t count_ = 0;
     unsigned long long line_ = 1;
     TextImportProblem problem_;
@@ -74,5 +63,4 @@ private:
     double largest_ = -1e9;
     bool haveFirst_ = false;
     bool searchingHeader_ = true;
-    bool failed_ = false;
 };

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -270,15 +271,19 @@ char* TextExport::WriteGeneral(char* out, double v) {
 // those 17 digits lie within 12 units of the 17th digit of any text that reads as the
 // same double. The text's digits therefore round the same way unless they are that close
 // to a tie at the 7th digit, which is left to the exact conversion.
-char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
+namespace {
+
+// The six digits "%g" keeps of a number read from text, and the decimal exponent of the
+// first of them; nullopt when they are not known from the text alone (no digits kept, not a
+// normal number, or too close to a tie at the 7th digit).
+struct SixDigits {
+    std::uint64_t mantissa = 0;
+    int exponent = 0;
+};
+
+std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
     if (text.digits == 0 || !std::isnormal(v)) {
-        return WriteGeneral(out, v);
-    }
-    if (text.exponent == 0 && text.digits < 1000000) {
-        if (v < 0) {
-            *out++ = '-';
-        }
-        return WriteSmallInteger(out, static_cast<std::uint32_t>(text.digits));
+        return std::nullopt;
     }
     int count = 1;
     while (count < 17 && text.digits >= kPowersOfTen[count]) {
@@ -293,7 +298,7 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
         const std::uint64_t half = divisor / 2;
         const std::uint64_t distance = rest > half ? rest - half : half - rest;
         if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
-            return WriteGeneral(out, v);
+            return std::nullopt;
         }
         mantissa = quotient + (rest >= half ? 1 : 0);
         if (mantissa == 1000000) {
@@ -301,10 +306,52 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
             ++exponent;
         }
     }
+    return SixDigits{mantissa, exponent};
+}
+
+constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+} // namespace
+
+char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
+    if (text.digits != 0 && std::isnormal(v) && text.exponent == 0 && text.digits < 1000000) {
+        if (v < 0) {
+            *out++ = '-';
+        }
+        return WriteSmallInteger(out, static_cast<std::uint32_t>(text.digits));
+    }
+    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
+    if (!six) {
+        return WriteGeneral(out, v);
+    }
     if (v < 0) {
         *out++ = '-';
     }
-    return WriteSixDigits(out, mantissa, exponent);
+    return WriteSixDigits(out, six->mantissa, six->exponent);
+}
+
+// The six digits times a power of ten within 10^22 are two exact doubles, so one
+// multiplication or division gives the correctly rounded value, which is what any correct
+// reading of the text gives. Otherwise the text is written and read.
+double TextExport::GeneralValue(double v, const DecimalText& text) {
+    if (text.digits != 0 && text.digits < 1000000 && std::isnormal(v)) {
+        return v; // six digits or fewer: "%g" writes them all, and they read back as v
+    }
+    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
+    const int power = six ? six->exponent - 5 : 0;
+    if (!six || power < -22 || power > 22) {
+        char buffer[kLongestGeneral];
+        char* const end = WriteGeneral(buffer, v, text);
+        double value = 0;
+        DecimalReader::Read(buffer, end, value);
+        return value;
+    }
+    const double mantissa = static_cast<double>(six->mantissa);
+    const double magnitude =
+        power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
+    return v < 0 ? -magnitude : magnitude;
 }
 
 void TextExport::AppendGeneral(std::string& out, double v) {

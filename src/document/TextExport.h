@@ -25,5 +25,8 @@ public:
     // The same for a number read from text: its digits, when known, save the conversion.
     static char* WriteGeneral(char* out, double v, const DecimalText& text);
     static void AppendGeneral(std::string& out, double v);
+    // The value the "%g" text of v reads back as (six significant digits), for a v read
+    // from the text `text` describes; without writing the text where the digits tell it.
+    static double GeneralValue(double v, const DecimalText& text);
     static constexpr int kLongestGeneral = 32;
 };

@@ -165,13 +165,40 @@ std::optional<double> SpacedDouble(double value) {
     return value;
 }
 
-// First pass of the column conversion: the records after the header into the scratch file.
-bool WriteScratch(const std::string& path, ColumnTextReader& reader, const PassProgress& pass,
-                  bool& cancelled) {
+// Second pass of the column conversion: the values the scratch text holds, scaled to codes.
+template <typename Scale>
+bool ScaleValues(const std::vector<double>& values, AtomicFileWriter& out, Scale scale,
+                 PassProgress pass, TextImportProblem* problem) {
+    SampleSink<std::int16_t> sink(out);
+    pass.total = values.size();
+    for (std::size_t at = 0; at < values.size(); at += kSinkPoints) {
+        const std::size_t end = std::min(values.size(), at + kSinkPoints);
+        for (std::size_t i = at; i < end; ++i) {
+            const std::optional<std::int16_t> code = scale(values[i]);
+            if (!code) {
+                return false;
+            }
+            sink.Add(*code);
+        }
+        if (!pass.Continue(end)) {
+            if (problem != nullptr) {
+                *problem = TextImportProblem(TextImportProblem::Kind::Cancelled, 0, {});
+            }
+            return false;
+        }
+    }
+    sink.Flush();
+    return true;
+}
+
+// First pass of the column conversion: the records after the header.
+bool ReadRecords(const std::string& path, ColumnTextReader& reader, const PassProgress& pass,
+                 bool& cancelled) {
     FileHandle in = OpenFile(path, "rb");
-    if (!in || !reader.Open()) {
+    if (!in) {
         return false;
     }
+    reader.ReserveFor(pass.total);
     TextChunkReader chunks(in.get(), &IsLineEnd);
     std::string_view window;
     while (chunks.Next(window)) {
@@ -181,8 +208,8 @@ bool WriteScratch(const std::string& path, ColumnTextReader& reader, const PassP
             return false;
         }
     }
-    const bool read = !chunks.ReadError();
-    return reader.Finish() && read;
+    reader.Finish();
+    return !chunks.ReadError();
 }
 
 std::string ConvertSpacedFile(const std::string& path, SampleKind kind, TextImportProblem& problem,
@@ -257,11 +284,12 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
         ~ScratchRemover() { std::remove(path.c_str()); }
     } remover{scratchPath};
 
-    // The text is read twice: into the scratch file, then the scratch file into samples.
-    ColumnTextReader reader(scratchPath);
+    // Each value is scaled as its "%g" text would read back; the reader works that out from
+    // the digits it read, so neither the text nor a scratch copy of it is read twice.
+    ColumnTextReader reader;
     bool cancelled = false;
     const bool written =
-        WriteScratch(path, reader, PassProgress{&progress, 0.0, 0.5, FileBytes(path)}, cancelled);
+        ReadRecords(path, reader, PassProgress{&progress, 0.0, 0.5, FileBytes(path)}, cancelled);
     if (problem != nullptr) {
         *problem = cancelled ? TextImportProblem(TextImportProblem::Kind::Cancelled, 0, {})
                              : reader.Problem();
@@ -276,14 +304,11 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
     const double smallest = reader.Smallest();
     const double lowest = range.lowest;
 
-    FileHandle scratch = OpenFile(scratchPath, "rb");
     const std::string target = ReplaceExtension(path, ".wav");
     AtomicFileWriter out(target);
-    if (!scratch || !out.Open()) {
+    if (!out.Open()) {
         return {};
     }
-    // The scratch text holds only the "%g" text of finite values, so it is never refused.
-    TextImportProblem scratchProblem;
     const auto scale = [=](double value) -> std::optional<std::int16_t> {
         // The line through (smallest, lowest) with the slope, written from the
         // smallest value: value x slope + intercept is the same line, but its rounding
@@ -293,11 +318,7 @@ std::string TextImport::ConvertColumns(const std::string& path, const std::strin
         const double scaled = (value - smallest) * slope;
         return TruncateToCode16(scaled + lowest);
     };
-    const PassProgress pass{&progress, 0.5, 0.5, FileBytes(scratchPath)};
     const bool read =
-        ReadSpacedNumbers<std::int16_t>(scratch.get(), out, scale, scratchProblem, pass);
-    if (problem != nullptr && scratchProblem.GetKind() == TextImportProblem::Kind::Cancelled) {
-        *problem = scratchProblem;
-    }
+        ScaleValues(reader.Values(), out, scale, PassProgress{&progress, 0.5, 0.5, 0}, problem);
     return read && out.Commit() ? target : std::string();
 }

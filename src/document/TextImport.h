@@ -39,8 +39,9 @@ public:
     // Records of two numbers (time or index, value) after the header, separated by
     // anything but digits, "+" and "-"; the values are scaled linearly from their own
     // range onto `range` (slope 1e20 when they are all equal) and truncated to 16-bit
-    // codes (".wav"). The values pass through `scratchPath` as "%g" text (six significant
-    // digits), which is deleted afterwards. A line of the data with one number (or three),
+    // codes (".wav"). Each value is first rounded to six significant digits as its "%g"
+    // text reads; `scratchPath`, the scratch file of that text, is only removed should an
+    // earlier run have left it. A line of the data with one number (or three),
     // or a number too large for a double, refuses the text; a line without numbers is
     // skipped.
     static std::string ConvertColumns(const std::string& path, const std::string& scratchPath,

@@ -166,7 +166,9 @@ bool EquationDialog::RejectField(int index, double typed) {
         "\nParameter range:" + CrtFormat("%g", field.low) + " -> " + CrtFormat("%g", field.high);
     document_.Services().ui.ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
                                      MessageIcon::Exclamation);
-    fields_[index].text = WaveGeneratorSettings::NumberText(values_[index]);
+    const std::string previous = WaveGeneratorSettings::NumberText(values_[index]);
+    fields_[index].text =
+        index < 2 ? WaveGeneratorSettings::PointText(values_[index], previous) : previous;
     return false;
 }
 
@@ -314,7 +316,9 @@ void EquationDialog::WriteStoredRange() {
     }
     ProfileStore& store = document_.Services().store;
     for (int i = 0; i < 4; ++i) {
-        store.WriteProfileText(settings_.ParameterSection(), kKeys[i], RangeText(values_[i]),
+        const std::string text = RangeText(values_[i]);
+        store.WriteProfileText(settings_.ParameterSection(), kKeys[i],
+                               i < 2 ? WaveGeneratorSettings::PointText(values_[i], text) : text,
                                store.ContextFile());
     }
 }

@@ -128,6 +128,21 @@ void Remainders(double* target, const double* left, const double* right, int cou
     }
 }
 
+// remainder, remainder + 1, ... wrapping to 0 at the modulus: the remainders of consecutive
+// points, each run between two wraps a plain ramp.
+void CountRemainders(double* target, long long remainder, long long modulus, int count) {
+    int i = 0;
+    while (i < count) {
+        const int run = static_cast<int>(std::min<long long>(count - i, modulus - remainder));
+        const double base = static_cast<double>(remainder);
+        for (int j = 0; j < run; ++j) {
+            target[i + j] = base + static_cast<double>(j);
+        }
+        i += run;
+        remainder = 0;
+    }
+}
+
 } // namespace
 
 class ExpressionProgram::Registers {
@@ -242,6 +257,27 @@ std::vector<bool> ExpressionProgram::DynamicChecks() const {
     return dynamic;
 }
 
+// The divisor of "p % c" with a constant c when the remainders of the range can be counted:
+// every point is a whole number from 0 to below 2^53, so fmod of the truncated operands is
+// the non-negative integer remainder by |trunc(c)|. 0 when the node is anything else.
+long long ExpressionProgram::PointModulus(const ExpressionNode& node) const {
+    if (node.op != ExpressionOp::Rem || node.left < 0 || node.right < 0 || from_ < 0 ||
+        static_cast<double>(to_) + kBlock >= kExactIntegers) {
+        return 0;
+    }
+    const auto& nodes = code_.nodes;
+    const ExpressionNode& left = nodes[static_cast<std::size_t>(node.left)];
+    const ExpressionNode& right = nodes[static_cast<std::size_t>(node.right)];
+    if (left.op != ExpressionOp::Point || right.op != ExpressionOp::Const) {
+        return 0;
+    }
+    const double divisor = std::fabs(std::trunc(right.value));
+    if (!(divisor >= 1.0) || divisor >= kExactIntegers) {
+        return 0;
+    }
+    return static_cast<long long>(divisor);
+}
+
 // Turns the needed nodes into block steps and gives each value a register for as long as
 // later steps read it.
 void ExpressionProgram::Schedule(const std::vector<bool>& dynamicCheck) {
@@ -259,6 +295,9 @@ void ExpressionProgram::Schedule(const std::vector<bool>& dynamicCheck) {
         }
         if (!needed[static_cast<std::size_t>(n)] || node.op == ExpressionOp::Const) {
             continue;
+        }
+        if (PointModulus(node) > 0) {
+            continue; // counts the points itself and reads no operand
         }
         for (const int operand : {node.left, node.right}) {
             if (operand >= 0) {
@@ -305,6 +344,16 @@ void ExpressionProgram::Schedule(const std::vector<bool>& dynamicCheck) {
         step.op = node.op;
         step.file = node.file;
         step.check = dynamicCheck[static_cast<std::size_t>(n)];
+        step.modulus = PointModulus(node);
+        if (step.modulus > 0) {
+            step.target = allocate();
+            registerOf[static_cast<std::size_t>(n)] = step.target;
+            steps_.push_back(step);
+            if (lastUse[static_cast<std::size_t>(n)] < 0) {
+                freeRegisters.push_back(step.target);
+            }
+            continue;
+        }
         step.left = node.left >= 0 ? registerFor(node.left) : 0;
         step.right = node.right >= 0 ? registerFor(node.right) : 0;
         // A remainder reads its operands again after writing, so it never works in place.
@@ -416,6 +465,10 @@ void ExpressionProgram::RunStep(const Step& step, double* target, Registers& reg
                                 long long first, int count) const {
     const double* a = registers.At(step.left);
     const double* b = registers.At(step.right);
+    if (step.modulus > 0) {
+        CountRemainders(target, first % step.modulus, step.modulus, count);
+        return;
+    }
     switch (step.op) {
     case ExpressionOp::Point: {
         const double* index = registers.At(0);

@@ -35,11 +35,13 @@ private:
         int right = 0;
         int file = -1;
         bool check = false;
+        long long modulus = 0; // of a point remainder: the points counted round, no division
     };
     class Registers;
 
     void Plan();
     std::vector<bool> DynamicChecks() const;
+    long long PointModulus(const ExpressionNode& node) const;
     void Schedule(const std::vector<bool>& dynamicCheck);
     void Work(std::atomic<long long>& nextChunk, std::atomic<long long>& firstError,
               double* values) const;

@@ -10,6 +10,8 @@
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -35,6 +37,13 @@ std::string WaveGeneratorSettings::NumberText(double value) {
     std::string text = CrtFormat("%g", value);
     StripExponentZeros(text);
     return text;
+}
+
+std::string WaveGeneratorSettings::PointText(double point, std::string sixDigitText) {
+    if (std::strtod(sixDigitText.c_str(), nullptr) == point) {
+        return sixDigitText;
+    }
+    return std::to_string(static_cast<long long>(std::trunc(point)));
 }
 
 double WaveGeneratorSettings::LevelLow(WaveDoc& document) {
@@ -74,7 +83,8 @@ void WaveGeneratorSettings::LoadParamDefaults() {
         if (IsDigit(word[0]) || word[0] == '-') {
             text = word;
         } else if (EqualsNoCase(word, "WavLen")) {
-            text = NumberText(document_.Length() - 1);
+            const double last = document_.Length() - 1.0;
+            text = PointText(last, NumberText(last));
         } else if (EqualsNoCase(word, "Wavmin")) {
             text = NumberText(LevelLow(document_));
         } else if (EqualsNoCase(word, "Wavmax")) {

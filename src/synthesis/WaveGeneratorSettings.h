@@ -36,6 +36,10 @@ public:
 
     // Six significant digits in the general format, exponent zeros stripped ("1e6").
     static std::string NumberText(double value);
+    // The stored text of an anchor point: the six-digit text when it reads back as the
+    // point itself, else the whole point number, so that a range beyond 999,999 points
+    // still ends on its last point.
+    static std::string PointText(double point, std::string sixDigitText);
     // Vlo..Vhi: the vertical code range, or the current FM window in the FM editor.
     static double LevelLow(WaveDoc& document);
     static double LevelHigh(WaveDoc& document);

@@ -350,7 +350,9 @@ void WaveParamDialog::WriteStoredTexts() {
     // The form's fields are written together: a killed run leaves the old ones or all new.
     IniEntries texts;
     for (int i = 0; i < 4; ++i) {
-        texts.emplace_back(kCommonKeys[i], WaveGeneratorSettings::NumberText(values_[i]));
+        const std::string text = WaveGeneratorSettings::NumberText(values_[i]);
+        texts.emplace_back(kCommonKeys[i],
+                           i < 2 ? WaveGeneratorSettings::PointText(values_[i], text) : text);
     }
     std::string keys;
     // The family's key list is read first: a missing one is told, never under the lock.

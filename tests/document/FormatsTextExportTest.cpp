@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -131,7 +132,8 @@ TEST(FormatsGeneralNumber, MatchesCrtFormatOnRandomIntegersAndDoubles) {
     }
 }
 
-// Formatting from the digits of the text read must equal formatting the value.
+// Formatting from the digits of the text read must equal formatting the value, and the
+// value worked out from those digits must be what that text reads back as, bit for bit.
 void ExpectTextFormattedAsValue(const std::string& token) {
     double value = 0;
     DecimalText text;
@@ -140,13 +142,35 @@ void ExpectTextFormattedAsValue(const std::string& token) {
     char out[TextExport::kLongestGeneral];
     const std::string fast(out, TextExport::WriteGeneral(out, value, text));
     ASSERT_EQ(fast, CrtFormat("%g", value)) << token;
+    const double readBack = std::strtod(fast.c_str(), nullptr);
+    const double rounded = TextExport::GeneralValue(value, text);
+    ASSERT_EQ(std::memcmp(&rounded, &readBack, sizeof rounded), 0) << token;
 }
 
 TEST(FormatsGeneralNumber, DigitsOfTheTextRoundLikeTheValue) {
-    for (const char* token :
-         {"1.234565", "1.2345650000000001", "1.2345649999999999", "9999995", "999999.5", "0.1",
-          "123456.5", "1.0000005e-5", "-2.5e-3", "0.000123456789", "99999950", "7", "-0", "0.0",
-          "1e22", "1e-22", "123456789012345", "4.9999995", "5.0000005e300"}) {
+    for (const char* token : {"1.234565",
+                              "1.2345650000000001",
+                              "1.2345649999999999",
+                              "9999995",
+                              "999999.5",
+                              "0.1",
+                              "123456.5",
+                              "1.0000005e-5",
+                              "-2.5e-3",
+                              "0.000123456789",
+                              "99999950",
+                              "7",
+                              "-0",
+                              "0.0",
+                              "1e22",
+                              "1e-22",
+                              "123456789012345",
+                              "4.9999995",
+                              "5.0000005e300",
+                              "-1.2345678e-17",
+                              "9.9999996e-20",
+                              "1.5e27",
+                              "-0.1"}) {
         ExpectTextFormattedAsValue(token);
     }
     std::mt19937 random(17);

@@ -122,6 +122,16 @@ TEST_F(ExpressionRangeTest, LargeRangesOnTwoCoresMatchEachPoint) {
     ExpectSameAsEachPoint("amp*sin(1.5*omg*(p+500))-(p%1000<300)", 0, 200000, 200001);
 }
 
+// Remainders of the point by a constant are counted instead of divided: the count must wrap
+// at the divisor across block boundaries, from any first point, for divisors that truncate.
+TEST_F(ExpressionRangeTest, CountedRemaindersMatchEachPoint) {
+    for (const char* formula : {"p%7", "p%-300", "p%256.9", "p%1", "p%0.5", "p%1e20",
+                                "abs(p%2000-1000)*amp/1000", "(p%100)<50+p%3"}) {
+        ExpectSameAsEachPoint(formula, 0, 2100);
+        ExpectSameAsEachPoint(formula, 255, 1300);
+    }
+}
+
 TEST_F(ExpressionRangeTest, LargeRangesStopAtTheFirstFailingPoint) {
     ExpectSameAsEachPoint("1/((p-150000)*(p-190000))", 0, 200000);
     ExpectSameAsEachPoint("1/((p-190000)*(p-40000))", 0, 200000);

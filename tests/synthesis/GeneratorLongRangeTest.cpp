@@ -1,5 +1,6 @@
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
+#include "settings/IniFile.h"
 #include "support/TempWorkspace.h"
 #include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorCommands.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -78,6 +80,59 @@ TEST_P(GeneratorLongRange, RoundedEndOfALongWaveformOpensAsTheLastPoint) {
         EXPECT_EQ(opened.endText, c.shown);
         EXPECT_EQ(opened.valid, c.valid);
         EXPECT_EQ(workspace.ui.messages.empty(), c.valid);
+    }
+}
+
+// 2^24 points: six significant digits would store the last point 16,777,215 as 16,777,200.
+// The first run covers the defaults' range; its OK with an end short of the last point
+// moves the stored range on to start 16,777,001, and the second run must again reach the
+// last point. Each run overwrites a marker left in the last point.
+TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
+    constexpr double kMarker = 12345;
+    const std::vector<std::pair<int, GeneratorCommands::FieldTexts>> forms = {
+        {GeneratorCommands::kSquareCommand, {{"Wavmin", "-500"}, {"Wavmax", "-500"}}},
+        {GeneratorCommands::kEquationCommand, {{"Equ", "p-500"}}},
+    };
+    for (const auto& [command, texts] : forms) {
+        SCOPED_TRACE(command);
+        TempWorkspace workspace;
+        IniFile(workspace.state.familyFile).Write("Axis", "HRange", "1024 16 16777216");
+        WaveDoc document{workspace.services};
+        HeadlessView view;
+        document.SetView(&view);
+        document.LoadActiveSegment();
+        document.SetLength("16777216");
+        ASSERT_EQ(document.Length(), 16777216);
+        WaveGeneratorSettings(document, "SmWav_Defpar", "SmWav_Par").LoadParamDefaults();
+        EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_end"), "16777215");
+
+        GeneratorCommands::FieldTexts shortRun = texts;
+        shortRun.emplace_back("Prv_end", "16777000");
+        const std::pair<GeneratorCommands::FieldTexts, bool> runs[] = {
+            {texts, true}, {shortRun, false}, {texts, true}};
+        for (const auto& [run, reachesLast] : runs) {
+            document.EditAllPoints().Store(16777215, kMarker);
+            ASSERT_EQ(GeneratorCommands::Run(document, command, run).outcome,
+                      GeneratorCommands::Outcome::Done);
+            EXPECT_EQ(document.Samples().At(16777215) != kMarker, reachesLast);
+            EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_end"), "16777215");
+        }
+        EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_bgn"), "16777001");
+        document.SetView(nullptr);
+    }
+}
+
+// The stored anchor keeps the six-digit text where it is exact and turns into the whole
+// point number where it is not, up to the last point of a 256 Mi-point waveform.
+TEST(GeneratorAnchors, StoredPointTextIsExactAtEveryLength) {
+    const std::vector<std::pair<double, const char*>> cases = {
+        {999999, "999999"},       {1000000, "1e6"},       {16777000, "1.6777e7"},
+        {16777215, "16777215"},   {16000001, "16000001"}, {268435455, "268435455"},
+        {268435000, "2.68435e8"}, {12.5, "12.5"},
+    };
+    for (const auto& [point, text] : cases) {
+        const std::string sixDigits = WaveGeneratorSettings::NumberText(point);
+        EXPECT_EQ(WaveGeneratorSettings::PointText(point, sixDigits), text) << point;
     }
 }
 
