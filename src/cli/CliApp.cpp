@@ -32,17 +32,6 @@
 
 namespace {
 
-const char* ModeName(OperatingMode mode) {
-    switch (mode) {
-    case OperatingMode::Fm:
-        return "fm";
-    case OperatingMode::Pulse:
-        return "pulse";
-    default:
-        return "std";
-    }
-}
-
 void PrintSample(const SampleBuffer& samples, std::size_t i, bool asText) {
     const double value = samples.At(i);
     if (asText) {
@@ -162,7 +151,7 @@ int CliApp::Info(ToolSession& session, ConsoleUserInterface&) {
     const AppState& state = session.State();
     WaveDoc& document = session.Document();
     std::printf("length=%lld\n", static_cast<long long>(document.Length()));
-    std::printf("mode=%s\n", ModeName(state.mode));
+    std::printf("mode=%s\n", ModeWord(state.mode));
     std::printf("family=%s\n", state.familyName.c_str());
     std::printf("channel=%d\n", state.activeChannel + 1);
     std::printf("segment=%d\n", state.activeSegment);
@@ -334,7 +323,7 @@ int CliApp::Generate(ToolSession& session, ConsoleUserInterface&) {
         return UsageError;
     case GeneratorCommands::Outcome::UnknownCommand:
         std::fprintf(stderr, "wavesmith-cli: the %s mode has no Wave menu\n",
-                     ModeName(session.State().mode));
+                     ModeWord(session.State().mode));
         return UsageError;
     default:
         return Refused;

@@ -10,19 +10,6 @@ namespace {
 
 using Error = std::optional<std::string>;
 
-bool ParseMode(const std::string& text, OperatingMode& mode) {
-    if (text == "std") {
-        mode = OperatingMode::Standard;
-    } else if (text == "fm") {
-        mode = OperatingMode::Fm;
-    } else if (text == "pulse") {
-        mode = OperatingMode::Pulse;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 bool IsLongOption(const std::string& word) {
     return word.rfind("--", 0) == 0 && word.size() > 2;
 }
@@ -48,7 +35,11 @@ Error ParseGlobal(std::vector<std::string> arguments, CliOptions& out,
     } catch (const CLI::ParseError&) {
         return "--mode takes std, fm or pulse";
     }
-    if (modeOption->count() > 0 && !ParseMode(mode, out.mode)) {
+    const std::optional<OperatingMode> chosen = ModeOfWord(mode);
+    if (chosen) {
+        out.mode = *chosen;
+    }
+    if (modeOption->count() > 0 && !chosen) {
         return "--mode takes std, fm or pulse";
     }
     // The last of --yes, --no and --cancel counts.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 // The mode is chosen once at start from the command line and never changes.
 enum class OperatingMode { Standard = 0, Fm = 1, Pulse = 2 };
 
@@ -12,4 +15,25 @@ inline const char* ModeTitle(OperatingMode mode) {
     default:
         return "Wavesmith";
     }
+}
+
+// The mode's word on command lines and in scripts: "std", "fm" or "pulse".
+inline const char* ModeWord(OperatingMode mode) {
+    switch (mode) {
+    case OperatingMode::Fm:
+        return "fm";
+    case OperatingMode::Pulse:
+        return "pulse";
+    default:
+        return "std";
+    }
+}
+
+inline std::optional<OperatingMode> ModeOfWord(std::string_view word) {
+    for (OperatingMode mode : {OperatingMode::Standard, OperatingMode::Fm, OperatingMode::Pulse}) {
+        if (word == ModeWord(mode)) {
+            return mode;
+        }
+    }
+    return std::nullopt;
 }

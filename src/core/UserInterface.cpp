@@ -11,6 +11,26 @@ public:
 
 } // namespace
 
+bool OffersAnswer(MessageButtons buttons, MessageAnswer answer) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return answer == MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return answer == MessageAnswer::Ok || answer == MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return answer != MessageAnswer::Ok;
+    }
+    return false;
+}
+
+MessageAnswer FirstAnswer(MessageButtons buttons) {
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+               ? MessageAnswer::Yes
+               : MessageAnswer::Ok;
+}
+
 std::unique_ptr<ProgressDisplay> UserInterface::BeginProgress(const std::string&) {
     return std::make_unique<UnstoppableProgress>();
 }

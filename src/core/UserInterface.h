@@ -11,6 +11,11 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageIcon { None, Information, Exclamation, Error, Question };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
+// Whether a box with these buttons offers the answer, and the answer of its first button
+// (the one Enter chooses, and the one a run without a user gives).
+bool OffersAnswer(MessageButtons buttons, MessageAnswer answer);
+MessageAnswer FirstAnswer(MessageButtons buttons);
+
 // One message box: either a string-table entry (id > 0, text taken from the table
 // unless given) or a built text (id 0). The caption is empty for the application name.
 struct Message {

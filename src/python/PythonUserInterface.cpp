@@ -2,29 +2,6 @@
 
 #include "core/StringTable.h"
 
-namespace {
-
-MessageAnswer FirstButton(MessageButtons buttons) {
-    return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel
-               ? MessageAnswer::Ok
-               : MessageAnswer::Yes;
-}
-
-bool Offers(MessageButtons buttons, MessageAnswer answer) {
-    switch (buttons) {
-    case MessageButtons::Ok:
-        return answer == MessageAnswer::Ok;
-    case MessageButtons::OkCancel:
-        return answer == MessageAnswer::Ok || answer == MessageAnswer::Cancel;
-    case MessageButtons::YesNo:
-        return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
-    default:
-        return answer != MessageAnswer::Ok;
-    }
-}
-
-} // namespace
-
 MessageAnswer PythonUserInterface::Show(const Message& message) {
     Shown shown;
     shown.id = message.id;
@@ -34,13 +11,13 @@ MessageAnswer PythonUserInterface::Show(const Message& message) {
     const auto given = answers_.find(message.id);
     // An answer the box does not offer (No to an OK/Cancel box) is its refusing button.
     if (given != answers_.end() && shown.question) {
-        if (Offers(message.buttons, given->second)) {
+        if (OffersAnswer(message.buttons, given->second)) {
             return given->second;
         }
         return message.buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
                                                            : MessageAnswer::No;
     }
-    return FirstButton(message.buttons);
+    return FirstAnswer(message.buttons);
 }
 
 std::optional<FileChoice> PythonUserInterface::AskOpenFile(const FileQuestion& question) {

@@ -29,27 +29,11 @@ using Kind = PythonFailure::Kind;
 namespace {
 
 OperatingMode ModeOfName(const std::string& name) {
-    if (name == "std") {
-        return OperatingMode::Standard;
+    const std::optional<OperatingMode> mode = ModeOfWord(name);
+    if (!mode) {
+        RaiseInput("mode is \"std\", \"fm\" or \"pulse\", not \"" + name + "\"");
     }
-    if (name == "fm") {
-        return OperatingMode::Fm;
-    }
-    if (name == "pulse") {
-        return OperatingMode::Pulse;
-    }
-    RaiseInput("mode is \"std\", \"fm\" or \"pulse\", not \"" + name + "\"");
-}
-
-const char* NameOfMode(OperatingMode mode) {
-    switch (mode) {
-    case OperatingMode::Fm:
-        return "fm";
-    case OperatingMode::Pulse:
-        return "pulse";
-    default:
-        return "std";
-    }
+    return *mode;
 }
 
 std::string AbsolutePath(const std::filesystem::path& path) {
@@ -151,7 +135,7 @@ py::dict Info(PythonWorkspace& workspace) {
         WaveDoc& document = session.Document();
         const FamilyLimits& limits = document.Limits();
         py::dict info;
-        info["mode"] = NameOfMode(state.mode);
+        info["mode"] = ModeWord(state.mode);
         info["family"] = state.familyName;
         info["channel"] = state.activeChannel + 1;
         info["segment"] = state.activeSegment;
@@ -442,7 +426,7 @@ subclass with the tool's message.)");
              py::arg("folder"), py::arg("mode") = "std")
         .def_property_readonly("folder", &PythonWorkspace::Folder)
         .def_property_readonly("mode",
-                               [](const PythonWorkspace& self) { return NameOfMode(self.Mode()); })
+                               [](const PythonWorkspace& self) { return ModeWord(self.Mode()); })
         .def_property_readonly("messages", &MessagesOf,
                                "(id, text) of every message the last call's run showed.")
         .def("info", &Info,

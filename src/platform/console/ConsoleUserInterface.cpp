@@ -8,44 +8,24 @@
 
 namespace {
 
-bool HasButton(MessageButtons buttons, MessageAnswer answer) {
-    switch (buttons) {
-    case MessageButtons::Ok:
-        return answer == MessageAnswer::Ok;
-    case MessageButtons::OkCancel:
-        return answer == MessageAnswer::Ok || answer == MessageAnswer::Cancel;
-    case MessageButtons::YesNo:
-        return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
-    case MessageButtons::YesNoCancel:
-        return answer != MessageAnswer::Ok;
-    }
-    return false;
-}
-
-MessageAnswer FirstButton(MessageButtons buttons) {
-    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
-               ? MessageAnswer::Yes
-               : MessageAnswer::Ok;
-}
-
 // --yes means "the affirmative button" of any box, --no the negative one.
 MessageAnswer Choose(ConsoleUserInterface::Policy policy, MessageButtons buttons) {
     switch (policy) {
     case ConsoleUserInterface::Policy::Yes:
-        return HasButton(buttons, MessageAnswer::Yes) ? MessageAnswer::Yes : MessageAnswer::Ok;
+        return OffersAnswer(buttons, MessageAnswer::Yes) ? MessageAnswer::Yes : MessageAnswer::Ok;
     case ConsoleUserInterface::Policy::No:
-        if (HasButton(buttons, MessageAnswer::No)) {
+        if (OffersAnswer(buttons, MessageAnswer::No)) {
             return MessageAnswer::No;
         }
-        return HasButton(buttons, MessageAnswer::Cancel) ? MessageAnswer::Cancel
-                                                         : FirstButton(buttons);
+        return OffersAnswer(buttons, MessageAnswer::Cancel) ? MessageAnswer::Cancel
+                                                            : FirstAnswer(buttons);
     case ConsoleUserInterface::Policy::Cancel:
-        if (HasButton(buttons, MessageAnswer::Cancel)) {
+        if (OffersAnswer(buttons, MessageAnswer::Cancel)) {
             return MessageAnswer::Cancel;
         }
-        return HasButton(buttons, MessageAnswer::No) ? MessageAnswer::No : FirstButton(buttons);
+        return OffersAnswer(buttons, MessageAnswer::No) ? MessageAnswer::No : FirstAnswer(buttons);
     default:
-        return FirstButton(buttons);
+        return FirstAnswer(buttons);
     }
 }
 

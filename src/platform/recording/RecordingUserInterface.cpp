@@ -2,16 +2,6 @@
 
 namespace {
 
-MessageAnswer FirstButton(MessageButtons buttons) {
-    switch (buttons) {
-    case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel:
-        return MessageAnswer::Yes;
-    default:
-        return MessageAnswer::Ok;
-    }
-}
-
 // Every report goes into the interface's list; the scripted one answers Cancel.
 class RecordingProgress : public ProgressDisplay {
 public:
@@ -36,7 +26,7 @@ std::unique_ptr<ProgressDisplay> RecordingUserInterface::BeginProgress(const std
 MessageAnswer RecordingUserInterface::Show(const Message& message) {
     messages.push_back(message);
     if (answers.empty()) {
-        return FirstButton(message.buttons);
+        return FirstAnswer(message.buttons);
     }
     const MessageAnswer answer = answers.front();
     answers.pop_front();
