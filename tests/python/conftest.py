@@ -80,6 +80,10 @@ def rpcbind_answers():
 def awg_sim_vxi11(tmp_path):
     """A simulated instrument that answers VXI-11 too: its address. rpcbind is started for
     the test when none answers, and only then stopped."""
+    if "libasan" in os.environ.get("LD_PRELOAD", ""):
+        # liblxi calls the C library's RPC routines, whose xdr_string the sanitizer's
+        # interceptor cannot find when its runtime is preloaded into python: it crashes.
+        pytest.skip("liblxi does not run under a preloaded address sanitizer")
     rpcbind = None
     if not rpcbind_answers():
         if not os.path.exists("/usr/sbin/rpcbind") or os.geteuid() != 0:
