@@ -1,15 +1,10 @@
 #include "ui/CommandTable.h"
 
 #include "ui/CommandIds.h"
+#include "ui/FrameMode.h"
 #include "ui/WaveView.h"
 
 namespace {
-
-struct CommandText {
-    int id;
-    const char* menuText;
-    const char* prompt;
-};
 
 using namespace CommandId;
 
@@ -56,19 +51,10 @@ constexpr CommandText kCommands[] = {
     {kAbout, "&About ...", "Show the program's version and build\nAbout"},
 };
 
-constexpr CommandText kPulseFileCommands[] = {
-    {kNew, "&New", "Start a new pulse design view\nNew"},
-    {kOpen, "&Open...", "Open a waveform file\nOpen"},
-    {kSave, "&Save", "Save the waveform\nSave"},
-    {kSaveAs, "Save &As...", "Save the waveform under a new name\nSave As"},
-};
-
-const CommandText* Find(int commandId, OperatingMode mode) {
-    if (mode == OperatingMode::Pulse) {
-        for (const CommandText& command : kPulseFileCommands) {
-            if (command.id == commandId) {
-                return &command;
-            }
+const CommandText* Find(int commandId, const FrameMode& mode) {
+    for (const CommandText& command : mode.OwnCommandTexts()) {
+        if (command.id == commandId) {
+            return &command;
         }
     }
     for (const CommandText& command : kCommands) {
@@ -81,12 +67,12 @@ const CommandText* Find(int commandId, OperatingMode mode) {
 
 } // namespace
 
-QString CommandTable::MenuText(int commandId, OperatingMode mode) {
+QString CommandTable::MenuText(int commandId, const FrameMode& mode) {
     const CommandText* command = Find(commandId, mode);
     return command == nullptr ? QString() : QString::fromLatin1(command->menuText);
 }
 
-QString CommandTable::Prompt(int commandId, OperatingMode mode) {
+QString CommandTable::Prompt(int commandId, const FrameMode& mode) {
     if (WaveView::HandlesCommand(commandId)) {
         return WaveView::CommandPrompt(commandId);
     }
@@ -94,10 +80,10 @@ QString CommandTable::Prompt(int commandId, OperatingMode mode) {
     return command == nullptr ? QString() : QString::fromLatin1(command->prompt);
 }
 
-QString CommandTable::StatusText(int commandId, OperatingMode mode) {
+QString CommandTable::StatusText(int commandId, const FrameMode& mode) {
     return Prompt(commandId, mode).section(QLatin1Char('\n'), 0, 0);
 }
 
-QString CommandTable::ToolTip(int commandId, OperatingMode mode) {
+QString CommandTable::ToolTip(int commandId, const FrameMode& mode) {
     return Prompt(commandId, mode).section(QLatin1Char('\n'), 1, 1);
 }

@@ -11,27 +11,16 @@ RegistryKey ProfileKey() {
     return RegistryKey(RegistryRoot::CurrentUser, FramePlacement::kProfileKey);
 }
 
-const char* BarStateName(OperatingMode mode) {
-    switch (mode) {
-    case OperatingMode::Fm:
-        return "FmBars";
-    case OperatingMode::Pulse:
-        return "PulseBars";
-    default:
-        return "Bars";
-    }
-}
-
 } // namespace
 
-FramePlacement::FramePlacement(bool fmEditor) : fmEditor_(fmEditor) {}
+FramePlacement::FramePlacement(const PlacementKeys& keys) : keys_(keys) {}
 
 std::string FramePlacement::Read(const char* name) const {
     return ProfileKey().ReadValue(name).value_or(std::string());
 }
 
 WindowRect FramePlacement::ReadRect() const {
-    return ParseRect(Read(fmEditor_ ? "FmRect" : "Rect")).value_or(DefaultRect(fmEditor_));
+    return ParseRect(Read(keys_.rectName)).value_or(DefaultRect(keys_.defaultShift));
 }
 
 bool FramePlacement::ReadMaximized() const {
@@ -42,19 +31,19 @@ bool FramePlacement::ReadMinimized() const {
     return LeadingInt(Read("icon")) != 0;
 }
 
-std::string FramePlacement::ReadBarState(OperatingMode mode) const {
-    return Read(BarStateName(mode));
+std::string FramePlacement::ReadBarState() const {
+    return Read(keys_.barsName);
 }
 
 void FramePlacement::Write(const WindowRect& normal, bool maximized) const {
     const RegistryKey key = ProfileKey();
-    key.WriteValue(fmEditor_ ? "FmRect" : "Rect", FormatRect(normal));
+    key.WriteValue(keys_.rectName, FormatRect(normal));
     key.WriteValue("icon", "0");
     key.WriteValue("max", maximized ? "1" : "0");
 }
 
-void FramePlacement::WriteBarState(OperatingMode mode, const std::string& state) const {
-    ProfileKey().WriteValue(BarStateName(mode), state);
+void FramePlacement::WriteBarState(const std::string& state) const {
+    ProfileKey().WriteValue(keys_.barsName, state);
 }
 
 std::optional<WindowRect> FramePlacement::ParseRect(const std::string& text) {
@@ -78,7 +67,6 @@ std::string FramePlacement::FormatRect(const WindowRect& rect) {
     return text;
 }
 
-WindowRect FramePlacement::DefaultRect(bool fmEditor) {
-    const int shift = fmEditor ? 100 : 0;
+WindowRect FramePlacement::DefaultRect(int shift) {
     return {100 + shift, 50, 800 + shift, 600};
 }

@@ -16,7 +16,8 @@ constexpr int kMinimumHeightExtra = 50;
 
 } // namespace
 
-FramePlacer::FramePlacer(QMainWindow& window, OperatingMode mode) : window_(window), mode_(mode) {}
+FramePlacer::FramePlacer(QMainWindow& window, const PlacementKeys& keys)
+    : window_(window), keys_(keys) {}
 
 void FramePlacer::ApplyMinimumSize(ProfileStore& store) {
     const std::string text = store.ReadHostValue("DrawRect", "minSMrct");
@@ -32,10 +33,10 @@ void FramePlacer::ApplyMinimumSize(ProfileStore& store) {
 }
 
 void FramePlacer::Restore() {
-    const FramePlacement placement(FmEditor());
+    const FramePlacement placement(keys_);
     const WindowRect rect = placement.ReadRect();
     window_.restoreState(
-        QByteArray::fromBase64(QByteArray::fromStdString(placement.ReadBarState(mode_))),
+        QByteArray::fromBase64(QByteArray::fromStdString(placement.ReadBarState())),
         kBarStateVersion);
     const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
     const QScreen* target = QGuiApplication::screenAt(wanted.center());
@@ -48,7 +49,7 @@ void FramePlacer::Restore() {
 }
 
 void FramePlacer::Show() {
-    const FramePlacement placement(FmEditor());
+    const FramePlacement placement(keys_);
     if (placement.ReadMinimized()) {
         window_.setWindowState(placement.ReadMaximized() ? Qt::WindowMinimized | Qt::WindowMaximized
                                                          : Qt::WindowMinimized);
@@ -71,10 +72,10 @@ void FramePlacer::Save() const {
     if (!normalRect_.isValid()) {
         return; // never placed: nothing worth remembering
     }
-    const FramePlacement placement(FmEditor());
+    const FramePlacement placement(keys_);
     placement.Write({normalRect_.left(), normalRect_.top(),
                      normalRect_.left() + normalRect_.width(),
                      normalRect_.top() + normalRect_.height()},
                     (window_.windowState() & Qt::WindowMaximized) != 0);
-    placement.WriteBarState(mode_, window_.saveState(kBarStateVersion).toBase64().toStdString());
+    placement.WriteBarState(window_.saveState(kBarStateVersion).toBase64().toStdString());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/OperatingMode.h"
+#include "ui/FramePlacement.h"
 
 #include <QRect>
 
@@ -12,7 +12,7 @@ class QMainWindow;
 // back to. The stored values themselves are FramePlacement's.
 class FramePlacer {
 public:
-    FramePlacer(QMainWindow& window, OperatingMode mode);
+    FramePlacer(QMainWindow& window, const PlacementKeys& keys);
 
     // The smallest size of the window: the host's "minSMrct" (width and height), with 50
     // pixels added to the height; nothing but those 50 when the value is unreadable.
@@ -27,9 +27,7 @@ public:
     void Save() const;
 
 private:
-    bool FmEditor() const { return mode_ == OperatingMode::Fm; }
-
     QMainWindow& window_;
-    OperatingMode mode_;
+    PlacementKeys keys_;
     QRect normalRect_;
 };

@@ -1,6 +1,5 @@
 #include "ui/FrameStatusBar.h"
 
-#include "core/AppState.h"
 #include "ui/StatusLabel.h"
 
 #include <QLabel>
@@ -64,16 +63,7 @@ void FrameStatusBar::ShowDownloadNotice(const QString& text) {
     downloadText_->setVisible(!notice.isEmpty());
 }
 
-void FrameStatusBar::ShowContext(const AppState& state, OperatingMode mode) {
-    QStringList parts{QString::fromStdString(state.familyName)};
-    if (mode == OperatingMode::Fm) {
-        parts << tr("FM waveform");
-    } else {
-        parts << tr("Channel %1").arg(state.activeChannel + 1);
-        if (mode == OperatingMode::Standard) {
-            parts << tr("Segment %1").arg(state.activeSegment);
-        }
-    }
+void FrameStatusBar::ShowContext(const QStringList& parts) {
     const QString text = parts.join(QStringLiteral("  \u00b7  "));
     if (contextText_->text() != text) {
         contextText_->setText(text);

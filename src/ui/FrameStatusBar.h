@@ -1,12 +1,9 @@
 #pragma once
 
-#include "core/OperatingMode.h"
-
 #include <QStatusBar>
 
 class QLabel;
 class StatusLabel;
-struct AppState;
 
 // The main window's status bar: the prompt of a command or drawing mode ("Ready" when
 // there is none), the point and value under the cursor, and the instrument, channel and
@@ -20,8 +17,9 @@ public:
     void ShowPrompt(const QString& text);
     void ShowPosition(const QString& text);
     // The host may change the channel or segment while the window is in the background,
-    // so they are shown where the user can always see them.
-    void ShowContext(const AppState& state, OperatingMode mode);
+    // so they are shown where the user can always see them. `parts` are the family and
+    // what the mode edits.
+    void ShowContext(const QStringList& parts);
     // The sample clock and the form of the last pulse render ("1600 S/s, single segment of
     // 96 points"), or why it failed; it describes the design as it was rendered, so it is
     // cleared when the design changes or the channel switches.

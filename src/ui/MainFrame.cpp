@@ -14,6 +14,7 @@
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/FmMarkersDialogWidget.h"
+#include "ui/FrameMode.h"
 #include "ui/FramePlacer.h"
 #include "ui/FrameStatusBar.h"
 #include "ui/MainMenuBuilder.h"
@@ -41,16 +42,16 @@ constexpr int kBandTimerMs = 100;
 } // namespace
 
 MainFrame::MainFrame(ToolSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session), mode_(session.State().mode) {
+    : QMainWindow(parent), session_(session), frameMode_(FrameMode::For(session.State())) {
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowTitle(QString::fromLatin1(ModeTitle(mode_)));
+    setWindowTitle(frameMode_->Title());
     setWindowIcon(BarIcons::Application());
     setAcceptDrops(true);
 
     view_ = new WaveView(session_, this);
     setCentralWidget(view_);
     bands_ = std::make_unique<ToolBands>(*this, session_.Store());
-    placer_ = std::make_unique<FramePlacer>(*this, mode_);
+    placer_ = std::make_unique<FramePlacer>(*this, frameMode_->Placement());
     BuildCommands();
     BuildBands();
     BuildStatusBar();
@@ -59,7 +60,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
 
     session_.Services().bus.SetRequestHandler(
         [this](std::uint32_t code, std::int64_t data) { OnHostCommand(code, data); });
-    if (mode_ == OperatingMode::Fm) {
+    if (bands_->MarkerList() != nullptr) {
         session_.Document().ShowMarkerBarWith(
             [this] { bands_->ShowMarkerItems(session_.Document().FmMarkers().BarItems()); });
     }
@@ -89,14 +90,14 @@ std::unique_ptr<MainFrame> MainFrame::Launch(ToolSession& session,
 // --- construction ---------------------------------------------------------------------
 
 void MainFrame::BuildCommands() {
-    MainMenuBuilder builder(*this, mode_, actions_);
+    MainMenuBuilder builder(*this, *frameMode_, actions_);
     builder.BuildActions([this](int commandId) { OnCommand(commandId); });
     editMenu_ = builder.BuildMenus([this] { UpdateCommandStates(); });
 }
 
 void MainFrame::BuildBands() {
-    bands_->Build(mode_, actions_, InstrumentHasTwoChannels(), [this](QToolBar* bar) {
-        parameters_ = new ParameterBar(session_, bar);
+    bands_->Build(*frameMode_, actions_, InstrumentHasTwoChannels(), [this](QToolBar* bar) {
+        parameters_ = new ParameterBar(session_, frameMode_, bar);
         bar->addWidget(parameters_);
         connect(parameters_, &ParameterBar::Confirmed, this, &MainFrame::UpdateCommandStates);
     });
@@ -187,6 +188,9 @@ bool MainFrame::InstrumentHasTwoChannels() const {
 // --- commands -------------------------------------------------------------------------
 
 bool MainFrame::IsEnabled(int commandId) const {
+    if (!frameMode_->Allows(commandId)) {
+        return false;
+    }
     if (WaveView::HandlesCommand(commandId)) {
         return view_->IsCommandEnabled(commandId);
     }
@@ -198,14 +202,6 @@ bool MainFrame::IsEnabled(int commandId) const {
         return session_.Segments().ChannelCommandEnabled();
     case kPulseEditor:
         return view_->Pulse() != nullptr && !view_->Pulse()->EditorVisible();
-    case kFmMarkers:
-        return mode_ == OperatingMode::Fm;
-    case kOpen:
-    case kSave:
-    case kSaveAs:
-        // In the pulse designer the samples exist only as what a Download renders: an
-        // empty waveform would be written and entered in the segment table.
-        return mode_ != OperatingMode::Pulse;
     default:
         return true;
     }
@@ -229,7 +225,7 @@ void MainFrame::UpdateCommandStates() {
             action->setChecked(IsChecked(id));
         }
     }
-    status_->ShowContext(session_.State(), mode_);
+    status_->ShowContext(frameMode_->ContextParts(session_.State()));
 }
 
 void MainFrame::OnCommand(int commandId) {
@@ -293,7 +289,8 @@ void MainFrame::OnCommand(int commandId) {
 }
 
 void MainFrame::OnHostCommand(std::uint32_t code, std::int64_t data) {
-    const HostRequest request = HostRequest::Decode(code, data, mode_, session_.Store());
+    const HostRequest request =
+        HostRequest::Decode(code, data, frameMode_->Mode(), session_.Store());
     switch (request.action) {
     case HostAction::Close:
         close();

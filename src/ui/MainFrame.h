@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/OperatingMode.h"
-
 #include <QBasicTimer>
 #include <QMainWindow>
 
@@ -11,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class FrameMode;
 class FramePlacer;
 class FrameStatusBar;
 class ParameterBar;
@@ -83,7 +82,9 @@ private:
     bool InstrumentHasTwoChannels() const;
 
     ToolSession& session_;
-    OperatingMode mode_;
+    // What differs between the modes, shared with the parameter bar, which as a child
+    // widget goes after the window's members.
+    std::shared_ptr<const FrameMode> frameMode_;
     WaveView* view_ = nullptr;
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;

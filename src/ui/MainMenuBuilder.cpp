@@ -3,9 +3,9 @@
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
+#include "ui/FrameMode.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,11 +20,6 @@ constexpr int kBarIconSize = 24;
 
 constexpr int kWaveCommands[] = {kSine,     kTriangle, kSquare, kSinc,    kGaussian,
                                  kExponent, kPulse,    kNoise,  kEquation};
-
-// The menu titles keep the translation context they had in the window.
-QString MenuTitle(const char* text) {
-    return QCoreApplication::translate("MainFrame", text);
-}
 
 bool IsCheckable(int commandId) {
     switch (commandId) {
@@ -43,27 +38,9 @@ bool IsCheckable(int commandId) {
     }
 }
 
-// The accelerators of the standard editor and the pulse designer; the FM editor has none.
-QKeySequence ShortcutOf(int commandId) {
-    switch (commandId) {
-    case kNew:
-        return QKeySequence::New;
-    case kOpen:
-        return QKeySequence::Open;
-    case kSave:
-        return QKeySequence::Save;
-    case kPrint:
-        return QKeySequence::Print;
-    case kUndo:
-        return QKeySequence::Undo;
-    default:
-        return {};
-    }
-}
-
 } // namespace
 
-MainMenuBuilder::MainMenuBuilder(QMainWindow& window, OperatingMode mode,
+MainMenuBuilder::MainMenuBuilder(QMainWindow& window, const FrameMode& mode,
                                  std::map<int, QAction*>& actions)
     : window_(window), mode_(mode), actions_(actions) {}
 
@@ -76,25 +53,18 @@ bool MainMenuBuilder::IsWaveCommand(int commandId) {
     return false;
 }
 
+std::vector<int> MainMenuBuilder::WaveCommands() {
+    return {std::begin(kWaveCommands), std::end(kWaveCommands)};
+}
+
+std::vector<int> MainMenuBuilder::WaveMenuItems() {
+    return {kSine,     kTriangle, kSquare, kSinc,      kGaussian,
+            kExponent, kPulse,    kNoise,  kSeparator, kEquation};
+}
+
 void MainMenuBuilder::BuildActions(const std::function<void(int)>& run) {
-    for (int id : {kNew, kOpen, kSave, kSaveAs, kPrint, kExit, kDownload, kAbout, kFileBar,
-                   kParameterBar, kInstrumentBar, kChannel1, kChannel2}) {
+    for (int id : mode_.CommandIds()) {
         MakeAction(id, run);
-    }
-    if (mode_ == OperatingMode::Pulse) {
-        MakeAction(kPulseEditor, run);
-        return;
-    }
-    for (int id : {kAutoline, kSketch, kSmooth, kFilter, kInvert, kTrimLeft, kTrimRight, kUnmark,
-                   kUndo, kZoomIn, kZoomOut, kEditBar}) {
-        MakeAction(id, run);
-    }
-    for (int id : kWaveCommands) {
-        MakeAction(id, run);
-    }
-    if (mode_ == OperatingMode::Fm) {
-        MakeAction(kFmMarkers, run);
-        MakeAction(kMarkerBar, run);
     }
 }
 
@@ -110,9 +80,7 @@ QAction* MainMenuBuilder::MakeAction(int commandId, const std::function<void(int
     action->setIcon(BarIcons::ForCommand(commandId));
     action->setIconVisibleInMenu(false);
     action->setCheckable(IsCheckable(commandId));
-    if (mode_ != OperatingMode::Fm) {
-        action->setShortcut(ShortcutOf(commandId));
-    }
+    action->setShortcut(mode_.Shortcut(commandId));
     QObject::connect(action, &QAction::triggered, &window_, [run, commandId] { run(commandId); });
     actions_[commandId] = action;
     return action;
@@ -123,7 +91,7 @@ QAction* MainMenuBuilder::Action(int commandId) const {
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QMenu* MainMenuBuilder::AddMenu(const QString& title, std::initializer_list<int> commandIds,
+QMenu* MainMenuBuilder::AddMenu(const QString& title, const std::vector<int>& commandIds,
                                 const std::function<void()>& refresh) {
     QMenu* menu = window_.menuBar()->addMenu(title);
     for (int id : commandIds) {
@@ -138,43 +106,19 @@ QMenu* MainMenuBuilder::AddMenu(const QString& title, std::initializer_list<int>
 }
 
 QMenu* MainMenuBuilder::BuildMenus(const std::function<void()>& refresh) {
-    QMenu* editMenu = nullptr;
-    AddMenu(MenuTitle("&File"),
-            {kNew, kOpen, kSave, kSaveAs, kSeparator, kPrint, kSeparator, kExit}, refresh);
-    if (mode_ == OperatingMode::Pulse) {
-        AddMenu(MenuTitle("&View"), {kPulseEditor}, refresh);
-        AddMenu(MenuTitle("&Download"), {kDownload, kSeparator, kChannel1, kChannel2}, refresh);
-    } else {
-        editMenu = AddMenu(MenuTitle("&Edit"),
-                           {kAutoline, kSketch, kSmooth, kFilter, kInvert, kSeparator, kTrimLeft,
-                            kTrimRight, kUnmark, kSeparator, kUndo},
-                           refresh);
-        QMenu* viewMenu = AddMenu(
-            MenuTitle("&View"),
-            {kZoomIn, kZoomOut, kSeparator, kFileBar, kEditBar, kParameterBar, kInstrumentBar},
-            refresh);
-        AddMenu(QStringLiteral("Wave"),
-                {kSine, kTriangle, kSquare, kSinc, kGaussian, kExponent, kPulse, kNoise, kSeparator,
-                 kEquation},
-                refresh);
-        if (mode_ == OperatingMode::Fm) {
-            editMenu->addSeparator();
-            editMenu->addAction(Action(kFmMarkers));
-            viewMenu->addAction(Action(kMarkerBar));
-            AddMenu(MenuTitle("&Download"), {kDownload, kSeparator, kChannel1, kChannel2}, refresh);
-        } else {
-            viewMenu->addSeparator();
-            viewMenu->addAction(Action(kChannel1));
-            viewMenu->addAction(Action(kChannel2));
-            AddMenu(MenuTitle("&Download"), {kDownload}, refresh);
+    QMenu* contextMenu = nullptr;
+    for (const MenuLayout& layout : mode_.Menus()) {
+        QMenu* menu = AddMenu(layout.title, layout.items, refresh);
+        if (layout.isContextMenu) {
+            contextMenu = menu;
         }
     }
     window_.menuBar()->addAction(Action(kAbout));
-    return editMenu;
+    return contextMenu;
 }
 
 QToolBar* MainMenuBuilder::AddBand(int toggleId, const char* objectName,
-                                   std::initializer_list<int> commandIds) {
+                                   const std::vector<int>& commandIds) {
     QString caption = CommandTable::MenuText(toggleId, mode_);
     caption.remove(QLatin1Char('&'));
     auto* bar = new QToolBar(caption, &window_);

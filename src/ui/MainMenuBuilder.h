@@ -1,13 +1,12 @@
 #pragma once
 
-#include "core/OperatingMode.h"
-
 #include <QString>
 
 #include <functional>
-#include <initializer_list>
 #include <map>
+#include <vector>
 
+class FrameMode;
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -21,26 +20,29 @@ public:
     // Stands for a separator in a list of command ids.
     static constexpr int kSeparator = 0;
 
-    MainMenuBuilder(QMainWindow& window, OperatingMode mode, std::map<int, QAction*>& actions);
+    MainMenuBuilder(QMainWindow& window, const FrameMode& mode, std::map<int, QAction*>& actions);
 
     // The mode's actions; a triggered one calls `run` with its command id.
     void BuildActions(const std::function<void(int)>& run);
-    // The menu bar; `refresh` runs before a menu opens. Returns the Edit menu (none in the
-    // pulse designer), which is also the view's context menu.
+    // The menu bar; `refresh` runs before a menu opens. Returns the menu that is also the
+    // view's context menu (none in the pulse designer).
     QMenu* BuildMenus(const std::function<void()>& refresh);
     // A band in the top tool bar area, captioned like the command that toggles it.
-    QToolBar* AddBand(int toggleId, const char* objectName, std::initializer_list<int> commandIds);
+    QToolBar* AddBand(int toggleId, const char* objectName, const std::vector<int>& commandIds);
 
     // The Wave menu's generators, which open their parameter dialogs.
     static bool IsWaveCommand(int commandId);
+    static std::vector<int> WaveCommands();
+    // The Wave menu's items: the generators, a line, then the equation.
+    static std::vector<int> WaveMenuItems();
 
 private:
     QAction* MakeAction(int commandId, const std::function<void(int)>& run);
-    QMenu* AddMenu(const QString& title, std::initializer_list<int> commandIds,
+    QMenu* AddMenu(const QString& title, const std::vector<int>& commandIds,
                    const std::function<void()>& refresh);
     QAction* Action(int commandId) const;
 
     QMainWindow& window_;
-    OperatingMode mode_;
+    const FrameMode& mode_;
     std::map<int, QAction*>& actions_;
 };

@@ -1,13 +1,10 @@
 #include "ui/ParameterBar.h"
 
 #include "app/ToolSession.h"
-#include "core/AppState.h"
-#include "document/DocumentView.h"
-#include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
-#include "fm/FmSettings.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
+#include "ui/FrameMode.h"
 #include "ui/NumericField.h"
 #include "ui/PulseDesignView.h"
 
@@ -22,64 +19,32 @@ constexpr int kFieldFontHeight = 14;
 constexpr int kFieldFontWeight = 500;
 const char* const kFieldFontFace = "MS Sans Serif";
 
-QString SecondCaption(const AppState& state) {
-    if (state.IsFm()) {
-        return QObject::tr("Deviation");
-    }
-    return state.IsPulse() ? QObject::tr("Amplitude") : QObject::tr("Segment");
-}
-
-BarIcons::Picture SecondPicture(const AppState& state) {
-    if (state.IsFm()) {
-        return BarIcons::Picture::Deviation;
-    }
-    return state.IsPulse() ? BarIcons::Picture::Amplitude : BarIcons::Picture::Segment;
-}
-
-QString SecondToolTip(const AppState& state) {
-    if (state.IsFm()) {
-        return QObject::tr("Peak frequency deviation of the FM waveform");
-    }
-    if (state.IsPulse()) {
-        return QObject::tr("Amplitude of the pulse design");
-    }
-    return QObject::tr("Memory segment being edited");
-}
-
 } // namespace
 
-ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
-    : QWidget(parent), session_(session) {
-    const AppState& state = session_.State();
+ParameterBar::ParameterBar(ToolSession& session, std::shared_ptr<const FrameMode> mode,
+                           QWidget* parent)
+    : QWidget(parent), session_(session), mode_(std::move(mode)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(6);
 
-    // In the pulse designer the field shows the design's duration in seconds; the caption
-    // stays short, as a wider one pushes the channel buttons off a window of 800 pixels.
     layout->addWidget(MakePicture(static_cast<int>(BarIcons::Picture::Length), tr("Length"),
-                                  state.IsPulse()
-                                      ? tr("Total duration of the pulse design in seconds")
-                                      : tr("Waveform length in points")));
+                                  mode_->LengthDescription()));
     lengthField_ = MakeField(ControlId::kLengthField);
     lengthField_->SetValidator(NumericField::IsDigit);
     lengthField_->setToolTip(tr("Waveform length in points (Enter applies)"));
-    lengthField_->setEnabled(!state.IsPulse());
+    lengthField_->setEnabled(mode_->LengthEditable());
     layout->addWidget(lengthField_);
     layout->addSpacing(18);
 
-    layout->addWidget(MakePicture(static_cast<int>(SecondPicture(state)), SecondCaption(state),
-                                  SecondToolTip(state)));
+    layout->addWidget(MakePicture(static_cast<int>(mode_->SecondPicture()), mode_->SecondCaption(),
+                                  mode_->SecondDescription()));
     secondField_ = MakeField(ControlId::kSecondField);
-    if (state.IsFm() || state.IsPulse()) {
-        secondField_->SetValidator(NumericField::IsNumberCharacter);
-    } else {
-        secondField_->SetValidator(NumericField::IsDigit);
-    }
-    secondField_->setToolTip(SecondToolTip(state) + tr(" (Enter applies)"));
+    secondField_->SetValidator(mode_->SecondFilter());
+    secondField_->setToolTip(mode_->SecondDescription() + tr(" (Enter applies)"));
     layout->addWidget(secondField_);
     layout->addStretch(1);
-    if (state.IsFm() && state.wideFmSamples) {
+    if (mode_->ShowsSampleDeviation()) {
         session_.Document().ShowFmDeviationWith(
             [this](const std::string& text) { ShowSecondText(QString::fromStdString(text)); });
     }
@@ -87,7 +52,7 @@ ParameterBar::ParameterBar(ToolSession& session, QWidget* parent)
 
 // The document outlives the bar; a later window recomputation must not reach a gone field.
 ParameterBar::~ParameterBar() {
-    if (session_.State().IsFm()) {
+    if (mode_->ShowsSampleDeviation()) {
         session_.Document().ShowFmDeviationWith(nullptr);
     }
 }
@@ -142,7 +107,7 @@ void ParameterBar::ShowSecondText(const QString& text) {
 // The modified marks are cleared before the text is applied: applying may show a
 // message box, and the focus it takes must not confirm the same text a second time.
 void ParameterBar::Confirm() {
-    if (session_.State().IsPulse()) {
+    if (mode_->FeedsPulseDesign()) {
         if (pulse_ != nullptr) {
             const QString text = secondField_->text();
             secondField_->ClearModifiedMark();
@@ -174,15 +139,8 @@ void ParameterBar::FollowPulseDesign(PulseDesignView& view) {
 void ParameterBar::ConfirmSecondField() {
     const std::string text = secondField_->text().toStdString();
     secondField_->ClearModifiedMark();
-    WaveDoc& document = session_.Document();
-    if (session_.State().IsFm()) {
-        ShowText(secondField_, QString::fromStdString(document.SetFmDeviation(text)));
-        if (DocumentView* view = document.View()) {
-            view->UpdateAllViews();
-        }
-    } else {
-        session_.Segments().OnSegmentField(text);
-    }
+    mode_->ApplySecondField(session_, text,
+                            [this](const QString& shown) { ShowText(secondField_, shown); });
     update();
     secondField_->setFocus();
 }

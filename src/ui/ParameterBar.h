@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class FrameMode;
 class NumericField;
 class PulseDesignView;
 class QLineEdit;
@@ -15,7 +18,10 @@ class ToolSession;
 class ParameterBar : public QWidget {
     Q_OBJECT
 public:
-    ParameterBar(ToolSession& session, QWidget* parent = nullptr);
+    // The mode's fields, captions and pictures. The bar shares the mode with the window,
+    // whose children go only after its own members.
+    ParameterBar(ToolSession& session, std::shared_ptr<const FrameMode> mode,
+                 QWidget* parent = nullptr);
     ~ParameterBar() override;
 
     // The field with control id 2000 or 2001; nullptr for any other id.
@@ -45,6 +51,7 @@ private:
     static void ShowText(NumericField* field, const QString& text);
 
     ToolSession& session_;
+    std::shared_ptr<const FrameMode> mode_;
     NumericField* lengthField_ = nullptr;
     NumericField* secondField_ = nullptr;
     PulseDesignView* pulse_ = nullptr;

@@ -3,6 +3,7 @@
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "ui/CommandIds.h"
+#include "ui/FrameMode.h"
 #include "ui/MainMenuBuilder.h"
 
 #include <QComboBox>
@@ -15,8 +16,6 @@
 namespace {
 
 using namespace CommandId;
-
-constexpr int kSeparator = MainMenuBuilder::kSeparator;
 
 struct BandDescription {
     int toggleId;
@@ -45,34 +44,24 @@ void ToolBands::WriteFlags() const {
     }
 }
 
-QToolBar* ToolBands::Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
-                         std::initializer_list<int> commandIds) {
+QToolBar* ToolBands::Add(const FrameMode& mode, std::map<int, QAction*>& actions, int band,
+                         const std::vector<int>& commandIds) {
     const BandDescription& description = kBands[band];
     bars_[band] = MainMenuBuilder(frame_, mode, actions)
                       .AddBand(description.toggleId, description.objectName, commandIds);
     return bars_[band];
 }
 
-void ToolBands::Build(OperatingMode mode, std::map<int, QAction*>& actions, bool twoChannels,
+void ToolBands::Build(const FrameMode& mode, std::map<int, QAction*>& actions, bool twoChannels,
                       const std::function<void(QToolBar*)>& fillParameters) {
     Add(mode, actions, FileBand, {kNew, kOpen, kSave, kSaveAs, kPrint});
-    if (mode != OperatingMode::Pulse) {
-        Add(mode, actions, EditBand,
-            {kAutoline, kSketch, kFilter, kSmooth, kInvert, kUnmark, kUndo, kSeparator, kZoomIn,
-             kZoomOut, kSeparator, kTrimLeft, kTrimRight});
+    if (const std::vector<int> editing = mode.EditBandCommands(); !editing.empty()) {
+        Add(mode, actions, EditBand, editing);
         frame_.addToolBarBreak(Qt::TopToolBarArea);
     }
     fillParameters(Add(mode, actions, ParameterBand, {}));
-
-    QToolBar* instrumentBar = Add(mode, actions, InstrumentBand, {kDownload});
-    if (mode != OperatingMode::Fm && twoChannels) {
-        instrumentBar->addSeparator();
-        for (const int id : {kChannel1, kChannel2}) {
-            const auto found = actions.find(id);
-            instrumentBar->addAction(found == actions.end() ? nullptr : found->second);
-        }
-    }
-    if (mode == OperatingMode::Fm) {
+    Add(mode, actions, InstrumentBand, mode.InstrumentBandCommands(twoChannels));
+    if (mode.HasMarkerList()) {
         BuildMarkerList(Add(mode, actions, MarkerBand, {}));
     }
 }

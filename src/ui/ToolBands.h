@@ -1,14 +1,12 @@
 #pragma once
 
-#include "core/OperatingMode.h"
-
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
+class FrameMode;
 class ProfileStore;
 class QAction;
 class QComboBox;
@@ -28,7 +26,7 @@ public:
     // The mode's bands: file operations, wave editing, wave parameters (`fillParameters`
     // puts the parameter bar in its band), instrument control with the channel buttons
     // when there are two channels, and in the FM editor the marker list.
-    void Build(OperatingMode mode, std::map<int, QAction*>& actions, bool twoChannels,
+    void Build(const FrameMode& mode, std::map<int, QAction*>& actions, bool twoChannels,
                const std::function<void(QToolBar*)>& fillParameters);
     void WriteFlags() const;
     // Shows and hides the bands by their flags.
@@ -45,8 +43,8 @@ public:
     QComboBox* MarkerList() const { return markerList_; }
 
 private:
-    QToolBar* Add(OperatingMode mode, std::map<int, QAction*>& actions, int band,
-                  std::initializer_list<int> commandIds);
+    QToolBar* Add(const FrameMode& mode, std::map<int, QAction*>& actions, int band,
+                  const std::vector<int>& commandIds);
     void BuildMarkerList(QToolBar* bar);
     static int MarkerListWidth(const QComboBox& box);
 

@@ -1,7 +1,5 @@
 #include "ui/WaveParamDialogWidget.h"
 
-#include "core/AppServices.h"
-#include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorCommands.h"
@@ -127,7 +125,7 @@ void WaveParamDialogWidget::PlaceDialog() {
 }
 
 bool WaveParamDialogWidget::RunWaveCommand(QWidget* parent, WaveDoc& document, int commandId) {
-    if (document.Services().state.IsPulse() || !GeneratorCommands::IsWaveCommand(commandId)) {
+    if (!GeneratorCommands::IsWaveCommand(commandId)) {
         return false;
     }
     if (commandId == GeneratorCommands::kEquationCommand) {

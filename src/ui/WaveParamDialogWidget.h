@@ -20,8 +20,8 @@ public:
 
     // The Wave menu (32790-32798) as the main frame calls it: builds the command's form on
     // the document, runs its dialog modally and destroys both. True when OK committed a new
-    // waveform (Undo is then enabled); false on Cancel, for the pulse designer and for ids
-    // that are not Wave commands.
+    // waveform (Undo is then enabled); false on Cancel and for ids that are not Wave
+    // commands. The pulse designer does not offer them (its frame mode refuses them).
     static bool RunWaveCommand(QWidget* parent, WaveDoc& document, int commandId);
 
     // Field k of the form (an edit, or the check box of an "Inv" key).
