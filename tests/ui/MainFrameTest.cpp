@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWidgetAction>
 
 #include <memory>
 #include <utility>
@@ -41,13 +42,39 @@ QStringList ItemTexts(const QMenu* menu) {
     return texts;
 }
 
-QMenu* MenuNamed(const MainFrame& frame, const QString& title) {
-    for (QAction* action : frame.menuBar()->actions()) {
-        if (action->text() == title) {
-            return action->menu();
+// A menu or a band as one line: its title, then its items without mnemonics, "-" for a
+// separator and "*" for a widget.
+QString Line(const QString& title, const QList<QAction*>& actions) {
+    QStringList items;
+    for (QAction* action : actions) {
+        if (action->isSeparator()) {
+            items << "-";
+        } else if (qobject_cast<QWidgetAction*>(action) != nullptr) {
+            items << "*";
+        } else {
+            items << action->text().remove('&');
         }
     }
-    return nullptr;
+    return QString(title).remove('&') + ": " + items.join('|');
+}
+
+QStringList MenuLines(const MainFrame& frame) {
+    QStringList lines;
+    for (QAction* title : frame.menuBar()->actions()) {
+        lines << (title->menu() != nullptr ? Line(title->text(), title->menu()->actions())
+                                           : title->text().remove('&'));
+    }
+    return lines;
+}
+
+QStringList BandLines(const MainFrame& frame) {
+    QStringList lines;
+    for (int band = 0; band < ToolBands::kBandCount; ++band) {
+        if (const QToolBar* bar = frame.BandBar(band)) {
+            lines << Line(bar->windowTitle(), bar->actions());
+        }
+    }
+    return lines;
 }
 
 // The texts among `actions` whose mnemonic (the letter after "&") an earlier one has.
@@ -88,64 +115,78 @@ std::string ReadProfile(const char* name) {
 class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void StandardMenusHoldTheEditorItems();
-    void FmMenusMoveChannelsToDownloadAndAddMarkers();
-    void PulseMenusHoldOnlyFileViewDownloadAbout();
+    void EachModeHasItsMenusAndBands_data();
+    void EachModeHasItsMenusAndBands();
     void MnemonicsAreUniqueInTheMenuBarAndEachMenu_data();
     void MnemonicsAreUniqueInTheMenuBarAndEachMenu();
     void ShortcutsReachFileCommandsExceptInFmEditor();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
-    void BarPopupListsBandCaptionsInOrder();
     void StoredRectRestoresPlacementAndIsWrittenBack();
     void FmEditorWithoutStoredRectOpensBesideTheStandardOne();
     void AboutBoxShowsVersionAndBuild();
     void ChannelItemsFollowInstrumentChannels_data();
     void ChannelItemsFollowInstrumentChannels();
     void ChannelCommandSwitchesActiveChannel();
-    void FmInstrumentBarHasOnlyDownloadButton();
     void HostRequestsReachOnlyTheEditorTheyAreFor_data();
     void HostRequestsReachOnlyTheEditorTheyAreFor();
     void HostTileRestoresAMaximizedWindowToTheStoredRectangle();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
 };
 
-void MainFrameTest::StandardMenusHoldTheEditorItems() {
-    RunningFrame run;
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&File")),
-             QStringList({"New Waveform", "Open Waveform...", "Save Waveform",
-                          "Save Waveform As...", "Print", "Exit"}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Edit")),
-             QStringList({"Autoline", "Sketch", "Smooth", "Filter...", "Invert", "Trim Left",
-                          "Trim right", "Unmark", "Undo"}));
-    QCOMPARE(
-        ItemTexts(MenuNamed(*run.frame, "&View")),
-        QStringList({"Zoom in", "Zoom out", "File Operation Bar", "Wave Edit Bar",
-                     "Wave Parameter Bar", "Instrument Control Bar", "Channel 1", "Channel 2"}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "Wave")),
-             QStringList({"Sine...", "Triangle...", "Square...", "Sinc...", "Gaussian...",
-                          "Exponent...", "Pulse...", "Noise...", "Equation..."}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")), QStringList({"Waveform"}));
+void MainFrameTest::EachModeHasItsMenusAndBands_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QStringList>("menus");
+    QTest::addColumn<QStringList>("bands");
+    const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
+                             "Save Waveform As...|-|Print|-|Exit";
+    const QString editMenu =
+        "Edit: Autoline|Sketch|Smooth|Filter...|Invert|-|Trim Left|Trim right|Unmark|-|Undo";
+    const QString viewMenu = "View: Zoom in|Zoom out|-|File Operation Bar|Wave Edit Bar|"
+                             "Wave Parameter Bar|Instrument Control Bar";
+    const QString waveMenu = "Wave: Sine...|Triangle...|Square...|Sinc...|Gaussian...|"
+                             "Exponent...|Pulse...|Noise...|-|Equation...";
+    const QString fileBand = "File Operation Bar: New Waveform|Open Waveform...|Save Waveform|"
+                             "Save Waveform As...|Print";
+    const QString editBand = "Wave Edit Bar: Autoline|Sketch|Filter...|Smooth|Invert|Unmark|"
+                             "Undo|-|Zoom in|Zoom out|-|Trim Left|Trim right";
+    const QString parameterBand = "Wave Parameter Bar: *";
+    const QString channels = "Waveform|-|Channel 1|Channel 2";
+    QTest::newRow("standard") << "wavesmith" << QStringList{fileMenu,
+                                                            editMenu,
+                                                            viewMenu + "|-|Channel 1|Channel 2",
+                                                            waveMenu,
+                                                            "Download: Waveform",
+                                                            "About ..."}
+                              << QStringList{fileBand, editBand, parameterBand,
+                                             "Instrument Control Bar: " + channels};
+    QTest::newRow("FM: markers, channels only in the Download menu")
+        << "wavesmith FMS"
+        << QStringList{fileMenu, editMenu + "|-|FM Markers...", viewMenu + "|Marker Bar",
+                       waveMenu, "Download: " + channels,       "About ..."}
+        << QStringList{fileBand, editBand, parameterBand, "Instrument Control Bar: Waveform",
+                       "Marker Bar: *|*"};
+    QTest::newRow("pulse: no editing")
+        << "wavesmith PLS"
+        << QStringList{"File: New|Open...|Save|Save As...|-|Print|-|Exit", "View: Pulse Editor...",
+                       "Download: " + channels, "About ..."}
+        << QStringList{"File Operation Bar: New|Open...|Save|Save As...|Print", parameterBand,
+                       "Instrument Control Bar: " + channels};
 }
 
-void MainFrameTest::FmMenusMoveChannelsToDownloadAndAddMarkers() {
-    RunningFrame run("wavesmith FMS");
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Edit")).last(), QString("FM Markers..."));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&View")),
-             QStringList({"Zoom in", "Zoom out", "File Operation Bar", "Wave Edit Bar",
-                          "Wave Parameter Bar", "Instrument Control Bar", "Marker Bar"}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")),
-             QStringList({"Waveform", "Channel 1", "Channel 2"}));
-    QVERIFY(run.frame->BandBar(ToolBands::MarkerBand) != nullptr);
-}
-
-void MainFrameTest::PulseMenusHoldOnlyFileViewDownloadAbout() {
-    RunningFrame run("wavesmith PLS");
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&File")),
-             QStringList({"New", "Open...", "Save", "Save As...", "Print", "Exit"}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&View")), QStringList({"Pulse Editor..."}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")),
-             QStringList({"Waveform", "Channel 1", "Channel 2"}));
-    QVERIFY(run.frame->BandBar(ToolBands::EditBand) == nullptr);
+// The bar pop-up lists the bands' captions in the same order.
+void MainFrameTest::EachModeHasItsMenusAndBands() {
+    QFETCH(QString, commandLine);
+    QFETCH(QStringList, menus);
+    QFETCH(QStringList, bands);
+    RunningFrame run(commandLine.toStdString());
+    QCOMPARE(MenuLines(*run.frame), menus);
+    QCOMPARE(BandLines(*run.frame), bands);
+    std::unique_ptr<QMenu> popup(run.frame->createPopupMenu());
+    QStringList captions;
+    for (const QString& band : bands) {
+        captions << band.section(':', 0, 0);
+    }
+    QCOMPARE(ItemTexts(popup.get()), captions);
 }
 
 void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu_data() {
@@ -203,20 +244,6 @@ void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
     run.frame.reset();
     QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
              QString("1"));
-}
-
-void MainFrameTest::BarPopupListsBandCaptionsInOrder() {
-    {
-        RunningFrame standard;
-        std::unique_ptr<QMenu> menu(standard.frame->createPopupMenu());
-        QCOMPARE(ItemTexts(menu.get()),
-                 QStringList({"File Operation Bar", "Wave Edit Bar", "Wave Parameter Bar",
-                              "Instrument Control Bar"}));
-    }
-    RunningFrame fm("wavesmith FMS");
-    std::unique_ptr<QMenu> menu(fm.frame->createPopupMenu());
-    QCOMPARE(ItemTexts(menu.get()).size(), 5);
-    QCOMPARE(ItemTexts(menu.get()).last(), QString("Marker Bar"));
 }
 
 void MainFrameTest::StoredRectRestoresPlacementAndIsWrittenBack() {
@@ -303,13 +330,6 @@ void MainFrameTest::ChannelCommandSwitchesActiveChannel() {
     QVERIFY(run.Action(CommandId::kChannel2)->isChecked());
     QVERIFY(!run.Action(CommandId::kChannel1)->isChecked());
     QVERIFY(run.session.Document().CurrentPath().find("TemS1.wa1") != std::string::npos);
-}
-
-void MainFrameTest::FmInstrumentBarHasOnlyDownloadButton() {
-    RunningFrame run("wavesmith FMS");
-    QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
-    QCOMPARE(instrument->actions().size(), 1);
-    QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
 }
 
 void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor_data() {

@@ -5,52 +5,37 @@
 #include "ui/support/WorkspaceFacts.h"
 
 #include <QApplication>
-#include <QMenuBar>
 #include <QTest>
 
 #include <filesystem>
-
-namespace {
-
-QStringList MenuTitles(const MainFrame& frame) {
-    QStringList titles;
-    for (QAction* action : frame.menuBar()->actions()) {
-        titles << action->text();
-    }
-    return titles;
-}
-
-} // namespace
 
 // The program as the host starts it: in a prepared workspace, in the mode its command line
 // names; and as a user who starts it by hand, with no context file at all.
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void StartsInEachModeWithItsTitleAndMenuBar_data();
-    void StartsInEachModeWithItsTitleAndMenuBar();
+    void StartsInEachModeWithItsTitle_data();
+    void StartsInEachModeWithItsTitle();
     void MissingContextFileEndsWithMessageAndNoWindow();
 };
 
-void StartupTest::StartsInEachModeWithItsTitleAndMenuBar_data() {
+void StartupTest::StartsInEachModeWithItsTitle_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QString>("file"); // the active segment's file (3), named in the title
-    const QStringList editorMenus = {"&File", "&Edit", "&View", "Wave", "&Download", "&About ..."};
     QTest::newRow("standard") << "/opt/wavesmith/wavesmith"
-                              << "Wavesmith" << editorMenus << "TemS3.wa0";
+                              << "Wavesmith"
+                              << "TemS3.wa0";
     QTest::newRow("fm") << "/opt/wavesmith/wavesmith fms"
-                        << "FM Wavesmith" << editorMenus << "FmDef.wvf";
-    QTest::newRow("pulse, which wins over fm")
-        << "/opt/wavesmith/wavesmith FMS PLS"
-        << "Pulsesmith" << QStringList{"&File", "&View", "&Download", "&About ..."} << QString();
+                        << "FM Wavesmith"
+                        << "FmDef.wvf";
+    QTest::newRow("pulse, which wins over fm") << "/opt/wavesmith/wavesmith FMS PLS"
+                                               << "Pulsesmith" << QString();
 }
 
-void StartupTest::StartsInEachModeWithItsTitleAndMenuBar() {
+void StartupTest::StartsInEachModeWithItsTitle() {
     QFETCH(QString, commandLine);
     QFETCH(QString, title);
-    QFETCH(QStringList, menus);
     QFETCH(QString, file);
     TempWorkspace workspace;
     workspace.SetContext("Settings", "ActiveSeg", "3 1");
@@ -67,7 +52,6 @@ void StartupTest::StartsInEachModeWithItsTitleAndMenuBar() {
     } else {
         QVERIFY2(frame->windowTitle().contains(file), qPrintable(frame->windowTitle()));
     }
-    QCOMPARE(MenuTitles(*frame), menus);
     QVERIFY(workspace.ui.messages.empty());
     if (!file.isEmpty()) {
         QCOMPARE(session.Document().Length(), 1024.0);
