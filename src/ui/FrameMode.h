@@ -32,7 +32,8 @@ struct MenuLayout {
 // pulse designer: the parameter bar's fields, the commands with their menus, tool bar
 // bands and accelerators, the status bar's context, the title and the placement. The
 // frame makes one at start (the mode never changes) and hands it to its parts, which ask
-// it instead of testing the mode.
+// it instead of testing the mode. Where a mode does not say otherwise, it behaves as the
+// standard editor.
 class FrameMode {
 public:
     virtual ~FrameMode() = default;
@@ -91,7 +92,8 @@ protected:
 
     virtual QStringList EditedParts(const AppState& state) const = 0;
 
-    // The parts the standard and FM editors share.
+    // The pieces the modes build their commands, menus and bands from; the sample
+    // editor's are those of the standard and FM editors.
     static std::vector<int> CommonCommands();
     static std::vector<int> SampleEditorCommands();
     static MenuLayout FileMenu();
