@@ -10,6 +10,7 @@
 #include "platform/qt/DbusHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
+#include "support/ProgramUnderTest.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/WaveParamDialogWidget.h"
@@ -29,17 +30,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
-#include <functional>
 #include <memory>
 #include <optional>
 
-#include <sys/prctl.h>
-
 namespace {
 
-// Every wait of the test is bounded by this; a healthy run needs a fraction of it.
-constexpr int kWaitMs = 10000;
+constexpr int kWaitMs = ProgramUnderTest::kWaitMs;
 
 QByteArray ReadWhole(const QString& path) {
     QFile file(path);
@@ -61,64 +57,6 @@ public:
 
 private:
     std::string folder_;
-};
-
-// A program started by the test ends with the test, even when the test itself crashes.
-void EndWithTheTest(QProcess& process) {
-    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-}
-
-// A program of the bench whose output (both channels) is kept line by line; it is ended
-// when this object goes, whatever the test's outcome.
-class BenchProgram {
-public:
-    BenchProgram() {
-        EndWithTheTest(process_);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            while (process_.canReadLine()) {
-                lines_ << QString::fromLocal8Bit(process_.readLine()).chopped(1);
-            }
-        });
-    }
-    ~BenchProgram() { Stop(); }
-
-    bool Start(const QString& program, const QStringList& arguments) {
-        process_.start(program, arguments);
-        return process_.waitForStarted(kWaitMs);
-    }
-    void Stop() {
-        if (process_.state() == QProcess::NotRunning) {
-            return;
-        }
-        process_.terminate();
-        if (!process_.waitForFinished(kWaitMs)) {
-            process_.kill();
-            process_.waitForFinished(kWaitMs);
-        }
-    }
-    qsizetype Mark() const { return lines_.size(); }
-    // The first line from `from` on that starts with `head`; empty when none came in time.
-    QString WaitForLine(qsizetype from, const QString& head) const {
-        QString found;
-        const bool came = QTest::qWaitFor(
-            [&] {
-                for (qsizetype i = from; i < lines_.size(); ++i) {
-                    if (lines_[i].startsWith(head)) {
-                        found = lines_[i];
-                        return true;
-                    }
-                }
-                return false;
-            },
-            kWaitMs);
-        return came ? found : QString();
-    }
-    QString Said() const { return lines_.join(QLatin1Char('\n')); }
-
-private:
-    QProcess process_;
-    QStringList lines_;
 };
 
 // Answers the next parameter dialog of the Wave menu as a user would: types the number of
@@ -151,7 +89,6 @@ class GuiUnderHostTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte();
     void SegmentAndChannelChoicesReachTheInstrument();
     void PlaceRequestAddressedToThisToolMovesIt();
     void CloseRequestClosesTheWindowAndDeletesTheDownloadFile();
@@ -172,8 +109,8 @@ private:
     QString contextFile_;
     QString downloadFile_;
     quint16 port_ = 0;
-    BenchProgram instrument_;
-    BenchProgram host_;
+    ProgramUnderTest instrument_;
+    ProgramUnderTest host_;
 
     std::unique_ptr<HostStartedFacts> facts_;
     RecordingUserInterface ui_;
@@ -215,8 +152,7 @@ void GuiUnderHostTest::initTestCase() {
     QVERIFY(
         host_.Start(QStringLiteral(CONSOLUX_PROGRAM), {"serve", workspace_, "--instrument",
                                                        QStringLiteral("127.0.0.1:%1").arg(port_)}));
-    QVERIFY2(!host_.WaitForLine(0, QStringLiteral("listening")).isEmpty(),
-             qPrintable(host_.Said()));
+    QVERIFY2(!host_.WaitForLine(QStringLiteral("listening")).isEmpty(), qPrintable(host_.Said()));
 
     facts_ = std::make_unique<HostStartedFacts>(workspace_.toStdString());
     bus_ = std::make_unique<DbusHostBus>();
@@ -273,7 +209,7 @@ void GuiUnderHostTest::MakeAndDownload(int waveCommand, const QString& cycles) {
 
     const qsizetype mark = host_.Mark();
     frame_->Action(CommandId::kDownload)->trigger();
-    const QString notice = host_.WaitForLine(mark, QStringLiteral("notify 2 "));
+    const QString notice = host_.WaitForLine(QStringLiteral("notify 2 "), mark);
     QCOMPARE(notice, QStringLiteral("notify 2 download ch=%1 \":TRAC:DEF %2,1024;:TRAC:SEL %2\" "
                                     "%3 2048 bytes -> 0,\"No error\"")
                          .arg(channel + 1)
@@ -288,23 +224,19 @@ void GuiUnderHostTest::MakeAndDownload(int waveCommand, const QString& cycles) {
              "the instrument's copy differs from the working file");
 }
 
-void GuiUnderHostTest::WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte() {
-    MakeAndDownload(CommandId::kSine, QStringLiteral("3"));
-}
-
 void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     QLineEdit* segmentField = frame_->GetBarControl(ControlId::kSecondField);
     ScpiTestClient probe(port_);
 
     qsizetype mark = host_.Mark();
     TypeAndEnter(segmentField, QStringLiteral("3"));
-    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 1 "), mark),
              QStringLiteral("notify 1 command \":TRAC:SEL 3\" -> 0,\"No error\""));
     QCOMPARE(probe.Query(":INST?;:TRAC:SEL?"), std::optional<std::string>("1;3"));
 
     mark = host_.Mark();
     frame_->Action(CommandId::kChannel2)->trigger();
-    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 1 "), mark),
              QStringLiteral("notify 1 command \":INST 2\" -> 0,\"No error\""));
     QCOMPARE(probe.Query(":INST?"), std::optional<std::string>("2"));
 
@@ -313,7 +245,7 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     mark = host_.Mark();
     frame_->Action(CommandId::kChannel2)->trigger();
     TypeAndEnter(segmentField, QStringLiteral("5"));
-    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 1 ")),
+    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 1 "), mark),
              QStringLiteral("notify 1 command \":TRAC:SEL 5\" -> 0,\"No error\""));
     QCOMPARE(probe.Query(":INST?;:TRAC:SEL?"), std::optional<std::string>("2;5"));
 
@@ -353,19 +285,17 @@ void GuiUnderHostTest::CloseRequestClosesTheWindowAndDeletesTheDownloadFile() {
     frame_.reset();
     session_.reset();
     QVERIFY(!QFile::exists(downloadFile_));
-    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 5 ")),
+    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 5 "), mark),
              QStringLiteral("notify 5 closing"));
 }
 
 void GuiUnderHostTest::ProgramStartedInTheWorkspaceClosesOnRequest() {
     QVERIFY(WriteWhole(downloadFile_, "left by the host"));
-    QProcess tool;
-    EndWithTheTest(tool);
-    tool.setProcessChannelMode(QProcess::MergedChannels);
+    ProgramUnderTest program;
+    QProcess& tool = program.Process();
     tool.setWorkingDirectory(workspace_);
     const qsizetype mark = host_.Mark();
-    tool.start(QStringLiteral(WAVESMITH_PROGRAM), {});
-    QVERIFY(tool.waitForStarted(kWaitMs));
+    QVERIFY(program.Start(QStringLiteral(WAVESMITH_PROGRAM), {}));
 
     // A request sent before the program has joined the bus is heard by nobody, so it is
     // repeated until the program ends.
@@ -377,11 +307,10 @@ void GuiUnderHostTest::ProgramStartedInTheWorkspaceClosesOnRequest() {
             break;
         }
     }
-    const QString said = QString::fromLocal8Bit(tool.readAll());
-    QVERIFY2(ended(), qPrintable(said));
+    QVERIFY2(ended(), qPrintable(program.Said()));
     QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
     QCOMPARE(tool.exitCode(), 0);
-    QCOMPARE(host_.WaitForLine(mark, QStringLiteral("notify 5 ")),
+    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 5 "), mark),
              QStringLiteral("notify 5 closing"));
     QVERIFY(!QFile::exists(downloadFile_));
 }

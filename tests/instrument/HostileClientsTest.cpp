@@ -160,13 +160,7 @@ int SendEach(const Clients& clients, const std::string& bytes) {
     return sent;
 }
 
-std::string Repeated(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i) {
-        all += text;
-    }
-    return all;
-}
+constexpr auto Repeated = ScpiTestClient::Repeated;
 
 std::string Samples(char fill) {
     return ScpiTestClient::Block(std::string(kBlockBytes, fill));

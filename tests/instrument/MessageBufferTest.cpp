@@ -1,4 +1,5 @@
 #include "MessageBuffer.h"
+#include "instrument/ScpiTestClient.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,7 @@ namespace {
 constexpr std::size_t kLarge = 5'000'000;
 
 std::string Pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
-    }
-    return bytes;
+    return ScpiTestClient::Pattern(size);
 }
 
 bool AllZero(std::string_view bytes) {

@@ -16,14 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes) {
-        byte = static_cast<char>(random() & 0xFF);
-    }
-    return bytes;
-}
+constexpr auto Pattern = ScpiTestClient::Pattern;
 
 class ServerTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <random>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -133,4 +134,21 @@ bool ScpiTestClient::ClosedByPeer(std::chrono::milliseconds wait) {
 std::string ScpiTestClient::Block(std::string_view bytes) {
     const std::string count = std::to_string(bytes.size());
     return "#" + std::to_string(count.size()) + count + std::string(bytes);
+}
+
+std::string ScpiTestClient::Pattern(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    return bytes;
+}
+
+std::string ScpiTestClient::Repeated(std::string_view text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
 }

@@ -31,6 +31,9 @@ public:
 
     // "#<n><count>" + bytes, the way a controller sends a block.
     static std::string Block(std::string_view bytes);
+    // Seeded pseudo-random bytes: newlines, "#" and quotes among them, as binary data holds.
+    static std::string Pattern(std::size_t size, unsigned seed = 1);
+    static std::string Repeated(std::string_view text, int times);
 
 private:
     bool Fill(std::chrono::steady_clock::time_point deadline);

@@ -54,18 +54,24 @@ def dumped(folder, mode="std", dtype=np.int16):
     return np.array([float(x) if dtype == np.float64 else int(x) for x in lines], dtype=dtype)
 
 
-@pytest.fixture
-def awg_sim(tmp_path):
-    """A simulated instrument on a free loopback port: its address."""
+def start_awg_sim(tmp_path, *options):
+    """awg-sim on a free loopback port: the process and its port."""
     port_file = tmp_path / "awg-sim.port"
     sim = subprocess.Popen([BUILD / "host" / "instrument" / "awg-sim", "--port", "0",
-                            "--port-file", port_file], stdout=subprocess.DEVNULL,
+                            "--port-file", port_file, *options], stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
     for _ in range(200):
         if port_file.exists() and port_file.read_text().strip():
             break
         time.sleep(0.01)
-    yield f"127.0.0.1:{port_file.read_text().strip()}"
+    return sim, port_file.read_text().strip()
+
+
+@pytest.fixture
+def awg_sim(tmp_path):
+    """A simulated instrument on a free loopback port: its address."""
+    sim, port = start_awg_sim(tmp_path)
+    yield f"127.0.0.1:{port}"
     sim.terminate()
     sim.wait()
 
@@ -93,14 +99,7 @@ def awg_sim_vxi11(tmp_path):
             if rpcbind_answers():
                 break
             time.sleep(0.05)
-    port_file = tmp_path / "awg-sim.port"
-    sim = subprocess.Popen([BUILD / "host" / "instrument" / "awg-sim", "--port", "0",
-                            "--port-file", port_file, "--vxi11"], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if port_file.exists() and port_file.read_text().strip():
-            break
-        time.sleep(0.01)
+    sim, _ = start_awg_sim(tmp_path, "--vxi11")
     yield "TCPIP::127.0.0.1::INSTR"
     sim.terminate()
     sim.wait()

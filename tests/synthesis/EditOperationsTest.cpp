@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -21,15 +22,6 @@ namespace {
 SampleBuffer Codes16(std::size_t n, double value) {
     SampleBuffer samples(SampleKind::Code16);
     samples.Assign(n, value);
-    return samples;
-}
-
-SampleBuffer Ramp16(std::size_t n) {
-    SampleBuffer samples(SampleKind::Code16);
-    samples.Assign(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        samples.Store(i, static_cast<double>(i));
-    }
     return samples;
 }
 
@@ -43,57 +35,92 @@ std::vector<double> Values(const SampleBuffer& samples) {
 
 } // namespace
 
-TEST(Filter, ConstantWaveformStartsHighAndSettlesInShrinkingIntegerSteps) {
-    SampleBuffer samples = Codes16(1000, 1000);
-    ASSERT_TRUE(EditOperations::Filter(samples, 100, 400, 999));
-    const std::vector<double> expected = {1050, 1048, 1046, 1044, 1042, 1040, 1038, 1037, 1036};
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        EXPECT_EQ(samples.At(100 + k), expected[k]) << "point " << 100 + k;
+// Each case fills a waveform, edits it and expects values at points (given as point, value,
+// point, value, ...); a case that must change nothing (the edit answers false) expects every
+// point as it was.
+TEST(SampleEdits, EachEditWritesItsRuleOrLeavesTheWaveformAlone) {
+    using Fill = std::function<double(std::size_t)>;
+    const Fill ramp = [](std::size_t i) { return static_cast<double>(i); };
+    const auto flat = [](double v) -> Fill { return [v](std::size_t) { return v; }; };
+    using Edit = std::function<bool(SampleBuffer&)>;
+    const auto filter = [](long long a, long long b, double xmax) -> Edit {
+        return [=](SampleBuffer& s) { return EditOperations::Filter(s, a, b, xmax); };
+    };
+    const auto invert = [](long long a, long long b, MirrorRule rule) -> Edit {
+        return [=](SampleBuffer& s) { return EditOperations::Invert(s, a, b, rule); };
+    };
+    const auto draw = [](long long i0, double v0, long long i1, double v1) -> Edit {
+        return [=](SampleBuffer& s) { return EditOperations::DrawSegment(s, i0, v0, i1, v1); };
+    };
+    const Edit smooth = [](SampleBuffer& s) {
+        return EditOperations::Smooth(s, 10, 11, {-8192, 8191});
+    };
+    const MirrorRule codes{0, -8192, 8191};
+    const auto K16 = SampleKind::Code16;
+    // k = -67: 100, 33, -34, -101, and the points around the line as they were.
+    const std::vector<double> line = {9, 7, 10, 100, 11, 33, 12, -34, 13, -101, 14, 7};
+    const std::vector<double> unchanged;
+    struct Case {
+        const char* rule;
+        SampleKind kind;
+        std::size_t length;
+        Fill fill;
+        Edit edit;
+        std::vector<double> expected; // empty: nothing changes
+    };
+    const Case cases[] = {
+        {"filter: a constant starts high and settles in shrinking integer steps; b stays", K16,
+         1000, flat(1000), filter(100, 400, 999),
+         std::vector<double>{99,   1000, 100,  1050, 101,  1048, 102,  1046, 103,  1044, 104,
+                             1042, 105,  1040, 106,  1038, 107,  1037, 108,  1036, 400,  1000}},
+        // W = 20: points 90..110 (21 of them) sum to 2100.
+        {"filter: the start is the window sum around the left anchor divided by W", K16, 1000, ramp,
+         filter(100, 400, 999), std::vector<double>{100, 105}},
+        // W = 20: j = -8..12; -8..-1 read points 991..998.
+        {"filter: window indices below zero wrap by the visible end", K16, 1000, ramp,
+         filter(2, 302, 999),
+         std::vector<double>{2, std::trunc(((991 + 998) * 8 / 2 + 12 * 13 / 2) / 20.0)}},
+        {"filter: fewer than fifteen points between the anchors", K16, 100, ramp,
+         filter(10, 24, 99), unchanged},
+        // m = 1050 - 50/20 = 1047.5, stored truncated; then 1047.5 + (1000 - 1047)/20.
+        {"filter: values in Hz follow with exact steps", SampleKind::Hz64, 1000, flat(1000),
+         filter(100, 400, 999), std::vector<double>{100, 1050, 101, 1047, 102, 1045}},
+        // Window 90..110 holds one zero: 20e9 / 20.
+        {"filter: FM codes step in integers without overflow", SampleKind::Code32, 1000,
+         [](std::size_t i) { return i == 101 ? 0.0 : 1e9; }, filter(100, 400, 999),
+         std::vector<double>{100, 1e9, 101, 1e9 - 5e7}},
+        {"smooth: two points between the anchors cannot determine a cubic", K16, 100, ramp, smooth,
+         unchanged},
+        {"invert: the lowest code is limited to the highest", K16, 10, flat(-8192),
+         invert(2, 5, codes), std::vector<double>{2, 8191, 6, -8192}},
+        {"invert: FM codes mirror around the window", SampleKind::Code32, 10, flat(3e8),
+         invert(0, 9, {1e9, 0, 1e9}), std::vector<double>{4, 7e8}},
+        {"invert: a single point between the anchors", K16, 10, ramp, invert(4, 4, codes),
+         unchanged},
+        {"draw: the truncated line between both ends", K16, 50, flat(7), draw(10, 100, 13, -101),
+         line},
+        {"draw: the same line drawn backwards", K16, 50, flat(7), draw(13, -101, 10, 100), line},
+        {"draw: one point is not a segment", K16, 20, flat(7), draw(5, 100, 5, 200), unchanged},
+        {"draw: values are not limited but keep the low 16 bits", K16, 20, flat(0),
+         draw(0, 32767, 1, 32768), std::vector<double>{1, -32768}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        SampleBuffer samples(c.kind);
+        samples.Assign(c.length, 0.0);
+        for (std::size_t i = 0; i < c.length; ++i) {
+            samples.Store(i, c.fill(i));
+        }
+        const auto before = Values(samples);
+        EXPECT_EQ(c.edit(samples), !c.expected.empty());
+        if (c.expected.empty()) {
+            EXPECT_EQ(Values(samples), before);
+        }
+        for (std::size_t k = 0; k + 1 < c.expected.size(); k += 2) {
+            const auto point = static_cast<std::size_t>(c.expected[k]);
+            EXPECT_EQ(samples.At(point), c.expected[k + 1]) << "point " << point;
+        }
     }
-    EXPECT_EQ(samples.At(99), 1000);
-    EXPECT_EQ(samples.At(400), 1000) << "point b is not changed";
-}
-
-TEST(Filter, StartValueIsTheWindowSumAroundTheLeftAnchorDividedByW) {
-    SampleBuffer samples = Ramp16(1000);
-    ASSERT_TRUE(EditOperations::Filter(samples, 100, 400, 999));
-    // W = 20: points 90..110 (21 of them) sum to 2100.
-    EXPECT_EQ(samples.At(100), 105);
-}
-
-TEST(Filter, WindowIndicesBelowZeroWrapByTheVisibleEnd) {
-    SampleBuffer samples = Ramp16(1000);
-    ASSERT_TRUE(EditOperations::Filter(samples, 2, 302, 999));
-    // W = 20: j = -8..12; -8..-1 read points 991..998.
-    const double sum = (991 + 998) * 8 / 2 + (0 + 12) * 13 / 2;
-    EXPECT_EQ(samples.At(2), std::trunc(sum / 20));
-}
-
-TEST(Filter, FewerThanFifteenPointsBetweenAnchorsLeaveTheWaveformUnchanged) {
-    SampleBuffer samples = Ramp16(100);
-    const auto before = Values(samples);
-    EXPECT_FALSE(EditOperations::Filter(samples, 10, 24, 99));
-    EXPECT_EQ(Values(samples), before);
-}
-
-TEST(Filter, ValuesInHertzFollowWithExactSteps) {
-    SampleBuffer samples(SampleKind::Hz64);
-    samples.Assign(1000, 1000.0);
-    ASSERT_TRUE(EditOperations::Filter(samples, 100, 400, 999));
-    EXPECT_EQ(samples.At(100), 1050.0);
-    // m = 1050 - 50/20 = 1047.5, stored truncated; then 1047.5 + (1000 - 1047)/20.
-    EXPECT_EQ(samples.At(101), 1047.0);
-    EXPECT_EQ(samples.At(102), 1045.0);
-}
-
-TEST(Filter, FmCodesStepInIntegersWithoutOverflow) {
-    SampleBuffer samples(SampleKind::Code32);
-    samples.Assign(1000, 1000000000.0);
-    samples.Store(101, 0.0);
-    ASSERT_TRUE(EditOperations::Filter(samples, 100, 400, 999));
-    // Window 90..110 holds one zero: 20e9 / 20.
-    EXPECT_EQ(samples.At(100), 1000000000.0);
-    EXPECT_EQ(samples.At(101), 1000000000.0 - 50000000.0);
 }
 
 TEST(Smooth, KeepsItsFourFittingPointsAndReplacesTheInsideByTheCubic) {
@@ -147,15 +174,8 @@ TEST(Smooth, ResultIsLimitedToTheVerticalRange) {
     EXPECT_EQ(highest, 8191);
 }
 
-TEST(Smooth, TwoPointsBetweenAnchorsCannotDetermineACubicAndChangeNothing) {
-    SampleBuffer samples = Ramp16(100);
-    const auto before = Values(samples);
-    EXPECT_FALSE(EditOperations::Smooth(samples, 10, 11, {-8192, 8191}));
-    EXPECT_EQ(Values(samples), before);
-}
-
 TEST(Invert, TwiceRestoresCodesThatWereNotLimited) {
-    SampleBuffer samples = Ramp16(1000);
+    SampleBuffer samples = Codes16(1000, 0);
     for (std::size_t i = 0; i < samples.Size(); ++i) {
         samples.Store(i, static_cast<double>(i) * 13 - 6000);
     }
@@ -167,57 +187,9 @@ TEST(Invert, TwiceRestoresCodesThatWereNotLimited) {
     EXPECT_EQ(Values(samples), before);
 }
 
-TEST(Invert, LowestCodeIsLimitedToTheHighest) {
-    SampleBuffer samples = Codes16(10, -8192);
-    ASSERT_TRUE(EditOperations::Invert(samples, 2, 5, {0, -8192, 8191}));
-    EXPECT_EQ(samples.At(2), 8191);
-    EXPECT_EQ(samples.At(6), -8192);
-}
-
-TEST(Invert, FmCodesMirrorAroundTheWindow) {
-    SampleBuffer samples(SampleKind::Code32);
-    samples.Assign(10, 300000000.0);
-    ASSERT_TRUE(EditOperations::Invert(samples, 0, 9, {1e9, 0, 1e9}));
-    EXPECT_EQ(samples.At(4), 700000000.0);
-}
-
-TEST(Invert, SinglePointBetweenAnchorsChangesNothing) {
-    SampleBuffer samples = Ramp16(10);
-    EXPECT_FALSE(EditOperations::Invert(samples, 4, 4, {0, -8192, 8191}));
-    EXPECT_EQ(samples.At(4), 4);
-}
-
-TEST(DrawSegment, WritesTheTruncatedLineBetweenBothEndsInEitherOrder) {
-    SampleBuffer forward = Codes16(50, 7);
-    SampleBuffer backward = Codes16(50, 7);
-    ASSERT_TRUE(EditOperations::DrawSegment(forward, 10, 100, 13, -101));
-    ASSERT_TRUE(EditOperations::DrawSegment(backward, 13, -101, 10, 100));
-    // k = -67: 100, 33, -34, -101.
-    EXPECT_EQ(Values(forward), Values(backward));
-    EXPECT_EQ(forward.At(10), 100);
-    EXPECT_EQ(forward.At(11), 33);
-    EXPECT_EQ(forward.At(12), -34);
-    EXPECT_EQ(forward.At(13), -101);
-    EXPECT_EQ(forward.At(9), 7);
-    EXPECT_EQ(forward.At(14), 7);
-}
-
-TEST(DrawSegment, OnePointIsNotASegment) {
-    SampleBuffer samples = Codes16(20, 7);
-    EXPECT_FALSE(EditOperations::DrawSegment(samples, 5, 100, 5, 200));
-    EXPECT_EQ(samples.At(5), 7);
-}
-
-TEST(DrawSegment, ValuesAreNotLimitedButKeepTheLow16Bits) {
-    SampleBuffer samples = Codes16(20, 0);
-    ASSERT_TRUE(EditOperations::DrawSegment(samples, 0, 32767, 1, 32768));
-    EXPECT_EQ(samples.At(1), -32768);
-}
-
-// The document-level commands, in a workspace with the QW2182 family (resolution 4).
-class DocumentEdits : public ::testing::Test {
-protected:
-    void SetUp() override {
+// A 1000-point ramp in a workspace with the QW2182 family (resolution 4).
+struct RampDocument {
+    RampDocument() {
         document.SetView(&view);
         document.LoadActiveSegment();
         document.SetLength("1000");
@@ -239,29 +211,59 @@ protected:
     WaveDoc document{workspace.services};
 };
 
-TEST_F(DocumentEdits, TrimRightKeepsPointsUpToTheRightAnchorAndUndoRestoresThem) {
-    view.SetAnchors(0, 99);
-    ASSERT_TRUE(EditOperations::TrimRight(document));
-    EXPECT_EQ(document.Length(), 100);
-    EXPECT_EQ(view.lengthText, "100");
-    EXPECT_EQ(document.Samples().At(99), 99);
-    EXPECT_EQ(view.RightAnchor(), 99) << "anchors reset to the new length";
-    Undo();
-    ASSERT_EQ(document.Length(), 1000);
-    EXPECT_EQ(document.Samples().At(999), 999);
-}
+// The document-level commands.
+class DocumentEdits : public ::testing::Test, protected RampDocument {};
 
-TEST_F(DocumentEdits, TrimLeftKeepsPointsFromTheLeftAnchorAndUndoRestoresThem) {
-    view.SetAnchors(900, 999);
-    ASSERT_TRUE(EditOperations::TrimLeft(document));
-    ASSERT_EQ(document.Length(), 100);
-    EXPECT_EQ(document.Samples().At(0), 900);
-    EXPECT_EQ(document.Samples().At(99), 999);
-    EXPECT_FALSE(std::filesystem::exists(workspace.state.startupFolder + "AA.tmp"));
-    Undo();
-    ASSERT_EQ(document.Length(), 1000);
-    EXPECT_EQ(document.Samples().At(0), 0);
-    EXPECT_EQ(document.Samples().At(999), 999);
+// A trim keeps the points on its side of the anchor, resets the anchors to the new length
+// and can be undone; the resolution question may correct or cancel it.
+TEST(DocumentTrims, KeepTheirSideOfTheAnchorOrAskOrRefuse) {
+    using Answers = std::vector<MessageAnswer>;
+    using Ids = std::vector<int>;
+    constexpr auto Ok = MessageAnswer::Ok;
+    constexpr auto Cancel = MessageAnswer::Cancel;
+    struct Case {
+        const char* rule;
+        double left, right;
+        bool trimLeft;
+        Answers answers;
+        bool trimmed;
+        int length;
+        double first;
+        Ids messages = {};
+    };
+    const Case cases[] = {
+        {"right keeps the points up to the right anchor", 0, 99, false, {}, true, 100, 0},
+        {"left keeps the points from the left anchor", 900, 999, true, {}, true, 100, 900},
+        {"101 points cancelled at the resolution question", 0, 100, false, Answers{Cancel}, false,
+         1000, 0, Ids{3001}},
+        {"102 points corrected to 104", 898, 999, true, Answers{Ok}, true, 104, 896, Ids{3001}},
+        {"left with the anchor at the end", 0, 999, true, {}, false, 1000, 0},
+        {"right with the anchor at the end", 0, 999, false, {}, false, 1000, 0},
+        {"8 points, below the family's 16", 992, 999, true, {}, false, 1000, 0, Ids{3002}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        RampDocument bench;
+        bench.view.SetAnchors(c.left, c.right);
+        bench.workspace.ui.answers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_EQ(c.trimLeft ? EditOperations::TrimLeft(bench.document)
+                             : EditOperations::TrimRight(bench.document),
+                  c.trimmed);
+        EXPECT_EQ(bench.workspace.ui.MessageIds(), c.messages);
+        ASSERT_EQ(bench.document.Length(), c.length);
+        EXPECT_EQ(bench.document.Samples().At(0), c.first);
+        EXPECT_EQ(bench.document.Samples().At(c.length - 1), c.first + c.length - 1);
+        if (!c.trimmed) {
+            continue;
+        }
+        EXPECT_EQ(bench.view.lengthText, std::to_string(c.length));
+        EXPECT_EQ(bench.view.RightAnchor(), c.length - 1) << "anchors reset to the new length";
+        EXPECT_FALSE(std::filesystem::exists(bench.workspace.state.startupFolder + "AA.tmp"));
+        bench.Undo();
+        ASSERT_EQ(bench.document.Length(), 1000);
+        EXPECT_EQ(bench.document.Samples().At(0), 0);
+        EXPECT_EQ(bench.document.Samples().At(999), 999);
+    }
 }
 
 TEST_F(DocumentEdits, TrimLeftNeverWritesIntoAFileTheUserOpened) {
@@ -273,36 +275,6 @@ TEST_F(DocumentEdits, TrimLeftNeverWritesIntoAFileTheUserOpened) {
     ASSERT_TRUE(EditOperations::TrimLeft(document));
     EXPECT_EQ(TempWorkspace::ReadFile(opened), bytes);
     EXPECT_EQ(document.CurrentPath(), document.ActiveWorkingFile());
-}
-
-TEST_F(DocumentEdits, TrimCancelledAtTheResolutionQuestionChangesNothing) {
-    view.SetAnchors(0, 100); // 101 points: not a multiple of 4
-    workspace.ui.answers.push_back(MessageAnswer::Cancel);
-    EXPECT_FALSE(EditOperations::TrimRight(document));
-    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3001});
-    EXPECT_EQ(document.Length(), 1000);
-}
-
-TEST_F(DocumentEdits, TrimCorrectedByTheResolutionRuleKeepsTheRoundedLength) {
-    view.SetAnchors(898, 999); // 102 points -> 104
-    workspace.ui.answers.push_back(MessageAnswer::Ok);
-    ASSERT_TRUE(EditOperations::TrimLeft(document));
-    EXPECT_EQ(document.Length(), 104);
-    EXPECT_EQ(document.Samples().At(0), 896);
-}
-
-TEST_F(DocumentEdits, TrimsAreRefusedWhenTheAnchorIsAtTheEnd) {
-    view.SetAnchors(0, 999);
-    EXPECT_FALSE(EditOperations::TrimLeft(document));
-    EXPECT_FALSE(EditOperations::TrimRight(document));
-    EXPECT_EQ(document.Length(), 1000);
-}
-
-TEST_F(DocumentEdits, TrimBelowTheShortestLengthShowsOutOfRangeAndKeepsTheWaveform) {
-    view.SetAnchors(992, 999); // 8 points, below the family's 16
-    EXPECT_FALSE(EditOperations::TrimLeft(document));
-    EXPECT_EQ(workspace.ui.MessageIds(), std::vector<int>{3002});
-    EXPECT_EQ(document.Samples().At(0), 0);
 }
 
 TEST_F(DocumentEdits, InvertCommitsToTheWorkingFileAndMarksTheSegment) {
@@ -324,34 +296,32 @@ TEST_F(DocumentEdits, FilterWithTooFewPointsTakesNoSnapshotAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(document.Undo().Path()));
 }
 
-TEST(EditCommandEnabling, DrawingModesExcludeEachOtherAndTheSingleStepEdits) {
-    EditState state{10, 20, 0, 999, 1000, DrawMode::Autoline};
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kAutoline, state));
-    EXPECT_TRUE(EditCommands::IsChecked(EditCommands::kAutoline, state));
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kSketch, state));
-    for (int id : {EditCommands::kFilter, EditCommands::kSmooth, EditCommands::kInvert,
-                   EditCommands::kUnmark}) {
-        EXPECT_FALSE(EditCommands::IsEnabled(id, state)) << id;
+TEST(EditCommandEnabling, DrawingModesAnchorsAndTheVisibleRangeDecide) {
+    using C = EditCommands;
+    const EditState drawing{10, 20, 0, 999, 1000, DrawMode::Autoline};
+    const EditState marked{100, 200, 0, 999, 1000, DrawMode::None};
+    const EditState full{0, 999, 0, 999, 1000, DrawMode::None};
+    const EditState zoomed{100, 200, 100, 200, 1000, DrawMode::None};
+    struct Case {
+        const EditState& state;
+        std::vector<int> enabled, disabled;
+    };
+    // A drawing mode excludes the other and the single-step edits.
+    const Case cases[] = {
+        {drawing, {C::kAutoline}, {C::kSketch, C::kFilter, C::kSmooth, C::kInvert, C::kUnmark}},
+        {marked, {C::kSketch, C::kFilter, C::kTrimLeft, C::kTrimRight, C::kZoomIn}, {}},
+        {full, {}, {C::kTrimLeft, C::kTrimRight, C::kZoomIn, C::kZoomOut}},
+        {zoomed, {C::kZoomOut}, {C::kZoomIn}},
+    };
+    for (const Case& c : cases) {
+        for (const bool enabled : {true, false}) {
+            for (const int id : enabled ? c.enabled : c.disabled) {
+                EXPECT_EQ(C::IsEnabled(id, c.state), enabled) << id << " in case " << (&c - cases);
+            }
+        }
     }
-    state.mode = DrawMode::None;
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kSketch, state));
-    EXPECT_FALSE(EditCommands::IsChecked(EditCommands::kAutoline, state));
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kFilter, state));
-}
-
-TEST(EditCommandEnabling, TrimsAndZoomsFollowTheAnchorsAndTheVisibleRange) {
-    EditState full{0, 999, 0, 999, 1000, DrawMode::None};
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kTrimLeft, full));
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kTrimRight, full));
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kZoomIn, full));
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kZoomOut, full));
-    EditState marked{100, 200, 0, 999, 1000, DrawMode::None};
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kTrimLeft, marked));
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kTrimRight, marked));
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kZoomIn, marked));
-    EditState zoomed{100, 200, 100, 200, 1000, DrawMode::None};
-    EXPECT_FALSE(EditCommands::IsEnabled(EditCommands::kZoomIn, zoomed));
-    EXPECT_TRUE(EditCommands::IsEnabled(EditCommands::kZoomOut, zoomed));
+    EXPECT_TRUE(C::IsChecked(C::kAutoline, drawing));
+    EXPECT_FALSE(C::IsChecked(C::kAutoline, marked));
 }
 
 TEST(EditCommandPrompts, StatusTextAndToolTipSplitAtTheNewline) {

@@ -89,40 +89,47 @@ TEST_F(ExpressionLanguage, AnErrorShowsItsMessageOnceAndTheNextEvaluationStartsA
     EXPECT_EQ(ui_.messages.size(), 1u);
 }
 
+// A file operand reads the mode's sample at the point (zero outside the file), named from
+// the start-up folder; the other mode's file, or one that is missing, is no operand.
 TEST_F(ExpressionLanguage, FileOperandsReadTheModesSampleAtThePoint) {
     WriteSamples("w.wav", {100, -1, 7}, 2);
     WriteSamples("w.wvf", {-70000, 123456789}, 4);
-    EXPECT_EQ(Value("w.wav", 0), 100.0);
-    EXPECT_EQ(Value("w.wav*2", 1), -2.0) << "bytes FF FF are -1";
-    EXPECT_EQ(Value("w.wav", 2.9), 7.0);
-    EXPECT_EQ(Value("w.wav", 3), 0.0) << "past the end";
-    EXPECT_EQ(Value("w.wav", -1), 0.0);
-    EXPECT_EQ(Value("w.wvf", 0, 1000, true), -70000.0);
-    EXPECT_EQ(Value("w.wvf", 1, 1000, true), 123456789.0);
-    EXPECT_EQ(Value("-w.wvf+1", 0, 1000, true), 70001.0);
-}
-
-TEST_F(ExpressionLanguage, TheOtherModesFileIsNoOperand) {
-    WriteSamples("w.wav", {100}, 2);
-    WriteSamples("w.wvf", {100}, 4);
-    EXPECT_EQ(Failure("w.wvf"), MsgUnbalanced);
-    EXPECT_EQ(Failure("w.wav", 0, true), MsgUnbalanced);
-    EXPECT_EQ(Value("w.wvf-2)", 0), -2.0) << "it opens a group like an operator";
-}
-
-TEST_F(ExpressionLanguage, FileNamesResolveFromTheStartupFolder) {
     std::filesystem::create_directories(folder_ / "kr4810");
     WriteSamples("kr4810/s.wav", {5, 6}, 2);
-    EXPECT_EQ(Value("kr4810\\s.wav", 1), 6.0);
-    EXPECT_EQ(Failure("s.wav"), MsgWaveformFileMissing);
-    EXPECT_EQ(Failure("c:\\none\\s.wav"), MsgWaveformFileMissing);
-}
-
-TEST_F(ExpressionLanguage, MissingFilesAndFoldersAsOperands) {
-    EXPECT_EQ(Failure("none.wav"), MsgWaveformFileMissing);
-    EXPECT_EQ(Failure("p+none.txt"), MsgWaveformFileMissing);
     std::filesystem::create_directories(folder_ / "dir.wav");
-    EXPECT_EQ(Value("dir.wav+1"), 1.0) << "a folder exists but holds no samples";
+    const struct {
+        const char* formula;
+        double point;
+        bool fm;
+        double value;
+        int failure = 0;
+    } cases[] = {
+        {"w.wav", 0, false, 100},
+        {"w.wav*2", 1, false, -2}, // bytes FF FF are -1
+        {"w.wav", 2.9, false, 7},
+        {"w.wav", 3, false, 0}, // past the end
+        {"w.wav", -1, false, 0},
+        {"w.wvf", 0, true, -70000},
+        {"w.wvf", 1, true, 123456789},
+        {"-w.wvf+1", 0, true, 70001},
+        {"w.wvf-2)", 0, false, -2}, // the other mode's file opens a group like an operator
+        {"kr4810\\s.wav", 1, false, 6},
+        {"dir.wav+1", 0, false, 1}, // a folder exists but holds no samples
+        {"w.wvf", 0, false, 0, MsgUnbalanced},
+        {"w.wav", 0, true, 0, MsgUnbalanced},
+        {"s.wav", 0, false, 0, MsgWaveformFileMissing},
+        {"c:\\none\\s.wav", 0, false, 0, MsgWaveformFileMissing},
+        {"none.wav", 0, false, 0, MsgWaveformFileMissing},
+        {"p+none.txt", 0, false, 0, MsgWaveformFileMissing},
+    };
+    for (const auto& c : cases) {
+        if (c.failure != 0) {
+            EXPECT_EQ(Failure(c.formula, c.point, c.fm), c.failure) << c.formula;
+        } else {
+            EXPECT_EQ(Value(c.formula, c.point, 1000, c.fm), c.value)
+                << c.formula << " " << c.point;
+        }
+    }
 }
 
 TEST_F(ExpressionLanguage, AFileDeletedBetweenTwoPointsFailsAtTheSecond) {

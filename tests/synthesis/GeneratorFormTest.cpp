@@ -107,47 +107,48 @@ TEST_F(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
     EXPECT_TRUE(form.Preview());
 }
 
-TEST_F(SineForm, ValueOutOfRangeShowsTheBuiltTextAndRestoresThePreviousValue) {
-    ASSERT_TRUE(form.SetFieldByKey("Phase", "400"));
+// A number out of its field's range, or text that is none, gets the previous value back;
+// a start not below the end or a minimum above the maximum is shown as such. Either way
+// nothing is generated.
+TEST_F(GeneratorForm, RefusedFieldsSayWhyAndNothingIsGenerated) {
+    const char* const outOfRange = "Value out of range. Previous value will be restored.";
+    const char* const minMax = "Invalid Min/Max values.";
+    using Typed = std::vector<std::pair<const char*, const char*>>;
+    const struct {
+        Typed typed;
+        const char* caption;
+        const char* text;
+        const char* restoredKey;
+        const char* restored;
+    } cases[] = {
+        {Typed{{"Phase", "400"}}, outOfRange,
+         "Parameter 6 value = 400.00 \nRange: min= -360.00  max=360.00", "Phase", "0.00"},
+        {Typed{{"Cycl", "3x"}}, outOfRange,
+         "Parameter 5 value = 3.00 \nRange: min= 1.00  max=500.00", "Cycl", "1.00"},
+        {Typed{{"Cycl", ""}}, outOfRange, "Parameter 5 value = 0.00 \nRange: min= 1.00  max=500.00",
+         "Cycl", "1.00"},
+        {Typed{{"Prv_bgn", "200"}, {"Prv_end", "200"}}, minMax, "min=200  max=200", "Prv_bgn",
+         "200"},
+        {Typed{{"Wavmin", "5"}, {"Wavmax", "4.5"}}, minMax, "min=5  max=4.5", "Wavmax", "4.5"},
+    };
     const auto before = fixture.Samples();
-    EXPECT_FALSE(form.Preview());
-
-    ASSERT_EQ(fixture.workspace.ui.messages.size(), 1u);
-    const Message& message = fixture.workspace.ui.messages[0];
-    EXPECT_EQ(message.caption, "Value out of range. Previous value will be restored.");
-    EXPECT_EQ(message.text, "Parameter 6 value = 400.00 \nRange: min= -360.00  max=360.00");
-    EXPECT_EQ(message.icon, MessageIcon::Exclamation);
-    EXPECT_EQ(Text(form, "Phase"), "0.00");
-    EXPECT_EQ(fixture.Samples(), before);
-}
-
-TEST_F(SineForm, TextThatIsNotANumberIsRefusedLikeAValueOutOfRange) {
-    form.SetFieldByKey("Cycl", "3x");
-    EXPECT_FALSE(form.ValidateParams());
-    form.SetFieldByKey("Cycl", "");
-    EXPECT_FALSE(form.ValidateParams());
-    ASSERT_EQ(fixture.workspace.ui.MessageIds().size(), 2u);
-    EXPECT_EQ(fixture.workspace.ui.messages[0].text,
-              "Parameter 5 value = 3.00 \nRange: min= 1.00  max=500.00");
-    EXPECT_EQ(fixture.workspace.ui.messages[1].text,
-              "Parameter 5 value = 0.00 \nRange: min= 1.00  max=500.00");
-    EXPECT_EQ(Text(form, "Cycl"), "1.00");
-}
-
-TEST_F(SineForm, StartNotBelowEndOrMinAboveMaxIsInvalid) {
-    form.SetFieldByKey("Prv_bgn", "200");
-    form.SetFieldByKey("Prv_end", "200");
-    EXPECT_FALSE(form.ValidateParams());
-    form.SetFieldByKey("Prv_end", "300");
-    form.SetFieldByKey("Wavmin", "5");
-    form.SetFieldByKey("Wavmax", "4.5");
-    EXPECT_FALSE(form.ValidateParams());
-
-    const auto& messages = fixture.workspace.ui.messages;
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].caption, "Invalid Min/Max values.");
-    EXPECT_EQ(messages[0].text, "min=200  max=200");
-    EXPECT_EQ(messages[1].text, "min=5  max=4.5");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        fixture.workspace.ui.Clear();
+        SineDialog form(fixture.document);
+        form.Initialize();
+        for (const auto& [key, text] : c.typed) {
+            form.SetFieldByKey(key, text);
+        }
+        EXPECT_FALSE(form.Preview());
+        ASSERT_EQ(fixture.workspace.ui.messages.size(), 1u);
+        const Message& message = fixture.workspace.ui.messages[0];
+        EXPECT_EQ(message.caption, c.caption);
+        EXPECT_EQ(message.text, c.text);
+        EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+        EXPECT_EQ(Text(form, c.restoredKey), c.restored);
+        EXPECT_EQ(fixture.Samples(), before);
+    }
 }
 
 TEST_F(SineForm, ValidParamsMoveTheViewAnchors) {

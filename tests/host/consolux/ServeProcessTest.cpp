@@ -2,6 +2,7 @@
 #include "link/HostRequest.h"
 #include "platform/qt/DbusHostBus.h"
 #include "settings/IniFile.h"
+#include "support/ProgramUnderTest.h"
 #include "support/TempWorkspace.h"
 
 #include <QDBusConnection>
@@ -13,53 +14,23 @@
 
 namespace {
 
-constexpr int kWaitMs = 10000;
+constexpr int kWaitMs = ProgramUnderTest::kWaitMs;
 
 QString Consolux() {
     return QString::fromStdString(BuildTreeProgram("host/consolux"));
 }
 
-// `consolux serve` on a workspace, its output kept line by line.
-class ServeProcess {
+// `consolux serve` on a workspace of the user "tst".
+class ServeProcess : public ProgramUnderTest {
 public:
     ServeProcess(const QString& folder, const InstrumentAddress& instrument,
                  const QProcessEnvironment& environment) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.setProcessEnvironment(environment);
-        process_.start(Consolux(), {QStringLiteral("serve"), folder, QStringLiteral("--user"),
-                                    QStringLiteral("tst"), QStringLiteral("--instrument"),
-                                    QString::fromStdString(instrument.ToString())});
+        Process().setProcessEnvironment(environment);
+        Start(Consolux(),
+              {QStringLiteral("serve"), folder, QStringLiteral("--user"), QStringLiteral("tst"),
+               QStringLiteral("--instrument"), QString::fromStdString(instrument.ToString())});
     }
-    ~ServeProcess() {
-        process_.terminate();
-        process_.waitForFinished(3000);
-    }
-
-    // The first line that starts with `prefix`; empty when none came in time.
-    std::string WaitForLine(const std::string& prefix) {
-        std::string found;
-        SpinEventLoopUntil(
-            [&] {
-                while (process_.canReadLine()) {
-                    lines_.push_back(process_.readLine().trimmed().toStdString());
-                }
-                for (const std::string& line : lines_) {
-                    if (line.rfind(prefix, 0) == 0) {
-                        found = line;
-                        return true;
-                    }
-                }
-                process_.waitForReadyRead(10);
-                return false;
-            },
-            kWaitMs);
-        return found;
-    }
-    const std::vector<std::string>& Lines() const { return lines_; }
-
-private:
-    QProcess process_;
-    std::vector<std::string> lines_;
+    std::string Line(const char* head) { return WaitForLine(QLatin1String(head)).toStdString(); }
 };
 
 // Workspaces of one user, sharing the user's registry (and so the link key), on one bus.
@@ -123,27 +94,27 @@ TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument)
     SimulatorProcess secondInstrument;
     ServeProcess firstHost(first, firstInstrument.Address(), user.Environment());
     ServeProcess secondHost(second, secondInstrument.Address(), user.Environment());
-    ASSERT_NE(firstHost.WaitForLine("listening"), "");
-    ASSERT_NE(secondHost.WaitForLine("listening"), "");
+    ASSERT_NE(firstHost.Line("listening"), "");
+    ASSERT_NE(secondHost.Line("listening"), "");
 
     ASSERT_TRUE(user.Tool(first, "segment", "3"));
     ASSERT_TRUE(user.Tool(first, "generate", "sine"));
     ASSERT_TRUE(user.Tool(first, "download"));
     const std::string firstFile = WorkingFile(first, 3, 0);
-    EXPECT_EQ(firstHost.WaitForLine("notify 2 "),
+    EXPECT_EQ(firstHost.Line("notify 2 "),
               "notify 2 download ch=1 \":TRAC:DEF 3,1024;:TRAC:SEL 3\" " + firstFile +
                   " 2048 bytes -> 0,\"No error\"");
-    EXPECT_NE(secondHost.WaitForLine("notify 2 ignored: "), "");
+    EXPECT_NE(secondHost.Line("notify 2 ignored: "), "");
 
     ASSERT_TRUE(user.Tool(second, "channel", "2"));
     ASSERT_TRUE(user.Tool(second, "segment", "5"));
     ASSERT_TRUE(user.Tool(second, "generate", "square"));
     ASSERT_TRUE(user.Tool(second, "download"));
     const std::string secondFile = WorkingFile(second, 5, 1);
-    EXPECT_EQ(secondHost.WaitForLine("notify 2 download"),
+    EXPECT_EQ(secondHost.Line("notify 2 download"),
               "notify 2 download ch=2 \":TRAC:DEF 5,1024;:TRAC:SEL 5\" " + secondFile +
                   " 2048 bytes -> 0,\"No error\"");
-    EXPECT_NE(firstHost.WaitForLine("notify 2 ignored: "), "");
+    EXPECT_NE(firstHost.Line("notify 2 ignored: "), "");
 
     InstrumentLook firstMemory(firstInstrument.Address());
     EXPECT_EQ(firstMemory.Catalog(1), "3,1024");
@@ -154,12 +125,12 @@ TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument)
     EXPECT_EQ(secondMemory.Catalog(2), "5,1024");
     EXPECT_EQ(secondMemory.SegmentData(2, 5), TempWorkspace::ReadFile(secondFile));
 
-    for (const auto* host : {&firstHost, &secondHost}) {
-        for (const std::string& line : host->Lines()) {
-            EXPECT_TRUE(line.find("failed") == std::string::npos) << line;
+    for (auto* host : {&firstHost, &secondHost}) {
+        for (const QString& line : host->Lines()) {
+            EXPECT_FALSE(line.contains(QLatin1String("failed"))) << line.toStdString();
         }
     }
-    EXPECT_TRUE(firstHost.WaitForLine("listening").ends_with("workspace=" + first.toStdString()));
+    EXPECT_TRUE(firstHost.Line("listening").ends_with("workspace=" + first.toStdString()));
 }
 
 TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
