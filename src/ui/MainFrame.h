@@ -14,6 +14,7 @@
 class FramePlacer;
 class FrameStatusBar;
 class ParameterBar;
+class PulseDesignView;
 class QLineEdit;
 class QMenu;
 class QToolBar;
@@ -59,7 +60,10 @@ public:
     bool BandShown(int band) const;
     // A control of the parameter bar by id (2000 length, 2001 segment or deviation).
     QLineEdit* GetBarControl(int controlId) const;
+    // The central view: the waveform view, nullptr in the pulse designer, whose view is
+    // PulseView().
     WaveView* View() const { return view_; }
+    PulseDesignView* PulseView() const { return pulse_; }
     ParameterBar* Parameters() const { return parameters_; }
 
     // The pop-up menu of the tool bar area: the bands' captions with check marks.
@@ -77,6 +81,7 @@ private:
     void BuildBands();
     void BuildStatusBar();
     void ConnectView();
+    void ConnectPulseView();
 
     bool IsEnabled(int commandId) const;
     bool IsChecked(int commandId) const;
@@ -85,6 +90,7 @@ private:
     ToolSession& session_;
     OperatingMode mode_;
     WaveView* view_ = nullptr;
+    PulseDesignView* pulse_ = nullptr;
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;
     FrameStatusBar* status_ = nullptr;
