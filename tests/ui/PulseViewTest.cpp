@@ -1,3 +1,4 @@
+#include "core/HostBus.h"
 #include "core/StringTable.h"
 #include "document/WaveDoc.h"
 #include "pulse/PulseEditor.h"
@@ -165,7 +166,7 @@ private slots:
     void ClickOnALabelShowsItsSectionInTheEditor();
     void RangesAndBarTextsFollowTheDesign();
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
-    void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
+    void FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign();
     void PrintedPageShowsTheDesign();
     void WheelZoomsAroundTheCursorWithinTheDesign();
     void StatusReadoutShowsTimeAndLevelUnderTheCursor();
@@ -397,7 +398,7 @@ void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
     QCOMPARE(red(rig.view.Labels().Labels()[1]), 0);
 }
 
-void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() {
+void PulseViewTest::FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign() {
     RunningFrame run("wavesmith PLS");
     PulseDesignView& pulse = *run.frame->PulseView();
     QAction* editorCommand = run.Action(CommandId::kPulseEditor);
@@ -420,6 +421,11 @@ void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() 
     QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
     QCOMPARE(amplitude->text(), QString("0.5"));
     QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+
+    // The host switched the channel: its reload shows the other channel's design at once.
+    run.workspace.SetContext("Settings", "ActiveCh", "1");
+    run.workspace.bus.SendRequest(HostReload);
+    QCOMPARE(pulse.Design().Channel(), 1);
 }
 
 void PulseViewTest::PrintedPageShowsTheDesign() {
