@@ -8,8 +8,8 @@
 #include "ui/AnchorHandle.h"
 #include "ui/ViewPalette.h"
 #include "ui/ViewSurface.h"
-#include "ui/WaveViewState.h"
 #include "view/AnchorRules.h"
+#include "view/WaveViewState.h"
 
 #include <QCursor>
 #include <QFontMetrics>
@@ -69,9 +69,6 @@ PixelRect AnchorDragController::HandleRect(int index) const {
 }
 
 int AnchorDragController::HandleAt(QPoint point, bool withLines) const {
-    if (State().IsPulse()) {
-        return -1;
-    }
     PixelRect rects[2];
     int pixels[2] = {INT_MIN / 2, INT_MIN / 2};
     for (int index = 0; index < 2; ++index) {

@@ -19,7 +19,7 @@ class AnchorDragController {
 public:
     explicit AnchorDragController(ViewSurface& surface);
 
-    // Creates the handles and the editor (the pulse designer has neither).
+    // Creates the handles and the editor, children of the view.
     void Build();
     AnchorHandle* Handle(int index) const { return handles_[index]; }
     AnchorEditor* Editor() const { return editor_; }

@@ -12,6 +12,7 @@
 #include "settings/ProfileStore.h"
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
+#include "ui/CentralView.h"
 #include "ui/CommandIds.h"
 #include "ui/FmMarkersDialogWidget.h"
 #include "ui/FrameMode.h"
@@ -39,6 +40,16 @@ using namespace CommandId;
 
 constexpr int kBandTimerMs = 100;
 
+// What either central view asks of the frame: its title, its closing and the readout of
+// the point under the cursor.
+template <class View>
+void ConnectFrameRequests(View* view, QMainWindow* frame, FrameStatusBar* status) {
+    QObject::connect(view, &View::MainTitleRequested, frame, &QWidget::setWindowTitle);
+    // The request is posted: the document that asks is still in the middle of its work.
+    QObject::connect(view, &View::CloseRequested, frame, &QWidget::close, Qt::QueuedConnection);
+    QObject::connect(view, &View::PositionChanged, status, &FrameStatusBar::ShowPosition);
+}
+
 } // namespace
 
 MainFrame::MainFrame(ToolSession& session, QWidget* parent)
@@ -48,8 +59,10 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     setWindowIcon(BarIcons::Application());
     setAcceptDrops(true);
 
-    view_ = new WaveView(session_, this);
-    setCentralWidget(view_);
+    const CentralView central = CentralViewFor(session_, this);
+    view_ = central.wave;
+    pulse_ = central.pulse;
+    setCentralWidget(central.Widget());
     bands_ = std::make_unique<ToolBands>(*this, session_.Store());
     placer_ = std::make_unique<FramePlacer>(*this, frameMode_->Placement());
     BuildCommands();
@@ -112,19 +125,14 @@ void MainFrame::BuildStatusBar() {
 }
 
 void MainFrame::ConnectView() {
+    if (pulse_ != nullptr) {
+        return ConnectPulseView();
+    }
     connect(view_, &WaveView::LengthTextRequested, parameters_, &ParameterBar::ShowLengthText);
     connect(view_, &WaveView::SegmentTextRequested, parameters_, &ParameterBar::ShowSecondText);
-    connect(view_, &WaveView::MainTitleRequested, this, &QWidget::setWindowTitle);
-    // The request is posted: the document that asks is still in the middle of its work.
-    connect(view_, &WaveView::CloseRequested, this, &QWidget::close, Qt::QueuedConnection);
+    ConnectFrameRequests(view_, this, status_);
     connect(view_, &WaveView::CommandStateChanged, this, &MainFrame::UpdateCommandStates);
     connect(view_, &WaveView::StatusTextChanged, status_, &FrameStatusBar::ShowPrompt);
-    connect(view_, &WaveView::PositionChanged, status_, &FrameStatusBar::ShowPosition);
-    if (view_->Pulse() != nullptr) {
-        parameters_->FollowPulseDesign(*view_->Pulse());
-        connect(view_->Pulse(), &PulseDesignView::DesignContentChanged, status_,
-                [this] { status_->ShowPulseRender({}); });
-    }
     connect(view_, &WaveView::ContextMenuRequested, this, [this](const QPoint& globalPos) {
         if (editMenu_ != nullptr) {
             UpdateCommandStates();
@@ -133,16 +141,27 @@ void MainFrame::ConnectView() {
     });
 }
 
+void MainFrame::ConnectPulseView() {
+    ConnectFrameRequests(pulse_, this, status_);
+    parameters_->FollowPulseDesign(*pulse_);
+    connect(pulse_, &PulseDesignView::DesignContentChanged, status_,
+            [this] { status_->ShowPulseRender({}); });
+}
+
 // --- placement ------------------------------------------------------------------------
 
 void MainFrame::ShowPlaced() {
     placer_->Restore();
     bands_->ApplyVisibility();
-    view_->InitialUpdate();
+    if (pulse_ != nullptr) {
+        pulse_->InitialUpdate();
+    } else {
+        view_->InitialUpdate();
+    }
     UpdateCommandStates();
     // The view, not the length field, has the focus at start: the window's shortcuts
     // (Undo above all) then reach their commands.
-    view_->setFocus(Qt::OtherFocusReason);
+    centralWidget()->setFocus(Qt::OtherFocusReason);
     placer_->Show();
     raise();
     activateWindow();
@@ -192,7 +211,8 @@ bool MainFrame::IsEnabled(int commandId) const {
         return false;
     }
     if (WaveView::HandlesCommand(commandId)) {
-        return view_->IsCommandEnabled(commandId);
+        return pulse_ != nullptr ? pulse_->IsCommandEnabled(commandId)
+                                 : view_->IsCommandEnabled(commandId);
     }
     switch (commandId) {
     case kUndo:
@@ -201,7 +221,7 @@ bool MainFrame::IsEnabled(int commandId) const {
     case kChannel2:
         return session_.Segments().ChannelCommandEnabled();
     case kPulseEditor:
-        return view_->Pulse() != nullptr && !view_->Pulse()->EditorVisible();
+        return pulse_ != nullptr && !pulse_->EditorVisible();
     default:
         return true;
     }
@@ -215,7 +235,8 @@ bool MainFrame::IsChecked(int commandId) const {
     if (commandId == kChannel1 || commandId == kChannel2) {
         return session_.Segments().ChannelCommandChecked(commandId);
     }
-    return WaveView::HandlesCommand(commandId) && view_->IsCommandChecked(commandId);
+    return WaveView::HandlesCommand(commandId) && view_ != nullptr &&
+           view_->IsCommandChecked(commandId);
 }
 
 void MainFrame::UpdateCommandStates() {
@@ -236,6 +257,8 @@ void MainFrame::OnCommand(int commandId) {
     const int band = ToolBands::BandOfToggle(commandId);
     if (band >= 0) {
         bands_->Toggle(band);
+    } else if (WaveView::HandlesCommand(commandId) && pulse_ != nullptr) {
+        pulse_->OnCommand(commandId);
     } else if (WaveView::HandlesCommand(commandId)) {
         view_->OnCommand(commandId);
     } else if (MainMenuBuilder::IsWaveCommand(commandId)) {
@@ -262,13 +285,13 @@ void MainFrame::OnCommand(int commandId) {
             session_.Segments().OnChannelCommand(commandId);
             break;
         case kPulseEditor:
-            view_->Pulse()->ShowEditor();
+            pulse_->ShowEditor();
             break;
         case kDownload:
-            if (view_->Pulse() != nullptr && view_->Pulse()->Editor() != nullptr) {
+            if (pulse_ != nullptr && pulse_->Editor() != nullptr) {
                 // The render follows the options the editor holds, so that a switch to
                 // the sequence form after message 3023 shows in its dialog at once.
-                session_.Pulse().UseOptions(&view_->Pulse()->Editor()->Options());
+                session_.Pulse().UseOptions(&pulse_->Editor()->Options());
             }
             status_->ShowDownloadNotice(QString::fromStdString(session_.DownloadWaveform()));
             break;
@@ -298,7 +321,10 @@ void MainFrame::OnHostCommand(std::uint32_t code, std::int64_t data) {
     case HostAction::Reload:
         session_.Segments().ReloadSharedState();
         UpdateCommandStates();
-        view_->update();
+        if (pulse_ != nullptr) {
+            pulse_->FollowActiveChannel();
+        }
+        centralWidget()->update();
         break;
     case HostAction::Place:
         move(request.x, request.y);

@@ -13,6 +13,7 @@ class FrameMode;
 class FramePlacer;
 class FrameStatusBar;
 class ParameterBar;
+class PulseDesignView;
 class QLineEdit;
 class QMenu;
 class QToolBar;
@@ -58,7 +59,10 @@ public:
     bool BandShown(int band) const;
     // A control of the parameter bar by id (2000 length, 2001 segment or deviation).
     QLineEdit* GetBarControl(int controlId) const;
+    // The central view: the waveform view, nullptr in the pulse designer, whose view is
+    // PulseView().
     WaveView* View() const { return view_; }
+    PulseDesignView* PulseView() const { return pulse_; }
     ParameterBar* Parameters() const { return parameters_; }
 
     // The pop-up menu of the tool bar area: the bands' captions with check marks.
@@ -76,6 +80,7 @@ private:
     void BuildBands();
     void BuildStatusBar();
     void ConnectView();
+    void ConnectPulseView();
 
     bool IsEnabled(int commandId) const;
     bool IsChecked(int commandId) const;
@@ -86,6 +91,7 @@ private:
     // widget goes after the window's members.
     std::shared_ptr<const FrameMode> frameMode_;
     WaveView* view_ = nullptr;
+    PulseDesignView* pulse_ = nullptr;
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;
     FrameStatusBar* status_ = nullptr;

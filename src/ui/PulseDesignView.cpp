@@ -1,24 +1,29 @@
 #include "ui/PulseDesignView.h"
 
+#include "app/ToolSession.h"
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "document/WaveDoc.h"
+#include "link/HostLink.h"
 #include "pulse/PulseEditor.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
+#include "synthesis/EditCommands.h"
 #include "ui/PlotPainter.h"
 #include "ui/PulseDesignRenderer.h"
 #include "ui/PulseEditorWidget.h"
 #include "ui/PulseItemTable.h"
+#include "ui/ViewPrinter.h"
 #include "ui/WavePlotRenderer.h"
-#include "ui/WaveViewState.h"
+#include "view/AxisLabels.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -43,16 +48,34 @@ QString ToPixelPrecision(double value, double perPixel) {
 
 } // namespace
 
-PulseDesignView::PulseDesignView(QWidget& widget, const WaveViewState& state, AppServices& services)
-    : widget_(widget), state_(state), design_(services) {
-    widget_.installEventFilter(this);
+PulseDesignView::PulseDesignView(ToolSession& session, QWidget* parent)
+    : PulseDesignView(session.Document(), parent) {
+    session_ = &session;
+    applicationState_ = QGuiApplication::applicationState();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &PulseDesignView::OnApplicationStateChanged);
+}
+
+PulseDesignView::PulseDesignView(WaveDoc& document, QWidget* parent)
+    : QWidget(parent), document_(document), design_(document.Services()) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click on the plot takes the focus from the parameter bar's fields, which confirms
+    // what was typed there and lets the window's shortcuts reach their commands.
+    setFocusPolicy(Qt::ClickFocus);
+    setMinimumSize(200, 120);
+    document_.SetView(this);
 }
 
 PulseDesignView::~PulseDesignView() {
+    if (document_.View() == this) {
+        document_.SetView(nullptr);
+    }
     delete window_.data();
 }
 
-void PulseDesignView::Open() {
+void PulseDesignView::InitialUpdate() {
+    document_.ApplyTitle();
     design_.Open(design_.Services().state.activeChannel);
     Refresh();
     // The editor's window comes up once the frame is on the screen, as it always has.
@@ -70,7 +93,7 @@ void PulseDesignView::Refresh() {
     activeSection_ = active < sections.size() ? std::move(sections[active]) : PulseSection{};
     FitRanges();
     ShowBarTexts();
-    widget_.update();
+    update();
 }
 
 // The channel, the amplitude and every value a render reads; the shown section and the
@@ -112,13 +135,28 @@ void PulseDesignView::Zoom(double factor, double pixelX) {
     const double start = std::clamp(at - (at - left) * (shown / width), 0.0, whole - shown);
     geometry_.SetRanges(start, start + shown, geometry_.Vmin(), geometry_.Vmax());
     Relayout();
-    widget_.update();
+    update();
+}
+
+// The plot stands where the waveform view puts its own: room on the left for the wider of
+// a five-digit sample label and the level labels of a 0 .. 1 range, and raised a little.
+PixelRect PulseDesignView::PlotFor(int width, int height) {
+    const int m = height / 20;
+    const int plotHeight = (height - m) - (m + m / 2);
+    const QFontMetrics metrics(
+        PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plotHeight, false)));
+    ViewGeometry unit;
+    unit.SetRanges(0.0, 1.0, 0.0, 1.0);
+    const int labelRoom = std::max(
+        WavePlotRenderer::SampleLabelWidth(metrics, false),
+        PlotPainter::VerticalLabelRoom(AxisLabels::Compute(unit, AxisStyle::Pulse), metrics));
+    const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
+    return ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, true);
 }
 
 void PulseDesignView::Relayout() {
-    const PixelRect& plot = state_.Plot();
-    geometry_.ComputeMappings(plot);
-    labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), false));
+    geometry_.ComputeMappings(plot_);
+    labelFont_ = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot_.Height(), false));
     labels_.Place(picture_, geometry_, QFontMetrics(labelFont_));
 }
 
@@ -128,57 +166,49 @@ void PulseDesignView::ShowBarTexts() {
     emit AmplitudeEnabledChanged(design_.Train() != TrainStyle::PulseSequence);
 }
 
-bool PulseDesignView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &widget_) {
-        return QObject::eventFilter(watched, event);
-    }
-    switch (event->type()) {
-    case QEvent::Paint:
-        // A channel command or the host may have switched the channel: the view shows
-        // the design of the channel that is active now.
-        if (design_.IsOpen() && design_.Channel() != design_.Services().state.activeChannel) {
-            Reopen();
-        }
-        Paint(static_cast<QPaintEvent*>(event)->rect());
-        return true;
-    case QEvent::Wheel: {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (wheel->angleDelta().y() != 0) {
-            Zoom(wheel->angleDelta().y() > 0 ? 0.5 : 2.0, wheel->position().x());
-        }
-        return true;
-    }
-    case QEvent::MouseButtonPress: {
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton) {
-            Click(press->position().toPoint());
-        }
-        return true;
-    }
-    default:
-        return false;
-    }
+void PulseDesignView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    plot_ = PlotFor(width(), height());
+    Relayout();
 }
 
-void PulseDesignView::Paint(const QRect& dirty) {
-    if (!(geometry_.Plot() == state_.Plot())) {
-        Relayout();
-    }
-    QPainter painter(&widget_);
-    painter.setClipRect(dirty);
+void PulseDesignView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     // The design is drawn only while the editor exists, as its marks come from it.
     static const PulseDesignPicture kNoDesign;
     static const PulseSectionPicker kNoLabels;
     const bool drawn = window_ != nullptr;
-    PulseDesignRenderer::Paint(painter, {widget_.rect(), labelFont_, EditorVisible()}, geometry_,
+    PulseDesignRenderer::Paint(painter, {rect(), labelFont_, EditorVisible()}, geometry_,
                                drawn ? picture_ : kNoDesign, drawn ? labels_ : kNoLabels);
+}
+
+void PulseDesignView::wheelEvent(QWheelEvent* event) {
+    if (event->angleDelta().y() != 0) {
+        Zoom(event->angleDelta().y() > 0 ? 0.5 : 2.0, event->position().x());
+    }
+}
+
+void PulseDesignView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        Click(event->position().toPoint());
+    }
+}
+
+void PulseDesignView::mouseMoveEvent(QMouseEvent* event) {
+    emit PositionChanged(PositionText(event->position().toPoint()));
+}
+
+void PulseDesignView::leaveEvent(QEvent* event) {
+    emit PositionChanged(QString());
+    QWidget::leaveEvent(event);
 }
 
 // A selection reads nothing: the active section as the last change left it is enough.
 void PulseDesignView::MarkLine(int line) {
     picture_.MarkLine(activeSection_, line);
-    widget_.update();
+    update();
 }
 
 void PulseDesignView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {
@@ -270,11 +300,11 @@ void PulseDesignView::CreateEditorWindow() {
     if (editor_ == nullptr) {
         editor_ = std::make_unique<PulseEditor>(design_);
     }
-    window_ = new PulseEditorWidget(*editor_, widget_.window());
+    window_ = new PulseEditorWidget(*editor_, window());
     connect(window_, &PulseEditorWidget::DesignChanged, this, &PulseDesignView::Refresh);
     connect(window_, &PulseEditorWidget::SelectedLineChanged, this, &PulseDesignView::MarkLine);
     connect(window_, &PulseEditorWidget::VisibilityChanged, this, [this] {
-        widget_.update();
+        update();
         emit EditorVisibilityChanged();
     });
     Refresh();
@@ -291,4 +321,41 @@ void PulseDesignView::Reopen() {
         window_->Refresh();
     }
     Refresh();
+}
+
+void PulseDesignView::FollowActiveChannel() {
+    if (design_.IsOpen() && design_.Channel() != design_.Services().state.activeChannel) {
+        Reopen();
+    }
+}
+
+void PulseDesignView::UpdateAllViews() {
+    FollowActiveChannel();
+    update();
+}
+
+bool PulseDesignView::IsCommandEnabled(int id) const {
+    return id == EditCommands::kPrint;
+}
+
+bool PulseDesignView::OnCommand(int id) {
+    if (!IsCommandEnabled(id)) {
+        return false;
+    }
+    ViewPrinter([this](QPainter& painter, const QSizeF& page, qreal resolution) {
+        PaintPage(painter, page, resolution);
+    }).PreviewAndPrint(this);
+    return true;
+}
+
+// The host hears when the tool goes to the background, as from the waveform view.
+void PulseDesignView::OnApplicationStateChanged(Qt::ApplicationState state) {
+    if (state == applicationState_ || session_ == nullptr) {
+        return;
+    }
+    const bool wasActive = applicationState_ == Qt::ApplicationActive;
+    applicationState_ = state;
+    if (state != Qt::ApplicationActive && wasActive) {
+        session_->Link().NotifyDeactivated();
+    }
 }

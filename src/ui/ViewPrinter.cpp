@@ -1,7 +1,5 @@
 #include "ui/ViewPrinter.h"
 
-#include "ui/WaveView.h"
-
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
@@ -38,5 +36,5 @@ void ViewPrinter::PrintPage(QPrinter& printer) {
         return;
     }
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    view_.PaintPage(painter, page.size(), printer.resolution());
+    paintPage_(painter, page.size(), printer.resolution());
 }

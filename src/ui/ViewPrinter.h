@@ -1,16 +1,25 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
+#include <functional>
+
+class QPainter;
 class QPrinter;
 class QWidget;
-class WaveView;
 
-// Printing of the waveform view through its PaintPage: one page with the plot, through the print
-// preview (whose tool bar holds the page set-up and the print button) or straight to a PDF file.
+// Printing of a view through the page painter it hands over: one page with the plot,
+// through the print preview (whose tool bar holds the page set-up and the print button) or
+// straight to a PDF file. The waveform view and the pulse design view print alike.
 class ViewPrinter {
 public:
-    explicit ViewPrinter(WaveView& view) : view_(view) {}
+    // Lays out one page of the given size (in the painter's units) at the given resolution
+    // in dots per inch.
+    using PagePainter =
+        std::function<void(QPainter& painter, const QSizeF& page, qreal resolution)>;
+
+    explicit ViewPrinter(PagePainter paintPage) : paintPage_(std::move(paintPage)) {}
 
     // The Print command (32775): the preview dialog; printing is started from there.
     void PreviewAndPrint(QWidget* parent);
@@ -22,5 +31,5 @@ public:
 private:
     void PrintPage(QPrinter& printer);
 
-    WaveView& view_;
+    PagePainter paintPage_;
 };

@@ -4,7 +4,7 @@
 #include "synthesis/EditOperations.h"
 #include "ui/ViewPalette.h"
 #include "ui/ViewSurface.h"
-#include "ui/WaveViewState.h"
+#include "view/WaveViewState.h"
 
 #include <QCursor>
 #include <QPainter>

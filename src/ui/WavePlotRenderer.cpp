@@ -8,8 +8,8 @@
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
 #include "ui/WaveDrawingTool.h"
-#include "ui/WaveViewState.h"
 #include "view/AxisLabels.h"
+#include "view/WaveViewState.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
@@ -50,8 +50,7 @@ void WavePlotRenderer::Layout(int width, int height) {
         SampleLabelWidth(metrics, state_.IsFm()),
         PlotPainter::VerticalLabelRoom(AxisLabels::Compute(state_.Geometry(), Style()), metrics));
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
-    const PixelRect plot =
-        ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, state_.IsPulse());
+    const PixelRect plot = ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, false);
     const int readoutHeight = QFontMetrics(readoutFont_).height();
     const int handleHeight = std::clamp(plot.top - readoutHeight - 2, 6, 18);
     if (plot != state_.Plot() || handleHeight != state_.HandleHeight()) {
@@ -60,18 +59,11 @@ void WavePlotRenderer::Layout(int width, int height) {
 }
 
 AxisStyle WavePlotRenderer::Style() const {
-    if (state_.IsPulse()) {
-        return AxisStyle::Pulse;
-    }
     return state_.IsFm() ? AxisStyle::Fm : AxisStyle::Standard;
 }
 
 int WavePlotRenderer::SampleLabelWidth(const QFontMetrics& metrics, bool fm) {
     return metrics.horizontalAdvance(QString::fromLatin1(SampleLabel(fm))) + kLabelMargin;
-}
-
-bool WavePlotRenderer::DrawsSamples() const {
-    return !state_.IsPulse();
 }
 
 void WavePlotRenderer::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
@@ -84,15 +76,13 @@ void WavePlotRenderer::PaintAxesLayer(QPainter& painter, const ViewGeometry& geo
 void WavePlotRenderer::RenderPage(QPainter& painter, const ViewGeometry& geometry,
                                   const QRect& background, const QFont& font) {
     PaintAxesLayer(painter, geometry, background, font);
-    if (DrawsSamples()) {
-        painter.save();
-        painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
-        PlotPainter::PaintWaveform(painter, state_.Columns(geometry), 2.0);
-        if (state_.IsFm()) {
-            FmMarkerDots::Paint(painter, geometry, state_.Document());
-        }
-        painter.restore();
+    painter.save();
+    painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
+    PlotPainter::PaintWaveform(painter, state_.Columns(geometry), 2.0);
+    if (state_.IsFm()) {
+        FmMarkerDots::Paint(painter, geometry, state_.Document());
     }
+    painter.restore();
 }
 
 void WavePlotRenderer::EnsurePlotCache() {
@@ -112,21 +102,16 @@ void WavePlotRenderer::EnsurePlotCache() {
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         PaintAxesLayer(painter, geometry, widget_.rect(), labelFont_);
     }
-    if (DrawsSamples()) {
-        const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
-        PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
-                               ViewPalette::kAxis);
-        if (state_.IsFm()) {
-            FmMarkerDots::Stamp(plotCache_, plot, geometry, state_.Document());
-        }
+    const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
+    PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
+                           ViewPalette::kAxis);
+    if (state_.IsFm()) {
+        FmMarkerDots::Stamp(plotCache_, plot, geometry, state_.Document());
     }
     state_.MarkPlotValid();
 }
 
 void WavePlotRenderer::PaintDecorations(QPainter& painter) {
-    if (state_.IsPulse()) {
-        return;
-    }
     const PixelRect& plot = state_.Plot();
     // Read-outs above the plot.
     painter.setFont(readoutFont_);

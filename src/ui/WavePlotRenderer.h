@@ -38,7 +38,6 @@ public:
 
 private:
     void EnsurePlotCache();
-    bool DrawsSamples() const;
     AxisStyle Style() const;
     void PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry, const QRect& background,
                         const QFont& font);

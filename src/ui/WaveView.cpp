@@ -8,7 +8,6 @@
 #include "link/HostLink.h"
 #include "ui/AnchorDragController.h"
 #include "ui/AnchorEditor.h"
-#include "ui/PulseDesignView.h"
 #include "ui/ViewPrinter.h"
 #include "ui/WaveDrawingTool.h"
 #include "ui/WavePlotRenderer.h"
@@ -52,10 +51,6 @@ void WaveView::Build() {
     setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(200, 120);
     state_.Document().SetView(this);
-    if (state_.IsPulse()) {
-        pulse_ = std::make_unique<PulseDesignView>(*this, state_, state_.Document().Services());
-        return;
-    }
     anchors_->Build();
     connect(anchors_->Editor(), &AnchorEditor::PositionAccepted, this,
             &WaveView::SetAnchorFromEditor);
@@ -70,10 +65,6 @@ void WaveView::BuildMap() {
 
 void WaveView::InitialUpdate() {
     WaveDoc& document = state_.Document();
-    if (pulse_ != nullptr) {
-        document.ApplyTitle();
-        return pulse_->Open();
-    }
     document.LoadActiveSegment();
     document.ApplyTitle();
     SetAnchors(0, document.Length() - 1);
@@ -95,7 +86,9 @@ bool WaveView::OnCommand(int id) {
         return false;
     }
     if (id == EditCommands::kPrint) {
-        ViewPrinter(*this).PreviewAndPrint(this);
+        ViewPrinter([this](QPainter& painter, const QSizeF& page, qreal resolution) {
+            PaintPage(painter, page, resolution);
+        }).PreviewAndPrint(this);
     } else if (!commands_->Run(id)) {
         return false;
     }
@@ -186,9 +179,7 @@ void WaveView::OnApplicationStateChanged(Qt::ApplicationState state) {
     applicationState_ = state;
     if (state == Qt::ApplicationActive) {
         // The host may have switched channel or segment meanwhile.
-        if (!state_.IsPulse()) {
-            session_->Segments().Resync();
-        }
+        session_->Segments().Resync();
     } else if (wasActive) {
         if (Mode() != DrawMode::None) {
             tool_->End();
@@ -257,10 +248,6 @@ void WaveView::leaveEvent(QEvent* event) {
 }
 
 void WaveView::EmitPosition(QPoint point) {
-    if (pulse_ != nullptr) {
-        emit PositionChanged(pulse_->PositionText(point));
-        return;
-    }
     if (!state_.Plot().Contains(point.x(), point.y())) {
         emit PositionChanged(QString());
         return;
@@ -303,10 +290,8 @@ void WaveView::resizeEvent(QResizeEvent* event) {
 
 void WaveView::UpdateCaption() {
     const AppState& state = state_.Document().Services().state;
-    const QString title = state.IsPulse()
-                              ? QString::fromUtf8(ModeTitle(state.mode))
-                              : QString::fromUtf8(ModeTitle(state.mode)) + QStringLiteral(" -> ") +
-                                    QString::fromStdString(state_.Document().CurrentPath());
+    const QString title = QString::fromUtf8(ModeTitle(state.mode)) + QStringLiteral(" -> ") +
+                          QString::fromStdString(state_.Document().CurrentPath());
     if (title != caption_) {
         caption_ = title;
         emit MainTitleRequested(caption_);
@@ -319,6 +304,5 @@ void WaveView::paintEvent(QPaintEvent* event) {
 }
 
 void WaveView::PaintPage(QPainter& painter, const QSizeF& page, qreal resolution) {
-    pulse_ != nullptr ? pulse_->PaintPage(painter, page, resolution)
-                      : renderer_->PaintPage(painter, page, resolution);
+    renderer_->PaintPage(painter, page, resolution);
 }

@@ -3,7 +3,7 @@
 #include "document/DocumentView.h"
 #include "synthesis/EditCommands.h"
 #include "ui/ViewSurface.h"
-#include "ui/WaveViewState.h"
+#include "view/WaveViewState.h"
 
 #include <QPoint>
 #include <QRect>
@@ -17,7 +17,6 @@
 class AnchorDragController;
 class AnchorEditor;
 class AnchorHandle;
-class PulseDesignView;
 class QPainter;
 class ToolSession;
 class WaveDrawingTool;
@@ -70,8 +69,6 @@ public:
     // the mappings of the last layout (logical pixels).
     const WaveViewState& ViewState() const { return state_; }
     WaveformMap* Map() const { return map_; }
-    // The pulse designer's part of the view; nullptr outside the pulse designer.
-    PulseDesignView* Pulse() const { return pulse_.get(); }
     AnchorEditor* Editor() const;
     AnchorHandle* Handle(int index) const;
     // The min/max columns of the waveform for a geometry.
@@ -159,5 +156,4 @@ private:
     std::unique_ptr<WavePlotRenderer> renderer_;
     std::unique_ptr<WaveViewCommands> commands_;
     WaveformMap* map_ = nullptr;
-    std::unique_ptr<PulseDesignView> pulse_;
 };

@@ -4,7 +4,7 @@
 #include "synthesis/EditOperations.h"
 #include "ui/ViewSurface.h"
 #include "ui/WaveDrawingTool.h"
-#include "ui/WaveViewState.h"
+#include "view/WaveViewState.h"
 
 #include <QWidget>
 
@@ -31,7 +31,7 @@ bool WaveViewCommands::IsEnabled(int id) const {
         return true; // every mode prints what its view shows
     }
     const WaveViewState& view = surface_.State();
-    if (view.IsPulse() || view.Document().Samples().Size() == 0) {
+    if (view.Document().Samples().Size() == 0) {
         return false;
     }
     return EditCommands::IsEnabled(id, State());

@@ -3,9 +3,9 @@
 #include "document/WaveDoc.h"
 #include "ui/PlotPainter.h"
 #include "ui/ViewPalette.h"
-#include "ui/WaveViewState.h"
 #include "view/MapGeometry.h"
 #include "view/MapPlacement.h"
+#include "view/WaveViewState.h"
 
 #include <QApplication>
 #include <QCursor>

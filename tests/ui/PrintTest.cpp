@@ -54,7 +54,10 @@ void PrintTest::PdfHoldsOneLandscapePageWithLabelledPlot() {
     PrintRig rig;
     QTemporaryDir folder;
     const QString path = folder.filePath("waveform.pdf");
-    QVERIFY(ViewPrinter(rig.view).PrintToPdf(path));
+    const auto paintPage = [&rig](QPainter& painter, const QSizeF& page, qreal resolution) {
+        rig.view.PaintPage(painter, page, resolution);
+    };
+    QVERIFY(ViewPrinter(paintPage).PrintToPdf(path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();

@@ -3,7 +3,6 @@
 #include "pulse/PulseWorkspace.h"
 #include "ui/CommandIds.h"
 #include "ui/PulseDesignView.h"
-#include "ui/WaveView.h"
 #include "ui/support/RunningFrame.h"
 
 #include <QLabel>
@@ -60,7 +59,7 @@ void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribe
         PulseWorkspace::Write(ws, "Pulse0-ch1",
                               {{"qItm", "2"}, {"Link1-sub1", "5e-8"}, {"Link1-sub2", "0"}});
     });
-    WaveView* view = run.frame->View();
+    PulseDesignView* view = run.frame->PulseView();
     const int width = run.frame->width();
     run.frame->OnCommand(CommandId::kDownload);
     QVERIFY(RenderText(run).startsWith(QStringLiteral("not rendered: Section 1, line 2")));
@@ -70,12 +69,11 @@ void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribe
     const auto* readout = run.frame->statusBar()->findChild<QLabel*>("positionText");
     QVERIFY(readout->text().startsWith("Time ") &&
             readout->width() >= readout->fontMetrics().horizontalAdvance(readout->text()));
-    view->Pulse()->ConfirmAmplitude(QStringLiteral("1.5"));
+    view->ConfirmAmplitude(QStringLiteral("1.5"));
     QCOMPARE(RenderText(run), QString());
     run.frame->OnCommand(CommandId::kDownload);
     QVERIFY(!RenderText(run).isEmpty());
     run.frame->OnCommand(CommandId::kChannel2);
-    view->repaint();
     QCOMPARE(RenderText(run), QString());
 }
 

@@ -1,3 +1,4 @@
+#include "core/HostBus.h"
 #include "core/StringTable.h"
 #include "document/WaveDoc.h"
 #include "pulse/PulseEditor.h"
@@ -12,7 +13,6 @@
 #include "ui/PulseItemTable.h"
 #include "ui/PulseSectionPicker.h"
 #include "ui/ViewPalette.h"
-#include "ui/WaveView.h"
 #include "ui/support/RunningFrame.h"
 
 #include <QAction>
@@ -24,6 +24,10 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -97,6 +101,32 @@ bool IsCurve(QColor colour) {
     return colour == QColor(ViewPalette::kAxis);
 }
 
+// Counts the opens and reads of one file, as the kernel reports them for its folder (a
+// write replaces the file, so the file itself cannot be watched).
+struct FileReadCounter {
+    explicit FileReadCounter(const std::string& path) : file(path) {
+        inotify_add_watch(fd, file.parent_path().c_str(), IN_OPEN | IN_ACCESS);
+    }
+    ~FileReadCounter() { close(fd); }
+
+    // The opens and reads since the last call.
+    int Take() {
+        alignas(inotify_event) char buffer[8192];
+        int count = 0;
+        for (ssize_t n = 0; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                count += event->len > 0 && file.filename() == event->name ? 1 : 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+    std::filesystem::path file;
+    int fd = inotify_init1(IN_NONBLOCK);
+};
+
 // The view of a pulse-mode document, 800 x 600, with its editor window created.
 struct PulseViewRig {
     explicit PulseViewRig(bool threeSections = true) {
@@ -107,17 +137,16 @@ struct PulseViewRig {
         view.show();
         view.InitialUpdate();
     }
-    PulseDesignView& Pulse() const { return *view.Pulse(); }
     bool WaitForEditor() const {
-        return QTest::qWaitFor([this] { return Pulse().EditorWindow() != nullptr; });
+        return QTest::qWaitFor([this] { return view.EditorWindow() != nullptr; });
     }
     QPoint LabelCentre(int k) const {
-        return Pulse().Labels().Labels()[static_cast<std::size_t>(k)].center();
+        return view.Labels().Labels()[static_cast<std::size_t>(k)].center();
     }
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
     WaveDoc document{workspace.services};
-    WaveView view{document};
+    PulseDesignView view{document};
 };
 
 } // namespace
@@ -137,10 +166,11 @@ private slots:
     void ClickOnALabelShowsItsSectionInTheEditor();
     void RangesAndBarTextsFollowTheDesign();
     void ActiveLabelIsRedOnlyOnceTheEditorExists();
-    void FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign();
+    void FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign();
     void PrintedPageShowsTheDesign();
     void WheelZoomsAroundTheCursorWithinTheDesign();
     void StatusReadoutShowsTimeAndLevelUnderTheCursor();
+    void RepaintsReadNothingAndAnotherChannelIsReadWhenAnnounced();
 };
 
 void PulseViewTest::CurvesFollowTheStoredItems_data() {
@@ -319,15 +349,15 @@ void PulseViewTest::FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
 void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {
     PulseViewRig rig;
     QVERIFY(rig.WaitForEditor());
-    PulseEditorWidget& editor = *rig.Pulse().EditorWindow();
+    PulseEditorWidget& editor = *rig.view.EditorWindow();
     QVERIFY(editor.windowTitle().startsWith("Section 1"));
 
     QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
     QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
     QVERIFY(editor.windowTitle().startsWith("Section 2"));
     QCOMPARE(editor.Table()->SelectedLine(), 0);
-    QCOMPARE(rig.Pulse().Picture().active, 1);
-    QCOMPARE(rig.Pulse().Picture().mark, PulseLineMark::Node);
+    QCOMPARE(rig.view.Picture().active, 1);
+    QCOMPARE(rig.view.Picture().mark, PulseLineMark::Node);
 
     // The active label, and the space between labels, change nothing.
     editor.Table()->SelectLine(1);
@@ -335,27 +365,26 @@ void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {
     QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(400, 300));
     QCOMPARE(editor.Table()->SelectedLine(), 1);
     QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
-    QCOMPARE(rig.Pulse().Picture().markFrom.time, 2.5); // the second node of section 2
+    QCOMPARE(rig.view.Picture().markFrom.time, 2.5); // the second node of section 2
 
     QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(2));
     QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("2"));
-    QVERIFY(rig.Pulse().Picture().sections.at(2).Empty());
+    QVERIFY(rig.view.Picture().sections.at(2).Empty());
 }
 
 void PulseViewTest::RangesAndBarTextsFollowTheDesign() {
     PulseViewRig rig(false);
     StoreThreeSections(rig.workspace);
-    QSignalSpy duration(&rig.Pulse(), &PulseDesignView::DurationTextChanged);
-    QSignalSpy amplitude(&rig.Pulse(), &PulseDesignView::AmplitudeTextChanged);
-    rig.Pulse().Reopen();
+    QSignalSpy duration(&rig.view, &PulseDesignView::DurationTextChanged);
+    QSignalSpy amplitude(&rig.view, &PulseDesignView::AmplitudeTextChanged);
+    rig.view.Reopen();
     QCOMPARE(duration.last().at(0).toString(), QString("0.0025"));
     QCOMPARE(amplitude.last().at(0).toString(), QString("2"));
-    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    const ViewGeometry& geometry = rig.view.Geometry();
     QCOMPARE(geometry.Xmin(), 0.0);
     QCOMPARE(geometry.Xmax(), 2.5);
     QCOMPARE(geometry.Vmin(), -1.0);
     QCOMPARE(geometry.Vmax(), 1.0);
-    QCOMPARE(geometry.Plot(), rig.view.ViewState().Geometry().Plot());
 }
 
 void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
@@ -365,13 +394,13 @@ void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
     };
     QCOMPARE(red(rig.view.rect()), 0);
     QVERIFY(rig.WaitForEditor());
-    QVERIFY(red(rig.Pulse().Labels().Labels()[0]) > 0);
-    QCOMPARE(red(rig.Pulse().Labels().Labels()[1]), 0);
+    QVERIFY(red(rig.view.Labels().Labels()[0]) > 0);
+    QCOMPARE(red(rig.view.Labels().Labels()[1]), 0);
 }
 
-void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() {
+void PulseViewTest::FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign() {
     RunningFrame run("wavesmith PLS");
-    PulseDesignView& pulse = *run.frame->View()->Pulse();
+    PulseDesignView& pulse = *run.frame->PulseView();
     QAction* editorCommand = run.Action(CommandId::kPulseEditor);
     QVERIFY(QTest::qWaitFor([&pulse] { return pulse.EditorVisible(); }));
     run.frame->UpdateCommandStates();
@@ -392,6 +421,11 @@ void PulseViewTest::FrameReopensTheEditorAndHandsTheAmplitudeFieldToTheDesign() 
     QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
     QCOMPARE(amplitude->text(), QString("0.5"));
     QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+
+    // The host switched the channel: its reload shows the other channel's design at once.
+    run.workspace.SetContext("Settings", "ActiveCh", "1");
+    run.workspace.bus.SendRequest(HostReload);
+    QCOMPARE(pulse.Design().Channel(), 1);
 }
 
 void PulseViewTest::PrintedPageShowsTheDesign() {
@@ -412,16 +446,16 @@ void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
     PulseViewRig rig;
     QVERIFY(rig.WaitForEditor());
     const auto wheel = [&rig](double time, int steps) {
-        const QPointF at(rig.Pulse().Geometry().XToPixel(time), 300);
+        const QPointF at(rig.view.Geometry().XToPixel(time), 300);
         QWheelEvent event(at, rig.view.mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&rig.view, &event);
     };
-    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    const ViewGeometry& geometry = rig.view.Geometry();
     wheel(2.25, 1);
     QVERIFY(qAbs(geometry.Xmax() - geometry.Xmin() - 1.25) < 1e-2);
     QVERIFY(geometry.Xmin() > 1.0 && geometry.Xmax() < 2.5);
-    const std::vector<QRect>& labels = rig.Pulse().Labels().Labels();
+    const std::vector<QRect>& labels = rig.view.Labels().Labels();
     QCOMPARE(labels[0].left(), geometry.Plot().left); // began before the visible time
     QVERIFY(!labels[1].isNull());
     QVERIFY(labels[2].isNull()); // starts after it
@@ -430,7 +464,7 @@ void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
     QCOMPARE(geometry.Xmin(), 0.0);
     QCOMPARE(geometry.Xmax(), 2.5);
     wheel(1.0, 1);
-    rig.Pulse().Refresh(); // a change of the design shows all of it
+    rig.view.Refresh(); // a change of the design shows all of it
     QCOMPARE(geometry.Xmax(), 2.5);
 }
 
@@ -439,8 +473,8 @@ void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
 void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
     PulseViewRig rig;
     QVERIFY(rig.WaitForEditor());
-    QSignalSpy readout(&rig.view, &WaveView::PositionChanged);
-    const ViewGeometry& geometry = rig.Pulse().Geometry();
+    QSignalSpy readout(&rig.view, &PulseDesignView::PositionChanged);
+    const ViewGeometry& geometry = rig.view.Geometry();
     const auto moveTo = [&](QPoint at) {
         QMouseEvent move(QEvent::MouseMove, at, rig.view.mapToGlobal(at), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -463,9 +497,28 @@ void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
     check(1.0, 0.5, "msec", 1.0);
     check(2.4, -0.9, "msec", 1.0);
     QCOMPARE(moveTo(QPoint(2, 2)), QString());
-    rig.Pulse().Editor()->ChangeTimeUnit(2);
-    rig.Pulse().Refresh();
+    rig.view.Editor()->ChangeTimeUnit(2);
+    rig.view.Refresh();
     check(1.0, 0.0, "usec", 1000.0);
+}
+
+// The host switches the channel and writes the context file: repaints read nothing, even
+// of the design they show; the design of the new channel is read once the view is told.
+void PulseViewTest::RepaintsReadNothingAndAnotherChannelIsReadWhenAnnounced() {
+    PulseViewRig rig;
+    QVERIFY(rig.WaitForEditor());
+    FileReadCounter reads(rig.workspace.store.ContextFile());
+    rig.workspace.SetContext("Settings", "ActiveCh", "1");
+    rig.workspace.state.activeChannel = 1;
+    reads.Take();
+    for (int i = 0; i < 20; ++i) {
+        rig.view.repaint();
+    }
+    QCOMPARE(reads.Take(), 0);
+    QCOMPARE(rig.view.Design().Channel(), 0);
+    rig.view.UpdateAllViews();
+    QVERIFY(reads.Take() > 0);
+    QCOMPARE(rig.view.Design().Channel(), 1);
 }
 
 QTEST_MAIN(PulseViewTest)

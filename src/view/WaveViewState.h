@@ -18,7 +18,6 @@ public:
 
     WaveDoc& Document() { return document_; }
     const WaveDoc& Document() const { return document_; }
-    bool IsPulse() const;
     bool IsFm() const;
 
     double VisibleMin() const { return xmin_; }

@@ -1,4 +1,4 @@
-#include "ui/WaveViewState.h"
+#include "view/WaveViewState.h"
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
@@ -18,10 +18,6 @@ WaveViewState::WaveViewState(WaveDoc& document) : document_(document) {
     }
     xmax_ = LastIndex();
     right_ = static_cast<long long>(xmax_);
-}
-
-bool WaveViewState::IsPulse() const {
-    return document_.Services().state.IsPulse();
 }
 
 bool WaveViewState::IsFm() const {
@@ -101,13 +97,9 @@ void WaveViewState::SetLayout(const PixelRect& plot, int handleHeight) {
 }
 
 void WaveViewState::UpdateGeometry() {
-    double vmin = 0.0;
-    double vmax = 1.0;
-    if (!IsPulse()) {
-        const bool fm = document_.IsFmDocument();
-        vmin = fm ? document_.Fm().Fmin() : document_.Limits().VerticalLow();
-        vmax = fm ? document_.Fm().Fmax() : document_.Limits().VerticalHigh();
-    }
+    const bool fm = document_.IsFmDocument();
+    const double vmin = fm ? document_.Fm().Fmin() : document_.Limits().VerticalLow();
+    const double vmax = fm ? document_.Fm().Fmax() : document_.Limits().VerticalHigh();
     geometry_.SetRanges(xmin_, xmax_, vmin, vmax);
     geometry_.ComputeMappings(plot_);
 }
