@@ -38,7 +38,7 @@ const PulseRenderOutcome& PulseDownload::RenderOnly(UserInterface& asker) {
         last_ = renderer.Render(design, limits, options, answers);
     }
     if (last_.tell) {
-        asker.Show(last_.Problem());
+        asker.Show(last_.ErrorBox());
     }
     if (onRendered) {
         onRendered(last_);

@@ -42,7 +42,7 @@ void PulseRenderAnswers::Give(int question, bool yes) {
     (question == MsgClockRestriction ? lowerClock : sequenceInstead) = yes;
 }
 
-Message PulseRenderOutcome::Problem() const {
+Message PulseRenderOutcome::ErrorBox() const {
     Message message;
     message.text = problem + "\nNothing was rendered.";
     message.icon = MessageIcon::Error;

@@ -57,7 +57,7 @@ struct PulseRenderOutcome {
 
     bool NeedsAnswer() const { return question.id != 0; }
     // The error box for a failure that is told.
-    Message Problem() const;
+    Message ErrorBox() const;
 };
 
 // The segment and channel a single segment is rendered for.
