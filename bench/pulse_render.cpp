@@ -2,7 +2,6 @@
 // sequence form, each beside a hand-written loop that writes the same samples; and the
 // sequence form of a design whose flat runs last an hour, whose memory follows its
 // segments, not the length it plays.
-#include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
 #include "pulse/PulseRenderTestDesigns.h"
@@ -41,10 +40,9 @@ struct Prepared {
 };
 
 Prepared Prepare(const std::vector<PulseSection>& sections) {
-    RecordingUserInterface ui;
     Prepared prepared;
     prepared.intervals = PulseCompiler::Compile(sections, Limits()).intervals;
-    prepared.clock = PulseClock::Choose(prepared.intervals, true, Limits(), ui).clock;
+    prepared.clock = PulseClock::Choose(prepared.intervals, true, Limits()).clock;
     return prepared;
 }
 

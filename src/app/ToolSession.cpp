@@ -65,7 +65,7 @@ std::string ToolSession::DownloadWaveform() {
     request.fmMarkers = document_->FmMarkers().SampleList();
     request.fmMarkersInWindow = document_->FmMarkers().InsideCount();
     request.renderPulse = [this] {
-        const PulseRendering rendering = pulse_->Render();
+        const PulseRendering rendering = pulse_->Render(services_.ui);
         if (rendering.succeeded && !rendering.asSequence) {
             document_->TakeRenderedLength(rendering.lengthPoints);
         }

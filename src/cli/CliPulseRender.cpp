@@ -27,7 +27,7 @@ void PrintForm(const PulseRenderOutcome& outcome) {
 
 int CliPulseRender::Run(ToolSession& session, PulseOptions& options) {
     session.Pulse().UseOptions(&options);
-    const PulseRenderOutcome& outcome = session.Pulse().RenderOnly();
+    const PulseRenderOutcome& outcome = session.Pulse().RenderOnly(session.Services().ui);
     session.Pulse().UseOptions(nullptr);
     if (outcome.sampleClock > 0) {
         std::printf("clock %s S/s (quantum %s s, exponent %d)\n",

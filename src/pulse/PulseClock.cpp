@@ -1,7 +1,6 @@
 #include "pulse/PulseClock.h"
 
 #include "core/StringTable.h"
-#include "core/UserInterface.h"
 #include "settings/NumberFormat.h"
 
 #include <algorithm>
@@ -135,8 +134,7 @@ double PulseClock::LoweredClock(double quantum, double sclkMax, int resFactor) {
 }
 
 PulseClockChoice PulseClock::Choose(const std::vector<PulseInterval>& intervals,
-                                    bool anySectionLasts, const PulseRenderLimits& limits,
-                                    UserInterface& ui) {
+                                    bool anySectionLasts, const PulseRenderLimits& limits) {
     PulseClockChoice choice;
     std::vector<std::int64_t> distinct;
     for (const PulseInterval& interval : intervals) {
@@ -186,19 +184,22 @@ PulseClockChoice PulseClock::Choose(const std::vector<PulseInterval>& intervals,
         FitsInstrument(QuantumPoints(choice.quantum, choice.clock), limits)) {
         return choice;
     }
-    Message message;
-    message.id = MsgClockRestriction;
-    message.text = ClockRestrictionText(limits, choice.clock);
-    message.buttons = MessageButtons::YesNo;
+    choice.accepted = false;
+    choice.asks = true;
+    choice.question = ClockRestrictionText(limits, choice.clock);
     choice.clock = LoweredClock(choice.quantum, limits.sclkMax, limits.resFactor);
-    if (ui.Show(message) != MessageAnswer::Yes) {
-        choice.clock = limits.sclkMax + 1;
+    return choice;
+}
+
+void PulseClock::Answer(PulseClockChoice& choice, bool lowerClock,
+                        const PulseRenderLimits& limits) {
+    if (!lowerClock) {
+        choice.clock = static_cast<double>(limits.sclkMax + 1);
         choice.accepted = false;
-        return choice;
+        return;
     }
-    if (choice.clock < 1) {
-        choice.accepted = false;
+    choice.accepted = choice.clock >= 1;
+    if (!choice.accepted) {
         choice.problem = "Even the highest sample clock gives one time quantum no point.";
     }
-    return choice;
 }

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-class UserInterface;
-
 struct PulseClockChoice {
     bool accepted = false;
+    // The clock needed exceeds SclkMax: message 3024, whose text is `question`, offers the
+    // lowered `clock` instead. Nothing is accepted until PulseClock::Answer has the reply.
+    bool asks = false;
+    std::string question;
     int exponent = 0;
     std::int64_t divisor = 0; // of the durations scaled by 10^exponent
     double quantum = 0.0;     // seconds
@@ -26,11 +28,12 @@ struct PulseClockChoice {
 // quantum a multiple of resFactor points and at least MinSegLen points.
 class PulseClock {
 public:
-    // Asks message 3024 when the clock needed exceeds SclkMax. anySectionLasts: some
-    // section has a LocDur other than 0 (only then is the clock fitted to the instrument).
+    // anySectionLasts: some section has a LocDur other than 0 (only then is the clock
+    // fitted to the instrument, and message 3024 may have to be asked).
     static PulseClockChoice Choose(const std::vector<PulseInterval>& intervals,
-                                   bool anySectionLasts, const PulseRenderLimits& limits,
-                                   UserInterface& ui);
+                                   bool anySectionLasts, const PulseRenderLimits& limits);
+    // The reply to message 3024: Yes keeps the lowered clock, No refuses the render.
+    static void Answer(PulseClockChoice& choice, bool lowerClock, const PulseRenderLimits& limits);
 
     // A duration in whole tenths of nanoseconds.
     static std::int64_t Ticks(double seconds);

@@ -7,6 +7,7 @@
 
 struct AppServices;
 class PulseOptions;
+class UserInterface;
 
 // The render that a Download in pulse mode runs first: the active channel's design as
 // the context file holds it now, against the limits of the family, in the form the pulse
@@ -15,10 +16,13 @@ class PulseDownload {
 public:
     explicit PulseDownload(AppServices& services);
 
-    // The link's hook: renders and says what the download has to send.
-    PulseRendering Render();
+    // The link's hook: renders and says what the download has to send. The render's
+    // questions and its error go to `asker`, the front end's own way of asking (message
+    // boxes in the window, the run's --yes or --no on the command line, the call's
+    // parameters in a script).
+    PulseRendering Render(UserInterface& asker);
     // Renders without a download (the command-line tool's "pulse render").
-    const PulseRenderOutcome& RenderOnly();
+    const PulseRenderOutcome& RenderOnly(UserInterface& asker);
 
     const PulseRenderOutcome& Last() const { return last_; }
     // Called after every render, successful or not.

@@ -3,7 +3,6 @@
 #include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
-#include "core/UserInterface.h"
 #include "document/SegmentTable.h"
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
@@ -18,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -38,19 +38,30 @@ std::string LittleEndian(const std::vector<std::int16_t>& samples) {
 
 } // namespace
 
-PulseRenderer::PulseRenderer(AppServices& services) : services_(services) {}
+void PulseRenderAnswers::Give(int question, bool yes) {
+    (question == MsgClockRestriction ? lowerClock : sequenceInstead) = yes;
+}
+
+Message PulseRenderOutcome::ErrorBox() const {
+    Message message;
+    message.text = problem + "\nNothing was rendered.";
+    message.icon = MessageIcon::Error;
+    return message;
+}
+
+PulseRenderer::PulseRenderer(AppServices& services, PulseRenderTarget target)
+    : services_(services), target_(target) {}
 
 PulseRenderOutcome PulseRenderer::Render(PulseDesign& design, const PulseLimits& limits,
-                                         PulseOptions& options) {
+                                         PulseOptions& options, const PulseRenderAnswers& answers) {
     design.Reload();
-    PulseRenderLimits renderLimits;
-    static_cast<PulseLimits&>(renderLimits) = limits;
-    renderLimits.vpp = design.Vpp();
-    return Render(design.Sections(), design.Duration(), renderLimits, options);
+    return Render(design.Sections(), design.Duration(), PulseRenderLimits(limits, design.Vpp()),
+                  options, answers);
 }
 
 PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sections, double duration,
-                                         const PulseRenderLimits& limits, PulseOptions& options) {
+                                         const PulseRenderLimits& limits, PulseOptions& options,
+                                         const PulseRenderAnswers& answers) {
     PulseRenderOutcome outcome;
     if (!(limits.vpp > 0.0) || !std::isfinite(limits.vpp)) {
         Fail(outcome, "The design's Vpp " + CrtFormat("%g", limits.vpp) + " is not above 0.", true);
@@ -70,24 +81,14 @@ PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sectio
         Fail(outcome, "The design has no items.", false);
         return outcome;
     }
-    const PulseClockChoice clock =
-        PulseClock::Choose(compiled.intervals, AnySectionLasts(sections), limits, services_.ui);
-    outcome.exponent = clock.exponent;
-    outcome.quantum = clock.quantum;
-    outcome.sampleClock = clock.clock;
-    if (!clock.accepted) {
-        // Message 3024 keeps its own text; the place that needs the finer step is told here.
-        const std::string refused = "The lower sample clock was refused (" +
-                                    compiled.PlaceOf(clock.finest) +
-                                    " needs the finest time step).";
-        Fail(outcome, clock.problem.empty() ? refused : clock.problem, !clock.problem.empty());
+    if (!ChooseClock(outcome, sections, compiled, limits, answers)) {
         return outcome;
     }
     if (options.SegmentationChoice() == PulseOptions::kForceSingleSegment) {
         if (RenderSingle(outcome, compiled.intervals, duration, limits)) {
             return outcome;
         }
-        if (!outcome.problem.empty() || !AcceptSequenceInstead(outcome, limits, options)) {
+        if (!outcome.problem.empty() || !AcceptSequenceInstead(outcome, limits, options, answers)) {
             return outcome;
         }
     }
@@ -98,22 +99,60 @@ PulseRenderOutcome PulseRenderer::Render(const std::vector<PulseSection>& sectio
 bool PulseRenderer::Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell) {
     outcome.succeeded = false;
     outcome.problem = problem;
-    if (tell) {
-        services_.ui.ShowText(problem + "\nNothing was rendered.", "", MessageButtons::Ok,
-                              MessageIcon::Error);
-        outcome.told = true;
-    }
+    outcome.tell = tell;
     return false;
+}
+
+bool PulseRenderer::Ask(PulseRenderOutcome& outcome, Message question) {
+    question.buttons = MessageButtons::YesNo;
+    outcome.succeeded = false;
+    outcome.question = std::move(question);
+    return false;
+}
+
+// Message 3024 when the clock needed exceeds the instrument's.
+bool PulseRenderer::ChooseClock(PulseRenderOutcome& outcome,
+                                const std::vector<PulseSection>& sections,
+                                const PulseCompilation& compiled, const PulseRenderLimits& limits,
+                                const PulseRenderAnswers& answers) {
+    PulseClockChoice clock =
+        PulseClock::Choose(compiled.intervals, AnySectionLasts(sections), limits);
+    if (clock.asks) {
+        if (!answers.lowerClock) {
+            Message question;
+            question.id = MsgClockRestriction;
+            question.text = clock.question;
+            return Ask(outcome, question);
+        }
+        PulseClock::Answer(clock, *answers.lowerClock, limits);
+    }
+    outcome.exponent = clock.exponent;
+    outcome.quantum = clock.quantum;
+    outcome.sampleClock = clock.clock;
+    if (clock.accepted) {
+        return true;
+    }
+    // Message 3024 keeps its own text; the place that needs the finer step is told here.
+    const std::string refused = "The lower sample clock was refused (" +
+                                compiled.PlaceOf(clock.finest) + " needs the finest time step).";
+    return Fail(outcome, clock.problem.empty() ? refused : clock.problem, !clock.problem.empty());
 }
 
 // Message 3023; a Yes makes the sequence form the choice from now on.
 bool PulseRenderer::AcceptSequenceInstead(PulseRenderOutcome& outcome,
-                                          const PulseRenderLimits& limits, PulseOptions& options) {
+                                          const PulseRenderLimits& limits, PulseOptions& options,
+                                          const PulseRenderAnswers& answers) {
     if (static_cast<double>(limits.sclkMax) < outcome.sampleClock) {
         return Fail(outcome, "The single segment does not fit the memory.", false);
     }
-    if (services_.ui.ShowMessage(MsgMemoryRestriction, MessageButtons::YesNo,
-                                 MessageIcon::Question) != MessageAnswer::Yes) {
+    if (!answers.sequenceInstead) {
+        Message question;
+        question.id = MsgMemoryRestriction;
+        question.text = MessageText(MsgMemoryRestriction);
+        question.icon = MessageIcon::Question;
+        return Ask(outcome, question);
+    }
+    if (!*answers.sequenceInstead) {
         return Fail(outcome, "The single segment does not fit the memory.", false);
     }
     options.StoreSegmentation(PulseOptions::kSequenceAllowed);
@@ -134,14 +173,13 @@ bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
     }
     const std::vector<std::int16_t> samples =
         PulseSingleSegment::Render(list, outcome.sampleClock, limits);
-    const AppState& state = services_.state;
-    const std::string path = UserFile("PulsSing" + std::to_string(state.activeSegment) + "-" +
-                                      std::to_string(state.activeChannel) + ".wav");
+    const std::string path = UserFile("PulsSing" + std::to_string(target_.segment) + "-" +
+                                      std::to_string(target_.channel) + ".wav");
     if (!WriteSamples(path, samples, outcome)) {
         return false;
     }
     std::string entry = path;
-    SegmentTable(services_).SegmentEntry(state.activeSegment, state.activeChannel, entry);
+    SegmentTable(services_).SegmentEntry(target_.segment, target_.channel, entry);
     outcome.singleFile = entry;
     outcome.lengthPoints = static_cast<std::int64_t>(samples.size());
     outcome.succeeded = true;

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "core/UserInterface.h"
 #include "pulse/PulseInterval.h"
 #include "pulse/PulseRenderLimits.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct AppServices;
 class PulseDesign;
 class PulseOptions;
+struct PulseCompilation;
 struct PulseSection;
 struct PulseSequencePlan;
 
@@ -17,6 +20,16 @@ struct PulseSequencePlan;
 struct PulseRenderStep {
     std::string file;
     std::int64_t repeat = 1;
+};
+
+// The replies to the questions a render may raise. A question without a reply ends the
+// render before anything is written and comes back in the outcome to be asked.
+struct PulseRenderAnswers {
+    std::optional<bool> lowerClock;      // message 3024: render at the instrument's clock?
+    std::optional<bool> sequenceInstead; // message 3023: take the sequence form?
+
+    // Records the reply to `question` (3023 or 3024).
+    void Give(int question, bool yes);
 };
 
 // What a render did, for the download that follows and for the status bar.
@@ -33,37 +46,57 @@ struct PulseRenderOutcome {
     std::vector<PulseRenderStep> steps;
     std::int64_t memoryPoints = 0; // the sequence's segment points
     bool restartedPiecewise = false;
-    // Why the render failed; shown to the user already when `told` (some failures, such
-    // as a design without items or a No to a question, are silent).
+    // Why the render failed. When `tell`, the front end shows it as an error, followed by
+    // "Nothing was rendered."; some failures, such as a design without items or a No to a
+    // question, are silent.
     std::string problem;
-    bool told = false;
+    bool tell = false;
+    // Not rendered yet: the question to put to the user (id 0: none). Render again with
+    // its reply among the answers.
+    Message question;
+
+    bool NeedsAnswer() const { return question.id != 0; }
+    // The error box for a failure that is told.
+    Message ErrorBox() const;
+};
+
+// The segment and channel a single segment is rendered for.
+struct PulseRenderTarget {
+    int segment = 1;
+    int channel = 0;
 };
 
 // RenderPulseDesign: the design of the active channel becomes one waveform segment
 // ("PulsSing<s>-<c>.wav" entered in the segment table) or a set of segments
 // ("Seg-<m>.wav") with the sequence table "PulsSeq-<ActiveCh>". Every check runs before
 // the first file is written; files are written whole or not at all, and a sequence table
-// names its files only once all of them are in place.
+// names its files only once all of them are in place. The renderer asks nothing itself:
+// a question it cannot answer from the answers given ends the render unwritten.
 class PulseRenderer {
 public:
-    explicit PulseRenderer(AppServices& services);
+    PulseRenderer(AppServices& services, PulseRenderTarget target);
 
     // The form follows the options' segmentation choice, which becomes Pulse As Sequence
     // Allowed (and is stored) when the user takes the sequence form after message 3023.
-    PulseRenderOutcome Render(PulseDesign& design, const PulseLimits& limits,
-                              PulseOptions& options);
+    PulseRenderOutcome Render(PulseDesign& design, const PulseLimits& limits, PulseOptions& options,
+                              const PulseRenderAnswers& answers);
     // The same over sections and amplitude already read (the design's Duration given).
     PulseRenderOutcome Render(const std::vector<PulseSection>& sections, double duration,
-                              const PulseRenderLimits& limits, PulseOptions& options);
+                              const PulseRenderLimits& limits, PulseOptions& options,
+                              const PulseRenderAnswers& answers);
 
     // "1e+006 S/s, single segment of 4096 points", "..., sequence of 12 steps" or "not
     // rendered: <why>".
     static std::string Summary(const PulseRenderOutcome& outcome);
 
 private:
-    bool Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell);
+    static bool Fail(PulseRenderOutcome& outcome, const std::string& problem, bool tell);
+    static bool Ask(PulseRenderOutcome& outcome, Message question);
+    bool ChooseClock(PulseRenderOutcome& outcome, const std::vector<PulseSection>& sections,
+                     const PulseCompilation& compiled, const PulseRenderLimits& limits,
+                     const PulseRenderAnswers& answers);
     bool AcceptSequenceInstead(PulseRenderOutcome& outcome, const PulseRenderLimits& limits,
-                               PulseOptions& options);
+                               PulseOptions& options, const PulseRenderAnswers& answers);
     bool RenderSingle(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,
                       double duration, const PulseRenderLimits& limits);
     bool RenderSequence(PulseRenderOutcome& outcome, const std::vector<PulseInterval>& list,
@@ -75,4 +108,5 @@ private:
     std::string SequenceSection();
 
     AppServices& services_;
+    PulseRenderTarget target_;
 };

@@ -305,10 +305,10 @@ Rendering Render(PythonWorkspace& workspace, bool sequenceIfTooLong, bool lowerC
         RequirePulse(session);
         Designer designer(session);
         session.Pulse().UseOptions(&designer.editor.Options());
-        const PulseRenderOutcome outcome = session.Pulse().RenderOnly();
+        const PulseRenderOutcome outcome = session.Pulse().RenderOnly(asked);
         session.Pulse().UseOptions(nullptr);
         if (!outcome.succeeded) {
-            if (outcome.told) {
+            if (outcome.tell) {
                 throw asked.Failure(Kind::Render, outcome.problem);
             }
             // A question answered No: its message id goes with the reason.

@@ -1,7 +1,5 @@
 #include "PulseRenderTestDesigns.h"
 
-#include "core/StringTable.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
 
@@ -36,8 +34,7 @@ class PulseQuantum : public testing::TestWithParam<QuantumCase> {};
 
 TEST_P(PulseQuantum, ExponentDivisorAndQuantumFollowTheDurations) {
     const QuantumCase& c = GetParam();
-    RecordingUserInterface ui;
-    const PulseClockChoice choice = PulseClock::Choose(Intervals(c.durations), false, Limits(), ui);
+    const PulseClockChoice choice = PulseClock::Choose(Intervals(c.durations), false, Limits());
     ASSERT_TRUE(choice.accepted) << choice.problem;
     EXPECT_EQ(choice.exponent, c.exponent);
     EXPECT_EQ(choice.divisor, c.divisor);
@@ -80,40 +77,38 @@ TEST(PulseClockDivisor, FactorisationFindsTheCommonDivisor) {
 }
 
 TEST(PulseClockFit, ClockDoublesUntilAQuantumFitsTheInstrument) {
-    RecordingUserInterface ui;
     // 0.25 s at 4 S/s is 1 point; 64 S/s gives 16 points, a multiple of 4.
-    PulseClockChoice choice = PulseClock::Choose(Intervals({0.5, 0.25}), true, Limits(), ui);
+    PulseClockChoice choice = PulseClock::Choose(Intervals({0.5, 0.25}), true, Limits());
     EXPECT_EQ(choice.clock, 64.0);
     // Without a section that lasts the clock stays as the quantum gives it.
-    choice = PulseClock::Choose(Intervals({0.5, 0.25}), false, Limits(), ui);
+    choice = PulseClock::Choose(Intervals({0.5, 0.25}), false, Limits());
     EXPECT_EQ(choice.clock, 4.0);
     PulseRenderLimits limits = Limits();
     limits.resFactor = 8;
     limits.minSegLen = 100;
-    choice = PulseClock::Choose(Intervals({0.5}), true, limits, ui);
+    choice = PulseClock::Choose(Intervals({0.5}), true, limits);
     EXPECT_EQ(choice.clock, 256.0); // 128 points: a multiple of 8 and at least 100
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(choice.accepted && !choice.asks);
 }
 
 TEST(PulseClockFit, ClockAboveSclkMaxAsksAndLowersToAMultipleOfResFactor) {
     PulseRenderLimits limits = Limits();
     limits.minSegLen = 1000; // 100 ns quanta would need 10.24 GS/s
-    for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
-        RecordingUserInterface ui;
-        ui.answers.push_back(answer);
-        const PulseClockChoice choice = PulseClock::Choose(Intervals({1e-7}), true, limits, ui);
-        ASSERT_EQ(ui.MessageIds(), std::vector<int>{MsgClockRestriction});
-        EXPECT_NE(ui.messages[0].text.find("(SClK max = 1250000000 required = 1.024e+010)"),
+    for (const bool lower : {true, false}) {
+        PulseClockChoice choice = PulseClock::Choose(Intervals({1e-7}), true, limits);
+        ASSERT_TRUE(choice.asks && !choice.accepted);
+        EXPECT_NE(choice.question.find("(SClK max = 1250000000 required = 1.024e+010)"),
                   std::string::npos)
-            << ui.messages[0].text;
-        EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes) {
+            << choice.question;
+        PulseClock::Answer(choice, lower, limits);
+        if (lower) {
             EXPECT_TRUE(choice.accepted);
             EXPECT_LE(choice.clock, 1.25e9);
             EXPECT_EQ(PulseClock::QuantumPoints(choice.quantum, choice.clock) % 4, 0);
             EXPECT_NE(PulseClock::QuantumPoints(choice.quantum, choice.clock + 1) % 4, 0);
         } else {
             EXPECT_FALSE(choice.accepted);
+            EXPECT_EQ(choice.clock, 1250000001.0);
             EXPECT_TRUE(choice.problem.empty());
         }
     }

@@ -34,19 +34,22 @@ std::vector<std::string> RenderedFiles(const TempWorkspace& ws) {
 
 class PulseRenderFiles : public testing::Test {
 protected:
-    PulseRenderFiles() : ws("QW2182", OperatingMode::Pulse) { ws.state.activeSegment = 2; }
+    PulseRenderFiles() : ws("QW2182", OperatingMode::Pulse) {}
 
-    // Renders with the segmentation choice; `choice` shows it afterwards.
+    // Renders with the segmentation choice; `choice` shows it afterwards. The renderer
+    // never asks: every test also proves that nothing was shown.
     PulseRenderOutcome Render(const std::vector<PulseSection>& sections, int& choice,
                               const PulseRenderLimits& limits = Limits(),
+                              const PulseRenderAnswers& answers = {},
                               double duration = kTwoSectionsDuration) {
         PulseOptions options(ws.store);
         if (options.SegmentationChoice() != choice) {
             options.StoreSegmentation(choice);
         }
         const PulseRenderOutcome outcome =
-            PulseRenderer(ws.services).Render(sections, duration, limits, options);
+            PulseRenderer(ws.services, {2, 0}).Render(sections, duration, limits, options, answers);
         choice = options.SegmentationChoice();
+        EXPECT_TRUE(ws.ui.messages.empty());
         return outcome;
     }
 
@@ -69,7 +72,6 @@ TEST_F(PulseRenderFiles, SingleSegmentIsWrittenAndEnteredForTheActiveSegment) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF); // 4095 little-endian
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0x0F);
     EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, single segment of 160 points");
-    EXPECT_TRUE(ws.ui.messages.empty());
 }
 
 TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
@@ -102,11 +104,7 @@ TEST_F(PulseRenderFiles, SingleSegmentFitsWhenItsWholePointsFitTheMemory) {
     limits.maxWaveLen = 160;
     int segmentation = PulseOptions::kForceSingleSegment;
     // Duration x clock is 160.0005: its whole points fit.
-    EXPECT_TRUE(Render(TwoSections(), segmentation, limits, 0.1000003).succeeded);
-    limits.maxWaveLen = 159;
-    ws.ui.answers.push_back(MessageAnswer::No);
-    EXPECT_FALSE(Render(TwoSections(), segmentation, limits).succeeded);
-    EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
+    EXPECT_TRUE(Render(TwoSections(), segmentation, limits, {}, 0.1000003).succeeded);
 }
 
 // 100 ns against 1 ms: the quantum would need 10.24 GS/s for 1000 points, more than the
@@ -114,26 +112,33 @@ TEST_F(PulseRenderFiles, SingleSegmentFitsWhenItsWholePointsFitTheMemory) {
 TEST_F(PulseRenderFiles, ARefusedLowerClockNamesTheLineThatNeedsIt) {
     PulseRenderLimits limits = Limits();
     limits.minSegLen = 1000;
-    ws.ui.answers.push_back(MessageAnswer::No);
     int segmentation = PulseOptions::kForceSingleSegment;
-    const PulseRenderOutcome outcome =
-        Render({Dc(0, 1, {{0.001, 0.5}, {0.001, 0.0}}), Dc(1, 1, {{0.001, 0.5}, {1e-7, 0.0}})},
-               segmentation, limits);
-    EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgClockRestriction});
+    const std::vector<PulseSection> design{Dc(0, 1, {{0.001, 0.5}, {0.001, 0.0}}),
+                                           Dc(1, 1, {{0.001, 0.5}, {1e-7, 0.0}})};
+    EXPECT_EQ(Render(design, segmentation, limits).question.id, MsgClockRestriction);
+    PulseRenderAnswers refused;
+    refused.lowerClock = false;
+    const PulseRenderOutcome outcome = Render(design, segmentation, limits, refused);
+    EXPECT_FALSE(outcome.NeedsAnswer() || outcome.tell);
     EXPECT_EQ(outcome.problem, "The lower sample clock was refused (Section 2, line 2 needs the "
                                "finest time step).");
 }
 
+// One point over the memory: message 3023 comes back unanswered with nothing written; the
+// reply finishes the render.
 TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
     PulseRenderLimits limits = Limits();
-    limits.maxWaveLen = 100;
-    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
-        ws.ui.Clear();
-        ws.ui.answers.push_back(answer);
-        int segmentation = PulseOptions::kForceSingleSegment;
-        const PulseRenderOutcome outcome = Render(TwoSections(), segmentation, limits);
-        EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgMemoryRestriction});
-        if (answer == MessageAnswer::No) {
+    limits.maxWaveLen = 159;
+    int segmentation = PulseOptions::kForceSingleSegment;
+    EXPECT_EQ(Render(TwoSections(), segmentation, limits).question.id, MsgMemoryRestriction);
+    EXPECT_TRUE(RenderedFiles(ws).empty());
+    for (const bool yes : {false, true}) {
+        PulseRenderAnswers answers;
+        answers.sequenceInstead = yes;
+        segmentation = PulseOptions::kForceSingleSegment;
+        const PulseRenderOutcome outcome = Render(TwoSections(), segmentation, limits, answers);
+        EXPECT_FALSE(outcome.NeedsAnswer());
+        if (!yes) {
             EXPECT_FALSE(outcome.succeeded);
             EXPECT_EQ(segmentation, PulseOptions::kForceSingleSegment);
             EXPECT_TRUE(RenderedFiles(ws).empty());
@@ -160,7 +165,7 @@ TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
         std::vector<PulseSection> sections;
         PulseRenderLimits limits;
         int segmentation;
-        bool told;
+        bool tell;
     };
     const Case cases[] = {
         {"no items", {PulseSection{}, PulseSection{}}, Limits(), 1, false},
@@ -174,13 +179,11 @@ TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {
         {"sequence over MaxSequStp", TwoSections(), fewSteps, 0, true},
     };
     for (const Case& c : cases) {
-        ws.ui.Clear();
         int segmentation = c.segmentation;
         const PulseRenderOutcome outcome = Render(c.sections, segmentation, c.limits);
         EXPECT_FALSE(outcome.succeeded) << c.name;
         EXPECT_FALSE(outcome.problem.empty()) << c.name;
-        EXPECT_EQ(outcome.told, c.told) << c.name;
-        EXPECT_EQ(ws.ui.messages.size(), c.told ? 1u : 0u) << c.name;
+        EXPECT_EQ(outcome.tell, c.tell) << c.name;
         EXPECT_TRUE(RenderedFiles(ws).empty()) << c.name;
         EXPECT_EQ(PulseRenderer::Summary(outcome).rfind("not rendered: ", 0), 0u) << c.name;
     }

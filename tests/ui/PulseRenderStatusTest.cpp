@@ -1,4 +1,5 @@
 #include "core/HostBus.h"
+#include "core/StringTable.h"
 #include "document/WaveDoc.h"
 #include "pulse/PulseWorkspace.h"
 #include "ui/CommandIds.h"
@@ -38,6 +39,7 @@ class PulseRenderStatusTest : public QObject {
 private slots:
     void DownloadShowsTheClockAndTheForm();
     void ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribes();
+    void TheWindowAsksTheClockThenTheForm();
 };
 
 void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
@@ -61,8 +63,12 @@ void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribe
     });
     PulseDesignView* view = run.frame->PulseView();
     const int width = run.frame->width();
+    run.workspace.ui.Clear();
     run.frame->OnCommand(CommandId::kDownload);
     QVERIFY(RenderText(run).startsWith(QStringLiteral("not rendered: Section 1, line 2")));
+    QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{0});
+    const Message& told = run.workspace.ui.messages[0];
+    QVERIFY(told.text.ends_with("\nNothing was rendered.") && told.icon == MessageIcon::Error);
     QTest::mouseMove(view, view->rect().center());
     QCoreApplication::processEvents();
     QCOMPARE(run.frame->width(), width);
@@ -75,6 +81,32 @@ void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribe
     QVERIFY(!RenderText(run).isEmpty());
     run.frame->OnCommand(CommandId::kChannel2);
     QCOMPARE(RenderText(run), QString());
+}
+
+// The questions as the window shows them, in the order the render raises them: 0.3 us
+// steps need a clock above the instrument's (3024); at the lowered clock 0.3 s no longer
+// fit one segment (3023).
+void PulseRenderStatusTest::TheWindowAsksTheClockThenTheForm() {
+    RunningFrame run("wavesmith PLS", [](TempWorkspace& ws) {
+        PulseWorkspace::Write(ws, "PulseRoot-ch1", {{"qPls", "1"}, {"Vpp", "2"}});
+        PulseWorkspace::Write(ws, "Pulse0-ch1", {{"Train", "0"}, {"LocDur", "0.3"}, {"qItm", "3"}});
+        PulseWorkspace::Write(ws, "Pulse0-ch1", {{"Link0-sub1", "3e-7"}, {"Link0-sub2", "0.1"}});
+        PulseWorkspace::Write(ws, "Pulse0-ch1", {{"Link1-sub1", "6e-7"}, {"Link1-sub2", "-0.1"}});
+        PulseWorkspace::Write(ws, "Pulse0-ch1", {{"Link2-sub1", "0.3"}, {"Link2-sub2", "0"}});
+    });
+    RecordingUserInterface& ui = run.workspace.ui;
+    ui.Clear();
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    run.frame->OnCommand(CommandId::kDownload);
+    QCOMPARE(ui.MessageIds(), (std::vector<int>{MsgClockRestriction, MsgMemoryRestriction}));
+    QVERIFY(ui.messages[0].text.find("(SClK max = 1250000000 required = ") != std::string::npos);
+    QCOMPARE(ui.messages[1].text, MessageText(MsgMemoryRestriction));
+    QVERIFY(ui.messages[0].icon == MessageIcon::Exclamation &&
+            ui.messages[1].icon == MessageIcon::Question);
+    QVERIFY(ui.messages[0].buttons == MessageButtons::YesNo &&
+            ui.messages[1].buttons == MessageButtons::YesNo);
+    QCOMPARE(RenderText(run),
+             QStringLiteral("not rendered: The single segment does not fit the memory."));
 }
 
 QTEST_MAIN(PulseRenderStatusTest)
