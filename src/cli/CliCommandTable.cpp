@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
+#include "synthesis/WaveformKinds.h"
 
 #include <algorithm>
 #include <array>
@@ -30,9 +31,8 @@ const std::array kCommands{
     CliCommand{"eval", "TEXT [--from S] [--to E] [--amp A] [--period P]",
                "the equation TEXT at the points S..E, one value a line", 1, O::kRange, true,
                &CliApp::Eval},
-    CliCommand{"generate", "NAME [--set KEY=TEXT]...",
-               "sine triangle square sinc gaussian exponent pulse noise equation", 1, O::kSet,
-               false, &CliApp::Generate},
+    CliCommand{"generate", "NAME [--set KEY=TEXT]...", WaveformKinds::Words(" "), 1, O::kSet, false,
+               &CliApp::Generate},
     CliCommand{"edit", "OP --anchors A B", "filter smooth invert trim-left trim-right", 1,
                O::kAnchors, false, &CliApp::Edit},
     CliCommand{"export", "FILE", "by extension: .wav .wvf .wfm .asc .asf .afm .csv", 1,

@@ -1,5 +1,6 @@
 #include "ui/MainMenuBuilder.h"
 
+#include "synthesis/WaveformKinds.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -11,6 +12,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include <vector>
+
 namespace {
 
 using namespace CommandId;
@@ -18,8 +21,17 @@ using namespace CommandId;
 constexpr int kSeparator = MainMenuBuilder::kSeparator;
 constexpr int kBarIconSize = 24;
 
-constexpr int kWaveCommands[] = {kSine,     kTriangle, kSquare, kSinc,    kGaussian,
-                                 kExponent, kPulse,    kNoise,  kEquation};
+// The Wave menu: the waveform kinds in their order, with their separators.
+std::vector<int> WaveMenuItems() {
+    std::vector<int> items;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        if (kind.separatorBefore) {
+            items.push_back(kSeparator);
+        }
+        items.push_back(kind.commandId);
+    }
+    return items;
+}
 
 // The menu titles keep the translation context they had in the window.
 QString MenuTitle(const char* text) {
@@ -67,15 +79,6 @@ MainMenuBuilder::MainMenuBuilder(QMainWindow& window, OperatingMode mode,
                                  std::map<int, QAction*>& actions)
     : window_(window), mode_(mode), actions_(actions) {}
 
-bool MainMenuBuilder::IsWaveCommand(int commandId) {
-    for (int id : kWaveCommands) {
-        if (id == commandId) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void MainMenuBuilder::BuildActions(const std::function<void(int)>& run) {
     for (int id : {kNew, kOpen, kSave, kSaveAs, kPrint, kExit, kDownload, kAbout, kFileBar,
                    kParameterBar, kInstrumentBar, kChannel1, kChannel2}) {
@@ -89,8 +92,8 @@ void MainMenuBuilder::BuildActions(const std::function<void(int)>& run) {
                    kUndo, kZoomIn, kZoomOut, kEditBar}) {
         MakeAction(id, run);
     }
-    for (int id : kWaveCommands) {
-        MakeAction(id, run);
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        MakeAction(kind.commandId, run);
     }
     if (mode_ == OperatingMode::Fm) {
         MakeAction(kFmMarkers, run);
@@ -123,7 +126,7 @@ QAction* MainMenuBuilder::Action(int commandId) const {
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QMenu* MainMenuBuilder::AddMenu(const QString& title, std::initializer_list<int> commandIds,
+QMenu* MainMenuBuilder::AddMenu(const QString& title, const std::vector<int>& commandIds,
                                 const std::function<void()>& refresh) {
     QMenu* menu = window_.menuBar()->addMenu(title);
     for (int id : commandIds) {
@@ -153,10 +156,7 @@ QMenu* MainMenuBuilder::BuildMenus(const std::function<void()>& refresh) {
             MenuTitle("&View"),
             {kZoomIn, kZoomOut, kSeparator, kFileBar, kEditBar, kParameterBar, kInstrumentBar},
             refresh);
-        AddMenu(QStringLiteral("Wave"),
-                {kSine, kTriangle, kSquare, kSinc, kGaussian, kExponent, kPulse, kNoise, kSeparator,
-                 kEquation},
-                refresh);
+        AddMenu(QStringLiteral("Wave"), WaveMenuItems(), refresh);
         if (mode_ == OperatingMode::Fm) {
             editMenu->addSeparator();
             editMenu->addAction(Action(kFmMarkers));

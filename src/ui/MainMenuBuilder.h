@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <vector>
 
 class QAction;
 class QMainWindow;
@@ -31,12 +32,9 @@ public:
     // A band in the top tool bar area, captioned like the command that toggles it.
     QToolBar* AddBand(int toggleId, const char* objectName, std::initializer_list<int> commandIds);
 
-    // The Wave menu's generators, which open their parameter dialogs.
-    static bool IsWaveCommand(int commandId);
-
 private:
     QAction* MakeAction(int commandId, const std::function<void(int)>& run);
-    QMenu* AddMenu(const QString& title, std::initializer_list<int> commandIds,
+    QMenu* AddMenu(const QString& title, const std::vector<int>& commandIds,
                    const std::function<void()>& refresh);
     QAction* Action(int commandId) const;
 

@@ -10,6 +10,7 @@
 #include "platform/qt/DbusHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
+#include "synthesis/GeneratorCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/WaveParamDialogWidget.h"
@@ -289,7 +290,7 @@ void GuiUnderHostTest::MakeAndDownload(int waveCommand, const QString& cycles) {
 }
 
 void GuiUnderHostTest::WaveMadeInTheDialogArrivesAtTheInstrumentByteForByte() {
-    MakeAndDownload(CommandId::kSine, QStringLiteral("3"));
+    MakeAndDownload(*GeneratorCommands::CommandOfName("sine"), QStringLiteral("3"));
 }
 
 void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
@@ -320,7 +321,7 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     // A download now goes where the window points: channel 2, segment 5.
     QCOMPARE(session_->State().activeChannel, 1);
     QCOMPARE(session_->State().activeSegment, 5);
-    MakeAndDownload(CommandId::kSquare, QStringLiteral("7"));
+    MakeAndDownload(*GeneratorCommands::CommandOfName("square"), QStringLiteral("7"));
 }
 
 void GuiUnderHostTest::PlaceRequestAddressedToThisToolMovesIt() {

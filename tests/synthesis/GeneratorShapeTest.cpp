@@ -84,40 +84,40 @@ TEST_F(GeneratorShape, ShapesReachTheirLevelsAtTheirPoints) {
     using C = GeneratorCommands;
     const ShapeCase cases[] = {
         {"triangle, share 100: rises over half a cycle, then jumps down",
-         C::kTriangleCommand,
+         *C::CommandOfName("triangle"),
          {{"Cycl", "1"}, {"Share", "100"}, {"Power", "1"}},
          {{0, 0}, {500, 1}, {501, -(1 - 1.0 / 500)}, {999, -(1 - 499.0 / 500)}},
          {{0, 500, true}, {501, 999, true}}},
         {"triangle, share 0: jumps up, then falls over the cycle",
-         C::kTriangleCommand,
+         *C::CommandOfName("triangle"),
          {{"Cycl", "1"}, {"Share", "0"}, {"Power", "1"}},
          {{0, 0}, {1, 1 - 2.0 / 1000}, {999, 1 - 2.0 * 999 / 1000}},
          {{1, 999, false}}},
         {"triangle, share 50: peaks at a quarter and three quarters",
-         C::kTriangleCommand,
+         *C::CommandOfName("triangle"),
          {{"Cycl", "2"}, {"Share", "50"}, {"Power", "1"}},
          {{125, 1}, {375, -1}, {625, 1}, {875, -1}}},
         {"gaussian: a bell of the given width per cycle",
-         C::kGaussianCommand,
+         *C::CommandOfName("gaussian"),
          {{"Cycl", "1"}, {"Width", "64"}},
          {{500, 1}, {564, 2 * std::exp(-1.0) - 1}},
          {},
          500},
         {"exponent, positive tau: rises",
-         C::kExponentCommand,
+         *C::CommandOfName("exponent"),
          {{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "0"}},
          {{0, -1}, {50, 2 * (std::exp(0.5) - 1) - 1}, {999, 1}},
          {{0, 999, true}}},
         {"exponent, negative tau: decays",
-         C::kExponentCommand,
+         *C::CommandOfName("exponent"),
          {{"Cycl", "1"}, {"Tau", "-100"}, {"Inv", "0"}},
          {{0, 1}, {999, -1}}},
         {"exponent, inverted",
-         C::kExponentCommand,
+         *C::CommandOfName("exponent"),
          {{"Cycl", "1"}, {"Tau", "100"}, {"Inv", "1"}},
          {{0, 1}, {999, -1}}},
         {"pulse without rise or fall switches at once",
-         C::kPulseCommand,
+         *C::CommandOfName("pulse"),
          {{"Cycl", "2"}, {"Delay", "0"}, {"Rise", "0"}, {"High", "50"}, {"Fall", "0"}},
          {{0, -1}, {1, 1}, {250, 1}, {251, -1}, {501, 1}}},
     };
@@ -159,7 +159,11 @@ TEST_F(GeneratorShape, OnlyTheAnchorRangeChanges) {
 }
 
 TEST_F(GeneratorShape, NoiseContinuesTheProcessSequenceFromOneDialogToTheNext) {
-    const auto first = Run(*GeneratorCommands::CreateParamForm(fixture.document, 32797), {});
-    const auto second = Run(*GeneratorCommands::CreateParamForm(fixture.document, 32797), {});
+    const auto first = Run(*GeneratorCommands::CreateParamForm(
+                               fixture.document, *GeneratorCommands::CommandOfName("noise")),
+                           {});
+    const auto second = Run(*GeneratorCommands::CreateParamForm(
+                                fixture.document, *GeneratorCommands::CommandOfName("noise")),
+                            {});
     EXPECT_NE(first, second);
 }

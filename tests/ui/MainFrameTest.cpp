@@ -2,6 +2,7 @@
 #include "core/HostBus.h"
 #include "document/WaveDoc.h"
 #include "settings/RegistryKey.h"
+#include "synthesis/WaveformKinds.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
 #include "ui/ToolBands.h"
@@ -121,9 +122,26 @@ void MainFrameTest::StandardMenusHoldTheEditorItems() {
         ItemTexts(MenuNamed(*run.frame, "&View")),
         QStringList({"Zoom in", "Zoom out", "File Operation Bar", "Wave Edit Bar",
                      "Wave Parameter Bar", "Instrument Control Bar", "Channel 1", "Channel 2"}));
-    QCOMPARE(ItemTexts(MenuNamed(*run.frame, "Wave")),
-             QStringList({"Sine...", "Triangle...", "Square...", "Sinc...", "Gaussian...",
-                          "Exponent...", "Pulse...", "Noise...", "Equation..."}));
+    // The Wave menu is the table of waveform kinds: its texts (checked there), ids, prompts and
+    // separators, in its order.
+    QStringList wave;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        if (kind.separatorBefore) {
+            wave << "-";
+        }
+        wave << QString::fromLatin1("%1 %2 %3")
+                    .arg(kind.commandId)
+                    .arg(QString::fromLatin1(kind.menuText),
+                         QString::fromLatin1(kind.prompt).section('\n', 0, 0));
+    }
+    QStringList shown;
+    for (QAction* action : MenuNamed(*run.frame, "Wave")->actions()) {
+        shown << (action->isSeparator() ? QStringLiteral("-")
+                                        : QString::fromLatin1("%1 %2 %3")
+                                              .arg(action->data().toInt())
+                                              .arg(action->text(), action->statusTip()));
+    }
+    QCOMPARE(shown, wave);
     QCOMPARE(ItemTexts(MenuNamed(*run.frame, "&Download")), QStringList({"Waveform"}));
 }
 
