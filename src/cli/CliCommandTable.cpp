@@ -3,6 +3,8 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
 #include "synthesis/WaveformKinds.h"
 
 #include <algorithm>
@@ -46,9 +48,11 @@ const std::array kCommands{
     CliCommand{"pulse", "VERB [WORD]...",
                "the pulse designer (--mode pulse): show | cell LINE COL TEXT | line "
                "append|insert LINE|delete LINE|clear | section "
-               "append|insert|delete|prev|next|select N|remove-all | train dc|points|sequence | "
-               "unit sec|msec|usec | repeat N | vpp TEXT | options [segmentation "
-               "allowed|single|sequence | memory unused|all]",
+               "append|insert|delete|prev|next|select N|remove-all | train " +
+                   PulseTrainStyles::Words("|", "|") + " | unit " +
+                   PulseTimeUnits::Names("|", "|") +
+                   " | repeat N | vpp TEXT | options [segmentation allowed|single|sequence | "
+                   "memory unused|all]",
                CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse,
                &CliPulseCommands::WordsProblem},
     CliCommand{"fm", "VERB [WORD]...",
