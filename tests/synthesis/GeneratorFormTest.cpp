@@ -360,16 +360,11 @@ TEST(GeneratorCommandsTest, EveryWaveformKindKeepsItsIdWordTextAndSection) {
         EXPECT_EQ(kind->section, section);
         EXPECT_EQ(kind->separatorBefore, section.empty()); // the equation editor stands apart
         const auto form = GeneratorCommands::CreateParamForm(fixture.document, id);
-        ASSERT_EQ(form == nullptr, section.empty());
-        if (form != nullptr) {
-            EXPECT_EQ(form->SectionName(), section);
-        }
-        EXPECT_NE(GeneratorCommands::CreateForm(fixture.document, id), nullptr);
+        EXPECT_EQ(form ? form->SectionName() : "", section);
     }
     EXPECT_FALSE(GeneratorCommands::CommandOfName("saw").has_value());
     EXPECT_FALSE(GeneratorCommands::IsWaveCommand(32799));
     EXPECT_EQ(GeneratorCommands::CreateForm(fixture.document, 32799), nullptr);
-    EXPECT_EQ(WaveformKinds::Words(", ").substr(0, 16), "sine, triangle, ");
     EXPECT_EQ(WaveformKinds::Words(" ", true).find("equation"), std::string::npos);
     auto noise = GeneratorCommands::CreateParamForm(fixture.document, 32797);
     noise->Initialize();
