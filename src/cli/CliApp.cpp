@@ -22,6 +22,7 @@
 #include "synthesis/EditOperations.h"
 #include "synthesis/Expression.h"
 #include "synthesis/GeneratorCommands.h"
+#include "synthesis/WaveformKinds.h"
 
 #include <climits>
 #include <cmath>
@@ -307,10 +308,8 @@ int CliApp::Eval(ToolSession& session, ConsoleUserInterface&) {
 int CliApp::Generate(ToolSession& session, ConsoleUserInterface&) {
     const auto command = GeneratorCommands::CommandOfName(options_.words[0]);
     if (!command) {
-        std::fprintf(stderr,
-                     "wavesmith-cli: no waveform named %s (sine, triangle, square, sinc, "
-                     "gaussian, exponent, pulse, noise, equation)\n",
-                     options_.words[0].c_str());
+        std::fprintf(stderr, "wavesmith-cli: no waveform named %s (%s)\n",
+                     options_.words[0].c_str(), WaveformKinds::Words(", ").c_str());
         return UsageError;
     }
     const auto result = GeneratorCommands::Run(session.Document(), *command, options_.settings);

@@ -3,6 +3,9 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
+#include "synthesis/WaveformKinds.h"
 
 #include <algorithm>
 #include <array>
@@ -30,9 +33,8 @@ const std::array kCommands{
     CliCommand{"eval", "TEXT [--from S] [--to E] [--amp A] [--period P]",
                "the equation TEXT at the points S..E, one value a line", 1, O::kRange, true,
                &CliApp::Eval},
-    CliCommand{"generate", "NAME [--set KEY=TEXT]...",
-               "sine triangle square sinc gaussian exponent pulse noise equation", 1, O::kSet,
-               false, &CliApp::Generate},
+    CliCommand{"generate", "NAME [--set KEY=TEXT]...", WaveformKinds::Words(" "), 1, O::kSet, false,
+               &CliApp::Generate},
     CliCommand{"edit", "OP --anchors A B", "filter smooth invert trim-left trim-right", 1,
                O::kAnchors, false, &CliApp::Edit},
     CliCommand{"export", "FILE", "by extension: .wav .wvf .wfm .asc .asf .afm .csv", 1,
@@ -46,9 +48,11 @@ const std::array kCommands{
     CliCommand{"pulse", "VERB [WORD]...",
                "the pulse designer (--mode pulse): show | cell LINE COL TEXT | line "
                "append|insert LINE|delete LINE|clear | section "
-               "append|insert|delete|prev|next|select N|remove-all | train dc|points|sequence | "
-               "unit sec|msec|usec | repeat N | vpp TEXT | options [segmentation "
-               "allowed|single|sequence | memory unused|all]",
+               "append|insert|delete|prev|next|select N|remove-all | train " +
+                   PulseTrainStyles::Words("|", "|") + " | unit " +
+                   PulseTimeUnits::Names("|", "|") +
+                   " | repeat N | vpp TEXT | options [segmentation allowed|single|sequence | "
+                   "memory unused|all]",
                CliCommand::kSubcommandWords, O::kNoOptions, true, &CliApp::Pulse,
                &CliPulseCommands::WordsProblem},
     CliCommand{"fm", "VERB [WORD]...",

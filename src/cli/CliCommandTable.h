@@ -32,7 +32,7 @@ struct CliCommand {
 
     const char* name;
     const char* synopsis; // its words and options as the usage shows them
-    const char* summary;
+    std::string summary;
     // The number of words after the name; kSubcommandWords takes one or more (a command
     // with its own verbs, such as "fm markers add 1e6 store"), which the handler checks.
     std::size_t words;

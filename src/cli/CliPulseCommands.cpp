@@ -4,6 +4,8 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseRender.h"
 #include "core/AppState.h"
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
 #include "settings/NumberFormat.h"
 
 #include <algorithm>
@@ -44,8 +46,6 @@ std::optional<int> Ordinal(const std::string& text) {
     return WholeIn(text, 1, INT_MAX);
 }
 
-const char* const kUnits[] = {"sec", "msec", "usec"};
-const char* const kTrains[] = {"dc", "points", "sequence"};
 const char* const kSegmentations[] = {"allowed", "single", "sequence"};
 const char* const kMemory[] = {"unused", "all"};
 
@@ -92,11 +92,13 @@ std::string SectionProblem(const Words& w) {
 }
 
 std::string TrainProblem(const Words& w) {
-    return IndexOf(kTrains, w[0]) ? std::string() : "train takes dc, points or sequence";
+    return PulseTrainStyles::Named(w[0]) ? std::string()
+                                         : "train takes " + PulseTrainStyles::Words(", ", " or ");
 }
 
 std::string UnitProblem(const Words& w) {
-    return IndexOf(kUnits, w[0]) ? std::string() : "unit takes sec, msec or usec";
+    return PulseTimeUnits::Named(w[0]) ? std::string()
+                                       : "unit takes " + PulseTimeUnits::Names(", ", " or ");
 }
 
 // The choices of "options": segmentation, memory or both, each named once.
@@ -145,9 +147,9 @@ const std::array kVerbs{
     CliPulseCommands::Verb{"section", "append|insert|delete|prev|next|select N|remove-all",
                            CliPulseCommands::kAnyWords, SectionProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Section(w); }},
-    CliPulseCommands::Verb{"train", "dc|points|sequence", 1, TrainProblem,
+    CliPulseCommands::Verb{"train", PulseTrainStyles::Words("|", "|"), 1, TrainProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Train(w[0]); }},
-    CliPulseCommands::Verb{"unit", "sec|msec|usec", 1, UnitProblem,
+    CliPulseCommands::Verb{"unit", PulseTimeUnits::Names("|", "|"), 1, UnitProblem,
                            [](CliPulseCommands& c, const Words& w) { return c.Unit(w[0]); }},
     CliPulseCommands::Verb{"repeat", "N", 1, nullptr,
                            [](CliPulseCommands& c, const Words& w) { return c.Repeat(w[0]); }},
@@ -197,8 +199,8 @@ std::string CliPulseCommands::Synopsis() {
     for (const Verb& verb : kVerbs) {
         text += text.empty() ? "" : " | ";
         text += verb.name;
-        if (*verb.synopsis != '\0') {
-            text += std::string(" ") + verb.synopsis;
+        if (!verb.synopsis.empty()) {
+            text += " " + verb.synopsis;
         }
     }
     return text;
@@ -228,7 +230,7 @@ int CliPulseCommands::Run(const std::vector<std::string>& words) {
 
 int CliPulseCommands::Show() {
     std::printf("%s\n", editor_.Title().c_str());
-    std::printf("unit=%s\n", kUnits[editor_.TimeUnit()]);
+    std::printf("unit=%s\n", PulseTimeUnits::Name(editor_.TimeUnit()));
     std::printf("start=%s\n", editor_.StartText().c_str());
     std::printf("duration=%s\n", editor_.DurationText().c_str());
     std::printf("repeat=%s\n", editor_.RepeatText().c_str());
@@ -315,7 +317,7 @@ int CliPulseCommands::Section(const std::vector<std::string>& words) {
 }
 
 int CliPulseCommands::Train(const std::string& name) {
-    const TrainStyle train = static_cast<TrainStyle>(*IndexOf(kTrains, name));
+    const TrainStyle train = *PulseTrainStyles::Named(name);
     if (!PulseEditor::CanChooseTrain(train)) {
         return RefusedBecause("the Pulse Sequence style cannot be chosen: there are no pulse "
                               "templates to sequence");
@@ -327,7 +329,7 @@ int CliPulseCommands::Train(const std::string& name) {
 }
 
 int CliPulseCommands::Unit(const std::string& name) {
-    editor_.ChangeTimeUnit(*IndexOf(kUnits, name));
+    editor_.ChangeTimeUnit(*PulseTimeUnits::Named(name));
     return kDone;
 }
 

@@ -22,7 +22,7 @@ public:
     static constexpr std::size_t kAnyWords = static_cast<std::size_t>(-1);
     struct Verb {
         const char* name;
-        const char* synopsis;
+        std::string synopsis;
         std::size_t words;
         // What is wrong with the words whatever the design holds; empty when they fit.
         std::string (*check)(const std::vector<std::string>& words);

@@ -94,15 +94,15 @@ void PulseDesign::Open(int channel) {
         sectionCount_ = 1;
         activeSection_ = 0;
         duration_ = 0.0;
-        train_ = TrainStyle::TimeLevelPoints;
-        timeUnit_ = 1;
+        train_ = PulseTrainStyles::kDefault;
+        timeUnit_ = PulseTimeUnits::kDefault;
         batch.Set(root, PulseKeys::kDuration, "0");
         batch.Set(root, PulseKeys::kVpp, CrtFormat("%.3f", vpp_));
         batch.Set(root, PulseKeys::kActive, "0");
         batch.Set(root, PulseKeys::kCount, "1");
         const std::string first = SectionName(0);
-        batch.Set(first, PulseKeys::kTrain, "1");
-        batch.Set(first, PulseKeys::kTimeUnit, "1");
+        batch.Set(first, PulseKeys::kTrain, std::to_string(PulseTrainStyles::Stored(train_)));
+        batch.Set(first, PulseKeys::kTimeUnit, std::to_string(PulseTimeUnits::Stored(timeUnit_)));
         batch.Set(first, PulseKeys::kStart, "0");
         batch.Set(first, PulseKeys::kLocDur, "0");
     }
@@ -135,9 +135,11 @@ PulseSection PulseDesign::ReadSection(int k) {
     PulseSection section;
     section.index = k;
     const std::string name = SectionName(k);
-    section.train =
-        static_cast<TrainStyle>(WholeIn(keys_.Number(name, PulseKeys::kTrain), 1, 0, 2));
-    section.timeUnit = WholeIn(keys_.Number(name, PulseKeys::kTimeUnit), 1, 0, 2);
+    // A number that is no style or unit reads as the default one.
+    section.train = PulseTrainStyles::FromStored(
+        WholeIn(keys_.Number(name, PulseKeys::kTrain), -1, INT_MIN, INT_MAX));
+    section.timeUnit = PulseTimeUnits::FromStored(
+        WholeIn(keys_.Number(name, PulseKeys::kTimeUnit), -1, INT_MIN, INT_MAX));
     section.start = SecondsOr0(keys_.Number(name, PulseKeys::kStart));
     section.locDur = SecondsOr0(keys_.Number(name, PulseKeys::kLocDur));
     const int repeat = WholeIn(keys_.Number(name, PulseKeys::kRepeat), 0, 1, INT_MAX);

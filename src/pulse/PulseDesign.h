@@ -42,8 +42,8 @@ public:
     int SectionCount() const { return sectionCount_; }
     int ActiveSection() const { return activeSection_; }
     TrainStyle Train() const { return train_; }
-    int TimeUnit() const { return timeUnit_; }
-    double Scale() const { return PulseSection::ScaleOf(timeUnit_); }
+    PulseTimeUnit TimeUnit() const { return timeUnit_; }
+    double Scale() const { return PulseTimeUnits::Scale(timeUnit_); }
     double Duration() const { return duration_; } // seconds
     double Vpp() const { return vpp_; }
     double LevelLow() const { return -0.5 * vpp_; }
@@ -109,8 +109,8 @@ private:
     int channel_ = 0;
     int sectionCount_ = 0;
     int activeSection_ = 0;
-    TrainStyle train_ = TrainStyle::TimeLevelPoints;
-    int timeUnit_ = 1;
+    TrainStyle train_ = PulseTrainStyles::kDefault;
+    PulseTimeUnit timeUnit_ = PulseTimeUnits::kDefault;
     double duration_ = 0.0;
     double vpp_ = 0.0;
     std::vector<PulseSection> sections_;

@@ -16,22 +16,6 @@
 #include <climits>
 #include <sstream>
 
-namespace {
-
-const char* StyleName(TrainStyle train) {
-    switch (train) {
-    case TrainStyle::DcIntervals:
-        return "DC Intervals";
-    case TrainStyle::PulseSequence:
-        return "Pulse Sequence";
-    case TrainStyle::TimeLevelPoints:
-        break;
-    }
-    return "Points";
-}
-
-} // namespace
-
 PulseEditor::PulseEditor(PulseDesign& design)
     : design_(design), limits_(PulseLimits::Read(design.Services())),
       options_(design.Services().store), table_(design, limits_) {
@@ -42,37 +26,24 @@ PulseEditor::PulseEditor(PulseDesign& design)
 
 std::string PulseEditor::Title() const {
     return "Section " + std::to_string(Shown().index + 1) +
-           "  - <given as: " + StyleName(Shown().train) + "> - Pulse Editor";
+           "  - <given as: " + PulseTrainStyles::Of(Shown().train).titleName + "> - Pulse Editor";
 }
 
 std::string PulseEditor::ColumnTitle(int column) const {
     if (column == 0) {
         return "Index";
     }
-    switch (Shown().train) {
-    case TrainStyle::DcIntervals:
-        return column == 1 ? "Time Interval" : "Level (V)";
-    case TrainStyle::PulseSequence:
-        return column == 1 ? "Pulse Template" : "";
-    case TrainStyle::TimeLevelPoints:
-        break;
-    }
-    return column == 1 ? "Time" : "Level (V)";
+    const TrainStyleNames& names = PulseTrainStyles::Of(Shown().train);
+    return column == 1 ? names.timeColumn : names.levelColumn;
 }
 
 std::string PulseEditor::Hint(int column) const {
     if (column == 0) {
         return "Use DEL/INS buttons to operate with table lines.";
     }
-    std::string name;
-    if (column == 1) {
-        name = Shown().train == TrainStyle::DcIntervals     ? "Time Interval"
-               : Shown().train == TrainStyle::PulseSequence ? "Pulse Template"
-                                                            : " Time";
-    } else {
-        name = Shown().train == TrainStyle::PulseSequence ? "Loops" : "Level";
-    }
-    return "Click on the field to edit the <" + name + "> value.";
+    const TrainStyleNames& names = PulseTrainStyles::Of(Shown().train);
+    return std::string("Click on the field to edit the <") +
+           (column == 1 ? names.timeHint : names.levelHint) + "> value.";
 }
 
 std::string PulseEditor::StartText() const {
@@ -119,18 +90,19 @@ bool PulseEditor::ChangeTrain(TrainStyle train) {
     }
     PulseKeyBatch batch;
     batch.Set(design_.SectionName(design_.ActiveSection()), PulseKeys::kTrain,
-              std::to_string(static_cast<int>(train)));
+              std::to_string(PulseTrainStyles::Stored(train)));
     design_.Apply(batch);
     ShowSection();
     return true;
 }
 
-bool PulseEditor::ChangeTimeUnit(int unit) {
-    if (unit < 0 || unit > 2 || unit == Shown().timeUnit) {
+bool PulseEditor::ChangeTimeUnit(PulseTimeUnit unit) {
+    if (unit == Shown().timeUnit) {
         return false;
     }
     PulseKeyBatch batch;
-    batch.Set(design_.SectionName(Shown().index), PulseKeys::kTimeUnit, std::to_string(unit));
+    batch.Set(design_.SectionName(Shown().index), PulseKeys::kTimeUnit,
+              std::to_string(PulseTimeUnits::Stored(unit)));
     design_.Apply(batch);
     ShowSection();
     return true;

@@ -35,7 +35,7 @@ public:
     std::string Cell(int line, int column) const { return table_.Cell(line, column); }
     int Section() const { return Shown().index; }
     TrainStyle Train() const { return Shown().train; }
-    int TimeUnit() const { return Shown().timeUnit; }
+    PulseTimeUnit TimeUnit() const { return Shown().timeUnit; }
     double Scale() const { return table_.Scale(); }
     std::string StartText() const;
     std::string DurationText() const;
@@ -76,7 +76,7 @@ public:
     // Question 3022 (Yes, No, Cancel) when the section has items. False when nothing
     // changed (Cancel, the same style, the disabled style, or an insert that is refused).
     bool ChangeTrain(TrainStyle train);
-    bool ChangeTimeUnit(int unit);
+    bool ChangeTimeUnit(PulseTimeUnit unit);
     void EditRepeat(const std::string& text);
     // "Apply" or the field losing focus: message 985 for a count outside 1..MaxLoopNo.
     bool ApplyRepeat();

@@ -11,15 +11,7 @@ std::string SectionName(int section, int channelNumber) {
 }
 
 const char* ItemPrefix(TrainStyle train) {
-    switch (train) {
-    case TrainStyle::DcIntervals:
-        return "Link";
-    case TrainStyle::PulseSequence:
-        return "Tmpl";
-    case TrainStyle::TimeLevelPoints:
-        break;
-    }
-    return "Node";
+    return PulseTrainStyles::Of(train).itemPrefix;
 }
 
 std::string ItemKey(TrainStyle train, int item, int column) {

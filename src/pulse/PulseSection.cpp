@@ -11,14 +11,3 @@ std::optional<double> PulseItem::NumberOf(const std::string& text) {
     }
     return value;
 }
-
-double PulseSection::ScaleOf(int timeUnit) {
-    switch (timeUnit) {
-    case 0:
-        return 1.0;
-    case 2:
-        return 1e6;
-    default:
-        return 1e3;
-    }
-}

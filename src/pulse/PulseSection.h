@@ -1,12 +1,11 @@
 #pragma once
 
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-// How the items of a section are read: as flat steps, as nodes of a polyline, or as pulse
-// templates with loop counts. The stored "Train" value is the enumerator's number.
-enum class TrainStyle { DcIntervals = 0, TimeLevelPoints = 1, PulseSequence = 2 };
 
 // One item (one line of the editor's table) as stored: the two cell texts, each empty when
 // its key is missing. Times are seconds; for Time/Level Points they are measured from the
@@ -29,8 +28,8 @@ struct PulseItem {
 // Start and LocDur as 0, Repeat below 1 as 1 (repeatStored then false), qItm below 0 as 0.
 struct PulseSection {
     int index = 0; // 0-based; the editor calls it section index + 1
-    TrainStyle train = TrainStyle::TimeLevelPoints;
-    int timeUnit = 1;    // 0 sec, 1 msec, 2 usec
+    TrainStyle train = PulseTrainStyles::kDefault;
+    PulseTimeUnit timeUnit = PulseTimeUnits::kDefault;
     double start = 0.0;  // seconds from the start of the design
     double locDur = 0.0; // seconds, one pass
     int repeat = 1;      // passes, at least 1
@@ -38,11 +37,9 @@ struct PulseSection {
     std::vector<PulseItem> items; // qItm entries
 
     // 1, 1e3 or 1e6: stored seconds times the scale are the shown times.
-    double Scale() const { return ScaleOf(timeUnit); }
+    double Scale() const { return PulseTimeUnits::Scale(timeUnit); }
     // Repeat x LocDur: how far the section moves the sections after it.
     double TotalDuration() const { return repeat * locDur; }
     double End() const { return start + TotalDuration(); }
     bool IsEmpty() const { return items.empty(); }
-
-    static double ScaleOf(int timeUnit);
 };

@@ -28,16 +28,16 @@ int PulseSectionList::ItemCount(int k) {
 }
 
 void PulseSectionList::WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train,
-                                       int timeUnit) const {
+                                       PulseTimeUnit timeUnit) const {
     const std::string name = design_.SectionName(k);
     batch.Clear(name);
-    batch.Set(name, PulseKeys::kTrain, Whole(static_cast<int>(train)));
-    batch.Set(name, PulseKeys::kTimeUnit, Whole(timeUnit));
+    batch.Set(name, PulseKeys::kTrain, Whole(PulseTrainStyles::Stored(train)));
+    batch.Set(name, PulseKeys::kTimeUnit, Whole(PulseTimeUnits::Stored(timeUnit)));
     batch.Set(name, PulseKeys::kStart, "0");
     batch.Set(name, PulseKeys::kLocDur, "0");
 }
 
-bool PulseSectionList::Append(TrainStyle train, int timeUnit) {
+bool PulseSectionList::Append(TrainStyle train, PulseTimeUnit timeUnit) {
     const int count = design_.SectionCount();
     if (ItemCount(count - 1) == 0) {
         return false;
@@ -57,7 +57,7 @@ bool PulseSectionList::Append(TrainStyle train, int timeUnit) {
     return true;
 }
 
-bool PulseSectionList::Insert(TrainStyle train, int timeUnit) {
+bool PulseSectionList::Insert(TrainStyle train, PulseTimeUnit timeUnit) {
     const int active = design_.ActiveSection();
     if (ItemCount(active) == 0 || (active > 0 && ItemCount(active - 1) == 0)) {
         return false;
@@ -111,7 +111,7 @@ void PulseSectionList::RemoveAll() {
     for (int k = 0; k < count; ++k) {
         batch.Clear(design_.SectionName(k));
     }
-    WriteNewSection(batch, 0, TrainStyle::TimeLevelPoints, 1);
+    WriteNewSection(batch, 0, PulseTrainStyles::kDefault, PulseTimeUnits::kDefault);
     batch.Set(design_.RootName(), PulseKeys::kDuration, "0");
     batch.Set(design_.RootName(), PulseKeys::kActive, "0");
     batch.Set(design_.RootName(), PulseKeys::kCount, "1");

@@ -15,10 +15,10 @@ public:
     // A new section after the last one, with the shown section's style and unit, starting
     // at the design's end; it becomes the active one. Refused (false) while the last
     // section has no items.
-    bool Append(TrainStyle train, int timeUnit);
+    bool Append(TrainStyle train, PulseTimeUnit timeUnit);
     // A new section at the active index; the active one and all after it move up by one.
     // Refused while the active section, or the one before it, has no items.
-    bool Insert(TrainStyle train, int timeUnit);
+    bool Insert(TrainStyle train, PulseTimeUnit timeUnit);
     // The active section goes and the later ones move down. The design keeps at least one
     // section (deleting the only one empties it, as Clear All does) and the active index
     // stays in the list (the previous section after deleting the last one).
@@ -32,7 +32,8 @@ public:
     int ItemCount(int k);
 
 private:
-    void WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train, int timeUnit) const;
+    void WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train,
+                         PulseTimeUnit timeUnit) const;
 
     PulseDesign& design_;
 };

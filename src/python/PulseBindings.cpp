@@ -10,6 +10,8 @@
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseSequence.h"
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
 
 #include <pybind11/stl.h>
 
@@ -23,10 +25,13 @@ using Kind = PythonFailure::Kind;
 
 namespace {
 
-const std::array<const char*, 3> kTrains{"dc", "points", "sequence"};
-const std::array<const char*, 3> kUnits{"sec", "msec", "usec"};
 const std::array<const char*, 3> kSegmentations{"allowed", "single", "sequence"};
 const std::array<const char*, 2> kMemory{"unused", "all"};
+
+[[noreturn]] void RaiseChoice(const char* what, const std::string& choices,
+                              const std::string& name) {
+    RaiseInput(std::string(what) + " is one of " + choices + ", not \"" + name + "\"");
+}
 
 template <std::size_t N>
 int IndexOf(const std::array<const char*, N>& names, const std::string& name, const char* what) {
@@ -39,7 +44,21 @@ int IndexOf(const std::array<const char*, N>& names, const std::string& name, co
     for (const char* choice : names) {
         choices += (choices.empty() ? "" : ", ") + std::string(choice);
     }
-    RaiseInput(std::string(what) + " is one of " + choices + ", not \"" + name + "\"");
+    RaiseChoice(what, choices, name);
+}
+
+TrainStyle TrainNamed(const std::string& word) {
+    if (const auto train = PulseTrainStyles::Named(word)) {
+        return *train;
+    }
+    RaiseChoice("train", PulseTrainStyles::Words(", ", ", "), word);
+}
+
+PulseTimeUnit UnitNamed(const std::string& name) {
+    if (const auto unit = PulseTimeUnits::Named(name)) {
+        return *unit;
+    }
+    RaiseChoice("unit", PulseTimeUnits::Names(", ", ", "), name);
 }
 
 // One section as the editor's table shows it: times in the section's unit (for Time/Level
@@ -60,8 +79,8 @@ std::string TextOf(const py::handle& value) {
 Section MakeSection(const std::string& train, const std::string& unit, const py::object& items,
                     const py::object& repeat) {
     Section section;
-    IndexOf(kTrains, train, "train");
-    IndexOf(kUnits, unit, "unit");
+    TrainNamed(train);
+    UnitNamed(unit);
     section.train = train;
     section.unit = unit;
     section.repeat = TextOf(repeat);
@@ -105,7 +124,7 @@ void EditCell(PulseEditor& editor, PythonUserInterface& ui, int line, int column
 }
 
 void FillSection(PulseEditor& editor, PythonUserInterface& ui, const Section& section) {
-    const auto train = static_cast<TrainStyle>(IndexOf(kTrains, section.train, "train"));
+    const TrainStyle train = TrainNamed(section.train);
     if (!PulseEditor::CanChooseTrain(train)) {
         RaiseInput("the Pulse Sequence style cannot be chosen: there are no pulse templates "
                    "to sequence");
@@ -113,7 +132,7 @@ void FillSection(PulseEditor& editor, PythonUserInterface& ui, const Section& se
     if (train != editor.Train()) {
         editor.ChangeTrain(train);
     }
-    editor.ChangeTimeUnit(IndexOf(kUnits, section.unit, "unit"));
+    editor.ChangeTimeUnit(UnitNamed(section.unit));
     // An empty section shows one blank line, which the first item fills.
     int line = 0;
     for (const auto& [time, level] : section.items) {
@@ -159,8 +178,8 @@ void SetDesign(PythonWorkspace& workspace, const std::vector<Section>& sections,
 
 Section ShownSection(PulseEditor& editor) {
     Section section;
-    section.train = kTrains[static_cast<int>(editor.Train())];
-    section.unit = kUnits[editor.TimeUnit()];
+    section.train = PulseTrainStyles::Of(editor.Train()).word;
+    section.unit = PulseTimeUnits::Name(editor.TimeUnit());
     section.repeat = editor.RepeatText();
     section.start = editor.StartText();
     section.duration = editor.DurationText();

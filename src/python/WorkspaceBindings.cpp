@@ -13,6 +13,7 @@
 #include "settings/NumberFormat.h"
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/WaveParamDialog.h"
+#include "synthesis/WaveformKinds.h"
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
@@ -213,8 +214,7 @@ py::array Generate(PythonWorkspace& workspace, const std::string& name,
                    const std::optional<py::dict>& fields, const py::kwargs& more) {
     const auto command = GeneratorCommands::CommandOfName(name);
     if (!command) {
-        RaiseInput("no waveform named " + name +
-                   " (sine, triangle, square, sinc, gaussian, exponent, pulse, noise, equation)");
+        RaiseInput("no waveform named " + name + " (" + WaveformKinds::Words(", ") + ")");
     }
     GeneratorCommands::FieldTexts texts;
     for (const py::dict* given :
@@ -244,15 +244,15 @@ py::array Generate(PythonWorkspace& workspace, const std::string& name,
 }
 
 py::list GeneratorFields(PythonWorkspace& workspace, const std::string& name) {
-    const auto command = GeneratorCommands::CommandOfName(name);
-    if (!command || *command == GeneratorCommands::kEquationCommand) {
-        RaiseInput("no standard waveform named " + name +
-                   " (sine, triangle, square, sinc, gaussian, exponent, pulse, noise)");
+    const WaveformKind* kind = WaveformKinds::Named(name);
+    if (kind == nullptr || kind->makeParamForm == nullptr) {
+        RaiseInput("no standard waveform named " + name + " (" + WaveformKinds::Words(", ", true) +
+                   ")");
     }
     PythonUserInterface ui;
     return workspace.Run(ui, [&](ToolSession& session, PythonUserInterface&) {
         RequirePlainMode(session, "generator_fields");
-        auto form = GeneratorCommands::CreateParamForm(session.Document(), *command);
+        auto form = kind->makeParamForm(session.Document());
         form->Initialize();
         py::list fields;
         for (int i = 0; i < form->FieldCount(); ++i) {

@@ -13,20 +13,10 @@ class WaveDoc;
 class WaveGeneratorForm;
 class WaveParamDialog;
 
-// The Wave menu, as the GUI and the command-line tool both reach it: which form each
-// command builds, and the scripted run of a form (field texts by settings key, then OK).
+// The Wave menu, as the GUI and the command-line tool both reach it: the form each kind
+// of WaveformKinds builds, and the scripted run of a form (field texts by settings key, then OK).
 class GeneratorCommands {
 public:
-    static constexpr int kSineCommand = 32790;
-    static constexpr int kTriangleCommand = 32791;
-    static constexpr int kSquareCommand = 32792;
-    static constexpr int kSincCommand = 32793;
-    static constexpr int kGaussianCommand = 32794;
-    static constexpr int kExponentCommand = 32795;
-    static constexpr int kPulseCommand = 32796;
-    static constexpr int kNoiseCommand = 32797;
-    static constexpr int kEquationCommand = 32798;
-
     enum class Outcome {
         Done,           // OK closed the form: the waveform is generated and committed
         Refused,        // a rule refused the input (its message was shown) or it was cancelled
@@ -39,15 +29,13 @@ public:
     };
     using FieldTexts = std::vector<std::pair<std::string, std::string>>;
 
+    // A kind of the Wave menu (WaveformKinds).
     static bool IsWaveCommand(int commandId);
-    // "sine", "triangle", "square", "sinc", "gaussian", "exponent", "pulse", "noise",
-    // "equation" (case ignored) -> the command id.
+    // A kind's word (case ignored) -> its command id.
     static std::optional<int> CommandOfName(std::string_view name);
-    // The family-file section of a parameter dialog ("ArbSine" ...); empty otherwise.
-    static std::string SectionOfCommand(int commandId);
 
-    // The form of a parameter dialog command (32790-32797), constructed on the document
-    // (snapshot taken) but not yet initialised; nullptr for any other id.
+    // The form of a kind with parameters, constructed on the document (snapshot taken) but
+    // not yet initialised; nullptr for the equation editor and for any other id.
     static std::unique_ptr<WaveParamDialog> CreateParamForm(WaveDoc& document, int commandId);
     // Any Wave command, the equation editor included.
     static std::unique_ptr<WaveGeneratorForm> CreateForm(WaveDoc& document, int commandId);

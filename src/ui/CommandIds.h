@@ -40,16 +40,7 @@ inline constexpr int kMarkerBar = 32826;
 inline constexpr int kChannel1 = 32810;
 inline constexpr int kChannel2 = 32811;
 
-// Wave
-inline constexpr int kSine = 32790;
-inline constexpr int kTriangle = 32791;
-inline constexpr int kSquare = 32792;
-inline constexpr int kSinc = 32793;
-inline constexpr int kGaussian = 32794;
-inline constexpr int kExponent = 32795;
-inline constexpr int kPulse = 32796;
-inline constexpr int kNoise = 32797;
-inline constexpr int kEquation = 32798;
+// The Wave menu's ids are those of the waveform kinds (synthesis/WaveformKinds).
 
 // Download
 inline constexpr int kDownload = 32701;

@@ -1,8 +1,11 @@
 #include "ui/CommandTable.h"
 
+#include "synthesis/WaveformKinds.h"
 #include "ui/CommandIds.h"
 #include "ui/FrameMode.h"
 #include "ui/WaveView.h"
+
+#include <optional>
 
 namespace {
 
@@ -37,47 +40,42 @@ constexpr CommandText kCommands[] = {
     {kMarkerBar, "&Marker Bar", "Show or hide the marker bar\nMarker Bar"},
     {kChannel1, "Channel &1", "Edit the waveforms of channel 1\nChannel 1"},
     {kChannel2, "Channel &2", "Edit the waveforms of channel 2\nChannel 2"},
-    {kSine, "&Sine...", "Generate a sine wave between the anchors\nSine"},
-    {kTriangle, "&Triangle...", "Generate a triangle wave between the anchors\nTriangle"},
-    {kSquare, "S&quare...", "Generate a square wave between the anchors\nSquare"},
-    {kSinc, "Si&nc...", "Generate a sinc pulse between the anchors\nSinc"},
-    {kGaussian, "&Gaussian...", "Generate a Gaussian pulse between the anchors\nGaussian"},
-    {kExponent, "&Exponent...", "Generate an exponential wave between the anchors\nExponent"},
-    {kPulse, "&Pulse...", "Generate a pulse wave between the anchors\nPulse"},
-    {kNoise, "N&oise...", "Generate noise between the anchors\nNoise"},
-    {kEquation, "Equ&ation...", "Generate a waveform from an equation\nEquation"},
     {kDownload, "&Waveform", "Download the waveform to the instrument\nDownload Waveform"},
     {kPulseEditor, "&Pulse Editor...", "Open Pulse Editor\nPulse Editor"},
     {kAbout, "&About ...", "Show the program's version and build\nAbout"},
 };
 
-const CommandText* Find(int commandId, const FrameMode& mode) {
+// The waveform kinds bring their own texts.
+std::optional<CommandText> Find(int commandId, const FrameMode& mode) {
     for (const CommandText& command : mode.OwnCommandTexts()) {
         if (command.id == commandId) {
-            return &command;
+            return command;
         }
     }
     for (const CommandText& command : kCommands) {
         if (command.id == commandId) {
-            return &command;
+            return command;
         }
     }
-    return nullptr;
+    if (const WaveformKind* kind = WaveformKinds::Find(commandId)) {
+        return CommandText{kind->commandId, kind->menuText, kind->prompt};
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 QString CommandTable::MenuText(int commandId, const FrameMode& mode) {
-    const CommandText* command = Find(commandId, mode);
-    return command == nullptr ? QString() : QString::fromLatin1(command->menuText);
+    const std::optional<CommandText> command = Find(commandId, mode);
+    return command ? QString::fromLatin1(command->menuText) : QString();
 }
 
 QString CommandTable::Prompt(int commandId, const FrameMode& mode) {
     if (WaveView::HandlesCommand(commandId)) {
         return WaveView::CommandPrompt(commandId);
     }
-    const CommandText* command = Find(commandId, mode);
-    return command == nullptr ? QString() : QString::fromLatin1(command->prompt);
+    const std::optional<CommandText> command = Find(commandId, mode);
+    return command ? QString::fromLatin1(command->prompt) : QString();
 }
 
 QString CommandTable::StatusText(int commandId, const FrameMode& mode) {

@@ -10,6 +10,7 @@
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
 #include "settings/ProfileStore.h"
+#include "synthesis/GeneratorCommands.h"
 #include "ui/AboutDialog.h"
 #include "ui/BarIcons.h"
 #include "ui/CentralView.h"
@@ -261,7 +262,7 @@ void MainFrame::OnCommand(int commandId) {
         pulse_->OnCommand(commandId);
     } else if (WaveView::HandlesCommand(commandId)) {
         view_->OnCommand(commandId);
-    } else if (MainMenuBuilder::IsWaveCommand(commandId)) {
+    } else if (GeneratorCommands::IsWaveCommand(commandId)) {
         WaveParamDialogWidget::RunWaveCommand(this, session_.Document(), commandId);
     } else {
         switch (commandId) {

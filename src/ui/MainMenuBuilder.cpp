@@ -1,5 +1,6 @@
 #include "ui/MainMenuBuilder.h"
 
+#include "synthesis/WaveformKinds.h"
 #include "ui/BarIcons.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
@@ -11,15 +12,14 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include <vector>
+
 namespace {
 
 using namespace CommandId;
 
 constexpr int kSeparator = MainMenuBuilder::kSeparator;
 constexpr int kBarIconSize = 24;
-
-constexpr int kWaveCommands[] = {kSine,     kTriangle, kSquare, kSinc,    kGaussian,
-                                 kExponent, kPulse,    kNoise,  kEquation};
 
 bool IsCheckable(int commandId) {
     switch (commandId) {
@@ -45,21 +45,27 @@ MainMenuBuilder::MainMenuBuilder(QMainWindow& window, const FrameMode& mode,
     : window_(window), mode_(mode), actions_(actions) {}
 
 bool MainMenuBuilder::IsWaveCommand(int commandId) {
-    for (int id : kWaveCommands) {
-        if (id == commandId) {
-            return true;
-        }
-    }
-    return false;
+    return WaveformKinds::Find(commandId) != nullptr;
 }
 
 std::vector<int> MainMenuBuilder::WaveCommands() {
-    return {std::begin(kWaveCommands), std::end(kWaveCommands)};
+    std::vector<int> ids;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        ids.push_back(kind.commandId);
+    }
+    return ids;
 }
 
+// The Wave menu: the waveform kinds in their order, with their separators.
 std::vector<int> MainMenuBuilder::WaveMenuItems() {
-    return {kSine,     kTriangle, kSquare, kSinc,      kGaussian,
-            kExponent, kPulse,    kNoise,  kSeparator, kEquation};
+    std::vector<int> items;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        if (kind.separatorBefore) {
+            items.push_back(kSeparator);
+        }
+        items.push_back(kind.commandId);
+    }
+    return items;
 }
 
 void MainMenuBuilder::BuildActions(const std::function<void(int)>& run) {

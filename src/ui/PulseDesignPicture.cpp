@@ -76,10 +76,10 @@ bool SameTime(double a, double b) {
 } // namespace
 
 PulseDesignPicture PulseDesignPicture::From(const std::vector<PulseSection>& sections, int active,
-                                            int timeUnit, double durationSeconds, double vpp,
-                                            int selectedLine) {
+                                            PulseTimeUnit timeUnit, double durationSeconds,
+                                            double vpp, int selectedLine) {
     PulseDesignPicture picture;
-    const double scale = PulseSection::ScaleOf(timeUnit);
+    const double scale = PulseTimeUnits::Scale(timeUnit);
     picture.active = active;
     picture.timeUnit = timeUnit;
     picture.duration = durationSeconds * scale;
@@ -113,7 +113,7 @@ void PulseDesignPicture::MarkLine(const PulseSection& activeSection, int selecte
     }
     std::vector<int> itemOfPoint;
     const std::vector<PulsePoint> pass =
-        OnePass(activeSection, PulseSection::ScaleOf(timeUnit), itemOfPoint);
+        OnePass(activeSection, PulseTimeUnits::Scale(timeUnit), itemOfPoint);
     const auto first = std::find(itemOfPoint.begin(), itemOfPoint.end(), selectedLine);
     if (first == itemOfPoint.end()) {
         return;

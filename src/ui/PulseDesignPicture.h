@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pulse/PulseTimeUnits.h"
+
 #include <optional>
 #include <vector>
 
@@ -57,10 +59,10 @@ enum class PulseLineMark {
 struct PulseDesignPicture {
     std::vector<PulseSectionPicture> sections;
     int active = 0;
-    // Total duration in the shown section's unit, the amplitude and the unit index.
+    // Total duration in the shown section's unit, the amplitude and the unit.
     double duration = 0.0;
     double vpp = 0.0;
-    int timeUnit = 1;
+    PulseTimeUnit timeUnit = PulseTimeUnits::kDefault;
     PulseLineMark mark = PulseLineMark::None;
     PulsePoint markFrom; // the node, or the start of the step
     PulsePoint markTo;   // the end of the step
@@ -69,7 +71,7 @@ struct PulseDesignPicture {
     // section, so that curves, borders and the time axis agree even where sections keep
     // different units. `selectedLine` is the editor's selected table line (-1 none).
     static PulseDesignPicture From(const std::vector<PulseSection>& sections, int active,
-                                   int timeUnit, double durationSeconds, double vpp,
+                                   PulseTimeUnit timeUnit, double durationSeconds, double vpp,
                                    int selectedLine);
     // Marks the editor's selected line of the active section (as stored) again, without
     // rebuilding the curves.

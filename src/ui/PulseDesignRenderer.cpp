@@ -1,5 +1,6 @@
 #include "ui/PulseDesignRenderer.h"
 
+#include "pulse/PulseTimeUnits.h"
 #include "ui/PlotPainter.h"
 #include "ui/PulseDesignPicture.h"
 #include "ui/PulseSectionPicker.h"
@@ -80,9 +81,10 @@ void PulseDesignRenderer::Paint(QPainter& painter, const Frame& frame, const Vie
                                 const PulseDesignPicture& picture,
                                 const PulseSectionPicker& labels) {
     PlotPainter::PaintBackground(painter, frame.background);
-    PlotPainter::PaintAxes(painter, geometry,
-                           AxisLabels::Compute(geometry, AxisStyle::Pulse, picture.timeUnit),
-                           frame.labelFont, frame.background, kFrameOutset);
+    PlotPainter::PaintAxes(
+        painter, geometry,
+        AxisLabels::Compute(geometry, AxisStyle::Pulse, PulseTimeUnits::Name(picture.timeUnit)),
+        frame.labelFont, frame.background, kFrameOutset);
     painter.save();
     painter.setClipRect(PlotRect(geometry));
     PaintBorders(painter, geometry, labels);

@@ -6,6 +6,7 @@
 #include "document/WaveDoc.h"
 #include "link/HostLink.h"
 #include "pulse/PulseEditor.h"
+#include "pulse/PulseTimeUnits.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 #include "synthesis/EditCommands.h"
@@ -256,7 +257,6 @@ QString PulseDesignView::PositionText(const QPoint& point) const {
     if (!plot.Contains(point.x(), point.y()) || plot.Width() <= 0 || plot.Height() <= 0) {
         return {};
     }
-    static const char* const kUnits[] = {"sec", "msec", "usec"};
     const AxisMap& y = geometry_.YMap();
     const double time = geometry_.PixelToX(point.x());
     const double level = (point.y() - y.intercept) / y.slope;
@@ -264,7 +264,7 @@ QString PulseDesignView::PositionText(const QPoint& point) const {
     const double voltsPerPixel = (geometry_.Vmax() - geometry_.Vmin()) / plot.Height();
     return QStringLiteral("Time %1 %2   Level %3 V")
         .arg(ToPixelPrecision(time, timePerPixel),
-             QString::fromLatin1(kUnits[std::clamp(design_.TimeUnit(), 0, 2)]),
+             QString::fromLatin1(PulseTimeUnits::Name(design_.TimeUnit())),
              ToPixelPrecision(level, voltsPerPixel));
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/qt/MessageOwner.h"
 #include "pulse/PulseEditor.h"
+#include "pulse/PulseTimeUnits.h"
+#include "pulse/PulseTrainStyles.h"
 #include "ui/PulseEditorPlacement.h"
 #include "ui/PulseItemTable.h"
 #include "ui/PulseOptionsWidget.h"
@@ -38,8 +40,6 @@ enum SectionCommand {
     kPrevious,
     kNext
 };
-
-const char* const kStyleNames[] = {"DC Intervals", "Time/Level Points", "Pulse Sequence"};
 
 } // namespace
 
@@ -122,7 +122,9 @@ QWidget* PulseEditorWidget::BuildSideControls() {
     grid->setContentsMargins(0, 0, 0, 0);
     units_ = new QComboBox(side);
     units_->setObjectName(QStringLiteral("timeUnits"));
-    units_->addItems({QStringLiteral("sec"), QStringLiteral("msec"), QStringLiteral("usec")});
+    for (const PulseTimeUnitName& unit : PulseTimeUnits::All()) {
+        units_->addItem(QString::fromLatin1(unit.name));
+    }
     connect(units_, &QComboBox::activated, this, &PulseEditorWidget::ChangeUnit);
     repeat_ = new QLineEdit(side);
     repeat_->setObjectName(QStringLiteral("repeat"));
@@ -160,12 +162,13 @@ QWidget* PulseEditorWidget::BuildTrainStyles() {
     auto* box = new QGroupBox(tr("Train Style Specification"), this);
     auto* layout = new QVBoxLayout(box);
     styles_ = new QButtonGroup(box);
-    for (int style = 0; style < 3; ++style) {
-        auto* radio = new QRadioButton(tr(kStyleNames[style]), box);
+    for (const TrainStyleNames& names : PulseTrainStyles::All()) {
+        const int style = PulseTrainStyles::Stored(names.style);
+        auto* radio = new QRadioButton(tr(names.caption), box);
         radio->setObjectName(QStringLiteral("train%1").arg(style));
         radio->setIcon(PulseTrainPictures::Of(style));
         radio->setIconSize(PulseTrainPictures::kSize);
-        radio->setEnabled(PulseEditor::CanChooseTrain(static_cast<TrainStyle>(style)));
+        radio->setEnabled(PulseEditor::CanChooseTrain(names.style));
         if (!radio->isEnabled()) {
             radio->setToolTip(tr("Pulse templates are not available in this version."));
         }
@@ -227,13 +230,13 @@ void PulseEditorWidget::Refresh() {
         table_->SelectLine(form_.SelectedLine().value_or(-1));
     }
     const QSignalBlocker unitBlocker(units_);
-    units_->setCurrentIndex(form_.TimeUnit());
+    units_->setCurrentIndex(PulseTimeUnits::Stored(form_.TimeUnit()));
     if (!repeat_->hasFocus() || !form_.CanApplyRepeat()) {
         repeat_->setText(ToQ(form_.RepeatText()));
     }
     start_->setText(ToQ(form_.StartText()));
     duration_->setText(ToQ(form_.DurationText()));
-    styles_->button(static_cast<int>(form_.Train()))->setChecked(true);
+    styles_->button(PulseTrainStyles::Stored(form_.Train()))->setChecked(true);
     RefreshEnabling();
 }
 
@@ -270,16 +273,17 @@ void PulseEditorWidget::StoreCell(int line, int column, const QString& text) {
 
 void PulseEditorWidget::ChangeTrain(int style) {
     const MessageOwner owner(this);
-    if (form_.ChangeTrain(static_cast<TrainStyle>(style))) {
+    if (form_.ChangeTrain(PulseTrainStyles::FromStored(style))) {
         AfterChange();
     } else {
         Refresh(); // Cancel: the radio buttons show the stored style again
     }
 }
 
+// The list holds the units in the order of their stored numbers.
 void PulseEditorWidget::ChangeUnit(int unit) {
     const MessageOwner owner(this);
-    if (form_.ChangeTimeUnit(unit)) {
+    if (form_.ChangeTimeUnit(PulseTimeUnits::FromStored(unit))) {
         AfterChange();
     }
     table_->setFocus(Qt::OtherFocusReason);

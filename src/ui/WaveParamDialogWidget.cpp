@@ -128,14 +128,14 @@ bool WaveParamDialogWidget::RunWaveCommand(QWidget* parent, WaveDoc& document, i
     if (!GeneratorCommands::IsWaveCommand(commandId)) {
         return false;
     }
-    if (commandId == GeneratorCommands::kEquationCommand) {
-        EquationDialog form(document);
-        form.Initialize();
-        EquationDialogWidget dialog(form, parent);
+    if (const auto form = GeneratorCommands::CreateParamForm(document, commandId)) {
+        form->Initialize();
+        WaveParamDialogWidget dialog(*form, parent);
         return dialog.exec() == QDialog::Accepted;
     }
-    const auto form = GeneratorCommands::CreateParamForm(document, commandId);
-    form->Initialize();
-    WaveParamDialogWidget dialog(*form, parent);
+    // The one Wave command without parameters has a face of its own.
+    EquationDialog form(document);
+    form.Initialize();
+    EquationDialogWidget dialog(form, parent);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -18,7 +18,7 @@ class WaveParamDialogWidget : public GeneratorDialogWidget {
 public:
     WaveParamDialogWidget(WaveParamDialog& form, QWidget* parent = nullptr);
 
-    // The Wave menu (32790-32798) as the main frame calls it: builds the command's form on
+    // The Wave menu (the waveform kinds) as the main frame calls it: builds the command's form on
     // the document, runs its dialog modally and destroys both. True when OK committed a new
     // waveform (Undo is then enabled); false on Cancel and for ids that are not Wave
     // commands. The pulse designer does not offer them (its frame mode refuses them).

@@ -24,17 +24,6 @@ std::string Tidied(const char* format, double value) {
     return Limited(text);
 }
 
-const char* TimeUnitCaption(int index) {
-    switch (index) {
-    case 1:
-        return "msec";
-    case 2:
-        return "usec";
-    default:
-        return "sec";
-    }
-}
-
 // At deep zoom the number formats give neighbouring labels the same text (100, 100.25 and
 // 100.5 all read "100"; 105 MHz and 110 MHz both "1.1e8"). Of such a run only the label whose
 // value its text states best keeps the text, so that no tick claims a value that lies at
@@ -161,7 +150,8 @@ std::string AxisLabels::CompactText(double value) {
     return Limited(FormatCompact(value));
 }
 
-AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style, int timeUnitIndex) {
+AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style,
+                               const std::string& timeUnitName) {
     AxisLabels labels;
     switch (style) {
     case AxisStyle::Fm:
@@ -169,7 +159,7 @@ AxisLabels AxisLabels::Compute(const ViewGeometry& geometry, AxisStyle style, in
         labels.verticalUnit = "Hz";
         break;
     case AxisStyle::Pulse:
-        labels.horizontalUnit = TimeUnitCaption(timeUnitIndex);
+        labels.horizontalUnit = timeUnitName;
         labels.verticalUnit = "Volt";
         break;
     case AxisStyle::Standard:

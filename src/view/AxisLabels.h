@@ -32,8 +32,9 @@ struct AxisLabels {
     std::string horizontalUnit;
     std::string verticalUnit;
 
-    // timeUnitIndex: the pulse editor's unit, 0 sec, 1 msec, 2 usec.
-    static AxisLabels Compute(const ViewGeometry& geometry, AxisStyle style, int timeUnitIndex = 0);
+    // timeUnitName: the caption of the pulse view's time axis, the pulse editor's unit.
+    static AxisLabels Compute(const ViewGeometry& geometry, AxisStyle style,
+                              const std::string& timeUnitName = "sec");
 
     // A frequency of the FM vertical axis: scientific notation with max(8 - n, 1)
     // decimals, n being the first power 1..7 at which value / 10^n has a fractional part

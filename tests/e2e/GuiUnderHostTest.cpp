@@ -11,6 +11,7 @@
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
 #include "support/ProgramUnderTest.h"
+#include "synthesis/GeneratorCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/WaveParamDialogWidget.h"
@@ -252,7 +253,7 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     // A download now goes where the window points: channel 2, segment 5.
     QCOMPARE(session_->State().activeChannel, 1);
     QCOMPARE(session_->State().activeSegment, 5);
-    MakeAndDownload(CommandId::kSquare, QStringLiteral("7"));
+    MakeAndDownload(*GeneratorCommands::CommandOfName("square"), QStringLiteral("7"));
 }
 
 void GuiUnderHostTest::PlaceRequestAddressedToThisToolMovesIt() {

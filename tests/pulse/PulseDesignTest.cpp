@@ -80,7 +80,8 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
         std::map<std::string, std::string> section0;
         int count = 1, active = 0;
         TrainStyle train = TrainStyle::TimeLevelPoints;
-        int unit = 1, repeat = 1;
+        PulseTimeUnit unit = PulseTimeUnit::Msec;
+        int repeat = 1;
         std::size_t items = 0;
         double start = 0.0;
     };
@@ -93,7 +94,7 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
          .root = {{"qPls", "1"}},
          .section0 = {{"TRain", "0"}, {"tmunitind", "2"}},
          .train = TrainStyle::DcIntervals,
-         .unit = 2},
+         .unit = PulseTimeUnit::Usec},
         {"qPls zero", {{"qPls", "0"}}, {}},
         {.what = "huge counts",
          .root = {{"qPls", "1e12"}},

@@ -120,7 +120,7 @@ TEST(PulseEditorCells, StoredTimesAreSecondsFromTheStartAndDerivedValuesFollow) 
     EXPECT_EQ(editor.DurationText(), "3.5");
     EXPECT_EQ(editor.StartText(), "2");
     // In usec the same node shows as 5500 and keeps its stored seconds.
-    ASSERT_TRUE(editor.ChangeTimeUnit(2));
+    ASSERT_TRUE(editor.ChangeTimeUnit(PulseTimeUnit::Usec));
     EXPECT_EQ(editor.Cell(1, 1), "5500");
     EXPECT_EQ(ws.Sect(0, "Node1-sub1"), "0.0035");
 }

@@ -322,14 +322,14 @@ TEST(EquationDialogFm, FmCodesAreFittedOverTheWholeWindowFromZero) {
 TEST(EquationDialogCommand, TheCommandLineRunsTheEditorByKey) {
     GeneratorFixture fixture;
     const auto result =
-        GeneratorCommands::Run(fixture.document, GeneratorCommands::kEquationCommand,
+        GeneratorCommands::Run(fixture.document, *GeneratorCommands::CommandOfName("equation"),
                                {{"Equ", "p - 500"}, {"Wavmin", "-500"}, {"Fmax", "499"}});
     ASSERT_EQ(result.outcome, GeneratorCommands::Outcome::Done);
     EXPECT_EQ(fixture.document.Samples().At(0), -500);
     EXPECT_EQ(fixture.document.Samples().At(998), 498);
     EXPECT_EQ(fixture.document.Samples().At(999), -500);
-    EXPECT_EQ(GeneratorCommands::Run(fixture.document, GeneratorCommands::kEquationCommand,
-                                     {{"Phase", "1"}})
+    EXPECT_EQ(GeneratorCommands::Run(
+                  fixture.document, *GeneratorCommands::CommandOfName("equation"), {{"Phase", "1"}})
                   .outcome,
               GeneratorCommands::Outcome::UnknownKey);
 }

@@ -23,7 +23,8 @@ struct OpenedRange {
 };
 
 OpenedRange OpenSquareDialog(WaveDoc& document) {
-    auto form = GeneratorCommands::CreateParamForm(document, GeneratorCommands::kSquareCommand);
+    auto form =
+        GeneratorCommands::CreateParamForm(document, *GeneratorCommands::CommandOfName("square"));
     form->Initialize();
     return {form->Field(1).text, form->ValidateParams()};
 }
@@ -90,8 +91,8 @@ TEST_P(GeneratorLongRange, RoundedEndOfALongWaveformOpensAsTheLastPoint) {
 TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
     constexpr double kMarker = 12345;
     const std::vector<std::pair<int, GeneratorCommands::FieldTexts>> forms = {
-        {GeneratorCommands::kSquareCommand, {{"Wavmin", "-500"}, {"Wavmax", "-500"}}},
-        {GeneratorCommands::kEquationCommand, {{"Equ", "p-500"}}},
+        {*GeneratorCommands::CommandOfName("square"), {{"Wavmin", "-500"}, {"Wavmax", "-500"}}},
+        {*GeneratorCommands::CommandOfName("equation"), {{"Equ", "p-500"}}},
     };
     for (const auto& [command, texts] : forms) {
         SCOPED_TRACE(command);

@@ -2,6 +2,7 @@
 #include "core/HostBus.h"
 #include "document/WaveDoc.h"
 #include "settings/RegistryKey.h"
+#include "synthesis/WaveformKinds.h"
 #include "ui/CommandIds.h"
 #include "ui/FramePlacement.h"
 #include "ui/ToolBands.h"
@@ -117,6 +118,7 @@ class MainFrameTest : public QObject {
 private slots:
     void EachModeHasItsMenusAndBands_data();
     void EachModeHasItsMenusAndBands();
+    void WaveMenuIsTheTableOfKinds();
     void MnemonicsAreUniqueInTheMenuBarAndEachMenu_data();
     void MnemonicsAreUniqueInTheMenuBarAndEachMenu();
     void ShortcutsReachFileCommandsExceptInFmEditor();
@@ -187,6 +189,24 @@ void MainFrameTest::EachModeHasItsMenusAndBands() {
         captions << band.section(':', 0, 0);
     }
     QCOMPARE(ItemTexts(popup.get()), captions);
+}
+
+// The Wave menu is the table of waveform kinds: ids, texts and status tips, a line where it
+// says.
+void MainFrameTest::WaveMenuIsTheTableOfKinds() {
+    RunningFrame run;
+    QStringList wave;
+    QStringList shown;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        wave << QString(kind.separatorBefore ? "-" : "") + QString::number(kind.commandId) +
+                    kind.menuText + QString(kind.prompt).section('\n', 0, 0);
+    }
+    for (QAction* action : MenuNamed(*run.frame, "Wave")->actions()) {
+        shown << (action->isSeparator() ? QStringLiteral("-")
+                                        : QString::number(action->data().toInt()) + action->text() +
+                                              action->statusTip());
+    }
+    QCOMPARE(shown.join(QString()), wave.join(QString()));
 }
 
 void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu_data() {

@@ -35,7 +35,8 @@
 namespace {
 
 PulseSection MakeSection(TrainStyle train, double start, double locDur, int repeat,
-                         std::vector<PulseItem> items, int timeUnit = 1) {
+                         std::vector<PulseItem> items,
+                         PulseTimeUnit timeUnit = PulseTimeUnit::Msec) {
     PulseSection section;
     section.train = train;
     section.timeUnit = timeUnit;
@@ -48,7 +49,8 @@ PulseSection MakeSection(TrainStyle train, double start, double locDur, int repe
 
 // One section at a time in the shown unit msec.
 PulseDesignPicture PictureOf(const PulseSection& section, int selectedLine = -1) {
-    return PulseDesignPicture::From({section}, 0, 1, section.End(), 2.0, selectedLine);
+    return PulseDesignPicture::From({section}, 0, PulseTimeUnit::Msec, section.End(), 2.0,
+                                    selectedLine);
 }
 
 // Writes one section of channel 1 as the editor would have stored it.
@@ -212,8 +214,8 @@ void PulseViewTest::CurvesFollowTheStoredItems() {
         items.push_back({cells[i].toStdString(), cells[i + 1].toStdString()});
         last = train == 0 ? last + cells[i].toDouble() : cells[i].toDouble();
     }
-    const PulseSection section =
-        MakeSection(static_cast<TrainStyle>(train), start, last, repeat, items, unit);
+    const PulseSection section = MakeSection(static_cast<TrainStyle>(train), start, last, repeat,
+                                             items, PulseTimeUnits::FromStored(unit));
     const PulseDesignPicture picture = PictureOf(section);
     const std::vector<PulsePoint>& curve = picture.sections.at(0).curve;
     QCOMPARE(curve.size(), static_cast<std::size_t>(points.size()));
@@ -240,7 +242,7 @@ void PulseViewTest::SelectedLineIsMarkedOnlyWhereItsItemWasDrawn() {
     QCOMPARE(picture.markFrom, (PulsePoint{0.0, 0.0}));
     QCOMPARE(PictureOf(nodes, 1).mark, PulseLineMark::None); // its level is missing
     // Only the active section carries the mark.
-    QCOMPARE(PulseDesignPicture::From({nodes, steps}, 0, 1, 0.005, 2.0, 1).mark,
+    QCOMPARE(PulseDesignPicture::From({nodes, steps}, 0, PulseTimeUnit::Msec, 0.005, 2.0, 1).mark,
              PulseLineMark::None);
 }
 
@@ -330,7 +332,7 @@ void PulseViewTest::FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
     const PulseDesignPicture picture = PulseDesignPicture::From(
         {MakeSection(TrainStyle::DcIntervals, 0.0, 0.004, 2, {{"0.002", "1"}, {"0.002", "0"}}),
          MakeSection(TrainStyle::DcIntervals, 0.008, 0.002, 1, {{"0.002", "-1"}})},
-        0, 1, 0.01, 2.0, -1);
+        0, PulseTimeUnit::Msec, 0.01, 2.0, -1);
     ViewGeometry geometry;
     geometry.SetRanges(0.0, 10.0, -1.0, 1.0);
     geometry.ComputeMappings({40, 40, 440, 240});
@@ -497,7 +499,7 @@ void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
     check(1.0, 0.5, "msec", 1.0);
     check(2.4, -0.9, "msec", 1.0);
     QCOMPARE(moveTo(QPoint(2, 2)), QString());
-    rig.view.Editor()->ChangeTimeUnit(2);
+    rig.view.Editor()->ChangeTimeUnit(PulseTimeUnit::Usec);
     rig.view.Refresh();
     check(1.0, 0.0, "usec", 1000.0);
 }

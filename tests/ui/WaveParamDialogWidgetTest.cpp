@@ -2,6 +2,7 @@
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/GeneratorFixture.h"
 #include "synthesis/WaveParamDialog.h"
+#include "synthesis/WaveformKinds.h"
 #include "ui/GenerationProgress.h"
 #include "ui/support/WidgetInput.h"
 
@@ -39,9 +40,10 @@ private slots:
 
 void WaveParamDialogWidgetTest::PreviewThenCancelLeavesSamplesAndAnchors_data() {
     QTest::addColumn<int>("command");
-    for (int command = GeneratorCommands::kSineCommand; command <= GeneratorCommands::kNoiseCommand;
-         ++command) {
-        QTest::newRow(GeneratorCommands::SectionOfCommand(command).c_str()) << command;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        if (kind.makeParamForm != nullptr) {
+            QTest::newRow(kind.section) << kind.commandId;
+        }
     }
 }
 
@@ -73,8 +75,8 @@ void WaveParamDialogWidgetTest::PreviewThenCancelLeavesSamplesAndAnchors() {
 
 void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
     GeneratorFixture fixture;
-    const auto form =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kExponentCommand);
+    const auto form = GeneratorCommands::CreateParamForm(
+        fixture.document, *GeneratorCommands::CommandOfName("exponent"));
     form->Initialize();
     WaveParamDialogWidget dialog(*form);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Exponential Wave"));
@@ -90,7 +92,7 @@ void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
     // In FM the levels are the peak deviation.
     GeneratorFixture fm("QW2182", OperatingMode::Fm);
     const auto noise =
-        GeneratorCommands::CreateParamForm(fm.document, GeneratorCommands::kNoiseCommand);
+        GeneratorCommands::CreateParamForm(fm.document, *GeneratorCommands::CommandOfName("noise"));
     noise->Initialize();
     WaveParamDialogWidget fmDialog(*noise);
     QCOMPARE(GroupTitles(fmDialog), (QStringList{"Anchor", "Peak Deviation"}));
@@ -99,8 +101,8 @@ void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
 
 void WaveParamDialogWidgetTest::RefusedValueAndDefaultShowTheFormsTexts() {
     GeneratorFixture fixture;
-    const auto form =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kSineCommand);
+    const auto form = GeneratorCommands::CreateParamForm(fixture.document,
+                                                         *GeneratorCommands::CommandOfName("sine"));
     form->Initialize();
     WaveParamDialogWidget dialog(*form);
     Type(dialog.Edit(4), QStringLiteral("abc"));
@@ -117,8 +119,8 @@ void WaveParamDialogWidgetTest::RefusedValueAndDefaultShowTheFormsTexts() {
 
 void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
     GeneratorFixture fixture;
-    const auto form =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kSquareCommand);
+    const auto form = GeneratorCommands::CreateParamForm(
+        fixture.document, *GeneratorCommands::CommandOfName("square"));
     form->Initialize();
     WaveParamDialogWidget dialog(*form);
     dialog.show();
@@ -134,8 +136,8 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
         QString::fromStdString(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"));
     const QPoint corner = dialog.geometry().topLeft();
     QCOMPARE(position, QStringLiteral("%1 %2").arg(corner.x()).arg(corner.y()));
-    const auto again =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kSquareCommand);
+    const auto again = GeneratorCommands::CreateParamForm(
+        fixture.document, *GeneratorCommands::CommandOfName("square"));
     again->Initialize();
     WaveParamDialogWidget reopened(*again);
     reopened.show();
@@ -145,8 +147,8 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
 void WaveParamDialogWidgetTest::CancelInTheProgressDialogRestoresTheSamples() {
     GeneratorFixture fixture;
     const auto before = fixture.Samples();
-    const auto form =
-        GeneratorCommands::CreateParamForm(fixture.document, GeneratorCommands::kSineCommand);
+    const auto form = GeneratorCommands::CreateParamForm(fixture.document,
+                                                         *GeneratorCommands::CommandOfName("sine"));
     form->Initialize();
     WaveParamDialogWidget dialog(*form);
     GenerationProgress progress(&dialog, 0);
