@@ -59,6 +59,15 @@ QString Line(const QString& title, const QList<QAction*>& actions) {
     return QString(title).remove('&') + ": " + items.join('|');
 }
 
+QMenu* MenuNamed(const MainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() == title) {
+            return action->menu();
+        }
+    }
+    return nullptr;
+}
+
 QStringList MenuLines(const MainFrame& frame) {
     QStringList lines;
     for (QAction* title : frame.menuBar()->actions()) {
