@@ -1,7 +1,6 @@
 #include "ui/AnchorDragController.h"
 
 #include "core/AppServices.h"
-#include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "settings/ProfileStore.h"
 #include "ui/AnchorEditor.h"
@@ -133,9 +132,8 @@ void AnchorDragController::EndDrag() {
 }
 
 void AnchorDragController::WriteParameters() {
-    AppServices& services = surface_.State().Document().Services();
-    const char* section = services.state.IsFm() ? "FmsWav_Par" : "SmWav_Par";
-    ProfileStore& store = services.store;
+    const char* section = State().Mode().anchorSection;
+    ProfileStore& store = surface_.State().Document().Services().store;
     store.WriteProfileText(section, "Prv_bgn", std::to_string(State().Left()), store.ContextFile());
     store.WriteProfileText(section, "Prv_end", std::to_string(State().Right()),
                            store.ContextFile());

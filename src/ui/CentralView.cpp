@@ -1,7 +1,6 @@
 #include "ui/CentralView.h"
 
-#include "app/ToolSession.h"
-#include "core/AppState.h"
+#include "ui/FrameMode.h"
 #include "ui/PulseDesignView.h"
 #include "ui/WaveView.h"
 
@@ -12,9 +11,9 @@ QWidget* CentralView::Widget() const {
     return wave;
 }
 
-CentralView CentralViewFor(ToolSession& session, QWidget* parent) {
+CentralView CentralViewFor(const FrameMode& mode, ToolSession& session, QWidget* parent) {
     CentralView view;
-    if (session.State().IsPulse()) {
+    if (mode.ShowsPulseDesign()) {
         view.pulse = new PulseDesignView(session, parent);
     } else {
         view.wave = new WaveView(session, parent);

@@ -1,5 +1,6 @@
 #pragma once
 
+class FrameMode;
 class PulseDesignView;
 class QWidget;
 class ToolSession;
@@ -15,5 +16,5 @@ struct CentralView {
     QWidget* Widget() const;
 };
 
-// The one place that chooses the central view for the session's mode.
-CentralView CentralViewFor(ToolSession& session, QWidget* parent);
+// The central view the window's mode asks for, of the session's document.
+CentralView CentralViewFor(const FrameMode& mode, ToolSession& session, QWidget* parent);

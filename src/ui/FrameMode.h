@@ -82,6 +82,10 @@ public:
     virtual std::vector<int> InstrumentBandCommands(bool twoChannels) const;
     virtual bool HasMarkerList() const { return false; }
 
+    // --- central view -----------------------------------------------------------------
+    // Whether the window shows the pulse design view instead of the waveform view.
+    virtual bool ShowsPulseDesign() const { return false; }
+
     // --- status bar and placement -----------------------------------------------------
     // The instrument family followed by what the mode edits.
     QStringList ContextParts(const AppState& state) const;

@@ -60,7 +60,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     setWindowIcon(BarIcons::Application());
     setAcceptDrops(true);
 
-    const CentralView central = CentralViewFor(session_, this);
+    const CentralView central = CentralViewFor(*frameMode_, session_, this);
     view_ = central.wave;
     pulse_ = central.pulse;
     setCentralWidget(central.Widget());

@@ -17,6 +17,7 @@
 #include "ui/ViewPrinter.h"
 #include "ui/WavePlotRenderer.h"
 #include "view/AxisLabels.h"
+#include "view/ViewMode.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -149,7 +150,7 @@ PixelRect PulseDesignView::PlotFor(int width, int height) {
     ViewGeometry unit;
     unit.SetRanges(0.0, 1.0, 0.0, 1.0);
     const int labelRoom = std::max(
-        WavePlotRenderer::SampleLabelWidth(metrics, false),
+        WavePlotRenderer::SampleLabelWidth(metrics, ViewMode::Standard()),
         PlotPainter::VerticalLabelRoom(AxisLabels::Compute(unit, AxisStyle::Pulse), metrics));
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
     return ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, true);
@@ -222,7 +223,8 @@ void PulseDesignView::PaintPage(QPainter& painter, const QSizeF& page, qreal res
     const PixelRect background = ViewGeometry::PrintBackground({0, 0, width, height}, width);
     const QFontMetrics pageMetrics(PlotPainter::LabelFont(13));
     const PixelRect plot = ViewGeometry::PrintPlot(
-        background, WavePlotRenderer::SampleLabelWidth(pageMetrics, false), pageMetrics.height());
+        background, WavePlotRenderer::SampleLabelWidth(pageMetrics, ViewMode::Standard()),
+        pageMetrics.height());
     ViewGeometry geometry = geometry_;
     geometry.ComputeMappings(plot);
     const QFont font = PlotPainter::LabelFont(ViewGeometry::LabelFontHeight(plot.Height(), true));

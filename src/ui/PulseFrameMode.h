@@ -22,6 +22,8 @@ public:
     std::span<const CommandText> OwnCommandTexts() const override;
     bool Allows(int commandId) const override;
 
+    bool ShowsPulseDesign() const override { return true; }
+
     // The window opens where the standard editor's does; its bars are arranged apart.
     PlacementKeys Placement() const override { return {"Rect", "PulseBars", 0}; }
 

@@ -1,7 +1,5 @@
 #include "ui/WavePlotRenderer.h"
 
-#include "core/AppServices.h"
-#include "core/AppState.h"
 #include "document/WaveDoc.h"
 #include "ui/AnchorDragController.h"
 #include "ui/FmMarkerDots.h"
@@ -9,6 +7,7 @@
 #include "ui/ViewPalette.h"
 #include "ui/WaveDrawingTool.h"
 #include "view/AxisLabels.h"
+#include "view/ViewMode.h"
 #include "view/WaveViewState.h"
 
 #include <QFontMetrics>
@@ -22,10 +21,6 @@ namespace {
 
 // The space between the vertical labels' tick marks and the plot.
 constexpr int kLabelMargin = 8;
-
-const char* SampleLabel(bool fm) {
-    return fm ? "2.2345678" : "23456";
-}
 
 QRect ToQRect(const PixelRect& rect) {
     return QRect(rect.left, rect.top, rect.Width(), rect.Height());
@@ -47,7 +42,7 @@ void WavePlotRenderer::Layout(int width, int height) {
     // many digits), so that no label is cut off at the view's edge.
     state_.UpdateGeometry();
     const int labelRoom = std::max(
-        SampleLabelWidth(metrics, state_.IsFm()),
+        SampleLabelWidth(metrics, state_.Mode()),
         PlotPainter::VerticalLabelRoom(AxisLabels::Compute(state_.Geometry(), Style()), metrics));
     const int unitWidth = metrics.horizontalAdvance(QStringLiteral("Points"));
     const PixelRect plot = ViewGeometry::LayoutPlot(width, height, labelRoom, unitWidth, false);
@@ -59,11 +54,11 @@ void WavePlotRenderer::Layout(int width, int height) {
 }
 
 AxisStyle WavePlotRenderer::Style() const {
-    return state_.IsFm() ? AxisStyle::Fm : AxisStyle::Standard;
+    return state_.Mode().axis;
 }
 
-int WavePlotRenderer::SampleLabelWidth(const QFontMetrics& metrics, bool fm) {
-    return metrics.horizontalAdvance(QString::fromLatin1(SampleLabel(fm))) + kLabelMargin;
+int WavePlotRenderer::SampleLabelWidth(const QFontMetrics& metrics, const ViewMode& mode) {
+    return metrics.horizontalAdvance(QString::fromLatin1(mode.widestSampleLabel)) + kLabelMargin;
 }
 
 void WavePlotRenderer::PaintAxesLayer(QPainter& painter, const ViewGeometry& geometry,
@@ -79,7 +74,7 @@ void WavePlotRenderer::RenderPage(QPainter& painter, const ViewGeometry& geometr
     painter.save();
     painter.setClipRect(ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1));
     PlotPainter::PaintWaveform(painter, state_.Columns(geometry), 2.0);
-    if (state_.IsFm()) {
+    if (state_.Mode().showsFmMarkers) {
         FmMarkerDots::Paint(painter, geometry, state_.Document());
     }
     painter.restore();
@@ -105,7 +100,7 @@ void WavePlotRenderer::EnsurePlotCache() {
     const QRect plot = ToQRect(geometry.Plot()).adjusted(0, 0, 1, 1);
     PlotPainter::PaintRuns(plotCache_, WaveformEnvelope::Runs(state_.Columns(geometry)), plot,
                            ViewPalette::kAxis);
-    if (state_.IsFm()) {
+    if (state_.Mode().showsFmMarkers) {
         FmMarkerDots::Stamp(plotCache_, plot, geometry, state_.Document());
     }
     state_.MarkPlotValid();
@@ -173,9 +168,8 @@ void WavePlotRenderer::PaintPage(QPainter& painter, const QSizeF& page, qreal re
     const int pageHeight = static_cast<int>(page.height() / scale);
     const PixelRect background =
         ViewGeometry::PrintBackground({0, 0, pageWidth, pageHeight}, pageWidth);
-    const bool fm = state_.IsFm();
     const QFontMetrics pageMetrics(PlotPainter::LabelFont(13));
-    const int cx = SampleLabelWidth(pageMetrics, fm);
+    const int cx = SampleLabelWidth(pageMetrics, state_.Mode());
     const int cy = pageMetrics.height();
     const PixelRect plot = ViewGeometry::PrintPlot(background, cx, cy);
 

@@ -12,6 +12,7 @@ class QFontMetrics;
 class QPainter;
 class QWidget;
 class ViewGeometry;
+struct ViewMode;
 class WaveDrawingTool;
 class WaveViewState;
 
@@ -34,7 +35,7 @@ public:
     // resolution in dots per inch.
     void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);
     // The room of the vertical labels left of the plot.
-    static int SampleLabelWidth(const QFontMetrics& metrics, bool fm);
+    static int SampleLabelWidth(const QFontMetrics& metrics, const ViewMode& mode);
 
 private:
     void EnsurePlotCache();

@@ -256,7 +256,7 @@ void WaveView::EmitPosition(QPoint point) {
     const double x = std::trunc(geometry.PixelToX(point.x()));
     // The code a click there would draw; in the FM editor the frequency in Hz.
     QString valueText;
-    if (state_.IsFm()) {
+    if (state_.Mode().readsFrequency) {
         const AxisMap& y = geometry.YMap();
         valueText = QString::number((point.y() - y.intercept) / y.slope, 'g', 9);
     } else {

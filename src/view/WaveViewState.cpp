@@ -6,22 +6,19 @@
 
 #include <algorithm>
 
-WaveViewState::WaveViewState(WaveDoc& document) : document_(document) {
-    const AppState& state = document_.Services().state;
-    if (state.IsFm()) {
-        geometry_.SetEncoding(state.wideFmSamples ? CodeEncoding::FmHz : CodeEncoding::FmCodes);
-    } else {
+WaveViewState::WaveViewState(WaveDoc& document)
+    : document_(document), mode_(ViewMode::For(document.Services().state)) {
+    if (mode_.encoding == CodeEncoding::Standard) {
+        const AppState& state = document_.Services().state;
         const double span = state.verticalSpan != 0 ? state.verticalSpan
                                                     : document_.Limits().VerticalHigh() -
                                                           document_.Limits().VerticalLow();
         geometry_.SetEncoding(CodeEncoding::Standard, span);
+    } else {
+        geometry_.SetEncoding(mode_.encoding);
     }
     xmax_ = LastIndex();
     right_ = static_cast<long long>(xmax_);
-}
-
-bool WaveViewState::IsFm() const {
-    return document_.Services().state.IsFm();
 }
 
 double WaveViewState::LastIndex() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view/ViewGeometry.h"
+#include "view/ViewMode.h"
 #include "view/WaveformEnvelope.h"
 
 #include <vector>
@@ -18,7 +19,8 @@ public:
 
     WaveDoc& Document() { return document_; }
     const WaveDoc& Document() const { return document_; }
-    bool IsFm() const;
+    // What the mode makes the view show differently.
+    const ViewMode& Mode() const { return mode_; }
 
     double VisibleMin() const { return xmin_; }
     double VisibleMax() const { return xmax_; }
@@ -68,6 +70,7 @@ private:
     double LastIndex() const;
 
     WaveDoc& document_;
+    ViewMode mode_;
     ViewGeometry geometry_;
     WaveformEnvelope envelope_;
     bool samplesDirty_ = true;
