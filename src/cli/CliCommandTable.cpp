@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
+#include "document/DocumentMode.h"
 
 #include <algorithm>
 #include <array>
@@ -95,7 +96,10 @@ std::string CliCommandTable::WordsProblem(const CliCommand& command,
     if (words.empty()) {
         return name + " takes a subcommand";
     }
-    return command.checkWords != nullptr ? command.checkWords(words, mode) : std::string();
+    // The options are checked before the family is known; the wide FM variant takes the
+    // same commands as the FM editor.
+    return command.checkWords != nullptr ? command.checkWords(words, DocumentMode::For(mode, false))
+                                         : std::string();
 }
 
 std::string CliCommandTable::Usage() {

@@ -4,6 +4,7 @@
 
 #include "app/ToolSession.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "document/WaveDoc.h"
 #include "fm/FmMarkersDialog.h"
 #include "settings/NumberFormat.h"
@@ -103,8 +104,8 @@ int SetDeviation(WaveDoc& document, const Words& words) {
 
 } // namespace
 
-std::string CliApp::FmWordsProblem(const Words& words, OperatingMode mode) {
-    if (mode != OperatingMode::Fm) {
+std::string CliApp::FmWordsProblem(const Words& words, const DocumentMode& mode) {
+    if (!mode.HasFmFields()) {
         return "fm is available with --mode fm only";
     }
     const std::string& verb = words[0];

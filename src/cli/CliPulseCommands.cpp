@@ -4,6 +4,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseRender.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "settings/NumberFormat.h"
 
 #include <algorithm>
@@ -205,8 +206,8 @@ std::string CliPulseCommands::Synopsis() {
 }
 
 std::string CliPulseCommands::WordsProblem(const std::vector<std::string>& words,
-                                           OperatingMode mode) {
-    if (mode != OperatingMode::Pulse) {
+                                           const DocumentMode& mode) {
+    if (!mode.RendersFromDesign()) {
         return "pulse needs --mode pulse";
     }
     const Verb* verb = FindVerb(words[0]);

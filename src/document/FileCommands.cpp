@@ -30,13 +30,13 @@ bool HasBinaryExtension(const std::string& name) {
 
 // The position of the path's extension in the mode's save list (binary, space
 // delimited, comma delimited), or -1 when the mode does not write that type.
-int SaveFormatOf(const AppState& state, const std::string& path) {
+int SaveFormatOf(const DocumentMode& mode, const std::string& path) {
     const std::size_t dot = ExtensionDot(path);
     if (dot == std::string::npos) {
         return -1;
     }
     const std::string extension = path.substr(dot + 1);
-    const std::vector<std::string> types = FileChooser::Extensions(state);
+    const std::vector<std::string> types = mode.Extensions();
     for (int format : {Binary, SpaceDelimited, CommaDelimited}) {
         if (format < static_cast<int>(types.size()) &&
             EqualsNoCase(extension, types[static_cast<std::size_t>(format)])) {
@@ -57,7 +57,7 @@ bool FileCommands::OnNew() {
 
 bool FileCommands::NewWaveformOf(std::size_t points) {
     DocumentView* view = document_.View();
-    if (document_.Services().state.IsPulse()) {
+    if (document_.Mode().RendersFromDesign()) {
         if (view != nullptr) {
             view->UpdateAllViews();
         }
@@ -95,7 +95,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
         return false;
     }
     std::string path = chosen;
-    FormatConverter converter(services.state, services.store);
+    FormatConverter converter(services.state, services.store, document_.Mode());
     converter.ConvertToBinary(
         path, index, {document_.Limits().VerticalLow(), document_.Limits().VerticalHigh()});
     if (converter.Cancelled()) {
@@ -118,7 +118,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     }
     document_.RememberOpenedFile(path);
     document_.EnterInSegmentTable(path);
-    if (services.state.wideFmSamples) {
+    if (document_.Mode().SamplesInHz()) {
         document_.RecomputeFmWindow();
     }
     document_.ApplyTitle();
@@ -201,13 +201,13 @@ bool FileCommands::OnUndo() {
 }
 
 bool FileCommands::ExportTo(const std::string& path) {
-    return ExportSamples(document_.Samples(), path, document_.Services());
+    return ExportSamples(document_.Samples(), path, document_.Services(), document_.Mode());
 }
 
 bool FileCommands::ExportSamples(const SampleBuffer& samples, const std::string& path,
-                                 AppServices& services) {
+                                 AppServices& services, const DocumentMode& mode) {
     UserInterface& ui = services.ui;
-    const int format = SaveFormatOf(services.state, path);
+    const int format = SaveFormatOf(mode, path);
     if (format < 0) {
         ui.ShowMessage(MsgIllegalExtension);
         return false;

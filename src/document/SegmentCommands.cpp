@@ -29,17 +29,14 @@ void SegmentCommands::SwitchSegment() {
     DocumentView* view = document_.View();
 
     store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
-    int segment = document_.FmPseudoSegment();
-    int channel = 0;
-    if (!document_.IsFmDocument()) {
+    const std::optional<int> pseudo = document_.Mode().PseudoSegment();
+    if (!pseudo) {
         state.activeSegment = table.ReadActiveSegment(state.activeChannel);
-        segment = state.activeSegment;
-        channel = state.activeChannel;
     }
-    std::string file;
-    if (!table.SegmentEntry(segment, channel, file)) {
-        file = table.SegmentFilePath(segment, channel);
-    }
+    const int segment = pseudo.value_or(state.activeSegment);
+    const int channel = pseudo ? 0 : state.activeChannel;
+    const std::string file =
+        table.Entry(segment, channel).value_or(table.SegmentFilePath(segment, channel));
     document_.AdoptFile(file);
     bool onDisk = true;
     if (FileExists(file)) {
@@ -53,14 +50,13 @@ void SegmentCommands::SwitchSegment() {
     }
     // A file that could not be written is not entered: the host would find nothing there.
     if (onDisk) {
-        std::string entry = file;
-        table.SegmentEntry(segment, channel, entry);
+        table.Enter(segment, channel, file);
     }
 
     if (view != nullptr) {
         if (!document_.IsFmDocument()) {
             view->ShowSegmentText(std::to_string(state.activeSegment));
-        } else if (!state.wideFmSamples) {
+        } else if (document_.Mode().SegmentFieldShowsDeviation()) {
             view->ShowSegmentText(document_.Fm().DeviationFieldText());
         }
     }

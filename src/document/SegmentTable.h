@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct AppServices;
@@ -17,10 +18,12 @@ class SegmentTable {
 public:
     explicit SegmentTable(AppServices& services);
 
-    // With an empty file: looks the segment up. With a file: enters it (as an absolute
-    // path, which the host can read from any folder) and marks the segment modified, all
-    // under one hold of the settings lock.
-    bool SegmentEntry(int segment, int channel, std::string& file);
+    // The file the table names for the segment, if any.
+    std::optional<std::string> Entry(int segment, int channel) const;
+    // Enters the file (as an absolute path, which the host can read from any folder) and
+    // marks the segment modified, under one hold of the settings lock. Returns the path
+    // entered.
+    std::string Enter(int segment, int channel, const std::string& file);
     // An entry together with a save's change of the modification mark, in one
     // rewrite of the context file: a run killed half-way never leaves the mark removed
     // while the table still names the file that was saved from.
@@ -37,6 +40,8 @@ public:
     int ReadActiveChannel();
     int ReadActiveSegment(int channel);
 
+    // The key of a segment in the table and in the modification marks; the FM
+    // pseudo-segments (below 0) have the one key "FmWave".
     static std::string SegmentKey(int segment, int channel);
     // "1 1 " with n at position: the other integers kept, a short list not extended.
     static std::string ReplaceListEntry(const std::string& list, int position, int n);
@@ -44,7 +49,6 @@ public:
 private:
     static void RaiseLastSegment(ProfileEdit& edit, int segment, int channel);
     static void WriteEntry(ProfileEdit& edit, int segment, int channel, const std::string& file);
-    std::string ModifiedKey(int segment, int channel) const;
 
     AppServices& services_;
 };

@@ -140,9 +140,8 @@ bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
     if (!WriteSamples(path, samples, outcome)) {
         return false;
     }
-    std::string entry = path;
-    SegmentTable(services_).SegmentEntry(state.activeSegment, state.activeChannel, entry);
-    outcome.singleFile = entry;
+    outcome.singleFile =
+        SegmentTable(services_).Enter(state.activeSegment, state.activeChannel, path);
     outcome.lengthPoints = static_cast<std::int64_t>(samples.size());
     outcome.succeeded = true;
     return true;

@@ -99,7 +99,7 @@ void EquationDialog::Initialize() {
     if (!fm_) {
         codeFactor_ = state.verticalSpan / (high - low);
     } else {
-        codeFactor_ = state.wideFmSamples ? 1.0 : 1000000000.0 / (high - low);
+        codeFactor_ = document_.Mode().SamplesInHz() ? 1.0 : 1000000000.0 / (high - low);
     }
     position_ = settings_.ReadPosition();
     helpShown_ = false;
@@ -211,7 +211,7 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
                                   std::vector<double>& prefix, double& lowest, double& highest,
                                   bool& failed) {
     const AppState& state = document_.Services().state;
-    Expression expression(state.IsFm(), state.startupFolder, document_.Services().ui);
+    Expression expression(fm_, state.startupFolder, document_.Services().ui);
     const double range = (values_[3] - values_[2]) * codeFactor_;
     expression.SetAmplitude(WaveGenerator::Int32(range) / 2);
     std::string text = formula;
@@ -285,7 +285,7 @@ EquationDialog::GenerationResult EquationDialog::Generate(const ProgressCallback
         return GenerationResult::Completed;
     }
     const double scale = highest == lowest ? 1.0 : range / (highest - lowest);
-    const bool codesOverWindow = fm_ && !document_.Services().state.wideFmSamples;
+    const bool codesOverWindow = fm_ && !document_.Mode().SamplesInHz();
     const double base = codesOverWindow ? 0.0 : values_[2];
     const double offset = base - scale * lowest;
     if (!RunSecondPass(prefix, first, last, scale, offset, progress)) {
@@ -356,8 +356,8 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
         Redraw();
         return false;
     }
-    if (fm_ && document_.onFmWaveformLoaded) {
-        document_.onFmWaveformLoaded();
+    if (fm_) {
+        document_.RebuildMarkerSamples();
     }
     Redraw();
     return true;

@@ -212,7 +212,7 @@ void WaveParamDialog::ComputeCodeMapping() {
         const int span = state.verticalSpan;
         codeFactor_ = span / (high - low + 1);
         codeOffset_ = -(span / 2) - codeFactor_ * low;
-    } else if (state.wideFmSamples) {
+    } else if (document_.Mode().SamplesInHz()) {
         codeFactor_ = 1.0;
         codeOffset_ = 0.0;
     } else {
@@ -402,8 +402,8 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (!committed) {
         return false;
     }
-    if (fm_ && document_.onFmWaveformLoaded) {
-        document_.onFmWaveformLoaded();
+    if (fm_) {
+        document_.RebuildMarkerSamples();
     }
     return true;
 }

@@ -7,7 +7,7 @@ namespace {
 
 struct FmFixture {
     explicit FmFixture(const std::string& family = "QW2182")
-        : workspace(family, OperatingMode::Fm), fm(workspace.services) {
+        : workspace(family, OperatingMode::Fm), fm(workspace.services, workspace.Mode()) {
         fm.onCloseRequest = [this] { closeRequested = true; };
         fm.sendCommand = [this](const std::string& command) { commands.push_back(command); };
     }

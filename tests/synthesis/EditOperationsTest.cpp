@@ -230,13 +230,13 @@ protected:
     }
 
     void Undo() {
-        FileChooser chooser(workspace.state, workspace.ui);
+        FileChooser chooser(workspace.state, workspace.ui, workspace.Mode());
         FileCommands(document, chooser).OnUndo();
     }
 
     TempWorkspace workspace;
     HeadlessView view;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
 };
 
 TEST_F(DocumentEdits, TrimRightKeepsPointsUpToTheRightAnchorAndUndoRestoresThem) {

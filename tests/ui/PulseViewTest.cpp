@@ -116,7 +116,7 @@ struct PulseViewRig {
     }
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
 };
 
