@@ -40,7 +40,7 @@ bool ToolSession::Start() {
     WaveformConversion* conversion = this;
     document_ = std::make_unique<WaveDoc>(services_, *mode_, conversion);
     files_ = std::make_unique<FileCommands>(*document_, *chooser_);
-    segments_ = std::make_unique<SegmentCommands>(*document_);
+    segments_ = std::make_unique<SegmentCommands>(*document_, services_);
     pulse_ = std::make_unique<PulseDownload>(services_);
 
     segments_->sendSegmentCommand = [this](int segment) { link_->SendSegmentCommand(segment); };

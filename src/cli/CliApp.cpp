@@ -394,7 +394,7 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
         services.ui.ShowMessage(MsgCannotConvert);
         return Refused;
     }
-    return FileCommands::ExportSamples(samples, options_.words[1], services, session.Mode())
+    return FileCommands::ExportSamples(samples, options_.words[1], services.ui, session.Mode())
                ? Success
                : Refused;
 }

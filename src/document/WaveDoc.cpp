@@ -45,6 +45,22 @@ WaveDoc::~WaveDoc() {
     services_.bus.PostToolNotify(mode_.ClosingNotify());
 }
 
+const AppState& WaveDoc::State() const {
+    return services_.state;
+}
+
+ProfileStore& WaveDoc::Store() const {
+    return services_.store;
+}
+
+UserInterface& WaveDoc::Ui() const {
+    return services_.ui;
+}
+
+void WaveDoc::NoteLastFile(const std::string& path) {
+    services_.state.lastFilePath = path;
+}
+
 void WaveDoc::SetView(DocumentView* view) {
     view_ = view;
     if (view_ != nullptr && pendingClose_) {

@@ -17,6 +17,9 @@
 #include <utility>
 
 struct AppServices;
+struct AppState;
+class ProfileStore;
+class UserInterface;
 class DocumentView;
 
 // The single document: the waveform of the active segment of the active
@@ -117,7 +120,16 @@ public:
     std::string ActiveWorkingFile() const;
     bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
 
+    // The start-up facts and the values the document keeps current, read-only: the
+    // active channel and segment change only through the document and SegmentCommands.
+    const AppState& State() const;
+    ProfileStore& Store() const;
+    UserInterface& Ui() const;
+    // The view code still takes the whole services from here; everything else uses the
+    // three above or is given the services at construction.
     AppServices& Services() { return services_; }
+    // The last file opened or saved, for the next dialog.
+    void NoteLastFile(const std::string& path);
     const SampleBuffer& Samples() const { return samples_; }
     // An edit in memory (a generator, an equation, a drawing, an edit operation)
     // of the points first .. first + count - 1, checked against the waveform (see

@@ -316,7 +316,7 @@ void WriteFile(PythonWorkspace& workspace, const std::filesystem::path& given,
                        std::to_string(static_cast<long long>(limits.LengthLow())) + " to " +
                        std::to_string(static_cast<long long>(limits.LengthHigh())));
         }
-        if (!FileCommands::ExportSamples(samples, path, session.Services(), session.Mode())) {
+        if (!FileCommands::ExportSamples(samples, path, session.Services().ui, session.Mode())) {
             throw asked.Failure(Kind::File, path + " was not written");
         }
         return 0;
@@ -370,7 +370,7 @@ void SetFmMarkers(PythonWorkspace& workspace, const py::sequence& levels) {
     workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
         RequireFm(session);
         WaveDoc& document = session.Document();
-        FmMarkersDialog dialog(document.Services(), document.Fm());
+        FmMarkersDialog dialog(session.Services(), document.Fm());
         dialog.Load();
         dialog.RemoveAll();
         for (const std::string& text : texts) {

@@ -18,7 +18,7 @@ protected:
     FileCommandsTest()
         : document(workspace.services, workspace.Mode()),
           chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser),
-          segments(document) {
+          segments(document, workspace.services) {
         document.SetView(&view);
         document.LoadActiveSegment();
         workspace.ui.Clear();

@@ -286,7 +286,7 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
 
     // The host widens the window again: the bar follows, the sample list waits.
     workspace.SetContext("Settings", "FmDev0", "8e6");
-    SegmentCommands(document).ReloadSharedState();
+    SegmentCommands(document, workspace.services).ReloadSharedState();
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"1004000000"});
     EXPECT_EQ(document.FmMarkers().SampleList(), Positions{0});
     document.SetView(nullptr);
