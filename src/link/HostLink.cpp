@@ -18,7 +18,6 @@ constexpr std::size_t kCommandLimit = 259;
 constexpr int kPathBufferSize = 260;
 constexpr int kSegmentTemplateSize = 40;
 constexpr int kChannelTemplateSize = 60;
-constexpr std::size_t kDeviationTextLimit = 19;
 
 std::string SegmentKey(int segment, int channel) {
     return "Segm" + std::to_string(segment) + "-" + std::to_string(channel);
@@ -48,13 +47,6 @@ void HostLink::SendChannelCommand(int channel) {
     const std::string commandTemplate =
         ReadInterfaceTemplate("ActiveCh", kChannelTemplateSize, ":INST ");
     SendHostCommand(ApplyTemplate(commandTemplate, std::to_string(channel + 1)));
-}
-
-void HostLink::SendFmDeviationCommand(const std::string& typedText, int fmFunctionMode) {
-    if (fmFunctionMode != 0 || !mode_.SendsDeviationCommand()) {
-        return;
-    }
-    SendHostCommand(":FM:DEV " + typedText.substr(0, kDeviationTextLimit));
 }
 
 bool HostLink::DownloadWaveform(const DownloadRequest& request) {

@@ -46,9 +46,6 @@ public:
     void SendSegmentCommand(int segment);
     // channel is 0-based; the instrument counts channels from 1.
     void SendChannelCommand(int channel);
-    // Sent after an accepted deviation change; only function mode 0 has an instrument
-    // command for it, and only where the mode sends one.
-    void SendFmDeviationCommand(const std::string& typedText, int fmFunctionMode);
 
     // The Download command of every mode. False when nothing was posted (a pulse design
     // that could not be rendered).

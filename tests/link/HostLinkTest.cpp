@@ -63,20 +63,6 @@ TEST(HostLinkCommands, TemplateStartingWithABlankIsUsedWhole) {
     EXPECT_EQ(HostLink::ApplyTemplate("", "4"), "4");
 }
 
-TEST(HostLinkCommands, FmDeviationIsSentOnlyInFunctionModeZeroOfTheNormalVariant) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    HostLink link(workspace.services, workspace.Mode());
-    link.SendFmDeviationCommand("123456789012345678901234", 0);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":FM:DEV 1234567890123456789");
-    link.SendFmDeviationCommand("5e6", 1);
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
-
-    TempWorkspace wide("G4270", OperatingMode::Fm);
-    HostLink(wide.services, wide.Mode()).SendFmDeviationCommand("5e6", 0);
-    EXPECT_FALSE(LinkKeyValue(wide.state, "Cmd"));
-    EXPECT_TRUE(wide.bus.posted.empty());
-}
-
 TEST(HostLinkDownload, OnlyTheExactFamilyG4270GetsTheShortForm) {
     EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", Standard(), 3, 4096, 0), "3 4096");
     EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", Pulse(), 3, 4096, 1e8), "3 4096");
