@@ -34,8 +34,7 @@ void SegmentCommands::SwitchSegment() {
     }
     const int segment = pseudo.value_or(state.activeSegment);
     const int channel = pseudo ? 0 : state.activeChannel;
-    const std::string file =
-        table.Entry(segment, channel).value_or(table.SegmentFilePath(segment, channel));
+    const std::string file = table.FileOf(segment, channel);
     document_.AdoptFile(file);
     bool onDisk = true;
     if (FileExists(file)) {

@@ -46,6 +46,10 @@ std::optional<std::string> SegmentTable::Entry(int segment, int channel) const {
     return file;
 }
 
+std::string SegmentTable::FileOf(int segment, int channel) const {
+    return Entry(segment, channel).value_or(SegmentFilePath(segment, channel));
+}
+
 std::string SegmentTable::Enter(int segment, int channel, const std::string& file) {
     std::string entry = file;
     EnterFile(segment, channel, entry, SavedMark::LeftSet);

@@ -28,6 +28,8 @@ public:
     // rewrite of the context file: a run killed half-way never leaves the mark removed
     // while the table still names the file that was saved from.
     bool EnterFile(int segment, int channel, std::string& file, SavedMark mark);
+    // The file a segment is loaded from: the table's entry, or else its working file.
+    std::string FileOf(int segment, int channel) const;
     // The working file of a segment in the per-user folder.
     std::string SegmentFilePath(int segment, int channel) const;
     // Stores n as the active segment of the active channel (read, changed and written

@@ -158,8 +158,7 @@ void WaveDoc::LoadActiveSegment() {
         state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
     }
     const auto [segment, channel] = ActiveSlot();
-    const std::string path =
-        segments_.Entry(segment, channel).value_or(segments_.SegmentFilePath(segment, channel));
+    const std::string path = segments_.FileOf(segment, channel);
     if (!FileExists(path)) {
         CreateDefault(kDefaultLength);
         if (!WriteWaveform(path)) {
