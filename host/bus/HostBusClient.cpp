@@ -1,7 +1,7 @@
 #include "bus/HostBusClient.h"
 
 #include "core/HostBus.h"
-#include "link/HostBusAddress.h"
+#include "core/HostBusAddress.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusReply>

@@ -25,17 +25,6 @@ constexpr const char* kTemporaryFolderList = "WriteFolders.lst";
 ComposerApp::ComposerApp(const ProcessFacts& facts, UserInterface& ui)
     : facts_(facts), ui_(ui), store_(state_, ui) {}
 
-OperatingMode ComposerApp::ModeFromCommandLine(const std::string& upperCommandLine) {
-    OperatingMode mode = OperatingMode::Standard;
-    if (upperCommandLine.find("FMS") != std::string::npos) {
-        mode = OperatingMode::Fm;
-    }
-    if (upperCommandLine.find("PLS") != std::string::npos) {
-        mode = OperatingMode::Pulse;
-    }
-    return mode;
-}
-
 std::string ComposerApp::MakeUserTag(const std::optional<std::string>& userName) {
     const std::string name = userName.value_or("Temp");
     return ("$" + name).substr(0, 4);
@@ -102,8 +91,9 @@ bool ComposerApp::InitInstance() {
 
     RemoveStaleTemporaries();
     state_.commandLine = ToUpperAscii(facts_.FullCommandLine());
-    state_.mode = forcedMode_.value_or(ModeFromCommandLine(state_.commandLine));
-    state_.wideFmSamples = IsWideFamily(family) && state_.mode == OperatingMode::Fm;
+    state_.mode = forcedMode_.value_or(ModeOfCommandLine(state_.commandLine));
+    // A start-up fact, written once here; the run's mode type is made from it.
+    state_.wideFmSamples = IsWideFamily(family) && HasWideVariant(state_.mode);
     AppendLogLine();
     return true;
 }

@@ -25,8 +25,6 @@ public:
     AppState& State() { return state_; }
     ProfileStore& Store() { return store_; }
 
-    // Mode search of the upper-cased command line: "PLS" wins over "FMS".
-    static OperatingMode ModeFromCommandLine(const std::string& upperCommandLine);
     // "$" and at most the first three letters of the user name ("Temp" when unknown).
     static std::string MakeUserTag(const std::optional<std::string>& userName);
     static bool IsWideFamily(const std::string& familyName);

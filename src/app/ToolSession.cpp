@@ -1,6 +1,7 @@
 #include "app/ToolSession.h"
 
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "document/FileChooser.h"
 #include "document/FileCommands.h"
 #include "document/FormatConverter.h"
@@ -31,29 +32,34 @@ bool ToolSession::Start() {
     if (!app_.InitInstance()) {
         return false;
     }
-    link_ = std::make_unique<HostLink>(services_);
-    chooser_ = std::make_unique<FileChooser>(services_.state, services_.ui);
-    document_ = std::make_unique<WaveDoc>(services_);
+    const AppState& state = services_.state;
+    // The start-up facts become the run's mode here, once; everything else asks the mode.
+    mode_ = &DocumentMode::For(state.mode, state.wideFmSamples);
+    link_ = std::make_unique<HostLink>(services_, *mode_);
+    chooser_ = std::make_unique<FileChooser>(state, services_.ui, *mode_);
+    WaveformConversion* conversion = this;
+    document_ = std::make_unique<WaveDoc>(services_, *mode_, conversion);
     files_ = std::make_unique<FileCommands>(*document_, *chooser_);
-    segments_ = std::make_unique<SegmentCommands>(*document_);
+    segments_ = std::make_unique<SegmentCommands>(*document_, services_);
     pulse_ = std::make_unique<PulseDownload>(services_);
 
     segments_->sendSegmentCommand = [this](int segment) { link_->SendSegmentCommand(segment); };
     segments_->sendChannelCommand = [this](int channel) { link_->SendChannelCommand(channel); };
     document_->SendFmCommandsWith(
         [this](const std::string& command) { link_->SendHostCommand(command); });
-    document_->convertByExtension = [this](const std::string& path) {
-        std::string converted = path;
-        FormatConverter converter(services_.state, services_.store);
-        const auto result = converter.ConvertToBinary(
-            converted, -1, {document_->Limits().VerticalLow(), document_->Limits().VerticalHigh()});
-        if (result == ConversionResult::NotConvertible) {
-            files_->NewWaveformOf(kLengthAfterFailedConversion);
-            return std::string();
-        }
-        return converted;
-    };
     return true;
+}
+
+std::string ToolSession::ToBinary(const std::string& path) {
+    std::string converted = path;
+    FormatConverter converter(services_.state, services_.store, *mode_);
+    const auto result = converter.ConvertToBinary(
+        converted, -1, {document_->Limits().VerticalLow(), document_->Limits().VerticalHigh()});
+    if (result == ConversionResult::NotConvertible) {
+        files_->NewWaveformOf(kLengthAfterFailedConversion);
+        return std::string();
+    }
+    return converted;
 }
 
 std::string ToolSession::DownloadWaveform() {

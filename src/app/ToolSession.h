@@ -2,6 +2,7 @@
 
 #include "app/ComposerApp.h"
 #include "core/AppServices.h"
+#include "document/WaveformConversion.h"
 
 #include <memory>
 
@@ -12,10 +13,11 @@ class FileChooser;
 class FileCommands;
 class SegmentCommands;
 class WaveDoc;
+class DocumentMode;
 
 // One run of the tool, as the GUI and the command-line tool share it: the start-up
 // sequence, then the document with its commands and its link to the host.
-class ToolSession {
+class ToolSession : private WaveformConversion {
 public:
     ToolSession(const ProcessFacts& facts, UserInterface& ui, HostBus& bus);
     ~ToolSession();
@@ -28,6 +30,8 @@ public:
     AppState& State() { return app_.State(); }
     ProfileStore& Store() { return app_.Store(); }
     AppServices& Services() { return services_; }
+    // The mode of the run; valid after Start.
+    const DocumentMode& Mode() const { return *mode_; }
     WaveDoc& Document() { return *document_; }
     HostLink& Link() { return *link_; }
     FileChooser& Chooser() { return *chooser_; }
@@ -41,8 +45,13 @@ public:
     std::string DownloadWaveform();
 
 private:
+    // A file named by the segment table, through the extension rules; one that they
+    // cannot read makes the document start anew.
+    std::string ToBinary(const std::string& path) override;
+
     ComposerApp app_;
     AppServices services_;
+    const DocumentMode* mode_ = nullptr;
     std::unique_ptr<HostLink> link_;
     std::unique_ptr<FileChooser> chooser_;
     std::unique_ptr<WaveDoc> document_;

@@ -7,6 +7,7 @@
 #include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/StringTable.h"
+#include "document/DocumentMode.h"
 #include "document/FileCommands.h"
 #include "document/FormatConverter.h"
 #include "document/HeadlessView.h"
@@ -86,12 +87,12 @@ int CliApp::Run() {
     if (view.closeRequested) {
         return Refused;
     }
-    if (!session.State().IsPulse()) {
+    if (!session.Mode().RendersFromDesign()) {
         document.LoadActiveSegment();
         document.ResetAnchors();
     }
     std::optional<CliPulseCommands> pulse;
-    if (session.State().IsPulse()) {
+    if (session.Mode().RendersFromDesign()) {
         pulse_ = &pulse.emplace(session);
     }
     int result = RunCommand(*command, session, ui);
@@ -123,7 +124,7 @@ int CliApp::AnswerRequest() const {
 int CliApp::RunCommand(const CliCommand& command, ToolSession& session, ConsoleUserInterface& ui) {
     // The pulse designer's waveform exists only once its design is rendered; the file,
     // edit and download commands wait for that.
-    if (session.State().IsPulse() && !command.withoutDesign) {
+    if (session.Mode().RendersFromDesign() && !command.withoutDesign) {
         std::fprintf(stderr,
                      "wavesmith-cli: %s is not available with --mode pulse: the pulse "
                      "designer has no waveform until its design is rendered\n",
@@ -190,7 +191,7 @@ int CliApp::Length(ToolSession& session, ConsoleUserInterface&) {
 }
 
 int CliApp::Segment(ToolSession& session, ConsoleUserInterface&) {
-    if (session.State().IsFm()) {
+    if (session.Mode().PseudoSegment()) {
         std::fprintf(stderr, "wavesmith-cli: segment is not available with --mode fm: the FM "
                              "waveform is a single pseudo-segment\n");
         return UsageError;
@@ -292,7 +293,7 @@ int CliApp::Eval(ToolSession& session, ConsoleUserInterface&) {
                      INT_MIN, INT_MAX);
         return UsageError;
     }
-    Expression expression(state.IsFm(), state.startupFolder, session.Services().ui);
+    Expression expression(session.Mode().HasFmFields(), state.startupFolder, session.Services().ui);
     expression.SetAmplitude(static_cast<int>(amplitude));
     std::string text = options_.words[0];
     const auto period = static_cast<int>(periodValue);
@@ -371,7 +372,7 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
     AppServices& services = session.Services();
     WaveDoc& document = session.Document();
     std::string path = options_.words[0];
-    FormatConverter converter(services.state, services.store);
+    FormatConverter converter(services.state, services.store, session.Mode());
     const auto result = converter.ConvertToBinary(
         path, -1, {document.Limits().VerticalLow(), document.Limits().VerticalHigh()});
     if (result == ConversionResult::NotConvertible || path.empty()) {
@@ -392,13 +393,15 @@ int CliApp::Convert(ToolSession& session, ConsoleUserInterface&) {
         services.ui.ShowMessage(MsgCannotConvert);
         return Refused;
     }
-    return FileCommands::ExportSamples(samples, options_.words[1], services) ? Success : Refused;
+    return FileCommands::ExportSamples(samples, options_.words[1], services.ui, session.Mode())
+               ? Success
+               : Refused;
 }
 
 int CliApp::Download(ToolSession& session, ConsoleUserInterface&) {
     const std::string leftOut = session.DownloadWaveform();
     // In pulse mode a design that could not be rendered ends the command unsent.
-    if (session.State().IsPulse() && !session.Pulse().Last().succeeded) {
+    if (session.Mode().RendersFromDesign() && !session.Pulse().Last().succeeded) {
         std::fprintf(stderr, "wavesmith-cli: download: %s; nothing was sent\n",
                      session.Pulse().Last().problem.c_str());
         return Refused;

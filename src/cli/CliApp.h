@@ -4,6 +4,7 @@
 
 struct CliCommand;
 class CliPulseCommands;
+class DocumentMode;
 class ToolSession;
 class WaveDoc;
 class ConsoleUserInterface;
@@ -43,7 +44,8 @@ public:
     int Fm(ToolSession& session, ConsoleUserInterface& ui);
     // The words of "fm" that cannot run whatever the workspace holds (the mode, the
     // verbs, the markers' actions), found before the start-up; empty when they fit.
-    static std::string FmWordsProblem(const std::vector<std::string>& words, OperatingMode mode);
+    static std::string FmWordsProblem(const std::vector<std::string>& words,
+                                      const DocumentMode& mode);
 
 private:
     int AnswerRequest() const;

@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseCommands.h"
 #include "core/ManualPage.h"
+#include "document/DocumentMode.h"
 #include "pulse/PulseTimeUnits.h"
 #include "pulse/PulseTrainStyles.h"
 #include "synthesis/WaveformKinds.h"
@@ -99,7 +100,10 @@ std::string CliCommandTable::WordsProblem(const CliCommand& command,
     if (words.empty()) {
         return name + " takes a subcommand";
     }
-    return command.checkWords != nullptr ? command.checkWords(words, mode) : std::string();
+    // The options are checked before the family is known; the wide FM variant takes the
+    // same commands as the FM editor.
+    return command.checkWords != nullptr ? command.checkWords(words, DocumentMode::For(mode, false))
+                                         : std::string();
 }
 
 std::string CliCommandTable::Usage() {

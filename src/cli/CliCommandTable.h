@@ -8,6 +8,7 @@
 #include <vector>
 
 class CliApp;
+class DocumentMode;
 class ToolSession;
 class ConsoleUserInterface;
 
@@ -28,7 +29,8 @@ struct CliCommand {
     // What is wrong with the words of a command with its own verbs, found before the
     // start-up; empty when they fit. What only the workspace can tell (a line beyond the
     // last one of a design) is left to the handler.
-    using WordsCheck = std::string (*)(const std::vector<std::string>& words, OperatingMode mode);
+    using WordsCheck = std::string (*)(const std::vector<std::string>& words,
+                                       const DocumentMode& mode);
 
     const char* name;
     const char* synopsis; // its words and options as the usage shows them

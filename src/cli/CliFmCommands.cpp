@@ -4,6 +4,7 @@
 
 #include "app/ToolSession.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "document/WaveDoc.h"
 #include "fm/FmMarkersDialog.h"
 #include "settings/NumberFormat.h"
@@ -52,8 +53,9 @@ std::string MarkerActionsProblem(const Words& words) {
 
 // One opening of the markers table: the actions in order, then Store & Update when the
 // last action is "store", otherwise Close with its question.
-int RunMarkerActions(WaveDoc& document, const Words& words) {
-    FmMarkersDialog dialog(document.Services(), document.Fm());
+int RunMarkerActions(ToolSession& session, const Words& words) {
+    WaveDoc& document = session.Document();
+    FmMarkersDialog dialog(session.Services(), document.Fm());
     dialog.Load();
     bool refused = false;
     bool stored = false;
@@ -103,8 +105,8 @@ int SetDeviation(WaveDoc& document, const Words& words) {
 
 } // namespace
 
-std::string CliApp::FmWordsProblem(const Words& words, OperatingMode mode) {
-    if (mode != OperatingMode::Fm) {
+std::string CliApp::FmWordsProblem(const Words& words, const DocumentMode& mode) {
+    if (!mode.HasFmFields()) {
         return "fm is available with --mode fm only";
     }
     const std::string& verb = words[0];
@@ -129,7 +131,7 @@ int CliApp::Fm(ToolSession& session, ConsoleUserInterface&) {
         return SetDeviation(document, words);
     }
     if (verb == "markers") {
-        return RunMarkerActions(document, words);
+        return RunMarkerActions(session, words);
     }
     if (verb == "bar") {
         PrintLines(document.FmMarkers().BarItems());

@@ -17,7 +17,7 @@ struct CliOptions {
     enum class Request { Run, Help, Version, Manual };
 
     Request request = Request::Run;
-    OperatingMode mode = OperatingMode::Standard;
+    OperatingMode mode{}; // the standard editor unless --mode says otherwise
     ConsoleUserInterface::Policy policy = ConsoleUserInterface::Policy::FirstButton;
     std::string command;
     std::vector<std::string> words;

@@ -4,6 +4,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliPulseRender.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "pulse/PulseTimeUnits.h"
 #include "pulse/PulseTrainStyles.h"
 #include "settings/NumberFormat.h"
@@ -207,8 +208,8 @@ std::string CliPulseCommands::Synopsis() {
 }
 
 std::string CliPulseCommands::WordsProblem(const std::vector<std::string>& words,
-                                           OperatingMode mode) {
-    if (mode != OperatingMode::Pulse) {
+                                           const DocumentMode& mode) {
+    if (!mode.RendersFromDesign()) {
         return "pulse needs --mode pulse";
     }
     const Verb* verb = FindVerb(words[0]);

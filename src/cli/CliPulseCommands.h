@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class DocumentMode;
 class ToolSession;
 
 // The pulse designer of wavesmith-cli in pulse mode: made at the start of every run, it
@@ -35,7 +36,8 @@ public:
     int Run(const std::vector<std::string>& words);
     // Why "pulse WORDS..." cannot run, found before the start-up (the mode, the verb, its
     // words); empty when they fit.
-    static std::string WordsProblem(const std::vector<std::string>& words, OperatingMode mode);
+    static std::string WordsProblem(const std::vector<std::string>& words,
+                                    const DocumentMode& mode);
     static std::span<const Verb> Verbs();
     // The verbs for the usage: "show | cell LINE COL TEXT | ...".
     static std::string Synopsis();

@@ -27,6 +27,8 @@ struct AppState {
     int verticalSpan = 0;
     std::string lastFilePath;
 
+    // For the window code that does not ask its mode type yet; the document, the link,
+    // the command line and the Python module ask DocumentMode.
     bool IsFm() const { return mode == OperatingMode::Fm; }
     bool IsPulse() const { return mode == OperatingMode::Pulse; }
 };

@@ -29,6 +29,20 @@ inline const char* ModeWord(OperatingMode mode) {
     }
 }
 
+// The mode search of the upper-cased command line: "PLS" wins over "FMS".
+inline OperatingMode ModeOfCommandLine(std::string_view upperCommandLine) {
+    if (upperCommandLine.find("PLS") != std::string_view::npos) {
+        return OperatingMode::Pulse;
+    }
+    return upperCommandLine.find("FMS") != std::string_view::npos ? OperatingMode::Fm
+                                                                  : OperatingMode::Standard;
+}
+
+// Only the FM editor has a variant for the wide-FM families (samples in Hz).
+inline bool HasWideVariant(OperatingMode mode) {
+    return mode == OperatingMode::Fm;
+}
+
 inline std::optional<OperatingMode> ModeOfWord(std::string_view word) {
     for (OperatingMode mode : {OperatingMode::Standard, OperatingMode::Fm, OperatingMode::Pulse}) {
         if (word == ModeWord(mode)) {

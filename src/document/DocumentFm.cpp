@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-DocumentFm::DocumentFm(AppServices& services) : services_(services), settings_(services) {}
+DocumentFm::DocumentFm(AppServices& services, const LinkMode& mode)
+    : services_(services), settings_(services, mode) {}
 
 void DocumentFm::Load(FmSettings::Notifier closeRequest, FmSettings::Notifier markersChanged) {
     settings_.onCloseRequest = std::move(closeRequest);

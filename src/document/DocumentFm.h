@@ -15,7 +15,7 @@ class SampleBuffer;
 // takes from the samples); the document hands in the samples the lists are built from.
 class DocumentFm {
 public:
-    explicit DocumentFm(AppServices& services);
+    DocumentFm(AppServices& services, const LinkMode& mode);
 
     // Creation in FM mode: limits and settings from the family and context files.
     // closeRequest is raised when the base lies outside the limits; markersChanged after

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
+#include "document/DocumentMode.h"
 #include "fm/FmSettings.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
@@ -20,12 +21,13 @@ constexpr double kOversizeFactor = 4.0;
 
 } // namespace
 
-FamilyLimits FamilyLimits::Read(AppServices& services, const FmSettings* fm) {
+FamilyLimits FamilyLimits::Read(AppServices& services, const DocumentMode& mode,
+                                const FmSettings* fm) {
     FamilyLimits limits;
     // The channel commands of every mode (the FM and pulse Download menus have
     // them too) are enabled by the instrument's channel count.
     limits.ReadChannelCount(services);
-    if (!services.state.IsPulse()) {
+    if (!mode.RendersFromDesign()) {
         if (fm != nullptr) {
             limits.TakeFm(*fm);
         } else {
@@ -33,6 +35,7 @@ FamilyLimits FamilyLimits::Read(AppServices& services, const FmSettings* fm) {
         }
     }
     limits.ReadResolutionFactor(services);
+    limits.bindsResolution_ = mode.BindsLengthToResolution();
     return limits;
 }
 
@@ -110,7 +113,7 @@ void FamilyLimits::ReadResolutionFactor(AppServices& services) {
 
 std::optional<double> FamilyLimits::CheckLength(AppServices& services, double n) const {
     const double r = resolutionFactor_;
-    if (!ResolutionApplies(services.state.mode) || std::fmod(n, r) == 0.0) {
+    if (!ResolutionApplies() || std::fmod(n, r) == 0.0) {
         return n;
     }
     if (services.ui.ShowMessage(MsgWavelengthResolution, MessageButtons::OkCancel) !=

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "core/OperatingMode.h"
-
 #include <optional>
 #include <string>
 
 struct AppServices;
+class DocumentMode;
 class FmSettings;
 
 // The limits the instrument family imposes on a document, read once when the
@@ -19,13 +18,11 @@ public:
     // Reads the standard limits from the family and context files, or takes them
     // from the FM settings (already loaded) in FM mode; a pulse document keeps
     // the defaults.
-    static FamilyLimits Read(AppServices& services, const FmSettings* fm);
+    static FamilyLimits Read(AppServices& services, const DocumentMode& mode, const FmSettings* fm);
 
-    // The resolution rule binds the lengths of the standard mode, and only a
+    // The resolution rule binds the lengths where the mode says so, and only a
     // factor above 1.
-    bool ResolutionApplies(OperatingMode mode) const {
-        return mode == OperatingMode::Standard && resolutionFactor_ > 1;
-    }
+    bool ResolutionApplies() const { return bindsResolution_ && resolutionFactor_ > 1; }
     // The resolution rule: n when the rule does not apply or n is a multiple of
     // the factor, otherwise the nearest multiple after the user agreed; nullopt
     // when the user cancelled or nothing is left.
@@ -64,4 +61,5 @@ private:
     double verticalHigh_ = 8191;
     int resolutionFactor_ = 2;
     int channelCount_ = 1;
+    bool bindsResolution_ = false;
 };

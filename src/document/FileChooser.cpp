@@ -3,14 +3,11 @@
 #include "core/AppState.h"
 #include "core/CharClass.h"
 #include "core/StringTable.h"
+#include "document/DocumentMode.h"
 #include "document/PathText.h"
 #include "settings/FileHelpers.h"
 
 namespace {
-
-bool IsWideFm(const AppState& state) {
-    return state.IsFm() && state.wideFmSamples;
-}
 
 // The last characters of the path against an entry, over the entry's own length only,
 // so that "0" takes every extension that begins with "0" (".000", ".001", ...).
@@ -46,34 +43,8 @@ std::vector<std::string> PatternExtensions(const std::string& pattern) {
 
 } // namespace
 
-FileChooser::FileChooser(const AppState& state, UserInterface& ui)
-    : state_(state), ui_(ui), folder_(state.startupFolder) {}
-
-std::vector<std::string> FileChooser::Extensions(const AppState& state) {
-    if (IsWideFm(state)) {
-        return {"wfm", "afm"};
-    }
-    if (state.IsFm()) {
-        return {"wvf", "asf"};
-    }
-    return {"wav", "asc", "csv", "0", "trc", "prn", "txt"};
-}
-
-std::string FileChooser::FilterText(const AppState& state, bool open) {
-    if (IsWideFm(state)) {
-        return "Binary   (*.wfm)|*.wfm|ASCII -space delimited (*.afm)|*.afm||";
-    }
-    if (state.IsFm()) {
-        return "Binary   (*.wvf)|*.wvf|ASCII -space delimited (*.asf)|*.asf||";
-    }
-    if (open) {
-        return "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
-               "delimited(*csv)|*.csv|LeCroy  format (*.0* )|*.0*|LeCroy  format (*.trc "
-               ")|*.trc|Space delimited(*.prn)|*.prn|Comma delimited(*txt)|*.txt||";
-    }
-    return "Binary   (*.wav)|*.wav|ASCII -space delimited (*.asc)|*.asc|Comma "
-           "delimited(*csv)|*.csv||";
-}
+FileChooser::FileChooser(const AppState& state, UserInterface& ui, const DocumentMode& mode)
+    : ui_(ui), mode_(mode), folder_(state.startupFolder) {}
 
 std::vector<FileFilter> FileChooser::ParseFilterText(const std::string& text) {
     std::vector<FileFilter> filters;
@@ -97,7 +68,7 @@ std::vector<FileFilter> FileChooser::ParseFilterText(const std::string& text) {
 
 std::string FileChooser::ChooseFile(bool open, int& index, const std::string& visibleFileName) {
     FileQuestion question;
-    question.filters = ParseFilterText(FilterText(state_, open));
+    question.filters = ParseFilterText(mode_.FilterText(open));
     question.filterIndex =
         filterIndex_ >= 0 && filterIndex_ < static_cast<int>(question.filters.size()) ? filterIndex_
                                                                                       : 0;
@@ -123,7 +94,7 @@ std::string FileChooser::ChooseFile(bool open, int& index, const std::string& vi
 }
 
 std::string FileChooser::CheckExtension(std::string path, int selectedFilter, int& index) const {
-    const std::vector<std::string> extensions = Extensions(state_);
+    const std::vector<std::string> extensions = mode_.Extensions();
     const std::size_t dot = ExtensionDot(path);
     if (dot == std::string::npos) {
         if (selectedFilter < 0 || selectedFilter >= static_cast<int>(extensions.size())) {

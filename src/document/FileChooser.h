@@ -6,13 +6,15 @@
 #include <vector>
 
 struct AppState;
+class DocumentMode;
 
 // The open and save dialogs of the waveform files, with the mode's filters and the
 // extension rules. One object serves the whole run: it remembers the folder of the last
 // chosen file and the last selected filter from one dialog to the next.
 class FileChooser {
 public:
-    FileChooser(const AppState& state, UserInterface& ui);
+    // The mode gives the file types and the filters.
+    FileChooser(const AppState& state, UserInterface& ui, const DocumentMode& mode);
 
     // Asks for a file; `visibleFileName` (the document's) gives the initial file name.
     // Returns the chosen path with `index` set to its type's position in Extensions(), or
@@ -20,11 +22,6 @@ public:
     // of the mode's (index is then left as it was).
     std::string ChooseFile(bool open, int& index, const std::string& visibleFileName = {});
 
-    // The extensions of the mode in filter order ("wav", "asc", "csv", "0", "trc", "prn",
-    // "txt"; FM: "wvf", "asf"; wide FM: "wfm", "afm"), for open and save alike.
-    static std::vector<std::string> Extensions(const AppState& state);
-    // The filter text of the mode and direction, "description|pattern|...||".
-    static std::string FilterText(const AppState& state, bool open);
     // "desc|*.wav|desc2|*.0*||" -> {"desc", {".wav"}}, {"desc2", {".0*"}}.
     static std::vector<FileFilter> ParseFilterText(const std::string& text);
 
@@ -35,8 +32,8 @@ public:
 private:
     std::string CheckExtension(std::string path, int selectedFilter, int& index) const;
 
-    const AppState& state_;
     UserInterface& ui_;
+    const DocumentMode& mode_;
     std::string folder_;
     int filterIndex_ = 0;
 };

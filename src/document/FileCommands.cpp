@@ -30,13 +30,13 @@ bool HasBinaryExtension(const std::string& name) {
 
 // The position of the path's extension in the mode's save list (binary, space
 // delimited, comma delimited), or -1 when the mode does not write that type.
-int SaveFormatOf(const AppState& state, const std::string& path) {
+int SaveFormatOf(const DocumentMode& mode, const std::string& path) {
     const std::size_t dot = ExtensionDot(path);
     if (dot == std::string::npos) {
         return -1;
     }
     const std::string extension = path.substr(dot + 1);
-    const std::vector<std::string> types = FileChooser::Extensions(state);
+    const std::vector<std::string> types = mode.Extensions();
     for (int format : {Binary, SpaceDelimited, CommaDelimited}) {
         if (format < static_cast<int>(types.size()) &&
             EqualsNoCase(extension, types[static_cast<std::size_t>(format)])) {
@@ -57,7 +57,7 @@ bool FileCommands::OnNew() {
 
 bool FileCommands::NewWaveformOf(std::size_t points) {
     DocumentView* view = document_.View();
-    if (document_.Services().state.IsPulse()) {
+    if (document_.Mode().RendersFromDesign()) {
         if (view != nullptr) {
             view->UpdateAllViews();
         }
@@ -84,10 +84,10 @@ bool FileCommands::OnOpen() {
 }
 
 bool FileCommands::OpenChosen(const std::string& chosen, int index) {
-    AppServices& services = document_.Services();
     // The opened file must reach the segment table: a context file that cannot be
     // written stops the command before the undo copy and the working file change.
-    if (!services.store.CanWrite(services.store.ContextFile())) {
+    ProfileStore& store = document_.Store();
+    if (!store.CanWrite(store.ContextFile())) {
         return false;
     }
     UndoSetAside previousUndo(document_.Undo());
@@ -95,7 +95,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
         return false;
     }
     std::string path = chosen;
-    FormatConverter converter(services.state, services.store);
+    FormatConverter converter(document_.State(), store, document_.Mode());
     converter.ConvertToBinary(
         path, index, {document_.Limits().VerticalLow(), document_.Limits().VerticalHigh()});
     if (converter.Cancelled()) {
@@ -104,10 +104,10 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
         return false;
     }
     if (path.empty()) {
-        services.ui.ShowMessage(MsgCannotConvert);
+        document_.Ui().ShowMessage(MsgCannotConvert);
         return false;
     }
-    services.state.lastFilePath = path;
+    document_.NoteLastFile(path);
     if (!document_.LoadWaveform(path, true)) {
         return false;
     }
@@ -118,7 +118,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
     }
     document_.RememberOpenedFile(path);
     document_.EnterInSegmentTable(path);
-    if (services.state.wideFmSamples) {
+    if (document_.Mode().SamplesInHz()) {
         document_.RecomputeFmWindow();
     }
     document_.ApplyTitle();
@@ -129,7 +129,7 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
 void FileCommands::AfterSave(const std::string& path, SavedMark mark) {
     document_.AdoptSavedFile(path, mark);
     if (DocumentView* view = document_.View()) {
-        view->SetMainTitle(std::string(ModeTitle(document_.Services().state.mode)) + " -> " + path);
+        view->SetMainTitle(std::string(document_.Mode().Title()) + " -> " + path);
     }
 }
 
@@ -147,14 +147,14 @@ bool FileCommands::OnSave() {
 }
 
 bool FileCommands::OnSaveAs() {
-    AppServices& services = document_.Services();
     int index = 0;
     const std::string path = chooser_.ChooseFile(false, index, document_.VisibleFileName());
     if (path.empty()) {
         return false;
     }
     if (document_.IsInWorkingFolder(path) &&
-        services.ui.ShowMessage(MsgTemporaryFolder, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        document_.Ui().ShowMessage(MsgTemporaryFolder, MessageButtons::YesNo) !=
+            MessageAnswer::Yes) {
         return false;
     }
     std::string error;
@@ -193,7 +193,7 @@ bool FileCommands::OnUndo() {
         document_.ReportWriteFailure(restored.error);
         return false;
     }
-    document_.Services().state.lastFilePath = target;
+    document_.NoteLastFile(target);
     document_.LoadWaveform(target, true);
     document_.ForgetFileName();
     document_.ResetAnchors();
@@ -201,13 +201,12 @@ bool FileCommands::OnUndo() {
 }
 
 bool FileCommands::ExportTo(const std::string& path) {
-    return ExportSamples(document_.Samples(), path, document_.Services());
+    return ExportSamples(document_.Samples(), path, document_.Ui(), document_.Mode());
 }
 
 bool FileCommands::ExportSamples(const SampleBuffer& samples, const std::string& path,
-                                 AppServices& services) {
-    UserInterface& ui = services.ui;
-    const int format = SaveFormatOf(services.state, path);
+                                 UserInterface& ui, const DocumentMode& mode) {
+    const int format = SaveFormatOf(mode, path);
     if (format < 0) {
         ui.ShowMessage(MsgIllegalExtension);
         return false;

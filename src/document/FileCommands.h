@@ -6,6 +6,7 @@
 #include <string>
 
 class WaveDoc;
+class DocumentMode;
 class FileChooser;
 class SampleBuffer;
 class UserInterface;
@@ -42,7 +43,7 @@ public:
     // The same for any samples: by extension among the mode's save types, message 3009 for
     // one the mode does not write; an existing file is replaced only after a Yes.
     static bool ExportSamples(const SampleBuffer& samples, const std::string& path,
-                              AppServices& services);
+                              UserInterface& ui, const DocumentMode& mode);
 
 private:
     bool OpenChosen(const std::string& path, int filterIndex);

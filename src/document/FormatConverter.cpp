@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/CharClass.h"
 #include "core/UserInterface.h"
-#include "document/FileChooser.h"
+#include "document/DocumentMode.h"
 #include "document/PathText.h"
 #include "document/TraceImport.h"
 #include "settings/FileHelpers.h"
@@ -30,15 +30,9 @@ bool IsWorkingFileExtension(const std::string& extension) {
 
 } // namespace
 
-FormatConverter::FormatConverter(const AppState& state, ProfileStore& store)
-    : state_(state), store_(store) {}
-
-SampleKind FormatConverter::ModeKind(const AppState& state) {
-    if (state.IsFm()) {
-        return state.wideFmSamples ? SampleKind::Hz64 : SampleKind::Code32;
-    }
-    return SampleKind::Code16;
-}
+FormatConverter::FormatConverter(const AppState& state, ProfileStore& store,
+                                 const DocumentMode& mode)
+    : state_(state), store_(store), mode_(mode) {}
 
 std::string FormatConverter::ScratchPath() const {
     return state_.startupFolder + "$$.asc";
@@ -71,7 +65,7 @@ bool FormatConverter::ExtensionIndex(const std::string& path, int& index, bool& 
         binary = true;
         return true;
     }
-    const std::vector<std::string> extensions = FileChooser::Extensions(state_);
+    const std::vector<std::string> extensions = mode_.Extensions();
     for (std::size_t i = 0; i < extensions.size(); ++i) {
         if (EqualsNoCase(extension, extensions[i])) {
             index = static_cast<int>(i);
@@ -82,7 +76,7 @@ bool FormatConverter::ExtensionIndex(const std::string& path, int& index, bool& 
 }
 
 std::string FormatConverter::ConvertByIndex(const std::string& path, int index, CodeRange range) {
-    const bool columnsAndTraces = !state_.IsFm();
+    const bool columnsAndTraces = mode_.ImportsColumnsAndTraces();
     switch (index) {
     case kBinary:
         return path;
@@ -103,9 +97,8 @@ std::string FormatConverter::ConvertByIndex(const std::string& path, int index, 
 std::string FormatConverter::ConvertSpaced(const std::string& path) {
     const std::unique_ptr<ProgressDisplay> display = store_.Ui().BeginProgress(ImportTitle(path));
     TextImportProblem problem;
-    const std::string target =
-        TextImport::ConvertSpaced(path, ModeKind(state_), &problem,
-                                  [&display](double done) { return display->Report(done); });
+    const std::string target = TextImport::ConvertSpaced(
+        path, mode_.Kind(), &problem, [&display](double done) { return display->Report(done); });
     Report(path, problem);
     return target;
 }

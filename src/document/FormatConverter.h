@@ -6,6 +6,7 @@
 #include <string>
 
 struct AppState;
+class DocumentMode;
 class ProfileStore;
 
 enum class ConversionResult {
@@ -16,9 +17,10 @@ enum class ConversionResult {
 // Turns any file the program can read into a binary waveform file of the mode.
 class FormatConverter {
 public:
-    FormatConverter(const AppState& state, ProfileStore& store);
+    // The mode gives the file types, which conversions apply and the sample kind written.
+    FormatConverter(const AppState& state, ProfileStore& store, const DocumentMode& mode);
 
-    // index is the file's position in FileChooser::Extensions(), or below 0 to decide it
+    // index is the file's position in the mode's Extensions(), or below 0 to decide it
     // by the extension, in which case the path must name an existing file with a
     // three-character extension of the mode (".wa" + digit is binary already); a path
     // that fails these tests gives NotConvertible and is left unchanged. Otherwise the
@@ -40,9 +42,6 @@ public:
     // said about it.
     bool Cancelled() const { return cancelled_; }
 
-    // The element type of the mode's waveform: wide FM values are kept as 64-bit numbers,
-    // so that values in Hz come back from ".afm" text exactly.
-    static SampleKind ModeKind(const AppState& state);
     // The scratch file of the column conversion: StartupFolder + "$$.asc".
     std::string ScratchPath() const;
 
@@ -55,6 +54,7 @@ private:
 
     const AppState& state_;
     ProfileStore& store_;
+    const DocumentMode& mode_;
     bool problemShown_ = false;
     bool cancelled_ = false;
 };

@@ -18,28 +18,23 @@ constexpr std::size_t kDefaultLength = 1024;
 
 } // namespace
 
-SegmentCommands::SegmentCommands(WaveDoc& document)
-    : document_(document), segments_(document.Services()) {}
+SegmentCommands::SegmentCommands(WaveDoc& document, AppServices& services)
+    : document_(document), services_(services), segments_(services) {}
 
 void SegmentCommands::SwitchSegment() {
-    AppServices& services = document_.Services();
-    AppState& state = services.state;
-    ProfileStore& store = services.store;
+    AppState& state = services_.state;
+    ProfileStore& store = services_.store;
     SegmentTable& table = segments_;
     DocumentView* view = document_.View();
 
     store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
-    int segment = document_.FmPseudoSegment();
-    int channel = 0;
-    if (!document_.IsFmDocument()) {
+    const std::optional<int> pseudo = document_.Mode().PseudoSegment();
+    if (!pseudo) {
         state.activeSegment = table.ReadActiveSegment(state.activeChannel);
-        segment = state.activeSegment;
-        channel = state.activeChannel;
     }
-    std::string file;
-    if (!table.SegmentEntry(segment, channel, file)) {
-        file = table.SegmentFilePath(segment, channel);
-    }
+    const int segment = pseudo.value_or(state.activeSegment);
+    const int channel = pseudo ? 0 : state.activeChannel;
+    const std::string file = table.FileOf(segment, channel);
     document_.AdoptFile(file);
     bool onDisk = true;
     if (FileExists(file)) {
@@ -53,14 +48,13 @@ void SegmentCommands::SwitchSegment() {
     }
     // A file that could not be written is not entered: the host would find nothing there.
     if (onDisk) {
-        std::string entry = file;
-        table.SegmentEntry(segment, channel, entry);
+        table.Enter(segment, channel, file);
     }
 
     if (view != nullptr) {
         if (!document_.IsFmDocument()) {
             view->ShowSegmentText(std::to_string(state.activeSegment));
-        } else if (!state.wideFmSamples) {
+        } else if (document_.Mode().SegmentFieldShowsDeviation()) {
             view->ShowSegmentText(document_.Fm().DeviationFieldText());
         }
     }
@@ -76,7 +70,7 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
     if (document_.IsFmDocument()) {
         return;
     }
-    AppState& state = document_.Services().state;
+    AppState& state = services_.state;
     const std::string text = fieldText.substr(0, 80);
     double parsed = 0.0;
     ParseLeadingDouble(text.c_str(), text.size(), parsed);
@@ -89,7 +83,7 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
         if (DocumentView* view = document_.View()) {
             view->ShowSegmentText(std::to_string(state.activeSegment));
         }
-        document_.Services().ui.ShowMessage(MsgValueOutOfRange);
+        services_.ui.ShowMessage(MsgValueOutOfRange);
         return;
     }
     // A choice the context file cannot record is neither sent to the host nor loaded.
@@ -107,7 +101,7 @@ void SegmentCommands::OnSegmentField(const std::string& fieldText) {
 }
 
 void SegmentCommands::OnChannelCommand(int commandId) {
-    AppServices& services = document_.Services();
+    AppServices& services = services_;
     const int channel = commandId - kChannel1Command;
     if (channel == services.state.activeChannel) {
         return;
@@ -129,12 +123,12 @@ bool SegmentCommands::ChannelCommandEnabled() const {
 
 bool SegmentCommands::ChannelCommandChecked(int commandId) const {
     return document_.Limits().ChannelCount() >= 2 &&
-           commandId - kChannel1Command == document_.Services().state.activeChannel;
+           commandId - kChannel1Command == services_.state.activeChannel;
 }
 
 void SegmentCommands::ReloadSharedState() {
-    AppState& state = document_.Services().state;
-    ProfileStore& store = document_.Services().store;
+    AppState& state = services_.state;
+    ProfileStore& store = services_.store;
     if (document_.IsFmDocument()) {
         const bool changed = document_.ReloadFmSettings();
         // Only the bar follows a reload; the marker sample list waits for the next

@@ -6,6 +6,7 @@
 #include <string>
 
 class WaveDoc;
+struct AppServices;
 
 // Switching the active segment and channel: the segment field (control 2001 in standard
 // mode), the channel commands 32810 and 32811, and the re-synchronisation with the host
@@ -15,7 +16,8 @@ public:
     static constexpr int kChannel1Command = 32810;
     static constexpr int kChannel2Command = 32811;
 
-    explicit SegmentCommands(WaveDoc& document);
+    // The commands write the active channel and segment of the services' state.
+    SegmentCommands(WaveDoc& document, AppServices& services);
 
     // Loads the waveform of the now active segment into the document.
     void SwitchSegment();
@@ -34,6 +36,7 @@ public:
 
 private:
     WaveDoc& document_;
+    AppServices& services_;
     // The table lives in the context file; this is only the way to it.
     SegmentTable segments_;
 };

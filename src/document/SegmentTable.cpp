@@ -36,13 +36,24 @@ void SegmentTable::RaiseLastSegment(ProfileEdit& edit, int segment, int channel)
     }
 }
 
-bool SegmentTable::SegmentEntry(int segment, int channel, std::string& file) {
+std::optional<std::string> SegmentTable::Entry(int segment, int channel) const {
     ProfileStore& store = services_.store;
-    const std::string key = SegmentKey(segment, channel);
-    if (file.empty()) {
-        return store.ReadProfileText(kTable, key, file, kPathBuffer, store.ContextFile(), true);
+    std::string file;
+    if (!store.ReadProfileText(kTable, SegmentKey(segment, channel), file, kPathBuffer,
+                               store.ContextFile(), true)) {
+        return std::nullopt;
     }
-    return EnterFile(segment, channel, file, SavedMark::LeftSet);
+    return file;
+}
+
+std::string SegmentTable::FileOf(int segment, int channel) const {
+    return Entry(segment, channel).value_or(SegmentFilePath(segment, channel));
+}
+
+std::string SegmentTable::Enter(int segment, int channel, const std::string& file) {
+    std::string entry = file;
+    EnterFile(segment, channel, entry, SavedMark::LeftSet);
+    return entry;
 }
 
 void SegmentTable::WriteEntry(ProfileEdit& edit, int segment, int channel,
@@ -57,7 +68,7 @@ bool SegmentTable::EnterFile(int segment, int channel, std::string& file, SavedM
     ProfileStore& store = services_.store;
     // The host reads the entry from its own folder: the path it finds must stand alone.
     file = AbsoluteNormalPath(file);
-    const std::string modifiedKey = ModifiedKey(segment, channel);
+    const std::string modifiedKey = SegmentKey(segment, channel);
     store.UpdateProfile(store.ContextFile(), [&](ProfileEdit& edit) {
         if (mark == SavedMark::RemovedBeforeEntry) {
             edit.Delete(kModified, modifiedKey);
@@ -114,13 +125,9 @@ std::string SegmentTable::ReplaceListEntry(const std::string& list, int position
     return rebuilt;
 }
 
-std::string SegmentTable::ModifiedKey(int segment, int channel) const {
-    return services_.state.IsFm() ? "FmWave" : SegmentKey(segment, channel);
-}
-
 void SegmentTable::ClearModified(int segment, int channel) {
     ProfileStore& store = services_.store;
-    store.DeleteProfileKey(kModified, ModifiedKey(segment, channel), store.ContextFile());
+    store.DeleteProfileKey(kModified, SegmentKey(segment, channel), store.ContextFile());
 }
 
 int SegmentTable::ReadActiveChannel() {

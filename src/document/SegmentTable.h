@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct AppServices;
@@ -17,14 +18,18 @@ class SegmentTable {
 public:
     explicit SegmentTable(AppServices& services);
 
-    // With an empty file: looks the segment up. With a file: enters it (as an absolute
-    // path, which the host can read from any folder) and marks the segment modified, all
-    // under one hold of the settings lock.
-    bool SegmentEntry(int segment, int channel, std::string& file);
+    // The file the table names for the segment, if any.
+    std::optional<std::string> Entry(int segment, int channel) const;
+    // Enters the file (as an absolute path, which the host can read from any folder) and
+    // marks the segment modified, under one hold of the settings lock. Returns the path
+    // entered.
+    std::string Enter(int segment, int channel, const std::string& file);
     // An entry together with a save's change of the modification mark, in one
     // rewrite of the context file: a run killed half-way never leaves the mark removed
     // while the table still names the file that was saved from.
     bool EnterFile(int segment, int channel, std::string& file, SavedMark mark);
+    // The file a segment is loaded from: the table's entry, or else its working file.
+    std::string FileOf(int segment, int channel) const;
     // The working file of a segment in the per-user folder.
     std::string SegmentFilePath(int segment, int channel) const;
     // Stores n as the active segment of the active channel (read, changed and written
@@ -37,6 +42,8 @@ public:
     int ReadActiveChannel();
     int ReadActiveSegment(int channel);
 
+    // The key of a segment in the table and in the modification marks; the FM
+    // pseudo-segments (below 0) have the one key "FmWave".
     static std::string SegmentKey(int segment, int channel);
     // "1 1 " with n at position: the other integers kept, a short list not extended.
     static std::string ReplaceListEntry(const std::string& list, int position, int n);
@@ -44,7 +51,6 @@ public:
 private:
     static void RaiseLastSegment(ProfileEdit& edit, int segment, int channel);
     static void WriteEntry(ProfileEdit& edit, int segment, int channel, const std::string& file);
-    std::string ModifiedKey(int segment, int channel) const;
 
     AppServices& services_;
 };

@@ -22,35 +22,43 @@ namespace {
 constexpr double kFmNeutralCode = 500000000.0;
 constexpr std::size_t kDefaultLength = 1024;
 
-SampleKind KindOf(const AppState& state) {
-    if (!state.IsFm()) {
-        return SampleKind::Code16;
-    }
-    return state.wideFmSamples ? SampleKind::Hz64 : SampleKind::Code32;
-}
-
 } // namespace
 
-WaveDoc::WaveDoc(AppServices& services)
-    : services_(services), segments_(services), fm_(services), samples_(KindOf(services.state)),
+WaveDoc::WaveDoc(AppServices& services, const DocumentMode& mode, WaveformConversion* conversion)
+    : services_(services), mode_(mode), conversion_(conversion), segments_(services),
+      fm_(services, mode), samples_(mode.Kind()),
       files_(services.state.userFolder + kPathSeparator) {
     AppState& state = services_.state;
-    fmDocument_ = state.IsFm();
     state.activeChannel = segments_.ReadActiveChannel();
     state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
-    if (fmDocument_ && !state.IsPulse()) {
+    if (mode_.HasFmFields()) {
         LoadFmLimits();
     }
-    limits_ = FamilyLimits::Read(services_, fmDocument_ ? &fm_.Settings() : nullptr);
+    limits_ = FamilyLimits::Read(services_, mode_, mode_.HasFmFields() ? &fm_.Settings() : nullptr);
     length_ = limits_.InitialLength();
-    undo_ =
-        UndoStore(state.userFolder + kPathSeparator + "Undo" + (fmDocument_ ? "FS.wvf" : "SM.wav"));
+    undo_ = UndoStore(state.userFolder + kPathSeparator + mode_.UndoFileName());
 }
 
 WaveDoc::~WaveDoc() {
     samples_ = SampleBuffer(samples_.Kind());
     DeleteFileIfExists(files_.DownloadFile());
-    services_.bus.PostToolNotify(fmDocument_ ? NotifyClosingFm : NotifyClosing);
+    services_.bus.PostToolNotify(mode_.ClosingNotify());
+}
+
+const AppState& WaveDoc::State() const {
+    return services_.state;
+}
+
+ProfileStore& WaveDoc::Store() const {
+    return services_.store;
+}
+
+UserInterface& WaveDoc::Ui() const {
+    return services_.ui;
+}
+
+void WaveDoc::NoteLastFile(const std::string& path) {
+    services_.state.lastFilePath = path;
 }
 
 void WaveDoc::SetView(DocumentView* view) {
@@ -77,17 +85,14 @@ void WaveDoc::LoadFmLimits() {
                 view_->UpdateAllViews();
             }
         });
-    onFmWaveformLoaded = [this] { RebuildMarkerSamples(); };
-}
-
-int WaveDoc::FmPseudoSegment() const {
-    return services_.state.wideFmSamples ? -2 : -1;
 }
 
 std::pair<int, int> WaveDoc::ActiveSlot() const {
     const AppState& state = services_.state;
-    return fmDocument_ ? std::pair(FmPseudoSegment(), 0)
-                       : std::pair(state.activeSegment, state.activeChannel);
+    if (const std::optional<int> pseudo = mode_.PseudoSegment()) {
+        return {*pseudo, 0};
+    }
+    return {state.activeSegment, state.activeChannel};
 }
 
 std::string WaveDoc::ActiveWorkingFile() const {
@@ -136,35 +141,24 @@ void WaveDoc::ApplyTitle() {
     if (view_ == nullptr) {
         return;
     }
-    const AppState& state = services_.state;
-    if (state.IsPulse()) {
-        view_->SetMainTitle(ModeTitle(state.mode));
-    } else {
-        view_->SetMainTitle(std::string(ModeTitle(state.mode)) + ShortenPath(files_.Current()));
-    }
+    view_->SetMainTitle(mode_.WindowTitle(files_.Current()));
 }
 
 std::string WaveDoc::ConvertIfText(const std::string& path) {
     if (WaveformFiles::HasBinaryMark(path)) {
         return path;
     }
-    return convertByExtension ? convertByExtension(path) : std::string();
+    return conversion_ != nullptr ? conversion_->ToBinary(path) : std::string();
 }
 
 void WaveDoc::LoadActiveSegment() {
-    AppState& state = services_.state;
-    int segment = FmPseudoSegment();
-    int channel = 0;
-    if (!fmDocument_) {
+    if (!mode_.PseudoSegment()) {
+        AppState& state = services_.state;
         state.activeChannel = segments_.ReadActiveChannel();
         state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
-        segment = state.activeSegment;
-        channel = state.activeChannel;
     }
-    std::string path;
-    if (!segments_.SegmentEntry(segment, channel, path)) {
-        path = segments_.SegmentFilePath(segment, channel);
-    }
+    const auto [segment, channel] = ActiveSlot();
+    const std::string path = segments_.FileOf(segment, channel);
     if (!FileExists(path)) {
         CreateDefault(kDefaultLength);
         if (!WriteWaveform(path)) {
@@ -175,8 +169,7 @@ void WaveDoc::LoadActiveSegment() {
             files_.ForgetName();
             return;
         }
-        std::string entry = path;
-        segments_.SegmentEntry(segment, channel, entry);
+        segments_.Enter(segment, channel, path);
         files_.MoveTo(path);
         ShowLength();
     } else {
@@ -184,12 +177,12 @@ void WaveDoc::LoadActiveSegment() {
         if (!binary.empty()) {
             LoadWaveform(binary, true);
         }
-        if (services_.state.wideFmSamples) {
+        if (mode_.SamplesInHz()) {
             RecomputeFmWindow();
         }
     }
     files_.NameAfter(path);
-    if (fmDocument_) {
+    if (mode_.HasFmFields()) {
         RebuildMarkerBar();
         RebuildMarkerSamples();
     }
@@ -236,8 +229,8 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
     HideMap();
     WaveformFiles::ReadSamples(path, static_cast<std::size_t>(points), samples_);
     length_ = points;
-    if (fmDocument_ && onFmWaveformLoaded) {
-        onFmWaveformLoaded();
+    if (mode_.HasFmFields()) {
+        RebuildMarkerSamples();
     }
     if (adopt) {
         files_.MoveTo(path);
@@ -277,7 +270,7 @@ void WaveDoc::ReloadCurrentFile() {
 
 void WaveDoc::CreateDefault(std::size_t n) {
     length_ = static_cast<double>(n);
-    if (services_.state.wideFmSamples) {
+    if (mode_.SamplesInHz()) {
         samples_.Assign(n, fm_.StoredCarrier());
         RecomputeFmWindow();
         return;
@@ -312,8 +305,7 @@ bool WaveDoc::SnapshotForUndo(const std::string& target, double newPoints) {
 
 void WaveDoc::EnterInSegmentTable(const std::string& path) {
     const auto [segment, channel] = ActiveSlot();
-    std::string entry = path;
-    segments_.SegmentEntry(segment, channel, entry);
+    segments_.Enter(segment, channel, path);
 }
 
 bool WaveDoc::CommitToWorkingFile() {
@@ -326,7 +318,7 @@ bool WaveDoc::CommitToWorkingFile() {
     EnterInSegmentTable(working);
     // The marker positions handed to the host and drawn as dots follow every change of
     // the waveform, not only loads and generations.
-    if (fmDocument_) {
+    if (mode_.HasFmFields()) {
         RebuildMarkerSamples();
     }
     return true;
@@ -352,7 +344,7 @@ void WaveDoc::SetLength(const std::string& fieldText) {
         return;
     }
     n = *checked;
-    if (view_ != nullptr && limits_.ResolutionApplies(services_.state.mode)) {
+    if (view_ != nullptr && limits_.ResolutionApplies()) {
         view_->ShowLengthText(std::to_string(static_cast<long long>(n)));
     }
     // The file and the memory hold the same samples; making sure the file exists

@@ -2,12 +2,14 @@
 
 #include "document/DocumentFiles.h"
 #include "document/DocumentFm.h"
+#include "document/DocumentMode.h"
 #include "document/FamilyLimits.h"
 #include "document/SampleBuffer.h"
 #include "document/SampleEdit.h"
 #include "document/SampleSnapshot.h"
 #include "document/SegmentTable.h"
 #include "document/UndoStore.h"
+#include "document/WaveformConversion.h"
 
 #include <functional>
 #include <optional>
@@ -15,6 +17,9 @@
 #include <utility>
 
 struct AppServices;
+struct AppState;
+class ProfileStore;
+class UserInterface;
 class DocumentView;
 
 // The single document: the waveform of the active segment of the active
@@ -30,9 +35,11 @@ class DocumentView;
 // (a load, a commit, a save, an undo).
 class WaveDoc {
 public:
-    explicit WaveDoc(AppServices& services);
+    // Without a conversion, only binary files can be read.
+    WaveDoc(AppServices& services, const DocumentMode& mode,
+            WaveformConversion* conversion = nullptr);
     // Frees the samples, deletes the download file "^^Dwn.wav" and tells the host
-    // that the tool is closing (code 5, or 12 in FM mode).
+    // that the tool is closing (the mode's code).
     ~WaveDoc();
     WaveDoc(const WaveDoc&) = delete;
     WaveDoc& operator=(const WaveDoc&) = delete;
@@ -81,7 +88,7 @@ public:
     // Enters a file for the active segment (the FM pseudo-segment in FM mode),
     // which marks it modified.
     void EnterInSegmentTable(const std::string& path);
-    // Sets the main window's text to the title rule: ModeTitle + shortened path.
+    // Sets the main window's text to the mode's title rule.
     void ApplyTitle();
 
     // A file the user chose (opened, or the segment's entry) becomes the current
@@ -109,13 +116,20 @@ public:
     bool WriteFailed() const { return writeFailed_; }
     // The neutral value of a new point: 0, 500000000, or the FM base in Hz.
     double NeutralValue() const;
-    // The pseudo-segment of the FM waveform: -1, or -2 for the wide variant.
-    int FmPseudoSegment() const;
     // The working file of the active segment (the FM working file in FM mode).
     std::string ActiveWorkingFile() const;
     bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
 
+    // The start-up facts and the values the document keeps current, read-only: the
+    // active channel and segment change only through the document and SegmentCommands.
+    const AppState& State() const;
+    ProfileStore& Store() const;
+    UserInterface& Ui() const;
+    // The view code still takes the whole services from here; everything else uses the
+    // three above or is given the services at construction.
     AppServices& Services() { return services_; }
+    // The last file opened or saved, for the next dialog.
+    void NoteLastFile(const std::string& path);
     const SampleBuffer& Samples() const { return samples_; }
     // An edit in memory (a generator, an equation, a drawing, an edit operation)
     // of the points first .. first + count - 1, checked against the waveform (see
@@ -135,7 +149,8 @@ public:
     void TakeRenderedLength(double points) { length_ = points; }
     // The lengths, ranges, resolution and channels the family allows.
     const FamilyLimits& Limits() const { return limits_; }
-    bool IsFmDocument() const { return fmDocument_; }
+    const DocumentMode& Mode() const { return mode_; }
+    bool IsFmDocument() const { return mode_.HasFmFields(); }
     const std::string& CurrentPath() const { return files_.Current(); }
     // The name Save writes to; empty when Save must ask.
     const std::string& VisibleFileName() const { return files_.SaveName(); }
@@ -167,13 +182,6 @@ public:
     // Told after every rebuild of the marker bar (its window shows the items).
     void ShowMarkerBarWith(std::function<void()> shower) { fm_.onBarRebuilt = std::move(shower); }
 
-    // Called after every load of an FM waveform (the marker list is rebuilt
-    // there).
-    std::function<void()> onFmWaveformLoaded;
-    // Converts a non-binary file by its extension (set by the file formats);
-    // returns the binary path, or empty when the file cannot be converted.
-    std::function<std::string(const std::string&)> convertByExtension;
-
 private:
     void LoadFmLimits();
     // The segment and channel the working file belongs to (the FM pseudo-segment
@@ -189,6 +197,8 @@ private:
     void HideMap();
 
     AppServices& services_;
+    const DocumentMode& mode_;
+    WaveformConversion* conversion_;
     DocumentView* view_ = nullptr;
     SegmentTable segments_;
     DocumentFm fm_;
@@ -199,7 +209,6 @@ private:
     DocumentFiles files_;
 
     bool loadingGuard_ = false;
-    bool fmDocument_ = false;
     double length_ = 1024;
     bool pendingClose_ = false;
     bool writeFailed_ = false;

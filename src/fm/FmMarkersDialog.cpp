@@ -7,6 +7,7 @@
 #include "core/UserInterface.h"
 #include "fm/FmMarkerTable.h"
 #include "fm/FmSettings.h"
+#include "link/LinkMode.h"
 #include "settings/NumberFormat.h"
 #include "settings/TextFormat.h"
 
@@ -43,7 +44,7 @@ void FmMarkersDialog::Load() {
 }
 
 std::string FmMarkersDialog::DownloadNote() const {
-    if (!services_.state.wideFmSamples) {
+    if (fm_.Mode().HasMarkerFile()) {
         return {};
     }
     return "This instrument family has no marker file: the markers are shown in the view and "

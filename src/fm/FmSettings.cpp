@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
+#include "link/LinkMode.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileEdit.h"
 #include "settings/ProfileStore.h"
@@ -51,7 +52,8 @@ std::string TrimmedFixed(double value) {
 
 } // namespace
 
-FmSettings::FmSettings(AppServices& services) : services_(services) {}
+FmSettings::FmSettings(AppServices& services, const LinkMode& mode)
+    : services_(services), mode_(&mode) {}
 
 bool FmSettings::IsExactG4270() const {
     return services_.state.familyName == "G4270";
@@ -171,7 +173,7 @@ std::string FmSettings::SetDeviationFromField(const std::string& fieldText) {
         edit.Write("FmSmith", "FMin", CrtFormat("%g", fmin_));
         edit.Write("Modif", "Common", "Yes");
     });
-    if (functionMode_ == 0 && !services_.state.wideFmSamples && sendCommand) {
+    if (functionMode_ == 0 && mode_->SendsDeviationCommand() && sendCommand) {
         sendCommand(":FM:DEV " + text);
     }
     if (onMarkersChanged) {

@@ -4,6 +4,7 @@
 #include <string>
 
 struct AppServices;
+class LinkMode;
 
 // The FM parameters of the document: base (carrier) frequency, peak deviation, the
 // frequency window fmin..fmax they span, and the instrument's allowed ranges. Rebuilt
@@ -14,7 +15,8 @@ public:
     using Notifier = std::function<void()>;
     using TextShower = std::function<void(const std::string& text)>;
 
-    explicit FmSettings(AppServices& services);
+    // The mode says whether a deviation is also sent as an instrument command.
+    FmSettings(AppServices& services, const LinkMode& mode);
 
     // Creation in FM mode: function mode, length and frequency limits from the family
     // file, then LoadFmSettings. False when the base lies outside the limits.
@@ -45,6 +47,7 @@ public:
     // The family's proposed FM waveform length; 0 or less when it names none.
     double Length() const { return length_; }
     int FunctionMode() const { return functionMode_; }
+    const LinkMode& Mode() const { return *mode_; }
 
     CommandSender sendCommand;  // instrument command through the host (":FM:DEV ...")
     Notifier onCloseRequest;    // a close request to the main frame
@@ -58,6 +61,7 @@ private:
     static std::string TidyDeviation(const char* format, double value);
 
     AppServices& services_;
+    const LinkMode* mode_;
     double base_ = 0.0;
     double deviation_ = 0.0;
     double fmin_ = 0.0;

@@ -18,7 +18,6 @@ constexpr std::size_t kCommandLimit = 259;
 constexpr int kPathBufferSize = 260;
 constexpr int kSegmentTemplateSize = 40;
 constexpr int kChannelTemplateSize = 60;
-constexpr std::size_t kDeviationTextLimit = 19;
 
 std::string SegmentKey(int segment, int channel) {
     return "Segm" + std::to_string(segment) + "-" + std::to_string(channel);
@@ -30,7 +29,8 @@ std::string WholePoints(double lengthPoints) {
 
 } // namespace
 
-HostLink::HostLink(AppServices& services) : services_(services) {}
+HostLink::HostLink(AppServices& services, const LinkMode& mode)
+    : services_(services), mode_(mode) {}
 
 void HostLink::SendHostCommand(const std::string& text) {
     services_.store.WriteHostValue("Cmd", text, kLinkKey);
@@ -49,23 +49,21 @@ void HostLink::SendChannelCommand(int channel) {
     SendHostCommand(ApplyTemplate(commandTemplate, std::to_string(channel + 1)));
 }
 
-void HostLink::SendFmDeviationCommand(const std::string& typedText, int fmFunctionMode) {
-    if (fmFunctionMode != 0 || services_.state.wideFmSamples) {
-        return;
-    }
-    SendHostCommand(":FM:DEV " + typedText.substr(0, kDeviationTextLimit));
-}
-
 bool HostLink::DownloadWaveform(const DownloadRequest& request) {
-    const AppState& state = services_.state;
-    if (state.IsFm()) {
+    switch (mode_.DownloadKind()) {
+    case LinkMode::Download::FmWaveform:
         DownloadFm(request);
         return true;
-    }
-    if (!state.IsPulse()) {
+    case LinkMode::Download::Segment:
         DownloadSegment(request.segment, request.channel, request.lengthPoints, 0.0);
         return true;
+    case LinkMode::Download::PulseDesign:
+        return DownloadDesign(request);
     }
+    return false;
+}
+
+bool HostLink::DownloadDesign(const DownloadRequest& request) {
     if (!request.renderPulse) {
         return false;
     }
@@ -83,16 +81,13 @@ bool HostLink::DownloadWaveform(const DownloadRequest& request) {
 }
 
 std::string HostLink::LeftOutOfDownload(const DownloadRequest& request) const {
-    if (!services_.state.IsFm() || SendsMarkerFile() || request.fmMarkersInWindow <= 0) {
+    if (mode_.DownloadKind() != LinkMode::Download::FmWaveform || mode_.HasMarkerFile() ||
+        request.fmMarkersInWindow <= 0) {
         return {};
     }
     const int count = request.fmMarkersInWindow;
     return std::to_string(count) + (count == 1 ? " FM marker" : " FM markers") +
            " not sent: a wide-FM family has no marker file";
-}
-
-bool HostLink::SendsMarkerFile() const {
-    return !services_.state.wideFmSamples;
 }
 
 void HostLink::NotifyDeactivated() {
@@ -101,7 +96,7 @@ void HostLink::NotifyDeactivated() {
 
 void HostLink::NotifyDocumentClosed() {
     DeleteFileIfExists(UserFile(kDownloadFileName));
-    services_.bus.PostToolNotify(services_.state.IsFm() ? NotifyClosingFm : NotifyClosing);
+    services_.bus.PostToolNotify(mode_.ClosingNotify());
 }
 
 std::string HostLink::ApplyTemplate(const std::string& commandTemplate,
@@ -114,7 +109,7 @@ std::string HostLink::ApplyTemplate(const std::string& commandTemplate,
     return command + argument;
 }
 
-std::string HostLink::ComposeDownloadCommand(const std::string& familyName, OperatingMode mode,
+std::string HostLink::ComposeDownloadCommand(const std::string& familyName, const LinkMode& mode,
                                              int segment, double lengthPoints, double sampleClock) {
     const std::string seg = std::to_string(segment);
     const std::string len = WholePoints(lengthPoints);
@@ -122,10 +117,8 @@ std::string HostLink::ComposeDownloadCommand(const std::string& familyName, Oper
     if (familyName == "G4270") {
         command = seg + " " + len;
     } else {
-        if (mode == OperatingMode::Pulse) {
-            command = ":FREQ:RAST " + CrtFormat("%g", sampleClock) + "; ";
-        }
-        command += ":TRAC:DEF " + seg + "," + len + ";:TRAC:SEL " + seg;
+        command = mode.DownloadCommandPrefix(sampleClock) + ":TRAC:DEF " + seg + "," + len +
+                  ";:TRAC:SEL " + seg;
     }
     if (command.size() > kCommandLimit) {
         command.resize(kCommandLimit);
@@ -144,7 +137,7 @@ std::string HostLink::ReadInterfaceTemplate(const char* key, int size, const cha
 
 void HostLink::DownloadFm(const DownloadRequest& request) {
     // Without its marker file the host would download the markers of an earlier run.
-    if (SendsMarkerFile() && !WriteMarkerFile(request.fmMarkers)) {
+    if (mode_.HasMarkerFile() && !WriteMarkerFile(request.fmMarkers)) {
         return;
     }
     services_.bus.PostToolNotify(NotifyDownloadFm);
@@ -154,8 +147,7 @@ void HostLink::DownloadSegment(int segment, int channel, double lengthPoints, do
     const AppState& state = services_.state;
     ProfileStore& store = services_.store;
     store.WriteHostValue(
-        "Cmd",
-        ComposeDownloadCommand(state.familyName, state.mode, segment, lengthPoints, sampleClock),
+        "Cmd", ComposeDownloadCommand(state.familyName, mode_, segment, lengthPoints, sampleClock),
         kLinkKey);
 
     // Not quiet: a segment without a file is reported, and the host is still told, with

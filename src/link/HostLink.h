@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/OperatingMode.h"
+#include "link/LinkMode.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,16 +38,14 @@ struct DownloadRequest {
 // for an answer, and failures of the registry or the bus are ignored.
 class HostLink {
 public:
-    explicit HostLink(AppServices& services);
+    // The mode decides what a download sends and which codes the host is told.
+    HostLink(AppServices& services, const LinkMode& mode);
 
     // Leaves one instrument command line in the link key and tells the host.
     void SendHostCommand(const std::string& text);
     void SendSegmentCommand(int segment);
     // channel is 0-based; the instrument counts channels from 1.
     void SendChannelCommand(int channel);
-    // Sent after an accepted deviation change; only mode 0 of the normal FM variant
-    // has an instrument command for it.
-    void SendFmDeviationCommand(const std::string& typedText, int fmFunctionMode);
 
     // The Download command of every mode. False when nothing was posted (a pulse design
     // that could not be rendered).
@@ -66,8 +64,8 @@ public:
     static std::string ApplyTemplate(const std::string& commandTemplate,
                                      const std::string& argument);
     // The "Cmd" text of a standard or single-segment pulse download, at most 259
-    // characters. sampleClock is used only in pulse mode.
-    static std::string ComposeDownloadCommand(const std::string& familyName, OperatingMode mode,
+    // characters. sampleClock goes into the mode's prefix (pulse mode only).
+    static std::string ComposeDownloadCommand(const std::string& familyName, const LinkMode& mode,
                                               int segment, double lengthPoints, double sampleClock);
 
     static constexpr const char* kLinkKey = "DwnStr";
@@ -75,14 +73,15 @@ public:
     static constexpr const char* kDownloadFileName = "^^Dwn.wav";
 
 private:
-    // A wide-FM family's FM download has no marker file.
-    bool SendsMarkerFile() const;
     std::string ReadInterfaceTemplate(const char* key, int size, const char* fallback);
     void DownloadFm(const DownloadRequest& request);
+    // Renders the pulse design first; false when it could not be rendered.
+    bool DownloadDesign(const DownloadRequest& request);
     void DownloadSegment(int segment, int channel, double lengthPoints, double sampleClock);
     // False, told to the user, when the file could not be written.
     bool WriteMarkerFile(const std::vector<std::int32_t>& markers) const;
     std::string UserFile(const char* name) const;
 
     AppServices& services_;
+    const LinkMode& mode_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/HostBus.h"
 #include "link/HostLink.h"
+#include "link/LinkMode.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 
@@ -17,7 +18,7 @@ HostRequest Action(HostAction action) {
 
 } // namespace
 
-HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, const LinkMode& mode,
                                 ProfileStore& store) {
     std::string tileRect;
     if (code == HostTile) {
@@ -26,20 +27,18 @@ HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, Operating
     return Decode(code, data, mode, tileRect);
 }
 
-HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, OperatingMode mode,
+HostRequest HostRequest::Decode(std::uint32_t code, std::int64_t data, const LinkMode& mode,
                                 const std::string& tileRect) {
-    const bool fm = mode == OperatingMode::Fm;
+    const auto signedCode = static_cast<std::int64_t>(code);
     switch (code) {
     case HostCloseStandard:
-        return Action(mode == OperatingMode::Standard ? HostAction::Close : HostAction::None);
     case HostCloseFm:
-        return Action(fm ? HostAction::Close : HostAction::None);
+        return Action(signedCode == mode.CloseRequest() ? HostAction::Close : HostAction::None);
     case HostReload:
         return Action(HostAction::Reload);
     case HostPlaceStandard:
-        return fm ? HostRequest() : PlaceAt(data);
     case HostPlaceFm:
-        return fm ? PlaceAt(data) : HostRequest();
+        return signedCode == mode.PlaceRequest() ? PlaceAt(data) : HostRequest();
     case HostTile:
         return TileTo(tileRect);
     default:

@@ -178,9 +178,7 @@ bool PulseRenderer::RenderSingle(PulseRenderOutcome& outcome,
     if (!WriteSamples(path, samples, outcome)) {
         return false;
     }
-    std::string entry = path;
-    SegmentTable(services_).SegmentEntry(target_.segment, target_.channel, entry);
-    outcome.singleFile = entry;
+    outcome.singleFile = SegmentTable(services_).Enter(target_.segment, target_.channel, path);
     outcome.lengthPoints = static_cast<std::int64_t>(samples.size());
     outcome.succeeded = true;
     return true;

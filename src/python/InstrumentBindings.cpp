@@ -51,7 +51,7 @@ py::dict Download(PythonWorkspace& workspace, PythonInstrument& instrument,
                                      {MsgClockRestriction, answer(lowerClock)}});
     return workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
         session.DownloadWaveform();
-        if (session.State().IsPulse() && !session.Pulse().Last().succeeded) {
+        if (session.Mode().RendersFromDesign() && !session.Pulse().Last().succeeded) {
             throw PythonFailure(Kind::Render, session.Pulse().Last().problem);
         }
         const int code = DownloadCode(workspace.Notices());

@@ -110,7 +110,7 @@ private:
 };
 
 void RequirePulse(ToolSession& session) {
-    if (!session.State().IsPulse()) {
+    if (!session.Mode().RendersFromDesign()) {
         RaiseInput("the pulse designer needs a workspace in mode \"pulse\"");
     }
 }

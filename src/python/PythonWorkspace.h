@@ -51,7 +51,7 @@ public:
             throw ui.Failure(PythonFailure::Kind::Rule,
                              "the workspace's settings refuse this mode");
         }
-        if (!session.State().IsPulse()) {
+        if (!session.Mode().RendersFromDesign()) {
             document.LoadActiveSegment();
             document.ResetAnchors();
         }

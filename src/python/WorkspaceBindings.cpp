@@ -160,7 +160,7 @@ py::array Samples(PythonWorkspace& workspace) {
 }
 
 void RequirePlainMode(ToolSession& session, const char* what) {
-    if (session.State().IsPulse()) {
+    if (session.Mode().RendersFromDesign()) {
         RaiseInput(std::string(what) +
                    " is not available in pulse mode: the pulse designer has no waveform until "
                    "its design is rendered");
@@ -197,7 +197,7 @@ void SelectSegment(PythonWorkspace& workspace, int segment, std::optional<int> c
             session.Segments().OnChannelCommand(SegmentCommands::kChannel1Command + *channel - 1);
         }
         if (segment > 0) {
-            if (session.State().IsFm()) {
+            if (session.Mode().PseudoSegment()) {
                 RaiseInput("the FM waveform is a single pseudo-segment");
             }
             session.Segments().OnSegmentField(std::to_string(segment));
@@ -282,7 +282,7 @@ py::array ReadFile(PythonWorkspace& workspace, const std::filesystem::path& give
         if (!std::filesystem::is_regular_file(path, error)) {
             throw PythonFailure(Kind::File, "no file " + path);
         }
-        FormatConverter converter(services.state, services.store);
+        FormatConverter converter(services.state, services.store, session.Mode());
         const auto result = converter.ConvertToBinary(
             path, -1, {document.Limits().VerticalLow(), document.Limits().VerticalHigh()});
         if (result == ConversionResult::NotConvertible || path.empty()) {
@@ -308,7 +308,7 @@ void WriteFile(PythonWorkspace& workspace, const std::filesystem::path& given,
     PythonUserInterface ui({{0, replace ? MessageAnswer::Yes : MessageAnswer::No}});
     workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
         const std::string path = AbsolutePath(given);
-        const SampleBuffer samples = BufferOf(array, FormatConverter::ModeKind(session.State()));
+        const SampleBuffer samples = BufferOf(array, session.Mode().Kind());
         const FamilyLimits& limits = session.Document().Limits();
         if (!limits.LengthInRange(samples.Length())) {
             RaiseInput("the waveform has " + std::to_string(samples.Size()) +
@@ -316,7 +316,7 @@ void WriteFile(PythonWorkspace& workspace, const std::filesystem::path& given,
                        std::to_string(static_cast<long long>(limits.LengthLow())) + " to " +
                        std::to_string(static_cast<long long>(limits.LengthHigh())));
         }
-        if (!FileCommands::ExportSamples(samples, path, session.Services())) {
+        if (!FileCommands::ExportSamples(samples, path, session.Services().ui, session.Mode())) {
             throw asked.Failure(Kind::File, path + " was not written");
         }
         return 0;
@@ -334,7 +334,7 @@ py::dict FmWindowOf(const FmSettings& fm, const std::string& text) {
 }
 
 void RequireFm(ToolSession& session) {
-    if (!session.State().IsFm()) {
+    if (!session.Mode().HasFmFields()) {
         RaiseInput("the FM editor needs a workspace in mode \"fm\"");
     }
 }
@@ -370,7 +370,7 @@ void SetFmMarkers(PythonWorkspace& workspace, const py::sequence& levels) {
     workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
         RequireFm(session);
         WaveDoc& document = session.Document();
-        FmMarkersDialog dialog(document.Services(), document.Fm());
+        FmMarkersDialog dialog(session.Services(), document.Fm());
         dialog.Load();
         dialog.RemoveAll();
         for (const std::string& text : texts) {

@@ -149,14 +149,13 @@ std::string WholeText(double n) {
 // The length a trim leaves, after the resolution rule and the length range; nothing when
 // the user cancelled or the length is out of range (message 3002 shown).
 std::optional<double> CheckedTrimLength(WaveDoc& document, double n) {
-    AppServices& services = document.Services();
     const auto corrected = document.CheckLength(n);
     if (!corrected) {
         return std::nullopt;
     }
     n = *corrected;
     if (!(n >= document.Limits().LengthLow() && n <= document.Limits().LengthHigh())) {
-        services.ui.ShowMessage(MsgValueOutOfRange);
+        document.Ui().ShowMessage(MsgValueOutOfRange);
         return std::nullopt;
     }
     return n;

@@ -64,8 +64,8 @@ std::string FormulaText(const std::string& typed) {
 EquationDialog::EquationDialog(WaveDoc& document)
     : document_(document), fm_(document.IsFmDocument()),
       settings_(document, "SmWav_Defpar", "SmWav_Par"),
-      snapshot_(document.Services().state.userFolder + kPathSeparator + "orgWave.tmp"),
-      stored_(document.Services().store, document.Services().state.startupFolder + "Sm.Equ") {
+      snapshot_(document.State().userFolder + kPathSeparator + "orgWave.tmp"),
+      stored_(document.Store(), document.State().startupFolder + "Sm.Equ") {
     if (settings_.ParameterKeyCount() == 0) {
         settings_.LoadParamDefaults();
     }
@@ -95,11 +95,11 @@ void EquationDialog::Initialize() {
         {first + 3, kKeys[3], "Max", levelUnit, "", false, false, low + 1, high},
         {first + 4, kKeys[4], "Cycles", "", "", false, false, 1, 10000},
     };
-    const AppState& state = document_.Services().state;
+    const AppState& state = document_.State();
     if (!fm_) {
         codeFactor_ = state.verticalSpan / (high - low);
     } else {
-        codeFactor_ = state.wideFmSamples ? 1.0 : 1000000000.0 / (high - low);
+        codeFactor_ = document_.Mode().SamplesInHz() ? 1.0 : 1000000000.0 / (high - low);
     }
     position_ = settings_.ReadPosition();
     helpShown_ = false;
@@ -111,7 +111,7 @@ void EquationDialog::Initialize() {
 }
 
 void EquationDialog::LoadFields() {
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     const std::string& section = settings_.ParameterSection();
     std::string text;
     for (const char* key : kKeys) {
@@ -164,8 +164,8 @@ bool EquationDialog::RejectField(int index, double typed) {
     const std::string text =
         "Parameter " + std::to_string(index + 1) + " Value = " + CrtFormat("%g", typed) +
         "\nParameter range:" + CrtFormat("%g", field.low) + " -> " + CrtFormat("%g", field.high);
-    document_.Services().ui.ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
-                                     MessageIcon::Exclamation);
+    document_.Ui().ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
     const std::string previous = WaveGeneratorSettings::NumberText(values_[index]);
     fields_[index].text =
         index < 2 ? WaveGeneratorSettings::PointText(values_[index], previous) : previous;
@@ -185,7 +185,7 @@ bool EquationDialog::Validate() {
         }
         values_[i] = typed;
     }
-    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Services().ui)) {
+    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Ui())) {
         return false;
     }
     SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));
@@ -210,8 +210,8 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
                                   int period, const ProgressCallback& progress, std::size_t keep,
                                   std::vector<double>& prefix, double& lowest, double& highest,
                                   bool& failed) {
-    const AppState& state = document_.Services().state;
-    Expression expression(state.IsFm(), state.startupFolder, document_.Services().ui);
+    const AppState& state = document_.State();
+    Expression expression(fm_, state.startupFolder, document_.Ui());
     const double range = (values_[3] - values_[2]) * codeFactor_;
     expression.SetAmplitude(WaveGenerator::Int32(range) / 2);
     std::string text = formula;
@@ -285,7 +285,7 @@ EquationDialog::GenerationResult EquationDialog::Generate(const ProgressCallback
         return GenerationResult::Completed;
     }
     const double scale = highest == lowest ? 1.0 : range / (highest - lowest);
-    const bool codesOverWindow = fm_ && !document_.Services().state.wideFmSamples;
+    const bool codesOverWindow = fm_ && !document_.Mode().SamplesInHz();
     const double base = codesOverWindow ? 0.0 : values_[2];
     const double offset = base - scale * lowest;
     if (!RunSecondPass(prefix, first, last, scale, offset, progress)) {
@@ -314,7 +314,7 @@ void EquationDialog::WriteStoredRange() {
         values_[0] = last + 1;
         values_[1] = length - 1;
     }
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     for (int i = 0; i < 4; ++i) {
         const std::string text = RangeText(values_[i]);
         store.WriteProfileText(settings_.ParameterSection(), kKeys[i],
@@ -356,8 +356,8 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
         Redraw();
         return false;
     }
-    if (fm_ && document_.onFmWaveformLoaded) {
-        document_.onFmWaveformLoaded();
+    if (fm_) {
+        document_.RebuildMarkerSamples();
     }
     Redraw();
     return true;
@@ -426,7 +426,7 @@ void EquationDialog::ToggleHelpPanel() {
 // path separator, while "/" divides). The FM editors offer the files the language reads
 // there: 32-bit ".wvf" files, also in the wide variant.
 bool EquationDialog::Browse() {
-    const AppState& state = document_.Services().state;
+    const AppState& state = document_.State();
     const std::string extension = fm_ ? "wvf" : "wav";
     FileQuestion question;
     question.title = "Waveform File Operand";
@@ -434,7 +434,7 @@ bool EquationDialog::Browse() {
     question.filterIndex = browseFilterIndex_;
     question.folder = state.startupFolder + kBrowseFolder;
     question.defaultExtension = extension;
-    const std::optional<FileChoice> choice = document_.Services().ui.AskOpenFile(question);
+    const std::optional<FileChoice> choice = document_.Ui().AskOpenFile(question);
     if (!choice) {
         return false;
     }

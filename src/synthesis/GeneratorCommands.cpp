@@ -39,7 +39,7 @@ GeneratorCommands::RunResult GeneratorCommands::Run(WaveDoc& document, int comma
                                                     const FieldTexts& texts,
                                                     const ProgressCallback& progress) {
     RunResult result;
-    if (document.Services().state.IsPulse() || !IsWaveCommand(commandId)) {
+    if (document.Mode().RendersFromDesign() || !IsWaveCommand(commandId)) {
         result.outcome = Outcome::UnknownCommand;
         return result;
     }

@@ -55,12 +55,12 @@ double WaveGeneratorSettings::LevelHigh(WaveDoc& document) {
 }
 
 std::size_t WaveGeneratorSettings::ParameterKeyCount() const {
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     return store.ReadProfileSection(parameterSection_, store.ContextFile()).size();
 }
 
 void WaveGeneratorSettings::LoadParamDefaults() {
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     const IniEntries defaults = store.ReadProfileSection(defaultSection_, store.FamilyFile());
     // The form's fields change together: a killed run leaves the old ones or all defaults.
     IniEntries fields;
@@ -103,8 +103,7 @@ std::string WaveGeneratorSettings::PositionValueName() const {
 }
 
 std::optional<DialogPosition> WaveGeneratorSettings::ReadPosition() const {
-    const std::string text =
-        document_.Services().store.ReadHostValue(kPositionSubkey, PositionValueName());
+    const std::string text = document_.Store().ReadHostValue(kPositionSubkey, PositionValueName());
     const char* cursor = text.data();
     const char* end = text.data() + text.size();
     DialogPosition position;
@@ -115,7 +114,7 @@ std::optional<DialogPosition> WaveGeneratorSettings::ReadPosition() const {
 }
 
 void WaveGeneratorSettings::WritePosition(const DialogPosition& position) {
-    document_.Services().store.WriteHostValue(
+    document_.Store().WriteHostValue(
         PositionValueName(), std::to_string(position.left) + " " + std::to_string(position.top),
         kPositionSubkey);
 }

@@ -64,12 +64,12 @@ WaveParamDialog::WaveParamDialog(WaveDoc& document, int templateId, std::string 
     : document_(document), templateId_(templateId), sectionName_(std::move(sectionName)),
       fm_(document.IsFmDocument()),
       settings_(document, fm_ ? "FmsWav_Defpar" : "SmWav_Defpar", fm_ ? "FmsWav_Par" : "SmWav_Par"),
-      snapshot_(document.Services().state.userFolder + kPathSeparator + "orgWave.tmp"),
-      title_(sectionName_), random_(&CrtRandom::Process()) {
+      snapshot_(document.State().userFolder + kPathSeparator + "orgWave.tmp"), title_(sectionName_),
+      random_(&CrtRandom::Process()) {
     if (settings_.ParameterKeyCount() < 3) {
         settings_.LoadParamDefaults();
         if (DocumentView* view = document_.View()) {
-            ProfileStore& store = document_.Services().store;
+            ProfileStore& store = document_.Store();
             const std::string& section = settings_.ParameterSection();
             store.WriteProfileTexts(section,
                                     {{"Prv_bgn", IntegerText(view->LeftAnchor())},
@@ -92,7 +92,7 @@ void WaveParamDialog::Initialize() {
     std::fill(std::begin(values_), std::end(values_), 0.0);
     InitCommonFields();
     ComputeCodeMapping();
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     std::string title;
     if (store.ReadProfileText(sectionName_, "Title", title, kStoredText, store.FamilyFile(),
                               false)) {
@@ -136,7 +136,7 @@ void WaveParamDialog::InitCommonFields() {
         {kFirstControl + 3, kCommonKeys[3], "Max", levelUnit, "", false, false, low + 1, high},
     };
     const double fallback[4] = {0, length - 1, low, high};
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     for (int i = 0; i < 4; ++i) {
         WaveField field = common[i];
         if (!store.ReadProfileText(settings_.ParameterSection(), field.key, field.text, kStoredText,
@@ -150,7 +150,7 @@ void WaveParamDialog::InitCommonFields() {
 }
 
 void WaveParamDialog::InitParameterFields() {
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     std::string keys;
     if (!store.ReadProfileText(sectionName_, "Keys", keys, kStoredText, store.FamilyFile(),
                                false)) {
@@ -207,12 +207,12 @@ void WaveParamDialog::InitParameterFields() {
 void WaveParamDialog::ComputeCodeMapping() {
     const double low = WaveGeneratorSettings::LevelLow(document_);
     const double high = WaveGeneratorSettings::LevelHigh(document_);
-    const AppState& state = document_.Services().state;
+    const AppState& state = document_.State();
     if (!fm_) {
         const int span = state.verticalSpan;
         codeFactor_ = span / (high - low + 1);
         codeOffset_ = -(span / 2) - codeFactor_ * low;
-    } else if (state.wideFmSamples) {
+    } else if (document_.Mode().SamplesInHz()) {
         codeFactor_ = 1.0;
         codeOffset_ = 0.0;
     } else {
@@ -262,8 +262,8 @@ bool WaveParamDialog::RejectField(int index, double typed) {
     const std::string text =
         "Parameter " + std::to_string(index + 1) + CrtFormat(" value = %.2f \n", typed) +
         CrtFormat("Range: min= %.2f", field.low) + CrtFormat("  max=%.2f", field.high);
-    document_.Services().ui.ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
-                                     MessageIcon::Exclamation);
+    document_.Ui().ShowText(text, MessageText(MsgValueOutOfRange), MessageButtons::Ok,
+                            MessageIcon::Exclamation);
     fields_[index].text = CrtFormat("%.2f", values_[index]);
     return false;
 }
@@ -294,7 +294,7 @@ bool WaveParamDialog::ValidateParams() {
             return false;
         }
     }
-    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Services().ui)) {
+    if (!WaveGeneratorSettings::CheckOrder(values_, document_.Ui())) {
         return false;
     }
     SetViewAnchors(std::trunc(values_[0]), std::trunc(values_[1]));
@@ -346,7 +346,7 @@ void WaveParamDialog::MoveRangeOn() {
 }
 
 void WaveParamDialog::WriteStoredTexts() {
-    ProfileStore& store = document_.Services().store;
+    ProfileStore& store = document_.Store();
     // The form's fields are written together: a killed run leaves the old ones or all new.
     IniEntries texts;
     for (int i = 0; i < 4; ++i) {
@@ -402,8 +402,8 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (!committed) {
         return false;
     }
-    if (fm_ && document_.onFmWaveformLoaded) {
-        document_.onFmWaveformLoaded();
+    if (fm_) {
+        document_.RebuildMarkerSamples();
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/ToolSession.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
+#include "document/DocumentMode.h"
 #include "document/FileCommands.h"
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
@@ -313,8 +314,7 @@ void MainFrame::OnCommand(int commandId) {
 }
 
 void MainFrame::OnHostCommand(std::uint32_t code, std::int64_t data) {
-    const HostRequest request =
-        HostRequest::Decode(code, data, frameMode_->Mode(), session_.Store());
+    const HostRequest request = HostRequest::Decode(code, data, session_.Mode(), session_.Store());
     switch (request.action) {
     case HostAction::Close:
         close();

@@ -27,12 +27,12 @@ FakeProcessFacts FactsFor(const TempWorkspace& workspace, const std::string& com
 } // namespace
 
 TEST(ModeSearch, PlsWinsOverFmsInAnyCase) {
-    EXPECT_EQ(ComposerApp::ModeFromCommandLine("WAVESMITH"), OperatingMode::Standard);
-    EXPECT_EQ(ComposerApp::ModeFromCommandLine("WAVESMITH FMS"), OperatingMode::Fm);
-    EXPECT_EQ(ComposerApp::ModeFromCommandLine("WAVESMITH FMS PLS"), OperatingMode::Pulse);
-    EXPECT_EQ(ComposerApp::ModeFromCommandLine("WAVESMITH PLS FMS"), OperatingMode::Pulse);
+    EXPECT_EQ(ModeOfCommandLine("WAVESMITH"), OperatingMode::Standard);
+    EXPECT_EQ(ModeOfCommandLine("WAVESMITH FMS"), OperatingMode::Fm);
+    EXPECT_EQ(ModeOfCommandLine("WAVESMITH FMS PLS"), OperatingMode::Pulse);
+    EXPECT_EQ(ModeOfCommandLine("WAVESMITH PLS FMS"), OperatingMode::Pulse);
     // The program's own path is searched too.
-    EXPECT_EQ(ComposerApp::ModeFromCommandLine("/OPT/FMSTOOLS/WAVESMITH"), OperatingMode::Fm);
+    EXPECT_EQ(ModeOfCommandLine("/OPT/FMSTOOLS/WAVESMITH"), OperatingMode::Fm);
 }
 
 TEST(UserTag, KeepsDollarAndAtMostThreeLetters) {

@@ -19,8 +19,8 @@ namespace {
 class ContextRewriteTest : public ::testing::Test {
 protected:
     ContextRewriteTest()
-        : document(workspace.services), chooser(workspace.state, workspace.ui),
-          files(document, chooser) {
+        : document(workspace.services, workspace.Mode()),
+          chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser) {
         document.SetView(&view);
         document.LoadActiveSegment();
         workspace.ui.Clear();
@@ -84,7 +84,7 @@ TEST(ContextRewrite, AnFmWindowChangesInOneRewrite) {
     for (const char* family : {"G4270", "QW2182"}) {
         SCOPED_TRACE(family);
         TempWorkspace workspace(family, OperatingMode::Fm);
-        FmSettings fm(workspace.services);
+        FmSettings fm(workspace.services, workspace.Mode());
         ASSERT_TRUE(fm.LoadLimits());
         ReplacementCounter rewrites(workspace.state.contextFile);
         if (workspace.state.wideFmSamples) {

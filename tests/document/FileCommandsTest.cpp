@@ -16,8 +16,9 @@ namespace {
 class FileCommandsTest : public ::testing::Test {
 protected:
     FileCommandsTest()
-        : document(workspace.services), chooser(workspace.state, workspace.ui),
-          files(document, chooser), segments(document) {
+        : document(workspace.services, workspace.Mode()),
+          chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser),
+          segments(document, workspace.services) {
         document.SetView(&view);
         document.LoadActiveSegment();
         workspace.ui.Clear();

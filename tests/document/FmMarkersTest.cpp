@@ -46,7 +46,7 @@ struct CrossingCase {
 
 // The normal variant's window in the test workspace: base 1 GHz, deviation 10 MHz.
 struct FmWorkspace {
-    FmWorkspace() : fm(workspace.services) { fm.LoadLimits(); }
+    FmWorkspace() : fm(workspace.services, workspace.Mode()) { fm.LoadLimits(); }
     void Markers(const std::vector<std::string>& values, const char* section = "FmMark0") {
         for (std::size_t i = 0; i < values.size(); ++i) {
             workspace.SetContext(section, "Mrk" + std::to_string(i), values[i]);
@@ -265,7 +265,7 @@ TEST(FmMarkersDialog, StoredValuesReadAsWholeNumbers) {
 
 TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     HeadlessView view;
     document.SetView(&view);
     workspace.SetContext("FmMark0", "Mrk0", "1004000000");
@@ -286,7 +286,7 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
 
     // The host widens the window again: the bar follows, the sample list waits.
     workspace.SetContext("Settings", "FmDev0", "8e6");
-    SegmentCommands(document).ReloadSharedState();
+    SegmentCommands(document, workspace.services).ReloadSharedState();
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"1004000000"});
     EXPECT_EQ(document.FmMarkers().SampleList(), Positions{0});
     document.SetView(nullptr);

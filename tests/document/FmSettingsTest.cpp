@@ -7,7 +7,7 @@ namespace {
 
 struct FmFixture {
     explicit FmFixture(const std::string& family = "QW2182")
-        : workspace(family, OperatingMode::Fm), fm(workspace.services) {
+        : workspace(family, OperatingMode::Fm), fm(workspace.services, workspace.Mode()) {
         fm.onCloseRequest = [this] { closeRequested = true; };
         fm.sendCommand = [this](const std::string& command) { commands.push_back(command); };
     }
@@ -95,14 +95,33 @@ TEST(FmSettings, DeviationFieldAcceptsATouchingLimitAndSendsTheCommand) {
     EXPECT_EQ(f.commands.size(), 1u);
 }
 
-TEST(FmSettings, FunctionModeOneWritesItsKeyButNoCommand) {
-    FmFixture f;
-    f.workspace.SetContext("Settings", "FmFuncMode", "1");
-    ASSERT_TRUE(f.fm.LoadLimits());
-    f.fm.SetDeviationFromField("5e6");
-    EXPECT_EQ(f.workspace.Context("Settings", "FmDev1"), "5e6");
-    EXPECT_EQ(f.workspace.Context("Settings", "FmSt0"), "");
-    EXPECT_TRUE(f.commands.empty());
+// Function mode 1 writes its own key; neither it nor the wide variant (whose instrument
+// has no deviation command) sends a command.
+TEST(FmSettings, OnlyFunctionModeZeroOfTheNormalVariantSendsTheDeviation) {
+    const struct {
+        const char* family;
+        const char* functionMode;
+        const char* key;
+        bool sent;
+    } cases[] = {
+        {"QW2182", "0", "FmDev0", true},
+        {"QW2182", "1", "FmDev1", false},
+        {"G4270", "0", "FmDev0", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + " mode " + c.functionMode);
+        FmFixture f(c.family);
+        f.workspace.SetContext("Settings", "FmFuncMode", c.functionMode);
+        ASSERT_TRUE(f.fm.LoadLimits());
+        const std::string typed = "12345.6789012345678901";
+        f.fm.SetDeviationFromField(typed);
+        EXPECT_EQ(f.workspace.Context("Settings", c.key), typed.substr(0, 19));
+        // Function mode 0 keeps its start value in both variants.
+        const bool modeZero = std::string(c.functionMode) == "0";
+        EXPECT_EQ(f.workspace.Context("Settings", "FmSt0"), modeZero ? typed.substr(0, 19) : "");
+        EXPECT_EQ(f.commands, c.sent ? std::vector<std::string>{":FM:DEV " + typed.substr(0, 19)}
+                                     : std::vector<std::string>());
+    }
 }
 
 TEST(FmSettings, WideWindowOfAFlatWaveformSpansTenPercent) {

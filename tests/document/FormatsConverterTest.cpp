@@ -17,7 +17,8 @@ class FormatsConverter : public FormatsFolder {
 protected:
     explicit FormatsConverter(OperatingMode mode = OperatingMode::Standard,
                               const std::string& family = "QW2182")
-        : FormatsFolder(family, mode), converter_(workspace_.state, workspace_.store) {}
+        : FormatsFolder(family, mode),
+          converter_(workspace_.state, workspace_.store, workspace_.Mode()) {}
     FormatConverter converter_;
     CodeRange range_{0, 4095};
 };
@@ -86,7 +87,7 @@ TEST_F(FormatsConverter, RefusedTextIsReportedOnceNamingTheLine) {
                                                             "Line 2: \"4.5.6\" is not a number."},
           {"v.csv", "Time,V\n0,1\n1\n", "Line 3: \"1\" is not a record of two numbers."},
           {"v.prn", "0 1e400\n", "Line 1: \"1e400\" is out of range."}}) {
-        FormatConverter converter(workspace_.state, workspace_.store);
+        FormatConverter converter(workspace_.state, workspace_.store, workspace_.Mode());
         workspace_.ui.Clear();
         std::string path = Write(name, text);
         EXPECT_EQ(converter.ConvertToBinary(path, -1, range_), ConversionResult::Converted);

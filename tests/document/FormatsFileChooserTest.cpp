@@ -26,7 +26,7 @@ protected:
         return chooser_.ChooseFile(open, index);
     }
     TempWorkspace workspace_;
-    FileChooser chooser_{workspace_.state, workspace_.ui};
+    FileChooser chooser_{workspace_.state, workspace_.ui, workspace_.Mode()};
 };
 
 TEST_F(FormatsFileChooser, StandardOpenOffersSevenTypesWithTheirOwnDescriptions) {
@@ -56,11 +56,11 @@ TEST_F(FormatsFileChooser, SaveAndFmDialogsOfferTheirModesTypes) {
                                         "Comma delimited(*csv)"}));
 
     TempWorkspace fm("QW2182", OperatingMode::Fm);
-    FileChooser fmChooser(fm.state, fm.ui);
+    FileChooser fmChooser(fm.state, fm.ui, fm.Mode());
     fmChooser.ChooseFile(true, index);
     EXPECT_EQ(Descriptions(fm.ui.fileQuestions.back().filters),
               (std::vector<std::string>{"Binary   (*.wvf)", "ASCII -space delimited (*.asf)"}));
-    EXPECT_EQ(FileChooser::Extensions(fm.state), (std::vector<std::string>{"wvf", "asf"}));
+    EXPECT_EQ(fm.Mode().Extensions(), (std::vector<std::string>{"wvf", "asf"}));
     fm.ui.fileAnswers.push_back(Choice("/in/x.wav", 0));
     EXPECT_EQ(fmChooser.ChooseFile(true, index), "");
     EXPECT_EQ(fm.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
@@ -69,7 +69,7 @@ TEST_F(FormatsFileChooser, SaveAndFmDialogsOfferTheirModesTypes) {
     EXPECT_EQ(index, 1);
 
     TempWorkspace wide("G4270", OperatingMode::Fm);
-    FileChooser wideChooser(wide.state, wide.ui);
+    FileChooser wideChooser(wide.state, wide.ui, wide.Mode());
     wideChooser.ChooseFile(false, index);
     EXPECT_EQ(Descriptions(wide.ui.fileQuestions.back().filters),
               (std::vector<std::string>{"Binary   (*.wfm)", "ASCII -space delimited (*.afm)"}));

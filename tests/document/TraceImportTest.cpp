@@ -141,7 +141,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
         SCOPED_TRACE(commType == 0 ? "bytes" : "words");
         WriteBytes(path, BuildTrace({.points = points, .commType = commType}));
         workspace_.ui.Clear();
-        FormatConverter converter(workspace_.state, workspace_.store);
+        FormatConverter converter(workspace_.state, workspace_.store, workspace_.Mode());
         ASSERT_EQ(converter.ImportTrace(path), PathOf("big.wav"));
         EXPECT_TRUE(ReadCodes16(PathOf("big.wav")) == codes);
         EXPECT_EQ(workspace_.ui.progressTitles, std::vector<std::string>{"Importing big.trc"});
@@ -157,7 +157,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
             const std::vector<std::string> entries = Entries();
             workspace_.ui.Clear();
             workspace_.ui.cancelAtReport = cancelAt;
-            FormatConverter cancelled(workspace_.state, workspace_.store);
+            FormatConverter cancelled(workspace_.state, workspace_.store, workspace_.Mode());
             EXPECT_EQ(cancelled.ImportTrace(path), "");
             EXPECT_TRUE(cancelled.Cancelled());
             EXPECT_EQ(workspace_.ui.progressReports.size(), static_cast<std::size_t>(cancelAt + 1));

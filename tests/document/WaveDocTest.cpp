@@ -21,7 +21,7 @@ std::vector<std::int16_t> Samples16(const WaveDoc& document) {
 
 class WaveDocTest : public ::testing::Test {
 protected:
-    WaveDocTest() : document(workspace.services) {
+    WaveDocTest() : document(workspace.services, workspace.Mode()) {
         workspace.state.activeChannel = 0;
         document.SetView(&view);
         document.LoadActiveSegment();
@@ -141,7 +141,7 @@ TEST_F(WaveDocTest, PathsWithBlanksAndNonAsciiLettersLoad) {
 
 TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     HeadlessView view;
     document.SetView(&view);
     // The FM length comes from the context file; a first start still creates the

@@ -12,6 +12,14 @@
 
 namespace {
 
+const DocumentMode& Standard() {
+    return DocumentMode::For(OperatingMode::Standard, false);
+}
+
+const DocumentMode& Pulse() {
+    return DocumentMode::For(OperatingMode::Pulse, false);
+}
+
 const std::string kStandardFamily = "[ParmLst]\nActiveSeg=Segment int 1 256\n";
 
 } // namespace
@@ -37,7 +45,7 @@ TEST(HostLinkCommands, ChannelAndSegmentCommandsFollowTheFamilysTemplates) {
         SCOPED_TRACE(c.command);
         TempWorkspace workspace;
         ReplaceFamilyFile(workspace.state, kStandardFamily + c.interface);
-        HostLink link(workspace.services);
+        HostLink link(workspace.services, workspace.Mode());
         if (c.channel) {
             link.SendChannelCommand(c.index);
         } else {
@@ -55,28 +63,12 @@ TEST(HostLinkCommands, TemplateStartingWithABlankIsUsedWhole) {
     EXPECT_EQ(HostLink::ApplyTemplate("", "4"), "4");
 }
 
-TEST(HostLinkCommands, FmDeviationIsSentOnlyInFunctionModeZeroOfTheNormalVariant) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    HostLink link(workspace.services);
-    link.SendFmDeviationCommand("123456789012345678901234", 0);
-    EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), ":FM:DEV 1234567890123456789");
-    link.SendFmDeviationCommand("5e6", 1);
-    EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyCommand});
-
-    TempWorkspace wide("G4270", OperatingMode::Fm);
-    HostLink(wide.services).SendFmDeviationCommand("5e6", 0);
-    EXPECT_FALSE(LinkKeyValue(wide.state, "Cmd"));
-    EXPECT_TRUE(wide.bus.posted.empty());
-}
-
 TEST(HostLinkDownload, OnlyTheExactFamilyG4270GetsTheShortForm) {
-    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", OperatingMode::Standard, 3, 4096, 0),
-              "3 4096");
-    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", OperatingMode::Pulse, 3, 4096, 1e8),
-              "3 4096");
-    EXPECT_EQ(HostLink::ComposeDownloadCommand("g4270", OperatingMode::Standard, 3, 4096, 0),
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", Standard(), 3, 4096, 0), "3 4096");
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270", Pulse(), 3, 4096, 1e8), "3 4096");
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("g4270", Standard(), 3, 4096, 0),
               ":TRAC:DEF 3,4096;:TRAC:SEL 3");
-    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270B", OperatingMode::Standard, 3, 4096, 0),
+    EXPECT_EQ(HostLink::ComposeDownloadCommand("G4270B", Standard(), 3, 4096, 0),
               ":TRAC:DEF 3,4096;:TRAC:SEL 3");
 }
 
@@ -86,7 +78,7 @@ TEST(HostLinkDownload, G4270DownloadWritesTheShortFormUnderItsOwnHostKey) {
     DownloadRequest request;
     request.segment = 2;
     request.lengthPoints = 1024;
-    HostLink(workspace.services).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
     EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), "2 1024");
     EXPECT_FALSE(
         RegistryKey(RegistryRoot::CurrentUser, "Software\\Quellwerk\\Consolux\\3.1\\DwnStr")
@@ -98,7 +90,7 @@ TEST(HostLinkDownload, MissingSegmentRecordIsReportedAndTheHostStillTold) {
     DownloadRequest request;
     request.segment = 5;
     request.lengthPoints = 64;
-    HostLink(workspace.services).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
 
     EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), "noo");
     ASSERT_EQ(workspace.ui.messages.size(), 1u);
@@ -139,7 +131,7 @@ TEST(HostLinkDownload, StandardDownloadLeavesCommandAndFileBeforeTheNotification
     request.segment = 3;
     request.channel = 1;
     request.lengthPoints = 4096.9;
-    EXPECT_TRUE(HostLink(services).DownloadWaveform(request));
+    EXPECT_TRUE(HostLink(services, workspace.Mode()).DownloadWaveform(request));
 
     EXPECT_EQ(snoop.posted, std::vector<int>{NotifyDownloadSegment});
     EXPECT_EQ(snoop.cmdAtPost, ":TRAC:DEF 3,4096;:TRAC:SEL 3");
@@ -156,7 +148,7 @@ TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
     TempWorkspace workspace("QW2182", OperatingMode::Fm);
     DownloadRequest request;
     request.fmMarkers = {0, 258, -2};
-    EXPECT_TRUE(HostLink(workspace.services).DownloadWaveform(request));
+    EXPECT_TRUE(HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request));
 
     const std::string expected("\x00\x00\x00\x00\x02\x01\x00\x00\xfe\xff\xff\xff", 12);
     EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark"), expected);
@@ -165,7 +157,7 @@ TEST(HostLinkDownload, FmDownloadWritesOnlyTheMarkerFileAndPostsNine) {
     EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadFm});
     // Rewritten whole: a shorter table leaves nothing of the longer one behind.
     request.fmMarkers = {0};
-    HostLink(workspace.services).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
     EXPECT_EQ(TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark"),
               std::string(4, '\0'));
 }
@@ -194,7 +186,7 @@ TEST(HostLinkDownload, DownloadsWithoutACommandPostOnlyTheirCode) {
         DownloadRequest request;
         request.fmMarkers = {7};
         request.renderPulse = c.render;
-        EXPECT_EQ(HostLink(workspace.services).DownloadWaveform(request), c.sent);
+        EXPECT_EQ(HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request), c.sent);
         EXPECT_EQ(workspace.bus.posted, c.posted);
         EXPECT_FALSE(LinkKeyValue(workspace.state, "Cmd"));
         EXPECT_FALSE(LinkKeyValue(workspace.state, "wFile"));
@@ -209,7 +201,7 @@ TEST(HostLinkDownload, PulseSingleSegmentSetsTheClockFirstAndUsesTheRenderedLeng
     request.segment = 2;
     request.lengthPoints = 1024;
     request.renderPulse = [] { return PulseRendering{true, false, 1e8, 500}; };
-    HostLink(workspace.services).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
     EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"),
               ":FREQ:RAST 1e+008; :TRAC:DEF 2,500;:TRAC:SEL 2");
     EXPECT_EQ(workspace.bus.posted, std::vector<int>{NotifyDownloadSegment});
@@ -219,13 +211,13 @@ TEST(HostLinkLifecycle, ClosingDeletesTheDownloadFileAndPostsTheModesCode) {
     TempWorkspace workspace;
     const std::string downloadFile = workspace.state.userFolder + "/^^Dwn.wav";
     std::ofstream(downloadFile) << "x";
-    HostLink link(workspace.services);
+    HostLink link(workspace.services, workspace.Mode());
     link.NotifyDeactivated();
     link.NotifyDocumentClosed();
     EXPECT_FALSE(std::filesystem::exists(downloadFile));
     EXPECT_EQ(workspace.bus.posted, (std::vector<int>{NotifyDeactivated, NotifyClosing}));
 
     TempWorkspace fm("QW2182", OperatingMode::Fm);
-    HostLink(fm.services).NotifyDocumentClosed();
+    HostLink(fm.services, fm.Mode()).NotifyDocumentClosed();
     EXPECT_EQ(fm.bus.posted, std::vector<int>{NotifyClosingFm});
 }

@@ -13,8 +13,12 @@ namespace {
 constexpr OperatingMode kAllModes[] = {OperatingMode::Standard, OperatingMode::Fm,
                                        OperatingMode::Pulse};
 
+const DocumentMode& ModeOf(OperatingMode mode) {
+    return DocumentMode::For(mode, false);
+}
+
 HostAction ActionOf(std::uint32_t code, OperatingMode mode) {
-    return HostRequest::Decode(code, 0, mode, std::string("1 2 3 4")).action;
+    return HostRequest::Decode(code, 0, ModeOf(mode), std::string("1 2 3 4")).action;
 }
 
 std::int64_t PackCorner(int x, int y) {
@@ -47,12 +51,12 @@ TEST(HostRequestDecoding, EachCodeActsInItsModesOnly) {
 
 TEST(HostRequestDecoding, PlacementCarriesSignedSixteenBitCoordinates) {
     const HostRequest right = HostRequest::Decode(HostPlaceStandard, PackCorner(1200, 35),
-                                                  OperatingMode::Standard, std::string());
+                                                  ModeOf(OperatingMode::Standard), std::string());
     EXPECT_EQ(right.x, 1200);
     EXPECT_EQ(right.y, 35);
 
-    const HostRequest left =
-        HostRequest::Decode(HostPlaceFm, PackCorner(-1280, -5), OperatingMode::Fm, std::string());
+    const HostRequest left = HostRequest::Decode(HostPlaceFm, PackCorner(-1280, -5),
+                                                 ModeOf(OperatingMode::Fm), std::string());
     EXPECT_EQ(left.action, HostAction::Place);
     EXPECT_EQ(left.x, -1280);
     EXPECT_EQ(left.y, -5);
@@ -60,7 +64,7 @@ TEST(HostRequestDecoding, PlacementCarriesSignedSixteenBitCoordinates) {
     // Bits above the low 32 carry nothing.
     const HostRequest high =
         HostRequest::Decode(HostPlaceStandard, (std::int64_t{0x7F} << 32) | PackCorner(-1, 32767),
-                            OperatingMode::Pulse, std::string());
+                            ModeOf(OperatingMode::Pulse), std::string());
     EXPECT_EQ(high.x, -1);
     EXPECT_EQ(high.y, 32767);
 }
@@ -73,7 +77,7 @@ TEST(HostRequestDecoding, TileTakesFourNumbersWithNegativeEdgesAndBlanksOrDoesNo
     EXPECT_EQ(request.height, 1080);
 
     TempWorkspace workspace;
-    EXPECT_EQ(HostRequest::Decode(HostTile, 0, OperatingMode::Fm, workspace.store).action,
+    EXPECT_EQ(HostRequest::Decode(HostTile, 0, ModeOf(OperatingMode::Fm), workspace.store).action,
               HostAction::None);
     EXPECT_EQ(HostRequest::TileTo("10 20 810").action, HostAction::None);
     EXPECT_EQ(HostRequest::TileTo("10 20 x 620").action, HostAction::None);

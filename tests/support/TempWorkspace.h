@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/ProfileStore.h"
@@ -21,6 +22,8 @@ public:
     TempWorkspace& operator=(const TempWorkspace&) = delete;
 
     const std::string& Folder() const { return state.startupFolder; }
+    // The mode the state names now (tests change the state's mode after construction).
+    const DocumentMode& Mode() const { return DocumentMode::For(state.mode, state.wideFmSamples); }
     void SetContext(const std::string& section, const std::string& key, const std::string& value);
     std::string Context(const std::string& section, const std::string& key) const;
     // Writes a file of raw bytes (a waveform) and returns its path.

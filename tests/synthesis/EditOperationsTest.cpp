@@ -202,13 +202,13 @@ struct RampDocument {
     }
 
     void Undo() {
-        FileChooser chooser(workspace.state, workspace.ui);
+        FileChooser chooser(workspace.state, workspace.ui, workspace.Mode());
         FileCommands(document, chooser).OnUndo();
     }
 
     TempWorkspace workspace;
     HeadlessView view;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
 };
 
 // The document-level commands.

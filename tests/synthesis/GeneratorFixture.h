@@ -21,7 +21,7 @@ public:
                               OperatingMode mode = OperatingMode::Standard,
                               std::size_t length = 1000, const Preparation& prepare = {})
         : workspace(family, mode), prepared_(Prepare(workspace, prepare)),
-          document(workspace.services) {
+          document(workspace.services, workspace.Mode()) {
         document.SetView(&view);
         document.LoadActiveSegment();
         document.CreateDefault(length);

@@ -52,7 +52,7 @@ protected:
     void TearDown() override { document.SetView(nullptr); }
 
     TempWorkspace workspace;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     HeadlessView view;
 };
 
@@ -98,7 +98,7 @@ TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
         SCOPED_TRACE(command);
         TempWorkspace workspace;
         IniFile(workspace.state.familyFile).Write("Axis", "HRange", "1024 16 16777216");
-        WaveDoc document{workspace.services};
+        WaveDoc document{workspace.services, workspace.Mode()};
         HeadlessView view;
         document.SetView(&view);
         document.LoadActiveSegment();

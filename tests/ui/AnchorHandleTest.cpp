@@ -47,7 +47,7 @@ struct CloseAnchorsRig {
     }
 
     TempWorkspace workspace;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
 };
 

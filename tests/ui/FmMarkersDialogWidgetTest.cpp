@@ -22,7 +22,7 @@ namespace {
 
 // An FM workspace (window 990 MHz .. 1010 MHz) with three stored markers.
 struct MarkersFixture {
-    MarkersFixture() : fm(workspace.services) {
+    MarkersFixture() : fm(workspace.services, workspace.Mode()) {
         fm.LoadLimits();
         workspace.SetContext("FmMark0", "Mrk0", "995000000");
         workspace.SetContext("FmMark0", "Mrk1", "1000000000");

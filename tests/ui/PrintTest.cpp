@@ -31,7 +31,7 @@ struct PrintRig {
     }
 
     TempWorkspace workspace;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
 };
 

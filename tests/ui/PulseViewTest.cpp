@@ -147,7 +147,7 @@ struct PulseViewRig {
     }
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     PulseDesignView view{document};
 };
 

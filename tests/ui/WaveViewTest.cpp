@@ -56,7 +56,7 @@ struct ViewRig {
     }
 
     TempWorkspace workspace;
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
 };
 
@@ -345,7 +345,7 @@ void WaveViewTest::RightClickWithoutDrawingAsksForTheContextMenu() {
 
 void WaveViewTest::FmViewDrawsFmCodesAndMarksTheFmWaveModified() {
     TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     WaveView view(document);
     view.resize(640, 480);
     view.show();
@@ -366,7 +366,7 @@ void WaveViewTest::EmptyDocumentShowsItsAnchorsAtZero() {
     TempWorkspace workspace;
     const std::string empty = workspace.WriteFile("empty.wav", "");
     workspace.SetContext("SegmTbl", "Segm1-0", empty);
-    WaveDoc document{workspace.services};
+    WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
     view.resize(400, 300);
     view.show();

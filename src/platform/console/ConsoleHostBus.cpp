@@ -1,6 +1,6 @@
 #include "platform/console/ConsoleHostBus.h"
 
-#include "link/HostBusAddress.h"
+#include "core/HostBusAddress.h"
 
 #include <dbus/dbus.h>
 

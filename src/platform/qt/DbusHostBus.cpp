@@ -1,6 +1,6 @@
 #include "platform/qt/DbusHostBus.h"
 
-#include "link/HostBusAddress.h"
+#include "core/HostBusAddress.h"
 
 #include <QDBusMessage>
 #include <QtDebug>

@@ -75,7 +75,7 @@ TEST(HostService, OnlyTheStartedToolsNoticesArePerformedAndDownloadsRunOffTheEve
     DownloadRequest request;
     request.segment = 4;
     request.lengthPoints = 5000;
-    HostLink(services).DownloadWaveform(request);
+    HostLink(services, bench.tool.Mode()).DownloadWaveform(request);
 
     // The tool's notice comes after the other through the same queue: had the other been
     // performed, its line would be first.

@@ -141,7 +141,7 @@ TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
     DbusHostBus bus;
     std::vector<HostRequest> requests;
     bus.SetRequestHandler([&](std::uint32_t code, std::int64_t data) {
-        requests.push_back(HostRequest::Decode(code, data, tool.state.mode, tool.store));
+        requests.push_back(HostRequest::Decode(code, data, tool.Mode(), tool.store));
     });
     ASSERT_EQ(
         QProcess::execute(Consolux(), {QStringLiteral("request"), QStringLiteral("7"),

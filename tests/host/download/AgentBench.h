@@ -28,7 +28,7 @@ public:
         request.segment = segment;
         request.channel = channel;
         request.lengthPoints = static_cast<double>(bytes.size() / 2);
-        HostLink(tool.services).DownloadWaveform(request);
+        HostLink(tool.services, tool.Mode()).DownloadWaveform(request);
         return path;
     }
 

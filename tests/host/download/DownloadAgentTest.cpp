@@ -139,7 +139,7 @@ TEST(ConsoluxDownload, InstrumentErrorsAreReportedAsFailures) {
                                        "waveform"))
         << outcome.line;
     // The queue was read to its end: the next command is acknowledged cleanly.
-    HostLink(bench.tool.services).SendChannelCommand(1);
+    HostLink(bench.tool.services, bench.tool.Mode()).SendChannelCommand(1);
     EXPECT_EQ(bench.agent.Handle(NotifyCommand), "notify 1 command \":INST 2\" -> 0,\"No error\"");
 }
 

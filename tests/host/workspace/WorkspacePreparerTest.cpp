@@ -100,7 +100,7 @@ TEST_F(ConsoluxPrepare, ToolStartsInFmModeOnEveryShippedFamilyWithoutAMessage) {
         ASSERT_TRUE(app.InitInstance()) << family;
         EXPECT_EQ(app.State().mode, OperatingMode::Fm);
         AppServices services{app.State(), app.Store(), ui, bus};
-        FmSettings fm(services);
+        FmSettings fm(services, DocumentMode::For(app.State().mode, app.State().wideFmSamples));
         EXPECT_TRUE(fm.LoadLimits()) << family;
         EXPECT_GT(fm.Deviation(), 0.0) << family;
         EXPECT_TRUE(ui.messages.empty()) << family << ": " << ui.messages.front().text;
