@@ -9,6 +9,8 @@
 // Paths use the platform separator; folders named "...Folder" end without one except
 // startupFolder, which ends with it so that file names can be appended directly.
 struct AppState {
+    // The start-up facts the mode types are made from (DocumentMode::For, FrameMode::For,
+    // ViewMode::For); elsewhere only the mode's title and word are read from them.
     OperatingMode mode = OperatingMode::Standard;
     std::string familyName;
     bool wideFmSamples = false;
@@ -26,11 +28,6 @@ struct AppState {
     int activeSegment = 0;
     int verticalSpan = 0;
     std::string lastFilePath;
-
-    // For the window code that does not ask its mode type yet; the document, the link,
-    // the command line and the Python module ask DocumentMode.
-    bool IsFm() const { return mode == OperatingMode::Fm; }
-    bool IsPulse() const { return mode == OperatingMode::Pulse; }
 };
 
 // The platform's path separator, used wherever the original rules write "\".

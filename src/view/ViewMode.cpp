@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 
 ViewMode ViewMode::For(const AppState& state) {
-    return state.IsFm() ? Fm(state.wideFmSamples) : Standard();
+    return state.mode == OperatingMode::Fm ? Fm(state.wideFmSamples) : Standard();
 }
 
 ViewMode ViewMode::Fm(bool samplesInHz) {
