@@ -5,11 +5,11 @@
 #include "core/UserInterface.h"
 #include "pulse/PulseCellCheck.h"
 #include "pulse/PulseDesign.h"
-#include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseMessage.h"
 #include "pulse/PulseSectionList.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileBatch.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -117,7 +117,7 @@ bool PulseEditor::ChangeTrain(TrainStyle train) {
             return false;
         }
     }
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(design_.SectionName(design_.ActiveSection()), PulseKeys::kTrain,
               std::to_string(static_cast<int>(train)));
     design_.Apply(batch);
@@ -129,7 +129,7 @@ bool PulseEditor::ChangeTimeUnit(int unit) {
     if (unit < 0 || unit > 2 || unit == Shown().timeUnit) {
         return false;
     }
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(design_.SectionName(Shown().index), PulseKeys::kTimeUnit, std::to_string(unit));
     design_.Apply(batch);
     ShowSection();
@@ -160,7 +160,7 @@ bool PulseEditor::ApplyRepeat() {
     }
     repeatText_ = std::to_string(value);
     if (value != Shown().repeat) {
-        PulseKeyBatch batch;
+        ProfileBatch batch;
         batch.Set(design_.SectionName(Shown().index), PulseKeys::kRepeat, std::to_string(value));
         design_.Apply(batch);
         design_.RestoreStartsAndDuration(Shown().index);
