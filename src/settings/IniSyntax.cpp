@@ -1,7 +1,5 @@
 #include "settings/IniSyntax.h"
 
-#include "core/CharClass.h"
-
 namespace {
 
 // Spans of the headers whose names `wanted` accepts; lines outside them are only looked
@@ -32,53 +30,6 @@ template <typename Wanted> std::vector<IniSpan> CollectSpans(std::string_view te
 }
 
 } // namespace
-
-IniLineMeaning ReadIniLine(std::string_view content) {
-    IniLineMeaning meaning;
-    const std::string_view line = TrimIniBlanks(content);
-    if (line.empty() || line.front() == ';') {
-        return meaning;
-    }
-    if (line.front() == '[') {
-        const std::size_t close = line.rfind(']');
-        if (close != std::string_view::npos) {
-            meaning.kind = IniLineKind::Section;
-            meaning.name = TrimIniBlanks(line.substr(1, close - 1));
-        }
-        return meaning;
-    }
-    const std::size_t equals = line.find('=');
-    if (equals != std::string_view::npos) {
-        meaning.kind = IniLineKind::Key;
-        meaning.name = TrimIniBlanks(line.substr(0, equals));
-        meaning.value = TrimIniBlanks(line.substr(equals + 1));
-    }
-    return meaning;
-}
-
-std::string_view TrimIniBlanks(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlankInLine(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlankInLine(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
-bool SameIniName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string LowerIniName(std::string_view name) {
     std::string lower(name);

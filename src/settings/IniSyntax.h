@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CharClass.h"
 #include "settings/IniLineReader.h"
 
 #include <string>
@@ -24,13 +25,62 @@ struct IniLineMeaning {
 };
 
 // `content` is a line without its line end.
-IniLineMeaning ReadIniLine(std::string_view content);
-std::string_view TrimIniBlanks(std::string_view text);
-bool SameIniName(std::string_view a, std::string_view b);
+inline IniLineMeaning ReadIniLine(std::string_view content);
+inline std::string_view TrimIniBlanks(std::string_view text);
+inline bool SameIniName(std::string_view a, std::string_view b);
 // The name as names are compared: ASCII letters in lower case.
 std::string LowerIniName(std::string_view name);
 // "\r\n" when the text's first line ends so, else "\n": the line end of new lines.
 std::string_view IniLineEnd(std::string_view text);
+
+// ReadIniLine, TrimIniBlanks and SameIniName run once per line of every read: they are
+// defined here so that they inline.
+inline std::string_view TrimIniBlanks(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlankInLine(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlankInLine(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+inline bool SameIniName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline IniLineMeaning ReadIniLine(std::string_view content) {
+    IniLineMeaning meaning;
+    const std::string_view line = TrimIniBlanks(content);
+    if (line.empty() || line.front() == ';') {
+        return meaning;
+    }
+    if (line.front() == '[') {
+        const std::size_t close = line.rfind(']');
+        if (close != std::string_view::npos) {
+            meaning.kind = IniLineKind::Section;
+            meaning.name = TrimIniBlanks(line.substr(1, close - 1));
+        }
+        return meaning;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos) {
+        meaning.kind = IniLineKind::Key;
+        meaning.name = TrimIniBlanks(line.substr(0, equals));
+        meaning.value = TrimIniBlanks(line.substr(equals + 1));
+    }
+    return meaning;
+}
 
 // Where one section header and its lines lie in a text.
 struct IniSpan {
