@@ -2,11 +2,11 @@
 
 #include "core/AppServices.h"
 #include "core/StringTable.h"
-#include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseMessage.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileBatch.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -68,7 +68,7 @@ std::string PulseDesign::SectionName(int k) const {
     return PulseKeys::SectionName(k, channel_ + 1);
 }
 
-bool PulseDesign::Apply(const PulseKeyBatch& batch) {
+bool PulseDesign::Apply(const ProfileBatch& batch) {
     return keys_.Apply(batch);
 }
 
@@ -79,7 +79,7 @@ void PulseDesign::Open(int channel) {
     const std::string root = RootName();
     const bool exists = keys_.Number(root, PulseKeys::kCount) != kMissingNumber;
     vpp_ = ReadVpp();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     if (exists) {
         ReadRoot();
         const double storedActive = keys_.Number(root, PulseKeys::kActive);
@@ -194,7 +194,7 @@ std::vector<double> PulseDesign::SectionMarks(double scale) {
 PulseSection PulseDesign::ShowSection(int k) {
     keys_.Refresh();
     const std::string root = RootName();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     const int stored = ClampedWhole(keys_.Number(root, PulseKeys::kCount), 0, 0, kMaxSections);
     if (stored < k + 1) {
         batch.Set(root, PulseKeys::kCount, std::to_string(k + 1));
@@ -215,7 +215,7 @@ PulseSection PulseDesign::ShowSection(int k) {
 
 void PulseDesign::SetActiveSection(int k, IndexText text) {
     activeSection_ = k;
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(RootName(), PulseKeys::kActive,
               text == IndexText::Compact ? FormatCompact(k) : std::to_string(k));
     Apply(batch);
@@ -250,11 +250,11 @@ double PulseDesign::LocDurOf(const PulseSection& section) const {
 
 void PulseDesign::RestoreDerived(int k) {
     keys_.Refresh();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     ApplyWithDerived(batch, k, LocDurOf(ReadSection(k)));
 }
 
-bool PulseDesign::ApplyWithDerived(PulseKeyBatch& batch, int k, double locDur) {
+bool PulseDesign::ApplyWithDerived(ProfileBatch& batch, int k, double locDur) {
     keys_.Refresh();
     const double stored = Stored(locDur);
     const std::string text = FormatCompact(stored);
@@ -267,12 +267,12 @@ bool PulseDesign::ApplyWithDerived(PulseKeyBatch& batch, int k, double locDur) {
 
 void PulseDesign::RestoreStartsAndDuration(int k) {
     keys_.Refresh();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     AddStartsAndDuration(batch, k, std::nullopt);
     Apply(batch);
 }
 
-void PulseDesign::AddStartsAndDuration(PulseKeyBatch& batch, int k, std::optional<double> locDurK) {
+void PulseDesign::AddStartsAndDuration(ProfileBatch& batch, int k, std::optional<double> locDurK) {
     const std::string root = RootName();
     double total = 0.0;
     double start = 0.0;
@@ -331,7 +331,7 @@ bool PulseDesign::ChangeAmplitude(const std::string& text) {
         return false;
     }
     vpp_ = vpp;
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(RootName(), PulseKeys::kVpp, VppText(vpp));
     Apply(batch);
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pulse/PulseKeyStore.h"
 #include "pulse/PulseSection.h"
+#include "settings/ProfileSnapshot.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,10 +9,10 @@
 #include <vector>
 
 struct AppServices;
-class PulseKeyBatch;
+class ProfileBatch;
 
 // The pulse design of one channel. The design has no life of its own outside the context
-// file: every read goes to the file (through a copy checked against it, PulseKeyStore)
+// file: every read goes to the file (through a copy checked against it, ProfileSnapshot)
 // and every change is written at once. What this object keeps is what the view keeps of
 // it: the section count, the active section with its train style and time unit, the total
 // duration and the amplitude (Vpp), brought up to date by the operations that change them.
@@ -82,7 +82,7 @@ public:
     void RestoreStartsAndDuration(int k);
     // Applies an edit of section k together with its derived values in one write, the
     // section's LocDur given (the editor computes it from its table as shown).
-    bool ApplyWithDerived(PulseKeyBatch& batch, int k, double locDur);
+    bool ApplyWithDerived(ProfileBatch& batch, int k, double locDur);
     // Amplitude change from the text of the parameter bar's field: messages 3018 and
     // 3019 refuse it and leave everything as it was. True when the new value is stored
     // (or equals the old one).
@@ -90,10 +90,10 @@ public:
     // Re-reads Duration, qPls and Vpp of the root into the view's copy.
     void Reload();
 
-    PulseKeyStore& Keys() { return keys_; }
+    ProfileSnapshot& Keys() { return keys_; }
     AppServices& Services() { return services_; }
     // Applies a batch of key changes (one locked write). False when it failed.
-    bool Apply(const PulseKeyBatch& batch);
+    bool Apply(const ProfileBatch& batch);
 
 private:
     PulseSection ReadSection(int k);
@@ -101,10 +101,10 @@ private:
     double ReadVpp();
     bool LevelsFitIn(double vpp);
     double LocDurOf(const PulseSection& section) const;
-    void AddStartsAndDuration(PulseKeyBatch& batch, int k, std::optional<double> locDur);
+    void AddStartsAndDuration(ProfileBatch& batch, int k, std::optional<double> locDur);
 
     AppServices& services_;
-    PulseKeyStore keys_;
+    ProfileSnapshot keys_;
     bool open_ = false;
     int channel_ = 0;
     int sectionCount_ = 0;

@@ -5,11 +5,11 @@
 #include "core/UserInterface.h"
 #include "pulse/PulseCellCheck.h"
 #include "pulse/PulseDesign.h"
-#include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseMessage.h"
 #include "pulse/PulseSectionList.h"
 #include "settings/NumberFormat.h"
+#include "settings/ProfileBatch.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -88,7 +88,7 @@ bool PulseEditor::ChangeTrain(TrainStyle train) {
             return false;
         }
     }
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(design_.SectionName(design_.ActiveSection()), PulseKeys::kTrain,
               std::to_string(PulseTrainStyles::Stored(train)));
     design_.Apply(batch);
@@ -100,7 +100,7 @@ bool PulseEditor::ChangeTimeUnit(PulseTimeUnit unit) {
     if (unit == Shown().timeUnit) {
         return false;
     }
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(design_.SectionName(Shown().index), PulseKeys::kTimeUnit,
               std::to_string(PulseTimeUnits::Stored(unit)));
     design_.Apply(batch);
@@ -132,7 +132,7 @@ bool PulseEditor::ApplyRepeat() {
     }
     repeatText_ = std::to_string(value);
     if (value != Shown().repeat) {
-        PulseKeyBatch batch;
+        ProfileBatch batch;
         batch.Set(design_.SectionName(Shown().index), PulseKeys::kRepeat, std::to_string(value));
         design_.Apply(batch);
         design_.RestoreStartsAndDuration(Shown().index);

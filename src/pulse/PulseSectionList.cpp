@@ -1,8 +1,8 @@
 #include "pulse/PulseSectionList.h"
 
 #include "pulse/PulseDesign.h"
-#include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
+#include "settings/ProfileBatch.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
@@ -19,7 +19,7 @@ std::string Whole(int value) {
 } // namespace
 
 int PulseSectionList::ItemCount(int k) {
-    PulseKeyStore& keys = design_.Keys();
+    ProfileSnapshot& keys = design_.Keys();
     keys.Refresh();
     const double count = keys.Number(design_.SectionName(k), PulseKeys::kItemCount);
     return count == kMissingNumber || !(count >= 1)
@@ -27,7 +27,7 @@ int PulseSectionList::ItemCount(int k) {
                : static_cast<int>(std::min(std::trunc(count), double(PulseDesign::kMaxItems)));
 }
 
-void PulseSectionList::WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train,
+void PulseSectionList::WriteNewSection(ProfileBatch& batch, int k, TrainStyle train,
                                        PulseTimeUnit timeUnit) const {
     const std::string name = design_.SectionName(k);
     batch.Clear(name);
@@ -44,7 +44,7 @@ bool PulseSectionList::Append(TrainStyle train, PulseTimeUnit timeUnit) {
     }
     // The total as the sections add up now, not as "%g" kept it with six digits.
     design_.RestoreStartsAndDuration(count - 1);
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     WriteNewSection(batch, count, train, timeUnit);
     batch.Set(design_.SectionName(count), PulseKeys::kStart, FormatCompact(design_.Duration()));
     // What showing the new section would write next; written here in the same pass.
@@ -64,7 +64,7 @@ bool PulseSectionList::Insert(TrainStyle train, PulseTimeUnit timeUnit) {
     }
     const int count = design_.SectionCount();
     const double start = design_.Section(active).start;
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     for (int k = count - 1; k >= active; --k) {
         batch.Copy(design_.SectionName(k), design_.SectionName(k + 1));
     }
@@ -86,8 +86,8 @@ void PulseSectionList::Delete() {
     }
     const PulseSection deleted = design_.Section(active);
     const double shift = deleted.TotalDuration();
-    PulseKeyBatch batch;
-    PulseKeyStore& keys = design_.Keys();
+    ProfileBatch batch;
+    ProfileSnapshot& keys = design_.Keys();
     keys.Refresh();
     for (int k = active + 1; k < count; ++k) {
         const double stored = keys.Number(design_.SectionName(k), PulseKeys::kStart);
@@ -107,7 +107,7 @@ void PulseSectionList::Delete() {
 
 void PulseSectionList::RemoveAll() {
     const int count = design_.SectionCount();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     for (int k = 0; k < count; ++k) {
         batch.Clear(design_.SectionName(k));
     }
@@ -122,7 +122,7 @@ void PulseSectionList::RemoveAll() {
 
 void PulseSectionList::Clear(int k) {
     const PulseSection section = design_.Section(k);
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     WriteNewSection(batch, k, section.train, section.timeUnit);
     batch.Set(design_.SectionName(k), PulseKeys::kStart, FormatCompact(section.start));
     design_.Apply(batch);

@@ -3,7 +3,7 @@
 #include "pulse/PulseSection.h"
 
 class PulseDesign;
-class PulseKeyBatch;
+class ProfileBatch;
 
 // The section commands on the stored design: each works on whole sections of the
 // context file in one write and leaves the design's Starts and Duration restored. The
@@ -32,7 +32,7 @@ public:
     int ItemCount(int k);
 
 private:
-    void WriteNewSection(PulseKeyBatch& batch, int k, TrainStyle train,
+    void WriteNewSection(ProfileBatch& batch, int k, TrainStyle train,
                          PulseTimeUnit timeUnit) const;
 
     PulseDesign& design_;

@@ -3,11 +3,11 @@
 #include "core/AppServices.h"
 #include "pulse/PulseCellCheck.h"
 #include "pulse/PulseDesign.h"
-#include "pulse/PulseKeyBatch.h"
 #include "pulse/PulseKeys.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseMessage.h"
 #include "pulse/PulseSectionList.h"
+#include "settings/ProfileBatch.h"
 #include "settings/TextFormat.h"
 
 namespace {
@@ -128,7 +128,7 @@ void PulseSectionTable::StoreCell(int line, int column, const std::string& text)
     } else {
         lines_[index].level = text;
     }
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     batch.Set(design_.SectionName(section_.index), PulseKeys::ItemKey(section_.train, line, column),
               stored);
     batch.Set(design_.SectionName(section_.index), PulseKeys::kItemCount,
@@ -159,7 +159,7 @@ double PulseSectionTable::LocDurOfTable() const {
     return 0.0;
 }
 
-void PulseSectionTable::AfterItemsChanged(PulseKeyBatch& batch) {
+void PulseSectionTable::AfterItemsChanged(ProfileBatch& batch) {
     design_.ApplyWithDerived(batch, section_.index, LocDurOfTable());
     Reread();
 }
@@ -174,7 +174,7 @@ int PulseSectionTable::StoredItemCount() const {
 }
 
 // Moves the stored cells of item `from` to item `to`; a missing cell stays missing.
-void PulseSectionTable::MoveItem(PulseKeyBatch& batch, int from, int to) const {
+void PulseSectionTable::MoveItem(ProfileBatch& batch, int from, int to) const {
     const std::string name = design_.SectionName(section_.index);
     const std::size_t index = static_cast<std::size_t>(from);
     const PulseItem item = index < section_.items.size() ? section_.items[index] : PulseItem{};
@@ -200,7 +200,7 @@ bool PulseSectionTable::InsertLine() {
     }
     const std::string name = design_.SectionName(section_.index);
     const int count = StoredItemCount();
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     for (int item = count - 1; item >= line; --item) {
         MoveItem(batch, item, item + 1);
     }
@@ -231,7 +231,7 @@ bool PulseSectionTable::DeleteLine() {
         return false;
     }
     const std::string name = design_.SectionName(section_.index);
-    PulseKeyBatch batch;
+    ProfileBatch batch;
     // A line beyond the stored items was appended and never stored: it only leaves the table.
     if (line < count) {
         for (int item = line + 1; item < count; ++item) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class PulseDesign;
-class PulseKeyBatch;
+class ProfileBatch;
 struct PulseLimits;
 
 // One line of the editor's table as shown: the time in the section's unit and the level
@@ -61,9 +61,9 @@ private:
     void FillTable();
     void RestoreCell(int line, int column);
     void StoreCell(int line, int column, const std::string& text);
-    void AfterItemsChanged(PulseKeyBatch& batch);
+    void AfterItemsChanged(ProfileBatch& batch);
     double LocDurOfTable() const;
-    void MoveItem(PulseKeyBatch& batch, int from, int to) const;
+    void MoveItem(ProfileBatch& batch, int from, int to) const;
 
     PulseDesign& design_;
     const PulseLimits& limits_;

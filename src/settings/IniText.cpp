@@ -1,150 +1,12 @@
 #include "settings/IniText.h"
 
-#include "core/CharClass.h"
+#include "settings/IniSyntax.h"
 
-#include <cstring>
 #include <unordered_set>
 
 namespace {
 
-struct Line {
-    std::size_t begin = 0;
-    std::size_t contentEnd = 0; // before "\r\n" or "\n"
-    std::size_t end = 0;        // start of the next line
-};
-
-enum class LineKind { Other, Section, Key };
-
-struct LineMeaning {
-    LineKind kind = LineKind::Other;
-    std::string_view name;
-    std::string_view value;
-};
-
-std::string_view Trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlankInLine(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlankInLine(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string LowerName(std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower) {
-        c = ToLowerAscii(c);
-    }
-    return lower;
-}
-
-class LineReader {
-public:
-    explicit LineReader(std::string_view text) : text_(text) {
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
-            position_ = 3;
-        }
-    }
-
-    bool Next(Line& line) {
-        if (position_ >= text_.size()) {
-            return false;
-        }
-        line.begin = position_;
-        const void* newline = std::memchr(text_.data() + position_, '\n', text_.size() - position_);
-        if (newline == nullptr) {
-            line.contentEnd = line.end = text_.size();
-        } else {
-            const std::size_t at = static_cast<const char*>(newline) - text_.data();
-            line.end = at + 1;
-            line.contentEnd = at > line.begin && text_[at - 1] == '\r' ? at - 1 : at;
-        }
-        position_ = line.end;
-        return true;
-    }
-
-    // Moves to the next line whose first non-blank character is "[", jumping over the
-    // lines before it in bulk: outside the wanted section nothing else matters.
-    bool NextMaybeHeader(Line& line) {
-        const char* base = text_.data();
-        while (position_ < text_.size()) {
-            const void* found = std::memchr(base + position_, '[', text_.size() - position_);
-            if (found == nullptr) {
-                break;
-            }
-            const std::size_t bracket = static_cast<const char*>(found) - base;
-            std::size_t start = bracket;
-            while (start > position_ && IsBlankInLine(base[start - 1])) {
-                --start;
-            }
-            if (start == position_ || base[start - 1] == '\n') {
-                position_ = start;
-                return Next(line);
-            }
-            const void* newline = std::memchr(base + bracket, '\n', text_.size() - bracket);
-            position_ =
-                newline == nullptr ? text_.size() : static_cast<const char*>(newline) - base + 1;
-        }
-        position_ = text_.size();
-        return false;
-    }
-
-    // The next line, or outside a wanted section the next line that may be a header.
-    bool Advance(Line& line, bool inside) { return inside ? Next(line) : NextMaybeHeader(line); }
-
-    std::string_view Content(const Line& line) const {
-        return text_.substr(line.begin, line.contentEnd - line.begin);
-    }
-
-private:
-    std::string_view text_;
-    std::size_t position_ = 0;
-};
-
-LineMeaning Classify(std::string_view content) {
-    LineMeaning meaning;
-    const std::string_view line = Trim(content);
-    if (line.empty() || line.front() == ';') {
-        return meaning;
-    }
-    if (line.front() == '[') {
-        const std::size_t close = line.rfind(']');
-        if (close != std::string_view::npos) {
-            meaning.kind = LineKind::Section;
-            meaning.name = Trim(line.substr(1, close - 1));
-        }
-        return meaning;
-    }
-    const std::size_t equals = line.find('=');
-    if (equals != std::string_view::npos) {
-        meaning.kind = LineKind::Key;
-        meaning.name = Trim(line.substr(0, equals));
-        meaning.value = Trim(line.substr(equals + 1));
-    }
-    return meaning;
-}
-
-std::string_view LineEndOf(std::string_view text) {
-    const std::size_t newline = text.find('\n');
-    return newline != std::string_view::npos && newline > 0 && text[newline - 1] == '\r'
-               ? std::string_view("\r\n")
-               : std::string_view("\n");
-}
+using Line = IniLineReader::Line;
 
 // Makes sure that the text ends with a line end before something is appended.
 void EndLastLine(std::string& text, std::string_view lineEnd) {
@@ -166,37 +28,6 @@ std::string HeaderLine(std::string_view section, std::string_view lineEnd) {
     return line;
 }
 
-// Where the sections of one name lie in a text.
-struct SectionSpan {
-    Line header;
-    std::size_t lastFilledEnd = 0; // end of its last non-blank line
-    std::size_t end = 0;           // start of the next header, or the end of the text
-};
-
-std::vector<SectionSpan> FindSections(std::string_view text, std::string_view section) {
-    std::vector<SectionSpan> spans;
-    const std::string_view wanted = Trim(section);
-    LineReader reader(text);
-    Line line;
-    bool inside = false;
-    while (reader.Advance(line, inside)) {
-        const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section) {
-            if (inside) {
-                spans.back().end = line.begin;
-            }
-            inside = SameName(meaning.name, wanted);
-            if (inside) {
-                spans.push_back({line, line.end, text.size()});
-            }
-        } else if (inside && !Trim(content).empty()) {
-            spans.back().lastFilledEnd = line.end;
-        }
-    }
-    return spans;
-}
-
 // Rewrites or removes one key line; the name keeps its spelling in the file.
 bool ChangeKeyLine(std::string& text, const Line& line, std::string_view name,
                    std::optional<std::string_view> value) {
@@ -216,15 +47,15 @@ bool ChangeKeyLine(std::string& text, const Line& line, std::string_view name,
 // until it returns false. Lines outside those sections are skipped in bulk.
 template <typename Visit>
 void ForEachKeyIn(std::string_view text, std::string_view section, Visit visit) {
-    const std::string_view wanted = Trim(section);
-    LineReader reader(text);
+    const std::string_view wanted = TrimIniBlanks(section);
+    IniLineReader reader(text);
     Line line;
     bool inside = false;
     while (reader.Advance(line, inside)) {
-        const LineMeaning meaning = Classify(reader.Content(line));
-        if (meaning.kind == LineKind::Section) {
-            inside = SameName(meaning.name, wanted);
-        } else if (inside && meaning.kind == LineKind::Key && !visit(meaning)) {
+        const IniLineMeaning meaning = ReadIniLine(reader.Content(line));
+        if (meaning.kind == IniLineKind::Section) {
+            inside = SameIniName(meaning.name, wanted);
+        } else if (inside && meaning.kind == IniLineKind::Key && !visit(meaning)) {
             return;
         }
     }
@@ -232,11 +63,11 @@ void ForEachKeyIn(std::string_view text, std::string_view section, Visit visit) 
 
 // Calls visit(name) for every section header until it returns false.
 template <typename Visit> void ForEachHeader(std::string_view text, Visit visit) {
-    LineReader reader(text);
+    IniLineReader reader(text);
     Line line;
     while (reader.NextMaybeHeader(line)) {
-        const LineMeaning meaning = Classify(reader.Content(line));
-        if (meaning.kind == LineKind::Section && !visit(meaning.name)) {
+        const IniLineMeaning meaning = ReadIniLine(reader.Content(line));
+        if (meaning.kind == IniLineKind::Section && !visit(meaning.name)) {
             return;
         }
     }
@@ -246,10 +77,10 @@ template <typename Visit> void ForEachHeader(std::string_view text, Visit visit)
 
 std::optional<std::string_view> FindIniValue(std::string_view text, std::string_view section,
                                              std::string_view key) {
-    const std::string_view wanted = Trim(key);
+    const std::string_view wanted = TrimIniBlanks(key);
     std::optional<std::string_view> value;
-    ForEachKeyIn(text, section, [&](const LineMeaning& meaning) {
-        if (SameName(meaning.name, wanted)) {
+    ForEachKeyIn(text, section, [&](const IniLineMeaning& meaning) {
+        if (SameIniName(meaning.name, wanted)) {
             value = meaning.value;
         }
         return !value;
@@ -260,8 +91,8 @@ std::optional<std::string_view> FindIniValue(std::string_view text, std::string_
 IniEntries ReadIniSection(std::string_view text, std::string_view section) {
     IniEntries entries;
     std::unordered_set<std::string> seen;
-    ForEachKeyIn(text, section, [&](const LineMeaning& meaning) {
-        if (seen.insert(LowerName(meaning.name)).second) {
+    ForEachKeyIn(text, section, [&](const IniLineMeaning& meaning) {
+        if (seen.insert(LowerIniName(meaning.name)).second) {
             entries.emplace_back(meaning.name, meaning.value);
         }
         return true;
@@ -273,7 +104,7 @@ std::vector<std::string> IniSectionNames(std::string_view text) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
     ForEachHeader(text, [&](std::string_view name) {
-        if (seen.insert(LowerName(name)).second) {
+        if (seen.insert(LowerIniName(name)).second) {
             names.emplace_back(name);
         }
         return true;
@@ -282,10 +113,10 @@ std::vector<std::string> IniSectionNames(std::string_view text) {
 }
 
 bool HasIniSection(std::string_view text, std::string_view section) {
-    const std::string_view wanted = Trim(section);
+    const std::string_view wanted = TrimIniBlanks(section);
     bool found = false;
     ForEachHeader(text, [&](std::string_view name) {
-        found = SameName(name, wanted);
+        found = SameIniName(name, wanted);
         return !found;
     });
     return found;
@@ -293,24 +124,24 @@ bool HasIniSection(std::string_view text, std::string_view section) {
 
 bool SetIniValue(std::string& text, std::string_view section, std::string_view key,
                  std::optional<std::string_view> value) {
-    const std::string_view wantedSection = Trim(section);
-    const std::string_view wantedKey = Trim(key);
-    const std::string_view lineEnd = LineEndOf(text);
-    LineReader reader(text);
+    const std::string_view wantedSection = TrimIniBlanks(section);
+    const std::string_view wantedKey = TrimIniBlanks(key);
+    const std::string_view lineEnd = IniLineEnd(text);
+    IniLineReader reader(text);
     Line line;
     bool inside = false;
     int sectionsSeen = 0;
     std::size_t insertAt = 0;
     while (reader.Advance(line, inside)) {
         const std::string_view content = reader.Content(line);
-        const LineMeaning meaning = Classify(content);
-        if (meaning.kind == LineKind::Section) {
-            inside = SameName(meaning.name, wantedSection);
+        const IniLineMeaning meaning = ReadIniLine(content);
+        if (meaning.kind == IniLineKind::Section) {
+            inside = SameIniName(meaning.name, wantedSection);
             if (inside && ++sectionsSeen == 1) {
                 insertAt = line.end;
             }
-        } else if (inside && meaning.kind == LineKind::Key) {
-            if (SameName(meaning.name, wantedKey)) {
+        } else if (inside && meaning.kind == IniLineKind::Key) {
+            if (SameIniName(meaning.name, wantedKey)) {
                 return ChangeKeyLine(text, line, meaning.name, value);
             }
             if (sectionsSeen == 1) {
@@ -334,32 +165,32 @@ bool SetIniValue(std::string& text, std::string_view section, std::string_view k
 }
 
 bool RemoveIniSection(std::string& text, std::string_view section) {
-    const std::vector<SectionSpan> spans = FindSections(text, section);
+    const std::vector<IniSpan> spans = FindIniSpans(text, section);
     for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
-        text.erase(span->header.begin, span->end - span->header.begin);
+        text.erase(span->headerBegin, span->end - span->headerBegin);
     }
     return !spans.empty();
 }
 
 bool ReplaceIniSection(std::string& text, std::string_view section, const IniEntries& entries) {
-    const std::string_view lineEnd = LineEndOf(text);
+    const std::string_view lineEnd = IniLineEnd(text);
     std::string body;
     for (const auto& [key, value] : entries) {
-        body += KeyLine(Trim(key), value, lineEnd);
+        body += KeyLine(TrimIniBlanks(key), value, lineEnd);
     }
-    const std::vector<SectionSpan> spans = FindSections(text, section);
+    const std::vector<IniSpan> spans = FindIniSpans(text, section);
     if (spans.empty()) {
         EndLastLine(text, lineEnd);
-        text += HeaderLine(Trim(section), lineEnd);
+        text += HeaderLine(TrimIniBlanks(section), lineEnd);
         text += body;
         return true;
     }
     std::string edited = text;
     // Later sections of the same name go; the first one takes the new body.
     for (std::size_t i = spans.size(); i-- > 1;) {
-        edited.erase(spans[i].header.begin, spans[i].end - spans[i].header.begin);
+        edited.erase(spans[i].headerBegin, spans[i].end - spans[i].headerBegin);
     }
-    std::size_t bodyBegin = spans.front().header.end;
+    std::size_t bodyBegin = spans.front().bodyBegin;
     std::size_t bodyEnd = spans.front().lastFilledEnd;
     if (bodyBegin == edited.size() && !body.empty()) {
         EndLastLine(edited, lineEnd);
@@ -376,10 +207,10 @@ std::string IniWriteProblem(std::string_view section, std::string_view key,
     const auto breaksLine = [](std::string_view text) {
         return text.find_first_of("\r\n") != std::string_view::npos;
     };
-    if (breaksLine(section) || Trim(section).empty()) {
+    if (breaksLine(section) || TrimIniBlanks(section).empty()) {
         return "the section name is empty or holds a line break";
     }
-    const std::string_view name = Trim(key);
+    const std::string_view name = TrimIniBlanks(key);
     if (breaksLine(key) || name.empty() || name.find('=') != std::string_view::npos ||
         name.front() == '[' || name.front() == ';') {
         return "the key name \"" + std::string(key) + "\" cannot be written";

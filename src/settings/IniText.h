@@ -7,16 +7,12 @@
 #include <string_view>
 #include <vector>
 
-// The private-profile format on the text of a whole file, without any file access.
-//
-// A line whose first non-blank character is "[" and that holds a "]" is a section header;
-// the name is what lies between the "[" and the last "]", blanks trimmed. A line holding
-// "=" is a key, name and value trimmed of blanks. Everything else is kept but means
-// nothing: blank lines, ";" comments, lines without "=", text before the first header,
-// and a "[" line without "]". Such a damaged header opens no section, so the keys below
-// it stay in the section above it rather than moving to a section nobody asked for.
-// Names compare without case (ASCII). When a key or a section appears twice, the first
-// key in file order wins. A UTF-8 byte order mark at the start is skipped.
+// The private-profile format on the text of a whole file, without any file access. Lines
+// mean what IniSyntax says: headers, keys, and lines that mean nothing (blank lines, ";"
+// comments, lines without "=", text before the first header, and a "[" line without "]").
+// Such a damaged header opens no section, so the keys below it stay in the section above
+// it rather than moving to a section nobody asked for. When a key or a section appears
+// twice, the first key in file order wins. A UTF-8 byte order mark at the start is skipped.
 //
 // Edits change only the lines they must and keep every other byte; new lines use the
 // text's line end ("\r\n" when its first line ends so, else "\n").

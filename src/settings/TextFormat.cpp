@@ -1,15 +1,12 @@
 #include "settings/TextFormat.h"
 
+#include "core/CharClass.h"
 #include "settings/NumberFormat.h"
 
 #include <cmath>
 #include <cstddef>
 
 namespace {
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool EndsWith(const std::string& text, const char* tail, std::size_t tailLength) {
     return text.size() >= tailLength &&
@@ -18,7 +15,7 @@ bool EndsWith(const std::string& text, const char* tail, std::size_t tailLength)
 
 bool SameLettersNoCase(const char* a, const char* b, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) {
             return false;
         }
     }
@@ -84,13 +81,4 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() &&
            SameLettersNoCase(text.data(), prefix.data(), prefix.size());
-}
-
-std::string ToUpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CharClass.h" // ToUpperAscii of a whole text
+
 #include <string>
 
 // Small text helpers shared by the settings and the displays.
@@ -15,4 +17,3 @@ std::string ShortenPath(const std::string& path);
 // Case-insensitive comparisons of ASCII text.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
-std::string ToUpperAscii(std::string text);

@@ -1,28 +1,15 @@
-#include "pulse/PulseKeyBatch.h"
+#include "settings/ProfileBatch.h"
 
-#include "core/CharClass.h"
-#include "pulse/PulseIniSpans.h"
+#include "settings/IniSyntax.h"
 #include "settings/IniText.h"
 
 #include <unordered_map>
 
 namespace {
 
-bool SameLower(std::string_view name, std::string_view lower) {
-    if (name.size() != lower.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (ToLowerAscii(name[i]) != lower[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 IniEntries::iterator FindKey(IniEntries& entries, const std::string& lowerKey) {
     for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
-        if (SameLower(entry->first, lowerKey)) {
+        if (SameIniName(entry->first, lowerKey)) {
             return entry;
         }
     }
@@ -30,7 +17,7 @@ IniEntries::iterator FindKey(IniEntries& entries, const std::string& lowerKey) {
 }
 
 IniEntries::iterator FindKeyIn(IniEntries& entries, std::string_view name) {
-    return FindKey(entries, LowerAscii(name));
+    return FindKey(entries, LowerIniName(name));
 }
 
 // A section while the batch is applied: its lines as they stand in the text (raw) until a
@@ -69,7 +56,7 @@ IniEntries ReadSpans(std::string_view text, const std::vector<const IniSpan*>& s
     for (const IniSpan* span : spans) {
         const std::string_view part = text.substr(span->headerBegin, span->end - span->headerBegin);
         for (auto& entry : ReadIniSection(part, span->lowerName)) {
-            if (FindKey(entries, LowerAscii(entry.first)) == entries.end()) {
+            if (FindKey(entries, LowerIniName(entry.first)) == entries.end()) {
                 entries.push_back(std::move(entry));
             }
         }
@@ -87,7 +74,7 @@ std::string Body(const IniEntries& entries, std::string_view lineEnd) {
 
 // The key edits of a section that is only given Set and Remove: applied line by line to
 // its first header's lines, so that its other lines (comments included) stay as they are
-// and a section of hundreds of items is not parsed and rebuilt for one changed Start.
+// and a section of hundreds of keys is not parsed and rebuilt for one changed key.
 struct KeyEdits {
     std::unordered_map<std::string, std::optional<std::string>> last; // lower key -> value
     std::vector<std::pair<std::string, std::string>> order;           // key as given, lower
@@ -116,9 +103,9 @@ void AppendEditedSpan(std::string& out, std::string_view text, const IniSpan& sp
         while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) {
             content.remove_suffix(1);
         }
-        std::string_view name;
-        std::string_view value;
-        const std::string lower = IniKeyLine(content, name, value) ? LowerAscii(name) : "";
+        const IniLineMeaning meaning = ReadIniLine(content);
+        const std::string_view name = meaning.name;
+        const std::string lower = meaning.kind == IniLineKind::Key ? LowerIniName(name) : "";
         const auto edit = lower.empty() ? edits.last.end() : edits.last.find(lower);
         if (edit == edits.last.end() || applied[lower]) {
             out.append(line);
@@ -161,24 +148,24 @@ void AppendBody(std::string& out, const SectionState& section, std::string_view 
 
 } // namespace
 
-void PulseKeyBatch::Set(const std::string& section, const std::string& key,
-                        const std::string& value) {
+void ProfileBatch::Set(const std::string& section, const std::string& key,
+                       const std::string& value) {
     operations_.push_back({Kind::Set, section, key, value});
 }
 
-void PulseKeyBatch::Remove(const std::string& section, const std::string& key) {
+void ProfileBatch::Remove(const std::string& section, const std::string& key) {
     operations_.push_back({Kind::Remove, section, key, {}});
 }
 
-void PulseKeyBatch::Clear(const std::string& section) {
+void ProfileBatch::Clear(const std::string& section) {
     operations_.push_back({Kind::Clear, section, {}, {}});
 }
 
-void PulseKeyBatch::Copy(const std::string& source, const std::string& target) {
+void ProfileBatch::Copy(const std::string& source, const std::string& target) {
     operations_.push_back({Kind::Copy, target, source, {}});
 }
 
-std::string PulseKeyBatch::Problem() const {
+std::string ProfileBatch::Problem() const {
     for (const Operation& operation : operations_) {
         const bool hasKey = operation.kind == Kind::Set || operation.kind == Kind::Remove;
         std::string problem = IniWriteProblem(operation.section, hasKey ? operation.key : "k",
@@ -195,7 +182,7 @@ std::string PulseKeyBatch::Problem() const {
     return {};
 }
 
-bool PulseKeyBatch::ApplyTo(std::string& text) const {
+bool ProfileBatch::ApplyTo(std::string& text) const {
     const std::vector<IniSpan> spans = FindIniSpans(text);
     std::unordered_map<std::string, std::vector<const IniSpan*>> spansByName;
     for (const IniSpan& span : spans) {
@@ -205,11 +192,11 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
     // others are read whole, changed in order and written back whole.
     std::unordered_map<std::string, bool> simple;
     for (const Operation& operation : operations_) {
-        const std::string target = LowerAscii(operation.section);
+        const std::string target = LowerIniName(operation.section);
         const bool keyEdit = operation.kind == Kind::Set || operation.kind == Kind::Remove;
         simple.try_emplace(target, true).first->second &= keyEdit;
         if (operation.kind == Kind::Copy) {
-            simple[LowerAscii(operation.key)] = false;
+            simple[LowerIniName(operation.key)] = false;
         }
     }
     std::unordered_map<std::string, KeyEdits> keyEdits;
@@ -236,13 +223,13 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
     };
     std::unordered_map<std::string, std::string> spelling;
     for (const Operation& operation : operations_) {
-        const std::string target = LowerAscii(operation.section);
+        const std::string target = LowerIniName(operation.section);
         if (spelling.try_emplace(target, operation.section).second) {
             touchOrder.push_back(target);
         }
         if (simple[target]) {
             KeyEdits& edits = keyEdits[target];
-            const std::string key = LowerAscii(operation.key);
+            const std::string key = LowerIniName(operation.key);
             if (!edits.last.count(key)) {
                 edits.order.emplace_back(operation.key, key);
             }
@@ -255,7 +242,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
         switch (operation.kind) {
         case Kind::Set: {
             IniEntries& entries = section.Entries();
-            const auto entry = FindKey(entries, LowerAscii(operation.key));
+            const auto entry = FindKey(entries, LowerIniName(operation.key));
             if (entry == entries.end()) {
                 entries.emplace_back(operation.key, operation.value);
             } else {
@@ -266,7 +253,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
         }
         case Kind::Remove: {
             IniEntries& entries = section.Entries();
-            const auto entry = FindKey(entries, LowerAscii(operation.key));
+            const auto entry = FindKey(entries, LowerIniName(operation.key));
             if (entry != entries.end()) {
                 entries.erase(entry);
             }
@@ -276,7 +263,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
             section.Clear();
             break;
         case Kind::Copy: {
-            const SectionState source = state(LowerAscii(operation.key));
+            const SectionState source = state(LowerIniName(operation.key));
             SectionState& copyTarget = state(target);
             copyTarget.raw = source.raw;
             copyTarget.entries = source.entries;
@@ -286,7 +273,7 @@ bool PulseKeyBatch::ApplyTo(std::string& text) const {
         }
     }
 
-    const std::string_view lineEnd = LineEndOfText(text);
+    const std::string_view lineEnd = IniLineEnd(text);
     std::string result;
     result.reserve(text.size() + text.size() / 8 + 256);
     std::size_t copied = 0;

@@ -1,11 +1,12 @@
-#include "pulse/PulseKeyStore.h"
+#include "settings/ProfileSnapshot.h"
 
-#include "pulse/PulseIniSpans.h"
-#include "pulse/PulseKeyBatch.h"
+#include "settings/IniSyntax.h"
+#include "settings/ProfileBatch.h"
 #include "settings/ProfileEdit.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,9 +40,9 @@ FileStamp StampOf(const std::string& path) {
 
 } // namespace
 
-PulseKeyStore::PulseKeyStore(ProfileStore& store) : store_(store) {}
+ProfileSnapshot::ProfileSnapshot(ProfileStore& store) : store_(store) {}
 
-void PulseKeyStore::Refresh() {
+void ProfileSnapshot::Refresh() {
     const FileStamp stamp = StampOf(store_.ContextFile());
     if (loaded_ && stamp.exists && stamp.size == size_ && stamp.modified == modified_) {
         return;
@@ -49,7 +50,7 @@ void PulseKeyStore::Refresh() {
     Load();
 }
 
-void PulseKeyStore::Load() {
+void ProfileSnapshot::Load() {
     // Stamp first: a write that lands while the file is read then shows at the next check.
     const FileStamp stamp = StampOf(store_.ContextFile());
     std::ifstream file(store_.ContextFile(), std::ios::binary);
@@ -66,39 +67,34 @@ void PulseKeyStore::Load() {
     }
 }
 
-PulseKeyStore::Section* PulseKeyStore::FindSection(std::string_view section) {
+ProfileSnapshot::Section* ProfileSnapshot::FindSection(std::string_view section) {
     if (!loaded_ && text_.empty()) {
         Refresh();
     }
-    const auto found = sections_.find(LowerAscii(section));
+    const auto found = sections_.find(LowerIniName(section));
     return found == sections_.end() ? nullptr : &found->second;
 }
 
-std::optional<std::string_view> PulseKeyStore::Find(Section& section, const std::string& lowerKey) {
+std::optional<std::string_view> ProfileSnapshot::Find(Section& section,
+                                                      const std::string& lowerKey) {
     if (const auto known = section.values.find(lowerKey); known != section.values.end()) {
         return known->second;
     }
-    const std::string_view text = text_;
     while (section.span < section.spans.size()) {
         const auto [begin, end] = section.spans[section.span];
-        std::size_t& position = section.position;
-        if (position < begin) {
-            position = begin;
-        }
-        while (position < end) {
-            std::size_t lineEnd = text.find('\n', position);
-            lineEnd = lineEnd == std::string_view::npos || lineEnd > end ? end : lineEnd;
-            std::string_view name;
-            std::string_view value;
-            const bool isKey = IniKeyLine(text.substr(position, lineEnd - position), name, value);
-            position = lineEnd + 1;
-            if (!isKey) {
+        IniLineReader reader(text_, std::max(section.position, begin), end);
+        IniLineReader::Line line;
+        while (reader.Next(line)) {
+            section.position = line.end;
+            const IniLineMeaning meaning = ReadIniLine(reader.Content(line));
+            if (meaning.kind != IniLineKind::Key) {
                 continue;
             }
-            // The first value of a name counts, as the settings layer reads it.
-            const auto added = section.values.try_emplace(LowerAscii(name), value);
+            // The first value of a name counts, as IniText reads it.
+            const auto added =
+                section.values.try_emplace(LowerIniName(meaning.name), meaning.value);
             if (added.second && added.first->first == lowerKey) {
-                return value;
+                return meaning.value;
             }
         }
         ++section.span;
@@ -106,12 +102,12 @@ std::optional<std::string_view> PulseKeyStore::Find(Section& section, const std:
     return std::nullopt;
 }
 
-std::optional<std::string> PulseKeyStore::Text(std::string_view section, std::string_view key) {
+std::optional<std::string> ProfileSnapshot::Text(std::string_view section, std::string_view key) {
     Section* found = FindSection(section);
     if (found == nullptr) {
         return std::nullopt;
     }
-    const std::optional<std::string_view> value = Find(*found, LowerAscii(key));
+    const std::optional<std::string_view> value = Find(*found, LowerIniName(key));
     if (!value) {
         return std::nullopt;
     }
@@ -123,16 +119,16 @@ std::optional<std::string> PulseKeyStore::Text(std::string_view section, std::st
     return text;
 }
 
-double PulseKeyStore::Number(std::string_view section, std::string_view key) {
+double ProfileSnapshot::Number(std::string_view section, std::string_view key) {
     const std::optional<std::string> text = Text(section, key);
     return text ? ProfileEdit::NthNumber(*text, 0, kMissingNumber) : kMissingNumber;
 }
 
-bool PulseKeyStore::HasSection(std::string_view section) {
+bool ProfileSnapshot::HasSection(std::string_view section) {
     return FindSection(section) != nullptr;
 }
 
-bool PulseKeyStore::Apply(const PulseKeyBatch& batch) {
+bool ProfileSnapshot::Apply(const ProfileBatch& batch) {
     if (batch.Empty()) {
         return true;
     }

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-// Changes of whole sections and keys of a settings text, collected by one design
-// operation and applied in one pass under one hold of the file's lock. A design of
-// thousands of sections changes hundreds of keys per edit; one rewrite of the file per
-// key would make every edit as slow as the design is large, many times over.
+// Changes of whole sections and keys of a settings text, collected by one operation and
+// applied in one pass under one hold of the file's lock (ProfileSnapshot::Apply). A pulse
+// design of thousands of sections changes hundreds of keys per edit; one rewrite of the
+// file per key would make every edit as slow as the design is large, many times over.
 //
 // Operations apply in the order they were given. Only the sections named by an operation
 // are rewritten (the keys of their first header, in file order, then new keys; blank
 // lines at a section's end stay); every other byte of the text is kept.
-class PulseKeyBatch {
+class ProfileBatch {
 public:
     void Set(const std::string& section, const std::string& key, const std::string& value);
     void Remove(const std::string& section, const std::string& key);

@@ -7,22 +7,22 @@
 #include <unordered_map>
 #include <vector>
 
-class PulseKeyBatch;
+class ProfileBatch;
 class ProfileStore;
 
-// The design's view of the context file: a parsed copy of the file that is checked
-// against the file (its size and modification time, to the nanosecond) at every Refresh,
-// and read again from disk when either differs, so a write of the host is seen at the
-// next read operation. A design of thousands of sections would otherwise read and parse
-// the whole file once per key. Values read as a quiet ReadProfileText reads them (quotes,
-// "noo", "//" comments), without its 80-character room: a hand-made long value is read,
-// not reported. Writes go through the settings store in one locked pass per batch.
-class PulseKeyStore {
+// A parsed copy of the context file that is checked against the file (its size and
+// modification time, to the nanosecond) at every Refresh, and read again from disk when
+// either differs, so a write of the host is seen at the next read operation. A reader of
+// thousands of sections (the pulse design) would otherwise read and parse the whole file
+// once per key. Values read as a quiet ReadProfileText reads them (quotes, "noo", "//"
+// comments), without its 80-character room: a hand-made long value is read, not reported.
+// Writes go through the settings store in one locked pass per batch.
+class ProfileSnapshot {
 public:
-    explicit PulseKeyStore(ProfileStore& store);
+    explicit ProfileSnapshot(ProfileStore& store);
 
-    // Brings the copy up to date with the file. Each read operation of the design calls
-    // it once and then reads its keys from the copy.
+    // Brings the copy up to date with the file. Each read operation of its user calls it
+    // once and then reads its keys from the copy.
     void Refresh();
     std::optional<std::string> Text(std::string_view section, std::string_view key);
     // The first number of the value; kMissingNumber when the key is missing or its value
@@ -35,12 +35,12 @@ public:
 
     // One locked rewrite of the context file. False when it could not be written (the
     // settings store has told the user).
-    bool Apply(const PulseKeyBatch& batch);
+    bool Apply(const ProfileBatch& batch);
     ProfileStore& Store() { return store_; }
 
 private:
     // A section is read as far as its keys are asked for: a lookup that misses reads on
-    // until it finds the key or the section ends. The design's own keys come first in the
+    // until it finds the key or the section ends. A pulse design's own keys come first in the
     // sections it writes, so reading Start and LocDur of every section stays cheap.
     struct Section {
         std::vector<std::pair<std::size_t, std::size_t>> spans; // bodies of its headers
