@@ -125,9 +125,6 @@ public:
     const AppState& State() const;
     ProfileStore& Store() const;
     UserInterface& Ui() const;
-    // The view code still takes the whole services from here; everything else uses the
-    // three above or is given the services at construction.
-    AppServices& Services() { return services_; }
     // The last file opened or saved, for the next dialog.
     void NoteLastFile(const std::string& path);
     const SampleBuffer& Samples() const { return samples_; }

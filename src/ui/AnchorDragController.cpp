@@ -133,7 +133,7 @@ void AnchorDragController::EndDrag() {
 
 void AnchorDragController::WriteParameters() {
     const char* section = State().Mode().anchorSection;
-    ProfileStore& store = surface_.State().Document().Services().store;
+    ProfileStore& store = surface_.State().Document().Store();
     store.WriteProfileText(section, "Prv_bgn", std::to_string(State().Left()), store.ContextFile());
     store.WriteProfileText(section, "Prv_end", std::to_string(State().Right()),
                            store.ContextFile());

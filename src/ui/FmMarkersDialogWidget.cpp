@@ -149,8 +149,9 @@ void FmMarkersDialogWidget::done(int result) {
     QDialog::done(result);
 }
 
-bool FmMarkersDialogWidget::EditFmMarkers(QWidget* parent, WaveDoc& document) {
-    FmMarkersDialog form(document.Services(), document.Fm());
+bool FmMarkersDialogWidget::EditFmMarkers(QWidget* parent, WaveDoc& document,
+                                          AppServices& services) {
+    FmMarkersDialog form(services, document.Fm());
     form.Load();
     FmMarkersDialogWidget dialog(form, parent);
     if (dialog.exec() != Accepted) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class FmMarkersDialog;
+struct AppServices;
 class QComboBox;
 class QRadioButton;
 class QWidget;
@@ -20,7 +21,7 @@ public:
     // The FM Markers command: the table of the document's FM function mode, run modally.
     // After Store & Update the marker bar and the marker positions are rebuilt and the
     // views updated. True when the markers were stored that way.
-    static bool EditFmMarkers(QWidget* parent, WaveDoc& document);
+    static bool EditFmMarkers(QWidget* parent, WaveDoc& document, AppServices& services);
 
     QComboBox* Entry() const { return entry_; }
 

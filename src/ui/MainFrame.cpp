@@ -298,7 +298,7 @@ void MainFrame::OnCommand(int commandId) {
             status_->ShowDownloadNotice(QString::fromStdString(session_.DownloadWaveform()));
             break;
         case kFmMarkers:
-            FmMarkersDialogWidget::EditFmMarkers(this, session_.Document());
+            FmMarkersDialogWidget::EditFmMarkers(this, session_.Document(), session_.Services());
             break;
         case kAbout:
             AboutDialog(this).exec();

@@ -51,15 +51,15 @@ QString ToPixelPrecision(double value, double perPixel) {
 } // namespace
 
 PulseDesignView::PulseDesignView(ToolSession& session, QWidget* parent)
-    : PulseDesignView(session.Document(), parent) {
+    : PulseDesignView(session.Document(), session.Services(), parent) {
     session_ = &session;
     applicationState_ = QGuiApplication::applicationState();
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &PulseDesignView::OnApplicationStateChanged);
 }
 
-PulseDesignView::PulseDesignView(WaveDoc& document, QWidget* parent)
-    : QWidget(parent), document_(document), design_(document.Services()) {
+PulseDesignView::PulseDesignView(WaveDoc& document, AppServices& services, QWidget* parent)
+    : QWidget(parent), document_(document), design_(services) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A click on the plot takes the focus from the parameter bar's fields, which confirms

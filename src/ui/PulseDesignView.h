@@ -38,7 +38,7 @@ public:
     // application goes to the background.
     PulseDesignView(ToolSession& session, QWidget* parent = nullptr);
     // A view of a document without a host link (tests).
-    explicit PulseDesignView(WaveDoc& document, QWidget* parent = nullptr);
+    PulseDesignView(WaveDoc& document, AppServices& services, QWidget* parent = nullptr);
     ~PulseDesignView() override;
 
     // The first update: applies the title, opens the design of the active channel, shows

@@ -289,7 +289,7 @@ void WaveView::resizeEvent(QResizeEvent* event) {
 }
 
 void WaveView::UpdateCaption() {
-    const AppState& state = state_.Document().Services().state;
+    const AppState& state = state_.Document().State();
     const QString title = QString::fromUtf8(ModeTitle(state.mode)) + QStringLiteral(" -> ") +
                           QString::fromStdString(state_.Document().CurrentPath());
     if (title != caption_) {

@@ -7,9 +7,9 @@
 #include <algorithm>
 
 WaveViewState::WaveViewState(WaveDoc& document)
-    : document_(document), mode_(ViewMode::For(document.Services().state)) {
+    : document_(document), mode_(ViewMode::For(document.State())) {
     if (mode_.encoding == CodeEncoding::Standard) {
-        const AppState& state = document_.Services().state;
+        const AppState& state = document_.State();
         const double span = state.verticalSpan != 0 ? state.verticalSpan
                                                     : document_.Limits().VerticalHigh() -
                                                           document_.Limits().VerticalLow();

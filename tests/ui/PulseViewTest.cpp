@@ -148,7 +148,7 @@ struct PulseViewRig {
 
     TempWorkspace workspace{"QW2182", OperatingMode::Pulse};
     WaveDoc document{workspace.services, workspace.Mode()};
-    PulseDesignView view{document};
+    PulseDesignView view{document, workspace.services};
 };
 
 } // namespace
