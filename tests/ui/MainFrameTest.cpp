@@ -154,8 +154,15 @@ void MainFrameTest::EachModeHasItsMenusAndBands_data() {
         "Edit: Autoline|Sketch|Smooth|Filter...|Invert|-|Trim Left|Trim right|Unmark|-|Undo";
     const QString viewMenu = "View: Zoom in|Zoom out|-|File Operation Bar|Wave Edit Bar|"
                              "Wave Parameter Bar|Instrument Control Bar";
-    const QString waveMenu = "Wave: Sine...|Triangle...|Square...|Sinc...|Gaussian...|"
-                             "Exponent...|Pulse...|Noise...|-|Equation...";
+    // The Wave menu's own rows are checked against the table of kinds below.
+    QStringList waveItems;
+    for (const WaveformKind& kind : WaveformKinds::All()) {
+        if (kind.separatorBefore) {
+            waveItems << "-";
+        }
+        waveItems << QString(kind.menuText).remove('&');
+    }
+    const QString waveMenu = "Wave: " + waveItems.join('|');
     const QString fileBand = "File Operation Bar: New Waveform|Open Waveform...|Save Waveform|"
                              "Save Waveform As...|Print";
     const QString editBand = "Wave Edit Bar: Autoline|Sketch|Filter...|Smooth|Invert|Unmark|"
