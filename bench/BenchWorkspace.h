@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "document/DocumentMode.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
 #include "settings/IniFile.h"
@@ -40,6 +41,9 @@ struct BenchWorkspace {
     ~BenchWorkspace() { std::filesystem::remove_all(root); }
     BenchWorkspace(const BenchWorkspace&) = delete;
     BenchWorkspace& operator=(const BenchWorkspace&) = delete;
+
+    // The run's mode, as the session makes it from the start-up facts.
+    const DocumentMode& Mode() const { return DocumentMode::For(state.mode, state.wideFmSamples); }
 
     // One key of the context file.
     void Write(const std::string& section, const std::string& key, const std::string& value) {

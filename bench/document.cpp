@@ -82,7 +82,7 @@ void DocumentLoad(benchmark::State& state, const char* family, OperatingMode mod
                   std::size_t width) {
     DocumentWorkspace workspace(family, mode);
     const std::string path = MakeFile(workspace.root / name, kPoints * width);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     for (auto _ : state) {
         benchmark::DoNotOptimize(document.LoadWaveform(path, false));
     }
@@ -93,7 +93,7 @@ void DocumentWrite(benchmark::State& state, const char* family, OperatingMode mo
                    const char* name, std::size_t width) {
     DocumentWorkspace workspace(family, mode);
     const std::string path = MakeFile(workspace.root / name, kPoints * width);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     document.LoadWaveform(path, false);
     const std::string out = (workspace.root / (std::string("out-") + name)).string();
     for (auto _ : state) {
@@ -104,7 +104,7 @@ void DocumentWrite(benchmark::State& state, const char* family, OperatingMode mo
 
 void SetLengthHalfAndBack(benchmark::State& state) {
     DocumentWorkspace workspace("QW2182", OperatingMode::Standard);
-    WaveDoc document(workspace.services);
+    WaveDoc document(workspace.services, workspace.Mode());
     HeadlessView view;
     document.SetView(&view);
     document.LoadActiveSegment();

@@ -103,7 +103,7 @@ void BM_DownloadThroughHost(benchmark::State& state) {
     const bool vxi11 = state.range(0) == 1;
     ToolWorkspace tool;
     SimulatorProgram simulator(tool.root, vxi11);
-    HostLink link(tool.services);
+    HostLink link(tool.services, tool.Mode());
     DownloadAgent host(Workspace(tool.state.startupFolder, tool.state.userTag, "QW2182"),
                        vxi11 ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
                              : InstrumentAddress::Socket("127.0.0.1", simulator.Port()));

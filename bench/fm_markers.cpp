@@ -35,7 +35,7 @@ const std::vector<std::int32_t>& Sine() {
 // A context file with the markers of FM function mode 0, evenly spread over the window
 // the family's FM settings give.
 struct MarkerWorkspace : BenchWorkspace {
-    MarkerWorkspace() : BenchWorkspace("fm-markers", OperatingMode::Fm), fm(services) {
+    MarkerWorkspace() : BenchWorkspace("fm-markers", OperatingMode::Fm), fm(services, Mode()) {
         fm.LoadLimits();
         IniEntries entries;
         for (int i = 0; i < kMarkers; ++i) {

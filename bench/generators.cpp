@@ -33,7 +33,7 @@ struct GeneratorBench : BenchWorkspace {
     GeneratorBench() : BenchWorkspace("generators") {
         Write("Settings", "ActiveSeg", "1 1");
         Write("Settings", "Wfmt", "0");
-        document = std::make_unique<WaveDoc>(services);
+        document = std::make_unique<WaveDoc>(services, Mode());
         document->SetView(&view);
         document->CreateDefault(kPoints);
         view.SetAnchors(0, kPoints - 1);

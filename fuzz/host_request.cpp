@@ -1,6 +1,7 @@
 // The host's requests: a code, a 64-bit data word and the "tileRct" text the host left in
 // the link key, all outside the tool's control.
 #include "core/HostBus.h"
+#include "document/DocumentMode.h"
 #include "link/HostRequest.h"
 
 #include <cstdint>
@@ -16,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t word = 0;
     std::memcpy(&code, data, 4);
     std::memcpy(&word, data + 4, 8);
-    const auto mode = static_cast<OperatingMode>(data[12] % 3);
+    const DocumentMode& mode =
+        DocumentMode::For(static_cast<OperatingMode>(data[12] % 3), (data[12] / 3) % 2 == 1);
     const std::string tileRect(reinterpret_cast<const char*>(data + 13), size - 13);
 
     const HostRequest request = HostRequest::Decode(code % 16, word, mode, tileRect);

@@ -7,6 +7,7 @@
 #include "platform/recording/RecordingUserInterface.h"
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseEditor.h"
+#include "pulse/PulseTimeUnits.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
@@ -91,7 +92,7 @@ void Operate(PulseEditor& editor, PulseDesign& design, RecordingUserInterface& u
         editor.ChangeTrain(static_cast<TrainStyle>(argument % 3));
         break;
     case 6:
-        editor.ChangeTimeUnit(argument % 4);
+        editor.ChangeTimeUnit(PulseTimeUnits::FromStored(static_cast<int>(argument % 4)));
         break;
     case 7:
         editor.EditRepeat(text);

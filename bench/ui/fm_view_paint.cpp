@@ -47,7 +47,7 @@ struct FmBenchWorkspace : BenchWorkspace {
 };
 
 struct FmScene {
-    FmScene() : document(workspace.services), view(document) {
+    FmScene() : document(workspace.services, workspace.Mode()), view(document) {
         view.resize(kScreen);
         view.show();
         view.InitialUpdate();

@@ -43,7 +43,7 @@ struct ViewWorkspace : BenchWorkspace {
 
 // One 16 M-point waveform (a chirp with noise) in a 1920 x 1080 view with its map.
 struct Scene {
-    Scene() : document(workspace.services), view(document) {
+    Scene() : document(workspace.services, workspace.Mode()), view(document) {
         view.resize(kScreen);
         view.show();
         view.InitialUpdate();
