@@ -4,6 +4,7 @@
 // it with the plain write that includes fsync.
 #include "BenchWorkspace.h"
 #include "document/HeadlessView.h"
+#include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "document/WaveFileWriter.h"
 #include "settings/IniFile.h"
@@ -107,7 +108,7 @@ void SetLengthHalfAndBack(benchmark::State& state) {
     WaveDoc document(workspace.services, workspace.Mode());
     HeadlessView view;
     document.SetView(&view);
-    document.LoadActiveSegment();
+    SegmentCommands(document, workspace.services).OpenActiveSegment();
     document.SetLength("16000000");
     for (auto _ : state) {
         document.SetLength("8000000");

@@ -88,7 +88,7 @@ int CliApp::Run() {
         return Refused;
     }
     if (!session.Mode().RendersFromDesign()) {
-        document.LoadActiveSegment();
+        session.Segments().OpenActiveSegment();
         document.ResetAnchors();
     }
     std::optional<CliPulseCommands> pulse;

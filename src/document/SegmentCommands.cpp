@@ -21,34 +21,73 @@ constexpr std::size_t kDefaultLength = 1024;
 SegmentCommands::SegmentCommands(WaveDoc& document, AppServices& services)
     : document_(document), services_(services), segments_(services) {}
 
+std::pair<int, int> SegmentCommands::ActiveSlot() const {
+    if (const std::optional<int> pseudo = document_.Mode().PseudoSegment()) {
+        return {*pseudo, 0};
+    }
+    return {services_.state.activeSegment, services_.state.activeChannel};
+}
+
+SegmentCommands::SlotFile SegmentCommands::LoadOrCreate(const std::string& file) {
+    if (FileExists(file)) {
+        document_.LoadWaveform(file, true);
+        return SlotFile::Loaded;
+    }
+    document_.CreateDefault(kDefaultLength);
+    const bool written = document_.WriteWaveform(file);
+    document_.ShowLength();
+    return written ? SlotFile::Created : SlotFile::Unwritten;
+}
+
+void SegmentCommands::OpenActiveSegment() {
+    AppState& state = services_.state;
+    if (!document_.Mode().PseudoSegment()) {
+        state.activeChannel = segments_.ReadActiveChannel();
+        state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
+    }
+    const auto [segment, channel] = ActiveSlot();
+    const std::string file = segments_.FileOf(segment, channel);
+    switch (LoadOrCreate(file)) {
+    case SlotFile::Unwritten:
+        // Nothing on disk to enter in the table; the waveform lives in this run only, and
+        // Save asks for a name.
+        document_.AdoptFile(file);
+        document_.ForgetFileName();
+        return;
+    case SlotFile::Created:
+        segments_.Enter(segment, channel, file);
+        document_.AdoptFile(file);
+        break;
+    case SlotFile::Loaded:
+        // A file that could not be loaded does not become the current file: an edit would
+        // overwrite it with a waveform it never held.
+        if (document_.Mode().SamplesInHz()) {
+            document_.RecomputeFmWindow();
+        }
+        document_.RememberOpenedFile(file);
+        break;
+    }
+    if (document_.IsFmDocument()) {
+        document_.RebuildMarkerBar();
+        document_.RebuildMarkerSamples();
+    }
+}
+
 void SegmentCommands::SwitchSegment() {
     AppState& state = services_.state;
     ProfileStore& store = services_.store;
-    SegmentTable& table = segments_;
     DocumentView* view = document_.View();
 
     store.WriteProfileText("Modif", "Common", "Yes", store.ContextFile());
-    const std::optional<int> pseudo = document_.Mode().PseudoSegment();
-    if (!pseudo) {
-        state.activeSegment = table.ReadActiveSegment(state.activeChannel);
+    if (!document_.Mode().PseudoSegment()) {
+        state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
     }
-    const int segment = pseudo.value_or(state.activeSegment);
-    const int channel = pseudo ? 0 : state.activeChannel;
-    const std::string file = table.FileOf(segment, channel);
+    const auto [segment, channel] = ActiveSlot();
+    const std::string file = segments_.FileOf(segment, channel);
     document_.AdoptFile(file);
-    bool onDisk = true;
-    if (FileExists(file)) {
-        document_.LoadWaveform(file, true);
-    } else {
-        document_.CreateDefault(kDefaultLength);
-        onDisk = document_.WriteWaveform(file);
-        if (view != nullptr) {
-            view->ShowLengthText(std::to_string(kDefaultLength));
-        }
-    }
     // A file that could not be written is not entered: the host would find nothing there.
-    if (onDisk) {
-        table.Enter(segment, channel, file);
+    if (LoadOrCreate(file) != SlotFile::Unwritten) {
+        segments_.Enter(segment, channel, file);
     }
 
     if (view != nullptr) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 class WaveDoc;
 struct AppServices;
@@ -19,6 +20,9 @@ public:
     // The commands write the active channel and segment of the services' state.
     SegmentCommands(WaveDoc& document, AppServices& services);
 
+    // Start-up: the active channel and segment read afresh, then the segment's file loaded,
+    // or created with the default waveform of 1024 neutral points.
+    void OpenActiveSegment();
     // Loads the waveform of the now active segment into the document.
     void SwitchSegment();
     void OnSegmentField(const std::string& fieldText);
@@ -35,6 +39,15 @@ public:
     std::function<void(int channel)> sendChannelCommand;
 
 private:
+    enum class SlotFile { Loaded, Created, Unwritten };
+
+    // The segment and channel whose file the document holds (the FM pseudo-segment on
+    // channel 0 in FM mode).
+    std::pair<int, int> ActiveSlot() const;
+    // The file into the document: loaded when it exists, otherwise the default waveform,
+    // written there (Unwritten: the write failed and was told).
+    SlotFile LoadOrCreate(const std::string& file);
+
     WaveDoc& document_;
     AppServices& services_;
     // The table lives in the context file; this is only the way to it.

@@ -20,7 +20,6 @@
 namespace {
 
 constexpr double kFmNeutralCode = 500000000.0;
-constexpr std::size_t kDefaultLength = 1024;
 
 } // namespace
 
@@ -149,43 +148,6 @@ std::string WaveDoc::ConvertIfText(const std::string& path) {
         return path;
     }
     return conversion_ != nullptr ? conversion_->ToBinary(path) : std::string();
-}
-
-void WaveDoc::LoadActiveSegment() {
-    if (!mode_.PseudoSegment()) {
-        AppState& state = services_.state;
-        state.activeChannel = segments_.ReadActiveChannel();
-        state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
-    }
-    const auto [segment, channel] = ActiveSlot();
-    const std::string path = segments_.FileOf(segment, channel);
-    if (!FileExists(path)) {
-        CreateDefault(kDefaultLength);
-        if (!WriteWaveform(path)) {
-            // Nothing on disk to enter in the table; the waveform lives in this run
-            // only.
-            files_.MoveTo(path);
-            ShowLength();
-            files_.ForgetName();
-            return;
-        }
-        segments_.Enter(segment, channel, path);
-        files_.MoveTo(path);
-        ShowLength();
-    } else {
-        const std::string binary = ConvertIfText(path);
-        if (!binary.empty()) {
-            LoadWaveform(binary, true);
-        }
-        if (mode_.SamplesInHz()) {
-            RecomputeFmWindow();
-        }
-    }
-    files_.NameAfter(path);
-    if (mode_.HasFmFields()) {
-        RebuildMarkerBar();
-        RebuildMarkerSamples();
-    }
 }
 
 bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {

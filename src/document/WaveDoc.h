@@ -48,9 +48,6 @@ public:
     void SetView(DocumentView* view);
     DocumentView* View() const { return view_; }
 
-    // Loads (or creates with 1024 neutral points) the waveform of the active
-    // segment.
-    void LoadActiveSegment();
     // Reads a binary waveform file; text types are converted first. With adopt,
     // the file becomes the current path after the resolution check.
     bool LoadWaveform(const std::string& path, bool adopt);
@@ -59,6 +56,8 @@ public:
     bool WriteWaveform(const std::string& path = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
+    // Shows the length in the length field (control 2000).
+    void ShowLength();
     // Cuts the waveform in memory to the n points from first on (the file is
     // written by the caller).
     void KeepPoints(std::size_t first, std::size_t n);
@@ -190,7 +189,6 @@ private:
     // Path after converting a file whose name has no ".w": empty when not
     // convertible.
     std::string ConvertIfText(const std::string& path);
-    void ShowLength();
     void HideMap();
 
     AppServices& services_;

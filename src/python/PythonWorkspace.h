@@ -7,6 +7,7 @@
 #include "app/ToolSession.h"
 #include "core/AppState.h"
 #include "document/HeadlessView.h"
+#include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "settings/ProfileStore.h"
 #include "synthesis/CrtRandom.h"
@@ -52,7 +53,7 @@ public:
                              "the workspace's settings refuse this mode");
         }
         if (!session.Mode().RendersFromDesign()) {
-            document.LoadActiveSegment();
+            session.Segments().OpenActiveSegment();
             document.ResetAnchors();
         }
         auto result = work(session, ui);

@@ -158,6 +158,7 @@ void MainFrame::ShowPlaced() {
     if (pulse_ != nullptr) {
         pulse_->InitialUpdate();
     } else {
+        session_.Segments().OpenActiveSegment();
         view_->InitialUpdate();
     }
     UpdateCommandStates();

@@ -65,7 +65,6 @@ void WaveView::BuildMap() {
 
 void WaveView::InitialUpdate() {
     WaveDoc& document = state_.Document();
-    document.LoadActiveSegment();
     document.ApplyTitle();
     SetAnchors(0, document.Length() - 1);
     UpdateAllViews();

@@ -48,7 +48,7 @@ public:
     explicit WaveView(WaveDoc& document, QWidget* parent = nullptr);
     ~WaveView() override;
 
-    // The first update: loads (or creates) the waveform of the active segment, resets
+    // The first update, once the segment commands have opened the active segment: resets
     // the anchors and applies the title. Call once after the frame has connected.
     void InitialUpdate();
 

@@ -1,6 +1,7 @@
 #include "app/ComposerApp.h"
 #include "app/ToolSession.h"
 #include "document/HeadlessView.h"
+#include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
@@ -124,7 +125,7 @@ TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {
         ASSERT_TRUE(session.Start());
         HeadlessView view;
         session.Document().SetView(&view);
-        session.Document().LoadActiveSegment();
+        session.Segments().OpenActiveSegment();
         EXPECT_EQ(session.Document().Length(), 1024);
         const std::string working = workspace.Folder() + "$tst/TemS1.wa0";
         EXPECT_EQ(std::filesystem::file_size(working), 2048u);

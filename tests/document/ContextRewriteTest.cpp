@@ -22,7 +22,7 @@ protected:
         : document(workspace.services, workspace.Mode()),
           chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser) {
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         workspace.ui.Clear();
     }
     ~ContextRewriteTest() override { document.SetView(nullptr); }

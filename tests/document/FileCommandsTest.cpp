@@ -20,7 +20,7 @@ protected:
           chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser),
           segments(document, workspace.services) {
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         workspace.ui.Clear();
     }
     ~FileCommandsTest() override { document.SetView(nullptr); }

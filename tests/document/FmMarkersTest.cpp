@@ -269,7 +269,7 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     HeadlessView view;
     document.SetView(&view);
     workspace.SetContext("FmMark0", "Mrk0", "1004000000");
-    document.LoadActiveSegment(); // flat on the base, window 990 MHz .. 1010 MHz
+    workspace.OpenActiveSegment(document); // flat on the base, window 990 MHz .. 1010 MHz
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"1004000000"});
     EXPECT_EQ(document.FmMarkers().InsideCount(), 1);
 

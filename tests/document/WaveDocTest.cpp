@@ -24,7 +24,7 @@ protected:
     WaveDocTest() : document(workspace.services, workspace.Mode()) {
         workspace.state.activeChannel = 0;
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
     }
     ~WaveDocTest() override { document.SetView(nullptr); }
 
@@ -147,7 +147,7 @@ TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     // The FM length comes from the context file; a first start still creates the
     // default waveform of 1024 points.
     EXPECT_EQ(document.Length(), 1000);
-    document.LoadActiveSegment();
+    workspace.OpenActiveSegment(document);
     EXPECT_EQ(document.Samples().Kind(), SampleKind::Code32);
     EXPECT_EQ(document.Length(), 1024);
     EXPECT_EQ(document.Samples().Codes32()[0], 500000000);

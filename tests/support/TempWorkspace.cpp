@@ -1,5 +1,6 @@
 #include "support/TempWorkspace.h"
 
+#include "document/SegmentCommands.h"
 #include "settings/IniFile.h"
 
 #include <algorithm>
@@ -71,6 +72,10 @@ TempWorkspace::TempWorkspace(const std::string& family, OperatingMode mode)
     SetContext("Settings", "Ampl", "1");
     SetContext("FmSmith", "FmLen", "1000");
     SetContext("FmSmith", "StdFmbase", "100e6");
+}
+
+void TempWorkspace::OpenActiveSegment(WaveDoc& document) {
+    SegmentCommands(document, services).OpenActiveSegment();
 }
 
 TempWorkspace::~TempWorkspace() {

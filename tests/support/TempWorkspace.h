@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class WaveDoc;
+
 // A throw-away workspace as the host prepares it: a start-up folder holding a copy of a
 // shipped family file, the per-user folder "$tst" with a context file, and a private
 // registry folder. The state, the store and the recording fakes are ready to use.
@@ -24,6 +26,9 @@ public:
     const std::string& Folder() const { return state.startupFolder; }
     // The mode the state names now (tests change the state's mode after construction).
     const DocumentMode& Mode() const { return DocumentMode::For(state.mode, state.wideFmSamples); }
+    // Loads the active segment into a document of this workspace, as the view's first
+    // update does.
+    void OpenActiveSegment(WaveDoc& document);
     void SetContext(const std::string& section, const std::string& key, const std::string& value);
     std::string Context(const std::string& section, const std::string& key) const;
     // Writes a file of raw bytes (a waveform) and returns its path.

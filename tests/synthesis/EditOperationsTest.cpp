@@ -191,7 +191,7 @@ TEST(Invert, TwiceRestoresCodesThatWereNotLimited) {
 struct RampDocument {
     RampDocument() {
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         document.SetLength("1000");
         const SampleEdit samples = document.EditAllPoints();
         for (std::size_t i = 0; i < samples.Size(); ++i) {

@@ -23,7 +23,7 @@ public:
         : workspace(family, mode), prepared_(Prepare(workspace, prepare)),
           document(workspace.services, workspace.Mode()) {
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         document.CreateDefault(length);
         for (std::size_t i = 0; i < length; ++i) {
             document.EditAllPoints().Store(i,

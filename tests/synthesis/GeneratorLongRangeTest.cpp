@@ -41,7 +41,7 @@ class GeneratorLongRange : public ::testing::TestWithParam<FormOpener> {
 protected:
     void SetUp() override {
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         document.SetLength("16000000");
         ASSERT_EQ(document.Length(), 16000000);
         // The family's defaults: the generator and equation keys are all present, so no
@@ -101,7 +101,7 @@ TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
         WaveDoc document{workspace.services, workspace.Mode()};
         HeadlessView view;
         document.SetView(&view);
-        document.LoadActiveSegment();
+        workspace.OpenActiveSegment(document);
         document.SetLength("16777216");
         ASSERT_EQ(document.Length(), 16777216);
         WaveGeneratorSettings(document, "SmWav_Defpar", "SmWav_Par").LoadParamDefaults();

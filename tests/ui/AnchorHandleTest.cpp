@@ -15,6 +15,7 @@ struct CloseAnchorsRig {
     CloseAnchorsRig() {
         view.resize(800, 600);
         view.show();
+        workspace.OpenActiveSegment(document);
         view.InitialUpdate();
     }
 

@@ -20,6 +20,7 @@ namespace {
 struct PrintRig {
     PrintRig() {
         view.resize(800, 600);
+        workspace.OpenActiveSegment(document);
         view.InitialUpdate();
         const SampleEdit samples = document.EditAllPoints();
         for (std::size_t i = 0; i < samples.Size(); ++i) {

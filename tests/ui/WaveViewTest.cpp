@@ -27,6 +27,7 @@ struct ViewRig {
     ViewRig() {
         view.resize(800, 600);
         view.show();
+        workspace.OpenActiveSegment(document);
         view.InitialUpdate();
     }
 
@@ -349,6 +350,7 @@ void WaveViewTest::FmViewDrawsFmCodesAndMarksTheFmWaveModified() {
     WaveView view(document);
     view.resize(640, 480);
     view.show();
+    workspace.OpenActiveSegment(document);
     view.InitialUpdate();
     const PixelRect& plot = view.ViewState().Geometry().Plot();
     // The drawing writes FM codes: the top edge is 1000000000.
@@ -370,6 +372,7 @@ void WaveViewTest::EmptyDocumentShowsItsAnchorsAtZero() {
     WaveView view{document};
     view.resize(400, 300);
     view.show();
+    workspace.OpenActiveSegment(document);
     view.InitialUpdate();
     QCOMPARE(document.Samples().Size(), std::size_t{0});
     QCOMPARE(view.LeftAnchor(), 0.0);
