@@ -11,6 +11,13 @@ QWidget* CentralView::Widget() const {
     return wave;
 }
 
+FrameView* CentralView::Frame() const {
+    if (pulse != nullptr) {
+        return pulse;
+    }
+    return wave;
+}
+
 CentralView CentralViewFor(const FrameMode& mode, ToolSession& session, QWidget* parent) {
     CentralView view;
     if (mode.ShowsPulseDesign()) {

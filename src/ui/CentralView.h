@@ -1,6 +1,7 @@
 #pragma once
 
 class FrameMode;
+class FrameView;
 class PulseDesignView;
 class QWidget;
 class ToolSession;
@@ -14,6 +15,8 @@ struct CentralView {
     PulseDesignView* pulse = nullptr;
 
     QWidget* Widget() const;
+    // The same view, as the window asks it for its commands.
+    FrameView* Frame() const;
 };
 
 // The central view the window's mode asks for, of the session's document.

@@ -64,6 +64,7 @@ MainFrame::MainFrame(ToolSession& session, QWidget* parent)
     const CentralView central = CentralViewFor(*frameMode_, session_, this);
     view_ = central.wave;
     pulse_ = central.pulse;
+    frameView_ = central.Frame();
     setCentralWidget(central.Widget());
     bands_ = std::make_unique<ToolBands>(*this, session_.Store());
     placer_ = std::make_unique<FramePlacer>(*this, frameMode_->Placement());
@@ -155,12 +156,7 @@ void MainFrame::ConnectPulseView() {
 void MainFrame::ShowPlaced() {
     placer_->Restore();
     bands_->ApplyVisibility();
-    if (pulse_ != nullptr) {
-        pulse_->InitialUpdate();
-    } else {
-        session_.Segments().OpenActiveSegment();
-        view_->InitialUpdate();
-    }
+    frameView_->InitialUpdate();
     UpdateCommandStates();
     // The view, not the length field, has the focus at start: the window's shortcuts
     // (Undo above all) then reach their commands.
@@ -214,8 +210,7 @@ bool MainFrame::IsEnabled(int commandId) const {
         return false;
     }
     if (WaveView::HandlesCommand(commandId)) {
-        return pulse_ != nullptr ? pulse_->IsCommandEnabled(commandId)
-                                 : view_->IsCommandEnabled(commandId);
+        return frameView_->IsCommandEnabled(commandId);
     }
     switch (commandId) {
     case kUndo:
@@ -238,8 +233,7 @@ bool MainFrame::IsChecked(int commandId) const {
     if (commandId == kChannel1 || commandId == kChannel2) {
         return session_.Segments().ChannelCommandChecked(commandId);
     }
-    return WaveView::HandlesCommand(commandId) && view_ != nullptr &&
-           view_->IsCommandChecked(commandId);
+    return WaveView::HandlesCommand(commandId) && frameView_->IsCommandChecked(commandId);
 }
 
 void MainFrame::UpdateCommandStates() {
@@ -260,10 +254,8 @@ void MainFrame::OnCommand(int commandId) {
     const int band = ToolBands::BandOfToggle(commandId);
     if (band >= 0) {
         bands_->Toggle(band);
-    } else if (WaveView::HandlesCommand(commandId) && pulse_ != nullptr) {
-        pulse_->OnCommand(commandId);
     } else if (WaveView::HandlesCommand(commandId)) {
-        view_->OnCommand(commandId);
+        frameView_->OnCommand(commandId);
     } else if (GeneratorCommands::IsWaveCommand(commandId)) {
         WaveParamDialogWidget::RunWaveCommand(this, session_.Document(), commandId);
     } else {
@@ -323,9 +315,7 @@ void MainFrame::OnHostCommand(std::uint32_t code, std::int64_t data) {
     case HostAction::Reload:
         session_.Segments().ReloadSharedState();
         UpdateCommandStates();
-        if (pulse_ != nullptr) {
-            pulse_->FollowActiveChannel();
-        }
+        frameView_->FollowHostReload();
         centralWidget()->update();
         break;
     case HostAction::Place:

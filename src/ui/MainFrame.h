@@ -11,6 +11,7 @@
 
 class FrameMode;
 class FramePlacer;
+class FrameView;
 class FrameStatusBar;
 class ParameterBar;
 class PulseDesignView;
@@ -92,6 +93,8 @@ private:
     std::shared_ptr<const FrameMode> frameMode_;
     WaveView* view_ = nullptr;
     PulseDesignView* pulse_ = nullptr;
+    // Whichever of the two the mode shows, for what the window asks of either.
+    FrameView* frameView_ = nullptr;
     ParameterBar* parameters_ = nullptr;
     QMenu* editMenu_ = nullptr;
     FrameStatusBar* status_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "document/DocumentView.h"
 #include "pulse/PulseDesign.h"
+#include "ui/FrameView.h"
 #include "ui/PulseDesignPicture.h"
 #include "ui/PulseSectionPicker.h"
 #include "view/ViewGeometry.h"
@@ -31,7 +32,7 @@ class WaveDoc;
 // active channel, the amplitude field); what is drawn is kept from then on, so that a
 // paint never touches the context file. As the document's view it takes the title and
 // the channel switches; it has no samples, anchors or map.
-class PulseDesignView : public QWidget, public DocumentView {
+class PulseDesignView : public QWidget, public DocumentView, public FrameView {
     Q_OBJECT
 public:
     // The GUI's view: the session's document, and the host link that hears when the
@@ -43,15 +44,17 @@ public:
 
     // The first update: applies the title, opens the design of the active channel, shows
     // its values and creates the editor window once the event loop runs again.
-    void InitialUpdate();
+    void InitialUpdate() override;
     // Opens the design of the channel that is active now (after a channel command).
     void Reopen();
     // Reopens when the active channel is no longer the one shown.
     void FollowActiveChannel();
+    void FollowHostReload() override { FollowActiveChannel(); }
 
     // The Edit and View menu commands: only Print applies to a design.
-    bool IsCommandEnabled(int id) const;
-    bool OnCommand(int id);
+    bool IsCommandEnabled(int id) const override;
+    bool IsCommandChecked(int) const override { return false; }
+    bool OnCommand(int id) override;
     // One printed page: the design laid out on a page of the given size (in the painter's
     // units) at the given resolution in dots per inch, as the waveform view prints.
     void PaintPage(QPainter& painter, const QSizeF& page, qreal resolution);

@@ -65,6 +65,9 @@ void WaveView::BuildMap() {
 
 void WaveView::InitialUpdate() {
     WaveDoc& document = state_.Document();
+    if (session_ != nullptr) {
+        session_->Segments().OpenActiveSegment();
+    }
     document.ApplyTitle();
     SetAnchors(0, document.Length() - 1);
     UpdateAllViews();

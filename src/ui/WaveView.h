@@ -2,6 +2,7 @@
 
 #include "document/DocumentView.h"
 #include "synthesis/EditCommands.h"
+#include "ui/FrameView.h"
 #include "ui/ViewSurface.h"
 #include "view/WaveViewState.h"
 
@@ -37,7 +38,7 @@ class WaveformMap;
 // What is shown (range, anchors, layout) is a WaveViewState; the anchor drag and the
 // drawing tools reach the view only through ViewSurface, the map only through the state
 // and its signals, and the drawing is WavePlotRenderer's.
-class WaveView : public QWidget, public DocumentView, private ViewSurface {
+class WaveView : public QWidget, public DocumentView, public FrameView, private ViewSurface {
     Q_OBJECT
 public:
     // The GUI's view: the session's document, and the host link for the activation
@@ -48,14 +49,17 @@ public:
     explicit WaveView(WaveDoc& document, QWidget* parent = nullptr);
     ~WaveView() override;
 
-    // The first update, once the segment commands have opened the active segment: resets
-    // the anchors and applies the title. Call once after the frame has connected.
-    void InitialUpdate();
+    // The first update: the session's segment commands open the active segment (a view
+    // without a session shows the document as it is); resets the anchors and applies the
+    // title.
+    void InitialUpdate() override;
 
     // --- commands -----------------------------------------------------------------
     static bool HandlesCommand(int id) { return EditCommands::IsEditCommand(id); }
-    bool IsCommandEnabled(int id) const;
-    bool IsCommandChecked(int id) const;
+    bool IsCommandEnabled(int id) const override;
+    bool IsCommandChecked(int id) const override;
+    // The waveform is loaded again by the next activation; nothing to follow here.
+    void FollowHostReload() override {}
     // The whole prompt ("status text\ntool-tip").
     static QString CommandPrompt(int id) { return QString::fromUtf8(EditCommands::Prompt(id)); }
 
@@ -92,8 +96,7 @@ public:
     void RequestClose() override { emit CloseRequested(); }
 
 public slots:
-    // Runs a command by id; false when the id is not the view's or it is disabled.
-    bool OnCommand(int id);
+    bool OnCommand(int id) override;
     // The anchor editor's result: index 0 left, 1 right.
     void SetAnchorFromEditor(int index, long long position);
     // The map's drag ended on the range first..last.
