@@ -31,13 +31,12 @@ protected:
     // Opens the editor on points first..last between -1000 and 1000 with a formula.
     void Open(EquationDialog& form, const std::string& first, const std::string& last,
               const std::string& formula, const std::string& cycles = "1") {
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", first);
-        form.SetFieldByKey("Prv_end", last);
-        form.SetFieldByKey("Fmin", "-1000");
-        form.SetFieldByKey("Fmax", "1000");
-        form.SetFieldByKey("Cycl", cycles);
-        form.SetFieldByKey("Equ", formula);
+        OpenAndType(form, {{"Prv_bgn", first},
+                           {"Prv_end", last},
+                           {"Fmin", "-1000"},
+                           {"Fmax", "1000"},
+                           {"Cycl", cycles},
+                           {"Equ", formula}});
     }
 
     GeneratorFixture fixture;
@@ -300,15 +299,14 @@ TEST(EquationDialogFm, FmCodesAreFittedOverTheWholeWindowFromZero) {
     const double fmin = fixture.document.Fm().Fmin();
     const double fmax = fixture.document.Fm().Fmax();
     EquationDialog form(fixture.document);
-    form.Initialize();
+    OpenAndType(form, {{"Prv_bgn", "0"},
+                       {"Prv_end", "999"},
+                       {"Fmin", WaveGeneratorSettings::NumberText(fmin)},
+                       {"Fmax", WaveGeneratorSettings::NumberText(fmax)},
+                       {"Equ", "p"}});
     EXPECT_EQ(form.LevelGroupTitle(), "Peak Deviation");
     EXPECT_EQ(form.EquationLabel(), "Frequency deviation (p) = ");
     EXPECT_DOUBLE_EQ(form.CodeFactor(), 1e9 / (fmax - fmin));
-    form.SetFieldByKey("Prv_bgn", "0");
-    form.SetFieldByKey("Prv_end", "999");
-    form.SetFieldByKey("Fmin", WaveGeneratorSettings::NumberText(fmin));
-    form.SetFieldByKey("Fmax", WaveGeneratorSettings::NumberText(fmax));
-    form.SetFieldByKey("Equ", "p");
     ASSERT_TRUE(form.Preview());
     const double scale = (fmax - fmin) * form.CodeFactor() / 999;
     const auto samples = fixture.Samples();
