@@ -5,6 +5,7 @@
 #include "synthesis/EquationDialog.h"
 #include "synthesis/Expression.h"
 #include "synthesis/GeneratorCommands.h"
+#include "synthesis/StoredEquations.h"
 
 #include <gtest/gtest.h>
 
@@ -70,53 +71,31 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
-TEST_F(EquationDialogTest, StoreSelectsAnExistingTextAndAppendsANewOne) {
+// The list rules are the stored equations' own; the editor shows the entry they select.
+TEST_F(EquationDialogTest, StoreRemoveAndSelectShowTheSelectedEntryOfTheStoredList) {
+    const std::string first = StoredEquations::kDefaultEquation;
     {
         EquationDialog editor(fixture.document);
         editor.Initialize();
-        editor.StoreEquation();
-        EXPECT_EQ(editor.StoredList().size(), 1u) << "the default is written once, not twice";
         editor.SetEquationText("p*2");
         editor.StoreEquation();
         editor.SetEquationText("P*2");
         editor.StoreEquation();
+        EXPECT_EQ(editor.StoredList(), (std::vector<std::string>{first, "p*2", "P*2"}));
         EXPECT_EQ(editor.SelectedIndex(), 2);
-        editor.SetEquationText("p*2");
-        editor.StoreEquation();
-        EXPECT_EQ(editor.SelectedIndex(), 1);
+        editor.RemoveEquation();
+        EXPECT_EQ(editor.EquationText(), "p*2");
+        editor.SelectStored(0);
+        EXPECT_EQ(editor.EquationText(), first);
+        editor.SelectStored(1);
     }
-    EXPECT_EQ(Equations("Expr", "Expr0"), "amp*sin(1.5*omg*(p+500))");
     EXPECT_EQ(Equations("Expr", "Expr1"), "p*2");
-    EXPECT_EQ(Equations("Expr", "Expr2"), "P*2");
-    EXPECT_EQ(Equations("Expr", "Expr3"), "<none>");
     EXPECT_EQ(Equations("ExprInd", "ExprInd"), "1");
 
     EquationDialog again(fixture.document);
     again.Initialize();
-    EXPECT_EQ(again.StoredList().size(), 3u);
+    EXPECT_EQ(again.StoredList().size(), 2u);
     EXPECT_EQ(again.EquationText(), "p*2");
-}
-
-TEST_F(EquationDialogTest, RemovingTheFirstEntrySelectsTheFormerSecond) {
-    IniFile file(EquationsFile());
-    file.Write("Expr", "Expr0", "p");
-    file.Write("Expr", "Expr1", "p*p");
-    file.Write("Expr", "Expr2", "-p");
-    file.Write("ExprInd", "ExprInd", "0");
-    EquationDialog editor(fixture.document);
-    editor.Initialize();
-    editor.RemoveEquation();
-    EXPECT_EQ(editor.SelectedIndex(), 0);
-    EXPECT_EQ(editor.EquationText(), "p*p");
-    EXPECT_EQ(Equations("Expr", "Expr0"), "p*p");
-    EXPECT_EQ(Equations("Expr", "Expr1"), "-p");
-    EXPECT_EQ(Equations("Expr", "Expr2"), "<none>");
-
-    editor.SelectStored(1);
-    editor.RemoveEquation();
-    EXPECT_EQ(editor.SelectedIndex(), 0);
-    EXPECT_EQ(Equations("ExprInd", "ExprInd"), "0");
-    EXPECT_EQ(editor.StoredList(), std::vector<std::string>{"p*p"});
 }
 
 TEST_F(EquationDialogLong, AutoRepeatsTheFirstStepOfTheFormulaFittedToTheRange) {
