@@ -12,10 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::perms PermissionsOf(const std::string& path) {
-    return fs::status(path).permissions() & fs::perms::mask;
-}
-
 // Each test works in a folder of its own.
 class IniFileTest : public ::testing::Test {
 protected:
@@ -34,15 +30,6 @@ TEST_F(IniFileTest, MissingAndEmptyFilesAndAFolderInTheirPlaceReadAsEmpty) {
         EXPECT_TRUE(ini.SectionNames().empty());
         EXPECT_FALSE(ini.HasSection("A"));
     }
-}
-
-TEST_F(IniFileTest, WriteCreatesAPrivateFileWithLfLines) {
-    IniFile ini(folder.File("new.ini"));
-    ASSERT_TRUE(ini.Write("Settings", "ActiveCh", "1"));
-    ASSERT_TRUE(ini.Write("Settings", "ActiveSeg", "3 4"));
-    EXPECT_EQ(ScratchFolder::Read(ini.Path()), "[Settings]\nActiveCh=1\nActiveSeg=3 4\n");
-    EXPECT_EQ(PermissionsOf(ini.Path()), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(ini.Read("SETTINGS", "activeseg"), "3 4");
 }
 
 TEST_F(IniFileTest, UntouchedBytesOfAForeignFileSurviveWrites) {

@@ -5,6 +5,7 @@
 #include "synthesis/EquationDialog.h"
 #include "synthesis/Expression.h"
 #include "synthesis/GeneratorCommands.h"
+#include "synthesis/StoredEquations.h"
 
 #include <gtest/gtest.h>
 
@@ -31,13 +32,12 @@ protected:
     // Opens the editor on points first..last between -1000 and 1000 with a formula.
     void Open(EquationDialog& form, const std::string& first, const std::string& last,
               const std::string& formula, const std::string& cycles = "1") {
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", first);
-        form.SetFieldByKey("Prv_end", last);
-        form.SetFieldByKey("Fmin", "-1000");
-        form.SetFieldByKey("Fmax", "1000");
-        form.SetFieldByKey("Cycl", cycles);
-        form.SetFieldByKey("Equ", formula);
+        OpenAndType(form, {{"Prv_bgn", first},
+                           {"Prv_end", last},
+                           {"Fmin", "-1000"},
+                           {"Fmax", "1000"},
+                           {"Cycl", cycles},
+                           {"Equ", formula}});
     }
 
     GeneratorFixture fixture;
@@ -71,53 +71,31 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
-TEST_F(EquationDialogTest, StoreSelectsAnExistingTextAndAppendsANewOne) {
+// The list rules are the stored equations' own; the editor shows the entry they select.
+TEST_F(EquationDialogTest, StoreRemoveAndSelectShowTheSelectedEntryOfTheStoredList) {
+    const std::string first = StoredEquations::kDefaultEquation;
     {
         EquationDialog editor(fixture.document);
         editor.Initialize();
-        editor.StoreEquation();
-        EXPECT_EQ(editor.StoredList().size(), 1u) << "the default is written once, not twice";
         editor.SetEquationText("p*2");
         editor.StoreEquation();
         editor.SetEquationText("P*2");
         editor.StoreEquation();
+        EXPECT_EQ(editor.StoredList(), (std::vector<std::string>{first, "p*2", "P*2"}));
         EXPECT_EQ(editor.SelectedIndex(), 2);
-        editor.SetEquationText("p*2");
-        editor.StoreEquation();
-        EXPECT_EQ(editor.SelectedIndex(), 1);
+        editor.RemoveEquation();
+        EXPECT_EQ(editor.EquationText(), "p*2");
+        editor.SelectStored(0);
+        EXPECT_EQ(editor.EquationText(), first);
+        editor.SelectStored(1);
     }
-    EXPECT_EQ(Equations("Expr", "Expr0"), "amp*sin(1.5*omg*(p+500))");
     EXPECT_EQ(Equations("Expr", "Expr1"), "p*2");
-    EXPECT_EQ(Equations("Expr", "Expr2"), "P*2");
-    EXPECT_EQ(Equations("Expr", "Expr3"), "<none>");
     EXPECT_EQ(Equations("ExprInd", "ExprInd"), "1");
 
     EquationDialog again(fixture.document);
     again.Initialize();
-    EXPECT_EQ(again.StoredList().size(), 3u);
+    EXPECT_EQ(again.StoredList().size(), 2u);
     EXPECT_EQ(again.EquationText(), "p*2");
-}
-
-TEST_F(EquationDialogTest, RemovingTheFirstEntrySelectsTheFormerSecond) {
-    IniFile file(EquationsFile());
-    file.Write("Expr", "Expr0", "p");
-    file.Write("Expr", "Expr1", "p*p");
-    file.Write("Expr", "Expr2", "-p");
-    file.Write("ExprInd", "ExprInd", "0");
-    EquationDialog editor(fixture.document);
-    editor.Initialize();
-    editor.RemoveEquation();
-    EXPECT_EQ(editor.SelectedIndex(), 0);
-    EXPECT_EQ(editor.EquationText(), "p*p");
-    EXPECT_EQ(Equations("Expr", "Expr0"), "p*p");
-    EXPECT_EQ(Equations("Expr", "Expr1"), "-p");
-    EXPECT_EQ(Equations("Expr", "Expr2"), "<none>");
-
-    editor.SelectStored(1);
-    editor.RemoveEquation();
-    EXPECT_EQ(editor.SelectedIndex(), 0);
-    EXPECT_EQ(Equations("ExprInd", "ExprInd"), "0");
-    EXPECT_EQ(editor.StoredList(), std::vector<std::string>{"p*p"});
 }
 
 TEST_F(EquationDialogLong, AutoRepeatsTheFirstStepOfTheFormulaFittedToTheRange) {
@@ -255,22 +233,18 @@ TEST_F(EquationDialogTest, OkMovesTheRangeOnStoresTheEquationAndKeepsTheUndoFile
     EXPECT_EQ(next.EquationText(), "p*3");
 }
 
+// A generation cancelled on its way and Cancel after a preview both put the samples back.
 TEST_F(EquationDialogTest, CancelRestoresTheSamplesAndLeavesTheAnchors) {
     const auto before = fixture.Samples();
     Open(form, "10", "500", "p*p");
+    EXPECT_FALSE(form.Preview([](double) { return false; }));
+    EXPECT_EQ(fixture.Samples(), before);
     ASSERT_TRUE(form.Preview());
     EXPECT_NE(fixture.Samples(), before);
     form.Cancel();
     EXPECT_EQ(fixture.Samples(), before);
     EXPECT_EQ(fixture.view.LeftAnchor(), 10);
     EXPECT_EQ(fixture.view.RightAnchor(), 500);
-}
-
-TEST_F(EquationDialogTest, CancelledGenerationRestoresTheSamples) {
-    const auto before = fixture.Samples();
-    Open(form, "0", "999", "p");
-    EXPECT_FALSE(form.Preview([](double) { return false; }));
-    EXPECT_EQ(fixture.Samples(), before);
 }
 
 TEST_F(EquationDialogTest, BrowseAppendsTheChosenFileByItsNameFromTheStartupFolder) {
@@ -300,15 +274,14 @@ TEST(EquationDialogFm, FmCodesAreFittedOverTheWholeWindowFromZero) {
     const double fmin = fixture.document.Fm().Fmin();
     const double fmax = fixture.document.Fm().Fmax();
     EquationDialog form(fixture.document);
-    form.Initialize();
+    OpenAndType(form, {{"Prv_bgn", "0"},
+                       {"Prv_end", "999"},
+                       {"Fmin", WaveGeneratorSettings::NumberText(fmin)},
+                       {"Fmax", WaveGeneratorSettings::NumberText(fmax)},
+                       {"Equ", "p"}});
     EXPECT_EQ(form.LevelGroupTitle(), "Peak Deviation");
     EXPECT_EQ(form.EquationLabel(), "Frequency deviation (p) = ");
     EXPECT_DOUBLE_EQ(form.CodeFactor(), 1e9 / (fmax - fmin));
-    form.SetFieldByKey("Prv_bgn", "0");
-    form.SetFieldByKey("Prv_end", "999");
-    form.SetFieldByKey("Fmin", WaveGeneratorSettings::NumberText(fmin));
-    form.SetFieldByKey("Fmax", WaveGeneratorSettings::NumberText(fmax));
-    form.SetFieldByKey("Equ", "p");
     ASSERT_TRUE(form.Preview());
     const double scale = (fmax - fmin) * form.CodeFactor() / 999;
     const auto samples = fixture.Samples();

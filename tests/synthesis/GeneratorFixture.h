@@ -4,11 +4,26 @@
 #include "document/WaveDoc.h"
 #include "settings/IniFile.h"
 #include "support/TempWorkspace.h"
+#include "synthesis/WaveGeneratorForm.h"
+
+#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+// Texts typed into a form, each under its field's settings key.
+using TypedTexts = std::vector<std::pair<std::string, std::string>>;
+
+// Opens the form as its dialog does and types the texts; every key must name a field.
+inline void OpenAndType(WaveGeneratorForm& form, const TypedTexts& typed) {
+    form.Initialize();
+    for (const auto& [key, text] : typed) {
+        EXPECT_TRUE(form.SetFieldByKey(key, text)) << key;
+    }
+}
 
 // A document of a chosen length in a throw-away workspace, with a headless view and a
 // recognisable waveform (a ramp of codes), as a generator dialog finds it when it opens.

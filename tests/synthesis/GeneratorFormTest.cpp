@@ -38,13 +38,6 @@ protected:
     GeneratorFixture fixture;
 };
 
-// The same with the Sine form opened on it.
-class SineForm : public GeneratorForm {
-protected:
-    void SetUp() override { form.Initialize(); }
-    SineDialog form{fixture.document};
-};
-
 } // namespace
 
 TEST_F(GeneratorForm, FirstOpeningTakesFamilyDefaultsAndViewAnchors) {
@@ -114,7 +107,7 @@ TEST_F(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
 TEST_F(GeneratorForm, RefusedFieldsSayWhyAndNothingIsGenerated) {
     const char* const outOfRange = "Value out of range. Previous value will be restored.";
     const char* const minMax = "Invalid Min/Max values.";
-    using Typed = std::vector<std::pair<const char*, const char*>>;
+    using Typed = TypedTexts;
     const struct {
         Typed typed;
         const char* caption;
@@ -137,10 +130,7 @@ TEST_F(GeneratorForm, RefusedFieldsSayWhyAndNothingIsGenerated) {
         SCOPED_TRACE(c.text);
         fixture.workspace.ui.Clear();
         SineDialog form(fixture.document);
-        form.Initialize();
-        for (const auto& [key, text] : c.typed) {
-            form.SetFieldByKey(key, text);
-        }
+        OpenAndType(form, c.typed);
         EXPECT_FALSE(form.Preview());
         ASSERT_EQ(fixture.workspace.ui.messages.size(), 1u);
         const Message& message = fixture.workspace.ui.messages[0];
@@ -152,9 +142,9 @@ TEST_F(GeneratorForm, RefusedFieldsSayWhyAndNothingIsGenerated) {
     }
 }
 
-TEST_F(SineForm, ValidParamsMoveTheViewAnchors) {
-    form.SetFieldByKey("Prv_bgn", "20.7");
-    form.SetFieldByKey("Prv_end", "80.2");
+TEST_F(GeneratorForm, ValidParamsMoveTheViewAnchors) {
+    SineDialog form(fixture.document);
+    OpenAndType(form, {{"Prv_bgn", "20.7"}, {"Prv_end", "80.2"}});
     ASSERT_TRUE(form.ValidateParams());
     EXPECT_EQ(fixture.view.LeftAnchor(), 20.0);
     EXPECT_EQ(fixture.view.RightAnchor(), 80.0);
@@ -173,9 +163,7 @@ TEST_F(GeneratorForm, OkMovesTheStoredRangeOnWhenPointsFollowIt) {
         SCOPED_TRACE(end);
         {
             SquareDialog form(fixture.document);
-            form.Initialize();
-            form.SetFieldByKey("Prv_bgn", "0");
-            form.SetFieldByKey("Prv_end", end);
+            OpenAndType(form, {{"Prv_bgn", "0"}, {"Prv_end", end}});
             ASSERT_TRUE(form.Ok());
         }
         SquareDialog next(fixture.document);
@@ -220,11 +208,10 @@ TEST_F(GeneratorForm, StoredPositionIsOfferedToTheFace) {
 TEST(GeneratorFormOfLength, OkStoresTheTextsOfAllFieldsWithSixDigits) {
     GeneratorFixture fixture("QW2182", OperatingMode::Standard, 2000000);
     SineDialog form(fixture.document);
-    form.Initialize();
-    form.SetFieldByKey("Prv_bgn", "1000000");
-    form.SetFieldByKey("Prv_end", "1999999");
-    form.SetFieldByKey("Wavmin", "-123.4567");
-    form.SetFieldByKey("Phase", "12.50");
+    OpenAndType(form, {{"Prv_bgn", "1000000"},
+                       {"Prv_end", "1999999"},
+                       {"Wavmin", "-123.4567"},
+                       {"Phase", "12.50"}});
     ASSERT_TRUE(form.Ok());
     EXPECT_EQ(fixture.Stored("Prv_bgn"), "1e6");
     EXPECT_EQ(fixture.Stored("Prv_end"), "1999999");
@@ -257,9 +244,7 @@ TEST_F(GeneratorForm, CancelAfterPreviewsRestoresSamplesAndAnchors) {
 TEST_F(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
     const auto ramp = fixture.Samples();
     SquareDialog form(fixture.document);
-    form.Initialize();
-    form.SetFieldByKey("Prv_bgn", "0");
-    form.SetFieldByKey("Prv_end", "499");
+    OpenAndType(form, {{"Prv_bgn", "0"}, {"Prv_end", "499"}});
     ASSERT_TRUE(form.Preview());
     form.SetFieldByKey("Prv_bgn", "500");
     form.SetFieldByKey("Prv_end", "999");
@@ -300,10 +285,7 @@ TEST_F(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
 
 TEST_F(GeneratorForm, MinEqualToMaxGivesOneConstantSquareLevel) {
     SquareDialog form(fixture.document);
-    form.Initialize();
-    form.SetFieldByKey("Wavmin", "300");
-    form.SetFieldByKey("Wavmax", "300");
-    form.SetFieldByKey("Cycl", "7");
+    OpenAndType(form, {{"Wavmin", "300"}, {"Wavmax", "300"}, {"Cycl", "7"}});
     ASSERT_TRUE(form.Ok());
     const double code = std::trunc(300 * form.CodeFactor() + form.CodeOffset());
     for (double v : fixture.Samples()) {

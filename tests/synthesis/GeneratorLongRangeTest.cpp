@@ -1,7 +1,5 @@
-#include "document/HeadlessView.h"
-#include "document/WaveDoc.h"
-#include "settings/IniFile.h"
-#include "support/TempWorkspace.h"
+#include "GeneratorFixture.h"
+
 #include "synthesis/EquationDialog.h"
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/WaveGeneratorSettings.h"
@@ -40,20 +38,15 @@ using FormOpener = OpenedRange (*)(WaveDoc&);
 class GeneratorLongRange : public ::testing::TestWithParam<FormOpener> {
 protected:
     void SetUp() override {
-        document.SetView(&view);
-        workspace.OpenActiveSegment(document);
-        document.SetLength("16000000");
-        ASSERT_EQ(document.Length(), 16000000);
         // The family's defaults: the generator and equation keys are all present, so no
         // form replaces the stored range with its own defaults.
         WaveGeneratorSettings(document, "SmWav_Defpar", "SmWav_Par").LoadParamDefaults();
         workspace.SetContext("SmWav_Par", "Prv_bgn", "0");
     }
-    void TearDown() override { document.SetView(nullptr); }
 
-    TempWorkspace workspace;
-    WaveDoc document{workspace.services, workspace.Mode()};
-    HeadlessView view;
+    GeneratorFixture fixture{"QW2182", OperatingMode::Standard, 16000000};
+    TempWorkspace& workspace = fixture.workspace;
+    WaveDoc& document = fixture.document;
 };
 
 } // namespace
@@ -96,14 +89,12 @@ TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
     };
     for (const auto& [command, texts] : forms) {
         SCOPED_TRACE(command);
-        TempWorkspace workspace;
-        IniFile(workspace.state.familyFile).Write("Axis", "HRange", "1024 16 16777216");
-        WaveDoc document{workspace.services, workspace.Mode()};
-        HeadlessView view;
-        document.SetView(&view);
-        workspace.OpenActiveSegment(document);
-        document.SetLength("16777216");
-        ASSERT_EQ(document.Length(), 16777216);
+        GeneratorFixture fixture(
+            "QW2182", OperatingMode::Standard, 16777216, [](TempWorkspace& workspace) {
+                IniFile(workspace.state.familyFile).Write("Axis", "HRange", "1024 16 16777216");
+            });
+        TempWorkspace& workspace = fixture.workspace;
+        WaveDoc& document = fixture.document;
         WaveGeneratorSettings(document, "SmWav_Defpar", "SmWav_Par").LoadParamDefaults();
         EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_end"), "16777215");
 
@@ -119,7 +110,6 @@ TEST(GeneratorAnchors, AGenerationReachesTheLastPointOfA16MiPointWaveform) {
             EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_end"), "16777215");
         }
         EXPECT_EQ(workspace.Context("SmWav_Par", "Prv_bgn"), "16777001");
-        document.SetView(nullptr);
     }
 }
 

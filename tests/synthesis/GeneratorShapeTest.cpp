@@ -13,7 +13,7 @@
 
 namespace {
 
-using Texts = std::vector<std::pair<const char*, const char*>>;
+using Texts = TypedTexts;
 
 // A 1000-point standard waveform generated over its whole length between -1000 and 1000.
 class GeneratorShape : public ::testing::Test {
@@ -24,14 +24,9 @@ protected:
     }
 
     std::vector<double> Run(WaveParamDialog& form, const Texts& texts) {
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", "0");
-        form.SetFieldByKey("Prv_end", "999");
-        form.SetFieldByKey("Wavmin", "-1000");
-        form.SetFieldByKey("Wavmax", "1000");
-        for (const auto& [key, text] : texts) {
-            EXPECT_TRUE(form.SetFieldByKey(key, text)) << key;
-        }
+        Texts typed{{"Prv_bgn", "0"}, {"Prv_end", "999"}, {"Wavmin", "-1000"}, {"Wavmax", "1000"}};
+        typed.insert(typed.end(), texts.begin(), texts.end());
+        OpenAndType(form, typed);
         EXPECT_TRUE(form.Preview());
         halfAmplitude = 1000 * form.CodeFactor();
         centre = form.CodeOffset();
@@ -144,9 +139,7 @@ TEST_F(GeneratorShape, ShapesReachTheirLevelsAtTheirPoints) {
 TEST_F(GeneratorShape, OnlyTheAnchorRangeChanges) {
     const auto before = fixture.Samples();
     SquareDialog form(fixture.document);
-    form.Initialize();
-    form.SetFieldByKey("Prv_bgn", "300");
-    form.SetFieldByKey("Prv_end", "309");
+    OpenAndType(form, {{"Prv_bgn", "300"}, {"Prv_end", "309"}});
     ASSERT_TRUE(form.Preview());
     const auto after = fixture.Samples();
     for (int i = 0; i < 1000; ++i) {

@@ -105,16 +105,13 @@ protected:
         return Kind() == SampleKind::Code16 ? Low16(static_cast<int>(v)) : static_cast<int>(v);
     }
 
-    void Generate(WaveParamDialog& form,
-                  std::initializer_list<std::pair<const char*, std::string>> texts) {
-        form.Initialize();
-        form.SetFieldByKey("Prv_bgn", "0");
-        form.SetFieldByKey("Prv_end", std::to_string(kLength - 1));
-        form.SetFieldByKey("Wavmin", std::to_string(low));
-        form.SetFieldByKey("Wavmax", std::to_string(high));
-        for (const auto& [key, text] : texts) {
-            ASSERT_TRUE(form.SetFieldByKey(key, text)) << key;
-        }
+    void Generate(WaveParamDialog& form, const TypedTexts& texts) {
+        TypedTexts typed{{"Prv_bgn", "0"},
+                         {"Prv_end", std::to_string(kLength - 1)},
+                         {"Wavmin", std::to_string(low)},
+                         {"Wavmax", std::to_string(high)}};
+        typed.insert(typed.end(), texts.begin(), texts.end());
+        OpenAndType(form, typed);
         ASSERT_TRUE(form.Preview());
         ASSERT_TRUE(fixture.workspace.ui.messages.empty());
         // The levels were typed with six decimals; the rules use them as read.
@@ -231,13 +228,12 @@ TEST(GeneratorStorageWide, SixteenBitCodesKeepTheLowBitsWithoutClipping) {
         });
     ASSERT_EQ(fixture.document.Limits().VerticalHigh(), 40000);
     SquareDialog form(fixture.document);
-    form.Initialize();
-    form.SetFieldByKey("Prv_bgn", "0");
-    form.SetFieldByKey("Prv_end", "999");
-    form.SetFieldByKey("Wavmin", "-39000");
-    form.SetFieldByKey("Wavmax", "39000");
-    form.SetFieldByKey("Duty", "50");
-    form.SetFieldByKey("Cycl", "1");
+    OpenAndType(form, {{"Prv_bgn", "0"},
+                       {"Prv_end", "999"},
+                       {"Wavmin", "-39000"},
+                       {"Wavmax", "39000"},
+                       {"Duty", "50"},
+                       {"Cycl", "1"}});
     ASSERT_TRUE(form.Preview());
     const double highCode = std::trunc(39000 * form.CodeFactor() + form.CodeOffset());
     ASSERT_GT(highCode, 32767);
