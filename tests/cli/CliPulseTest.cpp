@@ -58,7 +58,6 @@ TEST_F(CliPulseTest, ADesignIsBuiltFromNothingAcrossRuns) {
     EXPECT_EQ(Run({"pulse", "cell", "1", "1", "0"}), 0);
     EXPECT_EQ(Run({"pulse", "cell", "1", "2", "-0.1"}), 0);
     EXPECT_EQ(Run({"pulse", "cell", "2", "1", "2.5"}), 0); // the line after the last
-    EXPECT_EQ(Run({"pulse", "cell", "2", "2", "0.7"}), 1); // beyond Vpp/2: message 984
     EXPECT_EQ(Run({"pulse", "cell", "2", "2", "0.4"}), 0);
     EXPECT_EQ(Run({"pulse", "section", "append"}), 0);
     EXPECT_EQ(Run({"pulse", "train", "dc"}), 0);
@@ -83,8 +82,6 @@ TEST_F(CliPulseTest, TrainQuestionIsAnsweredByTheRunsAnswer) {
     EXPECT_EQ(Sect(0, "Train"), "1");
     EXPECT_EQ(Run({"--no", "pulse", "train", "dc"}), 0);
     EXPECT_EQ(workspace.Context("PulseRoot-ch1", "qPls"), "2");
-    EXPECT_EQ(Sect(0, "Train"), "0");
-    EXPECT_EQ(Sect(1, "Node0-sub2"), "0.1");
     EXPECT_EQ(Run({"pulse", "train", "sequence"}), 1);
 }
 
