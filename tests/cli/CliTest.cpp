@@ -23,6 +23,8 @@ TEST_F(CliTest, PathsNameTheWorkspace) {
 TEST_F(CliTest, WordsACommandCannotUseExitWithTwo) {
     EXPECT_EQ(Run({"channel", "3"}), 2);
     EXPECT_EQ(Run({"length", "12a"}), 2);
+    EXPECT_EQ(Run({"fm", "bar"}), 2); // not in the standard mode
+    EXPECT_EQ(Run({"pulse", "show"}), 2);
 }
 
 TEST_F(CliTest, WithoutAContextFileTheRunEndsWithOne) {
