@@ -8,16 +8,20 @@
 
 #include <gtest/gtest.h>
 
-// A standard-mode document on its active segment, drawn into a headless view, with the file
-// commands of the main window; the messages of the start-up are cleared.
+// A document drawn into a headless view, with the file commands of the main window; unless
+// told otherwise a standard-mode one, loaded on its active segment with the messages of the
+// start-up cleared.
 class DocumentFixture : public ::testing::Test {
 protected:
-    DocumentFixture()
-        : document(workspace.services, workspace.Mode()),
+    explicit DocumentFixture(const std::string& family = "QW2182",
+                             OperatingMode mode = OperatingMode::Standard, bool load = true)
+        : workspace(family, mode), document(workspace.services, workspace.Mode()),
           chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser) {
         document.SetView(&view);
-        document.LoadActiveSegment();
-        workspace.ui.Clear();
+        if (load) {
+            document.LoadActiveSegment();
+            workspace.ui.Clear();
+        }
     }
     ~DocumentFixture() override { document.SetView(nullptr); }
 
@@ -29,4 +33,10 @@ protected:
     WaveDoc document;
     FileChooser chooser;
     FileCommands files;
+};
+
+// An FM document of the QW2182 family before it loads its segment.
+class FmDocumentFixture : public DocumentFixture {
+protected:
+    FmDocumentFixture() : DocumentFixture("QW2182", OperatingMode::Fm, false) {}
 };

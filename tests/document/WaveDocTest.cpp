@@ -124,11 +124,9 @@ TEST_F(WaveDocTest, PathsWithBlanksAndNonAsciiLettersLoad) {
     EXPECT_EQ(document.CurrentPath(), path);
 }
 
-TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services, workspace.Mode());
-    HeadlessView view;
-    document.SetView(&view);
+using WaveDocFm = FmDocumentFixture;
+
+TEST_F(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     // The FM length comes from the context file; a first start still creates the
     // default waveform of 1024 points.
     EXPECT_EQ(document.Length(), 1000);
@@ -141,5 +139,4 @@ TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     EXPECT_EQ(document.Fm().Fmin(), 1e9 - 10e6);
     EXPECT_EQ(document.Fm().Fmax(), 1e9 + 10e6);
     EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoFS.wvf");
-    document.SetView(nullptr);
 }
