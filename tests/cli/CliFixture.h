@@ -37,6 +37,7 @@ protected:
 
     // The exit status of the program for these words (without the program's name).
     int Run(std::vector<std::string> words) {
+        words.insert(words.begin(), modeWords.begin(), modeWords.end());
         CliOptions options;
         if (ParseCommandLine(std::move(words), options)) {
             return CliApp::UsageError;
@@ -58,6 +59,7 @@ protected:
     }
 
     TempWorkspace workspace;
+    std::vector<std::string> modeWords; // put before the words of every run: "--mode fm"
     int lastCode = -1;
 
 private:

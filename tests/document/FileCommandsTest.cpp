@@ -1,11 +1,6 @@
-#include "document/FileCommands.h"
-#include "document/FileChooser.h"
-#include "document/HeadlessView.h"
-#include "document/SegmentCommands.h"
-#include "document/WaveDoc.h"
-#include "support/TempWorkspace.h"
-
+#include "DocumentFixture.h"
 #include "TraceTestFiles.h"
+#include "document/SegmentCommands.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,28 +8,14 @@
 
 namespace {
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public DocumentFixture {
 protected:
-    FileCommandsTest()
-        : document(workspace.services, workspace.Mode()),
-          chooser(workspace.state, workspace.ui, workspace.Mode()), files(document, chooser),
-          segments(document, workspace.services) {
-        document.SetView(&view);
-        workspace.OpenActiveSegment(document);
-        workspace.ui.Clear();
-    }
-    ~FileCommandsTest() override { document.SetView(nullptr); }
+    FileCommandsTest() : segments(document, workspace.services) {}
 
     void AnswerFile(const std::string& path, int filter = 0) {
         workspace.ui.fileAnswers.push_back(FileChoice{path, filter});
     }
-    std::string Working() const { return workspace.state.userFolder + "/TemS1.wa0"; }
 
-    TempWorkspace workspace;
-    HeadlessView view;
-    WaveDoc document;
-    FileChooser chooser;
-    FileCommands files;
     SegmentCommands segments;
 };
 
@@ -49,11 +30,6 @@ TEST_F(FileCommandsTest, SaveWithoutAFileNameActsAsSaveAs) {
     EXPECT_EQ(document.VisibleFileName(), target);
     EXPECT_EQ(view.title, "Wavesmith -> " + target);
     EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), target);
-    // Save As clears the modification mark before it enters the file in the table, and
-    // the entry marks the segment again; only Save leaves it cleared.
-    EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "Yes");
-    files.OnSave();
-    EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "");
 }
 
 TEST_F(FileCommandsTest, SaveOfATextNameClearsItAndAsksAgain) {

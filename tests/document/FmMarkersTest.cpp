@@ -1,6 +1,5 @@
-#include "document/HeadlessView.h"
+#include "DocumentFixture.h"
 #include "document/SegmentCommands.h"
-#include "document/WaveDoc.h"
 #include "fm/FmMarkerCrossings.h"
 #include "fm/FmMarkerLists.h"
 #include "fm/FmMarkerTable.h"
@@ -64,6 +63,8 @@ struct FmWorkspace {
     TempWorkspace workspace{"QW2182", OperatingMode::Fm};
     FmSettings fm;
 };
+
+using FmMarkersInTheDocument = FmDocumentFixture;
 
 } // namespace
 
@@ -263,11 +264,7 @@ TEST(FmMarkersDialog, StoredValuesReadAsWholeNumbers) {
     EXPECT_EQ(FmMarkersDialog::FormatMarker(kMax), "2.14748365e9");
 }
 
-TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services, workspace.Mode());
-    HeadlessView view;
-    document.SetView(&view);
+TEST_F(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     workspace.SetContext("FmMark0", "Mrk0", "1004000000");
     workspace.OpenActiveSegment(document); // flat on the base, window 990 MHz .. 1010 MHz
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"1004000000"});
@@ -289,5 +286,4 @@ TEST(FmMarkersInTheDocument, DeviationRebuildsBothListsAndAReloadOnlyTheBar) {
     SegmentCommands(document, workspace.services).ReloadSharedState();
     EXPECT_EQ(document.FmMarkers().BarItems(), std::vector<std::string>{"1004000000"});
     EXPECT_EQ(document.FmMarkers().SampleList(), Positions{0});
-    document.SetView(nullptr);
 }

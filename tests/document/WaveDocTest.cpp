@@ -1,6 +1,4 @@
-#include "document/WaveDoc.h"
-#include "document/HeadlessView.h"
-#include "support/TempWorkspace.h"
+#include "DocumentFixture.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -19,21 +17,9 @@ std::vector<std::int16_t> Samples16(const WaveDoc& document) {
     return std::vector<std::int16_t>(samples.Codes16(), samples.Codes16() + samples.Size());
 }
 
-class WaveDocTest : public ::testing::Test {
-protected:
-    WaveDocTest() : document(workspace.services, workspace.Mode()) {
-        workspace.state.activeChannel = 0;
-        document.SetView(&view);
-        workspace.OpenActiveSegment(document);
-    }
-    ~WaveDocTest() override { document.SetView(nullptr); }
-
-    TempWorkspace workspace;
-    HeadlessView view;
-    WaveDoc document;
-};
-
 } // namespace
+
+using WaveDocTest = DocumentFixture;
 
 TEST_F(WaveDocTest, ReadsTheFamilyLimits) {
     EXPECT_EQ(document.Limits().LengthLow(), 16);
@@ -104,10 +90,9 @@ TEST_F(WaveDocTest, LengthOutsideTheRangeIsRefusedAndTheFieldRestored) {
 
 TEST_F(WaveDocTest, LengthFourThousandLeavesAnEightKilobyteWorkingFileAndTableEntries) {
     document.SetLength("4096");
-    const std::string working = workspace.state.userFolder + "/TemS1.wa0";
-    EXPECT_EQ(document.CurrentPath(), working);
-    EXPECT_EQ(std::filesystem::file_size(working), 8192u);
-    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), working);
+    EXPECT_EQ(document.CurrentPath(), Working());
+    EXPECT_EQ(std::filesystem::file_size(Working()), 8192u);
+    EXPECT_EQ(workspace.Context("SegmTbl", "Segm1-0"), Working());
     EXPECT_EQ(workspace.Context("SegmTbl", "LastSegm#0"), "1");
     EXPECT_EQ(workspace.Context("Modif", "Segm1-0"), "Yes");
 }
@@ -139,11 +124,9 @@ TEST_F(WaveDocTest, PathsWithBlanksAndNonAsciiLettersLoad) {
     EXPECT_EQ(document.CurrentPath(), path);
 }
 
-TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services, workspace.Mode());
-    HeadlessView view;
-    document.SetView(&view);
+using WaveDocFm = FmDocumentFixture;
+
+TEST_F(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     // The FM length comes from the context file; a first start still creates the
     // default waveform of 1024 points.
     EXPECT_EQ(document.Length(), 1000);
@@ -156,5 +139,4 @@ TEST(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     EXPECT_EQ(document.Fm().Fmin(), 1e9 - 10e6);
     EXPECT_EQ(document.Fm().Fmax(), 1e9 + 10e6);
     EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoFS.wvf");
-    document.SetView(nullptr);
 }

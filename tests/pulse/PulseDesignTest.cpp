@@ -30,8 +30,7 @@ Snapshot OutsideDesign(const std::string& path) {
 TEST(PulseDesignOpen, AContextWithoutDesignGetsOneEmptyPointsSectionInMsec) {
     PulseWorkspace ws;
     const Snapshot before = OutsideDesign(ws.state.contextFile);
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     EXPECT_EQ(ws.Root("qPls"), "1");
     EXPECT_EQ(ws.Root("activePls"), "0");
     EXPECT_EQ(ws.Root("Duration"), "0");
@@ -50,8 +49,7 @@ TEST(PulseDesignOpen, AContextWithoutDesignGetsOneEmptyPointsSectionInMsec) {
 
 TEST(PulseDesignOpen, SecondChannelUsesItsOwnNames) {
     PulseWorkspace ws;
-    PulseDesign design(ws.services);
-    design.Open(1);
+    OpenedDesign design(ws, 1);
     EXPECT_EQ(ws.Context("PulseRoot-ch2", "qPls"), "1");
     EXPECT_EQ(ws.Root("qPls"), "");
     EXPECT_EQ(design.SectionName(3), "Pulse3-ch2");
@@ -61,8 +59,7 @@ TEST(PulseDesignOpen, VppComesFromTheRootOrElseTheInstrumentSetting) {
     PulseWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "1");
     ws.SetContext("Settings", "Ampl", "1.5");
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     EXPECT_EQ(design.Vpp(), 1.5);
     ws.SetContext("PulseRoot-ch1", "vPP", "0.8"); // the same key as "Vpp"
     design.Open(0);
@@ -116,8 +113,7 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
             ws.SetSect(0, key, value);
         }
         const Snapshot before = OutsideDesign(ws.state.contextFile);
-        PulseDesign design(ws.services);
-        design.Open(0);
+        OpenedDesign design(ws);
         EXPECT_EQ(design.SectionCount(), c.count) << c.what;
         EXPECT_EQ(design.ActiveSection(), c.active) << c.what;
         const PulseSection s = design.Section(0);
@@ -134,8 +130,7 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
 TEST(PulseDesignOpen, ActiveIndexBeyondTheListIsWrittenBackInsideIt) {
     PulseWorkspace ws;
     ws.SetRoot({{"qPls", "3"}, {"activePls", "9"}});
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     EXPECT_EQ(ws.Root("activePls"), "2");
     EXPECT_EQ(ws.Root("qPls"), "3");
 }
@@ -146,8 +141,7 @@ TEST(PulseDesignSections, MissingSectionsInTheMiddleReadAsEmpty) {
     ws.SetSect(0, {{"Train", "0"}, {"qItm", "1"}, {"Link0-sub1", "0.001"}, {"Link0-sub2", "0.5"}});
     ws.SetSect(0, "Node0-sub1", "7"); // another style's keys are ignored
     ws.SetSect(2, {{"qItm", "2"}, {"Node1-sub2", "0.25"}});
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     const std::vector<PulseSection> sections = design.Sections();
     ASSERT_EQ(sections.size(), 3u);
     EXPECT_EQ(sections[0].items[0].time, "0.001");
@@ -160,8 +154,7 @@ TEST(PulseDesignSections, MissingSectionsInTheMiddleReadAsEmpty) {
 
 TEST(PulseDesignSections, ReadsSeeAWriteOfTheHostMadeAfterTheLastRead) {
     PulseWorkspace ws;
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     EXPECT_EQ(design.Section(0).start, 0.0);
     EXPECT_EQ(design.Sections()[0].start, 0.0);
     ws.SetSect(0, "Start", "0.5");
@@ -183,8 +176,7 @@ TEST(PulseDesignDerived, StartsAndDurationFollowEveryRepeatAndLocDur) {
     ws.SetSect(1, "LocDur", "0.004");
     ws.SetSect(2, {{"qItm", "3"}, {"Node0-sub1", "0"}, {"Node1-sub1", "0.003"}});
     ws.SetSect(2, "Node2-sub2", "0.1"); // the last line has no time yet
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     design.RestoreDerived(0);
     design.RestoreDerived(2);
     EXPECT_EQ(ws.Sect(0, "LocDur"), "0.002");
@@ -199,8 +191,7 @@ TEST(PulseDesignDerived, StartsAndDurationFollowEveryRepeatAndLocDur) {
 TEST(PulseDesignDerived, ShowingASectionWithoutRepeatWritesOne) {
     PulseWorkspace ws;
     ws.SetContext("PulseRoot-ch1", "qPls", "1");
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     EXPECT_EQ(ws.Sect(0, "Repeat"), "");
     design.ShowSection(0);
     EXPECT_EQ(ws.Sect(0, "Repeat"), "1");
@@ -229,8 +220,7 @@ TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
     for (const Case& c : cases) {
         PulseWorkspace ws;
         ws.SetSect(0, {{"qItm", "1"}, {"Node0-sub2", "0.4"}});
-        PulseDesign design(ws.services);
-        design.Open(0);
+        OpenedDesign design(ws);
         const bool accepted = design.ChangeAmplitude(c.text);
         EXPECT_EQ(accepted, c.message == 0) << c.text;
         EXPECT_EQ(ws.ui.MessageIds(), c.message ? std::vector<int>{c.message} : std::vector<int>{})
@@ -242,8 +232,7 @@ TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
 TEST(PulseDesignAmplitude, MessagesCarryTheTypedTextAndTheBounds) {
     PulseWorkspace ws;
     ws.SetSect(0, {{"qItm", "1"}, {"Node0-sub2", "-0.45"}});
-    PulseDesign design(ws.services);
-    design.Open(0);
+    OpenedDesign design(ws);
     design.ChangeAmplitude("%g 3");
     design.ChangeAmplitude("0.5");
     ASSERT_EQ(ws.ui.messages.size(), 2u);

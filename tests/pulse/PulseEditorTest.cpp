@@ -14,8 +14,7 @@ namespace {
 // -0.5 .. 0.5), SclkMax 1.25e9, MaxLoopNo 1048575.
 struct EditorWorkspace : PulseWorkspace {
     PulseEditor& Open() {
-        design = std::make_unique<PulseDesign>(services);
-        design->Open(0);
+        design = std::make_unique<OpenedDesign>(*this);
         editor = std::make_unique<PulseEditor>(*design);
         return *editor;
     }
@@ -67,17 +66,17 @@ TEST(PulseEditorCells, EachCheckRefusesWithItsMessageInOrder) {
         EditorWorkspace ws;
         ws.SetContext("PulseRoot-ch1", "qPls", "1");
         ws.SetSect(0, {{"Train", std::to_string(c.train)}, {"tmUnitInd", "1"}, {"Start", c.start}});
-        const char* prefix = c.train == 0 ? "Link" : "Node";
-        ws.SetSect(0, "qItm", "3");
-        ws.SetSect(0, std::string(prefix) + "0-sub1", c.train == 0 ? "0.001" : "0");
-        ws.SetSect(0, std::string(prefix) + "0-sub2", "0");
-        ws.SetSect(0, std::string(prefix) + "1-sub1", c.train == 0 ? "0.001" : "0.001");
-        ws.SetSect(0, std::string(prefix) + "1-sub2", "0");
-        ws.SetSect(0, std::string(prefix) + "2-sub1", c.train == 0 ? "0.001" : "0.002");
+        const std::string prefix = c.train == 0 ? "Link" : "Node";
+        ws.SetSect(0, {{"qItm", "3"},
+                       {prefix + "0-sub1", c.train == 0 ? "0.001" : "0"},
+                       {prefix + "0-sub2", "0"},
+                       {prefix + "1-sub1", "0.001"},
+                       {prefix + "1-sub2", "0"},
+                       {prefix + "2-sub1", c.train == 0 ? "0.001" : "0.002"}});
         PulseEditor& editor = ws.Open();
         const std::string before = editor.Cell(c.line, c.column);
         const std::string storedKey =
-            std::string(prefix) + std::to_string(c.line) + "-sub" + std::to_string(c.column);
+            prefix + std::to_string(c.line) + "-sub" + std::to_string(c.column);
         const std::string storedBefore = ws.Sect(0, storedKey);
         const bool accepted = editor.EndCellEdit(c.line, c.column, c.text);
         EXPECT_EQ(accepted, c.message == 0) << c.what;
@@ -327,9 +326,7 @@ TEST(PulseEditorSections, ActiveIndexTextFollowsTheCommandThatMovedIt) {
     EXPECT_EQ(ws.Root("activePls"), "1001");
     ASSERT_TRUE(editor.PreviousSection());
     EXPECT_EQ(ws.Root("activePls"), "1e3");
-    PulseDesign reopened(ws.services);
-    reopened.Open(0);
-    EXPECT_EQ(reopened.ActiveSection(), 1000);
+    EXPECT_EQ(OpenedDesign(ws).ActiveSection(), 1000);
 }
 
 TEST(PulseEditorSections, AppendedSectionStartsWhereTheSectionsEndNotAtTheRoundedTotal) {

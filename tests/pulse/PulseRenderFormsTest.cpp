@@ -82,77 +82,6 @@ TEST(PulseSingleSegment, BufferHoldsEveryPointTheRoundingProduces) {
               (Samples{4095, 4095, 0, 0, 4095, 4095, 0, 0}));
 }
 
-TEST(PulseSequenceTail, LongFlatRunKeepsNineRepeatsAndMergesTheLastPoints) {
-    // 10 x MinSegLen + 3 points of one level.
-    const PulseSequencePlan plan = PulseSequence::Build(Block(1, {{0, 163, 0.5, 0.5}}), 1, Limits(),
-                                                        PulseSequence::Form::WholeBlocksAllowed);
-    ASSERT_TRUE(plan.problem.empty());
-    ExpectShape(plan, {{16, 9}, {19, 1}});
-    EXPECT_EQ(PulseSequence::Expand(plan), Level(163, 4095));
-}
-
-TEST(PulseSequenceTail, TakingBackAVaryingPieceStartsTheLastPieceAtIt) {
-    // A ramp of 20 points, then 10 flat ones: the ramp's piece is taken back whole.
-    const std::vector<PulseInterval> list = Block(1, {{0, 20, -1, 1}, {20, 30, 1, 1}});
-    const PulseSequencePlan plan =
-        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::MinimizeMemory);
-    ExpectShape(plan, {{30, 1}});
-    EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(list, 1, Limits()));
-}
-
-struct FlatShareCase {
-    int flatPoints;
-    bool whole;
-};
-
-class PulseSequenceFlatShare : public testing::TestWithParam<FlatShareCase> {};
-
-TEST_P(PulseSequenceFlatShare, BlocksBelowTwentyPercentFlatAreRenderedWhole) {
-    const FlatShareCase c = GetParam();
-    const double f = c.flatPoints;
-    const PulseSequencePlan plan =
-        PulseSequence::Build(Block(3, {{0, f, 0.5, 0.5}, {f, 100, 0.5, -1.0}}), 1, Limits(),
-                             PulseSequence::Form::WholeBlocksAllowed);
-    ASSERT_TRUE(plan.problem.empty());
-    if (c.whole) {
-        ExpectShape(plan, {{100, 3}});
-    } else {
-        // flat 16 x 1, then 16 varying, then the rest of the ramp; copied for Repeat 3.
-        const std::vector<StepShape> block{{16, 1}, {16, 1}, {68, 1}};
-        std::vector<StepShape> all;
-        for (int copy = 0; copy < 3; ++copy) {
-            all.insert(all.end(), block.begin(), block.end());
-        }
-        ExpectShape(plan, all);
-        EXPECT_EQ(plan.steps[3].segment, plan.steps[0].segment); // copies reuse the files
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Percent, PulseSequenceFlatShare,
-                         testing::Values(FlatShareCase{19, true}, FlatShareCase{20, false}));
-
-TEST(PulseSequenceRepeat, SingleSegmentPiecewiseBlockCarriesItsRepeatInTheCount) {
-    const std::vector<PulseInterval> list = Block(4, {{0, 80, -0.5, -0.5}});
-    const PulseSequencePlan plan =
-        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::WholeBlocksAllowed);
-    ExpectShape(plan, {{16, 20}});
-    EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(list, 1, Limits()));
-}
-
-TEST(PulseSequenceRepeat, MinimizeMemoryRendersEvenVaryingBlocksPiecewise) {
-    const std::vector<PulseInterval> list =
-        Block(2, {{0, 40, -1, 1}, {40, 56, 1, 1}, {56, 100, 1, -1}});
-    const PulseSequencePlan whole =
-        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::WholeBlocksAllowed);
-    const PulseSequencePlan least =
-        PulseSequence::Build(list, 1, Limits(), PulseSequence::Form::MinimizeMemory);
-    ExpectShape(whole, {{100, 2}});
-    // The ramp; 16 points after it, as any piece after an interval boundary; 16 more; the
-    // rest of the fall; twice.
-    ExpectShape(least, {{40, 1}, {16, 1}, {16, 1}, {28, 1}, {40, 1}, {16, 1}, {16, 1}, {28, 1}});
-    EXPECT_EQ(PulseSequence::Expand(whole), PulseSequence::Expand(least));
-}
-
 TEST(PulseSequenceBudget, OverTheMemoryInWholeBlockModeStartsOverPiecewise) {
     PulseRenderLimits limits = Limits();
     limits.minSegLen = 4;
@@ -228,38 +157,69 @@ TEST(PulseSequenceForms, WholeQuantumDcDesignExpandsToTheSingleSegment) {
     }
 }
 
-struct SharingCase {
+struct ShapeCase {
     const char* name;
     std::vector<PulseInterval> list;
     PulseSequence::Form form;
     std::vector<StepShape> shape;
-    std::size_t segments;
-    std::int64_t memoryPoints;
+    std::size_t segments = 0; // 0: neither checked
+    std::int64_t memoryPoints = 0;
 };
 
-// The memory-saving form keeps a segment once however often the design comes back to it;
-// the other form writes one file per step, as its table has always named them.
-TEST(PulseSequenceSharing, IdenticalSegmentsAreKeptOnceOnlyWhenMinimizingMemory) {
-    const std::vector<PulseInterval> highLowHigh =
-        Block(1, {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}});
-    // The third flat run shares the first one's segment and is then taken back by the
-    // 10-point tail: the second run's segment must stay.
-    const std::vector<PulseInterval> sharedThenTakenBack =
-        Block(1, {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}, {48, 58, 0.5, 0.5}});
+// Flat runs are cut into MinSegLen pieces played by a repeat count, with the last points
+// merged into the tail; the memory-saving form keeps a segment once however often the design
+// comes back to it, the other writes one file per step (copies of a repeated block reuse
+// theirs) and renders a block whole when less than 20 percent of it is flat. Every form
+// plays the very samples of the single segment.
+TEST(PulseSequenceShapes, EachFormCutsTheDesignIntoItsSteps) {
     const auto least = PulseSequence::Form::MinimizeMemory;
     const auto whole = PulseSequence::Form::WholeBlocksAllowed;
-    const SharingCase cases[] = {
+    const std::vector<PulseInterval> highLowHigh =
+        Block(1, {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}});
+    const std::vector<PulseInterval> varying =
+        Block(2, {{0, 40, -1, 1}, {40, 56, 1, 1}, {56, 100, 1, -1}});
+    const ShapeCase cases[] = {
+        // 10 x MinSegLen + 3 points of one level keep nine repeats.
+        {"long flat run", Block(1, {{0, 163, 0.5, 0.5}}), whole, {{16, 9}, {19, 1}}},
+        // A ramp of 20 points, then 10 flat ones: the ramp's piece is taken back whole.
+        {"tail takes back", Block(1, {{0, 20, -1, 1}, {20, 30, 1, 1}}), least, {{30, 1}}},
+        {"19 percent flat", Block(3, {{0, 19, 0.5, 0.5}, {19, 100, 0.5, -1.0}}), whole, {{100, 3}}},
+        // Flat 16 x 1, then 16 varying, then the rest of the ramp; copied for Repeat 3.
+        {"20 percent flat",
+         Block(3, {{0, 20, 0.5, 0.5}, {20, 100, 0.5, -1.0}}),
+         whole,
+         {{16, 1}, {16, 1}, {68, 1}, {16, 1}, {16, 1}, {68, 1}, {16, 1}, {16, 1}, {68, 1}},
+         3,
+         100},
+        {"flat block's repeat in the count", Block(4, {{0, 80, -0.5, -0.5}}), whole, {{16, 20}}},
+        {"varying block whole", varying, whole, {{100, 2}}},
+        // The ramp; 16 points after it, as any piece after an interval boundary; 16 more; the
+        // rest of the fall; twice.
+        {"varying block piecewise",
+         varying,
+         least,
+         {{40, 1}, {16, 1}, {16, 1}, {28, 1}, {40, 1}, {16, 1}, {16, 1}, {28, 1}}},
         {"flat runs, least", highLowHigh, least, {{16, 1}, {16, 1}, {16, 1}}, 2, 32},
         {"flat runs, whole", highLowHigh, whole, {{16, 1}, {16, 1}, {16, 1}}, 3, 48},
-        {"tail", sharedThenTakenBack, least, {{16, 1}, {16, 1}, {26, 1}}, 3, 58},
+        // The third flat run shares the first one's segment and is then taken back by the
+        // 10-point tail: the second run's segment must stay.
+        {"shared then taken back",
+         Block(1,
+               {{0, 16, 0.5, 0.5}, {16, 32, -0.5, -0.5}, {32, 48, 0.5, 0.5}, {48, 58, 0.5, 0.5}}),
+         least,
+         {{16, 1}, {16, 1}, {26, 1}},
+         3,
+         58},
     };
-    for (const SharingCase& c : cases) {
+    for (const ShapeCase& c : cases) {
         SCOPED_TRACE(c.name);
         const PulseSequencePlan plan = PulseSequence::Build(c.list, 1, Limits(), c.form);
         ASSERT_TRUE(plan.problem.empty()) << plan.problem;
         ExpectShape(plan, c.shape);
-        EXPECT_EQ(plan.segments.size(), c.segments);
-        EXPECT_EQ(plan.memoryPoints, c.memoryPoints);
+        if (c.segments != 0) {
+            EXPECT_EQ(plan.segments.size(), c.segments);
+            EXPECT_EQ(plan.memoryPoints, c.memoryPoints);
+        }
         EXPECT_EQ(PulseSequence::Expand(plan), PulseSingleSegment::Render(c.list, 1, Limits()));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pulse/PulseDesign.h"
 #include "support/TempWorkspace.h"
 
 #include <string>
@@ -29,4 +30,11 @@ struct PulseWorkspace : TempWorkspace {
         }
     }
     static std::string SectionName(int k) { return "Pulse" + std::to_string(k) + "-ch1"; }
+};
+
+// A design opened on a channel as the view opens it.
+struct OpenedDesign : PulseDesign {
+    explicit OpenedDesign(PulseWorkspace& ws, int channel = 0) : PulseDesign(ws.services) {
+        Open(channel);
+    }
 };
