@@ -17,14 +17,21 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
 
-// A standard-mode document of the QW2182 family (codes -8192..8191, 1024 points) shown
-// in an 800 x 600 view.
+// A document of the QW2182 family (codes -8192..8191, 1024 points) shown in an 800 x 600
+// view: under one pixel per sample, so that two anchors can share a pixel. `setup` runs
+// before the view loads the active segment.
 struct ViewRig {
-    ViewRig() {
+    explicit ViewRig(OperatingMode mode = OperatingMode::Standard,
+                     const std::function<void(TempWorkspace&)>& setup = {})
+        : workspace("QW2182", mode) {
+        if (setup) {
+            setup(workspace);
+        }
         view.resize(800, 600);
         view.show();
         view.InitialUpdate();
@@ -36,8 +43,14 @@ struct ViewRig {
         return static_cast<long long>(std::trunc(Geometry().PixelToX(x)));
     }
     double CodeAt(int y) const { return std::trunc(Geometry().PixelToCode(y)); }
+    int Pixel(long long position) const {
+        return Geometry().XToPixel(static_cast<double>(position));
+    }
+    long long Anchor(int index) const {
+        return static_cast<long long>(index == 0 ? view.LeftAnchor() : view.RightAnchor());
+    }
     QPoint HandleCentre(int index) const {
-        const int x = Geometry().XToPixel(index == 0 ? view.LeftAnchor() : view.RightAnchor());
+        const int x = Pixel(Anchor(index));
         const QRect handle = view.Handle(index)->geometry();
         return QPoint(index == 0 ? x + 3 : x - 3, handle.center().y());
     }
@@ -54,6 +67,27 @@ struct ViewRig {
         QTest::mouseMove(&view, QPoint(toX, from.y()));
         QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(toX, from.y()));
     }
+    // Puts the anchors `gap` pixels apart near the middle of the plot.
+    bool PlaceAnchorsApart(int gap) {
+        for (long long left = 300; left < 400; ++left) {
+            for (long long right = left + 1; right < left + 200; ++right) {
+                if (Pixel(right) - Pixel(left) == gap) {
+                    view.SetAnchorFromEditor(0, left);
+                    view.SetAnchorFromEditor(1, right);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    // The anchor whose editor a right click at the middle of the handle opens.
+    long long PickedBy(int index) {
+        const QPoint centre = view.Handle(index)->geometry().center();
+        QTest::mouseClick(&view, Qt::RightButton, {}, centre);
+        const long long picked = view.Editor()->text().toLongLong();
+        view.Editor()->Close();
+        return picked;
+    }
 
     TempWorkspace workspace;
     WaveDoc document{workspace.services, workspace.Mode()};
@@ -69,8 +103,9 @@ private slots:
     void TwoAutolineClicksWriteTheLineBetweenThem();
     void RightClickEndsDrawingAndCommitsOneUndoableChange();
     void SketchStrokeFollowsTheMouseAndStaysInsideThePlot();
-    void AnchorDragMovesTheAnchorAndWritesTheParameterSection();
-    void AnchorDragStopsFifteenPixelsBeforeTheOtherHandle();
+    void AnchorDragMovesTheAnchorUntilFifteenPixelsBeforeTheOtherHandle();
+    void CloseAnchorsKeepBothHandlesWholeAndPickable_data();
+    void CloseAnchorsKeepBothHandlesWholeAndPickable();
     void AnchorEditorMarksBadTextAndOnlyEnterMovesTheAnchor();
     void EnablingFollowsAnchorsRangeAndDrawingMode();
     void ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform();
@@ -140,35 +175,53 @@ void WaveViewTest::SketchStrokeFollowsTheMouseAndStaysInsideThePlot() {
     QCOMPARE(rig.view.Mode(), DrawMode::Sketch);
 }
 
-void WaveViewTest::AnchorDragMovesTheAnchorAndWritesTheParameterSection() {
+// The stop itself is the drag rule's (AnchorDrag in the view tests); here the view honours it.
+void WaveViewTest::AnchorDragMovesTheAnchorUntilFifteenPixelsBeforeTheOtherHandle() {
     ViewRig rig;
     const PixelRect& plot = rig.Geometry().Plot();
     const int target = plot.left + 250;
     rig.DragAnchor(0, target);
     const long long expected = rig.IndexAt(target);
-    QCOMPARE(static_cast<long long>(rig.view.LeftAnchor()), expected);
+    QCOMPARE(rig.Anchor(0), expected);
     QCOMPARE(rig.view.RightAnchor(), 1023.0);
     QCOMPARE(QString::fromStdString(rig.workspace.Context("SmWav_Par", "Prv_bgn")),
              QString::number(expected));
     QCOMPARE(QString::fromStdString(rig.workspace.Context("SmWav_Par", "Prv_end")),
              QString("1023"));
     QVERIFY(!rig.view.Editor()->isVisible());
-    QCOMPARE(rig.view.Handle(0)->geometry().left(), rig.Geometry().XToPixel(expected));
+    QCOMPARE(rig.view.Handle(0)->geometry().left(), rig.Pixel(expected));
+
+    // The right handle follows half way, then stops short of the left one.
+    const int halfWay = (rig.HandleCentre(1).x() + target + 5) / 2;
+    rig.DragAnchor(1, target + 5);
+    QCOMPARE(rig.Anchor(1), rig.IndexAt(halfWay));
+    QCOMPARE(rig.Anchor(0), expected);
 }
 
-void WaveViewTest::AnchorDragStopsFifteenPixelsBeforeTheOtherHandle() {
+void WaveViewTest::CloseAnchorsKeepBothHandlesWholeAndPickable_data() {
+    QTest::addColumn<int>("gap");
+    // Same pixel, adjacent, overlapping in various depths, just apart, far apart.
+    for (int gap : {0, 1, 5, 10, 19, 20, 21, 60}) {
+        QTest::addRow("%d px", gap) << gap;
+    }
+}
+
+void WaveViewTest::CloseAnchorsKeepBothHandlesWholeAndPickable() {
+    QFETCH(int, gap);
     ViewRig rig;
-    const PixelRect& plot = rig.Geometry().Plot();
-    rig.DragAnchor(1, plot.left + 300);
-    const long long right = static_cast<long long>(rig.view.RightAnchor());
-    const int rightPixel = rig.Geometry().XToPixel(static_cast<double>(right));
-    const QPoint from = rig.HandleCentre(0);
-    QTest::mousePress(&rig.view, Qt::LeftButton, {}, from);
-    QTest::mouseMove(&rig.view, QPoint(rightPixel - 40, from.y()));
-    QTest::mouseMove(&rig.view, QPoint(rightPixel - 5, from.y()));
-    QTest::mouseRelease(&rig.view, Qt::LeftButton, {}, QPoint(rightPixel - 5, from.y()));
-    QCOMPARE(static_cast<long long>(rig.view.LeftAnchor()), rig.IndexAt(rightPixel - 40));
-    QVERIFY(rig.view.LeftAnchor() < rig.view.RightAnchor());
+    QVERIFY(rig.PlaceAnchorsApart(gap));
+    const QRect handles[2] = {rig.view.Handle(0)->geometry(), rig.view.Handle(1)->geometry()};
+    QVERIFY(rig.view.Handle(0)->isVisible() && rig.view.Handle(1)->isVisible());
+    // At most the shared anchor line's column is covered twice.
+    QVERIFY(handles[0].intersected(handles[1]).width() <= 1);
+    for (int index = 0; index < 2; ++index) {
+        const AnchorHandle* handle = rig.view.Handle(index);
+        // The handle's line is drawn on the anchor's column.
+        const int lineX = handle->LineSide() == AnchorHandle::Side::Left ? handles[index].left()
+                                                                         : handles[index].right();
+        QCOMPARE(lineX, rig.Pixel(rig.Anchor(index)));
+        QCOMPARE(rig.PickedBy(index), rig.Anchor(index));
+    }
 }
 
 void WaveViewTest::AnchorEditorMarksBadTextAndOnlyEnterMovesTheAnchor() {
@@ -344,38 +397,26 @@ void WaveViewTest::RightClickWithoutDrawingAsksForTheContextMenu() {
 }
 
 void WaveViewTest::FmViewDrawsFmCodesAndMarksTheFmWaveModified() {
-    TempWorkspace workspace("QW2182", OperatingMode::Fm);
-    WaveDoc document(workspace.services, workspace.Mode());
-    WaveView view(document);
-    view.resize(640, 480);
-    view.show();
-    view.InitialUpdate();
-    const PixelRect& plot = view.ViewState().Geometry().Plot();
+    ViewRig rig(OperatingMode::Fm);
+    const PixelRect& plot = rig.Geometry().Plot();
     // The drawing writes FM codes: the top edge is 1000000000.
-    view.OnCommand(EditCommands::kAutoline);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top));
-    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.top));
-    const long long index =
-        static_cast<long long>(std::trunc(view.ViewState().Geometry().PixelToX(plot.left + 100)));
-    QVERIFY(std::abs(document.Samples().At(index) - 1e9) <= 1.0);
-    QTest::mouseClick(&view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
-    QCOMPARE(QString::fromStdString(workspace.Context("Modif", "FmWave")), QString("Yes"));
+    rig.view.OnCommand(EditCommands::kAutoline);
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top));
+    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 200, plot.top));
+    QVERIFY(std::abs(rig.Sample(rig.IndexAt(plot.left + 100)) - 1e9) <= 1.0);
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
+    QCOMPARE(QString::fromStdString(rig.workspace.Context("Modif", "FmWave")), QString("Yes"));
 }
 
 void WaveViewTest::EmptyDocumentShowsItsAnchorsAtZero() {
-    TempWorkspace workspace;
-    const std::string empty = workspace.WriteFile("empty.wav", "");
-    workspace.SetContext("SegmTbl", "Segm1-0", empty);
-    WaveDoc document{workspace.services, workspace.Mode()};
-    WaveView view{document};
-    view.resize(400, 300);
-    view.show();
-    view.InitialUpdate();
-    QCOMPARE(document.Samples().Size(), std::size_t{0});
-    QCOMPARE(view.LeftAnchor(), 0.0);
-    QCOMPARE(view.RightAnchor(), 0.0);
-    QVERIFY(!view.IsCommandEnabled(EditCommands::kInvert));
-    view.grab(); // paints without a sample
+    ViewRig rig(OperatingMode::Standard, [](TempWorkspace& workspace) {
+        workspace.SetContext("SegmTbl", "Segm1-0", workspace.WriteFile("empty.wav", ""));
+    });
+    QCOMPARE(rig.document.Samples().Size(), std::size_t{0});
+    QCOMPARE(rig.view.LeftAnchor(), 0.0);
+    QCOMPARE(rig.view.RightAnchor(), 0.0);
+    QVERIFY(!rig.view.IsCommandEnabled(EditCommands::kInvert));
+    rig.view.grab(); // paints without a sample
 }
 
 QTEST_MAIN(WaveViewTest)
