@@ -148,8 +148,7 @@ private slots:
     void ChannelItemsFollowInstrumentChannels_data();
     void ChannelItemsFollowInstrumentChannels();
     void ChannelCommandSwitchesActiveChannel();
-    void HostRequestsReachOnlyTheEditorTheyAreFor_data();
-    void HostRequestsReachOnlyTheEditorTheyAreFor();
+    void FmEditorTakesOnlyTheFmEditorsHostRequests();
     void HostTileRestoresAMaximizedWindowToTheStoredRectangle();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
 };
@@ -357,32 +356,21 @@ void MainFrameTest::ChannelCommandSwitchesActiveChannel() {
     QVERIFY(run.session.Document().CurrentPath().find("TemS1.wa1") != std::string::npos);
 }
 
-void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<int>("foreign"); // the other editor's request of the same kind
-    QTest::addColumn<int>("own");
-    QTest::newRow("standard place") << "wavesmith" << 13 << 6;
-    QTest::newRow("FM place") << "wavesmith FMS" << 6 << 13;
-    QTest::newRow("standard close") << "wavesmith" << 10 << 3;
-    QTest::newRow("FM close") << "wavesmith FMS" << 3 << 10;
-}
-
-void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor() {
-    QFETCH(QString, commandLine);
-    QFETCH(int, foreign);
-    QFETCH(int, own);
-    RunningFrame run(commandLine.toStdString());
+// Which code acts in which mode is the decoder's rule
+// (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close are
+// proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its own mode.
+void MainFrameTest::FmEditorTakesOnlyTheFmEditorsHostRequests() {
+    RunningFrame run("wavesmith FMS");
     const QPoint start = run.frame->pos();
     const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
-    run.workspace.bus.SendRequest(foreign, place);
+    run.workspace.bus.SendRequest(HostPlaceStandard, place);
+    run.workspace.bus.SendRequest(HostCloseStandard);
     QCOMPARE(run.frame->pos(), start);
     QVERIFY(run.frame->isVisible());
-    run.workspace.bus.SendRequest(own, place);
-    if (own == 3 || own == 10) {
-        QVERIFY(!run.frame->isVisible());
-    } else {
-        QCOMPARE(run.frame->pos(), QPoint(300, 40));
-    }
+    run.workspace.bus.SendRequest(HostPlaceFm, place);
+    QCOMPARE(run.frame->pos(), QPoint(300, 40));
+    run.workspace.bus.SendRequest(HostCloseFm);
+    QVERIFY(!run.frame->isVisible());
 }
 
 void MainFrameTest::HostTileRestoresAMaximizedWindowToTheStoredRectangle() {
