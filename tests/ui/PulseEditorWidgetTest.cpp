@@ -103,15 +103,12 @@ void PulseEditorWidgetTest::ADesignIsBuiltFromNothingByInPlaceEdits() {
     QCOMPARE(rig.Find<QLineEdit>("duration")->text(), QString("2"));
     QVERIFY(changed.count() >= 4);
 
-    // A second section starts where the first one ends.
+    // A second section starts where the first one ends (the design's duration over its
+    // sections is PulseDesignDerived's).
     QVERIFY(rig.form->AppendSection());
     rig.window->Refresh();
     QVERIFY(rig.window->windowTitle().startsWith("Section 2"));
     QCOMPARE(rig.Find<QLabel>("start")->text(), QString("2"));
-    rig.TypeLine(0, "2", "0.5");
-    rig.Click("appendLine");
-    rig.TypeLine(1, "3.5", "0");
-    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "Duration"), std::string("0.0035"));
     QVERIFY(rig.workspace.ui.MessageIds().empty());
 }
 
