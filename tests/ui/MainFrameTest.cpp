@@ -138,8 +138,8 @@ std::string ReadProfile(const char* name) {
 class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void EachModeHasItsMenusBandsShortcutsAndUniqueMnemonics_data();
-    void EachModeHasItsMenusBandsShortcutsAndUniqueMnemonics();
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data();
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics();
     void WaveMenuIsTheTableOfKinds();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
     void StoredRectRestoresPlacementAndIsWrittenBack();
@@ -153,11 +153,12 @@ private slots:
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
 };
 
-void MainFrameTest::EachModeHasItsMenusBandsShortcutsAndUniqueMnemonics_data() {
+void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("bands");
     QTest::addColumn<QStringList>("shortcuts");
+    QTest::addColumn<QString>("title"); // "*" stands for the folder of the active segment's file
     const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
                              "Save Waveform As...|-|Print|-|Exit";
     const QString editMenu =
@@ -188,31 +189,41 @@ void MainFrameTest::EachModeHasItsMenusBandsShortcutsAndUniqueMnemonics_data() {
                               << QStringList{fileBand, editBand, parameterBand,
                                              "Instrument Control Bar: " + channels}
                               << QStringList{"New Waveform=Ctrl+N", "Open Waveform...=Ctrl+O",
-                                             "Print=Ctrl+P", "Save Waveform=Ctrl+S", "Undo=Ctrl+Z"};
+                                             "Print=Ctrl+P", "Save Waveform=Ctrl+S", "Undo=Ctrl+Z"}
+                              << "Wavesmith -> *TemS3.wa0";
     QTest::newRow("FM: markers, channels only in the Download menu")
         << "wavesmith FMS"
         << QStringList{fileMenu, editMenu + "|-|FM Markers...", viewMenu + "|Marker Bar",
                        waveMenu, "Download: " + channels,       "About ..."}
         << QStringList{fileBand, editBand, parameterBand, "Instrument Control Bar: Waveform",
                        "Marker Bar: *|*"}
-        << QStringList{};
+        << QStringList{} << "FM Wavesmith -> *FmDef.wvf";
     QTest::newRow("pulse: no editing")
         << "wavesmith PLS"
         << QStringList{"File: New|Open...|Save|Save As...|-|Print|-|Exit", "View: Pulse Editor...",
                        "Download: " + channels, "About ..."}
         << QStringList{"File Operation Bar: New|Open...|Save|Save As...|Print", parameterBand,
                        "Instrument Control Bar: " + channels}
-        << QStringList{"New=Ctrl+N", "Open...=Ctrl+O", "Print=Ctrl+P", "Save=Ctrl+S"};
+        << QStringList{"New=Ctrl+N", "Open...=Ctrl+O", "Print=Ctrl+P", "Save=Ctrl+S"}
+        << "Pulsesmith";
 }
 
 // The bar pop-up lists the bands' captions in the same order. No two titles of the menu
-// bar, and no two items of a menu, share a mnemonic.
-void MainFrameTest::EachModeHasItsMenusBandsShortcutsAndUniqueMnemonics() {
+// bar, and no two items of a menu, share a mnemonic. The title names the file of the active
+// segment (3), except in the pulse designer.
+void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics() {
     QFETCH(QString, commandLine);
     QFETCH(QStringList, menus);
     QFETCH(QStringList, bands);
     QFETCH(QStringList, shortcuts);
-    RunningFrame run(commandLine.toStdString());
+    QFETCH(QString, title);
+    RunningFrame run(commandLine.toStdString(), [](TempWorkspace& workspace) {
+        workspace.SetContext("Settings", "ActiveSeg", "3 1");
+    });
+    const QString shown = run.frame->windowTitle();
+    QVERIFY2(shown.startsWith(title.section('*', 0, 0)) && shown.endsWith(title.section('*', -1)),
+             qPrintable(shown));
+    QVERIFY(run.workspace.ui.messages.empty());
     QCOMPARE(MenuLines(*run.frame), menus);
     QCOMPARE(BandLines(*run.frame), bands);
     std::unique_ptr<QMenu> popup(run.frame->createPopupMenu());
