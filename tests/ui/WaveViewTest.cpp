@@ -122,19 +122,17 @@ class WaveViewTest : public QObject {
 
 private slots:
     void TwoAutolineClicksWriteTheLineBetweenThem();
-    void RightClickEndsDrawingAndCommitsOneUndoableChange();
+    void RightClickEndsDrawingInOneUndoableChangeAndThenAsksForTheMenu();
     void SketchStrokeFollowsTheMouseAndStaysInsideThePlot();
     void AnchorDragMovesTheAnchorUntilFifteenPixelsBeforeTheOtherHandle();
     void CloseAnchorsKeepBothHandlesWholeAndPickable_data();
     void CloseAnchorsKeepBothHandlesWholeAndPickable();
     void AnchorEditorMarksBadTextAndOnlyEnterMovesTheAnchor();
     void EnablingFollowsAnchorsRangeAndDrawingMode();
-    void ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform();
-    void MapOpensOffTheTrace();
+    void ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace();
     void MapDragSelectsTheRangeUnderTheMarkAndAClickCentres();
     void ShadingIsXoredOutsideTheAnchorsOnly();
     void FilterAndTrimRunFromTheirCommands();
-    void RightClickWithoutDrawingAsksForTheContextMenu();
     void FmViewDrawsFmCodesAndMarksTheFmWaveModified();
     void EmptyDocumentShowsItsAnchorsAtZero();
     void PdfHoldsOneLandscapePageWithLabelledPlot();
@@ -159,9 +157,11 @@ void WaveViewTest::TwoAutolineClicksWriteTheLineBetweenThem() {
     QVERIFY(std::abs(rig.Sample(i1) - v1) <= 1.0);
 }
 
-void WaveViewTest::RightClickEndsDrawingAndCommitsOneUndoableChange() {
+// The right click that ends drawing asks for no menu; the next one does.
+void WaveViewTest::RightClickEndsDrawingInOneUndoableChangeAndThenAsksForTheMenu() {
     ViewRig rig;
     QSignalSpy committed(&rig.view, &WaveView::WaveformCommitted);
+    QSignalSpy menu(&rig.view, &WaveView::ContextMenuRequested);
     rig.view.OnCommand(EditCommands::kAutoline);
     QVERIFY(rig.document.Undo().CanUndo());
     const PixelRect& plot = rig.Geometry().Plot();
@@ -178,6 +178,10 @@ void WaveViewTest::RightClickEndsDrawingAndCommitsOneUndoableChange() {
     // The undo file holds the waveform from before the drawing mode.
     const std::string undo = TempWorkspace::ReadFile(rig.document.Undo().Path());
     QCOMPARE(undo, std::string(2048, '\0'));
+    QCOMPARE(menu.count(), 0);
+    QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
+    QCOMPARE(menu.count(), 1);
+    QVERIFY(!rig.view.Editor()->isVisible());
 }
 
 void WaveViewTest::SketchStrokeFollowsTheMouseAndStaysInsideThePlot() {
@@ -295,39 +299,30 @@ void WaveViewTest::EnablingFollowsAnchorsRangeAndDrawingMode() {
     QCOMPARE(view.LeftAnchor(), 0.0); // Sketch started with Unmark
 }
 
-void WaveViewTest::ZoomInShowsTheMarkedRangeAndZoomOutTheWholeWaveform() {
+void WaveViewTest::ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace() {
     ViewRig rig;
     WaveView& view = rig.view;
+    const SampleEdit samples = rig.document.EditAllPoints();
+    for (std::size_t i = 0; i < samples.Size(); ++i) {
+        samples.Store(i, 8000); // a trace along the plot's top edge, where the map once opened
+    }
+    rig.document.CommitToWorkingFile();
     view.SetAnchorFromEditor(0, 200);
     view.SetAnchorFromEditor(1, 500);
     QVERIFY(view.OnCommand(EditCommands::kZoomIn));
     QCOMPARE(view.ViewState().VisibleMin(), 200.0);
     QCOMPARE(view.ViewState().VisibleMax(), 500.0);
     QVERIFY(view.Map()->isVisible());
-    QCOMPARE(rig.Geometry().XToPixel(200), rig.Geometry().Plot().left);
+    const PixelRect& plot = rig.Geometry().Plot();
+    QCOMPARE(rig.Geometry().XToPixel(200), plot.left);
+    const QPoint traceStart = view.mapToGlobal(QPoint(plot.left, rig.Geometry().CodeToPixel(8000)));
+    QVERIFY(!view.Map()->frameGeometry().intersects(QRect(traceStart, QSize(plot.Width(), 1))));
     QVERIFY(view.OnCommand(EditCommands::kZoomOut));
     QCOMPARE(view.ViewState().VisibleMin(), 0.0);
     QCOMPARE(view.ViewState().VisibleMax(), 1023.0);
     QVERIFY(!view.Map()->isVisible());
     QCOMPARE(view.LeftAnchor(), 200.0);
     QCOMPARE(view.RightAnchor(), 500.0);
-}
-
-void WaveViewTest::MapOpensOffTheTrace() {
-    ViewRig rig;
-    const SampleEdit samples = rig.document.EditAllPoints();
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        samples.Store(i, 8000); // a trace along the plot's top edge, where the map once opened
-    }
-    rig.document.CommitToWorkingFile();
-    rig.view.SetAnchorFromEditor(0, 200);
-    rig.view.SetAnchorFromEditor(1, 500);
-    QVERIFY(rig.view.OnCommand(EditCommands::kZoomIn));
-    const PixelRect& plot = rig.Geometry().Plot();
-    const QPoint traceStart =
-        rig.view.mapToGlobal(QPoint(plot.left, rig.Geometry().CodeToPixel(8000)));
-    const QRect trace(traceStart, QSize(plot.Width(), 1));
-    QVERIFY(!rig.view.Map()->frameGeometry().intersects(trace));
 }
 
 // The ranges a mark selects, at least three map pixels wide, are MapGeometry's rule
@@ -408,15 +403,6 @@ void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
     QCOMPARE(length.last().at(0).toString(), QString("400"));
     QCOMPARE(view.RightAnchor(), 399.0);
     QCOMPARE(view.ViewState().VisibleMax(), 399.0);
-}
-
-void WaveViewTest::RightClickWithoutDrawingAsksForTheContextMenu() {
-    ViewRig rig;
-    QSignalSpy menu(&rig.view, &WaveView::ContextMenuRequested);
-    const PixelRect& plot = rig.Geometry().Plot();
-    QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 300, plot.top + 50));
-    QCOMPARE(menu.count(), 1);
-    QVERIFY(!rig.view.Editor()->isVisible());
 }
 
 void WaveViewTest::FmViewDrawsFmCodesAndMarksTheFmWaveModified() {
