@@ -32,17 +32,6 @@
 
 namespace {
 
-// The texts of a menu's items, without mnemonics and separators.
-QStringList ItemTexts(const QMenu* menu) {
-    QStringList texts;
-    for (QAction* action : menu->actions()) {
-        if (!action->isSeparator()) {
-            texts << action->text().remove('&');
-        }
-    }
-    return texts;
-}
-
 // A menu or a band as one line: its title, then its items without mnemonics, "-" for a
 // separator and "*" for a widget.
 QString Line(const QString& title, const QList<QAction*>& actions) {
@@ -106,6 +95,19 @@ QStringList MnemonicClashes(const QList<QAction*>& actions) {
     return clashes;
 }
 
+// Every shortcut of the window as "item=keys", once each, in order.
+QStringList Shortcuts(const MainFrame& frame) {
+    QStringList shortcuts;
+    for (const QAction* action : frame.findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) {
+            shortcuts << QString(action->text()).remove('&') + "=" + action->shortcut().toString();
+        }
+    }
+    shortcuts.removeDuplicates();
+    shortcuts.sort();
+    return shortcuts;
+}
+
 bool BarHolds(const QToolBar* bar, const QAction* action) {
     return bar->actions().contains(const_cast<QAction*>(action));
 }
@@ -125,29 +127,26 @@ std::string ReadProfile(const char* name) {
 class MainFrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void EachModeHasItsMenusAndBands_data();
-    void EachModeHasItsMenusAndBands();
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data();
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics();
     void WaveMenuIsTheTableOfKinds();
-    void MnemonicsAreUniqueInTheMenuBarAndEachMenu_data();
-    void MnemonicsAreUniqueInTheMenuBarAndEachMenu();
-    void ShortcutsReachFileCommandsExceptInFmEditor();
     void StoredHiddenParameterBarStartsHiddenAndUnchecked();
     void StoredRectRestoresPlacementAndIsWrittenBack();
     void FmEditorWithoutStoredRectOpensBesideTheStandardOne();
     void AboutBoxShowsVersionAndBuild();
     void ChannelItemsFollowInstrumentChannels_data();
     void ChannelItemsFollowInstrumentChannels();
-    void ChannelCommandSwitchesActiveChannel();
-    void HostRequestsReachOnlyTheEditorTheyAreFor_data();
-    void HostRequestsReachOnlyTheEditorTheyAreFor();
+    void FmEditorTakesOnlyTheFmEditorsHostRequests();
     void HostTileRestoresAMaximizedWindowToTheStoredRectangle();
     void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
 };
 
-void MainFrameTest::EachModeHasItsMenusAndBands_data() {
+void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("bands");
+    QTest::addColumn<QStringList>("shortcuts");
+    QTest::addColumn<QString>("title"); // "*" stands for the folder of the active segment's file
     const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
                              "Save Waveform As...|-|Print|-|Exit";
     const QString editMenu =
@@ -176,27 +175,43 @@ void MainFrameTest::EachModeHasItsMenusAndBands_data() {
                                                             "Download: Waveform",
                                                             "About ..."}
                               << QStringList{fileBand, editBand, parameterBand,
-                                             "Instrument Control Bar: " + channels};
+                                             "Instrument Control Bar: " + channels}
+                              << QStringList{"New Waveform=Ctrl+N", "Open Waveform...=Ctrl+O",
+                                             "Print=Ctrl+P", "Save Waveform=Ctrl+S", "Undo=Ctrl+Z"}
+                              << "Wavesmith -> *TemS3.wa0";
     QTest::newRow("FM: markers, channels only in the Download menu")
         << "wavesmith FMS"
         << QStringList{fileMenu, editMenu + "|-|FM Markers...", viewMenu + "|Marker Bar",
                        waveMenu, "Download: " + channels,       "About ..."}
         << QStringList{fileBand, editBand, parameterBand, "Instrument Control Bar: Waveform",
-                       "Marker Bar: *|*"};
+                       "Marker Bar: *|*"}
+        << QStringList{} << "FM Wavesmith -> *FmDef.wvf";
     QTest::newRow("pulse: no editing")
         << "wavesmith PLS"
         << QStringList{"File: New|Open...|Save|Save As...|-|Print|-|Exit", "View: Pulse Editor...",
                        "Download: " + channels, "About ..."}
         << QStringList{"File Operation Bar: New|Open...|Save|Save As...|Print", parameterBand,
-                       "Instrument Control Bar: " + channels};
+                       "Instrument Control Bar: " + channels}
+        << QStringList{"New=Ctrl+N", "Open...=Ctrl+O", "Print=Ctrl+P", "Save=Ctrl+S"}
+        << "Pulsesmith";
 }
 
-// The bar pop-up lists the bands' captions in the same order.
-void MainFrameTest::EachModeHasItsMenusAndBands() {
+// The bar pop-up lists the bands' captions in the same order. No two titles of the menu
+// bar, and no two items of a menu, share a mnemonic. The title names the file of the active
+// segment (3), except in the pulse designer.
+void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics() {
     QFETCH(QString, commandLine);
     QFETCH(QStringList, menus);
     QFETCH(QStringList, bands);
-    RunningFrame run(commandLine.toStdString());
+    QFETCH(QStringList, shortcuts);
+    QFETCH(QString, title);
+    RunningFrame run(commandLine.toStdString(), [](TempWorkspace& workspace) {
+        workspace.SetContext("Settings", "ActiveSeg", "3 1");
+    });
+    const QString shown = run.frame->windowTitle();
+    QVERIFY2(shown.startsWith(title.section('*', 0, 0)) && shown.endsWith(title.section('*', -1)),
+             qPrintable(shown));
+    QVERIFY(run.workspace.ui.messages.empty());
     QCOMPARE(MenuLines(*run.frame), menus);
     QCOMPARE(BandLines(*run.frame), bands);
     std::unique_ptr<QMenu> popup(run.frame->createPopupMenu());
@@ -204,7 +219,15 @@ void MainFrameTest::EachModeHasItsMenusAndBands() {
     for (const QString& band : bands) {
         captions << band.section(':', 0, 0);
     }
-    QCOMPARE(ItemTexts(popup.get()), captions);
+    QCOMPARE(Line("Bars", popup->actions()), "Bars: " + captions.join('|'));
+    QCOMPARE(Shortcuts(*run.frame), shortcuts);
+    const QList<QAction*> titles = run.frame->menuBar()->actions();
+    QCOMPARE(MnemonicClashes(titles), QStringList());
+    for (const QAction* title : titles) {
+        if (title->menu() != nullptr) {
+            QCOMPARE(MnemonicClashes(title->menu()->actions()), QStringList());
+        }
+    }
 }
 
 // The Wave menu is the table of waveform kinds: ids, texts and status tips, a line where it
@@ -223,42 +246,6 @@ void MainFrameTest::WaveMenuIsTheTableOfKinds() {
                                               action->statusTip());
     }
     QCOMPARE(shown.join(QString()), wave.join(QString()));
-}
-
-void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::newRow("standard") << "wavesmith";
-    QTest::newRow("FM") << "wavesmith FMS";
-    QTest::newRow("pulse") << "wavesmith PLS";
-}
-
-void MainFrameTest::MnemonicsAreUniqueInTheMenuBarAndEachMenu() {
-    QFETCH(QString, commandLine);
-    RunningFrame run(commandLine.toStdString());
-    const QList<QAction*> titles = run.frame->menuBar()->actions();
-    QCOMPARE(MnemonicClashes(titles), QStringList());
-    for (const QAction* title : titles) {
-        if (title->menu() != nullptr) {
-            QCOMPARE(MnemonicClashes(title->menu()->actions()), QStringList());
-        }
-    }
-}
-
-void MainFrameTest::ShortcutsReachFileCommandsExceptInFmEditor() {
-    RunningFrame standard;
-    for (const auto& [id, key] : {std::pair{CommandId::kNew, Qt::Key_N},
-                                  {CommandId::kOpen, Qt::Key_O},
-                                  {CommandId::kSave, Qt::Key_S},
-                                  {CommandId::kPrint, Qt::Key_P},
-                                  {CommandId::kUndo, Qt::Key_Z}}) {
-        QCOMPARE(standard.Action(id)->shortcut(), QKeySequence(Qt::CTRL | key));
-    }
-    RunningFrame pulse("wavesmith PLS");
-    QCOMPARE(pulse.Action(CommandId::kNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-    RunningFrame fm("wavesmith FMS");
-    for (QAction* action : fm.frame->findChildren<QAction*>()) {
-        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
-    }
 }
 
 void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
@@ -355,45 +342,29 @@ void MainFrameTest::ChannelItemsFollowInstrumentChannels() {
     QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
     QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
     QCOMPARE(BarHolds(instrument, channel1), enabled);
+    // What a switch changes is the segment commands' (FileCommandsTest, CliTest); the window
+    // moves the check mark.
+    if (enabled) {
+        channel2->trigger();
+        QVERIFY(channel2->isChecked() && !channel1->isChecked());
+    }
 }
 
-void MainFrameTest::ChannelCommandSwitchesActiveChannel() {
-    RunningFrame run;
-    run.Action(CommandId::kChannel2)->trigger();
-
-    QCOMPARE(run.session.State().activeChannel, 1);
-    QCOMPARE(QString::fromStdString(run.workspace.Context("Settings", "ActiveCh")), QString("1"));
-    QVERIFY(run.Action(CommandId::kChannel2)->isChecked());
-    QVERIFY(!run.Action(CommandId::kChannel1)->isChecked());
-    QVERIFY(run.session.Document().CurrentPath().find("TemS1.wa1") != std::string::npos);
-}
-
-void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<int>("foreign"); // the other editor's request of the same kind
-    QTest::addColumn<int>("own");
-    QTest::newRow("standard place") << "wavesmith" << 13 << 6;
-    QTest::newRow("FM place") << "wavesmith FMS" << 6 << 13;
-    QTest::newRow("standard close") << "wavesmith" << 10 << 3;
-    QTest::newRow("FM close") << "wavesmith FMS" << 3 << 10;
-}
-
-void MainFrameTest::HostRequestsReachOnlyTheEditorTheyAreFor() {
-    QFETCH(QString, commandLine);
-    QFETCH(int, foreign);
-    QFETCH(int, own);
-    RunningFrame run(commandLine.toStdString());
+// Which code acts in which mode is the decoder's rule
+// (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close are
+// proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its own mode.
+void MainFrameTest::FmEditorTakesOnlyTheFmEditorsHostRequests() {
+    RunningFrame run("wavesmith FMS");
     const QPoint start = run.frame->pos();
     const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
-    run.workspace.bus.SendRequest(foreign, place);
+    run.workspace.bus.SendRequest(HostPlaceStandard, place);
+    run.workspace.bus.SendRequest(HostCloseStandard);
     QCOMPARE(run.frame->pos(), start);
     QVERIFY(run.frame->isVisible());
-    run.workspace.bus.SendRequest(own, place);
-    if (own == 3 || own == 10) {
-        QVERIFY(!run.frame->isVisible());
-    } else {
-        QCOMPARE(run.frame->pos(), QPoint(300, 40));
-    }
+    run.workspace.bus.SendRequest(HostPlaceFm, place);
+    QCOMPARE(run.frame->pos(), QPoint(300, 40));
+    run.workspace.bus.SendRequest(HostCloseFm);
+    QVERIFY(!run.frame->isVisible());
 }
 
 void MainFrameTest::HostTileRestoresAMaximizedWindowToTheStoredRectangle() {

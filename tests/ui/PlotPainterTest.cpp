@@ -1,4 +1,5 @@
 #include "ui/PlotPainter.h"
+#include "support/MappedGeometry.h"
 #include "ui/ViewPalette.h"
 #include "view/AxisLabels.h"
 #include "view/ViewGeometry.h"
@@ -37,10 +38,7 @@ private slots:
 // waveform at full scale is drawn in the frame's colour.
 void PlotPainterTest::FrameLeavesThePlotEdgesToTheWaveform() {
     const PixelRect plot{60, 40, 460, 340};
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::Standard, 16384);
-    geometry.SetRanges(0, 1023, -8192, 8191);
-    geometry.ComputeMappings(plot);
+    const ViewGeometry geometry = MappedGeometry(plot, 0, 1023, -8192, 8191);
     const QImage image = PaintedAxes(geometry, AxisLabels::Compute(geometry, AxisStyle::Standard),
                                      PlotPainter::LabelFont(12), QRect(0, 0, 520, 400));
     const QRgb frame = ViewPalette::kAxis;
@@ -60,11 +58,9 @@ void PlotPainterTest::FrameLeavesThePlotEdgesToTheWaveform() {
 void PlotPainterTest::LabelsAtTheAxisEndsStayInsideTheView() {
     // A zoomed 16 M-point waveform: the end labels are wider than the margins, and the
     // margin left of the plot is narrower than "-8192" (as on paper).
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::Standard, 16384);
-    geometry.SetRanges(3843137, 12218181, -8192, 8191);
+    const ViewGeometry geometry =
+        MappedGeometry({50, 20, 385, 270}, 3843137, 12218181, -8192, 8191);
     const QRect bounds(20, 0, 380, 300);
-    geometry.ComputeMappings({50, 20, 385, 270});
     const AxisLabels labels = AxisLabels::Compute(geometry, AxisStyle::Standard);
     QCOMPARE(QString::fromStdString(labels.horizontal[4].text), QString("1.22182e7"));
     QCOMPARE(QString::fromStdString(labels.vertical[0].text), QString("-8192"));

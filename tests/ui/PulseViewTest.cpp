@@ -3,6 +3,7 @@
 #include "document/WaveDoc.h"
 #include "pulse/PulseEditor.h"
 #include "pulse/PulseSection.h"
+#include "support/MappedGeometry.h"
 #include "support/TempWorkspace.h"
 #include "synthesis/EditCommands.h"
 #include "ui/CommandIds.h"
@@ -268,9 +269,7 @@ void PulseViewTest::LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
     for (const auto& [start, end] : {std::pair{0.0, 2.0}, {2.0, 2.0}, {2.0, 2.0}, {2.0, 4.0}}) {
         picture.sections.push_back({start, end, {}, false, {}, std::nullopt});
     }
-    ViewGeometry geometry;
-    geometry.SetRanges(0.0, 4.0, -1.0, 1.0);
-    geometry.ComputeMappings({40, 30, 640, 430});
+    const ViewGeometry geometry = MappedGeometry({40, 30, 640, 430}, 0.0, 4.0, -1.0, 1.0);
     PulseSectionPicker picker;
     picker.Place(picture, geometry, QFontMetrics(QFont()));
     const std::vector<QRect>& labels = picker.Labels();
@@ -290,9 +289,7 @@ void PulseViewTest::LabelsWithoutRoomAreLeftOutExceptTheActiveOne() {
     picture.duration = 1.0;
     picture.active = 7;
     picture.sections.resize(10); // all empty, all at 0
-    ViewGeometry geometry;
-    geometry.SetRanges(0.0, 1.0, -1.0, 1.0);
-    geometry.ComputeMappings({40, 60, 640, 460});
+    const ViewGeometry geometry = MappedGeometry({40, 60, 640, 460}, 0.0, 1.0, -1.0, 1.0);
     PulseSectionPicker picker;
     picker.Place(picture, geometry, QFontMetrics(QFont()));
     const std::vector<QRect>& labels = picker.Labels();
@@ -313,9 +310,8 @@ void PulseViewTest::SpikeNarrowerThanAPixelIsStillDrawn() {
     }
     const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.0004, 1, items);
     const PulseDesignPicture picture = PictureOf(section);
-    ViewGeometry geometry;
-    geometry.SetRanges(0.0, 0.4, -1.0, 1.0);
-    geometry.ComputeMappings({20, 20, 220, 220}); // 4,000 nodes over 200 columns
+    // 4,000 nodes over 200 columns.
+    const ViewGeometry geometry = MappedGeometry({20, 20, 220, 220}, 0.0, 0.4, -1.0, 1.0);
     QImage image(240, 240, QImage::Format_RGB32);
     QPainter painter(&image);
     PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
@@ -333,9 +329,7 @@ void PulseViewTest::FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
         {MakeSection(TrainStyle::DcIntervals, 0.0, 0.004, 2, {{"0.002", "1"}, {"0.002", "0"}}),
          MakeSection(TrainStyle::DcIntervals, 0.008, 0.002, 1, {{"0.002", "-1"}})},
         0, PulseTimeUnit::Msec, 0.01, 2.0, -1);
-    ViewGeometry geometry;
-    geometry.SetRanges(0.0, 10.0, -1.0, 1.0);
-    geometry.ComputeMappings({40, 40, 440, 240});
+    const ViewGeometry geometry = MappedGeometry({40, 40, 440, 240}, 0.0, 10.0, -1.0, 1.0);
     QImage image(480, 280, QImage::Format_RGB32);
     QPainter painter(&image);
     PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,

@@ -1,5 +1,4 @@
 #include "app/ToolSession.h"
-#include "document/WaveDoc.h"
 #include "support/TempWorkspace.h"
 #include "ui/MainFrame.h"
 #include "ui/support/WorkspaceFacts.h"
@@ -9,54 +8,13 @@
 
 #include <filesystem>
 
-// The program as the host starts it: in a prepared workspace, in the mode its command line
-// names; and as a user who starts it by hand, with no context file at all.
+// The program as a user starts it by hand, with no context file at all (the start in each
+// mode is the main window test's table).
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void StartsInEachModeWithItsTitle_data();
-    void StartsInEachModeWithItsTitle();
     void MissingContextFileEndsWithMessageAndNoWindow();
 };
-
-void StartupTest::StartsInEachModeWithItsTitle_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("file"); // the active segment's file (3), named in the title
-    QTest::newRow("standard") << "/opt/wavesmith/wavesmith"
-                              << "Wavesmith"
-                              << "TemS3.wa0";
-    QTest::newRow("fm") << "/opt/wavesmith/wavesmith fms"
-                        << "FM Wavesmith"
-                        << "FmDef.wvf";
-    QTest::newRow("pulse, which wins over fm") << "/opt/wavesmith/wavesmith FMS PLS"
-                                               << "Pulsesmith" << QString();
-}
-
-void StartupTest::StartsInEachModeWithItsTitle() {
-    QFETCH(QString, commandLine);
-    QFETCH(QString, title);
-    QFETCH(QString, file);
-    TempWorkspace workspace;
-    workspace.SetContext("Settings", "ActiveSeg", "3 1");
-    WorkspaceFacts facts(workspace, commandLine.toStdString());
-    ToolSession session(facts, workspace.ui, workspace.bus);
-
-    const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
-
-    QVERIFY(frame != nullptr);
-    QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-    QVERIFY2(frame->windowTitle().startsWith(title), qPrintable(frame->windowTitle()));
-    if (file.isEmpty()) {
-        QCOMPARE(frame->windowTitle(), title);
-    } else {
-        QVERIFY2(frame->windowTitle().contains(file), qPrintable(frame->windowTitle()));
-    }
-    QVERIFY(workspace.ui.messages.empty());
-    if (!file.isEmpty()) {
-        QCOMPARE(session.Document().Length(), 1024.0);
-    }
-}
 
 void StartupTest::MissingContextFileEndsWithMessageAndNoWindow() {
     TempWorkspace workspace;

@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <memory>
+#include <string_view>
+
 namespace {
 
 QStringList GroupTitles(QWidget& dialog) {
@@ -21,6 +24,14 @@ QStringList GroupTitles(QWidget& dialog) {
         titles << group->title();
     }
     return titles;
+}
+
+// The initialized form of the waveform kind named `kind`, over the fixture's document.
+std::unique_ptr<WaveParamDialog> FormOf(GeneratorFixture& fixture, std::string_view kind) {
+    auto form = GeneratorCommands::CreateParamForm(fixture.document,
+                                                   *GeneratorCommands::CommandOfName(kind));
+    form->Initialize();
+    return form;
 }
 
 } // namespace
@@ -75,9 +86,7 @@ void WaveParamDialogWidgetTest::PreviewThenCancelLeavesSamplesAndAnchors() {
 
 void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
     GeneratorFixture fixture;
-    const auto form = GeneratorCommands::CreateParamForm(
-        fixture.document, *GeneratorCommands::CommandOfName("exponent"));
-    form->Initialize();
+    const auto form = FormOf(fixture, "exponent");
     WaveParamDialogWidget dialog(*form);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Exponential Wave"));
     QCOMPARE(GroupTitles(dialog), (QStringList{"Anchor", "Waveform Amplitude", "Parameters"}));
@@ -91,9 +100,7 @@ void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
 
     // In FM the levels are the peak deviation.
     GeneratorFixture fm("QW2182", OperatingMode::Fm);
-    const auto noise =
-        GeneratorCommands::CreateParamForm(fm.document, *GeneratorCommands::CommandOfName("noise"));
-    noise->Initialize();
+    const auto noise = FormOf(fm, "noise");
     WaveParamDialogWidget fmDialog(*noise);
     QCOMPARE(GroupTitles(fmDialog), (QStringList{"Anchor", "Peak Deviation"}));
     QCOMPARE(fmDialog.windowTitle(), QStringLiteral("Noise"));
@@ -101,9 +108,7 @@ void WaveParamDialogWidgetTest::FieldsAreBuiltFromTheFamilyFile() {
 
 void WaveParamDialogWidgetTest::RefusedValueAndDefaultShowTheFormsTexts() {
     GeneratorFixture fixture;
-    const auto form = GeneratorCommands::CreateParamForm(fixture.document,
-                                                         *GeneratorCommands::CommandOfName("sine"));
-    form->Initialize();
+    const auto form = FormOf(fixture, "sine");
     WaveParamDialogWidget dialog(*form);
     Type(dialog.Edit(4), QStringLiteral("abc"));
     QCOMPARE(form->Field(4).text, std::string("abc"));
@@ -119,9 +124,7 @@ void WaveParamDialogWidgetTest::RefusedValueAndDefaultShowTheFormsTexts() {
 
 void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
     GeneratorFixture fixture;
-    const auto form = GeneratorCommands::CreateParamForm(
-        fixture.document, *GeneratorCommands::CommandOfName("square"));
-    form->Initialize();
+    const auto form = FormOf(fixture, "square");
     WaveParamDialogWidget dialog(*form);
     dialog.show();
     dialog.move(150, 90);
@@ -136,9 +139,7 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
         QString::fromStdString(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"));
     const QPoint corner = dialog.geometry().topLeft();
     QCOMPARE(position, QStringLiteral("%1 %2").arg(corner.x()).arg(corner.y()));
-    const auto again = GeneratorCommands::CreateParamForm(
-        fixture.document, *GeneratorCommands::CommandOfName("square"));
-    again->Initialize();
+    const auto again = FormOf(fixture, "square");
     WaveParamDialogWidget reopened(*again);
     reopened.show();
     QCOMPARE(reopened.geometry().topLeft(), corner);
@@ -147,9 +148,7 @@ void WaveParamDialogWidgetTest::OkCommitsTheWaveformAndCloses() {
 void WaveParamDialogWidgetTest::CancelInTheProgressDialogRestoresTheSamples() {
     GeneratorFixture fixture;
     const auto before = fixture.Samples();
-    const auto form = GeneratorCommands::CreateParamForm(fixture.document,
-                                                         *GeneratorCommands::CommandOfName("sine"));
-    form->Initialize();
+    const auto form = FormOf(fixture, "sine");
     WaveParamDialogWidget dialog(*form);
     GenerationProgress progress(&dialog, 0);
     QVERIFY(progress.Report(0.0));

@@ -1,4 +1,5 @@
 #include "view/AxisLabels.h"
+#include "support/MappedGeometry.h"
 #include "view/ViewGeometry.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,7 @@ std::vector<std::string> Texts(const std::array<AxisLabel, 5>& labels) {
 
 AxisLabels LabelsOf(double xmin, double xmax, double vmin, double vmax, AxisStyle style,
                     const std::string& timeUnit = "sec") {
-    ViewGeometry geometry;
-    geometry.SetRanges(xmin, xmax, vmin, vmax);
-    geometry.ComputeMappings(kPlot);
-    return AxisLabels::Compute(geometry, style, timeUnit);
+    return AxisLabels::Compute(MappedGeometry(kPlot, xmin, xmax, vmin, vmax), style, timeUnit);
 }
 
 } // namespace

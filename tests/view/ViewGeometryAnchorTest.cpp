@@ -1,3 +1,4 @@
+#include "support/MappedGeometry.h"
 #include "view/AnchorRules.h"
 #include "view/MapGeometry.h"
 #include "view/MapPlacement.h"
@@ -8,11 +9,7 @@ namespace {
 
 // 1001 points over 1000 pixels: pixel = 100 + position.
 ViewGeometry Plot() {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::Standard, 16384);
-    geometry.SetRanges(0, 1000, -8192, 8191);
-    geometry.ComputeMappings({100, 50, 1100, 550});
-    return geometry;
+    return MappedGeometry({100, 50, 1100, 550}, 0, 1000, -8192, 8191);
 }
 
 } // namespace

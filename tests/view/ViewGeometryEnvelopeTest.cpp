@@ -1,3 +1,4 @@
+#include "support/MappedGeometry.h"
 #include "view/ViewGeometry.h"
 #include "view/WaveformEnvelope.h"
 
@@ -10,11 +11,7 @@
 namespace {
 
 ViewGeometry Plot(double xmin, double xmax, PixelRect rect = {0, 0, 100, 200}) {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::Standard, 16384);
-    geometry.SetRanges(xmin, xmax, -8192, 8191);
-    geometry.ComputeMappings(rect);
-    return geometry;
+    return MappedGeometry(rect, xmin, xmax, -8192, 8191);
 }
 
 SampleBuffer Random(SampleKind kind, std::size_t n, unsigned seed) {
@@ -155,10 +152,7 @@ TEST(PlotColumns, VerticesAreClampedToThePlotTopAndBottom) {
 }
 
 TEST(PlotColumns, WideFmValuesArePlottedAsWholeNumbers) {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::FmHz);
-    geometry.SetRanges(0, 9, 0, 10);
-    geometry.ComputeMappings({0, 0, 10, 100});
+    const ViewGeometry geometry = MappedGeometry({0, 0, 10, 100}, 0, 9, 0, 10, CodeEncoding::FmHz);
     const auto columns = ColumnsOf(Filled(SampleKind::Hz64, 10, 1.9), geometry);
     ASSERT_FALSE(columns.empty());
     EXPECT_EQ(columns[0].y, 90); // 1, not 1.9

@@ -1,4 +1,5 @@
 #include "view/ViewGeometry.h"
+#include "support/MappedGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,7 @@ namespace {
 const PixelRect kPlot{40, 45, 758, 570};
 
 ViewGeometry Standard(double xmin, double xmax) {
-    ViewGeometry geometry;
-    geometry.SetEncoding(CodeEncoding::Standard, 16384);
-    geometry.SetRanges(xmin, xmax, -8192, 8191);
-    geometry.ComputeMappings(kPlot);
-    return geometry;
+    return MappedGeometry(kPlot, xmin, xmax, -8192, 8191);
 }
 
 } // namespace
@@ -38,10 +35,8 @@ TEST(ViewMappings, FmValuesSpanTheVerticalRange) {
         {CodeEncoding::FmHz, 0.9e6, 1.1e6, 0.9e6, 1.0e6, 1.1e6},
     };
     for (const Case& c : cases) {
-        ViewGeometry geometry;
-        geometry.SetEncoding(c.encoding);
-        geometry.SetRanges(0, 999, c.low, c.high);
-        geometry.ComputeMappings({0, 100, 500, 500});
+        const ViewGeometry geometry =
+            MappedGeometry({0, 100, 500, 500}, 0, 999, c.low, c.high, c.encoding);
         EXPECT_EQ(geometry.CodeToPixel(c.bottom), 500) << c.high;
         EXPECT_EQ(geometry.CodeToPixel(c.middle), 300) << c.high;
         EXPECT_EQ(geometry.CodeToPixel(c.top), 100) << c.high;
@@ -59,11 +54,9 @@ TEST(ViewMappings, ZeroVerticalRangeLeavesThePreviousMappingsInPlace) {
 }
 
 TEST(ViewMappings, PixelsAreTruncatedTowardZeroAndPixelToXInvertsXToPixel) {
-    ViewGeometry geometry;
-    geometry.SetRanges(0, 4, -1, 1);
-    geometry.ComputeMappings({-10, 0, 0, 10}); // 2.5 pixels per point
-    EXPECT_EQ(geometry.XToPixel(1), -7);       // -7.5
-    EXPECT_EQ(geometry.XToPixel(3), -2);       // -2.5
+    const ViewGeometry geometry = MappedGeometry({-10, 0, 0, 10}, 0, 4, -1, 1); // 2.5 px a point
+    EXPECT_EQ(geometry.XToPixel(1), -7);                                        // -7.5
+    EXPECT_EQ(geometry.XToPixel(3), -2);                                        // -2.5
     EXPECT_DOUBLE_EQ(geometry.PixelToX(-5), 2.0);
     const ViewGeometry standard = Standard(100, 1100);
     EXPECT_EQ(standard.XToPixel(100), kPlot.left);
@@ -97,10 +90,8 @@ TEST(ViewLayout, LabelFontFollowsThePlotHeightWithinItsLimits) {
 TEST(ViewMappings, PlotEdgesMapBackToTheEndsOfTheRangesExactly) {
     for (int width : {97, 640, 733, 1181, 1919}) {
         for (double xmax : {1023.0, 999.0, 15999999.0}) {
-            ViewGeometry geometry;
-            geometry.SetEncoding(CodeEncoding::FmCodes);
-            geometry.SetRanges(17, xmax, 90e6, 110e6);
-            geometry.ComputeMappings({31, 45, 31 + width, 45 + width / 2});
+            const ViewGeometry geometry = MappedGeometry({31, 45, 31 + width, 45 + width / 2}, 17,
+                                                         xmax, 90e6, 110e6, CodeEncoding::FmCodes);
             EXPECT_EQ(geometry.PixelToX(31 + width), xmax) << width;
             EXPECT_EQ(geometry.PixelToX(31), 17) << width;
             EXPECT_EQ(geometry.PixelToCode(45), 1e9) << width;
