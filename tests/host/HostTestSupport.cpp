@@ -61,10 +61,7 @@ namespace {
 
 bool RpcbindAnswers() {
     const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(111);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(111), {htonl(INADDR_LOOPBACK)}, {}};
     const bool answers =
         ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(probe);
@@ -199,9 +196,7 @@ InstrumentTransport& InstrumentLook::Connection() {
 
 StalledInstrument::StalledInstrument() {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
     if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
         ::listen(socket_, 4) == 0 &&

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <numeric>
 #include <string>
@@ -74,9 +73,7 @@ protected:
         return bytes;
     }
     static std::string Frequencies(const std::vector<double>& hertz) {
-        std::string bytes(hertz.size() * sizeof(double), '\0');
-        std::memcpy(bytes.data(), hertz.data(), bytes.size());
-        return bytes;
+        return ScpiTestClient::Bytes(hertz);
     }
     void DefineSegment(int segment, const std::string& samples) {
         Send(":TRAC:DEF " + std::to_string(segment) + "," + std::to_string(samples.size() / 2) +
