@@ -161,20 +161,12 @@ bool SimulatorProcess::Launch(int port) {
 }
 
 // A VXI-11 line shows that its instrument restarted only when it is used: one more try.
-std::string InstrumentLook::Ask(const std::string& query) {
-    auto answer = Connection().Query(query);
-    if (!answer && connection_->ConnectionLost()) {
-        answer = Connection().Query(query);
-    }
-    return answer.value_or("<none>");
-}
-
-std::string InstrumentLook::AskBlock(const std::string& query) {
-    auto answer = Connection().QueryBlock(query);
-    if (!answer && connection_->ConnectionLost()) {
-        answer = Connection().QueryBlock(query);
-    }
-    return answer.value_or("<none>");
+std::string InstrumentLook::Answer(const std::string& query, bool block) {
+    const auto ask = [&] {
+        return block ? Connection().QueryBlock(query) : Connection().Query(query);
+    };
+    auto answer = ask();
+    return (answer || !connection_->ConnectionLost() ? answer : ask()).value_or("<none>");
 }
 
 std::string InstrumentLook::Catalog(int channel) {

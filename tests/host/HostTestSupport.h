@@ -76,13 +76,14 @@ public:
     explicit InstrumentLook(const InstrumentAddress& address)
         : connection_(InstrumentTransport::For(address)) {}
 
-    std::string Ask(const std::string& query);
+    std::string Ask(const std::string& query) { return Answer(query, false); }
     // A block's bytes.
-    std::string AskBlock(const std::string& query);
+    std::string AskBlock(const std::string& query) { return Answer(query, true); }
     std::string Catalog(int channel);
     std::string SegmentData(int channel, int segment);
 
 private:
+    std::string Answer(const std::string& query, bool block);
     InstrumentTransport& Connection();
 
     std::unique_ptr<InstrumentTransport> connection_;
