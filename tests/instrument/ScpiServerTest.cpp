@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,31 +53,6 @@ protected:
 };
 
 } // namespace
-
-// The whole memory in one segment, sent in uneven pieces with pauses, so that the server
-// receives the message split at arbitrary points of its text and of its payload.
-TEST_F(ServerTest, AFullMemorySegmentSentInUnevenPiecesReadsBackByteForByte) {
-    StartServer(16'000'000);
-    auto client = Connect();
-    const std::string samples = Pattern(2 * 16'000'000, 7);
-    const std::string message =
-        ":TRAC:DEF 1,16000000;:TRAC:SEL 1\n:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
-    std::mt19937 random(5);
-    for (std::size_t sent = 0, piece = 0; sent < message.size(); ++piece) {
-        const std::size_t count =
-            std::min<std::size_t>(1 + random() % 20000, message.size() - sent);
-        ASSERT_TRUE(client->Send(std::string_view(message).substr(sent, count)));
-        sent += count;
-        if (piece % 16 == 0) {
-            std::this_thread::sleep_for(1ms);
-        }
-    }
-    EXPECT_EQ(NextErrorCode(*client), 0);
-    ASSERT_TRUE(client->Send(":TRAC:DATA?\n"));
-    const auto readBack = client->ReadBlock(30s);
-    ASSERT_TRUE(readBack.has_value());
-    EXPECT_TRUE(*readBack == samples) << "segment differs from the bytes sent";
-}
 
 // A message whose block is cut off by a disconnect never runs, not even its commands
 // before the block; the payload received in place must not reach the segment either.

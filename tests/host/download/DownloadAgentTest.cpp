@@ -52,16 +52,6 @@ TEST(ConsoluxDownload, SegmentReachesTheContextsChannelByteForByte) {
     EXPECT_EQ(bench.instrument.SegmentData(2, 2), second);
 }
 
-TEST(ConsoluxDownload, ShortFormOfTheG4270FamilyIsDefinedAsScpi) {
-    AgentBench bench("G4270");
-    const std::string bytes = SampleBytes(AwkwardSamples(100));
-    bench.ToolDownloads(5, 0, bytes);
-    const std::string line = bench.agent.Handle(NotifyDownloadSegment);
-    EXPECT_TRUE(Contains(line, "\"5 100\"")) << line;
-    EXPECT_TRUE(Contains(line, "-> 0,")) << line;
-    EXPECT_EQ(bench.instrument.SegmentData(1, 5), bytes);
-}
-
 TEST(ConsoluxDownload, LinkCommandsOfADownload) {
     struct Case {
         const char* command;
