@@ -61,10 +61,7 @@ namespace {
 
 bool RpcbindAnswers() {
     const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(111);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(111), {htonl(INADDR_LOOPBACK)}, {}};
     const bool answers =
         ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(probe);
@@ -164,20 +161,12 @@ bool SimulatorProcess::Launch(int port) {
 }
 
 // A VXI-11 line shows that its instrument restarted only when it is used: one more try.
-std::string InstrumentLook::Ask(const std::string& query) {
-    auto answer = Connection().Query(query);
-    if (!answer && connection_->ConnectionLost()) {
-        answer = Connection().Query(query);
-    }
-    return answer.value_or("<none>");
-}
-
-std::string InstrumentLook::AskBlock(const std::string& query) {
-    auto answer = Connection().QueryBlock(query);
-    if (!answer && connection_->ConnectionLost()) {
-        answer = Connection().QueryBlock(query);
-    }
-    return answer.value_or("<none>");
+std::string InstrumentLook::Answer(const std::string& query, bool block) {
+    const auto ask = [&] {
+        return block ? Connection().QueryBlock(query) : Connection().Query(query);
+    };
+    auto answer = ask();
+    return (answer || !connection_->ConnectionLost() ? answer : ask()).value_or("<none>");
 }
 
 std::string InstrumentLook::Catalog(int channel) {
@@ -199,9 +188,7 @@ InstrumentTransport& InstrumentLook::Connection() {
 
 StalledInstrument::StalledInstrument() {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
     if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
         ::listen(socket_, 4) == 0 &&

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "instrument/ScpiTestClient.h"
 #include "transport/InstrumentAddress.h"
 #include "transport/InstrumentTransport.h"
 
 #include <QProcess>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,9 +23,7 @@ std::string SampleBytes(const std::vector<std::int16_t>& samples);
 std::vector<std::int16_t> AwkwardSamples(int count);
 // The bytes of values as this machine stores them, as the tool writes FM codes and markers.
 template <typename T> std::string Bytes(const std::vector<T>& values) {
-    std::string bytes(values.size() * sizeof(T), '\0');
-    std::memcpy(bytes.data(), values.data(), bytes.size());
-    return bytes;
+    return ScpiTestClient::Bytes(values);
 }
 // Whether `text` holds `part` anywhere.
 bool Contains(const std::string& text, const std::string& part);
@@ -78,13 +76,14 @@ public:
     explicit InstrumentLook(const InstrumentAddress& address)
         : connection_(InstrumentTransport::For(address)) {}
 
-    std::string Ask(const std::string& query);
+    std::string Ask(const std::string& query) { return Answer(query, false); }
     // A block's bytes.
-    std::string AskBlock(const std::string& query);
+    std::string AskBlock(const std::string& query) { return Answer(query, true); }
     std::string Catalog(int channel);
     std::string SegmentData(int channel, int segment);
 
 private:
+    std::string Answer(const std::string& query, bool block);
     InstrumentTransport& Connection();
 
     std::unique_ptr<InstrumentTransport> connection_;

@@ -14,10 +14,8 @@ namespace {
 
 int ConnectTo(int port) {
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{
+        AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
     if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(socket);
         return -1;

@@ -30,11 +30,16 @@ ProgramMessageReader::Limits SmallLimits() {
     return limits;
 }
 
+// A reader with the small limits and what it delivered.
+class MessageReading : public ::testing::Test {
+protected:
+    ProgramMessageReader reader{SmallLimits()};
+    CollectingSink sink;
+};
+
 } // namespace
 
-TEST(ProgramMessageReader, SplitsMessagesAtNewlinesOutsideBlocks) {
-    ProgramMessageReader reader(SmallLimits());
-    CollectingSink sink;
+TEST_F(MessageReading, SplitsMessagesAtNewlinesOutsideBlocks) {
     const std::string block = "#16a\nb\nc\n";
     reader.Feed("*IDN?\n:TRAC:DATA " + block + ";:TRAC:SEL?\r\n*OPC?", sink);
     ASSERT_EQ(sink.messages.size(), 2u);
@@ -46,28 +51,24 @@ TEST(ProgramMessageReader, SplitsMessagesAtNewlinesOutsideBlocks) {
     EXPECT_FALSE(reader.HasPartialMessage());
 }
 
-TEST(ProgramMessageReader, GivesTheSameMessagesWhenFedOneByteAtATime) {
+TEST_F(MessageReading, GivesTheSameMessagesWhenFedOneByteAtATime) {
     const std::string stream =
         "A 1\n:TRAC:DATA #210\n\n\n\n\n\n\n\n\n\n\nX \"#1\";B #H1F\nC '#9'\n";
-    ProgramMessageReader whole(SmallLimits());
-    CollectingSink wholeSink;
-    whole.Feed(stream, wholeSink);
+    reader.Feed(stream, sink);
 
     ProgramMessageReader trickle(SmallLimits());
     CollectingSink trickleSink;
     for (const char c : stream) {
         trickle.Feed(std::string_view(&c, 1), trickleSink);
     }
-    ASSERT_EQ(wholeSink.messages.size(), 4u);
-    EXPECT_EQ(wholeSink.messages[1], ":TRAC:DATA #210\n\n\n\n\n\n\n\n\n\n");
-    EXPECT_EQ(wholeSink.messages[2], "X \"#1\";B #H1F");
-    EXPECT_EQ(trickleSink.messages, wholeSink.messages);
-    EXPECT_TRUE(wholeSink.errors.empty());
+    ASSERT_EQ(sink.messages.size(), 4u);
+    EXPECT_EQ(sink.messages[1], ":TRAC:DATA #210\n\n\n\n\n\n\n\n\n\n");
+    EXPECT_EQ(sink.messages[2], "X \"#1\";B #H1F");
+    EXPECT_EQ(trickleSink.messages, sink.messages);
+    EXPECT_TRUE(sink.errors.empty());
 }
 
-TEST(ProgramMessageReader, SkipsAnOversizeBlockByCountWithoutStoringItAndStaysInStep) {
-    ProgramMessageReader reader(SmallLimits());
-    CollectingSink sink;
+TEST_F(MessageReading, SkipsAnOversizeBlockByCountWithoutStoringItAndStaysInStep) {
     reader.Feed(":TRAC:DATA #3200", sink);
     EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kTooMuchData});
     EXPECT_TRUE(reader.PayloadSpace().empty());
@@ -83,9 +84,7 @@ TEST(ProgramMessageReader, SkipsAnOversizeBlockByCountWithoutStoringItAndStaysIn
     EXPECT_LT(reader.BufferedBytes(), 64u);
 }
 
-TEST(ProgramMessageReader, DropsALineLongerThanTheLimitAndReadsTheNextOne) {
-    ProgramMessageReader reader(SmallLimits());
-    CollectingSink sink;
+TEST_F(MessageReading, DropsALineLongerThanTheLimitAndReadsTheNextOne) {
     reader.Feed(std::string(1000, 'x'), sink);
     EXPECT_EQ(sink.errors, std::vector<int>{scpi_errors::kInputBufferOverrun});
     EXPECT_LE(reader.BufferedBytes(), 64u);
@@ -94,9 +93,7 @@ TEST(ProgramMessageReader, DropsALineLongerThanTheLimitAndReadsTheNextOne) {
     EXPECT_EQ(sink.errors.size(), 1u);
 }
 
-TEST(ProgramMessageReader, LeavesMalformedBlockHeadersToTheParserAsText) {
-    ProgramMessageReader reader(SmallLimits());
-    CollectingSink sink;
+TEST_F(MessageReading, LeavesMalformedBlockHeadersToTheParserAsText) {
     reader.Feed("A #0xyz\nB #3a\nC #\nD #5\n", sink);
     EXPECT_EQ(sink.messages, (std::vector<std::string>{"A #0xyz", "B #3a", "C #", "D #5"}));
     EXPECT_TRUE(sink.errors.empty());
@@ -116,16 +113,14 @@ TEST(ProgramMessageReader, BoundsTheBlocksOfOneMessageTogether) {
     EXPECT_EQ(sink.messages.size(), 2u);
 }
 
-TEST(ProgramMessageReader, APayloadReceivedInPlaceInPiecesGivesTheSameMessagesAsOneFeed) {
+TEST_F(MessageReading, APayloadReceivedInPlaceInPiecesGivesTheSameMessagesAsOneFeed) {
     std::string payload(90, '\0');
     for (std::size_t i = 0; i < payload.size(); ++i) {
         payload[i] = static_cast<char>(i * 89 + 7); // newlines, "#" and quotes among them
     }
     const std::string head = "*OPC?\n:TRAC:DATA #290";
     const std::string tail = ";:TRAC:SEL?\n*IDN?\n";
-    ProgramMessageReader whole(SmallLimits());
-    CollectingSink wholeSink;
-    whole.Feed(head + payload + tail, wholeSink);
+    reader.Feed(head + payload + tail, sink);
 
     ProgramMessageReader inPlace(SmallLimits());
     CollectingSink inPlaceSink;
@@ -144,9 +139,9 @@ TEST(ProgramMessageReader, APayloadReceivedInPlaceInPiecesGivesTheSameMessagesAs
     EXPECT_EQ(offered, payload.size());
     inPlace.Feed(tail, inPlaceSink);
 
-    ASSERT_EQ(wholeSink.messages.size(), 3u);
-    EXPECT_EQ(wholeSink.messages[1], ":TRAC:DATA #290" + payload + ";:TRAC:SEL?");
-    EXPECT_EQ(inPlaceSink.messages, wholeSink.messages);
+    ASSERT_EQ(sink.messages.size(), 3u);
+    EXPECT_EQ(sink.messages[1], ":TRAC:DATA #290" + payload + ";:TRAC:SEL?");
+    EXPECT_EQ(inPlaceSink.messages, sink.messages);
     EXPECT_TRUE(inPlaceSink.errors.empty());
 }
 

@@ -61,32 +61,26 @@ TEST(HeaderPattern, MatchesShortLongAndOptionalFormsOnly) {
     }
 }
 
-TEST(ScpiParser, CompoundUnitsWithoutColonStayInTheSubsystemOfThePreviousHeader) {
-    const auto units = ParseAll(":TRAC:DEF 1,4096;SEL 1;:INST 2;TRAC:SEL 3");
-    ASSERT_EQ(units.size(), 4u);
-    EXPECT_EQ(units[0].path, (Path{"TRAC", "DEF"}));
-    EXPECT_EQ(units[1].path, (Path{"TRAC", "SEL"}));
-    EXPECT_EQ(units[2].path, (Path{"INST"}));
-    EXPECT_EQ(units[3].path, (Path{"TRAC", "SEL"}));
-}
-
-TEST(ScpiParser, CommonCommandsLeaveTheCompoundPathAlone) {
-    const auto units = ParseAll(":syst:err?;*OPC?;err?");
-    ASSERT_EQ(units.size(), 3u);
-    EXPECT_TRUE(units[1].common);
-    EXPECT_EQ(units[1].path, (Path{"OPC"}));
-    EXPECT_TRUE(units[1].query);
-    EXPECT_EQ(units[2].path, (Path{"SYST", "ERR"}));
-    EXPECT_TRUE(units[2].query);
-}
-
-TEST(ScpiParser, ToleratesWhiteSpaceCarriageReturnAndEmptyUnits) {
-    const auto units = ParseAll("  :FREQ:RAST\t1e+08 ; :TRAC:DEF  2 , 500 ;;:TRAC:SEL 2;\r");
-    ASSERT_EQ(units.size(), 3u);
-    ASSERT_EQ(units[1].arguments.size(), 2u);
-    EXPECT_EQ(units[1].arguments[0].number, 2.0);
-    EXPECT_EQ(units[1].arguments[1].number, 500.0);
-    EXPECT_EQ(units[2].HeaderText(), "TRAC:SEL");
+// Units without a colon stay in the subsystem of the previous header, common commands leave
+// that path alone, and white space, a carriage return and empty units make no units.
+TEST(ScpiParser, HeadersOfTheUnitsOfACompoundMessage) {
+    const std::string spaced = "  :FREQ:RAST\t1e+08 ; :TRAC:DEF  2 , 500 ;;:TRAC:SEL 2;\r";
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {":TRAC:DEF 1,4096;SEL 1;:INST 2;TRAC:SEL 3", {"TRAC:DEF", "TRAC:SEL", "INST", "TRAC:SEL"}},
+        {":syst:err?;*OPC?;err?", {"SYST:ERR?", "*OPC?", "SYST:ERR?"}},
+        {spaced, {"FREQ:RAST", "TRAC:DEF", "TRAC:SEL"}},
+    };
+    for (const auto& [message, headers] : cases) {
+        std::vector<std::string> read;
+        for (const CommandUnit& unit : ParseAll(message)) {
+            read.push_back(unit.HeaderText());
+        }
+        EXPECT_EQ(read, headers) << message;
+    }
+    const auto arguments = ParseAll(spaced).at(1).arguments;
+    ASSERT_EQ(arguments.size(), 2u);
+    EXPECT_EQ(arguments[0].number, 2.0);
+    EXPECT_EQ(arguments[1].number, 500.0);
 }
 
 TEST(ScpiParser, ReadsEveryFormOfDecimalNumberAndItsSuffix) {

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <numeric>
 #include <string>
@@ -22,8 +21,8 @@ constexpr auto Block = ScpiTestClient::Block;
 constexpr auto Repeated = ScpiTestClient::Repeated;
 using Codes = std::vector<int>;
 
-std::string Pattern(std::size_t size) {
-    return ScpiTestClient::Pattern(size);
+std::string Pattern(std::size_t size, unsigned seed = 1) {
+    return ScpiTestClient::Pattern(size, seed);
 }
 
 // An instrument with a small memory and one or more connections to it, without sockets.
@@ -65,18 +64,8 @@ class SequenceAndFm : public SessionTest {
 protected:
     SequenceAndFm() : SessionTest(SequenceLimits{4, 65535}) {}
 
-    static std::string Samples(int points, char first) {
-        std::string bytes;
-        for (int i = 0; i < points; ++i) {
-            bytes += static_cast<char>(first + i);
-            bytes += '\x01';
-        }
-        return bytes;
-    }
     static std::string Frequencies(const std::vector<double>& hertz) {
-        std::string bytes(hertz.size() * sizeof(double), '\0');
-        std::memcpy(bytes.data(), hertz.data(), bytes.size());
-        return bytes;
+        return ScpiTestClient::Bytes(hertz);
     }
     void DefineSegment(int segment, const std::string& samples) {
         Send(":TRAC:DEF " + std::to_string(segment) + "," + std::to_string(samples.size() / 2) +
@@ -282,7 +271,7 @@ TEST_F(SequenceAndFm, StepsAndLoopsAreBoundedByTheFamily) {
 TEST_F(SequenceAndFm, SequenceModeNeedsEveryStepToPlayADefinedSegment) {
     EXPECT_EQ(Errors(":FUNC:MODE SEQ\n:SEQ:DEF 1,2,3\n:FUNC:MODE SEQ\n"), (Codes{-221, -221}));
     EXPECT_EQ(Send(":FUNC:MODE?\n"), "USER\n");
-    DefineSegment(2, Samples(16, 'a'));
+    DefineSegment(2, Pattern(2 * 16));
     EXPECT_EQ(Send(":SOUR:FUNC:MODE SEQUENCE;MODE?;:INST 2;:FUNC:MODE?\n"), "SEQ;USER\n");
     EXPECT_EQ(Errors(":FUNC:MODE FIX\n"), Codes{-224});
     Send(":INST 1;*RST\n");
@@ -290,8 +279,8 @@ TEST_F(SequenceAndFm, SequenceModeNeedsEveryStepToPlayADefinedSegment) {
 }
 
 TEST_F(SequenceAndFm, ExpandedSequencePlaysEachStepItsLoopsInStepOrder) {
-    const std::string a = Samples(16, 'a');
-    const std::string b = Samples(20, 'A');
+    const std::string a = Pattern(2 * 16);
+    const std::string b = Pattern(2 * 20, 2);
     DefineSegment(1, a);
     DefineSegment(2, b);
     Send(":SEQ:DEF 3,1,1;DEF 1,2,3\n");
@@ -304,8 +293,8 @@ TEST_F(SequenceAndFm, ExpandedSequencePlaysEachStepItsLoopsInStepOrder) {
 // A sequence that loops for hours costs its table, never its samples: the expanded query
 // answers up to the channel's memory and refuses a longer one before building anything.
 TEST_F(SequenceAndFm, ExpandedSequenceIsAnsweredUpToTheChannelMemoryOnly) {
-    DefineSegment(1, Samples(100, 'a'));
-    DefineSegment(2, Samples(16, 'a'));
+    DefineSegment(1, Pattern(2 * 100));
+    DefineSegment(2, Pattern(2 * 16));
     Send(":SEQ:DEF 1,1,10\n");
     EXPECT_EQ(Send(":SEQ:DATA?\n").size(), Block(std::string(2 * kMemory, 'x')).size() + 1);
     struct Case {

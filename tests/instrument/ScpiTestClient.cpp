@@ -11,10 +11,7 @@
 
 ScpiTestClient::ScpiTestClient(std::uint16_t port) {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     if (socket_ >= 0 &&
         ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         Close();

@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A plain blocking TCP client for talking to awg-sim in tests. Every read has a time
 // limit, so a server that fails to answer fails the test instead of hanging it.
@@ -34,6 +36,12 @@ public:
     // Seeded pseudo-random bytes: newlines, "#" and quotes among them, as binary data holds.
     static std::string Pattern(std::size_t size, unsigned seed = 1);
     static std::string Repeated(std::string_view text, int times);
+    // The bytes of values as this machine stores them, as FM codes and frequencies travel.
+    template <typename T> static std::string Bytes(const std::vector<T>& values) {
+        std::string bytes(values.size() * sizeof(T), '\0');
+        std::memcpy(bytes.data(), values.data(), bytes.size());
+        return bytes;
+    }
 
 private:
     bool Fill(std::chrono::steady_clock::time_point deadline);

@@ -4,10 +4,10 @@
 #include "InstrumentState.h"
 #include "ResponseBuffer.h"
 #include "ScpiSession.h"
+#include "instrument/ScpiTestClient.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -27,11 +27,7 @@ TEST(ScpiVocabularyOnTheSimulator, EveryMessageTheHostBuildsRunsWithoutAnError) 
     const CommandTable commands = InstrumentCommands::Build();
     ScpiSession session(instrument, commands);
     const std::string points(32, '\x0A'); // 16 points, every byte a newline
-    std::string hertz(80, '\0');
-    for (std::size_t i = 0; i < 10; ++i) {
-        const double frequency = 1e6;
-        std::memcpy(hertz.data() + i * sizeof frequency, &frequency, sizeof frequency);
-    }
+    const std::string hertz = ScpiTestClient::Bytes(std::vector<double>(10, 1e6));
     const std::string messages[] = {
         WithBlock(V::Join({V::SelectChannel(2), V::SetSampleClock("1e6"), V::kPlaySegments,
                            V::DefineSegment(3, 16), V::SelectSegment(3), V::kSegmentDataPrefix}),

@@ -52,16 +52,6 @@ TEST(ConsoluxDownload, SegmentReachesTheContextsChannelByteForByte) {
     EXPECT_EQ(bench.instrument.SegmentData(2, 2), second);
 }
 
-TEST(ConsoluxDownload, ShortFormOfTheG4270FamilyIsDefinedAsScpi) {
-    AgentBench bench("G4270");
-    const std::string bytes = SampleBytes(AwkwardSamples(100));
-    bench.ToolDownloads(5, 0, bytes);
-    const std::string line = bench.agent.Handle(NotifyDownloadSegment);
-    EXPECT_TRUE(Contains(line, "\"5 100\"")) << line;
-    EXPECT_TRUE(Contains(line, "-> 0,")) << line;
-    EXPECT_EQ(bench.instrument.SegmentData(1, 5), bytes);
-}
-
 TEST(ConsoluxDownload, LinkCommandsOfADownload) {
     struct Case {
         const char* command;
@@ -165,7 +155,6 @@ TEST(ConsoluxDownload, WithoutAnInstrumentWorkFailsWithTheReasonAndOtherNoticesA
     const std::pair<std::string, std::string> cases[] = {
         {"127.0.0.1:1", "failed: 127.0.0.1:1: Connection refused"},
         {"instrument.invalid", "failed: instrument.invalid:5025: "},
-        {"/nonexistent/usbtmc0", "failed: /nonexistent/usbtmc0: No such file or directory"},
     };
     for (const auto& [address, reason] : cases) {
         DownloadAgent agent(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 
 using namespace std::string_literals;
 
@@ -41,6 +42,27 @@ void LeaveSequence(TempWorkspace& tool, const std::string& first, const std::str
             {{"Seg1", a}, {"Rpt1", "3"}, {"Seg2", b}, {"Rpt2", "1"}, {"Seg3", a}, {"Rpt3", "3"}});
 }
 
+// A download spoilt in one way, and the reason its failure gives.
+struct Spoilt {
+    std::function<void()> spoil;
+    std::string reason;
+};
+
+// Each spoilt download fails with its reason and shows no markers; `leave` puts the good
+// files back before each.
+void ExpectRefused(AgentBench& bench, int notice, const std::function<void()>& leave,
+                   std::span<const Spoilt> cases, const std::string& failure) {
+    for (const Spoilt& c : cases) {
+        leave();
+        c.spoil();
+        const auto outcome = bench.agent.Perform({notice, "", "", 0});
+        EXPECT_FALSE(outcome.succeeded) << c.reason;
+        EXPECT_TRUE(Contains(outcome.line, failure)) << outcome.line;
+        EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
+        EXPECT_EQ(outcome.markers, "");
+    }
+}
+
 } // namespace
 
 TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) {
@@ -69,11 +91,7 @@ TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMark
                              const std::string& value) {
         return [&bench, section, key, value] { bench.tool.SetContext(section, key, value); };
     };
-    struct Case {
-        std::function<void()> spoil;
-        std::string reason;
-    };
-    const Case cases[] = {
+    const Spoilt cases[] = {
         {[&] { std::filesystem::remove(bench.UserFile("$xMark")); },
          "the tool left no marker file"},
         {markers(""), "the marker file is empty"},
@@ -89,15 +107,9 @@ TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMark
         {context("Settings", "FmDev0", "-5"), "is no frequency"},
         {context("Settings", "FmFuncMode", "1"), "holds no deviation ([Settings] FmDev1)"},
     };
-    for (const Case& c : cases) {
-        LeaveFmDownload(bench.tool, codes);
-        c.spoil();
-        const auto outcome = bench.agent.Perform({NotifyDownloadFm, "", "", 0});
-        EXPECT_FALSE(outcome.succeeded) << c.reason;
-        EXPECT_TRUE(Contains(outcome.line, "notify 9 FM download failed: ")) << outcome.line;
-        EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
-        EXPECT_EQ(outcome.markers, "");
-    }
+    ExpectRefused(
+        bench, NotifyDownloadFm, [&] { LeaveFmDownload(bench.tool, codes); }, cases,
+        "notify 9 FM download failed: ");
     EXPECT_EQ(bench.instrument.AskBlock(":INST 2;:FM:DATA?"), "");
     EXPECT_EQ(bench.instrument.Ask(":FM:DEV?"), "1000000");
 
@@ -146,11 +158,7 @@ TEST(SequenceDownload, BadTablesAreRefusedAndTheGoodOneReplacesWhatTheChannelHel
         }
         IniFile(bench.tool.state.contextFile).WriteSection("PulsSeq-1", entries);
     };
-    struct Case {
-        std::function<void()> spoil;
-        std::string reason;
-    };
-    const Case cases[] = {
+    const Spoilt cases[] = {
         {[&] { IniFile(bench.tool.state.contextFile).DeleteSection("PulsSeq-1"); },
          "the sequence table [PulsSeq-1] has no steps"},
         {set("Seg5", bench.UserFile("Seg-1.wav")), "has no step 4 but a later one"},
@@ -168,14 +176,9 @@ TEST(SequenceDownload, BadTablesAreRefusedAndTheGoodOneReplacesWhatTheChannelHel
          "step 2: the segment file has 3 bytes, not a whole number of 16-bit samples"},
     };
     bench.instrument.Ask(":INST 2;:TRAC:DEF 7,100;*OPC?");
-    for (const Case& c : cases) {
-        LeaveSequence(bench.tool, first, second);
-        c.spoil();
-        const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
-        EXPECT_FALSE(outcome.succeeded) << c.reason;
-        EXPECT_TRUE(Contains(outcome.line, "notify 18 sequence download failed: ")) << outcome.line;
-        EXPECT_TRUE(Contains(outcome.result, c.reason)) << outcome.result;
-    }
+    ExpectRefused(
+        bench, NotifyDownloadSequence, [&] { LeaveSequence(bench.tool, first, second); }, cases,
+        "notify 18 sequence download failed: ");
     EXPECT_EQ(bench.instrument.Ask(":INST 2;:TRAC:CAT?;:SEQ:CAT?"), "7,100;");
 
     LeaveSequence(bench.tool, first, second);
