@@ -8,16 +8,22 @@
 #include "pulse/PulseDesign.h"
 #include "pulse/PulseDownload.h"
 #include "pulse/PulseEditor.h"
+#include "pulse/PulseKeys.h"
 #include "pulse/PulseLimits.h"
 #include "pulse/PulseSequence.h"
 #include "pulse/PulseTimeUnits.h"
 #include "pulse/PulseTrainStyles.h"
+#include "settings/IniText.h"
+#include "settings/ProfileStore.h"
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <set>
 
 namespace py = pybind11;
 using namespace numpy_arrays;
@@ -70,6 +76,8 @@ struct Section {
     std::vector<std::pair<std::string, std::string>> items;
     std::string start;    // read back: the Start the editor shows
     std::string duration; // read back: the Duration the editor shows
+
+    bool operator==(const Section&) const = default;
 };
 
 std::string TextOf(const py::handle& value) {
@@ -149,6 +157,82 @@ void FillSection(PulseEditor& editor, PythonUserInterface& ui, const Section& se
     }
 }
 
+// The stored sections of one channel's design (its root, and every section of it the file
+// holds or the new design will hold), taken under the file's lock before a script replaces
+// the design. An entry the editor refuses puts them back in one rewrite, so that a script
+// never leaves a design half entered.
+class KeptDesign {
+public:
+    KeptDesign(ProfileStore& store, int channelNumber, std::size_t newSections) : store_(store) {
+        const std::string root = PulseKeys::RootName(channelNumber);
+        const std::string suffix = "-ch" + std::to_string(channelNumber);
+        store_.UpdateProfileText(store_.ContextFile(), [&](std::string& text) {
+            std::vector<std::string> names;
+            for (std::size_t k = 0; k < newSections; ++k) {
+                names.push_back(PulseKeys::SectionName(static_cast<int>(k), channelNumber));
+            }
+            for (const std::string& name : IniSectionNames(text)) {
+                if (name == root || IsSectionOfChannel(name, suffix)) {
+                    names.push_back(name);
+                }
+            }
+            names.push_back(root);
+            for (const std::string& name : names) {
+                Keep(text, name);
+            }
+            return false; // read only
+        });
+    }
+
+    bool PutBack() {
+        return store_.UpdateProfileText(store_.ContextFile(), [this](std::string& text) {
+            bool changed = false;
+            for (const auto& [name, entries] : sections_) {
+                changed = (entries ? ReplaceIniSection(text, name, *entries)
+                                   : RemoveIniSection(text, name)) ||
+                          changed;
+            }
+            return changed;
+        });
+    }
+
+private:
+    static bool IsSectionOfChannel(const std::string& name, const std::string& suffix) {
+        const std::size_t digits = name.size() - std::min(name.size(), suffix.size());
+        return name.size() > 5 + suffix.size() && name.compare(0, 5, "Pulse") == 0 &&
+               name.compare(digits, suffix.size(), suffix) == 0 &&
+               std::all_of(name.begin() + 5, name.begin() + static_cast<std::ptrdiff_t>(digits),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    }
+
+    void Keep(const std::string& text, const std::string& name) {
+        if (kept_.insert(name).second) {
+            sections_.emplace_back(name, HasIniSection(text, name)
+                                             ? std::optional(ReadIniSection(text, name))
+                                             : std::nullopt);
+        }
+    }
+
+    ProfileStore& store_;
+    std::set<std::string> kept_;
+    std::vector<std::pair<std::string, std::optional<IniEntries>>> sections_;
+};
+
+void EnterDesign(Designer& designer, PythonUserInterface& asked,
+                 const std::vector<Section>& sections, const std::optional<std::string>& vppText) {
+    designer.editor.RemoveAllSections();
+    if (vppText && !designer.design.ChangeAmplitude(*vppText)) {
+        throw asked.Failure(Kind::Rule, "the amplitude " + *vppText + " was refused");
+    }
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+        if (k > 0 && !designer.editor.AppendSection()) {
+            RaiseInput("section " + std::to_string(k) +
+                       " is empty: no section follows an empty one");
+        }
+        FillSection(designer.editor, asked, sections[k]);
+    }
+}
+
 void SetDesign(PythonWorkspace& workspace, const std::vector<Section>& sections,
                const std::optional<py::object>& vpp) {
     if (sections.empty()) {
@@ -161,16 +245,12 @@ void SetDesign(PythonWorkspace& workspace, const std::vector<Section>& sections,
     workspace.Run(ui, [&](ToolSession& session, PythonUserInterface& asked) {
         RequirePulse(session);
         Designer designer(session);
-        designer.editor.RemoveAllSections();
-        if (vppText && !designer.design.ChangeAmplitude(*vppText)) {
-            throw asked.Failure(Kind::Rule, "the amplitude " + *vppText + " was refused");
-        }
-        for (std::size_t k = 0; k < sections.size(); ++k) {
-            if (k > 0 && !designer.editor.AppendSection()) {
-                RaiseInput("section " + std::to_string(k) +
-                           " is empty: no section follows an empty one");
-            }
-            FillSection(designer.editor, asked, sections[k]);
+        KeptDesign kept(session.Store(), session.State().activeChannel + 1, sections.size());
+        try {
+            EnterDesign(designer, asked, sections, vppText);
+        } catch (...) {
+            kept.PutBack();
+            throw;
         }
         return 0;
     });
@@ -371,6 +451,12 @@ read back also has its start and duration as the editor shows them.)")
         .def_readonly("items", &Section::items)
         .def_readonly("start", &Section::start)
         .def_readonly("duration", &Section::duration)
+        .def(
+            "__eq__",
+            [](const Section& section, const py::object& other) {
+                return py::isinstance<Section>(other) && section == other.cast<const Section&>();
+            },
+            "Sections are equal when every field is, as typed or read back.")
         .def("__repr__", [](const Section& section) {
             return "Section(train=" + section.train + ", unit=" + section.unit +
                    ", repeat=" + section.repeat + ", " + std::to_string(section.items.size()) +
@@ -399,8 +485,8 @@ a single segment); played() gives the samples the instrument plays.)")
              py::arg("vpp") = py::none(),
              R"(Replaces the active channel's design by these sections, entered through the
 pulse editor with its checks (RuleError with messages 980 to 991, 985 for a Repeat, 3018
-and 3019 for vpp). vpp, the design's amplitude in volts, is set first. A refused cell
-leaves the design as entered up to that cell.)")
+and 3019 for vpp). vpp, the design's amplitude in volts, is set first. A refused entry
+leaves the stored design as it was before the call.)")
         .def("design", &Design,
              "The active channel's design: (sections, vpp), the sections as the editor shows "
              "them. Each section is shown in the editor in turn, as a click on its label "

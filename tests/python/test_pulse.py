@@ -102,11 +102,15 @@ def test_both_forms_play_the_same_samples(tmp_path):
     ([("points", "msec", [(0, 1, 2)], 1)], 1, wavesmith.InputError, 0),
     ([], 1, wavesmith.InputError, 0),
 ])
-def test_bad_designs_raise_with_the_editor_message(tmp_path, sections, vpp, error, message_id):
+def test_bad_designs_raise_and_leave_the_design_as_it_was(tmp_path, sections, vpp, error,
+                                                          message_id):
     workspace = wavesmith.Workspace(prepare(tmp_path / "ws"), "pulse")
+    workspace.set_design([wavesmith.Section(*section) for section in TWO_SECTIONS], vpp=2)
+    before = workspace.design()
     with pytest.raises(error) as raised:
         workspace.set_design([wavesmith.Section(*section) for section in sections], vpp=vpp)
     assert raised.value.message_id == message_id
+    assert workspace.design() == before
 
 
 def test_an_empty_design_is_not_rendered(tmp_path):
