@@ -1,6 +1,7 @@
-// The FM marker positions of a 16 M-point FM waveform (a sine of 100 periods over the whole
-// code range) with 100 markers inside the window, beside a hand-written single pass that
-// compares each sample with one level. Both run over the same samples in one run.
+// The FM marker positions of an FM waveform of 16 M, 64 M and 256 M points (a sine of 100
+// periods over the whole code range) with 100 markers inside the window, beside a
+// hand-written single pass that compares each sample with one level. Both run over the
+// same samples in one run.
 #include "BenchWorkspace.h"
 #include "fm/FmMarkerLists.h"
 #include "fm/FmSettings.h"
@@ -11,25 +12,27 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kPoints = 16000000;
 constexpr int kMarkers = 100;
 
-const std::vector<std::int32_t>& Sine() {
-    static const std::vector<std::int32_t> codes = [] {
-        std::vector<std::int32_t> out(kPoints);
-        const double step = 2.0 * M_PI * 100.0 / static_cast<double>(kPoints);
-        for (std::size_t i = 0; i < kPoints; ++i) {
+// The sine of `points` samples, made once per length for all benchmarks of the run.
+const std::vector<std::int32_t>& Sine(std::size_t points) {
+    static std::map<std::size_t, std::vector<std::int32_t>> made;
+    std::vector<std::int32_t>& out = made[points];
+    if (out.empty()) {
+        out.resize(points);
+        const double step = 2.0 * M_PI * 100.0 / static_cast<double>(points);
+        for (std::size_t i = 0; i < points; ++i) {
             out[i] = static_cast<std::int32_t>(5e8 + 5e8 * std::sin(step * static_cast<double>(i)));
         }
-        return out;
-    }();
-    return codes;
+    }
+    return out;
 }
 
 // A context file with the markers of FM function mode 0, evenly spread over the window
@@ -49,7 +52,7 @@ struct MarkerWorkspace : BenchWorkspace {
 };
 
 void BM_RebuildMarkerSamples(benchmark::State& state) {
-    const auto& codes = Sine();
+    const auto& codes = Sine(static_cast<std::size_t>(state.range(0)));
     MarkerWorkspace workspace;
     FmMarkerLists lists;
     for (auto _ : state) {
@@ -57,12 +60,12 @@ void BM_RebuildMarkerSamples(benchmark::State& state) {
         benchmark::DoNotOptimize(lists.SampleList().data());
     }
     state.counters["crossings"] = static_cast<double>(lists.SampleList().size());
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPoints));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * codes.size()));
 }
 
 // The floor: one pass, one level, recording where the samples pass it.
 void BM_SinglePassOneLevel(benchmark::State& state) {
-    const auto& codes = Sine();
+    const auto& codes = Sine(static_cast<std::size_t>(state.range(0)));
     const std::int32_t level = 500000000;
     std::vector<std::int32_t> positions;
     for (auto _ : state) {
@@ -78,12 +81,22 @@ void BM_SinglePassOneLevel(benchmark::State& state) {
         benchmark::DoNotOptimize(positions.data());
     }
     state.counters["crossings"] = static_cast<double>(positions.size());
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPoints));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * codes.size()));
 }
 
 } // namespace
 
-BENCHMARK(BM_SinglePassOneLevel)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RebuildMarkerSamples)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SinglePassOneLevel)
+    ->ArgName("points")
+    ->Arg(16000000)
+    ->Arg(64000000)
+    ->Arg(256000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildMarkerSamples)
+    ->ArgName("points")
+    ->Arg(16000000)
+    ->Arg(64000000)
+    ->Arg(256000000)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

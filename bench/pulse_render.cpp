@@ -1,7 +1,8 @@
 // Rendering a pulse design of 1,000 sections into a 16 M-point single segment and into the
-// sequence form, each beside a hand-written loop that writes the same samples; and the
-// sequence form of a design whose flat runs last an hour, whose memory follows its
-// segments, not the length it plays.
+// sequence form, each beside a hand-written loop that writes the same samples; the single
+// segment again at 64 M and 256 M points (sections 4 and 16 times as long, for a family of
+// that memory), to show the cost linear in the points; and the sequence form of designs
+// whose flat runs last hours, whose memory follows their segments, not the length they play.
 #include "pulse/PulseClock.h"
 #include "pulse/PulseCompiler.h"
 #include "pulse/PulseRenderTestDesigns.h"
@@ -22,16 +23,25 @@ constexpr int kSections = 1000;
 using pulse_test::Limits;
 using pulse_test::Points;
 
-// 1 ms a section: a ramp and a flat stretch, then a jump. Even sections are half flat
-// (piecewise in the sequence form), odd ones a tenth flat (whole). The 499 us and 901 us
-// ramps make the quantum 1 us and the clock 16 MS/s: 16,000 points a section.
-std::vector<PulseSection> Design() {
+// 1 ms a section (times `stretch`): a ramp and a flat stretch, then a jump. At 1 ms even
+// sections are half flat (piecewise in the sequence form), odd ones a tenth flat (whole).
+// The 499 us and 901 us ramps make the quantum 1 us and the clock 16 MS/s: 16,000 points
+// a section.
+std::vector<PulseSection> Design(int stretch = 1) {
     std::vector<PulseSection> sections;
+    const double length = 1e-3 * stretch;
     for (int k = 0; k < kSections; ++k) {
         const double ramp = k % 2 == 0 ? 499e-6 : 901e-6;
-        sections.push_back(Points(k, 1, {{0.0, -0.8}, {ramp, 0.8}, {ramp, 0.1}, {1e-3, 0.1}}));
+        sections.push_back(Points(k, 1, {{0.0, -0.8}, {ramp, 0.8}, {ramp, 0.1}, {length, 0.1}}));
     }
     return sections;
+}
+
+// A family whose memory holds 256 M points per channel.
+PulseRenderLimits LargeLimits() {
+    PulseRenderLimits limits = Limits();
+    limits.maxWaveLen = 268435456;
+    return limits;
 }
 
 struct Prepared {
@@ -39,10 +49,11 @@ struct Prepared {
     double clock = 0.0;
 };
 
-Prepared Prepare(const std::vector<PulseSection>& sections) {
+Prepared Prepare(const std::vector<PulseSection>& sections,
+                 const PulseRenderLimits& limits = Limits()) {
     Prepared prepared;
-    prepared.intervals = PulseCompiler::Compile(sections, Limits()).intervals;
-    prepared.clock = PulseClock::Choose(prepared.intervals, true, Limits()).clock;
+    prepared.intervals = PulseCompiler::Compile(sections, limits).intervals;
+    prepared.clock = PulseClock::Choose(prepared.intervals, true, limits).clock;
     return prepared;
 }
 
@@ -66,13 +77,15 @@ void HandWrittenPoints(const std::vector<PulseInterval>& intervals, double clock
     }
 }
 
+// Argument: the stretch of the sections (1: 16 M points, 4: 64 M, 16: 256 M).
 void BM_SingleSegment(benchmark::State& state) {
-    const std::vector<PulseSection> sections = Design();
+    const std::vector<PulseSection> sections = Design(static_cast<int>(state.range(0)));
+    const PulseRenderLimits limits = LargeLimits();
     std::size_t points = 0;
     for (auto _ : state) {
-        const Prepared prepared = Prepare(sections);
+        const Prepared prepared = Prepare(sections, limits);
         const std::vector<std::int16_t> samples =
-            PulseSingleSegment::Render(prepared.intervals, prepared.clock, Limits());
+            PulseSingleSegment::Render(prepared.intervals, prepared.clock, limits);
         points = samples.size();
         benchmark::DoNotOptimize(samples.data());
     }
@@ -80,7 +93,7 @@ void BM_SingleSegment(benchmark::State& state) {
 }
 
 void BM_SingleSegmentHandWritten(benchmark::State& state) {
-    const Prepared prepared = Prepare(Design());
+    const Prepared prepared = Prepare(Design(static_cast<int>(state.range(0))), LargeLimits());
     const auto points = static_cast<std::size_t>(
         PulseSingleSegment::CountPoints(prepared.intervals, prepared.clock));
     for (auto _ : state) {
@@ -139,12 +152,8 @@ long MaxResidentKiB() {
     return usage.ru_maxrss;
 }
 
-// Two sections of a 1 us pulse and an hour at rest, at 16 MS/s: 1.15e11 points played.
-void BM_SequenceOfHours(benchmark::State& state) {
-    std::vector<PulseSection> sections;
-    for (int k = 0; k < 2; ++k) {
-        sections.push_back(pulse_test::Dc(k, 1, {{1e-6, 0.5}, {3600, 0}}));
-    }
+// The sequence form of a design and what it plays, with the peak memory of the process.
+void RenderSequence(benchmark::State& state, const std::vector<PulseSection>& sections) {
     PulseSequencePlan plan;
     double played = 0;
     for (auto _ : state) {
@@ -164,12 +173,46 @@ void BM_SequenceOfHours(benchmark::State& state) {
     }
 }
 
+// Two sections of a 1 us pulse and an hour at rest, at 16 MS/s: 1.15e11 points played.
+void BM_SequenceOfHours(benchmark::State& state) {
+    std::vector<PulseSection> sections;
+    for (int k = 0; k < 2; ++k) {
+        sections.push_back(pulse_test::Dc(k, 1, {{1e-6, 0.5}, {3600, 0}}));
+    }
+    RenderSequence(state, sections);
+}
+
+// Sixty 1 ms sections (a ramp and a tenth flat: whole blocks), each repeated MaxLoopNo
+// times, at 16 MS/s: 60 x 16,000 x 1,048,575 = 1.007e12 points played. A flat hour cannot
+// get there: its steps of MinSegLen points would outnumber MaxSequStp.
+void BM_SequenceOfATeraPoint(benchmark::State& state) {
+    std::vector<PulseSection> sections;
+    for (int k = 0; k < 60; ++k) {
+        sections.push_back(
+            Points(k, 1048575, {{0.0, -0.8}, {901e-6, 0.8}, {901e-6, 0.1}, {1e-3, 0.1}}));
+    }
+    RenderSequence(state, sections);
+}
+
 } // namespace
 
-BENCHMARK(BM_SingleSegment)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SingleSegmentHandWritten)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SingleSegment)
+    ->ArgName("stretch")
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SingleSegmentHandWritten)
+    ->ArgName("stretch")
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Sequence)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SequenceHandWritten)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SequenceOfHours)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SequenceOfATeraPoint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();
