@@ -38,6 +38,9 @@ JOBS = [
      "BM_ImportTracePeerFreadSwapWrite", "fread + byte swap + fwrite"),
     (".wfm write, 16 M points", "bench_document", "DocumentWrite/wfm_16M",
      "PlainWrite/wfm_16M_fsync", "fwrite + fsync"),
+    ("download of 16 M points through the host, over the socket, until `*OPC?` and the "
+     "error queue answer", "bench_download", "BM_DownloadThroughHost/vxi11:0",
+     "BM_LoopbackSocketCopy", "loopback socket copy of the same bytes"),
 ]
 
 
