@@ -64,7 +64,15 @@ public:
                              const_cast<char*>(portFile.c_str()),
                              vxi11 ? const_cast<char*>("--vxi11") : nullptr,
                              nullptr};
-        if (::posix_spawn(&pid_, program.c_str(), nullptr, nullptr, arguments, environ) != 0) {
+        // Its own lines go to standard error, so that the benchmark's output (JSON for the
+        // table script) stays the benchmark's.
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+        const int spawned =
+            ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, arguments, environ);
+        ::posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
             std::abort();
         }
         for (int attempt = 0; attempt < 500 && port_ == 0; ++attempt) {
