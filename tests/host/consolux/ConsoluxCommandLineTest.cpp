@@ -34,6 +34,10 @@ TEST(ConsoluxCommandLine, EachCommandTakesItsOwnArgumentsAndOptions) {
     ASSERT_TRUE(demo);
     EXPECT_EQ(demo->command, ConsoluxOptions::Command::Demo);
     EXPECT_EQ(demo->family, "QW2182");
+    EXPECT_FALSE(demo->memoryPoints);
+    const auto large = Parse({"demo", "--memory", "256000000"});
+    ASSERT_TRUE(large);
+    EXPECT_EQ(large->memoryPoints, 256000000u);
 }
 
 TEST(ConsoluxCommandLine, MisfitCommandLinesAreRefused) {
@@ -48,6 +52,10 @@ TEST(ConsoluxCommandLine, MisfitCommandLinesAreRefused) {
     EXPECT_FALSE(Parse({"launch"}));
     EXPECT_FALSE(Parse({"--bogus"}));
     EXPECT_FALSE(Parse({"prepare", "ws", "--to", "x"}));
+    for (const char* memory : {"15", "400000001", "lots", "-5", "1e6", ""}) {
+        EXPECT_FALSE(Parse({"demo", "--memory", memory})) << memory;
+    }
+    EXPECT_FALSE(Parse({"prepare", "ws", "--memory", "1024"}));
 }
 
 TEST(ConsoluxCommandLine, PlacementDataPacksSignedCoordinatesLikeAWindowMessage) {
@@ -81,9 +89,10 @@ TEST(ConsoluxCommandLine, UsageErrorsExitWithTwoBeforeTouchingAnything) {
     QTemporaryDir folder;
     const QString workspace = folder.filePath(QStringLiteral("ws"));
     const QString program = QString::fromStdString(BuildTreeProgram("host/consolux"));
-    for (const QStringList& arguments : {QStringList{"prepare", workspace, "--bogus", "x"},
-                                         QStringList{"prepare", workspace, "--family"},
-                                         QStringList{"prepare", workspace, "extra"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"prepare", workspace, "--bogus", "x"},
+          QStringList{"prepare", workspace, "--family"}, QStringList{"prepare", workspace, "extra"},
+          QStringList{"demo", "--memory", "lots"}}) {
         QProcess run;
         run.start(program, arguments);
         ASSERT_TRUE(run.waitForFinished(30000));
