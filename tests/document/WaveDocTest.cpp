@@ -187,4 +187,11 @@ TEST(WaveDocMemory, AFamilyBeyondTheMemoryIsHeldToItAndLongerFilesAreRefused) {
     WaveDoc roomy(workspace.services, workspace.Mode());
     EXPECT_TRUE(workspace.ui.messages.empty());
     EXPECT_EQ(roomy.Limits().LengthHigh(), 16000000);
+
+    // The 256 M-point test family fits a machine of 1 GB.
+    TempWorkspace large("QW2182L");
+    large.state.physicalMemory = 1ull << 30;
+    WaveDoc long256(large.services, large.Mode());
+    EXPECT_TRUE(large.ui.messages.empty());
+    EXPECT_EQ(long256.Limits().LengthHigh(), 256000000);
 }
