@@ -16,7 +16,7 @@ const std::array kCommands{
                     Command::Prepare,
                     "DIR [--family NAME] [--user NAME]",
                     "makes DIR a workspace for the tool",
-                    {"--family", "--user", nullptr},
+                    {"--family", "--user", nullptr, nullptr},
                     1,
                     1,
                     false,
@@ -25,7 +25,7 @@ const std::array kCommands{
                     Command::Serve,
                     "DIR [--instrument ADDRESS] [--mode std|fm|pulse] [--user NAME]",
                     "performs the notifications of the tools working in DIR",
-                    {"--instrument", "--mode", "--user"},
+                    {"--instrument", "--mode", "--user", nullptr},
                     1,
                     1,
                     false,
@@ -34,25 +34,26 @@ const std::array kCommands{
                     Command::Request,
                     "CODE [DATA|X,Y] [--rect \"L T R B\"] [--family NAME] [--to BUSNAME]",
                     "sends a host request to the tools",
-                    {"--rect", "--family", "--to"},
+                    {"--rect", "--family", "--to", nullptr},
                     1,
                     2,
                     false,
                     &ConsoluxCommands::Request},
-    ConsoluxCommand{"demo",
-                    Command::Demo,
-                    "[--mode std|fm|pulse] [--family NAME] [--instrument ADDRESS]",
-                    "the control panel over a workspace, the simulator and the tool",
-                    {"--mode", "--family", "--instrument"},
-                    0,
-                    0,
-                    true,
-                    &ConsoluxCommands::Demo},
+    ConsoluxCommand{
+        "demo",
+        Command::Demo,
+        "[--mode std|fm|pulse] [--family NAME] [--instrument ADDRESS] [--memory POINTS]",
+        "the control panel over a workspace, the simulator and the tool",
+        {"--mode", "--family", "--instrument", "--memory"},
+        0,
+        0,
+        true,
+        &ConsoluxCommands::Demo},
     ConsoluxCommand{"probe",
                     Command::Probe,
                     "ADDRESS",
                     "connects to an instrument and prints what it says of itself",
-                    {nullptr, nullptr, nullptr},
+                    {nullptr, nullptr, nullptr, nullptr},
                     1,
                     1,
                     false,
@@ -79,6 +80,14 @@ bool ApplyOption(ConsoluxOptions& options, const std::string& name, const std::s
             return false;
         }
         options.mode = value;
+    } else if (name == "--memory") {
+        options.memoryPoints = ConsoluxOptions::ParseMemoryPoints(value);
+        if (!options.memoryPoints) {
+            error = "--memory needs a number of points from " +
+                    std::to_string(ConsoluxOptions::kMinMemoryPoints) + " to " +
+                    std::to_string(ConsoluxOptions::kMaxMemoryPoints);
+            return false;
+        }
     } else if (name == "--instrument") {
         options.instrument = InstrumentAddress::Parse(value);
         if (!options.instrument) {

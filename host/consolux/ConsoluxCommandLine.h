@@ -19,7 +19,7 @@ struct ConsoluxCommand {
     ConsoluxOptions::Command command;
     const char* synopsis; // its arguments and options as the usage shows them
     const char* summary;
-    std::array<const char*, 3> options; // the options it takes; unused places are nullptr
+    std::array<const char*, 4> options; // the options it takes; unused places are nullptr
     std::size_t fewest;                 // positional arguments
     std::size_t most;
     bool needsWidgets; // runs a window, so main creates a widget application

@@ -37,3 +37,11 @@ std::optional<std::int64_t> ConsoluxOptions::ParseRequestData(const std::string&
     return static_cast<std::int64_t>(static_cast<std::uint16_t>(*y)) << 16 |
            static_cast<std::uint16_t>(*x);
 }
+
+std::optional<std::uint64_t> ConsoluxOptions::ParseMemoryPoints(const std::string& text) {
+    const auto points = ParseNumber<std::uint64_t>(text);
+    if (!points || *points < kMinMemoryPoints || *points > kMaxMemoryPoints) {
+        return std::nullopt;
+    }
+    return points;
+}

@@ -61,7 +61,8 @@ bool DemoSession::Start() {
 
     const std::string userTag = Workspace::UserTagFor(PosixProcessFacts().LogonUserName());
     WorkspacePreparer preparer(layout_.FamiliesFolder());
-    const auto prepared = preparer.Prepare(root + "/workspace", options_.family, userTag);
+    const auto prepared =
+        preparer.Prepare(root + "/workspace", options_.family, userTag, options_.memoryPoints);
     if (!prepared) {
         lastError_ = QString::fromStdString(preparer.LastError());
         return false;
@@ -107,6 +108,9 @@ bool DemoSession::StartSimulator() {
         if (whole && value >= 1 && value <= bound.most) {
             arguments << bound.option << QString::number(value);
         }
+    }
+    if (options_.memoryPoints) {
+        arguments << QStringLiteral("--memory") << QString::number(*options_.memoryPoints);
     }
     simulator_.start(QString::fromStdString(program), arguments);
     if (!simulator_.waitForStarted(kStartTimeoutMs)) {

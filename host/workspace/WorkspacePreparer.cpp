@@ -3,8 +3,11 @@
 #include "workspace/ContextDefaults.h"
 
 #include "settings/FileHelpers.h"
+#include "settings/IniFile.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -13,7 +16,8 @@ WorkspacePreparer::WorkspacePreparer(std::string familiesFolder)
 
 std::optional<Workspace> WorkspacePreparer::Prepare(const std::string& folder,
                                                     const std::string& family,
-                                                    const std::string& userTag) {
+                                                    const std::string& userTag,
+                                                    std::optional<std::uint64_t> memoryPoints) {
     lastError_.clear();
     if (!fs::exists(fs::path(familiesFolder_) / (family + ".fam"))) {
         lastError_ =
@@ -27,7 +31,9 @@ std::optional<Workspace> WorkspacePreparer::Prepare(const std::string& folder,
         lastError_ = "cannot create " + workspace.UserFolder() + ": " + error.message();
         return std::nullopt;
     }
-    if (!CopyFamilies(workspace.Folder()) || !WriteContext(workspace)) {
+    if (!CopyFamilies(workspace.Folder()) ||
+        (memoryPoints && !FitFamilyToMemory(workspace, *memoryPoints)) ||
+        !WriteContext(workspace)) {
         return std::nullopt;
     }
     return workspace;
@@ -50,6 +56,23 @@ bool WorkspacePreparer::CopyFamilies(const std::string& folder) {
         lastError_ = "cannot read " + familiesFolder_ + ": " + error.message();
     }
     return !error;
+}
+
+// The default and lowest lengths stay unless they no longer fit.
+bool WorkspacePreparer::FitFamilyToMemory(const Workspace& workspace, std::uint64_t points) {
+    IniFile family(workspace.FamilyFile());
+    std::istringstream words(family.Read("Axis", "HRange").value_or(""));
+    long long initial = 1024;
+    long long low = 16;
+    words >> initial >> low;
+    const auto most = static_cast<long long>(points);
+    const std::string range = std::to_string(std::min(initial, most)) + " " +
+                              std::to_string(std::min(low, most)) + " " + std::to_string(most);
+    if (!family.Write("Axis", "HRange", range)) {
+        lastError_ = "cannot write " + family.Path() + ": " + family.LastError();
+        return false;
+    }
+    return true;
 }
 
 bool WorkspacePreparer::WriteContext(const Workspace& workspace) {

@@ -2,6 +2,7 @@
 
 #include "workspace/Workspace.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -13,13 +14,17 @@ class WorkspacePreparer {
 public:
     explicit WorkspacePreparer(std::string familiesFolder);
 
+    // With memoryPoints, the family's longest waveform in this workspace is that many
+    // points (the demo's instrument holds that much).
     std::optional<Workspace> Prepare(const std::string& folder, const std::string& family,
-                                     const std::string& userTag);
+                                     const std::string& userTag,
+                                     std::optional<std::uint64_t> memoryPoints = std::nullopt);
     const std::string& LastError() const { return lastError_; }
 
 private:
     bool CopyFamilies(const std::string& folder);
     bool WriteContext(const Workspace& workspace);
+    bool FitFamilyToMemory(const Workspace& workspace, std::uint64_t points);
 
     std::string familiesFolder_;
     std::string lastError_;

@@ -37,6 +37,7 @@ bool ComposerApp::IsWideFamily(const std::string& familyName) {
 void ComposerApp::BuildPaths() {
     state_.userTag = MakeUserTag(facts_.LogonUserName());
     state_.startupFolder = facts_.CurrentFolder();
+    state_.physicalMemory = facts_.PhysicalMemoryBytes();
     if (state_.startupFolder.empty() || state_.startupFolder.back() != kPathSeparator) {
         state_.startupFolder += kPathSeparator;
     }

@@ -22,7 +22,8 @@ struct AppState {
     std::string familyFile;    // startupFolder + familyName + ".fam"
     std::string logFile;       // startupFolder + "Glyp.log"
     std::string hostKey = "Software\\Quellwerk\\Consolux\\3.1";
-    std::string commandLine; // upper-cased full command line
+    std::string commandLine;               // upper-cased full command line
+    unsigned long long physicalMemory = 0; // bytes; 0 when the platform cannot tell
 
     int activeChannel = 0;
     int activeSegment = 0;

@@ -1,5 +1,12 @@
 #pragma once
 
+#include <functional>
+
+// Asked between the pieces of a long piece of work with the share done (0..1); returning
+// false stops the work, which then leaves everything as it was. An empty callback never
+// stops anything.
+using ProgressCallback = std::function<bool(double done)>;
+
 // The progress of one piece of work that may take a while (an import, a print job), as
 // the person at the screen sees it. The display closes when it is destroyed.
 class ProgressDisplay {

@@ -5,6 +5,7 @@
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentMode.h"
+#include "document/SampleBuffer.h"
 #include "fm/FmSettings.h"
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
@@ -18,6 +19,10 @@ namespace {
 
 constexpr int kNumberText = 80;
 constexpr double kOversizeFactor = 4.0;
+
+std::string PointText(double points) {
+    return std::to_string(static_cast<long long>(points));
+}
 
 } // namespace
 
@@ -34,6 +39,7 @@ FamilyLimits FamilyLimits::Read(AppServices& services, const DocumentMode& mode,
             limits.ReadStandard(services);
         }
     }
+    limits.FitToMemory(services, ElementWidth(mode.Kind()));
     limits.ReadResolutionFactor(services);
     limits.bindsResolution_ = mode.BindsLengthToResolution();
     return limits;
@@ -81,6 +87,25 @@ void FamilyLimits::ReadStandard(AppServices& services) {
         }
     }
     state.verticalSpan = static_cast<int>(verticalHigh_ - verticalLow_);
+}
+
+void FamilyLimits::FitToMemory(AppServices& services, int elementWidth) {
+    const unsigned long long bytes = services.state.physicalMemory;
+    if (bytes == 0 || elementWidth <= 0) {
+        return;
+    }
+    memoryPointsHigh_ = std::floor(static_cast<double>(bytes / 2 / elementWidth));
+    if (lengthHigh_ <= memoryPointsHigh_) {
+        return;
+    }
+    services.ui.ShowText(
+        "The instrument family allows waveforms of up to " + PointText(lengthHigh_) +
+            " points, but this computer's memory holds only " + PointText(memoryPointsHigh_) +
+            " points.\nLonger waveforms will be refused.",
+        "", MessageButtons::Ok, MessageIcon::Exclamation);
+    lengthHigh_ = memoryPointsHigh_;
+    lengthLow_ = std::min(lengthLow_, lengthHigh_);
+    initialLength_ = std::min(initialLength_, lengthHigh_);
 }
 
 void FamilyLimits::TakeFm(const FmSettings& fm) {
@@ -131,15 +156,24 @@ bool FamilyLimits::IsOversize(double points) const {
     return points > std::max(lengthHigh_, 16000000.0) * kOversizeFactor;
 }
 
+bool FamilyLimits::ExceedsMemory(double points) const {
+    return memoryPointsHigh_ > 0 && points > memoryPointsHigh_;
+}
+
 bool FamilyLimits::RefuseOversize(AppServices& services, const std::string& path,
                                   long long points) const {
-    if (!IsOversize(static_cast<double>(points))) {
+    std::string reason;
+    if (IsOversize(static_cast<double>(points))) {
+        reason = "far more than this instrument's highest length of " + PointText(lengthHigh_) +
+                 " points";
+    } else if (ExceedsMemory(static_cast<double>(points))) {
+        reason = "more than this computer's memory can hold (" + PointText(memoryPointsHigh_) +
+                 " points)";
+    } else {
         return false;
     }
-    services.ui.ShowText("The file\n" + path + "\nholds " + std::to_string(points) +
-                             " points, far more than this instrument's highest length of " +
-                             std::to_string(static_cast<long long>(lengthHigh_)) +
-                             " points.\nThe file was not loaded.",
+    services.ui.ShowText("The file\n" + path + "\nholds " + std::to_string(points) + " points, " +
+                             reason + ".\nThe file was not loaded.",
                          "", MessageButtons::Ok, MessageIcon::Exclamation);
     return true;
 }

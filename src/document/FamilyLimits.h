@@ -32,7 +32,10 @@ public:
     // A file this many points long cannot be a waveform of this instrument: it is
     // refused instead of allocated.
     bool IsOversize(double points) const;
-    // True, told to the user, when the file at path is refused as oversize.
+    // More points than this machine's memory can hold (MemoryPointsHigh).
+    bool ExceedsMemory(double points) const;
+    // True, told to the user, when the file at path is refused as oversize or as more
+    // than the memory holds; checked before anything is allocated or changed.
     bool RefuseOversize(AppServices& services, const std::string& path, long long points) const;
 
     // The length the family proposes for a new waveform.
@@ -45,12 +48,19 @@ public:
     double VerticalHigh() const { return verticalHigh_; }
     int ResolutionFactor() const { return resolutionFactor_; }
     int ChannelCount() const { return channelCount_; }
+    // The longest waveform this machine can hold: the samples may take half its physical
+    // memory, the other half stays for the copies a change makes and for everything else
+    // that runs. 0 when the memory is unknown.
+    double MemoryPointsHigh() const { return memoryPointsHigh_; }
 
 private:
     void ReadStandard(AppServices& services);
     void TakeFm(const FmSettings& fm);
     void ReadResolutionFactor(AppServices& services);
     void ReadChannelCount(AppServices& services);
+    // A family that promises longer waveforms than the memory holds is told once and held
+    // to what fits.
+    void FitToMemory(AppServices& services, int elementWidth);
 
     double initialLength_ = 1024;
     double lengthLow_ = 16;
@@ -61,5 +71,6 @@ private:
     double verticalHigh_ = 8191;
     int resolutionFactor_ = 2;
     int channelCount_ = 1;
+    double memoryPointsHigh_ = 0;
     bool bindsResolution_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
@@ -45,6 +46,9 @@ int SaveFormatOf(const DocumentMode& mode, const std::string& path) {
     }
     return -1;
 }
+
+// The share of Undo's progress bar that the file copy takes; reading it back takes the rest.
+constexpr double kUndoCopyShare = 0.5;
 
 } // namespace
 
@@ -139,7 +143,8 @@ bool FileCommands::OnSave() {
         document_.ForgetFileName();
         return OnSaveAs();
     }
-    if (!document_.WriteWaveform(name)) {
+    LongJob job(document_.Ui(), "Saving " + name);
+    if (!document_.WriteWaveform(name, job.Stage(1.0))) {
         return false;
     }
     AfterSave(name, SavedMark::RemovedAfterEntry);
@@ -166,12 +171,17 @@ bool FileCommands::OnSaveAs() {
     case CommaDelimited:
         written = TextExport::ExportCsv(document_.Samples(), path, &error);
         break;
-    default:
-        written = WaveFileWriter::WriteWaveform(document_.Samples(), path, &error);
+    default: {
+        LongJob job(document_.Ui(), "Saving " + path);
+        written = WaveFileWriter::WriteWaveform(document_.Samples(), path, &error, job.Stage(1.0));
         break;
     }
+    }
     if (!written) {
-        document_.ReportWriteFailure(error);
+        // A stop leaves the file as it was and needs no message.
+        if (!error.empty()) {
+            document_.ReportWriteFailure(error);
+        }
         return false;
     }
     const bool text = index == SpaceDelimited || index == CommaDelimited;
@@ -188,13 +198,23 @@ bool FileCommands::OnUndo() {
         return false;
     }
     const std::string target = document_.ActiveWorkingFile();
-    const CopyResult restored = document_.Undo().RestoreInto(target);
+    LongJob job(document_.Ui(), "Undoing the last change");
+    const CopyResult restored = document_.Undo().RestoreInto(target, job.Stage(kUndoCopyShare));
+    if (restored.cancelled) {
+        return false;
+    }
     if (!restored.copied) {
         document_.ReportWriteFailure(restored.error);
         return false;
     }
     document_.NoteLastFile(target);
-    document_.LoadWaveform(target, true);
+    // Past the copy there is no way back (the undo file is gone): the read is shown, not
+    // stoppable.
+    const ProgressCallback reading = job.Stage(1.0 - kUndoCopyShare);
+    document_.LoadWaveform(target, true, [&reading](double done) {
+        reading(done);
+        return true;
+    });
     document_.ForgetFileName();
     document_.ResetAnchors();
     return true;

@@ -49,9 +49,10 @@ bool SampleSnapshot::Restore(SampleBuffer& samples) const {
     return bytes == 0 || std::fread(samples.Bytes(), 1, bytes, in.get()) == bytes;
 }
 
-CopyResult SampleSnapshot::CopyTo(const std::string& undoPath) const {
+CopyResult SampleSnapshot::CopyTo(const std::string& undoPath,
+                                  const ProgressCallback& progress) const {
     if (!saved_) {
         return {false, false, problem_};
     }
-    return CopyFileSafely(path_, undoPath, CopyTarget::OwnFile);
+    return CopyFileSafely(path_, undoPath, CopyTarget::OwnFile, progress);
 }

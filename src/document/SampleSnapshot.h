@@ -25,7 +25,7 @@ public:
     // RestoreSamples: the array read back from the file (same length as when saved).
     bool Restore(SampleBuffer& samples) const;
     // Copies the snapshot whole over the document's undo file.
-    CopyResult CopyTo(const std::string& undoPath) const;
+    CopyResult CopyTo(const std::string& undoPath, const ProgressCallback& progress = {}) const;
     // Why Restore or CopyTo failed: the write error of Save, or the file gone since.
     const std::string& Problem() const { return problem_; }
 

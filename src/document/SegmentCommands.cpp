@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
@@ -30,7 +31,8 @@ std::pair<int, int> SegmentCommands::ActiveSlot() const {
 
 SegmentCommands::SlotFile SegmentCommands::LoadOrCreate(const std::string& file) {
     if (FileExists(file)) {
-        document_.LoadWaveform(file, true);
+        LongJob job(services_.ui, "Loading " + file);
+        document_.LoadWaveform(file, true, job.Stage(1.0));
         return SlotFile::Loaded;
     }
     document_.CreateDefault(kDefaultLength);

@@ -37,7 +37,8 @@ void UndoSetAside::Cancel() {
         DeleteFileIfExists(undoPath_);
         return;
     }
-    if (std::rename(asidePath_.c_str(), undoPath_.c_str()) != 0) {
-        DeleteFileIfExists(asidePath_);
-    }
+    // When the command stopped before its snapshot replaced the undo file, both names
+    // still link one file and the rename does nothing: the second name goes all the same.
+    std::rename(asidePath_.c_str(), undoPath_.c_str());
+    DeleteFileIfExists(asidePath_);
 }

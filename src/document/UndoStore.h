@@ -16,11 +16,11 @@ public:
     // Copies currentFile whole to target (the undo file when target is empty), replacing
     // the old copy only once the new one is complete. A current file that does not exist
     // yet takes no snapshot and leaves an older one in place (sourceMissing).
-    CopyResult SnapshotForUndo(const std::string& currentFile,
-                               const std::string& target = {}) const;
+    CopyResult SnapshotForUndo(const std::string& currentFile, const std::string& target = {},
+                               const ProgressCallback& progress = {}) const;
     // Puts the snapshot back over target by an atomic replace, and only then deletes it;
     // on failure both files stay as they were.
-    CopyResult RestoreInto(const std::string& target) const;
+    CopyResult RestoreInto(const std::string& target, const ProgressCallback& progress = {}) const;
     void Discard() const;
 
 private:

@@ -150,7 +150,8 @@ std::string WaveDoc::ConvertIfText(const std::string& path) {
     return conversion_ != nullptr ? conversion_->ToBinary(path) : std::string();
 }
 
-bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
+bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt,
+                           const ProgressCallback& progress) {
     if (loadingGuard_) {
         return false;
     }
@@ -169,6 +170,7 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
     if (limits_.RefuseOversize(services_, path, static_cast<long long>(points))) {
         return false;
     }
+    const double lengthBefore = length_;
     if (adopt) {
         loadingGuard_ = true;
         const auto checked = CheckLength(points);
@@ -189,7 +191,18 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
         ShowLength();
     }
     HideMap();
-    WaveformFiles::ReadSamples(path, static_cast<std::size_t>(points), samples_);
+    // Read beside the waveform, so that a stop keeps it; the memory check left room.
+    const auto count = static_cast<std::size_t>(points);
+    SampleBuffer loaded(samples_.Kind());
+    const bool read = WaveformFiles::ReadSamples(path, count, loaded, progress);
+    if (!read && count > 0 && loaded.Size() == count) {
+        length_ = lengthBefore;
+        ShowLength();
+        return false;
+    }
+    if (read) {
+        samples_ = std::move(loaded);
+    }
     length_ = points;
     if (mode_.HasFmFields()) {
         RebuildMarkerSamples();
@@ -200,11 +213,14 @@ bool WaveDoc::LoadWaveform(const std::string& requestedPath, bool adopt) {
     return true;
 }
 
-bool WaveDoc::WriteWaveform(const std::string& requestedPath) {
+bool WaveDoc::WriteWaveform(const std::string& requestedPath, const ProgressCallback& progress) {
     const std::string& path = requestedPath.empty() ? files_.Current() : requestedPath;
     std::string error;
-    if (WaveFileWriter::WriteWaveform(samples_, path, &error)) {
+    if (WaveFileWriter::WriteWaveform(samples_, path, &error, progress)) {
         return true;
+    }
+    if (error.empty()) {
+        return false;
     }
     ReportWriteFailure(error);
     return false;
@@ -252,13 +268,17 @@ bool WaveDoc::CanWriteChange(double newPoints) {
     return false;
 }
 
-bool WaveDoc::SnapshotForUndo(const std::string& target, double newPoints) {
+bool WaveDoc::SnapshotForUndo(const std::string& target, double newPoints,
+                              const ProgressCallback& progress) {
     if (target.empty() && !CanWriteChange(newPoints < 0 ? length_ : newPoints)) {
         return false;
     }
-    const CopyResult result = undo_.SnapshotForUndo(files_.Current(), target);
+    const CopyResult result = undo_.SnapshotForUndo(files_.Current(), target, progress);
     if (result.copied || result.sourceMissing) {
         return true;
+    }
+    if (result.cancelled) {
+        return false;
     }
     TellFailure("The undo copy could not be written:\n" + result.error,
                 "\nThe waveform was not changed.");
@@ -270,9 +290,9 @@ void WaveDoc::EnterInSegmentTable(const std::string& path) {
     segments_.Enter(segment, channel, path);
 }
 
-bool WaveDoc::CommitToWorkingFile() {
+bool WaveDoc::CommitToWorkingFile(const ProgressCallback& progress) {
     const std::string working = ActiveWorkingFile();
-    if (!WriteWaveform(working)) {
+    if (!WriteWaveform(working, progress)) {
         ReloadCurrentFile();
         return false;
     }

@@ -50,10 +50,13 @@ public:
 
     // Reads a binary waveform file; text types are converted first. With adopt,
     // the file becomes the current path after the resolution check.
-    bool LoadWaveform(const std::string& path, bool adopt);
+    // `progress` is asked while the samples are read; a stop keeps the waveform
+    // and the length as they were and returns false.
+    bool LoadWaveform(const std::string& path, bool adopt, const ProgressCallback& progress = {});
     // Writes the whole waveform; an empty path means the current file. A failure
-    // is told to the user and leaves the file as it was.
-    bool WriteWaveform(const std::string& path = {});
+    // is told to the user and leaves the file as it was; so does a stop through
+    // `progress`, untold.
+    bool WriteWaveform(const std::string& path = {}, const ProgressCallback& progress = {});
     // Replaces the waveform by n points of the neutral value.
     void CreateDefault(std::size_t n);
     // Shows the length in the length field (control 2000).
@@ -73,7 +76,9 @@ public:
     // and counts as done. Before an undo copy (empty target) the change is
     // checked with CanWriteChange, so that a change bound to fail does not cost
     // the user the previous undo step.
-    bool SnapshotForUndo(const std::string& target = {}, double newPoints = -1);
+    // A stop through `progress` leaves the old undo copy, untold.
+    bool SnapshotForUndo(const std::string& target = {}, double newPoints = -1,
+                         const ProgressCallback& progress = {});
     // Whether a change to newPoints points can be written: the working file is
     // not read-only and its folder has room for the undo copy and the new
     // waveform. False is told to the user.
@@ -82,8 +87,8 @@ public:
     // The active segment's working file becomes the current path; the waveform is
     // written there and entered in the segment table. When the write fails (told
     // to the user) the samples are read back from the unchanged current file and
-    // false returned.
-    bool CommitToWorkingFile();
+    // false returned; a stop through `progress` does the same, untold.
+    bool CommitToWorkingFile(const ProgressCallback& progress = {});
     // Enters a file for the active segment (the FM pseudo-segment in FM mode),
     // which marks it modified.
     void EnterInSegmentTable(const std::string& path);

@@ -12,11 +12,13 @@
 namespace {
 
 constexpr std::size_t kChunkPoints = 1 << 16;
+// Points between two progress questions: a few hundred questions for the longest waveform.
+constexpr std::size_t kPiecePoints = 1 << 20;
 
 // The element bytes as they go to disk: little-endian, with the snap offset for 16-bit
 // codes. Works through a chunk so that a long waveform is never copied whole.
 template <typename T>
-void WriteLittleEndian(AtomicFileWriter& out, const T* values, std::size_t count, T offset) {
+void WritePiece(AtomicFileWriter& out, const T* values, std::size_t count, T offset) {
     const bool swap = std::endian::native == std::endian::big;
     if (!swap && offset == T{}) {
         out.Write(values, count * sizeof(T));
@@ -44,6 +46,21 @@ void WriteLittleEndian(AtomicFileWriter& out, const T* values, std::size_t count
     }
 }
 
+// The whole array in pieces of kPiecePoints, with `progress` asked after each; false when
+// it said stop.
+template <typename T>
+bool WriteLittleEndian(AtomicFileWriter& out, const T* values, std::size_t count, T offset,
+                       const ProgressCallback& progress) {
+    for (std::size_t first = 0; first < count; first += kPiecePoints) {
+        const std::size_t n = std::min(kPiecePoints, count - first);
+        WritePiece(out, values + first, n, offset);
+        if (progress && !progress(static_cast<double>(first + n) / static_cast<double>(count))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool WaveFileWriter::IsSnapPath(const std::string& path) {
@@ -51,24 +68,32 @@ bool WaveFileWriter::IsSnapPath(const std::string& path) {
 }
 
 bool WaveFileWriter::WriteWaveform(const SampleBuffer& samples, const std::string& path,
-                                   std::string* error) {
+                                   std::string* error, const ProgressCallback& progress) {
     AtomicFileWriter out(path);
     if (!out.Open()) {
         return out.ErrorTo(error);
     }
     const std::size_t count = samples.Size();
+    bool whole = true;
     switch (samples.Kind()) {
     case SampleKind::Code32:
-        WriteLittleEndian<std::int32_t>(out, samples.Codes32(), count, 0);
+        whole = WriteLittleEndian<std::int32_t>(out, samples.Codes32(), count, 0, progress);
         break;
     case SampleKind::Hz64:
-        WriteLittleEndian<double>(out, samples.Values64(), count, 0.0);
+        whole = WriteLittleEndian<double>(out, samples.Values64(), count, 0.0, progress);
         break;
     default: {
         const std::int16_t offset = IsSnapPath(path) ? 512 : 0;
-        WriteLittleEndian<std::int16_t>(out, samples.Codes16(), count, offset);
+        whole = WriteLittleEndian<std::int16_t>(out, samples.Codes16(), count, offset, progress);
         break;
     }
+    }
+    if (!whole) {
+        // Stopped: the writer drops its temporary file, the old file stays.
+        if (error != nullptr) {
+            error->clear();
+        }
+        return false;
     }
     return out.Commit() || out.ErrorTo(error);
 }

@@ -10,6 +10,13 @@
 #include <system_error>
 #include <vector>
 
+namespace {
+
+// Bytes between two progress questions while a waveform is read.
+constexpr std::size_t kReadPieceBytes = std::size_t{4} << 20;
+
+} // namespace
+
 bool WaveformFiles::Resize(const std::string& path, unsigned long long bytes, std::string* error) {
     AtomicFileWriter out(path);
     if (!out.Open()) {
@@ -40,18 +47,31 @@ bool WaveformFiles::Resize(const std::string& path, unsigned long long bytes, st
     return out.Commit() || out.ErrorTo(error);
 }
 
-bool WaveformFiles::ReadSamples(const std::string& path, std::size_t count, SampleBuffer& samples) {
+bool WaveformFiles::ReadSamples(const std::string& path, std::size_t count, SampleBuffer& samples,
+                                const ProgressCallback& progress) {
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
         return false;
     }
     samples.AllocateUninitialized(count);
-    const std::size_t got = std::fread(samples.Bytes(), 1, samples.ByteSize(), in);
-    std::fclose(in);
-    if (got < samples.ByteSize()) {
-        std::memset(static_cast<char*>(samples.Bytes()) + got, 0, samples.ByteSize() - got);
+    auto* bytes = static_cast<char*>(samples.Bytes());
+    const std::size_t total = samples.ByteSize();
+    std::size_t got = 0;
+    bool stopped = false;
+    while (got < total && !stopped) {
+        const std::size_t piece = std::min(kReadPieceBytes, total - got);
+        const std::size_t read = std::fread(bytes + got, 1, piece, in);
+        got += read;
+        stopped = progress && !progress(static_cast<double>(got) / static_cast<double>(total));
+        if (read < piece) {
+            break;
+        }
     }
-    return true;
+    std::fclose(in);
+    if (got < total) {
+        std::memset(bytes + got, 0, total - got);
+    }
+    return !stopped;
 }
 
 bool WaveformFiles::ReadResized(const std::string& path, std::size_t count, double neutral,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
+
 #include <cstddef>
 #include <string>
 
@@ -20,8 +22,10 @@ public:
     static bool Resize(const std::string& path, unsigned long long bytes,
                        std::string* error = nullptr);
     // Reads `count` samples; a file that shrank since it was measured reads as
-    // zero at its end. False when the file cannot be opened.
-    static bool ReadSamples(const std::string& path, std::size_t count, SampleBuffer& samples);
+    // zero at its end. False when the file cannot be opened or `progress`, asked between
+    // pieces, said stop (the samples are then only partly read).
+    static bool ReadSamples(const std::string& path, std::size_t count, SampleBuffer& samples,
+                            const ProgressCallback& progress = {});
     // The samples become `count` points: the first ones (as many as they held
     // before) read from `path`, the rest `neutral`. False when the file does not
     // hold them all.

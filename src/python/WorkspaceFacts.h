@@ -14,6 +14,7 @@ public:
     std::optional<std::string> LogonUserName() const override { return posix_.LogonUserName(); }
     std::string CurrentFolder() const override { return folder_; }
     std::string FullCommandLine() const override { return posix_.FullCommandLine(); }
+    unsigned long long PhysicalMemoryBytes() const override { return posix_.PhysicalMemoryBytes(); }
 
 private:
     PosixProcessFacts posix_;

@@ -51,7 +51,7 @@ void ReverseBytes(const void* source, void* destination, std::size_t count) {
 }
 
 CopyResult CopyFileSafely(const std::string& source, const std::string& destination,
-                          CopyTarget target) {
+                          CopyTarget target, const ProgressCallback& progress) {
     CopyResult result;
     std::error_code error;
     if (!fs::is_regular_file(source, error)) {
@@ -81,6 +81,10 @@ CopyResult CopyFileSafely(const std::string& source, const std::string& destinat
     for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), in.get())) > 0;) {
         out.Write(chunk.data(), got);
         copied += got;
+        if (progress && !progress(static_cast<double>(copied) / static_cast<double>(expected))) {
+            result.cancelled = true;
+            return result;
+        }
     }
     // A source that changed its length while it was copied is no copy to trust.
     if (std::ferror(in.get()) != 0 || copied != expected) {

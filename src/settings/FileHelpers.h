@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
+
 #include <cstddef>
 #include <string>
 
@@ -17,13 +19,16 @@ enum class CopyTarget {
 struct CopyResult {
     bool copied = false;
     bool sourceMissing = false;
-    std::string error; // names the file and the reason when not copied
+    std::string error;      // names the file and the reason when not copied
+    bool cancelled = false; // stopped through the progress callback; error stays empty
 };
 
 // Copies a file over another through AtomicFileWriter: the destination is either the old
-// file, untouched, or a whole copy of the source, never anything in between.
+// file, untouched, or a whole copy of the source, never anything in between. `progress` is
+// asked after every piece; a stop leaves the destination untouched.
 CopyResult CopyFileSafely(const std::string& source, const std::string& destination,
-                          CopyTarget target = CopyTarget::UserFile);
+                          CopyTarget target = CopyTarget::UserFile,
+                          const ProgressCallback& progress = {});
 bool DeleteFileIfExists(const std::string& path);
 // The path made absolute (against the current folder) with "." and ".." steps and
 // doubled separators removed; an empty path stays empty.

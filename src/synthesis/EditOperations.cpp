@@ -2,9 +2,11 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
+#include "document/UndoSetAside.h"
 #include "document/WaveDoc.h"
 #include "settings/FileHelpers.h"
 #include "synthesis/EditCommands.h"
@@ -169,6 +171,35 @@ bool ApplyLength(WaveDoc& document, double n) {
     return document.Length() == n;
 }
 
+// The share of an edit's progress bar that the undo copy takes; the write takes the rest
+// (the change in memory is quick beside them).
+constexpr double kUndoCopyShare = 0.5;
+
+// The undo copy, the change and the write of an edit, as one job the user can stop: a stop
+// leaves the waveform, its file and the undo step as they were. The change itself runs
+// whole (it is fast and some edits cannot be taken back in memory); the samples are read
+// back from the unchanged file instead. False when nothing changed.
+template <class Change> bool RunEdit(WaveDoc& document, const std::string& what, Change&& change) {
+    LongJob job(document.Ui(), what);
+    UndoSetAside previousUndo(document.Undo());
+    if (!document.SnapshotForUndo({}, -1, job.Stage(kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
+    }
+    if (!change()) {
+        return false;
+    }
+    if (!document.CommitToWorkingFile(job.Stage(1.0 - kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool EditOperations::Filter(const SampleEdit& samples, long long a, long long b, double xmax) {
@@ -284,33 +315,22 @@ MirrorRule EditOperations::InvertRule(WaveDoc& document) {
 bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long long b,
                            double xmax) {
     const SampleEdit samples = document.EditAllPoints();
-    bool changed = false;
     switch (commandId) {
     case EditCommands::kFilter:
         if ((b - a) / 15 <= 0) {
             return false;
         }
-        if (!document.SnapshotForUndo()) {
-            return false;
-        }
-        changed = Filter(samples, a, b, xmax);
-        break;
+        return RunEdit(document, "Filtering the waveform",
+                       [&] { return Filter(samples, a, b, xmax); });
     case EditCommands::kSmooth:
-        if (!document.SnapshotForUndo()) {
-            return false;
-        }
-        changed = Smooth(samples, a, b, SmoothLimits(document));
-        break;
+        return RunEdit(document, "Smoothing the waveform",
+                       [&] { return Smooth(samples, a, b, SmoothLimits(document)); });
     case EditCommands::kInvert:
-        if (!document.SnapshotForUndo()) {
-            return false;
-        }
-        changed = Invert(samples, a, b, InvertRule(document));
-        break;
+        return RunEdit(document, "Inverting the waveform",
+                       [&] { return Invert(samples, a, b, InvertRule(document)); });
     default:
         return false;
     }
-    return changed && document.CommitToWorkingFile();
 }
 
 bool EditOperations::TrimRight(WaveDoc& document) {
@@ -339,15 +359,14 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     // The undo copy first, then the shift and the cut in memory and one write: a run that
     // stops at any moment leaves the old waveform or the trimmed one, and undo brings the
     // old one back. (The scratch copy "AA.tmp" of the step-by-step rule is not needed.)
-    if (!document.SnapshotForUndo()) {
-        return false;
+    const bool trimmed = RunEdit(document, "Trimming the waveform", [&] {
+        const std::size_t size = document.Samples().Size();
+        const std::size_t kept = std::min(static_cast<std::size_t>(*n), size);
+        document.KeepPoints(size - kept, kept);
+        return true;
+    });
+    if (trimmed) {
+        document.ResetAnchors();
     }
-    const std::size_t size = document.Samples().Size();
-    const std::size_t kept = std::min(static_cast<std::size_t>(*n), size);
-    document.KeepPoints(size - kept, kept);
-    if (!document.CommitToWorkingFile()) {
-        return false;
-    }
-    document.ResetAnchors();
-    return true;
+    return trimmed;
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
@@ -10,6 +11,7 @@
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 #include "synthesis/Expression.h"
+#include "synthesis/GeneratedWaveform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -333,9 +335,11 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
         Cancel();
         return false;
     }
+    // One progress over the generation, the undo copy and the write.
+    LongJob job(progress);
     // A run bound to fail stores none of the form's fields and keeps the undo copy.
     if (!document_.CanWriteChange(document_.Length()) ||
-        Generate(progress) == GenerationResult::Cancelled) {
+        Generate(job.Stage(GeneratedWaveform::kGenerationShare)) == GenerationResult::Cancelled) {
         Cancel();
         return false;
     }
@@ -346,14 +350,8 @@ bool EquationDialog::Ok(const ProgressCallback& progress) {
     if (position_) {
         settings_.WritePosition(*position_);
     }
-    const CopyResult undo = snapshot_.CopyTo(document_.Undo().Path());
-    if (!undo.copied) {
-        document_.ReportWriteFailure(undo.error);
+    if (!GeneratedWaveform::Commit(document_, snapshot_, job)) {
         Cancel();
-        return false;
-    }
-    if (!document_.CommitToWorkingFile()) {
-        Redraw();
         return false;
     }
     if (fm_) {

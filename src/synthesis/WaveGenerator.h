@@ -1,15 +1,12 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
 #include "document/SampleEdit.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <functional>
-
-// Asked between blocks of a long generation with the share done (0..1); returning false
-// cancels the generation. An empty callback never cancels.
-using ProgressCallback = std::function<bool(double done)>;
 
 // The loop that every generator runs, and the storage rules S1-S5 that turn a computed
 // value into a sample of the mode's kind. The rules reproduce the original platform's C

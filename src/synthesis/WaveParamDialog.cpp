@@ -2,6 +2,7 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
@@ -10,6 +11,7 @@
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
 #include "synthesis/CrtRandom.h"
+#include "synthesis/GeneratedWaveform.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -379,8 +381,12 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
         RestoreAndRedraw();
         return false;
     }
+    // One progress over the generation, the undo copy and the write, so that it stays
+    // until the work is really done.
+    LongJob job(progress);
     // A run bound to fail stores none of the form's fields and keeps the undo copy.
-    if (!document_.CanWriteChange(document_.Length()) || !Generate(progress)) {
+    if (!document_.CanWriteChange(document_.Length()) ||
+        !Generate(job.Stage(GeneratedWaveform::kGenerationShare))) {
         RestoreAndRedraw();
         return false;
     }
@@ -389,19 +395,11 @@ bool WaveParamDialog::Ok(const ProgressCallback& progress) {
     if (position_) {
         settings_.WritePosition(*position_);
     }
-    // The undo copy before the change: a run that stops in between leaves the old
-    // waveform, never a new one whose undo copy is stale.
-    const CopyResult undo = snapshot_.CopyTo(document_.Undo().Path());
-    if (!undo.copied) {
-        document_.ReportWriteFailure(undo.error);
+    if (!GeneratedWaveform::Commit(document_, snapshot_, job)) {
         RestoreAndRedraw();
         return false;
     }
-    const bool committed = document_.CommitToWorkingFile();
     Redraw();
-    if (!committed) {
-        return false;
-    }
     if (fm_) {
         document_.RebuildMarkerSamples();
     }

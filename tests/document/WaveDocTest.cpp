@@ -140,3 +140,40 @@ TEST_F(WaveDocFm, LoadsTheFmWindowAndCreatesTheFmWorkingFile) {
     EXPECT_EQ(document.Fm().Fmax(), 1e9 + 10e6);
     EXPECT_EQ(document.Undo().Path(), workspace.state.userFolder + "/UndoFS.wvf");
 }
+
+// A machine of 16 MB holds 4 M points of 16-bit samples (half its memory): the family's
+// 16 M-point range is held to that, and a longer file is refused before it is read or
+// resized.
+TEST(WaveDocMemory, AFamilyBeyondTheMemoryIsHeldToItAndLongerFilesAreRefused) {
+    TempWorkspace workspace;
+    workspace.state.physicalMemory = 16ull << 20;
+    WaveDoc document(workspace.services, workspace.Mode());
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_NE(workspace.ui.messages[0].text.find("holds only 4194304 points"), std::string::npos);
+    EXPECT_EQ(document.Limits().LengthHigh(), 4194304);
+    EXPECT_FALSE(document.Limits().ExceedsMemory(4194304));
+
+    const std::string big = workspace.Folder() + "big.wav";
+    { std::ofstream(big, std::ios::binary).put('\0'); }
+    std::filesystem::resize_file(big, 2 * 5000001ull);
+    workspace.ui.Clear();
+    EXPECT_FALSE(document.LoadWaveform(big, true));
+    ASSERT_EQ(workspace.ui.messages.size(), 1u);
+    EXPECT_NE(workspace.ui.messages[0].text.find("memory can hold (4194304 points)"),
+              std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(big), 2 * 5000001ull);
+    EXPECT_EQ(document.Samples().Size(), 0u);
+
+    workspace.ui.Clear();
+    workspace.state.physicalMemory = 64ull << 20;
+    WaveDoc roomy(workspace.services, workspace.Mode());
+    EXPECT_TRUE(workspace.ui.messages.empty());
+    EXPECT_EQ(roomy.Limits().LengthHigh(), 16000000);
+
+    // The 256 M-point test family fits a machine of 1 GB.
+    TempWorkspace large("QW2182L");
+    large.state.physicalMemory = 1ull << 30;
+    WaveDoc long256(large.services, large.Mode());
+    EXPECT_TRUE(large.ui.messages.empty());
+    EXPECT_EQ(long256.Limits().LengthHigh(), 256000000);
+}

@@ -31,6 +31,10 @@ std::string TempWorkspace::FamiliesFolder() {
     return WAVESMITH_SOURCE_DIR "/host/families";
 }
 
+std::string TempWorkspace::TestFamiliesFolder() {
+    return WAVESMITH_SOURCE_DIR "/tests/support/families";
+}
+
 TempWorkspace::TempWorkspace(const std::string& family, OperatingMode mode)
     : store(state, ui), services{state, store, ui, bus} {
     root_ = UniqueFolder();
@@ -53,7 +57,10 @@ TempWorkspace::TempWorkspace(const std::string& family, OperatingMode mode)
     }
     ::setenv("WAVESMITH_REGISTRY_DIR", (root_ + "/registry").c_str(), 1);
 
-    const fs::path source = fs::path(FamiliesFolder()) / (family + ".fam");
+    fs::path source = fs::path(FamiliesFolder()) / (family + ".fam");
+    if (!fs::exists(source)) {
+        source = fs::path(TestFamiliesFolder()) / (family + ".fam");
+    }
     if (fs::exists(source)) {
         fs::copy_file(source, state.familyFile, fs::copy_options::overwrite_existing);
     }

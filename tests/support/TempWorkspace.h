@@ -38,6 +38,8 @@ public:
     static std::vector<std::string> FolderEntries(const std::string& folder);
     // The shipped family files.
     static std::string FamiliesFolder();
+    // Families that only the tests and benchmarks use (QW2182L: 256 M points per channel).
+    static std::string TestFamiliesFolder();
 
     AppState state;
     RecordingUserInterface ui;

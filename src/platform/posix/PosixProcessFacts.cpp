@@ -38,3 +38,12 @@ std::string PosixProcessFacts::FullCommandLine() const {
     }
     return raw;
 }
+
+unsigned long long PosixProcessFacts::PhysicalMemoryBytes() const {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return 0;
+    }
+    return static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize);
+}

@@ -10,4 +10,5 @@ public:
     std::optional<std::string> LogonUserName() const override;
     std::string CurrentFolder() const override;
     std::string FullCommandLine() const override;
+    unsigned long long PhysicalMemoryBytes() const override;
 };

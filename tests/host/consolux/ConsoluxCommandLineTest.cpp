@@ -34,6 +34,10 @@ TEST(ConsoluxCommandLine, EachCommandTakesItsOwnArgumentsAndOptions) {
     ASSERT_TRUE(demo);
     EXPECT_EQ(demo->command, ConsoluxOptions::Command::Demo);
     EXPECT_EQ(demo->family, "QW2182");
+    EXPECT_FALSE(demo->memoryPoints);
+    const auto large = Parse({"demo", "--memory", "256000000"});
+    ASSERT_TRUE(large);
+    EXPECT_EQ(large->memoryPoints, 256000000u);
 }
 
 TEST(ConsoluxCommandLine, MisfitCommandLinesAreRefused) {
@@ -48,6 +52,10 @@ TEST(ConsoluxCommandLine, MisfitCommandLinesAreRefused) {
     EXPECT_FALSE(Parse({"launch"}));
     EXPECT_FALSE(Parse({"--bogus"}));
     EXPECT_FALSE(Parse({"prepare", "ws", "--to", "x"}));
+    for (const char* memory : {"15", "400000001", "lots", "-5", "1e6", ""}) {
+        EXPECT_FALSE(Parse({"demo", "--memory", memory})) << memory;
+    }
+    EXPECT_FALSE(Parse({"prepare", "ws", "--memory", "1024"}));
 }
 
 TEST(ConsoluxCommandLine, PlacementDataPacksSignedCoordinatesLikeAWindowMessage) {
@@ -82,15 +90,18 @@ TEST(ConsoluxCommandLine, UsageErrorsExitWithTwoBeforeTouchingAnything) {
     QTemporaryDir folder;
     const QString workspace = folder.filePath(QStringLiteral("ws"));
     const QString program = QString::fromStdString(BuildTreeProgram("host/consolux"));
-    QProcess run;
-    run.start(program, {QStringLiteral("prepare"), workspace, QStringLiteral("--bogus"),
-                        QStringLiteral("x")});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    EXPECT_EQ(run.exitCode(), 2);
-    EXPECT_TRUE(run.readAllStandardError().contains("usage:"));
-    EXPECT_FALSE(QDir(workspace).exists());
-    run.start(program, {QStringLiteral("--version")});
-    ASSERT_TRUE(run.waitForFinished(30000));
-    EXPECT_EQ(run.exitCode(), 0);
-    EXPECT_TRUE(run.readAllStandardOutput().startsWith("consolux "));
+    for (const QStringList& arguments : {QStringList{"prepare", workspace, "--bogus", "x"},
+                                         QStringList{"demo", "--memory", "lots"}}) {
+        QProcess run;
+        run.start(program, arguments);
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(run.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.readAllStandardError().contains("usage:"));
+        EXPECT_FALSE(QDir(workspace).exists());
+    }
+    QProcess version;
+    version.start(program, {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(30000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_TRUE(version.readAllStandardOutput().startsWith("consolux "));
 }

@@ -61,6 +61,19 @@ TEST_F(ConsoluxPrepare, UnknownFamilyLeavesNothingBehind) {
     EXPECT_FALSE(fs::exists(root));
 }
 
+// The demo's --memory: the workspace's family offers what the instrument holds, the
+// shipped family stays as it is.
+TEST_F(ConsoluxPrepare, MemoryPointsBecomeTheFamilysLongestWaveform) {
+    const auto workspace = preparer.Prepare(root.string(), "QW2182", "$ali", 256000000);
+    ASSERT_TRUE(workspace) << preparer.LastError();
+    EXPECT_EQ(IniFile(workspace->FamilyFile()).Read("Axis", "HRange"), "1024 16 256000000");
+    EXPECT_EQ(IniFile(workspace->FamilyFile()).Read("Axis", "resFactor"), "4");
+    EXPECT_EQ(IniFile(TempWorkspace::FamiliesFolder() + "/QW2182.fam").Read("Axis", "HRange"),
+              "1024 16 16000000");
+    ASSERT_TRUE(preparer.Prepare(root.string(), "QW2182", "$ali", 512));
+    EXPECT_EQ(IniFile(workspace->FamilyFile()).Read("Axis", "HRange"), "512 16 512");
+}
+
 TEST_F(ConsoluxPrepare, PreparingAgainKeepsTheSegmentTableAndResetsTheSettings) {
     const auto first = preparer.Prepare(root.string(), "QW2182", "$ali");
     ASSERT_TRUE(first);
