@@ -3,9 +3,11 @@
 #include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
+#include "document/UndoSetAside.h"
 #include "document/WaveFileWriter.h"
 #include "document/WaveformFiles.h"
 #include "settings/FileHelpers.h"
@@ -18,6 +20,10 @@
 #include <system_error>
 
 namespace {
+
+// The share of a change's progress bar that the undo copy takes; the write takes the rest
+// (the change in memory is quick beside them).
+constexpr double kUndoCopyShare = 0.5;
 
 constexpr double kFmNeutralCode = 500000000.0;
 
@@ -302,6 +308,28 @@ bool WaveDoc::CommitToWorkingFile(const ProgressCallback& progress) {
     // the waveform, not only loads and generations.
     if (mode_.HasFmFields()) {
         RebuildMarkerSamples();
+    }
+    return true;
+}
+
+bool WaveDoc::ApplyChange(const std::string& what, const std::function<bool()>& change,
+                          double newPoints) {
+    LongJob job(services_.ui, what);
+    UndoSetAside previousUndo(undo_);
+    if (!SnapshotForUndo({}, newPoints, job.Stage(kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
+    }
+    if (!change()) {
+        return false;
+    }
+    if (!CommitToWorkingFile(job.Stage(1.0 - kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
     }
     return true;
 }
