@@ -360,22 +360,29 @@ void WaveDoc::SetLength(const std::string& fieldText) {
     // The file and the memory hold the same samples; making sure the file exists
     // lets the resize read the old samples back from the snapshot instead of
     // keeping a second array.
-    if ((!FileExists(CurrentPath()) && !WriteWaveform(CurrentPath())) || !SnapshotForUndo({}, n)) {
+    if (!FileExists(CurrentPath()) && !WriteWaveform(CurrentPath())) {
         ShowLength();
         return;
     }
-    HideMap();
-
-    if (!WaveformFiles::ReadResized(undo_.Path(), static_cast<std::size_t>(n), NeutralValue(),
-                                    samples_)) {
-        // The copy just written is gone or short: never build a waveform from it.
-        ReportWriteFailure("cannot read " + undo_.Path() + " back");
-        ReloadCurrentFile();
-        return;
-    }
-    length_ = n;
-    if (CommitToWorkingFile()) {
+    const bool changed = ApplyChange(
+        "Changing the length",
+        [this, n] {
+            HideMap();
+            if (!WaveformFiles::ReadResized(undo_.Path(), static_cast<std::size_t>(n),
+                                            NeutralValue(), samples_)) {
+                // The copy just written is gone or short: never build a waveform from it.
+                ReportWriteFailure("cannot read " + undo_.Path() + " back");
+                ReloadCurrentFile();
+                return false;
+            }
+            length_ = n;
+            return true;
+        },
+        n);
+    if (changed) {
         ResetAnchors();
+    } else {
+        ShowLength();
     }
 }
 

@@ -49,9 +49,10 @@ struct CancelCase {
 };
 
 // The commands that show their progress through the user interface: Invert in its undo
-// copy and in its write, New in its write, Undo in its copy, Save As in its write.
+// copy and in its write, New and a length change in their write, Undo in its copy, Save As in its
+// write.
 const CancelCase kCommandCases[] = {{"invert", 0}, {"invert", 4}, {"invert", 6}, {"new", 6},
-                                    {"undo", 0},   {"undo", 3},   {"save-as", 1}};
+                                    {"length", 6}, {"undo", 0},   {"undo", 3},   {"save-as", 1}};
 
 } // namespace
 
@@ -65,6 +66,8 @@ TEST_F(LongJobCancel, CancelledCommandsLeaveWaveformFilesAndUndoStepAsTheyWere) 
         if (job == "invert") {
             EXPECT_FALSE(
                 EditOperations::Apply(doc(), EditCommands::kInvert, 0, kPoints - 1, kPoints - 1));
+        } else if (job == "length") {
+            doc().SetLength("3000000");
         } else if (job == "new") {
             EXPECT_FALSE(files.OnNew());
         } else if (job == "undo") {
