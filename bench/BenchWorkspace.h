@@ -35,7 +35,12 @@ struct BenchWorkspace {
         state.contextFile = state.userFolder + "/TempGlyp.cad";
         state.familyFile = state.startupFolder + family + ".fam";
         state.logFile = state.startupFolder + "Glyp.log";
-        fs::copy_file(fs::path(WAVESMITH_FAMILIES) / (family + ".fam"), state.familyFile);
+        // A family the tool does not ship (the 256 M-point QW2182L) comes from the tests'.
+        fs::path source = fs::path(WAVESMITH_FAMILIES) / (family + ".fam");
+        if (!fs::exists(source)) {
+            source = fs::path(WAVESMITH_TEST_FAMILIES) / (family + ".fam");
+        }
+        fs::copy_file(source, state.familyFile);
         Write("Instrument", "Family", family);
     }
     ~BenchWorkspace() { std::filesystem::remove_all(root); }

@@ -67,15 +67,17 @@ bool FileCommands::NewWaveformOf(std::size_t points) {
         }
         return true;
     }
-    if (!document_.SnapshotForUndo({}, static_cast<double>(points))) {
-        return false;
+    const bool made = document_.ApplyChange(
+        "Making a new waveform",
+        [this, points] {
+            document_.CreateDefault(points);
+            return true;
+        },
+        static_cast<double>(points));
+    if (made) {
+        document_.ResetAnchors();
     }
-    document_.CreateDefault(points);
-    if (!document_.CommitToWorkingFile()) {
-        return false;
-    }
-    document_.ResetAnchors();
-    return true;
+    return made;
 }
 
 bool FileCommands::OnOpen() {

@@ -3,9 +3,11 @@
 #include "core/AppServices.h"
 #include "core/AppState.h"
 #include "core/HostBus.h"
+#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
+#include "document/UndoSetAside.h"
 #include "document/WaveFileWriter.h"
 #include "document/WaveformFiles.h"
 #include "settings/FileHelpers.h"
@@ -18,6 +20,10 @@
 #include <system_error>
 
 namespace {
+
+// The share of a change's progress bar that the undo copy takes; the write takes the rest
+// (the change in memory is quick beside them).
+constexpr double kUndoCopyShare = 0.5;
 
 constexpr double kFmNeutralCode = 500000000.0;
 
@@ -306,6 +312,28 @@ bool WaveDoc::CommitToWorkingFile(const ProgressCallback& progress) {
     return true;
 }
 
+bool WaveDoc::ApplyChange(const std::string& what, const std::function<bool()>& change,
+                          double newPoints) {
+    LongJob job(services_.ui, what);
+    UndoSetAside previousUndo(undo_);
+    if (!SnapshotForUndo({}, newPoints, job.Stage(kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
+    }
+    if (!change()) {
+        return false;
+    }
+    if (!CommitToWorkingFile(job.Stage(1.0 - kUndoCopyShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
+        return false;
+    }
+    return true;
+}
+
 void WaveDoc::SetLength(const std::string& fieldText) {
     const std::string text = fieldText.substr(0, 20);
     double parsed = 0.0;
@@ -332,22 +360,29 @@ void WaveDoc::SetLength(const std::string& fieldText) {
     // The file and the memory hold the same samples; making sure the file exists
     // lets the resize read the old samples back from the snapshot instead of
     // keeping a second array.
-    if ((!FileExists(CurrentPath()) && !WriteWaveform(CurrentPath())) || !SnapshotForUndo({}, n)) {
+    if (!FileExists(CurrentPath()) && !WriteWaveform(CurrentPath())) {
         ShowLength();
         return;
     }
-    HideMap();
-
-    if (!WaveformFiles::ReadResized(undo_.Path(), static_cast<std::size_t>(n), NeutralValue(),
-                                    samples_)) {
-        // The copy just written is gone or short: never build a waveform from it.
-        ReportWriteFailure("cannot read " + undo_.Path() + " back");
-        ReloadCurrentFile();
-        return;
-    }
-    length_ = n;
-    if (CommitToWorkingFile()) {
+    const bool changed = ApplyChange(
+        "Changing the length",
+        [this, n] {
+            HideMap();
+            if (!WaveformFiles::ReadResized(undo_.Path(), static_cast<std::size_t>(n),
+                                            NeutralValue(), samples_)) {
+                // The copy just written is gone or short: never build a waveform from it.
+                ReportWriteFailure("cannot read " + undo_.Path() + " back");
+                ReloadCurrentFile();
+                return false;
+            }
+            length_ = n;
+            return true;
+        },
+        n);
+    if (changed) {
         ResetAnchors();
+    } else {
+        ShowLength();
     }
 }
 

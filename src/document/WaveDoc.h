@@ -89,6 +89,13 @@ public:
     // to the user) the samples are read back from the unchanged current file and
     // false returned; a stop through `progress` does the same, untold.
     bool CommitToWorkingFile(const ProgressCallback& progress = {});
+    // The undo copy (for a change to newPoints points), `change` in memory and the
+    // commit, as one job shown under `what` that the user can stop: a stop leaves the
+    // waveform, its file and the undo step as they were. The change itself runs whole
+    // (it is quick, and not every change can be taken back in memory); the samples are
+    // read back from the unchanged file instead. False when nothing changed.
+    bool ApplyChange(const std::string& what, const std::function<bool()>& change,
+                     double newPoints = -1);
     // Enters a file for the active segment (the FM pseudo-segment in FM mode),
     // which marks it modified.
     void EnterInSegmentTable(const std::string& path);

@@ -147,6 +147,17 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
     }
     if (count != 0 && std::fwrite(bytes, 1, count, file_) != count) {
         Fail("cannot write", path_, errno);
+        return;
+    }
+    // A long file goes to the disk as it is written, so that the flush of Commit() is
+    // short and a progress shown while writing is true to the time the write takes.
+    unsynced_ += count;
+    if (unsynced_ >= kSyncBytes) {
+        unsynced_ = 0;
+        errno = 0;
+        if (!SyncFileToDisk(file_)) {
+            Fail("cannot write", path_, errno);
+        }
     }
 }
 

@@ -2,11 +2,9 @@
 
 #include "core/AppServices.h"
 #include "core/AppState.h"
-#include "core/LongJob.h"
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "document/DocumentView.h"
-#include "document/UndoSetAside.h"
 #include "document/WaveDoc.h"
 #include "settings/FileHelpers.h"
 #include "synthesis/EditCommands.h"
@@ -171,35 +169,6 @@ bool ApplyLength(WaveDoc& document, double n) {
     return document.Length() == n;
 }
 
-// The share of an edit's progress bar that the undo copy takes; the write takes the rest
-// (the change in memory is quick beside them).
-constexpr double kUndoCopyShare = 0.5;
-
-// The undo copy, the change and the write of an edit, as one job the user can stop: a stop
-// leaves the waveform, its file and the undo step as they were. The change itself runs
-// whole (it is fast and some edits cannot be taken back in memory); the samples are read
-// back from the unchanged file instead. False when nothing changed.
-template <class Change> bool RunEdit(WaveDoc& document, const std::string& what, Change&& change) {
-    LongJob job(document.Ui(), what);
-    UndoSetAside previousUndo(document.Undo());
-    if (!document.SnapshotForUndo({}, -1, job.Stage(kUndoCopyShare))) {
-        if (job.Cancelled()) {
-            previousUndo.Cancel();
-        }
-        return false;
-    }
-    if (!change()) {
-        return false;
-    }
-    if (!document.CommitToWorkingFile(job.Stage(1.0 - kUndoCopyShare))) {
-        if (job.Cancelled()) {
-            previousUndo.Cancel();
-        }
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool EditOperations::Filter(const SampleEdit& samples, long long a, long long b, double xmax) {
@@ -320,14 +289,14 @@ bool EditOperations::Apply(WaveDoc& document, int commandId, long long a, long l
         if ((b - a) / 15 <= 0) {
             return false;
         }
-        return RunEdit(document, "Filtering the waveform",
-                       [&] { return Filter(samples, a, b, xmax); });
+        return document.ApplyChange("Filtering the waveform",
+                                    [&] { return Filter(samples, a, b, xmax); });
     case EditCommands::kSmooth:
-        return RunEdit(document, "Smoothing the waveform",
-                       [&] { return Smooth(samples, a, b, SmoothLimits(document)); });
+        return document.ApplyChange("Smoothing the waveform",
+                                    [&] { return Smooth(samples, a, b, SmoothLimits(document)); });
     case EditCommands::kInvert:
-        return RunEdit(document, "Inverting the waveform",
-                       [&] { return Invert(samples, a, b, InvertRule(document)); });
+        return document.ApplyChange("Inverting the waveform",
+                                    [&] { return Invert(samples, a, b, InvertRule(document)); });
     default:
         return false;
     }
@@ -359,7 +328,7 @@ bool EditOperations::TrimLeft(WaveDoc& document) {
     // The undo copy first, then the shift and the cut in memory and one write: a run that
     // stops at any moment leaves the old waveform or the trimmed one, and undo brings the
     // old one back. (The scratch copy "AA.tmp" of the step-by-step rule is not needed.)
-    const bool trimmed = RunEdit(document, "Trimming the waveform", [&] {
+    const bool trimmed = document.ApplyChange("Trimming the waveform", [&] {
         const std::size_t size = document.Samples().Size();
         const std::size_t kept = std::min(static_cast<std::size_t>(*n), size);
         document.KeepPoints(size - kept, kept);
