@@ -38,11 +38,16 @@ protected:
         return client;
     }
     // The server's threads settle in their own time: polled for up to five seconds.
+    // Each question is asked once: a question that connects must not be asked again just
+    // to report the answer it gave.
     static bool WaitUntil(const std::function<bool()>& settled) {
-        for (int i = 0; i < 250 && !settled(); ++i) {
+        for (int i = 0; i < 250; ++i) {
+            if (settled()) {
+                return true;
+            }
             std::this_thread::sleep_for(20ms);
         }
-        return settled();
+        return false;
     }
     static int NextErrorCode(ScpiTestClient& client) {
         const auto line = client.Query(":SYST:ERR?");
