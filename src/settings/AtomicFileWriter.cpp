@@ -150,14 +150,15 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
         return;
     }
     // A long file goes to the disk as it is written, so that the flush of Commit() is
-    // short and a progress shown while writing is true to the time the write takes.
-    unsynced_ += count;
-    if (unsynced_ >= kSyncBytes) {
-        unsynced_ = 0;
+    // short and a progress shown while writing is true to the time the write takes. Each
+    // piece starts on its way while the next is written; only the one before is waited for.
+    written_ += count;
+    if (written_ - streamed_ >= kSyncBytes) {
         errno = 0;
-        if (!SyncFileToDisk(file_)) {
+        if (!StreamFileToDisk(file_, static_cast<long long>(streamed_))) {
             Fail("cannot write", path_, errno);
         }
+        streamed_ = written_;
     }
 }
 

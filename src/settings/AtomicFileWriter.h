@@ -74,9 +74,11 @@ private:
     std::string path_;
     std::string temporaryPath_;
     std::string error_;
-    // Bytes written since the last flush to the disk; one is made every kSyncBytes.
+    // Bytes written, and how many of them were sent on their way to the disk; a piece is
+    // sent every kSyncBytes.
     static constexpr std::size_t kSyncBytes = std::size_t{32} << 20;
-    std::size_t unsynced_ = 0;
+    std::size_t written_ = 0;
+    std::size_t streamed_ = 0;
     std::FILE* file_ = nullptr;
     bool failed_ = false;
     bool ownFile_ = false;

@@ -18,6 +18,35 @@ bool SyncFileToDisk(std::FILE* file) {
     return true;
 }
 
+bool StreamFileToDisk(std::FILE* file, long long start) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+    const int descriptor = ::fileno(file);
+    const auto range = [descriptor](off_t from, off_t count, unsigned int flags) {
+        int result = 0;
+        while ((result = ::sync_file_range(descriptor, from, count, flags)) != 0 &&
+               errno == EINTR) {
+        }
+        return result == 0;
+    };
+    // Count 0: up to the end of the file.
+    if (range(static_cast<off_t>(start), 0, SYNC_FILE_RANGE_WRITE) &&
+        (start == 0 ||
+         range(0, static_cast<off_t>(start),
+               SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER))) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ESPIPE && errno != ENOSYS) {
+        return false;
+    }
+#else
+    (void)start;
+#endif
+    return SyncFileToDisk(file);
+}
+
 bool SyncFolderToDisk(const std::string& folder) {
     const int descriptor =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
