@@ -75,8 +75,10 @@ private:
     std::string temporaryPath_;
     std::string error_;
     // Bytes written, and how many of them were sent on their way to the disk; a piece is
-    // sent every kSyncBytes.
-    static constexpr std::size_t kSyncBytes = std::size_t{32} << 20;
+    // sent every kSyncBytes. Below that the one flush at the end is cheapest (pieces cost a
+    // file of 128 MB about 40 % more on a shared disk); above it, the final flush of a
+    // waveform of hundreds of megabytes would keep its progress at 100 % for seconds.
+    static constexpr std::size_t kSyncBytes = std::size_t{256} << 20;
     std::size_t written_ = 0;
     std::size_t streamed_ = 0;
     std::FILE* file_ = nullptr;
