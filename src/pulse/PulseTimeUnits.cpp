@@ -1,5 +1,7 @@
 #include "pulse/PulseTimeUnits.h"
 
+#include "settings/TextFormat.h"
+
 #include <array>
 
 namespace {
@@ -52,12 +54,5 @@ PulseTimeUnit PulseTimeUnits::FromStored(int number) {
 }
 
 std::string PulseTimeUnits::Names(std::string_view separator, std::string_view lastSeparator) {
-    std::string text;
-    for (std::size_t i = 0; i < kUnits.size(); ++i) {
-        if (i > 0) {
-            text += i + 1 == kUnits.size() ? lastSeparator : separator;
-        }
-        text += kUnits[i].name;
-    }
-    return text;
+    return JoinWords(kUnits, &PulseTimeUnitName::name, separator, lastSeparator);
 }

@@ -1,5 +1,7 @@
 #include "pulse/PulseTrainStyles.h"
 
+#include "settings/TextFormat.h"
+
 #include <array>
 
 namespace {
@@ -47,12 +49,5 @@ TrainStyle PulseTrainStyles::FromStored(int number) {
 }
 
 std::string PulseTrainStyles::Words(std::string_view separator, std::string_view lastSeparator) {
-    std::string text;
-    for (std::size_t i = 0; i < kStyles.size(); ++i) {
-        if (i > 0) {
-            text += i + 1 == kStyles.size() ? lastSeparator : separator;
-        }
-        text += kStyles[i].word;
-    }
-    return text;
+    return JoinWords(kStyles, &TrainStyleNames::word, separator, lastSeparator);
 }

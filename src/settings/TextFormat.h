@@ -3,6 +3,7 @@
 #include "core/CharClass.h" // ToUpperAscii of a whole text
 
 #include <string>
+#include <string_view>
 
 // Small text helpers shared by the settings and the displays.
 
@@ -17,3 +18,20 @@ std::string ShortenPath(const std::string& path);
 // Case-insensitive comparisons of ASCII text.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+
+// The words of a table's entries in order, the last two joined by `lastSeparator` and the
+// others by `separator` ("dc, points or sequence"), for messages and usage lines.
+template <class Table, class Word>
+std::string JoinWords(const Table& table, Word word, std::string_view separator,
+                      std::string_view lastSeparator) {
+    std::string text;
+    std::size_t i = 0;
+    for (const auto& entry : table) {
+        if (i > 0) {
+            text += i + 1 == std::size(table) ? lastSeparator : separator;
+        }
+        text += entry.*word;
+        ++i;
+    }
+    return text;
+}
