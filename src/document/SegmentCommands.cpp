@@ -22,13 +22,6 @@ constexpr std::size_t kDefaultLength = 1024;
 SegmentCommands::SegmentCommands(WaveDoc& document, AppServices& services)
     : document_(document), services_(services), segments_(services) {}
 
-std::pair<int, int> SegmentCommands::ActiveSlot() const {
-    if (const std::optional<int> pseudo = document_.Mode().PseudoSegment()) {
-        return {*pseudo, 0};
-    }
-    return {services_.state.activeSegment, services_.state.activeChannel};
-}
-
 SegmentCommands::SlotFile SegmentCommands::LoadOrCreate(const std::string& file) {
     if (FileExists(file)) {
         LongJob job(services_.ui, "Loading " + file);
@@ -47,7 +40,7 @@ void SegmentCommands::OpenActiveSegment() {
         state.activeChannel = segments_.ReadActiveChannel();
         state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
     }
-    const auto [segment, channel] = ActiveSlot();
+    const auto [segment, channel] = document_.ActiveSlot();
     const std::string file = segments_.FileOf(segment, channel);
     switch (LoadOrCreate(file)) {
     case SlotFile::Unwritten:
@@ -84,7 +77,7 @@ void SegmentCommands::SwitchSegment() {
     if (!document_.Mode().PseudoSegment()) {
         state.activeSegment = segments_.ReadActiveSegment(state.activeChannel);
     }
-    const auto [segment, channel] = ActiveSlot();
+    const auto [segment, channel] = document_.ActiveSlot();
     const std::string file = segments_.FileOf(segment, channel);
     document_.AdoptFile(file);
     // A file that could not be written is not entered: the host would find nothing there.

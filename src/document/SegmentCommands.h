@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 
 class WaveDoc;
 struct AppServices;
@@ -41,9 +40,6 @@ public:
 private:
     enum class SlotFile { Loaded, Created, Unwritten };
 
-    // The segment and channel whose file the document holds (the FM pseudo-segment on
-    // channel 0 in FM mode).
-    std::pair<int, int> ActiveSlot() const;
     // The file into the document: loaded when it exists, otherwise the default waveform,
     // written there (Unwritten: the write failed and was told).
     SlotFile LoadOrCreate(const std::string& file);

@@ -127,6 +127,9 @@ public:
     bool WriteFailed() const { return writeFailed_; }
     // The neutral value of a new point: 0, 500000000, or the FM base in Hz.
     double NeutralValue() const;
+    // The segment and channel the waveform belongs to (the FM pseudo-segment on channel 0
+    // in FM mode).
+    std::pair<int, int> ActiveSlot() const;
     // The working file of the active segment (the FM working file in FM mode).
     std::string ActiveWorkingFile() const;
     bool IsInWorkingFolder(const std::string& path) const { return files_.IsInWorkingFolder(path); }
@@ -192,9 +195,6 @@ public:
 
 private:
     void LoadFmLimits();
-    // The segment and channel the working file belongs to (the FM pseudo-segment
-    // in FM mode).
-    std::pair<int, int> ActiveSlot() const;
     // Marks the run as failed and tells the user what could not be written and
     // what became of the waveform.
     void TellFailure(const std::string& what, const char* outcome);
