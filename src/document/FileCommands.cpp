@@ -49,6 +49,9 @@ int SaveFormatOf(const DocumentMode& mode, const std::string& path) {
 
 // The share of Undo's progress bar that the file copy takes; reading it back takes the rest.
 constexpr double kUndoCopyShare = 0.5;
+// The share of Open's progress bar that reading the file takes; writing the working file
+// takes the rest.
+constexpr double kOpenReadShare = 0.5;
 
 } // namespace
 
@@ -114,12 +117,21 @@ bool FileCommands::OpenChosen(const std::string& chosen, int index) {
         return false;
     }
     document_.NoteLastFile(path);
-    if (!document_.LoadWaveform(path, true)) {
+    // Reading the file and writing it as the working file are one job: a stop in either
+    // leaves the waveform, the working file and the undo step as they were.
+    LongJob job(document_.Ui(), "Opening " + path);
+    if (!document_.LoadWaveform(path, true, job.Stage(kOpenReadShare))) {
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
         return false;
     }
-    if (!document_.WriteWaveform(document_.ActiveWorkingFile())) {
+    if (!document_.WriteWaveform(document_.ActiveWorkingFile(), job.Stage(1.0 - kOpenReadShare))) {
         // The working file keeps the waveform the host knows; so does the view.
         document_.ReturnToWorkingFile();
+        if (job.Cancelled()) {
+            previousUndo.Cancel();
+        }
         return false;
     }
     document_.RememberOpenedFile(path);
@@ -166,18 +178,17 @@ bool FileCommands::OnSaveAs() {
     }
     std::string error;
     bool written = false;
+    LongJob job(document_.Ui(), "Saving " + path);
     switch (index) {
     case SpaceDelimited:
-        written = TextExport::ExportSpaced(document_.Samples(), path, &error);
+        written = TextExport::ExportSpaced(document_.Samples(), path, &error, job.Stage(1.0));
         break;
     case CommaDelimited:
-        written = TextExport::ExportCsv(document_.Samples(), path, &error);
+        written = TextExport::ExportCsv(document_.Samples(), path, &error, job.Stage(1.0));
         break;
-    default: {
-        LongJob job(document_.Ui(), "Saving " + path);
+    default:
         written = WaveFileWriter::WriteWaveform(document_.Samples(), path, &error, job.Stage(1.0));
         break;
-    }
     }
     if (!written) {
         // A stop leaves the file as it was and needs no message.

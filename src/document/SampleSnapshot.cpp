@@ -1,9 +1,11 @@
 #include "document/SampleSnapshot.h"
 
+#include "core/LongJob.h"
 #include "document/SampleBuffer.h"
 #include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -14,18 +16,38 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// Bytes written between two questions to the progress callback.
+constexpr std::size_t kProgressPiece = std::size_t{32} << 20;
+
 } // namespace
 
 SampleSnapshot::~SampleSnapshot() {
     DeleteFileIfExists(path_);
 }
 
-bool SampleSnapshot::Save(const SampleBuffer& samples) {
+bool SampleSnapshot::Save(const SampleBuffer& samples, const ProgressCallback& progress) {
     AtomicFileWriter out(path_);
     out.SetOwnFile(true);
-    saved_ = out.Open() && (out.Write(samples.Bytes(), samples.ByteSize()), out.Commit());
+    saved_ = false;
+    stopped_ = false;
+    if (out.Open()) {
+        const auto* bytes = static_cast<const char*>(samples.Bytes());
+        const std::size_t size = samples.ByteSize();
+        for (std::size_t done = 0; done < size && !stopped_;) {
+            const std::size_t piece = std::min(kProgressPiece, size - done);
+            out.Write(bytes + done, piece);
+            done += piece;
+            stopped_ = progress && !progress(static_cast<double>(done) / static_cast<double>(size));
+        }
+        saved_ = !stopped_ && out.Commit();
+    }
     problem_ = saved_ ? "cannot read " + path_ + " back" : out.Error();
     return saved_;
+}
+
+bool SampleSnapshot::Save(const SampleBuffer& samples, UserInterface& ui) {
+    LongJob job(ui, "Copying the waveform");
+    return Save(samples, job.Stage(1.0));
 }
 
 bool SampleSnapshot::Restore(SampleBuffer& samples) const {

@@ -6,6 +6,7 @@
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -221,20 +222,42 @@ private:
     std::size_t used_ = 0;
 };
 
+// Points written between two questions to the progress callback: a few milliseconds of
+// text, so that a stop is heard at once and the questions cost nothing.
+constexpr std::size_t kProgressStride = std::size_t{1} << 20;
+
+// Calls writePoint(i) for every point, asking `progress` between strides; false once it
+// answers stop.
+template <typename WritePoint>
+bool WriteInStrides(std::size_t count, const ProgressCallback& progress, WritePoint writePoint) {
+    for (std::size_t begin = 0; begin < count; begin += kProgressStride) {
+        const std::size_t end = std::min(count, begin + kProgressStride);
+        for (std::size_t i = begin; i < end; ++i) {
+            writePoint(i);
+        }
+        if (progress && !progress(static_cast<double>(end) / static_cast<double>(count))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <typename T, typename WriteValue>
-void WriteSpaced(TextBuffer& text, const T* values, std::size_t count, WriteValue write) {
-    for (std::size_t i = 0; i < count; ++i) {
+bool WriteSpaced(TextBuffer& text, const T* values, std::size_t count,
+                 const ProgressCallback& progress, WriteValue write) {
+    return WriteInStrides(count, progress, [&](std::size_t i) {
         char* out = text.Cursor();
         if (i > 0) {
             *out++ = ' ';
         }
         text.Advance(write(out, values[i]));
-    }
+    });
 }
 
 template <typename T, typename ToInteger>
-void WriteCsv(TextBuffer& text, const T* values, std::size_t count, ToInteger toInteger) {
-    for (std::size_t i = 0; i < count; ++i) {
+bool WriteCsv(TextBuffer& text, const T* values, std::size_t count,
+              const ProgressCallback& progress, ToInteger toInteger) {
+    return WriteInStrides(count, progress, [&](std::size_t i) {
         char* out = WriteInteger(text.Cursor(), static_cast<long long>(i));
         *out++ = ',';
         *out++ = ' ';
@@ -244,7 +267,20 @@ void WriteCsv(TextBuffer& text, const T* values, std::size_t count, ToInteger to
             *out++ = '\n';
         }
         text.Advance(out);
+    });
+}
+
+// Ends an export: a stopped one leaves the old file as it was (the writer removes its
+// temporary file) and says nothing in `error`.
+bool FinishExport(AtomicFileWriter& file, TextBuffer& text, bool complete, std::string* error) {
+    if (!complete) {
+        if (error != nullptr) {
+            error->clear();
+        }
+        return false;
     }
+    text.Flush();
+    return file.Commit() || file.ErrorTo(error);
 }
 
 } // namespace
@@ -360,35 +396,36 @@ void TextExport::AppendGeneral(std::string& out, double v) {
 }
 
 bool TextExport::ExportSpaced(const SampleBuffer& samples, const std::string& path,
-                              std::string* error) {
+                              std::string* error, const ProgressCallback& progress) {
     AtomicFileWriter file(path);
     if (!file.Open()) {
         return file.ErrorTo(error);
     }
     TextBuffer text(file);
     const std::size_t count = samples.Size();
+    bool complete = false;
     switch (samples.Kind()) {
     case SampleKind::Code16:
         // Every 16-bit code is a whole number below 1e6: "%g" writes its plain digits.
-        WriteSpaced(text, samples.Codes16(), count,
-                    [](char* out, std::int16_t v) { return WriteInteger(out, v); });
+        complete = WriteSpaced(text, samples.Codes16(), count, progress,
+                               [](char* out, std::int16_t v) { return WriteInteger(out, v); });
         break;
     case SampleKind::Code32:
-        WriteSpaced(text, samples.Codes32(), count, [](char* out, std::int32_t v) {
-            return v > -1000000 && v < 1000000 ? WriteInteger(out, v) : WriteGeneral(out, v);
-        });
+        complete =
+            WriteSpaced(text, samples.Codes32(), count, progress, [](char* out, std::int32_t v) {
+                return v > -1000000 && v < 1000000 ? WriteInteger(out, v) : WriteGeneral(out, v);
+            });
         break;
     default:
-        WriteSpaced(text, samples.Values64(), count,
-                    [](char* out, double v) { return WriteGeneral(out, v); });
+        complete = WriteSpaced(text, samples.Values64(), count, progress,
+                               [](char* out, double v) { return WriteGeneral(out, v); });
         break;
     }
-    text.Flush();
-    return file.Commit() || file.ErrorTo(error);
+    return FinishExport(file, text, complete, error);
 }
 
-bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path,
-                           std::string* error) {
+bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path, std::string* error,
+                           const ProgressCallback& progress) {
     AtomicFileWriter file(path);
     if (!file.Open()) {
         return file.ErrorTo(error);
@@ -396,17 +433,17 @@ bool TextExport::ExportCsv(const SampleBuffer& samples, const std::string& path,
     TextBuffer text(file);
     const std::size_t count = samples.Size();
     const auto same = [](auto v) { return static_cast<long long>(v); };
+    bool complete = false;
     switch (samples.Kind()) {
     case SampleKind::Code16:
-        WriteCsv(text, samples.Codes16(), count, same);
+        complete = WriteCsv(text, samples.Codes16(), count, progress, same);
         break;
     case SampleKind::Code32:
-        WriteCsv(text, samples.Codes32(), count, same);
+        complete = WriteCsv(text, samples.Codes32(), count, progress, same);
         break;
     default:
-        WriteCsv(text, samples.Values64(), count, &TruncateToInt64);
+        complete = WriteCsv(text, samples.Values64(), count, progress, &TruncateToInt64);
         break;
     }
-    text.Flush();
-    return file.Commit() || file.ErrorTo(error);
+    return FinishExport(file, text, complete, error);
 }

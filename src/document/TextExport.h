@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
+
 #include <string>
 
 class SampleBuffer;
@@ -7,17 +9,18 @@ struct DecimalText;
 
 // The text exports of a waveform. Both are written in binary mode with "\r\n" line ends,
 // as the original platform's text streams write them, and replace the file only once
-// complete; false when the file cannot be written (no message; `error` says why).
+// complete; false when the file cannot be written (no message; `error` says why) or when
+// `progress` answered stop (`error` empty, the old file as it was).
 class TextExport {
 public:
     // ".asc", ".asf", ".afm": every value as "%g" (six significant digits, three-digit
     // exponent), separated by single blanks, one line, no blank or line end at the end.
     static bool ExportSpaced(const SampleBuffer& samples, const std::string& path,
-                             std::string* error = nullptr);
+                             std::string* error = nullptr, const ProgressCallback& progress = {});
     // ".csv": "index, value" per point with the value as an integer, lines separated by
     // line ends, none after the last line.
     static bool ExportCsv(const SampleBuffer& samples, const std::string& path,
-                          std::string* error = nullptr);
+                          std::string* error = nullptr, const ProgressCallback& progress = {});
 
     // Writes "%g" of v exactly as CrtFormat("%g", v) does, but fast enough for millions
     // of values: at most kLongestGeneral characters from out; returns their end.

@@ -71,7 +71,7 @@ EquationDialog::EquationDialog(WaveDoc& document)
     if (settings_.ParameterKeyCount() == 0) {
         settings_.LoadParamDefaults();
     }
-    snapshot_.Save(document_.Samples());
+    snapshot_.Save(document_.Samples(), document_.Ui());
 }
 
 EquationDialog::~EquationDialog() = default;

@@ -34,6 +34,7 @@ public:
 
     // WaveGeneratorForm
     void Initialize() override;
+    bool Stopped() const override { return snapshot_.Stopped(); }
     // Keys "Prv_bgn", "Prv_end", "Fmin" (or "Wavmin"), "Fmax" (or "Wavmax"), "Cycl" and
     // "Equ" for the equation text.
     bool SetFieldByKey(const std::string& key, const std::string& text) override;

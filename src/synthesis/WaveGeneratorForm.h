@@ -12,6 +12,9 @@ public:
 
     // Fills fields, labels, limits, title and position (dialog creation).
     virtual void Initialize() = 0;
+    // True when the user stopped the copy of the waveform that the form keeps for Preview
+    // and Cancel: the dialog then does not open.
+    virtual bool Stopped() const = 0;
     // Sets the text of the field stored under a settings key ("Prv_bgn", "Prv_end",
     // "Wavmin"/"Fmin", "Wavmax"/"Fmax", "Cycl", the family's parameter keys, "Equ");
     // case is ignored. A check box takes "1"/"0". False for a key the form does not have.

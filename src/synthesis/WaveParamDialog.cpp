@@ -79,7 +79,7 @@ WaveParamDialog::WaveParamDialog(WaveDoc& document, int templateId, std::string 
                                     store.ContextFile());
         }
     }
-    snapshot_.Save(document_.Samples());
+    snapshot_.Save(document_.Samples(), document_.Ui());
 }
 
 WaveParamDialog::~WaveParamDialog() = default;

@@ -46,6 +46,7 @@ public:
 
     // WaveGeneratorForm
     void Initialize() override;
+    bool Stopped() const override { return snapshot_.Stopped(); }
     bool SetFieldByKey(const std::string& key, const std::string& text) override;
     bool Preview(const ProgressCallback& progress = {}) override;
     bool Ok(const ProgressCallback& progress = {}) override;

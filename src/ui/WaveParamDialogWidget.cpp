@@ -129,12 +129,18 @@ bool WaveParamDialogWidget::RunWaveCommand(QWidget* parent, WaveDoc& document, i
         return false;
     }
     if (const auto form = GeneratorCommands::CreateParamForm(document, commandId)) {
+        if (form->Stopped()) {
+            return false;
+        }
         form->Initialize();
         WaveParamDialogWidget dialog(*form, parent);
         return dialog.exec() == QDialog::Accepted;
     }
     // The one Wave command without parameters has a face of its own.
     EquationDialog form(document);
+    if (form.Stopped()) {
+        return false;
+    }
     form.Initialize();
     EquationDialogWidget dialog(form, parent);
     return dialog.exec() == QDialog::Accepted;

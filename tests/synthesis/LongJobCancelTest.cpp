@@ -28,6 +28,7 @@ protected:
         // An undo step of its own that a cancelled job must keep.
         EditOperations::Apply(doc(), EditCommands::kInvert, 0, 9, kPoints - 1);
         ws().ui.Clear();
+        opened = ws().WriteFile("opened.wav", std::string(kPoints * 2, '\x11'));
     }
     TempWorkspace& ws() { return fixture.workspace; }
     WaveDoc& doc() { return fixture.document; }
@@ -41,6 +42,7 @@ protected:
     GeneratorFixture fixture{"QW2182", OperatingMode::Standard, kPoints};
     FileChooser chooser;
     FileCommands files;
+    std::string opened; // a file for Open, of another waveform
 };
 
 struct CancelCase {
@@ -50,9 +52,12 @@ struct CancelCase {
 
 // The commands that show their progress through the user interface: Invert in its undo
 // copy and in its write, New and a length change in their write, Undo in its copy, Save As in its
-// write.
-const CancelCase kCommandCases[] = {{"invert", 0}, {"invert", 4}, {"invert", 6}, {"new", 6},
-                                    {"length", 6}, {"undo", 0},   {"undo", 3},   {"save-as", 1}};
+// write (binary and both texts), Open in its read and in the write of the working file, a
+// generator dialog in the copy it keeps for Cancel.
+const CancelCase kCommandCases[] = {{"invert", 0},   {"invert", 4},   {"invert", 6}, {"new", 6},
+                                    {"length", 6},   {"undo", 0},     {"undo", 3},   {"save-as", 1},
+                                    {"save-asc", 1}, {"save-csv", 2}, {"open", 0},   {"open", 3},
+                                    {"generator", 0}};
 
 } // namespace
 
@@ -72,8 +77,14 @@ TEST_F(LongJobCancel, CancelledCommandsLeaveWaveformFilesAndUndoStepAsTheyWere) 
             EXPECT_FALSE(files.OnNew());
         } else if (job == "undo") {
             EXPECT_FALSE(files.OnUndo());
+        } else if (job == "open") {
+            ws().ui.fileAnswers.push_back(FileChoice{opened, 0});
+            EXPECT_FALSE(files.OnOpen());
+        } else if (job == "generator") {
+            EXPECT_TRUE(SineDialog(doc()).Stopped());
         } else {
-            ws().ui.fileAnswers.push_back(FileChoice{Target(), 0});
+            const int format = job == "save-asc" ? 1 : job == "save-csv" ? 2 : 0;
+            ws().ui.fileAnswers.push_back(FileChoice{Target(), format});
             EXPECT_FALSE(files.OnSaveAs());
         }
         EXPECT_EQ(ws().ui.progressTitles.size(), 1u);
