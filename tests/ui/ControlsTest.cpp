@@ -4,6 +4,7 @@
 #include "ui/LinkLabel.h"
 #include "ui/NumericField.h"
 #include "ui/ViewPalette.h"
+#include "ui/support/WidgetInput.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -100,9 +101,7 @@ void ControlsTest::HoverControlCoolsDownOnceTheCursorHasLeft() {
     QVERIFY(QTest::qWaitForWindowExposed(&control));
     QSignalSpy hot(&control, &HoverControl::HotChanged);
     QCursor::setPos(control.mapToGlobal(QPoint(10, 10)));
-    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), control.mapToGlobal(QPointF(10, 10)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&control, &move);
+    Hover(&control, QPoint(10, 10));
     QVERIFY(control.IsHot());
     QTest::qWait(3 * HoverControl::kWatchMilliseconds);
     QVERIFY(control.IsHot());

@@ -472,9 +472,7 @@ void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
     QSignalSpy readout(&rig.view, &PulseDesignView::PositionChanged);
     const ViewGeometry& geometry = rig.view.Geometry();
     const auto moveTo = [&](QPoint at) {
-        QMouseEvent move(QEvent::MouseMove, at, rig.view.mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&rig.view, &move);
+        Hover(&rig.view, at);
         return readout.last().at(0).toString();
     };
     const QRegularExpression format(R"(^Time (-?[0-9.]+) (\w+)   Level (-?[0-9.]+) V$)");

@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -60,12 +59,6 @@ struct ViewRig {
         const QRect handle = view.Handle(index)->geometry();
         return QPoint(index == 0 ? x + 3 : x - 3, handle.center().y());
     }
-    // A mouse move with no button held, delivered straight to the view.
-    void Hover(QPoint point) {
-        QMouseEvent move(QEvent::MouseMove, point, view.mapToGlobal(point), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&view, &move);
-    }
     void DragAnchor(int index, int toX) {
         const QPoint from = HandleCentre(index);
         QTest::mousePress(&view, Qt::LeftButton, {}, from);
@@ -95,12 +88,18 @@ struct ViewRig {
         return picked;
     }
 
-    // A sine of 1000 codes amplitude over the whole waveform, anchors inside it.
-    void ShowSineMarkedFrom200To600() {
+    // Writes code(i) into every point and commits the waveform.
+    void Fill(const std::function<double(std::size_t)>& code) {
         const SampleEdit samples = document.EditAllPoints();
         for (std::size_t i = 0; i < samples.Size(); ++i) {
-            samples.Store(i, std::trunc(1000 * std::sin(i * 6.283185307 / samples.Size())));
+            samples.Store(i, code(i));
         }
+        document.CommitToWorkingFile();
+    }
+
+    // A sine of 1000 codes amplitude over the whole waveform, anchors inside it.
+    void ShowSineMarkedFrom200To600() {
+        Fill([](std::size_t i) { return std::trunc(1000 * std::sin(i * 6.283185307 / 1024)); });
         view.UpdateAllViews();
         view.SetAnchorFromEditor(0, 200);
         view.SetAnchorFromEditor(1, 600);
@@ -167,7 +166,7 @@ void WaveViewTest::RightClickEndsDrawingInOneUndoableChangeAndThenAsksForTheMenu
     QVERIFY(rig.document.Undo().CanUndo());
     const PixelRect& plot = rig.Geometry().Plot();
     QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top + 10));
-    rig.Hover(QPoint(plot.left + 300, plot.top + 200));
+    Hover(&rig.view, QPoint(plot.left + 300, plot.top + 200));
     QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 300, plot.top + 200));
     QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 500, plot.top + 200));
     QCOMPARE(rig.view.Mode(), DrawMode::None);
@@ -303,11 +302,7 @@ void WaveViewTest::EnablingFollowsAnchorsRangeAndDrawingMode() {
 void WaveViewTest::ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace() {
     ViewRig rig;
     WaveView& view = rig.view;
-    const SampleEdit samples = rig.document.EditAllPoints();
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        samples.Store(i, 8000); // a trace along the plot's top edge, where the map once opened
-    }
-    rig.document.CommitToWorkingFile();
+    rig.Fill([](std::size_t) { return 8000; }); // along the plot's top, where the map once opened
     view.SetAnchorFromEditor(0, 200);
     view.SetAnchorFromEditor(1, 500);
     QVERIFY(view.OnCommand(EditCommands::kZoomIn));
@@ -387,11 +382,7 @@ void WaveViewTest::ShadingIsXoredOutsideTheAnchorsOnly() {
 void WaveViewTest::FilterAndTrimRunFromTheirCommands() {
     ViewRig rig;
     WaveView& view = rig.view;
-    const SampleEdit samples = rig.document.EditAllPoints();
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        samples.Store(i, 1000);
-    }
-    rig.document.CommitToWorkingFile();
+    rig.Fill([](std::size_t) { return 1000; });
     view.SetAnchorFromEditor(0, 100);
     view.SetAnchorFromEditor(1, 400);
     QVERIFY(view.OnCommand(EditCommands::kFilter));
