@@ -17,6 +17,7 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto Pattern = ScpiTestClient::Pattern;
+constexpr auto Block = ScpiTestClient::Block;
 
 class ServerTest : public ::testing::Test {
 protected:
@@ -67,13 +68,12 @@ TEST_F(ServerTest, ABlockCutOffByADisconnectChangesNothingAndTheNextOneIsStoredE
     auto owner = Connect();
     const std::string original = Pattern(2 * kPoints, 11);
     const std::string define = ":TRAC:DEF 1," + std::to_string(kPoints) + ";:TRAC:SEL 1\n";
-    ASSERT_TRUE(owner->Send(define + ":TRAC:DATA " + ScpiTestClient::Block(original) + "\n"));
+    ASSERT_TRUE(owner->Send(define + ":TRAC:DATA " + Block(original) + "\n"));
     EXPECT_EQ(NextErrorCode(*owner), 0);
     {
         auto quitter = Connect();
         const std::string replacement = Pattern(2 * kPoints, 12);
-        const std::string message =
-            ":TRAC:DEL:ALL;:TRAC:DATA " + ScpiTestClient::Block(replacement);
+        const std::string message = ":TRAC:DEL:ALL;:TRAC:DATA " + Block(replacement);
         ASSERT_TRUE(quitter->Send(message.substr(0, message.size() - 1000)));
         EXPECT_EQ(owner->Query("*OPC?"), "1");
     }
@@ -84,7 +84,7 @@ TEST_F(ServerTest, ABlockCutOffByADisconnectChangesNothingAndTheNextOneIsStoredE
 
     // The abandoned block's buffer may be received into again: only the new bytes show.
     const std::string next = Pattern(2 * kPoints, 13);
-    ASSERT_TRUE(owner->Send(":TRAC:DATA " + ScpiTestClient::Block(next) + "\n:TRAC:DATA?\n"));
+    ASSERT_TRUE(owner->Send(":TRAC:DATA " + Block(next) + "\n:TRAC:DATA?\n"));
     EXPECT_TRUE(owner->ReadBlock(30s) == next) << "segment differs from the bytes sent";
     EXPECT_EQ(NextErrorCode(*owner), 0);
 }
@@ -97,8 +97,7 @@ TEST_F(ServerTest, AStalledOrTricklingClientDoesNotHoldUpAnother) {
     auto trickler = Connect();
     auto other = Connect();
     const std::string samples = Pattern(2 * 32, 4);
-    const std::string message =
-        ":TRAC:DEF 9,32;:TRAC:SEL 9;:TRAC:DATA " + ScpiTestClient::Block(samples) + "\n";
+    const std::string message = ":TRAC:DEF 9,32;:TRAC:SEL 9;:TRAC:DATA " + Block(samples) + "\n";
     // After every single byte of the trickler's message the other client is answered.
     for (const char c : message) {
         ASSERT_TRUE(trickler->Send(std::string_view(&c, 1)));
@@ -130,8 +129,7 @@ TEST_F(ServerTest, ServesAHundredClientsAtOnce) {
             // One message runs as a whole, so another client's :TRAC:SEL cannot slip in.
             const std::string message = ":TRAC:DEF " + std::to_string(segment) + "," +
                                         std::to_string(64 + i) + ";SEL " + std::to_string(segment) +
-                                        ";DATA " + ScpiTestClient::Block(expected[i]) +
-                                        ";:TRAC:DATA?\n";
+                                        ";DATA " + Block(expected[i]) + ";:TRAC:DATA?\n";
             if (clients[i]->Send(message)) {
                 readBack[i] = clients[i]->ReadBlock(20s).value_or("no answer");
             }
@@ -163,7 +161,7 @@ TEST_F(ServerTest, InputBeyondTheLimitsIsRefusedAndTheStreamStaysInStep) {
     EXPECT_EQ(client->Query(":SYST:ERR?").value_or("").substr(0, 5), "-363,");
     EXPECT_EQ(NextErrorCode(*client), 0);
     const std::string samples = Pattern(32, 6);
-    ASSERT_TRUE(client->Send(":TRAC:DATA " + ScpiTestClient::Block(samples) + "\n:TRAC:DATA?\n"));
+    ASSERT_TRUE(client->Send(":TRAC:DATA " + Block(samples) + "\n:TRAC:DATA?\n"));
     EXPECT_EQ(client->ReadBlock(), samples);
 }
 
@@ -215,11 +213,8 @@ TEST_F(ServerTest, AConnectionOnWhichNothingMovesIsClosedCleanlyAndGivesItsMemor
     auto stalled = Connect();
     ASSERT_TRUE(stalled->Send(":TRAC:DATA #71000000" + Pattern(5000, 31)));
     auto deaf = Connect();
-    std::string queries;
-    for (int i = 0; i < 40; ++i) {
-        queries += ":TRAC:DATA?\n"; // 80 MB of answers: more than any socket buffer takes
-    }
-    ASSERT_TRUE(deaf->Send(queries));
+    // 80 MB of answers: more than any socket buffer takes.
+    ASSERT_TRUE(deaf->Send(ScpiTestClient::Repeated(":TRAC:DATA?\n", 40)));
     ASSERT_TRUE(WaitUntil([&] { return server_->ClientCount() == 4; }));
     // An active client is not idle however long it stays.
     for (int i = 0; i < 100 && server_->ClientCount() > 1; ++i) {
@@ -238,7 +233,7 @@ TEST_F(ServerTest, ABlockBeyondTheSharedInputMemoryIsRefusedUntilAnotherConnecti
     constexpr std::uint64_t kPoints = 4'000'000;
     StartServer(kPoints);
     const std::string payload(2 * kPoints, 'y');
-    const std::string announce = ":TRAC:DATA " + ScpiTestClient::Block(payload).substr(0, 9);
+    const std::string announce = ":TRAC:DATA " + Block(payload).substr(0, 9);
     const ByteBudget& budget = server_->InputBlocks();
     const auto taken = [&](std::uint64_t bytes) {
         return WaitUntil([&] { return budget.Taken() == bytes; });

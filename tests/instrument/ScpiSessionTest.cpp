@@ -19,6 +19,7 @@ namespace {
 constexpr std::uint64_t kMemory = 1000;
 constexpr auto Block = ScpiTestClient::Block;
 constexpr auto Repeated = ScpiTestClient::Repeated;
+constexpr auto Frequencies = ScpiTestClient::Bytes<double>; // FM frequencies as they travel
 using Codes = std::vector<int>;
 
 std::string Pattern(std::size_t size, unsigned seed = 1) {
@@ -64,9 +65,6 @@ class SequenceAndFm : public SessionTest {
 protected:
     SequenceAndFm() : SessionTest(SequenceLimits{4, 65535}) {}
 
-    static std::string Frequencies(const std::vector<double>& hertz) {
-        return ScpiTestClient::Bytes(hertz);
-    }
     void DefineSegment(int segment, const std::string& samples) {
         Send(":TRAC:DEF " + std::to_string(segment) + "," + std::to_string(samples.size() / 2) +
              ";SEL " + std::to_string(segment) + ";DATA " + Block(samples) + "\n");

@@ -72,8 +72,8 @@ TEST(PulseDesignOpen, VppComesFromTheRootOrElseTheInstrumentSetting) {
 TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
     struct Case {
         const char* what;
-        std::map<std::string, std::string> root;
-        std::map<std::string, std::string> section0;
+        PulseWorkspace::Keys root;
+        PulseWorkspace::Keys section0;
         int count = 1, active = 0;
         TrainStyle train = TrainStyle::TimeLevelPoints;
         PulseTimeUnit unit = PulseTimeUnit::Msec;
@@ -106,12 +106,8 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
     };
     for (const Case& c : cases) {
         PulseWorkspace ws;
-        for (const auto& [key, value] : c.root) {
-            ws.SetContext("PulseRoot-ch1", key, value);
-        }
-        for (const auto& [key, value] : c.section0) {
-            ws.SetSect(0, key, value);
-        }
+        ws.SetRoot(c.root);
+        ws.SetSect(0, c.section0);
         const Snapshot before = OutsideDesign(ws.state.contextFile);
         OpenedDesign design(ws);
         EXPECT_EQ(design.SectionCount(), c.count) << c.what;

@@ -18,9 +18,20 @@ struct EditorWorkspace : PulseWorkspace {
         editor = std::make_unique<PulseEditor>(*design);
         return *editor;
     }
-    // Types the cells of a line; false at the first refusal.
-    bool Type(int line, const std::string& time, const std::string& level) {
-        return editor->EndCellEdit(line, 1, time) && editor->EndCellEdit(line, 2, level);
+    // Types time and level into the lines from the first on, appending each line after it;
+    // false at the first refusal.
+    bool TypeLines(const Keys& lines) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const int line = static_cast<int>(i);
+            if (line > 0) {
+                editor->AppendLine();
+            }
+            if (!editor->EndCellEdit(line, 1, lines[i].first) ||
+                !editor->EndCellEdit(line, 2, lines[i].second)) {
+                return false;
+            }
+        }
+        return true;
     }
 
     std::unique_ptr<PulseDesign> design;
@@ -107,9 +118,7 @@ TEST(PulseEditorCells, StoredTimesAreSecondsFromTheStartAndDerivedValuesFollow) 
     ws.SetSect(0, {{"Start", "0.002"}, {"Train", "1"}});
     ws.SetSect(1, "Train", "0");
     PulseEditor& editor = ws.Open();
-    ASSERT_TRUE(ws.Type(0, "2", "0.1"));
-    editor.AppendLine();
-    ASSERT_TRUE(ws.Type(1, "5.5", "-0.1"));
+    ASSERT_TRUE(ws.TypeLines({{"2", "0.1"}, {"5.5", "-0.1"}}));
     EXPECT_EQ(ws.Sect(0, "Node0-sub1"), "0");
     EXPECT_EQ(ws.Sect(0, "Node1-sub1"), "0.0035");
     EXPECT_EQ(ws.Sect(0, "Node1-sub2"), "-0.1");
@@ -129,9 +138,7 @@ TEST(PulseEditorLines, InsertAndDeleteMoveTheStoredKeys) {
     ws.SetContext("PulseRoot-ch1", "qPls", "1");
     ws.SetSect(0, "Train", "0");
     PulseEditor& editor = ws.Open();
-    ASSERT_TRUE(ws.Type(0, "1", "0.1"));
-    editor.AppendLine();
-    ASSERT_TRUE(ws.Type(1, "2", "0.2"));
+    ASSERT_TRUE(ws.TypeLines({{"1", "0.1"}, {"2", "0.2"}}));
     EXPECT_EQ(ws.Sect(0, "LocDur"), "0.003");
 
     editor.SelectLine(1);
@@ -159,9 +166,7 @@ TEST(PulseEditorLines, InsertAndDeleteMoveTheStoredKeys) {
 TEST(PulseEditorLines, InsertedNodeKeepsTheTimeOfTheNodeBelow) {
     EditorWorkspace ws;
     PulseEditor& editor = ws.Open();
-    ASSERT_TRUE(ws.Type(0, "0", "0"));
-    editor.AppendLine();
-    ASSERT_TRUE(ws.Type(1, "3", "0.4"));
+    ASSERT_TRUE(ws.TypeLines({{"0", "0"}, {"3", "0.4"}}));
     editor.SelectLine(1);
     ASSERT_TRUE(editor.InsertLine());
     EXPECT_EQ(editor.Cell(1, 1), "3");
@@ -176,7 +181,7 @@ TEST(PulseEditorLines, ClearAllKeepsStyleUnitAndStartAndDropsRepeat) {
     ws.SetContext("PulseRoot-ch1", "qPls", "2");
     ws.SetSect(0, {{"Train", "0"}, {"tmUnitInd", "2"}, {"Repeat", "4"}});
     PulseEditor& editor = ws.Open();
-    ASSERT_TRUE(ws.Type(0, "250", "0.1"));
+    ASSERT_TRUE(ws.TypeLines({{"250", "0.1"}}));
     EXPECT_EQ(ws.Sect(1, "Start"), "0.001");
     editor.ClearAllLines();
     EXPECT_EQ(ws.Sect(0, "Train"), "0");
@@ -204,7 +209,7 @@ TEST(PulseEditorTrain, QuestionAnswersDecideWhatHappens) {
     for (const Case& c : cases) {
         EditorWorkspace ws;
         PulseEditor& editor = ws.Open();
-        ASSERT_TRUE(ws.Type(0, "0", "0.1"));
+        ASSERT_TRUE(ws.TypeLines({{"0", "0.1"}}));
         ws.ui.answers.push_back(c.answer);
         EXPECT_EQ(editor.ChangeTrain(TrainStyle::DcIntervals), c.changed);
         EXPECT_EQ(ws.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
@@ -272,17 +277,13 @@ TEST(PulseEditorSections, AppendInsertDeleteKeepStartsAndTheActiveIndexInside) {
     EditorWorkspace ws;
     PulseEditor& editor = ws.Open();
     EXPECT_FALSE(editor.AppendSection()); // the last section is empty
-    ASSERT_TRUE(ws.Type(0, "0", "0"));
-    editor.AppendLine();
-    ASSERT_TRUE(ws.Type(1, "2", "0"));
+    ASSERT_TRUE(ws.TypeLines({{"0", "0"}, {"2", "0"}}));
     ASSERT_TRUE(editor.AppendSection());
     EXPECT_EQ(editor.Section(), 1);
     EXPECT_EQ(ws.Sect(1, "Start"), "0.002");
     EXPECT_EQ(editor.StartText(), "2");
     EXPECT_FALSE(editor.InsertSection()); // the active section is empty
-    ASSERT_TRUE(ws.Type(0, "2", "0.2"));
-    editor.AppendLine();
-    ASSERT_TRUE(ws.Type(1, "3", "0.2"));
+    ASSERT_TRUE(ws.TypeLines({{"2", "0.2"}, {"3", "0.2"}}));
     EXPECT_EQ(ws.Root("Duration"), "0.003");
 
     ASSERT_TRUE(editor.PreviousSection());

@@ -10,15 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
 namespace {
-
-std::int16_t Low16(double v) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<int>(v)));
-}
 
 class EquationDialogTest : public ::testing::Test {
 protected:
@@ -126,7 +121,7 @@ TEST_F(EquationDialogTest, ManualOriginalWritesTheRawValuesAndIgnoresCycles) {
     for (int i = 0; i < 1000; ++i) {
         std::string text = "amp*sin(omg*p)";
         const double v = reference.Evaluate(text, i, 1000);
-        ASSERT_EQ(samples[i], Low16(v)) << i;
+        ASSERT_EQ(samples[i], Low16(static_cast<int>(v))) << i;
         lowest = std::min(lowest, samples[i]);
         highest = std::max(highest, samples[i]);
     }

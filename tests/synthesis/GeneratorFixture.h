@@ -9,10 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The low 16 bits of a whole number as the signed code a 16-bit sample keeps.
+inline double Low16(long long w) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(w));
+}
 
 // Texts typed into a form, each under its field's settings key.
 using TypedTexts = std::vector<std::pair<std::string, std::string>>;

@@ -90,12 +90,8 @@ TEST_F(GeneratorForm, MissingKeysAndTitleAreReportedAndTheDialogStillOpens) {
     SquareDialog form(fixture.document);
     form.Initialize();
     EXPECT_EQ(form.FieldCount(), 4);
-    std::vector<std::string> captions;
-    for (const Message& message : fixture.workspace.ui.messages) {
-        captions.push_back(message.caption);
-    }
-    ASSERT_EQ(captions.size(), 2u);
-    EXPECT_EQ(captions[0], "Record not found");
+    ASSERT_EQ(fixture.workspace.ui.messages.size(), 2u);
+    EXPECT_EQ(fixture.workspace.ui.messages[0].caption, "Record not found");
     EXPECT_NE(fixture.workspace.ui.messages[0].text.find("Key=Title"), std::string::npos);
     EXPECT_NE(fixture.workspace.ui.messages[1].text.find("Key=Keys"), std::string::npos);
     EXPECT_TRUE(form.Preview());

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 // The storage rules S1-S5 in the three sample kinds, checked point by point against the
@@ -19,10 +18,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kLength = 1000;
-
-double Low16(long long w) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(w));
-}
 
 struct Setup {
     const char* name;

@@ -37,98 +37,93 @@ struct EquationRig {
 // The Equation Editor as the user drives it.
 class EquationDialogWidgetTest : public QObject {
     Q_OBJECT
+
 private slots:
-    void TypedEquationIsPreviewedAndStoredAndCancelUndoesThePreview();
-    void RemoveTakesTheSelectedEntryOut();
-    void LevelAdjusterEnablesScaleOnlyInManual();
-    void OperandsButtonShowsAndHidesTheHelpPanel();
-    void BrowseAppendsTheChosenFile();
+    void TypedEquationIsPreviewedAndStoredAndCancelUndoesThePreview() {
+        EquationRig rig;
+        EquationDialogWidget& dialog = *rig.dialog;
+        const auto before = rig.fixture.Samples();
+        QCOMPARE(dialog.Edit(1)->text(), QStringLiteral("999"));
+        Type(dialog.Equation()->lineEdit(), QStringLiteral("p * 2"));
+        QCOMPARE(rig.form.EquationText(), std::string("p * 2"));
+        Type(dialog.Edit(2), QStringLiteral("-100"));
+        Type(dialog.Edit(3), QStringLiteral("100"));
+        QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
+        QVERIFY(rig.fixture.workspace.ui.messages.empty());
+        QCOMPARE(rig.fixture.document.Samples().At(0), -100.0);
+
+        QTest::mouseClick(Button(dialog, "store"), Qt::LeftButton);
+        QCOMPARE(dialog.Equation()->count(), 2);
+        QCOMPARE(dialog.Equation()->currentIndex(), 1);
+        QCOMPARE(dialog.Equation()->currentText(), QStringLiteral("p * 2"));
+
+        QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(rig.fixture.Samples() == before);
+        QCOMPARE(rig.fixture.view.LeftAnchor(), 0.0);
+        QCOMPARE(rig.fixture.view.RightAnchor(), 999.0);
+    }
+
+    void RemoveTakesTheSelectedEntryOut() {
+        EquationRig rig([](GeneratorFixture& fixture) {
+            IniFile equations(fixture.workspace.state.startupFolder + "Sm.Equ");
+            equations.Write("Expr", "Expr0", "p");
+            equations.Write("Expr", "Expr1", "-p");
+            equations.Write("ExprInd", "ExprInd", "1");
+        });
+        QComboBox* equation = rig.dialog->Equation();
+        QCOMPARE(equation->currentText(), QStringLiteral("-p"));
+        QTest::mouseClick(Button(*rig.dialog, "remove"), Qt::LeftButton);
+        QCOMPARE(equation->count(), 1);
+        QCOMPARE(equation->currentText(), QStringLiteral("p"));
+    }
+
+    void LevelAdjusterEnablesScaleOnlyInManual() {
+        EquationRig rig;
+        EquationDialogWidget& dialog = *rig.dialog;
+        QPushButton* scale = Button(dialog, "scale");
+        QVERIFY(Child<QRadioButton>(dialog, "auto")->isChecked());
+        QVERIFY(!scale->isEnabled());
+        QTest::mouseClick(Child<QRadioButton>(dialog, "manual"), Qt::LeftButton);
+        QVERIFY(!rig.form.AutoMode());
+        QVERIFY(scale->isEnabled());
+        QCOMPARE(scale->text(), QStringLiteral("&Scale"));
+        QTest::mouseClick(scale, Qt::LeftButton);
+        QCOMPARE(scale->text(), QStringLiteral("&Original"));
+        QVERIFY(!rig.form.ScaleFlag());
+    }
+
+    void OperandsButtonShowsAndHidesTheHelpPanel() {
+        EquationRig rig;
+        EquationDialogWidget& dialog = *rig.dialog;
+        QPushButton* operands = Button(dialog, "operands");
+        QVERIFY(!dialog.HelpPanel()->isVisible());
+        QCOMPARE(operands->text(), QStringLiteral("Operands"));
+        const QSize reduced = dialog.size();
+        QTest::mouseClick(operands, Qt::LeftButton);
+        QVERIFY(dialog.HelpPanel()->isVisible());
+        QCOMPARE(operands->text(), QStringLiteral("Reduce <<"));
+        // The panel opens below the fields: the dialog grows downwards, the fields keep
+        // their places.
+        dialog.layout()->activate();
+        QCOMPARE(dialog.width(), reduced.width());
+        QVERIFY(dialog.height() > reduced.height());
+        QTest::mouseClick(operands, Qt::LeftButton);
+        QVERIFY(!dialog.HelpPanel()->isVisible());
+        QCOMPARE(operands->text(), QStringLiteral("Operands>>"));
+    }
+
+    void BrowseAppendsTheChosenFile() {
+        EquationRig rig([](GeneratorFixture& fixture) {
+            fixture.workspace.WriteFile("ramp.wav", std::string("\x01\x00\x02\x00", 4));
+            fixture.workspace.ui.fileAnswers.push_back(
+                FileChoice{fixture.workspace.state.startupFolder + "ramp.wav", 0});
+        });
+        Type(rig.dialog->Equation()->lineEdit(), QStringLiteral("3*"));
+        QTest::mouseClick(Button(*rig.dialog, "browse"), Qt::LeftButton);
+        QCOMPARE(rig.dialog->Equation()->currentText(), QStringLiteral("3*ramp.wav"));
+    }
 };
-
-void EquationDialogWidgetTest::TypedEquationIsPreviewedAndStoredAndCancelUndoesThePreview() {
-    EquationRig rig;
-    EquationDialogWidget& dialog = *rig.dialog;
-    const auto before = rig.fixture.Samples();
-    QCOMPARE(dialog.Edit(1)->text(), QStringLiteral("999"));
-    Type(dialog.Equation()->lineEdit(), QStringLiteral("p * 2"));
-    QCOMPARE(rig.form.EquationText(), std::string("p * 2"));
-    Type(dialog.Edit(2), QStringLiteral("-100"));
-    Type(dialog.Edit(3), QStringLiteral("100"));
-    QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
-    QVERIFY(rig.fixture.workspace.ui.messages.empty());
-    QCOMPARE(rig.fixture.document.Samples().At(0), -100.0);
-
-    QTest::mouseClick(Button(dialog, "store"), Qt::LeftButton);
-    QCOMPARE(dialog.Equation()->count(), 2);
-    QCOMPARE(dialog.Equation()->currentIndex(), 1);
-    QCOMPARE(dialog.Equation()->currentText(), QStringLiteral("p * 2"));
-
-    QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(rig.fixture.Samples() == before);
-    QCOMPARE(rig.fixture.view.LeftAnchor(), 0.0);
-    QCOMPARE(rig.fixture.view.RightAnchor(), 999.0);
-}
-
-void EquationDialogWidgetTest::RemoveTakesTheSelectedEntryOut() {
-    EquationRig rig([](GeneratorFixture& fixture) {
-        IniFile equations(fixture.workspace.state.startupFolder + "Sm.Equ");
-        equations.Write("Expr", "Expr0", "p");
-        equations.Write("Expr", "Expr1", "-p");
-        equations.Write("ExprInd", "ExprInd", "1");
-    });
-    QComboBox* equation = rig.dialog->Equation();
-    QCOMPARE(equation->currentText(), QStringLiteral("-p"));
-    QTest::mouseClick(Button(*rig.dialog, "remove"), Qt::LeftButton);
-    QCOMPARE(equation->count(), 1);
-    QCOMPARE(equation->currentText(), QStringLiteral("p"));
-}
-
-void EquationDialogWidgetTest::LevelAdjusterEnablesScaleOnlyInManual() {
-    EquationRig rig;
-    EquationDialogWidget& dialog = *rig.dialog;
-    QPushButton* scale = Button(dialog, "scale");
-    QVERIFY(Child<QRadioButton>(dialog, "auto")->isChecked());
-    QVERIFY(!scale->isEnabled());
-    QTest::mouseClick(Child<QRadioButton>(dialog, "manual"), Qt::LeftButton);
-    QVERIFY(!rig.form.AutoMode());
-    QVERIFY(scale->isEnabled());
-    QCOMPARE(scale->text(), QStringLiteral("&Scale"));
-    QTest::mouseClick(scale, Qt::LeftButton);
-    QCOMPARE(scale->text(), QStringLiteral("&Original"));
-    QVERIFY(!rig.form.ScaleFlag());
-}
-
-void EquationDialogWidgetTest::OperandsButtonShowsAndHidesTheHelpPanel() {
-    EquationRig rig;
-    EquationDialogWidget& dialog = *rig.dialog;
-    QPushButton* operands = Button(dialog, "operands");
-    QVERIFY(!dialog.HelpPanel()->isVisible());
-    QCOMPARE(operands->text(), QStringLiteral("Operands"));
-    const QSize reduced = dialog.size();
-    QTest::mouseClick(operands, Qt::LeftButton);
-    QVERIFY(dialog.HelpPanel()->isVisible());
-    QCOMPARE(operands->text(), QStringLiteral("Reduce <<"));
-    // The panel opens below the fields: the dialog grows downwards, the fields keep
-    // their places.
-    dialog.layout()->activate();
-    QCOMPARE(dialog.width(), reduced.width());
-    QVERIFY(dialog.height() > reduced.height());
-    QTest::mouseClick(operands, Qt::LeftButton);
-    QVERIFY(!dialog.HelpPanel()->isVisible());
-    QCOMPARE(operands->text(), QStringLiteral("Operands>>"));
-}
-
-void EquationDialogWidgetTest::BrowseAppendsTheChosenFile() {
-    EquationRig rig([](GeneratorFixture& fixture) {
-        fixture.workspace.WriteFile("ramp.wav", std::string("\x01\x00\x02\x00", 4));
-        fixture.workspace.ui.fileAnswers.push_back(
-            FileChoice{fixture.workspace.state.startupFolder + "ramp.wav", 0});
-    });
-    Type(rig.dialog->Equation()->lineEdit(), QStringLiteral("3*"));
-    QTest::mouseClick(Button(*rig.dialog, "browse"), Qt::LeftButton);
-    QCOMPARE(rig.dialog->Equation()->currentText(), QStringLiteral("3*ramp.wav"));
-}
 
 QTEST_MAIN(EquationDialogWidgetTest)
 #include "EquationDialogWidgetTest.moc"

@@ -126,288 +126,281 @@ std::string ReadProfile(const char* name) {
 
 class MainFrameTest : public QObject {
     Q_OBJECT
+
 private slots:
-    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data();
-    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics();
-    void WaveMenuIsTheTableOfKinds();
-    void StoredHiddenParameterBarStartsHiddenAndUnchecked();
-    void StoredRectRestoresPlacementAndIsWrittenBack();
-    void FmEditorWithoutStoredRectOpensBesideTheStandardOne();
-    void AboutBoxShowsVersionAndBuild();
-    void ChannelItemsFollowInstrumentChannels_data();
-    void ChannelItemsFollowInstrumentChannels();
-    void FmEditorTakesOnlyTheFmEditorsHostRequests();
-    void HostTileRestoresAMaximizedWindowToTheStoredRectangle();
-    void PulseDesignerDisablesWhatNeedsTheRenderedDesign();
-};
-
-void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QStringList>("menus");
-    QTest::addColumn<QStringList>("bands");
-    QTest::addColumn<QStringList>("shortcuts");
-    QTest::addColumn<QString>("title"); // "*" stands for the folder of the active segment's file
-    const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
-                             "Save Waveform As...|-|Print|-|Exit";
-    const QString editMenu =
-        "Edit: Autoline|Sketch|Smooth|Filter...|Invert|-|Trim Left|Trim right|Unmark|-|Undo";
-    const QString viewMenu = "View: Zoom in|Zoom out|-|File Operation Bar|Wave Edit Bar|"
-                             "Wave Parameter Bar|Instrument Control Bar";
-    // The Wave menu's own rows are checked against the table of kinds below.
-    QStringList waveItems;
-    for (const WaveformKind& kind : WaveformKinds::All()) {
-        if (kind.separatorBefore) {
-            waveItems << "-";
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QStringList>("menus");
+        QTest::addColumn<QStringList>("bands");
+        QTest::addColumn<QStringList>("shortcuts");
+        QTest::addColumn<QString>(
+            "title"); // "*" stands for the folder of the active segment's file
+        const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
+                                 "Save Waveform As...|-|Print|-|Exit";
+        const QString editMenu =
+            "Edit: Autoline|Sketch|Smooth|Filter...|Invert|-|Trim Left|Trim right|Unmark|-|Undo";
+        const QString viewMenu = "View: Zoom in|Zoom out|-|File Operation Bar|Wave Edit Bar|"
+                                 "Wave Parameter Bar|Instrument Control Bar";
+        // The Wave menu's own rows are checked against the table of kinds below.
+        QStringList waveItems;
+        for (const WaveformKind& kind : WaveformKinds::All()) {
+            if (kind.separatorBefore) {
+                waveItems << "-";
+            }
+            waveItems << QString(kind.menuText).remove('&');
         }
-        waveItems << QString(kind.menuText).remove('&');
+        const QString waveMenu = "Wave: " + waveItems.join('|');
+        const QString fileBand = "File Operation Bar: New Waveform|Open Waveform...|Save Waveform|"
+                                 "Save Waveform As...|Print";
+        const QString editBand = "Wave Edit Bar: Autoline|Sketch|Filter...|Smooth|Invert|Unmark|"
+                                 "Undo|-|Zoom in|Zoom out|-|Trim Left|Trim right";
+        const QString parameterBand = "Wave Parameter Bar: *";
+        const QString channels = "Waveform|-|Channel 1|Channel 2";
+        QTest::newRow("standard") << "wavesmith" << QStringList{fileMenu,
+                                                                editMenu,
+                                                                viewMenu + "|-|Channel 1|Channel 2",
+                                                                waveMenu,
+                                                                "Download: Waveform",
+                                                                "About ..."}
+                                  << QStringList{fileBand, editBand, parameterBand,
+                                                 "Instrument Control Bar: " + channels}
+                                  << QStringList{"New Waveform=Ctrl+N", "Open Waveform...=Ctrl+O",
+                                                 "Print=Ctrl+P", "Save Waveform=Ctrl+S",
+                                                 "Undo=Ctrl+Z"}
+                                  << "Wavesmith -> *TemS3.wa0";
+        QTest::newRow("FM: markers, channels only in the Download menu")
+            << "wavesmith FMS"
+            << QStringList{fileMenu, editMenu + "|-|FM Markers...", viewMenu + "|Marker Bar",
+                           waveMenu, "Download: " + channels,       "About ..."}
+            << QStringList{fileBand, editBand, parameterBand, "Instrument Control Bar: Waveform",
+                           "Marker Bar: *|*"}
+            << QStringList{} << "FM Wavesmith -> *FmDef.wvf";
+        QTest::newRow("pulse: no editing")
+            << "wavesmith PLS"
+            << QStringList{"File: New|Open...|Save|Save As...|-|Print|-|Exit",
+                           "View: Pulse Editor...", "Download: " + channels, "About ..."}
+            << QStringList{"File Operation Bar: New|Open...|Save|Save As...|Print", parameterBand,
+                           "Instrument Control Bar: " + channels}
+            << QStringList{"New=Ctrl+N", "Open...=Ctrl+O", "Print=Ctrl+P", "Save=Ctrl+S"}
+            << "Pulsesmith";
     }
-    const QString waveMenu = "Wave: " + waveItems.join('|');
-    const QString fileBand = "File Operation Bar: New Waveform|Open Waveform...|Save Waveform|"
-                             "Save Waveform As...|Print";
-    const QString editBand = "Wave Edit Bar: Autoline|Sketch|Filter...|Smooth|Invert|Unmark|"
-                             "Undo|-|Zoom in|Zoom out|-|Trim Left|Trim right";
-    const QString parameterBand = "Wave Parameter Bar: *";
-    const QString channels = "Waveform|-|Channel 1|Channel 2";
-    QTest::newRow("standard") << "wavesmith" << QStringList{fileMenu,
-                                                            editMenu,
-                                                            viewMenu + "|-|Channel 1|Channel 2",
-                                                            waveMenu,
-                                                            "Download: Waveform",
-                                                            "About ..."}
-                              << QStringList{fileBand, editBand, parameterBand,
-                                             "Instrument Control Bar: " + channels}
-                              << QStringList{"New Waveform=Ctrl+N", "Open Waveform...=Ctrl+O",
-                                             "Print=Ctrl+P", "Save Waveform=Ctrl+S", "Undo=Ctrl+Z"}
-                              << "Wavesmith -> *TemS3.wa0";
-    QTest::newRow("FM: markers, channels only in the Download menu")
-        << "wavesmith FMS"
-        << QStringList{fileMenu, editMenu + "|-|FM Markers...", viewMenu + "|Marker Bar",
-                       waveMenu, "Download: " + channels,       "About ..."}
-        << QStringList{fileBand, editBand, parameterBand, "Instrument Control Bar: Waveform",
-                       "Marker Bar: *|*"}
-        << QStringList{} << "FM Wavesmith -> *FmDef.wvf";
-    QTest::newRow("pulse: no editing")
-        << "wavesmith PLS"
-        << QStringList{"File: New|Open...|Save|Save As...|-|Print|-|Exit", "View: Pulse Editor...",
-                       "Download: " + channels, "About ..."}
-        << QStringList{"File Operation Bar: New|Open...|Save|Save As...|Print", parameterBand,
-                       "Instrument Control Bar: " + channels}
-        << QStringList{"New=Ctrl+N", "Open...=Ctrl+O", "Print=Ctrl+P", "Save=Ctrl+S"}
-        << "Pulsesmith";
-}
 
-// The bar pop-up lists the bands' captions in the same order. No two titles of the menu
-// bar, and no two items of a menu, share a mnemonic. The title names the file of the active
-// segment (3), except in the pulse designer.
-void MainFrameTest::EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics() {
-    QFETCH(QString, commandLine);
-    QFETCH(QStringList, menus);
-    QFETCH(QStringList, bands);
-    QFETCH(QStringList, shortcuts);
-    QFETCH(QString, title);
-    RunningFrame run(commandLine.toStdString(), [](TempWorkspace& workspace) {
-        workspace.SetContext("Settings", "ActiveSeg", "3 1");
-    });
-    const QString shown = run.frame->windowTitle();
-    QVERIFY2(shown.startsWith(title.section('*', 0, 0)) && shown.endsWith(title.section('*', -1)),
-             qPrintable(shown));
-    QVERIFY(run.workspace.ui.messages.empty());
-    QCOMPARE(MenuLines(*run.frame), menus);
-    QCOMPARE(BandLines(*run.frame), bands);
-    std::unique_ptr<QMenu> popup(run.frame->createPopupMenu());
-    QStringList captions;
-    for (const QString& band : bands) {
-        captions << band.section(':', 0, 0);
-    }
-    QCOMPARE(Line("Bars", popup->actions()), "Bars: " + captions.join('|'));
-    QCOMPARE(Shortcuts(*run.frame), shortcuts);
-    const QList<QAction*> titles = run.frame->menuBar()->actions();
-    QCOMPARE(MnemonicClashes(titles), QStringList());
-    for (const QAction* title : titles) {
-        if (title->menu() != nullptr) {
-            QCOMPARE(MnemonicClashes(title->menu()->actions()), QStringList());
+    // The bar pop-up lists the bands' captions in the same order. No two titles of the menu
+    // bar, and no two items of a menu, share a mnemonic. The title names the file of the active
+    // segment (3), except in the pulse designer.
+    void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics() {
+        QFETCH(QString, commandLine);
+        QFETCH(QStringList, menus);
+        QFETCH(QStringList, bands);
+        QFETCH(QStringList, shortcuts);
+        QFETCH(QString, title);
+        RunningFrame run(commandLine.toStdString(), [](TempWorkspace& workspace) {
+            workspace.SetContext("Settings", "ActiveSeg", "3 1");
+        });
+        const QString shown = run.frame->windowTitle();
+        QVERIFY2(shown.startsWith(title.section('*', 0, 0)) &&
+                     shown.endsWith(title.section('*', -1)),
+                 qPrintable(shown));
+        QVERIFY(run.workspace.ui.messages.empty());
+        QCOMPARE(MenuLines(*run.frame), menus);
+        QCOMPARE(BandLines(*run.frame), bands);
+        std::unique_ptr<QMenu> popup(run.frame->createPopupMenu());
+        QStringList captions;
+        for (const QString& band : bands) {
+            captions << band.section(':', 0, 0);
         }
-    }
-}
-
-// The Wave menu is the table of waveform kinds: ids, texts and status tips, a line where it
-// says.
-void MainFrameTest::WaveMenuIsTheTableOfKinds() {
-    RunningFrame run;
-    QStringList wave;
-    QStringList shown;
-    for (const WaveformKind& kind : WaveformKinds::All()) {
-        wave << QString(kind.separatorBefore ? "-" : "") + QString::number(kind.commandId) +
-                    kind.menuText + QString(kind.prompt).section('\n', 0, 0);
-    }
-    for (QAction* action : MenuNamed(*run.frame, "Wave")->actions()) {
-        shown << (action->isSeparator() ? QStringLiteral("-")
-                                        : QString::number(action->data().toInt()) + action->text() +
-                                              action->statusTip());
-    }
-    QCOMPARE(shown.join(QString()), wave.join(QString()));
-}
-
-void MainFrameTest::StoredHiddenParameterBarStartsHiddenAndUnchecked() {
-    RunningFrame run("wavesmith", [](TempWorkspace& workspace) {
-        workspace.store.WriteHostValue("visParm", "0", "ViewsSM");
-    });
-    QToolBar* bar = run.frame->BandBar(ToolBands::ParameterBand);
-    QAction* toggle = run.Action(CommandId::kParameterBar);
-    run.frame->UpdateCommandStates();
-    QVERIFY(!bar->isVisible());
-    QVERIFY(!toggle->isChecked());
-    QVERIFY(run.frame->BandBar(ToolBands::FileBand)->isVisible());
-    QVERIFY(run.Action(CommandId::kFileBar)->isChecked());
-
-    toggle->trigger();
-    QVERIFY(bar->isVisible());
-    QVERIFY(toggle->isChecked());
-
-    run.frame.reset();
-    QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
-             QString("1"));
-}
-
-void MainFrameTest::StoredRectRestoresPlacementAndIsWrittenBack() {
-    RunningFrame run("wavesmith",
-                     [](TempWorkspace&) { WriteProfile("Rect", "0100 0050 0800 0600"); });
-    QCOMPARE(run.frame->pos(), QPoint(100, 50));
-    QCOMPARE(run.frame->size(), QSize(700, 550));
-
-    run.frame->move(120, 70);
-    run.frame->resize(640, 480);
-    run.frame.reset();
-
-    QCOMPARE(QString::fromStdString(ReadProfile("Rect")), QString("0120 0070 0760 0550"));
-    QCOMPARE(QString::fromStdString(ReadProfile("max")), QString("0"));
-    QCOMPARE(QString::fromStdString(ReadProfile("icon")), QString("0"));
-}
-
-void MainFrameTest::FmEditorWithoutStoredRectOpensBesideTheStandardOne() {
-    RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
-        // At the left edge, so that the FM window beside it still fits the test's screen.
-        WriteProfile("Rect", "0000 0050 0700 0600");
-        WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
-    });
-    QCOMPARE(run.frame->pos(), QPoint(100, 50));
-    QCOMPARE(run.frame->size(), QSize(700, 550));
-}
-
-void MainFrameTest::AboutBoxShowsVersionAndBuild() {
-    RunningFrame run;
-    QString title;
-    QStringList texts;
-    QTimer::singleShot(0, [&title, &texts] {
-        QWidget* box = QApplication::activeModalWidget();
-        QVERIFY(box != nullptr);
-        title = box->windowTitle();
-        for (QLabel* label : box->findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                texts << label->text();
+        QCOMPARE(Line("Bars", popup->actions()), "Bars: " + captions.join('|'));
+        QCOMPARE(Shortcuts(*run.frame), shortcuts);
+        const QList<QAction*> titles = run.frame->menuBar()->actions();
+        QCOMPARE(MnemonicClashes(titles), QStringList());
+        for (const QAction* title : titles) {
+            if (title->menu() != nullptr) {
+                QCOMPARE(MnemonicClashes(title->menu()->actions()), QStringList());
             }
         }
-        auto* buttons = box->findChild<QDialogButtonBox*>();
-        QVERIFY(buttons != nullptr);
-        QCOMPARE(buttons->buttons().size(), 1);
-        buttons->buttons().constFirst()->click();
-    });
-
-    run.Action(CommandId::kAbout)->trigger();
-
-    QCOMPARE(title, QString("About Wavesmith"));
-    QCOMPARE(texts, QStringList({"Wavesmith Version 3.2", "Build 022"}));
-}
-
-void MainFrameTest::ChannelItemsFollowInstrumentChannels_data() {
-    QTest::addColumn<QString>("channels");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("two channels") << "2" << true;
-    QTest::newRow("one channel") << "1" << false;
-}
-
-void MainFrameTest::ChannelItemsFollowInstrumentChannels() {
-    QFETCH(QString, channels);
-    QFETCH(bool, enabled);
-    RunningFrame run("wavesmith", [&channels](TempWorkspace& workspace) {
-        workspace.SetContext("Instrument", "Channels", channels.toStdString());
-    });
-    run.frame->UpdateCommandStates();
-    QAction* channel1 = run.Action(CommandId::kChannel1);
-    QAction* channel2 = run.Action(CommandId::kChannel2);
-    QCOMPARE(channel1->isEnabled(), enabled);
-    QCOMPARE(channel2->isEnabled(), enabled);
-    QCOMPARE(channel1->isChecked(), enabled); // channel 1 is the active one
-    QVERIFY(!channel2->isChecked());
-    QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
-    QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
-    QCOMPARE(BarHolds(instrument, channel1), enabled);
-    // What a switch changes is the segment commands' (FileCommandsTest, CliTest); the window
-    // moves the check mark.
-    if (enabled) {
-        channel2->trigger();
-        QVERIFY(channel2->isChecked() && !channel1->isChecked());
     }
-}
 
-// Which code acts in which mode is the decoder's rule
-// (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close are
-// proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its own mode.
-void MainFrameTest::FmEditorTakesOnlyTheFmEditorsHostRequests() {
-    RunningFrame run("wavesmith FMS");
-    const QPoint start = run.frame->pos();
-    const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
-    run.workspace.bus.SendRequest(HostPlaceStandard, place);
-    run.workspace.bus.SendRequest(HostCloseStandard);
-    QCOMPARE(run.frame->pos(), start);
-    QVERIFY(run.frame->isVisible());
-    run.workspace.bus.SendRequest(HostPlaceFm, place);
-    QCOMPARE(run.frame->pos(), QPoint(300, 40));
-    run.workspace.bus.SendRequest(HostCloseFm);
-    QVERIFY(!run.frame->isVisible());
-}
-
-void MainFrameTest::HostTileRestoresAMaximizedWindowToTheStoredRectangle() {
-    RunningFrame run;
-    run.frame->showMaximized();
-    QTRY_VERIFY(run.frame->isMaximized());
-    run.workspace.store.WriteHostValue("tileRct", "10 20 810 620", "DwnStr");
-    run.workspace.bus.SendRequest(7);
-    QTRY_COMPARE(QRect(run.frame->pos(), run.frame->size()), QRect(10, 20, 800, 600));
-    QVERIFY(!run.frame->isMaximized());
-}
-
-void MainFrameTest::PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
-    RunningFrame run("wavesmith PLS");
-    const std::string segments = run.workspace.Context("SegmTbl", "Segm1-0");
-    run.frame->UpdateCommandStates();
-    for (int id :
-         {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPulseEditor}) {
-        QVERIFY2(!run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+    // The Wave menu is the table of waveform kinds: ids, texts and status tips, a line where it
+    // says.
+    void WaveMenuIsTheTableOfKinds() {
+        RunningFrame run;
+        QStringList wave;
+        QStringList shown;
+        for (const WaveformKind& kind : WaveformKinds::All()) {
+            wave << QString(kind.separatorBefore ? "-" : "") + QString::number(kind.commandId) +
+                        kind.menuText + QString(kind.prompt).section('\n', 0, 0);
+        }
+        for (QAction* action : MenuNamed(*run.frame, "Wave")->actions()) {
+            shown << (action->isSeparator() ? QStringLiteral("-")
+                                            : QString::number(action->data().toInt()) +
+                                                  action->text() + action->statusTip());
+        }
+        QCOMPARE(shown.join(QString()), wave.join(QString()));
     }
-    // Download renders the design first; the new design has no items, so nothing is sent.
-    // Print prints the design as the view draws it.
-    for (int id : {CommandId::kNew, CommandId::kExit, CommandId::kAbout, CommandId::kChannel1,
-                   CommandId::kChannel2, CommandId::kDownload, CommandId::kPrint}) {
-        QVERIFY2(run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+
+    void StoredHiddenParameterBarStartsHiddenAndUnchecked() {
+        RunningFrame run("wavesmith", [](TempWorkspace& workspace) {
+            workspace.store.WriteHostValue("visParm", "0", "ViewsSM");
+        });
+        QToolBar* bar = run.frame->BandBar(ToolBands::ParameterBand);
+        QAction* toggle = run.Action(CommandId::kParameterBar);
+        run.frame->UpdateCommandStates();
+        QVERIFY(!bar->isVisible());
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(run.frame->BandBar(ToolBands::FileBand)->isVisible());
+        QVERIFY(run.Action(CommandId::kFileBar)->isChecked());
+
+        toggle->trigger();
+        QVERIFY(bar->isVisible());
+        QVERIFY(toggle->isChecked());
+
+        run.frame.reset();
+        QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
+                 QString("1"));
     }
-    run.workspace.bus.posted.clear();
 
-    run.frame->OnCommand(CommandId::kSaveAs);
-    run.frame->OnCommand(CommandId::kDownload);
-    QTest::keyClick(run.frame.get(), Qt::Key_S, Qt::ControlModifier);
+    void StoredRectRestoresPlacementAndIsWrittenBack() {
+        RunningFrame run("wavesmith",
+                         [](TempWorkspace&) { WriteProfile("Rect", "0100 0050 0800 0600"); });
+        QCOMPARE(run.frame->pos(), QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
 
-    run.frame->SetDroppedFileAnswer([](const std::string&) {});
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(run.workspace.Folder()))});
-    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(run.frame.get(), &enter);
-    QVERIFY(!enter.isAccepted()); // nothing can be opened here
+        run.frame->move(120, 70);
+        run.frame->resize(640, 480);
+        run.frame.reset();
 
-    QVERIFY(run.workspace.ui.fileQuestions.empty());
-    QVERIFY(run.workspace.bus.posted.empty());
-    QCOMPARE(run.workspace.Context("SegmTbl", "Segm1-0"), segments);
-}
+        QCOMPARE(QString::fromStdString(ReadProfile("Rect")), QString("0120 0070 0760 0550"));
+        QCOMPARE(QString::fromStdString(ReadProfile("max")), QString("0"));
+        QCOMPARE(QString::fromStdString(ReadProfile("icon")), QString("0"));
+    }
+
+    void FmEditorWithoutStoredRectOpensBesideTheStandardOne() {
+        RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
+            // At the left edge, so that the FM window beside it still fits the test's screen.
+            WriteProfile("Rect", "0000 0050 0700 0600");
+            WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
+        });
+        QCOMPARE(run.frame->pos(), QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
+    }
+
+    void AboutBoxShowsVersionAndBuild() {
+        RunningFrame run;
+        QString title;
+        QStringList texts;
+        QTimer::singleShot(0, [&title, &texts] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box != nullptr);
+            title = box->windowTitle();
+            for (QLabel* label : box->findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) {
+                    texts << label->text();
+                }
+            }
+            auto* buttons = box->findChild<QDialogButtonBox*>();
+            QVERIFY(buttons != nullptr);
+            QCOMPARE(buttons->buttons().size(), 1);
+            buttons->buttons().constFirst()->click();
+        });
+
+        run.Action(CommandId::kAbout)->trigger();
+
+        QCOMPARE(title, QString("About Wavesmith"));
+        QCOMPARE(texts, QStringList({"Wavesmith Version 3.2", "Build 022"}));
+    }
+
+    void ChannelItemsFollowInstrumentChannels_data() {
+        QTest::addColumn<QString>("channels");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("two channels") << "2" << true;
+        QTest::newRow("one channel") << "1" << false;
+    }
+
+    void ChannelItemsFollowInstrumentChannels() {
+        QFETCH(QString, channels);
+        QFETCH(bool, enabled);
+        RunningFrame run("wavesmith", [&channels](TempWorkspace& workspace) {
+            workspace.SetContext("Instrument", "Channels", channels.toStdString());
+        });
+        run.frame->UpdateCommandStates();
+        QAction* channel1 = run.Action(CommandId::kChannel1);
+        QAction* channel2 = run.Action(CommandId::kChannel2);
+        QCOMPARE(channel1->isEnabled(), enabled);
+        QCOMPARE(channel2->isEnabled(), enabled);
+        QCOMPARE(channel1->isChecked(), enabled); // channel 1 is the active one
+        QVERIFY(!channel2->isChecked());
+        QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
+        QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
+        QCOMPARE(BarHolds(instrument, channel1), enabled);
+        // What a switch changes is the segment commands' (FileCommandsTest, CliTest); the window
+        // moves the check mark.
+        if (enabled) {
+            channel2->trigger();
+            QVERIFY(channel2->isChecked() && !channel1->isChecked());
+        }
+    }
+
+    // Which code acts in which mode is the decoder's rule
+    // (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close
+    // are proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its
+    // own mode.
+    void FmEditorTakesOnlyTheFmEditorsHostRequests() {
+        RunningFrame run("wavesmith FMS");
+        const QPoint start = run.frame->pos();
+        const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
+        run.workspace.bus.SendRequest(HostPlaceStandard, place);
+        run.workspace.bus.SendRequest(HostCloseStandard);
+        QCOMPARE(run.frame->pos(), start);
+        QVERIFY(run.frame->isVisible());
+        run.workspace.bus.SendRequest(HostPlaceFm, place);
+        QCOMPARE(run.frame->pos(), QPoint(300, 40));
+        run.workspace.bus.SendRequest(HostCloseFm);
+        QVERIFY(!run.frame->isVisible());
+    }
+
+    void HostTileRestoresAMaximizedWindowToTheStoredRectangle() {
+        RunningFrame run;
+        run.frame->showMaximized();
+        QTRY_VERIFY(run.frame->isMaximized());
+        run.workspace.store.WriteHostValue("tileRct", "10 20 810 620", "DwnStr");
+        run.workspace.bus.SendRequest(7);
+        QTRY_COMPARE(QRect(run.frame->pos(), run.frame->size()), QRect(10, 20, 800, 600));
+        QVERIFY(!run.frame->isMaximized());
+    }
+
+    void PulseDesignerDisablesWhatNeedsTheRenderedDesign() {
+        RunningFrame run("wavesmith PLS");
+        const std::string segments = run.workspace.Context("SegmTbl", "Segm1-0");
+        run.frame->UpdateCommandStates();
+        for (int id :
+             {CommandId::kOpen, CommandId::kSave, CommandId::kSaveAs, CommandId::kPulseEditor}) {
+            QVERIFY2(!run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+        }
+        // Download renders the design first; the new design has no items, so nothing is sent.
+        // Print prints the design as the view draws it.
+        for (int id : {CommandId::kNew, CommandId::kExit, CommandId::kAbout, CommandId::kChannel1,
+                       CommandId::kChannel2, CommandId::kDownload, CommandId::kPrint}) {
+            QVERIFY2(run.Action(id)->isEnabled(), qPrintable(run.Action(id)->text()));
+        }
+        run.workspace.bus.posted.clear();
+
+        run.frame->OnCommand(CommandId::kSaveAs);
+        run.frame->OnCommand(CommandId::kDownload);
+        QTest::keyClick(run.frame.get(), Qt::Key_S, Qt::ControlModifier);
+
+        run.frame->SetDroppedFileAnswer([](const std::string&) {});
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(run.workspace.Folder()))});
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(run.frame.get(), &enter);
+        QVERIFY(!enter.isAccepted()); // nothing can be opened here
+
+        QVERIFY(run.workspace.ui.fileQuestions.empty());
+        QVERIFY(run.workspace.bus.posted.empty());
+        QCOMPARE(run.workspace.Context("SegmTbl", "Segm1-0"), segments);
+    }
+};
 
 QTEST_MAIN(MainFrameTest)
 #include "MainFrameTest.moc"

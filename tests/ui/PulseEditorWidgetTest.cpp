@@ -77,202 +77,192 @@ class PulseEditorWidgetTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void ADesignIsBuiltFromNothingByInPlaceEdits();
-    void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow();
-    void RefusedTextIsToldOverTheEditorAndTheStoredValueShownAgain();
-    void TabStoresTheCellAndEditsTheNextOne();
-    void CancelledTrainChangeShowsTheOldStyleAgain();
-    void ButtonsFollowSelectionEditingAndTheRepeatField();
-    void PlacementAndColumnWidthsAreKeptInTheRegistry();
-    void WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered();
-    void OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls();
-};
+    void ADesignIsBuiltFromNothingByInPlaceEdits() {
+        EditorRig rig;
+        QSignalSpy changed(rig.window.get(), &PulseEditorWidget::DesignChanged);
+        rig.TypeLine(0, "0", "0.25");
+        rig.Click("appendLine");
+        QCOMPARE(rig.Table().rowCount(), 2);
+        rig.TypeLine(1, "2", "-0.5");
+        QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.002")); // typed in msec, kept in seconds
+        QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("-0.5"));
+        QCOMPARE(rig.Key(0, "qItm"), std::string("2"));
+        QCOMPARE(rig.Cell(1, 1), QString("2"));
+        QCOMPARE(rig.Find<QLineEdit>("duration")->text(), QString("2"));
+        QVERIFY(changed.count() >= 4);
 
-void PulseEditorWidgetTest::ADesignIsBuiltFromNothingByInPlaceEdits() {
-    EditorRig rig;
-    QSignalSpy changed(rig.window.get(), &PulseEditorWidget::DesignChanged);
-    rig.TypeLine(0, "0", "0.25");
-    rig.Click("appendLine");
-    QCOMPARE(rig.Table().rowCount(), 2);
-    rig.TypeLine(1, "2", "-0.5");
-    QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.002")); // typed in msec, kept in seconds
-    QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("-0.5"));
-    QCOMPARE(rig.Key(0, "qItm"), std::string("2"));
-    QCOMPARE(rig.Cell(1, 1), QString("2"));
-    QCOMPARE(rig.Find<QLineEdit>("duration")->text(), QString("2"));
-    QVERIFY(changed.count() >= 4);
+        // A second section starts where the first one ends (the design's duration over its
+        // sections is PulseDesignDerived's).
+        QVERIFY(rig.form->AppendSection());
+        rig.window->Refresh();
+        QVERIFY(rig.window->windowTitle().startsWith("Section 2"));
+        QCOMPARE(rig.Find<QLabel>("start")->text(), QString("2"));
+        QVERIFY(rig.workspace.ui.MessageIds().empty());
+    }
 
-    // A second section starts where the first one ends (the design's duration over its
-    // sections is PulseDesignDerived's).
-    QVERIFY(rig.form->AppendSection());
-    rig.window->Refresh();
-    QVERIFY(rig.window->windowTitle().startsWith("Section 2"));
-    QCOMPARE(rig.Find<QLabel>("start")->text(), QString("2"));
-    QVERIFY(rig.workspace.ui.MessageIds().empty());
-}
+    void EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow() {
+        EditorRig rig;
+        rig.TypeLine(0, "0", "0.25");
+        rig.TypeInto(0, 2, "0.4", Qt::Key_Escape);
+        QVERIFY(!rig.Table().Field()->isVisible());
+        QCOMPARE(rig.Cell(0, 2), QString("0.25"));
+        QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
+        QVERIFY(rig.Find<QPushButton>("appendLine")->isEnabled()); // the edit has ended
 
-void PulseEditorWidgetTest::EscapeDropsTheEditAndNeitherEscapeNorEnterClosesTheWindow() {
-    EditorRig rig;
-    rig.TypeLine(0, "0", "0.25");
-    rig.TypeInto(0, 2, "0.4", Qt::Key_Escape);
-    QVERIFY(!rig.Table().Field()->isVisible());
-    QCOMPARE(rig.Cell(0, 2), QString("0.25"));
-    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
-    QVERIFY(rig.Find<QPushButton>("appendLine")->isEnabled()); // the edit has ended
-
-    for (QWidget* target : {static_cast<QWidget*>(&rig.Table()), rig.Find<QWidget>("repeat"),
-                            static_cast<QWidget*>(rig.window.get())}) {
-        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
-            QTest::keyClick(target, key);
-            QVERIFY2(rig.window->isVisible(), qPrintable(target->objectName()));
+        for (QWidget* target : {static_cast<QWidget*>(&rig.Table()), rig.Find<QWidget>("repeat"),
+                                static_cast<QWidget*>(rig.window.get())}) {
+            for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+                QTest::keyClick(target, key);
+                QVERIFY2(rig.window->isVisible(), qPrintable(target->objectName()));
+            }
         }
     }
-}
 
-// The box of a refused cell belongs to the window where the text was typed, and the cell
-// shows the stored value again. Which texts are refused, and with which message, is the
-// editor's rule (PulseEditorCells.EachCheckRefusesWithItsMessageInOrder).
-void PulseEditorWidgetTest::RefusedTextIsToldOverTheEditorAndTheStoredValueShownAgain() {
-    QWidget mainWindow;
-    QtUserInterface ui;
-    ui.SetParentWindow(&mainWindow);
-    EditorRig rig(&mainWindow, &ui);
-    rig.TypeLine(0, "0", "0.25");
-    rig.Table().BeginEdit(0, 2);
-    QTest::keyClicks(rig.Table().Field(), "12abc");
-    QWidget* owner = nullptr;
-    QTimer::singleShot(0, [&owner] {
-        owner = QApplication::activeModalWidget()->parentWidget();
-        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
-    });
-    QTest::keyClick(rig.Table().Field(), Qt::Key_Return);
-    QCOMPARE(owner, rig.window.get());
-    QCOMPARE(rig.Cell(0, 2), QString("0.25"));
-    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
-}
-
-// What is typed after Tab or Shift+Tab goes to the next or the previous cell, across line
-// ends; past the last cell the edit ends with the text stored.
-void PulseEditorWidgetTest::TabStoresTheCellAndEditsTheNextOne() {
-    EditorRig rig;
-    rig.TypeLine(0, "0", "0.25");
-    rig.Click("appendLine");
-    rig.TypeLine(1, "2", "-0.5");
-    InPlaceListField* field = rig.Table().Field();
-    rig.Table().BeginEdit(0, 2);
-    const std::pair<const char*, bool> steps[] = {
-        {"0.125", false}, {"3", true}, {"0.5", false}, {"4", false}, {"0.375", false}};
-    for (const auto& [text, back] : steps) {
-        QTest::keyClicks(field, text);
-        QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    // The box of a refused cell belongs to the window where the text was typed, and the cell
+    // shows the stored value again. Which texts are refused, and with which message, is the
+    // editor's rule (PulseEditorCells.EachCheckRefusesWithItsMessageInOrder).
+    void RefusedTextIsToldOverTheEditorAndTheStoredValueShownAgain() {
+        QWidget mainWindow;
+        QtUserInterface ui;
+        ui.SetParentWindow(&mainWindow);
+        EditorRig rig(&mainWindow, &ui);
+        rig.TypeLine(0, "0", "0.25");
+        rig.Table().BeginEdit(0, 2);
+        QTest::keyClicks(rig.Table().Field(), "12abc");
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&owner] {
+            owner = QApplication::activeModalWidget()->parentWidget();
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        });
+        QTest::keyClick(rig.Table().Field(), Qt::Key_Return);
+        QCOMPARE(owner, rig.window.get());
+        QCOMPARE(rig.Cell(0, 2), QString("0.25"));
+        QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
     }
-    QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.5"));
-    QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.004"));
-    QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("0.375"));
-    QVERIFY(!field->isVisible());
-}
 
-// What each answer changes is the editor's rule
-// (PulseEditorTrain.QuestionAnswersDecideWhatHappens); the window asks on a click and, when the
-// change is cancelled, shows the old style again.
-void PulseEditorWidgetTest::CancelledTrainChangeShowsTheOldStyleAgain() {
-    EditorRig rig;
-    rig.TypeLine(0, "0", "0.25");
-    rig.workspace.ui.answers.push_back(MessageAnswer::Cancel);
-    QTest::mouseClick(rig.Find<QRadioButton>("train0"), Qt::LeftButton);
-    QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
-    QCOMPARE(rig.form->Train(), TrainStyle::TimeLevelPoints);
-    QVERIFY(rig.Find<QRadioButton>("train1")->isChecked());
-    QCOMPARE(rig.Key(0, "qItm"), std::string("1"));
-}
+    // What is typed after Tab or Shift+Tab goes to the next or the previous cell, across line
+    // ends; past the last cell the edit ends with the text stored.
+    void TabStoresTheCellAndEditsTheNextOne() {
+        EditorRig rig;
+        rig.TypeLine(0, "0", "0.25");
+        rig.Click("appendLine");
+        rig.TypeLine(1, "2", "-0.5");
+        InPlaceListField* field = rig.Table().Field();
+        rig.Table().BeginEdit(0, 2);
+        const std::pair<const char*, bool> steps[] = {
+            {"0.125", false}, {"3", true}, {"0.5", false}, {"4", false}, {"0.375", false}};
+        for (const auto& [text, back] : steps) {
+            QTest::keyClicks(field, text);
+            QTest::keyClick(field, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.5"));
+        QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.004"));
+        QCOMPARE(rig.Key(0, "Node1-sub2"), std::string("0.375"));
+        QVERIFY(!field->isVisible());
+    }
 
-void PulseEditorWidgetTest::ButtonsFollowSelectionEditingAndTheRepeatField() {
-    EditorRig rig;
-    auto* insert = rig.Find<QPushButton>("insertLine");
-    auto* remove = rig.Find<QPushButton>("deleteLine");
-    auto* append = rig.Find<QPushButton>("appendLine");
-    auto* apply = rig.Find<QPushButton>("apply");
-    rig.Table().clearSelection();
-    QVERIFY(!insert->isEnabled() && !remove->isEnabled() && !apply->isEnabled());
-    rig.Table().SelectLine(0);
-    QVERIFY(insert->isEnabled() && remove->isEnabled());
+    // What each answer changes is the editor's rule
+    // (PulseEditorTrain.QuestionAnswersDecideWhatHappens); the window asks on a click and, when the
+    // change is cancelled, shows the old style again.
+    void CancelledTrainChangeShowsTheOldStyleAgain() {
+        EditorRig rig;
+        rig.TypeLine(0, "0", "0.25");
+        rig.workspace.ui.answers.push_back(MessageAnswer::Cancel);
+        QTest::mouseClick(rig.Find<QRadioButton>("train0"), Qt::LeftButton);
+        QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
+        QCOMPARE(rig.form->Train(), TrainStyle::TimeLevelPoints);
+        QVERIFY(rig.Find<QRadioButton>("train1")->isChecked());
+        QCOMPARE(rig.Key(0, "qItm"), std::string("1"));
+    }
 
-    rig.Table().BeginEdit(0, 1);
-    QVERIFY(!append->isEnabled());
-    QTest::keyClick(rig.Table().Field(), Qt::Key_Escape);
-    QVERIFY(append->isEnabled());
+    void ButtonsFollowSelectionEditingAndTheRepeatField() {
+        EditorRig rig;
+        auto* insert = rig.Find<QPushButton>("insertLine");
+        auto* remove = rig.Find<QPushButton>("deleteLine");
+        auto* append = rig.Find<QPushButton>("appendLine");
+        auto* apply = rig.Find<QPushButton>("apply");
+        rig.Table().clearSelection();
+        QVERIFY(!insert->isEnabled() && !remove->isEnabled() && !apply->isEnabled());
+        rig.Table().SelectLine(0);
+        QVERIFY(insert->isEnabled() && remove->isEnabled());
 
-    auto* repeat = rig.Find<QLineEdit>("repeat");
-    Type(repeat, "3");
-    QVERIFY(apply->isEnabled());
-    QTest::mouseClick(apply, Qt::LeftButton);
-    QVERIFY(!apply->isEnabled());
-    QCOMPARE(rig.Key(0, "Repeat"), std::string("3"));
-    // A refused count shows the stored one again; leaving the field applies it too.
-    Type(repeat, "0");
-    rig.Click("apply");
-    QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgLoopsOutOfRange});
-    QCOMPARE(repeat->text(), QString("3"));
-    repeat->setFocus();
-    Type(repeat, "1048575");
-    rig.Table().setFocus();
-    QCOMPARE(rig.Key(0, "Repeat"), std::string("1048575"));
+        rig.Table().BeginEdit(0, 1);
+        QVERIFY(!append->isEnabled());
+        QTest::keyClick(rig.Table().Field(), Qt::Key_Escape);
+        QVERIFY(append->isEnabled());
 
-    // The table makes the duration; the window closes from its title bar.
-    QVERIFY(!rig.Find<QLineEdit>("duration")->isEnabled());
-    QVERIFY(rig.window->isVisible() && !rig.Find<QPushButton>("close")->isVisible());
-}
+        auto* repeat = rig.Find<QLineEdit>("repeat");
+        Type(repeat, "3");
+        QVERIFY(apply->isEnabled());
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QVERIFY(!apply->isEnabled());
+        QCOMPARE(rig.Key(0, "Repeat"), std::string("3"));
+        // A refused count shows the stored one again; leaving the field applies it too.
+        Type(repeat, "0");
+        rig.Click("apply");
+        QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgLoopsOutOfRange});
+        QCOMPARE(repeat->text(), QString("3"));
+        repeat->setFocus();
+        Type(repeat, "1048575");
+        rig.Table().setFocus();
+        QCOMPARE(rig.Key(0, "Repeat"), std::string("1048575"));
 
-void PulseEditorWidgetTest::PlacementAndColumnWidthsAreKeptInTheRegistry() {
-    EditorRig rig;
-    rig.window->setGeometry(120, 140, 720, 420);
-    rig.Table().setColumnWidth(1, 133);
-    rig.window->hide();
-    const auto placement = rig.form->StoredPlacement();
-    QVERIFY(placement.has_value());
-    QCOMPARE((*placement)[0], 120);
-    QCOMPARE((*placement)[3], 140 + 420);
+        // The table makes the duration; the window closes from its title bar.
+        QVERIFY(!rig.Find<QLineEdit>("duration")->isEnabled());
+        QVERIFY(rig.window->isVisible() && !rig.Find<QPushButton>("close")->isVisible());
+    }
 
-    PulseEditorWidget again(*rig.form, nullptr);
-    again.show();
-    QCOMPARE(again.geometry(), QRect(120, 140, 720, 420));
-    QCOMPARE(again.Table()->columnWidth(1), 133);
-}
+    void PlacementAndColumnWidthsAreKeptInTheRegistry() {
+        EditorRig rig;
+        rig.window->setGeometry(120, 140, 720, 420);
+        rig.Table().setColumnWidth(1, 133);
+        rig.window->hide();
+        const auto placement = rig.form->StoredPlacement();
+        QVERIFY(placement.has_value());
+        QCOMPARE((*placement)[0], 120);
+        QCOMPARE((*placement)[3], 140 + 420);
 
-void PulseEditorWidgetTest::WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered() {
-    QWidget owner;
-    owner.setGeometry(0, 0, 100, 100);
-    owner.show();
-    EditorRig rig(&owner);
-    QVERIFY(!rig.window->frameGeometry().intersects(owner.frameGeometry()));
-}
+        PulseEditorWidget again(*rig.form, nullptr);
+        again.show();
+        QCOMPARE(again.geometry(), QRect(120, 140, 720, 420));
+        QCOMPARE(again.Table()->columnWidth(1), 133);
+    }
 
-void PulseEditorWidgetTest::OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls() {
-    TempWorkspace workspace("QW2182", OperatingMode::Pulse);
-    PulseOptions options(workspace.store);
-    options.Read();
-    {
+    void WithoutAStoredPlaceTheWindowLeavesItsOwnerUncovered() {
+        QWidget owner;
+        owner.setGeometry(0, 0, 100, 100);
+        owner.show();
+        EditorRig rig(&owner);
+        QVERIFY(!rig.window->frameGeometry().intersects(owner.frameGeometry()));
+    }
+
+    void OptionsDialogWritesOnOkOnlyAndExplainsTheUnboundControls() {
+        TempWorkspace workspace("QW2182", OperatingMode::Pulse);
+        PulseOptions options(workspace.store);
+        options.Read();
+        {
+            PulseOptionsWidget dialog(options, nullptr);
+            QCOMPARE(dialog.Segmentation()->checkedId(), int(PulseOptions::kForceSingleSegment));
+            QCOMPARE(dialog.Memory()->checkedId(), int(PulseOptions::kAllMemory));
+            QCOMPARE(dialog.findChild<QLineEdit*>("singleStepping")->text(), QString("200"));
+            for (QCheckBox* check : dialog.findChildren<QCheckBox*>()) {
+                QVERIFY2(!check->isEnabled() && !check->isChecked() && !check->toolTip().isEmpty(),
+                         qPrintable(check->text()));
+            }
+            dialog.Segmentation()->button(PulseOptions::kSequenceAllowed)->click();
+            dialog.reject();
+        }
+        QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string(""));
         PulseOptionsWidget dialog(options, nullptr);
         QCOMPARE(dialog.Segmentation()->checkedId(), int(PulseOptions::kForceSingleSegment));
-        QCOMPARE(dialog.Memory()->checkedId(), int(PulseOptions::kAllMemory));
-        QCOMPARE(dialog.findChild<QLineEdit*>("singleStepping")->text(), QString("200"));
-        for (QCheckBox* check : dialog.findChildren<QCheckBox*>()) {
-            QVERIFY2(!check->isEnabled() && !check->isChecked() && !check->toolTip().isEmpty(),
-                     qPrintable(check->text()));
-        }
         dialog.Segmentation()->button(PulseOptions::kSequenceAllowed)->click();
-        dialog.reject();
+        dialog.Memory()->button(PulseOptions::kUnusedMemoryOnly)->click();
+        dialog.accept();
+        QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string("0"));
+        QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "memUse"), std::string("0"));
+        QCOMPARE(options.SegmentationChoice(), int(PulseOptions::kSequenceAllowed));
     }
-    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string(""));
-    PulseOptionsWidget dialog(options, nullptr);
-    QCOMPARE(dialog.Segmentation()->checkedId(), int(PulseOptions::kForceSingleSegment));
-    dialog.Segmentation()->button(PulseOptions::kSequenceAllowed)->click();
-    dialog.Memory()->button(PulseOptions::kUnusedMemoryOnly)->click();
-    dialog.accept();
-    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "forceSingSeg"), std::string("0"));
-    QCOMPARE(workspace.store.ReadHostValue("PulseSmith", "memUse"), std::string("0"));
-    QCOMPARE(options.SegmentationChoice(), int(PulseOptions::kSequenceAllowed));
-}
+};
 
 QTEST_MAIN(PulseEditorWidgetTest)
 #include "PulseEditorWidgetTest.moc"

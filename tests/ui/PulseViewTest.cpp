@@ -158,364 +158,353 @@ class PulseViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void CurvesFollowTheStoredItems_data();
-    void CurvesFollowTheStoredItems();
-    void SelectedLineIsMarkedOnlyWhereItsItemWasDrawn();
-    void MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand();
-    void LabelsOfSectionsAtOnePlaceStayApartAndPickable();
-    void LabelsWithoutRoomAreLeftOutExceptTheActiveOne();
-    void SpikeNarrowerThanAPixelIsStillDrawn();
-    void FullScaleLevelsAndTheJumpBetweenSectionsAreSeen();
-    void ClickOnALabelShowsItsSectionInTheEditor();
-    void RangesAndBarTextsFollowTheDesign();
-    void ActiveLabelIsRedOnlyOnceTheEditorExists();
-    void FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign();
-    void PrintedPageShowsTheDesign();
-    void WheelZoomsAroundTheCursorWithinTheDesign();
-    void StatusReadoutShowsTimeAndLevelUnderTheCursor();
-    void RepaintsReadNothingAndAnotherChannelIsReadWhenAnnounced();
+    void CurvesFollowTheStoredItems_data() {
+        QTest::addColumn<int>("train");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("repeat");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QStringList>("cells"); // time, level, time, level ...
+        QTest::addColumn<QList<QPointF>>("points");
+        // Equal levels of neighbouring steps give no visible riser.
+        QTest::newRow("steps") << 0 << 0.0 << 1 << 1
+                               << QStringList{"0.001", "0", "0.001", "1", "0.001", "1"}
+                               << QList<QPointF>{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 1}, {3, 1}};
+        QTest::newRow("an item without a level moves no step")
+            << 0 << 0.0 << 1 << 1 << QStringList{"0.001", "", "0.001", "0.5"}
+            << QList<QPointF>{{0, 0.5}, {1, 0.5}};
+        QTest::newRow("nodes from the start")
+            << 1 << 0.002 << 1 << 1 << QStringList{"0", "0", "0.001", "1"}
+            << QList<QPointF>{{2, 0}, {3, 1}};
+        QTest::newRow("three passes")
+            << 1 << 0.0 << 3 << 1 << QStringList{"0", "0", "0.002", "1"}
+            << QList<QPointF>{{0, 0}, {2, 1}, {2, 0}, {4, 1}, {4, 0}, {6, 1}};
+        // A section kept in usec is drawn in the shown section's msec like the axis.
+        QTest::newRow("own unit ignored")
+            << 1 << 0.0 << 1 << 2 << QStringList{"0", "0", "0.001", "1"}
+            << QList<QPointF>{{0, 0}, {1, 1}};
+        QTest::newRow("pulse sequence")
+            << 2 << 0.0 << 1 << 1 << QStringList{"T1", "3"} << QList<QPointF>{};
+    }
+
+    void CurvesFollowTheStoredItems() {
+        QFETCH(int, train);
+        QFETCH(double, start);
+        QFETCH(int, repeat);
+        QFETCH(int, unit);
+        QFETCH(QStringList, cells);
+        QFETCH(QList<QPointF>, points);
+        std::vector<PulseItem> items;
+        double last = 0.0;
+        for (qsizetype i = 0; i + 1 < cells.size(); i += 2) {
+            items.push_back({cells[i].toStdString(), cells[i + 1].toStdString()});
+            last = train == 0 ? last + cells[i].toDouble() : cells[i].toDouble();
+        }
+        const PulseSection section = MakeSection(static_cast<TrainStyle>(train), start, last,
+                                                 repeat, items, PulseTimeUnits::FromStored(unit));
+        const PulseDesignPicture picture = PictureOf(section);
+        const std::vector<PulsePoint>& curve = picture.sections.at(0).curve;
+        QCOMPARE(curve.size(), static_cast<std::size_t>(points.size()));
+        for (std::size_t i = 0; i < curve.size(); ++i) {
+            QVERIFY2(
+                qFuzzyCompare(1.0 + curve[i].time, 1.0 + points[qsizetype(i)].x()) &&
+                    curve[i].level == points[qsizetype(i)].y(),
+                qPrintable(
+                    QString("point %1: %2, %3").arg(i).arg(curve[i].time).arg(curve[i].level)));
+        }
+    }
+
+    void SelectedLineIsMarkedOnlyWhereItsItemWasDrawn() {
+        const PulseSection steps =
+            MakeSection(TrainStyle::DcIntervals, 0.0, 0.003, 1, {{"0.001", "0"}, {"0.002", "0.5"}});
+        PulseDesignPicture picture = PictureOf(steps, 1);
+        QCOMPARE(picture.mark, PulseLineMark::Step);
+        QCOMPARE(picture.markFrom, (PulsePoint{1.0, 0.5}));
+        QCOMPARE(picture.markTo, (PulsePoint{3.0, 0.5}));
+
+        const PulseSection nodes =
+            MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.002, 1, {{"0", "0"}, {"0.002", ""}});
+        picture = PictureOf(nodes, 0);
+        QCOMPARE(picture.mark, PulseLineMark::Node);
+        QCOMPARE(picture.markFrom, (PulsePoint{0.0, 0.0}));
+        QCOMPARE(PictureOf(nodes, 1).mark, PulseLineMark::None); // its level is missing
+        // Only the active section carries the mark.
+        QCOMPARE(
+            PulseDesignPicture::From({nodes, steps}, 0, PulseTimeUnit::Msec, 0.005, 2.0, 1).mark,
+            PulseLineMark::None);
+    }
+
+    void MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand() {
+        const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.001, 0.000002,
+                                                 1000000, {{"0", "-0.25"}, {"0.000002", "0.75"}});
+        const PulseSectionPicture shown = PictureOf(section).sections.at(0);
+        QVERIFY(shown.curve.size() <= PulseSectionPicture::kCurveBudget);
+        QVERIFY(shown.hasBand);
+        QCOMPARE(shown.band.from, shown.curve.back().time);
+        QVERIFY(qFuzzyCompare(shown.band.to, 1.0 + 2000.0)); // Start + Repeat x LocDur, in msec
+        QCOMPARE(shown.band.low, -0.25);
+        QCOMPARE(shown.band.high, 0.75);
+        QVERIFY(!PictureOf(MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.001, 3,
+                                       {{"0", "0"}, {"0.001", "1"}}))
+                     .sections.at(0)
+                     .hasBand);
+    }
+
+    void LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
+        PulseDesignPicture picture;
+        picture.duration = 4.0;
+        for (const auto& [start, end] : {std::pair{0.0, 2.0}, {2.0, 2.0}, {2.0, 2.0}, {2.0, 4.0}}) {
+            picture.sections.push_back({start, end, {}, false, {}, std::nullopt});
+        }
+        const ViewGeometry geometry = MappedGeometry({40, 30, 640, 430}, 0.0, 4.0, -1.0, 1.0);
+        PulseSectionPicker picker;
+        picker.Place(picture, geometry, QFontMetrics(QFont()));
+        const std::vector<QRect>& labels = picker.Labels();
+        QCOMPARE(labels.size(), std::size_t(4));
+        for (std::size_t k = 0; k < labels.size(); ++k) {
+            for (std::size_t j = 0; j < k; ++j) {
+                QVERIFY2(!labels[k].intersects(labels[j]),
+                         qPrintable(QString("%1 %2").arg(j).arg(k)));
+            }
+            QCOMPARE(picker.SectionAt(labels[k].center()), int(k));
+        }
+        QCOMPARE(picker.Borders()[1], geometry.XToPixel(2.0));
+        QCOMPARE(picker.SectionAt(QPoint(200, 200)), -1);
+    }
+
+    void LabelsWithoutRoomAreLeftOutExceptTheActiveOne() {
+        PulseDesignPicture picture;
+        picture.duration = 1.0;
+        picture.active = 7;
+        picture.sections.resize(10); // all empty, all at 0
+        const ViewGeometry geometry = MappedGeometry({40, 60, 640, 460}, 0.0, 1.0, -1.0, 1.0);
+        PulseSectionPicker picker;
+        picker.Place(picture, geometry, QFontMetrics(QFont()));
+        const std::vector<QRect>& labels = picker.Labels();
+        for (int k = 0; k < 10; ++k) {
+            const bool shown = k < 4 || k == 7;
+            QCOMPARE(labels[std::size_t(k)].isNull(), !shown);
+            if (shown && k != 7) {
+                QCOMPARE(picker.SectionAt(labels[std::size_t(k)].center()), k);
+            }
+        }
+        QCOMPARE(labels[7].top(), labels[0].top()); // on the edge, over section 1's label
+    }
+
+    void SpikeNarrowerThanAPixelIsStillDrawn() {
+        std::vector<PulseItem> items;
+        for (int i = 0; i < 4000; ++i) {
+            items.push_back({std::to_string(i * 1e-7), i == 2001 ? "0.9" : "0"});
+        }
+        const PulseSection section =
+            MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.0004, 1, items);
+        const PulseDesignPicture picture = PictureOf(section);
+        // 4,000 nodes over 200 columns.
+        const ViewGeometry geometry = MappedGeometry({20, 20, 220, 220}, 0.0, 0.4, -1.0, 1.0);
+        QImage image(240, 240, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
+                                   PulseSectionPicker());
+        painter.end();
+        const int x = geometry.XToPixel(0.2001);
+        const int y = geometry.YToPixel(0.9);
+        QVERIFY(CountPixels(image, QRect(x - 1, y + 1, 3, 1), IsCurve) > 0);
+    }
+
+    // +Vpp/2 for 2 ms, 0 for 2 ms (twice), then a second section at -Vpp/2: the top level
+    // stands clear of the frame, and the section boundary at 8 ms is a riser.
+    void FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
+        const PulseDesignPicture picture = PulseDesignPicture::From(
+            {MakeSection(TrainStyle::DcIntervals, 0.0, 0.004, 2, {{"0.002", "1"}, {"0.002", "0"}}),
+             MakeSection(TrainStyle::DcIntervals, 0.008, 0.002, 1, {{"0.002", "-1"}})},
+            0, PulseTimeUnit::Msec, 0.01, 2.0, -1);
+        const ViewGeometry geometry = MappedGeometry({40, 40, 440, 240}, 0.0, 10.0, -1.0, 1.0);
+        QImage image(480, 280, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
+                                   PulseSectionPicker());
+        painter.end();
+        // Rows 37 .. 40, three outside the plot down to its edge: background, then the curve.
+        const int x = geometry.XToPixel(1.0);
+        QCOMPARE(CountPixels(image, QRect(x, 37, 1, 2), IsCurve), 0);
+        QCOMPARE(CountPixels(image, QRect(x, 39, 1, 2), IsCurve), 2);
+        QVERIFY(IsCurve(image.pixelColor(geometry.XToPixel(8.0), geometry.YToPixel(-0.5))));
+    }
+
+    void ClickOnALabelShowsItsSectionInTheEditor() {
+        PulseViewRig rig;
+        QVERIFY(rig.WaitForEditor());
+        PulseEditorWidget& editor = *rig.view.EditorWindow();
+        QVERIFY(editor.windowTitle().startsWith("Section 1"));
+
+        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
+        QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
+        QVERIFY(editor.windowTitle().startsWith("Section 2"));
+        QCOMPARE(editor.Table()->SelectedLine(), 0);
+        QCOMPARE(rig.view.Picture().active, 1);
+        QCOMPARE(rig.view.Picture().mark, PulseLineMark::Node);
+
+        // The active label, and the space between labels, change nothing.
+        editor.Table()->SelectLine(1);
+        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
+        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(400, 300));
+        QCOMPARE(editor.Table()->SelectedLine(), 1);
+        QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
+        QCOMPARE(rig.view.Picture().markFrom.time, 2.5); // the second node of section 2
+
+        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(2));
+        QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("2"));
+        QVERIFY(rig.view.Picture().sections.at(2).Empty());
+    }
+
+    void RangesAndBarTextsFollowTheDesign() {
+        PulseViewRig rig(false);
+        StoreThreeSections(rig.workspace);
+        QSignalSpy duration(&rig.view, &PulseDesignView::DurationTextChanged);
+        QSignalSpy amplitude(&rig.view, &PulseDesignView::AmplitudeTextChanged);
+        rig.view.Reopen();
+        QCOMPARE(duration.last().at(0).toString(), QString("0.0025"));
+        QCOMPARE(amplitude.last().at(0).toString(), QString("2"));
+        const ViewGeometry& geometry = rig.view.Geometry();
+        QCOMPARE(geometry.Xmin(), 0.0);
+        QCOMPARE(geometry.Xmax(), 2.5);
+        QCOMPARE(geometry.Vmin(), -1.0);
+        QCOMPARE(geometry.Vmax(), 1.0);
+    }
+
+    void ActiveLabelIsRedOnlyOnceTheEditorExists() {
+        PulseViewRig rig;
+        const auto red = [&rig](const QRect& area) {
+            return CountPixels(rig.view.grab().toImage(), area, IsRed);
+        };
+        QCOMPARE(red(rig.view.rect()), 0);
+        QVERIFY(rig.WaitForEditor());
+        QVERIFY(red(rig.view.Labels().Labels()[0]) > 0);
+        QCOMPARE(red(rig.view.Labels().Labels()[1]), 0);
+    }
+
+    void FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign() {
+        RunningFrame run("wavesmith PLS");
+        PulseDesignView& pulse = *run.frame->PulseView();
+        QAction* editorCommand = run.Action(CommandId::kPulseEditor);
+        QVERIFY(QTest::qWaitFor([&pulse] { return pulse.EditorVisible(); }));
+        run.frame->UpdateCommandStates();
+        QVERIFY(!editorCommand->isEnabled());
+        pulse.EditorWindow()->close();
+        run.frame->UpdateCommandStates();
+        QVERIFY(editorCommand->isEnabled());
+        editorCommand->trigger();
+        QVERIFY(pulse.EditorVisible());
+
+        QVERIFY(!run.Field(ControlId::kLengthField)->isEnabled());
+        QLineEdit* amplitude = run.Field(ControlId::kSecondField);
+        QVERIFY(amplitude->isEnabled());
+        TypeAndEnter(amplitude, "0.5");
+        QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+        QCOMPARE(pulse.Geometry().Vmax(), 0.25);
+        TypeAndEnter(amplitude, "9");
+        QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
+        QCOMPARE(amplitude->text(), QString("0.5"));
+        QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
+
+        // The host switched the channel: its reload shows the other channel's design at once.
+        run.workspace.SetContext("Settings", "ActiveCh", "1");
+        run.workspace.bus.SendRequest(HostReload);
+        QCOMPARE(pulse.Design().Channel(), 1);
+    }
+
+    void PrintedPageShowsTheDesign() {
+        PulseViewRig rig;
+        QVERIFY(rig.WaitForEditor());
+        QVERIFY(rig.view.IsCommandEnabled(EditCommands::kPrint));
+        QImage page(1100, 850, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        rig.view.PaintPage(painter, page.size(), 96.0);
+        painter.end();
+        // The active section's number in red, and the curve of the first section at 0.8 V.
+        QVERIFY(CountPixels(page, page.rect(), IsRed) > 0);
+        QVERIFY(CountPixels(page, page.rect(), IsCurve) > 500);
+    }
+
+    void WheelZoomsAroundTheCursorWithinTheDesign() {
+        PulseViewRig rig;
+        QVERIFY(rig.WaitForEditor());
+        const auto wheel = [&rig](double time, int steps) {
+            const QPointF at(rig.view.Geometry().XToPixel(time), 300);
+            QWheelEvent event(at, rig.view.mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&rig.view, &event);
+        };
+        const ViewGeometry& geometry = rig.view.Geometry();
+        wheel(2.25, 1);
+        QVERIFY(qAbs(geometry.Xmax() - geometry.Xmin() - 1.25) < 1e-2);
+        QVERIFY(geometry.Xmin() > 1.0 && geometry.Xmax() < 2.5);
+        const std::vector<QRect>& labels = rig.view.Labels().Labels();
+        QCOMPARE(labels[0].left(), geometry.Plot().left); // began before the visible time
+        QVERIFY(!labels[1].isNull());
+        QVERIFY(labels[2].isNull()); // starts after it
+        wheel(2.0, -1);
+        wheel(2.0, -1);
+        QCOMPARE(geometry.Xmin(), 0.0);
+        QCOMPARE(geometry.Xmax(), 2.5);
+        wheel(1.0, 1);
+        rig.view.Refresh(); // a change of the design shows all of it
+        QCOMPARE(geometry.Xmax(), 2.5);
+    }
+
+    // The readout resolves one pixel: its value lies within a pixel of the time and level
+    // that were pointed at, in the shown section's unit; off the plot it is empty.
+    void StatusReadoutShowsTimeAndLevelUnderTheCursor() {
+        PulseViewRig rig;
+        QVERIFY(rig.WaitForEditor());
+        QSignalSpy readout(&rig.view, &PulseDesignView::PositionChanged);
+        const ViewGeometry& geometry = rig.view.Geometry();
+        const auto moveTo = [&](QPoint at) {
+            Hover(&rig.view, at);
+            return readout.last().at(0).toString();
+        };
+        const QRegularExpression format(R"(^Time (-?[0-9.]+) (\w+)   Level (-?[0-9.]+) V$)");
+        const auto check = [&](double time, double level, const QString& unit, double scale) {
+            const QString text =
+                moveTo(QPoint(geometry.XToPixel(time * scale), geometry.YToPixel(level)));
+            const QRegularExpressionMatch match = format.match(text);
+            QVERIFY2(match.hasMatch(), qPrintable(text));
+            QCOMPARE(match.captured(2), unit);
+            const double timePixel = (geometry.Xmax() - geometry.Xmin()) / geometry.Plot().Width();
+            const double levelPixel =
+                (geometry.Vmax() - geometry.Vmin()) / geometry.Plot().Height();
+            QVERIFY2(qAbs(match.captured(1).toDouble() - time * scale) <= timePixel,
+                     qPrintable(text));
+            QVERIFY2(qAbs(match.captured(3).toDouble() - level) <= levelPixel, qPrintable(text));
+            QVERIFY2(match.captured(1).section('.', 1).size() <= 4, qPrintable(text));
+        };
+        check(1.0, 0.5, "msec", 1.0);
+        check(2.4, -0.9, "msec", 1.0);
+        QCOMPARE(moveTo(QPoint(2, 2)), QString());
+        rig.view.Editor()->ChangeTimeUnit(PulseTimeUnit::Usec);
+        rig.view.Refresh();
+        check(1.0, 0.0, "usec", 1000.0);
+    }
+
+    // The host switches the channel and writes the context file: repaints read nothing, even
+    // of the design they show; the design of the new channel is read once the view is told.
+    void RepaintsReadNothingAndAnotherChannelIsReadWhenAnnounced() {
+        PulseViewRig rig;
+        QVERIFY(rig.WaitForEditor());
+        FileReadCounter reads(rig.workspace.store.ContextFile());
+        rig.workspace.SetContext("Settings", "ActiveCh", "1");
+        rig.workspace.state.activeChannel = 1;
+        reads.Take();
+        for (int i = 0; i < 20; ++i) {
+            rig.view.repaint();
+        }
+        QCOMPARE(reads.Take(), 0);
+        QCOMPARE(rig.view.Design().Channel(), 0);
+        rig.view.UpdateAllViews();
+        QVERIFY(reads.Take() > 0);
+        QCOMPARE(rig.view.Design().Channel(), 1);
+    }
 };
-
-void PulseViewTest::CurvesFollowTheStoredItems_data() {
-    QTest::addColumn<int>("train");
-    QTest::addColumn<double>("start");
-    QTest::addColumn<int>("repeat");
-    QTest::addColumn<int>("unit");
-    QTest::addColumn<QStringList>("cells"); // time, level, time, level ...
-    QTest::addColumn<QList<QPointF>>("points");
-    // Equal levels of neighbouring steps give no visible riser.
-    QTest::newRow("steps") << 0 << 0.0 << 1 << 1
-                           << QStringList{"0.001", "0", "0.001", "1", "0.001", "1"}
-                           << QList<QPointF>{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 1}, {3, 1}};
-    QTest::newRow("an item without a level moves no step")
-        << 0 << 0.0 << 1 << 1 << QStringList{"0.001", "", "0.001", "0.5"}
-        << QList<QPointF>{{0, 0.5}, {1, 0.5}};
-    QTest::newRow("nodes from the start")
-        << 1 << 0.002 << 1 << 1 << QStringList{"0", "0", "0.001", "1"}
-        << QList<QPointF>{{2, 0}, {3, 1}};
-    QTest::newRow("three passes") << 1 << 0.0 << 3 << 1 << QStringList{"0", "0", "0.002", "1"}
-                                  << QList<QPointF>{{0, 0}, {2, 1}, {2, 0}, {4, 1}, {4, 0}, {6, 1}};
-    // A section kept in usec is drawn in the shown section's msec like the axis.
-    QTest::newRow("own unit ignored") << 1 << 0.0 << 1 << 2 << QStringList{"0", "0", "0.001", "1"}
-                                      << QList<QPointF>{{0, 0}, {1, 1}};
-    QTest::newRow("pulse sequence")
-        << 2 << 0.0 << 1 << 1 << QStringList{"T1", "3"} << QList<QPointF>{};
-}
-
-void PulseViewTest::CurvesFollowTheStoredItems() {
-    QFETCH(int, train);
-    QFETCH(double, start);
-    QFETCH(int, repeat);
-    QFETCH(int, unit);
-    QFETCH(QStringList, cells);
-    QFETCH(QList<QPointF>, points);
-    std::vector<PulseItem> items;
-    double last = 0.0;
-    for (qsizetype i = 0; i + 1 < cells.size(); i += 2) {
-        items.push_back({cells[i].toStdString(), cells[i + 1].toStdString()});
-        last = train == 0 ? last + cells[i].toDouble() : cells[i].toDouble();
-    }
-    const PulseSection section = MakeSection(static_cast<TrainStyle>(train), start, last, repeat,
-                                             items, PulseTimeUnits::FromStored(unit));
-    const PulseDesignPicture picture = PictureOf(section);
-    const std::vector<PulsePoint>& curve = picture.sections.at(0).curve;
-    QCOMPARE(curve.size(), static_cast<std::size_t>(points.size()));
-    for (std::size_t i = 0; i < curve.size(); ++i) {
-        QVERIFY2(
-            qFuzzyCompare(1.0 + curve[i].time, 1.0 + points[qsizetype(i)].x()) &&
-                curve[i].level == points[qsizetype(i)].y(),
-            qPrintable(QString("point %1: %2, %3").arg(i).arg(curve[i].time).arg(curve[i].level)));
-    }
-}
-
-void PulseViewTest::SelectedLineIsMarkedOnlyWhereItsItemWasDrawn() {
-    const PulseSection steps =
-        MakeSection(TrainStyle::DcIntervals, 0.0, 0.003, 1, {{"0.001", "0"}, {"0.002", "0.5"}});
-    PulseDesignPicture picture = PictureOf(steps, 1);
-    QCOMPARE(picture.mark, PulseLineMark::Step);
-    QCOMPARE(picture.markFrom, (PulsePoint{1.0, 0.5}));
-    QCOMPARE(picture.markTo, (PulsePoint{3.0, 0.5}));
-
-    const PulseSection nodes =
-        MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.002, 1, {{"0", "0"}, {"0.002", ""}});
-    picture = PictureOf(nodes, 0);
-    QCOMPARE(picture.mark, PulseLineMark::Node);
-    QCOMPARE(picture.markFrom, (PulsePoint{0.0, 0.0}));
-    QCOMPARE(PictureOf(nodes, 1).mark, PulseLineMark::None); // its level is missing
-    // Only the active section carries the mark.
-    QCOMPARE(PulseDesignPicture::From({nodes, steps}, 0, PulseTimeUnit::Msec, 0.005, 2.0, 1).mark,
-             PulseLineMark::None);
-}
-
-void PulseViewTest::MillionRepeatsStopAtTheBudgetAndFillTheRestAsABand() {
-    const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.001, 0.000002, 1000000,
-                                             {{"0", "-0.25"}, {"0.000002", "0.75"}});
-    const PulseSectionPicture shown = PictureOf(section).sections.at(0);
-    QVERIFY(shown.curve.size() <= PulseSectionPicture::kCurveBudget);
-    QVERIFY(shown.hasBand);
-    QCOMPARE(shown.band.from, shown.curve.back().time);
-    QVERIFY(qFuzzyCompare(shown.band.to, 1.0 + 2000.0)); // Start + Repeat x LocDur, in msec
-    QCOMPARE(shown.band.low, -0.25);
-    QCOMPARE(shown.band.high, 0.75);
-    QVERIFY(!PictureOf(MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.001, 3,
-                                   {{"0", "0"}, {"0.001", "1"}}))
-                 .sections.at(0)
-                 .hasBand);
-}
-
-void PulseViewTest::LabelsOfSectionsAtOnePlaceStayApartAndPickable() {
-    PulseDesignPicture picture;
-    picture.duration = 4.0;
-    for (const auto& [start, end] : {std::pair{0.0, 2.0}, {2.0, 2.0}, {2.0, 2.0}, {2.0, 4.0}}) {
-        picture.sections.push_back({start, end, {}, false, {}, std::nullopt});
-    }
-    const ViewGeometry geometry = MappedGeometry({40, 30, 640, 430}, 0.0, 4.0, -1.0, 1.0);
-    PulseSectionPicker picker;
-    picker.Place(picture, geometry, QFontMetrics(QFont()));
-    const std::vector<QRect>& labels = picker.Labels();
-    QCOMPARE(labels.size(), std::size_t(4));
-    for (std::size_t k = 0; k < labels.size(); ++k) {
-        for (std::size_t j = 0; j < k; ++j) {
-            QVERIFY2(!labels[k].intersects(labels[j]), qPrintable(QString("%1 %2").arg(j).arg(k)));
-        }
-        QCOMPARE(picker.SectionAt(labels[k].center()), int(k));
-    }
-    QCOMPARE(picker.Borders()[1], geometry.XToPixel(2.0));
-    QCOMPARE(picker.SectionAt(QPoint(200, 200)), -1);
-}
-
-void PulseViewTest::LabelsWithoutRoomAreLeftOutExceptTheActiveOne() {
-    PulseDesignPicture picture;
-    picture.duration = 1.0;
-    picture.active = 7;
-    picture.sections.resize(10); // all empty, all at 0
-    const ViewGeometry geometry = MappedGeometry({40, 60, 640, 460}, 0.0, 1.0, -1.0, 1.0);
-    PulseSectionPicker picker;
-    picker.Place(picture, geometry, QFontMetrics(QFont()));
-    const std::vector<QRect>& labels = picker.Labels();
-    for (int k = 0; k < 10; ++k) {
-        const bool shown = k < 4 || k == 7;
-        QCOMPARE(labels[std::size_t(k)].isNull(), !shown);
-        if (shown && k != 7) {
-            QCOMPARE(picker.SectionAt(labels[std::size_t(k)].center()), k);
-        }
-    }
-    QCOMPARE(labels[7].top(), labels[0].top()); // on the edge, over section 1's label
-}
-
-void PulseViewTest::SpikeNarrowerThanAPixelIsStillDrawn() {
-    std::vector<PulseItem> items;
-    for (int i = 0; i < 4000; ++i) {
-        items.push_back({std::to_string(i * 1e-7), i == 2001 ? "0.9" : "0"});
-    }
-    const PulseSection section = MakeSection(TrainStyle::TimeLevelPoints, 0.0, 0.0004, 1, items);
-    const PulseDesignPicture picture = PictureOf(section);
-    // 4,000 nodes over 200 columns.
-    const ViewGeometry geometry = MappedGeometry({20, 20, 220, 220}, 0.0, 0.4, -1.0, 1.0);
-    QImage image(240, 240, QImage::Format_RGB32);
-    QPainter painter(&image);
-    PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
-                               PulseSectionPicker());
-    painter.end();
-    const int x = geometry.XToPixel(0.2001);
-    const int y = geometry.YToPixel(0.9);
-    QVERIFY(CountPixels(image, QRect(x - 1, y + 1, 3, 1), IsCurve) > 0);
-}
-
-// +Vpp/2 for 2 ms, 0 for 2 ms (twice), then a second section at -Vpp/2: the top level
-// stands clear of the frame, and the section boundary at 8 ms is a riser.
-void PulseViewTest::FullScaleLevelsAndTheJumpBetweenSectionsAreSeen() {
-    const PulseDesignPicture picture = PulseDesignPicture::From(
-        {MakeSection(TrainStyle::DcIntervals, 0.0, 0.004, 2, {{"0.002", "1"}, {"0.002", "0"}}),
-         MakeSection(TrainStyle::DcIntervals, 0.008, 0.002, 1, {{"0.002", "-1"}})},
-        0, PulseTimeUnit::Msec, 0.01, 2.0, -1);
-    const ViewGeometry geometry = MappedGeometry({40, 40, 440, 240}, 0.0, 10.0, -1.0, 1.0);
-    QImage image(480, 280, QImage::Format_RGB32);
-    QPainter painter(&image);
-    PulseDesignRenderer::Paint(painter, {image.rect(), QFont(), false}, geometry, picture,
-                               PulseSectionPicker());
-    painter.end();
-    // Rows 37 .. 40, three outside the plot down to its edge: background, then the curve.
-    const int x = geometry.XToPixel(1.0);
-    QCOMPARE(CountPixels(image, QRect(x, 37, 1, 2), IsCurve), 0);
-    QCOMPARE(CountPixels(image, QRect(x, 39, 1, 2), IsCurve), 2);
-    QVERIFY(IsCurve(image.pixelColor(geometry.XToPixel(8.0), geometry.YToPixel(-0.5))));
-}
-
-void PulseViewTest::ClickOnALabelShowsItsSectionInTheEditor() {
-    PulseViewRig rig;
-    QVERIFY(rig.WaitForEditor());
-    PulseEditorWidget& editor = *rig.view.EditorWindow();
-    QVERIFY(editor.windowTitle().startsWith("Section 1"));
-
-    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
-    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
-    QVERIFY(editor.windowTitle().startsWith("Section 2"));
-    QCOMPARE(editor.Table()->SelectedLine(), 0);
-    QCOMPARE(rig.view.Picture().active, 1);
-    QCOMPARE(rig.view.Picture().mark, PulseLineMark::Node);
-
-    // The active label, and the space between labels, change nothing.
-    editor.Table()->SelectLine(1);
-    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(1));
-    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(400, 300));
-    QCOMPARE(editor.Table()->SelectedLine(), 1);
-    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("1"));
-    QCOMPARE(rig.view.Picture().markFrom.time, 2.5); // the second node of section 2
-
-    QTest::mouseClick(&rig.view, Qt::LeftButton, {}, rig.LabelCentre(2));
-    QCOMPARE(rig.workspace.Context("PulseRoot-ch1", "activePls"), std::string("2"));
-    QVERIFY(rig.view.Picture().sections.at(2).Empty());
-}
-
-void PulseViewTest::RangesAndBarTextsFollowTheDesign() {
-    PulseViewRig rig(false);
-    StoreThreeSections(rig.workspace);
-    QSignalSpy duration(&rig.view, &PulseDesignView::DurationTextChanged);
-    QSignalSpy amplitude(&rig.view, &PulseDesignView::AmplitudeTextChanged);
-    rig.view.Reopen();
-    QCOMPARE(duration.last().at(0).toString(), QString("0.0025"));
-    QCOMPARE(amplitude.last().at(0).toString(), QString("2"));
-    const ViewGeometry& geometry = rig.view.Geometry();
-    QCOMPARE(geometry.Xmin(), 0.0);
-    QCOMPARE(geometry.Xmax(), 2.5);
-    QCOMPARE(geometry.Vmin(), -1.0);
-    QCOMPARE(geometry.Vmax(), 1.0);
-}
-
-void PulseViewTest::ActiveLabelIsRedOnlyOnceTheEditorExists() {
-    PulseViewRig rig;
-    const auto red = [&rig](const QRect& area) {
-        return CountPixels(rig.view.grab().toImage(), area, IsRed);
-    };
-    QCOMPARE(red(rig.view.rect()), 0);
-    QVERIFY(rig.WaitForEditor());
-    QVERIFY(red(rig.view.Labels().Labels()[0]) > 0);
-    QCOMPARE(red(rig.view.Labels().Labels()[1]), 0);
-}
-
-void PulseViewTest::FrameHandsTheEditorCommandTheAmplitudeAndAHostReloadToTheDesign() {
-    RunningFrame run("wavesmith PLS");
-    PulseDesignView& pulse = *run.frame->PulseView();
-    QAction* editorCommand = run.Action(CommandId::kPulseEditor);
-    QVERIFY(QTest::qWaitFor([&pulse] { return pulse.EditorVisible(); }));
-    run.frame->UpdateCommandStates();
-    QVERIFY(!editorCommand->isEnabled());
-    pulse.EditorWindow()->close();
-    run.frame->UpdateCommandStates();
-    QVERIFY(editorCommand->isEnabled());
-    editorCommand->trigger();
-    QVERIFY(pulse.EditorVisible());
-
-    QVERIFY(!run.Field(ControlId::kLengthField)->isEnabled());
-    QLineEdit* amplitude = run.Field(ControlId::kSecondField);
-    QVERIFY(amplitude->isEnabled());
-    TypeAndEnter(amplitude, "0.5");
-    QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
-    QCOMPARE(pulse.Geometry().Vmax(), 0.25);
-    TypeAndEnter(amplitude, "9");
-    QCOMPARE(run.workspace.ui.MessageIds().back(), int(MsgVppOutOfRange));
-    QCOMPARE(amplitude->text(), QString("0.5"));
-    QCOMPARE(run.workspace.Context("PulseRoot-ch1", "Vpp"), std::string("0.5"));
-
-    // The host switched the channel: its reload shows the other channel's design at once.
-    run.workspace.SetContext("Settings", "ActiveCh", "1");
-    run.workspace.bus.SendRequest(HostReload);
-    QCOMPARE(pulse.Design().Channel(), 1);
-}
-
-void PulseViewTest::PrintedPageShowsTheDesign() {
-    PulseViewRig rig;
-    QVERIFY(rig.WaitForEditor());
-    QVERIFY(rig.view.IsCommandEnabled(EditCommands::kPrint));
-    QImage page(1100, 850, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter painter(&page);
-    rig.view.PaintPage(painter, page.size(), 96.0);
-    painter.end();
-    // The active section's number in red, and the curve of the first section at 0.8 V.
-    QVERIFY(CountPixels(page, page.rect(), IsRed) > 0);
-    QVERIFY(CountPixels(page, page.rect(), IsCurve) > 500);
-}
-
-void PulseViewTest::WheelZoomsAroundTheCursorWithinTheDesign() {
-    PulseViewRig rig;
-    QVERIFY(rig.WaitForEditor());
-    const auto wheel = [&rig](double time, int steps) {
-        const QPointF at(rig.view.Geometry().XToPixel(time), 300);
-        QWheelEvent event(at, rig.view.mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&rig.view, &event);
-    };
-    const ViewGeometry& geometry = rig.view.Geometry();
-    wheel(2.25, 1);
-    QVERIFY(qAbs(geometry.Xmax() - geometry.Xmin() - 1.25) < 1e-2);
-    QVERIFY(geometry.Xmin() > 1.0 && geometry.Xmax() < 2.5);
-    const std::vector<QRect>& labels = rig.view.Labels().Labels();
-    QCOMPARE(labels[0].left(), geometry.Plot().left); // began before the visible time
-    QVERIFY(!labels[1].isNull());
-    QVERIFY(labels[2].isNull()); // starts after it
-    wheel(2.0, -1);
-    wheel(2.0, -1);
-    QCOMPARE(geometry.Xmin(), 0.0);
-    QCOMPARE(geometry.Xmax(), 2.5);
-    wheel(1.0, 1);
-    rig.view.Refresh(); // a change of the design shows all of it
-    QCOMPARE(geometry.Xmax(), 2.5);
-}
-
-// The readout resolves one pixel: its value lies within a pixel of the time and level
-// that were pointed at, in the shown section's unit; off the plot it is empty.
-void PulseViewTest::StatusReadoutShowsTimeAndLevelUnderTheCursor() {
-    PulseViewRig rig;
-    QVERIFY(rig.WaitForEditor());
-    QSignalSpy readout(&rig.view, &PulseDesignView::PositionChanged);
-    const ViewGeometry& geometry = rig.view.Geometry();
-    const auto moveTo = [&](QPoint at) {
-        QMouseEvent move(QEvent::MouseMove, at, rig.view.mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(&rig.view, &move);
-        return readout.last().at(0).toString();
-    };
-    const QRegularExpression format(R"(^Time (-?[0-9.]+) (\w+)   Level (-?[0-9.]+) V$)");
-    const auto check = [&](double time, double level, const QString& unit, double scale) {
-        const QString text =
-            moveTo(QPoint(geometry.XToPixel(time * scale), geometry.YToPixel(level)));
-        const QRegularExpressionMatch match = format.match(text);
-        QVERIFY2(match.hasMatch(), qPrintable(text));
-        QCOMPARE(match.captured(2), unit);
-        const double timePixel = (geometry.Xmax() - geometry.Xmin()) / geometry.Plot().Width();
-        const double levelPixel = (geometry.Vmax() - geometry.Vmin()) / geometry.Plot().Height();
-        QVERIFY2(qAbs(match.captured(1).toDouble() - time * scale) <= timePixel, qPrintable(text));
-        QVERIFY2(qAbs(match.captured(3).toDouble() - level) <= levelPixel, qPrintable(text));
-        QVERIFY2(match.captured(1).section('.', 1).size() <= 4, qPrintable(text));
-    };
-    check(1.0, 0.5, "msec", 1.0);
-    check(2.4, -0.9, "msec", 1.0);
-    QCOMPARE(moveTo(QPoint(2, 2)), QString());
-    rig.view.Editor()->ChangeTimeUnit(PulseTimeUnit::Usec);
-    rig.view.Refresh();
-    check(1.0, 0.0, "usec", 1000.0);
-}
-
-// The host switches the channel and writes the context file: repaints read nothing, even
-// of the design they show; the design of the new channel is read once the view is told.
-void PulseViewTest::RepaintsReadNothingAndAnotherChannelIsReadWhenAnnounced() {
-    PulseViewRig rig;
-    QVERIFY(rig.WaitForEditor());
-    FileReadCounter reads(rig.workspace.store.ContextFile());
-    rig.workspace.SetContext("Settings", "ActiveCh", "1");
-    rig.workspace.state.activeChannel = 1;
-    reads.Take();
-    for (int i = 0; i < 20; ++i) {
-        rig.view.repaint();
-    }
-    QCOMPARE(reads.Take(), 0);
-    QCOMPARE(rig.view.Design().Channel(), 0);
-    rig.view.UpdateAllViews();
-    QVERIFY(reads.Take() > 0);
-    QCOMPARE(rig.view.Design().Channel(), 1);
-}
 
 QTEST_MAIN(PulseViewTest)
 #include "PulseViewTest.moc"

@@ -41,116 +41,113 @@ FileQuestion StandardSaveQuestion(const QString& folder) {
 // The Qt faces of the core's questions: what the user sees and what the core gets back.
 class QtUserInterfaceTest : public QObject {
     Q_OBJECT
+
 private slots:
-    void MessageBoxShowsTextUnderItsCaptionWholeAndClosingItAnswersNo();
-    void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension();
-    void OpenDialogWithDroppedPathAsksNothing();
-    void ProgressShowsNothingBeforeItsDelayThenStopsOnCancel();
+    void MessageBoxShowsTextUnderItsCaptionWholeAndClosingItAnswersNo() {
+        QtUserInterface ui;
+        ui.SetCaption("FM Wavesmith");
+        QString caption;
+        QString text;
+        int buttonCount = 0;
+        OnNextDialog([&](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY(box != nullptr);
+            caption = box->windowTitle();
+            text = box->text();
+            buttonCount = static_cast<int>(box->buttons().size());
+            box->button(QMessageBox::Yes)->click();
+        });
+
+        const MessageAnswer answer =
+            ui.ShowText("Storing in Temporary folder is not recommended.\nSave ?", "",
+                        MessageButtons::YesNo, MessageIcon::Question);
+
+        QCOMPARE(answer, MessageAnswer::Yes);
+        QCOMPARE(caption, QString("FM Wavesmith"));
+        QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
+        QCOMPARE(buttonCount, 2);
+
+        // A caption of its own replaces the program's, and the box is wide enough for it.
+        const QString longCaption =
+            QStringLiteral("Value out of range. Previous value will be restored.");
+        int boxWidth = 0;
+        OnNextDialog([&boxWidth](QWidget* dialog) {
+            boxWidth = dialog->width();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QCOMPARE(ui.ShowText("Replace?", longCaption.toStdString(), MessageButtons::YesNo),
+                 MessageAnswer::No);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        // The title bar also holds the window's icon and buttons.
+        QVERIFY2(boxWidth >= QFontMetrics(bold).horizontalAdvance(longCaption) + 100,
+                 qPrintable(QString::number(boxWidth)));
+    }
+
+    void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {
+        QTemporaryDir folder;
+        QtUserInterface ui;
+        QStringList filters;
+        QString selectedFilter;
+        QString startFolder;
+        OnNextDialog([&](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files != nullptr);
+            filters = files->nameFilters();
+            selectedFilter = files->selectedNameFilter();
+            startFolder = files->directory().absolutePath();
+            files->selectFile("ramp");
+            QMetaObject::invokeMethod(files, "accept");
+        });
+
+        const std::optional<FileChoice> choice =
+            ui.AskSaveFile(StandardSaveQuestion(folder.path()));
+
+        // The dialog shows each description with its runs of blanks collapsed.
+        QCOMPARE(filters,
+                 QStringList({"Binary (*.wav) (*.wav)", "ASCII -space delimited (*.asc) (*.asc)",
+                              "Comma delimited(*csv) (*.csv)"}));
+        QCOMPARE(selectedFilter, QString("ASCII -space delimited (*.asc)"));
+        QCOMPARE(startFolder, QDir(folder.path()).absolutePath());
+        QVERIFY(choice.has_value());
+        QCOMPARE(choice->filterIndex, 1);
+        QCOMPARE(QString::fromStdString(choice->path), folder.filePath("ramp.asc"));
+    }
+
+    void OpenDialogWithDroppedPathAsksNothing() {
+        QtUserInterface ui;
+        ui.AnswerNextOpenWith("/data/scope.001");
+        FileQuestion question;
+        question.filterIndex = 2;
+
+        const std::optional<FileChoice> dropped = ui.AskOpenFile(question);
+
+        QVERIFY(dropped.has_value());
+        QCOMPARE(QString::fromStdString(dropped->path), QString("/data/scope.001"));
+        QCOMPARE(dropped->filterIndex, 2);
+        // Only the next question is answered: the one after it opens the dialog again.
+        OnNextDialog([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(!ui.AskOpenFile(question).has_value());
+    }
+
+    void ProgressShowsNothingBeforeItsDelayThenStopsOnCancel() {
+        QtProgressDisplay quick(nullptr, "Wavesmith", "Importing in.asc", 3600 * 1000);
+        QVERIFY(quick.Report(0.5));
+        QVERIFY(!quick.DialogShown());
+
+        QtProgressDisplay slow(nullptr, "Wavesmith", "Importing in.asc", 0);
+        QVERIFY(slow.Report(0.25));
+        auto* dialog = QApplication::activeModalWidget() != nullptr
+                           ? qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())
+                           : nullptr;
+        QVERIFY(slow.DialogShown());
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->labelText(), QString("Importing in.asc..."));
+        QCOMPARE(dialog->value(), 250);
+        dialog->cancel();
+        QVERIFY(!slow.Report(0.5));
+    }
 };
-
-void QtUserInterfaceTest::MessageBoxShowsTextUnderItsCaptionWholeAndClosingItAnswersNo() {
-    QtUserInterface ui;
-    ui.SetCaption("FM Wavesmith");
-    QString caption;
-    QString text;
-    int buttonCount = 0;
-    OnNextDialog([&](QWidget* dialog) {
-        auto* box = qobject_cast<QMessageBox*>(dialog);
-        QVERIFY(box != nullptr);
-        caption = box->windowTitle();
-        text = box->text();
-        buttonCount = static_cast<int>(box->buttons().size());
-        box->button(QMessageBox::Yes)->click();
-    });
-
-    const MessageAnswer answer =
-        ui.ShowText("Storing in Temporary folder is not recommended.\nSave ?", "",
-                    MessageButtons::YesNo, MessageIcon::Question);
-
-    QCOMPARE(answer, MessageAnswer::Yes);
-    QCOMPARE(caption, QString("FM Wavesmith"));
-    QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
-    QCOMPARE(buttonCount, 2);
-
-    // A caption of its own replaces the program's, and the box is wide enough for it.
-    const QString longCaption =
-        QStringLiteral("Value out of range. Previous value will be restored.");
-    int boxWidth = 0;
-    OnNextDialog([&boxWidth](QWidget* dialog) {
-        boxWidth = dialog->width();
-        QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-    QCOMPARE(ui.ShowText("Replace?", longCaption.toStdString(), MessageButtons::YesNo),
-             MessageAnswer::No);
-    QFont bold = QApplication::font();
-    bold.setBold(true);
-    // The title bar also holds the window's icon and buttons.
-    QVERIFY2(boxWidth >= QFontMetrics(bold).horizontalAdvance(longCaption) + 100,
-             qPrintable(QString::number(boxWidth)));
-}
-
-void QtUserInterfaceTest::SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {
-    QTemporaryDir folder;
-    QtUserInterface ui;
-    QStringList filters;
-    QString selectedFilter;
-    QString startFolder;
-    OnNextDialog([&](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        QVERIFY(files != nullptr);
-        filters = files->nameFilters();
-        selectedFilter = files->selectedNameFilter();
-        startFolder = files->directory().absolutePath();
-        files->selectFile("ramp");
-        QMetaObject::invokeMethod(files, "accept");
-    });
-
-    const std::optional<FileChoice> choice = ui.AskSaveFile(StandardSaveQuestion(folder.path()));
-
-    // The dialog shows each description with its runs of blanks collapsed.
-    QCOMPARE(filters,
-             QStringList({"Binary (*.wav) (*.wav)", "ASCII -space delimited (*.asc) (*.asc)",
-                          "Comma delimited(*csv) (*.csv)"}));
-    QCOMPARE(selectedFilter, QString("ASCII -space delimited (*.asc)"));
-    QCOMPARE(startFolder, QDir(folder.path()).absolutePath());
-    QVERIFY(choice.has_value());
-    QCOMPARE(choice->filterIndex, 1);
-    QCOMPARE(QString::fromStdString(choice->path), folder.filePath("ramp.asc"));
-}
-
-void QtUserInterfaceTest::OpenDialogWithDroppedPathAsksNothing() {
-    QtUserInterface ui;
-    ui.AnswerNextOpenWith("/data/scope.001");
-    FileQuestion question;
-    question.filterIndex = 2;
-
-    const std::optional<FileChoice> dropped = ui.AskOpenFile(question);
-
-    QVERIFY(dropped.has_value());
-    QCOMPARE(QString::fromStdString(dropped->path), QString("/data/scope.001"));
-    QCOMPARE(dropped->filterIndex, 2);
-    // Only the next question is answered: the one after it opens the dialog again.
-    OnNextDialog([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
-    QVERIFY(!ui.AskOpenFile(question).has_value());
-}
-
-void QtUserInterfaceTest::ProgressShowsNothingBeforeItsDelayThenStopsOnCancel() {
-    QtProgressDisplay quick(nullptr, "Wavesmith", "Importing in.asc", 3600 * 1000);
-    QVERIFY(quick.Report(0.5));
-    QVERIFY(!quick.DialogShown());
-
-    QtProgressDisplay slow(nullptr, "Wavesmith", "Importing in.asc", 0);
-    QVERIFY(slow.Report(0.25));
-    auto* dialog = QApplication::activeModalWidget() != nullptr
-                       ? qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())
-                       : nullptr;
-    QVERIFY(slow.DialogShown());
-    QVERIFY(dialog != nullptr);
-    QCOMPARE(dialog->labelText(), QString("Importing in.asc..."));
-    QCOMPARE(dialog->value(), 250);
-    dialog->cancel();
-    QVERIFY(!slow.Report(0.5));
-}
 
 QTEST_MAIN(QtUserInterfaceTest)
 #include "QtUserInterfaceTest.moc"

@@ -1,6 +1,8 @@
 #include "ui/support/WidgetInput.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
@@ -16,4 +18,10 @@ void TypeAndEnter(QLineEdit* field, const QString& text) {
 
 QPushButton* Button(QWidget& dialog, const char* name) {
     return Child<QPushButton>(dialog, name);
+}
+
+void Hover(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
 }

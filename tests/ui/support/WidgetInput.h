@@ -23,3 +23,7 @@ template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
 }
 
 QPushButton* Button(QWidget& dialog, const char* name);
+
+// A mouse move with no button held, delivered straight to `widget` (QTest's own move sends
+// none to a widget that does not track the mouse).
+void Hover(QWidget* widget, QPoint at);
