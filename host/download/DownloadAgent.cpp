@@ -5,7 +5,7 @@
 #include "download/DownloadCommand.h"
 #include "download/FmDownload.h"
 #include "download/SequenceDownload.h"
-#include "download/WaveformFile.h"
+#include "download/WaveformStream.h"
 #include "scpi/ScpiVocabulary.h"
 
 #include <algorithm>
@@ -33,7 +33,10 @@ std::string Printable(const std::string& text) {
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + Printable(text) + "\"";
+    std::string quoted = "\"";
+    quoted += Printable(text);
+    quoted += '"';
+    return quoted;
 }
 
 bool HasControlCharacters(const std::string& text) {
@@ -152,13 +155,16 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
     where =
         "segment " + std::to_string(definition->segment) + " of channel " + std::to_string(channel);
     std::string error;
-    const auto file = WaveformFile::Read(notice.waveFile, error);
+    const auto file = WaveformStream::Open(notice.waveFile, error);
     if (!file) {
         return failed(error);
     }
-    const std::string& bytes = file->Bytes();
-    const std::size_t points = bytes.size() / kBytesPerPoint;
-    line += " " + std::to_string(bytes.size()) + " bytes";
+    if (error = file->CheckLength(); !error.empty()) {
+        return failed(error);
+    }
+    const std::size_t size = file->Size();
+    const std::size_t points = size / kBytesPerPoint;
+    line += " " + std::to_string(size) + " bytes";
     if (points != static_cast<std::size_t>(definition->points)) {
         return failed("the file holds " + std::to_string(points) + " points, the command defines " +
                       std::to_string(definition->points));
@@ -175,11 +181,11 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
         }
         leftovers = *found;
     }
-    std::vector<std::pair<std::string, const std::string*>> messages;
+    std::vector<Message> messages;
     for (const std::string& removal : leftovers.RemovalMessages(channel)) {
-        messages.emplace_back(removal, nullptr);
+        messages.push_back({removal});
     }
-    messages.emplace_back(definition->MessagePrefix(channel), &bytes);
+    messages.push_back({definition->MessagePrefix(channel), nullptr, &*file});
     const Transfer transfer = SendAll(messages, progress);
     if (!transfer.exchanged) {
         return failed(transfer.error, transfer.began);
@@ -188,9 +194,9 @@ DownloadAgent::Outcome DownloadAgent::Download(const ToolNotice& notice,
         return failed(transfer.summary, true);
     }
     const std::string removed = leftovers.Empty() ? "" : "; " + leftovers.Describe();
-    return Done(line + removed + " -> " + transfer.summary,
-                where + ": " + std::to_string(points) + " points, " + std::to_string(bytes.size()) +
-                    " bytes" + removed);
+    return Done(line + removed + " -> " + transfer.summary, where + ": " + std::to_string(points) +
+                                                                " points, " + std::to_string(size) +
+                                                                " bytes" + removed);
 }
 
 std::optional<ChannelLeftovers> DownloadAgent::ReadLeftovers(int channel, std::string& error,
@@ -258,15 +264,15 @@ DownloadAgent::DownloadSequence(const InstrumentTransport::Progress& progress) {
                                (leftovers->Empty() ? "" : "; " + leftovers->Describe());
     const std::string line = "sequence download ch=" + std::to_string(channel) + " [" +
                              sequence->section + "] " + amount;
-    std::vector<std::pair<std::string, const std::string*>> messages;
-    messages.emplace_back(sequence->ClearMessage(), nullptr);
+    std::vector<Message> messages;
+    messages.push_back({sequence->ClearMessage()});
     for (std::size_t i = 0; i < sequence->segments.size(); ++i) {
-        messages.emplace_back(sequence->SegmentPrefix(i), &sequence->segments[i].bytes);
+        messages.push_back({sequence->SegmentPrefix(i), &sequence->segments[i].bytes});
     }
     for (const std::string& steps : sequence->StepMessages()) {
-        messages.emplace_back(steps, nullptr);
+        messages.push_back({steps});
     }
-    messages.emplace_back(sequence->PlayMessage(), nullptr);
+    messages.push_back({sequence->PlayMessage()});
     const Transfer transfer = SendAll(messages, progress);
     if (!transfer.exchanged || !ScpiVocabulary::IsNoError(transfer.summary)) {
         const std::string reason = transfer.exchanged ? transfer.summary : transfer.error;
@@ -286,36 +292,64 @@ DownloadAgent::Transfer DownloadAgent::Send(const std::string& prefix, const std
     return SendAll({{prefix, &bytes}}, progress);
 }
 
-DownloadAgent::Transfer
-DownloadAgent::SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
-                       const InstrumentTransport::Progress& progress) {
+namespace {
+
+// The bytes of a message's block as they go out; the file's length is checked once more
+// with the last piece, before the message is completed.
+std::string ReadPiece(const WaveformStream& file, std::size_t offset, char* into,
+                      std::size_t count) {
+    std::string problem = file.ReadAt(offset, into, count);
+    if (problem.empty() && offset + count == file.Size()) {
+        problem = file.CheckLength();
+    }
+    return problem;
+}
+
+} // namespace
+
+DownloadAgent::Transfer DownloadAgent::SendAll(const std::vector<Message>& messages,
+                                               const InstrumentTransport::Progress& progress) {
     Transfer transfer;
     // What each message puts on the wire: its text, its block with the header, a newline.
-    const auto wireSize = [](const std::string& text, const std::string* bytes) {
-        return text.size() + 1 +
-               (bytes ? ScpiVocabulary::BlockHeader(bytes->size()).size() + bytes->size() : 0);
+    const auto wireSize = [](const Message& message) {
+        const bool block = message.file || message.bytes;
+        const std::size_t size = message.file ? message.file->Size()
+                                 : block      ? message.bytes->size()
+                                              : 0;
+        return message.text.size() + 1 +
+               (block ? ScpiVocabulary::BlockHeader(size).size() + size : 0);
     };
     std::size_t total = 0;
-    for (const auto& [text, bytes] : messages) {
-        total += wireSize(text, bytes);
+    for (const Message& message : messages) {
+        total += wireSize(message);
     }
     const auto sendAndComplete = [&] {
         std::size_t done = 0;
-        for (const auto& [text, bytes] : messages) {
+        for (const Message& message : messages) {
             const auto step = [&](std::size_t sent, std::size_t) {
                 transfer.began = true;
                 if (progress) {
                     progress(std::min(done + sent, total), total);
                 }
             };
-            const bool sent = bytes
-                                  ? instrument_->SendBlock(text, bytes->data(), bytes->size(), step)
-                                  : instrument_->Send(text);
+            bool sent = false;
+            if (message.file) {
+                const auto read = [&file = *message.file](std::size_t offset, char* into,
+                                                          std::size_t count) {
+                    return ReadPiece(file, offset, into, count);
+                };
+                sent = instrument_->SendBlockFrom(message.text, message.file->Size(), read, step);
+            } else if (message.bytes) {
+                sent = instrument_->SendBlock(message.text, message.bytes->data(),
+                                              message.bytes->size(), step);
+            } else {
+                sent = instrument_->Send(message.text);
+            }
             if (!sent) {
                 return false;
             }
             transfer.began = true;
-            done += wireSize(text, bytes);
+            done += wireSize(message);
         }
         return ReadCompletion(transfer.summary);
     };

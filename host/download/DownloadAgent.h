@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+class WaveformStream;
+
 // The host's answer to its tool's notifications: it takes what the tool left in the link
 // key and the workspace to the instrument. Each notification is performed to the end (the
 // instrument's completion and error queue included) and described in one line starting
@@ -65,8 +67,15 @@ private:
     // instrument's completion.
     Transfer Send(const std::string& prefix, const std::string& bytes,
                   const InstrumentTransport::Progress& progress);
-    // Runs `messages` (each with its block, when it has one), then reads the completion.
-    Transfer SendAll(const std::vector<std::pair<std::string, const std::string*>>& messages,
+    // One program message: its text and, when it has one, its block, in memory or read
+    // from the waveform file as it goes out.
+    struct Message {
+        std::string text;
+        const std::string* bytes = nullptr;
+        const WaveformStream* file = nullptr;
+    };
+    // Runs `messages`, then reads the completion.
+    Transfer SendAll(const std::vector<Message>& messages,
                      const InstrumentTransport::Progress& progress);
     Outcome Forward(const ToolNotice& notice);
     // Asks the instrument what `channel` (1-based) holds and reads the answer by `rule`.

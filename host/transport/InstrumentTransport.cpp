@@ -16,6 +16,15 @@ std::unique_ptr<InstrumentTransport> InstrumentTransport::For(const InstrumentAd
     return std::make_unique<SocketTransport>(address);
 }
 
+bool InstrumentTransport::SendBlockFrom(std::string_view prefix, std::size_t size,
+                                        const BlockReader& read, const Progress& progress) {
+    std::string bytes(size, '\0');
+    if (const std::string problem = read(0, bytes.data(), size); !problem.empty()) {
+        return Fail(problem);
+    }
+    return SendBlock(prefix, bytes.data(), size, progress);
+}
+
 bool InstrumentTransport::Fail(const std::string& what) {
     lastError_ = what;
     lost_ = false;

@@ -47,6 +47,16 @@ public:
     // Sends prefix, the block header, the bytes and the newline as one program message.
     virtual bool SendBlock(std::string_view prefix, const void* bytes, std::size_t size,
                            const Progress& progress = {}) = 0;
+    // Fills `into` with `count` bytes of a block from `offset`: the reason they cannot be
+    // had, or empty.
+    using BlockReader =
+        std::function<std::string(std::size_t offset, char* into, std::size_t count)>;
+    // SendBlock for a block that is read as it goes out, so that a long one is never copied
+    // whole into memory first where the line allows. A piece that cannot be read leaves the
+    // message unfinished (no newline: an instrument that acts on whole messages drops it),
+    // closes the line and is LastError().
+    virtual bool SendBlockFrom(std::string_view prefix, std::size_t size, const BlockReader& read,
+                               const Progress& progress = {});
     virtual std::optional<std::string> Query(std::string_view message) = 0;
     // The data of the block the instrument answers with.
     virtual std::optional<std::string> QueryBlock(std::string_view message) = 0;

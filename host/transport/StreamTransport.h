@@ -19,6 +19,9 @@ public:
     // Without copying the bytes.
     bool SendBlock(std::string_view prefix, const void* bytes, std::size_t size,
                    const Progress& progress = {}) override;
+    // In pieces, each read while the one before is on its way.
+    bool SendBlockFrom(std::string_view prefix, std::size_t size, const BlockReader& read,
+                       const Progress& progress = {}) override;
     std::optional<std::string> Query(std::string_view message) override;
     std::optional<std::string> QueryBlock(std::string_view message) override;
 

@@ -179,16 +179,35 @@ bool Vxi11Transport::SendBlock(std::string_view prefix, const void* bytes, std::
     message_.clear();
     message_.reserve(total);
     message_.append(prefix).append(header).append(static_cast<const char*>(bytes), size) += '\n';
+    return SendWhole(progress);
+}
+
+bool Vxi11Transport::SendWhole(const Progress& progress) {
+    const std::size_t total = message_.size();
     if (progress) {
         progress(0, total);
     }
-    if (!WriteMessage(message_.data(), message_.size())) {
+    if (!WriteMessage(message_.data(), total)) {
         return false;
     }
     if (progress) {
         progress(total, total);
     }
     return true;
+}
+
+bool Vxi11Transport::SendBlockFrom(std::string_view prefix, std::size_t size,
+                                   const BlockReader& read, const Progress& progress) {
+    const std::string header = ScpiVocabulary::BlockHeader(size);
+    message_.clear();
+    message_.append(prefix).append(header);
+    const std::size_t start = message_.size();
+    message_.resize(start + size);
+    if (const std::string problem = read(0, message_.data() + start, size); !problem.empty()) {
+        return Fail(problem);
+    }
+    message_ += '\n';
+    return SendWhole(progress);
 }
 
 std::optional<std::string> Vxi11Transport::Query(std::string_view message) {

@@ -24,12 +24,17 @@ public:
     bool Send(std::string_view message) override;
     bool SendBlock(std::string_view prefix, const void* bytes, std::size_t size,
                    const Progress& progress = {}) override;
+    // Read straight into the message liblxi hands over in one call.
+    bool SendBlockFrom(std::string_view prefix, std::size_t size, const BlockReader& read,
+                       const Progress& progress = {}) override;
     std::optional<std::string> Query(std::string_view message) override;
     std::optional<std::string> QueryBlock(std::string_view message) override;
 
 private:
     // Why no link came: rpcbind refusing or silent, as far as a plain connect can tell.
     std::string WhyNoLink() const;
+    // Hands message_ over whole, with the progress before and after.
+    bool SendWhole(const Progress& progress);
     bool WriteMessage(const char* data, std::size_t size);
     std::optional<std::string> ReadAnswer();
     // A failure within most of the timeout is the link breaking; one at its end, a stall.

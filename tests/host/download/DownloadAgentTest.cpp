@@ -212,6 +212,20 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     const auto again = bench.agent.Perform(notice);
     EXPECT_TRUE(again.succeeded) << again.line;
     EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
+    if (vxi11) {
+        return; // VXI-11 reads the file whole before the message goes out
+    }
+    // Cut short in place while it goes out, the file leaves its message unfinished: the
+    // instrument drops it and keeps what it had.
+    bool cut = false;
+    const auto shrunk = bench.agent.Perform(notice, [&](std::size_t, std::size_t) {
+        if (!cut) {
+            cut = true;
+            std::filesystem::resize_file(path, large.size() / 2);
+        }
+    });
+    EXPECT_TRUE(Contains(shrunk.line, "failed: the waveform file changed length")) << shrunk.line;
+    EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
 }
 
 } // namespace
