@@ -5,8 +5,9 @@
 // mark does), and the repaint after an edit of the whole waveform or of a few points.
 // The peer is a plain min/max scan of every visible point. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_view_scale [--snapshot=prefix] [benchmark flags]
-// --snapshot writes prefix-scale-view.png and prefix-scale-zoom.png of a 1 M-point
-// waveform and exits (to compare pictures before and after a change of the view code).
+// --snapshot writes prefix-scale-view.png, -scale-edit.png (after an Invert) and
+// -scale-zoom.png of a 1 M-point waveform and exits (to compare pictures before and after a change
+// of the view code).
 #include "../BenchWorkspace.h"
 #include "ViewBench.h"
 #include "document/WaveDoc.h"
@@ -274,9 +275,12 @@ bool SaveSnapshots(const std::string& prefix) {
     scene.view.SetAnchorFromEditor(0, 200000);
     scene.view.SetAnchorFromEditor(1, 700000);
     const bool whole = scene.view.grab().save(QString::fromStdString(prefix + "-scale-view.png"));
+    // An edit of the marked half, the whole view again, then a zoom into the edited part.
     scene.view.OnCommand(EditCommands::kInvert);
+    const bool edited = scene.view.grab().save(QString::fromStdString(prefix + "-scale-edit.png"));
     scene.ZoomTo(400000, 400040);
-    return whole && scene.view.grab().save(QString::fromStdString(prefix + "-scale-zoom.png"));
+    return whole && edited &&
+           scene.view.grab().save(QString::fromStdString(prefix + "-scale-zoom.png"));
 }
 
 } // namespace
