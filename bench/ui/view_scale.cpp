@@ -3,11 +3,13 @@
 // take: the first paint of the whole waveform (summary built), zooming in step by step
 // down to two points and back out, scrolling a zoomed range (what a drag of the map's
 // mark does), and the repaint after an edit of the whole waveform or of a few points.
-// The peer is a plain min/max scan of every visible point. Run offscreen:
+// The peer is a plain min/max scan of every visible point. The peak memory of the process
+// is given after the first paint and the zoom steps (run one length alone, e.g.
+// --benchmark_filter=/256M, for that length's figure). Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_view_scale [--snapshot=prefix] [benchmark flags]
 // --snapshot writes prefix-scale-view.png, -scale-edit.png (after an Invert) and
-// -scale-zoom.png of a 1 M-point waveform and exits (to compare pictures before and after a change
-// of the view code).
+// -scale-zoom.png of a 1 M-point waveform and exits, to compare the pictures before and
+// after a change of the view code.
 #include "../BenchWorkspace.h"
 #include "ViewBench.h"
 #include "document/WaveDoc.h"
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +117,18 @@ Scene& SceneOf(long long points) {
 
 using Clock = std::chrono::steady_clock;
 
+// The process's peak resident memory so far (VmHWM), in MiB.
+double PeakMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stod(line.substr(6)) / 1024;
+        }
+    }
+    return 0;
+}
+
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -154,6 +169,8 @@ void FirstPaint(benchmark::State& state, long long points) {
         state.SetIterationTime(SecondsSince(start));
     }
     state.counters["of_limit"] = worst / kLimitSeconds;
+    // One scene at a time: run one length alone for its own figure.
+    state.counters["peak_MiB"] = PeakMiB();
 }
 
 // Zoom in on the middle half of what is shown, step after step, down to two points
@@ -177,6 +194,7 @@ void ZoomSteps(benchmark::State& state, long long points) {
         });
         steps.Report(state);
     }
+    state.counters["peak_MiB"] = PeakMiB();
 }
 
 // A zoomed range of 1/64 of the waveform moved by half its width per step, over
