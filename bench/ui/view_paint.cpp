@@ -47,7 +47,7 @@ struct Scene {
         view.resize(kScreen);
         view.show();
         view.InitialUpdate();
-        document.SetLength(std::to_string(kPoints));
+        document.CreateDefault(kPoints);
         std::int16_t* codes = document.EditAllPoints().Codes16();
         unsigned noise = 1;
         for (std::size_t i = 0; i < kPoints; ++i) {

@@ -10,6 +10,7 @@
 #include "settings/NumberFormat.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextFormat.h"
+#include "synthesis/EquationCycle.h"
 #include "synthesis/Expression.h"
 #include "synthesis/GeneratedWaveform.h"
 
@@ -207,15 +208,11 @@ void EquationDialog::Redraw() {
 }
 
 // First pass: the raw values over the whole range, which also give the lowest and highest
-// value. Only the values of the first cycle are kept for the second pass.
-bool EquationDialog::RunFirstPass(const std::string& formula, long long first, long long last,
-                                  int period, const ProgressCallback& progress, std::size_t keep,
-                                  std::vector<double>& prefix, double& lowest, double& highest,
-                                  bool& failed) {
-    const AppState& state = document_.State();
-    Expression expression(fm_, state.startupFolder, document_.Ui());
-    const double range = (values_[3] - values_[2]) * codeFactor_;
-    expression.SetAmplitude(WaveGenerator::Int32(range) / 2);
+// value. The cycle takes the values of the first cycle if it keeps them.
+bool EquationDialog::RunFirstPass(Expression& expression, const std::string& formula,
+                                  long long first, long long last, int period,
+                                  const ProgressCallback& progress, EquationCycle& cycle,
+                                  double& lowest, double& highest, bool& failed) {
     std::string text = formula;
     const double share = scale_ ? 0.5 : 1.0;
     for (long long from = first; from <= last; from += kEvaluationBlock) {
@@ -225,10 +222,7 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
             lowest = std::min(lowest, v);
             highest = std::max(highest, v);
         }
-        const std::size_t wanted = keep - std::min(keep, prefix.size());
-        prefix.insert(prefix.end(), block.values.begin(),
-                      block.values.begin() +
-                          static_cast<long>(std::min(wanted, block.values.size())));
+        cycle.Offer(from - first, block.values);
         StoreRawBlock(document_.EditPoints(from, static_cast<long long>(block.values.size())),
                       block.values);
         if (block.errorId != 0) {
@@ -245,19 +239,18 @@ bool EquationDialog::RunFirstPass(const std::string& formula, long long first, l
 
 // Second pass: the first `step` points' values repeated `cycles` times over the range,
 // mapped with the scale of the whole first pass.
-bool EquationDialog::RunSecondPass(const std::vector<double>& prefix, long long first,
-                                   long long last, double scale, double offset,
-                                   const ProgressCallback& progress) {
+bool EquationDialog::RunSecondPass(EquationCycle& cycle, long long first, long long last,
+                                   double scale, double offset, const ProgressCallback& progress) {
     const double step = static_cast<double>(last - first) / values_[4];
     const double start = static_cast<double>(first);
-    const long long lastKept = static_cast<long long>(prefix.size()) - 1;
+    const long long lastKept = static_cast<long long>(cycle.Length()) - 1;
     const ProgressCallback secondHalf = [&](double done) {
         return !progress || progress(0.5 + done / 2);
     };
     return WaveGenerator::Fill(
         document_.EditPoints(first, last - first + 1), secondHalf, [&](auto& out, long long i) {
             const long long q = static_cast<long long>(std::fmod(double(i), step) + start);
-            const double v = prefix[static_cast<std::size_t>(std::min(q - first, lastKept))];
+            const double v = cycle.At(static_cast<std::size_t>(std::min(q - first, lastKept)));
             StoreRaw(out, v * scale + offset);
         });
 }
@@ -271,13 +264,23 @@ EquationDialog::GenerationResult EquationDialog::Generate(const ProgressCallback
     // q - first stays below step + 1, and one more for the rounding of fmod + first.
     const long long kept = std::min(last - first + 1, static_cast<long long>(step) + 2);
     const std::size_t keep = static_cast<std::size_t>(std::max(1LL, kept));
-    std::vector<double> prefix;
-    prefix.reserve(keep);
+    const SampleBuffer& samples = document_.Samples();
+    const std::size_t waveformBytes =
+        samples.Size() * static_cast<std::size_t>(ElementWidth(samples.Kind()));
+    Expression expression(fm_, document_.State().startupFolder, document_.Ui());
+    expression.SetAmplitude(WaveGenerator::Int32(range) / 2);
+    const std::string formula = FormulaText(equationText_);
+    EquationCycle cycle(
+        keep, last - first + 1, kEvaluationBlock, scale_ && keep * sizeof(double) <= waveformBytes,
+        [&](long long from, long long to) {
+            std::string text = formula;
+            return expression.EvaluateRange(text, first + from, first + to, period).values;
+        });
     double lowest = 1e30;
     double highest = -1e30;
     bool failed = false;
-    if (!RunFirstPass(FormulaText(equationText_), first, last, period, progress, keep, prefix,
-                      lowest, highest, failed)) {
+    if (!RunFirstPass(expression, formula, first, last, period, progress, cycle, lowest, highest,
+                      failed)) {
         return GenerationResult::Cancelled;
     }
     if (failed) {
@@ -290,7 +293,7 @@ EquationDialog::GenerationResult EquationDialog::Generate(const ProgressCallback
     const bool codesOverWindow = fm_ && !document_.Mode().SamplesInHz();
     const double base = codesOverWindow ? 0.0 : values_[2];
     const double offset = base - scale * lowest;
-    if (!RunSecondPass(prefix, first, last, scale, offset, progress)) {
+    if (!RunSecondPass(cycle, first, last, scale, offset, progress)) {
         return GenerationResult::Cancelled;
     }
     return GenerationResult::Completed;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class EquationCycle;
+class Expression;
 class WaveDoc;
 
 // The Equation Editor: a formula of the point number p drawn into the anchor range, either
@@ -89,11 +91,11 @@ private:
     bool RejectField(int index, double typed);
     void SetViewAnchors(double left, double right);
     void Redraw();
-    bool RunFirstPass(const std::string& text, long long first, long long last, int period,
-                      const ProgressCallback& progress, std::size_t keep,
-                      std::vector<double>& prefix, double& lowest, double& highest, bool& failed);
-    bool RunSecondPass(const std::vector<double>& prefix, long long first, long long last,
-                       double scale, double offset, const ProgressCallback& progress);
+    bool RunFirstPass(Expression& expression, const std::string& text, long long first,
+                      long long last, int period, const ProgressCallback& progress,
+                      EquationCycle& cycle, double& lowest, double& highest, bool& failed);
+    bool RunSecondPass(EquationCycle& cycle, long long first, long long last, double scale,
+                       double offset, const ProgressCallback& progress);
     void WriteStoredRange();
 
     WaveDoc& document_;

@@ -80,7 +80,13 @@ bool WaveViewCommands::Run(int id) {
 
 void WaveViewCommands::RunOperation(int id) {
     WaveViewState& view = surface_.State();
-    if (EditOperations::Apply(view.Document(), id, view.Left(), view.Right(), view.VisibleMax())) {
+    const long long left = view.Left();
+    const long long right = view.Right();
+    if (EditOperations::Apply(view.Document(), id, left, right, view.VisibleMax())) {
+        // Filter, Smooth and Invert change no point outside the anchors but the one after
+        // the right anchor (Smooth's): only that part of the waveform's summary is made
+        // again, so that a small edit of a long waveform repaints at once.
+        view.SamplesChangedBetween(left, right + 1);
         AfterSamplesChanged();
     }
 }
@@ -90,12 +96,12 @@ void WaveViewCommands::RunTrim(int id) {
     const bool trimmed = id == EditCommands::kTrimLeft ? EditOperations::TrimLeft(document)
                                                        : EditOperations::TrimRight(document);
     if (trimmed) {
+        surface_.State().SamplesChanged();
         AfterSamplesChanged();
     }
 }
 
 void WaveViewCommands::AfterSamplesChanged() {
-    surface_.State().SamplesChanged();
     surface_.Widget().update();
     surface_.SamplesDrawn();
     surface_.DrawingCommitted();

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -109,6 +110,15 @@ struct ViewRig {
     WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
 };
+
+// The plotted columns as comparable values.
+std::vector<std::array<int, 4>> Plotted(const std::vector<PlotColumn>& columns) {
+    std::vector<std::array<int, 4>> plotted;
+    for (const PlotColumn& column : columns) {
+        plotted.push_back({column.x, column.y, column.top, column.bottom});
+    }
+    return plotted;
+}
 
 int CountPages(const QByteArray& pdf) {
     // "/Type /Page" but not "/Type /Pages".
@@ -383,6 +393,36 @@ private slots:
         QCOMPARE(length.last().at(0).toString(), QString("400"));
         QCOMPARE(view.RightAnchor(), 399.0);
         QCOMPARE(view.ViewState().VisibleMax(), 399.0);
+    }
+
+    void EditsBetweenAnchorsRedrawTheChangedSamples_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("filter") << static_cast<int>(EditCommands::kFilter);
+        QTest::newRow("smooth") << static_cast<int>(EditCommands::kSmooth);
+        QTest::newRow("invert") << static_cast<int>(EditCommands::kInvert);
+    }
+
+    // Over a hundred points per pixel column: the plot reads the waveform's summary, which
+    // an edit between the anchors must bring up to date.
+    void EditsBetweenAnchorsRedrawTheChangedSamples() {
+        QFETCH(int, command);
+        ViewRig rig;
+        rig.document.SetLength("131072");
+        const SampleEdit samples = rig.document.EditAllPoints();
+        for (std::size_t i = 0; i < samples.Size(); ++i) {
+            samples.Store(i, static_cast<double>(i * 37 % 2000));
+        }
+        rig.document.CommitToWorkingFile();
+        rig.view.UpdateAllViews();
+        rig.view.SetAnchorFromEditor(0, 30000);
+        rig.view.SetAnchorFromEditor(1, 90001);
+        const auto before = Plotted(rig.view.Columns(rig.Geometry()));
+        QVERIFY(rig.view.OnCommand(command));
+        const auto after = Plotted(rig.view.Columns(rig.Geometry()));
+        WaveformEnvelope fresh;
+        fresh.Rebuild(rig.document.Samples());
+        QVERIFY(after != before);
+        QVERIFY(after == Plotted(fresh.Columns(rig.document.Samples(), rig.Geometry())));
     }
 
     void FmViewDrawsFmCodesAndMarksTheFmWaveModified() {
