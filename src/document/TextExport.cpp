@@ -270,7 +270,9 @@ char* TextExport::WriteGeneral(char* out, double v) {
 // The original library rounds the 17 digits it converts to, not the number's own text; but
 // those 17 digits lie within 12 units of the 17th digit of any text that reads as the
 // same double. The text's digits therefore round the same way unless they are that close
-// to a tie at the 7th digit, which is left to the exact conversion.
+// to a tie at the 7th digit. A text exactly at the tie (one in ten of the seven-digit
+// numbers a scope writes) is settled by where the double lies; any other near tie is left
+// to the exact conversion.
 namespace {
 
 // The six digits "%g" keeps of a number read from text, and the decimal exponent of the
@@ -280,6 +282,42 @@ struct SixDigits {
     std::uint64_t mantissa = 0;
     int exponent = 0;
 };
+
+constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// 5 x 10^n for n from -11 to 19: half a unit of the 17th digit of a number of `count`
+// digits times 10^exponent is 5 x 10^(count - 18 + exponent).
+constexpr double kHalfUnits[31] = {
+    5e-11, 5e-10, 5e-9, 5e-8, 5e-7, 5e-6, 5e-5, 5e-4, 5e-3, 5e-2, 5e-1, 5e0,  5e1,  5e2,  5e3, 5e4,
+    5e5,   5e6,   5e7,  5e8,  5e9,  5e10, 5e11, 5e12, 5e13, 5e14, 5e15, 5e16, 5e17, 5e18, 5e19};
+
+// A text whose digits after the 6th are exactly 5, 0, 0, ... (X = digits x 10^exponent):
+// its 17 digits read "...5000..." and round up unless v lies more than half a unit of the
+// 17th digit below X, where they read "...4999...". The distance of v from X, scaled by the
+// power of ten, comes exactly out of one fused multiply-add (v and the power are doubles,
+// the digits a whole number below 2^53, the power within 10^22). nullopt when it is
+// exactly the nearest double to that half unit, where the double cannot tell the side.
+std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int count) {
+    if (count > 15 || text.exponent < -22 || text.exponent > 22) {
+        return std::nullopt;
+    }
+    const double digits = static_cast<double>(text.digits);
+    double below = 0; // how far v lies below X, in units of 10^min(exponent, 0)
+    int half = count - 18;
+    if (text.exponent < 0) {
+        below = -std::fma(magnitude, kExactPowers[-text.exponent], -digits);
+    } else {
+        below = std::fma(digits, kExactPowers[text.exponent], -magnitude);
+        half += text.exponent;
+    }
+    const double limit = kHalfUnits[half + 11];
+    if (below == limit) {
+        return std::nullopt;
+    }
+    return below < limit;
+}
 
 std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
     if (text.digits == 0 || !std::isnormal(v)) {
@@ -297,10 +335,16 @@ std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
         const std::uint64_t rest = text.digits - quotient * divisor;
         const std::uint64_t half = divisor / 2;
         const std::uint64_t distance = rest > half ? rest - half : half - rest;
+        bool up = rest >= half;
         if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
-            return std::nullopt;
+            const std::optional<bool> tie =
+                distance == 0 ? TieRoundsUp(std::fabs(v), text, count) : std::nullopt;
+            if (!tie) {
+                return std::nullopt;
+            }
+            up = *tie;
         }
-        mantissa = quotient + (rest >= half ? 1 : 0);
+        mantissa = quotient + (up ? 1 : 0);
         if (mantissa == 1000000) {
             mantissa = 100000;
             ++exponent;
@@ -308,10 +352,6 @@ std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
     }
     return SixDigits{mantissa, exponent};
 }
-
-constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 } // namespace
 
