@@ -6,6 +6,7 @@
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -276,11 +277,19 @@ char* TextExport::WriteGeneral(char* out, double v) {
 namespace {
 
 // The six digits "%g" keeps of a number read from text, and the decimal exponent of the
-// first of them; nullopt when they are not known from the text alone (no digits kept, not a
-// normal number, or too close to a tie at the 7th digit).
+// first of them.
 struct SixDigits {
     std::uint64_t mantissa = 0;
     int exponent = 0;
+};
+
+// The text's digits cut to six, and whether the cut rounds up; `tie` when the digits cut
+// off are exactly a half, where the double itself decides.
+struct TextRounding {
+    SixDigits six;
+    int count = 0; // digits of the text
+    bool up = false;
+    bool tie = false;
 };
 
 constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -319,38 +328,84 @@ std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int c
     return below < limit;
 }
 
-std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
-    if (text.digits == 0 || !std::isnormal(v)) {
+// The decimal digits of a whole number from 1 on, at most 17 counted.
+int DigitCount(std::uint64_t digits) {
+    if (digits >= kPowersOfTen[17]) {
+        return 17;
+    }
+    const int guess =
+        (static_cast<int>(std::bit_width(digits)) * 1233) >> 12; // log10 of 2 is about 1233 / 4096
+    return guess + (digits >= kPowersOfTen[guess] ? 1 : 0);
+}
+
+// nullopt when the text's digits are not known, or so close to a tie that they do not
+// tell the rounding without being one.
+std::optional<TextRounding> RoundText(const DecimalText& text) {
+    if (text.digits == 0) {
         return std::nullopt;
     }
-    int count = 1;
-    while (count < 17 && text.digits >= kPowersOfTen[count]) {
-        ++count;
+    TextRounding rounding;
+    rounding.count = DigitCount(text.digits);
+    const int count = rounding.count;
+    rounding.six.exponent = count - 1 + text.exponent;
+    if (count <= 6) {
+        rounding.six.mantissa = text.digits * kPowersOfTen[6 - count];
+        return rounding;
     }
-    int exponent = count - 1 + text.exponent;
-    std::uint64_t mantissa = text.digits * kPowersOfTen[count > 6 ? 0 : 6 - count];
-    if (count > 6) {
-        const std::uint64_t divisor = kPowersOfTen[count - 6];
-        const std::uint64_t quotient = DivideByPowerOfTen(text.digits, count - 6);
-        const std::uint64_t rest = text.digits - quotient * divisor;
-        const std::uint64_t half = divisor / 2;
-        const std::uint64_t distance = rest > half ? rest - half : half - rest;
-        bool up = rest >= half;
-        if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
-            const std::optional<bool> tie =
-                distance == 0 ? TieRoundsUp(std::fabs(v), text, count) : std::nullopt;
-            if (!tie) {
-                return std::nullopt;
-            }
-            up = *tie;
+    const std::uint64_t divisor = kPowersOfTen[count - 6];
+    const std::uint64_t quotient = DivideByPowerOfTen(text.digits, count - 6);
+    const std::uint64_t rest = text.digits - quotient * divisor;
+    const std::uint64_t half = divisor / 2;
+    const std::uint64_t distance = rest > half ? rest - half : half - rest;
+    if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
+        if (distance != 0) {
+            return std::nullopt;
         }
-        mantissa = quotient + (up ? 1 : 0);
-        if (mantissa == 1000000) {
-            mantissa = 100000;
-            ++exponent;
-        }
+        rounding.tie = true;
     }
-    return SixDigits{mantissa, exponent};
+    rounding.six.mantissa = quotient;
+    rounding.up = rest >= half;
+    return rounding;
+}
+
+SixDigits RoundedUp(SixDigits six) {
+    ++six.mantissa;
+    if (six.mantissa == 1000000) {
+        six.mantissa = 100000;
+        ++six.exponent;
+    }
+    return six;
+}
+
+// nullopt when they are not known from the text and v alone (no digits kept, not a normal
+// number, or too close to a tie at the 7th digit).
+std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
+    if (!std::isnormal(v)) {
+        return std::nullopt;
+    }
+    std::optional<TextRounding> rounding = RoundText(text);
+    if (rounding && rounding->tie) {
+        const std::optional<bool> up = TieRoundsUp(std::fabs(v), text, rounding->count);
+        if (!up) {
+            return std::nullopt;
+        }
+        rounding->up = *up;
+    }
+    if (!rounding) {
+        return std::nullopt;
+    }
+    return rounding->up ? RoundedUp(rounding->six) : rounding->six;
+}
+
+// The six digits as a double: two exact doubles when the power of ten is within 10^22, so
+// one multiplication or division rounds correctly; nullopt otherwise.
+std::optional<double> SixDigitMagnitude(const SixDigits& six) {
+    const int power = six.exponent - 5;
+    if (power < -22 || power > 22) {
+        return std::nullopt;
+    }
+    const double mantissa = static_cast<double>(six.mantissa);
+    return power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
 }
 
 } // namespace
@@ -372,26 +427,36 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
     return WriteSixDigits(out, six->mantissa, six->exponent);
 }
 
-// The six digits times a power of ten within 10^22 are two exact doubles, so one
-// multiplication or division gives the correctly rounded value, which is what any correct
-// reading of the text gives. Otherwise the text is written and read.
+// Any correct reading of the six digits gives what the "%g" text reads back as. Where the
+// power of ten is too large, the text is written and read.
 double TextExport::GeneralValue(double v, const DecimalText& text) {
     if (text.digits != 0 && text.digits < 1000000 && std::isnormal(v)) {
         return v; // six digits or fewer: "%g" writes them all, and they read back as v
     }
     const std::optional<SixDigits> six = RoundToSixDigits(v, text);
-    const int power = six ? six->exponent - 5 : 0;
-    if (!six || power < -22 || power > 22) {
+    const std::optional<double> magnitude = six ? SixDigitMagnitude(*six) : std::nullopt;
+    if (!magnitude) {
         char buffer[kLongestGeneral];
         char* const end = WriteGeneral(buffer, v, text);
         double value = 0;
         DecimalReader::Read(buffer, end, value);
         return value;
     }
-    const double mantissa = static_cast<double>(six->mantissa);
-    const double magnitude =
-        power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
-    return v < 0 ? -magnitude : magnitude;
+    return v < 0 ? -*magnitude : *magnitude;
+}
+
+bool TextExport::GeneralValueOfText(const DecimalText& text, double& rounded) {
+    const std::optional<TextRounding> rounding = RoundText(text);
+    if (!rounding || rounding->count <= 6 || rounding->tie) {
+        return false;
+    }
+    const std::optional<double> magnitude =
+        SixDigitMagnitude(rounding->up ? RoundedUp(rounding->six) : rounding->six);
+    if (!magnitude) {
+        return false;
+    }
+    rounded = text.negative ? -*magnitude : *magnitude;
+    return true;
 }
 
 void TextExport::AppendGeneral(std::string& out, double v) {
