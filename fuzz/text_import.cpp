@@ -2,6 +2,7 @@
 // and the fast number reading and "%g" writing checked against the general ones. A
 // conversion either writes its binary file or refuses the text with a problem that names
 // a line of it, and leaves neither a binary nor a scratch file then.
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
@@ -67,7 +68,7 @@ void CheckNumbers(const char* text, std::size_t size) {
             }
             const double rounded = TextExport::GeneralValue(fast, digits);
             double fromDigits = 0;
-            if (TextExport::GeneralValueOfText(digits, fromDigits) &&
+            if (SixDigitText::ValueOfText(digits, fromDigits) &&
                 std::memcmp(&fromDigits, &rounded, sizeof rounded) != 0) {
                 std::abort();
             }

@@ -1,6 +1,7 @@
 #include "document/ColumnTextReader.h"
 
 #include "core/CharClass.h"
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "settings/DecimalReader.h"
 
@@ -144,7 +145,7 @@ void ColumnTextReader::Restart() {
 void ColumnTextReader::Keep(double value, const DecimalText& text) {
     double rounded = 0;
     bool read = text.digits == 0;
-    if (read || !TextExport::GeneralValueOfText(text, rounded)) {
+    if (read || !SixDigitText::ValueOfText(text, rounded)) {
         value = read ? value : DecimalReader::Value(text);
         read = true;
         rounded = TextExport::GeneralValue(value, text);

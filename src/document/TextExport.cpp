@@ -2,11 +2,11 @@
 
 #include "document/CrtConversions.h"
 #include "document/SampleBuffer.h"
+#include "document/SixDigitText.h"
 #include "settings/AtomicFileWriter.h"
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -103,54 +103,6 @@ void RoundSeventeenToSix(const char* first17, char (&digits)[6], int& exponent) 
     } else {
         digits[0] = '1';
         ++exponent;
-    }
-}
-
-constexpr std::uint64_t kPowersOfTen[18] = {1ull,
-                                            10ull,
-                                            100ull,
-                                            1000ull,
-                                            10000ull,
-                                            100000ull,
-                                            1000000ull,
-                                            10000000ull,
-                                            100000000ull,
-                                            1000000000ull,
-                                            10000000000ull,
-                                            100000000000ull,
-                                            1000000000000ull,
-                                            10000000000000ull,
-                                            100000000000000ull,
-                                            1000000000000000ull,
-                                            10000000000000000ull,
-                                            100000000000000000ull};
-
-// value / 10^power for a power from 1 to 11, by constants the compiler turns into
-// multiplications rather than a division instruction.
-std::uint64_t DivideByPowerOfTen(std::uint64_t value, int power) {
-    switch (power) {
-    case 1:
-        return value / 10ull;
-    case 2:
-        return value / 100ull;
-    case 3:
-        return value / 1000ull;
-    case 4:
-        return value / 10000ull;
-    case 5:
-        return value / 100000ull;
-    case 6:
-        return value / 1000000ull;
-    case 7:
-        return value / 10000000ull;
-    case 8:
-        return value / 100000000ull;
-    case 9:
-        return value / 1000000000ull;
-    case 10:
-        return value / 10000000000ull;
-    default:
-        return value / 100000000000ull;
     }
 }
 
@@ -268,33 +220,10 @@ char* TextExport::WriteGeneral(char* out, double v) {
     return WriteLargeInteger(out, static_cast<std::uint64_t>(magnitude));
 }
 
-// The original library rounds the 17 digits it converts to, not the number's own text; but
-// those 17 digits lie within 12 units of the 17th digit of any text that reads as the
-// same double. The text's digits therefore round the same way unless they are that close
-// to a tie at the 7th digit. A text exactly at the tie (one in ten of the seven-digit
-// numbers a scope writes) is settled by where the double lies; any other near tie is left
-// to the exact conversion.
+// A text exactly at a tie at the 7th digit (one in ten of the seven-digit numbers a scope
+// writes) is settled by where its double lies; any other near tie is left to the exact
+// conversion.
 namespace {
-
-// The six digits "%g" keeps of a number read from text, and the decimal exponent of the
-// first of them.
-struct SixDigits {
-    std::uint64_t mantissa = 0;
-    int exponent = 0;
-};
-
-// The text's digits cut to six, and whether the cut rounds up; `tie` when the digits cut
-// off are exactly a half, where the double itself decides.
-struct TextRounding {
-    SixDigits six;
-    int count = 0; // digits of the text
-    bool up = false;
-    bool tie = false;
-};
-
-constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // 5 x 10^n for n from -11 to 19: half a unit of the 17th digit of a number of `count`
 // digits times 10^exponent is 5 x 10^(count - 18 + exponent).
@@ -316,9 +245,9 @@ std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int c
     double below = 0; // how far v lies below X, in units of 10^min(exponent, 0)
     int half = count - 18;
     if (text.exponent < 0) {
-        below = -std::fma(magnitude, kExactPowers[-text.exponent], -digits);
+        below = -std::fma(magnitude, SixDigitText::kExactPowers[-text.exponent], -digits);
     } else {
-        below = std::fma(digits, kExactPowers[text.exponent], -magnitude);
+        below = std::fma(digits, SixDigitText::kExactPowers[text.exponent], -magnitude);
         half += text.exponent;
     }
     const double limit = kHalfUnits[half + 11];
@@ -328,62 +257,13 @@ std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int c
     return below < limit;
 }
 
-// The decimal digits of a whole number from 1 on, at most 17 counted.
-int DigitCount(std::uint64_t digits) {
-    if (digits >= kPowersOfTen[17]) {
-        return 17;
-    }
-    const int guess =
-        (static_cast<int>(std::bit_width(digits)) * 1233) >> 12; // log10 of 2 is about 1233 / 4096
-    return guess + (digits >= kPowersOfTen[guess] ? 1 : 0);
-}
-
-// nullopt when the text's digits are not known, or so close to a tie that they do not
-// tell the rounding without being one.
-std::optional<TextRounding> RoundText(const DecimalText& text) {
-    if (text.digits == 0) {
-        return std::nullopt;
-    }
-    TextRounding rounding;
-    rounding.count = DigitCount(text.digits);
-    const int count = rounding.count;
-    rounding.six.exponent = count - 1 + text.exponent;
-    if (count <= 6) {
-        rounding.six.mantissa = text.digits * kPowersOfTen[6 - count];
-        return rounding;
-    }
-    const std::uint64_t divisor = kPowersOfTen[count - 6];
-    const std::uint64_t quotient = DivideByPowerOfTen(text.digits, count - 6);
-    const std::uint64_t rest = text.digits - quotient * divisor;
-    const std::uint64_t half = divisor / 2;
-    const std::uint64_t distance = rest > half ? rest - half : half - rest;
-    if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
-        if (distance != 0) {
-            return std::nullopt;
-        }
-        rounding.tie = true;
-    }
-    rounding.six.mantissa = quotient;
-    rounding.up = rest >= half;
-    return rounding;
-}
-
-SixDigits RoundedUp(SixDigits six) {
-    ++six.mantissa;
-    if (six.mantissa == 1000000) {
-        six.mantissa = 100000;
-        ++six.exponent;
-    }
-    return six;
-}
-
 // nullopt when they are not known from the text and v alone (no digits kept, not a normal
 // number, or too close to a tie at the 7th digit).
-std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
+std::optional<SixDigitText::Digits> RoundToSixDigits(double v, const DecimalText& text) {
     if (!std::isnormal(v)) {
         return std::nullopt;
     }
-    std::optional<TextRounding> rounding = RoundText(text);
+    std::optional<SixDigitText::Rounding> rounding = SixDigitText::Round(text);
     if (rounding && rounding->tie) {
         const std::optional<bool> up = TieRoundsUp(std::fabs(v), text, rounding->count);
         if (!up) {
@@ -394,18 +274,7 @@ std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
     if (!rounding) {
         return std::nullopt;
     }
-    return rounding->up ? RoundedUp(rounding->six) : rounding->six;
-}
-
-// The six digits as a double: two exact doubles when the power of ten is within 10^22, so
-// one multiplication or division rounds correctly; nullopt otherwise.
-std::optional<double> SixDigitMagnitude(const SixDigits& six) {
-    const int power = six.exponent - 5;
-    if (power < -22 || power > 22) {
-        return std::nullopt;
-    }
-    const double mantissa = static_cast<double>(six.mantissa);
-    return power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
+    return rounding->Result();
 }
 
 } // namespace
@@ -417,7 +286,7 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
         }
         return WriteSmallInteger(out, static_cast<std::uint32_t>(text.digits));
     }
-    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
+    const std::optional<SixDigitText::Digits> six = RoundToSixDigits(v, text);
     if (!six) {
         return WriteGeneral(out, v);
     }
@@ -433,8 +302,8 @@ double TextExport::GeneralValue(double v, const DecimalText& text) {
     if (text.digits != 0 && text.digits < 1000000 && std::isnormal(v)) {
         return v; // six digits or fewer: "%g" writes them all, and they read back as v
     }
-    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
-    const std::optional<double> magnitude = six ? SixDigitMagnitude(*six) : std::nullopt;
+    const std::optional<SixDigitText::Digits> six = RoundToSixDigits(v, text);
+    const std::optional<double> magnitude = six ? SixDigitText::Magnitude(*six) : std::nullopt;
     if (!magnitude) {
         char buffer[kLongestGeneral];
         char* const end = WriteGeneral(buffer, v, text);
@@ -443,20 +312,6 @@ double TextExport::GeneralValue(double v, const DecimalText& text) {
         return value;
     }
     return v < 0 ? -*magnitude : *magnitude;
-}
-
-bool TextExport::GeneralValueOfText(const DecimalText& text, double& rounded) {
-    const std::optional<TextRounding> rounding = RoundText(text);
-    if (!rounding || rounding->count <= 6 || rounding->tie) {
-        return false;
-    }
-    const std::optional<double> magnitude =
-        SixDigitMagnitude(rounding->up ? RoundedUp(rounding->six) : rounding->six);
-    if (!magnitude) {
-        return false;
-    }
-    rounded = text.negative ? -*magnitude : *magnitude;
-    return true;
 }
 
 void TextExport::AppendGeneral(std::string& out, double v) {

@@ -28,9 +28,5 @@ public:
     // The value the "%g" text of v reads back as (six significant digits), for a v read
     // from the text `text` describes; without writing the text where the digits tell it.
     static double GeneralValue(double v, const DecimalText& text);
-    // The same from the text's digits alone, which saves reading the double; false when
-    // the double is needed after all (six digits or fewer, a tie at the 7th digit, no
-    // digits known), and GeneralValue then gives the value.
-    static bool GeneralValueOfText(const DecimalText& text, double& rounded);
     static constexpr int kLongestGeneral = 32;
 };

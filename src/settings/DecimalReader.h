@@ -104,10 +104,7 @@ public:
         }
         // Below 10^(integer digits + exponent), so surely finite within 10^300.
         if (!any || integerDigits > 300 || integerDigits + exponent > 300) {
-            double value = 0;
-            p = Read(first, last, value);
-            finite = std::isfinite(value);
-            return p;
+            return SkipGeneral(first, last, finite);
         }
         finite = true;
         return p;
@@ -238,4 +235,5 @@ private:
 
     static const char* ReadGeneral(const char* first, const char* last, double& value,
                                    DecimalText* text);
+    static const char* SkipGeneral(const char* first, const char* last, bool& finite);
 };

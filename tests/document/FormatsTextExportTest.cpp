@@ -1,5 +1,6 @@
 #include "FormatsTestFiles.h"
 
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
@@ -146,7 +147,7 @@ void ExpectTextFormattedAsValue(const std::string& token) {
     const double readBack = std::strtod(fast.c_str(), nullptr);
     double rounded = TextExport::GeneralValue(value, text);
     ASSERT_EQ(std::memcmp(&rounded, &readBack, sizeof rounded), 0) << token;
-    if (TextExport::GeneralValueOfText(text, rounded)) { // the digits alone, where they tell it
+    if (SixDigitText::ValueOfText(text, rounded)) { // the digits alone, where they tell it
         ASSERT_EQ(std::memcmp(&rounded, &readBack, sizeof rounded), 0) << token << " (digits)";
     }
 }
