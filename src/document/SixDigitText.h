@@ -86,11 +86,15 @@ public:
     }
 
     // What the "%g" text of the number reads back as, from the text's digits alone, which
-    // saves forming the double; false when the double is needed after all (six digits or
-    // fewer, a tie at the 7th digit, no digits known): TextExport::GeneralValue gives it.
+    // saves forming the double; false when the double is needed after all (a tie at the
+    // 7th digit, no digits known): TextExport::GeneralValue gives it.
     static bool ValueOfText(const DecimalText& text, double& rounded) {
+        if (text.digits != 0 && text.digits < 1000000) {
+            rounded = DecimalReader::Value(text); // "%g" writes all six digits or fewer
+            return true;
+        }
         const std::optional<Rounding> rounding = Round(text);
-        if (!rounding || rounding->count <= 6 || rounding->tie) {
+        if (!rounding || rounding->tie) {
             return false;
         }
         const std::optional<double> magnitude = Magnitude(rounding->Result());
