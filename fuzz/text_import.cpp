@@ -2,12 +2,14 @@
 // and the fast number reading and "%g" writing checked against the general ones. A
 // conversion either writes its binary file or refuses the text with a problem that names
 // a line of it, and leaves neither a binary nor a scratch file then.
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,13 +37,19 @@ void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
     }
 }
 
-// Every number the fast reader finds must be the general reader's, and "%g" written from
-// its digits must be "%g" of its value.
+// Every number the fast reader finds must be the general reader's (and end where skipping
+// it ends), and "%g" written from its digits must be "%g" of its value (and read back
+// from the digits alone as from the value).
 void CheckNumbers(const char* text, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         double fast = 0;
         DecimalText digits;
         const char* end = DecimalReader::Read(text + i, text + size, fast, &digits);
+        bool finite = false;
+        if (DecimalReader::Skip(text + i, text + size, finite) != end ||
+            (end != nullptr && finite != std::isfinite(fast))) {
+            std::abort();
+        }
         if (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')) {
             continue; // the general reader skips white space first
         }
@@ -56,6 +64,12 @@ void CheckNumbers(const char* text, std::size_t size) {
             char out[TextExport::kLongestGeneral];
             const std::string written(out, TextExport::WriteGeneral(out, fast, digits));
             if (written != CrtFormat("%g", fast)) {
+                std::abort();
+            }
+            const double rounded = TextExport::GeneralValue(fast, digits);
+            double fromDigits = 0;
+            if (SixDigitText::ValueOfText(digits, fromDigits) &&
+                std::memcmp(&fromDigits, &rounded, sizeof rounded) != 0) {
                 std::abort();
             }
         }

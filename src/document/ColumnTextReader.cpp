@@ -1,6 +1,7 @@
 #include "document/ColumnTextReader.h"
 
 #include "core/CharClass.h"
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "settings/DecimalReader.h"
 
@@ -74,13 +75,16 @@ void ColumnTextReader::ReadWindow(const char* p, const char* end) {
         }
         double number = 0;
         DecimalText text;
-        // The first number of a record (time or index) is only checked, never kept.
-        const char* next = DecimalReader::Read(p, end, number, &text, haveFirst_);
+        bool finite = true;
+        // The first number of a record (time or index) is only checked, never kept; the
+        // second is formed from its digits only where Keep needs it.
+        const char* next = haveFirst_ ? DecimalReader::Read(p, end, number, &text, false)
+                                      : DecimalReader::Skip(p, end, finite);
         if (next == nullptr) {
             ++p; // a lone sign is just another separator
             continue;
         }
-        const bool finite = std::isfinite(number);
+        finite = finite && std::isfinite(number);
         if (!finite) {
             Note(TextImportProblem::Kind::OutOfRange, p, next);
         }
@@ -130,16 +134,38 @@ void ColumnTextReader::Restart() {
     count_ = 0;
     smallest_ = 1e9;
     largest_ = -1e9;
+    smallestRounded_ = smallest_;
+    largestRounded_ = largest_;
     values_.clear();
     problem_ = {};
     unfinishedRecord_ = {};
 }
 
+// `value` is the number's double when `text` holds no digits, 0 otherwise.
 void ColumnTextReader::Keep(double value, const DecimalText& text) {
-    smallest_ = value < smallest_ ? value : smallest_;
-    largest_ = value > largest_ ? value : largest_;
+    double rounded = 0;
+    bool read = text.digits == 0;
+    if (read || !SixDigitText::ValueOfText(text, rounded)) {
+        value = read ? value : DecimalReader::Value(text);
+        read = true;
+        rounded = TextExport::GeneralValue(value, text);
+    }
+    // The extremes are those of the values as read. Rounding to six digits keeps their
+    // order, so a value that rounds below the rounding of the largest so far is not larger
+    // than it, and its double is not needed (the starting extremes are six-digit numbers).
+    if (rounded >= largestRounded_ || rounded <= smallestRounded_) {
+        value = read ? value : DecimalReader::Value(text);
+        if (value > largest_) {
+            largest_ = value;
+            largestRounded_ = rounded;
+        }
+        if (value < smallest_) {
+            smallest_ = value;
+            smallestRounded_ = rounded;
+        }
+    }
     ++count_;
-    values_.push_back(TextExport::GeneralValue(value, text));
+    values_.push_back(rounded);
 }
 
 // A record takes at least four characters ("1,2" and a line end) and seldom fewer than 12,

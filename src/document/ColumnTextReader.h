@@ -61,6 +61,8 @@ private:
     TextImportProblem unfinishedRecord_; // the last line, should the text end there
     double smallest_ = 1e9;
     double largest_ = -1e9;
+    double smallestRounded_ = 1e9; // smallest_ as its "%g" text reads back
+    double largestRounded_ = -1e9;
     bool haveFirst_ = false;
     bool searchingHeader_ = true;
 };

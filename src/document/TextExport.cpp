@@ -2,6 +2,7 @@
 
 #include "document/CrtConversions.h"
 #include "document/SampleBuffer.h"
+#include "document/SixDigitText.h"
 #include "settings/AtomicFileWriter.h"
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
@@ -103,54 +104,6 @@ void RoundSeventeenToSix(const char* first17, char (&digits)[6], int& exponent) 
     } else {
         digits[0] = '1';
         ++exponent;
-    }
-}
-
-constexpr std::uint64_t kPowersOfTen[18] = {1ull,
-                                            10ull,
-                                            100ull,
-                                            1000ull,
-                                            10000ull,
-                                            100000ull,
-                                            1000000ull,
-                                            10000000ull,
-                                            100000000ull,
-                                            1000000000ull,
-                                            10000000000ull,
-                                            100000000000ull,
-                                            1000000000000ull,
-                                            10000000000000ull,
-                                            100000000000000ull,
-                                            1000000000000000ull,
-                                            10000000000000000ull,
-                                            100000000000000000ull};
-
-// value / 10^power for a power from 1 to 11, by constants the compiler turns into
-// multiplications rather than a division instruction.
-std::uint64_t DivideByPowerOfTen(std::uint64_t value, int power) {
-    switch (power) {
-    case 1:
-        return value / 10ull;
-    case 2:
-        return value / 100ull;
-    case 3:
-        return value / 1000ull;
-    case 4:
-        return value / 10000ull;
-    case 5:
-        return value / 100000ull;
-    case 6:
-        return value / 1000000ull;
-    case 7:
-        return value / 10000000ull;
-    case 8:
-        return value / 100000000ull;
-    case 9:
-        return value / 1000000000ull;
-    case 10:
-        return value / 10000000000ull;
-    default:
-        return value / 100000000000ull;
     }
 }
 
@@ -303,51 +256,62 @@ char* TextExport::WriteGeneral(char* out, double v) {
     return WriteLargeInteger(out, static_cast<std::uint64_t>(magnitude));
 }
 
-// The original library rounds the 17 digits it converts to, not the number's own text; but
-// those 17 digits lie within 12 units of the 17th digit of any text that reads as the
-// same double. The text's digits therefore round the same way unless they are that close
-// to a tie at the 7th digit, which is left to the exact conversion.
+// A text exactly at a tie at the 7th digit (one in ten of the seven-digit numbers a scope
+// writes) is settled by where its double lies; any other near tie is left to the exact
+// conversion.
 namespace {
 
-// The six digits "%g" keeps of a number read from text, and the decimal exponent of the
-// first of them; nullopt when they are not known from the text alone (no digits kept, not a
-// normal number, or too close to a tie at the 7th digit).
-struct SixDigits {
-    std::uint64_t mantissa = 0;
-    int exponent = 0;
-};
+// 5 x 10^n for n from -11 to 19: half a unit of the 17th digit of a number of `count`
+// digits times 10^exponent is 5 x 10^(count - 18 + exponent).
+constexpr double kHalfUnits[31] = {
+    5e-11, 5e-10, 5e-9, 5e-8, 5e-7, 5e-6, 5e-5, 5e-4, 5e-3, 5e-2, 5e-1, 5e0,  5e1,  5e2,  5e3, 5e4,
+    5e5,   5e6,   5e7,  5e8,  5e9,  5e10, 5e11, 5e12, 5e13, 5e14, 5e15, 5e16, 5e17, 5e18, 5e19};
 
-std::optional<SixDigits> RoundToSixDigits(double v, const DecimalText& text) {
-    if (text.digits == 0 || !std::isnormal(v)) {
+// A text whose digits after the 6th are exactly 5, 0, 0, ... (X = digits x 10^exponent):
+// its 17 digits read "...5000..." and round up unless v lies more than half a unit of the
+// 17th digit below X, where they read "...4999...". The distance of v from X, scaled by the
+// power of ten, comes exactly out of one fused multiply-add (v and the power are doubles,
+// the digits a whole number below 2^53, the power within 10^22). nullopt when it is
+// exactly the nearest double to that half unit, where the double cannot tell the side.
+std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int count) {
+    if (count > 15 || text.exponent < -22 || text.exponent > 22) {
         return std::nullopt;
     }
-    int count = 1;
-    while (count < 17 && text.digits >= kPowersOfTen[count]) {
-        ++count;
+    const double digits = static_cast<double>(text.digits);
+    double below = 0; // how far v lies below X, in units of 10^min(exponent, 0)
+    int half = count - 18;
+    if (text.exponent < 0) {
+        below = -std::fma(magnitude, SixDigitText::kExactPowers[-text.exponent], -digits);
+    } else {
+        below = std::fma(digits, SixDigitText::kExactPowers[text.exponent], -magnitude);
+        half += text.exponent;
     }
-    int exponent = count - 1 + text.exponent;
-    std::uint64_t mantissa = text.digits * kPowersOfTen[count > 6 ? 0 : 6 - count];
-    if (count > 6) {
-        const std::uint64_t divisor = kPowersOfTen[count - 6];
-        const std::uint64_t quotient = DivideByPowerOfTen(text.digits, count - 6);
-        const std::uint64_t rest = text.digits - quotient * divisor;
-        const std::uint64_t half = divisor / 2;
-        const std::uint64_t distance = rest > half ? rest - half : half - rest;
-        if (distance * kPowersOfTen[17 - count] < 100) { // in units of the 17th digit
-            return std::nullopt;
-        }
-        mantissa = quotient + (rest >= half ? 1 : 0);
-        if (mantissa == 1000000) {
-            mantissa = 100000;
-            ++exponent;
-        }
+    const double limit = kHalfUnits[half + 11];
+    if (below == limit) {
+        return std::nullopt;
     }
-    return SixDigits{mantissa, exponent};
+    return below < limit;
 }
 
-constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// nullopt when they are not known from the text and v alone (no digits kept, not a normal
+// number, or too close to a tie at the 7th digit).
+std::optional<SixDigitText::Digits> RoundToSixDigits(double v, const DecimalText& text) {
+    if (!std::isnormal(v)) {
+        return std::nullopt;
+    }
+    std::optional<SixDigitText::Rounding> rounding = SixDigitText::Round(text);
+    if (rounding && rounding->tie) {
+        const std::optional<bool> up = TieRoundsUp(std::fabs(v), text, rounding->count);
+        if (!up) {
+            return std::nullopt;
+        }
+        rounding->up = *up;
+    }
+    if (!rounding) {
+        return std::nullopt;
+    }
+    return rounding->Result();
+}
 
 } // namespace
 
@@ -358,7 +322,7 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
         }
         return WriteSmallInteger(out, static_cast<std::uint32_t>(text.digits));
     }
-    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
+    const std::optional<SixDigitText::Digits> six = RoundToSixDigits(v, text);
     if (!six) {
         return WriteGeneral(out, v);
     }
@@ -368,26 +332,22 @@ char* TextExport::WriteGeneral(char* out, double v, const DecimalText& text) {
     return WriteSixDigits(out, six->mantissa, six->exponent);
 }
 
-// The six digits times a power of ten within 10^22 are two exact doubles, so one
-// multiplication or division gives the correctly rounded value, which is what any correct
-// reading of the text gives. Otherwise the text is written and read.
+// Any correct reading of the six digits gives what the "%g" text reads back as. Where the
+// power of ten is too large, the text is written and read.
 double TextExport::GeneralValue(double v, const DecimalText& text) {
     if (text.digits != 0 && text.digits < 1000000 && std::isnormal(v)) {
         return v; // six digits or fewer: "%g" writes them all, and they read back as v
     }
-    const std::optional<SixDigits> six = RoundToSixDigits(v, text);
-    const int power = six ? six->exponent - 5 : 0;
-    if (!six || power < -22 || power > 22) {
+    const std::optional<SixDigitText::Digits> six = RoundToSixDigits(v, text);
+    const std::optional<double> magnitude = six ? SixDigitText::Magnitude(*six) : std::nullopt;
+    if (!magnitude) {
         char buffer[kLongestGeneral];
         char* const end = WriteGeneral(buffer, v, text);
         double value = 0;
         DecimalReader::Read(buffer, end, value);
         return value;
     }
-    const double mantissa = static_cast<double>(six->mantissa);
-    const double magnitude =
-        power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
-    return v < 0 ? -magnitude : magnitude;
+    return v < 0 ? -*magnitude : *magnitude;
 }
 
 void TextExport::AppendGeneral(std::string& out, double v) {

@@ -1,5 +1,6 @@
 #include "FormatsTestFiles.h"
 
+#include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
@@ -133,7 +134,8 @@ TEST(FormatsGeneralNumber, MatchesCrtFormatOnRandomIntegersAndDoubles) {
 }
 
 // Formatting from the digits of the text read must equal formatting the value, and the
-// value worked out from those digits must be what that text reads back as, bit for bit.
+// value worked out from those digits (with the value, and alone) must be what that text
+// reads back as, bit for bit.
 void ExpectTextFormattedAsValue(const std::string& token) {
     double value = 0;
     DecimalText text;
@@ -143,8 +145,11 @@ void ExpectTextFormattedAsValue(const std::string& token) {
     const std::string fast(out, TextExport::WriteGeneral(out, value, text));
     ASSERT_EQ(fast, CrtFormat("%g", value)) << token;
     const double readBack = std::strtod(fast.c_str(), nullptr);
-    const double rounded = TextExport::GeneralValue(value, text);
+    double rounded = TextExport::GeneralValue(value, text);
     ASSERT_EQ(std::memcmp(&rounded, &readBack, sizeof rounded), 0) << token;
+    if (SixDigitText::ValueOfText(text, rounded)) { // the digits alone, where they tell it
+        ASSERT_EQ(std::memcmp(&rounded, &readBack, sizeof rounded), 0) << token << " (digits)";
+    }
 }
 
 TEST(FormatsGeneralNumber, DigitsOfTheTextRoundLikeTheValue) {

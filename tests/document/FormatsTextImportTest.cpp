@@ -428,6 +428,10 @@ TEST_F(FormatsTextImport, ColumnsAreScaledOntoTheCodeRange) {
         {"0,0.1234567\n1,0.1234567", {-2048, 2047}, {0, 0}},
         {"0,100\n1,300\n2,200", {-2048, 2047}, {-2048, 2047, 0}},
         {"0,-0.3\n1,0.7\n2,0.1", {-8192, 8191}, {-8192, 8191, -1638}},
+        // The extremes are the values as read, though all three read back from "%g" as 1:
+        // (1 - 1.0000001) x 8 / 3e-7 is about -2.67.
+        {"0,1.0000002\n1,1.0000004\n2,1.0000001", {0, 8}, {-2, -2, -2}},
+        {"1e305,1\n2e305,3", {0, 8}, {0, 8}}, // a time far beyond the codes is still a number
     };
     for (const ColumnCase& c : cases) {
         SCOPED_TRACE(c.text);
