@@ -167,47 +167,56 @@ std::optional<std::string> Vxi11Transport::ReadAnswer() {
 }
 
 bool Vxi11Transport::Send(std::string_view message) {
-    message_.assign(message);
-    message_ += '\n';
-    return WriteMessage(message_.data(), message_.size());
+    char* out = MessageOfSize(message.size() + 1);
+    std::copy(message.begin(), message.end(), out);
+    out[message.size()] = '\n';
+    return WriteMessage(out, messageSize_);
 }
 
 bool Vxi11Transport::SendBlock(std::string_view prefix, const void* bytes, std::size_t size,
                                const Progress& progress) {
-    const std::string header = ScpiVocabulary::BlockHeader(size);
-    const std::size_t total = prefix.size() + header.size() + size + 1;
-    message_.clear();
-    message_.reserve(total);
-    message_.append(prefix).append(header).append(static_cast<const char*>(bytes), size) += '\n';
-    return SendWhole(progress);
-}
-
-bool Vxi11Transport::SendWhole(const Progress& progress) {
-    const std::size_t total = message_.size();
-    if (progress) {
-        progress(0, total);
-    }
-    if (!WriteMessage(message_.data(), total)) {
-        return false;
-    }
-    if (progress) {
-        progress(total, total);
-    }
-    return true;
+    const auto copy = [bytes](std::size_t offset, char* into, std::size_t count) {
+        if (count > 0) {
+            std::memcpy(into, static_cast<const char*>(bytes) + offset, count);
+        }
+        return std::string();
+    };
+    return SendBlockFrom(prefix, size, copy, progress);
 }
 
 bool Vxi11Transport::SendBlockFrom(std::string_view prefix, std::size_t size,
                                    const BlockReader& read, const Progress& progress) {
     const std::string header = ScpiVocabulary::BlockHeader(size);
-    message_.clear();
-    message_.append(prefix).append(header);
-    const std::size_t start = message_.size();
-    message_.resize(start + size);
-    if (const std::string problem = read(0, message_.data() + start, size); !problem.empty()) {
+    const std::size_t start = prefix.size() + header.size();
+    char* out = MessageOfSize(start + size + 1);
+    std::copy(header.begin(), header.end(), std::copy(prefix.begin(), prefix.end(), out));
+    if (const std::string problem = read(0, out + start, size); !problem.empty()) {
         return Fail(problem);
     }
-    message_ += '\n';
+    out[start + size] = '\n';
     return SendWhole(progress);
+}
+
+char* Vxi11Transport::MessageOfSize(std::size_t size) {
+    if (size > messageCapacity_) {
+        message_ = std::make_unique_for_overwrite<char[]>(size);
+        messageCapacity_ = size;
+    }
+    messageSize_ = size;
+    return message_.get();
+}
+
+bool Vxi11Transport::SendWhole(const Progress& progress) {
+    if (progress) {
+        progress(0, messageSize_);
+    }
+    if (!WriteMessage(message_.get(), messageSize_)) {
+        return false;
+    }
+    if (progress) {
+        progress(messageSize_, messageSize_);
+    }
+    return true;
 }
 
 std::optional<std::string> Vxi11Transport::Query(std::string_view message) {

@@ -33,7 +33,10 @@ public:
 private:
     // Why no link came: rpcbind refusing or silent, as far as a plain connect can tell.
     std::string WhyNoLink() const;
-    // Hands message_ over whole, with the progress before and after.
+    // The message buffer, `size` bytes long; grown without being cleared (every byte is
+    // written before it is sent) and kept, so that the next long block finds it ready.
+    char* MessageOfSize(std::size_t size);
+    // Hands the message over whole, with the progress before and after.
     bool SendWhole(const Progress& progress);
     bool WriteMessage(const char* data, std::size_t size);
     std::optional<std::string> ReadAnswer();
@@ -41,6 +44,8 @@ private:
     bool Failed(const char* what, int timeoutMs, long long elapsedMs);
 
     int device_ = -1;
-    std::string message_;
+    std::unique_ptr<char[]> message_;
+    std::size_t messageCapacity_ = 0;
+    std::size_t messageSize_ = 0;
     std::unique_ptr<char[]> answer_;
 };
