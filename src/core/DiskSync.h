@@ -16,5 +16,13 @@ bool SyncFileToDisk(std::FILE* file);
 bool StreamFileToDisk(std::FILE* file, long long start);
 // Makes a rename inside the folder survive a crash of the machine.
 bool SyncFolderToDisk(const std::string& folder);
+// Keeps the file at `path` in being after its name goes, until ReleaseFileLater(): the
+// disk space of a file replaced by a rename is then given back by that release, not inside
+// the rename. Where the file system discards freed blocks at once, giving back the space of
+// a long waveform takes as long as a large part of writing it. -1 when it cannot be held.
+int HoldFile(const std::string& path);
+// Gives the held file up on a thread of its own, so that whoever replaced it does not wait
+// while its space is given back; with no thread to be had, it is given up at once.
+void ReleaseFileLater(int hold);
 long CurrentProcessId();
 bool ProcessIsRunning(long processId);

@@ -153,7 +153,7 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
     // short and a progress shown while writing is true to the time the write takes. Each
     // piece starts on its way while the next is written; only the one before is waited for.
     written_ += count;
-    if (written_ - streamed_ >= kSyncBytes) {
+    if (written_ - streamed_ >= writeOutBytes_) {
         errno = 0;
         if (!StreamFileToDisk(file_, static_cast<long long>(streamed_))) {
             Fail("cannot write", path_, errno);
@@ -177,16 +177,25 @@ bool AtomicFileWriter::Commit() {
         Discard();
         return false;
     }
+    const int replaced = HoldReplacedFile();
     std::error_code error;
     fs::rename(fs::path(temporaryPath_), fs::path(path_), error);
     if (error) {
+        ReleaseFileLater(replaced);
         Fail("cannot replace", path_, error.value());
         Discard();
         return false;
     }
     temporaryPath_.clear();
     SyncFolderToDisk(FolderOf(path_));
+    ReleaseFileLater(replaced);
     return true;
+}
+
+int AtomicFileWriter::HoldReplacedFile() const {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(fs::path(path_), error);
+    return !error && size >= kHeldBytes ? HoldFile(path_) : -1;
 }
 
 void AtomicFileWriter::Discard() {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 bool SyncFileToDisk(std::FILE* file) {
@@ -60,6 +62,26 @@ bool SyncFolderToDisk(const std::string& folder) {
     const bool synced = result == 0 || errno == EINVAL || errno == EROFS;
     ::close(descriptor);
     return synced;
+}
+
+int HoldFile(const std::string& path) {
+#ifdef O_PATH
+    // A path descriptor needs no permission to read the file: a write-only file is held too.
+    return ::open(path.c_str(), O_PATH | O_CLOEXEC);
+#else
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#endif
+}
+
+void ReleaseFileLater(int hold) {
+    if (hold < 0) {
+        return;
+    }
+    try {
+        std::thread([hold] { ::close(hold); }).detach();
+    } catch (const std::system_error&) {
+        ::close(hold);
+    }
 }
 
 long CurrentProcessId() {
