@@ -16,6 +16,11 @@ bool SyncFileToDisk(std::FILE* file);
 bool StreamFileToDisk(std::FILE* file, long long start);
 // Makes a rename inside the folder survive a crash of the machine.
 bool SyncFolderToDisk(const std::string& folder);
+// Lets the system drop what it caches of the file at `path`; the file stays whole on the
+// disk. A file written while the one it replaces still fills the cache takes memory the
+// machine has not used lately, which on a virtual machine that hands free memory back to
+// its host made the write of 128 MB three times slower.
+void ForgetFileCache(const std::string& path);
 // Keeps the file at `path` in being after its name goes, until ReleaseFileLater(): the
 // disk space of a file replaced by a rename is then given back by that release, not inside
 // the rename. Where the file system discards freed blocks at once, giving back the space of

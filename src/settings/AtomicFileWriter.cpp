@@ -95,7 +95,15 @@ bool AtomicFileWriter::Open() {
             return Fail("cannot write", path_, readOnly ? EACCES : errno);
         }
     }
-    return CreateTemporary();
+    if (!CreateTemporary()) {
+        return false;
+    }
+    // The old file's cached pages are of no more use once it is replaced; given up now, they
+    // take the new file's bytes.
+    if (IsLongTarget()) {
+        ForgetFileCache(path_);
+    }
+    return true;
 }
 
 std::string AtomicFileWriter::TemporaryPathIn(const std::string& folder) {
@@ -192,10 +200,14 @@ bool AtomicFileWriter::Commit() {
     return true;
 }
 
-int AtomicFileWriter::HoldReplacedFile() const {
+bool AtomicFileWriter::IsLongTarget() const {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(fs::path(path_), error);
-    return !error && size >= kHeldBytes ? HoldFile(path_) : -1;
+    return !error && size >= kLongBytes;
+}
+
+int AtomicFileWriter::HoldReplacedFile() const {
+    return IsLongTarget() ? HoldFile(path_) : -1;
 }
 
 void AtomicFileWriter::Discard() {

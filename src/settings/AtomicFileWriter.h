@@ -12,8 +12,9 @@
 // synced so that the rename survives a crash. Until Commit() succeeds the old file (if
 // any) stays as it was; a writer destroyed without a successful Commit() removes its
 // temporary file. A symbolic link in place of the target stays a link: its target is
-// replaced. The disk space of a replaced file of 1 MB or more comes back a moment after
-// Commit() returns, not before.
+// replaced. A replaced file of 1 MB or more leaves the system's cache when Open() succeeds
+// (it stays whole on the disk), and its disk space comes back a moment after Commit()
+// returns, not before.
 //
 // The temporary file gets the permission bits of the file it replaces; a new file is
 // readable and writable by its owner only. Its name ("~$ws" + process id + "-" + a
@@ -74,6 +75,7 @@ public:
 
 private:
     bool Fail(const std::string& what, const std::string& file, int error);
+    bool IsLongTarget() const;
     int HoldReplacedFile() const;
     bool CreateTemporary();
     void Discard();
@@ -86,10 +88,11 @@ private:
     // file of 128 MB about 40 % more on a shared disk); above it, the final flush of a
     // waveform of hundreds of megabytes would keep its progress at 100 % for seconds.
     static constexpr std::size_t kSyncBytes = std::size_t{256} << 20;
-    // A replaced file of this size or more gives its space back after Commit() returns (see
-    // HoldFile): on a disk that discards freed blocks, freeing 128 MB inside the rename took
-    // as long as a third of the write. Smaller files are freed inside the rename.
-    static constexpr std::uintmax_t kHeldBytes = std::uintmax_t{1} << 20;
+    // A replaced file of this size or more leaves the cache when the new one is opened (see
+    // ForgetFileCache) and gives its disk space back after Commit() returns (see HoldFile):
+    // on a disk that discards freed blocks, freeing 128 MB inside the rename took as long
+    // as a third of the write. Smaller files are freed inside the rename.
+    static constexpr std::uintmax_t kLongBytes = std::uintmax_t{1} << 20;
     std::size_t writeOutBytes_ = kSyncBytes;
     std::size_t written_ = 0;
     std::size_t streamed_ = 0;

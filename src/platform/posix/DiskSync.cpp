@@ -64,6 +64,17 @@ bool SyncFolderToDisk(const std::string& folder) {
     return synced;
 }
 
+void ForgetFileCache(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        return; // an unreadable file keeps its cache: only memory is at stake
+    }
+#ifdef POSIX_FADV_DONTNEED
+    ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_DONTNEED);
+#endif
+    ::close(descriptor);
+}
+
 int HoldFile(const std::string& path) {
 #ifdef O_PATH
     // A path descriptor needs no permission to read the file: a write-only file is held too.
