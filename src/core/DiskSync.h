@@ -29,5 +29,9 @@ int HoldFile(const std::string& path);
 // Gives the held file up on a thread of its own, so that whoever replaced it does not wait
 // while its space is given back; with no thread to be had, it is given up at once.
 void ReleaseFileLater(int hold);
+// Waits until the files given up by ReleaseFileLater() are gone when the disk of `folder`
+// has less than 1 GB free, so that a write never fails for want of space that a replaced
+// file still holds.
+void AwaitReleasedSpace(const std::string& folder);
 long CurrentProcessId();
 bool ProcessIsRunning(long processId);

@@ -123,6 +123,7 @@ bool AtomicFileWriter::CreateTemporary() {
     TemporaryFolderList::Note(folder.string());
     // Left-overs of killed runs in the user's own folders go when the folder is next written.
     RemoveStaleTemporaries(folder.string());
+    AwaitReleasedSpace(folder.string());
     int createError = 0;
     for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
         temporaryPath_ = (folder / TemporaryName()).string();

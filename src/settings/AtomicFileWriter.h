@@ -14,7 +14,7 @@
 // temporary file. A symbolic link in place of the target stays a link: its target is
 // replaced. A replaced file of 1 MB or more leaves the system's cache when Open() succeeds
 // (it stays whole on the disk), and its disk space comes back a moment after Commit()
-// returns, not before.
+// returns; an Open() on a disk with less than 1 GB free first waits for that space.
 //
 // The temporary file gets the permission bits of the file it replaces; a new file is
 // readable and writable by its owner only. Its name ("~$ws" + process id + "-" + a

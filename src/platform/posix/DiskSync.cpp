@@ -1,8 +1,11 @@
 #include "core/DiskSync.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/statvfs.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -84,15 +87,63 @@ int HoldFile(const std::string& path) {
 #endif
 }
 
+namespace {
+
+// The releases still running. Never destroyed: a release may end after main() returns.
+struct Releases {
+    std::mutex mutex;
+    std::condition_variable done;
+    int running = 0;
+};
+
+Releases& RunningReleases() {
+    static Releases* const releases = new Releases;
+    return *releases;
+}
+
+void EndRelease(Releases& releases) {
+    {
+        const std::lock_guard<std::mutex> lock(releases.mutex);
+        --releases.running;
+    }
+    releases.done.notify_all();
+}
+
+} // namespace
+
 void ReleaseFileLater(int hold) {
     if (hold < 0) {
         return;
     }
+    Releases& releases = RunningReleases();
+    {
+        const std::lock_guard<std::mutex> lock(releases.mutex);
+        ++releases.running;
+    }
     try {
-        std::thread([hold] { ::close(hold); }).detach();
+        std::thread([hold, &releases] {
+            ::close(hold);
+            EndRelease(releases);
+        }).detach();
     } catch (const std::system_error&) {
         ::close(hold);
+        EndRelease(releases);
     }
+}
+
+void AwaitReleasedSpace(const std::string& folder) {
+    Releases& releases = RunningReleases();
+    std::unique_lock<std::mutex> lock(releases.mutex);
+    if (releases.running == 0) {
+        return;
+    }
+    struct statvfs disk {};
+    constexpr unsigned long long kRoomy = 1ULL << 30;
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0 &&
+        static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize >= kRoomy) {
+        return;
+    }
+    releases.done.wait(lock, [&releases] { return releases.running == 0; });
 }
 
 long CurrentProcessId() {
