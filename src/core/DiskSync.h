@@ -10,10 +10,11 @@
 // Flushes the stream and waits until its bytes are on the disk.
 bool SyncFileToDisk(std::FILE* file);
 // Flushes the stream and starts writing its bytes from `start` on to the disk without
-// waiting for them, then waits for the bytes before `start`, started by an earlier call.
-// A long write and its way to the disk then run side by side, and the final sync has
-// little left to do. Where the system cannot start a write-back alone, it syncs.
-bool StreamFileToDisk(std::FILE* file, long long start);
+// waiting for them, then (`waitForEarlier`) waits for the bytes before `start`, started by
+// an earlier call. A long write and its way to the disk then run side by side, and the
+// final sync has little left to do. Where the system cannot start a write-back alone, it
+// syncs.
+bool StreamFileToDisk(std::FILE* file, long long start, bool waitForEarlier = true);
 // Makes a rename inside the folder survive a crash of the machine.
 bool SyncFolderToDisk(const std::string& folder);
 // Lets the system drop what it caches of the file at `path`; the file stays whole on the

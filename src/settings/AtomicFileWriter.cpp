@@ -164,7 +164,7 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
     written_ += count;
     if (written_ - streamed_ >= writeOutBytes_) {
         errno = 0;
-        if (!StreamFileToDisk(file_, static_cast<long long>(streamed_))) {
+        if (!StreamFileToDisk(file_, static_cast<long long>(streamed_), waitForPieces_)) {
             Fail("cannot write", path_, errno);
         }
         streamed_ = written_;

@@ -31,10 +31,14 @@ public:
     // For the program's own files (the undo snapshot): a read-only file in the way is
     // replaced as well, and the new file is the owner's alone whatever the old one was.
     void SetOwnFile(bool ownFile) { ownFile_ = ownFile; }
-    // For a writer that works out each piece before it writes it: every `bytes` written go
-    // on their way to the disk while the next piece is worked out, so that Commit() waits
-    // for little more than the last piece. The default sends a long file every 256 MB.
-    void SetWriteOutBytes(std::size_t bytes) { writeOutBytes_ = bytes == 0 ? kSyncBytes : bytes; }
+    // For a file worked out piece by piece and short enough to sit in memory whole (the
+    // trace import's 8 MB): every `bytes` written go on their way to the disk at once, none
+    // waited for until Commit(), which then waits for little more than the last piece. By
+    // default a long file goes every 256 MB, each piece waited for before the next is sent.
+    void StartEachPiece(std::size_t bytes) {
+        writeOutBytes_ = bytes == 0 ? kSyncBytes : bytes;
+        waitForPieces_ = bytes == 0;
+    }
 
     // False when the target cannot be written (an existing file that is not writable, a
     // folder, a missing folder) or the temporary file cannot be created.
@@ -94,6 +98,7 @@ private:
     // as a third of the write. Smaller files are freed inside the rename.
     static constexpr std::uintmax_t kLongBytes = std::uintmax_t{1} << 20;
     std::size_t writeOutBytes_ = kSyncBytes;
+    bool waitForPieces_ = true;
     std::size_t written_ = 0;
     std::size_t streamed_ = 0;
     std::FILE* file_ = nullptr;

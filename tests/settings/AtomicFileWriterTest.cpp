@@ -164,7 +164,7 @@ TEST(AtomicFileWriter, LongFileWrittenInPiecesReplacesALongFileWhole) {
     std::string expected;
     AtomicFileWriter writer(target);
     ASSERT_TRUE(writer.Open());
-    writer.SetWriteOutBytes(1 << 20);
+    writer.StartEachPiece(1 << 20);
     for (char piece = 'a'; piece < 'f'; ++piece) {
         const std::string bytes(700 << 10, piece);
         writer.Write(bytes);

@@ -23,7 +23,7 @@ bool SyncFileToDisk(std::FILE* file) {
     return true;
 }
 
-bool StreamFileToDisk(std::FILE* file, long long start) {
+bool StreamFileToDisk(std::FILE* file, long long start, bool waitForEarlier) {
 #ifdef SYNC_FILE_RANGE_WRITE
     if (std::fflush(file) != 0) {
         return false;
@@ -38,7 +38,7 @@ bool StreamFileToDisk(std::FILE* file, long long start) {
     };
     // Count 0: up to the end of the file.
     if (range(static_cast<off_t>(start), 0, SYNC_FILE_RANGE_WRITE) &&
-        (start == 0 ||
+        (start == 0 || !waitForEarlier ||
          range(0, static_cast<off_t>(start),
                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER))) {
         return true;
