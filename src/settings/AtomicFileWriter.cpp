@@ -160,7 +160,8 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
     }
     // A long file goes to the disk as it is written, so that the flush of Commit() is
     // short and a progress shown while writing is true to the time the write takes. Each
-    // piece starts on its way while the next is written; only the one before is waited for.
+    // piece starts on its way while the next is written; only the one before is waited for,
+    // and none after StartEachPiece().
     written_ += count;
     if (written_ - streamed_ >= writeOutBytes_) {
         errno = 0;
