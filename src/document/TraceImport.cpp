@@ -295,6 +295,8 @@ bool WriteCodes(const std::string& target, Points& points, TraceProgress& progre
     if (!out.Open()) {
         return false;
     }
+    // Each piece goes to the disk while the next is looked up.
+    out.StartEachPiece(kPieceBytes);
     constexpr std::size_t kPiecePoints = kPieceBytes / sizeof(std::int16_t);
     for (std::size_t at = 0; at < points.count; at += kPiecePoints) {
         const std::size_t piece = std::min(kPiecePoints, points.count - at);

@@ -95,7 +95,15 @@ bool AtomicFileWriter::Open() {
             return Fail("cannot write", path_, readOnly ? EACCES : errno);
         }
     }
-    return CreateTemporary();
+    if (!CreateTemporary()) {
+        return false;
+    }
+    // The old file's cached pages are of no more use once it is replaced; given up now, they
+    // take the new file's bytes.
+    if (IsLongTarget()) {
+        ForgetFileCache(path_);
+    }
+    return true;
 }
 
 std::string AtomicFileWriter::TemporaryPathIn(const std::string& folder) {
@@ -115,6 +123,7 @@ bool AtomicFileWriter::CreateTemporary() {
     TemporaryFolderList::Note(folder.string());
     // Left-overs of killed runs in the user's own folders go when the folder is next written.
     RemoveStaleTemporaries(folder.string());
+    AwaitReleasedSpace(folder.string());
     int createError = 0;
     for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
         temporaryPath_ = (folder / TemporaryName()).string();
@@ -151,11 +160,12 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
     }
     // A long file goes to the disk as it is written, so that the flush of Commit() is
     // short and a progress shown while writing is true to the time the write takes. Each
-    // piece starts on its way while the next is written; only the one before is waited for.
+    // piece starts on its way while the next is written; only the one before is waited for,
+    // and none after StartEachPiece().
     written_ += count;
-    if (written_ - streamed_ >= kSyncBytes) {
+    if (written_ - streamed_ >= writeOutBytes_) {
         errno = 0;
-        if (!StreamFileToDisk(file_, static_cast<long long>(streamed_))) {
+        if (!StreamFileToDisk(file_, static_cast<long long>(streamed_), waitForPieces_)) {
             Fail("cannot write", path_, errno);
         }
         streamed_ = written_;
@@ -177,16 +187,29 @@ bool AtomicFileWriter::Commit() {
         Discard();
         return false;
     }
+    const int replaced = HoldReplacedFile();
     std::error_code error;
     fs::rename(fs::path(temporaryPath_), fs::path(path_), error);
     if (error) {
+        ReleaseFileLater(replaced);
         Fail("cannot replace", path_, error.value());
         Discard();
         return false;
     }
     temporaryPath_.clear();
     SyncFolderToDisk(FolderOf(path_));
+    ReleaseFileLater(replaced);
     return true;
+}
+
+bool AtomicFileWriter::IsLongTarget() const {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(fs::path(path_), error);
+    return !error && size >= kLongBytes;
+}
+
+int AtomicFileWriter::HoldReplacedFile() const {
+    return IsLongTarget() ? HoldFile(path_) : -1;
 }
 
 void AtomicFileWriter::Discard() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -11,7 +12,9 @@
 // synced so that the rename survives a crash. Until Commit() succeeds the old file (if
 // any) stays as it was; a writer destroyed without a successful Commit() removes its
 // temporary file. A symbolic link in place of the target stays a link: its target is
-// replaced.
+// replaced. A replaced file of 1 MB or more leaves the system's cache when Open() succeeds
+// (it stays whole on the disk), and its disk space comes back a moment after Commit()
+// returns; an Open() on a disk with less than 1 GB free first waits for that space.
 //
 // The temporary file gets the permission bits of the file it replaces; a new file is
 // readable and writable by its owner only. Its name ("~$ws" + process id + "-" + a
@@ -28,6 +31,14 @@ public:
     // For the program's own files (the undo snapshot): a read-only file in the way is
     // replaced as well, and the new file is the owner's alone whatever the old one was.
     void SetOwnFile(bool ownFile) { ownFile_ = ownFile; }
+    // For a file worked out piece by piece and short enough to sit in memory whole (the
+    // trace import's 8 MB): every `bytes` written go on their way to the disk at once, none
+    // waited for until Commit(), which then waits for little more than the last piece. By
+    // default a long file goes every 256 MB, each piece waited for before the next is sent.
+    void StartEachPiece(std::size_t bytes) {
+        writeOutBytes_ = bytes == 0 ? kSyncBytes : bytes;
+        waitForPieces_ = bytes == 0;
+    }
 
     // False when the target cannot be written (an existing file that is not writable, a
     // folder, a missing folder) or the temporary file cannot be created.
@@ -68,6 +79,8 @@ public:
 
 private:
     bool Fail(const std::string& what, const std::string& file, int error);
+    bool IsLongTarget() const;
+    int HoldReplacedFile() const;
     bool CreateTemporary();
     void Discard();
 
@@ -79,6 +92,13 @@ private:
     // file of 128 MB about 40 % more on a shared disk); above it, the final flush of a
     // waveform of hundreds of megabytes would keep its progress at 100 % for seconds.
     static constexpr std::size_t kSyncBytes = std::size_t{256} << 20;
+    // A replaced file of this size or more leaves the cache when the new one is opened (see
+    // ForgetFileCache) and gives its disk space back after Commit() returns (see HoldFile):
+    // on a disk that discards freed blocks, freeing 128 MB inside the rename took as long
+    // as a third of the write. Smaller files are freed inside the rename.
+    static constexpr std::uintmax_t kLongBytes = std::uintmax_t{1} << 20;
+    std::size_t writeOutBytes_ = kSyncBytes;
+    bool waitForPieces_ = true;
     std::size_t written_ = 0;
     std::size_t streamed_ = 0;
     std::FILE* file_ = nullptr;

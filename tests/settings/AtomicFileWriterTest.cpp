@@ -154,3 +154,25 @@ TEST(ProfileEdit, ReadsAsTheStoreReadsAndWritesOnlyWhatChanged) {
     EXPECT_TRUE(edit.Changed());
     EXPECT_NE(text.find("[SegmTbl]\nLastSegm#0=4\n"), std::string::npos) << text;
 }
+
+// A long file sent to the disk piece by piece replaces a long file whole (its space is
+// given back after the rename), keeps the old file's permissions and leaves nothing else.
+TEST(AtomicFileWriter, LongFileWrittenInPiecesReplacesALongFileWhole) {
+    ScratchFolder folder;
+    const std::string target = folder.Write("long.wav", std::string(3 << 20, 'o'));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::string expected;
+    AtomicFileWriter writer(target);
+    ASSERT_TRUE(writer.Open());
+    writer.StartEachPiece(1 << 20);
+    for (char piece = 'a'; piece < 'f'; ++piece) {
+        const std::string bytes(700 << 10, piece);
+        writer.Write(bytes);
+        expected += bytes;
+    }
+    ASSERT_TRUE(writer.Commit()) << writer.Error();
+    EXPECT_TRUE(ScratchFolder::Read(target) == expected);
+    EXPECT_EQ(PermissionsOf(target),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
