@@ -1,6 +1,7 @@
 #include "document/ColumnTextReader.h"
 
 #include "core/CharClass.h"
+#include "core/LargePages.h"
 #include "document/SixDigitText.h"
 #include "document/TextExport.h"
 #include "settings/DecimalReader.h"
@@ -173,6 +174,7 @@ void ColumnTextReader::Keep(double value, const DecimalText& text) {
 // text regrows at most once or twice.
 void ColumnTextReader::ReserveFor(unsigned long long textBytes) {
     values_.reserve(static_cast<std::size_t>(textBytes / 12));
+    PreferLargePages(values_.data(), values_.capacity() * sizeof(double));
 }
 
 void ColumnTextReader::Finish() {
