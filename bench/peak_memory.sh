@@ -5,7 +5,8 @@
 # build folder (one job at a time: the longest needs over a gigabyte):
 #   bench/peak_memory.sh [POINTS]
 # Prints one line per job: its name, the peak in MiB, the peak over the waveform's bytes,
-# and the exit status of the job.
+# the wall time of the whole process in seconds (start-up and the load of the waveform
+# included, so that runs at several lengths show how each job grows) and the exit status.
 set -u
 points=${1:-256000000}
 build=$(pwd)
@@ -29,12 +30,13 @@ echo "waveform: $points points, $waveform_mib MiB; limit 3x = $(awk -v m="$wavef
 job() {
     local name=$1
     shift
-    /usr/bin/time -f %M -o "$root/peak" "$cli" --yes "$@" >/dev/null 2>"$root/err"
+    /usr/bin/time -f "%M %e" -o "$root/peak" "$cli" --yes "$@" >/dev/null 2>"$root/err"
     local status=$?
     [ "$status" = 0 ] || sed "s/^/    /" "$root/err" | head -n 3 >&2
-    awk -v name="$name" -v kib="$(tail -n 1 "$root/peak")" -v wave="$waveform_mib" \
+    read -r kib seconds < <(tail -n 1 "$root/peak")
+    awk -v name="$name" -v kib="$kib" -v seconds="$seconds" -v wave="$waveform_mib" \
         -v status="$status" \
-        'BEGIN { printf "%-18s %8.1f MiB  %5.2fx  exit %d\n", name, kib / 1024, kib / 1024 / wave, status }'
+        'BEGIN { printf "%-18s %8.1f MiB  %5.2fx  %7.2f s  exit %d\n", name, kib / 1024, kib / 1024 / wave, seconds, status }'
 }
 
 job length length "$points"
