@@ -39,10 +39,6 @@ public:
         }
     };
 
-    static constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
     // nullopt when the text's digits are not known, or so close to a tie that they do not
     // tell the rounding without being one.
     static std::optional<Rounding> Round(const DecimalText& text) {
@@ -82,7 +78,8 @@ public:
             return std::nullopt;
         }
         const double mantissa = static_cast<double>(six.mantissa);
-        return power < 0 ? mantissa / kExactPowers[-power] : mantissa * kExactPowers[power];
+        return power < 0 ? mantissa / DecimalReader::kExactPowers[-power]
+                         : mantissa * DecimalReader::kExactPowers[power];
     }
 
     // What the "%g" text of the number reads back as, from the text's digits alone, which

@@ -281,9 +281,9 @@ std::optional<bool> TieRoundsUp(double magnitude, const DecimalText& text, int c
     double below = 0; // how far v lies below X, in units of 10^min(exponent, 0)
     int half = count - 18;
     if (text.exponent < 0) {
-        below = -std::fma(magnitude, SixDigitText::kExactPowers[-text.exponent], -digits);
+        below = -std::fma(magnitude, DecimalReader::kExactPowers[-text.exponent], -digits);
     } else {
-        below = std::fma(digits, SixDigitText::kExactPowers[text.exponent], -magnitude);
+        below = std::fma(digits, DecimalReader::kExactPowers[text.exponent], -magnitude);
         half += text.exponent;
     }
     const double limit = kHalfUnits[half + 11];

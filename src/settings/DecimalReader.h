@@ -77,7 +77,7 @@ public:
     // The double of a number whose digits Read gave (or of zero, with its sign).
     static double Value(const DecimalText& text) {
         const double mantissa = static_cast<double>(static_cast<std::int64_t>(text.digits));
-        const double power = kPowers[text.exponent < 0 ? -text.exponent : text.exponent];
+        const double power = kExactPowers[text.exponent < 0 ? -text.exponent : text.exponent];
         const double magnitude = text.exponent < 0 ? mantissa / power : mantissa * power;
         return std::copysign(magnitude, text.negative ? -1.0 : 1.0);
     }
@@ -110,6 +110,12 @@ public:
         return p;
     }
 
+    // The powers of ten that are exact doubles: a whole number below 2^53 times or divided
+    // by one of them is rounded once, correctly.
+    static constexpr double kExactPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 private:
     struct Digits {
         std::uint64_t value = 0;
@@ -118,9 +124,6 @@ private:
     };
 
     static constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
     // Takes digits while they come, eight at a time where the text allows; beyond 19
     // significant ones the value is no longer kept (the count tells the number is too
