@@ -5,7 +5,6 @@
 #include "settings/AtomicFileWriter.h"
 #include "settings/FileHelpers.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -15,9 +14,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// Bytes written between two questions to the progress callback.
-constexpr std::size_t kProgressPiece = std::size_t{32} << 20;
 
 } // namespace
 
@@ -31,14 +27,7 @@ bool SampleSnapshot::Save(const SampleBuffer& samples, const ProgressCallback& p
     saved_ = false;
     stopped_ = false;
     if (out.Open()) {
-        const auto* bytes = static_cast<const char*>(samples.Bytes());
-        const std::size_t size = samples.ByteSize();
-        for (std::size_t done = 0; done < size && !stopped_;) {
-            const std::size_t piece = std::min(kProgressPiece, size - done);
-            out.Write(bytes + done, piece);
-            done += piece;
-            stopped_ = progress && !progress(static_cast<double>(done) / static_cast<double>(size));
-        }
+        stopped_ = !out.Write(samples.Bytes(), samples.ByteSize(), progress);
         saved_ = !stopped_ && out.Commit();
     }
     problem_ = saved_ ? "cannot read " + path_ + " back" : out.Error();

@@ -3,6 +3,7 @@
 #include "core/DiskSync.h"
 #include "settings/TemporaryFolderList.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -170,6 +171,22 @@ void AtomicFileWriter::Write(const void* bytes, std::size_t count) {
         }
         streamed_ = written_;
     }
+}
+
+bool AtomicFileWriter::Write(const void* bytes, std::size_t count,
+                             const ProgressCallback& progress) {
+    // A few dozen questions for the longest waveform.
+    constexpr std::size_t kProgressPiece = std::size_t{32} << 20;
+    const auto* first = static_cast<const char*>(bytes);
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t piece = std::min(kProgressPiece, count - done);
+        Write(first + done, piece);
+        done += piece;
+        if (progress && !progress(static_cast<double>(done) / static_cast<double>(count))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool AtomicFileWriter::Commit() {

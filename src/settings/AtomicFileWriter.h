@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProgressDisplay.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +48,9 @@ public:
     // Appends bytes; a failed write is remembered and makes Commit() fail.
     void Write(const void* bytes, std::size_t count);
     void Write(std::string_view text) { Write(text.data(), text.size()); }
+    // Appends a long run of bytes in pieces, asking `progress` after each; false once it
+    // answers stop (then nothing more is written and Commit() should not follow).
+    bool Write(const void* bytes, std::size_t count, const ProgressCallback& progress);
     // Flushes the temporary file to the disk and moves it over the target.
     bool Commit();
 
