@@ -2,6 +2,7 @@
 
 #include "core/HostBus.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -41,12 +42,14 @@ std::string ToolFilter::Refusal(const ToolProcess& sender, const ToolNotice& not
         return "another tool's (process " + std::to_string(sender.id) + where + ")";
     }
     const std::string unknown = "the sender left the bus before it could be identified";
-    if (notice.code != NotifyDownloadSegment) {
+    if (notice.code != NotifyDownloadSegment && notice.code != NotifyDownloadFm &&
+        notice.code != NotifyDownloadSequence) {
         return unknown;
     }
-    return InWorkspace(notice.waveFile) ? ""
-                                        : unknown + ", and its waveform file is not in this "
-                                                    "workspace";
+    const bool allHere = !notice.sentFiles.empty() &&
+                         std::all_of(notice.sentFiles.begin(), notice.sentFiles.end(),
+                                     [this](const std::string& path) { return InWorkspace(path); });
+    return allHere ? "" : unknown + ", and its waveform file is not in this workspace";
 }
 
 bool ToolFilter::InWorkspace(const std::string& path) const {

@@ -147,13 +147,27 @@ bool AddSegment(const std::string& path, long long step, SequenceDownload& downl
     return true;
 }
 
+std::string TableSection(int channel) {
+    return "PulsSeq-" + std::to_string(channel);
+}
+
 } // namespace
+
+std::vector<std::string> SequenceDownload::FilesNamed(const Workspace& workspace) {
+    const std::string section = TableSection(workspace.ActiveChannel());
+    std::vector<std::string> files;
+    for (const auto& [step, path] :
+         ReadTable(IniFile(workspace.ContextFile()).ReadSection(section)).files) {
+        files.push_back(path);
+    }
+    return files;
+}
 
 std::optional<SequenceDownload> SequenceDownload::Read(const Workspace& workspace,
                                                        std::string& error) {
     SequenceDownload download;
     download.channel = workspace.ActiveChannel();
-    download.section = "PulsSeq-" + std::to_string(download.channel);
+    download.section = TableSection(download.channel);
     const Table table = ReadTable(IniFile(workspace.ContextFile()).ReadSection(download.section));
     if (!CheckShape(table, download.section, FamilyBound(workspace, "MaxSequStp", kMostSteps),
                     error) ||

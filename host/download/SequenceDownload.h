@@ -34,6 +34,9 @@ struct SequenceDownload {
     // Nullopt with `error` naming the step, key or file at fault. The family's
     // "MaxSequStp" and "MaxLoopNo" ([SegmTbl]) bound the steps and their counts.
     static std::optional<SequenceDownload> Read(const Workspace& workspace, std::string& error);
+    // The segment files the active channel's table names, in step order, without reading
+    // them or checking the table.
+    static std::vector<std::string> FilesNamed(const Workspace& workspace);
 
     std::size_t TotalBytes() const;
     // The program messages, in order: clearing the channel's segments and sequence, then

@@ -37,6 +37,16 @@ ini_value() { # SECTION KEY FILE: the key's value in that section (names without
         /^\[/ { inside = tolower($0) == "[" tolower(section) "]"; next }
         inside && tolower($1) == tolower(key) { sub(/^[^=]*=/, ""); print; exit }' "$3"
 }
+# held COMMAND...: runs COMMAND while consolux serve is stopped, so that a short command-line
+# run has left the bus before the host can look at it, as on a heavily loaded machine.
+# shellcheck disable=SC2317 # called by the sourcing scripts
+held() {
+    local status=0
+    kill -STOP "$serve_pid"
+    "$@" || status=$?
+    kill -CONT "$serve_pid"
+    return "$status"
+}
 notices() { grep -c "^notify $1 " "$work/serve.log" || true; }
 more_notices() { [ "$(notices "$1")" -gt "$2" ]; }
 # await_notice CODE BEFORE: waits up to 20 s for more than BEFORE lines of that notice, then
@@ -74,5 +84,6 @@ address="127.0.0.1:$port"
 [ ${#vxi11[@]} -eq 0 ] || address="TCPIP::127.0.0.1::INSTR"
 
 "$consolux" serve "$work/ws" --instrument "$address" >"$work/serve.log" 2>&1 &
-pids+=($!)
+serve_pid=$!
+pids+=("$serve_pid")
 wait_for "$work/serve.log" '^listening' || fail "consolux serve is not listening"

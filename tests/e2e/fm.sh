@@ -24,8 +24,10 @@ fm generate sine >/dev/null
 fm fm crossings >"$work/crossings"
 [ "$(wc -l <"$work/crossings")" -ge 4 ] || fail "too few crossings: $(cat "$work/crossings")"
 
+# The host is held until the download's command-line run has left the bus, so the notice is
+# judged by the files it names.
 before=$(notices 9)
-fm download >/dev/null
+held fm download >/dev/null
 await_notice 9 "$before" >/dev/null
 
 wave_file=$(ini_value SegmTbl FmWave "$context")

@@ -16,11 +16,15 @@ pulse() { # the words of one "pulse" command
     (cd "$work/ws" && "$cli" --mode pulse pulse "$@" >/dev/null 2>&1) || fail "pulse $* failed"
 }
 
-# download CODE: downloads in pulse mode and prints consolux's line of that notice.
+run_download() { (cd "$work/ws" && "$cli" --mode pulse download >/dev/null 2>&1); }
+
+# download CODE [held]: downloads in pulse mode and prints consolux's line of that notice;
+# "held": with the host held until the command-line run has left.
 download() {
-    local before
+    local before hold=()
     before=$(notices "$1")
-    (cd "$work/ws" && "$cli" --mode pulse download >/dev/null 2>&1) || fail "download failed"
+    [ "${2:-}" != held ] || hold=(held)
+    "${hold[@]}" run_download || fail "download failed"
     await_notice "$1" "$before"
 }
 
@@ -53,7 +57,8 @@ check_forms() {
     local form result
     for form in allowed sequence; do
         pulse options segmentation "$form"
-        download 18 >/dev/null
+        # The second form's sender has left the bus before the host looks at it.
+        if [ "$form" = sequence ]; then download 18 held >/dev/null; else download 18 >/dev/null; fi
         scpi "$work/sequence-$form" ":INST 1" ":SEQ:DATA?"
         result=$(compare "$work/single" "$work/sequence-$form" "$most") ||
             fail "$name, sequence form '$form': $result"

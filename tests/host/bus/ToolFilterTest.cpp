@@ -26,8 +26,8 @@ protected:
     fs::path root;
 };
 
-ToolNotice Notice(int code, const std::string& waveFile = "") {
-    return {code, "", waveFile, 0};
+ToolNotice Notice(int code, const std::vector<std::string>& sentFiles = {}) {
+    return {code, "", sentFiles.empty() ? "" : sentFiles.front(), 0, sentFiles};
 }
 
 } // namespace
@@ -48,22 +48,31 @@ TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
         {{100, Path("ws") + "/"}, Notice(NotifyClosing), ""},
         {{4242, Path("ws2")}, Notice(NotifyDownloadSegment), ""},
         {{100, Path("ws2")},
-         Notice(NotifyDownloadSegment, Path("ws/$tst/TemS1.wa0")),
+         Notice(NotifyDownloadSegment, {Path("ws/$tst/TemS1.wa0")}),
          "another tool's (process 100, working in " + Path("ws2") + ")"},
         {{100, Path("ws/$tst")},
          Notice(NotifyCommand),
          "another tool's (process 100, working in " + Path("ws/$tst") + ")"},
         {{100, ""}, Notice(NotifyCommand), "another tool's (process 100)"},
-        // Gone before it could be looked at: only a download of this workspace's file counts.
-        {{}, Notice(NotifyDownloadSegment, Path("ws/$tst/TemS1.wa0")), ""},
-        {{}, Notice(NotifyDownloadSegment, Path("link/$tst/TemS1.wa0")), ""},
-        {{}, Notice(NotifyDownloadSegment, Path("ws2/$tst/TemS1.wa0")), goneWithForeignFile},
-        {{}, Notice(NotifyDownloadSegment, Path("ws/../ws2/$tst/TemS1.wa0")), goneWithForeignFile},
-        {{}, Notice(NotifyDownloadSegment, "noo"), goneWithForeignFile},
+        // Gone before it could be looked at: only a download of files in this workspace counts.
+        {{}, Notice(NotifyDownloadSegment, {Path("ws/$tst/TemS1.wa0")}), ""},
+        {{}, Notice(NotifyDownloadSegment, {Path("link/$tst/TemS1.wa0")}), ""},
+        {{}, Notice(NotifyDownloadSegment, {Path("ws2/$tst/TemS1.wa0")}), goneWithForeignFile},
+        {{},
+         Notice(NotifyDownloadSegment, {Path("ws/../ws2/$tst/TemS1.wa0")}),
+         goneWithForeignFile},
+        {{}, Notice(NotifyDownloadSegment, {"noo"}), goneWithForeignFile},
+        {{}, Notice(NotifyDownloadFm, {Path("ws/$tst/FmWave.wa0")}), ""},
+        {{}, Notice(NotifyDownloadFm), goneWithForeignFile},
+        {{}, Notice(NotifyDownloadSequence, {Path("ws/$tst/P1.wa0"), Path("ws/$tst/P2.wa0")}), ""},
+        {{},
+         Notice(NotifyDownloadSequence, {Path("ws/$tst/P1.wa0"), Path("ws2/$tst/P2.wa0")}),
+         goneWithForeignFile},
         {{}, Notice(NotifyCommand), gone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(filter.Refusal(c.sender, c.notice), c.refusal)
-            << c.sender.id << " " << c.sender.folder << " " << c.notice.waveFile;
+            << c.sender.id << " " << c.sender.folder << " " << c.notice.code << " "
+            << c.notice.waveFile;
     }
 }
