@@ -221,8 +221,8 @@ std::vector<std::string> SequenceDownload::StepMessages() const {
         if (i % kStepsPerMessage == 0) {
             messages.push_back(ScpiVocabulary::SelectChannel(channel + 1));
         }
-        messages.back() +=
-            ";" + ScpiVocabulary::DefineStep(i + 1, steps[i].segment, steps[i].loops);
+        messages.back().append(";").append(
+            ScpiVocabulary::DefineStep(i + 1, steps[i].segment, steps[i].loops));
     }
     return messages;
 }

@@ -48,7 +48,7 @@ public:
     virtual bool SendBlock(std::string_view prefix, const void* bytes, std::size_t size,
                            const Progress& progress = {}) = 0;
     // Fills `into` with `count` bytes of a block from `offset`: the reason they cannot be
-    // had, or empty.
+    // had, or empty. A transport may ask for separate ranges from two threads at once.
     using BlockReader =
         std::function<std::string(std::size_t offset, char* into, std::size_t count)>;
     // SendBlock for a block that is read as it goes out, so that a long one is never copied

@@ -185,7 +185,11 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     EXPECT_TRUE(Contains(line, "-> 0,\"No error\"")) << line;
     EXPECT_EQ(bench.instrument.SegmentData(1, 1), bytes);
 
-    const std::string large(static_cast<std::size_t>(kLargePoints) * 2, '\x5A');
+    // No two halves alike, so a piece read into the wrong place shows.
+    std::string large(static_cast<std::size_t>(kLargePoints) * 2, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<char>(i % 251);
+    }
     const std::string path = bench.tool.WriteFile("$tst/TemS1.wa0", large);
     const ToolNotice notice = Download(":TRAC:DEF 1," + std::to_string(kLargePoints), path);
     std::atomic<bool> cancel{false};
@@ -211,7 +215,7 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     ASSERT_TRUE(bench.simulator.Restart());
     const auto again = bench.agent.Perform(notice);
     EXPECT_TRUE(again.succeeded) << again.line;
-    EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
+    EXPECT_TRUE(bench.instrument.SegmentData(1, 1) == large); // no diff of 16 MB
     if (vxi11) {
         return; // VXI-11 reads the file whole before the message goes out
     }
@@ -225,7 +229,7 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
         }
     });
     EXPECT_TRUE(Contains(shrunk.line, "failed: the waveform file changed length")) << shrunk.line;
-    EXPECT_EQ(bench.instrument.SegmentData(1, 1), large);
+    EXPECT_TRUE(bench.instrument.SegmentData(1, 1) == large); // no diff of 16 MB
 }
 
 } // namespace
