@@ -1,4 +1,5 @@
 #include "CliFixture.h"
+#include "document/FormatsTestFiles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -69,15 +70,7 @@ TEST_F(CliFmTest, CrossingsAreWhatTheDownloadHandsTheHost) {
     ::testing::internal::CaptureStderr();
     ASSERT_EQ(Run({"download"}), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("download:"), std::string::npos);
-    const std::string bytes = TempWorkspace::ReadFile(workspace.state.userFolder + "/$xMark");
-    ASSERT_EQ(bytes.size(), positions.size() * 4);
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        std::uint32_t value = 0;
-        for (int b = 3; b >= 0; --b) {
-            value = value << 8 | static_cast<unsigned char>(bytes[i * 4 + b]);
-        }
-        EXPECT_EQ(static_cast<std::int32_t>(value), positions[i]) << i;
-    }
+    EXPECT_EQ(ReadElements<std::int32_t>(workspace.state.userFolder + "/$xMark"), positions);
 }
 
 TEST_F(CliFmTest, DeviationIsTheConfirmedField) {
