@@ -246,20 +246,6 @@ TEST_F(GeneratorForm, EachPreviewStartsAgainFromTheSnapshot) {
     }
 }
 
-TEST(GeneratorFormOfLength, CancelledGenerationLeavesTheSamplesAsBefore) {
-    GeneratorFixture fixture("QW2182", OperatingMode::Standard, 200000);
-    const auto before = fixture.Samples();
-    SineDialog form(fixture.document);
-    form.Initialize();
-    int questions = 0;
-    const ProgressCallback cancelSecond = [&](double) { return ++questions < 2; };
-    EXPECT_FALSE(form.Preview(cancelSecond));
-    EXPECT_EQ(questions, 2);
-    EXPECT_EQ(fixture.Samples(), before);
-    EXPECT_FALSE(form.Ok(cancelSecond));
-    EXPECT_EQ(fixture.Samples(), before);
-}
-
 TEST_F(GeneratorForm, DefaultReloadsTheFamilyDefaults) {
     fixture.Store("Prv_bgn", "5");
     fixture.Store("Power", "3");
