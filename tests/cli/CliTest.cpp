@@ -32,8 +32,7 @@ TEST_F(CliTest, WithoutAContextFileTheRunEndsWithOne) {
 }
 
 TEST_F(CliTest, LengthThenUndoRestoresTheOldWaveform) {
-    EXPECT_EQ(Run({"length", "4096"}), 0);
-    EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 8192u);
+    EXPECT_EQ(Run({"length", "4096"}), 0); // its file: WaveDocTest.LengthFourThousand...
     EXPECT_EQ(Run({"undo"}), 0);
     EXPECT_EQ(std::filesystem::file_size(Working(1, 0)), 2048u);
     // The undo file is gone: a second undo has nothing to do.
@@ -55,7 +54,6 @@ TEST_F(CliTest, SegmentFourOnChannelTwoUpdatesTheActiveList) {
     EXPECT_EQ(workspace.Context("SegmTbl", "LastSegm#1"), "4");
     EXPECT_EQ(workspace.Context("SegmTbl", "Segm4-1"), Working(4, 1));
     EXPECT_EQ(workspace.Context("Modif", "Common"), "Yes");
-    EXPECT_EQ(std::filesystem::file_size(Working(4, 1)), 2048u);
     EXPECT_EQ(Run({"segment", "0"}), 1);
     EXPECT_EQ(Run({"segment", "257"}), 1);
 }
