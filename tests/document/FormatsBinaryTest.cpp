@@ -61,14 +61,13 @@ TEST_F(FormatsBinary, SnapRuleLooksPastTheFirstCharacterAndOnlyAtSixteenBitCodes
     EXPECT_EQ(ReadElements<std::int32_t>(path), std::vector<std::int32_t>{7});
 }
 
+// Which writes fail is the safe writer's (AtomicFileWriter.FailedWritesNameTheFileAndLeave...);
+// a folder in the way of the file shows that the waveform writer hands the failure on.
 TEST_F(FormatsBinary, FailedWriteReturnsFalseAndLeavesNoFileBehind) {
-    const SampleBuffer buffer = MakeBuffer(SampleKind::Code16, {1, 2});
     std::filesystem::create_directory(PathOf("taken.wav"));
     const std::vector<std::string> before = Entries();
-    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("missing/folder/a.wav")));
-    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, ""));
-    // A folder in the way of the file is not replaced.
-    EXPECT_FALSE(WaveFileWriter::WriteWaveform(buffer, PathOf("taken.wav")));
+    EXPECT_FALSE(
+        WaveFileWriter::WriteWaveform(MakeBuffer(SampleKind::Code16, {1, 2}), PathOf("taken.wav")));
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken.wav")));
     EXPECT_EQ(Entries(), before);
 }

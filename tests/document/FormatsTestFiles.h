@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/SampleBuffer.h"
+#include "support/SampleValues.h"
 #include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
@@ -47,8 +48,7 @@ inline std::vector<std::int16_t> ReadCodes16(const std::string& path) {
 }
 
 inline SampleBuffer MakeBuffer(SampleKind kind, const std::vector<double>& values) {
-    SampleBuffer buffer(kind);
-    buffer.Assign(values.size(), 0);
+    SampleBuffer buffer = Filled(kind, values.size(), 0);
     for (std::size_t i = 0; i < values.size(); ++i) {
         buffer.Store(i, values[i]);
     }

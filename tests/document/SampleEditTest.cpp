@@ -1,4 +1,5 @@
 #include "document/SampleEdit.h"
+#include "support/SampleValues.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,7 @@ TEST(SampleEdit, RangeIsCheckedAgainstTheWaveform) {
         {0, 10, 10}, {3, 4, 4}, {3, 100, 7}, {9, 1, 1}, {10, 1, 0}, {-1, 5, 0}, {2, 0, 0},
     };
     for (const Case& c : cases) {
-        SampleBuffer samples(SampleKind::Code16);
-        samples.Assign(10, 0);
+        SampleBuffer samples = Filled(SampleKind::Code16, 10, 0);
         const SampleEdit edit(samples, c.first, c.count);
         EXPECT_EQ(edit.Size(), c.size) << c.first << "," << c.count;
         for (std::size_t i = 0; i < edit.Size(); ++i) {
@@ -30,8 +30,7 @@ TEST(SampleEdit, RangeIsCheckedAgainstTheWaveform) {
 }
 
 TEST(SampleEdit, StoreAndAtCountFromTheFirstPointOfTheRange) {
-    SampleBuffer samples(SampleKind::Code32);
-    samples.Assign(8, 0);
+    SampleBuffer samples = Filled(SampleKind::Code32, 8, 0);
     const SampleEdit edit(samples, 5, 3);
     edit.Store(1, 42.9);
     EXPECT_EQ(samples.At(6), 42);

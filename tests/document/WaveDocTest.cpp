@@ -1,4 +1,5 @@
 #include "DocumentFixture.h"
+#include "support/SampleValues.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -10,11 +11,6 @@ namespace {
 
 std::string Codes(const std::vector<std::int16_t>& codes) {
     return std::string(reinterpret_cast<const char*>(codes.data()), codes.size() * 2);
-}
-
-std::vector<std::int16_t> Samples16(const WaveDoc& document) {
-    const SampleBuffer& samples = document.Samples();
-    return std::vector<std::int16_t>(samples.Codes16(), samples.Codes16() + samples.Size());
 }
 
 } // namespace
@@ -55,14 +51,14 @@ TEST_F(WaveDocTest, ResolutionRoundsHalvesUpAndCancelLeavesTheWaveform) {
 
 TEST_F(WaveDocTest, ExtendingKeepsTheSamplesAndPadsWithZeros) {
     document.SetLength("1000");
-    auto samples = Samples16(document);
+    auto samples = Values(document.Samples());
     ASSERT_EQ(samples.size(), 1000u);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         document.EditAllPoints().Codes16()[i] = static_cast<std::int16_t>(i + 1);
     }
     document.WriteWaveform();
     document.SetLength("1200");
-    samples = Samples16(document);
+    samples = Values(document.Samples());
     ASSERT_EQ(samples.size(), 1200u);
     EXPECT_EQ(samples[0], 1);
     EXPECT_EQ(samples[999], 1000);
@@ -72,7 +68,7 @@ TEST_F(WaveDocTest, ExtendingKeepsTheSamplesAndPadsWithZeros) {
     EXPECT_EQ(std::filesystem::file_size(document.CurrentPath()), 2400u);
 
     document.SetLength("400");
-    samples = Samples16(document);
+    samples = Values(document.Samples());
     ASSERT_EQ(samples.size(), 400u);
     EXPECT_EQ(samples[399], 400);
 }
@@ -120,7 +116,7 @@ TEST_F(WaveDocTest, BadFilesAreRefusedWithAMessage) {
 TEST_F(WaveDocTest, PathsWithBlanksAndNonAsciiLettersLoad) {
     const std::string path = workspace.WriteFile("Mess kurve ÄÖü.wav", Codes({1, -2, 3, -4}));
     ASSERT_TRUE(document.LoadWaveform(path, true));
-    EXPECT_EQ(Samples16(document), (std::vector<std::int16_t>{1, -2, 3, -4}));
+    EXPECT_EQ(Values(document.Samples()), (std::vector<double>{1, -2, 3, -4}));
     EXPECT_EQ(document.CurrentPath(), path);
 }
 

@@ -13,24 +13,6 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
-SampleBuffer Codes16(std::size_t n, double value) {
-    SampleBuffer samples(SampleKind::Code16);
-    samples.Assign(n, value);
-    return samples;
-}
-
-std::vector<double> Values(const SampleBuffer& samples) {
-    std::vector<double> values(samples.Size());
-    for (std::size_t i = 0; i < samples.Size(); ++i) {
-        values[i] = samples.At(i);
-    }
-    return values;
-}
-
-} // namespace
-
 // Each case fills a waveform, edits it and expects values at points (given as point, value,
 // point, value, ...); a case that must change nothing (the edit answers false) expects every
 // point as it was.
@@ -102,8 +84,7 @@ TEST(SampleEdits, EachEditWritesItsRuleOrLeavesTheWaveformAlone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rule);
-        SampleBuffer samples(c.kind);
-        samples.Assign(c.length, 0.0);
+        SampleBuffer samples = Filled(c.kind, c.length, 0.0);
         for (std::size_t i = 0; i < c.length; ++i) {
             samples.Store(i, c.fill(i));
         }
@@ -134,7 +115,7 @@ TEST(Smooth, KeepsItsFourFittingPointsAndReplacesTheInsideByTheCubic) {
         // A cubic with whole values on the four fitting points.
         const double m = static_cast<double>(c.farT);
         auto cubic = [m](double t) { return 40 + 2 * t + t * (t - 1) * (t - m) / m; };
-        SampleBuffer samples = Codes16(c.length, 0);
+        SampleBuffer samples = Filled(SampleKind::Code16, c.length, 0);
         for (std::size_t i = 0; i < samples.Size(); ++i) {
             samples.Store(i, static_cast<double>((i * 7919) % 300));
         }
@@ -157,7 +138,7 @@ TEST(Smooth, KeepsItsFourFittingPointsAndReplacesTheInsideByTheCubic) {
 }
 
 TEST(Smooth, ResultIsLimitedToTheVerticalRange) {
-    SampleBuffer samples = Codes16(100, 0);
+    SampleBuffer samples = Filled(SampleKind::Code16, 100, 0);
     samples.Store(10, 0);
     samples.Store(11, 8000);
     samples.Store(50, 8000);
@@ -171,7 +152,7 @@ TEST(Smooth, ResultIsLimitedToTheVerticalRange) {
 }
 
 TEST(Invert, TwiceRestoresCodesThatWereNotLimited) {
-    SampleBuffer samples = Codes16(1000, 0);
+    SampleBuffer samples = Filled(SampleKind::Code16, 1000, 0);
     for (std::size_t i = 0; i < samples.Size(); ++i) {
         samples.Store(i, static_cast<double>(i) * 13 - 6000);
     }

@@ -66,7 +66,9 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
-// The list rules are the stored equations' own; the editor shows the entry they select.
+// The list rules and the file the list is kept in are the stored equations' own
+// (StoredEquations.EachChangeKeepsTheWholeListAndItsSelectionInOneRewrite); the editor
+// shows the entry they select, and the next editor finds the list.
 TEST_F(EquationDialogTest, StoreRemoveAndSelectShowTheSelectedEntryOfTheStoredList) {
     const std::string first = StoredEquations::kDefaultEquation;
     {
@@ -76,17 +78,13 @@ TEST_F(EquationDialogTest, StoreRemoveAndSelectShowTheSelectedEntryOfTheStoredLi
         editor.StoreEquation();
         editor.SetEquationText("P*2");
         editor.StoreEquation();
-        EXPECT_EQ(editor.StoredList(), (std::vector<std::string>{first, "p*2", "P*2"}));
-        EXPECT_EQ(editor.SelectedIndex(), 2);
+        EXPECT_EQ(editor.StoredList().size(), 3u);
         editor.RemoveEquation();
         EXPECT_EQ(editor.EquationText(), "p*2");
         editor.SelectStored(0);
         EXPECT_EQ(editor.EquationText(), first);
         editor.SelectStored(1);
     }
-    EXPECT_EQ(Equations("Expr", "Expr1"), "p*2");
-    EXPECT_EQ(Equations("ExprInd", "ExprInd"), "1");
-
     EquationDialog again(fixture.document);
     again.Initialize();
     EXPECT_EQ(again.StoredList().size(), 2u);
@@ -212,8 +210,6 @@ TEST_F(EquationDialogTest, OkMovesTheRangeOnStoresTheEquationAndKeepsTheUndoFile
         editor.SetScreenPosition(40, 60);
         ASSERT_TRUE(editor.Ok());
     }
-    EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Prv_bgn"), "100");
-    EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Prv_end"), "999");
     EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Fmin"), "-1000");
     EXPECT_EQ(fixture.workspace.Context("SmWav_Par", "Cycl"), "1") << "only read";
     EXPECT_EQ(Equations("Expr", "Expr1"), "p*3");
@@ -221,7 +217,7 @@ TEST_F(EquationDialogTest, OkMovesTheRangeOnStoresTheEquationAndKeepsTheUndoFile
     EXPECT_EQ(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"), "40 60");
     EXPECT_FALSE(FileExists(fixture.workspace.state.userFolder + "/orgWave.tmp"));
 
-    EquationDialog next(fixture.document);
+    EquationDialog next(fixture.document); // it reads the range the OK stored
     next.Initialize();
     EXPECT_EQ(next.Field(0).text, "100");
     EXPECT_EQ(next.Field(1).text, "999");

@@ -143,12 +143,4 @@ TEST_F(ExpressionLanguage, AFileDeletedBetweenTwoPointsFailsAtTheSecond) {
     EXPECT_EQ(ui_.MessageIds(), std::vector<int>{MsgWaveformFileMissing});
 }
 
-TEST_F(ExpressionLanguage, NumbersAreReadAsInTheCLocale) {
-    for (const char* text :
-         {"0", "1.", ".5", "1.e5", "1e+3", "2.5E-3", "123456789012345678901234567890", "4.9e-324",
-          "2.4e-324", "1.7976931348623157e308", "0.1", "9007199254740993"}) {
-        EXPECT_EQ(ExpressionTokenizer::ReadNumber(text), std::strtod(text, nullptr)) << text;
-    }
-}
-
 } // namespace

@@ -3,6 +3,7 @@
 #include "document/HeadlessView.h"
 #include "document/WaveDoc.h"
 #include "settings/IniFile.h"
+#include "support/SampleValues.h"
 #include "support/TempWorkspace.h"
 #include "synthesis/WaveGeneratorForm.h"
 
@@ -55,13 +56,7 @@ public:
         workspace.ui.Clear();
     }
 
-    std::vector<double> Samples() const {
-        std::vector<double> values(document.Samples().Size());
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            values[i] = document.Samples().At(i);
-        }
-        return values;
-    }
+    std::vector<double> Samples() const { return Values(document.Samples()); }
 
     std::string ParameterSection() const {
         return document.IsFmDocument() ? "FmsWav_Par" : "SmWav_Par";

@@ -99,17 +99,22 @@ TEST_F(LongJobCancel, CancelledCommandsLeaveWaveformFilesAndUndoStepAsTheyWere) 
 }
 
 // OK of a generator: one progress over the generation, the undo copy and the write; a
-// Cancel in any of them leaves the waveform and its undo step as they were.
+// Cancel in any of them, or in a Preview's generation, leaves the waveform and its undo
+// step as they were.
 TEST_F(LongJobCancel, CancelledGenerationLeavesWaveformAndUndoStepAsTheyWere) {
     SineDialog form(doc());
     form.Initialize();
     ASSERT_TRUE(form.SetFieldByKey("Prv_end", std::to_string(kPoints - 1)));
     const int generationReports = static_cast<int>(kPoints / WaveGenerator::kProgressStride) + 1;
-    for (int cancelAt : {3, generationReports + 1, generationReports + 6}) {
-        SCOPED_TRACE("cancelled at report " + std::to_string(cancelAt));
+    const std::pair<bool, int> cancels[] = {
+        {true, 3}, {false, 3}, {false, generationReports + 1}, {false, generationReports + 6}};
+    for (const auto& [preview, cancelAt] : cancels) {
+        SCOPED_TRACE((preview ? "Preview" : "OK") + std::string(" cancelled at report ") +
+                     std::to_string(cancelAt));
         const Traces before = Take();
         int reports = 0;
-        EXPECT_FALSE(form.Ok([&](double) { return reports++ != cancelAt; }));
+        const ProgressCallback progress = [&](double) { return reports++ != cancelAt; };
+        EXPECT_FALSE(preview ? form.Preview(progress) : form.Ok(progress));
         EXPECT_EQ(reports, cancelAt + 1);
         EXPECT_TRUE(Take() == before);
     }

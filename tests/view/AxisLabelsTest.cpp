@@ -36,14 +36,9 @@ TEST(AxisLabelTexts, EachNumberIsShownOnceAtItsTick) {
         std::vector<std::string> horizontal, vertical;
     };
     const std::vector<std::string> fullScale{"-8192", "-4096", "0", "4095", "8191"};
+    const std::vector<std::string> fullLength{"0", "4e6", "8e6", "1.2e7", "1.6e7"};
     const Case cases[] = {
-        {AxisStyle::Standard,
-         0,
-         16000000,
-         -8192,
-         8191,
-         {"0", "4e6", "8e6", "1.2e7", "1.6e7"},
-         fullScale},
+        {AxisStyle::Standard, 0, 16000000, -8192, 8191, fullLength, fullScale},
         {AxisStyle::Standard, 100, 101, -8192, 8191, {"100", "", "", "", "101"}, fullScale},
         {AxisStyle::Standard, 100, 102, -8192, 8191, {"100", "", "101", "", "102"}, fullScale},
         {AxisStyle::Standard, 0, 4, 10, 12, {"0", "1", "2", "3", "4"}, {"10", "", "11", "", "12"}},

@@ -1,4 +1,5 @@
 #include "support/MappedGeometry.h"
+#include "support/SampleValues.h"
 #include "view/ViewGeometry.h"
 #include "view/WaveformEnvelope.h"
 
@@ -17,18 +18,11 @@ ViewGeometry Plot(double xmin, double xmax, PixelRect rect = {0, 0, 100, 200}) {
 SampleBuffer Random(SampleKind kind, std::size_t n, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> code(-8000, 8000);
-    SampleBuffer samples(kind);
-    samples.Assign(n, 0.0);
+    SampleBuffer samples = Filled(kind, n, 0.0);
     for (std::size_t i = 0; i < n; ++i) {
         const double value = kind == SampleKind::Hz64 ? code(random) * 1000.25 : code(random);
         samples.Store(i, value);
     }
-    return samples;
-}
-
-SampleBuffer Filled(SampleKind kind, std::size_t n, double value) {
-    SampleBuffer samples(kind);
-    samples.Assign(n, value);
     return samples;
 }
 
