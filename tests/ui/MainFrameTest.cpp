@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QWidgetAction>
 
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -128,6 +129,24 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Started by hand, with no context file at all: a message and no window (the start in
+    // each mode is the table below).
+    void MissingContextFileEndsWithMessageAndNoWindow() {
+        TempWorkspace workspace;
+        const std::string handStarted = workspace.Folder() + "elsewhere";
+        std::filesystem::create_directories(handStarted);
+        WorkspaceFacts facts(handStarted, "/opt/wavesmith/wavesmith");
+        ToolSession session(facts, workspace.ui, workspace.bus);
+
+        const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
+
+        QVERIFY(frame == nullptr);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(!widget->isVisible());
+        }
+        QCOMPARE(workspace.ui.messages.size(), std::size_t{1});
+    }
+
     void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QStringList>("menus");
