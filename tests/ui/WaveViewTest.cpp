@@ -120,6 +120,10 @@ std::vector<std::array<int, 4>> Plotted(const std::vector<PlotColumn>& columns) 
     return plotted;
 }
 
+// The view's background without alpha, and the same under the anchors' shading.
+constexpr QRgb kBackgroundRgb = ViewPalette::kBackground & 0xFFFFFF;
+constexpr QRgb kShadedRgb = kBackgroundRgb ^ (ViewPalette::kShadeXor & 0xFFFFFF);
+
 int CountPages(const QByteArray& pdf) {
     // "/Type /Page" but not "/Type /Pages".
     return static_cast<int>(pdf.count("/Type /Page") - pdf.count("/Type /Pages"));
@@ -351,15 +355,13 @@ private slots:
         const int y = plot.top + (plot.bottom - plot.top) / 8;
         const int outside = (plot.left + rig.Geometry().XToPixel(300)) / 2 + 3;
         const int inside = rig.Geometry().XToPixel(420);
-        const QRgb background = ViewPalette::kBackground & 0xFFFFFF;
-        const QRgb shaded = background ^ (ViewPalette::kShadeXor & 0xFFFFFF);
         const qreal ratio = image.devicePixelRatio();
         auto rgbAt = [&](int x) {
             return image.pixel(static_cast<int>(x * ratio), static_cast<int>(y * ratio)) & 0xFFFFFF;
         };
-        QCOMPARE(rgbAt(inside), background);
-        QCOMPARE(rgbAt(outside), shaded);
-        QCOMPARE(rgbAt(rig.Geometry().XToPixel(800)), shaded);
+        QCOMPARE(rgbAt(inside), kBackgroundRgb);
+        QCOMPARE(rgbAt(outside), kShadedRgb);
+        QCOMPARE(rgbAt(rig.Geometry().XToPixel(800)), kShadedRgb);
     }
 
     // What a trim keeps, and its question, are the document's (DocumentTrims); the view shows
@@ -431,7 +433,9 @@ private slots:
         rig.view.grab(); // paints without a sample
     }
 
-    void PdfHoldsOneLandscapePageWithLabelledPlot() {
+    // On paper: one landscape page with the axes labelled; the plot is a band twice as wide as
+    // high, with the waveform and without the anchors' shading.
+    void PrintedPageIsALandscapeBandWithWaveformAndWithoutShading() {
         ViewRig rig;
         rig.ShowSineMarkedFrom200To600();
         QTemporaryDir folder;
@@ -450,29 +454,23 @@ private slots:
         const QRegularExpressionMatch match = box.match(QString::fromLatin1(pdf));
         QVERIFY(match.hasMatch());
         QVERIFY(match.captured(1).toDouble() > match.captured(2).toDouble());
-    }
 
-    void PageIsATwoToOneBandWithWaveformAndWithoutShading() {
-        ViewRig rig;
-        rig.ShowSineMarkedFrom200To600();
-        // A landscape page of 11 x 8.5 inches at 96 dots per inch.
-        QImage page(1056, 816, QImage::Format_RGB32);
-        page.fill(Qt::white);
+        // The same page of 11 x 8.5 inches at 96 dots per inch.
+        QImage paper(1056, 816, QImage::Format_RGB32);
+        paper.fill(Qt::white);
         {
-            QPainter painter(&page);
-            rig.view.PaintPage(painter, QSizeF(page.size()), 96);
+            QPainter painter(&paper);
+            rig.view.PaintPage(painter, QSizeF(paper.size()), 96);
         }
-        const QRgb background = ViewPalette::kBackground & 0xFFFFFF;
-        const QRgb shaded = background ^ (ViewPalette::kShadeXor & 0xFFFFFF);
         // The band: left = width / 10, bottom = (right - width / 10) / 2.
-        QCOMPARE(page.pixel(110, 5) & 0xFFFFFF, background);
-        QCOMPARE(page.pixel(50, 5) & 0xFFFFFF, 0xFFFFFFu);
-        QCOMPARE(page.pixel(600, 480) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(paper.pixel(110, 5) & 0xFFFFFF, kBackgroundRgb);
+        QCOMPARE(paper.pixel(50, 5) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(paper.pixel(600, 480) & 0xFFFFFF, 0xFFFFFFu);
         int waveform = 0;
-        for (int y = 0; y < page.height(); ++y) {
-            for (int x = 0; x < page.width(); ++x) {
-                const QRgb rgb = page.pixel(x, y) & 0xFFFFFF;
-                QVERIFY2(rgb != shaded, "no anchor shading on paper");
+        for (int y = 0; y < paper.height(); ++y) {
+            for (int x = 0; x < paper.width(); ++x) {
+                const QRgb rgb = paper.pixel(x, y) & 0xFFFFFF;
+                QVERIFY2(rgb != kShadedRgb, "no anchor shading on paper");
                 waveform += rgb == (ViewPalette::kAxis & 0xFFFFFF) ? 1 : 0;
             }
         }
