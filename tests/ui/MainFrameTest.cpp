@@ -257,10 +257,14 @@ private slots:
         QCOMPARE(shown.join(QString()), wave.join(QString()));
     }
 
-    void StoredHiddenParameterBarStartsHiddenAndUnchecked() {
+    // What the window keeps between runs: its rectangle, and which bands it shows.
+    void StoredPlacementAndHiddenBandAreRestoredAndWrittenBack() {
         RunningFrame run("wavesmith", [](TempWorkspace& workspace) {
+            WriteProfile("Rect", "0100 0050 0800 0600");
             workspace.store.WriteHostValue("visParm", "0", "ViewsSM");
         });
+        QCOMPARE(run.frame->pos(), QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
         QToolBar* bar = run.frame->BandBar(ToolBands::ParameterBand);
         QAction* toggle = run.Action(CommandId::kParameterBar);
         run.frame->UpdateCommandStates();
@@ -272,22 +276,12 @@ private slots:
         toggle->trigger();
         QVERIFY(bar->isVisible());
         QVERIFY(toggle->isChecked());
-
-        run.frame.reset();
-        QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
-                 QString("1"));
-    }
-
-    void StoredRectRestoresPlacementAndIsWrittenBack() {
-        RunningFrame run("wavesmith",
-                         [](TempWorkspace&) { WriteProfile("Rect", "0100 0050 0800 0600"); });
-        QCOMPARE(run.frame->pos(), QPoint(100, 50));
-        QCOMPARE(run.frame->size(), QSize(700, 550));
-
         run.frame->move(120, 70);
         run.frame->resize(640, 480);
         run.frame.reset();
 
+        QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
+                 QString("1"));
         QCOMPARE(QString::fromStdString(ReadProfile("Rect")), QString("0120 0070 0760 0550"));
         QCOMPARE(QString::fromStdString(ReadProfile("max")), QString("0"));
         QCOMPARE(QString::fromStdString(ReadProfile("icon")), QString("0"));
