@@ -287,16 +287,6 @@ private slots:
         QCOMPARE(QString::fromStdString(ReadProfile("icon")), QString("0"));
     }
 
-    void FmEditorWithoutStoredRectOpensBesideTheStandardOne() {
-        RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
-            // At the left edge, so that the FM window beside it still fits the test's screen.
-            WriteProfile("Rect", "0000 0050 0700 0600");
-            WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
-        });
-        QCOMPARE(run.frame->pos(), QPoint(100, 50));
-        QCOMPARE(run.frame->size(), QSize(700, 550));
-    }
-
     void AboutBoxShowsVersionAndBuild() {
         RunningFrame run;
         QString title;
@@ -353,13 +343,20 @@ private slots:
         }
     }
 
-    // Which code acts in which mode is the decoder's rule
+    // Without a stored rectangle of its own the FM editor opens beside the standard one.
+    // Which host request acts in which mode is the decoder's rule
     // (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close
     // are proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its
     // own mode.
-    void FmEditorTakesOnlyTheFmEditorsHostRequests() {
-        RunningFrame run("wavesmith FMS");
+    void FmEditorOpensBesideTheStandardOneAndTakesOnlyItsOwnHostRequests() {
+        RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
+            // At the left edge, so that the FM window beside it still fits the test's screen.
+            WriteProfile("Rect", "0000 0050 0700 0600");
+            WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
+        });
         const QPoint start = run.frame->pos();
+        QCOMPARE(start, QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
         const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
         run.workspace.bus.SendRequest(HostPlaceStandard, place);
         run.workspace.bus.SendRequest(HostCloseStandard);
