@@ -40,17 +40,6 @@ class MainFrameEditingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void LengthOutsideRangeIsRefusedAndFieldRestored() {
-        RunningFrame run;
-        QLineEdit* field = run.Field(ControlId::kLengthField);
-
-        TypeAndEnter(field, "8"); // the family's shortest waveform has 16 points
-
-        QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgValueOutOfRange});
-        QCOMPARE(run.session.Document().Length(), 1024.0);
-        QCOMPARE(field->text(), QString("1024"));
-    }
-
     void SegmentFieldSwitchesSegmentAndRefusesZero() {
         RunningFrame run;
         QLineEdit* segment = run.Field(ControlId::kSecondField);
@@ -130,7 +119,9 @@ private slots:
         QCOMPARE(ui.fileQuestions.size(), std::size_t{1});
     }
 
-    void UndoShortcutReachesTheWaveformFromAnUntouchedField() {
+    // A refused length shows the kept one again; Undo reaches the waveform from the field once
+    // what was typed there is confirmed.
+    void LengthFieldRefusesOutOfRangeAndUndoReachesTheWaveformFromAnUntouchedField() {
         RunningFrame run;
         QAction* undo = run.Action(CommandId::kUndo);
         run.frame->UpdateCommandStates();
@@ -139,6 +130,9 @@ private slots:
         QLineEdit* length = run.Field(ControlId::kLengthField);
         QCOMPARE(length->text(), QString("1024"));
         length->setFocus();
+        TypeAndEnter(length, "8"); // the family's shortest waveform has 16 points
+        QCOMPARE(run.workspace.ui.MessageIds(), std::vector<int>{MsgValueOutOfRange});
+        QCOMPARE(length->text(), QString("1024"));
         TypeAndEnter(length, "2000");
         QCOMPARE(run.session.Document().Length(), 2000.0);
         QVERIFY(!length->isModified());
