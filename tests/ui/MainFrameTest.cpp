@@ -20,7 +20,6 @@
 #include <QMimeData>
 #include <QSet>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QWidgetAction>
@@ -291,9 +290,7 @@ private slots:
         RunningFrame run;
         QString title;
         QStringList texts;
-        QTimer::singleShot(0, [&title, &texts] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box != nullptr);
+        OnNextDialog([&title, &texts](QWidget* box) {
             title = box->windowTitle();
             for (QLabel* label : box->findChildren<QLabel*>()) {
                 if (!label->text().isEmpty()) {

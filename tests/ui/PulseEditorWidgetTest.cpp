@@ -143,9 +143,9 @@ private slots:
         rig.Table().BeginEdit(0, 2);
         QTest::keyClicks(rig.Table().Field(), "12abc");
         QWidget* owner = nullptr;
-        QTimer::singleShot(0, [&owner] {
-            owner = QApplication::activeModalWidget()->parentWidget();
-            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        OnNextDialog([&owner](QWidget* box) {
+            owner = box->parentWidget();
+            QTest::keyClick(box, Qt::Key_Return);
         });
         QTest::keyClick(rig.Table().Field(), Qt::Key_Return);
         QCOMPARE(owner, rig.window.get());
