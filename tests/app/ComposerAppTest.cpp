@@ -5,27 +5,12 @@
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
-#include "support/FakeProcessFacts.h"
 #include "support/TempWorkspace.h"
+#include "support/WorkspaceFacts.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
-
-namespace {
-
-// Facts that point the start-up at a prepared workspace whose user folder is "$tst".
-FakeProcessFacts FactsFor(const TempWorkspace& workspace, const std::string& commandLine) {
-    FakeProcessFacts facts;
-    facts.userName = "tst";
-    std::string folder = workspace.Folder();
-    folder.pop_back();
-    facts.folder = folder;
-    facts.commandLine = commandLine;
-    return facts;
-}
-
-} // namespace
 
 TEST(ModeSearch, PlsWinsOverFmsInAnyCase) {
     EXPECT_EQ(ModeOfCommandLine("WAVESMITH"), OperatingMode::Standard);
@@ -47,8 +32,9 @@ class StartUp : public ::testing::Test {
 protected:
     // Starts the application on the workspace as if launched with commandLine.
     bool Start(const std::string& commandLine) {
-        facts_ = FactsFor(workspace, commandLine);
-        app_.emplace(facts_, ui);
+        app_.reset(); // it holds the facts of an earlier start
+        facts_.emplace(workspace, commandLine);
+        app_.emplace(*facts_, ui);
         return app_->InitInstance();
     }
     const AppState& State() { return app_->State(); }
@@ -57,7 +43,7 @@ protected:
     RecordingUserInterface ui;
 
 private:
-    FakeProcessFacts facts_;
+    std::optional<WorkspaceFacts> facts_;
     std::optional<ComposerApp> app_;
 };
 
@@ -117,7 +103,7 @@ TEST_F(StartUp, RemovesWhatKilledRunsLeft) {
 
 TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {
     TempWorkspace workspace;
-    const FakeProcessFacts facts = FactsFor(workspace, "wavesmith");
+    const WorkspaceFacts facts(workspace, "wavesmith");
     RecordingUserInterface ui;
     RecordingHostBus bus;
     {

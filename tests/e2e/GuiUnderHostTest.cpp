@@ -221,12 +221,6 @@ void GuiUnderHostTest::SegmentAndChannelChoicesReachTheInstrument() {
     ScpiTestClient probe(port_);
 
     qsizetype mark = host_.Mark();
-    TypeAndEnter(segmentField, QStringLiteral("3"));
-    QCOMPARE(host_.WaitForLine(QStringLiteral("notify 1 "), mark),
-             QStringLiteral("notify 1 command \":TRAC:SEL 3\" -> 0,\"No error\""));
-    QCOMPARE(probe.Query(":INST?;:TRAC:SEL?"), std::optional<std::string>("1;3"));
-
-    mark = host_.Mark();
     frame_->Action(CommandId::kChannel2)->trigger();
     QCOMPARE(host_.WaitForLine(QStringLiteral("notify 1 "), mark),
              QStringLiteral("notify 1 command \":INST 2\" -> 0,\"No error\""));

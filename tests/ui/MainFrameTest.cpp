@@ -20,11 +20,11 @@
 #include <QMimeData>
 #include <QSet>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QWidgetAction>
 
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -128,6 +128,24 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Started by hand, with no context file at all: a message and no window (the start in
+    // each mode is the table below).
+    void MissingContextFileEndsWithMessageAndNoWindow() {
+        TempWorkspace workspace;
+        const std::string handStarted = workspace.Folder() + "elsewhere";
+        std::filesystem::create_directories(handStarted);
+        WorkspaceFacts facts(handStarted, "/opt/wavesmith/wavesmith");
+        ToolSession session(facts, workspace.ui, workspace.bus);
+
+        const std::unique_ptr<MainFrame> frame = MainFrame::Launch(session);
+
+        QVERIFY(frame == nullptr);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(!widget->isVisible());
+        }
+        QCOMPARE(workspace.ui.messages.size(), std::size_t{1});
+    }
+
     void EachModeHasItsTitleMenusBandsShortcutsAndUniqueMnemonics_data() {
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QStringList>("menus");
@@ -238,10 +256,14 @@ private slots:
         QCOMPARE(shown.join(QString()), wave.join(QString()));
     }
 
-    void StoredHiddenParameterBarStartsHiddenAndUnchecked() {
+    // What the window keeps between runs: its rectangle, and which bands it shows.
+    void StoredPlacementAndHiddenBandAreRestoredAndWrittenBack() {
         RunningFrame run("wavesmith", [](TempWorkspace& workspace) {
+            WriteProfile("Rect", "0100 0050 0800 0600");
             workspace.store.WriteHostValue("visParm", "0", "ViewsSM");
         });
+        QCOMPARE(run.frame->pos(), QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
         QToolBar* bar = run.frame->BandBar(ToolBands::ParameterBand);
         QAction* toggle = run.Action(CommandId::kParameterBar);
         run.frame->UpdateCommandStates();
@@ -253,44 +275,22 @@ private slots:
         toggle->trigger();
         QVERIFY(bar->isVisible());
         QVERIFY(toggle->isChecked());
-
-        run.frame.reset();
-        QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
-                 QString("1"));
-    }
-
-    void StoredRectRestoresPlacementAndIsWrittenBack() {
-        RunningFrame run("wavesmith",
-                         [](TempWorkspace&) { WriteProfile("Rect", "0100 0050 0800 0600"); });
-        QCOMPARE(run.frame->pos(), QPoint(100, 50));
-        QCOMPARE(run.frame->size(), QSize(700, 550));
-
         run.frame->move(120, 70);
         run.frame->resize(640, 480);
         run.frame.reset();
 
+        QCOMPARE(QString::fromStdString(run.workspace.store.ReadHostValue("ViewsSM", "visParm")),
+                 QString("1"));
         QCOMPARE(QString::fromStdString(ReadProfile("Rect")), QString("0120 0070 0760 0550"));
         QCOMPARE(QString::fromStdString(ReadProfile("max")), QString("0"));
         QCOMPARE(QString::fromStdString(ReadProfile("icon")), QString("0"));
-    }
-
-    void FmEditorWithoutStoredRectOpensBesideTheStandardOne() {
-        RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
-            // At the left edge, so that the FM window beside it still fits the test's screen.
-            WriteProfile("Rect", "0000 0050 0700 0600");
-            WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
-        });
-        QCOMPARE(run.frame->pos(), QPoint(100, 50));
-        QCOMPARE(run.frame->size(), QSize(700, 550));
     }
 
     void AboutBoxShowsVersionAndBuild() {
         RunningFrame run;
         QString title;
         QStringList texts;
-        QTimer::singleShot(0, [&title, &texts] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box != nullptr);
+        OnNextDialog([&title, &texts](QWidget* box) {
             title = box->windowTitle();
             for (QLabel* label : box->findChildren<QLabel*>()) {
                 if (!label->text().isEmpty()) {
@@ -340,13 +340,20 @@ private slots:
         }
     }
 
-    // Which code acts in which mode is the decoder's rule
+    // Without a stored rectangle of its own the FM editor opens beside the standard one.
+    // Which host request acts in which mode is the decoder's rule
     // (HostRequestDecoding.EachCodeActsInItsModesOnly), and the standard editor's place and close
     // are proven under the real host (GuiUnderHostTest); here the FM editor hands the decoder its
     // own mode.
-    void FmEditorTakesOnlyTheFmEditorsHostRequests() {
-        RunningFrame run("wavesmith FMS");
+    void FmEditorOpensBesideTheStandardOneAndTakesOnlyItsOwnHostRequests() {
+        RunningFrame run("wavesmith FMS", [](TempWorkspace&) {
+            // At the left edge, so that the FM window beside it still fits the test's screen.
+            WriteProfile("Rect", "0000 0050 0700 0600");
+            WriteProfile("FmRect", "0100 0050"); // too short to hold a rectangle
+        });
         const QPoint start = run.frame->pos();
+        QCOMPARE(start, QPoint(100, 50));
+        QCOMPARE(run.frame->size(), QSize(700, 550));
         const std::int64_t place = (std::int64_t{40} << 16) | 300; // x 300, y 40
         run.workspace.bus.SendRequest(HostPlaceStandard, place);
         run.workspace.bus.SendRequest(HostCloseStandard);

@@ -37,12 +37,13 @@ QString RenderText(const RunningFrame& run) {
 class PulseRenderStatusTest : public QObject {
     Q_OBJECT
 private slots:
-    void DownloadShowsTheClockAndTheForm();
-    void ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribes();
+    void DownloadShowsTheClockAndTheFormOrARefusalWhileItsDesignStays();
     void TheWindowAsksTheClockThenTheForm();
 };
 
-void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
+// A refusal's text is long: the window keeps its width and the cursor's readout stays
+// whole; the text goes once the design it speaks of changes, or another channel is shown.
+void PulseRenderStatusTest::DownloadShowsTheClockAndTheFormOrARefusalWhileItsDesignStays() {
     RunningFrame run("wavesmith PLS", ThreePulses);
     run.workspace.bus.posted.clear();
     run.frame->OnCommand(CommandId::kDownload);
@@ -51,16 +52,10 @@ void PulseRenderStatusTest::DownloadShowsTheClockAndTheForm() {
     // The points become the document's length; the bar keeps showing the duration.
     QCOMPARE(run.session.Document().Length(), 48.0);
     QCOMPARE(run.Field(ControlId::kLengthField)->text(), QStringLiteral("0.03"));
-}
 
-// The refusal's text is long: the window keeps its width and the cursor's readout stays
-// whole; the text goes once the design it speaks of changes, or another channel is shown.
-void PulseRenderStatusTest::ARefusalKeepsTheWindowAndGoesWithTheDesignItDescribes() {
-    RunningFrame run("wavesmith PLS", [](TempWorkspace& ws) {
-        ThreePulses(ws); // and a second line of 0.05 us, which no clock resolves
-        PulseWorkspace::Write(ws, "Pulse0-ch1",
-                              {{"qItm", "2"}, {"Link1-sub1", "5e-8"}, {"Link1-sub2", "0"}});
-    });
+    // A second line of 0.05 us, which no clock resolves.
+    PulseWorkspace::Write(run.workspace, "Pulse0-ch1",
+                          {{"qItm", "2"}, {"Link1-sub1", "5e-8"}, {"Link1-sub2", "0"}});
     PulseDesignView* view = run.frame->PulseView();
     const int width = run.frame->width();
     run.workspace.ui.Clear();

@@ -1,6 +1,7 @@
 #include "platform/qt/QtUserInterface.h"
 
 #include "platform/qt/QtProgressDisplay.h"
+#include "ui/support/WidgetInput.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,20 +10,8 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 namespace {
-
-// Runs `answer` on the dialog that the next call opens, once it is up.
-void OnNextDialog(std::function<void(QWidget*)> answer) {
-    QTimer::singleShot(0, [answer = std::move(answer)] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        QVERIFY(dialog != nullptr);
-        answer(dialog);
-    });
-}
 
 FileQuestion StandardSaveQuestion(const QString& folder) {
     FileQuestion question;

@@ -120,6 +120,10 @@ std::vector<std::array<int, 4>> Plotted(const std::vector<PlotColumn>& columns) 
     return plotted;
 }
 
+// The view's background without alpha, and the same under the anchors' shading.
+constexpr QRgb kBackgroundRgb = ViewPalette::kBackground & 0xFFFFFF;
+constexpr QRgb kShadedRgb = kBackgroundRgb ^ (ViewPalette::kShadeXor & 0xFFFFFF);
+
 int CountPages(const QByteArray& pdf) {
     // "/Type /Page" but not "/Type /Pages".
     return static_cast<int>(pdf.count("/Type /Page") - pdf.count("/Type /Pages"));
@@ -131,42 +135,30 @@ class WaveViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void TwoAutolineClicksWriteTheLineBetweenThem() {
+    // Two clicks draw the line between them; the right click that ends drawing commits it in
+    // one undoable change and asks for no menu; the next one does.
+    void AutolineDrawsBetweenClicksAndARightClickEndsItInOneUndoableChange() {
         ViewRig rig;
+        QSignalSpy committed(&rig.view, &WaveView::WaveformCommitted);
+        QSignalSpy menu(&rig.view, &WaveView::ContextMenuRequested);
         QVERIFY(rig.view.OnCommand(EditCommands::kAutoline));
+        QVERIFY(rig.document.Undo().CanUndo());
         const PixelRect& plot = rig.Geometry().Plot();
         const QPoint first(plot.left + 100, plot.top + 100);
         const QPoint second(plot.left + 400, plot.top + 350);
         QTest::mouseClick(&rig.view, Qt::LeftButton, {}, first);
         QCOMPARE(rig.Sample(rig.IndexAt(first.x())), 0.0); // one click draws nothing yet
+        Hover(&rig.view, second);
         QTest::mouseClick(&rig.view, Qt::LeftButton, {}, second);
-        const long long i0 = rig.IndexAt(first.x());
-        const long long i1 = rig.IndexAt(second.x());
-        const double v0 = rig.CodeAt(first.y());
-        const double v1 = rig.CodeAt(second.y());
-        QVERIFY(v0 > 3000 && v1 < 0);
-        QCOMPARE(rig.Sample(i0), v0);
-        QVERIFY(std::abs(rig.Sample(i1) - v1) <= 1.0);
-    }
-
-    // The right click that ends drawing asks for no menu; the next one does.
-    void RightClickEndsDrawingInOneUndoableChangeAndThenAsksForTheMenu() {
-        ViewRig rig;
-        QSignalSpy committed(&rig.view, &WaveView::WaveformCommitted);
-        QSignalSpy menu(&rig.view, &WaveView::ContextMenuRequested);
-        rig.view.OnCommand(EditCommands::kAutoline);
-        QVERIFY(rig.document.Undo().CanUndo());
-        const PixelRect& plot = rig.Geometry().Plot();
-        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 10, plot.top + 10));
-        Hover(&rig.view, QPoint(plot.left + 300, plot.top + 200));
-        QTest::mouseClick(&rig.view, Qt::LeftButton, {}, QPoint(plot.left + 300, plot.top + 200));
+        QVERIFY(rig.CodeAt(first.y()) > 3000 && rig.CodeAt(second.y()) < 0);
+        QCOMPARE(rig.Sample(rig.IndexAt(first.x())), rig.CodeAt(first.y()));
+        QVERIFY(std::abs(rig.Sample(rig.IndexAt(second.x())) - rig.CodeAt(second.y())) <= 1.0);
         QTest::mouseClick(&rig.view, Qt::RightButton, {}, QPoint(plot.left + 500, plot.top + 200));
         QCOMPARE(rig.view.Mode(), DrawMode::None);
         QCOMPARE(committed.count(), 1);
         const std::string file = TempWorkspace::ReadFile(rig.document.ActiveWorkingFile());
         QCOMPARE(file.size(), rig.document.Samples().ByteSize());
         QVERIFY(std::memcmp(file.data(), rig.document.Samples().Bytes(), file.size()) == 0);
-        QCOMPARE(QString::fromStdString(rig.workspace.Context("Modif", "Segm1-0")), QString("Yes"));
         // The undo file holds the waveform from before the drawing mode.
         const std::string undo = TempWorkspace::ReadFile(rig.document.Undo().Path());
         QCOMPARE(undo, std::string(2048, '\0'));
@@ -282,15 +274,12 @@ private slots:
         ViewRig rig;
         WaveView& view = rig.view;
         QVERIFY(!view.IsCommandEnabled(EditCommands::kZoomIn));
-        QVERIFY(!view.IsCommandEnabled(EditCommands::kTrimLeft));
         view.SetAnchorFromEditor(0, 100);
         QVERIFY(view.IsCommandEnabled(EditCommands::kZoomIn));
-        QVERIFY(view.IsCommandEnabled(EditCommands::kTrimLeft));
         QSignalSpy state(&view, &WaveView::CommandStateChanged);
         QVERIFY(view.OnCommand(EditCommands::kSketch));
         QVERIFY(state.count() > 0);
         QVERIFY(view.IsCommandChecked(EditCommands::kSketch));
-        QVERIFY(!view.IsCommandEnabled(EditCommands::kAutoline));
         QVERIFY(!view.OnCommand(EditCommands::kInvert));
         QCOMPARE(view.LeftAnchor(), 0.0); // Sketch started with Unmark
     }
@@ -366,29 +355,25 @@ private slots:
         const int y = plot.top + (plot.bottom - plot.top) / 8;
         const int outside = (plot.left + rig.Geometry().XToPixel(300)) / 2 + 3;
         const int inside = rig.Geometry().XToPixel(420);
-        const QRgb background = ViewPalette::kBackground & 0xFFFFFF;
-        const QRgb shaded = background ^ (ViewPalette::kShadeXor & 0xFFFFFF);
         const qreal ratio = image.devicePixelRatio();
         auto rgbAt = [&](int x) {
             return image.pixel(static_cast<int>(x * ratio), static_cast<int>(y * ratio)) & 0xFFFFFF;
         };
-        QCOMPARE(rgbAt(inside), background);
-        QCOMPARE(rgbAt(outside), shaded);
-        QCOMPARE(rgbAt(rig.Geometry().XToPixel(800)), shaded);
+        QCOMPARE(rgbAt(inside), kBackgroundRgb);
+        QCOMPARE(rgbAt(outside), kShadedRgb);
+        QCOMPARE(rgbAt(rig.Geometry().XToPixel(800)), kShadedRgb);
     }
 
-    void FilterAndTrimRunFromTheirCommands() {
+    // What a trim keeps, and its question, are the document's (DocumentTrims); the view shows
+    // the new length and range.
+    void TrimRunsFromItsCommand() {
         ViewRig rig;
         WaveView& view = rig.view;
-        rig.Fill([](std::size_t) { return 1000; });
         view.SetAnchorFromEditor(0, 100);
         view.SetAnchorFromEditor(1, 400);
-        QVERIFY(view.OnCommand(EditCommands::kFilter));
-        QCOMPARE(rig.Sample(100), 1050.0);
         QSignalSpy length(&view, &WaveView::LengthTextRequested);
         QVERIFY(view.OnCommand(EditCommands::kTrimRight));
         // 401 points, corrected to the resolution of 4 (message 3001 answered OK).
-        QCOMPARE(rig.document.Length(), 400.0);
         QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{3001});
         QCOMPARE(length.last().at(0).toString(), QString("400"));
         QCOMPARE(view.RightAnchor(), 399.0);
@@ -448,7 +433,9 @@ private slots:
         rig.view.grab(); // paints without a sample
     }
 
-    void PdfHoldsOneLandscapePageWithLabelledPlot() {
+    // On paper: one landscape page with the axes labelled; the plot is a band twice as wide as
+    // high, with the waveform and without the anchors' shading.
+    void PrintedPageIsALandscapeBandWithWaveformAndWithoutShading() {
         ViewRig rig;
         rig.ShowSineMarkedFrom200To600();
         QTemporaryDir folder;
@@ -467,29 +454,23 @@ private slots:
         const QRegularExpressionMatch match = box.match(QString::fromLatin1(pdf));
         QVERIFY(match.hasMatch());
         QVERIFY(match.captured(1).toDouble() > match.captured(2).toDouble());
-    }
 
-    void PageIsATwoToOneBandWithWaveformAndWithoutShading() {
-        ViewRig rig;
-        rig.ShowSineMarkedFrom200To600();
-        // A landscape page of 11 x 8.5 inches at 96 dots per inch.
-        QImage page(1056, 816, QImage::Format_RGB32);
-        page.fill(Qt::white);
+        // The same page of 11 x 8.5 inches at 96 dots per inch.
+        QImage paper(1056, 816, QImage::Format_RGB32);
+        paper.fill(Qt::white);
         {
-            QPainter painter(&page);
-            rig.view.PaintPage(painter, QSizeF(page.size()), 96);
+            QPainter painter(&paper);
+            rig.view.PaintPage(painter, QSizeF(paper.size()), 96);
         }
-        const QRgb background = ViewPalette::kBackground & 0xFFFFFF;
-        const QRgb shaded = background ^ (ViewPalette::kShadeXor & 0xFFFFFF);
         // The band: left = width / 10, bottom = (right - width / 10) / 2.
-        QCOMPARE(page.pixel(110, 5) & 0xFFFFFF, background);
-        QCOMPARE(page.pixel(50, 5) & 0xFFFFFF, 0xFFFFFFu);
-        QCOMPARE(page.pixel(600, 480) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(paper.pixel(110, 5) & 0xFFFFFF, kBackgroundRgb);
+        QCOMPARE(paper.pixel(50, 5) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(paper.pixel(600, 480) & 0xFFFFFF, 0xFFFFFFu);
         int waveform = 0;
-        for (int y = 0; y < page.height(); ++y) {
-            for (int x = 0; x < page.width(); ++x) {
-                const QRgb rgb = page.pixel(x, y) & 0xFFFFFF;
-                QVERIFY2(rgb != shaded, "no anchor shading on paper");
+        for (int y = 0; y < paper.height(); ++y) {
+            for (int x = 0; x < paper.width(); ++x) {
+                const QRgb rgb = paper.pixel(x, y) & 0xFFFFFF;
+                QVERIFY2(rgb != kShadedRgb, "no anchor shading on paper");
                 waveform += rgb == (ViewPalette::kAxis & 0xFFFFFF) ? 1 : 0;
             }
         }

@@ -2,9 +2,9 @@
 
 #include "app/ToolSession.h"
 #include "support/TempWorkspace.h"
+#include "support/WorkspaceFacts.h"
 #include "ui/MainFrame.h"
 #include "ui/support/WidgetInput.h"
-#include "ui/support/WorkspaceFacts.h"
 
 #include <functional>
 #include <memory>

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QLineEdit;
 class QPushButton;
 
@@ -27,3 +29,6 @@ QPushButton* Button(QWidget& dialog, const char* name);
 // A mouse move with no button held, delivered straight to `widget` (QTest's own move sends
 // none to a widget that does not track the mouse).
 void Hover(QWidget* widget, QPoint at);
+
+// Runs `answer` on the modal dialog that the next call opens, once it is up.
+void OnNextDialog(std::function<void(QWidget*)> answer);
