@@ -79,42 +79,26 @@ RpcbindGuard::RpcbindGuard() {
         missing_ = "no rpcbind answers and only root can start one";
         return;
     }
-    started_.start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
+    started_.Start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
     QElapsedTimer waited;
     waited.start();
     while (!RpcbindAnswers() && waited.elapsed() < 5000 &&
-           started_.state() != QProcess::NotRunning) {
+           started_.Process().state() != QProcess::NotRunning) {
         QThread::msleep(20);
     }
     if (!RpcbindAnswers()) {
-        missing_ = "rpcbind did not start: " + started_.errorString().toStdString();
-    }
-}
-
-RpcbindGuard::~RpcbindGuard() {
-    if (started_.state() != QProcess::NotRunning) {
-        started_.terminate();
-        started_.waitForFinished(3000);
+        missing_ = "rpcbind did not start: " + started_.Process().errorString().toStdString();
     }
 }
 
 SimulatorProcess::SimulatorProcess(bool vxi11) : vxi11_(vxi11) {
     EnsureQtApplication();
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Launch(0);
-}
-
-SimulatorProcess::~SimulatorProcess() {
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished();
-    }
 }
 
 void SimulatorProcess::Kill(bool frozenFirst) {
     if (frozenFirst) {
-        const auto id = static_cast<pid_t>(process_.processId());
+        const auto id = static_cast<pid_t>(program_.Process().processId());
         ::kill(id, SIGSTOP);
         std::thread([id] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -122,8 +106,8 @@ void SimulatorProcess::Kill(bool frozenFirst) {
         }).detach();
         return;
     }
-    process_.kill();
-    process_.waitForFinished();
+    program_.Process().kill();
+    program_.Process().waitForFinished();
 }
 
 bool SimulatorProcess::Restart() {
@@ -140,14 +124,15 @@ bool SimulatorProcess::Launch(int port) {
     if (vxi11_) {
         arguments << QStringLiteral("--vxi11");
     }
-    process_.start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")), arguments);
-    if (!process_.waitForStarted(5000)) {
+    if (!program_.Start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
+                        arguments)) {
         return false;
     }
     QElapsedTimer waited;
     waited.start();
     int reported = 0;
-    while (waited.elapsed() < 5000 && reported == 0 && process_.state() == QProcess::Running) {
+    while (waited.elapsed() < 5000 && reported == 0 &&
+           program_.Process().state() == QProcess::Running) {
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             reported = file.readAll().trimmed().toInt();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/ScpiTestClient.h"
+#include "support/ProgramUnderTest.h"
 #include "transport/InstrumentAddress.h"
 #include "transport/InstrumentTransport.h"
 
@@ -33,13 +34,12 @@ bool Contains(const std::string& text, const std::string& part);
 class RpcbindGuard {
 public:
     RpcbindGuard();
-    ~RpcbindGuard();
 
     // Empty when rpcbind answers; otherwise why the test has to do without it.
     const std::string& Missing() const { return missing_; }
 
 private:
-    QProcess started_;
+    ProgramUnderTest started_;
     std::string missing_;
 };
 
@@ -47,9 +47,8 @@ private:
 class SimulatorProcess {
 public:
     explicit SimulatorProcess(bool vxi11 = false);
-    ~SimulatorProcess();
 
-    bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
+    bool Running() { return port_ > 0 && program_.Process().state() == QProcess::Running; }
     int Port() const { return port_; }
     InstrumentAddress Address() const {
         return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
@@ -64,7 +63,7 @@ public:
 private:
     bool Launch(int port);
 
-    QProcess process_;
+    ProgramUnderTest program_;
     int port_ = 0;
     bool vxi11_ = false;
 };
