@@ -171,7 +171,8 @@ InstrumentTransport& InstrumentLook::Connection() {
     return *connection_;
 }
 
-StalledInstrument::StalledInstrument() {
+LoopbackInstrument::LoopbackInstrument(std::optional<std::string> completion)
+    : completion_(completion.value_or("")) {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
@@ -180,10 +181,34 @@ StalledInstrument::StalledInstrument() {
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
         port_ = ntohs(address.sin_port);
     }
+    if (completion) {
+        thread_ = std::thread([this] { Serve(::accept(socket_, nullptr, nullptr)); });
+    }
 }
 
-StalledInstrument::~StalledInstrument() {
+LoopbackInstrument::~LoopbackInstrument() {
+    if (thread_.joinable()) {
+        ::shutdown(socket_, SHUT_RDWR);
+        thread_.join();
+    }
     ::close(socket_);
+}
+
+void LoopbackInstrument::Serve(int client) {
+    std::string pending;
+    char buffer[4096];
+    for (ssize_t count; client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0;) {
+        pending.append(buffer, static_cast<std::size_t>(count));
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            const std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            const std::string answer = line == "*OPC?"        ? completion_ + "\n"
+                                       : line == ":SYST:ERR?" ? "0,\"No error\"\n"
+                                                              : "";
+            [[maybe_unused]] const auto sent = ::write(client, answer.data(), answer.size());
+        }
+    }
+    ::close(client);
 }
 
 bool SpinEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A Qt application object for the tests that need an event loop or QProcess.
@@ -88,20 +90,26 @@ private:
     std::unique_ptr<InstrumentTransport> connection_;
 };
 
-// An instrument that accepts a connection and then takes no more bytes and answers
-// nothing: the socket listens but never accepts, so only the kernel's buffers fill.
-class StalledInstrument {
+// An instrument on a loopback port. Without a script it never accepts: the socket listens,
+// so a client connects and then only the kernel's buffers fill, and nothing is answered.
+// Scripted, it answers "*OPC?" with `completion` and the error queue with "0,"No error"",
+// and takes every other line without a word.
+class LoopbackInstrument {
 public:
-    StalledInstrument();
-    ~StalledInstrument();
-    StalledInstrument(const StalledInstrument&) = delete;
-    StalledInstrument& operator=(const StalledInstrument&) = delete;
+    explicit LoopbackInstrument(std::optional<std::string> completion = std::nullopt);
+    ~LoopbackInstrument();
+    LoopbackInstrument(const LoopbackInstrument&) = delete;
+    LoopbackInstrument& operator=(const LoopbackInstrument&) = delete;
 
     InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
 
 private:
+    void Serve(int client);
+
+    std::string completion_;
     int socket_ = -1;
     int port_ = 0;
+    std::thread thread_;
 };
 
 // Runs `body` in the Qt event loop until `done` says so or the time is up.
