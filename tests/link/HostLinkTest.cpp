@@ -43,7 +43,7 @@ TEST(HostLinkCommands, ChannelAndSegmentCommandsFollowTheFamilysTemplates) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         TempWorkspace workspace;
-        ReplaceFamilyFile(workspace.state, kStandardFamily + c.interface);
+        workspace.WriteFile("QW2182.fam", kStandardFamily + c.interface); // the family file
         HostLink link(workspace.services, workspace.Mode());
         if (c.channel) {
             link.SendChannelCommand(c.index);
