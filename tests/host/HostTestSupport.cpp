@@ -79,42 +79,26 @@ RpcbindGuard::RpcbindGuard() {
         missing_ = "no rpcbind answers and only root can start one";
         return;
     }
-    started_.start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
+    started_.Start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
     QElapsedTimer waited;
     waited.start();
     while (!RpcbindAnswers() && waited.elapsed() < 5000 &&
-           started_.state() != QProcess::NotRunning) {
+           started_.Process().state() != QProcess::NotRunning) {
         QThread::msleep(20);
     }
     if (!RpcbindAnswers()) {
-        missing_ = "rpcbind did not start: " + started_.errorString().toStdString();
-    }
-}
-
-RpcbindGuard::~RpcbindGuard() {
-    if (started_.state() != QProcess::NotRunning) {
-        started_.terminate();
-        started_.waitForFinished(3000);
+        missing_ = "rpcbind did not start: " + started_.Process().errorString().toStdString();
     }
 }
 
 SimulatorProcess::SimulatorProcess(bool vxi11) : vxi11_(vxi11) {
     EnsureQtApplication();
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Launch(0);
-}
-
-SimulatorProcess::~SimulatorProcess() {
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished();
-    }
 }
 
 void SimulatorProcess::Kill(bool frozenFirst) {
     if (frozenFirst) {
-        const auto id = static_cast<pid_t>(process_.processId());
+        const auto id = static_cast<pid_t>(program_.Process().processId());
         ::kill(id, SIGSTOP);
         std::thread([id] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -122,8 +106,8 @@ void SimulatorProcess::Kill(bool frozenFirst) {
         }).detach();
         return;
     }
-    process_.kill();
-    process_.waitForFinished();
+    program_.Process().kill();
+    program_.Process().waitForFinished();
 }
 
 bool SimulatorProcess::Restart() {
@@ -140,14 +124,15 @@ bool SimulatorProcess::Launch(int port) {
     if (vxi11_) {
         arguments << QStringLiteral("--vxi11");
     }
-    process_.start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")), arguments);
-    if (!process_.waitForStarted(5000)) {
+    if (!program_.Start(QString::fromStdString(BuildTreeProgram("host/instrument/awg-sim")),
+                        arguments)) {
         return false;
     }
     QElapsedTimer waited;
     waited.start();
     int reported = 0;
-    while (waited.elapsed() < 5000 && reported == 0 && process_.state() == QProcess::Running) {
+    while (waited.elapsed() < 5000 && reported == 0 &&
+           program_.Process().state() == QProcess::Running) {
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             reported = file.readAll().trimmed().toInt();
@@ -186,7 +171,8 @@ InstrumentTransport& InstrumentLook::Connection() {
     return *connection_;
 }
 
-StalledInstrument::StalledInstrument() {
+LoopbackInstrument::LoopbackInstrument(std::optional<std::string> completion)
+    : completion_(completion.value_or("")) {
     socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
@@ -195,10 +181,34 @@ StalledInstrument::StalledInstrument() {
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
         port_ = ntohs(address.sin_port);
     }
+    if (completion) {
+        thread_ = std::thread([this] { Serve(::accept(socket_, nullptr, nullptr)); });
+    }
 }
 
-StalledInstrument::~StalledInstrument() {
+LoopbackInstrument::~LoopbackInstrument() {
+    if (thread_.joinable()) {
+        ::shutdown(socket_, SHUT_RDWR);
+        thread_.join();
+    }
     ::close(socket_);
+}
+
+void LoopbackInstrument::Serve(int client) {
+    std::string pending;
+    char buffer[4096];
+    for (ssize_t count; client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0;) {
+        pending.append(buffer, static_cast<std::size_t>(count));
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            const std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            const std::string answer = line == "*OPC?"        ? completion_ + "\n"
+                                       : line == ":SYST:ERR?" ? "0,\"No error\"\n"
+                                                              : "";
+            [[maybe_unused]] const auto sent = ::write(client, answer.data(), answer.size());
+        }
+    }
+    ::close(client);
 }
 
 bool SpinEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {

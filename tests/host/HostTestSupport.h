@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/ScpiTestClient.h"
+#include "support/ProgramUnderTest.h"
 #include "transport/InstrumentAddress.h"
 #include "transport/InstrumentTransport.h"
 
@@ -8,7 +9,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A Qt application object for the tests that need an event loop or QProcess.
@@ -33,13 +36,12 @@ bool Contains(const std::string& text, const std::string& part);
 class RpcbindGuard {
 public:
     RpcbindGuard();
-    ~RpcbindGuard();
 
     // Empty when rpcbind answers; otherwise why the test has to do without it.
     const std::string& Missing() const { return missing_; }
 
 private:
-    QProcess started_;
+    ProgramUnderTest started_;
     std::string missing_;
 };
 
@@ -47,9 +49,8 @@ private:
 class SimulatorProcess {
 public:
     explicit SimulatorProcess(bool vxi11 = false);
-    ~SimulatorProcess();
 
-    bool Running() const { return port_ > 0 && process_.state() == QProcess::Running; }
+    bool Running() { return port_ > 0 && program_.Process().state() == QProcess::Running; }
     int Port() const { return port_; }
     InstrumentAddress Address() const {
         return vxi11_ ? *InstrumentAddress::Parse("TCPIP::127.0.0.1::INSTR")
@@ -64,7 +65,7 @@ public:
 private:
     bool Launch(int port);
 
-    QProcess process_;
+    ProgramUnderTest program_;
     int port_ = 0;
     bool vxi11_ = false;
 };
@@ -89,20 +90,26 @@ private:
     std::unique_ptr<InstrumentTransport> connection_;
 };
 
-// An instrument that accepts a connection and then takes no more bytes and answers
-// nothing: the socket listens but never accepts, so only the kernel's buffers fill.
-class StalledInstrument {
+// An instrument on a loopback port. Without a script it never accepts: the socket listens,
+// so a client connects and then only the kernel's buffers fill, and nothing is answered.
+// Scripted, it answers "*OPC?" with `completion` and the error queue with "0,"No error"",
+// and takes every other line without a word.
+class LoopbackInstrument {
 public:
-    StalledInstrument();
-    ~StalledInstrument();
-    StalledInstrument(const StalledInstrument&) = delete;
-    StalledInstrument& operator=(const StalledInstrument&) = delete;
+    explicit LoopbackInstrument(std::optional<std::string> completion = std::nullopt);
+    ~LoopbackInstrument();
+    LoopbackInstrument(const LoopbackInstrument&) = delete;
+    LoopbackInstrument& operator=(const LoopbackInstrument&) = delete;
 
     InstrumentAddress Address() const { return InstrumentAddress::Socket("127.0.0.1", port_); }
 
 private:
+    void Serve(int client);
+
+    std::string completion_;
     int socket_ = -1;
     int port_ = 0;
+    std::thread thread_;
 };
 
 // Runs `body` in the Qt event loop until `done` says so or the time is up.

@@ -184,9 +184,9 @@ TEST_F(SessionTest, SequenceTableIsKeptByStepPerChannel) {
 }
 
 TEST_F(SessionTest, ResetReturnsToPowerOnSettingsButKeepsTheErrorQueue) {
-    Send(":INST 2;:TRAC:DEF 1,64;SEL 1;:FREQ:RAST 1e3;:SEQ:DEF 1,1,1\nFOO\n*RST\n");
+    Send(":INST 2;:TRAC:DEF 1,64;SEL 1;:FREQ:RAST 1e3;:SEQ:DEF 1,1,1;:FUNC:MODE SEQ\nFOO\n*RST\n");
     EXPECT_EQ(Send(":INST?;:TRAC:CAT?;:TRAC:SEL?;:FREQ:RAST?;:SEQ:CAT?\n"), "1;;1;100000000;\n");
-    EXPECT_EQ(Send(":INST 2;:TRAC:CAT?\n"), "\n");
+    EXPECT_EQ(Send(":INST 2;:TRAC:CAT?;:FUNC:MODE?;:SEQ:CAT?\n"), ";USER;\n");
     EXPECT_EQ(NextErrorCode(), -113);
 }
 
@@ -272,8 +272,6 @@ TEST_F(SequenceAndFm, SequenceModeNeedsEveryStepToPlayADefinedSegment) {
     DefineSegment(2, Pattern(2 * 16));
     EXPECT_EQ(Send(":SOUR:FUNC:MODE SEQUENCE;MODE?;:INST 2;:FUNC:MODE?\n"), "SEQ;USER\n");
     EXPECT_EQ(Errors(":FUNC:MODE FIX\n"), Codes{-224});
-    Send(":INST 1;*RST\n");
-    EXPECT_EQ(Send(":FUNC:MODE?;:SEQ:CAT?\n"), "USER;\n");
 }
 
 TEST_F(SequenceAndFm, ExpandedSequencePlaysEachStepItsLoopsInStepOrder) {

@@ -3,16 +3,10 @@
 #include "core/AppState.h"
 #include "settings/RegistryKey.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 
 // What the host finds in the link key of the workspace's host key.
 inline std::optional<std::string> LinkKeyValue(const AppState& state, const std::string& name) {
     return RegistryKey(RegistryRoot::CurrentUser, state.hostKey + "\\DwnStr").ReadValue(name);
-}
-
-// Replaces the workspace's family file, for families with unusual templates.
-inline void ReplaceFamilyFile(const AppState& state, const std::string& text) {
-    std::ofstream(state.familyFile, std::ios::binary | std::ios::trunc) << text;
 }

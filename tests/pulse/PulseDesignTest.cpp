@@ -83,7 +83,7 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
     };
     const Case cases[] = {
         {"negative qItm", {{"qPls", "1"}}, {{"qItm", "-4"}}},
-        {"activePls beyond qPls", {{"qPls", "2"}, {"activePls", "7"}}, {}, 2, 1},
+        {"activePls beyond qPls", {{"qPls", "3"}, {"activePls", "9"}}, {}, 3, 2},
         {"negative activePls", {{"qPls", "2"}, {"activePls", "-3"}}, {}, 2, 0},
         {"garbage Train and tmUnitInd", {{"qPls", "1"}}, {{"Train", "abc"}, {"tmUnitInd", "9"}}},
         {.what = "DC in usec",
@@ -112,6 +112,8 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
         OpenedDesign design(ws);
         EXPECT_EQ(design.SectionCount(), c.count) << c.what;
         EXPECT_EQ(design.ActiveSection(), c.active) << c.what;
+        EXPECT_EQ(ws.Root("activePls"), std::to_string(c.active)) << c.what; // written back
+        EXPECT_EQ(OpenedDesign(ws).SectionCount(), c.count) << c.what;       // and read again
         const PulseSection s = design.Section(0);
         EXPECT_EQ(s.train, c.train) << c.what;
         EXPECT_EQ(s.timeUnit, c.unit) << c.what;
@@ -121,14 +123,6 @@ TEST(PulseDesignOpen, UnusableKeysReadAsTheirDefaults) {
         EXPECT_EQ(OutsideDesign(ws.state.contextFile), before) << c.what;
         EXPECT_TRUE(ws.ui.messages.empty()) << c.what;
     }
-}
-
-TEST(PulseDesignOpen, ActiveIndexBeyondTheListIsWrittenBackInsideIt) {
-    PulseWorkspace ws;
-    ws.SetRoot({{"qPls", "3"}, {"activePls", "9"}});
-    OpenedDesign design(ws);
-    EXPECT_EQ(ws.Root("activePls"), "2");
-    EXPECT_EQ(ws.Root("qPls"), "3");
 }
 
 TEST(PulseDesignSections, MissingSectionsInTheMiddleReadAsEmpty) {
@@ -201,16 +195,15 @@ TEST(PulseDesignAmplitude, RangeAndCutsDecideWhetherVppChanges) {
         int message; // 0: accepted
         const char* stored;
     };
-    // QW2182 allows 0.05 .. 2 V; the design holds a level of 0.4 V.
+    // QW2182 allows 0.05 .. 2 V; the design holds a level of 0.4 V. "abc" stands for every
+    // text the number reader refuses (NumberReading); 1e400 is read, but is no Vpp.
     const Case cases[] = {
         {"2", 0, "2"},
         {"0.8", 0, "0.8"},
         {"2.0000001", MsgVppOutOfRange, "1.000"},
         {"0.79", MsgVppCutsWave, "1.000"},
         {"abc", MsgVppOutOfRange, "1.000"},
-        {"nan", MsgVppOutOfRange, "1.000"},
         {"1e400", MsgVppOutOfRange, "1.000"},
-        {"1,5", MsgVppOutOfRange, "1.000"},
         {"1", 0, "1.000"}, // equal: nothing happens, nothing is written
     };
     for (const Case& c : cases) {
@@ -257,6 +250,5 @@ TEST(PulseLimitsRead, TakesTheFamilyValuesAndReportsMissingOnes) {
     EXPECT_EQ(other.resFactor, 8);
     EXPECT_EQ(other.vpts, 0);
     ASSERT_EQ(ws.ui.messages.size(), 1u);
-    EXPECT_EQ(ws.ui.messages[0].caption, "Record not found");
     EXPECT_NE(ws.ui.messages[0].text.find("Key=Vpts7"), std::string::npos);
 }

@@ -50,13 +50,11 @@ TEST(PulseEditorCells, EachCheckRefusesWithItsMessageInOrder) {
         int message;
     };
     // Points sections hold nodes at 2 and 4 ms after a Start of 2 ms; DC ones hold lines.
+    // Which texts are one whole number is the number reader's (NumberReading); one row here
+    // shows that its refusal is the editor's message.
     const Case cases[] = {
         {"blanks only", 1, "0.002", 1, 2, "   ", MsgEmptyInput},
         {"digits then letters", 1, "0.002", 1, 2, "12abc", MsgNonNumeric},
-        {"number then blanks", 1, "0.002", 1, 2, "0.5  ", 0},
-        {"comma as decimal point", 1, "0.002", 1, 2, "0,5", MsgNonNumeric},
-        {"hexadecimal", 1, "0.002", 1, 2, "0x10", MsgNonNumeric},
-        {"nan", 1, "0.002", 1, 2, "nan", MsgNonNumeric},
         {"overflow", 0, "0", 0, 1, "1e400", MsgNonNumeric},
         {"level at +Vpp/2", 1, "0.002", 1, 2, "0.5", 0},
         {"level above +Vpp/2", 1, "0.002", 1, 2, "0.501", MsgLevelOutOfRange},

@@ -99,14 +99,6 @@ TEST_F(PulseRenderFiles, SequenceWritesItsFilesAndTheTableOfTheActiveChannel) {
     EXPECT_EQ(PulseRenderer::Summary(outcome), "1600 S/s, sequence of 7 steps");
 }
 
-TEST_F(PulseRenderFiles, SingleSegmentFitsWhenItsWholePointsFitTheMemory) {
-    PulseRenderLimits limits = Limits();
-    limits.maxWaveLen = 160;
-    int segmentation = PulseOptions::kForceSingleSegment;
-    // Duration x clock is 160.0005: its whole points fit.
-    EXPECT_TRUE(Render(TwoSections(), segmentation, limits, {}, 0.1000003).succeeded);
-}
-
 // 100 ns against 1 ms: the quantum would need 10.24 GS/s for 1000 points, more than the
 // instrument has; a No to message 3024 names the line that needs the fine step.
 TEST_F(PulseRenderFiles, ARefusedLowerClockNamesTheLineThatNeedsIt) {
@@ -125,7 +117,7 @@ TEST_F(PulseRenderFiles, ARefusedLowerClockNamesTheLineThatNeedsIt) {
 }
 
 // One point over the memory: message 3023 comes back unanswered with nothing written; the
-// reply finishes the render.
+// reply finishes the render. A fraction of a point over it is no point: that fits.
 TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
     PulseRenderLimits limits = Limits();
     limits.maxWaveLen = 159;
@@ -151,6 +143,10 @@ TEST_F(PulseRenderFiles, TooLongForOneSegmentOffersTheSequenceForm) {
             EXPECT_EQ(ws.Context("SegmTbl", "Segm2-0"), "");
         }
     }
+    limits.maxWaveLen = 160;
+    segmentation = PulseOptions::kForceSingleSegment;
+    // Duration x clock is 160.0005: its whole points fit.
+    EXPECT_TRUE(Render(TwoSections(), segmentation, limits, {}, 0.1000003).succeeded);
 }
 
 TEST_F(PulseRenderFiles, BadDesignsWriteNothing) {

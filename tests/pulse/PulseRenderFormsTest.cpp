@@ -20,10 +20,6 @@ std::vector<PulseInterval> Block(int repeat, const std::vector<PulseInterval>& i
     return list;
 }
 
-Samples Level(std::size_t count, std::int16_t code) {
-    return Samples(count, code);
-}
-
 Samples Joined(std::initializer_list<Samples> parts) {
     Samples all;
     for (const Samples& part : parts) {
@@ -61,8 +57,8 @@ TEST(PulseSingleSegment, TwoSectionsPlayTheirSamplesRepeatTimesInOrder) {
         {Dc(0, 3, {{0.01, 0.5}, {0.01, -0.5}}), Dc(1, 2, {{0.02, 0.25}})}, Limits());
     // Quantum 10 ms, 16 points each at 1600 S/s; codes truncate toward zero.
     const Samples samples = PulseSingleSegment::Render(compiled.intervals, 1600, Limits());
-    const Samples first = Joined({Level(16, 4095), Level(16, -4095)});
-    EXPECT_EQ(samples, Joined({first, first, first, Level(32, 2047), Level(32, 2047)}));
+    const Samples first = Joined({Samples(16, 4095), Samples(16, -4095)});
+    EXPECT_EQ(samples, Joined({first, first, first, Samples(32, 2047), Samples(32, 2047)}));
 }
 
 TEST(PulseSingleSegment, RampCodesTruncateAndBoundsReachVpts) {

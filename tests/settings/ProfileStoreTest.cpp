@@ -103,15 +103,14 @@ TEST_F(ProfileStoreTest, ValueOfSizeMinusTwoCharactersDoesNotFitEvenWhenQuiet) {
 }
 
 TEST_F(ProfileStoreTest, NumbersAreReadByIndexFromTheContextFile) {
-    Context("[Settings]\ntwo=5 6\nthree=5 6 7 // c\nlead=  -1.5e3xyz\nnone=abc\ncut=1e+\n"
-            "ActiveSeg=3\t4\n");
+    // How a value's leading number is read is NumberReading's; a value without one gives the
+    // default.
+    Context("[Settings]\ntwo=5 6\nthree=5 6 7 // c\nnone=abc\nActiveSeg=3\t4\n");
     EXPECT_EQ(store_.ReadProfileNumber("two", 2, "Settings", kMissingNumber), 6);
     EXPECT_EQ(store_.ReadProfileNumber("three", 2, "Settings", kMissingNumber), 7);
     EXPECT_EQ(store_.ReadProfileNumber("three", 0, "Settings", kMissingNumber), 5);
     EXPECT_EQ(store_.ReadProfileNumber("absent", 0, "Settings", kMissingNumber), kMissingNumber);
-    EXPECT_EQ(store_.ReadProfileNumber("lead", 0, "settings", 0), -1500);
     EXPECT_EQ(store_.ReadProfileNumber("none", 0, "Settings", 42), 42);
-    EXPECT_EQ(store_.ReadProfileNumber("cut", 0, "Settings", 42), 1);
     EXPECT_EQ(store_.ReadProfileNumber("ActiveSeg", 1, "Settings", 0), 4);
     EXPECT_TRUE(ui_.messages.empty());
 }

@@ -84,21 +84,20 @@ TEST(ConsoluxCommandLine, HelpVersionAndManualNeedNoCommand) {
 }
 
 // A usage error ends the run before it touches a file: `prepare` would create the folder.
-// Which command lines are usage errors is MisfitCommandLinesAreRefused's.
+// Which command lines are usage errors is MisfitCommandLinesAreRefused's; every one of them
+// takes this way out.
 TEST(ConsoluxCommandLine, UsageErrorsExitWithTwoBeforeTouchingAnything) {
     EnsureQtApplication();
     QTemporaryDir folder;
     const QString workspace = folder.filePath(QStringLiteral("ws"));
     const QString program = QString::fromStdString(BuildTreeProgram("host/consolux"));
-    for (const QStringList& arguments : {QStringList{"prepare", workspace, "--bogus", "x"},
-                                         QStringList{"demo", "--memory", "lots"}}) {
-        QProcess run;
-        run.start(program, arguments);
-        ASSERT_TRUE(run.waitForFinished(30000));
-        EXPECT_EQ(run.exitCode(), 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.readAllStandardError().contains("usage:"));
-        EXPECT_FALSE(QDir(workspace).exists());
-    }
+    QProcess run;
+    run.start(program, {QStringLiteral("prepare"), workspace, QStringLiteral("--bogus"),
+                        QStringLiteral("x")});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    EXPECT_EQ(run.exitCode(), 2);
+    EXPECT_TRUE(run.readAllStandardError().contains("usage:"));
+    EXPECT_FALSE(QDir(workspace).exists());
     QProcess version;
     version.start(program, {QStringLiteral("--version")});
     ASSERT_TRUE(version.waitForFinished(30000));
