@@ -11,22 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-FileQuestion StandardSaveQuestion(const QString& folder) {
-    FileQuestion question;
-    question.filters = {{"Binary   (*.wav)", {".wav"}},
-                        {"ASCII -space delimited (*.asc)", {".asc"}},
-                        {"Comma delimited(*csv)", {".csv"}}};
-    question.filterIndex = 1;
-    question.folder = folder.toStdString() + "/";
-    question.fileName = "ramp";
-    question.defaultExtension = "wav";
-    return question;
-}
-
-} // namespace
-
 // The Qt faces of the core's questions: what the user sees and what the core gets back.
 class QtUserInterfaceTest : public QObject {
     Q_OBJECT
@@ -75,6 +59,14 @@ private slots:
 
     void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {
         QTemporaryDir folder;
+        FileQuestion question;
+        question.filters = {{"Binary   (*.wav)", {".wav"}},
+                            {"ASCII -space delimited (*.asc)", {".asc"}},
+                            {"Comma delimited(*csv)", {".csv"}}};
+        question.filterIndex = 1;
+        question.folder = folder.path().toStdString() + "/";
+        question.fileName = "ramp";
+        question.defaultExtension = "wav";
         QtUserInterface ui;
         QStringList filters;
         QString selectedFilter;
@@ -89,8 +81,7 @@ private slots:
             QMetaObject::invokeMethod(files, "accept");
         });
 
-        const std::optional<FileChoice> choice =
-            ui.AskSaveFile(StandardSaveQuestion(folder.path()));
+        const std::optional<FileChoice> choice = ui.AskSaveFile(question);
 
         // The dialog shows each description with its runs of blanks collapsed.
         QCOMPARE(filters,
@@ -126,9 +117,7 @@ private slots:
 
         QtProgressDisplay slow(nullptr, "Wavesmith", "Importing in.asc", 0);
         QVERIFY(slow.Report(0.25));
-        auto* dialog = QApplication::activeModalWidget() != nullptr
-                           ? qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())
-                           : nullptr;
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
         QVERIFY(slow.DialogShown());
         QVERIFY(dialog != nullptr);
         QCOMPARE(dialog->labelText(), QString("Importing in.asc..."));
