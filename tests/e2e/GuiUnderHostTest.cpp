@@ -53,24 +53,13 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
 // cycles and presses OK. A dialog that OK did not close is cancelled later, so that a
 // refusal fails the test instead of hanging it.
 void AnswerWaveDialog(const QString& cycles) {
-    auto* poll = new QTimer;
-    const QDeadlineTimer deadline(kWaitMs);
-    QObject::connect(poll, &QTimer::timeout, [poll, deadline, cycles] {
-        auto* dialog = qobject_cast<WaveParamDialogWidget*>(QApplication::activeModalWidget());
-        if (dialog == nullptr && !deadline.hasExpired()) {
-            return;
-        }
-        poll->deleteLater();
-        poll->stop();
-        if (dialog == nullptr) {
-            return;
-        }
-        QLineEdit* cycleField = dialog->Edit(4); // after the two anchors and the two levels
-        Type(cycleField, cycles);
+    OnNextDialog([cycles](QWidget* modal) {
+        auto* dialog = qobject_cast<WaveParamDialogWidget*>(modal);
+        QVERIFY(dialog != nullptr);
+        Type(dialog->Edit(4), cycles); // after the two anchors and the two levels
         QTest::mouseClick(Button(*dialog, "ok"), Qt::LeftButton);
         QTimer::singleShot(kWaitMs, dialog, &QDialog::reject);
     });
-    poll->start(20);
 }
 
 } // namespace
