@@ -57,7 +57,7 @@ void AnswerWaveDialog(const QString& cycles) {
         auto* dialog = qobject_cast<WaveParamDialogWidget*>(modal);
         QVERIFY(dialog != nullptr);
         Type(dialog->Edit(4), cycles); // after the two anchors and the two levels
-        QTest::mouseClick(Button(*dialog, "ok"), Qt::LeftButton);
+        Click(*dialog, "ok");
         QTimer::singleShot(kWaitMs, dialog, &QDialog::reject);
     });
 }

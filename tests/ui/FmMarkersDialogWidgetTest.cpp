@@ -35,10 +35,6 @@ struct MarkersFixture {
     FmMarkersDialog form{workspace.services, fm};
 };
 
-void Click(QWidget& dialog, const char* name) {
-    QTest::mouseClick(Child<QAbstractButton>(dialog, name), Qt::LeftButton);
-}
-
 QStringList Items(const QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) {
