@@ -104,10 +104,9 @@ TEST_F(StartUp, RemovesWhatKilledRunsLeft) {
 TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {
     TempWorkspace workspace;
     const WorkspaceFacts facts(workspace, "wavesmith");
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
+    RecordingHostBus& bus = workspace.bus;
     {
-        ToolSession session(facts, ui, bus);
+        ToolSession session(facts, workspace.ui, bus);
         ASSERT_TRUE(session.Start());
         HeadlessView view;
         session.Document().SetView(&view);

@@ -214,13 +214,9 @@ private:
 
     // The working file of a segment on a channel (0-based), from the context file.
     QString WorkingFile(int segment, int channel) const {
-        return ContextValue("SegmTbl",
-                            "Segm" + std::to_string(segment) + "-" + std::to_string(channel));
-    }
-
-    QString ContextValue(const char* section, const std::string& key) const {
+        const std::string key = "Segm" + std::to_string(segment) + "-" + std::to_string(channel);
         return QString::fromStdString(
-            IniFile(contextFile_.toStdString()).Read(section, key).value_or(""));
+            IniFile(contextFile_.toStdString()).Read("SegmTbl", key).value_or(""));
     }
 
     // Generates a wave through its dialog, downloads it and checks that the instrument

@@ -19,16 +19,15 @@ private slots:
     void MessageBoxShowsTextUnderItsCaptionWholeAndClosingItAnswersNo() {
         QtUserInterface ui;
         ui.SetCaption("FM Wavesmith");
-        QString caption;
-        QString text;
-        int buttonCount = 0;
-        OnNextDialog([&](QWidget* dialog) {
+        // Answered first, so that a failed comparison cannot leave the box waiting.
+        OnNextDialog([](QWidget* dialog) {
             auto* box = qobject_cast<QMessageBox*>(dialog);
             QVERIFY(box != nullptr);
-            caption = box->windowTitle();
-            text = box->text();
-            buttonCount = static_cast<int>(box->buttons().size());
             box->button(QMessageBox::Yes)->click();
+            QCOMPARE(box->windowTitle(), QString("FM Wavesmith"));
+            QCOMPARE(box->text(),
+                     QString("Storing in Temporary folder is not recommended.\nSave ?"));
+            QCOMPARE(box->buttons().size(), 2);
         });
 
         const MessageAnswer answer =
@@ -36,9 +35,6 @@ private slots:
                         MessageButtons::YesNo, MessageIcon::Question);
 
         QCOMPARE(answer, MessageAnswer::Yes);
-        QCOMPARE(caption, QString("FM Wavesmith"));
-        QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
-        QCOMPARE(buttonCount, 2);
 
         // A caption of its own replaces the program's, and the box is wide enough for it.
         const QString longCaption =
@@ -68,27 +64,21 @@ private slots:
         question.fileName = "ramp";
         question.defaultExtension = "wav";
         QtUserInterface ui;
-        QStringList filters;
-        QString selectedFilter;
-        QString startFolder;
-        OnNextDialog([&](QWidget* dialog) {
+        OnNextDialog([&folder](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files != nullptr);
-            filters = files->nameFilters();
-            selectedFilter = files->selectedNameFilter();
-            startFolder = files->directory().absolutePath();
             files->selectFile("ramp");
             QMetaObject::invokeMethod(files, "accept");
+            // The dialog shows each description with its runs of blanks collapsed.
+            QCOMPARE(files->nameFilters(), QStringList({"Binary (*.wav) (*.wav)",
+                                                        "ASCII -space delimited (*.asc) (*.asc)",
+                                                        "Comma delimited(*csv) (*.csv)"}));
+            QCOMPARE(files->selectedNameFilter(), QString("ASCII -space delimited (*.asc)"));
+            QCOMPARE(files->directory().absolutePath(), QDir(folder.path()).absolutePath());
         });
 
         const std::optional<FileChoice> choice = ui.AskSaveFile(question);
 
-        // The dialog shows each description with its runs of blanks collapsed.
-        QCOMPARE(filters,
-                 QStringList({"Binary (*.wav) (*.wav)", "ASCII -space delimited (*.asc) (*.asc)",
-                              "Comma delimited(*csv) (*.csv)"}));
-        QCOMPARE(selectedFilter, QString("ASCII -space delimited (*.asc)"));
-        QCOMPARE(startFolder, QDir(folder.path()).absolutePath());
         QVERIFY(choice.has_value());
         QCOMPARE(choice->filterIndex, 1);
         QCOMPARE(QString::fromStdString(choice->path), folder.filePath("ramp.asc"));
