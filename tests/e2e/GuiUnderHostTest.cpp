@@ -19,7 +19,6 @@
 #include "ui/support/WidgetInput.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -27,7 +26,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>

@@ -10,7 +10,6 @@
 #include "ui/PulseOptionsWidget.h"
 #include "ui/support/WidgetInput.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTest>
 
 #include <memory>

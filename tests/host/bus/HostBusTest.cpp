@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 

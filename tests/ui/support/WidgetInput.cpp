@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
