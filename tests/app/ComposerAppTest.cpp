@@ -4,7 +4,6 @@
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "support/TempWorkspace.h"
 #include "support/WorkspaceFacts.h"
 

@@ -4,7 +4,6 @@
 // session bus, and the last case starts the real program. Run under dbus-run-session with
 // QT_QPA_PLATFORM=offscreen.
 #include "app/ToolSession.h"
-#include "core/AppState.h"
 #include "instrument/ScpiTestClient.h"
 #include "platform/posix/PosixProcessFacts.h"
 #include "platform/qt/DbusHostBus.h"

@@ -1,6 +1,5 @@
 #include "ui/MainFrame.h"
 #include "core/HostBus.h"
-#include "document/WaveDoc.h"
 #include "settings/RegistryKey.h"
 #include "synthesis/WaveformKinds.h"
 #include "ui/CommandIds.h"
@@ -26,7 +25,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <utility>
 
 // Menus, bars, placement and host requests of the main window in each mode.
 

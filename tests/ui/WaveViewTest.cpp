@@ -9,7 +9,6 @@
 #include "ui/WaveView.h"
 #include "ui/WaveformMap.h"
 #include "ui/support/WidgetInput.h"
-#include "view/AnchorRules.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,7 +22,6 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 namespace {
 
