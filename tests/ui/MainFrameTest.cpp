@@ -145,8 +145,8 @@ private slots:
         QTest::addColumn<QStringList>("menus");
         QTest::addColumn<QStringList>("bands");
         QTest::addColumn<QStringList>("shortcuts");
-        QTest::addColumn<QString>(
-            "title"); // "*" stands for the folder of the active segment's file
+        // "*" stands for the folder of the active segment's file.
+        QTest::addColumn<QString>("title");
         const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
                                  "Save Waveform As...|-|Print|-|Exit";
         const QString editMenu =

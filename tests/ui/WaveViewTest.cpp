@@ -275,8 +275,8 @@ private slots:
     void ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace() {
         ViewRig rig;
         WaveView& view = rig.view;
-        rig.Fill(
-            [](std::size_t) { return 8000; }); // along the plot's top, where the map once opened
+        // Along the plot's top, where the map once opened.
+        rig.Fill([](std::size_t) { return 8000; });
         rig.Mark(200, 500);
         QVERIFY(view.OnCommand(EditCommands::kZoomIn));
         QCOMPARE(view.ViewState().VisibleMin(), 200.0);
