@@ -11,7 +11,6 @@
 #include "ui/support/WidgetInput.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -426,9 +425,8 @@ private slots:
             rig.view.PaintPage(painter, page, resolution);
         };
         QVERIFY(ViewPrinter(paintPage).PrintToPdf(path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray pdf = file.readAll();
+        const QByteArray pdf =
+            QByteArray::fromStdString(TempWorkspace::ReadFile(path.toStdString()));
         QVERIFY(pdf.startsWith("%PDF"));
         // One page: "/Type /Page" but not "/Type /Pages".
         QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), qsizetype{1});
