@@ -4,7 +4,6 @@
 #include "document/SegmentCommands.h"
 #include "document/WaveDoc.h"
 #include "platform/recording/RecordingHostBus.h"
-#include "platform/recording/RecordingUserInterface.h"
 #include "support/TempWorkspace.h"
 #include "support/WorkspaceFacts.h"
 
@@ -34,13 +33,12 @@ protected:
     bool Start(const std::string& commandLine) {
         app_.reset(); // it holds the facts of an earlier start
         facts_.emplace(workspace, commandLine);
-        app_.emplace(*facts_, ui);
+        app_.emplace(*facts_, workspace.ui);
         return app_->InitInstance();
     }
     const AppState& State() { return app_->State(); }
 
     TempWorkspace workspace;
-    RecordingUserInterface ui;
 
 private:
     std::optional<WorkspaceFacts> facts_;
@@ -59,7 +57,7 @@ TEST_F(StartUp, BuildsPathsFamilyAndLogLine) {
     EXPECT_FALSE(State().wideFmSamples);
     EXPECT_EQ(TempWorkspace::ReadFile(workspace.Folder() + "Glyp.log"),
               "Tolmi cmdLine=/USR/BIN/WAVESMITH FMS\n");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(workspace.ui.messages.empty());
 }
 
 TEST_F(StartUp, LowerCaseG4270FamilyTakesItsHostKeyAndWideSamplesOnlyInFm) {
@@ -77,8 +75,8 @@ TEST_F(StartUp, MissingContextFileOrFamilyShowsInvalidPathAndFails) {
     EXPECT_FALSE(Start("wavesmith"));
     std::filesystem::remove(workspace.state.contextFile);
     EXPECT_FALSE(Start("wavesmith"));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    for (const auto& message : ui.messages) {
+    ASSERT_EQ(workspace.ui.messages.size(), 2u);
+    for (const auto& message : workspace.ui.messages) {
         EXPECT_EQ(message.text,
                   "Invalid application path =" + workspace.Folder() + "$tst/TempGlyp.cad");
     }
@@ -104,10 +102,9 @@ TEST_F(StartUp, RemovesWhatKilledRunsLeft) {
 TEST(Session, FirstStartCreatesTheDefaultWaveformOfTheActiveSegment) {
     TempWorkspace workspace;
     const WorkspaceFacts facts(workspace, "wavesmith");
-    RecordingUserInterface ui;
-    RecordingHostBus bus;
+    RecordingHostBus& bus = workspace.bus;
     {
-        ToolSession session(facts, ui, bus);
+        ToolSession session(facts, workspace.ui, bus);
         ASSERT_TRUE(session.Start());
         HeadlessView view;
         session.Document().SetView(&view);

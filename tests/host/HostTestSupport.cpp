@@ -38,14 +38,9 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// The tests run on little-endian machines only, as the tool's own files are written.
 std::string SampleBytes(const std::vector<std::int16_t>& samples) {
-    std::string bytes;
-    for (std::int16_t sample : samples) {
-        const auto value = static_cast<std::uint16_t>(sample);
-        bytes.push_back(static_cast<char>(value & 0xFF));
-        bytes.push_back(static_cast<char>(value >> 8));
-    }
-    return bytes;
+    return Bytes(samples);
 }
 
 std::vector<std::int16_t> AwkwardSamples(int count) {
@@ -80,12 +75,8 @@ RpcbindGuard::RpcbindGuard() {
         return;
     }
     started_.Start(QStringLiteral("/usr/sbin/rpcbind"), {QStringLiteral("-f")});
-    QElapsedTimer waited;
-    waited.start();
-    while (!RpcbindAnswers() && waited.elapsed() < 5000 &&
-           started_.Process().state() != QProcess::NotRunning) {
-        QThread::msleep(20);
-    }
+    SpinEventLoopUntil(
+        [this] { return RpcbindAnswers() || started_.Process().state() == QProcess::NotRunning; });
     if (!RpcbindAnswers()) {
         missing_ = "rpcbind did not start: " + started_.Process().errorString().toStdString();
     }
@@ -128,19 +119,14 @@ bool SimulatorProcess::Launch(int port) {
                         arguments)) {
         return false;
     }
-    QElapsedTimer waited;
-    waited.start();
     int reported = 0;
-    while (waited.elapsed() < 5000 && reported == 0 &&
-           program_.Process().state() == QProcess::Running) {
+    SpinEventLoopUntil([&] {
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             reported = file.readAll().trimmed().toInt();
         }
-        if (reported == 0) {
-            QThread::msleep(10);
-        }
-    }
+        return reported != 0 || program_.Process().state() != QProcess::Running;
+    });
     port_ = reported;
     return reported != 0;
 }

@@ -48,16 +48,16 @@ private slots:
         QCOMPARE(rig.form.EquationText(), std::string("p * 2"));
         Type(dialog.Edit(2), QStringLiteral("-100"));
         Type(dialog.Edit(3), QStringLiteral("100"));
-        QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
+        Click(dialog, "preview");
         QVERIFY(rig.fixture.workspace.ui.messages.empty());
         QCOMPARE(rig.fixture.document.Samples().At(0), -100.0);
 
-        QTest::mouseClick(Button(dialog, "store"), Qt::LeftButton);
+        Click(dialog, "store");
         QCOMPARE(dialog.Equation()->count(), 2);
         QCOMPARE(dialog.Equation()->currentIndex(), 1);
         QCOMPARE(dialog.Equation()->currentText(), QStringLiteral("p * 2"));
 
-        QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
+        Click(dialog, "cancel");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         // The anchors too: EquationDialogTest.CancelRestoresTheSamplesAndLeavesTheAnchors.
         QVERIFY(rig.fixture.Samples() == before);
@@ -72,7 +72,7 @@ private slots:
         });
         QComboBox* equation = rig.dialog->Equation();
         QCOMPARE(equation->currentText(), QStringLiteral("-p"));
-        QTest::mouseClick(Button(*rig.dialog, "remove"), Qt::LeftButton);
+        Click(*rig.dialog, "remove");
         QCOMPARE(equation->count(), 1);
         QCOMPARE(equation->currentText(), QStringLiteral("p"));
     }
@@ -80,10 +80,10 @@ private slots:
     void LevelAdjusterEnablesScaleOnlyInManual() {
         EquationRig rig;
         EquationDialogWidget& dialog = *rig.dialog;
-        QPushButton* scale = Button(dialog, "scale");
+        QPushButton* scale = Child<QPushButton>(dialog, "scale");
         QVERIFY(Child<QRadioButton>(dialog, "auto")->isChecked());
         QVERIFY(!scale->isEnabled());
-        QTest::mouseClick(Child<QRadioButton>(dialog, "manual"), Qt::LeftButton);
+        Click(dialog, "manual");
         QVERIFY(!rig.form.AutoMode());
         QVERIFY(scale->isEnabled());
         QCOMPARE(scale->text(), QStringLiteral("&Scale"));
@@ -94,7 +94,7 @@ private slots:
     void OperandsButtonShowsAndHidesTheHelpPanel() {
         EquationRig rig;
         EquationDialogWidget& dialog = *rig.dialog;
-        QPushButton* operands = Button(dialog, "operands");
+        QPushButton* operands = Child<QPushButton>(dialog, "operands");
         QVERIFY(!dialog.HelpPanel()->isVisible());
         QCOMPARE(operands->text(), QStringLiteral("Operands"));
         const QSize reduced = dialog.size();
@@ -117,7 +117,7 @@ private slots:
                 FileChoice{fixture.workspace.state.startupFolder + "ramp.wav", 0});
         });
         Type(rig.dialog->Equation()->lineEdit(), QStringLiteral("3*"));
-        QTest::mouseClick(Button(*rig.dialog, "browse"), Qt::LeftButton);
+        Click(*rig.dialog, "browse");
         QCOMPARE(rig.dialog->Equation()->currentText(), QStringLiteral("3*ramp.wav"));
     }
 };

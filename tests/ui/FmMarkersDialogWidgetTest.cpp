@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -35,10 +34,6 @@ struct MarkersFixture {
     FmMarkersDialog form{workspace.services, fm};
 };
 
-void Click(QWidget& dialog, const char* name) {
-    QTest::mouseClick(Child<QAbstractButton>(dialog, name), Qt::LeftButton);
-}
-
 QStringList Items(const QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) {
@@ -53,153 +48,151 @@ QStringList Items(const QComboBox* box) {
 class FmMarkersDialogWidgetTest : public QObject {
     Q_OBJECT
 private slots:
-    void ButtonsActOnTheListAsShown();
-    void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable();
-    void FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings();
-    void WideFmFamilyTellsThatItsMarkersAreNotDownloaded();
-    void FmEditorShowsItsMarkersAndFrequenciesWhole();
-};
-
-void FmMarkersDialogWidgetTest::ButtonsActOnTheListAsShown() {
-    MarkersFixture f;
-    FmMarkersDialogWidget dialog(f.form);
-    dialog.show();
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("FM Markers Table"));
-    QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("downloadNote")));
-    QVERIFY(Child<QRadioButton>(dialog, "ascend")->isChecked());
-    QCOMPARE(Items(dialog.Entry()), (QStringList{"9.95000000e8", "1.00000000e9", "1.00500000e9"}));
-
-    // Add keeps the typed text in the field; a value outside the window is warned about.
-    QTest::keyClicks(dialog.Entry()->lineEdit(), QStringLiteral("5e6"));
-    Click(dialog, "add");
-    QCOMPARE(f.workspace.ui.MessageIds(), std::vector<int>{3016});
-    QCOMPARE(dialog.Entry()->currentText(), QStringLiteral("5e6"));
-    QCOMPARE(dialog.Entry()->count(), 4);
-
-    // Descending display; Delete takes the selected row, the largest marker on top.
-    Click(dialog, "descend");
-    QCOMPARE(dialog.Entry()->itemText(0), QStringLiteral("1.00500000e9"));
-    Click(dialog, "delete"); // no selection: nothing happens
-    QCOMPARE(dialog.Entry()->count(), 4);
-    dialog.Entry()->setCurrentIndex(0);
-    Click(dialog, "delete");
-    QCOMPARE(Items(dialog.Entry()), (QStringList{"1.00000000e9", "9.95000000e8", "5.00000000e6"}));
-
-    Click(dialog, "removeAll");
-    QCOMPARE(dialog.Entry()->count(), 0);
-}
-
-void FmMarkersDialogWidgetTest::CloseAsksOnlyAfterAChangeAndStoreWritesTheTable() {
-    {
+    void ButtonsActOnTheListAsShown() {
         MarkersFixture f;
         FmMarkersDialogWidget dialog(f.form);
         dialog.show();
-        Click(dialog, "close");
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(f.workspace.ui.messages.empty());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("FM Markers Table"));
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("downloadNote")));
+        QVERIFY(Child<QRadioButton>(dialog, "ascend")->isChecked());
+        QCOMPARE(Items(dialog.Entry()),
+                 (QStringList{"9.95000000e8", "1.00000000e9", "1.00500000e9"}));
+
+        // Add keeps the typed text in the field; a value outside the window is warned about.
+        QTest::keyClicks(dialog.Entry()->lineEdit(), QStringLiteral("5e6"));
+        Click(dialog, "add");
+        QCOMPARE(f.workspace.ui.MessageIds(), std::vector<int>{3016});
+        QCOMPARE(dialog.Entry()->currentText(), QStringLiteral("5e6"));
+        QCOMPARE(dialog.Entry()->count(), 4);
+
+        // Descending display; Delete takes the selected row, the largest marker on top.
+        Click(dialog, "descend");
+        QCOMPARE(dialog.Entry()->itemText(0), QStringLiteral("1.00500000e9"));
+        Click(dialog, "delete"); // no selection: nothing happens
+        QCOMPARE(dialog.Entry()->count(), 4);
+        dialog.Entry()->setCurrentIndex(0);
+        Click(dialog, "delete");
+        QCOMPARE(Items(dialog.Entry()),
+                 (QStringList{"1.00000000e9", "9.95000000e8", "5.00000000e6"}));
+
+        Click(dialog, "removeAll");
+        QCOMPARE(dialog.Entry()->count(), 0);
     }
-    {
+
+    void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable() {
+        {
+            MarkersFixture f;
+            FmMarkersDialogWidget dialog(f.form);
+            dialog.show();
+            Click(dialog, "close");
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QVERIFY(f.workspace.ui.messages.empty());
+        }
+        {
+            MarkersFixture f;
+            FmMarkersDialogWidget dialog(f.form);
+            dialog.show();
+            dialog.Entry()->setCurrentIndex(1);
+            Click(dialog, "delete");
+            f.workspace.ui.answers.push_back(MessageAnswer::No);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QCOMPARE(f.workspace.ui.messages.size(), std::size_t{1});
+            QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1000000000"));
+        }
         MarkersFixture f;
         FmMarkersDialogWidget dialog(f.form);
         dialog.show();
         dialog.Entry()->setCurrentIndex(1);
         Click(dialog, "delete");
-        f.workspace.ui.answers.push_back(MessageAnswer::No);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        QCOMPARE(f.workspace.ui.messages.size(), std::size_t{1});
-        QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1000000000"));
+        Click(dialog, "store");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(f.workspace.ui.messages.empty());
+        QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1005000000"));
+        QCOMPARE(f.workspace.Context("FmMark0", "Mrk2"), std::string());
     }
-    MarkersFixture f;
-    FmMarkersDialogWidget dialog(f.form);
-    dialog.show();
-    dialog.Entry()->setCurrentIndex(1);
-    Click(dialog, "delete");
-    Click(dialog, "store");
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(f.workspace.ui.messages.empty());
-    QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1005000000"));
-    QCOMPARE(f.workspace.Context("FmMark0", "Mrk2"), std::string());
-}
 
-void FmMarkersDialogWidgetTest::FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings() {
-    RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
-        workspace.SetContext("FmMark0", "Mrk0", "1000000000");
-        workspace.SetContext("FmMark0", "Mrk1", "1004000000");
-    });
-    QVERIFY(run.Action(CommandId::kFmMarkers)->isEnabled());
-    auto* bar = run.frame->findChild<QComboBox*>(QStringLiteral("markerList"));
-    QVERIFY(bar != nullptr);
-    QCOMPARE(Items(bar), (QStringList{"1004000000", "1000000000"}));
-    QCOMPARE(bar->currentIndex(), 0);
+    void FmEditorShowsTheMarkersInItsBarAndTheVisibleCrossings() {
+        RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
+            workspace.SetContext("FmMark0", "Mrk0", "1000000000");
+            workspace.SetContext("FmMark0", "Mrk1", "1004000000");
+        });
+        QVERIFY(run.Action(CommandId::kFmMarkers)->isEnabled());
+        auto* bar = run.frame->findChild<QComboBox*>(QStringLiteral("markerList"));
+        QVERIFY(bar != nullptr);
+        QCOMPARE(Items(bar), (QStringList{"1004000000", "1000000000"}));
+        QCOMPARE(bar->currentIndex(), 0);
 
-    // A narrower window drops the upper marker from the bar.
-    WaveDoc& document = run.session.Document();
-    document.SetFmDeviation("3e6");
-    QCOMPARE(Items(bar), QStringList{"1000000000"});
+        // A narrower window drops the upper marker from the bar.
+        WaveDoc& document = run.session.Document();
+        document.SetFmDeviation("3e6");
+        QCOMPARE(Items(bar), QStringList{"1000000000"});
 
-    // A ramp over the window crosses the base once, near its middle.
-    std::int32_t* codes = document.EditAllPoints().Codes32();
-    const auto points = static_cast<std::int32_t>(document.Samples().Size());
-    for (std::int32_t i = 0; i < points; ++i) {
-        codes[i] = static_cast<std::int32_t>(1e9 * i / (points - 1));
+        // A ramp over the window crosses the base once, near its middle.
+        std::int32_t* codes = document.EditAllPoints().Codes32();
+        const auto points = static_cast<std::int32_t>(document.Samples().Size());
+        for (std::int32_t i = 0; i < points; ++i) {
+            codes[i] = static_cast<std::int32_t>(1e9 * i / (points - 1));
+        }
+        document.RebuildMarkerSamples(); // where is FmMarkerCrossings'
+        WaveView& view = *run.frame->View();
+        view.UpdateAllViews();
+        const double crossing = document.FmMarkers().SampleList()[0];
+        const std::vector<QRect> dots = FmMarkerDots::Dots(view.ViewState().Geometry(), document);
+        QCOMPARE(dots.size(), std::size_t{1});
+        QCOMPARE(dots[0].x(), view.ViewState().Geometry().XToPixel(crossing) - 1);
+        view.ShowRangeFromMap(0, crossing - 1);
+        QVERIFY(FmMarkerDots::Dots(view.ViewState().Geometry(), document).empty());
     }
-    document.RebuildMarkerSamples(); // where is FmMarkerCrossings'
-    WaveView& view = *run.frame->View();
-    view.UpdateAllViews();
-    const double crossing = document.FmMarkers().SampleList()[0];
-    const std::vector<QRect> dots = FmMarkerDots::Dots(view.ViewState().Geometry(), document);
-    QCOMPARE(dots.size(), std::size_t{1});
-    QCOMPARE(dots[0].x(), view.ViewState().Geometry().XToPixel(crossing) - 1);
-    view.ShowRangeFromMap(0, crossing - 1);
-    QVERIFY(FmMarkerDots::Dots(view.ViewState().Geometry(), document).empty());
-}
 
-// A wide-FM family's download has no marker file: the table says so (other families' has
-// no note, above), and so does the status bar after a download whose window holds a marker.
-void FmMarkersDialogWidgetTest::WideFmFamilyTellsThatItsMarkersAreNotDownloaded() {
-    RunningFrame run(
-        "wavesmith FMS",
-        [](TempWorkspace& workspace) { workspace.SetContext("FmMark0", "Mrk0", "10000000"); },
-        "G4270");
-    FmMarkersDialog form(run.session.Services(), run.session.Document().Fm());
-    QVERIFY(FmMarkersDialogWidget(form).findChild<QLabel*>(QStringLiteral("downloadNote")));
-    const auto* notice = run.frame->findChild<QLabel*>(QStringLiteral("downloadNotice"));
-    QVERIFY(notice != nullptr && notice->text().isEmpty());
-    run.Action(CommandId::kDownload)->trigger();
-    QCOMPARE(notice->text(),
-             QStringLiteral("Download: 1 FM marker not sent: a wide-FM family has no marker file"));
-}
-
-// Nothing is cut off: the marker bar shows a whole marker beside its arrow, also in a small
-// font (where the frame and the arrow take more of it), and no frequency label runs off the
-// view's left edge where a window of 2 Hz gives the labels many digits ("9.999999995e8").
-void FmMarkersDialogWidgetTest::FmEditorShowsItsMarkersAndFrequenciesWhole() {
-    const QFont usual = QApplication::font();
-    QApplication::setFont(QFont(usual.family(), 6));
-    RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
-        workspace.SetContext("Settings", "FmDev0", "1");
-    });
-    QApplication::setFont(usual);
-    // The bar first shows "0"; the marker comes later, as from the markers table.
-    run.workspace.SetContext("FmMark0", "Mrk0", "1000000001");
-    run.session.Document().RebuildMarkerBar();
-    QLineEdit* edit = run.frame->findChild<QComboBox*>(QStringLiteral("markerList"))->lineEdit();
-    QCOMPARE(edit->text(), QStringLiteral("1000000001"));
-    // Seen whole, the text ends its width after its start; cut, the edit scrolls it.
-    edit->home(false);
-    edit->grab();
-    const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
-    edit->end(false);
-    edit->grab();
-    QVERIFY(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() - start >=
-            edit->fontMetrics().horizontalAdvance(edit->text()) - 1);
-
-    const QImage view = run.frame->View()->grab().toImage();
-    for (int y = 0; y < view.height(); ++y) {
-        QVERIFY2(view.pixel(0, y) == view.pixel(0, 0) && view.pixel(1, y) == view.pixel(0, 0),
-                 qPrintable(QString::number(y)));
+    // A wide-FM family's download has no marker file: the table says so (other families' has
+    // no note, above), and so does the status bar after a download whose window holds a marker.
+    void WideFmFamilyTellsThatItsMarkersAreNotDownloaded() {
+        RunningFrame run(
+            "wavesmith FMS",
+            [](TempWorkspace& workspace) { workspace.SetContext("FmMark0", "Mrk0", "10000000"); },
+            "G4270");
+        FmMarkersDialog form(run.session.Services(), run.session.Document().Fm());
+        QVERIFY(FmMarkersDialogWidget(form).findChild<QLabel*>(QStringLiteral("downloadNote")));
+        const auto* notice = run.frame->findChild<QLabel*>(QStringLiteral("downloadNotice"));
+        QVERIFY(notice != nullptr && notice->text().isEmpty());
+        run.Action(CommandId::kDownload)->trigger();
+        QCOMPARE(
+            notice->text(),
+            QStringLiteral("Download: 1 FM marker not sent: a wide-FM family has no marker file"));
     }
-}
+
+    // Nothing is cut off: the marker bar shows a whole marker beside its arrow, also in a small
+    // font (where the frame and the arrow take more of it), and no frequency label runs off the
+    // view's left edge where a window of 2 Hz gives the labels many digits ("9.999999995e8").
+    void FmEditorShowsItsMarkersAndFrequenciesWhole() {
+        const QFont usual = QApplication::font();
+        QApplication::setFont(QFont(usual.family(), 6));
+        RunningFrame run("wavesmith FMS", [](TempWorkspace& workspace) {
+            workspace.SetContext("Settings", "FmDev0", "1");
+        });
+        QApplication::setFont(usual);
+        // The bar first shows "0"; the marker comes later, as from the markers table.
+        run.workspace.SetContext("FmMark0", "Mrk0", "1000000001");
+        run.session.Document().RebuildMarkerBar();
+        QLineEdit* edit =
+            run.frame->findChild<QComboBox*>(QStringLiteral("markerList"))->lineEdit();
+        QCOMPARE(edit->text(), QStringLiteral("1000000001"));
+        // Seen whole, the text ends its width after its start; cut, the edit scrolls it.
+        edit->home(false);
+        edit->grab();
+        const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+        edit->end(false);
+        edit->grab();
+        QVERIFY(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() - start >=
+                edit->fontMetrics().horizontalAdvance(edit->text()) - 1);
+
+        const QImage view = run.frame->View()->grab().toImage();
+        for (int y = 0; y < view.height(); ++y) {
+            QVERIFY2(view.pixel(0, y) == view.pixel(0, 0) && view.pixel(1, y) == view.pixel(0, 0),
+                     qPrintable(QString::number(y)));
+        }
+    }
+};
 
 QTEST_MAIN(FmMarkersDialogWidgetTest)
 #include "FmMarkersDialogWidgetTest.moc"

@@ -1,6 +1,5 @@
 #include "ui/MainFrame.h"
 #include "core/HostBus.h"
-#include "document/WaveDoc.h"
 #include "settings/RegistryKey.h"
 #include "synthesis/WaveformKinds.h"
 #include "ui/CommandIds.h"
@@ -26,7 +25,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <utility>
 
 // Menus, bars, placement and host requests of the main window in each mode.
 
@@ -108,10 +106,6 @@ QStringList Shortcuts(const MainFrame& frame) {
     return shortcuts;
 }
 
-bool BarHolds(const QToolBar* bar, const QAction* action) {
-    return bar->actions().contains(const_cast<QAction*>(action));
-}
-
 void WriteProfile(const char* name, const std::string& value) {
     RegistryKey(RegistryRoot::CurrentUser, FramePlacement::kProfileKey).WriteValue(name, value);
 }
@@ -151,8 +145,8 @@ private slots:
         QTest::addColumn<QStringList>("menus");
         QTest::addColumn<QStringList>("bands");
         QTest::addColumn<QStringList>("shortcuts");
-        QTest::addColumn<QString>(
-            "title"); // "*" stands for the folder of the active segment's file
+        // "*" stands for the folder of the active segment's file.
+        QTest::addColumn<QString>("title");
         const QString fileMenu = "File: New Waveform|Open Waveform...|Save Waveform|"
                                  "Save Waveform As...|-|Print|-|Exit";
         const QString editMenu =
@@ -330,8 +324,8 @@ private slots:
         QCOMPARE(channel1->isChecked(), enabled); // channel 1 is the active one
         QVERIFY(!channel2->isChecked());
         QToolBar* instrument = run.frame->BandBar(ToolBands::InstrumentBand);
-        QVERIFY(BarHolds(instrument, run.Action(CommandId::kDownload)));
-        QCOMPARE(BarHolds(instrument, channel1), enabled);
+        QVERIFY(instrument->actions().contains(run.Action(CommandId::kDownload)));
+        QCOMPARE(instrument->actions().contains(channel1), enabled);
         // What a switch changes is the segment commands' (FileCommandsTest, CliTest); the window
         // moves the check mark.
         if (enabled) {

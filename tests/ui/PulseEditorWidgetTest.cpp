@@ -10,7 +10,6 @@
 #include "ui/PulseOptionsWidget.h"
 #include "ui/support/WidgetInput.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
@@ -42,12 +41,6 @@ struct EditorRig {
     QString Cell(int line, int column) const { return Table().item(line, column)->text(); }
     std::string Key(int section, const std::string& key) const {
         return workspace.Context("Pulse" + std::to_string(section) + "-ch1", key);
-    }
-    template <typename T> T* Find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void Click(const char* button) const {
-        QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
     }
     // Clicks a cell, which opens the in-place field over it, and types into the field.
     void TypeInto(int line, int column, const QString& text, Qt::Key end = Qt::Key_Return) {
@@ -81,12 +74,12 @@ private slots:
         EditorRig rig;
         QSignalSpy changed(rig.window.get(), &PulseEditorWidget::DesignChanged);
         rig.TypeLine(0, "0", "0.25");
-        rig.Click("appendLine");
+        Click(*rig.window, "appendLine");
         QCOMPARE(rig.Table().rowCount(), 2);
         rig.TypeLine(1, "2", "-0.5");
         QCOMPARE(rig.Key(0, "Node1-sub1"), std::string("0.002")); // typed in msec, kept in seconds
         QCOMPARE(rig.Cell(1, 1), QString("2"));
-        QCOMPARE(rig.Find<QLineEdit>("duration")->text(), QString("2"));
+        QCOMPARE(Child<QLineEdit>(*rig.window, "duration")->text(), QString("2"));
         QVERIFY(changed.count() >= 4);
 
         // What is typed after Tab or Shift+Tab goes to the next or the previous cell, across
@@ -109,7 +102,7 @@ private slots:
         QVERIFY(rig.form->AppendSection());
         rig.window->Refresh();
         QVERIFY(rig.window->windowTitle().startsWith("Section 2"));
-        QCOMPARE(rig.Find<QLabel>("start")->text(), QString("4"));
+        QCOMPARE(Child<QLabel>(*rig.window, "start")->text(), QString("4"));
         QVERIFY(rig.workspace.ui.MessageIds().empty());
     }
 
@@ -120,10 +113,11 @@ private slots:
         QVERIFY(!rig.Table().Field()->isVisible());
         QCOMPARE(rig.Cell(0, 2), QString("0.25"));
         QCOMPARE(rig.Key(0, "Node0-sub2"), std::string("0.25"));
-        QVERIFY(rig.Find<QPushButton>("appendLine")->isEnabled()); // the edit has ended
+        QVERIFY(Child<QPushButton>(*rig.window, "appendLine")->isEnabled()); // the edit has ended
 
-        for (QWidget* target : {static_cast<QWidget*>(&rig.Table()), rig.Find<QWidget>("repeat"),
-                                static_cast<QWidget*>(rig.window.get())}) {
+        for (QWidget* target :
+             {static_cast<QWidget*>(&rig.Table()), Child<QWidget>(*rig.window, "repeat"),
+              static_cast<QWidget*>(rig.window.get())}) {
             for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
                 QTest::keyClick(target, key);
                 QVERIFY2(rig.window->isVisible(), qPrintable(target->objectName()));
@@ -160,17 +154,17 @@ private slots:
         EditorRig rig;
         rig.TypeLine(0, "0", "0.25");
         rig.workspace.ui.answers.push_back(MessageAnswer::Cancel);
-        QTest::mouseClick(rig.Find<QRadioButton>("train0"), Qt::LeftButton);
+        Click(*rig.window, "train0");
         QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgTrainModeChange});
-        QVERIFY(rig.Find<QRadioButton>("train1")->isChecked());
+        QVERIFY(Child<QRadioButton>(*rig.window, "train1")->isChecked());
     }
 
     void ButtonsFollowSelectionEditingAndTheRepeatField() {
         EditorRig rig;
-        auto* insert = rig.Find<QPushButton>("insertLine");
-        auto* remove = rig.Find<QPushButton>("deleteLine");
-        auto* append = rig.Find<QPushButton>("appendLine");
-        auto* apply = rig.Find<QPushButton>("apply");
+        auto* insert = Child<QPushButton>(*rig.window, "insertLine");
+        auto* remove = Child<QPushButton>(*rig.window, "deleteLine");
+        auto* append = Child<QPushButton>(*rig.window, "appendLine");
+        auto* apply = Child<QPushButton>(*rig.window, "apply");
         rig.Table().clearSelection();
         QVERIFY(!insert->isEnabled() && !remove->isEnabled() && !apply->isEnabled());
         rig.Table().SelectLine(0);
@@ -181,7 +175,7 @@ private slots:
         QTest::keyClick(rig.Table().Field(), Qt::Key_Escape);
         QVERIFY(append->isEnabled());
 
-        auto* repeat = rig.Find<QLineEdit>("repeat");
+        auto* repeat = Child<QLineEdit>(*rig.window, "repeat");
         Type(repeat, "3");
         QVERIFY(apply->isEnabled());
         QTest::mouseClick(apply, Qt::LeftButton);
@@ -189,7 +183,7 @@ private slots:
         QCOMPARE(rig.Key(0, "Repeat"), std::string("3"));
         // A refused count shows the stored one again; leaving the field applies it too.
         Type(repeat, "0");
-        rig.Click("apply");
+        Click(*rig.window, "apply");
         QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{MsgLoopsOutOfRange});
         QCOMPARE(repeat->text(), QString("3"));
         repeat->setFocus();
@@ -198,8 +192,8 @@ private slots:
         QCOMPARE(rig.Key(0, "Repeat"), std::string("1048575"));
 
         // The table makes the duration; the window closes from its title bar.
-        QVERIFY(!rig.Find<QLineEdit>("duration")->isEnabled());
-        QVERIFY(rig.window->isVisible() && !rig.Find<QPushButton>("close")->isVisible());
+        QVERIFY(!Child<QLineEdit>(*rig.window, "duration")->isEnabled());
+        QVERIFY(rig.window->isVisible() && !Child<QPushButton>(*rig.window, "close")->isVisible());
     }
 
     void PlacementAndColumnWidthsAreKeptInTheRegistry() {

@@ -11,22 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-FileQuestion StandardSaveQuestion(const QString& folder) {
-    FileQuestion question;
-    question.filters = {{"Binary   (*.wav)", {".wav"}},
-                        {"ASCII -space delimited (*.asc)", {".asc"}},
-                        {"Comma delimited(*csv)", {".csv"}}};
-    question.filterIndex = 1;
-    question.folder = folder.toStdString() + "/";
-    question.fileName = "ramp";
-    question.defaultExtension = "wav";
-    return question;
-}
-
-} // namespace
-
 // The Qt faces of the core's questions: what the user sees and what the core gets back.
 class QtUserInterfaceTest : public QObject {
     Q_OBJECT
@@ -35,16 +19,15 @@ private slots:
     void MessageBoxShowsTextUnderItsCaptionWholeAndClosingItAnswersNo() {
         QtUserInterface ui;
         ui.SetCaption("FM Wavesmith");
-        QString caption;
-        QString text;
-        int buttonCount = 0;
-        OnNextDialog([&](QWidget* dialog) {
+        // Answered first, so that a failed comparison cannot leave the box waiting.
+        OnNextDialog([](QWidget* dialog) {
             auto* box = qobject_cast<QMessageBox*>(dialog);
             QVERIFY(box != nullptr);
-            caption = box->windowTitle();
-            text = box->text();
-            buttonCount = static_cast<int>(box->buttons().size());
             box->button(QMessageBox::Yes)->click();
+            QCOMPARE(box->windowTitle(), QString("FM Wavesmith"));
+            QCOMPARE(box->text(),
+                     QString("Storing in Temporary folder is not recommended.\nSave ?"));
+            QCOMPARE(box->buttons().size(), 2);
         });
 
         const MessageAnswer answer =
@@ -52,9 +35,6 @@ private slots:
                         MessageButtons::YesNo, MessageIcon::Question);
 
         QCOMPARE(answer, MessageAnswer::Yes);
-        QCOMPARE(caption, QString("FM Wavesmith"));
-        QCOMPARE(text, QString("Storing in Temporary folder is not recommended.\nSave ?"));
-        QCOMPARE(buttonCount, 2);
 
         // A caption of its own replaces the program's, and the box is wide enough for it.
         const QString longCaption =
@@ -75,29 +55,30 @@ private slots:
 
     void SaveDialogStartsAtFolderNameAndFilterAndAddsFilterExtension() {
         QTemporaryDir folder;
+        FileQuestion question;
+        question.filters = {{"Binary   (*.wav)", {".wav"}},
+                            {"ASCII -space delimited (*.asc)", {".asc"}},
+                            {"Comma delimited(*csv)", {".csv"}}};
+        question.filterIndex = 1;
+        question.folder = folder.path().toStdString() + "/";
+        question.fileName = "ramp";
+        question.defaultExtension = "wav";
         QtUserInterface ui;
-        QStringList filters;
-        QString selectedFilter;
-        QString startFolder;
-        OnNextDialog([&](QWidget* dialog) {
+        OnNextDialog([&folder](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files != nullptr);
-            filters = files->nameFilters();
-            selectedFilter = files->selectedNameFilter();
-            startFolder = files->directory().absolutePath();
             files->selectFile("ramp");
             QMetaObject::invokeMethod(files, "accept");
+            // The dialog shows each description with its runs of blanks collapsed.
+            QCOMPARE(files->nameFilters(), QStringList({"Binary (*.wav) (*.wav)",
+                                                        "ASCII -space delimited (*.asc) (*.asc)",
+                                                        "Comma delimited(*csv) (*.csv)"}));
+            QCOMPARE(files->selectedNameFilter(), QString("ASCII -space delimited (*.asc)"));
+            QCOMPARE(files->directory().absolutePath(), QDir(folder.path()).absolutePath());
         });
 
-        const std::optional<FileChoice> choice =
-            ui.AskSaveFile(StandardSaveQuestion(folder.path()));
+        const std::optional<FileChoice> choice = ui.AskSaveFile(question);
 
-        // The dialog shows each description with its runs of blanks collapsed.
-        QCOMPARE(filters,
-                 QStringList({"Binary (*.wav) (*.wav)", "ASCII -space delimited (*.asc) (*.asc)",
-                              "Comma delimited(*csv) (*.csv)"}));
-        QCOMPARE(selectedFilter, QString("ASCII -space delimited (*.asc)"));
-        QCOMPARE(startFolder, QDir(folder.path()).absolutePath());
         QVERIFY(choice.has_value());
         QCOMPARE(choice->filterIndex, 1);
         QCOMPARE(QString::fromStdString(choice->path), folder.filePath("ramp.asc"));
@@ -126,9 +107,7 @@ private slots:
 
         QtProgressDisplay slow(nullptr, "Wavesmith", "Importing in.asc", 0);
         QVERIFY(slow.Report(0.25));
-        auto* dialog = QApplication::activeModalWidget() != nullptr
-                           ? qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())
-                           : nullptr;
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
         QVERIFY(slow.DialogShown());
         QVERIFY(dialog != nullptr);
         QCOMPARE(dialog->labelText(), QString("Importing in.asc..."));

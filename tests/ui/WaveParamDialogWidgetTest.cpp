@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -43,34 +42,33 @@ class WaveParamDialogWidgetTest : public QObject {
 
 private slots:
     void PreviewThenCancelLeavesSamplesAndAnchors_data() {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("word");
         for (const WaveformKind& kind : WaveformKinds::All()) {
             if (kind.makeParamForm != nullptr) {
-                QTest::newRow(kind.section) << kind.commandId;
+                QTest::newRow(kind.section) << QString(kind.word);
             }
         }
     }
 
     void PreviewThenCancelLeavesSamplesAndAnchors() {
-        QFETCH(int, command);
+        QFETCH(QString, word);
         GeneratorFixture fixture;
         fixture.view.SetAnchors(200, 700);
         const auto before = fixture.Samples();
-        const auto form = GeneratorCommands::CreateParamForm(fixture.document, command);
-        form->Initialize();
+        const auto form = FormOf(fixture, word.toStdString());
         WaveParamDialogWidget dialog(*form);
         dialog.show();
         QCOMPARE(fixture.view.LeftAnchor(), 200.0);
 
         Type(dialog.Edit(0), QStringLiteral("100"));
         Type(dialog.Edit(1), QStringLiteral("900"));
-        QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
+        Click(dialog, "preview");
         QVERIFY(fixture.workspace.ui.messages.empty());
         QVERIFY(fixture.Samples() != before);
         QCOMPARE(fixture.view.LeftAnchor(), 100.0);
-        QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
+        Click(dialog, "preview");
 
-        QTest::mouseClick(Button(dialog, "cancel"), Qt::LeftButton);
+        Click(dialog, "cancel");
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(fixture.Samples() == before);
         QCOMPARE(fixture.view.LeftAnchor(), 200.0);
@@ -105,12 +103,12 @@ private slots:
         WaveParamDialogWidget dialog(*form);
         Type(dialog.Edit(4), QStringLiteral("abc"));
         QCOMPARE(form->Field(4).text, std::string("abc"));
-        QTest::mouseClick(Button(dialog, "preview"), Qt::LeftButton);
+        Click(dialog, "preview");
         QCOMPARE(fixture.workspace.ui.messages.size(), std::size_t(1));
         QCOMPARE(dialog.Edit(4)->text(), QStringLiteral("1.00"));
 
         Type(dialog.Edit(5), QStringLiteral("45"));
-        QTest::mouseClick(Button(dialog, "default"), Qt::LeftButton);
+        Click(dialog, "default");
         QCOMPARE(dialog.Edit(5)->text(), QStringLiteral("0"));
         QCOMPARE(dialog.Edit(4)->text(), QStringLiteral("1"));
     }
@@ -122,7 +120,7 @@ private slots:
         dialog.show();
         dialog.move(150, 90);
         Type(dialog.Edit(1), QStringLiteral("499"));
-        QTest::mouseClick(Button(dialog, "ok"), Qt::LeftButton);
+        Click(dialog, "ok");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(fixture.document.Undo().CanUndo());
         QCOMPARE(fixture.Stored("Prv_bgn"), std::string("500"));

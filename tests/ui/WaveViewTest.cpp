@@ -9,10 +9,8 @@
 #include "ui/WaveView.h"
 #include "ui/WaveformMap.h"
 #include "ui/support/WidgetInput.h"
-#include "view/AnchorRules.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -23,7 +21,6 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -67,13 +64,16 @@ struct ViewRig {
         QTest::mouseMove(&view, QPoint(toX, from.y()));
         QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(toX, from.y()));
     }
+    void Mark(long long left, long long right) {
+        view.SetAnchorFromEditor(0, left);
+        view.SetAnchorFromEditor(1, right);
+    }
     // Puts the anchors `gap` pixels apart near the middle of the plot.
     bool PlaceAnchorsApart(int gap) {
         for (long long left = 300; left < 400; ++left) {
             for (long long right = left + 1; right < left + 200; ++right) {
                 if (Pixel(right) - Pixel(left) == gap) {
-                    view.SetAnchorFromEditor(0, left);
-                    view.SetAnchorFromEditor(1, right);
+                    Mark(left, right);
                     return true;
                 }
             }
@@ -98,14 +98,6 @@ struct ViewRig {
         document.CommitToWorkingFile();
     }
 
-    // A sine of 1000 codes amplitude over the whole waveform, anchors inside it.
-    void ShowSineMarkedFrom200To600() {
-        Fill([](std::size_t i) { return std::trunc(1000 * std::sin(i * 6.283185307 / 1024)); });
-        view.UpdateAllViews();
-        view.SetAnchorFromEditor(0, 200);
-        view.SetAnchorFromEditor(1, 600);
-    }
-
     TempWorkspace workspace;
     WaveDoc document{workspace.services, workspace.Mode()};
     WaveView view{document};
@@ -123,11 +115,6 @@ std::vector<std::array<int, 4>> Plotted(const std::vector<PlotColumn>& columns) 
 // The view's background without alpha, and the same under the anchors' shading.
 constexpr QRgb kBackgroundRgb = ViewPalette::kBackground & 0xFFFFFF;
 constexpr QRgb kShadedRgb = kBackgroundRgb ^ (ViewPalette::kShadeXor & 0xFFFFFF);
-
-int CountPages(const QByteArray& pdf) {
-    // "/Type /Page" but not "/Type /Pages".
-    return static_cast<int>(pdf.count("/Type /Page") - pdf.count("/Type /Pages"));
-}
 
 } // namespace
 
@@ -287,10 +274,9 @@ private slots:
     void ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace() {
         ViewRig rig;
         WaveView& view = rig.view;
-        rig.Fill(
-            [](std::size_t) { return 8000; }); // along the plot's top, where the map once opened
-        view.SetAnchorFromEditor(0, 200);
-        view.SetAnchorFromEditor(1, 500);
+        // Along the plot's top, where the map once opened.
+        rig.Fill([](std::size_t) { return 8000; });
+        rig.Mark(200, 500);
         QVERIFY(view.OnCommand(EditCommands::kZoomIn));
         QCOMPARE(view.ViewState().VisibleMin(), 200.0);
         QCOMPARE(view.ViewState().VisibleMax(), 500.0);
@@ -323,8 +309,7 @@ private slots:
         for (const Case& c : cases) {
             ViewRig rig;
             WaveView& view = rig.view;
-            view.SetAnchorFromEditor(0, c.left);
-            view.SetAnchorFromEditor(1, c.right);
+            rig.Mark(c.left, c.right);
             view.OnCommand(EditCommands::kZoomIn);
             WaveformMap* map = view.Map();
             map->resize(205, 100); // about 5 points per pixel
@@ -347,8 +332,7 @@ private slots:
 
     void ShadingIsXoredOutsideTheAnchorsOnly() {
         ViewRig rig;
-        rig.view.SetAnchorFromEditor(0, 300);
-        rig.view.SetAnchorFromEditor(1, 700);
+        rig.Mark(300, 700);
         const QImage image = rig.view.grab().toImage();
         const PixelRect& plot = rig.Geometry().Plot();
         // A row away from the grid lines and the waveform on the middle line.
@@ -369,8 +353,7 @@ private slots:
     void TrimRunsFromItsCommand() {
         ViewRig rig;
         WaveView& view = rig.view;
-        view.SetAnchorFromEditor(0, 100);
-        view.SetAnchorFromEditor(1, 400);
+        rig.Mark(100, 400);
         QSignalSpy length(&view, &WaveView::LengthTextRequested);
         QVERIFY(view.OnCommand(EditCommands::kTrimRight));
         // 401 points, corrected to the resolution of 4 (message 3001 answered OK).
@@ -393,14 +376,9 @@ private slots:
         QFETCH(int, command);
         ViewRig rig;
         rig.document.SetLength("131072");
-        const SampleEdit samples = rig.document.EditAllPoints();
-        for (std::size_t i = 0; i < samples.Size(); ++i) {
-            samples.Store(i, static_cast<double>(i * 37 % 2000));
-        }
-        rig.document.CommitToWorkingFile();
+        rig.Fill([](std::size_t i) { return static_cast<double>(i * 37 % 2000); });
         rig.view.UpdateAllViews();
-        rig.view.SetAnchorFromEditor(0, 30000);
-        rig.view.SetAnchorFromEditor(1, 90001);
+        rig.Mark(30000, 90001);
         const auto before = Plotted(rig.view.Columns(rig.Geometry()));
         QVERIFY(rig.view.OnCommand(command));
         const auto after = Plotted(rig.view.Columns(rig.Geometry()));
@@ -437,18 +415,21 @@ private slots:
     // high, with the waveform and without the anchors' shading.
     void PrintedPageIsALandscapeBandWithWaveformAndWithoutShading() {
         ViewRig rig;
-        rig.ShowSineMarkedFrom200To600();
+        // A sine of 1000 codes amplitude over the whole waveform, anchors inside it.
+        rig.Fill([](std::size_t i) { return std::trunc(1000 * std::sin(i * 6.283185307 / 1024)); });
+        rig.view.UpdateAllViews();
+        rig.Mark(200, 600);
         QTemporaryDir folder;
         const QString path = folder.filePath("waveform.pdf");
         const auto paintPage = [&rig](QPainter& painter, const QSizeF& page, qreal resolution) {
             rig.view.PaintPage(painter, page, resolution);
         };
         QVERIFY(ViewPrinter(paintPage).PrintToPdf(path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray pdf = file.readAll();
+        const QByteArray pdf =
+            QByteArray::fromStdString(TempWorkspace::ReadFile(path.toStdString()));
         QVERIFY(pdf.startsWith("%PDF"));
-        QCOMPARE(CountPages(pdf), 1);
+        // One page: "/Type /Page" but not "/Type /Pages".
+        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), qsizetype{1});
         QVERIFY(pdf.contains("/Font")); // the axis labels
         const QRegularExpression box(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
         const QRegularExpressionMatch match = box.match(QString::fromLatin1(pdf));

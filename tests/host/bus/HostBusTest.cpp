@@ -7,11 +7,9 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {

@@ -5,7 +5,6 @@
 #include "support/ProgramUnderTest.h"
 #include "support/TempWorkspace.h"
 
-#include <QDBusConnection>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <numeric>
 #include <span>
 
 using namespace std::string_literals;
@@ -126,9 +127,7 @@ TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMark
 
 TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
     std::vector<std::int32_t> many(25);
-    for (int i = 0; i < 25; ++i) {
-        many[static_cast<std::size_t>(i)] = i;
-    }
+    std::iota(many.begin(), many.end(), 0);
     const std::pair<std::vector<std::int32_t>, std::string> cases[] = {
         {{0}, "no marker in the frequency window"},
         {{5}, "1 marker at sample 5"},

@@ -22,11 +22,8 @@
 #include <algorithm>
 #include <fstream>
 
-namespace {
-
-constexpr int kWaitMs = 10000;
-
-} // namespace
+// Every wait is bounded by this; a healthy run needs a fraction of it.
+constexpr int kWaitMs = ProgramUnderTest::kWaitMs;
 
 class ControlPanelTest : public QObject {
     Q_OBJECT
@@ -165,7 +162,19 @@ private slots:
 
 private:
     // Leaves a 64-point waveform for segment 2 of channel 1 as the tool would, and posts.
-    void ToolDownloads();
+    void ToolDownloads() {
+        const Workspace& workspace = session_->CurrentWorkspace();
+        const std::string path = workspace.UserFolder() + "/TemS2.wa0";
+        const std::string bytes = SampleBytes(AwkwardSamples(64));
+        std::ofstream(path, std::ios::binary) << bytes;
+        IniFile(workspace.ContextFile()).Write("SegmTbl", "Segm2-0", path);
+        workspace.SetActiveSegment(0, 2);
+        const RegistryKey link(RegistryRoot::CurrentUser, workspace.LinkKeyPath());
+        link.WriteValue("Cmd", ":TRAC:DEF 2,64;:TRAC:SEL 2");
+        link.WriteValue("wFile", path);
+        tool_->PostToolNotify(NotifyDownloadSegment);
+    }
+
     QLabel* Result() const { return panel_->findChild<QLabel*>(QStringLiteral("downloadResult")); }
 
     std::unique_ptr<SimulatorProcess> simulator_;
@@ -173,19 +182,6 @@ private:
     std::unique_ptr<ControlPanel> panel_;
     std::unique_ptr<DbusHostBus> tool_;
 };
-
-void ControlPanelTest::ToolDownloads() {
-    const Workspace& workspace = session_->CurrentWorkspace();
-    const std::string path = workspace.UserFolder() + "/TemS2.wa0";
-    const std::string bytes = SampleBytes(AwkwardSamples(64));
-    std::ofstream(path, std::ios::binary) << bytes;
-    IniFile(workspace.ContextFile()).Write("SegmTbl", "Segm2-0", path);
-    workspace.SetActiveSegment(0, 2);
-    const RegistryKey link(RegistryRoot::CurrentUser, workspace.LinkKeyPath());
-    link.WriteValue("Cmd", ":TRAC:DEF 2,64;:TRAC:SEL 2");
-    link.WriteValue("wFile", path);
-    tool_->PostToolNotify(NotifyDownloadSegment);
-}
 
 QTEST_MAIN(ControlPanelTest)
 #include "ControlPanelTest.moc"

@@ -1,5 +1,4 @@
 #include "workspace/Workspace.h"
-#include "settings/IniFile.h"
 #include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>

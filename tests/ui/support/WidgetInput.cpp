@@ -1,9 +1,9 @@
 #include "ui/support/WidgetInput.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,8 +17,8 @@ void TypeAndEnter(QLineEdit* field, const QString& text) {
     QTest::keyClick(field, Qt::Key_Return);
 }
 
-QPushButton* Button(QWidget& dialog, const char* name) {
-    return Child<QPushButton>(dialog, name);
+void Click(QWidget& dialog, const char* name) {
+    QTest::mouseClick(Child<QAbstractButton>(dialog, name), Qt::LeftButton);
 }
 
 void Hover(QWidget* widget, QPoint at) {

@@ -6,7 +6,6 @@
 #include <functional>
 
 class QLineEdit;
-class QPushButton;
 
 // What a user does to a dialog in the widget tests.
 
@@ -24,7 +23,8 @@ template <class Widget> Widget* Child(QWidget& dialog, const char* name) {
     return child;
 }
 
-QPushButton* Button(QWidget& dialog, const char* name);
+// Clicks a dialog's button, found by its object name.
+void Click(QWidget& dialog, const char* name);
 
 // A mouse move with no button held, delivered straight to `widget` (QTest's own move sends
 // none to a widget that does not track the mouse).
