@@ -177,7 +177,6 @@ TEST_F(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
     {
         SquareDialog form(fixture.document);
         form.Initialize();
-        form.SetScreenPosition(120, 45);
         ASSERT_TRUE(form.Ok());
         EXPECT_TRUE(FileExists(form.SnapshotPath()));
     }
@@ -187,17 +186,7 @@ TEST_F(GeneratorForm, OkCommitsTheWaveformAndMakesTheOldOneTheUndoFile) {
     EXPECT_EQ(0, std::memcmp(written.data(), fixture.document.Samples().Bytes(), 2000));
     EXPECT_EQ(TempWorkspace::ReadFile(fixture.document.Undo().Path()), before);
     EXPECT_FALSE(FileExists(fixture.workspace.state.userFolder + "/orgWave.tmp"));
-    EXPECT_EQ(fixture.workspace.store.ReadHostValue("DrawRect", "SmOrg"), "120 45");
     EXPECT_GT(fixture.view.updates, 0);
-}
-
-TEST_F(GeneratorForm, StoredPositionIsOfferedToTheFace) {
-    fixture.workspace.store.WriteHostValue("SmOrg", "300 200", "DrawRect");
-    SineDialog form(fixture.document);
-    form.Initialize();
-    ASSERT_TRUE(form.Position().has_value());
-    EXPECT_EQ(form.Position()->left, 300);
-    EXPECT_EQ(form.Position()->top, 200);
 }
 
 // Six digits for numbers, the typed text for the phase. The anchors' texts are
