@@ -46,6 +46,8 @@ protected:
 
 } // namespace
 
+// The level adjuster (Auto, Scale disabled) and the hidden help panel of a first opening are
+// the widget tests'.
 TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     form.Initialize();
     EXPECT_EQ(form.StoredList(), std::vector<std::string>{"amp*sin(1.5*omg*(p+500))"});
@@ -60,9 +62,6 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     EXPECT_EQ(form.LevelGroupTitle(), "Waveform Amplitude");
     EXPECT_EQ(form.EquationLabel(), "Amplitude(p) =");
     EXPECT_DOUBLE_EQ(form.CodeFactor(), 1.0) << "no + 1 in the divisor";
-    EXPECT_TRUE(form.AutoMode());
-    EXPECT_FALSE(form.ScaleButtonEnabled());
-    EXPECT_FALSE(form.HelpPanelShown());
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
@@ -142,12 +141,11 @@ TEST_F(EquationDialogTest, ScaleButtonSwitchesOnlyInManual) {
     EXPECT_EQ(form.ScaleButtonText(), "&Scale");
 }
 
-TEST_F(EquationDialogTest, HelpPanelToggles) {
+// Showing and hiding the panel is
+// EquationDialogWidgetTest::OperandsButtonShowsAndHidesTheHelpPanel.
+TEST_F(EquationDialogTest, ReducedHelpPanelOffersTheOperandsWithArrows) {
     form.Initialize();
-    EXPECT_EQ(form.HelpButtonText(), "Operands");
     form.ToggleHelpPanel();
-    EXPECT_TRUE(form.HelpPanelShown());
-    EXPECT_EQ(form.HelpButtonText(), "Reduce <<");
     form.ToggleHelpPanel();
     EXPECT_FALSE(form.HelpPanelShown());
     EXPECT_EQ(form.HelpButtonText(), "Operands>>");
