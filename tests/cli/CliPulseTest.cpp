@@ -31,10 +31,6 @@ protected:
     std::string HostValue(const char* name) {
         return workspace.store.ReadHostValue("DwnStr", name);
     }
-
-    std::string Sect(int k, const std::string& key) const {
-        return workspace.Context("Pulse" + std::to_string(k) + "-ch1", key);
-    }
 };
 
 } // namespace
@@ -68,7 +64,7 @@ TEST_F(CliPulseTest, ADesignIsBuiltFromNothingAcrossRuns) {
 TEST_F(CliPulseTest, TrainQuestionIsAnsweredByTheRunsAnswer) {
     EXPECT_EQ(Run({"pulse", "cell", "1", "2", "0.1"}), 0);
     EXPECT_EQ(Run({"--cancel", "pulse", "train", "dc"}), 1);
-    EXPECT_EQ(Sect(0, "Train"), "1");
+    EXPECT_EQ(workspace.Context("Pulse0-ch1", "Train"), "1");
     EXPECT_EQ(Run({"--no", "pulse", "train", "dc"}), 0);
     EXPECT_EQ(workspace.Context("PulseRoot-ch1", "qPls"), "2");
     EXPECT_EQ(Run({"pulse", "train", "sequence"}), 1);
@@ -105,7 +101,7 @@ TEST_F(CliPulseTest, WordsThatDoNotFitAreUsageErrorsAndWriteNothingOfThem) {
     for (const auto& words : cases) {
         EXPECT_EQ(Run(words), CliApp::UsageError) << words.back();
     }
-    EXPECT_EQ(Sect(0, "qItm"), "");
+    EXPECT_EQ(workspace.Context("Pulse0-ch1", "qItm"), "");
 }
 
 TEST_F(CliPulseTest, RenderPrintsTheClockAndTheFormWithoutDownloading) {

@@ -30,8 +30,7 @@ TEST_F(FormatsBinary, WritesHeaderlessLittleEndianArraysOfEachKind) {
 }
 
 TEST_F(FormatsBinary, EmptyWaveformWritesAnEmptyFile) {
-    const std::string path = PathOf("empty.wav");
-    WriteBytes(path, "old content");
+    const std::string path = Write("empty.wav", "old content");
     ASSERT_TRUE(WaveFileWriter::WriteWaveform(SampleBuffer(SampleKind::Code16), path));
     EXPECT_EQ(ReadBytes(path), "");
 }

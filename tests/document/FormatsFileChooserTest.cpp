@@ -6,10 +6,6 @@
 
 namespace {
 
-FileChoice Choice(const std::string& path, int filterIndex) {
-    return FileChoice{path, filterIndex};
-}
-
 std::vector<std::string> Descriptions(const std::vector<FileFilter>& filters) {
     std::vector<std::string> texts;
     for (const FileFilter& filter : filters) {
@@ -22,7 +18,7 @@ class FormatsFileChooser : public ::testing::Test {
 protected:
     // Answers the next dialog with path and filter, and returns what ChooseFile gives.
     std::string Choose(bool open, const std::string& answer, int filterIndex, int& index) {
-        workspace_.ui.fileAnswers.push_back(Choice(answer, filterIndex));
+        workspace_.ui.fileAnswers.push_back(FileChoice{answer, filterIndex});
         return chooser_.ChooseFile(open, index);
     }
     TempWorkspace workspace_;
@@ -61,10 +57,10 @@ TEST_F(FormatsFileChooser, SaveAndFmDialogsOfferTheirModesTypes) {
     EXPECT_EQ(Descriptions(fm.ui.fileQuestions.back().filters),
               (std::vector<std::string>{"Binary   (*.wvf)", "ASCII -space delimited (*.asf)"}));
     EXPECT_EQ(fm.Mode().Extensions(), (std::vector<std::string>{"wvf", "asf"}));
-    fm.ui.fileAnswers.push_back(Choice("/in/x.wav", 0));
+    fm.ui.fileAnswers.push_back(FileChoice{"/in/x.wav", 0});
     EXPECT_EQ(fmChooser.ChooseFile(true, index), "");
     EXPECT_EQ(fm.ui.MessageIds(), std::vector<int>{MsgIllegalExtension});
-    fm.ui.fileAnswers.push_back(Choice("/in/x.ASF", 0));
+    fm.ui.fileAnswers.push_back(FileChoice{"/in/x.ASF", 0});
     EXPECT_EQ(fmChooser.ChooseFile(true, index), "/in/x.ASF");
     EXPECT_EQ(index, 1);
 

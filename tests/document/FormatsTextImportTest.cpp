@@ -98,9 +98,9 @@ TEST_F(FormatsTextImport, SpacedWordThatIsNoNumberOrNumberBeyondTheTargetIsRefus
     };
     for (const RefusedText& refused : cases) {
         SCOPED_TRACE(refused.text.substr(0, 20));
-        WriteBytes(PathOf("in.wav"), "old");
-        WriteBytes(PathOf("in.wvf"), "old");
-        WriteBytes(PathOf("in.wfm"), "old");
+        Write("in.wav", "old");
+        Write("in.wvf", "old");
+        Write("in.wfm", "old");
         const std::string source = Write("in.asc", refused.text);
         const std::vector<std::string> before = Entries();
         TextImportProblem problem;
@@ -166,7 +166,7 @@ TEST_F(FormatsTextImport, ProgressRisesToTheEndAndACancelLeavesTheTargetAsItWas)
             SCOPED_TRACE(cancelAt);
             workspace_.ui.Clear();
             workspace_.ui.cancelAtReport = cancelAt;
-            WriteBytes(PathOf("in.wav"), "earlier");
+            Write("in.wav", "earlier");
             TextImportProblem problem;
             EXPECT_EQ(convert(problem), "");
             EXPECT_EQ(problem.GetKind(), TextImportProblem::Kind::Cancelled);
@@ -388,7 +388,7 @@ TEST_F(FormatsTextImport, ColumnLineWithoutTwoNumbersOrNumberBeyondADoubleIsRefu
     };
     for (const RefusedText& refused : cases) {
         SCOPED_TRACE(refused.text);
-        WriteBytes(PathOf("in.wav"), "old");
+        Write("in.wav", "old");
         const std::string source = Write("in.csv", refused.text);
         const std::vector<std::string> before = Entries();
         TextImportProblem problem;
@@ -435,7 +435,7 @@ TEST_F(FormatsTextImport, ColumnsAreScaledOntoTheCodeRange) {
     };
     for (const ColumnCase& c : cases) {
         SCOPED_TRACE(c.text);
-        WriteBytes(Scratch(), "999 999 999 999");
+        Write("$$.asc", "999 999 999 999");
         EXPECT_EQ(Columns(c.text, c.range), c.codes);
         EXPECT_FALSE(std::filesystem::exists(Scratch()));
     }

@@ -19,8 +19,7 @@ class TraceImportTest : public FormatsFolder {
 protected:
     // Imports bytes as "scope.trc" onto the 12-bit range and returns the codes written.
     Codes Import12(const std::string& bytes) {
-        const std::string path = PathOf("scope.trc");
-        WriteBytes(path, bytes);
+        const std::string path = Write("scope.trc", bytes);
         const std::string target = TraceImport::ImportTrace(path, false);
         EXPECT_EQ(target, PathOf("scope.wav"));
         return ReadCodes16(target);
@@ -28,9 +27,8 @@ protected:
     // Imports raw bytes and expects the import to fail without leaving a file: the
     // waveform an earlier import left beside the trace goes too.
     void ExpectRefused(const std::string& bytes) {
-        const std::string path = PathOf("bad.trc");
-        WriteBytes(path, bytes);
-        WriteBytes(PathOf("bad.wav"), "old");
+        const std::string path = Write("bad.trc", bytes);
+        Write("bad.wav", "old");
         EXPECT_EQ(TraceImport::ImportTrace(path, false), "");
         EXPECT_FALSE(std::filesystem::exists(PathOf("bad.wav")));
     }
@@ -113,10 +111,10 @@ TEST_F(TraceImportTest, UnusableTracesGiveNoFile) {
 }
 
 TEST_F(TraceImportTest, TraceThatCannotBeOpenedOrAFolderInTheWayIsLeftAlone) {
-    WriteBytes(PathOf("missing.wav"), "old");
+    Write("missing.wav", "old");
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("missing.trc"), false), "");
     EXPECT_EQ(ReadBytes(PathOf("missing.wav")), "old");
-    WriteBytes(PathOf("dir.trc"), BuildTrace({.points = {100}, .first = 0, .last = 0}));
+    Write("dir.trc", BuildTrace({.points = {100}, .first = 0, .last = 0}));
     std::filesystem::create_directory(PathOf("dir.wav"));
     EXPECT_EQ(TraceImport::ImportTrace(PathOf("dir.trc"), false), "");
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("dir.wav")));
@@ -139,7 +137,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
     const std::string path = PathOf("big.trc");
     for (const int commType : {0, 1}) {
         SCOPED_TRACE(commType == 0 ? "bytes" : "words");
-        WriteBytes(path, BuildTrace({.points = points, .commType = commType}));
+        Write("big.trc", BuildTrace({.points = points, .commType = commType}));
         workspace_.ui.Clear();
         FormatConverter converter(workspace_.state, workspace_.store, workspace_.Mode());
         ASSERT_EQ(converter.ImportTrace(path), PathOf("big.wav"));
@@ -153,7 +151,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
         EXPECT_FALSE(converter.Cancelled());
         for (const int cancelAt : {0, static_cast<int>(reports.size()) - 1}) {
             SCOPED_TRACE(cancelAt);
-            WriteBytes(PathOf("big.wav"), "earlier");
+            Write("big.wav", "earlier");
             const std::vector<std::string> entries = Entries();
             workspace_.ui.Clear();
             workspace_.ui.cancelAtReport = cancelAt;
@@ -169,8 +167,7 @@ TEST_F(TraceImportTest, CancelledImportLeavesTheFolderAsItWas) {
 
 TEST_F(TraceImportTest, FamilyConvertModeChoosesTheFourteenBitRange) {
     // The shipped QW2182 family converts with "CONV_DMA14".
-    const std::string path = PathOf("scope.trc");
-    WriteBytes(path, BuildTrace({.points = {100, 300, 200}}));
+    const std::string path = Write("scope.trc", BuildTrace({.points = {100, 300, 200}}));
     TraceImport import(workspace_.store);
     EXPECT_TRUE(import.FourteenBitTarget());
     EXPECT_EQ(ReadCodes16(import.ImportTrace(path)), (Codes{-8192, 8191, 0}));

@@ -14,10 +14,6 @@ namespace {
 // Well past the size from which buffers are mappings of their own.
 constexpr std::size_t kLarge = 5'000'000;
 
-std::string Pattern(std::size_t size) {
-    return ScpiTestClient::Pattern(size);
-}
-
 bool AllZero(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
 }
@@ -42,14 +38,14 @@ TEST(MessageBuffer, GrowingFromTheHeapIntoAMappingKeepsTheText) {
     buffer.Reserve(text.size() + kLarge);
     EXPECT_GE(buffer.Capacity(), text.size() + kLarge);
     EXPECT_EQ(buffer.View(), text);
-    const std::string payload = Pattern(kLarge);
+    const std::string payload = ScpiTestClient::Pattern(kLarge);
     ReceiveInPlace(buffer, payload);
     buffer.Append(";*OPC?");
     EXPECT_TRUE(buffer.View() == text + payload + ";*OPC?");
 }
 
 TEST(MessageBuffer, AReusedMappingHoldsExactlyTheNewBytes) {
-    const std::string first = Pattern(kLarge);
+    const std::string first = ScpiTestClient::Pattern(kLarge);
     {
         MessageBuffer released;
         released.Reserve(kLarge);

@@ -22,9 +22,7 @@ constexpr auto Repeated = ScpiTestClient::Repeated;
 constexpr auto Frequencies = ScpiTestClient::Bytes<double>; // FM frequencies as they travel
 using Codes = std::vector<int>;
 
-std::string Pattern(std::size_t size, unsigned seed = 1) {
-    return ScpiTestClient::Pattern(size, seed);
-}
+constexpr auto Pattern = ScpiTestClient::Pattern;
 
 // An instrument with a small memory and one or more connections to it, without sockets.
 class SessionTest : public ::testing::Test {
@@ -81,7 +79,7 @@ TEST_F(SessionTest, IdentifiesItselfWithFourFieldsAndCompletesAtOnce) {
 }
 
 TEST_F(SessionTest, SegmentReadsBackExactlyTheBytesWritten) {
-    const std::string bytes = Pattern(2 * 300);
+    const std::string bytes = Pattern(2 * 300, 1);
     EXPECT_EQ(Send(":TRAC:DEF 3,300;:TRAC:SEL 3\n:TRAC:DATA " + Block(bytes) + "\n"), "");
     EXPECT_EQ(NextErrorCode(), 0);
     EXPECT_EQ(Send(":TRAC:DATA?\n"), Block(bytes) + "\n");
@@ -106,16 +104,16 @@ TEST_F(SessionTest, AllSegmentsOfAChannelShareItsMemory) {
 }
 
 TEST_F(SessionTest, ABlockOfTheWrongSizeLeavesTheSegmentAsItWas) {
-    const std::string original = Pattern(2 * 16);
+    const std::string original = Pattern(2 * 16, 1);
     Send(":TRAC:DEF 1,16;SEL 1;DATA " + Block(original) + "\n");
-    EXPECT_EQ(Errors(":TRAC:DATA " + Block(Pattern(2 * 16 + 2)) + "\n:TRAC:DATA " +
-                     Block(Pattern(2 * 16 - 2)) + "\n:TRAC:DATA 12\n"),
+    EXPECT_EQ(Errors(":TRAC:DATA " + Block(Pattern(2 * 16 + 2, 1)) + "\n:TRAC:DATA " +
+                     Block(Pattern(2 * 16 - 2, 1)) + "\n:TRAC:DATA 12\n"),
               (Codes{-223, -222, -104}));
     EXPECT_EQ(Send(":TRAC:DATA?\n"), Block(original) + "\n");
 }
 
 TEST_F(SessionTest, DataForASegmentThatIsNotDefinedIsASettingsConflict) {
-    EXPECT_EQ(Errors(":TRAC:SEL 5;:TRAC:DATA " + Block(Pattern(32)) + "\n"), Codes{-221});
+    EXPECT_EQ(Errors(":TRAC:SEL 5;:TRAC:DATA " + Block(Pattern(32, 1)) + "\n"), Codes{-221});
     // A query that fails answers nothing; the other queries of the message still answer.
     EXPECT_EQ(Send(":TRAC:DATA?;:TRAC:SEL?\n"), "5\n");
     EXPECT_EQ(NextErrorCode(), -221);
@@ -208,7 +206,7 @@ TEST_F(SessionTest, AnErrorQuotesAtMostTheDetailLimitOfWhatTheClientSent) {
 // With a budget, a connection holds its own share of answers and what the budget grants;
 // a query that does not fit answers nothing and queues -430, the rest of the message runs.
 TEST_F(SessionTest, AnswersBeyondTheOutputMemoryAreRefusedWithMinus430) {
-    const std::string samples = Pattern(2 * 1000);
+    const std::string samples = Pattern(2 * 1000, 1);
     Send(":TRAC:DEF 1,1000;SEL 1;DATA " + Block(samples) + "\n");
     const std::string queries = Repeated(":TRAC:DATA?;", 60);
     ByteBudget none(0);
@@ -269,13 +267,13 @@ TEST_F(SequenceAndFm, StepsAndLoopsAreBoundedByTheFamily) {
 TEST_F(SequenceAndFm, SequenceModeNeedsEveryStepToPlayADefinedSegment) {
     EXPECT_EQ(Errors(":FUNC:MODE SEQ\n:SEQ:DEF 1,2,3\n:FUNC:MODE SEQ\n"), (Codes{-221, -221}));
     EXPECT_EQ(Send(":FUNC:MODE?\n"), "USER\n");
-    DefineSegment(2, Pattern(2 * 16));
+    DefineSegment(2, Pattern(2 * 16, 1));
     EXPECT_EQ(Send(":SOUR:FUNC:MODE SEQUENCE;MODE?;:INST 2;:FUNC:MODE?\n"), "SEQ;USER\n");
     EXPECT_EQ(Errors(":FUNC:MODE FIX\n"), Codes{-224});
 }
 
 TEST_F(SequenceAndFm, ExpandedSequencePlaysEachStepItsLoopsInStepOrder) {
-    const std::string a = Pattern(2 * 16);
+    const std::string a = Pattern(2 * 16, 1);
     const std::string b = Pattern(2 * 20, 2);
     DefineSegment(1, a);
     DefineSegment(2, b);
@@ -289,8 +287,8 @@ TEST_F(SequenceAndFm, ExpandedSequencePlaysEachStepItsLoopsInStepOrder) {
 // A sequence that loops for hours costs its table, never its samples: the expanded query
 // answers up to the channel's memory and refuses a longer one before building anything.
 TEST_F(SequenceAndFm, ExpandedSequenceIsAnsweredUpToTheChannelMemoryOnly) {
-    DefineSegment(1, Pattern(2 * 100));
-    DefineSegment(2, Pattern(2 * 16));
+    DefineSegment(1, Pattern(2 * 100, 1));
+    DefineSegment(2, Pattern(2 * 16, 1));
     Send(":SEQ:DEF 1,1,10\n");
     EXPECT_EQ(Send(":SEQ:DATA?\n").size(), Block(std::string(2 * kMemory, 'x')).size() + 1);
     struct Case {

@@ -2,15 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-bool Parse(const std::vector<std::string>& arguments, SimulatorOptions& options,
-           std::string& error) {
-    return SimulatorOptions::Parse(arguments, options, error);
-}
-
-} // namespace
-
 TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
     const std::vector<std::vector<std::string>> cases = {
         {"--bogus"},
@@ -29,7 +20,7 @@ TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
     for (const auto& arguments : cases) {
         SimulatorOptions options;
         std::string error;
-        EXPECT_FALSE(Parse(arguments, options, error)) << arguments.front();
+        EXPECT_FALSE(SimulatorOptions::Parse(arguments, options, error)) << arguments.front();
         EXPECT_FALSE(error.empty()) << arguments.front();
     }
 }
@@ -37,10 +28,10 @@ TEST(SimulatorOptions, MisfitCommandLinesAreRefused) {
 TEST(SimulatorOptions, AliasesAndRepeatsTakeTheLastValue) {
     SimulatorOptions options;
     std::string error;
-    ASSERT_TRUE(
-        Parse({"--port", "0", "--max-clients", "3", "--max-connections", "7", "--idle-timeout", "0",
-               "--port-file", "-p", "--max-steps", "8192", "--max-loops", "1048575"},
-              options, error))
+    ASSERT_TRUE(SimulatorOptions::Parse({"--port", "0", "--max-clients", "3", "--max-connections",
+                                         "7", "--idle-timeout", "0", "--port-file", "-p",
+                                         "--max-steps", "8192", "--max-loops", "1048575"},
+                                        options, error))
         << error;
     EXPECT_EQ(options.server.port, 0);
     EXPECT_EQ(options.server.maxClients, 7u);
@@ -60,7 +51,7 @@ TEST(SimulatorOptions, HelpAndVersionNeedNoServer) {
              {"--help-man", SimulatorOptions::Request::Manual}}) {
         SimulatorOptions options;
         std::string error;
-        EXPECT_TRUE(Parse({word}, options, error)) << word;
+        EXPECT_TRUE(SimulatorOptions::Parse({word}, options, error)) << word;
         EXPECT_EQ(options.request, request) << word;
     }
     EXPECT_NE(SimulatorOptions::Usage().find("  --max-connections N     connections served"),

@@ -22,6 +22,15 @@ const DocumentMode& Pulse() {
 
 const std::string kStandardFamily = "[ParmLst]\nActiveSeg=Segment int 1 256\n";
 
+// A download of a segment's points on a channel.
+DownloadRequest SegmentRequest(int segment, double lengthPoints, int channel = 0) {
+    DownloadRequest request;
+    request.segment = segment;
+    request.channel = channel;
+    request.lengthPoints = lengthPoints;
+    return request;
+}
+
 } // namespace
 
 // The family file's template is cut after its first blank and the number appended; without
@@ -73,10 +82,7 @@ TEST(HostLinkDownload, OnlyTheExactFamilyG4270GetsTheShortForm) {
 TEST(HostLinkDownload, G4270DownloadWritesTheShortFormUnderItsOwnHostKey) {
     TempWorkspace workspace("G4270");
     workspace.SetContext("SegmTbl", "Segm2-0", "/w/TemS2.wa0");
-    DownloadRequest request;
-    request.segment = 2;
-    request.lengthPoints = 1024;
-    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(SegmentRequest(2, 1024));
     EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"), "2 1024");
     EXPECT_FALSE(
         RegistryKey(RegistryRoot::CurrentUser, "Software\\Quellwerk\\Consolux\\3.1\\DwnStr")
@@ -85,10 +91,7 @@ TEST(HostLinkDownload, G4270DownloadWritesTheShortFormUnderItsOwnHostKey) {
 
 TEST(HostLinkDownload, MissingSegmentRecordIsReportedAndTheHostStillTold) {
     TempWorkspace workspace;
-    DownloadRequest request;
-    request.segment = 5;
-    request.lengthPoints = 64;
-    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
+    HostLink(workspace.services, workspace.Mode()).DownloadWaveform(SegmentRequest(5, 64));
 
     EXPECT_EQ(LinkKeyValue(workspace.state, "wFile"), "noo");
     ASSERT_EQ(workspace.ui.messages.size(), 1u);
@@ -124,11 +127,8 @@ TEST(HostLinkDownload, StandardDownloadLeavesCommandAndFileBeforeTheNotification
     workspace.SetContext("SegmTbl", "Segm3-1", "/data/TemS3.wa1");
     SnoopingHostBus snoop(workspace);
     AppServices services{workspace.state, workspace.store, workspace.ui, snoop};
-    DownloadRequest request;
-    request.segment = 3;
-    request.channel = 1;
-    request.lengthPoints = 4096.9;
-    EXPECT_TRUE(HostLink(services, workspace.Mode()).DownloadWaveform(request));
+    EXPECT_TRUE(
+        HostLink(services, workspace.Mode()).DownloadWaveform(SegmentRequest(3, 4096.9, 1)));
 
     EXPECT_EQ(snoop.posted, std::vector<int>{NotifyDownloadSegment});
     EXPECT_EQ(snoop.cmdAtPost, ":TRAC:DEF 3,4096;:TRAC:SEL 3");
@@ -194,9 +194,7 @@ TEST(HostLinkDownload, DownloadsWithoutACommandPostOnlyTheirCode) {
 TEST(HostLinkDownload, PulseSingleSegmentSetsTheClockFirstAndUsesTheRenderedLength) {
     TempWorkspace workspace("QW2182", OperatingMode::Pulse);
     workspace.SetContext("SegmTbl", "Segm2-0", "/w/TemS2.wa0");
-    DownloadRequest request;
-    request.segment = 2;
-    request.lengthPoints = 1024;
+    DownloadRequest request = SegmentRequest(2, 1024);
     request.renderPulse = [] { return PulseRendering{true, false, 1e8, 500}; };
     HostLink(workspace.services, workspace.Mode()).DownloadWaveform(request);
     EXPECT_EQ(LinkKeyValue(workspace.state, "Cmd"),

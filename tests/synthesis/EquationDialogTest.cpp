@@ -46,6 +46,8 @@ protected:
 
 } // namespace
 
+// The level adjuster (Auto, Scale disabled) and the hidden help panel of a first opening are
+// the widget tests'.
 TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     form.Initialize();
     EXPECT_EQ(form.StoredList(), std::vector<std::string>{"amp*sin(1.5*omg*(p+500))"});
@@ -60,35 +62,21 @@ TEST_F(EquationDialogTest, FirstOpeningShowsTheDefaultsAndTheDefaultEquation) {
     EXPECT_EQ(form.LevelGroupTitle(), "Waveform Amplitude");
     EXPECT_EQ(form.EquationLabel(), "Amplitude(p) =");
     EXPECT_DOUBLE_EQ(form.CodeFactor(), 1.0) << "no + 1 in the divisor";
-    EXPECT_TRUE(form.AutoMode());
-    EXPECT_FALSE(form.ScaleButtonEnabled());
-    EXPECT_FALSE(form.HelpPanelShown());
     EXPECT_TRUE(fixture.workspace.ui.messages.empty());
 }
 
 // The list rules and the file the list is kept in are the stored equations' own
-// (StoredEquations.EachChangeKeepsTheWholeListAndItsSelectionInOneRewrite); the editor
-// shows the entry they select, and the next editor finds the list.
-TEST_F(EquationDialogTest, StoreRemoveAndSelectShowTheSelectedEntryOfTheStoredList) {
-    const std::string first = StoredEquations::kDefaultEquation;
-    {
-        EquationDialog editor(fixture.document);
-        editor.Initialize();
-        editor.SetEquationText("p*2");
-        editor.StoreEquation();
-        editor.SetEquationText("P*2");
-        editor.StoreEquation();
-        EXPECT_EQ(editor.StoredList().size(), 3u);
-        editor.RemoveEquation();
-        EXPECT_EQ(editor.EquationText(), "p*2");
-        editor.SelectStored(0);
-        EXPECT_EQ(editor.EquationText(), first);
-        editor.SelectStored(1);
-    }
-    EquationDialog again(fixture.document);
-    again.Initialize();
-    EXPECT_EQ(again.StoredList().size(), 2u);
-    EXPECT_EQ(again.EquationText(), "p*2");
+// (StoredEquations.EachChangeKeepsTheWholeListAndItsSelectionInOneRewrite); the widget
+// tests show the entry a store, a removal or the next opening selects. A choice from the
+// list shows its entry.
+TEST_F(EquationDialogTest, SelectingAStoredEntryShowsIt) {
+    form.Initialize();
+    form.SetEquationText("p*2");
+    form.StoreEquation();
+    form.SelectStored(0);
+    EXPECT_EQ(form.EquationText(), StoredEquations::kDefaultEquation);
+    form.SelectStored(1);
+    EXPECT_EQ(form.EquationText(), "p*2");
 }
 
 TEST_F(EquationDialogLong, AutoRepeatsTheFirstStepOfTheFormulaFittedToTheRange) {
@@ -153,12 +141,11 @@ TEST_F(EquationDialogTest, ScaleButtonSwitchesOnlyInManual) {
     EXPECT_EQ(form.ScaleButtonText(), "&Scale");
 }
 
-TEST_F(EquationDialogTest, HelpPanelToggles) {
+// Showing and hiding the panel is
+// EquationDialogWidgetTest::OperandsButtonShowsAndHidesTheHelpPanel.
+TEST_F(EquationDialogTest, ReducedHelpPanelOffersTheOperandsWithArrows) {
     form.Initialize();
-    EXPECT_EQ(form.HelpButtonText(), "Operands");
     form.ToggleHelpPanel();
-    EXPECT_TRUE(form.HelpPanelShown());
-    EXPECT_EQ(form.HelpButtonText(), "Reduce <<");
     form.ToggleHelpPanel();
     EXPECT_FALSE(form.HelpPanelShown());
     EXPECT_EQ(form.HelpButtonText(), "Operands>>");
