@@ -38,11 +38,6 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// The tests run on little-endian machines only, as the tool's own files are written.
-std::string SampleBytes(const std::vector<std::int16_t>& samples) {
-    return Bytes(samples);
-}
-
 std::vector<std::int16_t> AwkwardSamples(int count) {
     std::vector<std::int16_t> samples(count);
     const std::int16_t awkward[] = {0x0A0A, -1, 0x2323, 10, -8192, 8191, 0};

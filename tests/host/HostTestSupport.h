@@ -7,6 +7,8 @@
 
 #include <QProcess>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,16 +20,19 @@
 void EnsureQtApplication();
 // Whether a D-Bus session bus answers; the tests that need one skip without it.
 bool SessionBusAvailable();
+// Each test of a fixture derived from this runs on the session bus, and skips without one.
+class SessionBusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!SessionBusAvailable()) {
+            GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
+        }
+    }
+};
 // A program of the build tree, such as "host/instrument/awg-sim".
 std::string BuildTreeProgram(const std::string& relativePath);
-// Samples as the tool writes them: headerless little-endian 16-bit codes.
-std::string SampleBytes(const std::vector<std::int16_t>& samples);
 // A waveform whose bytes include a newline, "#" and all-ones, as binary data must pass.
 std::vector<std::int16_t> AwkwardSamples(int count);
-// The bytes of values as this machine stores them, as the tool writes FM codes and markers.
-template <typename T> std::string Bytes(const std::vector<T>& values) {
-    return ScpiTestClient::Bytes(values);
-}
 // Whether `text` holds `part` anywhere.
 bool Contains(const std::string& text, const std::string& part);
 

@@ -20,16 +20,6 @@ struct Heard {
     QString sender;
 };
 
-// Each test runs on the session bus, and skips without one.
-class SessionBusTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!SessionBusAvailable()) {
-            GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-        }
-    }
-};
-
 // A second connection to the same bus, as another process would have.
 QDBusConnection OtherConnection(const QString& name) {
     return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);

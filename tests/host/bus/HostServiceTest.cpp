@@ -12,11 +12,10 @@
 
 // The started tool's download is performed off the event thread, with progress. (Which
 // notices are performed at all is ToolFilterTest's; that the service lists the others is
-// the control panel's OtherToolsNoticesAreListedAsIgnored and ConsoluxServe's two hosts.)
-TEST(HostService, TheStartedToolsDownloadRunsOffTheEventThreadWithProgress) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+// the control panel's OtherToolsNoticesAreListedAsIgnored and ConsoluxServeOnBus's two hosts.)
+using HostServiceOnBus = SessionBusTest;
+
+TEST_F(HostServiceOnBus, TheStartedToolsDownloadRunsOffTheEventThreadWithProgress) {
     TempWorkspace tool;
     SimulatorProcess simulator;
     HostService service(Workspace(tool.Folder(), tool.state.userTag, "QW2182"),
@@ -39,7 +38,8 @@ TEST(HostService, TheStartedToolsDownloadRunsOffTheEventThreadWithProgress) {
     QObject::connect(&service, &HostService::Handled,
                      [&](uint, bool, const QString& text) { result = text; });
 
-    const std::string path = tool.WriteFile("$tst/TemS4.wa0", SampleBytes(AwkwardSamples(5000)));
+    const std::string path =
+        tool.WriteFile("$tst/TemS4.wa0", ScpiTestClient::Bytes(AwkwardSamples(5000)));
     tool.SetContext("SegmTbl", "Segm4-0", path);
     DbusHostBus bus;
     AppServices services{tool.state, tool.store, tool.ui, bus};

@@ -79,12 +79,12 @@ std::string WorkingFile(const QString& workspace, int segment, int channel) {
         .value_or("");
 }
 
+using ConsoluxServeOnBus = SessionBusTest;
+using ConsoluxRequest = SessionBusTest;
+
 } // namespace
 
-TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(ConsoluxServeOnBus, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument) {
     UserSetup user;
     const QString first = user.Prepare(QStringLiteral("first"));
     const QString second = user.Prepare(QStringLiteral("second"));
@@ -133,10 +133,7 @@ TEST(ConsoluxServe, TwoToolsWithTwoHostsOnOneBusEachReachOnlyTheirOwnInstrument)
 }
 
 // The rectangle goes through the registry, under the key the tool reads it from.
-TEST(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
-    if (!SessionBusAvailable()) {
-        GTEST_SKIP() << "no D-Bus session bus (run under dbus-run-session)";
-    }
+TEST_F(ConsoluxRequest, TileRequestLeavesTheRectangleAndReachesTheTool) {
     TempWorkspace tool;
     DbusHostBus bus;
     std::vector<HostRequest> requests;

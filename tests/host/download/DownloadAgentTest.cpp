@@ -18,7 +18,7 @@ constexpr int kLargePoints = 8'000'000;
 TEST(ConsoluxDownload, SegmentReachesTheContextsChannelByteForByte) {
     AgentBench bench;
     ASSERT_TRUE(bench.simulator.Running());
-    const std::string bytes = SampleBytes(AwkwardSamples(4096));
+    const std::string bytes = ScpiTestClient::Bytes(AwkwardSamples(4096));
     const std::string path = bench.ToolDownloads(3, 0, bytes);
 
     std::size_t sent = 0;
@@ -40,7 +40,7 @@ TEST(ConsoluxDownload, SegmentReachesTheContextsChannelByteForByte) {
     EXPECT_EQ(bench.instrument.Catalog(2), "");
 
     // The active channel of the context chooses the instrument's channel.
-    const std::string second = SampleBytes(AwkwardSamples(64));
+    const std::string second = ScpiTestClient::Bytes(AwkwardSamples(64));
     bench.ToolDownloads(2, 1, second);
     EXPECT_TRUE(Contains(bench.agent.Handle(NotifyDownloadSegment), "ch=2"));
     EXPECT_EQ(bench.instrument.Catalog(1), "3,4096");
@@ -81,9 +81,9 @@ TEST(ConsoluxDownload, LinkCommandsOfADownload) {
 TEST(ConsoluxDownload, BadDownloadsAreRefusedBeforeTheInstrumentHearsOfThem) {
     AgentBench bench;
     const std::string good =
-        bench.tool.WriteFile("$tst/TemS1.wa0", SampleBytes(AwkwardSamples(64)));
+        bench.tool.WriteFile("$tst/TemS1.wa0", ScpiTestClient::Bytes(AwkwardSamples(64)));
     const std::string longer =
-        bench.tool.WriteFile("$tst/TemS2.wa0", SampleBytes(AwkwardSamples(80)));
+        bench.tool.WriteFile("$tst/TemS2.wa0", ScpiTestClient::Bytes(AwkwardSamples(80)));
     const std::string def = ":TRAC:DEF 1,64;:TRAC:SEL 1";
     struct Case {
         ToolNotice notice;
@@ -115,7 +115,7 @@ TEST(ConsoluxDownload, BadDownloadsAreRefusedBeforeTheInstrumentHearsOfThem) {
 TEST(ConsoluxDownload, InstrumentErrorsAreReportedAsFailures) {
     AgentBench bench;
     const std::string file =
-        bench.tool.WriteFile("$tst/TemS1.wa0", SampleBytes(AwkwardSamples(64)));
+        bench.tool.WriteFile("$tst/TemS1.wa0", ScpiTestClient::Bytes(AwkwardSamples(64)));
     const auto outcome = bench.agent.Perform(Download(":TRAC:DEF 40000,64;:TRAC:SEL 40000", file));
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_TRUE(Contains(outcome.line, "failed: -2")) << outcome.line;
@@ -170,7 +170,7 @@ namespace {
 
 void RestartAndKillDuringTheBlock(bool vxi11) {
     AgentBench bench("QW2182", vxi11);
-    const std::string bytes = SampleBytes(AwkwardSamples(256));
+    const std::string bytes = ScpiTestClient::Bytes(AwkwardSamples(256));
     bench.ToolDownloads(1, 0, bytes);
     ASSERT_TRUE(Contains(bench.agent.Handle(NotifyDownloadSegment), "-> 0,"));
     ASSERT_TRUE(bench.simulator.Restart());

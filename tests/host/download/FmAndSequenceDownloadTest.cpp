@@ -29,7 +29,7 @@ void LeaveFmDownload(TempWorkspace& tool, const std::string& codes) {
     tool.SetContext("Settings", "ActiveCh", "1");
     tool.SetContext("Settings", "FmFuncMode", "0");
     tool.SetContext("Settings", "FmDev0", " 2.5e6");
-    tool.WriteFile("$tst/$xMark", Bytes(std::vector<std::int32_t>{12, 400, 950}));
+    tool.WriteFile("$tst/$xMark", ScpiTestClient::Bytes(std::vector<std::int32_t>{12, 400, 950}));
 }
 
 // A sequence of two segment files on channel 2, the first played again as a block copy.
@@ -68,7 +68,7 @@ void ExpectRefused(AgentBench& bench, int notice, const std::function<void()>& l
 
 TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) {
     AgentBench bench("G4270");
-    const std::string hertz = Bytes(std::vector<double>(64, 10.5e6));
+    const std::string hertz = ScpiTestClient::Bytes(std::vector<double>(64, 10.5e6));
     bench.tool.SetContext("SegmTbl", "FmWave", bench.tool.WriteFile("$tst/FmDef.wfm", hertz));
     bench.tool.SetContext("Settings", "FmDev0", "not read");
 
@@ -84,7 +84,7 @@ TEST(FmDownload, WideFmFamilySendsFrequenciesAloneWithoutMarkerFileOrDeviation) 
 TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMarkers) {
     AgentBench bench;
     ASSERT_TRUE(bench.simulator.Running());
-    const std::string codes = Bytes(FmCodes(1000));
+    const std::string codes = ScpiTestClient::Bytes(FmCodes(1000));
     const auto markers = [&](const std::string& bytes) {
         return [&bench, bytes] { bench.tool.WriteFile("$tst/$xMark", bytes); };
     };
@@ -97,9 +97,9 @@ TEST(FmDownload, BadFilesAreRefusedAndTheGoodOnesReachTheInstrumentWithTheirMark
          "the tool left no marker file"},
         {markers(""), "the marker file is empty"},
         {markers("\x0C\0\0\0\x01\0"s), "6 bytes, not a whole number of 32-bit entries"},
-        {markers(Bytes(std::vector<std::int32_t>{5, 1000})),
+        {markers(ScpiTestClient::Bytes(std::vector<std::int32_t>{5, 1000})),
          "marker 2 names sample 1000, outside the FM waveform of 1000 points"},
-        {markers(Bytes(std::vector<std::int32_t>{-1})), "marker 1 names sample -1"},
+        {markers(ScpiTestClient::Bytes(std::vector<std::int32_t>{-1})), "marker 1 names sample -1"},
         {[&] { IniFile(bench.tool.state.contextFile).DeleteSection("SegmTbl"); },
          "the context names no FM waveform file ([SegmTbl] FmWave)"},
         {[&] { bench.tool.WriteFile("$tst/FmDef.wvf", codes + "\x01"); },
@@ -144,8 +144,8 @@ TEST(FmDownload, MarkerListsAreDescribedAsThePanelShowsThem) {
 // replaces what the channel held, and the instrument plays its steps in order.
 TEST(SequenceDownload, BadTablesAreRefusedAndTheGoodOneReplacesWhatTheChannelHeld) {
     AgentBench bench;
-    const std::string first = SampleBytes(AwkwardSamples(64));
-    const std::string second = SampleBytes(AwkwardSamples(32));
+    const std::string first = ScpiTestClient::Bytes(AwkwardSamples(64));
+    const std::string second = ScpiTestClient::Bytes(AwkwardSamples(32));
     const auto set = [&](const std::string& key, const std::string& value) {
         return [&bench, key, value] { bench.tool.SetContext("PulsSeq-1", key, value); };
     };
@@ -199,7 +199,8 @@ TEST(SequenceDownload, InstrumentRefusalIsAFailureThatSaysTheChannelMayHoldPartO
     AgentBench bench;
     // Shorter than the instrument's shortest segment: only the instrument refuses it, after
     // the channel was cleared and the first segment defined.
-    LeaveSequence(bench.tool, SampleBytes(AwkwardSamples(64)), SampleBytes(AwkwardSamples(8)));
+    LeaveSequence(bench.tool, ScpiTestClient::Bytes(AwkwardSamples(64)),
+                  ScpiTestClient::Bytes(AwkwardSamples(8)));
     const auto outcome = bench.agent.Perform({NotifyDownloadSequence, "", "", 0});
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_TRUE(Contains(outcome.line, "failed: -222")) << outcome.line;
@@ -230,7 +231,7 @@ TEST(PulseSegmentDownload, ClockIsSetAndLeftoversOfAnEarlierSequenceAreRemovedAn
         SCOPED_TRACE(c.before);
         AgentBench bench;
         bench.instrument.Ask(":INST 1;"s + c.before + ";*OPC?");
-        const std::string bytes = SampleBytes(AwkwardSamples(500));
+        const std::string bytes = ScpiTestClient::Bytes(AwkwardSamples(500));
         const std::string path = bench.tool.WriteFile("$tst/PulsSing2-0.wav", bytes);
         const auto outcome = bench.agent.Perform(
             {NotifyDownloadSegment, ":FREQ:RAST 2.5e+006; :TRAC:DEF 2,500;:TRAC:SEL 2", path, 0});

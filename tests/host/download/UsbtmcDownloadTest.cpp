@@ -16,8 +16,8 @@ TEST(TransportDownload, UsbtmcDeviceThatVanishesFailsTheDownloadUntilItIsBack) {
         bench.ToolDownloads(3, 0, bytes);
         return usb.Perform(ToolNotice::Read(usb.CurrentWorkspace(), NotifyDownloadSegment));
     };
-    const std::string first = SampleBytes(AwkwardSamples(50000));
-    const std::string second = SampleBytes(AwkwardSamples(40000));
+    const std::string first = ScpiTestClient::Bytes(AwkwardSamples(50000));
+    const std::string second = ScpiTestClient::Bytes(AwkwardSamples(40000));
 
     EXPECT_TRUE(download(first).succeeded);
     EXPECT_EQ(bench.instrument.SegmentData(1, 3), first);

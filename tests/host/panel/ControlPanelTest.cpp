@@ -62,9 +62,10 @@ private slots:
     void FmDownloadShowsItsMarkers() {
         const Workspace& workspace = session_->CurrentWorkspace();
         const std::string wave = workspace.UserFolder() + "/FmDef.wvf";
-        std::ofstream(wave, std::ios::binary) << Bytes(std::vector<std::int32_t>(100, 500'000'000));
+        std::ofstream(wave, std::ios::binary)
+            << ScpiTestClient::Bytes(std::vector<std::int32_t>(100, 500'000'000));
         std::ofstream(workspace.UserFolder() + "/$xMark", std::ios::binary)
-            << Bytes(std::vector<std::int32_t>{7, 70});
+            << ScpiTestClient::Bytes(std::vector<std::int32_t>{7, 70});
         IniFile context(workspace.ContextFile());
         context.Write("SegmTbl", "FmWave", wave);
         context.Write("Settings", "FmDev0", "1e6");
@@ -165,7 +166,7 @@ private:
     void ToolDownloads() {
         const Workspace& workspace = session_->CurrentWorkspace();
         const std::string path = workspace.UserFolder() + "/TemS2.wa0";
-        const std::string bytes = SampleBytes(AwkwardSamples(64));
+        const std::string bytes = ScpiTestClient::Bytes(AwkwardSamples(64));
         std::ofstream(path, std::ios::binary) << bytes;
         IniFile(workspace.ContextFile()).Write("SegmTbl", "Segm2-0", path);
         workspace.SetActiveSegment(0, 2);
