@@ -34,6 +34,12 @@ struct MarkersFixture {
     FmMarkersDialog form{workspace.services, fm};
 };
 
+// The table's window on that workspace, shown.
+struct MarkersWindow : MarkersFixture {
+    MarkersWindow() { dialog.show(); }
+    FmMarkersDialogWidget dialog{form};
+};
+
 QStringList Items(const QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) {
@@ -49,63 +55,55 @@ class FmMarkersDialogWidgetTest : public QObject {
     Q_OBJECT
 private slots:
     void ButtonsActOnTheListAsShown() {
-        MarkersFixture f;
-        FmMarkersDialogWidget dialog(f.form);
-        dialog.show();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("FM Markers Table"));
-        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("downloadNote")));
-        QVERIFY(Child<QRadioButton>(dialog, "ascend")->isChecked());
-        QCOMPARE(Items(dialog.Entry()),
+        MarkersWindow f;
+        QCOMPARE(f.dialog.windowTitle(), QStringLiteral("FM Markers Table"));
+        QVERIFY(!f.dialog.findChild<QLabel*>(QStringLiteral("downloadNote")));
+        QVERIFY(Child<QRadioButton>(f.dialog, "ascend")->isChecked());
+        QCOMPARE(Items(f.dialog.Entry()),
                  (QStringList{"9.95000000e8", "1.00000000e9", "1.00500000e9"}));
 
         // Add keeps the typed text in the field; a value outside the window is warned about.
-        QTest::keyClicks(dialog.Entry()->lineEdit(), QStringLiteral("5e6"));
-        Click(dialog, "add");
+        QTest::keyClicks(f.dialog.Entry()->lineEdit(), QStringLiteral("5e6"));
+        Click(f.dialog, "add");
         QCOMPARE(f.workspace.ui.MessageIds(), std::vector<int>{3016});
-        QCOMPARE(dialog.Entry()->currentText(), QStringLiteral("5e6"));
-        QCOMPARE(dialog.Entry()->count(), 4);
+        QCOMPARE(f.dialog.Entry()->currentText(), QStringLiteral("5e6"));
+        QCOMPARE(f.dialog.Entry()->count(), 4);
 
         // Descending display; Delete takes the selected row, the largest marker on top.
-        Click(dialog, "descend");
-        QCOMPARE(dialog.Entry()->itemText(0), QStringLiteral("1.00500000e9"));
-        Click(dialog, "delete"); // no selection: nothing happens
-        QCOMPARE(dialog.Entry()->count(), 4);
-        dialog.Entry()->setCurrentIndex(0);
-        Click(dialog, "delete");
-        QCOMPARE(Items(dialog.Entry()),
+        Click(f.dialog, "descend");
+        QCOMPARE(f.dialog.Entry()->itemText(0), QStringLiteral("1.00500000e9"));
+        Click(f.dialog, "delete"); // no selection: nothing happens
+        QCOMPARE(f.dialog.Entry()->count(), 4);
+        f.dialog.Entry()->setCurrentIndex(0);
+        Click(f.dialog, "delete");
+        QCOMPARE(Items(f.dialog.Entry()),
                  (QStringList{"1.00000000e9", "9.95000000e8", "5.00000000e6"}));
 
-        Click(dialog, "removeAll");
-        QCOMPARE(dialog.Entry()->count(), 0);
+        Click(f.dialog, "removeAll");
+        QCOMPARE(f.dialog.Entry()->count(), 0);
     }
 
     void CloseAsksOnlyAfterAChangeAndStoreWritesTheTable() {
         {
-            MarkersFixture f;
-            FmMarkersDialogWidget dialog(f.form);
-            dialog.show();
-            Click(dialog, "close");
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            MarkersWindow f;
+            Click(f.dialog, "close");
+            QCOMPARE(f.dialog.result(), int(QDialog::Rejected));
             QVERIFY(f.workspace.ui.messages.empty());
         }
         {
-            MarkersFixture f;
-            FmMarkersDialogWidget dialog(f.form);
-            dialog.show();
-            dialog.Entry()->setCurrentIndex(1);
-            Click(dialog, "delete");
+            MarkersWindow f;
+            f.dialog.Entry()->setCurrentIndex(1);
+            Click(f.dialog, "delete");
             f.workspace.ui.answers.push_back(MessageAnswer::No);
-            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QTest::keyClick(&f.dialog, Qt::Key_Escape);
             QCOMPARE(f.workspace.ui.messages.size(), std::size_t{1});
             QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1000000000"));
         }
-        MarkersFixture f;
-        FmMarkersDialogWidget dialog(f.form);
-        dialog.show();
-        dialog.Entry()->setCurrentIndex(1);
-        Click(dialog, "delete");
-        Click(dialog, "store");
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        MarkersWindow f;
+        f.dialog.Entry()->setCurrentIndex(1);
+        Click(f.dialog, "delete");
+        Click(f.dialog, "store");
+        QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
         QVERIFY(f.workspace.ui.messages.empty());
         QCOMPARE(f.workspace.Context("FmMark0", "Mrk1"), std::string("1005000000"));
         QCOMPARE(f.workspace.Context("FmMark0", "Mrk2"), std::string());
