@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <vector>
 
 using CliTest = CliFixture;
 

@@ -1,7 +1,6 @@
 #include "UsbtmcStandIn.h"
 
 #include <arpa/inet.h>
-#include <cstdio>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <span>
 #include <string>
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 // The core channel's reads and writes over one link, in the order a client makes them:
 // what a write without a newline but with the end flag runs, how a read is cut by the

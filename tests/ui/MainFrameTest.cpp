@@ -13,7 +13,6 @@
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
