@@ -1,7 +1,6 @@
 #include "FormatsTestFiles.h"
 
 #include "document/WaveFileWriter.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 

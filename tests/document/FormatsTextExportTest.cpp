@@ -5,7 +5,6 @@
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
 #include "settings/NumberFormat.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include "document/TextImport.h"
 #include "settings/DecimalReader.h"
-#include "support/TempWorkspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
 #include "ExpressionTestSupport.h"
 
-#include "core/StringTable.h"
-
 #include <cstring>
 #include <filesystem>
 

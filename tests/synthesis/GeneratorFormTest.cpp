@@ -1,8 +1,6 @@
 #include "GeneratorFixture.h"
 
-#include "core/StringTable.h"
 #include "settings/FileHelpers.h"
-#include "settings/RegistryKey.h"
 #include "synthesis/ExponentDialog.h"
 #include "synthesis/GeneratorCommands.h"
 #include "synthesis/SineDialog.h"

@@ -2,7 +2,6 @@
 
 #include "HostTestSupport.h"
 #include "download/DownloadAgent.h"
-#include "download/DownloadCommand.h"
 #include "link/HostLink.h"
 #include "support/TempWorkspace.h"
 
