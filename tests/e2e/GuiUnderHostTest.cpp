@@ -8,6 +8,7 @@
 #include "platform/posix/PosixProcessFacts.h"
 #include "platform/qt/DbusHostBus.h"
 #include "platform/recording/RecordingUserInterface.h"
+#include "settings/AtomicFileWriter.h"
 #include "settings/IniFile.h"
 #include "support/FakeProcessFacts.h"
 #include "support/ProgramUnderTest.h"
@@ -39,11 +40,6 @@ constexpr int kWaitMs = ProgramUnderTest::kWaitMs;
 QByteArray ReadWhole(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteWhole(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Answers the next parameter dialog of the Wave menu as a user would: types the number of
@@ -85,7 +81,7 @@ private slots:
         // its own tool from the others on the bus.
         QVERIFY(QDir::setCurrent(workspace_));
         downloadFile_ = QFileInfo(contextFile_).path() + QStringLiteral("/^^Dwn.wav");
-        QVERIFY(WriteWhole(downloadFile_, "left by the host"));
+        QVERIFY(AtomicFileWriter::WriteWhole(downloadFile_.toStdString(), "left by the host"));
 
         const QString portFile = temp_.filePath(QStringLiteral("port"));
         QVERIFY(instrument_.Start(QStringLiteral(AWG_SIM_PROGRAM),
@@ -163,7 +159,7 @@ private slots:
     void ProgramStartedInTheWorkspaceClosesOnRequest() {
         frame_.reset();
         session_.reset();
-        QVERIFY(WriteWhole(downloadFile_, "left by the host"));
+        QVERIFY(AtomicFileWriter::WriteWhole(downloadFile_.toStdString(), "left by the host"));
         ProgramUnderTest program;
         QProcess& tool = program.Process();
         tool.setWorkingDirectory(workspace_);
