@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <clocale>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
