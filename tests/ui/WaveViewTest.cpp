@@ -259,39 +259,38 @@ private slots:
 
     void EnablingFollowsAnchorsRangeAndDrawingMode() {
         ViewRig rig;
-        WaveView& view = rig.view;
-        QVERIFY(!view.IsCommandEnabled(EditCommands::kZoomIn));
-        view.SetAnchorFromEditor(0, 100);
-        QVERIFY(view.IsCommandEnabled(EditCommands::kZoomIn));
-        QSignalSpy state(&view, &WaveView::CommandStateChanged);
-        QVERIFY(view.OnCommand(EditCommands::kSketch));
+        QVERIFY(!rig.view.IsCommandEnabled(EditCommands::kZoomIn));
+        rig.view.SetAnchorFromEditor(0, 100);
+        QVERIFY(rig.view.IsCommandEnabled(EditCommands::kZoomIn));
+        QSignalSpy state(&rig.view, &WaveView::CommandStateChanged);
+        QVERIFY(rig.view.OnCommand(EditCommands::kSketch));
         QVERIFY(state.count() > 0);
-        QVERIFY(view.IsCommandChecked(EditCommands::kSketch));
-        QVERIFY(!view.OnCommand(EditCommands::kInvert));
-        QCOMPARE(view.LeftAnchor(), 0.0); // Sketch started with Unmark
+        QVERIFY(rig.view.IsCommandChecked(EditCommands::kSketch));
+        QVERIFY(!rig.view.OnCommand(EditCommands::kInvert));
+        QCOMPARE(rig.view.LeftAnchor(), 0.0); // Sketch started with Unmark
     }
 
     void ZoomInShowsTheMarkedRangeAndTheMapOffTheTrace() {
         ViewRig rig;
-        WaveView& view = rig.view;
         // Along the plot's top, where the map once opened.
         rig.Fill([](std::size_t) { return 8000; });
         rig.Mark(200, 500);
-        QVERIFY(view.OnCommand(EditCommands::kZoomIn));
-        QCOMPARE(view.ViewState().VisibleMin(), 200.0);
-        QCOMPARE(view.ViewState().VisibleMax(), 500.0);
-        QVERIFY(view.Map()->isVisible());
+        QVERIFY(rig.view.OnCommand(EditCommands::kZoomIn));
+        QCOMPARE(rig.view.ViewState().VisibleMin(), 200.0);
+        QCOMPARE(rig.view.ViewState().VisibleMax(), 500.0);
+        QVERIFY(rig.view.Map()->isVisible());
         const PixelRect& plot = rig.Geometry().Plot();
         QCOMPARE(rig.Geometry().XToPixel(200), plot.left);
         const QPoint traceStart =
-            view.mapToGlobal(QPoint(plot.left, rig.Geometry().CodeToPixel(8000)));
-        QVERIFY(!view.Map()->frameGeometry().intersects(QRect(traceStart, QSize(plot.Width(), 1))));
-        QVERIFY(view.OnCommand(EditCommands::kZoomOut));
-        QCOMPARE(view.ViewState().VisibleMin(), 0.0);
-        QCOMPARE(view.ViewState().VisibleMax(), 1023.0);
-        QVERIFY(!view.Map()->isVisible());
-        QCOMPARE(view.LeftAnchor(), 200.0);
-        QCOMPARE(view.RightAnchor(), 500.0);
+            rig.view.mapToGlobal(QPoint(plot.left, rig.Geometry().CodeToPixel(8000)));
+        QVERIFY(
+            !rig.view.Map()->frameGeometry().intersects(QRect(traceStart, QSize(plot.Width(), 1))));
+        QVERIFY(rig.view.OnCommand(EditCommands::kZoomOut));
+        QCOMPARE(rig.view.ViewState().VisibleMin(), 0.0);
+        QCOMPARE(rig.view.ViewState().VisibleMax(), 1023.0);
+        QVERIFY(!rig.view.Map()->isVisible());
+        QCOMPARE(rig.view.LeftAnchor(), 200.0);
+        QCOMPARE(rig.view.RightAnchor(), 500.0);
     }
 
     // The ranges a mark selects, at least three map pixels wide, are MapGeometry's rule
@@ -308,10 +307,9 @@ private slots:
         };
         for (const Case& c : cases) {
             ViewRig rig;
-            WaveView& view = rig.view;
             rig.Mark(c.left, c.right);
-            view.OnCommand(EditCommands::kZoomIn);
-            WaveformMap* map = view.Map();
+            rig.view.OnCommand(EditCommands::kZoomIn);
+            WaveformMap* map = rig.view.Map();
             map->resize(205, 100); // about 5 points per pixel
             QApplication::processEvents();
             const PixelRect mark = map->MarkRect();
@@ -321,12 +319,12 @@ private slots:
             QTest::mousePress(map, Qt::LeftButton, {}, press);
             QTest::mouseMove(map, release);
             QTest::mouseRelease(map, Qt::LeftButton, {}, release);
-            const double first = view.ViewState().VisibleMin();
-            const double width = view.ViewState().VisibleMax() - first;
+            const double first = rig.view.ViewState().VisibleMin();
+            const double width = rig.view.ViewState().VisibleMax() - first;
             QVERIFY2(std::abs(first - c.first) <= 5.0, qPrintable(QString::number(first)));
             QVERIFY2(std::abs(width - c.width) <= 5.0, qPrintable(QString::number(width)));
-            QCOMPARE(view.LeftAnchor(), view.ViewState().VisibleMin());
-            QCOMPARE(view.RightAnchor(), view.ViewState().VisibleMax());
+            QCOMPARE(rig.view.LeftAnchor(), rig.view.ViewState().VisibleMin());
+            QCOMPARE(rig.view.RightAnchor(), rig.view.ViewState().VisibleMax());
         }
     }
 
@@ -352,15 +350,14 @@ private slots:
     // the new length and range.
     void TrimRunsFromItsCommand() {
         ViewRig rig;
-        WaveView& view = rig.view;
         rig.Mark(100, 400);
-        QSignalSpy length(&view, &WaveView::LengthTextRequested);
-        QVERIFY(view.OnCommand(EditCommands::kTrimRight));
+        QSignalSpy length(&rig.view, &WaveView::LengthTextRequested);
+        QVERIFY(rig.view.OnCommand(EditCommands::kTrimRight));
         // 401 points, corrected to the resolution of 4 (message 3001 answered OK).
         QCOMPARE(rig.workspace.ui.MessageIds(), std::vector<int>{3001});
         QCOMPARE(length.last().at(0).toString(), QString("400"));
-        QCOMPARE(view.RightAnchor(), 399.0);
-        QCOMPARE(view.ViewState().VisibleMax(), 399.0);
+        QCOMPARE(rig.view.RightAnchor(), 399.0);
+        QCOMPARE(rig.view.ViewState().VisibleMax(), 399.0);
     }
 
     void EditsBetweenAnchorsRedrawTheChangedSamples_data() {
