@@ -179,11 +179,8 @@ void RestartAndKillDuringTheBlock(bool vxi11) {
     EXPECT_TRUE(Contains(line, "-> 0,\"No error\"")) << line;
     EXPECT_EQ(bench.instrument.SegmentData(1, 1), bytes);
 
-    // No two halves alike, so a piece read into the wrong place shows.
-    std::string large(static_cast<std::size_t>(kLargePoints) * 2, '\0');
-    for (std::size_t i = 0; i < large.size(); ++i) {
-        large[i] = static_cast<char>(i % 251);
-    }
+    // Pseudo-random, so a piece read into the wrong place shows.
+    const std::string large = ScpiTestClient::Pattern(static_cast<std::size_t>(kLargePoints) * 2);
     const std::string path = bench.tool.WriteFile("$tst/TemS1.wa0", large);
     const ToolNotice notice = Download(":TRAC:DEF 1," + std::to_string(kLargePoints), path);
     std::atomic<bool> cancel{false};
