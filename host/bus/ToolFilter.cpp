@@ -37,11 +37,16 @@ std::string ToolFilter::Refusal(const ToolProcess& sender, const ToolNotice& not
     if (IsOwnTool(sender)) {
         return "";
     }
-    if (sender.id != 0) {
-        const std::string where = sender.folder.empty() ? "" : ", working in " + sender.folder;
-        return "another tool's (process " + std::to_string(sender.id) + where + ")";
+    if (sender.id != 0 && !sender.folder.empty()) {
+        return "another tool's (process " + std::to_string(sender.id) + ", working in " +
+               sender.folder + ")";
     }
-    const std::string unknown = "the sender left the bus before it could be identified";
+    // A process whose folder cannot be read is usually one that is just ending, as a short
+    // command-line run may while the host looks at it: judged like one already gone.
+    const std::string unknown =
+        sender.id == 0 ? "the sender left the bus before it could be identified"
+                       : "process " + std::to_string(sender.id) +
+                             " could not be looked at (its working folder is unreadable)";
     if (notice.code != NotifyDownloadSegment && notice.code != NotifyDownloadFm &&
         notice.code != NotifyDownloadSequence) {
         return unknown;

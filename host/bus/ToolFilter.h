@@ -10,7 +10,8 @@
 // host, so each host picks its own: the tool it started, and any tool working in its
 // workspace folder (a tool's start-up folder is its working folder, and the context file
 // and segment files it names live there). A sender that left the bus before the host could
-// look at it, as a short command-line run may, is judged by what it left: its download (of
+// look at it, as a short command-line run may, or whose working folder could not be read
+// (it was ending), is judged by what it left: its download (of
 // a segment, an FM waveform or a sequence) counts when every file it sends lies in the
 // workspace, and nothing else of it is performed.
 class ToolFilter {

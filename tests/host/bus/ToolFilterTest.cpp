@@ -36,6 +36,8 @@ TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
     ToolFilter filter(Path("link") + "/");
     filter.SetStartedProcess(4242);
     const std::string gone = "the sender left the bus before it could be identified";
+    const std::string unreadable =
+        "process 100 could not be looked at (its working folder is unreadable)";
     const std::string goneWithForeignFile =
         gone + ", and its waveform file is not in this workspace";
     struct Case {
@@ -53,7 +55,12 @@ TEST_F(Workspaces, ToolsOfThisWorkspaceAndTheStartedToolAreOurs) {
         {{100, Path("ws/$tst")},
          Notice(NotifyCommand),
          "another tool's (process 100, working in " + Path("ws/$tst") + ")"},
-        {{100, ""}, Notice(NotifyCommand), "another tool's (process 100)"},
+        // A folder that cannot be read: judged by its files, as one that has gone.
+        {{100, ""}, Notice(NotifyCommand), unreadable},
+        {{100, ""}, Notice(NotifyDownloadSegment, {Path("ws/$tst/TemS1.wa0")}), ""},
+        {{100, ""},
+         Notice(NotifyDownloadSegment, {Path("ws2/$tst/TemS1.wa0")}),
+         unreadable + ", and its waveform file is not in this workspace"},
         // Gone before it could be looked at: only a download of files in this workspace counts.
         {{}, Notice(NotifyDownloadSegment, {Path("ws/$tst/TemS1.wa0")}), ""},
         {{}, Notice(NotifyDownloadSegment, {Path("link/$tst/TemS1.wa0")}), ""},
