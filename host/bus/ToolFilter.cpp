@@ -47,8 +47,7 @@ std::string ToolFilter::Refusal(const ToolProcess& sender, const ToolNotice& not
         sender.id == 0 ? "the sender left the bus before it could be identified"
                        : "process " + std::to_string(sender.id) +
                              " could not be looked at (its working folder is unreadable)";
-    if (notice.code != NotifyDownloadSegment && notice.code != NotifyDownloadFm &&
-        notice.code != NotifyDownloadSequence) {
+    if (!IsDownloadNotice(notice.code)) {
         return unknown;
     }
     const bool allHere = !notice.sentFiles.empty() &&

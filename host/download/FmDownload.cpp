@@ -37,8 +37,12 @@ std::string Shortest(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::optional<std::string> WaveFileKey(const IniFile& context) {
+    return context.Read("SegmTbl", "FmWave");
+}
+
 bool ReadWaveform(const IniFile& context, FmDownload& download, std::string& error) {
-    const auto path = context.Read("SegmTbl", "FmWave");
+    const auto path = WaveFileKey(context);
     if (!path) {
         error = "the context names no FM waveform file ([SegmTbl] FmWave)";
         return false;
@@ -105,6 +109,10 @@ bool ReadMarkers(const Workspace& workspace, FmDownload& download, std::string& 
 bool FmDownload::IsWideFamily(const std::string& family) {
     constexpr std::size_t kPrefix = 5;
     return family.size() >= kPrefix && strncasecmp(family.c_str(), "G4270", kPrefix) == 0;
+}
+
+std::optional<std::string> FmDownload::WaveFileNamed(const Workspace& workspace) {
+    return WaveFileKey(IniFile(workspace.ContextFile()));
 }
 
 std::optional<FmDownload> FmDownload::Read(const Workspace& workspace, std::string& error) {

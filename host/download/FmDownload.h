@@ -25,6 +25,8 @@ struct FmDownload {
     static bool IsWideFamily(const std::string& family);
     // Nullopt with `error` saying which file or key is missing or wrong.
     static std::optional<FmDownload> Read(const Workspace& workspace, std::string& error);
+    // The FM waveform file the context names, without reading it.
+    static std::optional<std::string> WaveFileNamed(const Workspace& workspace);
 
     // The one program message that carries the waveform, up to its block.
     std::string MessagePrefix() const;

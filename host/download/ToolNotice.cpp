@@ -1,15 +1,15 @@
 #include "download/ToolNotice.h"
 
 #include "core/HostBus.h"
+#include "download/FmDownload.h"
 #include "download/SequenceDownload.h"
-#include "settings/IniFile.h"
 #include "settings/RegistryKey.h"
 
 ToolNotice ToolNotice::Read(const Workspace& workspace, int code) {
     ToolNotice notice;
     notice.code = code;
     if (code == NotifyDownloadFm) {
-        if (const auto file = IniFile(workspace.ContextFile()).Read("SegmTbl", "FmWave")) {
+        if (const auto file = FmDownload::WaveFileNamed(workspace)) {
             notice.sentFiles.push_back(*file);
         }
         return notice;

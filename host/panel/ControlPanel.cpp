@@ -48,13 +48,6 @@ QString ModeTitle(const std::string& mode) {
     return mode == "pulse" ? QStringLiteral("pulse") : QStringLiteral("standard");
 }
 
-// The notifications that carry waveforms to the instrument: a segment, an FM waveform, a
-// pulse sequence.
-bool IsDownload(uint code) {
-    return code == NotifyDownloadSegment || code == NotifyDownloadFm ||
-           code == NotifyDownloadSequence;
-}
-
 QPushButton* Button(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAutoDefault(false);
@@ -335,7 +328,7 @@ void ControlPanel::OnIgnored(const QString& line) {
 }
 
 void ControlPanel::OnStarted(uint code) {
-    if (!IsDownload(code)) {
+    if (!IsDownloadNotice(static_cast<int>(code))) {
         return;
     }
     progress_->setValue(0);
@@ -360,14 +353,14 @@ void ControlPanel::OnProgress(qint64 sent, qint64 total) {
 
 void ControlPanel::OnHandled(uint code, bool succeeded, const QString& result) {
     SyncContextFields();
-    if (IsDownload(code)) {
+    if (IsDownloadNotice(static_cast<int>(code))) {
         progress_->hide();
         cancel_->hide();
         ShowDownloadResult(succeeded, result);
         const int channel = session_.CurrentWorkspace().ActiveChannel();
         rowToSelect_ = {channel + 1, session_.CurrentWorkspace().ActiveSegment(channel)};
     }
-    if (code == NotifyCommand || IsDownload(code)) {
+    if (code == NotifyCommand || IsDownloadNotice(static_cast<int>(code))) {
         RefreshMemory();
     }
 }

@@ -18,6 +18,13 @@ enum NotifyCode : int {
     NotifyDownloadSequence = 18,
 };
 
+// The notifications that carry waveforms to the instrument: a segment, an FM waveform, a
+// pulse sequence.
+constexpr bool IsDownloadNotice(int code) {
+    return code == NotifyDownloadSegment || code == NotifyDownloadFm ||
+           code == NotifyDownloadSequence;
+}
+
 // Request codes the host sends (HostCommandMessage).
 enum HostRequestCode : int {
     HostCloseStandard = 3,
