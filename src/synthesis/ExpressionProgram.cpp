@@ -1,6 +1,7 @@
 #include "synthesis/ExpressionProgram.h"
 
 #include "core/StringTable.h"
+#include "synthesis/SineCosine.h"
 
 #include <algorithm>
 #include <climits>
@@ -492,10 +493,10 @@ void ExpressionProgram::RunStep(const Step& step, double* target, Registers& reg
         Map(target, a, count, [](double x) { return std::fabs(x); });
         break;
     case ExpressionOp::Sin:
-        Map(target, a, count, [](double x) { return std::sin(x); });
+        SineCosine::Sines(a, target, count);
         break;
     case ExpressionOp::Cos:
-        Map(target, a, count, [](double x) { return std::cos(x); });
+        SineCosine::Cosines(a, target, count);
         break;
     case ExpressionOp::Tan:
     case ExpressionOp::Cotan:
