@@ -5,7 +5,8 @@ formula written in plain numpy; measures the peak memory of one call in a fresh 
 
     /usr/bin/python3 bench/python_module.py [BUILD]      (default: build)
 
-Prints a Markdown table for docs/PERFORMANCE.md: wall milliseconds, best of REPEATS."""
+Prints a Markdown table for docs/PERFORMANCE.md: wall milliseconds, best of REPEATS after
+one untimed call."""
 import json
 import subprocess
 import sys
@@ -37,6 +38,10 @@ def numpy_forms():
 
 
 def best(call):
+    # One call first, untimed: the first calls of a process take memory the machine has
+    # not used lately, which a virtual machine's host hands back slowly (see
+    # docs/PERFORMANCE.md, the disk), and that would be timed instead of the call.
+    call()
     times = []
     for _ in range(REPEATS):
         start = time.perf_counter()

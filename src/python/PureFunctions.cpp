@@ -56,23 +56,27 @@ py::array Evaluate(const std::string& formula, long long start, std::optional<lo
     Expression expression(fm, FolderWithSeparator(folder), ui);
     expression.SetAmplitude(amplitude);
     std::string text = formula;
-    ExpressionRange range;
+    const auto count = static_cast<std::size_t>(last - start + 1);
+    // The values are computed straight into the array handed back; the codes from them.
+    auto values = Empty<double>(count);
+    ExpressionOutcome outcome;
     {
         py::gil_scoped_release unlocked;
-        range = expression.EvaluateRange(text, start, last, per);
+        outcome = expression.EvaluateInto(text, start, last, per, values.mutable_data());
     }
-    if (range.errorId != 0) {
+    if (outcome.errorId != 0) {
         const PythonFailure told = ui.Failure(PythonFailure::Kind::Formula, "");
-        throw PythonFailure(PythonFailure::Kind::Formula, told.what(), range.errorId,
-                            range.errorPoint);
+        throw PythonFailure(PythonFailure::Kind::Formula, told.what(), outcome.errorId,
+                            outcome.errorPoint);
     }
     if (dtype == "float64") {
-        return Own(std::move(range.values));
+        return values;
     }
-    auto codes = Empty<std::int16_t>(range.values.size());
+    auto codes = Empty<std::int16_t>(count);
     std::int16_t* out = codes.mutable_data();
-    for (std::size_t i = 0; i < range.values.size(); ++i) {
-        WaveGenerator::StoreS2(out[i], range.values[i]);
+    const double* in = values.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        WaveGenerator::StoreS2(out[i], in[i]);
     }
     return codes;
 }

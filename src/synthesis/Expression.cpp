@@ -4,7 +4,6 @@
 #include "core/StringTable.h"
 #include "core/UserInterface.h"
 #include "synthesis/ExpressionMath.h"
-#include "synthesis/ExpressionProgram.h"
 #include "synthesis/ExpressionWaveFile.h"
 
 #include <cmath>
@@ -48,21 +47,32 @@ ExpressionRange Expression::EvaluateRange(std::string& text, long long from, lon
     if (to < from) {
         return range;
     }
-    const ExpressionProgram program(text.c_str(), Settings(period), from, to);
     // A long range is filled once by the program, after the zeroing here: large pages
     // make both passes cheaper than thousands of first-touch faults.
     const auto count = static_cast<std::size_t>(to - from + 1);
     range.values.reserve(count);
     PreferLargePages(range.values.data(), count * sizeof(double));
     range.values.resize(count);
-    const ExpressionOutcome outcome = program.Run(range.values.data());
+    const ExpressionOutcome outcome = EvaluateInto(text, from, to, period, range.values.data());
     if (outcome.errorId != 0) {
         range.values.resize(static_cast<std::size_t>(outcome.errorPoint - from));
         range.errorId = outcome.errorId;
         range.errorPoint = outcome.errorPoint;
-        Fail(outcome.errorId, text);
     }
     return range;
+}
+
+ExpressionOutcome Expression::EvaluateInto(std::string& text, long long from, long long to,
+                                           int period, double* values) {
+    if (to < from) {
+        return {};
+    }
+    const ExpressionProgram program(text.c_str(), Settings(period), from, to);
+    const ExpressionOutcome outcome = program.Run(values);
+    if (outcome.errorId != 0) {
+        Fail(outcome.errorId, text);
+    }
+    return outcome;
 }
 
 // Every error of an evaluation ends here.

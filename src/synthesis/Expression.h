@@ -1,5 +1,6 @@
 #pragma once
 
+#include "synthesis/ExpressionProgram.h"
 #include "synthesis/ExpressionTokenizer.h"
 
 #include <string>
@@ -39,6 +40,12 @@ public:
     // A waveform file operand is read once for the range: a file changed by another program
     // while the range is evaluated is seen as it was at the start.
     ExpressionRange EvaluateRange(std::string& text, long long from, long long to, int period);
+
+    // The same into values[0 .. to - from], memory of the caller's that is first written
+    // here (an array handed on without a copy, whose pages the workers then fault in side
+    // by side). Values from the failing point on are unspecified.
+    ExpressionOutcome EvaluateInto(std::string& text, long long from, long long to, int period,
+                                   double* values);
 
 private:
     void NextToken();
