@@ -66,7 +66,33 @@ bool_t EncodeNothing(XDR*, void*) {
 struct WriteIntoLink {
     Device_WriteParms parameters{};
     Vxi11Links::Written written;
+    int socket = -1;
 };
+
+// Wakes the server only once `bytes` have come, not for every piece the client's RPC
+// library writes (64 KiB): each wake-up costs the sending side too. Never more than will
+// still come, or the read would wait for bytes that are not sent.
+void WakeAfter(int socket, std::size_t bytes) {
+    const int mark = static_cast<int>(std::clamp<std::size_t>(bytes, 1, kRecordBufferBytes));
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVLOWAT, &mark, sizeof mark);
+}
+
+// Reads count bytes of a block whose length bytes are `left` from here on, a buffer at a
+// time: before each, the wake-up mark is what must still come even if the library's
+// buffer already holds a whole buffer of them.
+bool_t ReadBlockPiece(XDR* xdrs, int socket, char* into, std::size_t count, std::size_t left) {
+    while (count > 0) {
+        const std::size_t piece = std::min<std::size_t>(count, kRecordBufferBytes);
+        WakeAfter(socket, left > 2 * kRecordBufferBytes ? left - 2 * kRecordBufferBytes : 1);
+        if (!XDR_GETBYTES(xdrs, into, static_cast<u_int>(piece))) {
+            return FALSE;
+        }
+        into += piece;
+        count -= piece;
+        left -= piece;
+    }
+    return TRUE;
+}
 
 bool_t DecodeWriteIntoLink(XDR* xdrs, WriteIntoLink* write) {
     Device_WriteParms& parameters = write->parameters;
@@ -80,10 +106,12 @@ bool_t DecodeWriteIntoLink(XDR* xdrs, WriteIntoLink* write) {
     std::size_t consumed = 0;
     write->written = current->Links().Write(
         parameters.lid, length, parameters.flags, [&](char* into, std::size_t count) {
-            complete = complete && XDR_GETBYTES(xdrs, into, static_cast<u_int>(count));
+            complete =
+                complete && ReadBlockPiece(xdrs, write->socket, into, count, length - consumed);
             consumed += count;
             return complete;
         });
+    WakeAfter(write->socket, 1);
     // The rest of a write the link could not take is read and dropped, as is the padding.
     std::size_t left = length - consumed + (4 - length % 4) % 4;
     char skipped[4096];
@@ -130,6 +158,7 @@ void CreateLink(SVCXPRT* transport, Vxi11Server& server) {
 
 void DeviceWrite(SVCXPRT* transport) {
     WriteIntoLink write;
+    write.socket = transport->xp_fd;
     if (!svc_getargs(transport, reinterpret_cast<xdrproc_t>(DecodeWriteIntoLink),
                      reinterpret_cast<char*>(&write))) {
         svcerr_decode(transport);

@@ -84,8 +84,9 @@ def run_clients(port):
     manager = pyvisa.ResourceManager("@py")
     try:
         pyvisa_round_trip(manager, "TCPIP::127.0.0.1::%d::SOCKET" % port, 1, 4096)
-        # Larger than a read of PyVISA's, so the answer comes in several device_reads.
-        pyvisa_round_trip(manager, "TCPIP::127.0.0.1::INSTR", 2, 300000)
+        # Larger than a read of PyVISA's, so the answer comes in several device_reads, and
+        # than several of awg-sim's record buffers, so the block arrives in many pieces.
+        pyvisa_round_trip(manager, "TCPIP::127.0.0.1::INSTR", 2, 1000000)
     finally:
         manager.close()
     lxi_round_trip(["-a", "127.0.0.1"], 3)
@@ -95,7 +96,7 @@ def run_clients(port):
 def serve_and_run(awg_sim, folder):
     port_file = os.path.join(folder, "port")
     simulator = subprocess.Popen([awg_sim, "--port", "0", "--port-file", port_file, "--memory",
-                                  "400000", "--vxi11"], stdout=subprocess.DEVNULL)
+                                  "1100000", "--vxi11"], stdout=subprocess.DEVNULL)
     try:
         if not wait_until(lambda: os.path.exists(port_file) or simulator.poll() is not None):
             raise Failure("awg-sim did not report a port")

@@ -35,20 +35,18 @@ std::vector<double> Arguments() {
     return x;
 }
 
-void ExpectLibraryBits(const std::vector<double>& x, const std::vector<double>& values,
-                       double (*library)(double)) {
-    long long differing = 0;
+// The arguments whose value is not the C library's to the bit (any NaN for a NaN).
+std::vector<double> Differing(const std::vector<double>& x, const std::vector<double>& values,
+                              double (*library)(double)) {
+    std::vector<double> differing;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double expected = library(x[i]);
         if (std::memcmp(&expected, &values[i], sizeof expected) != 0 &&
             !(std::isnan(expected) && std::isnan(values[i]))) {
-            if (++differing <= 5) {
-                ADD_FAILURE() << "at " << std::hexfloat << x[i] << ": " << values[i]
-                              << " instead of " << expected;
-            }
+            differing.push_back(x[i]);
         }
     }
-    EXPECT_EQ(differing, 0);
+    return differing;
 }
 
 TEST(SineCosine, EveryValueIsTheCLibrarysToTheBitAlsoInPlace) {
@@ -56,12 +54,13 @@ TEST(SineCosine, EveryValueIsTheCLibrarysToTheBitAlsoInPlace) {
     const int n = static_cast<int>(x.size());
     std::vector<double> values(x.size());
     SineCosine::Sines(x.data(), values.data(), n);
-    ExpectLibraryBits(x, values, [](double v) { return std::sin(v); });
+    const std::vector<double> none;
+    EXPECT_EQ(Differing(x, values, [](double v) { return std::sin(v); }), none);
     SineCosine::Cosines(x.data(), values.data(), n);
-    ExpectLibraryBits(x, values, [](double v) { return std::cos(v); });
+    EXPECT_EQ(Differing(x, values, [](double v) { return std::cos(v); }), none);
     values = x;
     SineCosine::Sines(values.data(), values.data(), n);
-    ExpectLibraryBits(x, values, [](double v) { return std::sin(v); });
+    EXPECT_EQ(Differing(x, values, [](double v) { return std::sin(v); }), none);
 }
 
 #if defined(__x86_64__)
