@@ -6,7 +6,7 @@ formula written in plain numpy; measures the peak memory of one call in a fresh 
     /usr/bin/python3 bench/python_module.py [BUILD]      (default: build)
 
 Prints a Markdown table for docs/PERFORMANCE.md: wall milliseconds, best of REPEATS after
-one untimed call."""
+four untimed calls."""
 import json
 import subprocess
 import sys
@@ -38,10 +38,11 @@ def numpy_forms():
 
 
 def best(call):
-    # One call first, untimed: the first calls of a process take memory the machine has
+    # Four calls first, untimed: the first calls of a process take memory the machine has
     # not used lately, which a virtual machine's host hands back slowly (see
     # docs/PERFORMANCE.md, the disk), and that would be timed instead of the call.
-    call()
+    for _ in range(4):
+        call()
     times = []
     for _ in range(REPEATS):
         start = time.perf_counter()
@@ -52,7 +53,7 @@ def best(call):
 
 def best_of_both(call, peer):
     """The best times of two calls run in turns, so that both see the same machine, after
-    four untimed rounds (the first rounds of a process are the slow ones, see `best`)."""
+    four untimed rounds, as in `best`."""
     for _ in range(4):
         call()
         peer()
