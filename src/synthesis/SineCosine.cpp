@@ -128,7 +128,7 @@ void Compute(const double* x, double* values, int count, unsigned quarter,
 #ifdef WAVESMITH_VECTOR_SINE
     const SureSines sureSines = Chosen();
     if (sureSines != nullptr) {
-        // Where arguments and values share memory, each piece of values is made apart
+        // Where the values overwrite their arguments, each piece of values is made apart
         // first, so that the uncertain ones still find their argument.
         const auto begin = [](const double* p) { return reinterpret_cast<std::uintptr_t>(p); };
         const bool shared = begin(values) < begin(x + count) && begin(x) < begin(values + count);
