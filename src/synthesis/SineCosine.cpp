@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -172,20 +173,11 @@ void SineCosine::Cosines(const double* arguments, double* values, int count) {
 }
 
 int SineCosine::Certain(const double* arguments, int count) {
-    int certain = 0;
-#ifdef WAVESMITH_VECTOR_SINE
-    if (const SureSines sureSines = Chosen()) {
-        double piece[kPiece];
-        for (int first = 0; first < count; first += kPiece) {
-            const int length = std::min(kPiece, count - first);
-            sureSines(arguments + first, piece, length, kSineQuarter);
-            certain += static_cast<int>(
-                std::count_if(piece, piece + length, [](double v) { return !std::isnan(v); }));
-        }
-    }
-#else
-    (void)arguments;
-    (void)count;
-#endif
-    return certain;
+    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
+    int asked = 0;
+    Compute(arguments, values.data(), count, kSineQuarter, [&asked](double x) {
+        ++asked;
+        return std::sin(x);
+    });
+    return count - asked;
 }
